@@ -1,0 +1,27 @@
+# Convenience targets over CMake presets.
+JOBS ?= $(shell nproc)
+
+.PHONY: build run test build-sanitize test-sanitize bench clean
+
+build:
+	cmake --preset default >/dev/null
+	cmake --build --preset default -j $(JOBS)
+
+run: build
+	bash examples/run-example.sh build/engine/kelvo
+
+test: build
+	ctest --preset default -j $(JOBS)
+
+build-sanitize:
+	cmake --preset sanitize >/dev/null
+	cmake --build --preset sanitize -j $(JOBS)
+
+test-sanitize: build-sanitize
+	ctest --preset sanitize -j $(JOBS)
+
+bench: build
+	bash bench/run.sh build
+
+clean:
+	rm -rf build build-sanitize

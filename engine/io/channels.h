@@ -1,0 +1,81 @@
+// Numbered file channels.
+// Channel 5 reads the console and 6 writes it; work files sit at
+// unit_base (15) plus a fixed offset; a few fixed channels (9, 27, 28)
+// stand alone. Every byte the engine reads or writes passes here.
+#pragma once
+
+#include <array>
+#include <cstdio>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+#include "io/fixed_format.h"
+
+namespace kelvo::io {
+
+inline constexpr int k_console_in = 5;
+inline constexpr int k_console_out = 6;
+inline constexpr int k_max_unit = 127;
+
+enum class ReadStatus { ok, end_of_file, error };
+
+class Channels {
+ public:
+  Channels();
+  ~Channels();
+  Channels(const Channels&) = delete;
+  Channels& operator=(const Channels&) = delete;
+
+  // The console streams; by default the process's standard input and
+  // output. Tests attach string streams.
+  void attach_console(std::istream* in, std::ostream* out);
+
+  // Opens an existing file to read. False when it cannot be opened.
+  bool open_read(int unit, std::string_view path);
+  // Opens a file anew (created or truncated) to write.
+  bool open_new(int unit, std::string_view path);
+  // Opens a file to write at its end (created when missing).
+  bool open_append(int unit, std::string_view path);
+  void close(int unit);
+  // Closes the channel and deletes its file.
+  void close_delete(int unit);
+  bool is_open(int unit) const;
+  // The file name a channel was opened on ("" for the console or a
+  // closed channel).
+  const std::string& path_of(int unit) const;
+  // Reading restarts at the beginning of the file.
+  bool rewind(int unit);
+
+  // Reads one line without its line end; a trailing carriage return is
+  // stripped. A read on a channel that is not open is an error.
+  ReadStatus read_line(int unit, std::string& line);
+
+  // Writes text and a line end. Text may hold record breaks ('\n').
+  // A write to a channel that is not open writes nothing and returns
+  // false: it never creates a file.
+  bool write(int unit, std::string_view text);
+  bool write(int unit, const Rec& rec) { return write(unit, rec.str()); }
+
+  void flush_all();
+  // Flushes and closes every channel (the console streams are flushed).
+  void close_all();
+
+  static bool exists(std::string_view path);
+  static bool remove_file(std::string_view path);
+
+ private:
+  struct Channel {
+    std::FILE* file = nullptr;
+    std::string path;
+    bool writing = false;
+  };
+  bool valid(int unit) const { return unit >= 0 && unit <= k_max_unit; }
+  bool open_mode(int unit, std::string_view path, const char* mode, bool writing);
+
+  std::array<Channel, k_max_unit + 1> ch_{};
+  std::istream* in_;
+  std::ostream* out_;
+};
+
+}  // namespace kelvo::io

@@ -1,0 +1,14 @@
+// The engine's whole state: the channel table and the shared tables,
+// grouped by owner. One Engine is created by main (tests make a fresh one
+// per case); routines that touch state take it as their first parameter.
+#pragma once
+
+#include "io/channels.h"
+
+namespace kelvo {
+
+struct Engine {
+  io::Channels ch;
+};
+
+}  // namespace kelvo

@@ -1,0 +1,82 @@
+#include "io/channels.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using kelvo::io::Channels;
+using kelvo::io::ReadStatus;
+
+namespace {
+
+class ChannelsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("kelvo_channels_" + std::to_string(::getpid()) + "_" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string path(const char* name) const { return (dir_ / name).string(); }
+  fs::path dir_;
+};
+
+TEST_F(ChannelsTest, ReadStripsCarriageReturnAndTellsEndOfFileFromError) {
+  { std::ofstream(path("m.txt"), std::ios::binary) << "one\r\ntwo\nlast"; }
+  Channels ch;
+  ASSERT_TRUE(ch.open_read(20, path("m.txt")));
+  std::string line;
+  EXPECT_EQ(ch.read_line(20, line), ReadStatus::ok);
+  EXPECT_EQ(line, "one");
+  EXPECT_EQ(ch.read_line(20, line), ReadStatus::ok);
+  EXPECT_EQ(line, "two");
+  EXPECT_EQ(ch.read_line(20, line), ReadStatus::ok);
+  EXPECT_EQ(line, "last");
+  EXPECT_EQ(ch.read_line(20, line), ReadStatus::end_of_file);
+  EXPECT_EQ(ch.read_line(21, line), ReadStatus::error);  // not open
+  EXPECT_EQ(ch.read_line(999, line), ReadStatus::error);  // no such channel
+}
+
+TEST_F(ChannelsTest, WriteToClosedChannelNeverCreatesAFile) {
+  Channels ch;
+  EXPECT_FALSE(ch.write(30, "text"));
+  EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+TEST_F(ChannelsTest, NewTruncatesAppendKeepsAndCloseDeleteRemoves) {
+  Channels ch;
+  ASSERT_TRUE(ch.open_new(40, path("r.txt")));
+  ch.write(40, "first");
+  ch.close(40);
+  ASSERT_TRUE(ch.open_append(40, path("r.txt")));
+  ch.write(40, kelvo::io::Rec().lit("second").br().lit("third"));
+  ch.close(40);
+  std::ifstream in(path("r.txt"));
+  std::stringstream ss;
+  ss << in.rdbuf();
+  EXPECT_EQ(ss.str(), "first\nsecond\nthird\n");
+  ASSERT_TRUE(ch.open_new(40, path("r.txt")));
+  ch.close_delete(40);
+  EXPECT_FALSE(Channels::exists(path("r.txt")));
+  EXPECT_FALSE(ch.open_read(41, path("missing.txt")));
+  EXPECT_FALSE(ch.open_read(41, dir_.string()));
+}
+
+TEST_F(ChannelsTest, ConsoleUsesAttachedStreams) {
+  std::istringstream in("abc\r\n");
+  std::ostringstream out;
+  Channels ch;
+  ch.attach_console(&in, &out);
+  ch.write(6, " prompt");
+  std::string line;
+  EXPECT_EQ(ch.read_line(5, line), ReadStatus::ok);
+  EXPECT_EQ(line, "abc");
+  EXPECT_EQ(ch.read_line(5, line), ReadStatus::end_of_file);
+  EXPECT_EQ(out.str(), " prompt\n");
+}
+
+}  // namespace
