@@ -8,6 +8,9 @@
 #include "model/compile_state.h"
 #include "model/entity_tables.h"
 #include "model/expr_tables.h"
+#include "model/report_state.h"
+#include "model/run_state.h"
+#include "runtime/standin_tables.h"
 
 namespace kelvo {
 
@@ -22,6 +25,16 @@ struct Engine {
   ExprTables expr;
   // Translator: statement record and translation-pass state.
   CompileState cs;
+  // Run-time kernel (engine/runtime/).
+  RunState run;
+  TxnStore txn;
+  ActiveTxn act;
+  RandomState rn;
+  EvalState ev;
+  ReportState rep;
+  // Owned by engine control and later run-time steps; stand-ins until then.
+  ControlStandIn ctl;
+  RuntimeStandIn stat;
 };
 
 }  // namespace kelvo
