@@ -21,5 +21,11 @@ void write_trace_line(Engine& e, int b, int code, int flag);
 void scan_waitif_chain(Engine& e);
 // The station that the active transaction holds, for ADVANCE b.
 int seize_release_block(Engine& e, int b);
+// Savevalue and record set-up of a translated model before its runs.
+void setup_savevalues_and_records(Engine& e);
+// Matrix output at the end of the runs.
+void matrix_save_dialog(Engine& e);
+// Time record of the animation trace file.
+void write_atf_time(Engine& e);
 
 }  // namespace kelvo

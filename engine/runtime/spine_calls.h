@@ -34,5 +34,14 @@ bool ask_yes_no(Engine& e, int& mode);
 std::string get_program_base_name(Engine& e);
 // The six characters of a packed name code.
 std::string unpack_name_chars(int4 code);
+// The end-of-run dialogue: true when the program is to be run again.
+bool end_of_run_dialogue(Engine& e);
+// Model-state reset before each translation and each series run.
+void reset_model_state(Engine& e);
+
+// Calls into the translator.
+void reset_compile_state(Engine& e);
+void translate_program(Engine& e, int4& run_count);
+void init_stat_slots(Engine& e);
 
 }  // namespace kelvo

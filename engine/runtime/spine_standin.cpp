@@ -6,6 +6,7 @@
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/spine_calls.h"
+#include "runtime/run_control.h"
 #include "runtime/standard_report.h"
 
 namespace kelvo {
@@ -99,5 +100,63 @@ std::string unpack_name_chars(int4 code) {
   }
   return out;
 }
+
+bool end_of_run_dialogue(Engine& e) {
+  e.ch.write(io::k_console_out, " Shall same program be repeated? Y, N or new name");
+  int mode = 13;
+  const bool yes = ask_yes_no(e, mode);
+  e.ctl.translate_needed = true;
+  if (!yes) {
+    e.ctl.seed_reset_flag = true;
+    return false;
+  }
+  if (mode == 7) {
+    e.ctl.seed_reset_flag = true;
+    return true;
+  }
+  e.ctl.translate_needed = false;
+  e.ctl.same_program_rerun = true;
+  e.ch.write(io::k_console_out, " Shall seeds be reset? Y or N");
+  int plain = 0;
+  e.ctl.seed_reset_flag = ask_yes_no(e, plain);
+  return true;
+}
+
+void reset_model_state(Engine& e) {
+  e.run.max_priority = 0.0f;
+  e.rep.out_line.fill(' ');
+  e.rep.out_col = 0;
+  e.stat.station_contents.fill(0);
+  e.stat.station_entries.fill(0);
+  e.stat.station_max.fill(0);
+  e.stat.station_area.fill(0.0f);
+  e.run.generated_before_reset.fill(0);
+  e.run.last_block_current.fill(0);
+  e.blocks.block_current.fill(0);
+  e.stat.queue_max.fill(0);
+  e.stat.queue_entries.fill(0);
+  e.stat.queue_current.fill(0);
+  e.stat.queue_area.fill(0.0f);
+  e.run.clock = 0.0f;
+  e.run.reset_time = 0.0f;
+  e.run.end_time = 1.0e8f;
+}
+
+void reset_compile_state(Engine& e) {
+  e.ctl.unit_base = 15;
+  e.rep.out_unit = 6;
+  e.ctl.out_unit_save = 6;
+  e.blocks.block_entries.fill(0);
+  e.ent.run.run_steps.fill(1);
+  e.ent.run.run_step_count = 0;
+  reset_model_state(e);
+  start_run_accumulators(e);
+}
+
+void translate_program(Engine& e, int4& run_count) {
+  if (e.ctl.translate_standin != nullptr) e.ctl.translate_standin(e, run_count);
+}
+
+void init_stat_slots(Engine&) {}
 
 }  // namespace kelvo

@@ -13,6 +13,8 @@
 
 namespace kelvo {
 
+struct Engine;
+
 struct ControlStandIn {
   bool java_mode = false;           // the front end's command file exists
   bool auto_animation_flag = false; // automatic animation
@@ -33,6 +35,14 @@ struct ControlStandIn {
   int4 unit_base = 15;
   int4 out_unit_save = 6;
   int4 run_time_limit = 0;          // seconds; 0: no limit
+  bool valin_outside_experi = false;
+  bool matrix_output_wanted = false;
+  std::array<bool, 10> graph_flags{};
+  int4 graph_unit = 0;
+  int4 aux_unit = 0;
+  bool same_program_rerun = false;
+  // Until the translator is merged, a test may stand in for it.
+  void (*translate_standin)(Engine&, int4& run_count) = nullptr;
 };
 
 struct RuntimeStandIn {
