@@ -122,7 +122,9 @@ real4 operand_index_value(Engine& e, int kind, int& index) {
     case 7:
       return eval_variable_1(e, index);
     case 8:
-      if (index <= 1000) {
+      // Name codes of names from I on are negative as 32-bit integers:
+      // a savevalue number is 1..1000, anything beyond is a name code.
+      if (index >= -1000 && index <= 1000) {
         if (index < 1 || index > k_savevalue_limit) out_of_range(e, index);
         return static_cast<real4>(e.ent.sv.savevalue_value[ix(index)]);
       } else {
