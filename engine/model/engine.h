@@ -4,11 +4,13 @@
 #pragma once
 
 #include "io/channels.h"
+#include "model/control_state.h"
 
 namespace kelvo {
 
 struct Engine {
-  io::Channels ch;
+  io::Channels ch;   // numbered file channels and the console
+  ControlState ctl;  // program intake, run-mode flags, diagnostics
 };
 
 }  // namespace kelvo
