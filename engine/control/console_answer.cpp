@@ -10,7 +10,7 @@ namespace kelvo {
 std::string read_console_line(Engine& e) {
   std::string line;
   if (e.ch.read_line(io::k_console_in, line) != io::ReadStatus::ok) stop_now(e);
-  if (line.size() > static_cast<std::size_t>(limits::console_line)) line.resize(limits::console_line);
+  if (line.size() > static_cast<std::size_t>(k_console_line)) line.resize(k_console_line);
   return line;
 }
 

@@ -25,8 +25,9 @@ constexpr int k_err_offset = 24;
 std::string a50(std::string_view message) { return io::read_a(message, 50); }
 
 bool& report_off_of_current_run(Engine& e) {
-  const int run = std::clamp(current_run_number(e), 0, limits::max_runs);
-  return e.ctl.start_report_off[static_cast<std::size_t>(run)];
+  auto& off = e.ent.run.start_report_off;
+  const int run = std::clamp(current_run_number(e), 0, static_cast<int>(off.size()) - 1);
+  return off[static_cast<std::size_t>(run)];
 }
 
 }  // namespace

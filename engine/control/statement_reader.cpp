@@ -26,7 +26,7 @@ struct OpEntry {
   std::string_view display;
 };
 
-constexpr std::array<OpEntry, limits::parse_ops + 1> k_ops = {{
+constexpr std::array<OpEntry, k_parse_ops + 1> k_ops = {{
     {"", ""},
     {"GENERA", "GENERATE"}, {"TERMIN", "TERMINATE"}, {"SEIZE", "SEIZE"},   {"RELEAS", "RELEASE"},
     {"ADVANC", "ADVANCE"},  {"GOTO", "GOTO"},        {"ARRIVE", "ARRIVE"}, {"DEPART", "DEPART"},
@@ -57,7 +57,7 @@ bool read_model_record(Engine& e, Line80& line, io::ReadStatus& status) {
 }
 
 void stop_if_too_many_lines(Engine& e, int count) {
-  if (count > limits::max_statements) {
+  if (count > k_max_statements) {
     parse_error(e, " Program has too many statements");
     stop_program(e);
   }
@@ -71,21 +71,21 @@ char upper(char c) {
 }  // namespace
 
 std::string_view parse_op_word(int code) {
-  return code >= 1 && code <= limits::parse_ops ? k_ops[static_cast<std::size_t>(code)].word : std::string_view{};
+  return code >= 1 && code <= k_parse_ops ? k_ops[static_cast<std::size_t>(code)].word : std::string_view{};
 }
 
 std::string_view parse_op_display(int code) {
-  return code >= 1 && code <= limits::parse_ops ? k_ops[static_cast<std::size_t>(code)].display : std::string_view{};
+  return code >= 1 && code <= k_parse_ops ? k_ops[static_cast<std::size_t>(code)].display : std::string_view{};
 }
 
 void init_operation_codes(Engine& e) {
-  for (int k = 1; k <= limits::parse_ops; ++k) {
+  for (int k = 1; k <= k_parse_ops; ++k) {
     e.ctl.parse_op_words[static_cast<std::size_t>(k)] = pack_symbol_name(e, parse_op_word(k));
   }
 }
 
 int find_operation_code(const Engine& e, int4 packed) {
-  for (int k = 1; k <= limits::parse_ops; ++k) {
+  for (int k = 1; k <= k_parse_ops; ++k) {
     if (e.ctl.parse_op_words[static_cast<std::size_t>(k)] == packed) return k;
   }
   return 0;

@@ -56,7 +56,7 @@ struct ControlState {
   int parse_line_count = 0;      // lines read by the parse pass
   bool parse_end_flag = false;   // the END statement has been read
   bool cs_card_flag = false;     // a CS (VSC) card was seen
-  std::array<int4, limits::parse_ops + 1> parse_op_words{};  // packed operation words, 1-based
+  std::array<int4, k_parse_ops + 1> parse_op_words{};  // packed operation words, 1-based
 
   // ---- Statement reader flags ----
   bool listing_file_flag = false;     // model name has the extension RES or SLT
@@ -70,7 +70,7 @@ struct ControlState {
 
   // ---- Parse-file writer's name codes (automatic animation) ----
   int parse_depth = 0;  // nesting index into parse_name_codes (exchange files)
-  std::array<int4, limits::parse_name_codes + 1> parse_name_codes{};  // packed labels, 1-based
+  std::array<int4, k_parse_name_codes + 1> parse_name_codes{};  // packed labels, 1-based
 
   // ---- Diagnostics ----
   Line80 current_statement;       // the statement being compiled
@@ -83,7 +83,6 @@ struct ControlState {
   bool address_function_flag = false;  // an address function was met
   bool atf_replaced = false;      // the ATF file holds the error notice
   bool err_file_open = false;     // the ERR file is open on unit_base + 24
-  std::array<bool, limits::max_runs + 1> start_report_off{};  // per run: no (more) report
 };
 
 }  // namespace kelvo

@@ -4,13 +4,26 @@
 #pragma once
 
 #include "io/channels.h"
+#include "model/block_table.h"
+#include "model/compile_state.h"
 #include "model/control_state.h"
+#include "model/entity_tables.h"
+#include "model/expr_tables.h"
 
 namespace kelvo {
 
 struct Engine {
   io::Channels ch;   // numbered file channels and the console
   ControlState ctl;  // program intake, run-mode flags, diagnostics
+  // Translator: block table and its operation names.
+  BlockTable blocks;
+  BlockOpNames opnames;
+  // Translator: entity tables (stations, queues, savevalues ...).
+  EntityTables ent;
+  // Translator: compiled expressions.
+  ExprTables expr;
+  // Translator: statement record and translation-pass state.
+  CompileState cs;
 };
 
 }  // namespace kelvo

@@ -1,31 +1,86 @@
-// Capacities of the engine's fixed tables, each with its reason.
-// Every index into these tables that comes from model text or a file is
-// checked against them; exceeding one gives the engine's own
-// " Too many ..." message.
+// Capacities of the engine's fixed tables, each with the reason for its
+// value. Every table index taken from model text or a file is checked
+// against these before use. Owners append their own headed section.
 #pragma once
 
-namespace kelvo::limits {
+namespace kelvo {
 
-// ---- Program intake and diagnostics -------------------------------------
+// ---------------------------------------------------------------------
+// Translator: block, entity and expression tables
+// ---------------------------------------------------------------------
+
+// Blocks of one model; block 1001 gives " Too many blocks".
+inline constexpr int k_block_capacity = 1000;
+// Facilities and storages share one station numbering.
+inline constexpr int k_station_limit = 600;
+// Queues and AD sets share one numbering.
+inline constexpr int k_queue_limit = 600;
+// Functions of one model.
+inline constexpr int k_function_limit = 100;
+// (x, y) points per function.
+inline constexpr int k_function_point_limit = 200;
+// Savevalue values (named and numbered savevalues).
+inline constexpr int k_savevalue_limit = 600;
+// Savevalues with a name (name codes and initial values).
+inline constexpr int k_named_savevalue_limit = 200;
+// Parameter numbers a model may name with P$name.
+inline constexpr int k_pname_limit = 19;
+// Parameters that may carry a descriptive name (P1NAME .. P12NAME).
+inline constexpr int k_param_desc_limit = 12;
+// Parameter words of a transaction record, internal words included.
+inline constexpr int k_param_word_limit = 12;
+// TERMINATE blocks of one model (the TERMINATE value table).
+inline constexpr int k_terminate_limit = 500;
+// Decimal constants of one model (`decimal_value`).
+inline constexpr int k_decimal_limit = 2000;
+// GENERATE blocks (GENERATE time table and operand data).
+inline constexpr int k_generate_limit = 200;
+// ADVANCE blocks (ADVANCE time table); one per block at most.
+inline constexpr int k_advance_limit = 1000;
+// Special statements (built-in program calls, GRAPH, TRACE, MATRIX, LET SNA).
+inline constexpr int k_spec_limit = 150;
+// Operand rows of a special statement: A to H.
+inline constexpr int k_spec_rows = 8;
+// Compiled expressions and items per expression.
+inline constexpr int k_expr_limit = 200;
+inline constexpr int k_expr_items = 35;
+// Temporary slots of a compiled expression (parenthesised parts).
+inline constexpr int k_expr_temp_slots = 12;
+// Expression definitions (V$name) of one model.
+inline constexpr int k_defn_limit = 200;
+// References from expressions to entities.
+inline constexpr int k_expr_ref_limit = 400;
+// PRINT blocks with a quoted text, and the length of one text.
+inline constexpr int k_print_text_limit = 200;
+inline constexpr int k_print_text_len = 60;
+// START statements of one model (also after a RESET A expansion).
+inline constexpr int k_start_limit = 100;
+// Run steps: every START may be followed by a RESET, plus END and one spare.
+inline constexpr int k_run_step_limit = 2 * k_start_limit + 2;
+// Runs of one experiment (rows of the seed table).
+inline constexpr int k_max_runs = 500;
+// Random-number streams RN1 .. RN50.
+inline constexpr int k_rn_stream_max = 50;
+// Servers with an SNA as B operand (`check_d_operand_list`).
+inline constexpr int k_sna_b_station_limit = 100;
+// Lines kept by the one-line correction of the model file.
+inline constexpr int k_edit_store_lines = 400;
+
+
+// ---------------------------------------------------------------------
+// Program intake and diagnostics
+// ---------------------------------------------------------------------
 
 // Model lines the readers accept (statements, comments and data lines).
 // Well above the 1000 blocks a model may hold, because models carry
 // comment lines and data after END.
-inline constexpr int max_statements = 5000;
-
-// Runs of one process whose report switch is kept (one word per run,
-// index 0 is the state before the first START). Matches the run rows of
-// the random-number seed table.
-inline constexpr int max_runs = 500;
-
+inline constexpr int k_max_statements = 5000;
 // Console answers and file names are read as lines of this many characters.
-inline constexpr int console_line = 125;
-
+inline constexpr int k_console_line = 125;
 // Entries of the parse pass's operation table (41 words and a blank).
-inline constexpr int parse_ops = 42;
-
+inline constexpr int k_parse_ops = 42;
 // Label codes the parse-file writer keeps per nesting depth (one per
 // statement at most).
-inline constexpr int parse_name_codes = 1000;
+inline constexpr int k_parse_name_codes = 1000;
 
-}  // namespace kelvo::limits
+}  // namespace kelvo

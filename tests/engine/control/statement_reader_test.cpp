@@ -69,7 +69,7 @@ TEST_F(Reader, TooManyLinesStop) {
   ASSERT_TRUE(e().ch.open_read(e().ctl.unit_base, "m.txt"));
   bool ok = false;
   Line80 line;
-  EXPECT_TRUE(stops([&] { read_program_lines(e(), limits::max_statements + 1, ok, line); }));
+  EXPECT_TRUE(stops([&] { read_program_lines(e(), k_max_statements + 1, ok, line); }));
   EXPECT_NE(console_output().find(" Program has too many statements"), std::string::npos);
 }
 

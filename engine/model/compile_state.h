@@ -1,0 +1,165 @@
+// The statement record (the statement being read and translated) and the
+// state of one translation pass: counters, flags and the values that the
+// syntax check hands to the operand checks. Owned by the translator;
+// reset_compile_state and the start of translate_program clear it.
+#pragma once
+
+#include <array>
+
+#include "io/fixed_text.h"
+#include "model/limits.h"
+#include "model/numbers.h"
+
+namespace kelvo {
+
+// Column positions of the statement's fields (16-bit words), set by the
+// syntax check; all 0 at the start of each pass over a statement.
+struct StmtFields {
+  // Length of the first word as the label scan found it (0 = no label).
+  int2 first_word_len = 0;
+  // Operation start column and length (2..9 when accepted).
+  int2 op_start = 0;
+  int2 op_len = 0;
+  // Length 1..3 of a short third field; 0 or negative = none.
+  int2 third_len = 0;
+  // Operand start columns and lengths, A..H = 1..8. A quoted text that is
+  // the only operand has its column count plus 60 as length.
+  std::array<int2, 9> opnd_start{};
+  std::array<int2, 9> opnd_len{};
+};
+
+// The statement record.
+struct StatementRecord {
+  // The current line, columns 1..80. Statement reader; per line.
+  Line80 stmt_line;
+  // Entry of label_op_names the statement begins with (1..23), 11 special,
+  // 100 rewritten INPUT. Label scan; left as it was when none applies.
+  int4 stmt_op = 0;
+  StmtFields stmt_fields;
+  // Packed code of each operand's text after its class prefix, A..H = 1..8. Operand lexer.
+  std::array<int4, 9> operand_value{};
+  // Class mark per operand: blank, class letter, lower case for '*', 'V' expression. Operand lexer.
+  std::array<char, 9> operand_text{};
+  // Packed label, operation word and third field. Operand lexer.
+  int4 stmt_label = 0;
+  int4 stmt_op_word = 0;
+  int4 third_field_code = 0;
+  // Sign kept apart for an operand E that begins with '-'. Operand lexer.
+  char operand_e_sign = ' ';
+};
+
+// Values the syntax check sets for the operand checks (one statement).
+struct SyntaxValues {
+  // Column of the '!' of the inline comment; 72 when only blanks follow the operation; else 0.
+  int4 comment_col = 0;
+  // Last column of the operand field.
+  int4 last_operand_col = 0;
+  // Last column operands may use: 72, lowered before an inline comment.
+  int4 operand_end_col = 72;
+  // Start column of the first word. Kept by the pass.
+  int4 first_word_col = 0;
+  // The operand field ends with a comma (PRINT keeps its line open).
+  bool print_line_open = false;
+  // Fourth character of a four-letter word beginning with L (LET+ LET-), else blank.
+  char let_sign_char = ' ';
+  // The LET was rewritten into the SELECT form moved 3 columns right.
+  bool let_select_flag = false;
+  // The SELECT statement is in its P form; outlives its statement.
+  bool minmax_p_form = false;
+  // N (MIN) or X (MAX) of a SELECT statement.
+  char minmax_letter = ' ';
+  // 2, or 1 when a CAPACITY operand is written 10^9.
+  int4 default_capacity_word = 2;
+  // Flags set by other statement checks and cleared once per syntax check.
+  bool priority_form_flag = false;
+  bool fn_minmax_flag = false;
+  bool mx_form_flag = false;
+  int4 trace_form_code = 0;
+  // The operand checks ask rewrite_statement to leave the line alone.
+  bool no_rewrite_mark = false;
+  // A check of the label_op_names entry in stmt_op is still to run.
+  bool operand_check_pending = false;
+  // The statement is listed by the pass (cleared by the CAPACITY check, which lists itself).
+  bool list_statement = true;
+  // Label found by the label scan: its column (0 = none).
+  int4 label_col = 0;
+};
+
+// Counters and flags of one translation.
+struct PassState {
+  // Model lines taken into the statement loop.
+  int4 line_count = 0;
+  // Lines read before the loop (a mark-only first line) for the correction's line number.
+  int4 lines_before_loop = 0;
+  // Block code of the current statement (0 before each statement).
+  int4 block_code = 0;
+  // run_count of translate_program: runs SIMULATE asks for (0 = none met).
+  int4 run_count = 0;
+  // Experiment run number: 1 plain run or first alternative.
+  int4 experiment_run_number = 1;
+  // Listing on (the listing switch of the pass).
+  bool listing_on = true;
+  // A GENERATE block has been defined (check_flag).
+  bool check_flag = false;
+  // Counters shared by the block and control-statement steps.
+  int4 start_count = 0;
+  int4 seeds_count = 0;
+  int4 simulate_count = 0;
+  int4 special_count = 0;
+  int4 let_count = 0;
+  int4 letp_count = 0;
+  int4 minmax_count = 0;
+  int4 goto_count = 0;
+  int4 split_count = 0;
+  int4 assemble_count = 0;
+  bool simulate_seen = false;
+  bool end_seen = false;
+  bool is_block = false;
+  // Function-data state: 0 none, 1..3 data lines expected, negative at the last one.
+  int4 function_data_state = 0;
+  // Storage number from a '.'-line STORAGE statement.
+  int4 storage_number_hint = 0;
+  // First-line options.
+  bool input_echo_flag = false;
+  bool seed_option_flag = false;
+  FixedText<17> matrix_title;
+  // A marker card was seen on the first line.
+  bool marker_card_seen = false;
+  // The last '!' line and its line number (START placement check).
+  Line80 last_bang_line;
+  int4 last_bang_line_no = 0;
+  // PRINT bookkeeping: the last PRINT kept its line open; a PRINT names an entity.
+  bool last_print_open = false;
+  bool print_names_entity = false;
+  // A block operand is an SNA (map_block_a_operands).
+  bool sna_operand_used = false;
+  // Parameter-given entities (linking of parameter stations and queues).
+  bool param_entity_flag = false;
+  bool param_queue_flag = false;
+  bool station_by_number = false;
+  bool param_station_queue_flag = false;
+  bool queue_entry_param_flag = false;
+  int4 param_station_block = 0;
+  // RESET: plain RESET seen, RESET with A > 1 seen, its A value.
+  bool plain_reset_flag = false;
+  bool reset_with_a_flag = false;
+  int4 reset_a_value = 0;
+  // The hint flag: the first word might be an address; and the saved hint text.
+  bool hint_flag = false;
+  // ASSEMBLE-set mark of the pass and the model-level flag.
+  bool assemble_set_mark = false;
+  bool branch_in_assemble = false;
+  // The model holds an ASSEMBLE and a SPLIT block.
+  bool has_assemble = false;
+  bool has_split = false;
+};
+
+struct CompileState {
+  StatementRecord stmt;
+  SyntaxValues syn;
+  PassState pass;
+  // Packed operation words searched by the label checks (23 entries).
+  std::array<int4, 24> label_op_names{};
+};
+
+}  // namespace kelvo

@@ -1,0 +1,242 @@
+// Model entity tables filled by the translator: stations, queues,
+// functions, savevalues, parameter names, TERMINATE values, decimal
+// constants, GENERATE and ADVANCE data, special statements, seeds, PRINT
+// texts, run steps. The run-time reads them; the reports print them.
+// Arrays are 1-based (element 0 unused) so entity numbers index directly.
+// Counts start at 0 after reset_compile_state.
+#pragma once
+
+#include <array>
+
+#include "io/fixed_text.h"
+#include "model/limits.h"
+#include "model/numbers.h"
+
+namespace kelvo {
+
+struct StationTables {
+  using I4 = std::array<int4, k_station_limit + 1>;
+  // Stations in use (set from station_name_count at linking). Translator; 0 at reset.
+  int4 station_count = 0;
+  // Entries of station_name. allocate_server_number and storage definitions; 0 at reset.
+  int4 station_name_count = 0;
+  // Highest numbered storage; stations 1..storage_count are storages. define_storages; 0 at reset.
+  int4 storage_count = 0;
+  // Highest station number defined by a numbered or named CAPACITY. Translator; 0 at reset.
+  int4 numbered_station_count = 0;
+  // station_count - storage_count, fixed at linking. Translator; 0 at reset.
+  int4 facility_offset = 0;
+  // station_name_count before parameter stations were added. Translator; 0 at reset.
+  int4 max_station_used = 0;
+  // Packed name (or numeric name key) per station. Translator; 0 at reset.
+  I4 station_name{};
+  // Capacity per station; 0 = not defined (a facility). Translator; 0 at reset.
+  I4 station_capacity{};
+  // Identity: station number of a numbered storage, label code of a named one. Translator; 0 at reset.
+  I4 station_identity{};
+  // Definition mark: operand word of the block that entered the station. Translator; 0 at reset.
+  I4 station_def_mark{};
+  // True (-1) when a facility block (SEIZE/RELEASE/PREEMPT/RETURN) uses the station. Translator; 0 at reset.
+  I4 station_facility_mark{};
+  // True (-1) once a PREEMPT has taken the station (RETURN check). Translator; 0 at reset.
+  I4 station_preempted{};
+  // Queue number of the station's implicit queue, 0 = none. Translator; 0 at reset.
+  I4 station_implicit_queue{};
+  // -1 when a WAITIF may name the station. Translator; 0 at reset.
+  I4 station_waitif{};
+  // Per station: implicit-queue or storage list used by the linking (code_list). Translator; 0 at reset.
+  I4 code_list{};
+  // A CAPACITY with a name label came before. Translator; false at reset.
+  bool named_definition_seen = false;
+  // A numbered definition jumped into a new group of ten. Translator; false at reset.
+  bool group_flag = false;
+  // Servers with an SNA B operand: count and their block numbers. Translator; 0 at reset.
+  int4 sna_b_count = 0;
+  std::array<int4, k_sna_b_station_limit + 1> sna_b_block{};
+};
+
+struct QueueTables {
+  using I4 = std::array<int4, k_queue_limit + 1>;
+  // Queues and AD sets. add_queue_or_ad_set; 0 at reset.
+  int4 queue_count = 0;
+  // queue_count at the start of the end-of-program checks. Translator; 0 at reset.
+  int4 named_queue_count = 0;
+  // Packed name per queue. Translator; 0 at reset.
+  I4 queue_name{};
+  // Per queue the QTABLE that tabulates it, or -1. Translator; -1 at reset.
+  I4 queue_map{};
+  // Number of QTABLE A operands (the count word of queue_map). Translator; 0 at reset.
+  int4 qtable_count = 0;
+  // Minimum-time field per queue (statistics start). Translator; 0.0 at reset.
+  std::array<real4, k_queue_limit + 1> queue_min_time{};
+  // Use count per queue. Translator; 0 at reset.
+  I4 queue_use_count{};
+  // A queue is departed at two blocks (read by the run control). Translator; false at reset.
+  bool queue_departed_twice = false;
+};
+
+struct FunctionTables {
+  // Functions defined. FUNCTION definition; 0 at reset.
+  int4 function_count = 0;
+  // Packed name per function. FUNCTION definition; 0 at reset.
+  std::array<int4, k_function_limit + 1> function_name{};
+  // Data points per function. FUNCTION data; 1 at reset.
+  std::array<int4, k_function_limit + 1> function_point_count{};
+  // Class of the argument (10 = RN stream). FUNCTION definition; 0 at reset.
+  std::array<int4, k_function_limit + 1> function_arg_class{};
+  // Stream number or coded argument. FUNCTION definition; 0 at reset.
+  std::array<int4, k_function_limit + 1> function_arg_value{};
+  // 1, 2 special, 3 discrete/RN, 4 continuous. FUNCTION definition; 0 at reset.
+  std::array<int4, k_function_limit + 1> function_kind{};
+  // Points x(f,k), y(f,k). FUNCTION data; kept until redefined.
+  std::array<std::array<real4, k_function_point_limit + 1>, k_function_limit + 1> function_x{};
+  std::array<std::array<real4, k_function_point_limit + 1>, k_function_limit + 1> function_y{};
+  // A function with named addresses exists. FUNCTION data; false at reset.
+  bool address_function_defined = false;
+};
+
+struct SavevalueTables {
+  // Savevalues in use (named ones are 1..savevalue_count). Translator; 0 at reset.
+  int4 savevalue_count = 0;
+  // Packed name per named savevalue. Translator; 0 at reset.
+  std::array<int4, k_named_savevalue_limit + 1> savevalue_name{};
+  // Initial value per named savevalue (LET control statement). Translator; 0 at reset.
+  std::array<real8, k_named_savevalue_limit + 1> savevalue_init{};
+  // Current value. Run-time; from savevalue_init at every run start.
+  std::array<real8, k_savevalue_limit + 1> savevalue_value{};
+};
+
+struct ParameterTables {
+  // P$ names in use. Parameter-name scan; 0 at reset.
+  int4 pname_count = 0;
+  // Packed P$ name of parameter k. Same; 0 at reset.
+  std::array<int4, k_pname_limit + 1> pname_code{};
+  // True when parameter k got its number through a P$ name. Same; false at reset.
+  std::array<bool, k_pname_limit + 1> pname_by_name{};
+  // True when parameter k was written in plain Pj form. Operand lexer; false at reset.
+  std::array<bool, k_pname_limit + 1> param_plain_used{};
+  // Descriptive name after P1..P12 (P5NAME). Operand lexer; 0 at reset.
+  std::array<int4, k_param_desc_limit + 1> param_desc_name{};
+  // Parameter words of a transaction record (internal words included). Translator; 0 at reset.
+  int4 param_count = 0;
+  // Offsets of internal words in the record. End-of-program checks; 0 at reset.
+  int4 txn_num_off = 0;
+  int4 trace_word_off = 0;
+  int4 station_mark_off = 0;
+  int4 assemble_word_off = 0;
+};
+
+// Per GENERATE number (block_arg of the GENERATE block).
+struct GenerateTables {
+  // GENERATE blocks. check_generate_block; 0 at reset.
+  int4 generate_count = 0;
+  // Time row: (A-B, 2B, -1, 0) for constants, else (A, B, code A, code B). Translator.
+  std::array<std::array<real4, 5>, k_generate_limit + 1> generate_time_table{};
+  // Block number of GENERATE k. Translator; 0 at reset.
+  std::array<int4, k_generate_limit + 1> generate_block{};
+  // C operand: first creation time (savevalue number when x_c is set). Translator; 0 at reset.
+  std::array<int4, k_generate_limit + 1> generate_first_time{};
+  // C operand names a savevalue (its number is in generate_first_time). Translator.
+  std::array<bool, k_generate_limit + 1> generate_first_is_x{};
+  // E operand: priority, -999999..999999 (savevalue number when prio_is_x). Translator; 0 at reset.
+  std::array<int4, k_generate_limit + 1> generate_priority{};
+  std::array<bool, k_generate_limit + 1> generate_priority_is_x{};
+  // ADVANCE blocks. check_advance_block; 0 at reset.
+  int4 advance_count = 0;
+  // Time row per ADVANCE number (block_opnd of the ADVANCE block). Translator.
+  std::array<std::array<real4, 5>, k_advance_limit + 1> advance_time_table{};
+  // Packed C operand per ADVANCE (0 = none). Translator; 0 at reset.
+  std::array<int4, k_advance_limit + 1> advance_c_code{};
+  // ANS file opened for GENERATE F operands in this translation. Translator.
+  bool ans_file_open = false;
+};
+
+struct TerminateTables {
+  // TERMINATE blocks. TERMINATE step; 0 at reset.
+  int4 terminate_count = 0;
+  // A operand: a number 0..999999, a name code of an X$ savevalue, after
+  // linking minus the savevalue number. Translator; 0 at reset.
+  std::array<int4, k_terminate_limit + 1> terminate_value{};
+};
+
+struct DecimalTables {
+  // Decimal constants in use. parse_digits; 0 at reset.
+  int4 decimal_count = 0;
+  // The constants in order of appearance; kind-13 operands index it. Translator.
+  std::array<real4, k_decimal_limit + 1> decimal_value{};
+};
+
+struct SpecialTables {
+  // Special statements. check_control_statement; 0 at reset.
+  int4 spec_count = 0;
+  // Built-in program number per special statement. Translator; 0 at reset.
+  std::array<int4, k_spec_limit + 1> spec_program{};
+  // Per statement and operand row A..H (1..8): kind (-20 = none) and value. Translator.
+  std::array<std::array<int4, k_spec_rows + 1>, k_spec_limit + 1> spec_opnd_kind{};
+  std::array<std::array<int4, k_spec_rows + 1>, k_spec_limit + 1> spec_opnd_value{};
+};
+
+struct PrintTextTables {
+  // PRINT texts. PRINT text scan; 0 at reset.
+  int4 print_text_count = 0;
+  // Text per PRINT (at most 60 characters). Translator.
+  std::array<FixedText<k_print_text_len>, k_print_text_limit + 1> print_text{};
+  // Length; negative when the text was closed by an apostrophe. Translator.
+  std::array<int4, k_print_text_limit + 1> print_text_len{};
+};
+
+// What the control statements ask the run control to do.
+struct RunStepTables {
+  // Run steps in program order: 1 END, 2 first START, 3 code 24, 4 RESET,
+  // 5 later START. Translator; every entry 1 at reset.
+  std::array<int4, k_run_step_limit + 1> run_steps{};
+  // Run steps recorded. Translator; 0 at reset.
+  int4 run_step_count = 0;
+  // Termination count per START number. Translator; 0 at reset.
+  std::array<int4, k_start_limit + 1> termination_count{};
+  // No standard report for the run of START n. START statement, block errors, report; false at reset.
+  std::array<bool, k_start_limit + k_max_runs + 1> start_report_off{};
+  // Each run of a series is START, RESET, START. Translator; false at reset.
+  bool two_phase_runs = false;
+  // SIMULATE has a B operand. Translator; false at reset.
+  bool simulate_b_flag = false;
+  // A START's A operand is the EXPERI name. Translator; false at reset.
+  bool start_name_flag = false;
+  // SEEDS row per number of STARTs before it; -1 = none. Translator; -1 at each translation.
+  std::array<int4, k_max_runs + 2> seeds_row_of_start{};
+  // Rows of 50 seeds (2p+1); row 0 for a SEEDS before any START. SEEDS, run set-up; 0 at reset.
+  std::array<std::array<int4, k_rn_stream_max + 1>, k_max_runs + 2> seed_table{};
+};
+
+// Slots of the operands that take the EXPERI invalue.
+struct ExperiSlots {
+  // Storage whose capacity is the invalue savevalue; and its flag. Translator; 0 at reset_run_state.
+  int4 capacity_slot = 0;
+  bool capacity_flag = false;
+  // GENERATE block numbers / entry numbers. Translator; 0 at reset_run_state.
+  int4 generate_c_slot = 0;
+  int4 generate_d_slot = 0;
+  int4 generate_e_slot = 0;
+  int4 goto_b_slot = 0;
+  // Name code of the invalue savevalue (row A of a VALIN call); 0 = none.
+  int4 invalue_name = 0;
+  // Alternatives of the experiment (from the EXPERI statement). Run cycle.
+  int4 experi_alternatives = 0;
+};
+
+struct EntityTables {
+  StationTables st;
+  QueueTables q;
+  FunctionTables fn;
+  SavevalueTables sv;
+  ParameterTables par;
+  GenerateTables gen;
+  TerminateTables term;
+  DecimalTables dec;
+  SpecialTables spec;
+  PrintTextTables ptext;
+  RunStepTables run;
+  ExperiSlots experi;
+};
+
+}  // namespace kelvo
