@@ -21,8 +21,11 @@ namespace {
 constexpr int k_atf_unit = 9;
 constexpr int k_err_offset = 24;
 
-// A 50-character message line: the text padded or cut to 50.
-std::string a50(std::string_view message) { return io::read_a(message, 50); }
+// A message line: the text padded to 50 characters. A few messages are
+// longer than that; they are written whole rather than cut.
+std::string a50(std::string_view message) {
+  return io::read_a(message, std::max<int>(50, static_cast<int>(message.size())));
+}
 
 bool& report_off_of_current_run(Engine& e) {
   auto& off = e.ent.run.start_report_off;

@@ -16,6 +16,9 @@ struct ParsedStatement;
 void reset_compile_state(Engine& e);
 // Translator: the address/operation hint lines of a compile error.
 void write_address_hint(Engine& e, int channel);
+// Translator: whether a function name is a defined variable (V$ name
+// used as a function); sets its number when it is.
+bool find_defined_variable(Engine& e, int name, int& number);
 
 // Run control: translates and runs the model (first, runs, mode are 1 for
 // a plain run cycle).

@@ -4,9 +4,12 @@
 // as text or as numbers.
 #include "control/packed_names.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "control/diagnostics.h"
+#include "control/later_stages.h"
+#include "io/fixed_format.h"
 #include "control/stop.h"
 #include "control/text_routines.h"
 #include "model/engine.h"
@@ -128,6 +131,104 @@ void store_name_code(Engine& e, std::string_view name) {
   const int depth = e.ctl.parse_depth;
   if (depth < 1 || depth > k_parse_name_codes) return;
   e.ctl.parse_name_codes[static_cast<std::size_t>(depth)] = pack_symbol_name(e, field.view());
+}
+
+namespace {
+
+struct ClassInfo {
+  std::string_view text;    // 10 characters
+  std::string_view prefix;  // 2 characters
+};
+
+ClassInfo class_info(int cls) {
+  switch (cls) {
+    case k_class_queue: return {"    Queue ", " Q"};
+    case k_class_address: return {"   Address", " N"};
+    case k_class_storage:
+    case k_class_station: return {"   Storage", " S"};
+    case k_class_function: return {"  Function", "FN"};
+    case k_class_definition: return {"Definition", " V"};
+    case k_class_savevalue: return {" Savevalue", " X"};
+    default: return {"   Address", " W"};
+  }
+}
+
+// Index of the first entry equal to name among entries 1..count, 0 if none.
+template <std::size_t N>
+int search_names(const std::array<int4, N>& table, int count, int4 name) {
+  const int last = std::min(count, static_cast<int>(N) - 1);
+  for (int k = 1; k <= last; ++k) {
+    if (table[static_cast<std::size_t>(k)] == name) return k;
+  }
+  return 0;
+}
+
+int search_class(const Engine& e, int cls, int4 name) {
+  switch (cls) {
+    case k_class_queue: return search_names(e.ent.q.queue_name, e.ent.q.queue_count, name);
+    case k_class_address:
+    case k_class_w_address: return search_names(e.blocks.block_label, e.blocks.block_count, name);
+    case k_class_storage:
+    case k_class_station: return search_names(e.ent.st.station_name, e.ent.st.station_name_count, name);
+    case k_class_function: return search_names(e.ent.fn.function_name, e.ent.fn.function_count, name);
+    case k_class_definition: return search_names(e.expr.defn_name, e.expr.defn_count, name);
+    default: return search_names(e.ent.sv.savevalue_name, e.ent.sv.savevalue_count, name);
+  }
+}
+
+}  // namespace
+
+void find_entity_number(Engine& e, int cls, int4 name, int& mode, int& number) {
+  ControlState& c = e.ctl;
+  if (cls < k_class_queue || cls > k_class_w_address) {
+    int value = 0;
+    bool digits = false;
+    unpack_name_number(e, name, value, digits);
+    if (digits) {
+      number = value;
+    } else {
+      write_error_message(e, " Integer expected in operand");
+      c.error_found = true;
+      number = -999;
+    }
+    return;
+  }
+  if (cls == k_class_function && mode == k_mode_function_definition) {
+    write_error_message(e, " Function definition cannot have other function as A operand");
+    c.error_found = true;
+    return;
+  }
+  if (const int k = search_class(e, cls, name); k > 0) {
+    number = k;
+    return;
+  }
+  if (cls == k_class_function) {
+    if (find_defined_variable(e, name, number)) return;
+    const Text6 text = unpack_name_chars(e, name);
+    if (text.at(1) == 'M' && (text.at(2) == 'A' || text.at(2) == 'I')) {
+      c.minmax_function_char = text.at(3);
+      return;
+    }
+  }
+  if (cls == k_class_savevalue && mode == k_mode_maybe_savevalue) {
+    mode = k_mode_not_savevalue;
+    return;
+  }
+  if (mode == k_mode_missing_allowed) {
+    number = -1;
+    return;
+  }
+  if (mode == k_mode_deferred && c.deferred_check_flag) {
+    number = -1;
+    c.error_found = true;
+    return;
+  }
+  const ClassInfo info = class_info(cls);
+  const Text6 text = unpack_name_chars(e, name);
+  const int unit = open_error_unit(e);
+  e.ch.write(unit, io::Rec().x(1).a(info.text, 10).lit(" of ").a(info.prefix, 2).lit("$").lit(text.view()).lit(" missing"));
+  if (info.prefix == " S") e.ch.write(unit, io::Rec().lit("   or station ").lit(text.view()).lit(" missing"));
+  c.error_found = true;
 }
 
 }  // namespace kelvo

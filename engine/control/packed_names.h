@@ -45,6 +45,32 @@ Text6 unpack_name_chars(Engine& e, int4 packed);
 void decode_digit_codes(const std::array<int, 6>& codes, int& value, bool& all_digits);
 void unpack_name_number(Engine& e, int4 packed, int& value, bool& all_digits);
 
+// Entity classes of find_entity_number.
+enum EntityClass : int {
+  k_class_number = 1,
+  k_class_queue = 2,
+  k_class_address = 3,
+  k_class_storage = 4,
+  k_class_station = 5,
+  k_class_function = 6,
+  k_class_definition = 7,
+  k_class_savevalue = 8,
+  k_class_w_address = 9,
+};
+
+// Modes of find_entity_number that change what a missing name means.
+inline constexpr int k_mode_function_definition = 2;  // no function as A operand
+inline constexpr int k_mode_maybe_savevalue = 4;      // set to 5 when not a savevalue
+inline constexpr int k_mode_not_savevalue = 5;
+inline constexpr int k_mode_missing_allowed = 7;      // number -1
+inline constexpr int k_mode_deferred = 8;             // silent while the deferred check runs
+
+// The number of the entity of a class with a packed name: its index in the
+// class's name table. Class 1 (and any class outside 2-9) reads the name
+// as a number. A missing entity is a compile error unless the mode allows
+// it; the number is then left as the caller set it.
+void find_entity_number(Engine& e, int cls, int4 name, int& mode, int& number);
+
 // Upper-cases and packs a label into the parse-file writer's name-code
 // table at the index parse_depth.
 void store_name_code(Engine& e, std::string_view name);

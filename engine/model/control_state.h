@@ -67,6 +67,8 @@ struct ControlState {
   bool first_line_read = false;       // convert_listing_line: a line was read successfully
   bool preem_name_seen = false;       // a name PREEM: was offered for packing
   bool compiling = false;             // set by the translator while it translates
+  bool deferred_check_flag = false;   // translator: missing names are checked later
+  char minmax_function_char = ' ';    // third letter of an FN$MAx/FN$MIn name met
 
   // ---- Parse-file writer's name codes (automatic animation) ----
   int parse_depth = 0;  // nesting index into parse_name_codes (exchange files)

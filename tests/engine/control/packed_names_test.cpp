@@ -72,3 +72,54 @@ TEST_F(PackedNames, CodesOutsideTheAlphabetAreRejected) {
 
 }  // namespace
 }  // namespace kelvo
+
+namespace kelvo {
+namespace {
+
+using EntityLookup = testing::EngineTest;
+
+TEST_F(EntityLookup, NamesAreFoundByClassFromEntryOne) {
+  e().ent.q.queue_count = 2;
+  e().ent.q.queue_name[1] = pack_symbol_name(e(), "LINE");
+  e().ent.q.queue_name[2] = pack_symbol_name(e(), "BUF");
+  int mode = 0;
+  int number = 0;
+  find_entity_number(e(), k_class_queue, pack_symbol_name(e(), "BUF"), mode, number);
+  EXPECT_EQ(number, 2);
+  find_entity_number(e(), k_class_number, pack_symbol_name(e(), "  17"), mode, number);
+  EXPECT_EQ(number, 17);
+  EXPECT_FALSE(e().ctl.error_found);
+}
+
+TEST_F(EntityLookup, MissingNamesGiveTheClassMessage) {
+  int mode = 0;
+  int number = 5;
+  find_entity_number(e(), k_class_queue, pack_symbol_name(e(), "QQQ"), mode, number);
+  EXPECT_EQ(number, 5);  // left as the caller set it
+  find_entity_number(e(), k_class_storage, pack_symbol_name(e(), "ST1"), mode, number);
+  find_entity_number(e(), k_class_number, pack_symbol_name(e(), "X1"), mode, number);
+  EXPECT_EQ(number, -999);
+  EXPECT_TRUE(e().ctl.error_found);
+  EXPECT_EQ(console_output(),
+            "     Queue  of  Q$QQQ    missing\n"
+            "    Storage of  S$ST1    missing\n"
+            "   or station ST1    missing\n"
+            " Integer expected in operand" + std::string(22, ' ') + "\n");
+}
+
+TEST_F(EntityLookup, ModesThatAllowAMissingName) {
+  int mode = k_mode_missing_allowed;
+  int number = 0;
+  find_entity_number(e(), k_class_savevalue, pack_symbol_name(e(), "NONE"), mode, number);
+  EXPECT_EQ(number, -1);
+  mode = k_mode_maybe_savevalue;
+  find_entity_number(e(), k_class_savevalue, pack_symbol_name(e(), "NONE"), mode, number);
+  EXPECT_EQ(mode, k_mode_not_savevalue);
+  mode = k_mode_function_definition;
+  find_entity_number(e(), k_class_function, pack_symbol_name(e(), "F"), mode, number);
+  EXPECT_TRUE(e().ctl.error_found);
+  EXPECT_EQ(console_output(), " Function definition cannot have other function as A operand\n");
+}
+
+}  // namespace
+}  // namespace kelvo
