@@ -6,6 +6,7 @@
 #include "io/channels.h"
 #include "model/block_table.h"
 #include "model/compile_state.h"
+#include "model/control_state.h"
 #include "model/entity_tables.h"
 #include "model/expr_tables.h"
 #include "model/report_state.h"
@@ -15,7 +16,8 @@
 namespace kelvo {
 
 struct Engine {
-  io::Channels ch;
+  io::Channels ch;   // numbered file channels and the console
+  ControlState ctl;  // program intake, run-mode flags, diagnostics
   // Translator: block table and its operation names.
   BlockTable blocks;
   BlockOpNames opnames;
@@ -32,8 +34,7 @@ struct Engine {
   RandomState rn;
   EvalState ev;
   ReportState rep;
-  // Owned by engine control and later run-time steps; stand-ins until then.
-  ControlStandIn ctl;
+  // Run-time statistics owned by later run-time steps; stand-in until then.
   RuntimeStandIn stat;
 };
 

@@ -14,6 +14,8 @@ namespace kelvo {
 
 // Marks that ride with a transaction as integers, so that they survive
 // the single-precision words of the record exactly.
+struct Engine;
+
 struct TxnMarks {
   int4 retry = 0;           // released for a retry (server routines)
   int4 preempt = 0;         // 1 pre-empted holder, 2 pre-emptor that waited
@@ -86,8 +88,18 @@ struct RunState {
   bool waitif_pending = false;        // WAITIF waiters on the re-test chain
   bool report_written = false;        // set while a report is being written
   bool trace_switch = false;          // tracing switched on (TRACE program)
-  bool time_limit_started = false;    // monotonic start time taken
-  std::int64_t time_limit_start_ms = 0;  // monotonic start of the engine
+  // Files and switches of run control that other stages set.
+  bool result_file_open = false;      // the translator opened the TXT file
+  bool aux_file_open = false;         // the auxiliary result file is open
+  int4 aux_unit = 0;                  // its channel
+  bool atf_open = false;              // the animation trace file is open
+  bool matrix_output_wanted = false;  // matrix output at the end
+  std::array<bool, 10> graph_flags{}; // GRAPH outputs in use
+  int4 graph_unit = 0;                // channel of the GRAPH output
+  bool valin_outside_experi = false;  // VALIN used outside an experiment
+  bool retranslate_wanted = false;    // a statement was corrected: translate again
+  // Until the translator is merged, a test may stand in for it.
+  void (*translate_standin)(Engine&, int4& run_count) = nullptr;
   std::array<int4, k_block_capacity + 1> generated_before_reset{};  // per block
   std::array<int4, k_block_capacity + 1> last_block_current{};      // per block (trace)
 };

@@ -25,11 +25,6 @@ bool report_wanted(const Engine& e) {
   return !e.ent.run.start_report_off[ix(run)];
 }
 
-std::int64_t monotonic_ms() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 // Straight-line blocks get their Current count from the entries of the
 // block after them, and a block after a TERMINATE must be reachable.
 void correct_block_counts(Engine& e) {
@@ -70,13 +65,11 @@ void find_last_due_event(Engine& e, real4 t) {
 }
 
 void check_run_time_limit(Engine& e) {
-  const std::int64_t now = monotonic_ms();
-  if (!e.run.time_limit_started) {
-    e.run.time_limit_started = true;
-    e.run.time_limit_start_ms = now;
-    return;
-  }
-  const std::int64_t elapsed = (now - e.run.time_limit_start_ms) / 1000;
+  // Elapsed whole seconds on a monotonic clock since the main program took
+  // its start time (none taken: no limit).
+  if (e.ctl.run_time_start == std::chrono::steady_clock::time_point{}) return;
+  const auto elapsed =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - e.ctl.run_time_start).count();
   if (e.ctl.run_time_limit < elapsed) {
     write_error_message(e, " Program run time exceeds limit");
     e.act.cur_txn[2] = 0.0;

@@ -11,8 +11,8 @@ struct Engine;
 
 void run_event_loop(Engine& e);
 void find_last_due_event(Engine& e, real4 t);
-// Takes the engine's start time on the first call; on later calls ends
-// the run when more whole seconds than the limit have passed.
+// Ends the run when more whole seconds than the limit have passed since
+// the engine started.
 void check_run_time_limit(Engine& e);
 
 }  // namespace kelvo

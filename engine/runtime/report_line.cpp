@@ -196,7 +196,7 @@ void open_or_delete_file(Engine& e, int unit, std::string_view name) {
 int open_wrn_file(Engine& e) {
   const int unit = e.ctl.unit_base + 55;
   if (!e.rep.wrn_open) {
-    e.ch.open_new(unit, get_program_base_name(e) + "WRN");
+    e.ch.open_new(unit, model_file_name(e, "WRN"));
     e.rep.wrn_open = true;
   }
   return unit;

@@ -41,7 +41,7 @@ bool set_up_model(Engine& e, int runs) {
     clear_run_tables(e);
     init_stat_slots(e);
     e.run.run_count = runs > 1 ? 1 : 0;
-    e.ctl.valin_outside_experi = false;
+    e.run.valin_outside_experi = false;
     if (e.ctl.java_mode && !e.ctl.auto_animation_flag) {
       int saved = 0;
       begin_report_section(e, e.rep.out_unit, saved, 1, k_section_lst);
@@ -50,7 +50,7 @@ bool set_up_model(Engine& e, int runs) {
     } else {
       translate_program(e, e.run.run_count);
     }
-    if (e.ctl.valin_outside_experi) {
+    if (e.run.valin_outside_experi) {
       write_error_message(e, " Program contains EXPERI");
       write_error_message(e, " Must be started with $ from key-board");
       const int unit = open_error_unit(e);
@@ -58,13 +58,13 @@ bool set_up_model(Engine& e, int runs) {
       if (e.ctl.java_mode) e.ch.write(unit, " In this case VALIN not allowed, Use EXPERI!");
       stop_program(e);
     }
-    e.ctl.matrix_output_wanted = false;
-    e.ctl.graph_flags = {};
-    if (e.ctl.retranslate_wanted) {
-      e.ctl.retranslate_wanted = false;
+    e.run.matrix_output_wanted = false;
+    e.run.graph_flags = {};
+    if (e.run.retranslate_wanted) {
+      e.run.retranslate_wanted = false;
       continue;
     }
-    if (e.ctl.error_found || e.ctl.statement_error_pending) return false;
+    if (e.ctl.error_found) return false;
     setup_savevalues_and_records(e);
     if (run_step(e, 1) == 1) {
       write_error_message(e, " No START statement with A operand");
@@ -81,10 +81,10 @@ void later_start(Engine& e, int previous) {
   r.run_counter += 1;
   if (r.run_count > 1) {
     const io::Rec line = io::Rec().lit(std::string(62, '-')).lit(" Run").i(r.run_counter, 4);
-    if (e.ctl.result_file_open && e.rep.res_unit > 0) {
+    if (e.run.result_file_open && e.rep.res_unit > 0) {
       e.ch.write(e.rep.res_unit, line);
-    } else if (e.ctl.aux_file_open) {
-      e.ch.write(e.ctl.aux_unit, line);
+    } else if (e.run.aux_file_open) {
+      e.ch.write(e.run.aux_unit, line);
     }
   }
   if (previous == 2 || previous == 5) {
@@ -173,18 +173,18 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
 
 // Closing (step 20): every open output file is closed, then the stop.
 [[noreturn]] void close_and_stop(Engine& e) {
-  if (e.ctl.matrix_output_wanted) matrix_save_dialog(e);
-  for (std::size_t g = 0; g < e.ctl.graph_flags.size(); ++g)
-    if (e.ctl.graph_flags[g]) close_run_unit(e, e.ctl.graph_unit);
-  if (e.ctl.atf_open) {
+  if (e.run.matrix_output_wanted) matrix_save_dialog(e);
+  for (std::size_t g = 0; g < e.run.graph_flags.size(); ++g)
+    if (e.run.graph_flags[g]) close_run_unit(e, e.run.graph_unit);
+  if (e.run.atf_open) {
     e.run.clock = e.run.saved_clock;
     write_atf_time(e);
     e.ch.write(k_atf_unit, " END");
     e.ch.close(k_atf_unit);
-    e.ctl.atf_open = false;
+    e.run.atf_open = false;
   }
-  if (e.ctl.result_file_open && e.rep.res_unit > 0) e.ch.close(e.rep.res_unit);
-  if (e.ctl.aux_file_open) e.ch.close(e.ctl.aux_unit);
+  if (e.run.result_file_open && e.rep.res_unit > 0) e.ch.close(e.rep.res_unit);
+  if (e.run.aux_file_open) e.ch.close(e.run.aux_unit);
   e.ch.close(e.ctl.unit_base + 11);
   if (e.rep.wrn_open) {
     e.ch.close(e.ctl.unit_base + 55);
@@ -197,6 +197,10 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
 
 }  // namespace
 
+int current_run_number(const Engine& e) { return e.run.run_number; }
+
+double active_txn_block(const Engine& e) { return e.act.cur_txn[2]; }
+
 void select_run_step(Engine& e, int& code, int index, int& previous, int run, int& count) {
   code = run_step(e, index);
   previous = run_step(e, index - 1);
@@ -206,7 +210,7 @@ void select_run_step(Engine& e, int& code, int index, int& previous, int run, in
 
 void run_simulation(Engine& e, int first, int runs, int mode) {
   if (first == 1) e.ctl.seed_reset_flag = true;
-  bool run_model = !(e.ctl.error_found && !e.ctl.retranslate_wanted);
+  bool run_model = !(e.ctl.error_found && !e.run.retranslate_wanted);
   for (;;) {
     if (run_model) {
       if (first == 1) run_model = set_up_model(e, runs);
@@ -216,10 +220,10 @@ void run_simulation(Engine& e, int first, int runs, int mode) {
     if (e.rep.res_unit > 0 && e.rep.out_unit == e.rep.res_unit) {
       e.ch.close(e.rep.res_unit);
       e.rep.out_unit = e.ctl.out_unit_save;
-      if (e.rep.report_flag) e.ctl.result_file_open = false;
+      if (e.rep.report_flag) e.run.result_file_open = false;
     }
-    const bool no_question = e.ctl.result_file_open || e.ctl.java_mode ||
-                             (e.ctl.zwxyq_started && (e.ctl.atf_open || e.ctl.keyboard_start));
+    const bool no_question = e.run.result_file_open || e.ctl.java_mode ||
+                             (e.ctl.cmd_file_present && (e.run.atf_open || e.ctl.keyboard_start));
     if (no_question || !run_model) close_and_stop(e);
     if (e.rep.report_flag) {
       // One line is read, then the engine ends (the stop closes every file).
@@ -234,7 +238,10 @@ void run_simulation(Engine& e, int first, int runs, int mode) {
     if (yes && mode13 != 7) close_and_stop(e);
     if (!yes) {
       e.ctl.error_found = false;
-      if (!end_of_run_dialogue(e)) close_and_stop(e);
+      e.ctl.run_ctl_words[3] = 0;
+      // The dialogue sets the repeat word; an edit request ends the engine
+      // (the edit work file names the model).
+      if (end_of_run_dialogue(e) == 0 || e.ctl.run_ctl_words[3] == 0) close_and_stop(e);
     } else {
       // A new model name: translated and run with the seeds reset.
       e.ctl.translate_needed = true;
@@ -269,9 +276,9 @@ void reset_run_state(Engine& e) {
   e.expr.ref_class.fill(0);
   e.expr.ref_arg.fill(0);
   e.expr.ref_index.fill(0);
-  e.ctl.graph_flags = {};
-  e.ctl.result_file_open = false;
-  e.ctl.aux_file_open = false;
+  e.run.graph_flags = {};
+  e.run.result_file_open = false;
+  e.run.aux_file_open = false;
   e.stat.trace_number_wanted_a = false;
   e.stat.trace_number_wanted_b = false;
   e.stat.clear_params_flag = false;

@@ -26,15 +26,15 @@ void write_line(Engine& e, int unit, const io::Rec& rec) { e.ch.write(unit, rec)
 std::string dashes() { return std::string(62, '-'); }
 
 // The label column of a block row.
-std::string label_text(int4 code) {
+std::string label_text(Engine& e, int4 code) {
   if (static_cast<std::uint32_t>(code) == k_preem_label) return "PREEM:";
-  return unpack_name_chars(code);
+  return packed_name_text(e, code);
 }
 
-std::string operation_text(const Engine& e, int b) {
+std::string operation_text(Engine& e, int b) {
   const int code = e.blocks.block_op[static_cast<std::size_t>(b)];
   if (code < 1 || code >= static_cast<int>(e.opnames.block_op_names.size())) return "      ";
-  return unpack_name_chars(e.opnames.block_op_names[static_cast<std::size_t>(code)]);
+  return packed_name_text(e, e.opnames.block_op_names[static_cast<std::size_t>(code)]);
 }
 
 // Console page pause of the block counts: one line read, '#'/'&' stop.
@@ -58,6 +58,10 @@ const char* section_extension(int kind) {
     default: return "BLK";
   }
 }
+
+void write_standard_report(Engine& e) { write_standard_report(e, false); }
+
+int current_out_unit(const Engine& e) { return e.rep.out_unit; }
 
 void write_standard_report(Engine& e, bool keep_unit) {
   if (e.ctl.auto_animation_flag) return;
@@ -106,7 +110,7 @@ void write_standard_report(Engine& e, bool keep_unit) {
 void begin_report_section(Engine& e, int& unit, int& saved, int run, int kind) {
   saved = unit;
   unit = e.ctl.unit_base + kind + 16;
-  const std::string name = get_program_base_name(e) + section_extension(kind);
+  const std::string name = model_file_name(e, section_extension(kind));
   if (!e.rep.new_section_files && e.run.run_count > 1 && run > 1 && kind != k_section_blo) {
     // Later runs of a series append to the files of the first run.
     if (!e.ch.is_open(unit) && !e.ch.open_append(unit, name)) {
@@ -173,7 +177,7 @@ void report_block_counts(Engine& e, int line_offset, bool a, bool b) {
     io::Rec row;
     row.x(1).i(b, 5);
     if (label != 0) {
-      row.x(2).lit(label_text(label)).x(1).lit(operation_text(e, b));
+      row.x(2).lit(label_text(e, label)).x(1).lit(operation_text(e, b));
     } else {
       row.x(9).lit(operation_text(e, b));
     }

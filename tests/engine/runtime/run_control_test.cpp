@@ -5,6 +5,7 @@
 #include "runtime/run_control.h"
 
 #include "runtime/random_streams.h"
+#include "runtime/spine_calls.h"
 #include "runtime_test_support.h"
 
 namespace kelvo::test {
@@ -16,6 +17,10 @@ int g_simulate_runs = 0;
 
 // Stands in for the translation of the model with the given run steps.
 void translate_gat(Engine& e, int4& run_count) {
+  // What the translator's compile-state reset does to the run state.
+  reset_model_state(e);
+  start_run_accumulators(e);
+  e.blocks.block_entries.fill(0);
   auto& b = e.blocks;
   b.block_count = 3;
   b.block_op[1] = bc::generate;
@@ -44,7 +49,7 @@ class RunControl : public RuntimeTest {
  protected:
   void SetUp() override {
     RuntimeTest::SetUp();
-    e->ctl.translate_standin = &translate_gat;
+    e->run.translate_standin = &translate_gat;
     e->ctl.program_file_name.assign("MODEL.TXT");
     g_simulate_runs = 0;
   }
