@@ -109,6 +109,11 @@ struct EvalState {
   std::array<real8, k_expr_temp_slots + 1> eval_stack{};
   std::array<real8, k_input_keep + 1> input_keep{};
   bool keep_input = false;  // run control keeps INPUT values (experiment)
+  int4 experi_alternative = 0;     // alternative of the experiment being run
+  real4 experi_input_value = 0.0f; // the experiment's current input value
+  int4 experi_input_mark = 0;      // 1 experiment input given, -1 none
+  int4 input_used_mark = 0;        // 1 the experiment input was used
+  int4 program7_flag = 0;          // -1: built-in program 7 is called
 };
 
 }  // namespace kelvo

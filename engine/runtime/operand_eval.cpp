@@ -330,6 +330,45 @@ real8 read_input_number(Engine& e) {
   }
 }
 
+void input_savevalues(Engine& e, real4* v) {
+  const int k = trunc_i32(v[2]);
+  if (k < 1 || k > k_named_savevalue_limit || e.ent.sv.savevalue_name[ix(k)] == 0) {
+    flag_statement_error(e, " In INPUT block A operand missing");
+    return;
+  }
+  if (e.ev.experi_alternative > 1) {
+    // Later alternatives take the value given for the first one.
+    if (k <= k_input_keep) v[1] = static_cast<real4>(e.ev.input_keep[ix(k)]);
+    return;
+  }
+  v[1] = static_cast<real4>(read_input_number(e));
+  if (e.ev.keep_input && !e.cs.pass.check_flag) {
+    if (k < 20) {
+      e.ev.input_keep[ix(k)] = v[1];
+    } else {
+      flag_statement_error(e, " Too many savevalues read in");
+    }
+  }
+}
+
+void take_input_value(Engine& e, real4& v) {
+  if (e.ctl.experi_run) {
+    v = e.ev.experi_input_value;
+    e.ev.experi_input_mark = 1;
+    e.ev.input_used_mark = 1;
+  } else {
+    e.ev.experi_input_mark = -1;
+  }
+}
+
+void flag_program_call_use(Engine& e, int code) {
+  const auto& sp = e.ent.spec;
+  const int n = std::min(sp.spec_count, k_spec_limit);
+  for (int k = 1; k <= n; ++k) {
+    if (sp.spec_opnd_value[ix(k)][1] == code && sp.spec_program[ix(k)] == 7) e.ev.program7_flag = -1;
+  }
+}
+
 void read_extern_dat(Engine& e, real4& real_value, int& int_value) {
   constexpr int unit = 11;
   const auto missing = [&e]() {

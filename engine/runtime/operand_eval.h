@@ -28,6 +28,13 @@ real8 eval_level(Engine& e, int level, int cls, real8 v);
 real4 eval_math_function(Engine& e, int code, real4 x);
 int resolve_operand_value(Engine& e, int code, int b);
 real8 read_input_number(Engine& e);
+// INPUT of a savevalue: v[1] the value (out), v[2] the savevalue number.
+void input_savevalues(Engine& e, real4* v);
+// The experiment's input value into v (left alone outside experiments).
+void take_input_value(Engine& e, real4& v);
+// Marks built-in program 7 as used when a special statement calls it
+// with `code` as its A operand.
+void flag_program_call_use(Engine& e, int code);
 // Reads "extern.dat": the model file name, an integer handed back as a
 // real, and a second integer.
 void read_extern_dat(Engine& e, real4& real_value, int& int_value);

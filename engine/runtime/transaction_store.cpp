@@ -296,11 +296,13 @@ void start_run_transactions(Engine& e) {
     if (e.blocks.block_op[ix(b)] != 8) continue;
     const int g = e.blocks.block_arg[ix(b)];
     if (g < 1 || g >= static_cast<int>(e.ent.gen.generate_first_time.size())) continue;
-    const int4 offset = e.ent.gen.generate_first_time[ix(g)];
+    // First creation time: a value >= 0 is the time itself, -1000 asks
+    // for one inter-arrival time, another -i names decimal constant i.
+    const real4 offset = static_cast<real4>(e.ent.gen.generate_first_time[ix(g)]);
     real4 first = 0.0f;
-    if (offset >= 0) {
-      first = static_cast<real4>(offset);
-    } else if (offset == -1000) {
+    if (offset >= 0.0f) {
+      first = offset;
+    } else if (offset == -1000.0f) {
       e.act.cur_txn[2] = b;
       first = generate_interval(e, g);
       if (first < 0.0f) {
@@ -309,7 +311,7 @@ void start_run_transactions(Engine& e) {
         stop_program(e);
       }
     } else {
-      const int i = -offset;
+      const int i = trunc_i32(-offset);
       first = i <= e.ent.dec.decimal_count && i < static_cast<int>(e.ent.dec.decimal_value.size()) ? e.ent.dec.decimal_value[ix(i)] : 0.0f;
     }
     const int4 pri = e.ent.gen.generate_priority[ix(g)];

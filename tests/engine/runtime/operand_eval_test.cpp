@@ -236,3 +236,60 @@ TEST_F(Evaluation, ExternDatIsReadOrReportedMissing) {
 
 }  // namespace
 }  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+class RunTimeInput : public RuntimeTest {};
+
+TEST_F(RunTimeInput, InputOfANamedSavevalueIsKeptForLaterAlternatives) {
+  e->ent.sv.savevalue_count = 3;
+  e->ent.sv.savevalue_name[3] = pack6("LIM");
+  e->ev.keep_input = true;
+  e->ev.experi_alternative = 1;
+  console_input("7.5\n");
+  float v[3] = {0.0f, 0.0f, 3.0f};
+  input_savevalues(*e, v);
+  EXPECT_EQ(v[1], 7.5f);
+  EXPECT_EQ(e->ev.input_keep[3], 7.5);
+  e->ev.experi_alternative = 2;
+  v[1] = 0.0f;
+  input_savevalues(*e, v);  // nothing asked
+  EXPECT_EQ(v[1], 7.5f);
+}
+
+TEST_F(RunTimeInput, InputWithoutASavevalueNameIsAStatementError) {
+  float v[3] = {0.0f, 0.0f, 4.0f};
+  e->ctl.current_statement.assign("       INPUT  X$ABC");
+  input_savevalues(*e, v);
+  EXPECT_TRUE(e->ctl.error_found);
+  EXPECT_NE(out.str().find(" In INPUT block A operand missing"), std::string::npos);
+}
+
+TEST_F(RunTimeInput, ExperimentInputValue) {
+  float v = 3.0f;
+  take_input_value(*e, v);
+  EXPECT_EQ(v, 3.0f);
+  EXPECT_EQ(e->ev.experi_input_mark, -1);
+  e->ctl.experi_run = true;
+  e->ev.experi_input_value = 12.0f;
+  take_input_value(*e, v);
+  EXPECT_EQ(v, 12.0f);
+  EXPECT_EQ(e->ev.experi_input_mark, 1);
+  EXPECT_EQ(e->ev.input_used_mark, 1);
+}
+
+TEST_F(RunTimeInput, ProgramSevenCallsAreMarked) {
+  e->ent.spec.spec_count = 2;
+  e->ent.spec.spec_program[1] = 5;
+  e->ent.spec.spec_opnd_value[1][1] = 44;
+  flag_program_call_use(*e, 44);
+  EXPECT_EQ(e->ev.program7_flag, 0);
+  e->ent.spec.spec_program[2] = 7;
+  e->ent.spec.spec_opnd_value[2][1] = 44;
+  flag_program_call_use(*e, 44);
+  EXPECT_EQ(e->ev.program7_flag, -1);
+}
+
+}  // namespace
+}  // namespace kelvo::test
