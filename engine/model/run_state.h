@@ -85,6 +85,8 @@ struct RunState {
   int4 step_index = 1;             // series position in the run steps
   int4 txn_counter = 0;            // last transaction number given
   bool preemption_happened = false;   // a pre-emption took place this run
+  bool serve_all_waiters_flag = false; // station lines are served as a whole
+  int4 operand_sum = 0;               // waiters of multi-unit storage blocks
   bool waitif_pending = false;        // WAITIF waiters on the re-test chain
   bool report_written = false;        // set while a report is being written
   bool trace_switch = false;          // tracing switched on (TRACE program)

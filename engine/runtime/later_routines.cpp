@@ -29,6 +29,8 @@ int seize_release_block(Engine& e, int) {
   report_block_error(e);
 }
 
+void save_last_time(Engine&, int) {}
+
 void setup_savevalues_and_records(Engine&) {}
 
 void matrix_save_dialog(Engine&) {}

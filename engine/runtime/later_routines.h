@@ -21,6 +21,8 @@ void write_trace_line(Engine& e, int b, int code, int flag);
 void scan_waitif_chain(Engine& e);
 // The station that the active transaction holds, for ADVANCE b.
 int seize_release_block(Engine& e, int b);
+// Time-keeping of the server statistics when a waiter leaves station s.
+void save_last_time(Engine& e, int s);
 // Savevalue and record set-up of a translated model before its runs.
 void setup_savevalues_and_records(Engine& e);
 // Matrix output at the end of the runs.

@@ -8,6 +8,7 @@
 #include "model/engine.h"
 #include "runtime/event_loop.h"
 #include "runtime/generate_advance_terminate.h"
+#include "runtime/later_routines.h"
 #include "runtime/random_streams.h"
 #include "runtime/spine_calls.h"
 
@@ -213,8 +214,17 @@ void unlink_transaction(Engine& e, int p, int k) {
   t.chain_size[ix(k)] -= 1;
 }
 
+void add_to_operand_sum(Engine& e, int n) {
+  const int b = trunc_i32(e.act.cur_txn[5]);
+  if (b < 1 || b > e.blocks.block_count) return;
+  const int code = e.blocks.block_op[ix(b)];
+  if ((code == bc::enter || code == bc::leave) && e.blocks.block_units[ix(b)] > 1) e.run.operand_sum += n;
+}
+
 void remove_from_chain_and_count(Engine& e, int s, int p) {
   unlink_transaction(e, p, 1 + s);
+  save_last_time(e, s);
+  if (e.run.serve_all_waiters_flag) add_to_operand_sum(e, -1);
   auto& cur = e.act.cur_txn;
   if (cur[1] >= 0.0) {
     const int b = trunc_i32(cur[5]);
@@ -231,14 +241,18 @@ void enter_station_waiting_line(Engine& e, int b, int s) {
   auto& cur = e.act.cur_txn;
   if (b >= 1 && b <= e.blocks.block_count) e.blocks.block_entries[ix(b)] -= 1;
   const int c = trunc_i32(cur[5]);
+  const bool c_ok = c >= 1 && c <= e.blocks.block_count;
+  if (c_ok && e.stat.trace_number_wanted_a && e.run.trace_switch && e.blocks.block_op[ix(c)] == bc::advance)
+    write_trace_line(e, c, bc::advance, 0);
   const int f = e.act.cur_marks.station;
-  if (c >= 1 && c <= e.blocks.block_count) e.blocks.block_current[ix(c)] += 1;
+  if (c_ok) e.blocks.block_current[ix(c)] += 1;
   if (f == b && static_cast<double>(e.run.clock) == cur[1]) {
     insert_chain_front(e, 1 + s);
   } else {
     insert_event_chain(e, 1 + s);
   }
   cur[2] = -1.0;
+  if (e.run.serve_all_waiters_flag) add_to_operand_sum(e, 1);
 }
 
 void chain_insert_offset(Engine& e, int q) {

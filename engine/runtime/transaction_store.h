@@ -27,6 +27,9 @@ void enter_station_waiting_line(Engine& e, int b, int s);
 void chain_insert_offset(Engine& e, int q);
 void chain_link_offset(Engine& e, int q);
 [[noreturn]] void report_transaction_overflow(Engine& e, int nr);
+// Counts waiters of storage entry and exit blocks that take or give
+// more than one unit, while all waiters of a station are served.
+void add_to_operand_sum(Engine& e, int n);
 void find_free_slot(const std::array<int4, 13>& table, int& slot, int& flag);
 
 // Words of a stored record, read for ordering and reports.

@@ -157,6 +157,48 @@ TEST_F(Chains, DueNowWithoutBatchBecomesTheHead) {
   EXPECT_EQ(static_cast<int>(record_word(*e, e->txn.batch_last, 6)), 2);
 }
 
+TEST_F(Chains, StationWaiterReleasedForARetryComesBackToTheFront) {
+  e->blocks.block_count = 6;
+  e->blocks.block_entries[5] = 3;
+  auto& c = e->act.cur_txn;
+  file(2, 0.0f, 0, 1);  // a waiter already in line
+  c = {};
+  c[1] = 2.0;
+  c[2] = 5;  // waits to enter block 5 (the station block)
+  c[5] = 4;  // still counted in block 4
+  c[6] = 2;
+  e->run.clock = 2.0f;
+  enter_station_waiting_line(*e, 5, 1);
+  EXPECT_EQ(c[2], -1.0);
+  EXPECT_EQ(e->blocks.block_entries[5], 2);
+  EXPECT_EQ(e->blocks.block_current[4], 1);
+  EXPECT_EQ(tags(2), (std::vector<int>{1, 2}));
+  // Released for a retry: taken out of the line, filed as due now.
+  const int r = e->txn.chain_tail[2];
+  remove_from_chain_and_count(*e, 1, r);
+  EXPECT_EQ(e->blocks.block_current[4], 0);
+  EXPECT_EQ(e->act.cur_marks.station, 5);
+  EXPECT_EQ(tags(1), (std::vector<int>{2}));
+  // Back at block 5 at the same clock: ahead of the equal-priority waiter.
+  unlink_transaction(*e, e->txn.chain_head[1], 1);
+  enter_station_waiting_line(*e, 5, 1);
+  EXPECT_EQ(tags(2), (std::vector<int>{2, 1}));
+}
+
+TEST_F(Chains, OperandSumCountsMultiUnitStorageWaiters) {
+  e->blocks.block_count = 3;
+  e->blocks.block_op[2] = bc::enter;
+  e->blocks.block_units[2] = 3;
+  e->blocks.block_op[3] = bc::enter;
+  e->blocks.block_units[3] = 1;
+  e->act.cur_txn[5] = 2;
+  add_to_operand_sum(*e, 1);
+  EXPECT_EQ(e->run.operand_sum, 1);
+  e->act.cur_txn[5] = 3;
+  add_to_operand_sum(*e, 1);
+  EXPECT_EQ(e->run.operand_sum, 1);
+}
+
 TEST_F(Chains, PoolExhaustionEndsTheRunWithErrorOne) {
   e->ent.par.param_count = 0;
   start_run_transactions(*e);
