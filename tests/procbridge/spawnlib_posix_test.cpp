@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -127,6 +128,30 @@ std::vector<std::string> proc_stat(pid_t pid) {
   return fields;
 }
 
+// The open descriptors of a process as "fd->target", sorted. Right after
+// exec the child's dynamic loader briefly holds descriptors of its own, so
+// this waits (up to 5 s) until only 0, 1 and 2 are left; an inherited
+// descriptor never goes and shows up in the result.
+std::vector<std::string> settled_descriptors(pid_t pid) {
+  const fs::path fd_dir = "/proc/" + std::to_string(pid) + "/fd";
+  std::vector<std::string> fds;
+  for (int attempt = 0; attempt < 500; ++attempt) {
+    fds.clear();
+    bool extra = false;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(fd_dir, ec)) {
+      const fs::path target = fs::read_symlink(e.path(), ec);
+      if (ec) continue;  // closed meanwhile
+      fds.push_back(e.path().filename().string() + "->" + target.string());
+      extra = extra || std::stoi(e.path().filename().string()) > 2;
+    }
+    if (!extra) break;
+    usleep(10000);
+  }
+  std::sort(fds.begin(), fds.end());
+  return fds;
+}
+
 // True when pid is no longer a child of this process (it was reaped).
 bool reaped(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == -1 && errno == ECHILD; }
 
@@ -188,12 +213,7 @@ TEST_F(Spawnlib, ChildIsHiddenInItsOwnSessionAtIdlePriorityWithNoInheritedDescri
   EXPECT_EQ(stat[3], std::to_string(pid)) << "session";
   EXPECT_EQ(stat[16], "19") << "nice";
   EXPECT_EQ(fs::read_symlink(proc + "/cwd"), dir);
-  std::vector<std::string> fds;
-  for (const auto& e : fs::directory_iterator(proc + "/fd")) {
-    fds.push_back(e.path().filename().string() + "->" + fs::read_symlink(e.path()).string());
-  }
-  std::sort(fds.begin(), fds.end());
-  EXPECT_EQ(fds, (std::vector<std::string>{"0->/dev/null", "1->/dev/null", "2->/dev/null"}));
+  EXPECT_EQ(settled_descriptors(pid), (std::vector<std::string>{"0->/dev/null", "1->/dev/null", "2->/dev/null"}));
 
   destroy();
   EXPECT_TRUE(reaped(pid));

@@ -63,16 +63,26 @@ public class SpawnDriver {
         say("session=" + f[3]);
         say("nice=" + f[16]);
         say("cwd=" + Files.readSymbolicLink(proc.resolve("cwd")));
-        try (Stream<Path> fds = Files.list(proc.resolve("fd"))) {
-            List<String> list = fds.map(p -> {
-                try {
-                    return p.getFileName() + "->" + Files.readSymbolicLink(p);
-                } catch (Exception e) {
-                    return p.getFileName() + "->?";
-                }
-            }).sorted().collect(Collectors.toList());
-            say("fds=" + String.join(",", list));
+        // Right after exec the child's dynamic loader briefly holds
+        // descriptors of its own: wait (up to 5 s) until only 0, 1 and 2
+        // are left; an inherited descriptor never goes.
+        List<String> list = List.of();
+        for (int attempt = 0; attempt < 500; attempt++) {
+            try (Stream<Path> fds = Files.list(proc.resolve("fd"))) {
+                list = fds.map(p -> {
+                    try {
+                        return p.getFileName() + "->" + Files.readSymbolicLink(p);
+                    } catch (Exception e) {
+                        return null;  // closed meanwhile
+                    }
+                }).filter(e -> e != null).sorted().collect(Collectors.toList());
+            }
+            if (list.stream().allMatch(e -> Integer.parseInt(e.substring(0, e.indexOf('-'))) <= 2)) {
+                break;
+            }
+            Thread.sleep(10);
         }
+        say("fds=" + String.join(",", list));
     }
 
     public static void main(String[] args) throws Exception {
