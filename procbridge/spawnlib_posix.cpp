@@ -126,12 +126,13 @@ void finish_child(JNIEnv* env, jobject self, bool kill_first) {
     close(pidfd);
     if (err != EINVAL) return;  // ECHILD: not our child, or already reaped
     // EINVAL: a kernel with pidfd_open but without P_PIDFD waits
-  } else if (errno != ENOSYS) {
+  } else if (errno == ESRCH) {
     return;  // no such process
   }
 
-  // Kernels without pidfds: an un-reaped child's id cannot be reused, so
-  // check that it still is one before signalling it.
+  // No pidfd (an older kernel, or no descriptor left): an un-reaped
+  // child's id cannot be reused, so check that it still is one before
+  // signalling it.
   siginfo_t info {};
   if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0) return;
   if (kill_first) kill(static_cast<pid_t>(pid), SIGKILL);

@@ -152,6 +152,16 @@ std::vector<std::string> settled_descriptors(pid_t pid) {
   return fds;
 }
 
+// Number of descriptors open in this process.
+size_t open_descriptors() {
+  size_t n = 0;
+  for (const auto& e : fs::directory_iterator("/proc/self/fd")) {
+    (void)e;
+    ++n;
+  }
+  return n;
+}
+
 // True when pid is no longer a child of this process (it was reaped).
 bool reaped(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == -1 && errno == ECHILD; }
 
@@ -190,11 +200,14 @@ class Spawnlib : public ::testing::Test {
 };
 
 TEST_F(Spawnlib, StartRunsTheCommandInTheGivenDirectoryAndStoresTheChildsId) {
+  const size_t before = open_descriptors();
   EXPECT_EQ(start_in_dir("sh -c \"pwd > where.txt\""), "");
   ASSERT_GT(obj.pid, 0);
   EXPECT_EQ(obj.sets, 1);
+  EXPECT_EQ(open_descriptors(), before) << "start keeps a descriptor";
   const pid_t pid = obj.pid;
   wait_for();
+  EXPECT_EQ(open_descriptors(), before) << "waitFor keeps a descriptor";
   EXPECT_TRUE(reaped(pid));
   EXPECT_EQ(read_file(dir / "where.txt"), dir.string() + "\n");
 }
@@ -346,7 +359,9 @@ TEST_F(Spawnlib, DestroyEndsARunningChildAndReturnsAfterItIsGone) {
   start_in_dir("sleep 30");
   ASSERT_GT(obj.pid, 0);
   const pid_t pid = obj.pid;
+  const size_t before = open_descriptors();
   destroy();
+  EXPECT_EQ(open_descriptors(), before) << "destroy keeps a descriptor";
   EXPECT_TRUE(reaped(pid));
 }
 
