@@ -1,7 +1,7 @@
-// The three entry points of the Linux spawnlib called in-process through a
-// stand-in JNIEnv: what start stores in m_nPID, how the child is started
-// (directory, session, priority, descriptors), and that waitFor and
-// destroy touch only this process's own un-reaped children.
+// The three entry points over the Linux process facility, called
+// in-process through a stand-in JNIEnv: what start stores in m_nPID, how
+// the child is started (directory, session, priority, descriptors), and
+// that waitFor and destroy touch only this process's own un-reaped children.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <jni.h>
