@@ -195,6 +195,16 @@ TEST_F(LauncherTree, ShowConsoleWithTrailingBlankIsFalse) {
   EXPECT_TRUE(Ran());
 }
 
+TEST_F(LauncherTree, PipeThatCannotBeCreatedLeavesJavaOutputWhereItIs) {
+  // No temporary directory: neither the pipe nor the instance lock can be made.
+  env_["TMPDIR"] = (root_ / "no-such-dir").string();
+  const RunResult r = Launch({"out=straight to stdout", "err=straight to stderr"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "straight to stdout\n")) << r.out;
+  EXPECT_TRUE(Contains(r.err, "straight to stderr\n")) << r.err;
+  EXPECT_EQ(Messages(), "");
+}
+
 TEST_F(LauncherTree, MissingMainClassShowsJavaExceptionFromThePipe) {
   strings_[1200] = srvlaunch::EncipherConfigValue("no.such.Main");
   const RunResult r = Launch({});
