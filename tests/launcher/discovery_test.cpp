@@ -191,6 +191,27 @@ TEST_F(Discovery, OptionsStartWithTheHooksAndKeepQuotedBlanks) {
                                       "-Djava.class.path=x:y"}));
 }
 
+TEST_F(Discovery, WorkingDirectoryOrStartupDirectory) {
+  fs::create_directories(root_ / "work");
+  fs::create_directories(root_ / "start");
+  srvlaunch::config.WorkingDir = (root_ / "work").string();
+  srvlaunch::state.StartupDir = (root_ / "start").string();
+  srvlaunch::config.UseStartupDir = true;
+  EXPECT_TRUE(srvlaunch::ChangeToWorkingDirectory(false));
+  EXPECT_EQ(fs::current_path(), root_ / "start");
+  EXPECT_TRUE(srvlaunch::ChangeToWorkingDirectory(true));
+  EXPECT_EQ(fs::current_path(), root_ / "work");
+  srvlaunch::config.WorkingDir.clear();
+  srvlaunch::config.UseStartupDir = false;
+  fs::current_path(root_);
+  EXPECT_TRUE(srvlaunch::ChangeToWorkingDirectory(true));
+  EXPECT_EQ(fs::current_path(), root_);
+  srvlaunch::config.WorkingDir = "missing";
+  EXPECT_FALSE(srvlaunch::ChangeToWorkingDirectory(true));
+  EXPECT_EQ(ReadFile(root_ / "messages.log"),
+            "Error: Error accessing file/directory: missing\n\nReason: No such file or directory\n");
+}
+
 TEST_F(Discovery, HookTextKeepsLineFeedsHere) {
   EXPECT_EQ(srvlaunch::HookOutputText("a\nb\n", 4), "a\nb\n");
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <map>
+#include <sstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -132,6 +133,40 @@ TEST_F(LauncherTree, SystemPropertiesAndClassPathWithDirectory) {
   EXPECT_TRUE(Contains(report, "wendle.exe.path=" + fs::canonical(Exe()).string() + "\n")) << report;
   EXPECT_TRUE(Contains(report, "java.class.path=lib:lib/a.jar:.\n")) << report;
   EXPECT_TRUE(Contains(report, "wendle.service.name=null\n")) << report;
+}
+
+TEST_F(LauncherTree, StartupDirectoryWhenTheWorkingDirectoryComesLate) {
+  strings_[1264] = "0";  // WorkingDirFirst
+  strings_[1248] = "1";  // UseStartupDir
+  strings_[1072] = "..\\server";  // the virtual machine starts in bin/
+  const RunResult r = Launch({});
+  EXPECT_EQ(r.status, 0) << r.err << Messages();
+  const std::string report = ReadFile(root_ / "report.txt");
+  EXPECT_TRUE(Contains(report, "user.dir=" + fs::canonical(root_).string() + "\n")) << report;
+}
+
+int OwnNice() {
+  const std::string stat = ReadFile("/proc/self/stat");
+  std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+  std::string field;
+  for (int i = 0; i <= 16; ++i) fields >> field;
+  return std::stoi(field);
+}
+
+TEST_F(LauncherTree, PriorityIndexSetsTheProcessPriority) {
+  strings_[1520] = "5";  // idle
+  Launch({});
+  EXPECT_TRUE(Contains(Report(), "nice=19\n")) << Report();
+}
+
+TEST_F(LauncherTree, PriorityIndexOutOfRangeChangesNothing) {
+  const std::string expected = "nice=" + std::to_string(OwnNice()) + "\n";
+  strings_[1520] = "6";
+  Launch({});
+  EXPECT_TRUE(Contains(Report(), expected)) << Report();
+  strings_[1520] = "-1";
+  Launch({});
+  EXPECT_TRUE(Contains(Report(), expected)) << Report();
 }
 
 TEST_F(LauncherTree, CleanupWordWithMoreArgumentsGoesToMain) {

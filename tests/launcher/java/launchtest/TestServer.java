@@ -13,7 +13,13 @@ public class TestServer {
     String[] props = {"user.dir", "wendle.exe.path", "java.class.path", "wendle.csidl.appdata",
         "wendle.csidl.local.appdata", "wendle.csidl.personal", "wendle.service.name"};
     for (String p : props) report.append(p).append('=').append(System.getProperty(p)).append('\n');
-    Files.writeString(Path.of("report.txt"), report.toString());
+    Path stat = Path.of("/proc/self/stat");
+    if (Files.exists(stat)) {
+      String text = Files.readString(stat);
+      String[] fields = text.substring(text.lastIndexOf(')') + 2).split(" ");
+      report.append("nice=").append(fields[16]).append('\n');
+    }
+    Files.writeString(Path.of(System.getProperty("user.dir"), "report.txt"), report.toString());
 
     for (String a : args) {
       if (a.startsWith("out=")) System.out.println(a.substring(4));
