@@ -86,6 +86,12 @@ TEST_F(Messages, ErrorWithReasonAddsTheSystemText) {
   EXPECT_EQ(Log(), "Error: Error accessing file/directory: CURRENT_DIR\n\nReason: No such file or directory\n");
 }
 
+TEST_F(Messages, ReadingAMessageKeepsTheErrorBeingReported) {
+  errno = EACCES;
+  srvlaunch::ShowErrorWithReason(srvlaunch::LoadResourceString(1616), {"CURRENT_DIR"});
+  EXPECT_EQ(Log(), "Error: Error accessing file/directory: CURRENT_DIR\n\nReason: Permission denied\n");
+}
+
 TEST_F(Messages, FatalErrorWithoutCaptureIsAPlainError) {
   srvlaunch::WriteLogOutput("ignored\n", 8);
   srvlaunch::ReportFatalError(srvlaunch::MessageText(1728), {"a/B"});

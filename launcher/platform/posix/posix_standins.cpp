@@ -9,13 +9,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <mutex>
-#include <set>
-#include <sstream>
 
 #include "core/ini_parser.h"
 #include "core/string_table.h"
@@ -61,12 +59,19 @@ std::string Escape(const std::string& s) {
   return out;
 }
 
+// Files are opened close-on-exec, so a started program never inherits them.
 bool ReadFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  out = ss.str();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  out.clear();
+  char buf[4096];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    out.append(buf, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
   return true;
 }
 
@@ -199,8 +204,12 @@ bool event_open = false;
 }  // namespace
 
 std::string load_string(unsigned id) {
+  // Messages read while a failure is being reported must not change the
+  // error that the report is about.
+  const int saved_errno = errno;
   std::call_once(strings_once, LoadStrings);
   const auto it = strings.find(id);
+  errno = saved_errno;
   return it == strings.end() ? std::string() : it->second;
 }
 

@@ -63,14 +63,23 @@ std::string native_path(const std::string& path) { return path; }
 // ---- resources ----
 
 std::string load_string(unsigned id) {
+  // Messages read while a failure is being reported must not change the
+  // error that the report is about.
+  const DWORD saved_error = GetLastError();
   // A text that fills the buffer may have been cut: read again with more room.
   std::vector<char> buf(1024);
+  std::string text;
   for (;;) {
     const int n = LoadStringA(instance, id, buf.data(), static_cast<int>(buf.size()));
-    if (n <= 0) return std::string();
-    if (static_cast<std::size_t>(n) < buf.size() - 1) return std::string(buf.data(), static_cast<std::size_t>(n));
+    if (n <= 0) break;
+    if (static_cast<std::size_t>(n) < buf.size() - 1) {
+      text.assign(buf.data(), static_cast<std::size_t>(n));
+      break;
+    }
     buf.resize(buf.size() + 1024);
   }
+  SetLastError(saved_error);
+  return text;
 }
 
 std::string ini_get(const std::string& path, const std::string& section, const std::string& key) {
