@@ -126,10 +126,17 @@ TEST_F(LauncherTree, SystemPropertiesAndClassPathWithDirectory) {
   // A valid, empty archive.
   WriteFile(root_ / "server" / "lib" / "a.jar", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
   WriteFile(root_ / "server" / "lib" / "notes.txt", "not an archive");
+  env_["HOME"] = (root_ / "home").string();
+  env_["XDG_CONFIG_HOME"] = (root_ / "config").string();
+  env_["XDG_DATA_HOME"] = std::nullopt;
   const RunResult r = Launch({});
   EXPECT_EQ(r.status, 0) << r.err;
   const std::string report = Report();
   EXPECT_TRUE(Contains(report, "user.dir=" + fs::canonical(root_ / "server").string() + "\n")) << report;
+  EXPECT_TRUE(Contains(report, "wendle.csidl.appdata=" + (root_ / "config").string() + "\n")) << report;
+  EXPECT_TRUE(Contains(report, "wendle.csidl.local.appdata=" + (root_ / "home/.local/share").string() + "\n"))
+      << report;
+  EXPECT_TRUE(Contains(report, "wendle.csidl.personal=" + (root_ / "home").string() + "\n")) << report;
   EXPECT_TRUE(Contains(report, "wendle.exe.path=" + fs::canonical(Exe()).string() + "\n")) << report;
   EXPECT_TRUE(Contains(report, "java.class.path=lib:lib/a.jar:.\n")) << report;
   EXPECT_TRUE(Contains(report, "wendle.service.name=null\n")) << report;
