@@ -149,4 +149,21 @@ void terminate_block(Engine& e, int b) {
   e.act.cur_txn[5] = 0.0;
 }
 
+bool c_operand_check(Engine& e, std::string_view field, int4 name_code, real4& value) {
+  if (field.empty() || (field[0] != 'V' && field[0] != 'v')) return false;
+  const int n = std::min(e.expr.defn_count, k_defn_limit);
+  int d = 0;
+  for (int k = 1; k <= n && d == 0; ++k)
+    if (e.expr.defn_name[ix(k)] == name_code) d = k;
+  if (d == 0) return false;
+  if (field.find_first_of("+-*/()") != std::string_view::npos) {
+    parse_error(e, field[0] == '-' ? " C operand may not be negative" : "Expression illegal as C operand");
+    return false;
+  }
+  const int x = e.expr.defn_expr[ix(d)];
+  if (x < 1 || x > k_expr_limit) return false;
+  value = static_cast<real4>(e.expr.expr_item_arg[ix(x)][1]);
+  return true;
+}
+
 }  // namespace kelvo
