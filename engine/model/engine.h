@@ -8,6 +8,7 @@
 #include "model/compile_state.h"
 #include "model/entity_tables.h"
 #include "model/expr_tables.h"
+#include "translator/spine_bridge.h"
 
 namespace kelvo {
 
@@ -22,6 +23,8 @@ struct Engine {
   ExprTables expr;
   // Translator: statement record and translation-pass state.
   CompileState cs;
+  // Temporary: run-control and diagnostics flags until the spine lands.
+  SpineStandIn spine_standin;
 };
 
 }  // namespace kelvo
