@@ -267,20 +267,18 @@ void write_address_hint(Engine& e) {
   const int unit = open_error_unit(e);
   const int op = e.cs.stmt.stmt_op;
   if (op >= 12) {
-    e.ch.write(unit, io::Rec().a(" Error might possibly be due to first word being", 50).br().a(
-                         " an address, not an operation code", 50));
+    e.ch.write(unit, io::Rec().lit(Text50(" Error might possibly be due to first word being").view()).br().lit(Text50(" an address, not an operation code").view()));
     spine(e).saved_hint.clear();
     return;
   }
-  e.ch.write(unit, io::Rec().a(" Error might also be due to following type of error", 50).br().a(
-                       " if first word is operation code, not address:", 50));
+  e.ch.write(unit, io::Rec().lit(Text50(" Error might also be due to following type of error").view()).br().lit(Text50(" if first word is operation code, not address:").view()));
   const char* line = nullptr;
   if (op <= 3) line = " No A operand allowed";
   else if (op == 4) line = " Error in operand of PRINT";
   else if (op <= 6) line = " Required B operand missing";
   else if (op <= 8) line = " A operand must be integer with at most 6 digits";
   else if (op == 11) line = " No FORTRAN program with A operand name";
-  if (line != nullptr) e.ch.write(unit, io::Rec().a(line, 50));
+  if (line != nullptr) e.ch.write(unit, io::Rec().lit(Text50(line).view()));
 }
 
 bool check_waitif_let_qtable(Engine& e) {

@@ -130,7 +130,7 @@ void depart_step(Engine& e) {
   }
   if (!add_queue_or_ad_set(e, name)) return;
   const int unit = spine(e).java_mode ? open_wrn_file(e) : open_error_unit(e);
-  e.ch.write(unit, io::Rec().lit("** WARNING ** ").a(" No matching ARRIVE block above", 50));
+  e.ch.write(unit, io::Rec().lit("** WARNING ** ").lit(Text50(" No matching ARRIVE block above").view()));
 }
 
 void terminate_step(Engine& e) {

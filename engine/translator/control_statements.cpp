@@ -29,8 +29,7 @@ bool add_run_step(Engine& e, int4 kind) {
 bool misplaced_start_check(Engine& e, int4 run_count) {
   if (run_count > 1) {
     const int unit = open_error_unit(e);
-    e.ch.write(unit, io::Rec().a(" Misplaced START statement inside program or", 50).br().a(
-                         " erroneous extra START statement or", 50));
+    e.ch.write(unit, io::Rec().lit(Text50(" Misplaced START statement inside program or").view()).br().lit(Text50(" erroneous extra START statement or").view()));
     report_statement_error(e, " SIMULATE A operand stops RESET");
     stop_program(e);
   }

@@ -89,7 +89,7 @@ void check_program_end(Engine& e) {
   q.named_queue_count = q.queue_count;
   s.stop_after_error = true;
   if (!pass.simulate_seen) {
-    e.ch.write(open_error_unit(e), io::Rec().a(" No SIMULATE = no execution", 50));
+    e.ch.write(open_error_unit(e), io::Rec().lit(Text50(" No SIMULATE = no execution").view()));
     s.error_found = true;
     return;
   }
@@ -99,7 +99,7 @@ void check_program_end(Engine& e) {
   }
   for (int n = 1; n <= pass.start_count; ++n) {
     if (e.ent.run.termination_count[n] < 1) {
-      e.ch.write(open_error_unit(e), io::Rec().a(" START without A operand", 50));
+      e.ch.write(open_error_unit(e), io::Rec().lit(Text50(" START without A operand").view()));
       s.error_found = true;
       return;
     }
@@ -119,7 +119,7 @@ void check_program_end(Engine& e) {
   bool counting = false;
   for (int k = 1; k <= term.terminate_count; ++k) counting = counting || term.terminate_value[k] != 0;
   if (!counting) {
-    e.ch.write(open_error_unit(e), io::Rec().a(" No TERMINATE block with positive A constant", 50));
+    e.ch.write(open_error_unit(e), io::Rec().lit(Text50(" No TERMINATE block with positive A constant").view()));
     s.error_found = true;
     return;
   }

@@ -96,7 +96,7 @@ bool open_or_delete_file(Engine& e, int unit, std::string_view name) {
 void write_error_line(Engine& e, std::string_view line) { e.ch.write(open_error_unit(e), line); }
 
 void write_error_message(Engine& e, std::string_view msg) {
-  e.ch.write(open_error_unit(e), io::Rec().a(msg, 50));
+  e.ch.write(open_error_unit(e), io::Rec().lit(Text50(msg).view()));
 }
 
 void report_statement_error(Engine& e, std::string_view msg) {
@@ -104,10 +104,10 @@ void report_statement_error(Engine& e, std::string_view msg) {
   s.error_seen = true;
   if (s.error_reported) return;
   const int unit = open_error_unit(e);
-  e.ch.write(unit, io::Rec().a(msg, 50));
+  e.ch.write(unit, io::Rec().lit(Text50(msg).view()));
   if (s.stop_after_error) stop_program(e);
   if (e.cs.pass.hint_flag && !s.auto_animation_flag) write_address_hint(e);
-  e.ch.write(unit, io::Rec().a(" Error found at the following statement:", 50).br().lit("  ").br().x(3).lit(
+  e.ch.write(unit, io::Rec().lit(Text50(" Error found at the following statement:").view()).br().lit("  ").br().x(3).lit(
                        s.current_statement.view()));
   s.error_reported = true;
 }
@@ -133,7 +133,7 @@ void write_statement_error(Engine& e, std::string_view msg) {
     return;
   }
   const int unit = open_error_unit(e);
-  e.ch.write(unit, io::Rec().a(msg, 50).br().lit(" Error in next statement").br().lit("  "));
+  e.ch.write(unit, io::Rec().lit(Text50(msg).view()).br().lit(" Error in next statement").br().lit("  "));
   write_address_hint(e);
   if (!s.error_seen) s.error_found = true;
 }
@@ -272,7 +272,6 @@ bool open_program_file_prompt(Engine& e, int unit, bool) {
 
 void read_program_lines(Engine& e, int count, bool& ok, Line80& line) {
   auto& s = spine(e);
-  ok = false;
   if (count > s.max_statements) {
     parse_error(e, " Program has too many statements");
     stop_program(e);
@@ -301,15 +300,16 @@ void read_program_lines(Engine& e, int count, bool& ok, Line80& line) {
     line.clear();
     return;
   }
+  ok = false;
   const int unit = open_error_unit(e);
   if (s.newparse_mode) return;
   if (count == 0) {
-    e.ch.write(unit, io::Rec().a(" Program does not exist", 50));
+    e.ch.write(unit, io::Rec().lit(Text50(" Program does not exist").view()));
     e.ch.close(s.unit_base);
     line.clear();
     return;
   }
-  e.ch.write(unit, io::Rec().a(" END statement missing or erroneous", 50));
+  e.ch.write(unit, io::Rec().lit(Text50(" END statement missing or erroneous").view()));
   e.ch.close(s.unit_base);
   stop_program(e);
 }

@@ -48,7 +48,8 @@ void check_rest_of_line(Engine& e, int r) {
 }
 }  // namespace
 
-void decimal_comma_hint(Engine& e) { write_error_message(e, " Is there a decimal comma instead of decimal point?"); }
+// The hint is one character longer than a message text: written whole.
+void decimal_comma_hint(Engine& e) { write_error_line(e, " Is there a decimal comma instead of decimal point?"); }
 
 void check_statement_syntax(Engine& e, bool& label_known) {
   auto& syn = e.cs.syn;
@@ -94,7 +95,7 @@ void check_statement_syntax(Engine& e, bool& label_known) {
     const int w = syn.first_word_col;
     if (f.first_word_len == 3 && up_at(l, w) == 'L' && up_at(l, w + 2) == 'T') {
       const int unit = open_error_unit(e);
-      e.ch.write(unit, io::Rec().lit(" ").br().a(" Has X$name or PjComment too many characters?", 50).br().lit(" "));
+      e.ch.write(unit, io::Rec().lit(" ").br().lit(Text50(" Has X$name or PjComment too many characters?").view()).br().lit(" "));
     }
     return;
   }

@@ -25,7 +25,7 @@ class TranslateTest : public ::testing::Test {
   void TearDown() override;
 
   // Writes the model (lines joined with '\n') as file `name` in the scratch folder.
-  void write_model(const std::string& text, const std::string& name = "m.mdl");
+  void write_model(const std::string& text, const std::string& name = "m.txt");
   // Translates the model under the front end (errors to the ERR file).
   // Returns false when the engine stopped.
   bool translate_fe(const std::string& text);
