@@ -41,16 +41,18 @@ void define_storages(Engine& e, int n, int4 capacity) {
     report_statement_error(e, " Too many facilities and storages");
     stop_program(e);
   }
+  // Also for the first numbered storage: a named storage before it holds
+  // station 1 already, which the numbered one would overwrite.
+  if (st.named_definition_seen) {
+    report_statement_error(e, " Numerical STORAGES must come before named ones");
+    return;
+  }
   if (st.storage_count == 0) {
     if (n != 1) {
       flag_statement_error(e, " First numerical storage must be 1");
       return;
     }
   } else {
-    if (st.named_definition_seen) {
-      report_statement_error(e, " Numerical STORAGES must come before named ones");
-      return;
-    }
     const int c = st.numbered_station_count;
     if (n / 10 > c / 10) {
       st.group_flag = true;

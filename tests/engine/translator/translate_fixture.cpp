@@ -17,7 +17,7 @@ namespace kelvo::test {
 namespace {
 std::string name_text(Engine& e, int4 code) {
   if (code == 0) return "-";
-  return std::string(trim_right(unpack_name_chars(e, code).view()));
+  return std::string(trim_blanks(unpack_name_chars(e, code).view()));
 }
 
 std::vector<std::string> split_lines(const std::string& s) {
