@@ -16,6 +16,15 @@ namespace {
 char up_at(const Line80& l, int c) { return upcase_char(l.at(c)); }
 bool blank_or_bang(char c) { return c == ' ' || c == '!'; }
 
+// A short word beginning with M after a first word that ends in CT.
+bool is_select_form(const Line80& l, int p, int q) {
+  int s2 = q + 1;
+  while (s2 <= 72 && l.at(s2) == ' ') ++s2;
+  int end = s2;
+  while (end <= 72 && l.at(end) != ' ') ++end;
+  return q - p >= 2 && end - s2 <= 3 && up_at(l, s2) == 'M' && up_at(l, q - 2) == 'C' && up_at(l, q - 1) == 'T';
+}
+
 int4 pack_word(Engine& e, const Line80& l, int from, int to) {
   char w[6];
   for (int i = 0; i < 6; ++i) w[i] = from + i <= to ? up_at(l, from + i) : ' ';
@@ -88,6 +97,8 @@ int check_address_label(Engine& e, int& label_col, bool& label_known) {
   int count = 0;
   bool second_is_op = false;
   count_statement_words(e, p, q, count, second_is_op);
+  // SELECT MIN / SELECT MAX: the short M word belongs to the operation.
+  if (count == 2 && second_is_op && is_select_form(l, p, q)) return p;
   bool is_label = count == 3 || (count == 2 && second_is_op);
   if (!is_label) {
     if (count <= 1) return p;
@@ -188,14 +199,10 @@ void count_statement_words(Engine& e, int p, int q, int& count, bool& second_is_
   }
   const int s2 = c;
   // SELECT MIN / SELECT MAX: a short M word after a word ending in CT.
-  {
-    int end = s2;
-    while (end <= 72 && l.at(end) != ' ') ++end;
-    if (end - s2 <= 3 && up_at(l, s2) == 'M' && up_at(l, q - 2) == 'C' && up_at(l, q - 1) == 'T') {
-      count = 2;
-      second_is_op = true;
-      return;
-    }
+  if (is_select_form(l, p, q)) {
+    count = 2;
+    second_is_op = true;
+    return;
   }
   const bool fe = spine(e).java_mode;
   int end = 0;
