@@ -6,6 +6,7 @@
 #include "io/channels.h"
 #include "model/block_table.h"
 #include "model/compile_state.h"
+#include "model/control_state.h"
 #include "model/entity_tables.h"
 #include "model/expr_tables.h"
 #include "translator/spine_bridge.h"
@@ -13,7 +14,8 @@
 namespace kelvo {
 
 struct Engine {
-  io::Channels ch;
+  io::Channels ch;   // numbered file channels and the console
+  ControlState ctl;  // program intake, run-mode flags, diagnostics
   // Translator: block table and its operation names.
   BlockTable blocks;
   BlockOpNames opnames;

@@ -66,4 +66,21 @@ inline constexpr int k_sna_b_station_limit = 100;
 // Lines kept by the one-line correction of the model file.
 inline constexpr int k_edit_store_lines = 400;
 
+
+// ---------------------------------------------------------------------
+// Program intake and diagnostics
+// ---------------------------------------------------------------------
+
+// Model lines the readers accept (statements, comments and data lines).
+// Well above the 1000 blocks a model may hold, because models carry
+// comment lines and data after END.
+inline constexpr int k_max_statements = 5000;
+// Console answers and file names are read as lines of this many characters.
+inline constexpr int k_console_line = 125;
+// Entries of the parse pass's operation table (41 words and a blank).
+inline constexpr int k_parse_ops = 42;
+// Label codes the parse-file writer keeps per nesting depth (one per
+// statement at most).
+inline constexpr int k_parse_name_codes = 1000;
+
 }  // namespace kelvo

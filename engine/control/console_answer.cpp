@@ -1,0 +1,36 @@
+// Console lines and the yes/no reader.
+#include "control/console_answer.h"
+
+#include "control/stop.h"
+#include "io/fixed_text.h"
+#include "model/engine.h"
+
+namespace kelvo {
+
+std::string read_console_line(Engine& e) {
+  std::string line;
+  if (e.ch.read_line(io::k_console_in, line) != io::ReadStatus::ok) stop_now(e);
+  if (line.size() > static_cast<std::size_t>(k_console_line)) line.resize(k_console_line);
+  return line;
+}
+
+bool ask_yes_no(Engine& e, int& mode) {
+  for (;;) {
+    const std::string line = read_console_line(e);
+    if (trim_right(line).empty()) {
+      e.ch.write(io::k_console_out, " Answer Y or N");
+      continue;
+    }
+    if (padded_equal(line, "Y") || padded_equal(line, "y")) return true;
+    if (padded_equal(line, "N") || padded_equal(line, "n")) return false;
+    if (mode >= 13) {
+      e.ctl.program_file_name.assign(line);
+      const bool result = mode == 13;
+      mode = 7;
+      return result;
+    }
+    e.ch.write(io::k_console_out, " Answer Y or N");
+  }
+}
+
+}  // namespace kelvo

@@ -1,0 +1,66 @@
+// Stand-ins for the translator, run-time and exchange-file routines that
+// program intake calls, until those stages are built. Each stand-in does
+// nothing or ends the engine cleanly; the stage that builds a routine
+// removes its stand-in here.
+#include <string>
+
+#include "control/diagnostics.h"
+#include "control/later_stages.h"
+#include "control/statement_reader.h"
+#include "control/stop.h"
+#include "control/text_routines.h"
+#include "model/engine.h"
+
+namespace kelvo {
+
+void reset_compile_state(Engine&) {}
+void write_address_hint(Engine&, int) {}
+bool find_defined_variable(Engine&, int, int&) { return false; }
+
+// Stand-in for the run control: opens and reads the model the way the
+// translation pass does, up to its END statement.
+void run_simulation(Engine& e, int, int, int) {
+  open_program_file_prompt(e, e.ctl.unit_base, true);
+  bool ok = true;
+  Line80 line;
+  for (int count = 1;; ++count) {
+    read_program_lines(e, count, ok, line);
+    if (!ok) return;
+    const ParsedStatement p = split_statement_fields(line.cols(1, 72));
+    std::string op(p.operation.trimmed());
+    for (char& ch : op) upcase_char(ch);
+    if (line.at(1) != '*' && op == "END") {
+      e.ch.close(e.ctl.unit_base);
+      return;
+    }
+  }
+}
+
+void run_experiment(Engine& e, bool) {
+  write_error_message(e, " EXPERI experiments cannot be run yet");
+  stop_program(e);
+}
+
+int current_run_number(const Engine&) { return 0; }
+double active_txn_block(const Engine&) { return 0.0; }
+void write_standard_report(Engine&) {}
+int current_out_unit(const Engine&) { return io::k_console_out; }
+
+void reset_anim_state(Engine&) {}
+void check_auto_animation(Engine&) {}
+void write_anim_layout(Engine&) {}
+void build_animated_model(Engine&) {}
+void write_animated_model(Engine&) {}
+Text125 animated_model_name(const Engine& e) { return e.ctl.program_file_name; }
+void parse_comment_line(Engine&, int, std::string_view) {}
+void parse_pending_comment(Engine&, std::string_view) {}
+void parse_statement_line(Engine&, int, const Line80&, const ParsedStatement&) {}
+
+}  // namespace kelvo
+
+namespace kelvo {
+bool experi_statement_in_model(Engine& e);
+// The operands of the EXPERI statement are read by the experiment stage;
+// until then the check only tells whether the statement is there.
+bool parse_experi(Engine& e) { return experi_statement_in_model(e); }
+}  // namespace kelvo

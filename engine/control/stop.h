@@ -1,0 +1,19 @@
+// The engine's stop. Every orderly end unwinds to the entry point, which
+// flushes and closes every channel and ends the process with status 0.
+#pragma once
+
+namespace kelvo {
+
+struct Engine;
+
+// Thrown by the stop and caught only by run_engine; never an error report.
+struct EngineStop {};
+
+// Stop with no text: ends the engine at once.
+[[noreturn]] void stop_now(Engine& e);
+
+// Ends the engine; on the console, after an edit offer, it first asks the
+// user to press ENTER.
+[[noreturn]] void stop_program(Engine& e);
+
+}  // namespace kelvo

@@ -1,0 +1,90 @@
+// Control state of the engine: run-mode flags, the model name, the
+// numbered channel base, the run-time limit, the diagnostics flags and the
+// parse pass's operation table. Written by program intake (main program,
+// run cycle, statement reader, diagnostics); read everywhere.
+#pragma once
+
+#include <array>
+#include <chrono>
+
+#include "io/fixed_text.h"
+#include "model/limits.h"
+#include "model/numbers.h"
+
+namespace kelvo {
+
+struct ControlState {
+  // ---- Run-mode flags (live for the whole process) ----
+  bool newparse_mode = false;        // "newparse.zwx" exists: write parsefile/mainfile
+  bool animation_mode = false;       // "zwxyqani" exists: automatic animation
+  bool debug_mode = false;           // "zwxyqdeb" exists, or a DEB marker card
+  bool auto_animation_flag = false;  // the model file has the extension ANI
+  bool java_mode = false;            // "zwxyq.jav" exists: run under the front end
+  bool java_cmd_read = false;        // the parse pass has read "zwxyq.jav"
+  bool cmd_file_present = false;     // "zwxyq" exists (tested by each run cycle)
+  bool cdl_file_present = false;     // "zwxyq.cdl" exists (read by the translator)
+  bool console_name_given = false;   // a model name was accepted on the console
+  bool experi_present = false;       // the model holds an EXPERI statement
+  bool experi_run = false;           // this run cycle runs an EXPERI experiment
+  bool experi_run_word = false;      // EXPERI-run word read by the run control
+  bool keyboard_start = false;       // "zwxyq" asked for experiment mode with '$'
+  bool translate_needed = false;     // the model must be read and translated (again)
+  bool error_found = false;          // a compile error was flagged; cleared per run cycle
+
+  // ---- Model name and channels ----
+  Text125 program_file_name;   // model file name as read, blank padded
+  Text125 saved_program_name;  // the user's model name while the animated copy runs
+  int unit_base = 15;          // base of the numbered work-file channels
+  int input_data_unit = 30;    // channel of the INPUT data file (unit_base + 15)
+  int out_unit_save = 6;       // output channel before the translator switched it
+  char tab_code = 9;           // tab character turned into blanks by the readers
+  Text129 message_text;        // shared message buffer for texts with a file name
+
+  // ---- Run-time limit ----
+  real4 run_time_start_tod = 0.0f;  // start as seconds of the day (kept for reports)
+  std::chrono::steady_clock::time_point run_time_start{};  // start, monotonic
+  int run_time_limit = 100000000;   // limit in whole seconds
+
+  // ---- Run control words set by the run cycle ----
+  std::array<int, 6> run_ctl_words{};  // words 1-5 (index 0 unused); 3 = repeat word
+  bool seed_reset_flag = false;        // seeds are reset before the next run
+  bool same_program_rerun = false;     // user asked to repeat the same program
+  bool edit_and_pause_flag = false;    // set by the translator: offer editing, pause at stop
+  int simulate_count = 0;              // SIMULATE statements of the model (translator)
+
+  // ---- Parse pass ----
+  int parse_line_count = 0;      // lines read by the parse pass
+  bool parse_end_flag = false;   // the END statement has been read
+  bool cs_card_flag = false;     // a CS (VSC) card was seen
+  std::array<int4, k_parse_ops + 1> parse_op_words{};  // packed operation words, 1-based
+
+  // ---- Statement reader flags ----
+  bool listing_file_flag = false;     // model name has the extension RES or SLT
+  bool txt_extension_flag = false;    // model name has the extension TXT
+  bool drive_flag = false;            // model name begins with a drive "A:" (not used here)
+  bool data_after_end_flag = false;   // set by the translator: data lines follow END
+  bool second_listing_flag = false;   // listing conversion state (translator)
+  bool first_line_read = false;       // convert_listing_line: a line was read successfully
+  bool preem_name_seen = false;       // a name PREEM: was offered for packing
+  bool compiling = false;             // set by the translator while it translates
+  bool deferred_check_flag = false;   // translator: missing names are checked later
+  char minmax_function_char = ' ';    // third letter of an FN$MAx/FN$MIn name met
+
+  // ---- Parse-file writer's name codes (automatic animation) ----
+  int parse_depth = 0;  // nesting index into parse_name_codes (exchange files)
+  std::array<int4, k_parse_name_codes + 1> parse_name_codes{};  // packed labels, 1-based
+
+  // ---- Diagnostics ----
+  Line80 current_statement;       // the statement being compiled
+  bool error_reported = false;    // the current statement has had its report
+  bool stop_after_error = false;  // end-of-program checks: stop after a report
+  bool hint_flag = false;         // first word may be an address: add hint lines
+  bool error_seen = false;        // some report was asked for in this statement
+  Text50 saved_hint_text;         // message kept by write_statement_error
+  int hint_field_word = 0;        // scanner column word: 0 = nothing scanned yet
+  bool address_function_flag = false;  // an address function was met
+  bool atf_replaced = false;      // the ATF file holds the error notice
+  bool err_file_open = false;     // the ERR file is open on unit_base + 24
+};
+
+}  // namespace kelvo

@@ -1,0 +1,2 @@
+MODEL.ABC
+      0

@@ -1,0 +1,2 @@
+MOD1.TXT
+abc
