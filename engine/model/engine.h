@@ -9,7 +9,6 @@
 #include "model/control_state.h"
 #include "model/entity_tables.h"
 #include "model/expr_tables.h"
-#include "translator/spine_bridge.h"
 
 namespace kelvo {
 
@@ -25,8 +24,6 @@ struct Engine {
   ExprTables expr;
   // Translator: statement record and translation-pass state.
   CompileState cs;
-  // Temporary: run-control and diagnostics flags until the spine lands.
-  SpineStandIn spine_standin;
 };
 
 }  // namespace kelvo

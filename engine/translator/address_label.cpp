@@ -13,7 +13,7 @@
 namespace kelvo {
 
 namespace {
-char up_at(const Line80& l, int c) { return upcase_char(l.at(c)); }
+char up_at(const Line80& l, int c) { return upcased(l.at(c)); }
 bool blank_or_bang(char c) { return c == ' ' || c == '!'; }
 
 // A short word beginning with M after a first word that ends in CT.
@@ -38,7 +38,7 @@ void check_x_operand(Engine& e, int4 packed_word) {
     if (e.cs.label_op_names[p] != packed_word) continue;
     if (p == 9 || p == 10 || p == 14) break;
     e.cs.stmt.stmt_op = p;
-    e.cs.pass.hint_flag = true;
+    e.ctl.hint_flag = true;
     syn.operand_check_pending = true;
     return;
   }
@@ -156,7 +156,7 @@ int check_address_label(Engine& e, int& label_col, bool& label_known) {
   label_col = p;
   op_col = q + 1;
   syn.operand_check_pending = false;
-  e.cs.pass.hint_flag = false;
+  e.ctl.hint_flag = false;
   int c = q + 1;
   while (c <= 70 && l.at(c) == ' ') ++c;
   if (c <= 70 && up_at(l, c) == 'M' && pack_word(e, l, c, c + 5) == pack_symbol_name(e, "MATRIX")) {
@@ -204,7 +204,7 @@ void count_statement_words(Engine& e, int p, int q, int& count, bool& second_is_
     second_is_op = true;
     return;
   }
-  const bool fe = spine(e).java_mode;
+  const bool fe = e.ctl.java_mode;
   int end = 0;
   char open = l.at(s2);
   bool quoted_text = open == '\'' || open == '"';
@@ -270,12 +270,11 @@ bool is_operation_word(Engine& e, int end, int start) {
   return false;
 }
 
-void write_address_hint(Engine& e) {
-  const int unit = open_error_unit(e);
+void write_address_hint(Engine& e, int unit) {
   const int op = e.cs.stmt.stmt_op;
   if (op >= 12) {
     e.ch.write(unit, io::Rec().lit(Text50(" Error might possibly be due to first word being").view()).br().lit(Text50(" an address, not an operation code").view()));
-    spine(e).saved_hint.clear();
+    e.ctl.saved_hint_text.clear();
     return;
   }
   e.ch.write(unit, io::Rec().lit(Text50(" Error might also be due to following type of error").view()).br().lit(Text50(" if first word is operation code, not address:").view()));
@@ -297,7 +296,7 @@ bool check_waitif_let_qtable(Engine& e) {
     flag_statement_error(e, " QTABLE must have a D operand");
   } else if (op == 21) {
     const bool bad = e.cs.syn.minmax_p_form ||
-                     upcase_char(e.cs.stmt.stmt_line.at(f.op_start + f.op_len + 1)) != 'M';
+                     upcased(e.cs.stmt.stmt_line.at(f.op_start + f.op_len + 1)) != 'M';
     if (bad) {
       flag_statement_error(e, "Illegal LET MIN/MAX construction");
       return true;

@@ -6,6 +6,7 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
+#include "translator/run_hooks.h"
 #include "translator/spine_bridge.h"
 #include "translator/translator.h"
 
@@ -42,13 +43,13 @@ void define_block(Engine& e) {
   }
   if (blk.block_op[b] != bc::let_minmax_run) blk.block_op[b] = to_int2(code);
   blk.block_line[b] = pass.line_count;
-  auto& s = spine(e);
+  auto& s = e.ctl;
   if (s.translate_needed && pass.listing_on && !s.error_reported) {
     const auto& l = e.cs.stmt.stmt_line;
     if (pass.line_count < 1000) {
-      e.ch.write(s.out_unit, io::Rec().x(1).i(b, 3).x(2).lit(l.cols(1, 68)).i(pass.line_count, 3));
+      e.ch.write(e.cs.out.out_unit, io::Rec().x(1).i(b, 3).x(2).lit(l.cols(1, 68)).i(pass.line_count, 3));
     } else {
-      e.ch.write(s.out_unit, io::Rec().x(1).i(b, 3).x(2).lit(l.cols(1, 67)).i(pass.line_count, 4));
+      e.ch.write(e.cs.out.out_unit, io::Rec().x(1).i(b, 3).x(2).lit(l.cols(1, 67)).i(pass.line_count, 4));
     }
   }
   real4 row[5] = {0, 0, 0, 0, 0};
@@ -129,7 +130,7 @@ void depart_step(Engine& e) {
     return;
   }
   if (!add_queue_or_ad_set(e, name)) return;
-  const int unit = spine(e).java_mode ? open_wrn_file(e) : open_error_unit(e);
+  const int unit = e.ctl.java_mode ? open_wrn_file(e) : open_error_unit(e);
   e.ch.write(unit, io::Rec().lit("** WARNING ** ").lit(Text50(" No matching ARRIVE block above").view()));
 }
 
@@ -143,7 +144,7 @@ void terminate_step(Engine& e) {
   const int4 code = e.cs.stmt.operand_value[1];
   int4 value = 0;
   if (mark == ' ') {
-    if (!unpack_name_number(e, code, value)) {
+    if (!name_number(e, code, value)) {
       parse_error(e, " Illegal A operand, not 0..999999 or X$name");
       return;
     }

@@ -41,10 +41,10 @@ bool misplaced_start_check(Engine& e, int4 run_count) {
 }
 
 void list_control_statement(Engine& e) {
-  auto& s = spine(e);
+  auto& s = e.ctl;
   auto& pass = e.cs.pass;
   if (!s.translate_needed || !pass.listing_on || !e.cs.syn.list_statement || s.error_reported) return;
-  e.ch.write(s.out_unit, io::Rec().x(6).lit(e.cs.stmt.stmt_line.cols(1, 68)).i(pass.line_count, 3));
+  e.ch.write(e.cs.out.out_unit, io::Rec().x(6).lit(e.cs.stmt.stmt_line.cols(1, 68)).i(pass.line_count, 3));
 }
 
 void compile_start(Engine& e) {
@@ -59,7 +59,7 @@ void compile_start(Engine& e) {
   set_start_report_switch(e, n);
   int4 value = 0;
   if (operand_length(e, 1) > 0 && !read_numeric_operand(e, 1, value)) {
-    if (!spine(e).error_reported) flag_statement_error(e, " Illegal A operand");
+    if (!e.ctl.error_reported) flag_statement_error(e, " Illegal A operand");
     return;
   }
   run.termination_count[n] = value;
@@ -127,6 +127,7 @@ void compile_simulate(Engine& e) {
   auto& pass = e.cs.pass;
   pass.simulate_seen = true;
   ++pass.simulate_count;
+  ++e.ctl.simulate_count;
   if (operand_length(e, 1) > 0) {
     int4 v = 0;
     if (!read_numeric_operand(e, 1, v)) {
@@ -144,9 +145,9 @@ void set_start_report_switch(Engine& e, int n) {
   if (n < 1 || n >= static_cast<int>(e.ent.run.start_report_off.size())) return;
   const std::string b = operand_string(e, 2);
   bool off = false;
-  if (!b.empty()) off = upcase_char(b[0]) == 'N';
-  else off = spine(e).optimization_flag;
-  if (spine(e).auto_animation_flag) off = true;
+  if (!b.empty()) off = upcased(b[0]) == 'N';
+  else off = e.cs.out.optimization_flag;
+  if (e.ctl.auto_animation_flag) off = true;
   e.ent.run.start_report_off[n] = off;
 }
 
@@ -197,7 +198,7 @@ void check_capacity_statement(Engine& e) {
   }
   const int4 label = stmt.stmt_label;
   int4 n = 0;
-  const bool numbered = unpack_name_number(e, label, n);
+  const bool numbered = name_number(e, label, n);
   const int4 key = numbered ? numeric_name_key(n) : label;
   for (int s = 1; s <= st.numbered_station_count; ++s) {
     if (st.station_name[s] == key && st.station_capacity[s] != 0) {
@@ -209,12 +210,12 @@ void check_capacity_statement(Engine& e) {
   int4 capacity = 0;
   if (operand_length(e, 1) == 0) {
     capacity = 1000000000 * e.cs.syn.default_capacity_word;
-  } else if (stmt.operand_text[1] == ' ' && unpack_name_number(e, stmt.operand_value[1], capacity)) {
+  } else if (stmt.operand_text[1] == ' ' && name_number(e, stmt.operand_value[1], capacity)) {
   } else if (stmt.operand_text[1] == 'X') {
     int4 k = 2;
     if (numbered) st.numbered_station_count = std::max(st.numbered_station_count, n);
     if (!patch_experi_constant(e, stmt.operand_value[1], k, 'X')) {
-      if (!spine(e).error_reported) flag_statement_error(e, " Illegal A operand");
+      if (!e.ctl.error_reported) flag_statement_error(e, " Illegal A operand");
       return;
     }
     capacity = k;
@@ -225,7 +226,7 @@ void check_capacity_statement(Engine& e) {
   int station = 0;
   if (numbered) {
     define_storages(e, n, capacity);
-    if (spine(e).error_reported) return;
+    if (e.ctl.error_reported) return;
     station = n;
   } else {
     st.named_definition_seen = true;
@@ -261,14 +262,14 @@ void parse_let_control(Engine& e, int4 name) {
     negative = true;
     b.erase(0, 1);
   }
-  if (!b.empty() && upcase_char(b[0]) == 'V') {
+  if (!b.empty() && upcased(b[0]) == 'V') {
     statement_not_available(e, "V$ in control LET");
     return;
   }
   int kind = 0;
   int4 value = 0;
   parse_sna_operand(e, b, kind, value, false, true);
-  if (spine(e).error_reported) return;
+  if (e.ctl.error_reported) return;
   real8 v = 0.0;
   if (kind == 0) {
     v = value;
@@ -302,7 +303,7 @@ void compile_control_statement(Engine& e) {
   switch (c) {
     case bc::table: statement_not_available(e, "TABLE"); break;
     case bc::seeds:
-      if (!spine(e).java_mode) check_seeds_statement(e);
+      if (!e.ctl.java_mode) check_seeds_statement(e);
       break;
     case bc::let:
       if (pass.check_flag) {

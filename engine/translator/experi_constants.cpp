@@ -24,7 +24,7 @@ bool find_savevalue_by_name(Engine& e, int4 name, int& index) {
 }
 
 bool patch_experi_constant(Engine& e, int4 name, int4& k, char first_char) {
-  if (upcase_char(first_char) != 'X') return false;
+  if (upcased(first_char) != 'X') return false;
   int i = 0;
   if (!find_savevalue_by_name(e, name, i)) return false;
   auto& x = e.ent.experi;

@@ -19,7 +19,7 @@ constexpr char k_mark_decimal = '.';
 
 std::string upper(std::string_view s) {
   std::string r(s);
-  for (char& c : r) c = upcase_char(c);
+  for (char& c : r) c = upcased(c);
   return r;
 }
 
@@ -60,7 +60,7 @@ std::string operand_string(Engine& e, int u) {
 
 int operand_char_class(char c) {
   static const char* letters = "CQNSRFVXWAPY";
-  const char u = upcase_char(c);
+  const char u = upcased(c);
   for (int i = 0; i < 12; ++i) {
     if (letters[i] == u) return c == u ? i + 1 : -(i + 1);
   }
@@ -68,8 +68,8 @@ int operand_char_class(char c) {
 }
 
 bool is_param_or_rn_operand(char c1, char c2, char c3) {
-  c1 = upcase_char(c1);
-  c2 = upcase_char(c2);
+  c1 = upcased(c1);
+  c2 = upcased(c2);
   if (c1 == 'P' && is_digit_char(c2)) return true;
   if (c1 == 'P' && c2 == 'R') return true;
   return c1 == 'R' && c2 == 'N' && is_digit_char(c3);
@@ -264,11 +264,11 @@ void scan_operands(Engine& e) {
     const int c = f.op_start + f.op_len + 1;
     st.third_field_code = pack_text(e, upper(l.cols(c, c + f.third_len - 1)));
   }
-  const char op1 = upcase_char(l.at(f.op_start));
+  const char op1 = upcased(l.at(f.op_start));
   for (int u = 1; u <= 8; ++u) {
     const std::string raw = operand_string(e, u);
     if (raw.empty()) continue;
-    if (spine(e).error_reported) return;
+    if (e.ctl.error_reported) return;
     if (raw[0] == '\'' || raw[0] == '"') continue;  // quoted text
     if (u == 2 && raw[0] == '&') {
       st.operand_text[u] = 'V';
@@ -384,9 +384,9 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
     parse_digits(e, trimmed, value);
     return;
   }
-  char c1 = upcase_char(t[0]), c2 = upcase_char(t[1]);
+  char c1 = upcased(t[0]), c2 = upcased(t[1]);
   const char c3 = t[2];
-  const char u3 = upcase_char(c3);
+  const char u3 = upcased(c3);
   if ((c1 == 'F' && (c2 == '$' || c2 == '*'))) c1 = 'S';
   else if (c1 == 'P' && c2 == 'R' && c3 == ' ') c1 = 'Y';
   else if (c1 == 'R' && c2 == 'N' && is_digit_char(c3)) c1 = 'A';
@@ -550,7 +550,7 @@ bool expect_constant_or_sna(Engine& e, char mark, int4 code, int& kind, int4& va
     return true;
   }
   if (mark == ' ') {
-    if (unpack_name_number(e, code, n)) {
+    if (name_number(e, code, n)) {
       kind = 0;
       value = n;
       return true;
@@ -568,7 +568,7 @@ bool expect_constant_or_sna(Engine& e, char mark, int4 code, int& kind, int4& va
     return false;
   }
   const int ak = kind < 0 ? -kind : kind;
-  if (ak != 7 && unpack_name_number(e, code, n)) value = n;
+  if (ak != 7 && name_number(e, code, n)) value = n;
   else value = code;
   return true;
 }
@@ -586,7 +586,7 @@ void set_block_operand_code(Engine& e) {
 bool parse_param_operand(Engine& e, char mark, int block_code, int4 code, int4& result) {
   if (mark != 'P' && mark != 'p') return false;
   int4 n = 0;
-  unpack_name_number(e, code, n);
+  name_number(e, code, n);
   result = mark == 'P' ? -n : -n - 30000;
   auto& pass = e.cs.pass;
   if (block_code != bc::enter && block_code != bc::leave) {
@@ -663,7 +663,7 @@ bool read_numeric_operand(Engine& e, int u, int4& value) {
   const char mark = e.cs.stmt.operand_text[u];
   const int4 code = e.cs.stmt.operand_value[u];
   if (operand_length(e, u) == 0) return false;
-  if (mark == ' ') return unpack_name_number(e, code, value);
+  if (mark == ' ') return name_number(e, code, value);
   if (mark == 'X') {
     int4 k = 1;
     if (!patch_experi_constant(e, code, k, 'X')) return false;

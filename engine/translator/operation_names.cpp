@@ -42,7 +42,7 @@ int4 packed_operation_word(Engine& e) {
   char w[6];
   for (int i = 0; i < 6; ++i) {
     const int col = f.op_start + i;
-    w[i] = i < f.op_len ? upcase_char(l.at(col)) : ' ';
+    w[i] = i < f.op_len ? upcased(l.at(col)) : ' ';
   }
   return pack_symbol_name(e, std::string_view(w, 6));
 }

@@ -81,7 +81,7 @@ void map_block_a_operands(Engine& e) {
 }  // namespace
 
 void check_program_end(Engine& e) {
-  auto& s = spine(e);
+  auto& s = e.ctl;
   auto& pass = e.cs.pass;
   auto& q = e.ent.q;
   auto& st = e.ent.st;

@@ -7,6 +7,7 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
+#include "translator/run_hooks.h"
 #include "translator/spine_bridge.h"
 #include "translator/translator.h"
 
@@ -18,7 +19,7 @@ namespace {
 // beyond the station capacity (reported).
 bool station_key(Engine& e, int4 code, int4& key) {
   int4 n = 0;
-  if (unpack_name_number(e, code, n)) {
+  if (name_number(e, code, n)) {
     if (n < 1 || n > k_station_limit) {
       parse_error(e, " Too many facilities and storages");
       return false;
@@ -63,7 +64,7 @@ bool check_d_operand_list(Engine& e) {
   const int4 code = e.cs.stmt.operand_value[2];
   if (mark == ' ') {
     int4 n = 0;
-    if (!unpack_name_number(e, code, n)) {
+    if (!name_number(e, code, n)) {
       parse_error(e, " Integer expected");
       return false;
     }
@@ -182,7 +183,7 @@ void check_seize_release_block(Engine& e) {
       parse_error(e, " RETURN before matching PREEMPT");
       return;
     }
-    const int unit = spine(e).java_mode ? open_wrn_file(e) : open_error_unit(e);
+    const int unit = e.ctl.java_mode ? open_wrn_file(e) : open_error_unit(e);
     const std::string stars(62, '*');
     e.ch.write(unit, io::Rec().lit(stars).br().lit(" WARNING: RELEASE comes before SEIZE for facility ").lit(
                          unpack_name_chars(e, key).view()).br().lit(stars));
@@ -208,7 +209,7 @@ void warn_release_without_seize(Engine& e, int block) {
     if (blk.block_op[k] == bc::generate) break;
     if (blk.block_label[k] != 0) return;
   }
-  const int unit = spine(e).java_mode ? open_wrn_file(e) : open_error_unit(e);
+  const int unit = e.ctl.java_mode ? open_wrn_file(e) : open_error_unit(e);
   e.ch.write(unit, io::Rec().lit(" WARNING: RELEASE lacks corresponding SEIZE in segment").br().lit(
                        " Result output might hence be misleading"));
 }

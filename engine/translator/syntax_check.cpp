@@ -13,7 +13,7 @@
 namespace kelvo {
 
 namespace {
-char up_at(const Line80& l, int c) { return upcase_char(l.at(c)); }
+char up_at(const Line80& l, int c) { return upcased(l.at(c)); }
 bool blank_or_bang(char c) { return c == ' ' || c == '!'; }
 
 // The simple LET assignment: the first '=' of the operand field becomes
@@ -70,7 +70,9 @@ void check_statement_syntax(Engine& e, bool& label_known) {
   int label_col = 0;
   int c = check_address_label(e, label_col, label_known);
   syn.label_col = label_col;
-  if (c == 0 || spine(e).error_reported) return;
+  // A statement without a label keeps a syntax message as the saved hint.
+  e.ctl.hint_field_word = f.first_word_len;
+  if (c == 0 || e.ctl.error_reported) return;
 
   while (c <= 72 && l.at(c) == ' ') ++c;
   if (c > 72) return;
@@ -79,7 +81,7 @@ void check_statement_syntax(Engine& e, bool& label_known) {
 
   if (up_at(l, s) == 'C') {
     check_capacity_def(e, s);
-    if (spine(e).error_reported) return;
+    if (e.ctl.error_reported) return;
   }
 
   // The operation word ends at a blank in its third to tenth column.
@@ -118,7 +120,7 @@ void check_statement_syntax(Engine& e, bool& label_known) {
   }
   bool select = false;
   if (f.op_len == 6) select = check_select_statement(e, s);
-  if (spine(e).error_reported) return;
+  if (e.ctl.error_reported) return;
   const char f2 = up_at(l, s + 1);
   if (f.op_len == 4 && f1 == 'A' && f2 == 'N' && up_at(l, s + 2) == 'I' && up_at(l, s + 3) == 'M') {
     statement_not_available(e, "ANIM");
@@ -182,7 +184,7 @@ void check_statement_syntax(Engine& e, bool& label_known) {
     const int t = col;
     f.opnd_start[1] = static_cast<int2>(t);
     int q = 0;
-    const bool fe = spine(e).java_mode;
+    const bool fe = e.ctl.java_mode;
     for (int x = t + 1; x <= t + 60 && x <= 80; ++x) {
       if (l.at(x) == '\'' || (l.at(x) == '"' && !fe)) {
         q = x;
@@ -327,8 +329,8 @@ void check_capacity_def(Engine& e, int s) {
       for (int x = b; x <= 80 && pos <= 80; ++x) out.set(pos++, copy.at(x));
     }
   }
-  if (spine(e).translate_needed && e.cs.pass.listing_on) {
-    e.ch.write(spine(e).out_unit, io::Rec().x(6).lit(out.cols(1, 68)).i(e.cs.pass.line_count, 3));
+  if (e.ctl.translate_needed && e.cs.pass.listing_on) {
+    e.ch.write(e.cs.out.out_unit, io::Rec().x(6).lit(out.cols(1, 68)).i(e.cs.pass.line_count, 3));
   }
   int r = s + 8;
   while (r <= 60 && l.at(r) == ' ') ++r;
@@ -348,9 +350,9 @@ bool check_select_statement(Engine& e, int s) {
   } else {
     syn.minmax_p_form = true;
     rewrite_minmax_p_form(e, s);
-    if (spine(e).error_reported) return true;
+    if (e.ctl.error_reported) return true;
   }
-  syn.minmax_letter = upcase_char(syn.minmax_letter);
+  syn.minmax_letter = upcased(syn.minmax_letter);
   if (syn.minmax_letter != 'N' && syn.minmax_letter != 'X') {
     write_statement_error(e, " Unknown operation or improper LET MIN/MAX block");
   }

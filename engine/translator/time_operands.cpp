@@ -6,6 +6,7 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
+#include "translator/run_hooks.h"
 #include "translator/spine_bridge.h"
 #include "translator/translator.h"
 
@@ -39,7 +40,7 @@ bool constant_operand(Engine& e, int u, int4 k, real4& value, int4& x_number) {
   }
   int4 n = 0;
   if (mark == ' ') {
-    if (unpack_name_number(e, code, n)) {
+    if (name_number(e, code, n)) {
       value = static_cast<real4>(n);
       return true;
     }
@@ -103,7 +104,7 @@ bool check_time_operands(Engine& e, real4 row[5]) {
         break;
       case 'P':
       case 'p':
-        unpack_name_number(e, code, n);
+        name_number(e, code, n);
         cod[u] = k_time_param;
         val[u] = static_cast<real4>(mark == 'P' ? n : -n);
         break;
@@ -122,7 +123,7 @@ bool check_time_operands(Engine& e, real4 row[5]) {
       case '.': {
         int4 xn = 0;
         if (!constant_operand(e, u, 1, val[u], xn)) {
-          if (!spine(e).error_reported) parse_error(e, " Illegal operand of ADVANCE or GENERATE");
+          if (!e.ctl.error_reported) parse_error(e, " Illegal operand of ADVANCE or GENERATE");
           return false;
         }
         cod[u] = k_time_constant;
@@ -196,7 +197,7 @@ void check_generate_block(Engine& e, const real4 row[5]) {
     real4 v = 0;
     int4 xn = 0;
     if (!constant_operand(e, 3, 5, v, xn)) {
-      if (!spine(e).error_reported) parse_error(e, " Illegal C operand");
+      if (!e.ctl.error_reported) parse_error(e, " Illegal C operand");
       return;
     }
     g.generate_first_time[n] = v;
@@ -208,7 +209,7 @@ void check_generate_block(Engine& e, const real4 row[5]) {
     real4 v = 0;
     int4 xn = 0;
     if (operand_length(e, 4) > 9 || !constant_operand(e, 4, 4, v, xn)) {
-      if (!spine(e).error_reported) parse_error(e, " Illegal D operand");
+      if (!e.ctl.error_reported) parse_error(e, " Illegal D operand");
       return;
     }
     if (v > 100000.0f) {
@@ -216,7 +217,7 @@ void check_generate_block(Engine& e, const real4 row[5]) {
       return;
     }
     blk.generate_limit[b] = trunc_i32(v);
-    if (blk.generate_limit[b] <= 0 && spine(e).java_mode) {
+    if (blk.generate_limit[b] <= 0 && e.ctl.java_mode) {
       const int unit = open_wrn_file(e);
       e.ch.write(unit, io::Rec().lit(" No transactions will be generated").br().lit(" from GENERATE block").i(n, 4));
     }
@@ -230,7 +231,7 @@ void check_generate_block(Engine& e, const real4 row[5]) {
     if (mark == 'X') {
       int4 k = 6;
       if (!patch_experi_constant(e, e.cs.stmt.operand_value[5], k, 'X')) {
-        if (!spine(e).error_reported) parse_error(e, " Illegal E operand");
+        if (!e.ctl.error_reported) parse_error(e, " Illegal E operand");
         return;
       }
       g.generate_priority_x[n] = k;
@@ -255,11 +256,10 @@ void check_generate_block(Engine& e, const real4 row[5]) {
       parse_error(e, " F operand must be symbol name");
       return;
     }
-    const int unit = spine(e).unit_base + 14;
+    const int unit = e.ctl.unit_base + 14;
     if (!g.ans_file_open) {
-      int pos = 0;
-      const std::string base(trim_blanks(get_program_base_name(e, pos)));
-      e.ch.open_new(unit, base + "ANS");
+      // Recreated on each translation, so a translation again never appends.
+      e.ch.open_new(unit, model_name_with_extension(e, "ANS").trimmed());
       g.ans_file_open = true;
     }
     e.ch.write(unit, io::Rec().x(1).i(b, 9).x(6).a(name + std::string(6 - name.size(), ' '), 6));

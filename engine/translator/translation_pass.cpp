@@ -16,20 +16,19 @@
 namespace kelvo {
 
 namespace {
-bool listing(Engine& e) { return e.cs.pass.listing_on && spine(e).translate_needed; }
+bool listing(Engine& e) { return e.cs.pass.listing_on && e.ctl.translate_needed; }
 
 void list_comment_line(Engine& e, int number) {
-  e.ch.write(spine(e).out_unit, io::Rec().x(6).lit(e.cs.stmt.stmt_line.cols(1, 68)).i(number, 3));
+  e.ch.write(e.cs.out.out_unit, io::Rec().x(6).lit(e.cs.stmt.stmt_line.cols(1, 68)).i(number, 3));
 }
 
 // Results and the listing go to the result file (opened once per process).
 void switch_to_result_file(Engine& e) {
-  auto& s = spine(e);
   const std::string name = name_result_file(e);
-  s.out_unit = s.prog_unit;
-  if (!s.result_file_open) {
-    open_or_delete_file(e, s.prog_unit, name);
-    s.result_file_open = true;
+  e.cs.out.out_unit = e.cs.out.prog_unit;
+  if (!e.cs.out.result_file_open) {
+    open_or_delete_file(e, e.cs.out.prog_unit, name);
+    e.cs.out.result_file_open = true;
   }
 }
 
@@ -45,7 +44,7 @@ void storage_hint_line(Engine& e) {
       if (!w.empty()) words.push_back(w);
       w.clear();
     } else {
-      w += upcase_char(ch);
+      w += upcased(ch);
     }
   }
   if (!w.empty()) words.push_back(w);
@@ -58,10 +57,9 @@ void storage_hint_line(Engine& e) {
 
 // Clears what one statement leaves behind.
 void begin_statement(Engine& e) {
-  auto& s = spine(e);
-  s.error_reported = false;
-  s.error_seen = false;
-  e.cs.pass.hint_flag = false;
+  clear_statement_error_state(e);
+  e.ctl.hint_flag = false;
+  e.ctl.hint_field_word = 0;
   e.cs.pass.block_code = 0;
   e.cs.syn.operand_end_col = 72;
   e.cs.syn.list_statement = true;
@@ -80,7 +78,7 @@ bool translate_statement(Engine& e) {
   if (e.cs.syn.operand_check_pending && stmt.stmt_op >= 21 && stmt.stmt_op <= 99) {
     if (check_waitif_let_qtable(e)) return false;
   }
-  if (spine(e).error_reported) return false;
+  if (e.ctl.error_reported) return false;
   if (stmt.stmt_fields.op_len == 0) {
     if (l.cols(1, 73).find_first_not_of(' ') != std::string_view::npos) {
       parse_error(e, " No operation and no operand");
@@ -88,13 +86,13 @@ bool translate_statement(Engine& e) {
     }
   } else {
     scan_operands(e);
-    if (spine(e).error_reported) return false;
+    if (e.ctl.error_reported) return false;
     pass.block_code = check_operation_name(e, pass.block_code);
-    if (spine(e).error_reported) return false;
+    if (e.ctl.error_reported) return false;
   }
   compile_control_statement(e);
   if (pass.end_seen) return true;
-  if (!pass.is_block || spine(e).error_reported) return false;
+  if (!pass.is_block || e.ctl.error_reported) return false;
   define_block(e);
   return false;
 }
@@ -102,7 +100,7 @@ bool translate_statement(Engine& e) {
 // The correction prompt after an erroneous statement. True when a line
 // was typed and the model file was corrected.
 bool offer_correction(Engine& e) {
-  auto& s = spine(e);
+  auto& s = e.ctl;
   auto& pass = e.cs.pass;
   const int n = pass.line_count + pass.lines_before_loop;
   if (s.java_mode || n > k_edit_store_lines) return false;
@@ -116,27 +114,32 @@ bool offer_correction(Engine& e) {
   }
   edit_program_line(e, n, line);
   s.error_reported = false;
-  s.edited_model = true;
+  // The run control translates the corrected model again without asking
+  // for its name.
+  s.run_ctl_words[4] = -1;
   s.error_found = false;
   return true;
 }
 }  // namespace
 
 std::string name_result_file(Engine& e) {
-  int pos = 0;
-  std::string base(trim_blanks(get_program_base_name(e, pos)));
-  if (spine(e).txt_flag) {
-    if (!base.empty() && base.back() == '.') base.back() = 'R';
-    return base + ".TXT";
+  int dot = 0;
+  e.ctl.txt_extension_flag = false;  // set again by the base-name rule for TXT
+  const Text129 base = get_program_base_name(e, dot);
+  std::string name(base.cols(1, dot));
+  name = std::string(trim_blanks(name));
+  if (e.ctl.txt_extension_flag) {
+    if (!name.empty() && name.back() == '.') name.back() = 'R';
+    return name + ".TXT";
   }
-  return base + "TXT";
+  return name + "TXT";
 }
 
 void handle_program_listing(Engine& e, int unit) {
-  auto& s = spine(e);
+  auto& s = e.ctl;
   auto title = [&](std::string_view name) {
     std::string n(name.substr(0, std::min<std::size_t>(name.size(), 50)));
-    for (int i = 0; i < static_cast<int>(n.size()) && i < 40; ++i) n[i] = upcase_char(n[i]);
+    for (int i = 0; i < static_cast<int>(n.size()) && i < 40; ++i) n[i] = upcased(n[i]);
     e.ch.write(unit, io::Rec().br().x(1).lit("Extended listing of program ").a(n + std::string(50 - n.size(), ' '), 50));
   };
   if (!s.java_mode) {
@@ -176,7 +179,7 @@ void handle_program_listing(Engine& e, int unit) {
 }
 
 void listing_pager(Engine& e, int n) {
-  if (n <= 0 || n % 23 != 0 || spine(e).java_mode) return;
+  if (n <= 0 || n % 23 != 0 || e.ctl.java_mode) return;
   std::string line;
   const io::ReadStatus st = e.ch.read_line(io::k_console_in, line);
   if (st == io::ReadStatus::error) {
@@ -188,11 +191,11 @@ void listing_pager(Engine& e, int n) {
 }
 
 void edit_program_line(Engine& e, int n, const Line80& typed) {
-  auto& s = spine(e);
-  if (s.out_unit == s.prog_unit) {
-    e.ch.close(s.prog_unit);
-    s.result_file_open = false;
-    s.out_unit = s.out_unit_save;
+  auto& s = e.ctl;
+  if (e.cs.out.out_unit == e.cs.out.prog_unit) {
+    e.ch.close(e.cs.out.prog_unit);
+    e.cs.out.result_file_open = false;
+    e.cs.out.out_unit = s.out_unit_save;
   }
   const int unit = s.unit_base;
   e.ch.close(unit);
@@ -222,11 +225,11 @@ void edit_program_line(Engine& e, int n, const Line80& typed) {
 }
 
 void reset_compile_state(Engine& e) {
-  auto& s = spine(e);
+  auto& s = e.ctl;
   s.unit_base = 15;
-  s.out_unit = 6;
+  e.cs.out.out_unit = 6;
   s.out_unit_save = 6;
-  s.prog_unit = 8;
+  e.cs.out.prog_unit = 8;
   e.blocks = BlockTable{};
   e.blocks.block_opnd.fill(-1);
   const ExperiSlots experi = e.ent.experi;
@@ -245,7 +248,7 @@ void reset_compile_state(Engine& e) {
 }
 
 void translate_program(Engine& e, int4& run_count) {
-  auto& s = spine(e);
+  auto& s = e.ctl;
   auto& pass = e.cs.pass;
   auto& stmt = e.cs.stmt;
   int restarts = 0;
@@ -258,6 +261,8 @@ start:
     pass.run_count = run_count;
   }
   e.cs.syn.minmax_p_form = false;
+  e.ctl.compiling = true;
+  e.ctl.simulate_count = 0;
   init_stat_slots(e);
   clear_link_table(e);
   bool ok = false;
@@ -272,7 +277,7 @@ start:
   }
   {
     Line80& l = stmt.stmt_line;
-    if (l.at(1) == '*' && upcase_char(l.at(3)) == 'M') pass.matrix_title.assign(l.cols(3, 17));
+    if (l.at(1) == '*' && upcased(l.at(3)) == 'M') pass.matrix_title.assign(l.cols(3, 17));
     bool marker = false, simulate_card = false;
     check_marker_card(e, l, marker, simulate_card);
     if (marker && !s.java_mode) {
@@ -298,13 +303,13 @@ start:
       translate_first = false;
     } else if (l.at(1) == '%') {
       if (s.java_mode) {
-        handle_program_listing(e, s.out_unit);
+        handle_program_listing(e, e.cs.out.out_unit);
       } else {
         switch_to_result_file(e);
         if (pass.run_count == 0) pass.run_count = 1;
         if (l.at(2) == '$') pass.listing_on = false;
         else if (pass.experiment_run_number > 1) pass.listing_on = false;
-        if (listing(e)) handle_program_listing(e, s.out_unit);
+        if (listing(e)) handle_program_listing(e, e.cs.out.out_unit);
       }
       translate_first = false;
     } else if (l.at(1) == '$') {
@@ -312,7 +317,7 @@ start:
       translate_first = false;
     } else {
       if (pass.experiment_run_number > 1) pass.listing_on = false;
-      if (listing(e)) handle_program_listing(e, s.out_unit);
+      if (listing(e)) handle_program_listing(e, e.cs.out.out_unit);
     }
   }
   if (!translate_first) {
@@ -330,7 +335,8 @@ start:
     if (listing(e) && pass.run_count == 0) listing_pager(e, pass.line_count);
     ++pass.line_count;
     s.current_statement = stmt.stmt_line;
-    strip_name_suffixes(e);
+    int removed = 0, label_removed = 0;
+    strip_name_suffixes(stmt.stmt_line, removed, label_removed);
     const Line80& l = stmt.stmt_line;
     bool at_end = false;
     if (l.at(1) == '*') {
@@ -338,7 +344,7 @@ start:
     } else if (l.at(1) == '!') {
       pass.last_bang_line = l;
       pass.last_bang_line_no = pass.line_count;
-      if (!s.java_mode && s.out_unit == s.prog_unit) write_program_line(e, s.out_unit, pass.line_count);
+      if (!s.java_mode && e.cs.out.out_unit == e.cs.out.prog_unit) write_program_line(e, e.cs.out.out_unit, pass.line_count, stmt.stmt_line);
     } else {
       at_end = translate_statement(e);
     }
@@ -364,13 +370,13 @@ start:
     while (e.ch.read_line(s.unit_base, text) == io::ReadStatus::ok) {
       const Line80 after(text);
       if (after.at(1) != '*') break;
-      if (listing(e)) e.ch.write(s.out_unit, io::Rec().x(6).lit(after.cols(1, 68)).i(end_line, 3));
+      if (listing(e)) e.ch.write(e.cs.out.out_unit, io::Rec().x(6).lit(after.cols(1, 68)).i(end_line, 3));
     }
   }
   e.ch.close(s.unit_base);
   run_count = pass.run_count;
   check_program_end(e);
-  run_count = pass.run_count;
+  e.ctl.compiling = false;
 }
 
 }  // namespace kelvo

@@ -34,7 +34,6 @@ int check_address_label(Engine& e, int& label_col, bool& label_known);
 void check_short_address(Engine& e, int q, int p, int& op_col, bool& found);
 void count_statement_words(Engine& e, int p, int q, int& count, bool& second_is_op);
 bool is_operation_word(Engine& e, int end, int start);
-void write_address_hint(Engine& e);
 bool check_waitif_let_qtable(Engine& e);
 void check_x_operand(Engine& e, int4 packed_word);
 

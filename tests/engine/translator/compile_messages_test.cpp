@@ -34,13 +34,13 @@ TEST_F(MessageTest, ErrorReportHasFourLines) {
   translate_fe(base_with(6, "       ADVANCE   10, 5"));
   EXPECT_EQ(err_lines(), (Lines{" Illegal character or blank in operand field", " Error found at the following statement:",
                                 "", "          ADVANCE   10, 5"}));
-  EXPECT_TRUE(spine(*e_).error_found);
+  EXPECT_TRUE(e_->ctl.error_found);
 }
 
 TEST_F(MessageTest, InlineCommentAfterOperandsIsAccepted) {
   translate_fe(base_with(6, "       ADVANCE   10,5 ! ok"));
   EXPECT_TRUE(err_lines().empty());
-  EXPECT_FALSE(spine(*e_).error_found);
+  EXPECT_FALSE(e_->ctl.error_found);
 }
 
 TEST_F(MessageTest, OperandEndingInColumn72ExceedsTheStatement) {
@@ -88,7 +88,7 @@ TEST_F(MessageTest, GeneratePriorityLimitsAreAccepted) {
 TEST_F(MessageTest, NoSimulate) {
   translate_fe(base_with(1, "* no simulate"));
   EXPECT_EQ(err_lines(), (Lines{" No SIMULATE = no execution"}));
-  EXPECT_TRUE(spine(*e_).error_found);
+  EXPECT_TRUE(e_->ctl.error_found);
 }
 
 TEST_F(MessageTest, TerminateWithUndefinedSavevalueStops) {
@@ -157,13 +157,13 @@ TEST_F(MessageTest, ReturnBeforePreempt) {
 
 TEST_F(MessageTest, BlockBeforeFirstGenerate) {
   EXPECT_EQ(first_error(base_insert(2, "       ADVANCE   5")), " Block prior to first GENERATE");
-  EXPECT_TRUE(spine(*e_).error_found);
+  EXPECT_TRUE(e_->ctl.error_found);
 }
 
 TEST_F(MessageTest, DepartWithoutArriveWarnsAndTranslates) {
   EXPECT_EQ(first_error(base_with(3, "* no arrive")), "");
   EXPECT_EQ(file_lines("m.WRN"), (Lines{"** WARNING **  No matching ARRIVE block above"}));
-  EXPECT_FALSE(spine(*e_).error_found);
+  EXPECT_FALSE(e_->ctl.error_found);
 }
 
 TEST_F(MessageTest, CapacityWordWithExtraLetter) {
@@ -218,14 +218,14 @@ TEST_F(MessageTest, SimulateRunsAndResetAIncompatible) {
 
 TEST_F(MessageTest, ResetBeforeStartIsReportedAndDropped) {
   EXPECT_EQ(first_error(base_insert(9, "       RESET")), " RESET before START");
-  EXPECT_FALSE(spine(*e_).error_found);
+  EXPECT_FALSE(e_->ctl.error_found);
   EXPECT_EQ(dump_entities(*e_).back(), "steps 2");
 }
 
 TEST_F(MessageTest, SavevalueInitialisedTwice) {
   const std::string model = "       LET       X$TOT,5\n       LET       X$TOT,5\n" + base_model();
   EXPECT_EQ(first_error(model), " Savevalue already initialized");
-  EXPECT_FALSE(spine(*e_).error_found);
+  EXPECT_FALSE(e_->ctl.error_found);
 }
 
 TEST_F(MessageTest, CapacityAfterGenerate) {
@@ -258,7 +258,7 @@ TEST_F(MessageTest, ModelWithoutEndStops) {
 
 TEST_F(MessageTest, StatementOfLaterWorkIsFlagged) {
   EXPECT_EQ(first_error(base_insert(6, "       PRINT     Q$LINE")), " Not yet available: PRINT");
-  EXPECT_TRUE(spine(*e_).error_found);
+  EXPECT_TRUE(e_->ctl.error_found);
 }
 
 }  // namespace

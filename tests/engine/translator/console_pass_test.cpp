@@ -18,7 +18,7 @@ using Lines = std::vector<std::string>;
 std::string pad(const std::string& s, std::size_t n) { return s + std::string(n > s.size() ? n - s.size() : 0, ' '); }
 
 std::string upper(std::string s) {
-  for (char& c : s) c = upcase_char(c);
+  for (char& c : s) c = upcased(c);
   return s;
 }
 
@@ -27,7 +27,7 @@ std::string header_no() { return " no.  *Adr.  Operation A,B,C,D,E,F,G,H        
 
 TEST_F(TranslateTest, ConsoleListingShowsTitleHeaderAndNumberedLines) {
   ASSERT_TRUE(translate_console(base_model(), ""));
-  EXPECT_FALSE(spine(*e_).error_found);
+  EXPECT_FALSE(e_->ctl.error_found);
   const std::string name = path("m.txt");
   std::string title = name.substr(0, 50);
   title = upper(title.substr(0, 40)) + title.substr(std::min<std::size_t>(40, title.size()));
@@ -87,8 +87,8 @@ TEST_F(TranslateTest, CorrectionReplacesOnlyTheErroneousLine) {
   ASSERT_GE(out.size(), 2u);
   EXPECT_EQ(out.back(), " Type correct line or hit return to end program");
   EXPECT_NE(std::find(out.begin(), out.end(), " Address defined twice"), out.end());
-  EXPECT_TRUE(spine(*e_).edited_model);
-  EXPECT_FALSE(spine(*e_).error_found);
+  EXPECT_EQ(e_->ctl.run_ctl_words[4], -1);
+  EXPECT_FALSE(e_->ctl.error_found);
   std::ifstream in(path("m.txt"), std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();
@@ -102,13 +102,13 @@ TEST_F(TranslateTest, CorrectionReplacesOnlyTheErroneousLine) {
   in_.clear();
   int4 runs = 0;
   translate_program(*e_, runs);
-  EXPECT_FALSE(spine(*e_).error_found);
+  EXPECT_FALSE(e_->ctl.error_found);
 }
 
 TEST_F(TranslateTest, BlankReplyEndsWithTheErrorStanding) {
   const std::string model = base_with(6, "       ADVANCE   10, 5");
   ASSERT_TRUE(translate_console(model, "\n"));
-  EXPECT_TRUE(spine(*e_).error_found);
+  EXPECT_TRUE(e_->ctl.error_found);
   std::ifstream in(path("m.txt"), std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();
@@ -117,7 +117,7 @@ TEST_F(TranslateTest, BlankReplyEndsWithTheErrorStanding) {
 
 TEST_F(TranslateTest, EndOfConsoleInputAtThePromptEndsTheProgram) {
   ASSERT_TRUE(translate_console(base_with(6, "       ADVANCE   10, 5"), ""));
-  EXPECT_TRUE(spine(*e_).error_found);
+  EXPECT_TRUE(e_->ctl.error_found);
 }
 
 TEST_F(TranslateTest, FrontEndGetsNoCorrectionPrompt) {
@@ -127,11 +127,11 @@ TEST_F(TranslateTest, FrontEndGetsNoCorrectionPrompt) {
 }
 
 TEST_F(TranslateTest, ResultFileNames) {
-  spine(*e_).program_file_name.assign("bank.mdl");
+  e_->ctl.program_file_name.assign("bank.mdl");
   EXPECT_EQ(name_result_file(*e_), "bankmdl.TXT");
-  spine(*e_).program_file_name.assign("bank.txt");
+  e_->ctl.program_file_name.assign("bank.txt");
   EXPECT_EQ(name_result_file(*e_), "bankR.TXT");
-  spine(*e_).program_file_name.assign("bank");
+  e_->ctl.program_file_name.assign("bank");
   EXPECT_EQ(name_result_file(*e_), "bank.TXT");
 }
 

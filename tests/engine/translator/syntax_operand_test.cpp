@@ -18,21 +18,22 @@ class LineTest : public ::testing::Test {
     e_ = std::make_unique<Engine>();
     e_->ch.attach_console(&in_, &out_);
     reset_compile_state(*e_);
+    e_->ctl.translate_needed = true;
     e_->cs.pass.check_flag = true;
   }
   // Runs the syntax check (and the operand lexer) on one line; returns the
   // first message written ("" when none).
   std::string check(const std::string& line, bool lex = false) {
     out_.str("");
-    spine(*e_).error_reported = false;
-    spine(*e_).error_found = false;
+    e_->ctl.error_reported = false;
+    e_->ctl.error_found = false;
     e_->cs.syn.operand_end_col = 72;
     e_->cs.stmt.stmt_line.assign(line);
-    spine(*e_).current_statement = e_->cs.stmt.stmt_line;
+    e_->ctl.current_statement = e_->cs.stmt.stmt_line;
     bool known = false;
     try {
       check_statement_syntax(*e_, known);
-      if (lex && !spine(*e_).error_reported) scan_operands(*e_);
+      if (lex && !e_->ctl.error_reported) scan_operands(*e_);
     } catch (const EngineStop&) {
     }
     std::string first;
@@ -45,7 +46,7 @@ class LineTest : public ::testing::Test {
   char mark(int u) const { return e_->cs.stmt.operand_text[u]; }
   int4 value_number(int u) {
     int4 v = -1;
-    unpack_name_number(*e_, e_->cs.stmt.operand_value[u], v);
+    name_number(*e_, e_->cs.stmt.operand_value[u], v);
     return v;
   }
 
@@ -110,7 +111,7 @@ TEST_F(LineTest, LetSignIsKeptAndBlanked) {
 TEST_F(LineTest, CapacityBecomesStorage) {
   e_->cs.pass.check_flag = false;
   check("TANK   CAPACITY  10^9");
-  EXPECT_FALSE(spine(*e_).error_found);
+  EXPECT_FALSE(e_->ctl.error_found);
   EXPECT_EQ(line(), "TANK   STORAGE");
   EXPECT_EQ(e_->cs.syn.default_capacity_word, 1);
   EXPECT_EQ(check("TANK   CAPACITYX 5"), " Incorrect CAPACITY definition");
@@ -120,7 +121,7 @@ TEST_F(LineTest, CapacityWithoutOperandIsListedWithDefault) {
   e_->cs.pass.check_flag = false;
   e_->cs.pass.line_count = 4;
   check("TANK   CAPACITY");
-  EXPECT_FALSE(spine(*e_).error_found);
+  EXPECT_FALSE(e_->ctl.error_found);
   EXPECT_EQ(out_.str(), "      TANK   CAPACITY  ! 2,000,000,000" + std::string(68 - 32, ' ') + "  4\n");
   EXPECT_EQ(e_->cs.syn.default_capacity_word, 2);
 }
@@ -201,7 +202,7 @@ class TermTest : public LineTest {
  protected:
   std::string term(const std::string& t, int& kind, int4& value, bool control_let = false) {
     out_.str("");
-    spine(*e_).error_reported = false;
+    e_->ctl.error_reported = false;
     kind = -99;
     value = -99;
     parse_sna_operand(*e_, t, kind, value, true, control_let);

@@ -54,7 +54,7 @@ TEST_F(LimitTest, TooManyQueues) {
   std::string blocks;
   for (int i = 0; i < 601; ++i) blocks += "       ARRIVE    " + letters3(i) + "\n";
   EXPECT_EQ(first_error(frame(blocks)), " Too many queues or AD sets");
-  EXPECT_TRUE(spine(*e_).error_found);
+  EXPECT_TRUE(e_->ctl.error_found);
   EXPECT_EQ(e_->ent.q.queue_count, 600);
 }
 
@@ -115,7 +115,7 @@ TEST_F(LimitTest, FirstNumberedStorageMustBeOne) {
 TEST_F(LimitTest, NumberedAfterNamedStorageIsReportedAndIgnored) {
   EXPECT_EQ(first_error("TANK   CAPACITY  5\n1      CAPACITY  2\n" + frame("")),
             " Numerical STORAGES must come before named ones");
-  EXPECT_FALSE(spine(*e_).error_found);
+  EXPECT_FALSE(e_->ctl.error_found);
   EXPECT_EQ(e_->ent.st.storage_count, 0);
 }
 

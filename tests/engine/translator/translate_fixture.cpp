@@ -78,6 +78,9 @@ void TranslateTest::SetUp() {
   e_ = std::make_unique<Engine>();
   e_->ch.attach_console(&in_, &out_);
   reset_compile_state(*e_);
+  // As the run cycle leaves it: the model name is known.
+  e_->ctl.run_ctl_words[2] = -1;
+  e_->ctl.translate_needed = true;
 }
 
 
@@ -90,7 +93,7 @@ std::string TranslateTest::path(const std::string& name) const { return dir_ + "
 
 void TranslateTest::write_model(const std::string& text, const std::string& name) {
   std::ofstream(path(name), std::ios::binary) << text;
-  spine(*e_).program_file_name.assign(path(name));
+  e_->ctl.program_file_name.assign(path(name));
 }
 
 static bool run_translation(Engine& e, int4& run_count) {
@@ -106,7 +109,7 @@ static bool run_translation(Engine& e, int4& run_count) {
 
 bool TranslateTest::translate_fe(const std::string& text) {
   write_model(text);
-  spine(*e_).java_mode = true;
+  e_->ctl.java_mode = true;
   stopped_ = !run_translation(*e_, run_count_);
   e_->ch.close_all();
   return !stopped_;
@@ -116,7 +119,7 @@ bool TranslateTest::translate_console(const std::string& text, const std::string
   write_model(text);
   in_.str(input);
   in_.clear();
-  spine(*e_).java_mode = false;
+  e_->ctl.java_mode = false;
   stopped_ = !run_translation(*e_, run_count_);
   e_->ch.flush_all();
   return !stopped_;

@@ -12,7 +12,7 @@ using Lines = std::vector<std::string>;
 
 TEST_F(TranslateTest, BaseModelGivesSevenBlocksOneFacilityOneQueue) {
   ASSERT_TRUE(translate_fe(base_model()));
-  EXPECT_FALSE(spine(*e_).error_found);
+  EXPECT_FALSE(e_->ctl.error_found);
   EXPECT_EQ(dump_blocks(*e_), (Lines{
                                   "1 op=8 arg=1 opnd=-1 label=- line=2",
                                   "2 op=35 arg=1 opnd=-1 label=- line=3",
