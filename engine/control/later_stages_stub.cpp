@@ -10,28 +10,21 @@
 #include "control/stop.h"
 #include "control/text_routines.h"
 #include "model/engine.h"
+#include "translator/translator.h"
 
 namespace kelvo {
 
 bool find_defined_variable(Engine&, int, int&) { return false; }
 
-// Stand-in for the run control: opens and reads the model the way the
-// translation pass does, up to its END statement.
+// Stand-in for the run control: translates the model (again after a
+// one-line correction on the console); the run itself comes with the run
+// control.
 void run_simulation(Engine& e, int, int, int) {
-  open_program_file_prompt(e, e.ctl.unit_base, true);
-  bool ok = true;
-  Line80 line;
-  for (int count = 1;; ++count) {
-    read_program_lines(e, count, ok, line);
-    if (!ok) return;
-    const ParsedStatement p = split_statement_fields(line.cols(1, 72));
-    std::string op(p.operation.trimmed());
-    for (char& ch : op) upcase_char(ch);
-    if (line.at(1) != '*' && op == "END") {
-      e.ch.close(e.ctl.unit_base);
-      return;
-    }
-  }
+  int4 runs = 0;
+  do {
+    e.ctl.run_ctl_words[4] = 0;
+    translate_program(e, runs);
+  } while (e.ctl.run_ctl_words[4] != 0);
 }
 
 void run_experiment(Engine& e, bool) {
