@@ -187,10 +187,12 @@ void flush_report_line(Engine& e) {
   r.out_col = 0;
 }
 
-void open_or_delete_file(Engine& e, int unit, std::string_view name) {
+bool open_or_delete_file(Engine& e, int unit, std::string_view name) {
   const std::string path(trim_blanks(name));
   if (io::Channels::exists(path)) io::Channels::remove_file(path);
-  if (!e.ch.open_new(unit, path)) parse_error(e, " File cannot be opened");
+  if (e.ch.open_new(unit, path)) return true;
+  parse_error(e, " File cannot be opened");
+  return false;
 }
 
 int open_wrn_file(Engine& e) {
