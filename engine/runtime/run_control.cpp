@@ -299,7 +299,7 @@ void clear_run_tables(Engine& e) {
 void start_run_accumulators(Engine& e) {
   RunState& r = e.run;
   r.reset_time = r.clock;
-  auto& st = e.stat;
+  auto& st = e.srv;
   for (int q = 1; q <= k_queue_limit; ++q) {
     const int4 c = st.queue_current[ix(q)];
     st.queue_entries[ix(q)] = c;
