@@ -75,6 +75,27 @@ struct ServerTables {
   TR4 table_sum{};      // sum of w*x (float). Table routines.
   TR4 table_sumsq{};    // sum of w*x*x (float). Table routines.
   TR4 table_overflow_sum{};  // sum of the values above the last class. Table routines.
+
+  // --- FUNCTION points: address names and the state of their reading ---
+  // Packed block-address name of point k of function f (0: a plain value);
+  // resolved to the block number in function_y after translation. FUNCTION data.
+  std::array<std::array<int4, k_function_point_limit + 1>, k_function_limit + 1> fn_point_name{};
+  // Points the B operand declared (0: open count). FUNCTION statement.
+  std::array<int4, k_function_limit + 1> fn_declared{};
+  // The argument is a random-number stream: x values are probabilities. FUNCTION statement.
+  std::array<bool, k_function_limit + 1> fn_rn_flag{};
+  // A data file's cumulative values end at 1 (within 1.0E-4). FUNCTION data files.
+  std::array<bool, k_function_limit + 1> fn_complete{};
+  // Point-reading buffers of a data file. FUNCTION data files.
+  std::array<real4, k_function_point_limit + 1> fn_buf_x{};
+  std::array<real4, k_function_point_limit + 1> fn_buf_y{};
+  // Function whose data lines are being read, and the next point's index. FUNCTION data.
+  int4 fn_current = 0;
+  int4 fn_point = 0;
+  // x of the previous point of an RN function (-0.0001 before the first). FUNCTION data.
+  real4 fn_prev_x = -0.0001f;
+  // A point of the current function named an address. FUNCTION data.
+  bool fn_address_seen = false;
 };
 
 }  // namespace kelvo

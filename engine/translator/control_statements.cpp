@@ -8,6 +8,7 @@
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "translator/spine_bridge.h"
+#include "translator/function_definition.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -325,7 +326,7 @@ void compile_control_statement(Engine& e) {
       else statement_not_available(e, "special statement");
       break;
     case bc::end: pass.end_seen = true; break;
-    case bc::function: statement_not_available(e, "FUNCTION"); break;
+    case bc::function: check_function_statement(e); break;
     case bc::valueof: statement_not_available(e, "VALUEOF"); break;
     case bc::qtable: statement_not_available(e, "QTABLE"); break;
     case bc::simulate: compile_simulate(e); break;

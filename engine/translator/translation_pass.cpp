@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "control/function_data.h"
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "translator/run_hooks.h"
 #include "translator/spine_bridge.h"
+#include "translator/function_definition.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -95,6 +97,20 @@ bool translate_statement(Engine& e) {
   if (!pass.is_block || e.ctl.error_reported) return false;
   define_block(e);
   return false;
+}
+
+// A data line of the FUNCTION statement before it. True when the line
+// was taken as data; false when it is to be translated as a statement.
+bool function_data_taken(Engine& e) {
+  auto& pass = e.cs.pass;
+  if (pass.function_data_state <= 0) return false;
+  parse_function_data(e);
+  if (pass.function_data_state < 0) {
+    pass.function_data_state = 0;
+    return false;
+  }
+  if (listing(e) && !e.ctl.error_reported && pass.experiment_run_number <= 1) list_comment_line(e, pass.line_count);
+  return true;
 }
 
 // The correction prompt after an erroneous statement. True when a line
@@ -351,7 +367,7 @@ start:
       pass.last_bang_line = l;
       pass.last_bang_line_no = pass.line_count;
       if (!s.java_mode && e.cs.out.out_unit == e.cs.out.prog_unit) write_program_line(e, e.cs.out.out_unit, pass.line_count, stmt.stmt_line);
-    } else {
+    } else if (!function_data_taken(e)) {
       at_end = translate_statement(e);
     }
     if (at_end) break;
@@ -382,6 +398,7 @@ start:
   e.ch.close(s.unit_base);
   run_count = pass.run_count;
   check_program_end(e);
+  if (!s.error_found) pack_kind2_names(e);
   e.ctl.compiling = false;
 }
 

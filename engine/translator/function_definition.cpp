@@ -1,0 +1,395 @@
+// FUNCTION statements and their data lines. Takes the statement record
+// (the FUNCTION statement, then each following line while data are
+// expected); enters the function with its argument and kind, scans the
+// points character by character (x,y/x,y/...), checks the x values of a
+// random-number function, and reads the points of a data file.
+#include "translator/function_definition.h"
+
+#include <string>
+
+#include "control/function_data.h"
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "runtime/function_eval.h"
+#include "runtime/report_line.h"
+#include "translator/spine_bridge.h"
+#include "translator/translator.h"
+
+namespace kelvo {
+
+namespace {
+
+inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
+
+// Function-data states of the translation pass.
+constexpr int k_state_none = 0;
+constexpr int k_state_lines = 1;     // traditional lines, count declared
+constexpr int k_state_rn_open = 2;   // RN function, count open
+constexpr int k_state_simple = 3;    // simple data lines, count open
+
+constexpr int k_kind_rn = 10;
+constexpr int k_kind_savevalue = 8;
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_alpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+char up(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// A line whose first non-blank character can begin a number is a data line.
+bool is_data_line(const Line80& l) {
+  for (int c = 1; c <= 72; ++c) {
+    const char ch = l.at(c);
+    if (ch == ' ') continue;
+    return is_digit(ch) || ch == '.' || ch == '-';
+  }
+  return false;
+}
+
+// The end of the data of the current function: its points are complete.
+bool finish_function(Engine& e) {
+  auto& srv = e.srv;
+  const int f = srv.fn_current;
+  const int n = srv.fn_point - 1;
+  e.ent.fn.function_point_count[ix(f)] = n;
+  if (srv.fn_rn_flag[ix(f)] && n >= 1 && e.ent.fn.function_x[ix(f)][ix(n)] < 0.999999f) {
+    parse_error(e, " Highest RN value must be 1");
+    return false;
+  }
+  return true;
+}
+
+// Stores one complete pair as point k of the current function.
+bool store_pair(Engine& e, real4 x, real4 y, int4 name) {
+  auto& srv = e.srv;
+  const int f = srv.fn_current;
+  const int k = srv.fn_point;
+  const int declared = srv.fn_declared[ix(f)];
+  if (k > k_function_point_limit) {
+    parse_error(e, " Too many data pairs");
+    return false;
+  }
+  if (declared > 0 && k > declared) {
+    parse_error(e, " Too many data pairs  defined");
+    return false;
+  }
+  if (srv.fn_rn_flag[ix(f)]) {
+    if (std::fabs(x - 1.0f) <= 0.00001f) x = 1.0f;
+    if (x > 1.0f) {
+      parse_error(e, " RN value > 1");
+      return false;
+    }
+    if (!(x > srv.fn_prev_x)) {
+      parse_error(e, " RN values not increasing (or < 0)");
+      return false;
+    }
+    srv.fn_prev_x = x;
+  }
+  if (name == 0 && y == 0.0f && srv.fn_address_seen) {
+    parse_error(e, " Mixture of values and adresses on data line");
+    return false;
+  }
+  if (name != 0) srv.fn_address_seen = true;
+  e.ent.fn.function_x[ix(f)][ix(k)] = x;
+  e.ent.fn.function_y[ix(f)][ix(k)] = name != 0 ? 0.0f : y;
+  srv.fn_point_name[ix(f)][ix(k)] = name;
+  srv.fn_point = k + 1;
+  return true;
+}
+
+}  // namespace
+
+int find_operand_kind(const int4* row, int4 code) {
+  for (int i = 1; i <= 16; ++i) {
+    if (row[i] != code) continue;
+    const int k = i + 4;
+    return k == 12 ? 11 : (k == 20 ? 12 : k);
+  }
+  return 0;
+}
+
+bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
+  // text holds the line's columns 1..80; first_col is its first non-blank.
+  auto at = [&](int c) -> char { return c >= 1 && c <= static_cast<int>(text.size()) ? text[ix(c - 1)] : ' '; };
+  real4 value = 0.0f, x = 0.0f;
+  real4 scale = 0.0f;  // 0: integer part; else the weight of the next fraction digit
+  bool negative = false, in_y = false, have_digits = false;
+  int4 name = 0;
+  int c = first_col;
+  auto take = [&]() {
+    const real4 v = negative ? -value : value;
+    value = 0.0f;
+    scale = 0.0f;
+    negative = false;
+    have_digits = false;
+    return v;
+  };
+  for (;; ++c) {
+    const char ch = at(c);
+    if (c >= 72 && ch != ' ') {
+      parse_error(e, " Data extend beyond column 71");
+      return false;
+    }
+    if (is_digit(ch)) {
+      const real4 d = static_cast<real4>(ch - '0');
+      if (scale == 0.0f) {
+        value = value * 10.0f + d;
+      } else {
+        value = value + d * scale;
+        scale = scale / 10.0f;
+      }
+      have_digits = true;
+    } else if (ch == '.') {
+      scale = 0.1f;
+    } else if (ch == '-') {
+      negative = true;
+    } else if (ch == ',') {
+      x = take();
+      in_y = true;
+    } else if (ch == '/' || ch == ' ') {
+      if (ch == ' ' && !in_y && !have_digits && name == 0) {
+        // Nothing pending: the data of this line ended with the previous pair.
+        break;
+      }
+      if (!in_y) {
+        parse_error(e, " Error in data in or prior to this line");
+        return false;
+      }
+      const real4 y = take();
+      if (!store_pair(e, x, y, name)) return false;
+      name = 0;
+      in_y = false;
+      if (ch == ' ') break;
+      if (at(c + 1) == ' ') {
+        parse_error(e, " Line must not end with /");
+        return false;
+      }
+    } else if (in_y && is_alpha(ch) && !have_digits && name == 0) {
+      const int k = e.srv.fn_point;
+      const int next = parse_address_function(e, e.srv.fn_current, k, c);
+      if (next == 0) return false;
+      name = e.srv.fn_point_name[ix(e.srv.fn_current)][ix(k)];
+      c = next - 1;
+    } else {
+      parse_error(e, " Error in data in or prior to this line");
+      return false;
+    }
+  }
+  // After the ending blank only blanks or a '!' comment.
+  for (int k = c + 1; k <= 72; ++k) {
+    const char ch = at(k);
+    if (ch == '!') break;
+    if (ch != ' ') {
+      parse_error(e, " Illegal blank in traditional data line");
+      return false;
+    }
+  }
+  return true;
+}
+
+void check_function_statement(Engine& e) {
+  auto& fn = e.ent.fn;
+  auto& srv = e.srv;
+  auto& stmt = e.cs.stmt;
+  const std::string a = operand_string(e, 1);
+  if (!a.empty() && up(a[0]) == 'V') {
+    const std::string rest = a.size() > 2 && a[1] == '$' ? a.substr(2) : a.substr(1);
+    if (!rest.empty() && rest.find_first_not_of("0123456789") == std::string::npos && std::stoi(rest.substr(0, 6)) < 1000) {
+      parse_error(e, " Expression not allowed as A operand");
+      return;
+    }
+  }
+  const int4 label = stmt.stmt_label;
+  for (int i = 1; i <= fn.function_count; ++i) {
+    if (fn.function_name[ix(i)] == label) {
+      parse_error(e, " Function defined twice");
+      return;
+    }
+  }
+  if (fn.function_count >= k_function_limit) {
+    parse_error(e, " Too many functions");
+    return;
+  }
+  const int f = ++fn.function_count;
+  fn.function_name[ix(f)] = label;
+  fn.function_kind[ix(f)] = 0;
+  fn.function_point_count[ix(f)] = 0;
+  srv.fn_point_name[ix(f)].fill(0);
+  srv.fn_declared[ix(f)] = 0;
+  srv.fn_rn_flag[ix(f)] = false;
+  srv.fn_complete[ix(f)] = false;
+  srv.fn_current = f;
+  srv.fn_point = 1;
+  srv.fn_prev_x = -0.0001f;
+  srv.fn_address_seen = false;
+  if (operand_length(e, 1) == 0) {
+    parse_error(e, " A operand is compulsory");
+    return;
+  }
+  int kind = 0;
+  int4 value = 0;
+  parse_sna_operand(e, a, kind, value, false, false);
+  if (e.ctl.error_reported) return;
+  const int ak = kind < 0 ? -kind : kind;
+  if (ak == k_kind_rn) {
+    if (value < 1 || value > k_rn_stream_max) {
+      parse_error(e, " Incorrect RN number");
+      return;
+    }
+    srv.fn_rn_flag[ix(f)] = true;
+  } else if (!(ak >= 2 && ak <= 9) && ak != 11 && ak != 12) {
+    parse_error(e, is_alpha(a[0]) ? " SNA with $, but not FN, expected as A operand" : " Integer expected at end of A operand");
+    return;
+  }
+  fn.function_arg_class[ix(f)] = kind;
+  fn.function_arg_value[ix(f)] = value;
+  // B operand.
+  std::string b = operand_string(e, 2);
+  for (char& ch : b) ch = up(ch);
+  if (b == "EXPO" || b == "NORM") {
+    if (ak != k_kind_rn) {
+      parse_error(e, " A operand is not RNj, but B operand blank or R");
+      return;
+    }
+    fn.function_kind[ix(f)] = b == "EXPO" ? k_fn_exponential : k_fn_normal;
+    e.cs.pass.function_data_state = k_state_none;
+    return;
+  }
+  if (!b.empty() && (b[0] == 'F' || b[0] == 'V') && b.size() > 2 && b[1] == '$') {
+    if (b[0] == 'V') {
+      if (ak != k_kind_savevalue) parse_error(e, " X$name expected as A operand");
+      else statement_not_available(e, "FUNCTION with V$ B operand");
+      return;
+    }
+  }
+  if (!b.empty() && is_alpha(b[0]) && b.size() <= 6) {
+    int4 other = 0;
+    if (find_function_number(e, pack_symbol_name(e, b), other) && other != f) {
+      fn.function_kind[ix(f)] = fn.function_kind[ix(other)];
+      const int n = fn.function_point_count[ix(other)];
+      fn.function_point_count[ix(f)] = n;
+      fn.function_x[ix(f)] = fn.function_x[ix(other)];
+      fn.function_y[ix(f)] = fn.function_y[ix(other)];
+      srv.fn_point_name[ix(f)] = srv.fn_point_name[ix(other)];
+      e.cs.pass.function_data_state = k_state_none;
+      return;
+    }
+  }
+  const char letter = b.empty() ? 'R' : b[0];
+  if (!is_alpha(letter) || (letter != 'D' && letter != 'C' && letter != 'R')) {
+    parse_error(e, " Function has illegal B operand");
+    return;
+  }
+  const std::string tail = b.size() > 1 ? b.substr(1) : std::string();
+  const bool counted = !tail.empty() && tail.size() <= 2 && tail.find_first_not_of("0123456789") == std::string::npos;
+  if (!tail.empty() && !counted) {
+    // Any other B operand names the data file.
+    if (letter == 'R') {
+      parse_error(e, " Function has illegal B operand");
+      return;
+    }
+    fn.function_kind[ix(f)] = letter == 'C' ? k_fn_continuous : k_fn_discrete;
+    read_function_file(e, b);
+    return;
+  }
+  int n = 0;
+  if (counted) n = tail.size() == 1 ? tail[0] - '0' : 10 * (tail[0] - '0') + (tail[1] - '0');
+  if (letter == 'R') {
+    if (counted) {
+      parse_error(e, " Function has illegal B operand");
+      return;
+    }
+    if (ak != k_kind_rn) {
+      parse_error(e, " A operand is not RNj, but B operand blank or R");
+      return;
+    }
+    fn.function_kind[ix(f)] = k_fn_discrete;
+    e.cs.pass.function_data_state = k_state_rn_open;
+    return;
+  }
+  if (n > k_function_point_limit) {
+    parse_error(e, " Function has too many pairs");
+    return;
+  }
+  srv.fn_declared[ix(f)] = n;
+  fn.function_kind[ix(f)] = letter == 'D' ? k_fn_discrete : k_fn_continuous;
+  e.cs.pass.function_data_state = n == 0 ? k_state_simple : k_state_lines;
+}
+
+bool parse_function_data_line(Engine& e) {
+  const Line80& l = e.cs.stmt.stmt_line;
+  if (!is_data_line(l)) return false;
+  int first = 1;
+  while (first <= 72 && l.at(first) == ' ') ++first;
+  scan_function_pairs(e, l.cols(1, 80), first);
+  return true;
+}
+
+void parse_function_data(Engine& e) {
+  auto& state = e.cs.pass.function_data_state;
+  const Line80& l = e.cs.stmt.stmt_line;
+  if (state == k_state_lines) {
+    int first = 1;
+    while (first <= 72 && l.at(first) == ' ') ++first;
+    if (first > 72) {
+      parse_error(e, " Error in data in or prior to this line");
+      return;
+    }
+    if (!scan_function_pairs(e, l.cols(1, 80), first)) return;
+    const int f = e.srv.fn_current;
+    if (e.srv.fn_point - 1 >= e.srv.fn_declared[ix(f)]) {
+      state = k_state_none;
+      finish_function(e);
+    }
+    return;
+  }
+  // Open count: the data end at the first line that is no data line,
+  // which is then translated as a statement.
+  if (parse_function_data_line(e)) return;
+  state = k_state_none;
+  if (e.srv.fn_point <= 1) {
+    parse_error(e, e.ent.fn.function_kind[ix(e.srv.fn_current)] == k_fn_continuous
+                       ? " Error in simple data line or parameter storage list does not start with 1"
+                       : " Error in simple data line");
+    return;
+  }
+  if (finish_function(e)) state = -1;
+}
+
+void read_function_file(Engine& e, std::string_view operand) {
+  const int f = e.srv.fn_current;
+  const int unit = e.ctl.unit_base + 7;
+  std::string name(operand.substr(0, 6));
+  if (!io::Channels::exists(name)) {
+    e.ch.write(io::k_console_out, io::Rec().lit(" Give name of file for function ").lit(unpack_name_chars(e, e.ent.fn.function_name[ix(f)]).view()));
+    std::string typed;
+    if (e.ch.read_line(io::k_console_in, typed) == io::ReadStatus::ok) name = std::string(trim_blanks(typed.substr(0, 125)));
+  }
+  if (name.empty() || !io::Channels::exists(name) || !e.ch.open_read(unit, name)) {
+    parse_error(e, " Function file does not exist");
+    return;
+  }
+  std::string first;
+  if (e.ch.read_line(unit, first) != io::ReadStatus::ok) first.clear();
+  const char c = first.empty() ? ' ' : up(first[0]);
+  bool frequencies = false;
+  if (c == 'D' || c == 'C') {
+    e.ent.fn.function_kind[ix(f)] = c == 'D' ? k_fn_discrete : k_fn_continuous;
+  } else if (is_digit(c) || c == ' ' || c == '.') {
+    frequencies = true;
+    e.ent.fn.function_kind[ix(f)] = k_fn_discrete;
+    const int w = e.ctl.java_mode ? open_wrn_file(e) : open_error_unit(e);
+    e.ch.write(w, " *********WARNING***************** ");
+    e.ch.write(w, "Frequency distribution assumed");
+    e.ch.write(w, " Result output might hence be misleading");
+    // The first line is already a pair: read the file again from its start.
+    e.ch.rewind(unit);
+  } else {
+    e.ch.close(unit);
+    parse_error(e, " Illegal character on line 1, col. 1 in file");
+    return;
+  }
+  int count = 0;
+  if (!read_function_pairs(e, unit, k_function_point_limit, count)) return;
+  store_function_column(e, f, count, frequencies);
+}
+
+}  // namespace kelvo
