@@ -1,14 +1,313 @@
-// Entity sections of the standard report: not written yet (they come
-// with the station, queue, table and savevalue statistics); each call
-// writes nothing, so the report holds the clock lines and block counts.
+// Entity sections of the standard report: facilities and storages,
+// queues, tables and QTABLEs, savevalues and the list of future events,
+// and the 95 % confidence limits of repeated runs. Takes the statistics
+// of the run (relative to the last RESET); writes the fixed layouts on
+// the report channel, or under the front end into each section's file.
 #include "runtime/report_sections.h"
+
+#include <cmath>
+#include <string>
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "runtime/spine_calls.h"
+#include "runtime/standard_report.h"
+#include "runtime/transaction_store.h"
 
 namespace kelvo {
 
-void report_station_section(Engine&) {}
-void report_queue_section(Engine&) {}
-void report_table_section(Engine&) {}
-void report_savevalue_section(Engine&) {}
-void report_future_events(Engine&) {}
+namespace {
+
+inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
+
+// A section's frame: its file under the front end, the report channel
+// otherwise.
+class Section {
+ public:
+  Section(Engine& e, int kind) : e_(e) {
+    saved_ = e.rep.out_unit;
+    if (e.ctl.java_mode) {
+      begin_report_section(e, e.rep.out_unit, saved_, e.run.run_number, kind);
+      open_ = true;
+    }
+  }
+  ~Section() {
+    if (open_) end_report_section(e_, e_.rep.out_unit, saved_);
+  }
+  Section(const Section&) = delete;
+  Section& operator=(const Section&) = delete;
+  void line(const io::Rec& r) { e_.ch.write(e_.rep.out_unit, r); }
+  void line(std::string_view s) { e_.ch.write(e_.rep.out_unit, s); }
+
+ private:
+  Engine& e_;
+  int saved_ = 0;
+  bool open_ = false;
+};
+
+std::string name_of(Engine& e, int4 code) { return packed_name_text(e, code); }
+
+real4 relative_time(const Engine& e) { return e.run.clock - e.run.reset_time; }
+
+// The common opening of a statistics section: false when there is no
+// statistics period.
+bool section_opening(Engine& e, Section& s) {
+  const real4 t = relative_time(e);
+  if (t == 0.0f) {
+    s.line(" No statistics since simulation stops at time 0");
+    return false;
+  }
+  if (std::fabs(e.run.clock - t) > 1.0e-4f) {
+    s.line("  ");
+    s.line("----After RESET---------");
+  }
+  return true;
+}
+
+real4 safe_ratio(real4 a, real4 b) { return b != 0.0f ? a / b : 0.0f; }
+
+void facility_lines(Engine& e, Section& s, real4 t) {
+  const auto& st = e.ent.st;
+  const auto& srv = e.srv;
+  const int last = std::min(st.station_count, k_station_limit);
+  bool header = false;
+  int lines = 0;
+  for (int i = st.storage_count + 1; i <= last; ++i) {
+    const real4 area = static_cast<real4>(srv.station_contents[ix(i)]) * e.run.clock + srv.station_area[ix(i)];
+    const real4 utilization = area * 100.0f / t;
+    const int4 entries = srv.station_entries[ix(i)];
+    if (!(utilization > 1.0e-5f) && entries == 0) continue;
+    if (!header) {
+      s.line(io::Rec().br().br().br().x(20).lit("(1)").x(13).lit("(2)").x(14).lit("(3)"));
+      s.line(io::Rec().lit(" Facility").x(9).lit("Average").x(8).lit("Number of").x(9).lit("Average").br().x(16).lit("utilization").x(7).lit("entries").x(8).lit("time/trans"));
+      header = true;
+    }
+    const real4 average = entries > 0 ? area / static_cast<real4>(entries) : 0.0f;
+    s.line(io::Rec().x(1).a(name_of(e, st.station_name[ix(i)]), 6).x(3).f(utilization, 14, 2).i(entries, 15).f(average, 18, 2));
+    if (++lines % 20 == 0) report_pause(e);
+  }
+}
+
+void storage_lines(Engine& e, Section& s, real4 t) {
+  const auto& st = e.ent.st;
+  const auto& srv = e.srv;
+  const int last = std::min(st.storage_count, k_station_limit);
+  if (last < 1) return;
+  s.line(io::Rec().br().br().br().x(15).lit("(1)").x(10).lit("(2)").x(13).lit("(3)").x(10).lit("(4)").x(10).lit("(5)"));
+  s.line(io::Rec().lit(" Storage     Capacity").x(5).lit("Average").x(9).lit("Average").x(6).lit("Entries").x(6).lit("Average").br().x(25).lit("contents").x(7).lit("utilization").x(15).lit("time/trans").br());
+  for (int i = 1; i <= last; ++i) {
+    const real4 area = static_cast<real4>(srv.station_contents[ix(i)]) * e.run.clock + srv.station_area[ix(i)];
+    const real4 contents = area / t;
+    const int4 capacity = st.station_capacity[ix(i)];
+    const real4 utilization = safe_ratio(contents * 100.0f, static_cast<real4>(capacity));
+    const int4 entries = srv.station_entries[ix(i)];
+    const real4 average = entries > 0 ? area / static_cast<real4>(entries) : 0.0f;
+    io::Rec r;
+    r.x(1).a(name_of(e, st.station_name[ix(i)]), 6);
+    if (capacity > 999999) {
+      r.i(capacity / 1000000, 7).lit(" mill.").f(contents, 12, 2);
+    } else {
+      r.i(capacity, 12).f(contents, 13, 2);
+    }
+    r.f(utilization, 16, 2).i(entries, 12).f(average, 15, 2);
+    s.line(r);
+  }
+  s.line(io::Rec().br().br().x(14).lit("(6)").x(11).lit("(7)"));
+  s.line(io::Rec().lit(" Storage").x(4).lit("Current").x(7).lit("Maximum").br().x(12).lit("contents").x(6).lit("contents"));
+  for (int i = 1; i <= last; ++i)
+    s.line(io::Rec().x(1).a(name_of(e, st.station_name[ix(i)]), 6).i(srv.station_contents[ix(i)], 11).i(srv.station_max[ix(i)], 14));
+}
+
+// Mean and standard deviation of a table from its weighted sums.
+void table_moments(const Engine& e, int t, real4& mean, real4& sd) {
+  const auto& srv = e.srv;
+  const int4 n = srv.table_entries[ix(t)];
+  mean = 0.0f;
+  sd = 0.0f;
+  if (n <= 0) return;
+  const real4 fn = static_cast<real4>(n);
+  mean = srv.table_sum[ix(t)] / fn;
+  if (n > 1) {
+    real4 s2 = (srv.table_sumsq[ix(t)] - srv.table_sum[ix(t)] * srv.table_sum[ix(t)] / fn) / (fn - 1.0f);
+    if (s2 < 0.0f) s2 = 0.0f;  // rounding of the float sums can go below 0
+    sd = std::sqrt(s2);
+  }
+}
+
+void table_block(Engine& e, Section& s, int t) {
+  const auto& srv = e.srv;
+  s.line(io::Rec().br().lit(" Table  ").a(name_of(e, srv.table_name[ix(t)]), 6));
+  s.line(io::Rec().x(5).lit("(1)").x(9).lit("(2)").x(9).lit("(3)").x(9).lit("(4)").x(9).lit("(5)").x(11).lit("(6)"));
+  s.line(io::Rec().lit(" Entries ").x(1).lit("Mean ").a("", 11).x(1).lit("St. dev.").x(2).lit("Total ").a("", 5).x(4).lit("Minimum").x(7).lit("Maximum"));
+  real4 mean = 0.0f, sd = 0.0f;
+  table_moments(e, t, mean, sd);
+  const int4 n = srv.table_entries[ix(t)];
+  const real4 lo = n > 0 ? srv.table_min[ix(t)] : 0.0f;
+  const real4 hi = n > 0 ? srv.table_max[ix(t)] : 0.0f;
+  s.line(io::Rec().x(1).i(n, 7).f(mean, 11, 2).f(sd, 13, 2).f(srv.table_sum[ix(t)], 13, 2).f(lo, 13, 2).f(hi, 13, 2).br().br());
+  s.line(io::Rec().x(7).lit("Range").x(13).lit("Observed").x(6).lit("Per cent").x(5).lit("Cumulative").x(4).lit("Cumulative").br().x(11).lit("     ").x(8).lit("frequency").x(6).lit("of total").x(5).lit("percentage").x(5).lit("remainder"));
+  const int classes = std::min(srv.table_classes[ix(t)], k_table_class_limit);
+  const real4 lower = static_cast<real4>(srv.table_lower[ix(t)]);
+  const real4 width = static_cast<real4>(srv.table_width[ix(t)]);
+  const real4 total = static_cast<real4>(n);
+  real4 cumulative = 0.0f;
+  for (int i = 1; i <= classes; ++i) {
+    // When every later class (the overflow included) is empty the list ends.
+    bool rest_empty = true;
+    for (int k = i; k <= classes + 1; ++k) rest_empty = rest_empty && srv.table_freq[ix(t)][ix(k)] == 0;
+    if (rest_empty) {
+      s.line(" Remaining frequencies are all zero");
+      break;
+    }
+    const int4 freq = srv.table_freq[ix(t)][ix(i)];
+    const real4 percent = n > 0 ? static_cast<real4>(freq) * 100.0f / total : 0.0f;
+    cumulative += percent;
+    const real4 upper = lower + static_cast<real4>(i - 1) * width;
+    io::Rec r;
+    r.x(1);
+    if (i == 1) {
+      r.x(8).lit(" - ");
+    } else {
+      r.f(upper - width, 8, 2).lit(" - ");
+    }
+    r.i(static_cast<long long>(std::lround(upper)), 6).i(freq, 12).f(percent, 15, 2).f(cumulative, 15, 2).f(100.0f - cumulative, 15, 2);
+    s.line(r);
+  }
+  const int4 over = srv.table_freq[ix(t)][ix(classes + 1)];
+  const real4 over_percent = n > 0 ? static_cast<real4>(over) * 100.0f / total : 0.0f;
+  const real4 over_cumulative = cumulative + over_percent;
+  s.line(io::Rec().x(8).lit("Overflow").i(over, 14).f(over_percent, 15, 2).f(over_cumulative, 15, 2).f(100.0f - over_cumulative, 15, 2));
+  const real4 over_average = over > 0 ? srv.table_overflow_sum[ix(t)] / static_cast<real4>(over) : 0.0f;
+  s.line(io::Rec().x(5).lit("(7) Average value of overflow").f(over_average, 15, 2));
+}
+
+}  // namespace
+
+void report_station_section(Engine& e) {
+  Section s(e, k_section_sta);
+  if (!section_opening(e, s)) return;
+  const real4 t = relative_time(e);
+  facility_lines(e, s, t);
+  storage_lines(e, s, t);
+}
+
+void report_queue_section(Engine& e) {
+  Section s(e, k_section_que);
+  if (!section_opening(e, s)) return;
+  const real4 t = relative_time(e);
+  const auto& srv = e.srv;
+  const int last = std::min(e.ent.q.queue_count, k_queue_limit);
+  s.line(io::Rec().br().br().x(16).lit("(1)").x(9).lit("(2)").x(9).lit("(3)").x(9).lit("(4)").x(8).lit("(5)"));
+  s.line(io::Rec().x(1).a("Queue   ", 8).x(5).lit("Maximum").x(5).lit("Average").x(5).lit(" Total").x(7).lit("Zero").x(6).lit("Percent").br().x(1).a("        ", 8).x(5).lit("contents    contents    entries     entries").x(5).lit("zeros"));
+  for (int q = 1; q <= last; ++q) {
+    const real4 area = static_cast<real4>(srv.queue_current[ix(q)]) * e.run.clock + srv.queue_area[ix(q)];
+    const int4 entries = srv.queue_entries[ix(q)];
+    const int4 zeros = srv.queue_zero_entries[ix(q)];
+    const real4 percent = entries > 0 ? static_cast<real4>(zeros) * 100.0f / static_cast<real4>(entries) : 0.0f;
+    s.line(io::Rec().x(1).a(name_of(e, e.ent.q.queue_name[ix(q)]), 6).i(srv.queue_max[ix(q)], 11).x(3).f(area / t, 11, 2).i(entries, 10).i(zeros, 12).f(percent, 12, 2));
+  }
+  s.line(io::Rec().br().br().x(15).lit("(6)").x(11).lit("(7)").x(10).lit("(8)"));
+  s.line(io::Rec().x(1).a("Queue   ", 8).x(5).lit("Average").x(6).lit("$Average").x(6).lit("Current").br().x(1).a("        ", 8).x(4).lit("time/trans").x(4).lit("time/trans").x(4).lit("contents"));
+  for (int q = 1; q <= last; ++q) {
+    const real4 area = static_cast<real4>(srv.queue_current[ix(q)]) * e.run.clock + srv.queue_area[ix(q)];
+    const int4 entries = srv.queue_entries[ix(q)];
+    const int4 nonzero = entries - srv.queue_zero_entries[ix(q)];
+    const real4 average = entries > 0 ? area / static_cast<real4>(entries) : 0.0f;
+    const real4 dollar = nonzero > 0 ? area / static_cast<real4>(nonzero) : 0.0f;
+    s.line(io::Rec().x(1).a(name_of(e, e.ent.q.queue_name[ix(q)]), 6).f(average, 13, 2).f(dollar, 14, 2).i(srv.queue_current[ix(q)], 11));
+  }
+  s.line(io::Rec().lit(" $Average time/trans=average time/trans excluding zero ").lit("entries").br());
+}
+
+void report_table_section(Engine& e) {
+  Section s(e, k_section_qta);
+  const int last = std::min(e.srv.table_count, k_table_limit);
+  for (int t = 1; t <= last; ++t) table_block(e, s, t);
+}
+
+void report_savevalue_section(Engine& e) {
+  Section s(e, k_section_sav);
+  const auto& sv = e.ent.sv;
+  const int last = std::min(sv.savevalue_count, k_named_savevalue_limit);
+  auto is_zero = [&](int k) { return std::fabs(sv.savevalue_value[ix(k)]) < 1.0e-5; };
+  bool any_zero = false;
+  for (int k = 1; k <= last; ++k) any_zero = any_zero || is_zero(k);
+  s.line(io::Rec().br().br().lit(any_zero ? "  Contents of savevalues (non-zero)" : "  Contents of savevalues"));
+  s.line(io::Rec().lit("  Savevalue name").x(8).lit("Value"));
+  for (int k = 1; k <= last; ++k) {
+    if (is_zero(k)) continue;
+    const real8 v = sv.savevalue_value[ix(k)];
+    io::Rec r;
+    r.x(6);
+    if (sv.savevalue_name[ix(k)] != 0) {
+      r.a(name_of(e, sv.savevalue_name[ix(k)]), 6).x(6);
+      if (std::fabs(v) < 0.0051) r.f(v, 15, 5);
+      else r.f(v, 12, 2);
+    } else {
+      r.i(k, 6).x(6).f(v, 12, 2);
+    }
+    s.line(r);
+  }
+  if (!any_zero) return;
+  s.line(io::Rec().br().br().lit("  Savevalues with zero value"));
+  for (int k = 1; k <= last; ++k) {
+    if (!is_zero(k)) continue;
+    if (sv.savevalue_name[ix(k)] != 0) s.line(io::Rec().x(6).a(name_of(e, sv.savevalue_name[ix(k)]), 6));
+    else s.line(io::Rec().x(6).i(k, 6));
+  }
+}
+
+void report_future_events(Engine& e) {
+  Section s(e, k_section_lst);
+  s.line("");
+  report_pause(e);
+  s.line(" List of future events");
+  const int params = e.ent.par.param_count;
+  if (params == 0) s.line(" Transaction   Move time  Next block   Priority ");
+  else if (params == 1) s.line(" Transaction   Move time  Next block    Priority      Par.1");
+  else if (params == 2) s.line(" Transaction   Move time  Next block  Priority   Par.1   Par.2");
+  const TxnStore& t = e.txn;
+  for (int r = t.chain_head[1]; r != 0; r = t.txn_next[ix(r)]) {
+    const int number = record_base_word(e, r);
+    const real4 move = record_move_time(e, r);
+    const int next = trunc_i32(record_word(e, r, 2));
+    const real8 priority = record_priority(e, r);
+    io::Rec row;
+    if (params == 0) {
+      row.x(1).i(number, 6).x(6).f(move, 10, 3).x(5).i(next, 4).x(5).f(priority, 10, 3);
+    } else if (params == 1) {
+      row.x(1).i(number, 6).x(6).f(move, 10, 3).x(6).i(next, 4).x(5).f(priority, 10, 3).x(1).f(record_word(e, r, 6), 10, 3);
+    } else {
+      row.x(1).i(number, 6).x(6).f(move, 10, 3).x(7).i(next, 4).x(2).f(priority, 10, 3).f(record_word(e, r, 6), 8, 2).f(record_word(e, r, 7), 8, 2);
+    }
+    s.line(row);
+  }
+}
+
+real8 student_t95(int df) {
+  static constexpr real8 table[31] = {0.0,   12.706, 4.303, 3.182, 2.776, 2.571, 2.447, 2.365, 2.306, 2.262, 2.228,
+                                      2.201, 2.179,  2.160, 2.145, 2.131, 2.120, 2.110, 2.101, 2.093, 2.086, 2.080,
+                                      2.074, 2.069,  2.064, 2.060, 2.056, 2.052, 2.048, 2.045, 2.042};
+  if (df < 1) return table[1];
+  if (df <= 30) return table[df];
+  if (df <= 40) return 2.04 - (df - 30) * 0.002;
+  if (df <= 59) return 2.02 - (df - 40) * 0.001;
+  return 2.0;
+}
+
+void confidence_limits(int n, real8 sum, real8 sum_sq, real8& mean, real8& lower, real8& upper) {
+  if (n < 2) {
+    // One run gives no spread: both limits are the value itself.
+    mean = sum;
+    lower = upper = mean;
+    return;
+  }
+  mean = sum / n;
+  real8 s2 = std::fabs((sum_sq - n * mean * mean) / (n - 1));
+  if (s2 < 1.0e-6 || (sum_sq != 0.0 && std::fabs(s2 / sum_sq) < 1.0e-5)) s2 = 0.0;
+  const real8 h = std::sqrt(s2) / std::sqrt(static_cast<real8>(n)) * student_t95(n - 1);
+  lower = mean - h;
+  upper = mean + h;
+}
 
 }  // namespace kelvo
