@@ -182,7 +182,8 @@ void enter_table_value(Engine& e, int t, real4 x, int4 w) {
   srv.table_sumsq[ix(t)] += wf * x * x;
   srv.table_entries[ix(t)] += w;
   const int c = table_class_of(e, t, x);
-  if (c == std::min(srv.table_classes[ix(t)], k_table_class_limit) + 1) srv.table_overflow_sum[ix(t)] += x;
+  // The overflow sum is weighted like the frequency it is divided by.
+  if (c == std::min(srv.table_classes[ix(t)], k_table_class_limit) + 1) srv.table_overflow_sum[ix(t)] += wf * x;
   srv.table_freq[ix(t)][ix(c)] += w;
 }
 

@@ -113,7 +113,8 @@ TEST_F(QueuesTables, OverflowValuesAreSummed) {
   const auto& s = e->srv;
   EXPECT_EQ(s.table_freq[1][4], 1);
   EXPECT_EQ(s.table_freq[1][5], 2);
-  EXPECT_FLOAT_EQ(s.table_overflow_sum[1], 25.5f);
+  // Weight 2 counts the value twice, as in the frequency.
+  EXPECT_FLOAT_EQ(s.table_overflow_sum[1], 51.0f);
   EXPECT_EQ(s.table_entries[1], 3);
   EXPECT_FLOAT_EQ(s.table_sum[1], 25.0f + 2 * 25.5f);
   EXPECT_FLOAT_EQ(s.table_sumsq[1], 625.0f + 2 * 650.25f);

@@ -1,0 +1,214 @@
+// Report sections on hand-filled statistics: the facility, storage,
+// queue and table rows in their fixed layouts, the run that ends at time
+// 0, empty queues and tables that show 0, and the confidence limits.
+#include "runtime/report_sections.h"
+
+#include <cmath>
+
+#include "runtime/queues_tables.h"
+#include "runtime_test_support.h"
+
+namespace kelvo::test {
+namespace {
+
+class ReportSections : public RuntimeTest {
+ protected:
+  void SetUp() override {
+    RuntimeTest::SetUp();
+    e->run.run_count = 1;  // no console pauses
+    clear_server_statistics(*e);
+  }
+  std::vector<std::string> report() const { return lines_of(out.str()); }
+  bool has(const std::string& line) const {
+    for (const auto& l : report()) {
+      std::string t = l;
+      while (!t.empty() && t.back() == ' ') t.pop_back();
+      if (t == line) return true;
+    }
+    return false;
+  }
+};
+
+TEST_F(ReportSections, TenZeroWaitEntriesGiveTheQueueLines) {
+  e->ent.q.queue_count = 1;
+  e->ent.q.queue_name[1] = pack6("WAITQ");
+  auto& s = e->srv;
+  s.queue_max[1] = 1;
+  s.queue_entries[1] = 10;
+  s.queue_zero_entries[1] = 10;
+  s.queue_area[1] = 0.0f;
+  e->run.clock = 100.0f;
+  report_queue_section(*e);
+  EXPECT_TRUE(has(" WAITQ           1          0.00        10          10      100.00"));
+  EXPECT_TRUE(has(" WAITQ          0.00          0.00          0"));
+  EXPECT_TRUE(has(" $Average time/trans=average time/trans excluding zero entries"));
+}
+
+TEST_F(ReportSections, QueueNeverEnteredShowsZeros) {
+  e->ent.q.queue_count = 1;
+  e->ent.q.queue_name[1] = pack6("IDLE");
+  e->run.clock = 50.0f;
+  report_queue_section(*e);
+  EXPECT_TRUE(has(" IDLE            0          0.00         0           0        0.00"));
+  EXPECT_TRUE(has(" IDLE           0.00          0.00          0"));
+}
+
+TEST_F(ReportSections, QueueAveragesFromTheIntegral) {
+  e->ent.q.queue_count = 1;
+  e->ent.q.queue_name[1] = pack6("LINE");
+  auto& s = e->srv;
+  // 4 entries, 1 of them without waiting, 6 time units of waiting in all,
+  // one still in the queue since time 8.
+  s.queue_entries[1] = 4;
+  s.queue_zero_entries[1] = 1;
+  s.queue_current[1] = 1;
+  s.queue_max[1] = 2;
+  e->run.clock = 10.0f;
+  s.queue_area[1] = 6.0f - 1.0f * 10.0f;
+  report_queue_section(*e);
+  // Average contents 6/10, per cent zeros 25, average 6/4, $average 6/3.
+  EXPECT_TRUE(has(" LINE            2          0.60         4           1       25.00"));
+  EXPECT_TRUE(has(" LINE           1.50          2.00          1"));
+}
+
+TEST_F(ReportSections, FacilityRow) {
+  auto& st = e->ent.st;
+  st.station_count = 1;
+  st.station_name[1] = pack6("MACH");
+  e->srv.station_entries[1] = 5;
+  e->srv.station_contents[1] = 0;
+  e->srv.station_area[1] = 40.0f;
+  e->run.clock = 100.0f;
+  report_station_section(*e);
+  EXPECT_TRUE(has("                    (1)             (2)              (3)"));
+  EXPECT_TRUE(has(" Facility         Average        Number of         Average"));
+  EXPECT_TRUE(has(" MACH              40.00              5              8.00"));
+}
+
+TEST_F(ReportSections, StorageRowsAndTheMillionForm) {
+  auto& st = e->ent.st;
+  st.storage_count = 2;
+  st.station_count = 2;
+  st.station_name[1] = pack6("STO");
+  st.station_name[2] = pack6("BIG");
+  st.station_capacity[1] = 4;
+  st.station_capacity[2] = 2000000;
+  e->srv.station_contents[1] = 2;
+  e->srv.station_max[1] = 3;
+  e->srv.station_entries[1] = 8;
+  e->run.clock = 10.0f;
+  // 2 units now since time 5, and 10 unit-times before: integral 20.
+  e->srv.station_area[1] = 20.0f - 2.0f * 10.0f;
+  report_station_section(*e);
+  // Average contents 2, utilization 50 %, average time 20/8.
+  EXPECT_TRUE(has(" STO              4         2.00           50.00           8           2.50"));
+  bool million = false;
+  for (const auto& l : report()) million = million || l.rfind(" BIG         2 mill.", 0) == 0;
+  EXPECT_TRUE(million);
+  EXPECT_TRUE(has(" STO             2             3"));
+}
+
+TEST_F(ReportSections, RunEndingAtTimeZeroHasNoStatistics) {
+  e->ent.st.station_count = 1;
+  e->ent.q.queue_count = 1;
+  report_station_section(*e);
+  report_queue_section(*e);
+  const auto lines = report();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], " No statistics since simulation stops at time 0");
+  EXPECT_EQ(lines[1], " No statistics since simulation stops at time 0");
+}
+
+TEST_F(ReportSections, AfterResetLinesComeFirst) {
+  e->ent.q.queue_count = 1;
+  e->ent.q.queue_name[1] = pack6("Q");
+  e->run.clock = 20.0f;
+  e->run.reset_time = 5.0f;
+  report_queue_section(*e);
+  const auto lines = report();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "----After RESET---------");
+}
+
+TEST_F(ReportSections, TableFiguresAndClasses) {
+  auto& s = e->srv;
+  s.table_count = 1;
+  s.table_name[1] = pack6("TAB");
+  s.table_lower[1] = 10;
+  s.table_width[1] = 5;
+  s.table_classes[1] = 4;
+  restart_table_statistics(*e);
+  enter_table_value(*e, 1, 8.0f, 1);
+  enter_table_value(*e, 1, 12.0f, 1);
+  enter_table_value(*e, 1, 30.0f, 2);
+  report_table_section(*e);
+  // Entries 4, mean 80/4 = 20, s^2 = (2008 - 1600)/3 = 136.
+  const double sd = std::sqrt(136.0);
+  char row[80];
+  std::snprintf(row, sizeof row, " %7d%11.2f%13.2f%13.2f%13.2f%13.2f", 4, 20.0, sd, 80.0, 8.0, 30.0);
+  EXPECT_TRUE(has(row));
+  EXPECT_TRUE(has("          -     10           1          25.00          25.00          75.00"));
+  EXPECT_TRUE(has("    10.00 -     15           1          25.00          50.00          50.00"));
+  EXPECT_TRUE(has(" Remaining frequencies are all zero") == false);
+  EXPECT_TRUE(has("        Overflow             2          50.00         100.00           0.00"));
+  EXPECT_TRUE(has("     (7) Average value of overflow          30.00"));
+}
+
+TEST_F(ReportSections, EmptyTableShowsZeros) {
+  auto& s = e->srv;
+  s.table_count = 1;
+  s.table_name[1] = pack6("TAB");
+  s.table_lower[1] = 0;
+  s.table_width[1] = 1;
+  s.table_classes[1] = 3;
+  restart_table_statistics(*e);
+  report_table_section(*e);
+  EXPECT_TRUE(has("       0       0.00         0.00         0.00         0.00         0.00"));
+  EXPECT_TRUE(has(" Remaining frequencies are all zero"));
+  EXPECT_TRUE(has("     (7) Average value of overflow           0.00"));
+}
+
+TEST_F(ReportSections, SavevaluesNonZeroAndZero) {
+  auto& sv = e->ent.sv;
+  sv.savevalue_count = 3;
+  sv.savevalue_name[1] = pack6("COST");
+  sv.savevalue_name[2] = pack6("TINY");
+  sv.savevalue_name[3] = pack6("NONE");
+  sv.savevalue_value[1] = 12.5;
+  sv.savevalue_value[2] = 0.004;
+  sv.savevalue_value[3] = 0.000001;
+  report_savevalue_section(*e);
+  EXPECT_TRUE(has("  Contents of savevalues (non-zero)"));
+  EXPECT_TRUE(has("      COST               12.50"));
+  EXPECT_TRUE(has("      TINY                0.00400"));
+  EXPECT_TRUE(has("  Savevalues with zero value"));
+  EXPECT_TRUE(has("      NONE"));
+}
+
+TEST(ConfidenceLimits, StudentValues) {
+  EXPECT_DOUBLE_EQ(student_t95(1), 12.706);
+  EXPECT_DOUBLE_EQ(student_t95(30), 2.042);
+  EXPECT_DOUBLE_EQ(student_t95(34), 2.04 - 4 * 0.002);
+  EXPECT_DOUBLE_EQ(student_t95(45), 2.02 - 5 * 0.001);
+  EXPECT_DOUBLE_EQ(student_t95(99), 2.0);
+}
+
+TEST(ConfidenceLimits, TwoRuns) {
+  double mean = 0, lower = 0, upper = 0;
+  // Values 1 and 3: mean 2, s^2 = 2, h = sqrt(2)/sqrt(2) * 12.706.
+  confidence_limits(2, 4.0, 10.0, mean, lower, upper);
+  EXPECT_DOUBLE_EQ(mean, 2.0);
+  EXPECT_NEAR(lower, 2.0 - 12.706, 1e-9);
+  EXPECT_NEAR(upper, 2.0 + 12.706, 1e-9);
+}
+
+TEST(ConfidenceLimits, OneRunGivesTheValueAsBothLimits) {
+  double mean = 0, lower = -1, upper = -1;
+  confidence_limits(1, 7.5, 56.25, mean, lower, upper);
+  EXPECT_EQ(mean, 7.5);
+  EXPECT_EQ(lower, 7.5);
+  EXPECT_EQ(upper, 7.5);
+}
+
+}  // namespace
+}  // namespace kelvo::test
