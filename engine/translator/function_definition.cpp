@@ -261,8 +261,11 @@ void check_function_statement(Engine& e) {
     }
   }
   if (!b.empty() && is_alpha(b[0]) && b.size() <= 6) {
-    int4 other = 0;
-    if (find_function_number(e, pack_symbol_name(e, b), other) && other != f) {
+    const int4 code = pack_symbol_name(e, b);
+    int other = 0;
+    for (int i = 1; i < f && other == 0; ++i)
+      if (fn.function_name[ix(i)] == code) other = i;
+    if (other != 0) {
       fn.function_kind[ix(f)] = fn.function_kind[ix(other)];
       const int n = fn.function_point_count[ix(other)];
       fn.function_point_count[ix(f)] = n;
