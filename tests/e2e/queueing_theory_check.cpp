@@ -1,0 +1,88 @@
+// Runs the engine on a single-server queue with Poisson arrivals (mean 1)
+// and constant service 0.8 (M/D/1, utilisation 0.8) and checks the report
+// against queueing theory: mean queue length and mean wait in the queue
+// rho^2 / (2 (1 - rho)) = 1.6 (within 10 %), utilisation 80 % (within 2 %).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> lines_of_file(const fs::path& p) {
+  std::vector<std::string> lines;
+  std::ifstream in(p);
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(line);
+  return lines;
+}
+
+// The whitespace-separated fields of the report row that begins with `name`.
+std::vector<std::string> row_fields(const std::vector<std::string>& lines, const std::string& name, int which) {
+  int seen = 0;
+  for (const auto& l : lines) {
+    std::istringstream in(l);
+    std::string first;
+    if (!(in >> first) || first != name) continue;
+    if (seen++ != which) continue;
+    std::vector<std::string> out{first};
+    std::string f;
+    while (in >> f) out.push_back(f);
+    return out;
+  }
+  return {};
+}
+
+TEST(QueueingTheory, SingleServerConstantServiceAgreesWithTheory) {
+  const fs::path dir = fs::path(E2E_SCRATCH_DIR) / "mdone_check";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  {
+    std::ofstream m(dir / "M.TXT");
+    m << "       SIMULATE\n"
+         "ARR    FUNCTION  RN2,EXPO\n"
+         "       GENERATE  FN$ARR,,,50000\n"
+         "       ARRIVE    LINE\n"
+         "       SEIZE     MACH\n"
+         "       DEPART    LINE\n"
+         "       ADVANCE   0.8\n"
+         "       RELEASE   MACH\n"
+         "       TERMINATE 1\n"
+         "       START     50000\n"
+         "       END\n";
+    std::ofstream j(dir / "zwxyq.jav");
+    j << "M.TXT\n     600\n";
+  }
+  const std::string cmd = "cd '" + dir.string() + "' && '" + KELVO_BINARY + "' </dev/null >/dev/null 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  ASSERT_FALSE(fs::exists(dir / "M.ERR"));
+  const auto sta = lines_of_file(dir / "M.STA");
+  const auto que = lines_of_file(dir / "M.QUE");
+  // Facility row: name, utilization %, entries, average time/trans.
+  const auto fac = row_fields(sta, "MACH", 0);
+  ASSERT_EQ(fac.size(), 4u);
+  EXPECT_NEAR(std::stod(fac[1]), 80.0, 80.0 * 0.02);
+  EXPECT_EQ(std::stoi(fac[2]), 50000);
+  EXPECT_NEAR(std::stod(fac[3]), 0.8, 0.8 * 0.02);
+  // First queue row: name, maximum, average contents, entries, zeros, % zeros.
+  const auto q1 = row_fields(que, "LINE", 0);
+  ASSERT_EQ(q1.size(), 6u);
+  const double rho = 0.8, lq = rho * rho / (2.0 * (1.0 - rho));
+  EXPECT_NEAR(std::stod(q1[2]), lq, lq * 0.10);
+  EXPECT_EQ(std::stoi(q1[3]), 50000);
+  // An arrival finds the server idle with probability 1 - rho.
+  EXPECT_NEAR(std::stod(q1[5]), 100.0 * (1.0 - rho), 100.0 * (1.0 - rho) * 0.10);
+  // Second queue row: name, average time/trans, $average, current.
+  const auto q2 = row_fields(que, "LINE", 1);
+  ASSERT_EQ(q2.size(), 4u);
+  EXPECT_NEAR(std::stod(q2[1]), lq / 1.0, lq * 0.10);
+  EXPECT_NEAR(std::stod(q2[2]), lq / rho, lq / rho * 0.10);
+}
+
+}  // namespace
