@@ -54,3 +54,37 @@ if secs_m=$(run_model mdone.txt mdone 2>/dev/null); then
 else
   echo "mdone: the engine cannot run this model yet"
 fi
+
+# ---------------------------------------------------------------------
+# Single-server queue (stations, queues, FUNCTION): the engine against
+# the hand-written reference, best of several whole-process runs each,
+# so that start-up noise does not decide the ratio.
+# ---------------------------------------------------------------------
+best_of() {
+  local n=$1; shift
+  local best=""
+  for _ in $(seq "$n"); do
+    local t
+    t=$("$@") || return 1
+    if [ -z "$best" ] || [ "$(echo "$t < $best" | bc -l)" = 1 ]; then best=$t; fi
+  done
+  echo "$best"
+}
+
+time_reference() {
+  local t0 t1
+  t0=$(now)
+  "$reference" > /dev/null
+  t1=$(now)
+  echo "$t1 - $t0" | bc -l
+}
+
+servers_ratio() {
+  [ -x "$reference" ] || { echo "servers: reference not built" >&2; return 0; }
+  local runs=7 e r
+  e=$(best_of "$runs" run_model mdone.txt mdone) || { echo "servers: mdone did not run" >&2; return 0; }
+  r=$(best_of "$runs" time_reference)
+  printf 'servers (best of %d): engine %.4f s, reference %.4f s, ratio %.2f\n' "$runs" "$e" "$r" "$(echo "$e / $r" | bc -l)"
+}
+
+servers_ratio
