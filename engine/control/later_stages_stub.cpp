@@ -13,8 +13,6 @@
 
 namespace kelvo {
 
-void reset_compile_state(Engine&) {}
-void write_address_hint(Engine&, int) {}
 bool find_defined_variable(Engine&, int, int&) { return false; }
 
 void run_experiment(Engine& e, bool) {

@@ -144,8 +144,6 @@ struct PassState {
   bool plain_reset_flag = false;
   bool reset_with_a_flag = false;
   int4 reset_a_value = 0;
-  // The hint flag: the first word might be an address; and the saved hint text.
-  bool hint_flag = false;
   // ASSEMBLE-set mark of the pass and the model-level flag.
   bool assemble_set_mark = false;
   bool branch_in_assemble = false;
@@ -154,12 +152,27 @@ struct PassState {
   bool has_split = false;
 };
 
+// Output channels the translation pass switches (listing and results on
+// the console or the result file). Kept here until the run-time's report
+// state holds out_unit; read by the run-time through current_out_unit.
+struct OutputState {
+  // Channel of the listing and all report lines (6 console, prog_unit result file).
+  int out_unit = 6;
+  // Channel of the result file.
+  int prog_unit = 8;
+  // The result file has been opened in this process (opened only once).
+  bool result_file_open = false;
+  // No standard report when a START has no B operand (optimization runs).
+  bool optimization_flag = false;
+};
+
 struct CompileState {
   StatementRecord stmt;
   SyntaxValues syn;
   PassState pass;
   // Packed operation words searched by the label checks (23 entries).
   std::array<int4, 24> label_op_names{};
+  OutputState out;
 };
 
 }  // namespace kelvo

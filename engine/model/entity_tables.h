@@ -134,13 +134,14 @@ struct GenerateTables {
   std::array<std::array<real4, 5>, k_generate_limit + 1> generate_time_table{};
   // Block number of GENERATE k. Translator; 0 at reset.
   std::array<int4, k_generate_limit + 1> generate_block{};
-  // C operand: first creation time (savevalue number when x_c is set). Translator; 0 at reset.
-  std::array<int4, k_generate_limit + 1> generate_first_time{};
-  // C operand names a savevalue (its number is in generate_first_time). Translator.
-  std::array<bool, k_generate_limit + 1> generate_first_is_x{};
-  // E operand: priority, -999999..999999 (savevalue number when prio_is_x). Translator; 0 at reset.
+  // C operand: first creation time. Translator; 0 at reset.
+  std::array<real4, k_generate_limit + 1> generate_first_time{};
+  // Savevalue number when the C operand is X$name (read at run start); 0 = none.
+  std::array<int4, k_generate_limit + 1> generate_first_x{};
+  // E operand: priority -999999..999999. Translator; 0 at reset.
   std::array<int4, k_generate_limit + 1> generate_priority{};
-  std::array<bool, k_generate_limit + 1> generate_priority_is_x{};
+  // Savevalue number when the E operand is X$name; 0 = none.
+  std::array<int4, k_generate_limit + 1> generate_priority_x{};
   // ADVANCE blocks. check_advance_block; 0 at reset.
   int4 advance_count = 0;
   // Time row per ADVANCE number (block_opnd of the ADVANCE block). Translator.

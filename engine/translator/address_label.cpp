@@ -1,0 +1,308 @@
+// Address or operation as the first word of a statement: decides from the
+// first word, the number of words and a few operation words whether a
+// statement begins with a label, reads the A operand of RESET, records
+// which label-check entry the statement begins with, and writes the
+// address/operation hint lines of a compile-error report.
+#include <string>
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "translator/spine_bridge.h"
+#include "translator/translator.h"
+
+namespace kelvo {
+
+namespace {
+char up_at(const Line80& l, int c) { return upcased(l.at(c)); }
+bool blank_or_bang(char c) { return c == ' ' || c == '!'; }
+
+// A short word beginning with M after a first word that ends in CT.
+bool is_select_form(const Line80& l, int p, int q) {
+  int s2 = q + 1;
+  while (s2 <= 72 && l.at(s2) == ' ') ++s2;
+  int end = s2;
+  while (end <= 72 && l.at(end) != ' ') ++end;
+  return q - p >= 2 && end - s2 <= 3 && up_at(l, s2) == 'M' && up_at(l, q - 2) == 'C' && up_at(l, q - 1) == 'T';
+}
+
+int4 pack_word(Engine& e, const Line80& l, int from, int to) {
+  char w[6];
+  for (int i = 0; i < 6; ++i) w[i] = from + i <= to ? up_at(l, from + i) : ' ';
+  return pack_symbol_name(e, std::string_view(w, 6));
+}
+}  // namespace
+
+void check_x_operand(Engine& e, int4 packed_word) {
+  auto& syn = e.cs.syn;
+  for (int p = 1; p <= 23; ++p) {
+    if (e.cs.label_op_names[p] != packed_word) continue;
+    if (p == 9 || p == 10 || p == 14) break;
+    e.cs.stmt.stmt_op = p;
+    e.ctl.hint_flag = true;
+    syn.operand_check_pending = true;
+    return;
+  }
+  syn.operand_check_pending = false;
+}
+
+int check_address_label(Engine& e, int& label_col, bool& label_known) {
+  Line80& l = e.cs.stmt.stmt_line;
+  auto& syn = e.cs.syn;
+  auto& f = e.cs.stmt.stmt_fields;
+  label_col = 0;
+  if (l.at(1) == '*') {
+    syn.operand_check_pending = false;
+    return 0;
+  }
+  int p = 1;
+  while (p <= 72 && l.at(p) == ' ') ++p;
+  if (p > 72) {
+    syn.operand_check_pending = false;
+    return 0;
+  }
+  syn.first_word_col = p;
+  // The first word ends at a blank within its first seven columns.
+  int q = 0;
+  for (int c = p; c <= p + 6 && c <= 80; ++c) {
+    if (l.at(c) == '!') return p;
+    if (l.at(c) == ' ') {
+      q = c;
+      break;
+    }
+  }
+  if (q == 0) return p;
+  const int len = q - p;
+  int op_col = 0;
+  if (len < 4) {
+    bool found = false;
+    check_short_address(e, q, p, op_col, found);
+    if (found) {
+      f.first_word_len = static_cast<int2>(len);
+      label_col = p;
+      return op_col;
+    }
+    if (len == 2) return op_col;
+  }
+  if (is_digit_char(l.at(p)) && e.cs.pass.check_flag) {
+    parse_error(e, " Illegal address starting with digit");
+    return 0;
+  }
+  if (label_known) {
+    f.first_word_len = static_cast<int2>(len);
+    label_col = p;
+    label_known = false;
+    syn.operand_check_pending = false;
+    return p + len;
+  }
+  int count = 0;
+  bool second_is_op = false;
+  count_statement_words(e, p, q, count, second_is_op);
+  // SELECT MIN / SELECT MAX: the short M word belongs to the operation.
+  if (count == 2 && second_is_op && is_select_form(l, p, q)) return p;
+  bool is_label = count == 3 || (count == 2 && second_is_op);
+  if (!is_label) {
+    if (count <= 1) return p;
+    // Two words: the first word's meaning decides.
+    char w[6];
+    for (int i = 0; i < 6; ++i) w[i] = p + i < q ? up_at(l, p + i) : ' ';
+    if (w[0] == 'L' && (w[3] == '+' || w[3] == '-')) w[3] = ' ';
+    const int4 word = pack_symbol_name(e, std::string_view(w, 6));
+    const std::string text(w, 6);
+    if (word == e.opnames.block_op_names[bc::special]) {
+      e.cs.stmt.stmt_op = 11;
+      syn.operand_check_pending = true;
+      return 1;
+    }
+    if (text == "INPUT " || text == "MATRIX" || text == "EXPERI" || text == "GRAPH " || text == "TRACE ") {
+      statement_not_available(e, trim_blanks(text));
+      return 0;
+    }
+    check_x_operand(e, word);
+    if (!syn.operand_check_pending) return p;
+    if (word == e.cs.label_op_names[1] || word == e.cs.label_op_names[2]) {
+      is_label = true;
+    } else if (word == e.cs.label_op_names[3]) {
+      // RESET: its A operand is read here (at most two digits).
+      int a = q + 1;
+      while (a < 72 && l.at(a) == ' ') ++a;
+      const char c1 = l.at(a), c2 = l.at(a + 1), c3 = l.at(a + 2);
+      int value = -1;
+      if (blank_or_bang(c2)) {
+        if (!is_digit_char(c1)) is_label = true;
+        else value = c1 - '0';
+      } else if (blank_or_bang(c3)) {
+        if (!is_digit_char(c1) || !is_digit_char(c2)) is_label = true;
+        else value = 10 * (c1 - '0') + (c2 - '0');
+      } else if (is_digit_char(c1)) {
+        flag_statement_error(e, " A operand must have only 2 digits");
+        return 0;
+      }
+      if (!is_label) {
+        if (value >= 0) e.cs.pass.reset_a_value = value;
+        if (value == 1 || value < 0) return p;
+        if (e.cs.pass.reset_with_a_flag) {
+          parse_error(e, " Only one RESET with A operand allowed");
+          return 0;
+        }
+        e.cs.pass.reset_with_a_flag = true;
+        return p;
+      }
+    } else {
+      return p;
+    }
+  }
+  // The first word is a label.
+  f.first_word_len = static_cast<int2>(len);
+  label_col = p;
+  op_col = q + 1;
+  syn.operand_check_pending = false;
+  e.ctl.hint_flag = false;
+  int c = q + 1;
+  while (c <= 70 && l.at(c) == ' ') ++c;
+  if (c <= 70 && up_at(l, c) == 'M' && pack_word(e, l, c, c + 5) == pack_symbol_name(e, "MATRIX")) {
+    statement_not_available(e, "MATRIX");
+    return 0;
+  }
+  return op_col;
+}
+
+void check_short_address(Engine& e, int q, int p, int& op_col, bool& found) {
+  const Line80& l = e.cs.stmt.stmt_line;
+  found = false;
+  const int len = q - p;
+  if (len <= 2 || is_digit_char(l.at(p + 2))) {
+    if (up_at(l, p) == 'I' && up_at(l, p + 1) == 'F') {
+      op_col = p;
+      return;
+    }
+    if (is_digit_char(l.at(p))) {
+      int c = q;
+      while (c <= 64 && l.at(c) == ' ') ++c;
+      if (c <= 64 && !e.cs.pass.check_flag && (up_at(l, c) == 'C' || up_at(l, c) == 'S')) {
+        found = true;
+        op_col = c;
+        return;
+      }
+    }
+    flag_statement_error(e, " Address or code shorter than 3 characters");
+  }
+}
+
+void count_statement_words(Engine& e, int p, int q, int& count, bool& second_is_op) {
+  const Line80& l = e.cs.stmt.stmt_line;
+  second_is_op = false;
+  int c = q + 1;
+  while (c <= 72 && l.at(c) == ' ') ++c;
+  if (c > 72 || l.at(c) == '!') {
+    count = 1;
+    return;
+  }
+  const int s2 = c;
+  // SELECT MIN / SELECT MAX: a short M word after a word ending in CT.
+  if (is_select_form(l, p, q)) {
+    count = 2;
+    second_is_op = true;
+    return;
+  }
+  const bool fe = e.ctl.java_mode;
+  int end = 0;
+  char open = l.at(s2);
+  bool quoted_text = open == '\'' || open == '"';
+  bool in_pair = false;
+  for (int k = s2 + (quoted_text ? 1 : 0); k <= 72; ++k) {
+    const char ch = l.at(k);
+    if (quoted_text) {
+      if (ch == '\'' || (ch == '"' && !fe)) {
+        if (l.at(k + 1) == ',') {
+          quoted_text = false;
+          continue;
+        }
+        end = k + 1;
+        break;
+      }
+      continue;
+    }
+    if (ch == '\'') {
+      in_pair = !in_pair;
+      continue;
+    }
+    if (ch == '!') {
+      end = k;
+      break;
+    }
+    if (ch == ' ' && !in_pair) {
+      end = k;
+      break;
+    }
+  }
+  if (end == 0) {
+    flag_statement_error(e, " Illegally long statement");
+    count = 2;
+    return;
+  }
+  int r = end;
+  while (r <= 72 && l.at(r) == ' ') ++r;
+  if (r > 72 || l.at(r) == '!') {
+    count = 2;
+    second_is_op = is_operation_word(e, end - 1, s2);
+    return;
+  }
+  count = 3;
+  int k = r;
+  while (k <= 72 && l.at(k) != ' ' && l.at(k) != '!') ++k;
+  if (k > 72) flag_statement_error(e, " Illegally long statement");
+  (void)p;
+}
+
+bool is_operation_word(Engine& e, int end, int start) {
+  const Line80& l = e.cs.stmt.stmt_line;
+  const int len = end - start + 1;
+  std::string w;
+  for (int c = start; c <= end; ++c) w += up_at(l, c);
+  if (len == 7) return w == "ADVANCE";
+  if (len == 8) return w == "CAPACITY";
+  if (len == 9) return w == "TERMINATE";
+  if (len == 5 && w == "PRINT") {
+    int first = 1;
+    while (first <= 80 && l.at(first) == ' ') ++first;
+    return first <= 7;
+  }
+  return false;
+}
+
+void write_address_hint(Engine& e, int unit) {
+  const int op = e.cs.stmt.stmt_op;
+  if (op >= 12) {
+    e.ch.write(unit, io::Rec().lit(Text50(" Error might possibly be due to first word being").view()).br().lit(Text50(" an address, not an operation code").view()));
+    e.ctl.saved_hint_text.clear();
+    return;
+  }
+  e.ch.write(unit, io::Rec().lit(Text50(" Error might also be due to following type of error").view()).br().lit(Text50(" if first word is operation code, not address:").view()));
+  const char* line = nullptr;
+  if (op <= 3) line = " No A operand allowed";
+  else if (op == 4) line = " Error in operand of PRINT";
+  else if (op <= 6) line = " Required B operand missing";
+  else if (op <= 8) line = " A operand must be integer with at most 6 digits";
+  else if (op == 11) line = " No FORTRAN program with A operand name";
+  if (line != nullptr) e.ch.write(unit, io::Rec().lit(Text50(line).view()));
+}
+
+bool check_waitif_let_qtable(Engine& e) {
+  const auto& f = e.cs.stmt.stmt_fields;
+  const int op = e.cs.stmt.stmt_op;
+  if (op == 22 && f.opnd_len[2] == 0) {
+    flag_statement_error(e, " WAITIF lacks a B operand");
+  } else if (op == 23 && f.opnd_len[4] == 0) {
+    flag_statement_error(e, " QTABLE must have a D operand");
+  } else if (op == 21) {
+    const bool bad = e.cs.syn.minmax_p_form ||
+                     upcased(e.cs.stmt.stmt_line.at(f.op_start + f.op_len + 1)) != 'M';
+    if (bad) {
+      flag_statement_error(e, "Illegal LET MIN/MAX construction");
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace kelvo

@@ -1,0 +1,161 @@
+// Block definition: enters the current statement as the next block of the
+// block table (count, label, code, listing line) and calls the operand
+// check of its block code. Also the DEPART and TERMINATE steps and the
+// entry of new queues.
+#include <string>
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "translator/run_hooks.h"
+#include "translator/spine_bridge.h"
+#include "translator/translator.h"
+
+namespace kelvo {
+
+void define_block(Engine& e) {
+  auto& blk = e.blocks;
+  auto& pass = e.cs.pass;
+  const int code = pass.block_code;
+  if (code != bc::generate && !pass.check_flag) {
+    // A block before the first GENERATE would run undefined: an error.
+    flag_statement_error(e, " Block prior to first GENERATE");
+    return;
+  }
+  const int b = blk.block_count + 1;
+  if (b > k_block_capacity) {
+    report_statement_error(e, " Too many blocks");
+    stop_program(e);
+  }
+  blk.block_count = b;
+  const int4 label = e.cs.stmt.stmt_label;
+  if (label != 0 && e.cs.stmt.stmt_fields.first_word_len > 0) {
+    for (int i = 1; i < b; ++i) {
+      if (blk.block_label[i] == label) {
+        flag_statement_error(e, " Address defined twice");
+        return;
+      }
+    }
+    blk.block_label[b] = label;
+  }
+  if (code == bc::waitif) {
+    statement_not_available(e, "WAITIF");
+    return;
+  }
+  if (blk.block_op[b] != bc::let_minmax_run) blk.block_op[b] = to_int2(code);
+  blk.block_line[b] = pass.line_count;
+  auto& s = e.ctl;
+  if (s.translate_needed && pass.listing_on && !s.error_reported) {
+    const auto& l = e.cs.stmt.stmt_line;
+    if (pass.line_count < 1000) {
+      e.ch.write(e.cs.out.out_unit, io::Rec().x(1).i(b, 3).x(2).lit(l.cols(1, 68)).i(pass.line_count, 3));
+    } else {
+      e.ch.write(e.cs.out.out_unit, io::Rec().x(1).i(b, 3).x(2).lit(l.cols(1, 67)).i(pass.line_count, 4));
+    }
+  }
+  real4 row[5] = {0, 0, 0, 0, 0};
+  switch (code) {
+    case bc::advance:
+      if (check_time_operands(e, row)) check_advance_block(e, row);
+      break;
+    case bc::depart: depart_step(e); break;
+    case bc::enter:
+    case bc::preempt:
+    case bc::seize: check_preempt_block(e); break;
+    case bc::generate:
+      if (check_time_operands(e, row)) check_generate_block(e, row);
+      break;
+    case bc::leave:
+    case bc::release:
+    case bc::return_: check_seize_release_block(e); break;
+    case bc::queue:
+    case bc::arrive: check_a_operand_name_use(e); break;
+    case bc::terminate: terminate_step(e); break;
+    case bc::priority:
+    case bc::let_priority:
+    case bc::let_priority_plus:
+    case bc::let_priority_minus: set_block_operand_code(e); break;
+    case bc::waitif_retest: break;
+    case bc::waitif_station: statement_not_available(e, "WAITIF"); break;
+    case bc::print: statement_not_available(e, "PRINT"); break;
+    case bc::let:
+    case bc::let_param:
+    case bc::let_expression: statement_not_available(e, "LET block"); break;
+    case bc::assemble: statement_not_available(e, "ASSEMBLE"); break;
+    case bc::select:
+    case bc::let_minmax: statement_not_available(e, "LET MIN/MAX"); break;
+    case bc::split: statement_not_available(e, "SPLIT"); break;
+    case bc::tabulate: statement_not_available(e, "TABULATE"); break;
+    case bc::special: statement_not_available(e, "special statement"); break;
+    case bc::goto_: statement_not_available(e, "GOTO"); break;
+    case bc::if_: statement_not_available(e, "IF"); break;
+    default: flag_statement_error(e, " Operation does not exist in Brannic"); break;
+  }
+}
+
+bool add_queue_or_ad_set(Engine& e, int4 name) {
+  auto& q = e.ent.q;
+  if (q.queue_count >= k_queue_limit) {
+    flag_statement_error(e, " Too many queues or AD sets");
+    return false;
+  }
+  ++q.queue_count;
+  e.blocks.block_arg[e.blocks.block_count] = to_int2(q.queue_count);
+  const Text6 t = unpack_name_chars(e, name);
+  if (!is_letter(t.at(1)) || !is_letter(t.at(2)) || !is_letter(t.at(3))) {
+    parse_error(e, " A operand name does not start with 3 letters");
+  }
+  q.queue_name[q.queue_count] = name;
+  return true;
+}
+
+void depart_step(Engine& e) {
+  auto& blk = e.blocks;
+  const int b = blk.block_count;
+  if (error_no_b_operand(e)) return;
+  const char mark = e.cs.stmt.operand_text[1];
+  const int4 name = e.cs.stmt.operand_value[1];
+  int4 code = 0;
+  if (parse_param_operand(e, mark, bc::depart, name, code)) {
+    blk.block_arg[b] = to_int2(code);
+    return;
+  }
+  if (reject_sna_type(e, 1)) return;
+  auto& q = e.ent.q;
+  for (int i = 1; i <= q.queue_count; ++i) {
+    if (q.queue_name[i] != name) continue;
+    blk.block_arg[b] = to_int2(i);
+    for (int k = 1; k < b; ++k) {
+      if (blk.block_op[k] == bc::depart && blk.block_arg[k] == i) q.queue_departed_twice = true;
+    }
+    return;
+  }
+  if (!add_queue_or_ad_set(e, name)) return;
+  const int unit = e.ctl.java_mode ? open_wrn_file(e) : open_error_unit(e);
+  e.ch.write(unit, io::Rec().lit("** WARNING ** ").lit(Text50(" No matching ARRIVE block above").view()));
+}
+
+void terminate_step(Engine& e) {
+  auto& t = e.ent.term;
+  if (t.terminate_count >= k_terminate_limit) {
+    flag_statement_error(e, " Too many TERMINATE blocks");
+    return;
+  }
+  const char mark = e.cs.stmt.operand_text[1];
+  const int4 code = e.cs.stmt.operand_value[1];
+  int4 value = 0;
+  if (mark == ' ') {
+    if (!name_number(e, code, value)) {
+      parse_error(e, " Illegal A operand, not 0..999999 or X$name");
+      return;
+    }
+  } else if (mark == 'X') {
+    value = code;
+  } else {
+    parse_error(e, " Illegal A operand, not 0..999999 or X$name");
+    return;
+  }
+  t.terminate_value[++t.terminate_count] = value;
+  e.blocks.block_arg[e.blocks.block_count] = to_int2(t.terminate_count);
+}
+
+}  // namespace kelvo

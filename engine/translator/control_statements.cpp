@@ -1,0 +1,359 @@
+// Control statements: decides whether a statement is a control statement
+// (SIMULATE, START, RESET, END, CAPACITY, SEEDS, a LET before the first
+// GENERATE ...) or a block, and records what the control statements ask
+// for: run steps, termination counts, SEEDS rows, storage capacities and
+// the initial values of named savevalues.
+#include <string>
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "translator/spine_bridge.h"
+#include "translator/translator.h"
+
+namespace kelvo {
+
+namespace {
+// Adds one run step; false (and a flagged error) beyond the step capacity.
+bool add_run_step(Engine& e, int4 kind) {
+  auto& run = e.ent.run;
+  if (run.run_step_count >= k_run_step_limit) {
+    flag_statement_error(e, " Too many START statements");
+    return false;
+  }
+  run.run_steps[++run.run_step_count] = kind;
+  return true;
+}
+
+// A later START, code 24 or a RESET where it does not belong. True when
+// the statement is dropped.
+bool misplaced_start_check(Engine& e, int4 run_count) {
+  if (run_count > 1) {
+    const int unit = open_error_unit(e);
+    e.ch.write(unit, io::Rec().lit(Text50(" Misplaced START statement inside program or").view()).br().lit(Text50(" erroneous extra START statement or").view()));
+    report_statement_error(e, " SIMULATE A operand stops RESET");
+    stop_program(e);
+  }
+  if (e.cs.pass.start_count == 0) {
+    report_statement_error(e, " RESET before START");
+    return true;
+  }
+  return false;
+}
+
+void list_control_statement(Engine& e) {
+  auto& s = e.ctl;
+  auto& pass = e.cs.pass;
+  if (!s.translate_needed || !pass.listing_on || !e.cs.syn.list_statement || s.error_reported) return;
+  e.ch.write(e.cs.out.out_unit, io::Rec().x(6).lit(e.cs.stmt.stmt_line.cols(1, 68)).i(pass.line_count, 3));
+}
+
+void compile_start(Engine& e) {
+  auto& pass = e.cs.pass;
+  auto& run = e.ent.run;
+  if (pass.start_count >= k_start_limit) {
+    report_statement_error(e, " Too many START statements");
+    return;
+  }
+  const int n = ++pass.start_count;
+  if (pass.seeds_count == 0) pass.seeds_count = 1;
+  set_start_report_switch(e, n);
+  int4 value = 0;
+  if (operand_length(e, 1) > 0 && !read_numeric_operand(e, 1, value)) {
+    if (!e.ctl.error_reported) flag_statement_error(e, " Illegal A operand");
+    return;
+  }
+  run.termination_count[n] = value;
+  if (n == 1) {
+    add_run_step(e, 2);
+    return;
+  }
+  if (!add_run_step(e, 5)) return;
+  const int s = run.run_step_count;
+  if (pass.run_count >= 2 && n == 2 && run.run_steps[s - 1] == 4) {
+    run.two_phase_runs = true;
+  } else {
+    misplaced_start_check(e, pass.run_count);
+  }
+}
+
+void compile_reset(Engine& e) {
+  auto& pass = e.cs.pass;
+  auto& run = e.ent.run;
+  int4 m = 1;
+  if (operand_length(e, 1) > 0 && !read_numeric_operand(e, 1, m)) m = 1;
+  if (m <= 1) {
+    if (pass.reset_with_a_flag) {
+      flag_statement_error(e, " Earlier RESET A > 1 rules out plain RESET");
+      return;
+    }
+    pass.plain_reset_flag = true;
+    if (!add_run_step(e, 4)) return;
+  } else {
+    if (pass.plain_reset_flag) {
+      flag_statement_error(e, " RESET with A > 1 illegal due to many RESETs");
+      return;
+    }
+    if (pass.start_count != 1) {
+      flag_statement_error(e, " RESET with A > 1 preceeded by > 1 START");
+      return;
+    }
+    if (!add_run_step(e, 4)) return;
+    for (int i = 1; i < m; ++i) {
+      if (pass.start_count >= k_start_limit) {
+        flag_statement_error(e, " Too many START statements");
+        return;
+      }
+      if (!add_run_step(e, 5)) return;
+      const int n = ++pass.start_count;
+      run.start_report_off[n] = run.start_report_off[1];
+      run.termination_count[n] = run.termination_count[1];
+      if (!add_run_step(e, 4)) return;
+    }
+    if (pass.run_count > 1) {
+      flag_statement_error(e, " SIMULATE A > 1 and RESET A >1 incompatible");
+      return;
+    }
+  }
+  if (pass.run_count < 2 || pass.start_count != 1) {
+    if (misplaced_start_check(e, pass.run_count)) {
+      // The RESET is dropped: its run step goes with it.
+      --run.run_step_count;
+      run.run_steps[run.run_step_count + 1] = 1;
+    }
+  }
+}
+
+void compile_simulate(Engine& e) {
+  auto& pass = e.cs.pass;
+  pass.simulate_seen = true;
+  ++pass.simulate_count;
+  ++e.ctl.simulate_count;
+  if (operand_length(e, 1) > 0) {
+    int4 v = 0;
+    if (!read_numeric_operand(e, 1, v)) {
+      flag_statement_error(e, " Illegal A operand");
+      return;
+    }
+    pass.run_count = v;
+  }
+  if (pass.check_flag) report_statement_error(e, "Only 1 SIMULATE allowed");
+  e.ent.run.simulate_b_flag = operand_length(e, 2) > 0;
+}
+}  // namespace
+
+void set_start_report_switch(Engine& e, int n) {
+  if (n < 1 || n >= static_cast<int>(e.ent.run.start_report_off.size())) return;
+  const std::string b = operand_string(e, 2);
+  bool off = false;
+  if (!b.empty()) off = upcased(b[0]) == 'N';
+  else off = e.cs.out.optimization_flag;
+  if (e.ctl.auto_animation_flag) off = true;
+  e.ent.run.start_report_off[n] = off;
+}
+
+void clear_link_table(Engine& e) { e.ent.run.seeds_row_of_start.fill(-1); }
+
+void set_seed(Engine& e, int4 p, int q, int r) {
+  if (q < 0 || q > k_max_runs + 1 || r < 1 || r > k_rn_stream_max) return;
+  e.ent.run.seed_table[q][r] = 2 * p + 1;
+}
+
+void check_seeds_statement(Engine& e) {
+  auto& pass = e.cs.pass;
+  if (pass.seeds_count + 1 > k_max_runs + 1) {
+    report_statement_error(e, " Too many SEEDS statements");
+    return;
+  }
+  const int r = ++pass.seeds_count;
+  if (pass.start_count <= k_max_runs + 1) e.ent.run.seeds_row_of_start[pass.start_count] = r;
+  for (int i = 1; i <= 8; ++i) {
+    int4 v = i;  // (standard seed 2i+1 - 1) / 2
+    if (operand_length(e, i) > 0 && !read_numeric_operand(e, i, v)) {
+      flag_statement_error(e, " Illegal A operand");
+      return;
+    }
+    set_seed(e, v, r, i);
+  }
+}
+
+void load_run_seeds(Engine& e, int start_number, int4* seeds, int streams) {
+  if (start_number < 0 || start_number > k_max_runs + 1) return;
+  const int row = e.ent.run.seeds_row_of_start[start_number];
+  if (row <= 0 || row > k_max_runs + 1) return;
+  for (int j = 1; j <= streams && j <= k_rn_stream_max; ++j) {
+    if (e.ent.run.seed_table[row][j] != 0) seeds[j] = e.ent.run.seed_table[row][j];
+  }
+}
+
+void check_capacity_statement(Engine& e) {
+  auto& st = e.ent.st;
+  auto& stmt = e.cs.stmt;
+  if (e.cs.pass.check_flag) {
+    report_statement_error(e, " CAPACITY put after first GENERATE");
+    return;
+  }
+  if (stmt.stmt_fields.first_word_len == 0) {
+    parse_error(e, " Incorrect CAPACITY definition");
+    return;
+  }
+  const int4 label = stmt.stmt_label;
+  int4 n = 0;
+  const bool numbered = name_number(e, label, n);
+  const int4 key = numbered ? numeric_name_key(n) : label;
+  for (int s = 1; s <= st.numbered_station_count; ++s) {
+    if (st.station_name[s] == key && st.station_capacity[s] != 0) {
+      report_statement_error(e, " Storage already defined");
+      return;
+    }
+  }
+  // The capacity.
+  int4 capacity = 0;
+  if (operand_length(e, 1) == 0) {
+    capacity = 1000000000 * e.cs.syn.default_capacity_word;
+  } else if (stmt.operand_text[1] == ' ' && name_number(e, stmt.operand_value[1], capacity)) {
+  } else if (stmt.operand_text[1] == 'X') {
+    int4 k = 2;
+    if (numbered) st.numbered_station_count = std::max(st.numbered_station_count, n);
+    if (!patch_experi_constant(e, stmt.operand_value[1], k, 'X')) {
+      if (!e.ctl.error_reported) flag_statement_error(e, " Illegal A operand");
+      return;
+    }
+    capacity = k;
+  } else {
+    flag_statement_error(e, " Illegal A operand");
+    return;
+  }
+  int station = 0;
+  if (numbered) {
+    define_storages(e, n, capacity);
+    if (e.ctl.error_reported) return;
+    station = n;
+  } else {
+    st.named_definition_seen = true;
+    int next = st.numbered_station_count + 1;
+    if (st.storage_count > 0 && next <= st.storage_count) next = st.storage_count + 1;
+    if (next > k_station_limit) {
+      report_statement_error(e, " Too many facilities and storages");
+      stop_program(e);
+    }
+    st.numbered_station_count = next;
+    st.station_identity[next] = label;
+    if (next > st.station_name_count) st.station_name_count = next;
+    station = next;
+  }
+  st.station_name[station] = key;
+  st.station_capacity[station] = capacity;
+}
+
+void parse_let_control(Engine& e, int4 name) {
+  auto& sv = e.ent.sv;
+  for (int i = 1; i <= sv.savevalue_count; ++i) {
+    if (sv.savevalue_name[i] == name) {
+      report_statement_error(e, " Savevalue already initialized");
+      return;
+    }
+  }
+  int4 n = 0;
+  if (!append_named_savevalue(e, name, n)) return;
+  std::string b = operand_string(e, 2);
+  if (b.empty()) return;
+  bool negative = false;
+  if (b[0] == '-') {
+    negative = true;
+    b.erase(0, 1);
+  }
+  if (!b.empty() && upcased(b[0]) == 'V') {
+    statement_not_available(e, "V$ in control LET");
+    return;
+  }
+  int kind = 0;
+  int4 value = 0;
+  parse_sna_operand(e, b, kind, value, false, true);
+  if (e.ctl.error_reported) return;
+  real8 v = 0.0;
+  if (kind == 0) {
+    v = value;
+  } else if (kind == 13) {
+    v = e.ent.dec.decimal_value[value];
+  } else if (kind == 8) {
+    int idx = 0;
+    if (!find_savevalue_by_name(e, value, idx) || idx >= n) {
+      parse_error(e, " B operand of statement not legal constant");
+      return;
+    }
+    v = sv.savevalue_init[idx];
+  } else {
+    parse_error(e, " B operand of statement not legal constant");
+    return;
+  }
+  sv.savevalue_init[n] = negative ? -v : v;
+  sv.savevalue_value[n] = sv.savevalue_init[n];
+}
+
+void compile_control_statement(Engine& e) {
+  auto& pass = e.cs.pass;
+  auto& stmt = e.cs.stmt;
+  const int c = pass.block_code;
+  pass.is_block = false;
+  if (stmt.stmt_fields.op_len == 0) {
+    list_control_statement(e);
+    return;
+  }
+  const bool has_operand = stmt.stmt_fields.opnd_len[1] > 0;
+  switch (c) {
+    case bc::table: statement_not_available(e, "TABLE"); break;
+    case bc::seeds:
+      if (!e.ctl.java_mode) check_seeds_statement(e);
+      break;
+    case bc::let:
+      if (pass.check_flag) {
+        pass.is_block = true;
+        break;
+      }
+      if (stmt.operand_text[1] != 'X') {
+        parse_error(e, " A operand must be savevalue");
+        break;
+      }
+      if (operand_length(e, 2) > 0 && (is_b_operand_expression(e))) {
+        statement_not_available(e, "expression in control LET");
+        break;
+      }
+      parse_let_control(e, stmt.operand_value[1]);
+      break;
+    case bc::special:
+      if (pass.check_flag) pass.is_block = true;
+      else statement_not_available(e, "special statement");
+      break;
+    case bc::end: pass.end_seen = true; break;
+    case bc::function: statement_not_available(e, "FUNCTION"); break;
+    case bc::valueof: statement_not_available(e, "VALUEOF"); break;
+    case bc::qtable: statement_not_available(e, "QTABLE"); break;
+    case bc::simulate: compile_simulate(e); break;
+    case bc::start: compile_start(e); break;
+    case bc::storage:
+      check_capacity_statement(e);
+      if (pass.check_flag) report_statement_error(e, " This must come prior to first GENERATE block");
+      break;
+    case bc::end_run:
+      if (add_run_step(e, 3) && misplaced_start_check(e, pass.run_count)) {
+        --e.ent.run.run_step_count;
+      }
+      break;
+    case bc::reset: compile_reset(e); break;
+    case bc::advance:
+    case bc::generate:
+    case bc::terminate:
+    case bc::goto_form:
+    case bc::print: pass.is_block = true; break;
+    default:
+      if (c == 0) break;
+      pass.is_block = true;
+      if (!has_operand) {
+        flag_statement_error(e, c > 49 ? " PRIORITY value missing" : " A operand missing");
+      }
+      break;
+  }
+  if (!pass.is_block) list_control_statement(e);
+}
+
+}  // namespace kelvo

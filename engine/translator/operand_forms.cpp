@@ -1,0 +1,676 @@
+// Operand forms: the operand lexer that turns each operand field of a
+// statement into a class mark and a packed code, SNA terms of expressions,
+// decimal numbers, parameter names and savevalue numbers. Produces
+// operand_text / operand_value of the statement record and the operand
+// kind codes that the block table and the run-time share.
+#include <string>
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "translator/spine_bridge.h"
+#include "translator/translator.h"
+
+namespace kelvo {
+
+namespace {
+// Operand mark of a decimal constant already entered in decimal_value
+// (the operand value is then its index).
+constexpr char k_mark_decimal = '.';
+
+std::string upper(std::string_view s) {
+  std::string r(s);
+  for (char& c : r) c = upcased(c);
+  return r;
+}
+
+bool all_digits(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s) {
+    if (!is_digit_char(c)) return false;
+  }
+  return true;
+}
+
+// A signed decimal number: digits with at most one '.', '-' anywhere.
+bool looks_numeric(std::string_view s) {
+  bool digit = false;
+  for (char c : s) {
+    if (is_digit_char(c)) digit = true;
+    else if (c != '.' && c != '-') return false;
+  }
+  return digit;
+}
+
+int4 pack_text(Engine& e, std::string_view s) { return pack_symbol_name(e, s.substr(0, std::min<std::size_t>(s.size(), 6))); }
+}  // namespace
+
+int operand_start(Engine& e, int u) { return e.cs.stmt.stmt_fields.opnd_start[u]; }
+
+int operand_length(Engine& e, int u) {
+  const int len = e.cs.stmt.stmt_fields.opnd_len[u];
+  return len > 60 ? len - 60 : len;
+}
+
+std::string operand_string(Engine& e, int u) {
+  const int len = operand_length(e, u);
+  if (len <= 0) return {};
+  const int s = operand_start(e, u);
+  return std::string(e.cs.stmt.stmt_line.cols(s, s + len - 1));
+}
+
+int operand_char_class(char c) {
+  static const char* letters = "CQNSRFVXWAPY";
+  const char u = upcased(c);
+  for (int i = 0; i < 12; ++i) {
+    if (letters[i] == u) return c == u ? i + 1 : -(i + 1);
+  }
+  return 0;
+}
+
+bool is_param_or_rn_operand(char c1, char c2, char c3) {
+  c1 = upcased(c1);
+  c2 = upcased(c2);
+  if (c1 == 'P' && is_digit_char(c2)) return true;
+  if (c1 == 'P' && c2 == 'R') return true;
+  return c1 == 'R' && c2 == 'N' && is_digit_char(c3);
+}
+
+bool match_keyword8(std::string_view word) { return word.size() == 8 && upper(word) == "PRIORITY"; }
+
+bool check_decimal_count(Engine& e, real4 value, int4& index) {
+  auto& d = e.ent.dec;
+  if (d.decimal_count >= k_decimal_limit) {
+    parse_error(e, " Too many decimal numbers");
+    return false;
+  }
+  d.decimal_value[++d.decimal_count] = value;
+  index = d.decimal_count;
+  return true;
+}
+
+bool read_number_operand(Engine& e, std::string_view text, real4& value) {
+  if (text.size() > 9) {
+    parse_error(e, all_digits(text) ? " Integer with more than 8 digits" : " Operand too long");
+    return false;
+  }
+  bool negative = false, fraction = false;
+  real4 whole = 0.0f, frac = 0.0f, scale = 1.0f;
+  for (char c : text) {
+    if (c == ' ') break;
+    if (c == '-') {
+      negative = true;
+    } else if (c == '.') {
+      if (fraction) {
+        parse_error(e, " Illegal character in operand");
+        return false;
+      }
+      fraction = true;
+    } else if (is_digit_char(c)) {
+      if (fraction) {
+        scale *= 10.0f;
+        frac += static_cast<real4>(c - '0') / scale;
+      } else {
+        whole = whole * 10.0f + static_cast<real4>(c - '0');
+      }
+    } else {
+      parse_error(e, " Illegal character in operand");
+      return false;
+    }
+  }
+  value = whole + frac;
+  if (negative) value = -value;
+  return true;
+}
+
+bool parse_digits(Engine& e, std::string_view text, int4& index) {
+  real4 v = 0.0f;
+  if (!read_number_operand(e, text, v)) return false;
+  return check_decimal_count(e, v, index);
+}
+
+bool check_param_mixing(Engine& e, int number, bool by_name) {
+  auto& p = e.ent.par;
+  if (number < 1 || number > k_pname_limit) return true;
+  if ((by_name && p.param_plain_used[number]) || (!by_name && p.pname_by_name[number])) {
+    parse_error(e, " Illegal mixing of Pj and P$name");
+    return false;
+  }
+  if (!by_name) p.param_plain_used[number] = true;
+  return true;
+}
+
+bool check_parameter_name(Engine& e, int4 name, int& number) {
+  auto& p = e.ent.par;
+  const Text6 t = unpack_name_chars(e, name);
+  for (int i = 1; i <= 3; ++i) {
+    if (t.at(i) == '$' || is_digit_char(t.at(i))) {
+      parse_error(e, " Illegal name of parameter");
+      return false;
+    }
+  }
+  for (int k = 1; k <= p.pname_count; ++k) {
+    if (p.pname_code[k] == name) {
+      for (int n = 1; n <= k_pname_limit; ++n) {
+        if (p.pname_by_name[n] && p.pname_code[n] == name) {
+          number = n;
+          return true;
+        }
+      }
+    }
+  }
+  int free = 0;
+  for (int n = 1; n <= k_pname_limit; ++n) {
+    if (!p.pname_by_name[n]) {
+      free = n;
+      break;
+    }
+  }
+  if (free == 0) {
+    parse_error(e, " Too many parameters of P$-type");
+    return false;
+  }
+  // A number already used in plain Pj form would alias the name.
+  if (!check_param_mixing(e, free, true)) return false;
+  p.pname_by_name[free] = true;
+  p.pname_code[free] = name;
+  p.pname_count = std::max(p.pname_count, free);
+  number = free;
+  return true;
+}
+
+bool register_parameter_name(Engine& e, int number, std::string_view tail) {
+  auto& p = e.ent.par;
+  if (tail.empty()) return true;
+  if (!is_letter(tail[0])) {
+    parse_error(e, " Illegal character after parameter number");
+    return false;
+  }
+  if (number < 1 || number > k_param_desc_limit) return true;
+  const int4 code = pack_text(e, tail);
+  if (p.param_desc_name[number] != 0 && p.param_desc_name[number] != code) {
+    parse_error(e, " New name given to parameter");
+    return false;
+  }
+  for (int n = 1; n <= k_param_desc_limit; ++n) {
+    if (n != number && p.param_desc_name[n] == code) {
+      parse_error(e, " Illegal parameter name without $");
+      return false;
+    }
+  }
+  p.param_desc_name[number] = code;
+  return true;
+}
+
+void scan_param_names(Engine&) {
+  // P$ names in parentheses occur only inside expressions; expressions are
+  // refused for now (statement_not_available), so there is nothing to do.
+}
+
+// Parameter number of Pj or P$name at the start of text (after 'P').
+namespace {
+bool param_number(Engine& e, std::string_view text, int& number, std::string& tail) {
+  // text begins with P (either case)
+  if (text.size() >= 2 && text[1] == '$') {
+    std::string name;
+    std::size_t i = 2;
+    while (i < text.size() && text[i] != ')' && text[i] != ',' && text[i] != ' ') name += text[i++];
+    if (name.size() > 6) {
+      parse_error(e, " Parameter name more than 6 characters");
+      return false;
+    }
+    if (name.empty()) {
+      parse_error(e, " Illegal name of parameter");
+      return false;
+    }
+    return check_parameter_name(e, pack_text(e, upper(name)), number);
+  }
+  if (text.size() >= 3 && is_digit_char(text[1]) && is_digit_char(text[2])) {
+    const int n = (text[1] - '0') * 10 + (text[2] - '0');
+    if (n >= 10 && n <= 12) {
+      number = n;
+      tail = std::string(text.substr(3));
+      return check_param_mixing(e, n, false);
+    }
+  }
+  if (text.size() >= 2 && is_digit_char(text[1]) && text[1] != '0') {
+    number = text[1] - '0';
+    tail = std::string(text.substr(2));
+    return check_param_mixing(e, number, false);
+  }
+  parse_error(e, " Only P1, P2, .. P9 allowed");
+  return false;
+}
+
+void note_param_use(Engine& e, int n) {
+  auto& p = e.ent.par;
+  if (n > p.param_count && n <= k_pname_limit) p.param_count = n;
+}
+}  // namespace
+
+void scan_operands(Engine& e) {
+  auto& st = e.cs.stmt;
+  const auto& f = st.stmt_fields;
+  const Line80& l = st.stmt_line;
+  st.operand_text.fill(' ');
+  st.operand_value.fill(0);
+  st.stmt_label = st.stmt_op_word = st.third_field_code = 0;
+  st.operand_e_sign = ' ';
+  if (f.first_word_len > 0) {
+    const int c = e.cs.syn.label_col;
+    st.stmt_label = pack_text(e, upper(l.cols(c, c + f.first_word_len - 1)));
+  }
+  if (f.op_len > 0) st.stmt_op_word = packed_operation_word(e);
+  if (f.third_len > 0) {
+    const int c = f.op_start + f.op_len + 1;
+    st.third_field_code = pack_text(e, upper(l.cols(c, c + f.third_len - 1)));
+  }
+  const char op1 = upcased(l.at(f.op_start));
+  for (int u = 1; u <= 8; ++u) {
+    const std::string raw = operand_string(e, u);
+    if (raw.empty()) continue;
+    if (e.ctl.error_reported) return;
+    if (raw[0] == '\'' || raw[0] == '"') continue;  // quoted text
+    if (u == 2 && raw[0] == '&') {
+      st.operand_text[u] = 'V';
+      return;
+    }
+    const std::string t = upper(raw);
+    if (looks_numeric(t)) {
+      if (all_digits(t) && t.size() <= 6) {
+        st.operand_value[u] = pack_text(e, t);
+      } else if (all_digits(t) && t.size() > 8) {
+        parse_error(e, " Integer with more than 8 digits");
+        return;
+      } else {
+        int4 index = 0;
+        if (!parse_digits(e, t, index)) return;
+        st.operand_text[u] = k_mark_decimal;
+        st.operand_value[u] = index;
+      }
+      continue;
+    }
+    if (u <= 2 && match_keyword8(t)) {
+      st.operand_text[u] = 'Y';
+      continue;
+    }
+    if (t == "C1" || t == "CL") {
+      st.operand_text[u] = 'C';
+      st.operand_value[u] = pack_text(e, t == "C1" ? "1" : "2");
+      continue;
+    }
+    if (t[0] == 'P' && t.size() >= 2 && (t[1] == '$' || is_digit_char(t[1]))) {
+      int n = 0;
+      std::string tail;
+      if (!param_number(e, t, n, tail)) return;
+      if (!tail.empty() && !register_parameter_name(e, n, tail)) return;
+      note_param_use(e, n);
+      st.operand_text[u] = 'P';
+      st.operand_value[u] = numeric_name_key(n);
+      continue;
+    }
+    if (t.size() >= 3 && t[0] == 'R' && t[1] == 'N' && is_digit_char(t[2])) {
+      st.operand_text[u] = 'A';
+      st.operand_value[u] = pack_text(e, t.substr(2));
+      continue;
+    }
+    if (t == "PR") {
+      st.operand_text[u] = 'Y';
+      continue;
+    }
+    // A class prefix of one or two letters followed by '$' or '*'.
+    std::size_t sep = std::string::npos;
+    for (std::size_t i = 1; i <= 2 && i < t.size(); ++i) {
+      if (t[i] == '$' || t[i] == '*') {
+        sep = i;
+        break;
+      }
+    }
+    if (sep != std::string::npos) {
+      const char before = t[sep - 1];
+      const bool indirect = t[sep] == '*';
+      if (before == ',' || before == '+' || before == '-' || before == '*' || before == '/' || before == 'C' ||
+          (before == 'P' && !indirect) || (sep == 2 && t[0] == t[1] && t[0] != 'F')) {
+        parse_error(e, " Incorrect character in front of $ or *");
+        return;
+      }
+      char mark = t[0];
+      if (sep == 2 && !(t[0] == 'F' && t[1] == 'N')) mark = t[0];
+      if (sep == 1 && mark == 'F') mark = 'S';
+      if (operand_char_class(mark) == 0) {
+        parse_error(e, " Incorrect character in front of $ or *");
+        return;
+      }
+      const std::string rest = t.substr(sep + 1);
+      if (indirect) {
+        int4 n = 0;
+        if (!all_digits(rest) || rest.size() > 2 || (n = std::stoi(rest)) < 1 || n > k_pname_limit) {
+          parse_error(e, " No constant or legal SNA");
+          return;
+        }
+        note_param_use(e, n);
+        st.operand_text[u] = static_cast<char>(mark - 'A' + 'a');
+        st.operand_value[u] = numeric_name_key(n);
+        continue;
+      }
+      if (rest.size() > 6 && op1 != 'H') {
+        parse_error(e, " Name with more than 6 characters");
+        return;
+      }
+      if (mark == 'X' && (rest.empty() || rest[0] == '$' ||
+                          (rest.size() <= 2 && is_param_or_rn_operand(rest[0], rest.size() > 1 ? rest[1] : ' ', ' ')) ||
+                          (rest.size() == 3 && is_param_or_rn_operand(rest[0], rest[1], rest[2])))) {
+        parse_error(e, " X$-name should start with 3 letters");
+        return;
+      }
+      st.operand_text[u] = mark;
+      st.operand_value[u] = pack_text(e, rest);
+      continue;
+    }
+    if (t.size() > 6 && op1 != 'H') {
+      parse_error(e, " Name with more than 6 characters");
+      return;
+    }
+    st.operand_value[u] = pack_text(e, t);
+  }
+}
+
+void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value, bool temporaries_allowed,
+                       bool control_let) {
+  std::string t(term.substr(0, std::min<std::size_t>(term.size(), 9)));
+  t.resize(9, ' ');
+  const std::string trimmed(trim_right(t));
+  if (t.find('.') != std::string::npos) {
+    kind = 13;
+    parse_digits(e, trimmed, value);
+    return;
+  }
+  char c1 = upcased(t[0]), c2 = upcased(t[1]);
+  const char c3 = t[2];
+  const char u3 = upcased(c3);
+  if ((c1 == 'F' && (c2 == '$' || c2 == '*'))) c1 = 'S';
+  else if (c1 == 'P' && c2 == 'R' && c3 == ' ') c1 = 'Y';
+  else if (c1 == 'R' && c2 == 'N' && is_digit_char(c3)) c1 = 'A';
+  if (c2 == '*' || (c2 == 'N' && c3 == '*')) c1 = static_cast<char>(c1 - 'A' + 'a');
+  kind = operand_char_class(c1);
+  const int ak = kind < 0 ? -kind : kind;
+  if (ak == 1) {
+    if (c2 == '1') value = 0;
+    else if (c2 == 'L') value = 2;
+    else {
+      parse_error(e, " C must be followed by 1 or L");
+      write_error_message(e, " Is X$ missing before C... ?");
+    }
+    return;
+  }
+  if (temporaries_allowed && c2 == ' ') {
+    static const char* temps = "IJKLMOTUYZBD";
+    for (int i = 0; i < 12; ++i) {
+      if (temps[i] == c1) {
+        kind = 14;
+        value = i + 1;
+        return;
+      }
+    }
+  }
+  if (kind == 0) {
+    if (!is_digit_char(c1)) {
+      parse_error(e, " SNA symbol missing before name");
+      write_error_line(e, "     " + trimmed);
+      return;
+    }
+    if (!all_digits(trimmed)) {
+      parse_error(e, " Illegal character in operand");
+      return;
+    }
+    if (trimmed.size() <= 5) {
+      value = std::stoi(trimmed);
+      return;
+    }
+    if (trimmed.size() >= 9) {
+      parse_error(e, " Integer with more than 8 digits");
+      return;
+    }
+    kind = 13;
+    parse_digits(e, trimmed, value);
+    return;
+  }
+  if (control_let && ak != 8) {
+    parse_error(e, " Only X$ allowed as SNA in control LET");
+    return;
+  }
+  auto read_name = [&](std::size_t from, bool number_ok) -> bool {
+    const std::string rest(trim_right(std::string_view(t).substr(from)));
+    if (all_digits(rest)) {
+      if (!number_ok) {
+        parse_error(e, " Illegal constant in expression");
+        return false;
+      }
+      value = std::stoi(rest);
+      return true;
+    }
+    if (rest.size() > 6) {
+      parse_error(e, " Name with more than 6 characters");
+      return false;
+    }
+    value = pack_text(e, upper(rest));
+    return true;
+  };
+  switch (ak) {
+    case 2: case 3: case 4: case 5: case 8: case 9: {
+      const std::size_t at = (t[1] == '$' || t[1] == '*') ? 1 : 2;
+      if (t[at] == '$') {
+        const std::string rest(trim_right(std::string_view(t).substr(at + 1)));
+        if (all_digits(rest)) {
+          parse_error(e, " Illegal constant in expression");
+          return;
+        }
+        const bool short_name = rest.size() < 3;
+        if (short_name && (ak != 8 || is_param_or_rn_operand(rest.empty() ? ' ' : rest[0],
+                                                              rest.size() > 1 ? rest[1] : ' ', ' '))) {
+          parse_error(e, " $-name should start with 3 letters");
+          return;
+        }
+        read_name(at + 1, false);
+      } else if (t[at] == '*') {
+        const std::string rest(trim_right(std::string_view(t).substr(at + 1)));
+        if (!all_digits(rest) || rest.size() > 2 || std::stoi(rest) < 1 || std::stoi(rest) > k_pname_limit) {
+          parse_error(e, " No constant or legal SNA");
+          return;
+        }
+        value = std::stoi(rest);
+      } else if (ak == 8) {
+        parse_error(e, " Illegal use of X. P$intended?");
+      } else {
+        parse_error(e, " F, N, Q, R, S, X or W not followed by $, ( or *");
+      }
+      return;
+    }
+    case 6:
+      if (u3 != '$') {
+        parse_error(e, " FN not followed by $, ( or *");
+        return;
+      }
+      read_name(3, false);
+      return;
+    case 7:
+      if (c2 != '$') {
+        parse_error(e, " V not followed by $");
+        return;
+      }
+      read_name(2, false);
+      return;
+    case 10: {
+      const std::string rest(trim_right(std::string_view(t).substr(2)));
+      if (!all_digits(rest)) {
+        parse_error(e, " No constant or legal SNA");
+        return;
+      }
+      value = std::stoi(rest);
+      return;
+    }
+    case 11: {
+      if (c2 == '*') {
+        const std::string rest(trim_right(std::string_view(t).substr(2)));
+        if (!all_digits(rest) || rest.size() > 2 || std::stoi(rest) < 1 || std::stoi(rest) > k_pname_limit) {
+          parse_error(e, " No constant or legal SNA");
+          return;
+        }
+        value = std::stoi(rest);
+        return;
+      }
+      if (trimmed.size() > 3 || c2 == '$') {
+        if (c2 != '$') {
+          parse_error(e, " Illegal name in B operand. P$ intended?");
+          return;
+        }
+        int n = 0;
+        std::string tail;
+        if (!param_number(e, upper(trimmed), n, tail)) return;
+        value = n;
+        return;
+      }
+      if (trimmed.size() == 3 || !is_digit_char(c2) || c2 == '0') {
+        parse_error(e, " Only P1, P2, .. P9 allowed");
+        return;
+      }
+      value = c2 - '0';
+      check_param_mixing(e, value, false);
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+bool expect_constant_or_sna(Engine& e, char mark, int4 code, int& kind, int4& value) {
+  int4 n = 0;
+  if (mark == k_mark_decimal) {
+    kind = 13;
+    value = code;
+    return true;
+  }
+  if (mark == ' ') {
+    if (name_number(e, code, n)) {
+      kind = 0;
+      value = n;
+      return true;
+    }
+    if (split_label_field(e, code)) {
+      kind = 13;
+      return parse_digits(e, trim_blanks(unpack_name_chars(e, code).view()), value);
+    }
+    parse_error(e, " SNA or constant expected in operand");
+    return false;
+  }
+  kind = operand_char_class(mark);
+  if (kind == 0) {
+    parse_error(e, " SNA or constant expected in operand");
+    return false;
+  }
+  const int ak = kind < 0 ? -kind : kind;
+  if (ak != 7 && name_number(e, code, n)) value = n;
+  else value = code;
+  return true;
+}
+
+void set_block_operand_code(Engine& e) {
+  int kind = 0;
+  int4 value = 0;
+  if (!expect_constant_or_sna(e, e.cs.stmt.operand_text[1], e.cs.stmt.operand_value[1], kind, value)) return;
+  const int b = e.blocks.block_count;
+  e.blocks.block_opnd[b] = value;
+  e.blocks.block_arg[b] = to_int2(kind);
+  if (kind != 0) e.cs.pass.sna_operand_used = true;
+}
+
+bool parse_param_operand(Engine& e, char mark, int block_code, int4 code, int4& result) {
+  if (mark != 'P' && mark != 'p') return false;
+  int4 n = 0;
+  name_number(e, code, n);
+  result = mark == 'P' ? -n : -n - 30000;
+  auto& pass = e.cs.pass;
+  if (block_code != bc::enter && block_code != bc::leave) {
+    pass.param_entity_flag = true;
+    if (block_code != bc::depart && block_code != bc::arrive) pass.param_queue_flag = true;
+  } else {
+    pass.param_station_block = e.blocks.block_count;
+    if (pass.station_by_number) {
+      pass.param_entity_flag = true;
+      for (int s = 1; s <= e.ent.st.storage_count; ++s) e.ent.st.code_list[s] = s;
+    }
+  }
+  return true;
+}
+
+bool savevalue_number(Engine& e, int4 name, int4& number) {
+  auto& sv = e.ent.sv;
+  for (int i = 1; i <= sv.savevalue_count; ++i) {
+    if (sv.savevalue_name[i] == name) {
+      number = i;
+      return true;
+    }
+  }
+  if (sv.savevalue_count >= k_named_savevalue_limit) {
+    parse_error(e, " Too many savevalues");
+    return false;
+  }
+  sv.savevalue_name[++sv.savevalue_count] = name;
+  number = sv.savevalue_count;
+  return true;
+}
+
+bool append_named_savevalue(Engine& e, int4 name, int4& number) {
+  auto& sv = e.ent.sv;
+  if (sv.savevalue_count >= k_named_savevalue_limit) {
+    parse_error(e, " Too many savevalues with names");
+    return false;
+  }
+  sv.savevalue_name[++sv.savevalue_count] = name;
+  number = sv.savevalue_count;
+  return true;
+}
+
+bool reject_sna_type(Engine& e, int u) {
+  if (e.cs.stmt.operand_text[u] == ' ') return false;
+  parse_error(e, " This type of SNA not allowed");
+  return true;
+}
+
+bool split_label_field(Engine& e, int4 code) {
+  return unpack_name_chars(e, code).view().find('.') != std::string_view::npos;
+}
+
+void name_digits_value(Engine& e, int4 code, int4& value) {
+  const Text6 t = unpack_name_chars(e, code);
+  int4 v = 0;
+  for (int i = 1; i <= 6 && is_digit_char(t.at(i)); ++i) v = v * 10 + (t.at(i) - '0');
+  value += v;
+}
+
+bool is_b_operand_expression(Engine& e) {
+  const std::string b = operand_string(e, 2);
+  const int len = static_cast<int>(b.size());
+  if (len >= 10) return true;
+  if (len < 3) return false;
+  for (int i = 1; i < len; ++i) {
+    const char c = b[i];
+    if (c == '+' || c == '-' || c == '*' || c == '/' || c == '"') return true;
+  }
+  return false;
+}
+
+bool read_numeric_operand(Engine& e, int u, int4& value) {
+  const char mark = e.cs.stmt.operand_text[u];
+  const int4 code = e.cs.stmt.operand_value[u];
+  if (operand_length(e, u) == 0) return false;
+  if (mark == ' ') return name_number(e, code, value);
+  if (mark == 'X') {
+    int4 k = 1;
+    if (!patch_experi_constant(e, code, k, 'X')) return false;
+    value = k;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace kelvo

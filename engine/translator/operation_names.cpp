@@ -1,0 +1,79 @@
+// Packed operation words of the 53 block codes and the look-up that turns
+// a statement's operation word into its block code. Takes the statement
+// record; produces the block code or a compile error.
+#include <array>
+
+#include "model/engine.h"
+#include "translator/spine_bridge.h"
+#include "translator/translator.h"
+
+namespace kelvo {
+
+namespace {
+// Statement word of each block code (printed by the block report).
+constexpr std::array<const char*, bc::count + 1> k_block_words = {
+    "",       "ADVANC", "DEPART", "END",    "ENTER",  "FUNCTI", "FVARIA", "WAITST", "GENERA", "LEAVE",
+    "PREEMP", "QTABLE", "QUEUE",  "RELEAS", "RETURN", "SEIZE",  "SIMULA", "START",  "STORAG", "TERMIN",
+    "IFFORM", "GOFORM", "SEEDS",  "PRINT",  "ENDRUN", "RESET",  "PRIORI", "LET",    "CTRL28", "ASSEMB",
+    "SELECT", "SPLIT",  "TABLE",  "TABULA", "HELP",   "ARRIVE", "LET",    "GOTO",   "IF",     "FORM39",
+    "IF",     "LETFRM", "IFFRM2", "WAITIF", "PREEMP", "PRINT",  "WAITIF", "PRINT",  "PRINT",  "LET",
+    "LET",    "LET",    "LET",    "LET"};
+// Block codes whose words the label checks search, in entry order.
+constexpr std::array<int, 24> k_label_op_codes = {0,  3,  24, 25, 23, 31, 32, 17, 22, 7,  20, 34,
+                                                  27, 9,  12, 15, 4,  37, 35, 2,  14, 30, 43, 11};
+}  // namespace
+
+void init_stat_slots(Engine& e) {
+  auto& t = e.opnames;
+  for (int i = 1; i <= 48; ++i) t.block_op_names[i] = pack_symbol_name(e, k_block_words[i]);
+  for (int i = 49; i <= bc::count; ++i) t.block_op_names[i] = t.block_op_names[bc::let];
+  t.valueof_name = pack_symbol_name(e, "VALUEO");
+  t.seeds_name = pack_symbol_name(e, "SEEDS");
+  copy_label_op_names(e);
+}
+
+void copy_label_op_names(Engine& e) {
+  for (int k = 1; k <= 23; ++k) e.cs.label_op_names[k] = e.opnames.block_op_names[k_label_op_codes[k]];
+}
+
+int4 packed_operation_word(Engine& e) {
+  const auto& f = e.cs.stmt.stmt_fields;
+  const Line80& l = e.cs.stmt.stmt_line;
+  char w[6];
+  for (int i = 0; i < 6; ++i) {
+    const int col = f.op_start + i;
+    w[i] = i < f.op_len ? upcased(l.at(col)) : ' ';
+  }
+  return pack_symbol_name(e, std::string_view(w, 6));
+}
+
+int check_operation_name(Engine& e, int code) {
+  if (code == bc::let_expression) return code;
+  const int4 word = packed_operation_word(e);
+  e.cs.stmt.stmt_op_word = word;
+  int found = 0;
+  for (int i = 1; i <= bc::searched; ++i) {
+    if (e.opnames.block_op_names[i] == word) {
+      found = i;
+      break;
+    }
+  }
+  if (found == 0 && word == e.opnames.valueof_name) found = bc::valueof;
+  if (found == 0 && word == e.opnames.seeds_name) found = bc::seeds;
+  if (found == bc::valueof && word != e.opnames.valueof_name) {
+    parse_error(e, " FVARIABLE is now obsolete. Use ValueOf instead");
+    return 0;
+  }
+  if (found == 0) {
+    parse_error(e, " Operation does not exist in Brannic");
+    return 0;
+  }
+  if (found == bc::select && e.cs.syn.let_select_flag) found = bc::let_minmax;
+  if (found == bc::priority && e.cs.syn.priority_form_flag) {
+    const char sign = e.cs.syn.let_sign_char;
+    found = sign == '+' ? bc::let_priority_plus : sign == '-' ? bc::let_priority_minus : bc::let_priority;
+  }
+  return found;
+}
+
+}  // namespace kelvo

@@ -1,0 +1,166 @@
+// End-of-program checks and linking: after END, checks what only the
+// whole model shows (SIMULATE, START counts, a counting TERMINATE, the
+// TERMINATE savevalues), then turns names in block operands into entity
+// numbers and fixes the stations of parameter-given entities.
+#include <string>
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "translator/spine_bridge.h"
+#include "translator/translator.h"
+
+namespace kelvo {
+
+namespace {
+// Every station number a parameter may name at run time must exist.
+void check_parameter_storages(Engine& e) {
+  auto& pass = e.cs.pass;
+  auto& st = e.ent.st;
+  if (!pass.param_queue_flag) {
+    if (pass.param_station_block > 0 && st.storage_count == 0) {
+      write_error_line(e, io::Rec().lit(" Error in block").i(pass.param_station_block, 4).str());
+      parse_error(e, " No facility or storage with parameter");
+    }
+    return;
+  }
+  st.max_station_used = st.station_name_count;
+  const int first = st.station_name_count + 1;
+  st.station_name_count = k_station_limit;
+  for (int s = first; s <= k_station_limit; ++s) {
+    st.station_capacity[s] = 1;
+    // The name entry lies facility_offset further on; beyond the table it
+    // cannot be stored, and the station keeps its position's own key.
+    const int at = s + st.facility_offset;
+    if (at >= 1 && at <= k_station_limit) st.station_name[at] = numeric_name_key(s);
+  }
+}
+
+// Queues that numbers reach at run time get numeric names.
+void check_arrive_queue_use(Engine& e) {
+  auto& pass = e.cs.pass;
+  auto& st = e.ent.st;
+  auto& q = e.ent.q;
+  if (!pass.station_by_number && !pass.param_station_queue_flag && !pass.queue_entry_param_flag) return;
+  const int named = q.named_queue_count;
+  const int d = std::max(0, named - st.storage_count - st.facility_offset);
+  if (pass.queue_entry_param_flag && (pass.station_by_number || pass.param_station_queue_flag)) {
+    report_statement_error(e, " Both implicit queue and ARRIVE with parameter");
+    return;
+  }
+  if (!pass.param_station_queue_flag && !pass.queue_entry_param_flag) return;
+  const int q0 = pass.param_station_queue_flag ? st.station_count + 1 : named + 1;
+  for (int qq = q0; qq <= k_queue_limit; ++qq) {
+    const int q2 = d + qq;
+    if (q2 < 1 || q2 > k_queue_limit) break;
+    int v = 0;
+    if (pass.param_station_queue_flag) {
+      v = named < st.storage_count + st.facility_offset ? q2 - st.facility_offset - st.storage_count : q2 - named;
+      q.queue_name[q2] = numeric_name_key(std::max(0, v + st.storage_count));
+      st.code_list[qq] = q2;
+    } else {
+      v = q2 > st.storage_count ? q2 - (named - st.storage_count) : q2;
+      q.queue_name[q2] = numeric_name_key(std::max(0, v));
+    }
+    if (q2 > q.queue_count) q.queue_count = q2;
+  }
+}
+
+void map_block_a_operands(Engine& e) {
+  auto& blk = e.blocks;
+  for (int b = 1; b <= blk.block_count; ++b) {
+    const int code = blk.block_op[b];
+    if (code != bc::priority && !(code >= bc::let_priority && code <= bc::let_priority_minus)) continue;
+    const int kind = blk.block_arg[b];
+    if (kind < 2 || kind > 9) continue;
+    int mode = 3;
+    int4 number = blk.block_opnd[b];
+    find_entity_number(e, kind, blk.block_opnd[b], mode, number);
+    blk.block_opnd[b] = number;
+  }
+}
+}  // namespace
+
+void check_program_end(Engine& e) {
+  auto& s = e.ctl;
+  auto& pass = e.cs.pass;
+  auto& q = e.ent.q;
+  auto& st = e.ent.st;
+  auto& term = e.ent.term;
+  q.named_queue_count = q.queue_count;
+  s.stop_after_error = true;
+  if (!pass.simulate_seen) {
+    e.ch.write(open_error_unit(e), io::Rec().lit(Text50(" No SIMULATE = no execution").view()));
+    s.error_found = true;
+    return;
+  }
+  if (pass.last_print_open) {
+    parse_error(e, " Last PRINT had ,");
+    return;
+  }
+  for (int n = 1; n <= pass.start_count; ++n) {
+    if (e.ent.run.termination_count[n] < 1) {
+      e.ch.write(open_error_unit(e), io::Rec().lit(Text50(" START without A operand").view()));
+      s.error_found = true;
+      return;
+    }
+  }
+  for (int k = 1; k <= term.terminate_count; ++k) {
+    const int4 v = term.terminate_value[k];
+    if (v <= 999999 && v >= -999999) continue;
+    int idx = 0;
+    if (find_savevalue_by_name(e, v, idx)) {
+      term.terminate_value[k] = -idx;
+    } else {
+      e.ch.write(open_error_unit(e),
+                 io::Rec().lit(" X$").lit(unpack_name_chars(e, v).view()).lit("in TERMINATE not defined"));
+      stop_program(e);
+    }
+  }
+  bool counting = false;
+  for (int k = 1; k <= term.terminate_count; ++k) counting = counting || term.terminate_value[k] != 0;
+  if (!counting) {
+    e.ch.write(open_error_unit(e), io::Rec().lit(Text50(" No TERMINATE block with positive A constant").view()));
+    s.error_found = true;
+    return;
+  }
+  check_storage_defs(e, st.storage_count);
+  st.station_count = st.station_name_count;
+  st.facility_offset = st.station_count - st.storage_count;
+  if (pass.param_entity_flag || pass.param_station_block > 0) {
+    check_parameter_storages(e);
+    check_arrive_queue_use(e);
+  }
+  if (pass.sna_operand_used) map_block_a_operands(e);
+  auto& par = e.ent.par;
+  if (par.param_count > k_param_word_limit) parse_error(e, " Too many parameters in this special program");
+}
+
+bool find_function_number(Engine& e, int4 name, int4& number) {
+  const auto& fn = e.ent.fn;
+  for (int i = 1; i <= fn.function_count; ++i) {
+    if (fn.function_name[i] == name) {
+      number = i;
+      return true;
+    }
+  }
+  parse_error(e, " Function in B operand not defined");
+  return false;
+}
+
+void check_named_function(Engine& e, int4& operand) {
+  const auto& fn = e.ent.fn;
+  if (!fn.address_function_defined) {
+    parse_error(e, " No function with named addresses defined");
+    return;
+  }
+  for (int i = 1; i <= fn.function_count; ++i) {
+    if (fn.function_name[i] == operand) {
+      operand = -i;
+      return;
+    }
+  }
+  // A name that is no function would later be taken as a block address.
+  flag_statement_error(e, " Function address not defined");
+}
+
+}  // namespace kelvo

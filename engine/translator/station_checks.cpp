@@ -1,0 +1,252 @@
+// Station and queue block checks: the blocks that take and give back a
+// facility or storage (SEIZE, ENTER, PREEMPT; RELEASE, LEAVE, RETURN) and
+// the queue-entry blocks (QUEUE, ARRIVE). Finds or enters the entity,
+// stores its number in the block, refuses operands the block cannot have
+// and warns about a RELEASE without its SEIZE.
+#include <string>
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "translator/run_hooks.h"
+#include "translator/spine_bridge.h"
+#include "translator/translator.h"
+
+namespace kelvo {
+
+namespace {
+// Station key of an A operand: a number names a numbered station through
+// its numeric name key; a name is its packed code. False for numbers
+// beyond the station capacity (reported).
+bool station_key(Engine& e, int4 code, int4& key) {
+  int4 n = 0;
+  if (name_number(e, code, n)) {
+    if (n < 1 || n > k_station_limit) {
+      parse_error(e, " Too many facilities and storages");
+      return false;
+    }
+    key = numeric_name_key(n);
+    return true;
+  }
+  key = code;
+  return true;
+}
+
+int find_station(Engine& e, int4 key) {
+  const auto& st = e.ent.st;
+  for (int s = 1; s <= st.station_name_count; ++s) {
+    if (st.station_name[s] == key) return s;
+  }
+  return 0;
+}
+
+// A station operand given by a parameter: the block keeps the parameter code.
+bool param_station(Engine& e, int code) {
+  int4 pc = 0;
+  if (!parse_param_operand(e, e.cs.stmt.operand_text[1], code, e.cs.stmt.operand_value[1], pc)) return false;
+  e.blocks.block_arg[e.blocks.block_count] = to_int2(pc);
+  return true;
+}
+}  // namespace
+
+bool error_no_b_operand(Engine& e) {
+  if (operand_length(e, 2) == 0) return false;
+  parse_error(e, " No B operand allowed");
+  return true;
+}
+
+bool check_d_operand_list(Engine& e) {
+  const int b = e.blocks.block_count;
+  if (operand_length(e, 2) == 0) {
+    e.blocks.block_units[b] = 1;
+    return true;
+  }
+  const char mark = e.cs.stmt.operand_text[2];
+  const int4 code = e.cs.stmt.operand_value[2];
+  if (mark == ' ') {
+    int4 n = 0;
+    if (!name_number(e, code, n)) {
+      parse_error(e, " Integer expected");
+      return false;
+    }
+    if (n == 0) {
+      parse_error(e, " Illegal 0 in B operand");
+      return false;
+    }
+    e.blocks.block_units[b] = n;
+    return true;
+  }
+  const int cls = operand_char_class(mark);
+  const int ak = cls < 0 ? -cls : cls;
+  if (!(ak >= 2 && ak <= 9) && ak != 11) {
+    parse_error(e, mark == '.' ? " Integer expected" : " Incorrect letter in B operand");
+    return false;
+  }
+  auto& st = e.ent.st;
+  if (st.sna_b_count >= k_sna_b_station_limit) {
+    parse_error(e, " Too many stations with SNA as B operand");
+    return false;
+  }
+  st.sna_b_block[++st.sna_b_count] = b;
+  e.blocks.block_units[b] = -100;
+  return true;
+}
+
+bool check_seize_operand(Engine& e, int code, int station) {
+  const auto& st = e.ent.st;
+  const bool facility_block = code == bc::seize || code == bc::preempt || code == bc::release || code == bc::return_;
+  if (facility_block && st.station_capacity[station] > 1) {
+    flag_statement_error(e, " Storage used as facility");
+    return false;
+  }
+  if (!facility_block && st.station_capacity[station] == 0) {
+    check_storage_capacity(e, e.cs.stmt.operand_value[1]);
+    return false;
+  }
+  return true;
+}
+
+bool register_implicit_queue(Engine& e, int station) {
+  auto& st = e.ent.st;
+  auto& q = e.ent.q;
+  if (st.station_implicit_queue[station] != 0) return true;
+  for (int i = 1; i <= q.queue_count; ++i) {
+    if (q.queue_name[i] == st.station_name[station]) {
+      report_statement_error(e, " Implicit QUEUE name already used");
+      return false;
+    }
+  }
+  if (q.queue_count >= k_queue_limit) {
+    flag_statement_error(e, " Too many queues or AD sets");
+    return false;
+  }
+  q.queue_name[++q.queue_count] = st.station_name[station];
+  st.station_implicit_queue[station] = q.queue_count;
+  return true;
+}
+
+void check_preempt_block(Engine& e) {
+  const int code = e.cs.pass.block_code;
+  const int b = e.blocks.block_count;
+  if (code == bc::preempt && (operand_length(e, 2) > 0 || operand_length(e, 3) > 0)) {
+    statement_not_available(e, "PREEMPT with B or C operand");
+    return;
+  }
+  if (code == bc::seize && operand_length(e, 2) > 0) {
+    parse_error(e, " SEIZE or PREEMPT block with B operand");
+    return;
+  }
+  if (param_station(e, code)) {
+    if (code == bc::enter) check_d_operand_list(e);
+    return;
+  }
+  if (reject_sna_type(e, 1)) return;
+  if (code == bc::enter && !check_d_operand_list(e)) return;
+  int4 key = 0;
+  if (!station_key(e, e.cs.stmt.operand_value[1], key)) return;
+  int s = find_station(e, key);
+  if (s == 0) {
+    if (code == bc::enter) {
+      check_storage_capacity(e, e.cs.stmt.operand_value[1]);
+      return;
+    }
+    allocate_server_number(e, key);
+    s = e.ent.st.station_name_count;
+  } else if (!check_seize_operand(e, code, s)) {
+    return;
+  }
+  auto& st = e.ent.st;
+  e.blocks.block_arg[b] = to_int2(s);
+  if (code != bc::enter) st.station_facility_mark[s] = k_true;
+  if (code == bc::preempt) st.station_preempted[s] = k_true;
+}
+
+void check_seize_release_block(Engine& e) {
+  const int code = e.cs.pass.block_code;
+  const int b = e.blocks.block_count;
+  if (code != bc::leave && error_no_b_operand(e)) return;
+  if (param_station(e, code)) {
+    if (code == bc::leave) check_d_operand_list(e);
+    return;
+  }
+  if (reject_sna_type(e, 1)) return;
+  if (code == bc::leave && !check_d_operand_list(e)) return;
+  int4 key = 0;
+  if (!station_key(e, e.cs.stmt.operand_value[1], key)) return;
+  int s = find_station(e, key);
+  auto& st = e.ent.st;
+  if (s == 0) {
+    if (code == bc::leave) {
+      check_storage_capacity(e, e.cs.stmt.operand_value[1]);
+      return;
+    }
+    if (code == bc::return_) {
+      parse_error(e, " RETURN before matching PREEMPT");
+      return;
+    }
+    const int unit = e.ctl.java_mode ? open_wrn_file(e) : open_error_unit(e);
+    const std::string stars(62, '*');
+    e.ch.write(unit, io::Rec().lit(stars).br().lit(" WARNING: RELEASE comes before SEIZE for facility ").lit(
+                         unpack_name_chars(e, key).view()).br().lit(stars));
+    allocate_server_number(e, key);
+    s = st.station_name_count;
+  } else {
+    if (!check_seize_operand(e, code, s)) return;
+    if (code == bc::return_ && st.station_preempted[s] == 0) {
+      parse_error(e, " RETURN before matching PREEMPT");
+      return;
+    }
+  }
+  e.blocks.block_arg[b] = to_int2(s);
+  if (code != bc::leave) st.station_facility_mark[s] = k_true;
+  if (code == bc::release) warn_release_without_seize(e, b);
+}
+
+void warn_release_without_seize(Engine& e, int block) {
+  const auto& blk = e.blocks;
+  const int station = blk.block_arg[block];
+  for (int k = block - 1; k >= 1; --k) {
+    if (blk.block_op[k] == bc::seize && blk.block_arg[k] == station) return;
+    if (blk.block_op[k] == bc::generate) break;
+    if (blk.block_label[k] != 0) return;
+  }
+  const int unit = e.ctl.java_mode ? open_wrn_file(e) : open_error_unit(e);
+  e.ch.write(unit, io::Rec().lit(" WARNING: RELEASE lacks corresponding SEIZE in segment").br().lit(
+                       " Result output might hence be misleading"));
+}
+
+void check_a_operand_name_use(Engine& e) {
+  const int code = e.cs.pass.block_code;
+  const int b = e.blocks.block_count;
+  if (error_no_b_operand(e)) return;
+  int4 pc = 0;
+  if (parse_param_operand(e, e.cs.stmt.operand_text[1], code, e.cs.stmt.operand_value[1], pc)) {
+    e.blocks.block_arg[b] = to_int2(pc);
+    e.cs.pass.queue_entry_param_flag = true;
+    return;
+  }
+  if (reject_sna_type(e, 1)) return;
+  const int4 name = e.cs.stmt.operand_value[1];
+  auto& q = e.ent.q;
+  for (int i = 1; i <= q.queue_count; ++i) {
+    if (q.queue_name[i] != name) continue;
+    for (int s = 1; s <= e.ent.st.station_name_count; ++s) {
+      if (e.ent.st.station_implicit_queue[s] == i) {
+        parse_error(e, " Name in A operand used for implicit queue");
+        return;
+      }
+    }
+    e.blocks.block_arg[b] = to_int2(i);
+    return;
+  }
+  add_queue_or_ad_set(e, name);
+}
+
+bool search_number_list(Engine& e, int4 code) {
+  const auto& st = e.ent.st;
+  for (int i = 1; i <= st.station_name_count && i <= k_station_limit; ++i) {
+    if (st.code_list[i] == code) return false;
+  }
+  return true;
+}
+
+}  // namespace kelvo

@@ -1,0 +1,424 @@
+// Statement syntax check: finds where the operation word, an optional
+// short third field and each operand begin and end, checks the operand
+// field's commas, quoted text and column 72, and records the columns in
+// the statement record. Rewrites a few forms in place (two-letter '=',
+// the sign of LET+ and LET-, CAPACITY into STORAGE, SELECT's P form).
+#include <string>
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "translator/spine_bridge.h"
+#include "translator/translator.h"
+
+namespace kelvo {
+
+namespace {
+char up_at(const Line80& l, int c) { return upcased(l.at(c)); }
+bool blank_or_bang(char c) { return c == ' ' || c == '!'; }
+
+// The simple LET assignment: the first '=' of the operand field becomes
+// the comma between operands A and B.
+void parse_let_assignment(Engine& e, int from) {
+  Line80& l = e.cs.stmt.stmt_line;
+  for (int c = from; c <= 72; ++c) {
+    const char ch = l.at(c);
+    if (ch == ' ' || ch == '!') return;
+    if (ch == '=') {
+      l.set(c, ',');
+      return;
+    }
+  }
+}
+
+// Step 24: only blanks or a '!' comment may follow the operand field.
+void check_rest_of_line(Engine& e, int r) {
+  const Line80& l = e.cs.stmt.stmt_line;
+  auto& f = e.cs.stmt.stmt_fields;
+  while (r <= 72 && l.at(r) == ' ') ++r;
+  if (r > 72) return;
+  if (l.at(r) == '!') {
+    e.cs.syn.comment_col = r;
+    return;
+  }
+  write_statement_error(e, " Illegal characters after operands");
+  if (f.op_start == 1 && f.op_len > 6) {
+    open_error_unit(e);
+    write_error_line(e, " Perhaps name in address field > 6 characters");
+  }
+}
+}  // namespace
+
+// The hint is one character longer than a message text: written whole.
+void decimal_comma_hint(Engine& e) { write_error_line(e, " Is there a decimal comma instead of decimal point?"); }
+
+void check_statement_syntax(Engine& e, bool& label_known) {
+  auto& syn = e.cs.syn;
+  auto& f = e.cs.stmt.stmt_fields;
+  Line80& l = e.cs.stmt.stmt_line;
+  syn.fn_minmax_flag = false;
+  syn.priority_form_flag = false;
+  syn.mx_form_flag = false;
+  syn.trace_form_code = 0;
+  syn.let_sign_char = ' ';
+
+  f = StmtFields{};
+  syn.comment_col = 0;
+  syn.last_operand_col = 0;
+  syn.print_line_open = false;
+  syn.no_rewrite_mark = false;
+
+  int label_col = 0;
+  int c = check_address_label(e, label_col, label_known);
+  syn.label_col = label_col;
+  // A statement without a label keeps a syntax message as the saved hint.
+  e.ctl.hint_field_word = f.first_word_len;
+  if (c == 0 || e.ctl.error_reported) return;
+
+  while (c <= 72 && l.at(c) == ' ') ++c;
+  if (c > 72) return;
+  const int s = c;
+  f.op_start = static_cast<int2>(s);
+
+  if (up_at(l, s) == 'C') {
+    check_capacity_def(e, s);
+    if (e.ctl.error_reported) return;
+  }
+
+  // The operation word ends at a blank in its third to tenth column.
+  int blank = 0;
+  for (int k = s + 2; k <= s + 9 && k <= 80; ++k) {
+    if (l.at(k) == ' ') {
+      blank = k;
+      break;
+    }
+  }
+  if (blank == 0) {
+    write_statement_error(e, " Illegal operation code or operands. ! expected");
+    const int w = syn.first_word_col;
+    if (f.first_word_len == 3 && up_at(l, w) == 'L' && up_at(l, w + 2) == 'T') {
+      const int unit = open_error_unit(e);
+      e.ch.write(unit, io::Rec().lit(" ").br().lit(Text50(" Has X$name or PjComment too many characters?").view()).br().lit(" "));
+    }
+    return;
+  }
+  f.op_len = static_cast<int2>(blank - s);
+  syn.let_select_flag = false;
+  const char f1 = up_at(l, s);
+
+  if (f.op_len == 4 && f1 == 'L' && (l.at(s + 3) == '+' || l.at(s + 3) == '-')) {
+    for (int p = 1; p <= 70; ++p) {
+      if (l.at(p) != '=' && l.at(p) != ',') continue;
+      if (up_at(l, p + 1) == 'I') {
+        parse_error(e, " INPUT illegal for LET+ and LET+");
+        return;
+      }
+      if (up_at(l, p + 1) == 'S' && up_at(l, p + 2) == 'N') {
+        parse_error(e, " =SNA illegal for LET+ and LET+");
+        return;
+      }
+    }
+  }
+  bool select = false;
+  if (f.op_len == 6) select = check_select_statement(e, s);
+  if (e.ctl.error_reported) return;
+  const char f2 = up_at(l, s + 1);
+  if (f.op_len == 4 && f1 == 'A' && f2 == 'N' && up_at(l, s + 2) == 'I' && up_at(l, s + 3) == 'M') {
+    statement_not_available(e, "ANIM");
+    return;
+  }
+
+  int from = blank;  // column from which the operand field is sought
+  if (f.op_len == 6 && f1 == 'W' && f2 == 'A') {
+    // WAITIF: its relation is checked with the WAITIF operands.
+  } else if (f.op_len == 5 && f1 == 'T' && f2 == 'R') {
+    statement_not_available(e, "TRACE");
+    return;
+  } else if (f.op_len == 5 && f1 == 'G' && f2 == 'R') {
+    statement_not_available(e, "GRAPH");
+    return;
+  } else if (!(f2 == 'O' || f1 == 'H') && (f.op_len == 4 || select)) {
+    if (f1 == 'L') {
+      syn.let_sign_char = l.at(s + 3);
+      l.set(s + 3, ' ');
+    } else if (!syn.minmax_p_form) {
+      const int en = blank;
+      if (l.at(en + 1) == ' ') {
+        if (f1 == 'G') {
+          f.third_len = -1;
+        } else {
+          write_statement_error(e, " Illegal operation code or operands. ! expected");
+          return;
+        }
+      } else {
+        int tb = 0;
+        for (int k = en + 1; k <= en + 4 && k <= 80; ++k) {
+          if (l.at(k) == ' ') {
+            tb = k;
+            break;
+          }
+        }
+        if (tb != 0) {
+          f.third_len = static_cast<int2>(tb - en - 1);
+          from = tb;
+        } else if (f1 != 'G') {
+          write_statement_error(e, " Illegal operation code or operands. ! expected");
+          return;
+        }
+      }
+    }
+  }
+
+  // The operand field.
+  int col = from;
+  while (col <= 72 && l.at(col) == ' ') ++col;
+  if (col > 72) {
+    syn.comment_col = 72;
+    return;
+  }
+  if (l.at(col) == '!') {
+    syn.comment_col = col;
+    return;
+  }
+  int k = 1;
+  if (l.at(col) == '\'' || l.at(col) == '"') {
+    const int t = col;
+    f.opnd_start[1] = static_cast<int2>(t);
+    int q = 0;
+    const bool fe = e.ctl.java_mode;
+    for (int x = t + 1; x <= t + 60 && x <= 80; ++x) {
+      if (l.at(x) == '\'' || (l.at(x) == '"' && !fe)) {
+        q = x;
+        break;
+      }
+    }
+    if (q == 0) {
+      parse_error(e, " Text string too long");
+      return;
+    }
+    syn.last_operand_col = q;
+    f.opnd_len[1] = static_cast<int2>(q - t + 1 + 60);
+    if (l.at(q + 1) != ',') return;
+    if (blank_or_bang(l.at(q + 2))) {
+      if (blank_or_bang(l.at(q + 3))) syn.print_line_open = true;
+      else parse_error(e, " Illegal blank after ,");
+      return;
+    }
+    f.opnd_len[1] = static_cast<int2>(q - t + 1);
+    k = 2;
+    col = q + 2;
+  } else if ((f.op_len == 3 && f1 == 'L') || (f.op_len == 4 && syn.let_sign_char != ' ')) {
+    parse_let_assignment(e, col);
+  }
+
+  int start = col;
+  f.opnd_start[k] = static_cast<int2>(start);
+  for (int x = start;; ++x) {
+    if (x > syn.operand_end_col) {
+      parse_error(e, " Statement exceeds column 72");
+      return;
+    }
+    char ch = l.at(x);
+    if (ch == ' ') {
+      f.opnd_len[k] = static_cast<int2>(x - start);
+      if (k == 3 && f1 == 'L' && f2 == 'E') {
+        if (syn.let_sign_char == '+' || syn.let_sign_char == '-') parse_error(e, " LET+ or LET- illegal when MIN/MAX");
+        else parse_error(e, " LET cannot have C operand");
+        decimal_comma_hint(e);
+        return;
+      }
+      syn.last_operand_col = x - 1;
+      check_rest_of_line(e, x + 1);
+      return;
+    }
+    if (ch == '!') {
+      f.opnd_len[k] = static_cast<int2>(x - start);
+      syn.comment_col = x;
+      syn.operand_end_col = x - 1;
+      return;
+    }
+    if (k == 4 && ch == '\'' && (f.opnd_len[2] == 0 || f.opnd_len[3] == 0)) {
+      int q = 0;
+      for (int y = x + 1; y <= 80; ++y) {
+        if (l.at(y) == '\'') {
+          q = y;
+          break;
+        }
+      }
+      if (q == 0) {
+        parse_error(e, " Text string too long");
+        return;
+      }
+      f.opnd_len[4] = static_cast<int2>(q - start + 1);
+      syn.last_operand_col = q;
+      check_rest_of_line(e, q + 1);
+      return;
+    }
+    if (ch == '=' && f.op_len == 2) {
+      l.set(x, ',');
+      ch = ',';
+    }
+    if (ch != ',') continue;
+    const char next = l.at(x + 1);
+    if (!blank_or_bang(next)) {
+      f.opnd_len[k] = static_cast<int2>(x - start);
+      if (++k > 8) {
+        parse_error(e, " Too many operands");
+        return;
+      }
+      start = x + 1;
+      f.opnd_start[k] = static_cast<int2>(start);
+      continue;
+    }
+    if (!(f.op_len == 5 && f1 == 'P')) {
+      parse_error(e, " Illegal character or blank in operand field");
+      return;
+    }
+    syn.print_line_open = true;
+    if (k <= 2) {
+      f.opnd_len[k] = static_cast<int2>(x - start);
+      syn.last_operand_col = x + 1;
+      check_rest_of_line(e, x + 1);
+      return;
+    }
+    f.opnd_len[k] = static_cast<int2>(x - start);
+    if (++k > 8) {
+      parse_error(e, " Too many operands");
+      return;
+    }
+    start = x + 1;
+    f.opnd_start[k] = static_cast<int2>(start);
+  }
+}
+
+void check_capacity_def(Engine& e, int s) {
+  Line80& l = e.cs.stmt.stmt_line;
+  auto& syn = e.cs.syn;
+  const Line80 copy = l;
+  if (up_at(l, s + 1) != 'A') return;
+  static const char* rest = "PACITY";
+  for (int i = 0; i < 6; ++i) {
+    const char c = up_at(l, s + 2 + i);
+    l.set(s + 2 + i, c);
+    if (c != rest[i]) return;
+  }
+  if (!blank_or_bang(l.at(s + 8))) {
+    parse_error(e, " Incorrect CAPACITY definition");
+    return;
+  }
+  syn.list_statement = false;
+  syn.default_capacity_word = 2;
+  static const char* storage = "STORAGE ";
+  for (int i = 0; i < 8; ++i) l.set(s + i, storage[i]);
+
+  // The listing line: first word, the word as typed, the operand text.
+  Line80 out;
+  const int w = syn.first_word_col;
+  for (int i = 0; i < e.cs.stmt.stmt_fields.first_word_len; ++i) out.set(1 + i, copy.at(w + i));
+  for (int i = 0; i < 8; ++i) out.set(8 + i, copy.at(s + i));
+  int q = s + 8;
+  while (q <= 72 && copy.at(q) == ' ') ++q;
+  if (q > 72) {
+    const std::string deflt = "! 2,000,000,000";
+    for (int i = 0; i < static_cast<int>(deflt.size()); ++i) out.set(18 + i, deflt[i]);
+  } else {
+    int pos = 18;
+    int b = q;
+    while (b <= 72 && copy.at(b) != '!') out.set(pos++, copy.at(b++));
+    if (b <= 72) {
+      pos = std::max(b + 1, 23);
+      for (int x = b; x <= 80 && pos <= 80; ++x) out.set(pos++, copy.at(x));
+    }
+  }
+  if (e.ctl.translate_needed && e.cs.pass.listing_on) {
+    e.ch.write(e.cs.out.out_unit, io::Rec().x(6).lit(out.cols(1, 68)).i(e.cs.pass.line_count, 3));
+  }
+  int r = s + 8;
+  while (r <= 60 && l.at(r) == ' ') ++r;
+  if (r <= 60 && l.at(r) == '1' && l.at(r + 1) == '0' && l.at(r + 2) == '^' && l.at(r + 3) == '9') {
+    for (int i = 0; i < 4; ++i) l.set(r + i, ' ');
+    syn.default_capacity_word = 1;
+  }
+}
+
+bool check_select_statement(Engine& e, int s) {
+  Line80& l = e.cs.stmt.stmt_line;
+  auto& syn = e.cs.syn;
+  if (up_at(l, s) != 'S') return false;
+  if (up_at(l, s + 7) == 'M') {
+    syn.minmax_p_form = false;
+    syn.minmax_letter = l.at(s + 9);
+  } else {
+    syn.minmax_p_form = true;
+    rewrite_minmax_p_form(e, s);
+    if (e.ctl.error_reported) return true;
+  }
+  syn.minmax_letter = upcased(syn.minmax_letter);
+  if (syn.minmax_letter != 'N' && syn.minmax_letter != 'X') {
+    write_statement_error(e, " Unknown operation or improper LET MIN/MAX block");
+  }
+  return true;
+}
+
+void rewrite_minmax_p_form(Engine& e, int s) {
+  Line80& l = e.cs.stmt.stmt_line;
+  auto& f = e.cs.stmt.stmt_fields;
+  const char* bad = " Incorrect LET MIN/MAX attempt";
+  int k = s + 7;
+  while (k <= 67 && l.at(k) == ' ') ++k;
+  if (k > 67 || up_at(l, k) != 'P') {
+    write_statement_error(e, bad);
+    return;
+  }
+  l.set(k, ' ');
+  f.opnd_start[1] = static_cast<int2>(k + 1);
+  int eq = 0;
+  if (l.at(k + 2) == '=') eq = k + 2;
+  else if (l.at(k + 3) == '=') eq = k + 3;
+  if (eq == 0) {
+    write_statement_error(e, bad);
+    return;
+  }
+  l.set(eq, ',');
+  const int en = eq + 1;
+  f.opnd_len[1] = static_cast<int2>(en - k - 2);
+  e.cs.syn.minmax_letter = l.at(en + 2);
+  const char cls = l.at(en + 4);
+  if (en + 5 > 72) {
+    write_statement_error(e, bad);
+    return;
+  }
+  int m = en;
+  while (m + 6 <= 72 && l.at(m + 6) != ' ') {
+    l.set(m, l.at(m + 6));
+    ++m;
+  }
+  if (m + 1 > 72) {
+    write_statement_error(e, bad);
+    return;
+  }
+  l.set(m, ',');
+  l.set(m + 1, cls);
+  f.opnd_start[4] = static_cast<int2>(m + 1);
+  f.opnd_len[4] = 1;
+  for (int x = m + 2; x <= m + 7 && x <= 72; ++x) {
+    if (l.at(x) != '!') l.set(x, ' ');
+  }
+  f.opnd_start[2] = static_cast<int2>(en);
+  int i = 0;
+  for (int x = en + 1; x <= en + 5; ++x) {
+    if (l.at(x) == ',') {
+      i = x - en;
+      break;
+    }
+  }
+  const int clen = m - en - i - 1;
+  if (i == 0 || clen < 0) {
+    write_statement_error(e, bad);
+    return;
+  }
+  f.opnd_len[2] = static_cast<int2>(i);
+  f.opnd_start[3] = static_cast<int2>(en + i + 1);
+  f.opnd_len[3] = static_cast<int2>(clen);
+}
+
+}  // namespace kelvo

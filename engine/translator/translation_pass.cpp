@@ -1,0 +1,382 @@
+// The translation pass: opens the model file, reads it line by line, lists
+// it, hands each statement to the syntax check, the control-statement step
+// and the block definition, runs the end-of-program checks after END, and
+// on the console offers a one-line correction of an erroneous statement.
+// Also the reset of the compile state and the result-file naming.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "translator/run_hooks.h"
+#include "translator/spine_bridge.h"
+#include "translator/translator.h"
+
+namespace kelvo {
+
+namespace {
+bool listing(Engine& e) { return e.cs.pass.listing_on && e.ctl.translate_needed; }
+
+void list_comment_line(Engine& e, int number) {
+  e.ch.write(e.cs.out.out_unit, io::Rec().x(6).lit(e.cs.stmt.stmt_line.cols(1, 68)).i(number, 3));
+}
+
+// Results and the listing go to the result file (opened once per process).
+void switch_to_result_file(Engine& e) {
+  const std::string name = name_result_file(e);
+  e.cs.out.out_unit = e.cs.out.prog_unit;
+  if (!e.cs.out.result_file_open) {
+    open_or_delete_file(e, e.cs.out.prog_unit, name);
+    e.cs.out.result_file_open = true;
+  }
+}
+
+// A '.'-line STORAGE statement gives the storage number hint.
+void storage_hint_line(Engine& e) {
+  Line80& l = e.cs.stmt.stmt_line;
+  if (l.at(1) != '.') return;
+  std::vector<std::string> words;
+  std::string w;
+  for (int c = 2; c <= 72; ++c) {
+    const char ch = l.at(c);
+    if (ch == ' ') {
+      if (!w.empty()) words.push_back(w);
+      w.clear();
+    } else {
+      w += upcased(ch);
+    }
+  }
+  if (!w.empty()) words.push_back(w);
+  if (words.size() < 2 || words[0] != "STORAGE") return;
+  const std::string& a = words[1];
+  if (a.empty() || a.size() > 6 || a.find_first_not_of("0123456789") != std::string::npos) return;
+  e.cs.pass.storage_number_hint = std::stoi(a);
+  for (int c = 1; c <= 3; ++c) l.set(c, ' ');
+}
+
+// Clears what one statement leaves behind.
+void begin_statement(Engine& e) {
+  clear_statement_error_state(e);
+  e.ctl.hint_flag = false;
+  e.ctl.hint_field_word = 0;
+  e.cs.pass.block_code = 0;
+  e.cs.syn.operand_end_col = 72;
+  e.cs.syn.list_statement = true;
+  e.cs.syn.operand_check_pending = false;
+}
+
+// The statement loop after the first line; returns true at END.
+bool translate_statement(Engine& e) {
+  auto& pass = e.cs.pass;
+  auto& stmt = e.cs.stmt;
+  Line80& l = stmt.stmt_line;
+  storage_hint_line(e);
+  bool label_known = false;
+  check_statement_syntax(e, label_known);
+  scan_param_names(e);
+  if (e.cs.syn.operand_check_pending && stmt.stmt_op >= 21 && stmt.stmt_op <= 99) {
+    if (check_waitif_let_qtable(e)) return false;
+  }
+  if (e.ctl.error_reported) return false;
+  if (stmt.stmt_fields.op_len == 0) {
+    if (l.cols(1, 73).find_first_not_of(' ') != std::string_view::npos) {
+      parse_error(e, " No operation and no operand");
+      return false;
+    }
+  } else {
+    scan_operands(e);
+    if (e.ctl.error_reported) return false;
+    pass.block_code = check_operation_name(e, pass.block_code);
+    if (e.ctl.error_reported) return false;
+  }
+  compile_control_statement(e);
+  if (pass.end_seen) return true;
+  if (!pass.is_block || e.ctl.error_reported) return false;
+  define_block(e);
+  return false;
+}
+
+// The correction prompt after an erroneous statement. True when a line
+// was typed and the model file was corrected.
+bool offer_correction(Engine& e) {
+  auto& s = e.ctl;
+  auto& pass = e.cs.pass;
+  const int n = pass.line_count + pass.lines_before_loop;
+  if (s.java_mode || n > k_edit_store_lines) return false;
+  e.ch.write(io::k_console_out, " \n Type correct line or hit return to end program");
+  std::string typed;
+  if (e.ch.read_line(io::k_console_in, typed) != io::ReadStatus::ok) return false;
+  const Line80 line(typed);
+  if (line.at(1) == ' ') {
+    e.ch.close(s.unit_base);
+    return false;
+  }
+  edit_program_line(e, n, line);
+  s.error_reported = false;
+  // The run control translates the corrected model again without asking
+  // for its name.
+  s.run_ctl_words[4] = -1;
+  s.error_found = false;
+  return true;
+}
+}  // namespace
+
+std::string name_result_file(Engine& e) {
+  int dot = 0;
+  e.ctl.txt_extension_flag = false;  // set again by the base-name rule for TXT
+  const Text129 base = get_program_base_name(e, dot);
+  std::string name(base.cols(1, dot));
+  name = std::string(trim_blanks(name));
+  if (e.ctl.txt_extension_flag) {
+    if (!name.empty() && name.back() == '.') name.back() = 'R';
+    return name + ".TXT";
+  }
+  return name + "TXT";
+}
+
+void handle_program_listing(Engine& e, int unit) {
+  auto& s = e.ctl;
+  auto title = [&](std::string_view name) {
+    std::string n(name.substr(0, std::min<std::size_t>(name.size(), 50)));
+    for (int i = 0; i < static_cast<int>(n.size()) && i < 40; ++i) n[i] = upcased(n[i]);
+    e.ch.write(unit, io::Rec().br().x(1).lit("Extended listing of program ").a(n + std::string(50 - n.size(), ' '), 50));
+  };
+  if (!s.java_mode) {
+    if (e.cs.pass.marker_card_seen) e.ch.write(unit, io::Rec().br().x(1).lit("Extended program listing"));
+    else title(s.program_file_name.view());
+  } else if (io::Channels::exists("program.nam")) {
+    const int nu = s.unit_base + 7;
+    std::string name;
+    if (e.ch.open_read(nu, "program.nam") && e.ch.read_line(nu, name) == io::ReadStatus::ok) {
+      s.program_file_name.assign(name);
+    }
+    e.ch.close(nu);
+    title(s.program_file_name.view());
+  } else {
+    e.ch.write(unit, io::Rec().br().x(1).lit("Extended listing of program "));
+  }
+  e.ch.write(unit, io::Rec()
+                       .br()
+                       .br()
+                       .x(1)
+                       .lit("Block")
+                       .x(67)
+                       .lit(" Line")
+                       .br()
+                       .x(1)
+                       .lit("no.")
+                       .x(2)
+                       .lit("*Adr.")
+                       .x(2)
+                       .lit("Operation")
+                       .x(1)
+                       .lit("A,B,C,D,E,F,G,H")
+                       .x(9)
+                       .lit("Comments")
+                       .x(19)
+                       .lit("no."));
+}
+
+void listing_pager(Engine& e, int n) {
+  if (n <= 0 || n % 23 != 0 || e.ctl.java_mode) return;
+  std::string line;
+  const io::ReadStatus st = e.ch.read_line(io::k_console_in, line);
+  if (st == io::ReadStatus::error) {
+    e.ch.write(io::k_console_out, " Error in input system");
+    stop_program(e);
+  }
+  // End of console input ends the engine rather than pausing for ever.
+  if (st == io::ReadStatus::end_of_file) stop_program(e);
+}
+
+void edit_program_line(Engine& e, int n, const Line80& typed) {
+  auto& s = e.ctl;
+  if (e.cs.out.out_unit == e.cs.out.prog_unit) {
+    e.ch.close(e.cs.out.prog_unit);
+    e.cs.out.result_file_open = false;
+    e.cs.out.out_unit = s.out_unit_save;
+  }
+  const int unit = s.unit_base;
+  e.ch.close(unit);
+  const std::string path(trim_blanks(s.program_file_name.view()));
+  if (!e.ch.open_read(unit, path)) return;
+  // Every line is kept whole; only line n is replaced. Lines after END
+  // (data read after the program) are copied as they stand.
+  std::vector<std::string> lines;
+  std::string text;
+  io::ReadStatus st;
+  while ((st = e.ch.read_line(unit, text)) == io::ReadStatus::ok) lines.push_back(text);
+  e.ch.close(unit);
+  if (st == io::ReadStatus::error) return;
+  if (n < 1 || n > static_cast<int>(lines.size())) return;
+  lines[n - 1] = std::string(trim_right(typed.cols(1, 72)));
+  // Written to a temporary file first, then renamed over the model.
+  const std::string temp = path + ".kelvo-edit";
+  if (!e.ch.open_new(unit, temp)) return;
+  for (const auto& line : lines) e.ch.write(unit, line);
+  e.ch.close(unit);
+  std::error_code ec;
+  std::filesystem::rename(temp, path, ec);
+  if (ec) {
+    io::Channels::remove_file(temp);
+    e.ch.write(io::k_console_out, " Use editor for change");
+  }
+}
+
+void reset_compile_state(Engine& e) {
+  auto& s = e.ctl;
+  s.unit_base = 15;
+  e.cs.out.out_unit = 6;
+  s.out_unit_save = 6;
+  e.cs.out.prog_unit = 8;
+  e.blocks = BlockTable{};
+  e.blocks.block_opnd.fill(-1);
+  const ExperiSlots experi = e.ent.experi;
+  e.ent = EntityTables{};
+  e.ent.experi = experi;
+  e.ent.fn.function_point_count.fill(1);
+  e.ent.q.queue_map.fill(-1);
+  e.ent.run.run_steps.fill(1);
+  clear_link_table(e);
+  e.expr = ExprTables{};
+  for (auto& row : e.expr.expr_item_kind) row.fill(k_expr_end);
+  const int experiment = e.cs.pass.experiment_run_number;
+  e.cs = CompileState{};
+  e.cs.pass.experiment_run_number = experiment;
+  init_stat_slots(e);
+}
+
+void translate_program(Engine& e, int4& run_count) {
+  auto& s = e.ctl;
+  auto& pass = e.cs.pass;
+  auto& stmt = e.cs.stmt;
+  int restarts = 0;
+start:
+  reset_run_state(e);
+  {
+    const int experiment = pass.experiment_run_number;
+    pass = PassState{};
+    pass.experiment_run_number = experiment;
+    pass.run_count = run_count;
+  }
+  e.cs.syn.minmax_p_form = false;
+  e.ctl.compiling = true;
+  e.ctl.simulate_count = 0;
+  init_stat_slots(e);
+  clear_link_table(e);
+  bool ok = false;
+  for (;;) {
+    open_program_file_prompt(e, s.unit_base, true);
+    s.error_reported = false;
+    stmt.stmt_line.set(3, ' ');
+    read_program_lines(e, 0, ok, stmt.stmt_line);
+    if (ok) break;
+    // An empty model file: the prompt is not repeated for ever.
+    if (++restarts > 1) stop_program(e);
+  }
+  {
+    Line80& l = stmt.stmt_line;
+    if (l.at(1) == '*' && upcased(l.at(3)) == 'M') pass.matrix_title.assign(l.cols(3, 17));
+    bool marker = false, simulate_card = false;
+    check_marker_card(e, l, marker, simulate_card);
+    if (marker && !s.java_mode) {
+      pass.marker_card_seen = true;
+      switch_to_result_file(e);
+      pass.run_count = 1;
+      s.edit_and_pause_flag = true;
+    }
+  }
+  bool translate_first = true;
+  {
+    Line80& l = stmt.stmt_line;
+    if (l.at(3) == '}') {
+      pass.seed_option_flag = true;
+      l.set(3, ' ');
+    }
+    if (l.at(1) == '*' && l.at(2) == '#') {
+      l.set(1, '%');
+      pass.input_echo_flag = true;
+    }
+    if (l.at(1) == '*' && l.at(3) == '$') {
+      pass.listing_on = false;
+      translate_first = false;
+    } else if (l.at(1) == '%') {
+      if (s.java_mode) {
+        handle_program_listing(e, e.cs.out.out_unit);
+      } else {
+        switch_to_result_file(e);
+        if (pass.run_count == 0) pass.run_count = 1;
+        if (l.at(2) == '$') pass.listing_on = false;
+        else if (pass.experiment_run_number > 1) pass.listing_on = false;
+        if (listing(e)) handle_program_listing(e, e.cs.out.out_unit);
+      }
+      translate_first = false;
+    } else if (l.at(1) == '$') {
+      pass.listing_on = false;
+      translate_first = false;
+    } else {
+      if (pass.experiment_run_number > 1) pass.listing_on = false;
+      if (listing(e)) handle_program_listing(e, e.cs.out.out_unit);
+    }
+  }
+  if (!translate_first) {
+    pass.lines_before_loop = 1;
+    read_program_lines(e, pass.line_count + pass.lines_before_loop, ok, stmt.stmt_line);
+    if (!ok) {
+      reset_compile_state(e);
+      clear_run_tables(e);
+      if (++restarts > 1) stop_program(e);
+      goto start;
+    }
+  }
+  for (;;) {
+    begin_statement(e);
+    if (listing(e) && pass.run_count == 0) listing_pager(e, pass.line_count);
+    ++pass.line_count;
+    s.current_statement = stmt.stmt_line;
+    int removed = 0, label_removed = 0;
+    strip_name_suffixes(stmt.stmt_line, removed, label_removed);
+    const Line80& l = stmt.stmt_line;
+    bool at_end = false;
+    if (l.at(1) == '*') {
+      if (pass.experiment_run_number <= 1) list_comment_line(e, pass.line_count);
+    } else if (l.at(1) == '!') {
+      pass.last_bang_line = l;
+      pass.last_bang_line_no = pass.line_count;
+      if (!s.java_mode && e.cs.out.out_unit == e.cs.out.prog_unit) write_program_line(e, e.cs.out.out_unit, pass.line_count, stmt.stmt_line);
+    } else {
+      at_end = translate_statement(e);
+    }
+    if (at_end) break;
+    if (s.error_found) {
+      if (!offer_correction(e)) return;
+      return;
+    }
+    read_program_lines(e, pass.line_count + pass.lines_before_loop, ok, stmt.stmt_line);
+    if (s.java_mode && stmt.stmt_line.at(1) == '.' && stmt.stmt_line.at(2) == ' ') stmt.stmt_line.set(1, ' ');
+    if (!ok) {
+      reset_compile_state(e);
+      clear_run_tables(e);
+      if (++restarts > 1) stop_program(e);
+      goto start;
+    }
+  }
+  // After END.
+  if (s.error_found) return;
+  if (s.java_mode) {
+    const int end_line = pass.line_count;
+    std::string text;
+    while (e.ch.read_line(s.unit_base, text) == io::ReadStatus::ok) {
+      const Line80 after(text);
+      if (after.at(1) != '*') break;
+      if (listing(e)) e.ch.write(e.cs.out.out_unit, io::Rec().x(6).lit(after.cols(1, 68)).i(end_line, 3));
+    }
+  }
+  e.ch.close(s.unit_base);
+  run_count = pass.run_count;
+  check_program_end(e);
+  e.ctl.compiling = false;
+}
+
+}  // namespace kelvo

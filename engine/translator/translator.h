@@ -1,0 +1,131 @@
+// Routines of the model translator, grouped by the file that holds them.
+// The translator takes the model's statement lines and produces the block,
+// operand and entity tables of the Engine; errors go through the spine's
+// diagnostics in the fixed compile-error layout.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "io/fixed_text.h"
+#include "model/numbers.h"
+
+namespace kelvo {
+
+struct Engine;
+
+// ---- operation_names.cpp: packed operation words and the block code
+void init_stat_slots(Engine& e);
+void copy_label_op_names(Engine& e);
+// The block code of the current statement's operation word (0 on error).
+int check_operation_name(Engine& e, int code);
+// Packed 6-character operation word from the statement's operation field.
+int4 packed_operation_word(Engine& e);
+
+// ---- syntax_check.cpp: statement form and field columns
+void check_statement_syntax(Engine& e, bool& label_known);
+void check_capacity_def(Engine& e, int s);
+bool check_select_statement(Engine& e, int s);
+void rewrite_minmax_p_form(Engine& e, int s);
+void decimal_comma_hint(Engine& e);
+
+// ---- address_label.cpp: address or operation as the first word
+int check_address_label(Engine& e, int& label_col, bool& label_known);
+void check_short_address(Engine& e, int q, int p, int& op_col, bool& found);
+void count_statement_words(Engine& e, int p, int q, int& count, bool& second_is_op);
+bool is_operation_word(Engine& e, int end, int start);
+bool check_waitif_let_qtable(Engine& e);
+void check_x_operand(Engine& e, int4 packed_word);
+
+// ---- operand_forms.cpp: operand lexing, SNA terms, numbers, parameter names
+void scan_operands(Engine& e);
+// Columns of operand u (1..8) in the line: start and length (text
+// operands without their +60). Length 0 = empty.
+int operand_start(Engine& e, int u);
+int operand_length(Engine& e, int u);
+std::string operand_string(Engine& e, int u);
+int operand_char_class(char c);
+void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value, bool temporaries_allowed,
+                       bool control_let);
+bool expect_constant_or_sna(Engine& e, char mark, int4 code, int& kind, int4& value);
+void set_block_operand_code(Engine& e);
+bool parse_param_operand(Engine& e, char mark, int block_code, int4 code, int4& result);
+// Reads a signed decimal number of up to 9 characters into decimal_value;
+// false (and a statement error) when malformed or the table is full.
+bool parse_digits(Engine& e, std::string_view text, int4& index);
+bool read_number_operand(Engine& e, std::string_view text, real4& value);
+bool check_decimal_count(Engine& e, real4 value, int4& index);
+bool check_parameter_name(Engine& e, int4 name, int& number);
+bool check_param_mixing(Engine& e, int number, bool by_name);
+bool register_parameter_name(Engine& e, int number, std::string_view tail);
+void scan_param_names(Engine& e);
+bool is_param_or_rn_operand(char c1, char c2, char c3);
+bool match_keyword8(std::string_view word);
+bool savevalue_number(Engine& e, int4 name, int4& number);
+bool append_named_savevalue(Engine& e, int4 name, int4& number);
+bool reject_sna_type(Engine& e, int u);
+bool split_label_field(Engine& e, int4 code);
+void name_digits_value(Engine& e, int4 code, int4& value);
+bool is_b_operand_expression(Engine& e);
+bool read_numeric_operand(Engine& e, int u, int4& value);
+
+// ---- block_definition.cpp: the block table entries
+void define_block(Engine& e);
+bool add_queue_or_ad_set(Engine& e, int4 name);
+void depart_step(Engine& e);
+void terminate_step(Engine& e);
+
+// ---- time_operands.cpp: GENERATE and ADVANCE
+bool check_time_operands(Engine& e, real4 row[5]);
+void check_advance_block(Engine& e, const real4 row[5]);
+void check_generate_block(Engine& e, const real4 row[5]);
+
+// ---- station_checks.cpp: station and queue blocks
+void check_preempt_block(Engine& e);
+void check_seize_release_block(Engine& e);
+bool check_seize_operand(Engine& e, int code, int station);
+bool register_implicit_queue(Engine& e, int station);
+void check_a_operand_name_use(Engine& e);
+bool error_no_b_operand(Engine& e);
+void warn_release_without_seize(Engine& e, int block);
+bool check_d_operand_list(Engine& e);
+bool search_number_list(Engine& e, int4 code);
+
+// ---- storage_definitions.cpp: numbered and named storages
+void define_storages(Engine& e, int n, int4 capacity);
+void check_storage_defs(Engine& e, int m);
+void allocate_server_number(Engine& e, int4 name);
+void check_storage_capacity(Engine& e, int4 name);
+bool add_numbered_stations(Engine& e, int from, int to, int4 capacity);
+
+// ---- control_statements.cpp: SIMULATE, START, RESET, END, CAPACITY, LET, SEEDS
+void compile_control_statement(Engine& e);
+void check_seeds_statement(Engine& e);
+void set_seed(Engine& e, int4 p, int q, int r);
+void check_capacity_statement(Engine& e);
+void load_run_seeds(Engine& e, int start_number, int4* seeds, int streams);
+void parse_let_control(Engine& e, int4 name);
+void set_start_report_switch(Engine& e, int n);
+void clear_link_table(Engine& e);
+
+// ---- experi_constants.cpp: X$ operands read as constants
+bool find_savevalue_by_name(Engine& e, int4 name, int& index);
+bool patch_experi_constant(Engine& e, int4 name, int4& k, char first_char);
+
+// ---- program_end.cpp: end-of-program checks and linking
+void check_program_end(Engine& e);
+bool find_function_number(Engine& e, int4 name, int4& number);
+void check_named_function(Engine& e, int4& operand);
+
+// ---- translation_pass.cpp: the whole pass, listing and correction
+void translate_program(Engine& e, int4& run_count);
+void reset_compile_state(Engine& e);
+std::string name_result_file(Engine& e);
+void handle_program_listing(Engine& e, int unit);
+void listing_pager(Engine& e, int n);
+void edit_program_line(Engine& e, int n, const Line80& typed);
+
+// ---- later_statements.cpp: statements whose checks are not built yet
+void statement_not_available(Engine& e, std::string_view what);
+
+}  // namespace kelvo

@@ -1,0 +1,139 @@
+// The translation pass on the console: the program listing, the result
+// file chosen by the first line, and the one-line correction of an
+// erroneous statement in the model file.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "translate_fixture.h"
+#include "translator/spine_bridge.h"
+#include "translator/translator.h"
+
+namespace kelvo::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string pad(const std::string& s, std::size_t n) { return s + std::string(n > s.size() ? n - s.size() : 0, ' '); }
+
+std::string upper(std::string s) {
+  for (char& c : s) c = upcased(c);
+  return s;
+}
+
+std::string header_block() { return " Block" + std::string(67, ' ') + " Line"; }
+std::string header_no() { return " no.  *Adr.  Operation A,B,C,D,E,F,G,H         Comments                   no."; }
+
+TEST_F(TranslateTest, ConsoleListingShowsTitleHeaderAndNumberedLines) {
+  ASSERT_TRUE(translate_console(base_model(), ""));
+  EXPECT_FALSE(e_->ctl.error_found);
+  const std::string name = path("m.txt");
+  std::string title = name.substr(0, 50);
+  title = upper(title.substr(0, 40)) + title.substr(std::min<std::size_t>(40, title.size()));
+  Lines expected = {"", " Extended listing of program " + title, "", "", header_block(), header_no()};
+  std::istringstream model(base_model());
+  std::string line;
+  int n = 0, block = 0;
+  while (std::getline(model, line)) {
+    ++n;
+    const bool is_block = n >= 2 && n <= 8;
+    std::string row = is_block ? "   " + std::to_string(++block) + "  " : "      ";
+    const std::string num = std::to_string(n);
+    row += pad(line, 68) + std::string(3 - num.size(), ' ') + num;
+    expected.push_back(row);
+  }
+  EXPECT_EQ(console_lines(), expected);
+}
+
+TEST_F(TranslateTest, PercentFirstLineSendsListingToResultFile) {
+  ASSERT_TRUE(translate_console("%\n" + base_model(), ""));
+  EXPECT_TRUE(console_lines().empty());
+  const auto lines = file_lines("mR.TXT");
+  ASSERT_GE(lines.size(), 7u);
+  EXPECT_EQ(lines[4], header_block());
+  EXPECT_EQ(lines[6], "      " + pad("       SIMULATE", 68) + "  1");
+  EXPECT_EQ(run_count_, 1);
+}
+
+TEST_F(TranslateTest, DollarFirstLineListsOnlyComments) {
+  ASSERT_TRUE(translate_console("$\n* hello\n" + base_model(), ""));
+  EXPECT_EQ(console_lines(), (Lines{"      " + pad("* hello", 68) + "  1"}));
+}
+
+TEST_F(TranslateTest, BlockLineFromLine1000HasFourDigits) {
+  std::string model = "       SIMULATE\n";
+  for (int i = 0; i < 997; ++i) model += "* comment\n";
+  model += "       GENERATE  10\n       TERMINATE 1\n       START     1\n       END\n";
+  ASSERT_TRUE(translate_console("$\n" + model, ""));
+  const auto lines = console_lines();
+  ASSERT_GE(lines.size(), 2u);
+  // The GENERATE is line 999 in the loop, the TERMINATE line 1000.
+  EXPECT_EQ(lines[lines.size() - 1], "      " + pad("* comment", 68) + "998");
+  EXPECT_TRUE(e_->blocks.block_line[2] == 1000);
+}
+
+TEST_F(TranslateTest, CorrectionReplacesOnlyTheErroneousLine) {
+  const std::string model =
+      "       SIMULATE\n"
+      "       GENERATE  10,4                                                    COLS7380\n"
+      "LOOP   ADVANCE   8,3\n"
+      "LOOP   TERMINATE 1\n"
+      "       START     50\n"
+      "       END\n"
+      "data after end\n";
+  ASSERT_TRUE(translate_console(model, "BACK   TERMINATE 1\n"));
+  const auto out = console_lines();
+  ASSERT_GE(out.size(), 2u);
+  EXPECT_EQ(out.back(), " Type correct line or hit return to end program");
+  EXPECT_NE(std::find(out.begin(), out.end(), " Address defined twice"), out.end());
+  EXPECT_EQ(e_->ctl.run_ctl_words[4], -1);
+  EXPECT_FALSE(e_->ctl.error_found);
+  std::ifstream in(path("m.txt"), std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  std::string expected = model;
+  expected.replace(expected.find("LOOP   TERMINATE 1"), 18, "BACK   TERMINATE 1");
+  EXPECT_EQ(ss.str(), expected);
+  // The corrected model translates.
+  reset_compile_state(*e_);
+  out_.str("");
+  in_.str("");
+  in_.clear();
+  int4 runs = 0;
+  translate_program(*e_, runs);
+  EXPECT_FALSE(e_->ctl.error_found);
+}
+
+TEST_F(TranslateTest, BlankReplyEndsWithTheErrorStanding) {
+  const std::string model = base_with(6, "       ADVANCE   10, 5");
+  ASSERT_TRUE(translate_console(model, "\n"));
+  EXPECT_TRUE(e_->ctl.error_found);
+  std::ifstream in(path("m.txt"), std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  EXPECT_EQ(ss.str(), model);
+}
+
+TEST_F(TranslateTest, EndOfConsoleInputAtThePromptEndsTheProgram) {
+  ASSERT_TRUE(translate_console(base_with(6, "       ADVANCE   10, 5"), ""));
+  EXPECT_TRUE(e_->ctl.error_found);
+}
+
+TEST_F(TranslateTest, FrontEndGetsNoCorrectionPrompt) {
+  translate_fe(base_with(6, "       ADVANCE   10, 5"));
+  const auto out = console_lines();
+  EXPECT_EQ(std::find(out.begin(), out.end(), " Type correct line or hit return to end program"), out.end());
+}
+
+TEST_F(TranslateTest, ResultFileNames) {
+  e_->ctl.program_file_name.assign("bank.mdl");
+  EXPECT_EQ(name_result_file(*e_), "bankmdl.TXT");
+  e_->ctl.program_file_name.assign("bank.txt");
+  EXPECT_EQ(name_result_file(*e_), "bankR.TXT");
+  e_->ctl.program_file_name.assign("bank");
+  EXPECT_EQ(name_result_file(*e_), "bank.TXT");
+}
+
+}  // namespace
+}  // namespace kelvo::test
