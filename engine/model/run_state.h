@@ -91,7 +91,6 @@ struct RunState {
   bool report_written = false;        // set while a report is being written
   bool trace_switch = false;          // tracing switched on (TRACE program)
   // Files and switches of run control that other stages set.
-  bool result_file_open = false;      // the translator opened the TXT file
   bool aux_file_open = false;         // the auxiliary result file is open
   int4 aux_unit = 0;                  // its channel
   bool atf_open = false;              // the animation trace file is open

@@ -35,31 +35,4 @@ void reset_model_state(Engine& e) {
   e.run.end_time = 1.0e8f;
 }
 
-// Until the translator is here, the model is opened and read up to its
-// END statement the way the translation pass reads it, and nothing is
-// run. Tests may stand in for the translation with a hand-filled model.
-void translate_program(Engine& e, int4& run_count) {
-  if (e.run.translate_standin != nullptr) {
-    e.run.translate_standin(e, run_count);
-    return;
-  }
-  e.ctl.error_found = true;  // no tables to run
-  open_program_file_prompt(e, e.ctl.unit_base, true);
-  bool ok = true;
-  Line80 line;
-  for (int count = 1;; ++count) {
-    read_program_lines(e, count, ok, line);
-    if (!ok) return;
-    const ParsedStatement p = split_statement_fields(line.cols(1, 72));
-    std::string op(p.operation.trimmed());
-    for (char& ch : op) upcase_char(ch);
-    if (line.at(1) != '*' && op == "END") {
-      e.ch.close(e.ctl.unit_base);
-      return;
-    }
-  }
-}
-
-void init_stat_slots(Engine&) {}
-
 }  // namespace kelvo

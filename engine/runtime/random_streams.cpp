@@ -237,12 +237,6 @@ void load_run_seeds(Engine& e, int r) {
   }
 }
 
-void set_seed(Engine& e, int p, int r, int j) {
-  if (!stream_ok(j) || !run_row_ok(e, r)) return;
-  const std::int64_t v = 2 * static_cast<std::int64_t>(p) + 1;
-  e.ent.run.seed_table[static_cast<std::size_t>(r)][static_cast<std::size_t>(j)] = static_cast<int4>(v & 0x7FFFFFFF);
-}
-
 void set_run_seeds(Engine& e) {
   for (int j = 1; j <= k_seed2_streams; ++j) set_seed(e, e.rn.set_seed_value, 1, j);
 }

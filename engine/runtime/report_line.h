@@ -23,7 +23,7 @@ void put_mil_suffix(Engine& e);
 int digit_count(int4 n);
 void flush_report_line(Engine& e);
 // Makes `name` a new empty file on `unit`.
-void open_or_delete_file(Engine& e, int unit, std::string_view name);
+bool open_or_delete_file(Engine& e, int unit, std::string_view name);
 // The channel of the model's WRN file, opened anew on the first call.
 int open_wrn_file(Engine& e);
 

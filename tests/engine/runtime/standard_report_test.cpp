@@ -94,7 +94,7 @@ TEST_F(StandardReport, FrontEndWritesBlockAndCountFiles) {
   EXPECT_EQ(blk[4], " ");
   EXPECT_EQ(blk[9], "     3         TERMIN            10");
   EXPECT_FALSE(e->ch.is_open(15 + 16 + 1));
-  EXPECT_EQ(e->rep.out_unit, 6);
+  EXPECT_EQ(e->cs.out.out_unit, 6);
 }
 
 TEST_F(StandardReport, ReportIsNotStartedAgainFromWithinItself) {
