@@ -272,7 +272,12 @@ void reset_run_state(Engine& e) {
   ent.par.trace_word_off = 0;
   ent.par.station_mark_off = 0;
   ent.par.assemble_word_off = 0;
-  ent.experi = ExperiSlots{};
+  // The operand slots that take the EXPERI invalue are found again by the
+  // translation; the experiment's own settings stay.
+  auto& x = ent.experi;
+  x.capacity_slot = x.generate_c_slot = x.generate_d_slot = x.generate_e_slot = x.goto_b_slot = 0;
+  x.capacity_flag = false;
+  ent.fn.address_function_defined = false;
   ent.run.two_phase_runs = false;
   ent.run.simulate_b_flag = false;
   ent.run.start_name_flag = false;

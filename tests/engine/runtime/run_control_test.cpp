@@ -135,3 +135,63 @@ TEST_F(RunControl, FrontEndSeriesAppendsRunTwoToTheSectionFiles) {
 
 }  // namespace
 }  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+class RunTables : public RuntimeTest {};
+
+TEST_F(RunTables, ResetStatisticsStartFromTheCurrentContents) {
+  e->run.clock = 10.0f;
+  e->stat.queue_current[2] = 3;
+  e->stat.queue_entries[2] = 40;
+  e->stat.queue_zero_entries[2] = 7;
+  e->stat.station_contents[5] = 2;
+  e->stat.station_entries[5] = 99;
+  e->stat.station_max[5] = 4;
+  e->blocks.block_entries[1] = 12;
+  e->run.generated_before_reset[1] = 5;
+  e->run.end_time = 50.0f;
+  start_run_accumulators(*e);
+  EXPECT_EQ(e->run.reset_time, 10.0f);
+  EXPECT_EQ(e->stat.queue_entries[2], 3);
+  EXPECT_EQ(e->stat.queue_zero_entries[2], 0);
+  EXPECT_EQ(e->stat.queue_area[2], -30.0f);
+  EXPECT_EQ(e->stat.queue_max[2], 3);
+  EXPECT_EQ(e->stat.station_entries[5], 2);
+  EXPECT_EQ(e->stat.station_max[5], 2);
+  EXPECT_EQ(e->stat.station_area[5], -20.0f);
+  EXPECT_EQ(e->run.generated_before_reset[1], 17);
+  EXPECT_EQ(e->blocks.block_entries[1], 0);
+  EXPECT_EQ(e->run.end_time, 1.0e8f);
+}
+
+TEST_F(RunTables, ClearRunTablesEndsEveryExpressionInUse) {
+  e->expr.expr_count = 2;
+  e->expr.expr_item_kind[2][5] = 0;
+  e->expr.expr_item_kind[3][1] = 0;  // not in use: left alone
+  e->ent.sv.savevalue_value[600] = 4.0;
+  e->ent.st.station_waitif[7] = -1;
+  clear_run_tables(*e);
+  EXPECT_EQ(e->expr.expr_item_kind[2][5], k_expr_end);
+  EXPECT_EQ(e->expr.expr_item_kind[3][1], 0);
+  EXPECT_EQ(e->ent.sv.savevalue_value[600], 0.0);
+  EXPECT_EQ(e->ent.st.station_waitif[7], 0);
+}
+
+TEST_F(RunTables, ResetRunStateEmptiesTheModelButKeepsTheExperiment) {
+  e->blocks.block_label[3] = pack6("LOOP");
+  e->ent.par.param_count = 4;
+  e->ent.q.queue_count = 2;
+  e->ent.experi.generate_d_slot = 3;
+  e->ent.experi.experi_alternatives = 2;
+  reset_run_state(*e);
+  EXPECT_EQ(e->blocks.block_label[3], 0);
+  EXPECT_EQ(e->ent.par.param_count, 0);
+  EXPECT_EQ(e->ent.q.queue_count, 0);
+  EXPECT_EQ(e->ent.experi.generate_d_slot, 0);
+  EXPECT_EQ(e->ent.experi.experi_alternatives, 2);
+}
+
+}  // namespace
+}  // namespace kelvo::test
