@@ -21,10 +21,12 @@ bool find_defined_variable(Engine&, int, int&) { return false; }
 // control.
 void run_simulation(Engine& e, int, int, int) {
   int4 runs = 0;
-  do {
+  translate_program(e, runs);
+  while (e.ctl.run_ctl_words[4] != 0) {
     e.ctl.run_ctl_words[4] = 0;
+    reset_compile_state(e);
     translate_program(e, runs);
-  } while (e.ctl.run_ctl_words[4] != 0);
+  }
 }
 
 void run_experiment(Engine& e, bool) {
