@@ -356,4 +356,19 @@ void compile_control_statement(Engine& e) {
   if (!pass.is_block) list_control_statement(e);
 }
 
+void rewrite_let_input(Engine& e) {
+  if (e.ctl.experi_present) {
+    write_error_message(e, " LET x$name=INPUT not allowed in program with EXPERI");
+    stop_now(e);
+  }
+  if (e.ctl.java_mode) {
+    write_error_message(e, " LET x$name=INPUT not allowed in Orvane GUI system");
+    write_error_message(e, " Use KELVO.EXE in stand-alone mode for interactive input");
+    stop_now(e);
+  }
+  // On the console the statement becomes the special statement LETSA,
+  // whose check comes with the special statements.
+  statement_not_available(e, "LET with console INPUT");
+}
+
 }  // namespace kelvo

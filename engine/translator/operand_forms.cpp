@@ -41,6 +41,19 @@ bool looks_numeric(std::string_view s) {
   return digit;
 }
 
+// Operator characters outside an indirect prefix (Q*3, FN*2) make an
+// operand an expression.
+bool has_operator(const std::string& t) {
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    const char c = t[i];
+    if (c == '*' && (i == 1 || i == 2) && is_letter(t[0]) && is_letter(t[i - 1])) continue;
+    if (c == '+' || c == '-' || c == '*' || c == '/' || c == '(' || c == ')' || c == '^' || c == '"' || c == '=') {
+      return true;
+    }
+  }
+  return false;
+}
+
 int4 pack_text(Engine& e, std::string_view s) { return pack_symbol_name(e, s.substr(0, std::min<std::size_t>(s.size(), 6))); }
 }  // namespace
 
@@ -275,6 +288,11 @@ void scan_operands(Engine& e) {
       return;
     }
     const std::string t = upper(raw);
+    if (!looks_numeric(t) && has_operator(t)) {
+      // An operand with operators is an expression.
+      statement_not_available(e, "expression operand");
+      return;
+    }
     if (looks_numeric(t)) {
       if (all_digits(t) && t.size() <= 6) {
         st.operand_value[u] = pack_text(e, t);
