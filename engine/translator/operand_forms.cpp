@@ -260,6 +260,58 @@ void note_param_use(Engine& e, int n) {
 }
 }  // namespace
 
+namespace {
+// The quoted text of a PRINT goes to the PRINT text table; a B operand
+// after it may not be a constant. False after an error.
+bool scan_print_text(Engine& e) {
+  auto& f = e.cs.stmt.stmt_fields;
+  Line80& l = e.cs.stmt.stmt_line;
+  if (f.opnd_len[1] == 0 && f.opnd_len[2] == 0) {
+    // PRINT alone prints an empty line: a quoted blank as operand A.
+    const int c = f.op_start + f.op_len + 1;
+    if (c + 2 > 72) return true;
+    l.set(c, '\'');
+    l.set(c + 1, ' ');
+    l.set(c + 2, '\'');
+    f.opnd_start[1] = static_cast<int2>(c);
+    f.opnd_len[1] = 60 + 3;
+  }
+  const int t = f.opnd_start[1];
+  const char open = l.at(t);
+  if (open != '\'' && open != '"') return true;
+  int q = 0;
+  for (int c = t + 1; c <= 80; ++c) {
+    if (l.at(c) == '\'' || (l.at(c) == '"' && !e.ctl.java_mode)) {
+      q = c;
+      break;
+    }
+  }
+  if (q == 0) return true;  // reported by the syntax check
+  const int len = q - t - 1;
+  if (len > k_print_text_len) {
+    parse_error(e, " String too long");
+    return false;
+  }
+  auto& pt = e.ent.ptext;
+  if (pt.print_text_count >= k_print_text_limit) {
+    parse_error(e, " Too many PRINTs with text");
+    return false;
+  }
+  const int n = ++pt.print_text_count;
+  std::string text(l.cols(t + 1, q - 1));
+  for (char& c : text) {
+    if (c == '"') c = '\'';
+  }
+  pt.print_text[n].assign(text);
+  pt.print_text_len[n] = l.at(q) == '\'' ? -len : len;
+  if (f.opnd_len[2] > 0 && is_digit_char(l.at(f.opnd_start[2]))) {
+    parse_error(e, " Constant not allowed as B operand");
+    return false;
+  }
+  return true;
+}
+}  // namespace
+
 void scan_operands(Engine& e) {
   auto& st = e.cs.stmt;
   const auto& f = st.stmt_fields;
@@ -278,6 +330,7 @@ void scan_operands(Engine& e) {
     st.third_field_code = pack_text(e, upper(l.cols(c, c + f.third_len - 1)));
   }
   const char op1 = upcased(l.at(f.op_start));
+  if (f.op_len == 5 && op1 == 'P' && upcased(l.at(f.op_start + 1)) == 'R' && !scan_print_text(e)) return;
   for (int u = 1; u <= 8; ++u) {
     const std::string raw = operand_string(e, u);
     if (raw.empty()) continue;
@@ -689,6 +742,27 @@ bool read_numeric_operand(Engine& e, int u, int4& value) {
     return true;
   }
   return false;
+}
+
+bool check_operand_required(Engine& e, bool& error) {
+  const auto& f = e.cs.stmt.stmt_fields;
+  int last = 0;
+  for (int u = 1; u <= 8; ++u) {
+    if (f.opnd_len[u] > 0) last = u;
+  }
+  if (last == 0) {
+    parse_error(e, " Operand required");
+    return false;
+  }
+  const std::string text = operand_string(e, last);
+  // Names are 6 characters; a class prefix or parameter form adds its own.
+  const std::size_t allowed = text.find_first_of("$*") != std::string::npos ? 9 : 6;
+  if (text.size() > allowed) error = true;
+  const Line80& l = e.cs.stmt.stmt_line;
+  int c = operand_start(e, last) + operand_length(e, last);
+  while (c <= 72 && l.at(c) == ' ') ++c;
+  if (c <= 72 && l.at(c) != '!') error = true;
+  return true;
 }
 
 }  // namespace kelvo

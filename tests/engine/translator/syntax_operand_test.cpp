@@ -274,3 +274,39 @@ TEST_F(TermTest, NameRules) {
 
 }  // namespace
 }  // namespace kelvo
+
+namespace kelvo {
+namespace {
+
+TEST_F(LineTest, PrintTextGoesToTheTextTable) {
+  EXPECT_EQ(check("       PRINT     'Mean wait'", true), "");
+  ASSERT_EQ(e_->ent.ptext.print_text_count, 1);
+  EXPECT_EQ(e_->ent.ptext.print_text[1], "Mean wait");
+  EXPECT_EQ(e_->ent.ptext.print_text_len[1], -9);
+}
+
+TEST_F(LineTest, PrintAloneGetsAQuotedBlank) {
+  EXPECT_EQ(check("       PRINT", true), "");
+  EXPECT_EQ(line(), "       PRINT ' '");
+  EXPECT_EQ(e_->ent.ptext.print_text_len[1], -1);
+}
+
+TEST_F(LineTest, PrintTextWithConstantBOperand) {
+  EXPECT_EQ(check("       PRINT     'N',5", true), " Constant not allowed as B operand");
+}
+
+TEST_F(LineTest, OperandRequired) {
+  bool error = false;
+  check("       SEIZE");
+  EXPECT_FALSE(check_operand_required(*e_, error));
+  check("       SEIZE     MACHINE");
+  EXPECT_TRUE(check_operand_required(*e_, error));
+  EXPECT_TRUE(error);
+  error = false;
+  check("       SEIZE     X$MACHIN ! six letters after the prefix");
+  EXPECT_TRUE(check_operand_required(*e_, error));
+  EXPECT_FALSE(error);
+}
+
+}  // namespace
+}  // namespace kelvo
