@@ -1,0 +1,154 @@
+// The search for the Java runtime library.
+#include "jvm_discovery.h"
+
+#include "command_line.h"
+#include "launcher_config.h"
+#include "launcher_state.h"
+#include "messages.h"
+#include "platform/platform.h"
+
+namespace srvlaunch {
+
+const char* const kJavaRegistryKeys[6] = {
+    "Software\\JavaSoft\\Java Runtime Environment", "Software\\IBM\\Java2 Runtime Environment",
+    "Software\\JRockit\\Java Runtime Environment",  "Software\\JavaSoft\\Java Development Kit",
+    "Software\\IBM\\Java Development Kit",          "Software\\JRockit\\Java Development Kit",
+};
+
+namespace {
+
+constexpr std::size_t kMaxPath = 259;        // candidate paths live in 260-byte buffers
+constexpr std::size_t kMaxVersionName = 255;  // registry names and versions: 256 bytes
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+bool FindConfiguredJvm(std::string& out) {
+  for (const std::string& entry : SplitList(config.JvmPathList, ";")) {
+    if (platform::file_present(entry)) {
+      out = entry;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool CheckRegistryJavaVersion(const std::string& key_path, const std::string& version,
+                              std::string& out, const std::string& jdk_sub_path) {
+  // Major number: character 1; minor number: character 3. A name too short
+  // or without digits there is no version.
+  if (version.size() < 3 || !IsDigit(version[0]) || !IsDigit(version[2])) return false;
+  const int major = version[0] - '0';
+  const int minor = version[2] - '0';
+  const std::uint32_t required = ParseHex(config.JniVersionText);
+  const int required_major = static_cast<int>(required >> 16);
+  const int required_minor = static_cast<int>(required & 0xF);
+  // Compared separately, as the version test has always done.
+  if (major < required_major || minor < required_minor) return false;
+
+  const std::string key = key_path + "\\" + version;
+  state.RegistryJavaHome.clear();
+  if (platform::registry_read_string(key, "JavaHome", state.RegistryJavaHome, kMaxPath) != 0) {
+    state.RegistryJavaHome.clear();
+  }
+  out.clear();
+  if (platform::registry_read_string(key, "RuntimeLib", out, kMaxPath) != 0) out.clear();
+  if (!out.empty() && platform::file_present(out)) return true;
+
+  if (state.RegistryJavaHome.empty()) return false;
+  const std::vector<std::string> list = SplitList(config.JvmPathList, ";");
+  if (!list.empty()) {
+    out = state.RegistryJavaHome + "\\" + list.front();
+    if (platform::file_present(out)) return true;
+  }
+  if (!jdk_sub_path.empty()) {
+    out = state.RegistryJavaHome + "\\" + jdk_sub_path;
+    if (platform::file_present(out)) return true;
+  }
+  out.clear();
+  return false;
+}
+
+bool FindJvmInRegistry(std::string& out, int first, int count, const std::string& jdk_sub_path) {
+  for (int index = first; index < first + count && index < 6; ++index) {
+    const std::string key = kJavaRegistryKeys[index];
+    std::string current;
+    if (platform::registry_read_string(key, "CurrentVersion", current, kMaxVersionName) == 0 &&
+        CheckRegistryJavaVersion(key, current, out, jdk_sub_path)) {
+      return true;
+    }
+    std::vector<std::string> versions;
+    if (!platform::registry_subkeys(key, versions)) continue;
+    for (std::string& version : versions) {
+      if (version.size() > kMaxVersionName) version.resize(kMaxVersionName);
+      if (CheckRegistryJavaVersion(key, version, out, jdk_sub_path)) return true;
+    }
+  }
+  return false;
+}
+
+bool FindJvmFromJavaHome(std::string& out) {
+  std::string home;
+  if (!platform::get_env("JAVA_HOME", home)) home.clear();
+  std::string cleaned;
+  for (char c : home) {
+    if (c != '"') cleaned.push_back(c);
+  }
+  if (cleaned.size() > kMaxPath) cleaned.resize(kMaxPath);
+  const std::string candidate = cleaned + platform::kJavaHomeJvmSubPath;
+  // The candidate is a path: it is an argument, never a format.
+  ShowInfoMessage("%s", {platform::native_path(candidate)});
+  if (!platform::file_present(candidate)) return false;
+  out = candidate;
+  return true;
+}
+
+bool FindJvmLibrary(std::string& out) {
+  for (char method : config.JvmSearchOrder) {
+    bool found = false;
+    switch (method) {
+      case '0':
+        found = FindConfiguredJvm(out);
+        break;
+      case '1':
+        found = FindJvmInRegistry(out, 0, 3, "");
+        break;
+      case '2':
+        found = FindJvmInRegistry(out, 3, 1, platform::kJdkClientSubPath) ||
+                FindJvmInRegistry(out, 5, 1, platform::kJdkJrockitSubPath);
+        break;
+      case '3':
+        found = FindJvmInRegistry(out, 3, 1, platform::kJdkServerSubPath);
+        break;
+      case '4':
+        found = FindJvmInRegistry(out, 3, 2, platform::kJdkClassicSubPath);
+        break;
+      case '5':
+        found = FindJvmFromJavaHome(out);
+        break;
+      default:
+        break;  // not a method: skipped
+    }
+    if (found) return true;
+  }
+  return false;
+}
+
+std::string ExtendedPathValue(const std::string& path_value, const std::string& library_path) {
+  std::string value = path_value;
+  const char sep = platform::kClassPathSeparator;
+  if (!value.empty() && value.back() != sep) value.push_back(sep);
+  std::string path = library_path;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  const std::size_t last = path.rfind('\\');
+  if (last != std::string::npos && last >= 1) {
+    value += platform::native_path(path.substr(0, last));
+    value.push_back(sep);
+  }
+  return value;
+}
+
+}  // namespace srvlaunch

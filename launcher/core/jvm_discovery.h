@@ -1,0 +1,33 @@
+// Finding the Java runtime library: the configured candidate list, the
+// runtime and development-kit keys of the registry, and JAVA_HOME, tried
+// in the configured search order; and the PATH extension for the found one.
+#ifndef SRVLAUNCH_JVM_DISCOVERY_H
+#define SRVLAUNCH_JVM_DISCOVERY_H
+
+#include <string>
+
+namespace srvlaunch {
+
+// The registry keys below HKEY_LOCAL_MACHINE, index 0 to 5.
+extern const char* const kJavaRegistryKeys[6];
+
+// Walks JvmSearchOrder; true with the library path in `out`.
+bool FindJvmLibrary(std::string& out);
+// Method 0: the first present entry of JvmPathList.
+bool FindConfiguredJvm(std::string& out);
+// Keys first .. first+count-1: CurrentVersion, then every version sub-key.
+// `jdk_sub_path` is the library below a JDK home (empty: none).
+bool FindJvmInRegistry(std::string& out, int first, int count, const std::string& jdk_sub_path);
+// One version key: the version test, then RuntimeLib, then the JavaHome
+// candidates.
+bool CheckRegistryJavaVersion(const std::string& key_path, const std::string& version,
+                              std::string& out, const std::string& jdk_sub_path);
+// Method 5: JAVA_HOME and the runtime library below it.
+bool FindJvmFromJavaHome(std::string& out);
+
+// The PATH value extended with the directory of the library path.
+std::string ExtendedPathValue(const std::string& path_value, const std::string& library_path);
+
+}  // namespace srvlaunch
+
+#endif

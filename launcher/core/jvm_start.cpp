@@ -1,0 +1,190 @@
+// Start of the Java virtual machine and its hooks.
+#include "jvm_start.h"
+
+#include <algorithm>
+
+#include "class_path.h"
+#include "command_line.h"
+#include "jvm_discovery.h"
+#include "launcher_state.h"
+#include "messages.h"
+#include "output_tail.h"
+#include "platform/platform.h"
+#include "service_hooks.h"
+
+namespace srvlaunch {
+
+namespace {
+
+using CreateJavaVmFn = jint(JNICALL*)(JavaVM**, void**, void*);
+
+constexpr std::size_t kHookBuffer = 4096;
+constexpr unsigned kHookPauseMs = 100;
+constexpr std::size_t kMaxPathValue = 32767;
+
+// The option texts must outlive the creation call.
+std::vector<std::string> option_texts;
+std::vector<JavaVMOption> option_array;
+
+}  // namespace
+
+bool ChangeToWorkingDirectory(bool force) {
+  std::string dir;
+  if (!force && config.UseStartupDir) {
+    dir = state.StartupDir;
+  } else if (!config.WorkingDir.empty()) {
+    dir = config.WorkingDir;
+  } else {
+    return true;
+  }
+  if (!platform::change_directory(dir)) {
+    ShowErrorWithReason(MessageText(kMsgAccessError), {dir});
+    return false;
+  }
+  return true;
+}
+
+std::vector<std::string> JvmOptionStrings() {
+  std::vector<std::string> options = {"vfprintf", "abort", "exit"};
+  for (std::string& o : SplitCommandLine(config.JvmOptions, false)) options.push_back(std::move(o));
+  return options;
+}
+
+std::string HookOutputText(const char* text, std::size_t length) {
+  std::string out;
+  out.reserve(length * 2);
+  for (std::size_t i = 0; i < length; ++i) {
+    if (text[i] == '\n' && platform::kCrLfLineEnds) out.push_back('\r');
+    out.push_back(text[i]);
+  }
+  return out;
+}
+
+jint JNICALL JvmVfprintfHook(FILE*, const char* format, va_list args) {
+  char buffer[kHookBuffer];
+  int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+  // A failed or cut formatting still gives a terminated text of what fits.
+  buffer[sizeof buffer - 1] = '\0';
+  if (n < 0) n = 0;
+  const std::size_t length = std::min(static_cast<std::size_t>(n), sizeof buffer - 1);
+  platform::sleep_ms(kHookPauseMs);
+  if (state.IsWindows9x) {
+    std::fwrite(buffer, 1, length, stderr);
+  } else {
+    const std::string text = HookOutputText(buffer, length);
+    WriteLogOutput(text.data(), text.size());
+  }
+  return static_cast<jint>(length);
+}
+
+void ExitCleanup() {
+  if (state.ExtractedJarCount >= 1 && config.RemoveJarsAtExit) StartJarCleanup();
+  if (state.MutexHeld) {
+    platform::instance_unlock();
+    state.MutexHeld = false;
+  }
+  if (state.ServiceMode && state.ServiceJvmStarted) WaitForServiceStop();
+}
+
+void JNICALL JvmExitHook(jint code) {
+  if (state.QuitHookInstalled) {
+    platform::remove_quit_hook_9x();
+    state.QuitHookInstalled = false;
+  }
+  ExitCleanup();
+  platform::exit_process(code);
+}
+
+void JNICALL JvmAbortHook() {
+  ReportFatalError("JVM has aborted due to an internal error.");
+  ExitCleanup();
+  platform::abort_process();
+}
+
+bool StartJvm() {
+  LauncherConfig& c = config;
+  // 1. The operating system.
+  if (!platform::os_version_known()) {
+    ShowErrorWithReason(kRC0000040);
+    return false;
+  }
+  state.IsWindows9x = platform::is_win9x();
+  OutputTailText();  // creates the lock of the tail before any thread writes
+
+  // 2. Console.
+  if (c.StdOutMode == 0 && c.StdErrMode == 0 && c.ShowConsole) platform::open_console();
+  if (state.IsWindows9x) {
+    if (c.StdOutMode != 0 || c.StdErrMode != 0) {
+      const int code = platform::hide_console_9x();
+      if (code != 0) {
+        ShowErrorWithReason(InternalErrorText(code));
+        return false;
+      }
+    }
+    platform::install_quit_hook_9x();
+    state.QuitHookInstalled = true;
+  }
+
+  // 3. Working directory before the search.
+  if (c.WorkingDirFirst && !ChangeToWorkingDirectory(true)) return false;
+
+  // 4. The runtime library.
+  std::string library;
+  if (!FindJvmLibrary(library)) {
+    ShowErrorMessage(MessageText(kMsgNoJre));
+    return false;
+  }
+  c.JvmPathList = library;
+
+  // 5. PATH gets the library's directory.
+  std::string path_value;
+  if (!platform::get_env("PATH", path_value)) path_value.clear();
+  if (path_value.size() > kMaxPathValue) path_value.resize(kMaxPathValue);
+  platform::set_env("PATH", ExtendedPathValue(path_value, library));
+
+  // 6. and 7. Load it and find the invocation interface.
+  state.JvmLibrary = platform::lib_open(library);
+  if (state.JvmLibrary == nullptr) {
+    ShowErrorMessage(MessageText(kMsgLoadJvm), {library});
+    return false;
+  }
+  void* create = platform::lib_sym(state.JvmLibrary, "JNI_CreateJavaVM");
+  void* defaults = platform::lib_sym(state.JvmLibrary, "JNI_GetDefaultJavaVMInitArgs");
+  if (create == nullptr || defaults == nullptr) {
+    ShowErrorMessage(MessageText(kMsgJniInterfaces), {library});
+    return false;
+  }
+
+  // 8. Class path.
+  if (!BuildClassPathOption()) return false;
+
+  // 9. Options: the hooks, then the configured ones.
+  option_texts = JvmOptionStrings();
+  option_array.assign(option_texts.size(), JavaVMOption{});
+  for (std::size_t i = 0; i < option_texts.size(); ++i) {
+    option_array[i].optionString = option_texts[i].data();
+    option_array[i].extraInfo = nullptr;
+  }
+  option_array[0].extraInfo = reinterpret_cast<void*>(&JvmVfprintfHook);
+  option_array[1].extraInfo = reinterpret_cast<void*>(&JvmAbortHook);
+  option_array[2].extraInfo = reinterpret_cast<void*>(&JvmExitHook);
+
+  // 10. Create the machine.
+  JavaVMInitArgs args{};
+  args.version = kJvmInitVersion;
+  args.nOptions = static_cast<jint>(option_array.size());
+  args.options = option_array.data();
+  args.ignoreUnrecognized = JNI_FALSE;
+  auto create_vm = reinterpret_cast<CreateJavaVmFn>(create);
+  JavaVM* vm = nullptr;
+  JNIEnv* env = nullptr;
+  if (create_vm(&vm, reinterpret_cast<void**>(&env), &args) != 0) {
+    ReportFatalError(MessageText(kMsgCreateJvm), {library});
+    return false;
+  }
+  state.JvmHandle = vm;
+  state.JniEnvMain = env;
+  return true;
+}
+
+}  // namespace srvlaunch

@@ -1,0 +1,195 @@
+// Reading of the launcher's configuration.
+#include "launcher_config.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "command_line.h"
+#include "launcher_state.h"
+#include "messages.h"
+#include "platform/platform.h"
+#include "service_hooks.h"
+
+namespace srvlaunch {
+
+namespace {
+
+// The key of the stored values: 16 characters and a NUL, so every
+// seventeenth byte stays as it is.
+constexpr char kCipherKey[17] = {'Q', 'b', '7', 't', 'K', 'w', '4', '1', 'R',
+                                 'z', 'p', '0', 'H', 'x', '9', '3', '\0'};
+constexpr std::size_t kDecipherBuffer = 256;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+std::string LoadResourceString(unsigned id) { return platform::load_string(id); }
+
+bool ParseFlag(std::string_view text) { return text.empty() || text.front() != '0'; }
+
+std::int32_t ParseDecimal(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  std::int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > INT32_MAX) value = static_cast<std::int64_t>(INT32_MAX) + 1;  // saturate
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX) value = INT32_MAX;
+  if (value < INT32_MIN) value = INT32_MIN;
+  return static_cast<std::int32_t>(value);
+}
+
+std::uint32_t ParseHex(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) i += 2;
+  std::uint32_t value = 0;
+  for (; i < text.size(); ++i) {
+    char c = text[i];
+    if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
+    const bool digit = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+    if (!digit) break;
+    value = value * 16 + static_cast<std::uint32_t>(HexDigitValue(c));
+  }
+  return value;
+}
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return 0;
+}
+
+std::string DecipherConfigValue(std::string_view stored) {
+  // At most 255 bytes, so the text and its end always fit the 256-byte
+  // buffer of the stored format; an odd last digit is ignored.
+  const std::size_t bytes = std::min(stored.size() / 2, kDecipherBuffer - 1);
+  std::string out;
+  for (std::size_t k = 0; k < bytes; ++k) {
+    const int value = HexDigitValue(stored[2 * k]) * 16 + HexDigitValue(stored[2 * k + 1]);
+    const char c = static_cast<char>(value ^ static_cast<unsigned char>(kCipherKey[k % 17]));
+    if (c == '\0') break;
+    out.push_back(c);
+  }
+  return out;
+}
+
+std::string EncipherConfigValue(std::string_view plain) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string out;
+  for (std::size_t k = 0; k < plain.size(); ++k) {
+    const unsigned value = static_cast<unsigned char>(plain[k]) ^
+                           static_cast<unsigned char>(kCipherKey[k % 17]);
+    out.push_back(digits[value >> 4]);
+    out.push_back(digits[value & 15]);
+  }
+  return out;
+}
+
+namespace {
+
+void ApplyPriority(std::int32_t index) {
+  // Compared as an unsigned number: negative values are out of range.
+  if (static_cast<std::uint32_t>(index) <= 5) platform::set_priority_index(index);
+}
+
+void ReadIniFile() {
+  LauncherConfig& c = config;
+  if (c.IniFile.empty() || !platform::file_present(c.IniFile)) return;
+  std::string dir;
+  if (!platform::current_directory(dir)) return;
+  const std::string path = dir + "\\" + c.IniFile;
+  auto value = [&path](const char* key) { return platform::ini_get(path, kIniSection, key); };
+
+  if (std::string v = value("JvmOptions"); !v.empty()) c.JvmOptions = v;
+  if (std::string v = value("AppOptions"); !v.empty()) c.AppOptions = v;
+  if (std::string v = value("StaticOptions"); !v.empty()) c.StaticOptions = v;
+  if (std::string v = value("StdOutFile"); !v.empty()) {
+    c.StdOutFile = v;
+    c.StdOutMode = 1;
+  }
+  if (std::string v = value("StdErrFile"); !v.empty()) {
+    c.StdErrFile = v;
+    c.StdErrMode = 1;
+  }
+  if (std::string v = value("ShowConsole"); !v.empty()) {
+    c.ShowConsole = v == "1";
+    if (c.ShowConsole) {
+      c.StdOutMode = 0;
+      c.StdErrMode = 0;
+    }
+  }
+}
+
+}  // namespace
+
+void LoadConfiguration() {
+  LauncherConfig& c = config;
+  auto text = [](unsigned id) { return LoadResourceString(id); };
+  auto flag = [](unsigned id) { return ParseFlag(LoadResourceString(id)); };
+  auto number = [](unsigned id) { return ParseDecimal(LoadResourceString(id)); };
+
+  c.MainClassStored = text(1200);
+  c.MainClass = DecipherConfigValue(c.MainClassStored);
+
+  c.JvmPathList = text(1040);
+  c.ClassPath = text(1072);
+  c.JvmOptions = text(1056);
+  c.InstallOption = text(1136);
+  c.UninstallOption = text(1152);
+  c.ServiceModeOption = text(1168);
+  c.ServiceName = text(1280);
+  c.ServiceDescription = text(1296);
+  c.WorkingDir = text(1184);
+  c.AppOptions = text(1216);
+  c.StaticOptions = text(1568);
+  c.ServiceStartArgs = text(1312);
+  c.ServiceStopArgs = text(1328);
+  c.ServiceDependencies = text(1536);
+  c.StdOutFile = text(1440);
+  c.StdErrFile = text(1456);
+  c.SplashText = text(1472);
+  c.IniFile = text(1232);
+  c.JvmSearchOrder = text(1120);
+
+  c.WorkingDirFirst = flag(1264);
+  c.AllowMultipleInstances = flag(1392);
+  c.ShowSplash = flag(1488);
+  c.DemandStart = flag(1360);
+  c.StopBySystemExit = flag(1344);
+  c.UseStartupDir = flag(1248);
+  c.InteractiveService = flag(1376);
+  c.RemoveJarsAtExit = flag(1088);
+  c.ServiceArgsOnCommandLine = flag(1584);
+
+  c.JarDirMode = number(1104);
+  c.SplashSeconds = number(1504);
+  ApplyPriority(number(1520));
+  c.StdOutMode = number(1408);
+  c.StdErrMode = number(1424);
+  c.ServiceOnly = flag(1552);
+
+  c.JniVersionText = text(1024);
+  c.JniVersion = static_cast<std::int32_t>(ParseHex(c.JniVersionText));
+
+  for (char& ch : c.MainClass) {
+    if (ch == '.') ch = '/';
+  }
+
+  LoadMessageTable();
+  ReadIniFile();
+
+  // No jar files are extracted for an installation or a removal.
+  if (state.HasFirstArgument &&
+      (state.FirstArgument == c.InstallOption || state.FirstArgument == c.UninstallOption)) {
+    return;
+  }
+  ExtractEmbeddedJars();
+}
+
+}  // namespace srvlaunch

@@ -1,0 +1,413 @@
+// The main class call, the system properties and the shutdown.
+#include "main_call.h"
+
+#include "command_line.h"
+#include "jvm_start.h"
+#include "launcher_state.h"
+#include "messages.h"
+#include "output_tail.h"
+#include "platform/platform.h"
+
+namespace srvlaunch {
+
+namespace {
+
+constexpr const char* kMainMethodText = "main(java/lang/String[])";
+
+// Deletes a local reference when it goes out of scope.
+class LocalRef {
+ public:
+  LocalRef(JNIEnv* env, jobject ref) : env_(env), ref_(ref) {}
+  ~LocalRef() {
+    if (ref_ != nullptr) env_->DeleteLocalRef(ref_);
+  }
+  LocalRef(const LocalRef&) = delete;
+  LocalRef& operator=(const LocalRef&) = delete;
+  jobject get() const { return ref_; }
+
+ private:
+  JNIEnv* env_;
+  jobject ref_;
+};
+
+// Attaches the calling thread under the stopper thread's name.
+JNIEnv* AttachThread() {
+  JavaVMAttachArgs args{};
+  args.version = config.JniVersion;
+  args.name = const_cast<char*>(kStopperThreadName);
+  args.group = nullptr;
+  JNIEnv* env = nullptr;
+  if (state.JvmHandle == nullptr ||
+      state.JvmHandle->AttachCurrentThread(reinterpret_cast<void**>(&env), &args) != JNI_OK) {
+    return nullptr;
+  }
+  return env;
+}
+
+void DetachThread() {
+  if (state.JvmHandle != nullptr) state.JvmHandle->DetachCurrentThread();
+}
+
+// Detaches on every way out of a call that attached.
+class AttachedScope {
+ public:
+  explicit AttachedScope(bool attached) : attached_(attached) {}
+  ~AttachedScope() {
+    if (attached_) DetachThread();
+  }
+  AttachedScope(const AttachedScope&) = delete;
+  AttachedScope& operator=(const AttachedScope&) = delete;
+
+ private:
+  bool attached_;
+};
+
+bool CreateOutputPipe() {
+  std::string name;
+  if (!platform::pipe_create(name)) return false;
+  state.OutputPipeName = name;
+  state.OutputPipeOpen = true;
+  return true;
+}
+
+// Step 4 of the main call: the streams of mode 2 go through the pipe.
+bool SetUpOutputPipe(JNIEnv* env) {
+  LauncherConfig& c = config;
+  if (c.StdOutMode != 2 && c.StdErrMode != 2) return true;
+  if (!state.IsWindows9x && !CreateOutputPipe()) {
+    c.StdOutMode = 0;
+    c.StdErrMode = 0;
+    return true;
+  }
+  const std::string target = state.IsWindows9x ? std::string(platform::kConsoleOutName)
+                                               : state.OutputPipeName;
+  state.ErrorMessagesEnabled = false;
+  const bool redirected = RedirectStandardStreams(env, c.StdOutMode == 2 ? &target : nullptr, "setOut",
+                                                  c.StdErrMode == 2 ? &target : nullptr, "setErr");
+  if (!redirected) {
+    if (state.OutputPipeOpen) {
+      platform::pipe_close();
+      state.OutputPipeOpen = false;
+    }
+    c.StdOutMode = 0;
+    c.StdErrMode = 0;
+  }
+  state.ErrorMessagesEnabled = true;
+  if (!state.IsWindows9x && (c.StdOutMode == 2 || c.StdErrMode == 2)) {
+    if (!StartPipeReader()) {
+      ShowErrorWithReason(kRC000015);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool SetLauncherProperties(JNIEnv* env) {
+  std::string dir;
+  if (!platform::current_directory(dir)) {
+    ShowErrorWithReason(MessageText(kMsgAccessError), {"CURRENT_DIR"});
+    return false;
+  }
+  if (!SetJavaSystemProperty(env, "user.dir", dir)) return false;
+  std::string exe;
+  if (!platform::exe_path(exe)) {
+    ShowErrorWithReason(MessageText(kMsgAccessError), {"CURRENT_EXE"});
+    return false;
+  }
+  if (!SetJavaSystemProperty(env, "wendle.exe.path", exe)) return false;
+  if (platform::special_folders_available()) {
+    const struct {
+      int csidl;
+      const char* name;
+    } folders[] = {{26, "wendle.csidl.appdata"},
+                   {28, "wendle.csidl.local.appdata"},
+                   {5, "wendle.csidl.personal"}};
+    for (const auto& f : folders) {
+      std::string path;
+      if (platform::special_folder(f.csidl, path) && !SetJavaSystemProperty(env, f.name, path)) {
+        return false;
+      }
+    }
+  }
+  if (state.ServiceMode) {
+    if (!SetJavaSystemProperty(env, "wendle.service.name", config.ServiceName) ||
+        !SetJavaSystemProperty(env, "wendle.service.description", config.ServiceDescription) ||
+        !SetJavaSystemProperty(env, "wendle.service.starttype", config.DemandStart ? "0" : "1")) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CheckJavaException(JNIEnv* env) {
+  if (!env->ExceptionCheck()) return false;
+  env->ExceptionDescribe();
+  env->ExceptionClear();
+  return true;
+}
+
+jstring NewJavaString(JNIEnv* env, const std::string& text) {
+  std::u16string wide;
+  if (!platform::to_utf16(text, wide)) return nullptr;
+  jstring s = env->NewString(reinterpret_cast<const jchar*>(wide.data()), static_cast<jsize>(wide.size()));
+  if (CheckJavaException(env)) return nullptr;
+  return s;
+}
+
+bool SetJavaSystemProperty(JNIEnv* env, const std::string& name, const std::string& value) {
+  jstring jname = NewJavaString(env, name);
+  LocalRef name_ref(env, jname);
+  jstring jvalue = jname != nullptr ? NewJavaString(env, value) : nullptr;
+  LocalRef value_ref(env, jvalue);
+  if (jname == nullptr || jvalue == nullptr) {
+    ShowErrorMessage(MessageText(kMsgInstantiate), {"java/lang/String"});
+    return false;
+  }
+  jclass system = env->FindClass("java/lang/System");
+  LocalRef system_ref(env, system);
+  if (CheckJavaException(env) || system == nullptr) {
+    ShowErrorMessage(MessageText(kMsgLocateClass), {"java/lang/System"});
+    return false;
+  }
+  jmethodID set = env->GetStaticMethodID(system, "setProperty",
+                                         "(Ljava/lang/String;Ljava/lang/String;)Ljava/lang/String;");
+  if (CheckJavaException(env) || set == nullptr) {
+    ShowErrorMessage(MessageText(kMsgLocateMethod), {"setProperty"});
+    return false;
+  }
+  jobject old = env->CallStaticObjectMethod(system, set, jname, jvalue);
+  LocalRef old_ref(env, old);
+  if (CheckJavaException(env)) {
+    ShowErrorMessage(MessageText(kMsgInvokeMethod), {"setProperty"});
+    return false;
+  }
+  return true;
+}
+
+jobject CreateJavaPrintStream(JNIEnv* env, const std::string& path) {
+  jstring jpath = NewJavaString(env, platform::native_path(path));
+  LocalRef path_ref(env, jpath);
+  if (jpath == nullptr) {
+    ShowErrorMessage(MessageText(kMsgInstantiate), {"java/lang/String"});
+    return nullptr;
+  }
+  jclass file_class = env->FindClass("java/io/FileOutputStream");
+  LocalRef file_class_ref(env, file_class);
+  if (CheckJavaException(env) || file_class == nullptr) {
+    ShowErrorMessage(MessageText(kMsgLocateClass), {"java/io/FileOutputStream"});
+    return nullptr;
+  }
+  jmethodID file_init = env->GetMethodID(file_class, "<init>", "(Ljava/lang/String;Z)V");
+  if (CheckJavaException(env) || file_init == nullptr) {
+    ShowErrorMessage(MessageText(kMsgLocateMethod), {"java/io/FileOutputStream(String, boolean)"});
+    return nullptr;
+  }
+  jobject file = env->NewObject(file_class, file_init, jpath, JNI_FALSE);
+  LocalRef file_ref(env, file);
+  if (CheckJavaException(env) || file == nullptr) {
+    ShowErrorMessage(MessageText(kMsgInstantiate), {"java/io/FileOutputStream"});
+    return nullptr;
+  }
+  jclass print_class = env->FindClass("java/io/PrintStream");
+  LocalRef print_class_ref(env, print_class);
+  if (CheckJavaException(env) || print_class == nullptr) {
+    ShowErrorMessage(MessageText(kMsgLocateClass), {"java/io/PrintStream"});
+    return nullptr;
+  }
+  jmethodID print_init = env->GetMethodID(print_class, "<init>", "(Ljava/io/OutputStream;)V");
+  if (CheckJavaException(env) || print_init == nullptr) {
+    ShowErrorMessage(MessageText(kMsgLocateMethod), {"java/io/PrintStream(java/io/OutputStream)"});
+    return nullptr;
+  }
+  jobject stream = env->NewObject(print_class, print_init, file);
+  if (CheckJavaException(env) || stream == nullptr) {
+    ShowErrorMessage(MessageText(kMsgInstantiate), {"java/io/PrintStream"});
+    return nullptr;
+  }
+  return stream;
+}
+
+bool SetJavaStandardStream(JNIEnv* env, jclass system, jobject stream, const char* method) {
+  jmethodID set = env->GetStaticMethodID(system, method, "(Ljava/io/PrintStream;)V");
+  if (CheckJavaException(env) || set == nullptr) {
+    ShowErrorMessage(MessageText(kMsgLocateMethod), {method});
+    return false;
+  }
+  env->CallStaticVoidMethod(system, set, stream);
+  if (CheckJavaException(env)) {
+    ShowErrorMessage(MessageText(kMsgInvokeMethod), {method});
+    return false;
+  }
+  return true;
+}
+
+bool RedirectStandardStreams(JNIEnv* env, const std::string* out_path, const char* out_method,
+                             const std::string* err_path, const char* err_method) {
+  jclass system = env->FindClass("java/lang/System");
+  LocalRef system_ref(env, system);
+  if (CheckJavaException(env) || system == nullptr) {
+    ShowErrorMessage(MessageText(kMsgLocateClass), {"java/lang/System"});
+    return false;
+  }
+  jobject out_stream = nullptr;
+  if (out_path != nullptr) {
+    out_stream = CreateJavaPrintStream(env, *out_path);
+    if (out_stream == nullptr) return false;
+  }
+  LocalRef out_ref(env, out_stream);
+  if (out_stream != nullptr && !SetJavaStandardStream(env, system, out_stream, out_method)) return false;
+  if (err_path != nullptr) {
+    // Equal paths share one stream, so the two never overwrite each other.
+    jobject err_stream = (out_stream != nullptr && *err_path == *out_path)
+                             ? env->NewLocalRef(out_stream)
+                             : CreateJavaPrintStream(env, *err_path);
+    if (err_stream == nullptr) return false;
+    LocalRef err_ref(env, err_stream);
+    if (!SetJavaStandardStream(env, system, err_stream, err_method)) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> BuildMainArguments(const std::vector<std::string>& args) {
+  std::vector<std::string> all;
+  if (!config.StaticOptions.empty()) all = SplitCommandLine(config.StaticOptions, false);
+  if (args.empty()) {
+    for (std::string& a : SplitCommandLine(config.AppOptions, false)) all.push_back(std::move(a));
+  } else {
+    all.insert(all.end(), args.begin(), args.end());
+  }
+  return all;
+}
+
+bool RunMainClass(const std::vector<std::string>& args, bool attach) {
+  LauncherConfig& c = config;
+  JNIEnv* env = state.JniEnvMain;
+
+  // 1. Directory, or the attached thread.
+  if (!attach) {
+    if (!c.WorkingDirFirst && !ChangeToWorkingDirectory(false)) return false;
+  } else {
+    env = AttachThread();
+    if (env == nullptr) {
+      ShowErrorMessage(MessageText(kMsgAttachThread));
+      return false;
+    }
+  }
+  AttachedScope scope(attach);
+  if (env == nullptr) return false;
+
+  if (!attach) {
+    // 2. Console.
+    if (state.ServiceMode || state.IsWindows9x) platform::install_console_ctrl_handler();
+    if (c.StdOutMode == 0 && c.StdErrMode == 0 && c.ShowConsole) {
+      const std::string console = platform::kConsoleOutName;
+      if (!RedirectStandardStreams(env, &console, "setOut", &console, "setErr")) return false;
+    }
+    // 3. Files.
+    if (c.StdOutMode == 1 || c.StdErrMode == 1) {
+      if (!RedirectStandardStreams(env, c.StdOutMode == 1 ? &c.StdOutFile : nullptr, "setOut",
+                                   c.StdErrMode == 1 ? &c.StdErrFile : nullptr, "setErr")) {
+        return false;
+      }
+    }
+    // 4. Pipe.
+    if (!SetUpOutputPipe(env)) return false;
+  }
+
+  // 5. System properties.
+  if (!SetLauncherProperties(env)) return false;
+
+  // 6. The invocation interface is still there.
+  if (platform::lib_sym(state.JvmLibrary, "JNI_CreateJavaVM") == nullptr ||
+      platform::lib_sym(state.JvmLibrary, "JNI_GetDefaultJavaVMInitArgs") == nullptr) {
+    ShowErrorMessage(MessageText(kMsgJniInterfaces), {c.JvmPathList});
+    return false;
+  }
+
+  // 7. and 8. The class and its main method.
+  jclass main_class = env->FindClass(c.MainClass.c_str());
+  LocalRef class_ref(env, main_class);
+  if (CheckJavaException(env) || main_class == nullptr) {
+    ReportFatalError(MessageText(kMsgLocateClass), {c.MainClass});
+    return false;
+  }
+  jmethodID main = env->GetStaticMethodID(main_class, "main", "([Ljava/lang/String;)V");
+  if (CheckJavaException(env) || main == nullptr) {
+    ReportFatalError(MessageText(kMsgLocateMethod), {kMainMethodText});
+    return false;
+  }
+
+  // 9. and 10. The argument array.
+  const std::vector<std::string> all = BuildMainArguments(args);
+  jclass string_class = env->FindClass("java/lang/String");
+  LocalRef string_class_ref(env, string_class);
+  jobjectArray array = nullptr;
+  if (!CheckJavaException(env) && string_class != nullptr) {
+    array = env->NewObjectArray(static_cast<jsize>(all.size()), string_class, nullptr);
+  }
+  LocalRef array_ref(env, array);
+  if (CheckJavaException(env) || array == nullptr) {
+    ShowErrorMessage(MessageText(kMsgInstantiate), {"java/lang/String[]"});
+    return false;
+  }
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    jstring s = NewJavaString(env, all[i]);
+    LocalRef s_ref(env, s);
+    if (s == nullptr) {
+      ShowErrorMessage(MessageText(kMsgInstantiate), {"java/lang/String"});
+      return false;
+    }
+    env->SetObjectArrayElement(array, static_cast<jsize>(i), s);
+    if (CheckJavaException(env)) {
+      ShowErrorMessage(MessageText(kMsgAssignString), {all[i]});
+      return false;
+    }
+  }
+
+  // 11. The call.
+  env->CallStaticVoidMethod(main_class, main, array);
+  if (CheckJavaException(env)) {
+    ReportFatalError(MessageText(kMsgInvokeMethod), {kMainMethodText});
+    return false;
+  }
+  // 12. The scope detaches an attached thread.
+  return true;
+}
+
+bool CallSystemExit() {
+  JNIEnv* env = AttachThread();
+  if (env == nullptr) {
+    ShowErrorMessage(MessageText(kMsgAttachThread));
+    return false;
+  }
+  AttachedScope scope(true);
+  jclass system = env->FindClass("java/lang/System");
+  LocalRef system_ref(env, system);
+  if (CheckJavaException(env) || system == nullptr) {
+    ShowErrorMessage(MessageText(kMsgLocateClass), {"java/lang/System"});
+    return false;
+  }
+  jmethodID exit = env->GetStaticMethodID(system, "exit", "(I)V");
+  if (CheckJavaException(env) || exit == nullptr) {
+    ShowErrorMessage(MessageText(kMsgLocateMethod), {"exit(int)"});
+    return false;
+  }
+  env->CallStaticVoidMethod(system, exit, static_cast<jint>(0));
+  if (CheckJavaException(env)) {
+    ShowErrorMessage(MessageText(kMsgInvokeMethod), {"exit(int)"});
+    return false;
+  }
+  return true;
+}
+
+void StopJvm() {
+  if (state.JvmHandle == nullptr) return;
+  state.JvmHandle->DetachCurrentThread();
+  state.JvmHandle->DestroyJavaVM();
+  state.JvmHandle = nullptr;
+  state.JniEnvMain = nullptr;
+}
+
+}  // namespace srvlaunch

@@ -1,0 +1,431 @@
+// The POSIX backend where Linux has the facility: files and directories,
+// the process and its environment, dynamic libraries, threads and locks,
+// the single-instance guard (a file lock) and the output pipe (a FIFO read
+// with poll, stopped through an eventfd).
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+const char kClassPathSeparator = ':';
+const char* const kConsoleOutName = "/dev/stdout";
+const char* const kJavaHomeJvmSubPath = "\\lib\\server\\libjvm.so";
+const char* const kJdkClientSubPath = "lib\\client\\libjvm.so";
+const char* const kJdkJrockitSubPath = "lib\\jrockit\\libjvm.so";
+const char* const kJdkServerSubPath = "lib\\server\\libjvm.so";
+const char* const kJdkClassicSubPath = "lib\\classic\\libjvm.so";
+const bool kCrLfLineEnds = false;
+
+std::string native_path(const std::string& path) {
+  std::string out = path;
+  std::replace(out.begin(), out.end(), '\\', '/');
+  return out;
+}
+
+namespace {
+
+std::string TempDir() {
+  const char* dir = std::getenv("TMPDIR");
+  std::string d = (dir != nullptr && *dir != '\0') ? dir : "/tmp";
+  while (d.size() > 1 && d.back() == '/') d.pop_back();
+  return d;
+}
+
+}  // namespace
+
+// ---- single-instance guard ----
+
+namespace {
+int lock_fd = -1;
+}
+
+InstanceLock instance_lock(const std::string& name) {
+  std::string file = name;
+  std::replace(file.begin(), file.end(), '/', '_');
+  const std::string path = TempDir() + "/srvlaunch-" + file + ".lock";
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return InstanceLock::failed;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int err = errno;
+    ::close(fd);
+    return err == EWOULDBLOCK ? InstanceLock::held_elsewhere : InstanceLock::failed;
+  }
+  lock_fd = fd;
+  return InstanceLock::taken;
+}
+
+void instance_unlock() {
+  if (lock_fd >= 0) ::close(lock_fd);
+  lock_fd = -1;
+}
+
+// ---- files and directories ----
+
+bool file_present(const std::string& path) {
+  const int fd = ::open(native_path(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  const bool regular = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+  ::close(fd);
+  if (!regular) errno = EISDIR;
+  return regular;
+}
+
+int path_kind(const std::string& path) {
+  struct stat st {};
+  if (::stat(native_path(path).c_str(), &st) != 0) return -1;
+  return S_ISDIR(st.st_mode) ? 1 : 0;
+}
+
+ListResult list_directory(const std::string& dir, std::vector<DirEntry>& entries) {
+  entries.clear();
+  const std::string native = native_path(dir);
+  DIR* d = ::opendir(native.c_str());
+  if (d == nullptr) {
+    // A directory that is not there lists as empty, as a search that finds no file.
+    return errno == ENOENT ? ListResult::ok : ListResult::start_failed;
+  }
+  for (;;) {
+    errno = 0;
+    const dirent* e = ::readdir(d);
+    if (e == nullptr) {
+      if (errno != 0) {
+        const int err = errno;
+        ::closedir(d);
+        errno = err;
+        return ListResult::next_failed;
+      }
+      break;
+    }
+    const std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    DirEntry entry;
+    entry.name = name;
+    const std::string full = native + "/" + name;
+    struct stat st {};
+    if (::lstat(full.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+      entry.link = true;
+      struct stat target {};
+      entry.directory = ::stat(full.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+    } else {
+      entry.directory = S_ISDIR(st.st_mode);
+    }
+    entries.push_back(std::move(entry));
+  }
+  ::closedir(d);
+  // The order of a Windows directory search: by name.
+  std::sort(entries.begin(), entries.end(),
+            [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+  return ListResult::ok;
+}
+
+// ---- process and environment ----
+
+bool current_directory(std::string& out) {
+  char buf[4096];
+  if (::getcwd(buf, sizeof buf) == nullptr) return false;
+  out = buf;
+  return true;
+}
+
+bool change_directory(const std::string& dir) { return ::chdir(native_path(dir).c_str()) == 0; }
+
+bool exe_path(std::string& out) {
+  char buf[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return false;
+  out.assign(buf, static_cast<std::size_t>(n));
+  return true;
+}
+
+bool get_env(const std::string& name, std::string& out) {
+  const char* value = std::getenv(name.c_str());
+  if (value == nullptr) return false;
+  out = value;
+  return true;
+}
+
+bool set_env(const std::string& name, const std::string& value) {
+  return ::setenv(name.c_str(), value.c_str(), 1) == 0;
+}
+
+bool special_folders_available() { return true; }
+
+bool special_folder(int csidl, std::string& out) {
+  std::string home;
+  if (!get_env("HOME", home) || home.empty()) return false;
+  std::string xdg;
+  switch (csidl) {
+    case 26:
+      out = get_env("XDG_CONFIG_HOME", xdg) && !xdg.empty() ? xdg : home + "/.config";
+      return true;
+    case 28:
+      out = get_env("XDG_DATA_HOME", xdg) && !xdg.empty() ? xdg : home + "/.local/share";
+      return true;
+    case 5:
+      out = home;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void set_priority_index(int index) {
+  static const int nice_values[6] = {-20, -10, -5, 0, 5, 19};
+  if (index < 0 || index > 5) return;
+  ::setpriority(PRIO_PROCESS, 0, nice_values[index]);  // a refusal leaves the priority as it is
+}
+
+unsigned long process_id() { return static_cast<unsigned long>(::getpid()); }
+
+std::string last_error_text(std::size_t max_chars) {
+  const int err = errno;
+  char buf[512];
+  std::string text = ::strerror_r(err, buf, sizeof buf);
+  if (text.size() > max_chars) text.resize(max_chars);
+  return text;
+}
+
+namespace {
+std::string fifo_path;
+}
+
+void exit_process(int code) {
+  std::fflush(nullptr);
+  if (!fifo_path.empty()) ::unlink(fifo_path.c_str());
+  ::_exit(code);
+}
+
+void abort_process() {
+  std::fflush(nullptr);
+  if (!fifo_path.empty()) ::unlink(fifo_path.c_str());
+  std::abort();
+}
+
+void sleep_ms(unsigned ms) { ::usleep(static_cast<useconds_t>(ms) * 1000); }
+
+bool to_utf16(const std::string& text, std::u16string& out) {
+  // The 8-bit text is UTF-8 here; a byte that is not part of a valid
+  // sequence stands for the character of the same number.
+  out.clear();
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned c = s[i];
+    unsigned cp = c;
+    std::size_t len = 1;
+    if (c >= 0xC2 && c <= 0xDF) {
+      len = 2;
+      cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      len = 3;
+      cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      len = 4;
+      cp = c & 0x07;
+    }
+    bool valid = len == 1 || i + len <= n;
+    for (std::size_t k = 1; valid && k < len; ++k) {
+      if ((s[i + k] & 0xC0) != 0x80) valid = false;
+      else cp = (cp << 6) | (s[i + k] & 0x3F);
+    }
+    if (valid && len > 1) {
+      const unsigned min[5] = {0, 0, 0x80, 0x800, 0x10000};
+      if (cp < min[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) valid = false;
+    }
+    if (!valid) {
+      cp = c;
+      len = 1;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+    i += len;
+  }
+  return true;
+}
+
+// ---- operating system and console ----
+
+bool os_version_known() {
+  struct utsname u {};
+  return ::uname(&u) == 0;
+}
+
+// The process writes to the terminal or pipe it was started with.
+bool open_console() { return true; }
+
+// There is no log-off event to claim for a process here.
+void install_console_ctrl_handler() {}
+
+// ---- dynamic libraries ----
+
+void* lib_open(const std::string& path) { return ::dlopen(native_path(path).c_str(), RTLD_NOW); }
+
+void* lib_sym(void* lib, const char* name) { return lib == nullptr ? nullptr : ::dlsym(lib, name); }
+
+// ---- threads and locks ----
+
+struct Thread {
+  void (*fn)(void*) = nullptr;
+  void* arg = nullptr;
+  std::mutex mutex;
+  std::condition_variable ended_cv;
+  bool ended = false;
+};
+
+namespace {
+
+void* ThreadMain(void* p) {
+  auto* t = static_cast<Thread*>(p);
+  t->fn(t->arg);
+  {
+    std::lock_guard<std::mutex> guard(t->mutex);
+    t->ended = true;
+  }
+  t->ended_cv.notify_all();
+  return nullptr;
+}
+
+}  // namespace
+
+Thread* thread_start(void (*fn)(void*), void* arg) {
+  auto* t = new Thread;
+  t->fn = fn;
+  t->arg = arg;
+  pthread_t id;
+  if (::pthread_create(&id, nullptr, ThreadMain, t) != 0) {
+    delete t;
+    return nullptr;
+  }
+  ::pthread_detach(id);
+  return t;  // lives as long as the process, as a thread handle would
+}
+
+bool thread_wait(Thread* t, int timeout_ms) {
+  std::unique_lock<std::mutex> lock(t->mutex);
+  if (timeout_ms < 0) {
+    t->ended_cv.wait(lock, [t] { return t->ended; });
+    return true;
+  }
+  return t->ended_cv.wait_for(lock, std::chrono::milliseconds(timeout_ms), [t] { return t->ended; });
+}
+
+struct Lock {
+  std::mutex mutex;
+};
+
+Lock* lock_create() { return new Lock; }
+void lock_enter(Lock* l) { l->mutex.lock(); }
+void lock_leave(Lock* l) { l->mutex.unlock(); }
+
+// ---- the output pipe ----
+
+namespace {
+int fifo_fd = -1;
+int stop_fd = -1;
+std::atomic<bool> stopping{false};
+}  // namespace
+
+bool pipe_create(std::string& java_name) {
+  const std::string path = TempDir() + "/srvlaunch-pipe-" + std::to_string(::getpid());
+  ::unlink(path.c_str());
+  if (::mkfifo(path.c_str(), 0600) != 0) return false;
+  // The reading end is open from the start, so Java's open for writing does
+  // not wait for the reader thread.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    const int err = errno;
+    ::unlink(path.c_str());
+    errno = err;
+    return false;
+  }
+  const int efd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (efd < 0) {
+    const int err = errno;
+    ::close(fd);
+    ::unlink(path.c_str());
+    errno = err;
+    return false;
+  }
+  fifo_fd = fd;
+  stop_fd = efd;
+  stopping = false;
+  fifo_path = path;
+  java_name = path;
+  return true;
+}
+
+long pipe_read(char* buf, std::size_t size) {
+  if (fifo_fd < 0) return 0;
+  for (;;) {
+    if (stopping) {
+      // Take what is waiting, then end.
+      const ssize_t n = ::read(fifo_fd, buf, size);
+      if (n > 0) return static_cast<long>(n);
+      if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    pollfd fds[2] = {{fifo_fd, POLLIN, 0}, {stop_fd, POLLIN, 0}};
+    const int r = ::poll(fds, 2, -1);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (fds[1].revents != 0) {
+      stopping = true;
+      continue;
+    }
+    if (fds[0].revents != 0) {
+      const ssize_t n = ::read(fifo_fd, buf, size);
+      if (n > 0) return static_cast<long>(n);
+      if (n == 0) return 0;  // no writer left
+      if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
+      return -1;
+    }
+  }
+}
+
+void pipe_stop_reader() {
+  if (stop_fd < 0) return;
+  const std::uint64_t one = 1;
+  [[maybe_unused]] const ssize_t n = ::write(stop_fd, &one, sizeof one);
+}
+
+void pipe_close() {
+  if (fifo_fd >= 0) ::close(fifo_fd);
+  if (stop_fd >= 0) ::close(stop_fd);
+  fifo_fd = -1;
+  stop_fd = -1;
+  if (!fifo_path.empty()) ::unlink(fifo_path.c_str());
+  fifo_path.clear();
+}
+
+}  // namespace platform

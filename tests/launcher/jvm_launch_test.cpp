@@ -1,0 +1,406 @@
+// End-to-end tests of srvlaunch with the real Java runtime: a copy of the
+// launcher in <root>/bin with its string resources in a side file, the
+// test server's classes in <root>/server, and messages captured through
+// SRVLAUNCH_MESSAGE_LOG.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <map>
+#include <sstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/launcher_config.h"
+#include "test_support.h"
+
+namespace {
+
+using launcher_test::fs::path;
+namespace fs = launcher_test::fs;
+using launcher_test::ReadFile;
+using launcher_test::RunResult;
+using launcher_test::WriteFile;
+
+const path kLibJvm = path(SRVLAUNCH_JDK_HOME) / "lib" / "server" / "libjvm.so";
+
+std::string Escape(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\t') out += "\\t";
+    else out.push_back(c);
+  }
+  return out;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class LauncherTree : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = scratch_.path();
+    fs::create_directories(root_ / "bin");
+    fs::create_directories(root_ / "tmp");
+    fs::create_directories(root_ / "sim");
+    fs::create_directories(root_ / "server");
+    fs::copy(path(SRVLAUNCH_TEST_CLASSES), root_ / "server", fs::copy_options::recursive);
+    fs::copy_file(path(SRVLAUNCH_BINARY), Exe());
+    strings_ = {
+        {1200, srvlaunch::EncipherConfigValue("launchtest.TestServer")},
+        {1184, "..\\server"},
+        {1120, "0"},
+        {1040, kLibJvm.string()},
+        {1072, "."},
+        {1056, "-XX:-UsePerfData -XX:+UseSerialGC -XX:TieredStopAtLevel=1 -Xss1m"},
+        {1504, "0"},
+    };
+    env_ = {
+        {"TMPDIR", (root_ / "tmp").string()},
+        {"SRVLAUNCH_MESSAGE_LOG", (root_ / "messages.log").string()},
+        {"SRVLAUNCH_SIM_ROOT", (root_ / "sim").string()},
+        {"JAVA_HOME", std::nullopt},
+    };
+  }
+
+  path Exe() const { return root_ / "bin" / "srvlaunch"; }
+
+  void WriteStrings() {
+    std::string text;
+    for (const auto& [id, value] : strings_) text += std::to_string(id) + "\t" + Escape(value) + "\n";
+    WriteFile(root_ / "bin" / "srvlaunch.strings", text);
+  }
+
+  RunResult Launch(const std::vector<std::string>& args) {
+    WriteStrings();
+    return launcher_test::Run(Exe(), args, env_, root_);
+  }
+
+  std::string Messages() const { return ReadFile(root_ / "messages.log"); }
+  std::string Report() const { return ReadFile(root_ / "server" / "report.txt"); }
+  bool Ran() const { return fs::exists(root_ / "server" / "report.txt"); }
+
+  void WriteIni(const std::string& body) {
+    strings_[1232] = "launcher.ini";
+    WriteFile(root_ / "bin" / "launcher.ini", "[Application Configuration]\n" + body);
+  }
+
+  void WriteRegistry(const std::string& body) { WriteFile(root_ / "sim" / "registry.txt", body); }
+
+  launcher_test::ScratchDir scratch_;
+  path root_;
+  std::map<unsigned, std::string> strings_;
+  std::map<std::string, std::optional<std::string>> env_;
+};
+
+// ---- main call: arguments and system properties ----
+
+TEST_F(LauncherTree, MainGetsStaticOptionsThenCommandLine) {
+  strings_[1568] = "x";
+  strings_[1216] = "y";
+  const RunResult r = Launch({"a", "b c"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(Report(), "argc=3\narg=[x]\narg=[a]\narg=[b c]\n")) << Report();
+}
+
+TEST_F(LauncherTree, MainGetsAppOptionsWhenCommandLineIsEmpty) {
+  strings_[1568] = "x";
+  strings_[1216] = "y \"z w\"";
+  const RunResult r = Launch({});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(Report(), "argc=3\narg=[x]\narg=[y]\narg=[z w]\n")) << Report();
+}
+
+TEST_F(LauncherTree, EmptyArgumentReplacesAppOptions) {
+  strings_[1216] = "y";
+  const RunResult r = Launch({""});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(Report(), "argc=1\narg=[]\n")) << Report();
+}
+
+TEST_F(LauncherTree, SystemPropertiesAndClassPathWithDirectory) {
+  strings_[1072] = "lib;.";
+  // A valid, empty archive.
+  WriteFile(root_ / "server" / "lib" / "a.jar", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+  WriteFile(root_ / "server" / "lib" / "notes.txt", "not an archive");
+  env_["HOME"] = (root_ / "home").string();
+  env_["XDG_CONFIG_HOME"] = (root_ / "config").string();
+  env_["XDG_DATA_HOME"] = std::nullopt;
+  const RunResult r = Launch({});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string report = Report();
+  EXPECT_TRUE(Contains(report, "user.dir=" + fs::canonical(root_ / "server").string() + "\n")) << report;
+  EXPECT_TRUE(Contains(report, "wendle.csidl.appdata=" + (root_ / "config").string() + "\n")) << report;
+  EXPECT_TRUE(Contains(report, "wendle.csidl.local.appdata=" + (root_ / "home/.local/share").string() + "\n"))
+      << report;
+  EXPECT_TRUE(Contains(report, "wendle.csidl.personal=" + (root_ / "home").string() + "\n")) << report;
+  EXPECT_TRUE(Contains(report, "wendle.exe.path=" + fs::canonical(Exe()).string() + "\n")) << report;
+  EXPECT_TRUE(Contains(report, "java.class.path=lib:lib/a.jar:.\n")) << report;
+  EXPECT_TRUE(Contains(report, "wendle.service.name=null\n")) << report;
+}
+
+TEST_F(LauncherTree, StartupDirectoryWhenTheWorkingDirectoryComesLate) {
+  strings_[1264] = "0";  // WorkingDirFirst
+  strings_[1248] = "1";  // UseStartupDir
+  strings_[1072] = "..\\server";  // the virtual machine starts in bin/
+  const RunResult r = Launch({});
+  EXPECT_EQ(r.status, 0) << r.err << Messages();
+  const std::string report = ReadFile(root_ / "report.txt");
+  EXPECT_TRUE(Contains(report, "user.dir=" + fs::canonical(root_).string() + "\n")) << report;
+}
+
+int OwnNice() {
+  const std::string stat = ReadFile("/proc/self/stat");
+  std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+  std::string field;
+  for (int i = 0; i <= 16; ++i) fields >> field;
+  return std::stoi(field);
+}
+
+TEST_F(LauncherTree, PriorityIndexSetsTheProcessPriority) {
+  strings_[1520] = "5";  // idle
+  Launch({});
+  EXPECT_TRUE(Contains(Report(), "nice=19\n")) << Report();
+}
+
+TEST_F(LauncherTree, PriorityIndexOutOfRangeChangesNothing) {
+  const std::string expected = "nice=" + std::to_string(OwnNice()) + "\n";
+  strings_[1520] = "6";
+  Launch({});
+  EXPECT_TRUE(Contains(Report(), expected)) << Report();
+  strings_[1520] = "-1";
+  Launch({});
+  EXPECT_TRUE(Contains(Report(), expected)) << Report();
+}
+
+TEST_F(LauncherTree, CleanupWordWithMoreArgumentsGoesToMain) {
+  const RunResult r = Launch({"-wdremovetemporaryjarfiles", "1", "2"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(Report(), "argc=3\narg=[-wdremovetemporaryjarfiles]\narg=[1]\narg=[2]\n"));
+}
+
+TEST_F(LauncherTree, CleanupModeStartsNoJava) {
+  const RunResult r = Launch({"-wdremovetemporaryjarfiles", "12345"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_FALSE(Ran());
+}
+
+TEST_F(LauncherTree, NonDaemonThreadFinishesBeforeTheLauncherEnds) {
+  const RunResult r = Launch({"thread"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(root_ / "server" / "thread-done.txt"), "done\n");
+}
+
+TEST_F(LauncherTree, SystemExitCodeBecomesTheExitStatus) {
+  const RunResult r = Launch({"exit=7"});
+  EXPECT_EQ(r.status, 7) << r.err;
+  EXPECT_TRUE(Ran());
+  EXPECT_EQ(Messages(), "");
+}
+
+// ---- output routing ----
+
+TEST_F(LauncherTree, IniFilesReceiveJavaOutputCreatedAnew) {
+  WriteIni("StdOutFile = out.txt\nStdErrFile=err.txt\n");
+  WriteFile(root_ / "server" / "out.txt", "old content that must go\nmore old content\n");
+  const RunResult r = Launch({"out=hello out", "err=hello err"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(root_ / "server" / "out.txt"), "hello out\n");
+  EXPECT_EQ(ReadFile(root_ / "server" / "err.txt"), "hello err\n");
+  EXPECT_FALSE(Contains(r.out, "hello"));
+}
+
+TEST_F(LauncherTree, EqualFileNamesShareOneStream) {
+  WriteIni("StdOutFile=both.txt\nStdErrFile=both.txt\n");
+  const RunResult r = Launch({"out=first line", "err=second line", "out=third line"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(root_ / "server" / "both.txt"), "first line\nsecond line\nthird line\n");
+}
+
+TEST_F(LauncherTree, ShowConsoleSendsJavaOutputToTheLaunchersOutput) {
+  WriteIni("StdOutFile=out.txt\nShowConsole=1\n");
+  const RunResult r = Launch({"out=to the console", "err=errors too"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "to the console\n")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "errors too\n")) << r.out;
+  EXPECT_FALSE(fs::exists(root_ / "server" / "out.txt"));
+}
+
+TEST_F(LauncherTree, ShowConsoleWithTrailingBlankIsFalse) {
+  WriteIni("ShowConsole=\"1 \"\n");
+  const RunResult r = Launch({"out=into the pipe"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(Contains(r.out, "into the pipe"));
+  EXPECT_TRUE(Ran());
+}
+
+TEST_F(LauncherTree, PipeThatCannotBeCreatedLeavesJavaOutputWhereItIs) {
+  // No temporary directory: neither the pipe nor the instance lock can be made.
+  env_["TMPDIR"] = (root_ / "no-such-dir").string();
+  const RunResult r = Launch({"out=straight to stdout", "err=straight to stderr"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "straight to stdout\n")) << r.out;
+  EXPECT_TRUE(Contains(r.err, "straight to stderr\n")) << r.err;
+  EXPECT_EQ(Messages(), "");
+}
+
+TEST_F(LauncherTree, MissingMainClassShowsJavaExceptionFromThePipe) {
+  strings_[1200] = srvlaunch::EncipherConfigValue("no.such.Main");
+  const RunResult r = Launch({});
+  EXPECT_EQ(r.status, 255);
+  const std::string m = Messages();
+  EXPECT_TRUE(Contains(m, "Error: Error locating class: no/such/Main\n\nDetails:\n")) << m;
+  EXPECT_TRUE(Contains(m, "java.lang.NoClassDefFoundError: no/such/Main")) << m;
+  // The pipe is gone when the launcher has ended.
+  for (const auto& entry : fs::directory_iterator(root_ / "tmp")) {
+    EXPECT_FALSE(Contains(entry.path().filename().string(), "srvlaunch-pipe-")) << entry.path();
+  }
+}
+
+TEST_F(LauncherTree, ExceptionInMainIsAFatalErrorWithDetails) {
+  const RunResult r = Launch({"out=before the fault", "throw"});
+  EXPECT_EQ(r.status, 255);
+  const std::string m = Messages();
+  EXPECT_TRUE(Contains(m, "Error: Error invoking method: main(java/lang/String[])\n\nDetails:\n")) << m;
+  EXPECT_TRUE(Contains(m, "before the fault\n")) << m;
+  EXPECT_TRUE(Contains(m, "IllegalStateException: boom from main")) << m;
+}
+
+TEST_F(LauncherTree, MissingMainClassWithoutCaptureIsAPlainError) {
+  strings_[1200] = srvlaunch::EncipherConfigValue("no.such.Main");
+  strings_[1408] = "0";
+  strings_[1424] = "0";
+  const RunResult r = Launch({});
+  EXPECT_EQ(r.status, 255);
+  EXPECT_EQ(Messages(), "Error: Error locating class: no/such/Main\n");
+}
+
+TEST_F(LauncherTree, InvalidJvmOptionReachesTheDetails) {
+  strings_[1056] = "-XX:-UsePerfData -Xno-such-option";
+  const RunResult r = Launch({});
+  EXPECT_EQ(r.status, 255);
+  const std::string m = Messages();
+  EXPECT_TRUE(Contains(m, "Error: Unable to create JVM instance using " + kLibJvm.string() + "\n\nDetails:\n"))
+      << m;
+  EXPECT_TRUE(Contains(m, "-Xno-such-option")) << m;
+}
+
+// ---- runtime discovery ----
+
+TEST_F(LauncherTree, JavaHomeMethodShowsItsCandidate) {
+  strings_[1120] = "9x5";
+  env_["JAVA_HOME"] = std::string("\"") + SRVLAUNCH_JDK_HOME + "\"";
+  const RunResult r = Launch({});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Messages(), "Information: " + kLibJvm.string() + "\n");
+  EXPECT_TRUE(Ran());
+}
+
+TEST_F(LauncherTree, NoRuntimeFound) {
+  strings_[1040] = "..\\jre\\bin\\client\\jvm.dll;;/no/such/libjvm.so";
+  const RunResult r = Launch({});
+  EXPECT_EQ(r.status, 255);
+  EXPECT_EQ(Messages(), "Error: Unable to locate suitable Java Runtime Environment on this machine.\n");
+  EXPECT_FALSE(Ran());
+}
+
+TEST_F(LauncherTree, RegistryVersionTooOldIsRefused) {
+  strings_[1120] = "1";
+  WriteRegistry("Software\\JavaSoft\\Java Runtime Environment\tCurrentVersion\tREG_SZ\t1.5\n"
+                "Software\\JavaSoft\\Java Runtime Environment\\1.5\tRuntimeLib\tREG_SZ\t" +
+                kLibJvm.string() + "\n");
+  const RunResult r = Launch({});
+  EXPECT_EQ(r.status, 255);
+  EXPECT_EQ(Messages(), "Error: Unable to locate suitable Java Runtime Environment on this machine.\n");
+}
+
+TEST_F(LauncherTree, RegistryVersionFoundByEnumeration) {
+  strings_[1120] = "1";
+  WriteRegistry("Software\\JavaSoft\\Java Runtime Environment\tCurrentVersion\tREG_SZ\t1.5\n"
+                "Software\\JavaSoft\\Java Runtime Environment\\1.5\tRuntimeLib\tREG_SZ\t" +
+                kLibJvm.string() + "\n" +
+                "SOFTWARE\\JAVASOFT\\JAVA RUNTIME ENVIRONMENT\\1.6.0_03\tRuntimeLib\tREG_SZ\t" +
+                kLibJvm.string() + "\n");
+  const RunResult r = Launch({});
+  EXPECT_EQ(r.status, 0) << r.err << Messages();
+  EXPECT_TRUE(Ran());
+}
+
+TEST_F(LauncherTree, RegistryFallsBackToJavaHomeAndThePathList) {
+  strings_[1120] = "1";
+  strings_[1040] = "lib\\server\\libjvm.so";
+  WriteRegistry("Software\\JavaSoft\\Java Runtime Environment\\1.6\tRuntimeLib\tREG_SZ\t/no/such/libjvm.so\n"
+                "Software\\JavaSoft\\Java Runtime Environment\\1.6\tJavaHome\tREG_SZ\t" SRVLAUNCH_JDK_HOME
+                "\n");
+  const RunResult r = Launch({});
+  EXPECT_EQ(r.status, 0) << r.err << Messages();
+  EXPECT_TRUE(Ran());
+}
+
+TEST_F(LauncherTree, RegistryFallsBackToTheJdkSubPath) {
+  strings_[1120] = "3";
+  strings_.erase(1040);
+  strings_[1056] = "-XX:-UsePerfData -Dregistry.home=%JAVA_HOME%";
+  WriteRegistry("Software\\JavaSoft\\Java Development Kit\\1.7\tJavaHome\tREG_EXPAND_SZ\t" SRVLAUNCH_JDK_HOME
+                "\n");
+  const RunResult r = Launch({});
+  EXPECT_EQ(r.status, 0) << r.err << Messages();
+  EXPECT_TRUE(Ran());
+}
+
+// ---- single instance and modes ----
+
+TEST_F(LauncherTree, SecondInstanceIsRefused) {
+  WriteStrings();
+  const int first = launcher_test::Spawn(Exe(), {"wait-release"}, env_, root_, root_ / "first.log");
+  for (int i = 0; i < 6000 && !fs::exists(root_ / "server" / "started.txt"); ++i) {
+    ::usleep(10000);
+  }
+  ASSERT_TRUE(fs::exists(root_ / "server" / "started.txt"));
+  const RunResult second = launcher_test::Run(Exe(), {"second"}, env_, root_);
+  EXPECT_EQ(second.status, 0);
+  EXPECT_EQ(Messages(), "Error: An instance of this program is already running.\n");
+
+  strings_[1392] = "1";  // AllowMultipleInstances
+  const RunResult third = Launch({"third"});
+  EXPECT_EQ(third.status, 0) << third.err;
+  EXPECT_TRUE(Contains(Report(), "arg=[third]"));
+
+  WriteFile(root_ / "server" / "release.txt", "go\n");
+  EXPECT_EQ(launcher_test::Wait(first), 0);
+}
+
+TEST_F(LauncherTree, ServiceOnlyRefusesTheWindowedStart) {
+  strings_[1280] = "OrvaneSvc";
+  strings_[1552] = "1";
+  const RunResult r = Launch({});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(Messages(), "Information: This program can only be run as a service.\n");
+  EXPECT_FALSE(Ran());
+}
+
+TEST_F(LauncherTree, ServiceOptionWithoutServiceSupportIsReported) {
+  strings_[1280] = "OrvaneSvc";
+  const RunResult r = Launch({"-install"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(Messages(), "Error: Service mode is not available in this build.\n");
+  EXPECT_FALSE(Ran());
+}
+
+TEST_F(LauncherTree, ServiceOptionIsAnArgumentWithoutServiceName) {
+  const RunResult r = Launch({"-install"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(Report(), "argc=1\narg=[-install]\n"));
+}
+
+TEST_F(LauncherTree, MissingWorkingDirectoryIsReported) {
+  strings_[1184] = "..\\nowhere";
+  const RunResult r = Launch({});
+  EXPECT_EQ(r.status, 255);
+  EXPECT_TRUE(Contains(Messages(), "Error: Error accessing file/directory: ..\\nowhere\n\nReason: ")) << Messages();
+}
+
+}  // namespace
