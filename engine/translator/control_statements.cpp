@@ -290,6 +290,14 @@ void parse_let_control(Engine& e, int4 name) {
   sv.savevalue_value[n] = sv.savevalue_init[n];
 }
 
+namespace {
+// A block whose statement must have an operand.
+void block_needs_operand(Engine& e, int c, bool has_operand) {
+  e.cs.pass.is_block = true;
+  if (!has_operand) flag_statement_error(e, c > 49 ? " PRIORITY value missing" : " A operand missing");
+}
+}  // namespace
+
 void compile_control_statement(Engine& e) {
   auto& pass = e.cs.pass;
   auto& stmt = e.cs.stmt;
@@ -307,7 +315,7 @@ void compile_control_statement(Engine& e) {
       break;
     case bc::let:
       if (pass.check_flag) {
-        pass.is_block = true;
+        block_needs_operand(e, c, has_operand);
         break;
       }
       if (stmt.operand_text[1] != 'X') {
@@ -321,7 +329,7 @@ void compile_control_statement(Engine& e) {
       parse_let_control(e, stmt.operand_value[1]);
       break;
     case bc::special:
-      if (pass.check_flag) pass.is_block = true;
+      if (pass.check_flag) block_needs_operand(e, c, has_operand);
       else statement_not_available(e, "special statement");
       break;
     case bc::end: pass.end_seen = true; break;
@@ -347,10 +355,7 @@ void compile_control_statement(Engine& e) {
     case bc::print: pass.is_block = true; break;
     default:
       if (c == 0) break;
-      pass.is_block = true;
-      if (!has_operand) {
-        flag_statement_error(e, c > 49 ? " PRIORITY value missing" : " A operand missing");
-      }
+      block_needs_operand(e, c, has_operand);
       break;
   }
   if (!pass.is_block) list_control_statement(e);
