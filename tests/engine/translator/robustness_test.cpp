@@ -85,3 +85,19 @@ TEST_F(TranslateTest, GeneratedGarbageNeverCrashes) {
 
 }  // namespace
 }  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+TEST_F(TranslateTest, SecondTranslationStartsWithoutTheEndCheckStop) {
+  ASSERT_TRUE(translate_fe(base_model()));
+  EXPECT_TRUE(e_->ctl.stop_after_error);
+  reset_compile_state(*e_);
+  // An error in the next translation is reported, and the pass returns.
+  EXPECT_TRUE(translate_fe(base_with(6, "       ADVANCE   10, 5")));
+  EXPECT_TRUE(e_->ctl.error_found);
+  EXPECT_FALSE(e_->ctl.compiling);
+}
+
+}  // namespace
+}  // namespace kelvo::test
