@@ -179,3 +179,21 @@ TEST_F(TranslateTest, SeedsAreIgnoredUnderTheFrontEnd) {
 
 }  // namespace
 }  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+TEST_F(TranslateTest, BlockThousandListsAsterisksInItsThreeColumns) {
+  std::string model = "$\n       SIMULATE  1\n       GENERATE  10\n";
+  for (int i = 0; i < 998; ++i) model += "       ADVANCE   1\n";
+  model += "       TERMINATE 1\n       START     1\n       END\n";
+  e_->ctl.translate_needed = true;
+  ASSERT_TRUE(translate_console(model.substr(2), ""));
+  const auto out = console_lines();
+  const std::string last = " ***  " + pad("       TERMINATE 1", 67) + "1001";
+  EXPECT_NE(std::find(out.begin(), out.end(), last), out.end());
+  EXPECT_EQ(e_->blocks.block_count, 1000);
+}
+
+}  // namespace
+}  // namespace kelvo::test
