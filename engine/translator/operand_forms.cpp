@@ -214,9 +214,52 @@ bool register_parameter_name(Engine& e, int number, std::string_view tail) {
   return true;
 }
 
-void scan_param_names(Engine&) {
-  // P$ names in parentheses occur only inside expressions; expressions are
-  // refused for now (statement_not_available), so there is nothing to do.
+void scan_param_names(Engine& e) {
+  // An indirect reference through a named parameter, such as Q*(P$COST),
+  // becomes the plain indirect form Q*1: "(P$name)" is replaced by the
+  // parameter's number and the rest of the line moves left. Parentheses
+  // elsewhere belong to expressions and are left alone.
+  auto& f = e.cs.stmt.stmt_fields;
+  Line80& l = e.cs.stmt.stmt_line;
+  for (int u = 1; u <= 8; ++u) {
+    if (f.opnd_len[u] <= 4 || f.opnd_len[u] > 60) continue;
+    for (int c = f.opnd_start[u] + 1; c < f.opnd_start[u] + f.opnd_len[u]; ++c) {
+      if (l.at(c) != '(' || l.at(c - 1) != '*') continue;
+      if (upcased(l.at(c + 1)) != 'P' || l.at(c + 2) != '$') {
+        parse_error(e, " P$ expected");
+        return;
+      }
+      int close = 0;
+      for (int k = c + 1; k <= c + 10 && k <= 72; ++k) {
+        if (l.at(k) == ')') {
+          close = k;
+          break;
+        }
+      }
+      if (close == 0) {
+        parse_error(e, " ) expected within 10 characters of (");
+        return;
+      }
+      const std::string name(l.cols(c + 3, close - 1));
+      if (name.empty() || name.size() > 6) {
+        parse_error(e, " Name of parameter too long");
+        return;
+      }
+      std::string upper_name = name;
+      for (char& ch : upper_name) ch = upcased(ch);
+      int number = 0;
+      if (!check_parameter_name(e, pack_symbol_name(e, upper_name), number)) return;
+      const std::string digits = std::to_string(number);
+      const int removed = (close - c + 1) - static_cast<int>(digits.size());
+      for (int i = 0; i < static_cast<int>(digits.size()); ++i) l.set(c + i, digits[i]);
+      const int from = c + static_cast<int>(digits.size());
+      for (int k = from; k <= 72; ++k) l.set(k, k + removed <= 72 ? l.at(k + removed) : ' ');
+      f.opnd_len[u] = static_cast<int2>(f.opnd_len[u] - removed);
+      for (int v = u + 1; v <= 8; ++v) {
+        if (f.opnd_start[v] > c) f.opnd_start[v] = static_cast<int2>(f.opnd_start[v] - removed);
+      }
+    }
+  }
 }
 
 // Parameter number of Pj or P$name at the start of text (after 'P').

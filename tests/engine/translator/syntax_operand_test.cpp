@@ -310,3 +310,36 @@ TEST_F(LineTest, OperandRequired) {
 
 }  // namespace
 }  // namespace kelvo
+
+namespace kelvo {
+namespace {
+
+TEST_F(LineTest, NamedParameterInIndirectReference) {
+  EXPECT_EQ(check("       SEIZE     S*(P$PUMP),Q*(P$LINE)"), "");
+  scan_param_names(*e_);
+  EXPECT_EQ(line(), "       SEIZE     S*1,Q*2");
+  EXPECT_EQ(f().opnd_len[1], 3);
+  EXPECT_EQ(f().opnd_start[2], 22);
+  EXPECT_EQ(f().opnd_len[2], 3);
+  scan_operands(*e_);
+  EXPECT_EQ(mark(1), 's');
+  EXPECT_EQ(value_number(1), 1);
+  EXPECT_EQ(mark(2), 'q');
+  EXPECT_EQ(value_number(2), 2);
+}
+
+TEST_F(LineTest, NamedParameterFormErrors) {
+  check("       SEIZE     S*(X$PUMP)");
+  scan_param_names(*e_);
+  EXPECT_TRUE(e_->ctl.error_found);
+  EXPECT_NE(out_.str().find(" P$ expected"), std::string::npos);
+  check("       SEIZE     S*(P$PUMPING)");
+  scan_param_names(*e_);
+  EXPECT_NE(out_.str().find(" Name of parameter too long"), std::string::npos);
+  check("       SEIZE     S*(P$PUMPINGS)");
+  scan_param_names(*e_);
+  EXPECT_NE(out_.str().find(" ) expected within 10 characters of ("), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kelvo
