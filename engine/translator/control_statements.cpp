@@ -309,7 +309,13 @@ void compile_control_statement(Engine& e) {
   }
   const bool has_operand = stmt.stmt_fields.opnd_len[1] > 0;
   switch (c) {
-    case bc::table: statement_not_available(e, "TABLE"); break;
+    case bc::table:
+    case bc::qtable:
+      // The placement rule is told first; the table check itself comes
+      // with the table statements.
+      if (pass.check_flag) report_statement_error(e, " This must come prior to first GENERATE block");
+      statement_not_available(e, c == bc::table ? "TABLE" : "QTABLE");
+      break;
     case bc::seeds:
       if (!e.ctl.java_mode) check_seeds_statement(e);
       break;
@@ -335,7 +341,6 @@ void compile_control_statement(Engine& e) {
     case bc::end: pass.end_seen = true; break;
     case bc::function: statement_not_available(e, "FUNCTION"); break;
     case bc::valueof: statement_not_available(e, "VALUEOF"); break;
-    case bc::qtable: statement_not_available(e, "QTABLE"); break;
     case bc::simulate: compile_simulate(e); break;
     case bc::start: compile_start(e); break;
     case bc::storage:

@@ -352,3 +352,15 @@ TEST_F(ControlMessageTest, ParameterStationsFillTheStationTable) {
 
 }  // namespace
 }  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+TEST_F(TranslateTest, TableAfterGenerate) {
+  translate_fe(base_insert(3, "TAB1   TABLE     Q$LINE,0,5,10"));
+  EXPECT_EQ(err_lines().at(0), " This must come prior to first GENERATE block");
+  EXPECT_TRUE(e_->ctl.error_found);
+}
+
+}  // namespace
+}  // namespace kelvo::test
