@@ -10,6 +10,7 @@
 #include "control/stop.h"
 #include "control/text_routines.h"
 #include "model/engine.h"
+#include "translator/translator.h"
 
 namespace kelvo {
 

@@ -98,7 +98,6 @@ struct RunState {
   std::array<bool, 10> graph_flags{}; // GRAPH outputs in use
   int4 graph_unit = 0;                // channel of the GRAPH output
   bool valin_outside_experi = false;  // VALIN used outside an experiment
-  bool retranslate_wanted = false;    // a statement was corrected: translate again
   // Until the translator is merged, a test may stand in for it.
   void (*translate_standin)(Engine&, int4& run_count) = nullptr;
   std::array<int4, k_block_capacity + 1> generated_before_reset{};  // per block

@@ -63,8 +63,9 @@ bool set_up_model(Engine& e, int runs) {
     }
     e.run.matrix_output_wanted = false;
     e.run.graph_flags = {};
-    if (e.run.retranslate_wanted) {
-      e.run.retranslate_wanted = false;
+    // A statement corrected on the console: the model is translated again.
+    if (e.ctl.run_ctl_words[4] != 0) {
+      e.ctl.run_ctl_words[4] = 0;
       continue;
     }
     if (e.ctl.error_found) return false;
@@ -213,7 +214,7 @@ void select_run_step(Engine& e, int& code, int index, int& previous, int run, in
 
 void run_simulation(Engine& e, int first, int runs, int mode) {
   if (first == 1) e.ctl.seed_reset_flag = true;
-  bool run_model = !(e.ctl.error_found && !e.run.retranslate_wanted);
+  bool run_model = !(e.ctl.error_found && e.ctl.run_ctl_words[4] == 0);
   for (;;) {
     if (run_model) {
       if (first == 1) run_model = set_up_model(e, runs);
@@ -249,7 +250,6 @@ void run_simulation(Engine& e, int first, int runs, int mode) {
       // A new model name: translated and run with the seeds reset.
       e.ctl.translate_needed = true;
       e.ctl.seed_reset_flag = true;
-      e.ctl.run_ctl_words[4] = -1;
     }
     first = 1;
     run_model = true;

@@ -249,6 +249,11 @@ void reset_compile_state(Engine& e) {
 
 void translate_program(Engine& e, int4& run_count) {
   auto& s = e.ctl;
+  // Packed-name errors are compile errors while this pass runs.
+  struct Compiling {
+    Engine& e;
+    ~Compiling() { e.ctl.compiling = false; }
+  } compiling{e};
   auto& pass = e.cs.pass;
   auto& stmt = e.cs.stmt;
   int restarts = 0;
@@ -261,6 +266,8 @@ start:
     pass.run_count = run_count;
   }
   e.cs.syn.minmax_p_form = false;
+  // Statement errors stop the engine only once the end checks have begun.
+  e.ctl.stop_after_error = false;
   e.ctl.compiling = true;
   e.ctl.simulate_count = 0;
   init_stat_slots(e);
@@ -350,7 +357,7 @@ start:
     }
     if (at_end) break;
     if (s.error_found) {
-      if (!offer_correction(e)) return;
+      offer_correction(e);
       return;
     }
     read_program_lines(e, pass.line_count + pass.lines_before_loop, ok, stmt.stmt_line);
@@ -376,7 +383,6 @@ start:
   e.ch.close(s.unit_base);
   run_count = pass.run_count;
   check_program_end(e);
-  e.ctl.compiling = false;
 }
 
 }  // namespace kelvo
