@@ -91,7 +91,6 @@ struct RunState {
   bool report_written = false;        // set while a report is being written
   bool trace_switch = false;          // tracing switched on (TRACE program)
   // Files and switches of run control that other stages set.
-  bool result_file_open = false;      // the translator opened the TXT file
   bool aux_file_open = false;         // the auxiliary result file is open
   int4 aux_unit = 0;                  // its channel
   bool atf_open = false;              // the animation trace file is open
@@ -99,7 +98,6 @@ struct RunState {
   std::array<bool, 10> graph_flags{}; // GRAPH outputs in use
   int4 graph_unit = 0;                // channel of the GRAPH output
   bool valin_outside_experi = false;  // VALIN used outside an experiment
-  bool retranslate_wanted = false;    // a statement was corrected: translate again
   // Until the translator is merged, a test may stand in for it.
   void (*translate_standin)(Engine&, int4& run_count) = nullptr;
   std::array<int4, k_block_capacity + 1> generated_before_reset{};  // per block

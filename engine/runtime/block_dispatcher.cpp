@@ -48,8 +48,8 @@ bool generate_may_create(Engine& e, int b) {
     return false;
   }
   open_error_unit(e);
-  e.ch.write(e.rep.out_unit, " Simulation stopped after 100000 transactions = maximum");
-  e.ch.write(e.rep.out_unit, io::Rec().lit(" have come out of GENERATE block, block ").i(b, 5));
+  e.ch.write(e.cs.out.out_unit, " Simulation stopped after 100000 transactions = maximum");
+  e.ch.write(e.cs.out.out_unit, io::Rec().lit(" have come out of GENERATE block, block ").i(b, 5));
   report_block_error(e);
 }
 

@@ -322,7 +322,7 @@ real8 read_input_number(Engine& e) {
     if (e.ch.read_line(io::k_console_in, line) != io::ReadStatus::ok) stop_program(e);
     double v = 0.0;
     if (io::read_list_reals(line, &v, 1) == 1) {
-      if (e.cs.pass.input_echo_flag) e.ch.write(e.rep.out_unit, io::Rec().f(v, 8, 2));
+      if (e.cs.pass.input_echo_flag) e.ch.write(e.cs.out.out_unit, io::Rec().f(v, 8, 2));
       return v;
     }
     e.ch.write(io::k_console_out, " Incorrect format for number");

@@ -168,18 +168,18 @@ void put_real_field(Engine& e, real4 x, int w, int d) {
 void flush_report_line(Engine& e) {
   ReportState& r = e.rep;
   bool remembered = false;
-  int saved = r.out_unit;
+  int saved = e.cs.out.out_unit;
   if (e.ctl.java_mode && !e.ctl.auto_animation_flag) {
     remembered = true;
-    r.out_unit = r.res_unit;
+    e.cs.out.out_unit = e.cs.out.prog_unit;
   }
-  int unit = r.out_unit;
+  int unit = e.cs.out.out_unit;
   if (e.ctl.auto_animation_flag) unit = k_atf_unit;
   std::string text(" ");
   text.append(r.out_line.data() + 1, k_out_line_written);
   e.ch.write(unit, text);
-  if (remembered && !r.atf_program_flag) r.out_unit = saved;
-  if (r.out_unit != io::k_console_out) {
+  if (remembered && !r.atf_program_flag) e.cs.out.out_unit = saved;
+  if (e.cs.out.out_unit != io::k_console_out) {
     if (r.report_flag) r.console_echo = true;
     if (r.console_echo) e.ch.write(io::k_console_out, text);
   }

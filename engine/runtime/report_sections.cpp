@@ -25,19 +25,19 @@ inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
 class Section {
  public:
   Section(Engine& e, int kind) : e_(e) {
-    saved_ = e.rep.out_unit;
+    saved_ = e.cs.out.out_unit;
     if (e.ctl.java_mode) {
-      begin_report_section(e, e.rep.out_unit, saved_, e.run.run_number, kind);
+      begin_report_section(e, e.cs.out.out_unit, saved_, e.run.run_number, kind);
       open_ = true;
     }
   }
   ~Section() {
-    if (open_) end_report_section(e_, e_.rep.out_unit, saved_);
+    if (open_) end_report_section(e_, e_.cs.out.out_unit, saved_);
   }
   Section(const Section&) = delete;
   Section& operator=(const Section&) = delete;
-  void line(const io::Rec& r) { e_.ch.write(e_.rep.out_unit, r); }
-  void line(std::string_view s) { e_.ch.write(e_.rep.out_unit, s); }
+  void line(const io::Rec& r) { e_.ch.write(e_.cs.out.out_unit, r); }
+  void line(std::string_view s) { e_.ch.write(e_.cs.out.out_unit, s); }
 
  private:
   Engine& e_;

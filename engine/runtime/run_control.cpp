@@ -38,6 +38,9 @@ bool has_seed_row(const Engine& e, int run) {
 bool set_up_model(Engine& e, int runs) {
   for (;;) {
     reset_compile_state(e);
+    // The model state of an earlier run is cleared before translating.
+    reset_model_state(e);
+    start_run_accumulators(e);
     if (e.ctl.seed_reset_flag) reset_stream_seeds(e);
     clear_run_tables(e);
     init_stat_slots(e);
@@ -45,9 +48,9 @@ bool set_up_model(Engine& e, int runs) {
     e.run.valin_outside_experi = false;
     if (e.ctl.java_mode && !e.ctl.auto_animation_flag) {
       int saved = 0;
-      begin_report_section(e, e.rep.out_unit, saved, 1, k_section_lst);
+      begin_report_section(e, e.cs.out.out_unit, saved, 1, k_section_lst);
       translate_program(e, e.run.run_count);
-      end_report_section(e, e.rep.out_unit, saved);
+      end_report_section(e, e.cs.out.out_unit, saved);
     } else {
       translate_program(e, e.run.run_count);
     }
@@ -61,8 +64,9 @@ bool set_up_model(Engine& e, int runs) {
     }
     e.run.matrix_output_wanted = false;
     e.run.graph_flags = {};
-    if (e.run.retranslate_wanted) {
-      e.run.retranslate_wanted = false;
+    // A statement corrected on the console: the model is translated again.
+    if (e.ctl.run_ctl_words[4] != 0) {
+      e.ctl.run_ctl_words[4] = 0;
       continue;
     }
     if (e.ctl.error_found) return false;
@@ -82,8 +86,8 @@ void later_start(Engine& e, int previous) {
   r.run_counter += 1;
   if (r.run_count > 1) {
     const io::Rec line = io::Rec().lit(std::string(62, '-')).lit(" Run").i(r.run_counter, 4);
-    if (e.run.result_file_open && e.rep.res_unit > 0) {
-      e.ch.write(e.rep.res_unit, line);
+    if (e.cs.out.result_file_open && e.cs.out.prog_unit > 0) {
+      e.ch.write(e.cs.out.prog_unit, line);
     } else if (e.run.aux_file_open) {
       e.ch.write(e.run.aux_unit, line);
     }
@@ -184,7 +188,7 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
     e.ch.close(k_atf_unit);
     e.run.atf_open = false;
   }
-  if (e.run.result_file_open && e.rep.res_unit > 0) e.ch.close(e.rep.res_unit);
+  if (e.cs.out.result_file_open && e.cs.out.prog_unit > 0) e.ch.close(e.cs.out.prog_unit);
   if (e.run.aux_file_open) e.ch.close(e.run.aux_unit);
   e.ch.close(e.ctl.unit_base + 11);
   if (e.rep.wrn_open) {
@@ -211,19 +215,19 @@ void select_run_step(Engine& e, int& code, int index, int& previous, int run, in
 
 void run_simulation(Engine& e, int first, int runs, int mode) {
   if (first == 1) e.ctl.seed_reset_flag = true;
-  bool run_model = !(e.ctl.error_found && !e.run.retranslate_wanted);
+  bool run_model = !(e.ctl.error_found && e.ctl.run_ctl_words[4] == 0);
   for (;;) {
     if (run_model) {
       if (first == 1) run_model = set_up_model(e, runs);
       if (run_model) walk_run_steps(e, first, runs, mode);
     }
     if (e.ctl.experi_run) return;
-    if (e.rep.res_unit > 0 && e.rep.out_unit == e.rep.res_unit) {
-      e.ch.close(e.rep.res_unit);
-      e.rep.out_unit = e.ctl.out_unit_save;
-      if (e.rep.report_flag) e.run.result_file_open = false;
+    if (e.cs.out.prog_unit > 0 && e.cs.out.out_unit == e.cs.out.prog_unit) {
+      e.ch.close(e.cs.out.prog_unit);
+      e.cs.out.out_unit = e.ctl.out_unit_save;
+      if (e.rep.report_flag) e.cs.out.result_file_open = false;
     }
-    const bool no_question = e.run.result_file_open || e.ctl.java_mode ||
+    const bool no_question = e.cs.out.result_file_open || e.ctl.java_mode ||
                              (e.ctl.cmd_file_present && (e.run.atf_open || e.ctl.keyboard_start));
     if (no_question || !run_model) close_and_stop(e);
     if (e.rep.report_flag) {
@@ -232,7 +236,7 @@ void run_simulation(Engine& e, int first, int runs, int mode) {
       (void)e.ch.read_line(io::k_console_in, line);
       stop_program(e);
     }
-    e.ch.write(e.rep.out_unit, "");
+    e.ch.write(e.cs.out.out_unit, "");
     e.ch.write(io::k_console_out, " Do you want to stop?  Y, N or new name");
     int mode13 = 13;
     const bool yes = ask_yes_no(e, mode13);
@@ -269,7 +273,12 @@ void reset_run_state(Engine& e) {
   ent.par.trace_word_off = 0;
   ent.par.station_mark_off = 0;
   ent.par.assemble_word_off = 0;
-  ent.experi = ExperiSlots{};
+  // The operand slots that take the EXPERI invalue are found again by the
+  // translation; the experiment's own settings stay.
+  auto& x = ent.experi;
+  x.capacity_slot = x.generate_c_slot = x.generate_d_slot = x.generate_e_slot = x.goto_b_slot = 0;
+  x.capacity_flag = false;
+  ent.fn.address_function_defined = false;
   ent.run.two_phase_runs = false;
   ent.run.simulate_b_flag = false;
   ent.run.start_name_flag = false;
@@ -278,7 +287,7 @@ void reset_run_state(Engine& e) {
   e.expr.ref_arg.fill(0);
   e.expr.ref_index.fill(0);
   e.run.graph_flags = {};
-  e.run.result_file_open = false;
+  e.cs.out.result_file_open = false;
   e.run.aux_file_open = false;
   e.stat.trace_number_wanted_a = false;
   e.stat.trace_number_wanted_b = false;

@@ -139,7 +139,8 @@ int check_address_label(Engine& e, int& label_col, bool& label_known) {
       }
       if (!is_label) {
         if (value >= 0) e.cs.pass.reset_a_value = value;
-        if (value == 1 || value < 0) return p;
+        // RESET 0 is a plain RESET, like RESET 1.
+        if (value <= 1) return p;
         if (e.cs.pass.reset_with_a_flag) {
           parse_error(e, " Only one RESET with A operand allowed");
           return 0;

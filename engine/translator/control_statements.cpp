@@ -291,6 +291,14 @@ void parse_let_control(Engine& e, int4 name) {
   sv.savevalue_value[n] = sv.savevalue_init[n];
 }
 
+namespace {
+// A block whose statement must have an operand.
+void block_needs_operand(Engine& e, int c, bool has_operand) {
+  e.cs.pass.is_block = true;
+  if (!has_operand) flag_statement_error(e, c > 49 ? " PRIORITY value missing" : " A operand missing");
+}
+}  // namespace
+
 void compile_control_statement(Engine& e) {
   auto& pass = e.cs.pass;
   auto& stmt = e.cs.stmt;
@@ -302,13 +310,19 @@ void compile_control_statement(Engine& e) {
   }
   const bool has_operand = stmt.stmt_fields.opnd_len[1] > 0;
   switch (c) {
-    case bc::table: statement_not_available(e, "TABLE"); break;
+    case bc::table:
+    case bc::qtable:
+      // The placement rule is told first; the table check itself comes
+      // with the table statements.
+      if (pass.check_flag) report_statement_error(e, " This must come prior to first GENERATE block");
+      statement_not_available(e, c == bc::table ? "TABLE" : "QTABLE");
+      break;
     case bc::seeds:
       if (!e.ctl.java_mode) check_seeds_statement(e);
       break;
     case bc::let:
       if (pass.check_flag) {
-        pass.is_block = true;
+        block_needs_operand(e, c, has_operand);
         break;
       }
       if (stmt.operand_text[1] != 'X') {
@@ -322,13 +336,12 @@ void compile_control_statement(Engine& e) {
       parse_let_control(e, stmt.operand_value[1]);
       break;
     case bc::special:
-      if (pass.check_flag) pass.is_block = true;
+      if (pass.check_flag) block_needs_operand(e, c, has_operand);
       else statement_not_available(e, "special statement");
       break;
     case bc::end: pass.end_seen = true; break;
     case bc::function: check_function_statement(e); break;
     case bc::valueof: statement_not_available(e, "VALUEOF"); break;
-    case bc::qtable: statement_not_available(e, "QTABLE"); break;
     case bc::simulate: compile_simulate(e); break;
     case bc::start: compile_start(e); break;
     case bc::storage:
@@ -348,13 +361,25 @@ void compile_control_statement(Engine& e) {
     case bc::print: pass.is_block = true; break;
     default:
       if (c == 0) break;
-      pass.is_block = true;
-      if (!has_operand) {
-        flag_statement_error(e, c > 49 ? " PRIORITY value missing" : " A operand missing");
-      }
+      block_needs_operand(e, c, has_operand);
       break;
   }
   if (!pass.is_block) list_control_statement(e);
+}
+
+void rewrite_let_input(Engine& e) {
+  if (e.ctl.experi_present) {
+    write_error_message(e, " LET x$name=INPUT not allowed in program with EXPERI");
+    stop_now(e);
+  }
+  if (e.ctl.java_mode) {
+    write_error_message(e, " LET x$name=INPUT not allowed in Orvane GUI system");
+    write_error_message(e, " Use KELVO.EXE in stand-alone mode for interactive input");
+    stop_now(e);
+  }
+  // On the console the statement becomes the special statement LETSA,
+  // whose check comes with the special statements.
+  statement_not_available(e, "LET with console INPUT");
 }
 
 }  // namespace kelvo

@@ -41,6 +41,19 @@ bool looks_numeric(std::string_view s) {
   return digit;
 }
 
+// Operator characters outside an indirect prefix (Q*3, FN*2) make an
+// operand an expression.
+bool has_operator(const std::string& t) {
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    const char c = t[i];
+    if (c == '*' && (i == 1 || i == 2) && is_letter(t[0]) && is_letter(t[i - 1])) continue;
+    if (c == '+' || c == '-' || c == '*' || c == '/' || c == '(' || c == ')' || c == '^' || c == '"' || c == '=') {
+      return true;
+    }
+  }
+  return false;
+}
+
 int4 pack_text(Engine& e, std::string_view s) { return pack_symbol_name(e, s.substr(0, std::min<std::size_t>(s.size(), 6))); }
 }  // namespace
 
@@ -201,9 +214,52 @@ bool register_parameter_name(Engine& e, int number, std::string_view tail) {
   return true;
 }
 
-void scan_param_names(Engine&) {
-  // P$ names in parentheses occur only inside expressions; expressions are
-  // refused for now (statement_not_available), so there is nothing to do.
+void scan_param_names(Engine& e) {
+  // An indirect reference through a named parameter, such as Q*(P$COST),
+  // becomes the plain indirect form Q*1: "(P$name)" is replaced by the
+  // parameter's number and the rest of the line moves left. Parentheses
+  // elsewhere belong to expressions and are left alone.
+  auto& f = e.cs.stmt.stmt_fields;
+  Line80& l = e.cs.stmt.stmt_line;
+  for (int u = 1; u <= 8; ++u) {
+    if (f.opnd_len[u] <= 4 || f.opnd_len[u] > 60) continue;
+    for (int c = f.opnd_start[u] + 1; c < f.opnd_start[u] + f.opnd_len[u]; ++c) {
+      if (l.at(c) != '(' || l.at(c - 1) != '*') continue;
+      if (upcased(l.at(c + 1)) != 'P' || l.at(c + 2) != '$') {
+        parse_error(e, " P$ expected");
+        return;
+      }
+      int close = 0;
+      for (int k = c + 1; k <= c + 10 && k <= 72; ++k) {
+        if (l.at(k) == ')') {
+          close = k;
+          break;
+        }
+      }
+      if (close == 0) {
+        parse_error(e, " ) expected within 10 characters of (");
+        return;
+      }
+      const std::string name(l.cols(c + 3, close - 1));
+      if (name.empty() || name.size() > 6) {
+        parse_error(e, " Name of parameter too long");
+        return;
+      }
+      std::string upper_name = name;
+      for (char& ch : upper_name) ch = upcased(ch);
+      int number = 0;
+      if (!check_parameter_name(e, pack_symbol_name(e, upper_name), number)) return;
+      const std::string digits = std::to_string(number);
+      const int removed = (close - c + 1) - static_cast<int>(digits.size());
+      for (int i = 0; i < static_cast<int>(digits.size()); ++i) l.set(c + i, digits[i]);
+      const int from = c + static_cast<int>(digits.size());
+      for (int k = from; k <= 72; ++k) l.set(k, k + removed <= 72 ? l.at(k + removed) : ' ');
+      f.opnd_len[u] = static_cast<int2>(f.opnd_len[u] - removed);
+      for (int v = u + 1; v <= 8; ++v) {
+        if (f.opnd_start[v] > c) f.opnd_start[v] = static_cast<int2>(f.opnd_start[v] - removed);
+      }
+    }
+  }
 }
 
 // Parameter number of Pj or P$name at the start of text (after 'P').
@@ -247,6 +303,58 @@ void note_param_use(Engine& e, int n) {
 }
 }  // namespace
 
+namespace {
+// The quoted text of a PRINT goes to the PRINT text table; a B operand
+// after it may not be a constant. False after an error.
+bool scan_print_text(Engine& e) {
+  auto& f = e.cs.stmt.stmt_fields;
+  Line80& l = e.cs.stmt.stmt_line;
+  if (f.opnd_len[1] == 0 && f.opnd_len[2] == 0) {
+    // PRINT alone prints an empty line: a quoted blank as operand A.
+    const int c = f.op_start + f.op_len + 1;
+    if (c + 2 > 72) return true;
+    l.set(c, '\'');
+    l.set(c + 1, ' ');
+    l.set(c + 2, '\'');
+    f.opnd_start[1] = static_cast<int2>(c);
+    f.opnd_len[1] = 60 + 3;
+  }
+  const int t = f.opnd_start[1];
+  const char open = l.at(t);
+  if (open != '\'' && open != '"') return true;
+  int q = 0;
+  for (int c = t + 1; c <= 80; ++c) {
+    if (l.at(c) == '\'' || (l.at(c) == '"' && !e.ctl.java_mode)) {
+      q = c;
+      break;
+    }
+  }
+  if (q == 0) return true;  // reported by the syntax check
+  const int len = q - t - 1;
+  if (len > k_print_text_len) {
+    parse_error(e, " String too long");
+    return false;
+  }
+  auto& pt = e.ent.ptext;
+  if (pt.print_text_count >= k_print_text_limit) {
+    parse_error(e, " Too many PRINTs with text");
+    return false;
+  }
+  const int n = ++pt.print_text_count;
+  std::string text(l.cols(t + 1, q - 1));
+  for (char& c : text) {
+    if (c == '"') c = '\'';
+  }
+  pt.print_text[n].assign(text);
+  pt.print_text_len[n] = l.at(q) == '\'' ? -len : len;
+  if (f.opnd_len[2] > 0 && is_digit_char(l.at(f.opnd_start[2]))) {
+    parse_error(e, " Constant not allowed as B operand");
+    return false;
+  }
+  return true;
+}
+}  // namespace
+
 void scan_operands(Engine& e) {
   auto& st = e.cs.stmt;
   const auto& f = st.stmt_fields;
@@ -265,6 +373,7 @@ void scan_operands(Engine& e) {
     st.third_field_code = pack_text(e, upper(l.cols(c, c + f.third_len - 1)));
   }
   const char op1 = upcased(l.at(f.op_start));
+  if (f.op_len == 5 && op1 == 'P' && upcased(l.at(f.op_start + 1)) == 'R' && !scan_print_text(e)) return;
   for (int u = 1; u <= 8; ++u) {
     const std::string raw = operand_string(e, u);
     if (raw.empty()) continue;
@@ -275,6 +384,11 @@ void scan_operands(Engine& e) {
       return;
     }
     const std::string t = upper(raw);
+    if (!looks_numeric(t) && has_operator(t)) {
+      // An operand with operators is an expression.
+      statement_not_available(e, "expression operand");
+      return;
+    }
     if (looks_numeric(t)) {
       if (all_digits(t) && t.size() <= 6) {
         st.operand_value[u] = pack_text(e, t);
@@ -671,6 +785,27 @@ bool read_numeric_operand(Engine& e, int u, int4& value) {
     return true;
   }
   return false;
+}
+
+bool check_operand_required(Engine& e, bool& error) {
+  const auto& f = e.cs.stmt.stmt_fields;
+  int last = 0;
+  for (int u = 1; u <= 8; ++u) {
+    if (f.opnd_len[u] > 0) last = u;
+  }
+  if (last == 0) {
+    parse_error(e, " Operand required");
+    return false;
+  }
+  const std::string text = operand_string(e, last);
+  // Names are 6 characters; a class prefix or parameter form adds its own.
+  const std::size_t allowed = text.find_first_of("$*") != std::string::npos ? 9 : 6;
+  if (text.size() > allowed) error = true;
+  const Line80& l = e.cs.stmt.stmt_line;
+  int c = operand_start(e, last) + operand_length(e, last);
+  while (c <= 72 && l.at(c) == ' ') ++c;
+  if (c <= 72 && l.at(c) != '!') error = true;
+  return true;
 }
 
 }  // namespace kelvo

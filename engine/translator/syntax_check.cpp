@@ -24,6 +24,10 @@ void parse_let_assignment(Engine& e, int from) {
     const char ch = l.at(c);
     if (ch == ' ' || ch == '!') return;
     if (ch == '=') {
+      if (upcased(l.at(c + 1)) == 'I') {
+        rewrite_let_input(e);
+        return;
+      }
       l.set(c, ',');
       return;
     }
@@ -208,6 +212,7 @@ void check_statement_syntax(Engine& e, bool& label_known) {
     col = q + 2;
   } else if ((f.op_len == 3 && f1 == 'L') || (f.op_len == 4 && syn.let_sign_char != ' ')) {
     parse_let_assignment(e, col);
+    if (e.ctl.error_reported) return;
   }
 
   int start = col;

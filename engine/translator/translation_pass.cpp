@@ -264,13 +264,12 @@ void reset_compile_state(Engine& e) {
 }
 
 void translate_program(Engine& e, int4& run_count) {
-  // Tests of the run control stand in for the translation with a
-  // hand-filled model.
-  if (e.run.translate_standin != nullptr) {
-    e.run.translate_standin(e, run_count);
-    return;
-  }
   auto& s = e.ctl;
+  // Packed-name errors are compile errors while this pass runs.
+  struct Compiling {
+    Engine& e;
+    ~Compiling() { e.ctl.compiling = false; }
+  } compiling{e};
   auto& pass = e.cs.pass;
   auto& stmt = e.cs.stmt;
   int restarts = 0;
@@ -283,6 +282,8 @@ start:
     pass.run_count = run_count;
   }
   e.cs.syn.minmax_p_form = false;
+  // Statement errors stop the engine only once the end checks have begun.
+  e.ctl.stop_after_error = false;
   e.ctl.compiling = true;
   e.ctl.simulate_count = 0;
   init_stat_slots(e);
@@ -372,7 +373,7 @@ start:
     }
     if (at_end) break;
     if (s.error_found) {
-      if (!offer_correction(e)) return;
+      offer_correction(e);
       return;
     }
     read_program_lines(e, pass.line_count + pass.lines_before_loop, ok, stmt.stmt_line);
@@ -399,7 +400,6 @@ start:
   run_count = pass.run_count;
   check_program_end(e);
   if (!s.error_found) pack_kind2_names(e);
-  e.ctl.compiling = false;
 }
 
 }  // namespace kelvo

@@ -68,6 +68,9 @@ bool split_label_field(Engine& e, int4 code);
 void name_digits_value(Engine& e, int4 code, int4& value);
 bool is_b_operand_expression(Engine& e);
 bool read_numeric_operand(Engine& e, int u, int4& value);
+// At least one operand; error set when the last one is too long or is
+// followed by anything but blanks or a '!' comment.
+bool check_operand_required(Engine& e, bool& error);
 
 // ---- block_definition.cpp: the block table entries
 void define_block(Engine& e);
@@ -107,6 +110,8 @@ void load_run_seeds(Engine& e, int start_number, int4* seeds, int streams);
 void parse_let_control(Engine& e, int4 name);
 void set_start_report_switch(Engine& e, int n);
 void clear_link_table(Engine& e);
+// LET X$name=INPUT: refused under EXPERI and the front end.
+void rewrite_let_input(Engine& e);
 
 // ---- experi_constants.cpp: X$ operands read as constants
 bool find_savevalue_by_name(Engine& e, int4 name, int& index);

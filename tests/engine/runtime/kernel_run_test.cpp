@@ -1,8 +1,14 @@
 // A whole run on hand-filled tables: GENERATE/ADVANCE/TERMINATE through
 // the event loop and the dispatcher, the GENERATE limits, the end of a
 // run, the block-count correction and the dispatcher's fatal checks.
+#include <algorithm>
+#include <chrono>
+
+#include "io/fixed_format.h"
 #include "runtime/block_dispatcher.h"
 #include "runtime/event_loop.h"
+#include "runtime/generate_advance_terminate.h"
+#include "runtime/random_streams.h"
 #include "runtime/transaction_store.h"
 #include "runtime_test_support.h"
 
@@ -255,6 +261,126 @@ TEST_F(KernelRun, BlockOfALaterStepEndsTheRunWithAMessage) {
   console_input("\n");
   EXPECT_TRUE(stops([&] { run(); }));
   EXPECT_EQ(lines_of(out.str()).at(0), " Block code 31 cannot be run by this version");
+}
+
+}  // namespace
+}  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+class KernelEdges : public RuntimeTest {};
+
+TEST_F(KernelEdges, ArrivalExactlyAtTheEndCreatesNothingUnlessResetFollows) {
+  fill_gat_model(10);
+  start_run_transactions(*e);
+  const int h = e->txn.chain_head[1];
+  unlink_transaction(*e, h, 1);
+  e->run.clock = 0.0f;
+  e->run.end_time = 0.0f;
+  e->run.next_step_code = 1;
+  dispatch_block(*e);
+  EXPECT_EQ(e->blocks.block_entries[1], 0);
+  EXPECT_EQ(e->txn.chain_size[1], 0);
+  e->run.next_step_code = 4;  // a RESET follows: the arrival goes on
+  e->act.cur_txn[2] = 1;
+  dispatch_block(*e);
+  EXPECT_EQ(e->blocks.block_entries[1], 1);
+  EXPECT_EQ(e->blocks.block_entries[2], 1);
+}
+
+TEST_F(KernelEdges, ConstantTimeDrawsNoRandomNumber) {
+  fill_gat_model(10);
+  EXPECT_EQ(time_from_operand_pair(*e, 5.0f, 0.0f, -1.0f, 0.0f), 5.0f);
+  // Referenced operands with a spread of 0 draw nothing either.
+  e->ent.sv.savevalue_value[4] = 7.5;
+  EXPECT_EQ(time_from_operand_pair(*e, 4.0f, 0.0f, 4.0f, 0.0f), 7.5f);
+  EXPECT_EQ(draw_random_number(*e, 1), 0.037877001f);
+  // A spread drawn from stream 1: (r1 - r2) + 2 r2 u.
+  EXPECT_EQ(time_from_operand_pair(*e, 4.0f, 2.0f, 4.0f, 0.0f), (7.5f - 2.0f) + 4.0f * 0.377027f);
+}
+
+TEST_F(KernelEdges, RunTimeLimitEndsTheRunWithTheReport) {
+  fill_gat_model(10);
+  e->ctl.java_mode = true;
+  e->ctl.run_time_limit = 1;
+  e->ctl.run_time_start = std::chrono::steady_clock::now() - std::chrono::seconds(3);
+  ScratchDir dir("limit");
+  e->ctl.program_file_name.assign("M.TXT");
+  start_run_transactions(*e);
+  EXPECT_TRUE(stops([&] { run_event_loop(*e); }));
+  e->ch.close_all();
+  EXPECT_EQ(trim_right(lines_of(read_file("M.ERR")).at(0)), " Program run time exceeds limit");
+  EXPECT_TRUE(std::filesystem::exists("M.BLK"));
+}
+
+TEST_F(KernelEdges, NoStartTimeMeansNoLimit) {
+  fill_gat_model(10);
+  e->ctl.java_mode = true;
+  e->ctl.run_time_limit = 0;
+  ScratchDir dir("nolimit");
+  e->ctl.program_file_name.assign("M.TXT");
+  start_run_transactions(*e);
+  run_event_loop(*e);
+  EXPECT_EQ(e->run.clock, 84.614716f);
+}
+
+}  // namespace
+}  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+class DispatcherCodes : public RuntimeTest {};
+
+// Every code a block can carry is dispatched to a routine (or, for the
+// blocks of later steps, to the message that ends the run); the codes of
+// control statements and codes outside 1..53 stop the program.
+TEST_F(DispatcherCodes, EveryCodeHasItsEnd) {
+  const std::vector<int> control = {3, 5, 6, 11, 16, 17, 18, 22, 24, 25, 28, 32};
+  const std::vector<int> stations_queues_tables = {2, 4, 9, 10, 12, 13, 14, 15, 33, 35, 44};
+  for (int code = 0; code <= 55; ++code) {
+    SetUp();
+    fill_gat_model(10);
+    e->blocks.block_count = 4;
+    e->blocks.block_op[4] = static_cast<int2>(code);
+    e->blocks.block_opnd[4] = 1;
+    e->blocks.block_arg[4] = 1;
+    e->blocks.generate_limit[4] = 100000;
+    console_input("\n");
+    out.str("");
+    start_run_transactions(*e);
+    e->act.cur_txn[2] = 4;
+    e->act.cur_txn[5] = 3;
+    const bool stopped = stops([&] { dispatch_block(*e); });
+    const std::string first = lines_of(out.str()).empty() ? "" : lines_of(out.str())[0];
+    const bool is_control = std::find(control.begin(), control.end(), code) != control.end();
+    if (code == 1 || code == 19) {
+      EXPECT_FALSE(stopped) << code;
+    } else if (code == 8) {
+      // A transaction that has been in a block may not enter a GENERATE.
+      EXPECT_EQ(first, " Transaction tries to enter GENERATE = block    4") << code;
+    } else if (code < 1 || code > 53 || is_control) {
+      EXPECT_EQ(first, " Wrong operation code in block    4") << code;
+    } else if (std::find(stations_queues_tables.begin(), stations_queues_tables.end(), code) !=
+               stations_queues_tables.end()) {
+      // Station, queue and TABULATE blocks have their routines.
+      EXPECT_NE(first, " Block code" + io::format_i(code, 3) + " cannot be run by this version") << code;
+    } else {
+      EXPECT_TRUE(stopped) << code;
+      EXPECT_EQ(first, " Block code" + io::format_i(code, 3) + " cannot be run by this version") << code;
+    }
+  }
+}
+
+TEST_F(DispatcherCodes, TraceCountChangesRemembersEveryBlock) {
+  fill_gat_model(10);
+  e->blocks.block_current[2] = 3;
+  trace_count_changes(*e);
+  EXPECT_EQ(e->run.last_block_current[2], 3);
+  e->blocks.block_current[2] = 1;
+  trace_count_changes(*e);
+  EXPECT_EQ(e->run.last_block_current[2], 1);
 }
 
 }  // namespace

@@ -98,15 +98,15 @@ TEST_F(ReportLine, FlushWritesBlankAndSeventyEightColumns) {
 TEST_F(ReportLine, FrontEndFlushGoesToTheResultFileAndEchoes) {
   ScratchDir dir("flush");
   e->ctl.java_mode = true;
-  e->rep.res_unit = 40;
+  e->cs.out.prog_unit = 40;
   ASSERT_TRUE(e->ch.open_new(40, "res.txt"));
-  e->rep.out_unit = 41;
+  e->cs.out.out_unit = 41;
   e->rep.report_flag = true;
   put_char1(*e, 'Z');
   flush_report_line(*e);
   e->ch.close(40);
   EXPECT_EQ(trim_right(lines_of(read_file("res.txt")).at(0)), " Z");
-  EXPECT_EQ(e->rep.out_unit, 41);
+  EXPECT_EQ(e->cs.out.out_unit, 41);
   EXPECT_TRUE(e->rep.console_echo);
   EXPECT_EQ(trim_right(lines_of(out.str()).at(0)), " Z");
 }

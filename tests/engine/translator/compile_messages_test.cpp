@@ -263,3 +263,104 @@ TEST_F(MessageTest, StatementOfLaterWorkIsFlagged) {
 
 }  // namespace
 }  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+class ControlMessageTest : public TranslateTest {
+ protected:
+  std::string first_error(const std::string& model) {
+    translate_fe(model);
+    const auto lines = err_lines();
+    return lines.empty() ? std::string() : lines[0];
+  }
+};
+
+TEST_F(ControlMessageTest, BlockWithoutItsOperand) {
+  EXPECT_EQ(first_error(base_with(4, "       SEIZE")), " A operand missing");
+}
+
+TEST_F(ControlMessageTest, LetBlockWithoutOperand) {
+  EXPECT_EQ(first_error(base_insert(6, "       LET")), " A operand missing");
+}
+
+TEST_F(ControlMessageTest, SecondSimulateAfterGenerate) {
+  EXPECT_EQ(first_error(base_insert(9, "       SIMULATE")), "Only 1 SIMULATE allowed");
+  EXPECT_FALSE(e_->ctl.error_found);
+}
+
+TEST_F(ControlMessageTest, ControlLetNeedsSavevalue) {
+  EXPECT_EQ(first_error("       LET       Q$ABC,1\n" + base_model()), " A operand must be savevalue");
+}
+
+TEST_F(ControlMessageTest, SimulateRunCountAndTwoPhaseRuns) {
+  std::string model = base_with(1, "       SIMULATE  2");
+  model = model.substr(0, model.rfind("       END")) + "       RESET\n       START     50\n       END\n";
+  EXPECT_EQ(first_error(model), "");
+  EXPECT_EQ(run_count_, 2);
+  EXPECT_TRUE(e_->ent.run.two_phase_runs);
+  EXPECT_EQ(dump_entities(*e_).back(), "steps 2 4 5");
+}
+
+TEST_F(ControlMessageTest, StartWithNoReportSwitch) {
+  EXPECT_EQ(first_error(base_with(9, "       START     50,NP")), "");
+  EXPECT_TRUE(e_->ent.run.start_report_off[1]);
+}
+
+TEST_F(ControlMessageTest, StartWithoutAOperand) {
+  EXPECT_EQ(first_error(base_with(9, "       START")), " START without A operand");
+}
+
+TEST_F(ControlMessageTest, StartAfterStartWithoutResetKeepsTranslating) {
+  std::string model = base_model();
+  model = model.substr(0, model.rfind("       END")) + "       START     10\n       END\n";
+  EXPECT_EQ(first_error(model), "");
+  EXPECT_EQ(dump_entities(*e_).back(), "steps 2 5");
+}
+
+TEST_F(ControlMessageTest, MisplacedStartWithSimulateRunsStops) {
+  std::string model = base_with(1, "       SIMULATE  2");
+  model = model.substr(0, model.rfind("       END")) + "       START     10\n       END\n";
+  translate_fe(model);
+  EXPECT_TRUE(stopped_);
+  const auto lines = err_lines();
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[0], " Misplaced START statement inside program or");
+  EXPECT_EQ(lines[1], " erroneous extra START statement or");
+  EXPECT_EQ(lines[2], " SIMULATE A operand stops RESET");
+}
+
+TEST_F(ControlMessageTest, XConstantAsCapacity) {
+  const std::string model = "       LET       X$CAP,3.5\nTANK   CAPACITY  X$CAP\n" +
+                            base_model();
+  EXPECT_EQ(first_error(model), "");
+  EXPECT_EQ(e_->ent.st.station_capacity[1], 3);
+}
+
+TEST_F(ControlMessageTest, XConstantAsGenerateLimit) {
+  const std::string model = "       LET       X$LIM,50\n" + base_with(2, "       GENERATE  10,4,,X$LIM");
+  EXPECT_EQ(first_error(model), "");
+  EXPECT_EQ(e_->blocks.generate_limit[1], 50);
+}
+
+TEST_F(ControlMessageTest, ParameterStationsFillTheStationTable) {
+  EXPECT_EQ(first_error(base_with(4, "       SEIZE     P1")), "");
+  EXPECT_EQ(e_->blocks.block_arg[3], -1);
+  EXPECT_EQ(e_->ent.st.station_name_count, 600);
+  EXPECT_EQ(e_->ent.st.station_capacity[600], 1);
+}
+
+}  // namespace
+}  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+TEST_F(TranslateTest, TableAfterGenerate) {
+  translate_fe(base_insert(3, "TAB1   TABLE     Q$LINE,0,5,10"));
+  EXPECT_EQ(err_lines().at(0), " This must come prior to first GENERATE block");
+  EXPECT_TRUE(e_->ctl.error_found);
+}
+
+}  // namespace
+}  // namespace kelvo::test

@@ -137,3 +137,63 @@ TEST_F(TranslateTest, ResultFileNames) {
 
 }  // namespace
 }  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+TEST_F(TranslateTest, ListingFromLine1000WidensTheLineNumber) {
+  std::string model = "       SIMULATE  1\n";
+  for (int i = 0; i < 997; ++i) model += "* c\n";
+  model += "       GENERATE  10\n       TERMINATE 1\n       START     1\n       END\n";
+  ASSERT_TRUE(translate_console(model, ""));
+  const auto out = console_lines();
+  const std::string gen = "   1  " + pad("       GENERATE  10", 68) + "999";
+  const std::string term = "   2  " + pad("       TERMINATE 1", 67) + "1000";
+  EXPECT_NE(std::find(out.begin(), out.end(), gen), out.end());
+  EXPECT_NE(std::find(out.begin(), out.end(), term), out.end());
+}
+
+TEST_F(TranslateTest, ConsoleListingPausesEvery23LinesWithoutSimulateRuns) {
+  std::string model;
+  for (int i = 0; i < 30; ++i) model += "* c\n";
+  model += base_model();
+  // One key line is read at line 23; the end of input there ends the engine.
+  EXPECT_FALSE(translate_console(model, ""));
+  EXPECT_TRUE(translate_console(model, "\n"));
+}
+
+TEST_F(TranslateTest, SeedsStatementsFillSeedRows) {
+  const std::string model = "       SEEDS     ,7\n" + base_model();
+  ASSERT_TRUE(translate_console(model, ""));
+  EXPECT_EQ(e_->ent.run.seeds_row_of_start[0], 1);
+  EXPECT_EQ(e_->ent.run.seed_table[1][1], 3);
+  EXPECT_EQ(e_->ent.run.seed_table[1][2], 15);
+  EXPECT_EQ(e_->ent.run.seed_table[1][3], 7);
+}
+
+TEST_F(TranslateTest, SeedsAreIgnoredUnderTheFrontEnd) {
+  ASSERT_TRUE(translate_fe("       SEEDS     ,7\n" + base_model()));
+  EXPECT_EQ(e_->ent.run.seeds_row_of_start[0], -1);
+  EXPECT_EQ(e_->ent.run.seed_table[1][2], 0);
+}
+
+}  // namespace
+}  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+TEST_F(TranslateTest, BlockThousandListsAsterisksInItsThreeColumns) {
+  std::string model = "$\n       SIMULATE  1\n       GENERATE  10\n";
+  for (int i = 0; i < 998; ++i) model += "       ADVANCE   1\n";
+  model += "       TERMINATE 1\n       START     1\n       END\n";
+  e_->ctl.translate_needed = true;
+  ASSERT_TRUE(translate_console(model.substr(2), ""));
+  const auto out = console_lines();
+  const std::string last = " ***  " + pad("       TERMINATE 1", 67) + "1001";
+  EXPECT_NE(std::find(out.begin(), out.end(), last), out.end());
+  EXPECT_EQ(e_->blocks.block_count, 1000);
+}
+
+}  // namespace
+}  // namespace kelvo::test

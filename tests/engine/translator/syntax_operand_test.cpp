@@ -274,3 +274,72 @@ TEST_F(TermTest, NameRules) {
 
 }  // namespace
 }  // namespace kelvo
+
+namespace kelvo {
+namespace {
+
+TEST_F(LineTest, PrintTextGoesToTheTextTable) {
+  EXPECT_EQ(check("       PRINT     'Mean wait'", true), "");
+  ASSERT_EQ(e_->ent.ptext.print_text_count, 1);
+  EXPECT_EQ(e_->ent.ptext.print_text[1], "Mean wait");
+  EXPECT_EQ(e_->ent.ptext.print_text_len[1], -9);
+}
+
+TEST_F(LineTest, PrintAloneGetsAQuotedBlank) {
+  EXPECT_EQ(check("       PRINT", true), "");
+  EXPECT_EQ(line(), "       PRINT ' '");
+  EXPECT_EQ(e_->ent.ptext.print_text_len[1], -1);
+}
+
+TEST_F(LineTest, PrintTextWithConstantBOperand) {
+  EXPECT_EQ(check("       PRINT     'N',5", true), " Constant not allowed as B operand");
+}
+
+TEST_F(LineTest, OperandRequired) {
+  bool error = false;
+  check("       SEIZE");
+  EXPECT_FALSE(check_operand_required(*e_, error));
+  check("       SEIZE     MACHINE");
+  EXPECT_TRUE(check_operand_required(*e_, error));
+  EXPECT_TRUE(error);
+  error = false;
+  check("       SEIZE     X$MACHIN ! six letters after the prefix");
+  EXPECT_TRUE(check_operand_required(*e_, error));
+  EXPECT_FALSE(error);
+}
+
+}  // namespace
+}  // namespace kelvo
+
+namespace kelvo {
+namespace {
+
+TEST_F(LineTest, NamedParameterInIndirectReference) {
+  EXPECT_EQ(check("       SEIZE     S*(P$PUMP),Q*(P$LINE)"), "");
+  scan_param_names(*e_);
+  EXPECT_EQ(line(), "       SEIZE     S*1,Q*2");
+  EXPECT_EQ(f().opnd_len[1], 3);
+  EXPECT_EQ(f().opnd_start[2], 22);
+  EXPECT_EQ(f().opnd_len[2], 3);
+  scan_operands(*e_);
+  EXPECT_EQ(mark(1), 's');
+  EXPECT_EQ(value_number(1), 1);
+  EXPECT_EQ(mark(2), 'q');
+  EXPECT_EQ(value_number(2), 2);
+}
+
+TEST_F(LineTest, NamedParameterFormErrors) {
+  check("       SEIZE     S*(X$PUMP)");
+  scan_param_names(*e_);
+  EXPECT_TRUE(e_->ctl.error_found);
+  EXPECT_NE(out_.str().find(" P$ expected"), std::string::npos);
+  check("       SEIZE     S*(P$PUMPING)");
+  scan_param_names(*e_);
+  EXPECT_NE(out_.str().find(" Name of parameter too long"), std::string::npos);
+  check("       SEIZE     S*(P$PUMPINGS)");
+  scan_param_names(*e_);
+  EXPECT_NE(out_.str().find(" ) expected within 10 characters of ("), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kelvo

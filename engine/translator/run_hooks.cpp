@@ -1,1 +1,0 @@
-// (trial) the run-time provides these.
