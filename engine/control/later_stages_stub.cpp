@@ -16,17 +16,11 @@ namespace kelvo {
 
 bool find_defined_variable(Engine&, int, int&) { return false; }
 
-// Stand-in for the run control: translates the model (again after a
-// one-line correction on the console); the run itself comes with the run
-// control.
+// Stand-in for the run control: translates the model; the run itself
+// comes with the run control.
 void run_simulation(Engine& e, int, int, int) {
   int4 runs = 0;
   translate_program(e, runs);
-  while (e.ctl.run_ctl_words[4] != 0) {
-    e.ctl.run_ctl_words[4] = 0;
-    reset_compile_state(e);
-    translate_program(e, runs);
-  }
 }
 
 void run_experiment(Engine& e, bool) {
