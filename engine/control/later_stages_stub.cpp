@@ -16,22 +16,11 @@ namespace kelvo {
 
 bool find_defined_variable(Engine&, int, int&) { return false; }
 
-// Stand-in for the run control: translates the model; the run itself
-// comes with the run control.
-void run_simulation(Engine& e, int, int, int) {
-  int4 runs = 0;
-  translate_program(e, runs);
-}
-
 void run_experiment(Engine& e, bool) {
   write_error_message(e, " EXPERI experiments cannot be run yet");
   stop_program(e);
 }
 
-int current_run_number(const Engine&) { return 0; }
-double active_txn_block(const Engine&) { return 0.0; }
-void write_standard_report(Engine&) {}
-int current_out_unit(const Engine&) { return io::k_console_out; }
 
 void reset_anim_state(Engine&) {}
 void check_auto_animation(Engine&) {}

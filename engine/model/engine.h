@@ -9,6 +9,9 @@
 #include "model/control_state.h"
 #include "model/entity_tables.h"
 #include "model/expr_tables.h"
+#include "model/report_state.h"
+#include "model/run_state.h"
+#include "runtime/standin_tables.h"
 
 namespace kelvo {
 
@@ -24,6 +27,15 @@ struct Engine {
   ExprTables expr;
   // Translator: statement record and translation-pass state.
   CompileState cs;
+  // Run-time kernel (engine/runtime/).
+  RunState run;
+  TxnStore txn;
+  ActiveTxn act;
+  RandomState rn;
+  EvalState ev;
+  ReportState rep;
+  // Run-time statistics owned by later run-time steps; stand-in until then.
+  RuntimeStandIn stat;
 };
 
 }  // namespace kelvo

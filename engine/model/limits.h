@@ -66,7 +66,6 @@ inline constexpr int k_sna_b_station_limit = 100;
 // Lines kept by the one-line correction of the model file.
 inline constexpr int k_edit_store_lines = 400;
 
-
 // ---------------------------------------------------------------------
 // Program intake and diagnostics
 // ---------------------------------------------------------------------
@@ -82,5 +81,39 @@ inline constexpr int k_parse_ops = 42;
 // Label codes the parse-file writer keeps per nesting depth (one per
 // statement at most).
 inline constexpr int k_parse_name_codes = 1000;
+
+// ---------------------------------------------------------------------
+// Run-time kernel: transaction store, chains, random streams, reports.
+// ---------------------------------------------------------------------
+
+// The transaction pool is a fixed budget of 150000 words; how many
+// records fit depends on the record length (parameters + 7 words), and
+// running out is visible to the model (" Unspecified error nr ").
+inline constexpr int k_pool_words = 150000;
+// Smallest record (no parameters) is 7 words: 150000 / 7 records at most.
+inline constexpr int k_max_txn_records = k_pool_words / 7;
+// Words of the active transaction: move time, next block, priority,
+// working word, current block, then up to 12 model parameters and the
+// hidden ones the translator adds (numbers, try slot, family word).
+// 40 leaves ample room; a longer record is refused at run start.
+inline constexpr int k_max_txn_words = 40;
+// Chains: 1 future-events chain + one waiting line per station (600) +
+// one per queue-side waiting entity (600) + the WAITIF re-test chain.
+inline constexpr int k_max_chains = 1 + 600 + 600 + 1;
+// Seeds of the second generator exist for streams 1..8 only.
+inline constexpr int k_seed2_streams = 8;
+// Preset uniform numbers that replace the first draws of stream 1.
+inline constexpr int k_preset_count = 100;
+// Evaluation nests at most five levels of variables and functions.
+inline constexpr int k_eval_levels = 5;
+// Values read by INPUT for the first alternative of an experiment are
+// kept for savevalues 1..19.
+inline constexpr int k_input_keep = 19;
+// The second generator's seeding writes one progress line per step to
+// its work file; beyond this many steps no more lines are written.
+inline constexpr int k_seed2_trace_lines = 100000;
+// Report line: columns 1..78 are written, the buffer has 80.
+inline constexpr int k_out_line_cols = 80;
+inline constexpr int k_out_line_written = 78;
 
 }  // namespace kelvo

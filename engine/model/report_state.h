@@ -1,0 +1,33 @@
+// Report state: the 78-column report line with its fill count and the
+// switches of the standard report and its section files. The current
+// report channel (out_unit) and the result channel are those of the
+// translation pass's output state (CompileState::out). Written by the report routines (engine/runtime/);
+// out_line and out_col live for the whole process.
+#pragma once
+
+#include <array>
+
+#include "model/limits.h"
+#include "model/numbers.h"
+
+namespace kelvo {
+
+struct ReportState {
+  std::array<char, k_out_line_cols + 1> out_line{};  // columns 1..80 (index 0 unused)
+  int4 out_col = 0;            // columns filled (0: empty line)
+  bool report_flag = false;    // echo report lines to the console
+  bool console_echo = false;   // echo switched on by the first file line
+  bool million_mode = false;   // the real writer shows millions (one call)
+  bool atf_program_flag = false;  // output switched to the animation file
+  bool wrn_open = false;       // the model's WRN file is open
+  bool new_section_files = false;  // every run opens its section files anew
+  bool skip_next_pause = false;    // the next report starts without a pause
+  bool result_file_mode = false;   // report goes to the model's TXT file
+  bool list_future_events = false; // report ends with the future events
+  int4 print_line_open = 0;    // PRINT keeps its line open (-1) or not (0)
+  bool print_state = false;    // a PRINT line is being built
+
+  ReportState() { out_line.fill(' '); }
+};
+
+}  // namespace kelvo

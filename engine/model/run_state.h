@@ -1,0 +1,120 @@
+// Run state of the simulation kernel: the clock, the transaction pool and
+// its chains, the active transaction, the random-number streams, the run
+// counters and the evaluation stack. Written by the run-time routines
+// (engine/runtime/); reset at run set-up, at RESET and at each START.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "model/limits.h"
+#include "model/numbers.h"
+
+namespace kelvo {
+
+// Marks that ride with a transaction as integers, so that they survive
+// the single-precision words of the record exactly.
+struct Engine;
+
+struct TxnMarks {
+  int4 retry = 0;           // released for a retry (server routines)
+  int4 preempt = 0;         // 1 pre-empted holder, 2 pre-emptor that waited
+  int4 station = 0;         // block of the station line it was released from
+  int4 advance_station = 0; // station held while delayed in an ADVANCE
+  int4 family = 0;          // ASSEMBLE family number (0 none)
+  int4 family_left = 0;     // members of the family still outstanding
+};
+
+// Transaction pool and chains. A record r (1-based) owns the words
+// (r-1)*S+1 .. r*S of the pool; its base word p = (r-1)*S+1 is the
+// transaction's identity where one is printed. The value words sit in
+// `txn_pool` at their word positions; the links, the priority and the
+// marks are kept per record beside it.
+struct TxnStore {
+  int4 txn_words = 5;       // n = param_count + 5: words copied to cur_txn
+  int4 txn_link_off = 6;    // n + 1: the forward-link word
+  int4 txn_rec_words = 7;   // S = n + 2: words per record
+  int4 txn_slots = 0;       // records in the pool: 150000 / S
+  int4 free_head = 0;       // first free record (0: none)
+  int4 batch_last = 0;      // last record of the batch due now (0: none)
+  int4 chain_count = 1;     // chains in use this run
+  std::array<real4, k_pool_words + 1> txn_pool{};           // value words (float)
+  std::array<int4, k_max_txn_records + 1> txn_prev{};       // backward link (-1 never used)
+  std::array<int4, k_max_txn_records + 1> txn_next{};       // forward link / free list
+  std::array<real8, k_max_txn_records + 1> txn_priority{};  // priority word
+  std::array<TxnMarks, k_max_txn_records + 1> txn_marks{};  // integer marks
+  std::array<int4, k_max_txn_records + 1> txn_chain{};      // chain holding it (0 free)
+  std::array<int4, k_max_chains + 1> chain_head{};  // first record (0 empty)
+  std::array<int4, k_max_chains + 1> chain_tail{};  // last record (0 empty)
+  std::array<int4, k_max_chains + 1> chain_size{};  // records in the chain
+};
+
+// The active transaction, element k = word k of its record, in double
+// precision: 1 move time, 2 next block (-b: still in block b, -1: filed),
+// 3 priority, 4 QTABLE entry clock, 5 current block, 6.. parameters.
+struct ActiveTxn {
+  std::array<real8, k_max_txn_words + 2> cur_txn{};
+  TxnMarks cur_marks{};
+  int4 cur_block = 0;       // block being executed
+};
+
+// Random-number streams RN1..RN50 and the seeds of each run.
+struct RandomState {
+  std::array<int4, k_rn_stream_max + 1> seed{};          // current seeds
+  std::array<int4, k_seed2_streams + 1> seed2{};         // second generator
+  int4 preset_count = 0;                                 // preset draws used this run
+  bool preset_loaded = false;                            // preset table filled
+  std::array<real4, k_preset_count + 1> preset_values{};
+  bool second_generator = false;  // set by the built-in program that switches
+  int4 set_seed_value = 0;        // the value `set_run_seeds` applies
+};
+
+// Run counters and flags of the kernel.
+struct RunState {
+  real4 clock = 0.0f;              // simulation clock
+  real4 end_time = 1.0e8f;         // time at which the run ends
+  real4 reset_time = 0.0f;         // clock at the last RESET
+  real4 saved_clock = 0.0f;        // clock at the end of the last run
+  real4 next_event_time = 1.0e8f;  // move time of the first future event
+  real4 outvalue = 0.0f;           // EXPERI result operand at run end
+  real4 max_priority = 0.0f;       // highest GENERATE priority (report)
+  int4 run_number = 0;             // current run (START number)
+  int4 run_counter = 0;            // runs made in this series
+  int4 run_count = 0;              // 0 single run, else runs of the series
+  int4 next_step_code = 1;         // code of the run step after this one
+  int4 step_index = 1;             // series position in the run steps
+  int4 txn_counter = 0;            // last transaction number given
+  bool preemption_happened = false;   // a pre-emption took place this run
+  bool serve_all_waiters_flag = false; // station lines are served as a whole
+  int4 operand_sum = 0;               // waiters of multi-unit storage blocks
+  bool waitif_pending = false;        // WAITIF waiters on the re-test chain
+  bool report_written = false;        // set while a report is being written
+  bool trace_switch = false;          // tracing switched on (TRACE program)
+  // Files and switches of run control that other stages set.
+  bool aux_file_open = false;         // the auxiliary result file is open
+  int4 aux_unit = 0;                  // its channel
+  bool atf_open = false;              // the animation trace file is open
+  bool matrix_output_wanted = false;  // matrix output at the end
+  std::array<bool, 10> graph_flags{}; // GRAPH outputs in use
+  int4 graph_unit = 0;                // channel of the GRAPH output
+  bool valin_outside_experi = false;  // VALIN used outside an experiment
+  bool retranslate_wanted = false;    // a statement was corrected: translate again
+  // Until the translator is merged, a test may stand in for it.
+  void (*translate_standin)(Engine&, int4& run_count) = nullptr;
+  std::array<int4, k_block_capacity + 1> generated_before_reset{};  // per block
+  std::array<int4, k_block_capacity + 1> last_block_current{};      // per block (trace)
+};
+
+// Evaluation of operands and expressions.
+struct EvalState {
+  std::array<real8, k_expr_temp_slots + 1> eval_stack{};
+  std::array<real8, k_input_keep + 1> input_keep{};
+  bool keep_input = false;  // run control keeps INPUT values (experiment)
+  int4 experi_alternative = 0;     // alternative of the experiment being run
+  real4 experi_input_value = 0.0f; // the experiment's current input value
+  int4 experi_input_mark = 0;      // 1 experiment input given, -1 none
+  int4 input_used_mark = 0;        // 1 the experiment input was used
+  int4 program7_flag = 0;          // -1: built-in program 7 is called
+};
+
+}  // namespace kelvo

@@ -1,0 +1,155 @@
+// Block dispatcher. Takes the active transaction as the event loop hands
+// it over; runs the block routines in sequence by a switch on the block
+// code and ends when a routine has filed or destroyed the transaction.
+// GENERATE's creation limit and the end-of-run arrival are tested here.
+#include "runtime/block_dispatcher.h"
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "runtime/generate_advance_terminate.h"
+#include "runtime/later_routines.h"
+#include "runtime/report_line.h"
+#include "runtime/spine_calls.h"
+
+namespace kelvo {
+
+namespace {
+
+inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
+
+constexpr int k_generate_maximum = 100000;
+
+int code_of(const Engine& e, int b) {
+  if (b < 1 || b > k_block_capacity) return 0;
+  return e.blocks.block_op[ix(b)];
+}
+
+[[noreturn]] void stop_with_block(Engine& e, const char* text, int b) {
+  const int unit = open_error_unit(e);
+  e.ch.write(unit, io::Rec().lit(text).i(b, 4));
+  stop_program(e);
+}
+
+// GENERATE limits: false when the arrival creates nothing.
+bool generate_may_create(Engine& e, int b) {
+  if (e.run.clock == e.run.end_time && e.run.next_step_code != 4) return false;
+  const int4 limit = e.blocks.generate_limit[ix(b)];
+  const std::int64_t made =
+      static_cast<std::int64_t>(e.blocks.block_entries[ix(b)]) + e.run.generated_before_reset[ix(b)];
+  if (made < limit) return true;
+  if (limit < k_generate_maximum) return false;
+  if (e.ctl.java_mode) {
+    const int unit = open_wrn_file(e);
+    e.ch.write(unit, "** WARNING **");
+    e.ch.write(unit, " Simulation stopped after 100000 transactions = maximum");
+    e.ch.write(unit, io::Rec().lit(" have come out of GENERATE block, block ").i(b, 5));
+    return false;
+  }
+  open_error_unit(e);
+  e.ch.write(e.cs.out.out_unit, " Simulation stopped after 100000 transactions = maximum");
+  e.ch.write(e.cs.out.out_unit, io::Rec().lit(" have come out of GENERATE block, block ").i(b, 5));
+  report_block_error(e);
+}
+
+}  // namespace
+
+void dispatch_block(Engine& e) {
+  auto& cur = e.act.cur_txn;
+  int b;
+  const double x = cur[2];
+  bool pass_on = false;
+  if (x < 0.0) {
+    // Leaves block b, where it was still counted, and goes on after it.
+    b = trunc_i32(-x);
+    if (b >= 1 && b <= k_block_capacity) e.blocks.block_current[ix(b)] -= 1;
+    e.act.cur_marks.advance_station = 0;
+    pass_on = true;
+  } else {
+    b = trunc_i32(x);
+  }
+  for (;;) {
+    if (pass_on) {
+      cur[5] = b;
+      cur[2] = b + 1;
+      e.act.cur_marks.station = 0;
+      pass_on = false;
+      b = trunc_i32(cur[2]);
+      if (code_of(e, b) == bc::generate) stop_with_block(e, " Transaction tries to enter GENERATE = block ", b);
+    }
+    e.act.cur_block = b;
+    const int code = code_of(e, b);
+    if (code == bc::generate && !generate_may_create(e, b)) return;
+    if (code >= 1) e.blocks.block_entries[ix(b)] += 1;
+    if (code != bc::generate) write_trace_line(e, b, code, 0);
+    switch (code) {
+      case bc::advance:
+        advance_block(e, b);
+        return;
+      case bc::generate:
+        generate_block(e, b);
+        pass_on = true;
+        break;
+      case bc::terminate:
+        terminate_block(e, b);
+        return;
+      // Block routines of later steps.
+      case bc::depart:
+      case bc::enter:
+      case bc::preempt:
+      case bc::seize:
+      case bc::preempt_after_priority:
+      case bc::waitif_station:
+      case bc::waitif:
+      case bc::leave:
+      case bc::release:
+      case bc::return_:
+      case bc::queue:
+      case bc::arrive:
+      case bc::if_form:
+      case bc::if_:
+      case bc::if_form_2:
+      case bc::goto_form:
+      case bc::goto_:
+      case bc::print:
+      case bc::print_open:
+      case bc::print_attribute:
+      case bc::print_attribute_open:
+      case bc::priority:
+      case bc::let_priority:
+      case bc::let_priority_plus:
+      case bc::let_priority_minus:
+      case bc::let:
+      case bc::let_expression:
+      case bc::let_form:
+      case bc::assemble:
+      case bc::select:
+      case bc::let_minmax:
+      case bc::split:
+      case bc::tabulate:
+      case bc::special:
+      case bc::let_param:
+      case bc::form_39:
+      case bc::waitif_retest:
+      case bc::let_minmax_run:
+        block_routine_pending(e, code);
+      default:
+        // Codes outside 1..53 and the codes of control statements.
+        stop_with_block(e, " Wrong operation code in block ", b);
+    }
+  }
+}
+
+void trace_count_changes(Engine& e) {
+  int marked = 0;
+  for (int b = 1; b <= e.blocks.block_count; ++b) {
+    const int4 now = e.blocks.block_current[ix(b)];
+    if (now > e.run.last_block_current[ix(b)]) marked = b;
+    e.run.last_block_current[ix(b)] = now;
+  }
+  if (marked > 0 && e.run.trace_switch && e.blocks.block_op[ix(marked)] != bc::advance)
+    write_trace_line(e, marked, e.blocks.block_op[ix(marked)], -1);
+}
+
+void close_run_unit(Engine& e, int unit) { e.ch.close(unit); }
+
+}  // namespace kelvo

@@ -1,0 +1,15 @@
+// The block dispatcher: moves the active transaction block after block
+// until it is delayed, made to wait or destroyed, selecting each block's
+// routine by its code (1 to 53); and the trace count companion.
+#pragma once
+
+namespace kelvo {
+
+struct Engine;
+
+void dispatch_block(Engine& e);
+void trace_count_changes(Engine& e);
+// Closes the run's auxiliary output channel.
+void close_run_unit(Engine& e, int unit);
+
+}  // namespace kelvo

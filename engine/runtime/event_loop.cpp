@@ -1,0 +1,133 @@
+// Event loop. Takes the future-events chain that the run set-up filled;
+// produces the moves of every transaction up to the run's end time, the
+// corrected block counts and the standard report. The run-time limit of
+// the front end is measured on a monotonic clock in whole seconds.
+#include "runtime/event_loop.h"
+
+#include <chrono>
+
+#include "model/engine.h"
+#include "runtime/block_dispatcher.h"
+#include "runtime/later_routines.h"
+#include "runtime/spine_calls.h"
+#include "runtime/standard_report.h"
+#include "runtime/transaction_store.h"
+
+namespace kelvo {
+
+namespace {
+
+inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
+
+bool report_wanted(const Engine& e) {
+  const int run = e.run.run_number;
+  if (run < 0 || run >= static_cast<int>(e.ent.run.start_report_off.size())) return true;
+  return !e.ent.run.start_report_off[ix(run)];
+}
+
+// Straight-line blocks get their Current count from the entries of the
+// block after them, and a block after a TERMINATE must be reachable.
+void correct_block_counts(Engine& e) {
+  auto& blk = e.blocks;
+  const int n = std::min(blk.block_count, k_block_capacity);
+  for (int i = 1; i <= n - 1; ++i) {
+    const int code = blk.block_op[ix(i)];
+    const int next = blk.block_op[ix(i + 1)];
+    if (blk.block_entries[ix(i)] - blk.block_current[ix(i)] == blk.block_entries[ix(i + 1)]) continue;
+    if (blk.block_label[ix(i)] != 0 || blk.block_label[ix(i + 1)] != 0) continue;
+    if (e.run.preemption_happened) continue;
+    if (code == bc::if_ || code == bc::split || code == bc::goto_) continue;
+    if (next == bc::waitif && e.stat.waitif43_count > 0) continue;
+    if (next == bc::generate) continue;
+    if (code == bc::waitif && i > 1 && blk.block_op[ix(i - 1)] == bc::waitif) continue;
+    if (code == bc::terminate) {
+      write_error_message(e, " Block after TERMINATE cannot be reached");
+      report_error_at_block(e, i + 1);
+    }
+    if (e.run.reset_time == 0.0f && code != bc::assemble) {
+      const int4 v = blk.block_entries[ix(i)] - blk.block_entries[ix(i + 1)];
+      blk.block_current[ix(i)] = v < 0 ? 0 : v;
+    }
+  }
+}
+
+}  // namespace
+
+void find_last_due_event(Engine& e, real4 t) {
+  int q = e.txn.chain_head[1];
+  while (q != 0) {
+    if (record_move_time(e, q) > t) {
+      e.txn.batch_last = e.txn.txn_prev[ix(q)] > 0 ? e.txn.txn_prev[ix(q)] : 0;
+      return;
+    }
+    q = e.txn.txn_next[ix(q)];
+  }
+}
+
+void check_run_time_limit(Engine& e) {
+  // Elapsed whole seconds on a monotonic clock since the main program took
+  // its start time (none taken: no limit).
+  if (e.ctl.run_time_start == std::chrono::steady_clock::time_point{}) return;
+  const auto elapsed =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - e.ctl.run_time_start).count();
+  if (e.ctl.run_time_limit < elapsed) {
+    write_error_message(e, " Program run time exceeds limit");
+    e.act.cur_txn[2] = 0.0;
+    report_block_error(e);
+  }
+}
+
+void run_event_loop(Engine& e) {
+  RunState& r = e.run;
+  TxnStore& t = e.txn;
+  e.run.report_written = false;
+  for (;;) {
+    if (t.chain_size[1] < 0) report_transaction_overflow(e, 2);
+    if (t.chain_size[1] == 0) {
+      if (report_wanted(e)) write_standard_report(e, false);
+      break;
+    }
+    if (e.ctl.java_mode) check_run_time_limit(e);
+    if (r.clock < r.end_time) {
+      const int p = t.chain_head[1];
+      if (t.batch_last == 0) {
+        r.next_event_time = record_move_time(e, p);
+        if (r.next_event_time < r.clock) {
+          write_error_message(e, " Attempt to go backwards in time ");
+          write_error_message(e, " Error probably in GENERATE or ADVANCE");
+          write_error_message(e, " One (other) possibility:");
+          report_block_error(e);
+        }
+        r.clock = r.next_event_time;
+        find_last_due_event(e, r.clock);
+      }
+      unlink_transaction(e, p, 1);
+      if (t.batch_last != 0) e.act.cur_txn[1] = r.clock;
+      if (p == t.batch_last) t.batch_last = 0;
+      dispatch_block(e);
+      if (e.stat.trace_number_wanted_a) trace_count_changes(e);
+      if (r.waitif_pending) {
+        const int b = trunc_i32(e.act.cur_txn[2]);
+        const int code = b >= 1 && b <= k_block_capacity ? e.blocks.block_op[ix(b)] : 0;
+        if (code != bc::waitif_retest) scan_waitif_chain(e);
+      }
+      continue;
+    }
+    if (r.clock > r.end_time) {
+      r.clock = r.end_time;
+    } else {
+      const int h = t.chain_head[1];
+      if (h != 0 && record_move_time(e, h) <= r.clock) {
+        // A waiter released for a retry is still counted in its block.
+        const int k = trunc_i32(record_word(e, h, 5));
+        if (t.txn_marks[ix(h)].station != 0 && k >= 1 && k <= k_block_capacity) e.blocks.block_current[ix(k)] += 1;
+      }
+      correct_block_counts(e);
+    }
+    if (report_wanted(e)) write_standard_report(e, false);
+    break;
+  }
+  // The EXPERI result operand is read by the experiment driver.
+}
+
+}  // namespace kelvo

@@ -1,0 +1,169 @@
+// GENERATE, ADVANCE and TERMINATE. Takes the active transaction and the
+// time tables; files the next arrival or the delayed transaction on the
+// future-events chain, or destroys the transaction and counts the run's
+// termination count down. Times are single precision throughout.
+#include "runtime/generate_advance_terminate.h"
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "runtime/later_routines.h"
+#include "runtime/operand_eval.h"
+#include "runtime/random_streams.h"
+#include "runtime/spine_calls.h"
+#include "runtime/transaction_store.h"
+
+namespace kelvo {
+
+namespace {
+
+inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
+
+// Value of one time operand by its kind code.
+real4 time_operand(Engine& e, real4 value, int kind) {
+  switch (kind) {
+    case 0:
+      return value;
+    case 2:
+      return eval_variable_1(e, trunc_i32(value));
+    case 3:
+      return static_cast<real4>(evaluate_function(e, trunc_i32(value)));
+    case 4: {
+      int index = trunc_i32(value);
+      if (index < 1 || index > k_savevalue_limit) {
+        write_error_message(e, " Savevalue not defined earlier in program");
+        report_block_error(e);
+      }
+      return static_cast<real4>(e.ent.sv.savevalue_value[ix(index)]);
+    }
+    case 5:
+      return e.run.clock;
+    default: {  // 1 and any other code: a parameter, -p through parameter p
+      int p = trunc_i32(value);
+      if (p < 0) {
+        int index = -p;
+        return operand_index_value(e, -11, index);
+      }
+      return operand_index_value(e, 11, p);
+    }
+  }
+}
+
+[[noreturn]] void stop_with_block(Engine& e, const char* text, int b) {
+  const int unit = open_error_unit(e);
+  e.ch.write(unit, io::Rec().lit(text).i(b, 4));
+  stop_program(e);
+}
+
+}  // namespace
+
+real4 time_from_operand_pair(Engine& e, real4 a, real4 b, real4 kind_a, real4 kind_b) {
+  if (kind_a < 0.0f) {
+    if (b == 0.0f) return a;
+    return uniform_variate(e, a, b);
+  }
+  const real4 r1 = time_operand(e, a, trunc_i32(kind_a));
+  const real4 r2 = time_operand(e, b, trunc_i32(kind_b));
+  if (r2 == 0.0f) return r1;
+  const real4 u = draw_random_number(e, 1);
+  return (r1 - r2) + (2.0f * r2) * u;
+}
+
+real4 generate_interval(Engine& e, int g) {
+  const auto& row = e.ent.gen.generate_time_table[ix(g)];
+  return time_from_operand_pair(e, row[1], row[2], row[3], row[4]);
+}
+
+void generate_block(Engine& e, int b) {
+  auto& cur = e.act.cur_txn;
+  if (cur[5] > 0.0) stop_with_block(e, " Transaction tries to enter GENERATE = block ", b);
+  const int g = e.blocks.block_arg[ix(b)];
+  if (g < 1 || g > k_generate_limit) block_routine_pending(e, bc::generate);
+  const real4 t = generate_interval(e, g);
+  if (t < 0.0f) stop_with_block(e, " Negative IAT in block ", b);
+  if (e.stat.clear_params_flag) {
+    for (int j = 1; j <= e.ent.par.param_count; ++j) cur[ix(5 + j)] = 0.0;
+  }
+  cur[1] = e.run.clock + t;
+  insert_event_chain(e, 1);
+  cur[1] = e.run.clock;
+  cur[4] = 0.0;
+  if (e.stat.trace_number_wanted_a || e.stat.trace_number_wanted_b) {
+    e.run.txn_counter += 1;
+    const int slot = e.ent.par.trace_word_off;
+    if (slot >= 1 && slot < static_cast<int>(cur.size())) cur[ix(slot)] = e.run.txn_counter;
+    write_trace_line(e, b, bc::generate, 0);
+  }
+  if (e.ent.par.txn_num_off > 0) {
+    e.run.txn_counter += 1;
+    const int slot = e.ent.par.txn_num_off;
+    if (slot < static_cast<int>(cur.size())) cur[ix(slot)] = e.run.txn_counter;
+  }
+}
+
+void advance_block(Engine& e, int b) {
+  e.blocks.block_current[ix(b)] += 1;
+  const int a = e.blocks.block_opnd[ix(b)];
+  if (a < 1 || a > k_advance_limit) block_routine_pending(e, bc::advance);
+  const auto& row = e.ent.gen.advance_time_table[ix(a)];
+  const real4 t = time_from_operand_pair(e, row[1], row[2], row[3], row[4]);
+  if (t < 0.0f) {
+    write_error_message(e, " Negative ADVANCE time");
+    report_block_error(e);
+  }
+  auto& cur = e.act.cur_txn;
+  cur[1] = e.run.clock + t;
+  cur[2] = -b;
+  if (e.stat.station_in_advance_flag) derive_block_time(e, b);
+  insert_event_chain(e, 1);
+}
+
+void derive_block_time(Engine& e, int b) {
+  if (e.blocks.block_arg[ix(b)] >= 0) return;
+  // The station is carried as an integer mark beside the next block.
+  e.act.cur_marks.advance_station = seize_release_block(e, b);
+}
+
+void terminate_block(Engine& e, int b) {
+  const int k = e.blocks.block_arg[ix(b)];
+  if (k < 1 || k > k_terminate_limit) block_routine_pending(e, bc::terminate);
+  int4 d = e.ent.term.terminate_value[ix(k)];
+  if (d < 0) {
+    const int x = -d;
+    if (x > k_savevalue_limit) {
+      write_error_message(e, " Negative X$VALUE in TERMINATE");
+      report_block_error(e);
+    }
+    d = trunc_i32(e.ent.sv.savevalue_value[ix(x)]);
+    if (d < 0) {
+      write_error_message(e, " Negative X$VALUE in TERMINATE");
+      report_block_error(e);
+    }
+  }
+  const int run = e.run.run_number;
+  if (run >= 1 && run <= k_start_limit) {
+    auto& count = e.ent.run.termination_count[ix(run)];
+    const std::int64_t left = static_cast<std::int64_t>(count) - d;
+    count = left < -2147483647 ? -2147483647 : static_cast<int4>(left);
+    if (count <= 0) e.run.end_time = e.run.clock;
+  }
+  e.act.cur_txn[5] = 0.0;
+}
+
+bool c_operand_check(Engine& e, std::string_view field, int4 name_code, real4& value) {
+  if (field.empty() || (field[0] != 'V' && field[0] != 'v')) return false;
+  const int n = std::min(e.expr.defn_count, k_defn_limit);
+  int d = 0;
+  for (int k = 1; k <= n && d == 0; ++k)
+    if (e.expr.defn_name[ix(k)] == name_code) d = k;
+  if (d == 0) return false;
+  if (field.find_first_of("+-*/()") != std::string_view::npos) {
+    parse_error(e, field[0] == '-' ? " C operand may not be negative" : "Expression illegal as C operand");
+    return false;
+  }
+  const int x = e.expr.defn_expr[ix(d)];
+  if (x < 1 || x > k_expr_limit) return false;
+  value = static_cast<real4>(e.expr.expr_item_arg[ix(x)][1]);
+  return true;
+}
+
+}  // namespace kelvo

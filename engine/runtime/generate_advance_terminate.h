@@ -1,0 +1,28 @@
+// The block routines that create, delay and destroy transactions
+// (GENERATE, ADVANCE, TERMINATE) and the time of an operand pair (mean
+// and spread, each a constant or a reference).
+#pragma once
+
+#include <array>
+#include <string_view>
+
+#include "model/numbers.h"
+
+namespace kelvo {
+
+struct Engine;
+
+// Time from a row (A, B, kind of A, kind of B) of a time table.
+real4 time_from_operand_pair(Engine& e, real4 a, real4 b, real4 kind_a, real4 kind_b);
+// One inter-arrival time of GENERATE number g.
+real4 generate_interval(Engine& e, int g);
+void generate_block(Engine& e, int b);
+void advance_block(Engine& e, int b);
+void terminate_block(Engine& e, int b);
+void derive_block_time(Engine& e, int b);
+// Compile-time check of a GENERATE operand that names a definition (V$):
+// true when accepted, with the definition's first compiled item in value.
+// An operand field with an operator is refused with a statement error.
+bool c_operand_check(Engine& e, std::string_view field, int4 name_code, real4& value);
+
+}  // namespace kelvo

@@ -1,0 +1,397 @@
+// Evaluation of coded operands and compiled expressions. Takes the
+// operand kind codes and expression tables of the translator and the
+// active transaction; produces values (single precision at level 1,
+// double precision inside nested levels). Every table index is checked.
+#include "runtime/operand_eval.h"
+
+#include <cmath>
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "runtime/later_routines.h"
+#include "runtime/random_streams.h"
+#include "runtime/spine_calls.h"
+
+namespace kelvo {
+
+namespace {
+
+inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
+
+// Savevalues 1..savevalue_limit are the named ones; X(P numbers map above.
+constexpr int k_savevalue_named = k_named_savevalue_limit;
+constexpr int k_savevalue_number_max = k_savevalue_limit - k_named_savevalue_limit;
+
+[[noreturn]] void fail(Engine& e, const io::Rec& line) {
+  const int unit = open_error_unit(e);
+  e.ch.write(unit, line);
+  report_block_error(e);
+}
+
+[[noreturn]] void out_of_range(Engine& e, int index) {
+  fail(e, io::Rec().lit(" Parameter value").i(index, 4).lit(" out of range"));
+}
+
+[[noreturn]] void nested_too_far(Engine& e) {
+  write_error_message(e, " Expressions or functions nested too far");
+  report_block_error(e);
+}
+
+// Parameter j of the active transaction (1..param_count).
+real8 parameter_value(Engine& e, int j) {
+  if (j < 1 || j > e.ent.par.param_count || 5 + j >= static_cast<int>(e.act.cur_txn.size())) out_of_range(e, j);
+  return e.act.cur_txn[ix(5 + j)];
+}
+
+int find_savevalue_name(const Engine& e, int code) {
+  const int n = std::min(e.ent.sv.savevalue_count, k_named_savevalue_limit);
+  for (int k = 1; k <= n; ++k)
+    if (e.ent.sv.savevalue_name[ix(k)] == code) return k;
+  return 0;
+}
+
+}  // namespace
+
+void check_parameter_index(Engine& e, int kind, int& index) {
+  switch (kind) {
+    case 1:
+    case 6:
+    case 7:
+    case 10:
+      write_error_message(e, " Parameter construction illegal");
+      report_block_error(e);
+    case 2: {
+      const int offset = e.stat.queue_number_offset;
+      index = index + offset - e.ent.st.storage_count;
+      if (index > k_queue_limit || index < 1)
+        fail(e, io::Rec().lit(" Value of Q(P=").i(index - offset, 5).lit(" out of range"));
+      break;
+    }
+    case 3:
+    case 9:
+      if (index > e.blocks.block_count) out_of_range(e, index);
+      break;
+    case 4:
+    case 5:
+      if (index > e.ent.st.storage_count) {
+        index += e.ent.st.facility_offset;
+        if (index > k_station_limit)
+          fail(e, io::Rec().lit(" Value of F(P, R(P or S(P =").i(index - e.ent.st.facility_offset, 5).lit(" out of range"));
+      }
+      break;
+    case 8:
+      if (index > k_savevalue_number_max) fail(e, io::Rec().i(index, 4).lit(" = incorrect parameter value in X(P"));
+      index += k_savevalue_named;
+      break;
+    case 11:
+      if (index > e.ent.par.param_count) out_of_range(e, index);
+      break;
+    default:
+      break;
+  }
+}
+
+real4 operand_index_value(Engine& e, int kind, int& index) {
+  if (kind == 0) return static_cast<real4>(index);
+  if (kind < 0) {
+    index = trunc_i32(parameter_value(e, index) + 0.0001);
+    if (index < 1) {
+      const int unit = open_error_unit(e);
+      e.ch.write(unit, io::Rec().i(index, 4).lit(" = illegal value of parameter"));
+      e.ch.write(unit, " Is parameter name correct?");
+      report_block_error(e);
+    }
+    kind = -kind;
+    check_parameter_index(e, kind, index);
+  }
+  switch (kind) {
+    case 2:
+      if (index < 1 || index > k_queue_limit) out_of_range(e, index);
+      return static_cast<real4>(e.stat.queue_current[ix(index)]);
+    case 3:
+      if (index < 1 || index > k_block_capacity) out_of_range(e, index);
+      return static_cast<real4>(e.blocks.block_entries[ix(index)]);
+    case 4:
+      if (index < 1 || index > k_station_limit) out_of_range(e, index);
+      return static_cast<real4>(e.stat.station_contents[ix(index)]);
+    case 5:
+      if (index < 1 || index > k_station_limit) out_of_range(e, index);
+      return static_cast<real4>(e.ent.st.station_capacity[ix(index)] - e.stat.station_contents[ix(index)]);
+    case 6:
+      return static_cast<real4>(evaluate_function(e, index));
+    case 7:
+      return eval_variable_1(e, index);
+    case 8:
+      // Name codes of names from I on are negative as 32-bit integers:
+      // a savevalue number is 1..1000, anything beyond is a name code.
+      if (index >= -1000 && index <= 1000) {
+        if (index < 1 || index > k_savevalue_limit) out_of_range(e, index);
+        return static_cast<real4>(e.ent.sv.savevalue_value[ix(index)]);
+      } else {
+        const int k = find_savevalue_name(e, index);
+        if (k == 0) return 0.0f;
+        index = k;
+        return static_cast<real4>(e.ent.sv.savevalue_init[ix(k)]);
+      }
+    case 9:
+      if (index < 1 || index > k_block_capacity) out_of_range(e, index);
+      return static_cast<real4>(e.blocks.block_current[ix(index)]);
+    case 10:
+      return draw_random_number(e, index);
+    case 11:
+      if (index > 12) {
+        const int unit = open_error_unit(e);
+        e.ch.write(unit, io::Rec().i(index, 4).lit(" = illegal number of parameter"));
+        e.ch.write(unit, " Not more than 12 parameters allowed");
+        stop_program(e);
+      }
+      return static_cast<real4>(parameter_value(e, index));
+    case 12:
+      return static_cast<real4>(e.act.cur_txn[3]);
+    case 13:
+      if (index < 1 || index > k_decimal_limit) out_of_range(e, index);
+      return e.ent.dec.decimal_value[ix(index)];
+    case 14:
+      if (index < 1 || index > k_expr_temp_slots) out_of_range(e, index);
+      return static_cast<real4>(e.ev.eval_stack[ix(index)]);
+    default:  // 1 and any kind above 14: the clock
+      return index == 2 ? e.run.clock : e.run.clock - e.run.reset_time;
+  }
+}
+
+void apply_expression_operator(Engine& e, int op, int position, int& s, int arg, real8& t, real8& sum, real8 v) {
+  switch (op) {
+    case 3:
+      t = t * v;
+      break;
+    case 4:
+    case 6:
+      if (std::fabs(v) < 1.0e-8) fail(e, io::Rec().lit(" Division with ").f(v, 14, 8));
+      t = op == 4 ? t / v : std::fmod(t, v);
+      break;
+    case 5:
+      sum = s == 1 ? sum + t : sum - t;
+      if (arg >= 1 && arg <= k_expr_temp_slots) e.ev.eval_stack[ix(arg)] = sum;
+      t = 0.0;
+      sum = 0.0;
+      break;
+    default:
+      if (position > 1) sum = s == 1 ? sum + t : sum - t;
+      t = v;
+      s = op;
+      break;
+  }
+}
+
+void eval_call_argument(Engine& e, int i, int& cls, real8& v) {
+  if (i < 1 || i > k_expr_ref_limit) out_of_range(e, i);
+  int index = e.expr.ref_arg[ix(i)];
+  v = operand_index_value(e, e.expr.ref_index[ix(i)], index);
+  cls = e.expr.ref_class[ix(i)];
+}
+
+void bind_expression_argument(Engine& e, int cls, real8 v, int& x) {
+  const int f = cls - 40;
+  if (f < 1 || f > k_expr_ref_limit) out_of_range(e, f);
+  const int sv = e.expr.ref_arg[ix(f)];
+  if (sv < 1 || sv > k_savevalue_limit) out_of_range(e, sv);
+  e.ent.sv.savevalue_value[ix(sv)] = v;
+  x = -e.expr.ref_class[ix(f)];
+}
+
+real8 eval_level(Engine& e, int level, int cls, real8 v) {
+  int x = 0;
+  bind_expression_argument(e, cls, v, x);
+  return eval_variable(e, x, level);
+}
+
+real4 eval_variable_1(Engine& e, int x) { return static_cast<real4>(eval_variable(e, x, 1)); }
+
+real8 eval_variable(Engine& e, int x, int level) {
+  if (x < 1 || x > k_expr_limit) out_of_range(e, x);
+  std::array<real8, k_expr_temp_slots + 1> saved{};
+  if (level > 1) saved = e.ev.eval_stack;
+  real8 t = 0.0;
+  real8 sum = 0.0;
+  int s = 1;
+  const auto& kinds = e.expr.expr_item_kind[ix(x)];
+  for (int i = 1; i <= k_expr_items; ++i) {
+    const int kind = kinds[ix(i)];
+    if (kind == k_expr_end) break;
+    const int op = e.expr.expr_item_op[ix(x)][ix(i)];
+    int arg = e.expr.expr_item_arg[ix(x)][ix(i)];
+    real8 v = 0.0;
+    if (kind == 14) {
+      if (arg < 1 || arg > k_expr_temp_slots) out_of_range(e, arg);
+      v = e.ev.eval_stack[ix(arg)];
+    } else if (kind == 7) {
+      if (level >= k_eval_levels) nested_too_far(e);
+      v = eval_variable(e, arg, level + 1);
+    } else if (kind == 6 && arg >= 1 && arg <= k_expr_ref_limit && e.expr.ref_class[ix(arg)] >= 41) {
+      int cls = 0;
+      eval_call_argument(e, arg, cls, v);
+      if (level >= k_eval_levels) nested_too_far(e);
+      v = eval_level(e, level + 1, cls, v);
+    } else if (level == 1 && kind == 8 && std::abs(arg) >= 501 && !e.cs.pass.check_flag) {
+      const int k = find_savevalue_name(e, arg);
+      if (k == 0) {
+        parse_error(e, " Savevalue in B operand not given value above");
+        return 0.0;
+      }
+      v = e.ent.sv.savevalue_init[ix(k)];
+    } else {
+      v = operand_index_value(e, kind, arg);
+    }
+    apply_expression_operator(e, op, i, s, arg, t, sum, v);
+  }
+  const real8 result = s == 1 ? sum + t : sum - t;
+  if (level > 1) {
+    e.ev.eval_stack = saved;
+    return result;
+  }
+  return static_cast<real4>(result);
+}
+
+real4 eval_math_function(Engine& e, int code, real4 x) {
+  constexpr real4 eps = 1.0e-5f;
+  switch (code) {
+    case 6:
+      return x <= 0.0f ? -x : x;
+    case 7: {
+      const real4 t = static_cast<real4>(trunc_i32(x));
+      return t < 0.0f ? t - 1.0f : t;
+    }
+    case 8:
+      if (x < 1.0e-6f) fail(e, io::Rec().lit(" Illegal argument of FN$LOG:").f(x, 14, 8));
+      return std::log(x);
+    case 9:
+      if (x > 88.0f) fail(e, io::Rec().lit(" Illegal argument of FN$EXP:").f(x, 8, 3));
+      return std::exp(x);
+    case 10:
+      return x > eps ? 1.0f : (x < -eps ? -1.0f : 0.0f);
+    case 11:
+      return std::fabs(x) < eps ? 1.0f : 0.0f;
+    case 12:
+      return x < 0.0f ? 0.0f : x;
+    case 13:
+      return x > eps ? 1.0f : 0.0f;
+    case 14:
+      return x > -eps ? 1.0f : 0.0f;
+    case 15:
+      return x < -eps ? 1.0f : 0.0f;
+    case 16:
+      return x < eps ? 1.0f : 0.0f;
+    case 17:
+      return std::fabs(x) > eps ? 1.0f : 0.0f;
+    case 18:
+      return std::sin(x * 3.141593f / 180.0f);
+    case 19:
+      return x - static_cast<real4>(trunc_i32(x));
+    default:  // 5 and any code outside 5-19: square root
+      if (x < 0.0f) fail(e, io::Rec().lit(" Negative argument of FN$SQR:").f(x, 14, 8));
+      return std::sqrt(x);
+  }
+}
+
+int resolve_operand_value(Engine& e, int code, int b) {
+  int out = 1;
+  if (code > 0) {
+    out = code;
+  } else if (code < 0) {
+    const int j = -code;
+    if (j == 100) {
+      if (b >= 1 && b <= k_block_capacity) e.stat.station_b_flag[ix(b)] = true;
+      out = 1;
+    } else {
+      if (j > k_expr_ref_limit) out_of_range(e, j);
+      int index = e.stat.operand_ref_index[ix(j)];
+      out = trunc_i32(operand_index_value(e, e.stat.operand_ref_kind[ix(j)], index));
+    }
+  }
+  if (out < 0) {
+    write_error_message(e, " Value of B operand of ENTER or LEAVE block < 0");
+    report_block_error(e);
+  }
+  return out;
+}
+
+real8 read_input_number(Engine& e) {
+  for (;;) {
+    std::string line;
+    // End of console input ends the engine; no number is asked for ever.
+    if (e.ch.read_line(io::k_console_in, line) != io::ReadStatus::ok) stop_program(e);
+    double v = 0.0;
+    if (io::read_list_reals(line, &v, 1) == 1) {
+      if (e.cs.pass.input_echo_flag) e.ch.write(e.cs.out.out_unit, io::Rec().f(v, 8, 2));
+      return v;
+    }
+    e.ch.write(io::k_console_out, " Incorrect format for number");
+    e.ch.write(io::k_console_out, " Input number again");
+  }
+}
+
+void input_savevalues(Engine& e, real4* v) {
+  const int k = trunc_i32(v[2]);
+  if (k < 1 || k > k_named_savevalue_limit || e.ent.sv.savevalue_name[ix(k)] == 0) {
+    flag_statement_error(e, " In INPUT block A operand missing");
+    return;
+  }
+  if (e.ev.experi_alternative > 1) {
+    // Later alternatives take the value given for the first one.
+    if (k <= k_input_keep) v[1] = static_cast<real4>(e.ev.input_keep[ix(k)]);
+    return;
+  }
+  v[1] = static_cast<real4>(read_input_number(e));
+  if (e.ev.keep_input && !e.cs.pass.check_flag) {
+    if (k < 20) {
+      e.ev.input_keep[ix(k)] = v[1];
+    } else {
+      flag_statement_error(e, " Too many savevalues read in");
+    }
+  }
+}
+
+void take_input_value(Engine& e, real4& v) {
+  if (e.ctl.experi_run) {
+    v = e.ev.experi_input_value;
+    e.ev.experi_input_mark = 1;
+    e.ev.input_used_mark = 1;
+  } else {
+    e.ev.experi_input_mark = -1;
+  }
+}
+
+void flag_program_call_use(Engine& e, int code) {
+  const auto& sp = e.ent.spec;
+  const int n = std::min(sp.spec_count, k_spec_limit);
+  for (int k = 1; k <= n; ++k) {
+    if (sp.spec_opnd_value[ix(k)][1] == code && sp.spec_program[ix(k)] == 7) e.ev.program7_flag = -1;
+  }
+}
+
+void read_extern_dat(Engine& e, real4& real_value, int& int_value) {
+  constexpr int unit = 11;
+  const auto missing = [&e]() {
+    write_error_message(e, " The following file is missing: extern.dat");
+    stop_program(e);
+  };
+  if (!e.ch.open_read(unit, "extern.dat")) missing();
+  std::string name, second, third;
+  if (e.ch.read_line(unit, name) != io::ReadStatus::ok || e.ch.read_line(unit, second) != io::ReadStatus::ok ||
+      e.ch.read_line(unit, third) != io::ReadStatus::ok) {
+    e.ch.close(unit);
+    missing();
+  }
+  e.ch.close(unit);
+  long long a = 0, b = 0;
+  if (!io::read_i(second, 8, a) || !io::read_i(third, 4, b)) {
+    write_error_message(e, " Incorrect format for number");
+    stop_program(e);
+  }
+  e.ctl.program_file_name.assign(io::read_a(name, 125));
+  real_value = static_cast<real4>(a);
+  int_value = static_cast<int>(b);
+  e.ent.experi.experi_alternatives = 1;
+}
+
+}  // namespace kelvo

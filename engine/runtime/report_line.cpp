@@ -1,0 +1,207 @@
+// Field writers over the 78-column report line, its flush with the
+// front-end and animation diversions, and the fresh-file and WRN-file
+// openers. The writers build their columns by hand, digit by digit.
+#include "runtime/report_line.h"
+
+#include <string>
+
+#include "model/engine.h"
+#include "runtime/spine_calls.h"
+
+namespace kelvo {
+
+namespace {
+
+constexpr int k_atf_unit = 9;
+
+[[noreturn]] void line_error(Engine& e, std::string_view msg) {
+  write_error_message(e, msg);
+  report_block_error(e);
+}
+
+void place(Engine& e, int col, char c) {
+  if (col >= 1 && col <= k_out_line_cols) e.rep.out_line[static_cast<std::size_t>(col)] = c;
+}
+
+// Digits of a non-negative value (1 for 0).
+int plain_digits(std::int64_t v) {
+  int k = 1;
+  while (v >= 10) {
+    v /= 10;
+    ++k;
+  }
+  return k;
+}
+
+}  // namespace
+
+void check_line_room(Engine& e, int col) {
+  if (col > k_out_line_written) line_error(e, " Printing extends beyond column 79");
+}
+
+void put_char1(Engine& e, char c) {
+  check_line_room(e, e.rep.out_col + 1);
+  place(e, ++e.rep.out_col, c);
+}
+
+void put_chars2(Engine& e, std::string_view t) {
+  check_line_room(e, e.rep.out_col + 2);
+  for (int i = 0; i < 2; ++i) place(e, ++e.rep.out_col, i < static_cast<int>(t.size()) ? t[static_cast<std::size_t>(i)] : ' ');
+}
+
+void put_chars6(Engine& e, std::string_view t) {
+  check_line_room(e, e.rep.out_col + 6);
+  for (int i = 0; i < 6; ++i) place(e, ++e.rep.out_col, i < static_cast<int>(t.size()) ? t[static_cast<std::size_t>(i)] : ' ');
+}
+
+void put_mil_suffix(Engine& e) {
+  for (char c : std::string_view(" MIL")) put_char1(e, c);
+}
+
+int digit_count(int4 n) {
+  int p = 1;
+  std::int64_t a = 1;
+  for (int i = 0; i < 9; ++i) {
+    a *= 10;
+    if (n < a) break;
+    ++p;
+  }
+  return p;
+}
+
+void put_int_field(Engine& e, int4 n_in, int w) {
+  ReportState& r = e.rep;
+  const bool mil = r.million_mode;
+  const int k = digit_count(n_in);
+  if (w > 10) w = 10;
+  if (mil && k == 6) w = 7;
+  if (!mil && w < k) line_error(e, " Too few positions for integer. Too many decimals?");
+  if (n_in > 9999999) w = mil ? k + 1 : 9;
+  char sign = ' ';
+  std::int64_t n = n_in;
+  if (n < 0) {
+    sign = '-';
+    n = -n;
+  }
+  if (n >= 1000000000) line_error(e, " Number too large");
+  // A value whose digits (and sign) do not fit is shown in a wider field,
+  // never with digits cut or run together.
+  const int need = plain_digits(n) + (sign == '-' ? 1 : 0);
+  if (w < need) w = need;
+  if (w < 1) w = 1;
+  int lead = (!mil && w > 8) ? w - 8 : 0;
+  check_line_room(e, r.out_col + lead + w);
+  for (int i = 0; i < lead; ++i) place(e, ++r.out_col, ' ');
+  std::int64_t div = 1;
+  for (int i = 1; i < w; ++i) div *= 10;
+  bool leading = true;
+  const int base = r.out_col;
+  for (int pos = 1; pos <= w; ++pos) {
+    const int digit = static_cast<int>(n / div);
+    n %= div;
+    div /= 10;
+    if (leading && digit == 0 && pos < w) {
+      place(e, base + pos, ' ');
+      continue;
+    }
+    if (leading) {
+      leading = false;
+      if (pos > 1) place(e, base + pos - 1, sign);
+    }
+    place(e, base + pos, static_cast<char>('0' + digit));
+  }
+  r.out_col += w;
+  check_line_room(e, r.out_col);
+  r.million_mode = false;
+}
+
+void put_real_field(Engine& e, real4 x, int w, int d) {
+  ReportState& r = e.rep;
+  const int i = w - d - 1;
+  if (x >= 1.0e9f) {
+    r.million_mode = true;
+    x = x / 1.0e6f;
+    put_int_field(e, trunc_i32(x + 1.0e-5f), i - 1);
+    r.million_mode = false;
+    put_mil_suffix(e);
+    return;
+  }
+  r.million_mode = false;
+  int4 n;
+  real4 f;
+  if (x >= 100000.0f) {
+    n = trunc_i32(x);
+    f = x > 999999.0f ? 0.0f : std::fabs(x - static_cast<real4>(n));
+  } else {
+    n = trunc_i32(x * 1.000005f);
+    f = std::fabs(x - static_cast<real4>(n));
+  }
+  if (f > 1.0e-6f) {
+    real4 step = 1.0f;
+    for (int k = 0; k < d; ++k) step = step * 0.1f;
+    f = f + step / 2.0f;
+  }
+  if (f > 0.999999f) f = 0.999999f;
+  if (n != 0 || x >= 0.0f) {
+    put_int_field(e, n, i);
+  } else {
+    check_line_room(e, r.out_col + (i > 2 ? i : 2));
+    for (int k = 0; k < i - 2; ++k) place(e, ++r.out_col, ' ');
+    place(e, ++r.out_col, '-');
+    place(e, ++r.out_col, '0');
+  }
+  put_char1(e, '.');
+  check_line_room(e, r.out_col + d);
+  real4 m = 10.0f;
+  real4 u = 0.1f;
+  for (int k = 0; k < d; ++k) {
+    int digit = trunc_i32(m * f);
+    if (digit < 0) digit = 0;
+    if (digit > 9) digit = 9;
+    f = f - static_cast<real4>(digit) * u;
+    m = m * 10.0f;
+    u = u / 10.0f;
+    place(e, ++r.out_col, static_cast<char>('0' + digit));
+  }
+}
+
+void flush_report_line(Engine& e) {
+  ReportState& r = e.rep;
+  bool remembered = false;
+  int saved = e.cs.out.out_unit;
+  if (e.ctl.java_mode && !e.ctl.auto_animation_flag) {
+    remembered = true;
+    e.cs.out.out_unit = e.cs.out.prog_unit;
+  }
+  int unit = e.cs.out.out_unit;
+  if (e.ctl.auto_animation_flag) unit = k_atf_unit;
+  std::string text(" ");
+  text.append(r.out_line.data() + 1, k_out_line_written);
+  e.ch.write(unit, text);
+  if (remembered && !r.atf_program_flag) e.cs.out.out_unit = saved;
+  if (e.cs.out.out_unit != io::k_console_out) {
+    if (r.report_flag) r.console_echo = true;
+    if (r.console_echo) e.ch.write(io::k_console_out, text);
+  }
+  r.out_line.fill(' ');
+  r.out_col = 0;
+}
+
+bool open_or_delete_file(Engine& e, int unit, std::string_view name) {
+  const std::string path(trim_blanks(name));
+  if (io::Channels::exists(path)) io::Channels::remove_file(path);
+  if (e.ch.open_new(unit, path)) return true;
+  parse_error(e, " File cannot be opened");
+  return false;
+}
+
+int open_wrn_file(Engine& e) {
+  const int unit = e.ctl.unit_base + 55;
+  if (!e.rep.wrn_open) {
+    e.ch.open_new(unit, model_file_name(e, "WRN"));
+    e.rep.wrn_open = true;
+  }
+  return unit;
+}
+
+}  // namespace kelvo

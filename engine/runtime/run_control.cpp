@@ -1,0 +1,332 @@
+// Run control. Takes the model file name and the run-step table that the
+// translator fills; produces the runs (first START, RESET and later
+// STARTs, series of runs), the console pauses and the end-of-run
+// question, and closes every output file at the end.
+#include "runtime/run_control.h"
+
+#include <string>
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "runtime/block_dispatcher.h"
+#include "runtime/event_loop.h"
+#include "runtime/later_routines.h"
+#include "runtime/random_streams.h"
+#include "runtime/spine_calls.h"
+#include "runtime/standard_report.h"
+#include "runtime/transaction_store.h"
+
+namespace kelvo {
+
+namespace {
+
+inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
+
+constexpr int k_atf_unit = 9;
+
+int run_step(const Engine& e, int i) {
+  if (i < 1 || i > k_run_step_limit) return 1;  // past the table: END
+  return e.ent.run.run_steps[ix(i)];
+}
+
+bool has_seed_row(const Engine& e, int run) {
+  return run >= 0 && run < static_cast<int>(e.stat.run_seed_row.size()) && e.stat.run_seed_row[ix(run)] > 0;
+}
+
+// Set-up steps 1 to 11; false when the model is not to be run.
+bool set_up_model(Engine& e, int runs) {
+  for (;;) {
+    reset_compile_state(e);
+    // The model state of an earlier run is cleared before translating.
+    reset_model_state(e);
+    start_run_accumulators(e);
+    if (e.ctl.seed_reset_flag) reset_stream_seeds(e);
+    clear_run_tables(e);
+    init_stat_slots(e);
+    e.run.run_count = runs > 1 ? 1 : 0;
+    e.run.valin_outside_experi = false;
+    if (e.ctl.java_mode && !e.ctl.auto_animation_flag) {
+      int saved = 0;
+      begin_report_section(e, e.cs.out.out_unit, saved, 1, k_section_lst);
+      translate_program(e, e.run.run_count);
+      end_report_section(e, e.cs.out.out_unit, saved);
+    } else {
+      translate_program(e, e.run.run_count);
+    }
+    if (e.run.valin_outside_experi) {
+      write_error_message(e, " Program contains EXPERI");
+      write_error_message(e, " Must be started with $ from key-board");
+      const int unit = open_error_unit(e);
+      e.ch.write(unit, " or in programName.DEC file");
+      if (e.ctl.java_mode) e.ch.write(unit, " In this case VALIN not allowed, Use EXPERI!");
+      stop_program(e);
+    }
+    e.run.matrix_output_wanted = false;
+    e.run.graph_flags = {};
+    if (e.run.retranslate_wanted) {
+      e.run.retranslate_wanted = false;
+      continue;
+    }
+    if (e.ctl.error_found) return false;
+    setup_savevalues_and_records(e);
+    if (run_step(e, 1) == 1) {
+      write_error_message(e, " No START statement with A operand");
+      e.ch.close(e.ctl.unit_base);
+    }
+    return true;
+  }
+}
+
+// A later START (code 5).
+void later_start(Engine& e, int previous) {
+  RunState& r = e.run;
+  r.run_number += 1;
+  r.run_counter += 1;
+  if (r.run_count > 1) {
+    const io::Rec line = io::Rec().lit(std::string(62, '-')).lit(" Run").i(r.run_counter, 4);
+    if (e.cs.out.result_file_open && e.cs.out.prog_unit > 0) {
+      e.ch.write(e.cs.out.prog_unit, line);
+    } else if (e.run.aux_file_open) {
+      e.ch.write(e.run.aux_unit, line);
+    }
+  }
+  if (previous == 2 || previous == 5) {
+    write_error_message(e, " RESET expected before new START");
+    stop_program(e);
+  }
+  if (previous == 4) {
+    // The transactions in the model go on where the RESET left them.
+    run_event_loop(e);
+    return;
+  }
+  if (e.ent.run.two_phase_runs) {
+    load_run_seeds(e, r.run_counter);
+  } else if (has_seed_row(e, r.run_number)) {
+    load_run_seeds(e, r.run_number);
+  }
+  if (!e.ctl.java_mode && r.run_count == 0) {
+    e.ch.write(io::k_console_out, "");
+    e.ch.write(io::k_console_out, io::Rec().lit(" Press Enter (once or twice) for results of run ").i(r.run_number, 3));
+    std::string line;
+    if (e.ch.read_line(io::k_console_in, line) == io::ReadStatus::end_of_file) stop_program(e);
+  }
+  start_run_transactions(e);
+  run_event_loop(e);
+}
+
+// Walks the run steps (steps 12 to 18).
+void walk_run_steps(Engine& e, int first, int runs, int mode) {
+  RunState& r = e.run;
+  int count = e.ent.run.run_step_count;
+  int code = 1;
+  int previous = 0;
+  bool selected = false;
+  if (runs > 1) {
+    if (first == 1) {
+      if (mode == 1) init_run_tables(e, runs);
+      if (mode == 2) init_run_seeds(e, runs);
+      if (e.ent.run.two_phase_runs) {
+        r.step_index = 2;
+      } else {
+        r.step_index = 1;
+        e.ent.run.run_step_count = 2;
+        count = 2;
+      }
+    } else {
+      r.step_index = e.ent.run.two_phase_runs ? 4 * first - 4 : 2 * first - 2;
+      select_run_step(e, code, r.step_index, previous, first, count);
+      selected = true;
+    }
+  }
+  for (int i = 1; i <= count; ++i) {
+    if (!selected && e.ent.run.run_step_count == count) {
+      code = run_step(e, i);
+      if (i > 1) previous = run_step(e, i - 1);
+    }
+    r.next_step_code = run_step(e, selected ? r.step_index + 1 : i + 1);
+    if (code == 1) break;
+    bool was_start = false;
+    if (code == 3) {
+      start_run_accumulators(e);
+      reset_model_state(e);
+    } else if (code == 4) {
+      start_run_accumulators(e);
+    } else if (code == 5) {
+      later_start(e, previous);
+      was_start = true;
+    } else {
+      if (e.ctl.seed_reset_flag) load_run_seeds(e, 1);
+      r.run_number = 1;
+      r.run_counter = 1;
+      start_run_transactions(e);
+      run_event_loop(e);
+      was_start = true;
+    }
+    const bool series_step = code == 3 || code == 4 || (was_start && e.ent.run.two_phase_runs && previous == 3);
+    if (runs > 1 && r.step_index > 1 && series_step) {
+      r.step_index += 1;
+      select_run_step(e, code, r.step_index, previous, first, count);
+      selected = true;
+      i = 0;  // the loop starts again with count 1
+      continue;
+    }
+    if (was_start) r.saved_clock = r.clock;
+  }
+}
+
+// Closing (step 20): every open output file is closed, then the stop.
+[[noreturn]] void close_and_stop(Engine& e) {
+  if (e.run.matrix_output_wanted) matrix_save_dialog(e);
+  for (std::size_t g = 0; g < e.run.graph_flags.size(); ++g)
+    if (e.run.graph_flags[g]) close_run_unit(e, e.run.graph_unit);
+  if (e.run.atf_open) {
+    e.run.clock = e.run.saved_clock;
+    write_atf_time(e);
+    e.ch.write(k_atf_unit, " END");
+    e.ch.close(k_atf_unit);
+    e.run.atf_open = false;
+  }
+  if (e.cs.out.result_file_open && e.cs.out.prog_unit > 0) e.ch.close(e.cs.out.prog_unit);
+  if (e.run.aux_file_open) e.ch.close(e.run.aux_unit);
+  e.ch.close(e.ctl.unit_base + 11);
+  if (e.rep.wrn_open) {
+    e.ch.close(e.ctl.unit_base + 55);
+    e.rep.wrn_open = false;
+  }
+  e.ch.close(e.ctl.unit_base + 14);
+  e.ch.close(e.ctl.unit_base);
+  stop_program(e);
+}
+
+}  // namespace
+
+int current_run_number(const Engine& e) { return e.run.run_number; }
+
+double active_txn_block(const Engine& e) { return e.act.cur_txn[2]; }
+
+void select_run_step(Engine& e, int& code, int index, int& previous, int run, int& count) {
+  code = run_step(e, index);
+  previous = run_step(e, index - 1);
+  if (previous == 3) load_run_seeds(e, run);
+  count = 1;
+}
+
+void run_simulation(Engine& e, int first, int runs, int mode) {
+  if (first == 1) e.ctl.seed_reset_flag = true;
+  bool run_model = !(e.ctl.error_found && !e.run.retranslate_wanted);
+  for (;;) {
+    if (run_model) {
+      if (first == 1) run_model = set_up_model(e, runs);
+      if (run_model) walk_run_steps(e, first, runs, mode);
+    }
+    if (e.ctl.experi_run) return;
+    if (e.cs.out.prog_unit > 0 && e.cs.out.out_unit == e.cs.out.prog_unit) {
+      e.ch.close(e.cs.out.prog_unit);
+      e.cs.out.out_unit = e.ctl.out_unit_save;
+      if (e.rep.report_flag) e.cs.out.result_file_open = false;
+    }
+    const bool no_question = e.cs.out.result_file_open || e.ctl.java_mode ||
+                             (e.ctl.cmd_file_present && (e.run.atf_open || e.ctl.keyboard_start));
+    if (no_question || !run_model) close_and_stop(e);
+    if (e.rep.report_flag) {
+      // One line is read, then the engine ends (the stop closes every file).
+      std::string line;
+      (void)e.ch.read_line(io::k_console_in, line);
+      stop_program(e);
+    }
+    e.ch.write(e.cs.out.out_unit, "");
+    e.ch.write(io::k_console_out, " Do you want to stop?  Y, N or new name");
+    int mode13 = 13;
+    const bool yes = ask_yes_no(e, mode13);
+    if (yes && mode13 != 7) close_and_stop(e);
+    if (!yes) {
+      e.ctl.error_found = false;
+      e.ctl.run_ctl_words[3] = 0;
+      // The dialogue sets the repeat word; an edit request ends the engine
+      // (the edit work file names the model).
+      if (end_of_run_dialogue(e) == 0 || e.ctl.run_ctl_words[3] == 0) close_and_stop(e);
+    } else {
+      // A new model name: translated and run with the seeds reset.
+      e.ctl.translate_needed = true;
+      e.ctl.seed_reset_flag = true;
+      e.ctl.run_ctl_words[4] = -1;
+    }
+    first = 1;
+    run_model = true;
+  }
+}
+
+void reset_run_state(Engine& e) {
+  auto& blk = e.blocks;
+  blk.block_label.fill(0);
+  auto& ent = e.ent;
+  ent.st.station_count = 0;
+  ent.st.station_name_count = 0;
+  ent.st.storage_count = 0;
+  ent.q.queue_count = 0;
+  ent.fn.function_count = 0;
+  ent.sv.savevalue_count = 0;
+  ent.par.pname_count = 0;
+  ent.par.param_count = 0;
+  ent.par.txn_num_off = 0;
+  ent.par.trace_word_off = 0;
+  ent.par.station_mark_off = 0;
+  ent.par.assemble_word_off = 0;
+  // The operand slots that take the EXPERI invalue are found again by the
+  // translation; the experiment's own settings stay.
+  auto& x = ent.experi;
+  x.capacity_slot = x.generate_c_slot = x.generate_d_slot = x.generate_e_slot = x.goto_b_slot = 0;
+  x.capacity_flag = false;
+  ent.fn.address_function_defined = false;
+  ent.run.two_phase_runs = false;
+  ent.run.simulate_b_flag = false;
+  ent.run.start_name_flag = false;
+  e.expr.ref_count = 0;
+  e.expr.ref_class.fill(0);
+  e.expr.ref_arg.fill(0);
+  e.expr.ref_index.fill(0);
+  e.run.graph_flags = {};
+  e.cs.out.result_file_open = false;
+  e.run.aux_file_open = false;
+  e.stat.trace_number_wanted_a = false;
+  e.stat.trace_number_wanted_b = false;
+  e.stat.clear_params_flag = false;
+  e.stat.station_in_advance_flag = false;
+  e.stat.waitif43_count = 0;
+}
+
+void clear_run_tables(Engine& e) {
+  for (int s = 1; s <= k_station_limit; ++s) {
+    e.ent.st.station_waitif[ix(s)] = 0;
+    e.ent.st.station_preempted[ix(s)] = 0;
+  }
+  const int used = std::min(e.expr.expr_count, k_expr_limit);
+  for (int x = 1; x <= used; ++x) e.expr.expr_item_kind[ix(x)].fill(k_expr_end);
+  e.ent.sv.savevalue_value.fill(0.0);
+}
+
+void start_run_accumulators(Engine& e) {
+  RunState& r = e.run;
+  r.reset_time = r.clock;
+  auto& st = e.stat;
+  for (int q = 1; q <= k_queue_limit; ++q) {
+    const int4 c = st.queue_current[ix(q)];
+    st.queue_entries[ix(q)] = c;
+    st.queue_zero_entries[ix(q)] = 0;
+    st.queue_area[ix(q)] = -(static_cast<real4>(c) * r.clock);
+    st.queue_max[ix(q)] = c;
+  }
+  for (int s = 1; s <= k_station_limit; ++s) {
+    const int4 c = st.station_contents[ix(s)];
+    st.station_entries[ix(s)] = c;
+    st.station_max[ix(s)] = c;
+    st.station_area[ix(s)] = -(static_cast<real4>(c) * r.clock);
+  }
+  for (int b = 1; b <= k_block_capacity; ++b) {
+    r.generated_before_reset[ix(b)] += e.blocks.block_entries[ix(b)];
+    e.blocks.block_entries[ix(b)] = 0;
+  }
+  r.end_time = 1.0e8f;
+}
+
+}  // namespace kelvo

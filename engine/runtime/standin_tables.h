@@ -1,0 +1,38 @@
+// State that the run-time reads but that later run-time steps and the
+// translator will own: the run-time statistics of stations and queues and
+// the few model flags that no module declares yet. These declarations
+// carry the run-time until those modules land.
+#pragma once
+
+#include <array>
+
+#include "io/fixed_text.h"
+#include "model/limits.h"
+#include "model/numbers.h"
+
+namespace kelvo {
+
+struct RuntimeStandIn {
+  std::array<int4, k_station_limit + 1> station_contents{};
+  std::array<int4, k_station_limit + 1> station_max{};
+  std::array<int4, k_station_limit + 1> station_entries{};
+  std::array<real4, k_station_limit + 1> station_area{};
+  std::array<int4, k_queue_limit + 1> queue_current{};
+  std::array<int4, k_queue_limit + 1> queue_entries{};
+  std::array<int4, k_queue_limit + 1> queue_zero_entries{};
+  std::array<int4, k_queue_limit + 1> queue_max{};
+  std::array<real4, k_queue_limit + 1> queue_area{};
+  int4 table_count = 0;
+  int4 queue_number_offset = 0;
+  std::array<int4, k_max_runs + 2> run_seed_row{};
+  bool trace_number_wanted_a = false;
+  bool trace_number_wanted_b = false;
+  bool clear_params_flag = false;
+  bool station_in_advance_flag = false;
+  int4 waitif43_count = 0;
+  std::array<int4, k_expr_ref_limit + 1> operand_ref_kind{};
+  std::array<int4, k_expr_ref_limit + 1> operand_ref_index{};
+  std::array<bool, k_block_capacity + 1> station_b_flag{};
+};
+
+}  // namespace kelvo

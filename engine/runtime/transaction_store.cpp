@@ -1,0 +1,353 @@
+// Transaction pool and chains. Takes the active transaction and a chain
+// number; files it in the chain's order, takes records back into the
+// active transaction, and sets up the pool and the first arrivals at the
+// start of each run. Links are record indices; every index is checked.
+#include "runtime/transaction_store.h"
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "runtime/event_loop.h"
+#include "runtime/generate_advance_terminate.h"
+#include "runtime/later_routines.h"
+#include "runtime/random_streams.h"
+#include "runtime/spine_calls.h"
+
+namespace kelvo {
+
+namespace {
+
+inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
+
+inline int base_of(const TxnStore& t, int r) { return (r - 1) * t.txn_rec_words + 1; }
+
+bool chain_ok(const Engine& e, int k) { return k >= 1 && k <= e.txn.chain_count; }
+bool record_ok(const Engine& e, int p) { return p >= 1 && p <= e.txn.txn_slots; }
+
+// Block code of the block a record moves to next (0 when none).
+int next_block_code(const Engine& e, double next_word) {
+  const int b = trunc_i32(next_word < 0 ? -next_word : next_word);
+  if (b < 1 || b > e.blocks.block_count) return 0;
+  return e.blocks.block_op[ix(b)];
+}
+
+}  // namespace
+
+real4 record_move_time(const Engine& e, int r) { return e.txn.txn_pool[ix(base_of(e.txn, r) + 1)]; }
+real4 record_word(const Engine& e, int r, int i) { return e.txn.txn_pool[ix(base_of(e.txn, r) + i)]; }
+real8 record_priority(const Engine& e, int r) { return e.txn.txn_priority[ix(r)]; }
+int record_base_word(const Engine& e, int r) { return base_of(e.txn, r); }
+
+void init_free_chain(Engine& e) {
+  TxnStore& t = e.txn;
+  t.free_head = t.txn_slots > 0 ? 1 : 0;
+  for (int r = 1; r <= t.txn_slots; ++r) {
+    t.txn_prev[ix(r)] = -1;  // never used since the pool was set up
+    t.txn_next[ix(r)] = r + 1;
+    t.txn_chain[ix(r)] = 0;
+  }
+  if (t.txn_slots > 0) t.txn_next[ix(t.txn_slots)] = 0;
+  for (int k = 1; k <= t.chain_count; ++k) {
+    t.chain_head[ix(k)] = 0;
+    t.chain_tail[ix(k)] = 0;
+    t.chain_size[ix(k)] = 0;
+  }
+}
+
+int take_free_record(Engine& e, int k) {
+  TxnStore& t = e.txn;
+  if (t.free_head <= 0 || !chain_ok(e, k) || t.chain_size[ix(k)] < 0) report_transaction_overflow(e, 1);
+  const int p = t.free_head;
+  const int base = base_of(t, p);
+  const auto& cur = e.act.cur_txn;
+  for (int i = 1; i <= t.txn_words; ++i) t.txn_pool[ix(base + i)] = static_cast<real4>(cur[ix(i)]);
+  t.txn_priority[ix(p)] = cur[3];
+  t.txn_marks[ix(p)] = e.act.cur_marks;
+  t.free_head = t.txn_next[ix(p)];
+  t.txn_chain[ix(p)] = k;
+  return p;
+}
+
+void link_chain_entry(Engine& e, int k, int h, int p) {
+  TxnStore& t = e.txn;
+  t.txn_prev[ix(p)] = 0;
+  t.txn_next[ix(p)] = h;
+  if (h != 0) {
+    t.txn_prev[ix(h)] = p;
+  } else {
+    t.chain_tail[ix(k)] = p;
+  }
+  t.chain_head[ix(k)] = p;
+}
+
+void chain_relink(Engine& e, int k, int q, int p) {
+  TxnStore& t = e.txn;
+  const int after = t.txn_next[ix(q)];
+  t.txn_next[ix(p)] = after;
+  t.txn_prev[ix(p)] = q;
+  if (after != 0) {
+    t.txn_prev[ix(after)] = p;
+  } else {
+    t.chain_tail[ix(k)] = p;
+  }
+  t.txn_next[ix(q)] = p;
+}
+
+void insert_event_chain(Engine& e, int k) {
+  const int p = take_free_record(e, k);
+  TxnStore& t = e.txn;
+  if (t.chain_head[ix(k)] == 0) {
+    t.txn_prev[ix(p)] = 0;
+    t.txn_next[ix(p)] = 0;
+    t.chain_head[ix(k)] = p;
+    t.chain_tail[ix(k)] = p;
+  } else {
+    const real8 pr = t.txn_priority[ix(p)];
+    int q = t.chain_tail[ix(k)];
+    if (k == 1) {
+      const real4 time = record_move_time(e, p);
+      while (q != 0) {
+        const real4 tq = record_move_time(e, q);
+        if (time < tq || (time == tq && pr > t.txn_priority[ix(q)])) {
+          q = t.txn_prev[ix(q)];
+        } else {
+          break;
+        }
+      }
+    } else {
+      while (q != 0 && pr > t.txn_priority[ix(q)]) q = t.txn_prev[ix(q)];
+    }
+    if (q != 0) {
+      chain_relink(e, k, q, p);
+    } else {
+      link_chain_entry(e, k, t.chain_head[ix(k)], p);
+    }
+  }
+  t.chain_size[ix(k)] += 1;
+}
+
+void insert_chain_front(Engine& e, int k) {
+  TxnStore& t = e.txn;
+  if (chain_ok(e, k) && t.chain_head[ix(k)] != 0 && e.act.cur_txn[3] < t.txn_priority[ix(t.chain_head[ix(k)])]) {
+    insert_event_chain(e, k);
+    return;
+  }
+  const int p = take_free_record(e, k);
+  link_chain_entry(e, k, t.chain_head[ix(k)], p);
+  t.chain_size[ix(k)] += 1;
+}
+
+void insert_due_now(Engine& e) {
+  const int p = take_free_record(e, 1);
+  TxnStore& t = e.txn;
+  if (t.chain_head[1] == 0) {
+    t.txn_prev[ix(p)] = 0;
+    t.txn_next[ix(p)] = 0;
+    t.chain_head[1] = p;
+    t.chain_tail[1] = p;
+    t.batch_last = p;
+  } else if (t.batch_last == 0) {
+    link_chain_entry(e, 1, t.chain_head[1], p);
+    t.batch_last = p;
+  } else {
+    const real8 pr = t.txn_priority[ix(p)];
+    const real4 time = record_move_time(e, p);
+    int q = t.batch_last;
+    while (q != 0) {
+      const real8 pq = t.txn_priority[ix(q)];
+      if (pr > pq || (pr == pq && time < record_move_time(e, q))) {
+        q = t.txn_prev[ix(q)];
+      } else {
+        break;
+      }
+    }
+    if (q != 0) {
+      const bool was_last = q == t.batch_last;
+      chain_relink(e, 1, q, p);
+      if (was_last) t.batch_last = p;
+    } else {
+      const int h = t.chain_head[1];
+      const int code_p = next_block_code(e, record_word(e, p, 2));
+      const int code_h = next_block_code(e, record_word(e, h, 2));
+      if (pr >= 100000.0 && record_move_time(e, h) <= time && code_p == 43 && (code_h == 4 || code_h == 15)) {
+        chain_relink(e, 1, h, p);
+      } else {
+        link_chain_entry(e, 1, h, p);
+      }
+    }
+  }
+  t.chain_size[1] += 1;
+}
+
+void unlink_transaction(Engine& e, int p, int k) {
+  TxnStore& t = e.txn;
+  // A record that is not on chain k (or a number outside the pool or the
+  // chains) would corrupt the links: it is a fatal chain error.
+  if (!record_ok(e, p) || !chain_ok(e, k) || t.txn_chain[ix(p)] != k) report_transaction_overflow(e, 3);
+  const int base = base_of(t, p);
+  auto& cur = e.act.cur_txn;
+  for (int i = 1; i <= t.txn_words; ++i) cur[ix(i)] = t.txn_pool[ix(base + i)];
+  cur[3] = t.txn_priority[ix(p)];
+  e.act.cur_marks = t.txn_marks[ix(p)];
+  const int before = t.txn_prev[ix(p)];
+  const int after = t.txn_next[ix(p)];
+  if (before > 0) {
+    t.txn_next[ix(before)] = after;
+  } else {
+    t.chain_head[ix(k)] = after;
+  }
+  if (after > 0) {
+    t.txn_prev[ix(after)] = before > 0 ? before : 0;
+  } else {
+    t.chain_tail[ix(k)] = before > 0 ? before : 0;
+  }
+  t.txn_next[ix(p)] = t.free_head;
+  t.txn_prev[ix(p)] = 0;
+  t.txn_chain[ix(p)] = 0;
+  t.free_head = p;
+  // A batch that ended with this record now ends with its predecessor.
+  if (k == 1 && t.batch_last == p && before > 0) t.batch_last = before;
+  if (k == 1) {
+    const int h = t.chain_head[1];
+    if (h != 0 && record_move_time(e, h) >= e.run.clock) e.run.next_event_time = record_move_time(e, h);
+    if (e.run.next_event_time > e.run.end_time || h == 0) e.run.next_event_time = e.run.end_time;
+  }
+  t.chain_size[ix(k)] -= 1;
+}
+
+void add_to_operand_sum(Engine& e, int n) {
+  const int b = trunc_i32(e.act.cur_txn[5]);
+  if (b < 1 || b > e.blocks.block_count) return;
+  const int code = e.blocks.block_op[ix(b)];
+  if ((code == bc::enter || code == bc::leave) && e.blocks.block_units[ix(b)] > 1) e.run.operand_sum += n;
+}
+
+void remove_from_chain_and_count(Engine& e, int s, int p) {
+  unlink_transaction(e, p, 1 + s);
+  save_last_time(e, s);
+  if (e.run.serve_all_waiters_flag) add_to_operand_sum(e, -1);
+  auto& cur = e.act.cur_txn;
+  if (cur[1] >= 0.0) {
+    const int b = trunc_i32(cur[5]);
+    if (b >= 1 && b <= e.blocks.block_count) e.blocks.block_current[ix(b)] -= 1;
+    // The block it will retry is carried as an integer mark.
+    e.act.cur_marks.station = trunc_i32(cur[2]);
+  } else if (s >= 1 && s < static_cast<int>(e.stat.station_contents.size())) {
+    e.stat.station_contents[ix(s)] += 1;
+  }
+  insert_due_now(e);
+}
+
+void enter_station_waiting_line(Engine& e, int b, int s) {
+  auto& cur = e.act.cur_txn;
+  if (b >= 1 && b <= e.blocks.block_count) e.blocks.block_entries[ix(b)] -= 1;
+  const int c = trunc_i32(cur[5]);
+  const bool c_ok = c >= 1 && c <= e.blocks.block_count;
+  if (c_ok && e.stat.trace_number_wanted_a && e.run.trace_switch && e.blocks.block_op[ix(c)] == bc::advance)
+    write_trace_line(e, c, bc::advance, 0);
+  const int f = e.act.cur_marks.station;
+  if (c_ok) e.blocks.block_current[ix(c)] += 1;
+  if (f == b && static_cast<double>(e.run.clock) == cur[1]) {
+    insert_chain_front(e, 1 + s);
+  } else {
+    insert_event_chain(e, 1 + s);
+  }
+  cur[2] = -1.0;
+  if (e.run.serve_all_waiters_flag) add_to_operand_sum(e, 1);
+}
+
+void chain_insert_offset(Engine& e, int q) {
+  insert_chain_front(e, 1 + e.ent.st.station_name_count + q);
+  e.act.cur_txn[2] = -1.0;
+}
+
+void chain_link_offset(Engine& e, int q) {
+  insert_event_chain(e, 1 + e.ent.st.station_name_count + q);
+  e.act.cur_txn[2] = -1.0;
+}
+
+void report_transaction_overflow(Engine& e, int nr) {
+  if (e.txn.txn_rec_words <= 1) report_zero_division(e);
+  const int unit = open_error_unit(e);
+  e.ch.write(unit, io::Rec().lit(" Unspecified error nr ").i(nr, 4));
+  e.ch.write(unit, io::Rec().lit(" Check in output below if very long waiting lines").lit(" or extended stop time"));
+  e.ch.write(unit, " Is LEAVE, RELEASE or RETURN block missing?");
+  e.ch.write(unit, " Are too many transactions at same time in system?");
+  report_block_error(e);
+}
+
+void find_free_slot(const std::array<int4, 13>& table, int& slot, int& flag) {
+  for (int i = 1; i <= 12; ++i) {
+    if (table[ix(i)] == 0) {
+      slot = i;
+      flag = 0;
+      return;
+    }
+  }
+  flag = -1;
+}
+
+void start_run_transactions(Engine& e) {
+  TxnStore& t = e.txn;
+  t.batch_last = 0;
+  e.run.txn_counter = 0;
+  e.run.report_written = false;
+  const int n = e.ent.par.param_count + 5;
+  if (e.ent.par.param_count < 0 || n + 1 > k_max_txn_words) {
+    write_error_message(e, " Too many parameters");
+    stop_program(e);
+  }
+  t.txn_words = n;
+  t.txn_link_off = n + 1;
+  t.txn_rec_words = n + 2;
+  t.txn_slots = k_pool_words / t.txn_rec_words;
+  int chains = 1 + e.ent.st.station_name_count + e.ent.q.queue_count + 1;
+  if (chains > k_max_chains) chains = k_max_chains;
+  t.chain_count = chains;
+  e.run.next_event_time = e.run.end_time;
+  init_free_chain(e);
+  auto& cur = e.act.cur_txn;
+  for (int b = 1; b <= e.blocks.block_count; ++b) {
+    if (e.blocks.block_op[ix(b)] != 8) continue;
+    const int g = e.blocks.block_arg[ix(b)];
+    if (g < 1 || g >= static_cast<int>(e.ent.gen.generate_first_time.size())) continue;
+    // First creation time: a value >= 0 is the time itself, -1000 asks
+    // for one inter-arrival time, another -i names decimal constant i.
+    const real4 offset = static_cast<real4>(e.ent.gen.generate_first_time[ix(g)]);
+    real4 first = 0.0f;
+    if (offset >= 0.0f) {
+      first = offset;
+    } else if (offset == -1000.0f) {
+      e.act.cur_txn[2] = b;
+      first = generate_interval(e, g);
+      if (first < 0.0f) {
+        const int unit = open_error_unit(e);
+        e.ch.write(unit, io::Rec().lit(" Negative IAT in block ").i(b, 4));
+        stop_program(e);
+      }
+    } else {
+      const int i = trunc_i32(-offset);
+      first = i <= e.ent.dec.decimal_count && i < static_cast<int>(e.ent.dec.decimal_value.size()) ? e.ent.dec.decimal_value[ix(i)] : 0.0f;
+    }
+    const int4 pri = e.ent.gen.generate_priority[ix(g)];
+    real4 priority = 0.0f;
+    if (pri >= 0) {
+      priority = static_cast<real4>(pri);
+    } else {
+      const int i = -pri;
+      priority = i <= e.ent.dec.decimal_count && i < static_cast<int>(e.ent.dec.decimal_value.size()) ? e.ent.dec.decimal_value[ix(i)] : 0.0f;
+    }
+    if (priority > e.run.max_priority) e.run.max_priority = priority;
+    cur[1] = first;
+    cur[2] = b;
+    cur[3] = priority;
+    cur[4] = -1.0;
+    // A first arrival starts clean: every further word, the hidden
+    // parameters included, and every mark.
+    for (int i = 5; i < static_cast<int>(cur.size()); ++i) cur[ix(i)] = 0.0;
+    e.act.cur_marks = TxnMarks{};
+    insert_event_chain(e, 1);
+  }
+  find_last_due_event(e, 0.0f);
+}
+
+}  // namespace kelvo

@@ -1,0 +1,42 @@
+// Transaction store and chains: the record pool with its free list, the
+// future-events chain (time ascending, priority descending, first come
+// first served), the waiting lines, the batch of events due now, and the
+// start-of-run set-up with the first arrival of every GENERATE block.
+// Records are named by their index r (1-based); no allocation.
+#pragma once
+
+#include <array>
+
+#include "model/numbers.h"
+
+namespace kelvo {
+
+struct Engine;
+
+void start_run_transactions(Engine& e);
+void init_free_chain(Engine& e);
+int take_free_record(Engine& e, int k);
+void insert_event_chain(Engine& e, int k);
+void insert_chain_front(Engine& e, int k);
+void insert_due_now(Engine& e);
+void link_chain_entry(Engine& e, int k, int h, int p);
+void chain_relink(Engine& e, int k, int q, int p);
+void unlink_transaction(Engine& e, int p, int k);
+void remove_from_chain_and_count(Engine& e, int s, int p);
+void enter_station_waiting_line(Engine& e, int b, int s);
+void chain_insert_offset(Engine& e, int q);
+void chain_link_offset(Engine& e, int q);
+[[noreturn]] void report_transaction_overflow(Engine& e, int nr);
+// Counts waiters of storage entry and exit blocks that take or give
+// more than one unit, while all waiters of a station are served.
+void add_to_operand_sum(Engine& e, int n);
+void find_free_slot(const std::array<int4, 13>& table, int& slot, int& flag);
+
+// Words of a stored record, read for ordering and reports.
+real4 record_move_time(const Engine& e, int r);
+real4 record_word(const Engine& e, int r, int i);
+real8 record_priority(const Engine& e, int r);
+// Base word of record r: its identity in printed lists.
+int record_base_word(const Engine& e, int r);
+
+}  // namespace kelvo

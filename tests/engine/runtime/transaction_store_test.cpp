@@ -1,0 +1,240 @@
+// Transaction store and chains: the order of the future-events chain,
+// waiting lines and the due-now batch, unlinking, pool exhaustion and
+// the start-of-run set-up.
+#include "runtime/transaction_store.h"
+
+#include "runtime/event_loop.h"
+#include "runtime_test_support.h"
+
+namespace kelvo::test {
+namespace {
+
+class Chains : public RuntimeTest {
+ protected:
+  void SetUp() override {
+    RuntimeTest::SetUp();
+    e->ent.par.param_count = 2;
+    e->ent.st.station_name_count = 3;
+    start_run_transactions(*e);  // no GENERATE blocks: empty chains
+  }
+  // Files a transaction with a tag in parameter 1.
+  void file(int chain, float time, double priority, int tag) {
+    auto& c = e->act.cur_txn;
+    c[1] = time;
+    c[2] = 1;
+    c[3] = priority;
+    c[6] = tag;
+    insert_event_chain(*e, chain);
+  }
+  std::vector<int> tags(int chain) {
+    std::vector<int> v;
+    for (int r = e->txn.chain_head[static_cast<std::size_t>(chain)]; r != 0; r = e->txn.txn_next[static_cast<std::size_t>(r)])
+      v.push_back(static_cast<int>(record_word(*e, r, 6)));
+    return v;
+  }
+  // The chain read backwards must mirror it.
+  std::vector<int> tags_backwards(int chain) {
+    std::vector<int> v;
+    for (int r = e->txn.chain_tail[static_cast<std::size_t>(chain)]; r != 0; r = e->txn.txn_prev[static_cast<std::size_t>(r)])
+      v.insert(v.begin(), static_cast<int>(record_word(*e, r, 6)));
+    return v;
+  }
+};
+
+TEST_F(Chains, RecordLayoutFollowsTheParameterCount) {
+  EXPECT_EQ(e->txn.txn_words, 7);
+  EXPECT_EQ(e->txn.txn_rec_words, 9);
+  EXPECT_EQ(e->txn.txn_slots, 150000 / 9);
+  EXPECT_EQ(record_base_word(*e, 2), 10);
+}
+
+TEST_F(Chains, FutureEventsAreOrderedByTimeThenPriorityThenFiling) {
+  file(1, 5.0f, 0, 1);
+  file(1, 3.0f, 0, 2);
+  file(1, 5.0f, 0, 3);   // same time and priority: behind 1
+  file(1, 5.0f, 2, 4);   // higher priority at 5: before 1 and 3
+  file(1, 4.0f, 1, 5);
+  file(1, 5.0f, 2, 6);   // behind 4
+  file(1, 0.0f, -1, 7);
+  EXPECT_EQ(tags(1), (std::vector<int>{7, 2, 5, 4, 6, 1, 3}));
+  EXPECT_EQ(tags_backwards(1), tags(1));
+  EXPECT_EQ(e->txn.chain_size[1], 7);
+}
+
+TEST_F(Chains, WaitingLinesAreOrderedByPriorityThenFiling) {
+  file(2, 9.0f, 1, 1);
+  file(2, 1.0f, 1, 2);
+  file(2, 5.0f, 3, 3);
+  file(2, 0.0f, 0, 4);
+  EXPECT_EQ(tags(2), (std::vector<int>{3, 1, 2, 4}));
+}
+
+TEST_F(Chains, FrontInsertGoesAheadOfEqualPriorityButNotHigher) {
+  file(3, 0.0f, 1, 1);
+  file(3, 0.0f, 1, 2);
+  auto& c = e->act.cur_txn;
+  c[3] = 1;
+  c[6] = 3;
+  insert_chain_front(*e, 3);
+  EXPECT_EQ(tags(3), (std::vector<int>{3, 1, 2}));
+  c[3] = 0;
+  c[6] = 4;
+  insert_chain_front(*e, 3);  // lower than the head: filed in order
+  EXPECT_EQ(tags(3), (std::vector<int>{3, 1, 2, 4}));
+  EXPECT_EQ(tags_backwards(3), tags(3));
+}
+
+TEST_F(Chains, UnlinkCopiesTheRecordBackInSinglePrecision) {
+  auto& c = e->act.cur_txn;
+  c[1] = 0.1;
+  c[2] = 4;
+  c[3] = 7;
+  c[6] = 1.0 / 3.0;
+  insert_event_chain(*e, 1);
+  c = {};
+  const int r = e->txn.chain_head[1];
+  unlink_transaction(*e, r, 1);
+  EXPECT_EQ(c[1], static_cast<double>(0.1f));
+  EXPECT_EQ(c[6], static_cast<double>(static_cast<float>(1.0 / 3.0)));
+  EXPECT_EQ(c[3], 7.0);
+  EXPECT_EQ(e->txn.chain_size[1], 0);
+  EXPECT_EQ(e->txn.chain_head[1], 0);
+  EXPECT_EQ(e->txn.chain_tail[1], 0);
+  EXPECT_EQ(e->txn.free_head, r);
+  EXPECT_EQ(e->run.next_event_time, e->run.end_time);
+}
+
+TEST_F(Chains, UnlinkKeepsTheNextEventTime) {
+  file(1, 2.0f, 0, 1);
+  file(1, 7.5f, 0, 2);
+  unlink_transaction(*e, e->txn.chain_head[1], 1);
+  EXPECT_EQ(e->run.next_event_time, 7.5f);
+  EXPECT_EQ(tags(1), (std::vector<int>{2}));
+}
+
+TEST_F(Chains, UnlinkOfARecordNotOnTheChainIsAChainError) {
+  file(1, 2.0f, 0, 1);
+  EXPECT_TRUE(stops([&] { unlink_transaction(*e, e->txn.chain_head[1], 2); }));
+  EXPECT_NE(out.str().find(" Unspecified error nr    3"), std::string::npos);
+  out.str("");
+  EXPECT_TRUE(stops([&] { unlink_transaction(*e, 0, 1); }));
+  EXPECT_NE(out.str().find(" Unspecified error nr    3"), std::string::npos);
+  out.str("");
+  EXPECT_TRUE(stops([&] { unlink_transaction(*e, e->txn.txn_slots + 1, 1); }));
+}
+
+TEST_F(Chains, DueNowJoinsTheOpenBatchByPriority) {
+  file(1, 4.0f, 0, 1);
+  file(1, 4.0f, 0, 2);
+  file(1, 9.0f, 5, 3);
+  e->run.clock = 4.0f;
+  find_last_due_event(*e, 4.0f);
+  const int last = e->txn.batch_last;
+  EXPECT_EQ(static_cast<int>(record_word(*e, last, 6)), 2);
+  auto& c = e->act.cur_txn;
+  c[1] = 4.0;
+  c[3] = 0;
+  c[6] = 4;
+  insert_due_now(*e);  // equal priority: at the batch end
+  EXPECT_EQ(tags(1), (std::vector<int>{1, 2, 4, 3}));
+  EXPECT_EQ(static_cast<int>(record_word(*e, e->txn.batch_last, 6)), 4);
+  c[3] = 1;
+  c[6] = 5;
+  insert_due_now(*e);  // higher priority: ahead of the whole batch
+  EXPECT_EQ(tags(1), (std::vector<int>{5, 1, 2, 4, 3}));
+  EXPECT_EQ(tags_backwards(1), tags(1));
+}
+
+TEST_F(Chains, DueNowWithoutBatchBecomesTheHead) {
+  file(1, 8.0f, 0, 1);
+  e->txn.batch_last = 0;
+  auto& c = e->act.cur_txn;
+  c[1] = 0.0;
+  c[3] = 0;
+  c[6] = 2;
+  insert_due_now(*e);
+  EXPECT_EQ(tags(1), (std::vector<int>{2, 1}));
+  EXPECT_EQ(static_cast<int>(record_word(*e, e->txn.batch_last, 6)), 2);
+}
+
+TEST_F(Chains, StationWaiterReleasedForARetryComesBackToTheFront) {
+  e->blocks.block_count = 6;
+  e->blocks.block_entries[5] = 3;
+  auto& c = e->act.cur_txn;
+  file(2, 0.0f, 0, 1);  // a waiter already in line
+  c = {};
+  c[1] = 2.0;
+  c[2] = 5;  // waits to enter block 5 (the station block)
+  c[5] = 4;  // still counted in block 4
+  c[6] = 2;
+  e->run.clock = 2.0f;
+  enter_station_waiting_line(*e, 5, 1);
+  EXPECT_EQ(c[2], -1.0);
+  EXPECT_EQ(e->blocks.block_entries[5], 2);
+  EXPECT_EQ(e->blocks.block_current[4], 1);
+  EXPECT_EQ(tags(2), (std::vector<int>{1, 2}));
+  // Released for a retry: taken out of the line, filed as due now.
+  const int r = e->txn.chain_tail[2];
+  remove_from_chain_and_count(*e, 1, r);
+  EXPECT_EQ(e->blocks.block_current[4], 0);
+  EXPECT_EQ(e->act.cur_marks.station, 5);
+  EXPECT_EQ(tags(1), (std::vector<int>{2}));
+  // Back at block 5 at the same clock: ahead of the equal-priority waiter.
+  unlink_transaction(*e, e->txn.chain_head[1], 1);
+  enter_station_waiting_line(*e, 5, 1);
+  EXPECT_EQ(tags(2), (std::vector<int>{2, 1}));
+}
+
+TEST_F(Chains, OperandSumCountsMultiUnitStorageWaiters) {
+  e->blocks.block_count = 3;
+  e->blocks.block_op[2] = bc::enter;
+  e->blocks.block_units[2] = 3;
+  e->blocks.block_op[3] = bc::enter;
+  e->blocks.block_units[3] = 1;
+  e->act.cur_txn[5] = 2;
+  add_to_operand_sum(*e, 1);
+  EXPECT_EQ(e->run.operand_sum, 1);
+  e->act.cur_txn[5] = 3;
+  add_to_operand_sum(*e, 1);
+  EXPECT_EQ(e->run.operand_sum, 1);
+}
+
+TEST_F(Chains, PoolExhaustionEndsTheRunWithErrorOne) {
+  e->ent.par.param_count = 0;
+  start_run_transactions(*e);
+  ASSERT_EQ(e->txn.txn_slots, 21428);
+  for (int i = 0; i < 21428; ++i) file(1, 1.0f, 0, 0);
+  EXPECT_EQ(e->txn.chain_size[1], 21428);
+  EXPECT_TRUE(stops([&] { file(1, 1.0f, 0, 0); }));
+  const auto lines = lines_of(out.str());
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[0], " Unspecified error nr    1");
+  EXPECT_EQ(lines[1], " Check in output below if very long waiting lines or extended stop time");
+  EXPECT_EQ(lines[2], " Is LEAVE, RELEASE or RETURN block missing?");
+  EXPECT_EQ(lines[3], " Are too many transactions at same time in system?");
+}
+
+TEST_F(Chains, StartOfRunFilesTheFirstArrivalOfEveryGenerate) {
+  fill_gat_model(10);
+  e->blocks.block_count = 4;
+  e->blocks.block_op[4] = bc::generate;
+  e->blocks.block_arg[4] = 2;
+  e->ent.gen.generate_time_table[2] = {0.0f, 3.0f, 0.0f, -1.0f, 0.0f};
+  e->ent.gen.generate_first_time[2] = -1000;  // one inter-arrival time
+  e->ent.gen.generate_priority[2] = 4;
+  e->act.cur_txn[9] = 123.0;  // stale words of an earlier transaction
+  start_run_transactions(*e);
+  ASSERT_EQ(e->txn.chain_size[1], 2);
+  const int h = e->txn.chain_head[1];
+  EXPECT_EQ(record_move_time(*e, h), 0.0f);
+  EXPECT_EQ(record_word(*e, h, 2), 1.0f);
+  EXPECT_EQ(record_word(*e, h, 4), -1.0f);
+  const int t = e->txn.chain_tail[1];
+  EXPECT_EQ(record_move_time(*e, t), 3.0f);
+  EXPECT_EQ(record_priority(*e, t), 4.0);
+  EXPECT_EQ(e->act.cur_txn[9], 0.0);
+  EXPECT_EQ(e->run.max_priority, 4.0f);
+}
+
+}  // namespace
+}  // namespace kelvo::test
