@@ -6,6 +6,7 @@
 // resolved and checked here.
 #include "runtime/servers.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "io/fixed_format.h"
@@ -88,12 +89,40 @@ void retest_waitif(Engine& e, int s) {
   e.act = keep;
 }
 
-// Units a waiter's entry block asks: its coded B operand.
-int units_of_block(Engine& e, int b) {
+// The SNA that block b's B operand names, from the translator's list of
+// servers with an SNA unit count (0: none).
+int sna_unit_entry(const Engine& e, int b) {
+  const auto& st = e.ent.st;
+  const int n = std::min(st.sna_b_count, k_sna_b_station_limit);
+  for (int i = 1; i <= n; ++i)
+    if (st.sna_b_block[ix(i)] == b) return i;
+  return 0;
+}
+
+// The units that block b takes or gives back: its coded B operand, or the
+// value of the SNA it names. Sets `try_station` for the special B operand.
+int block_unit_count(Engine& e, int b, bool& try_station) {
+  try_station = false;
   if (b < 1 || b > e.blocks.block_count) return 1;
   const int4 code = e.blocks.block_units[ix(b)];
   if (code >= 0) return code == 0 ? 1 : code;
+  if (const int i = sna_unit_entry(e, b)) {
+    int index = e.ent.st.sna_b_value[ix(i)];
+    const int n = trunc_i32(operand_index_value(e, e.ent.st.sna_b_kind[ix(i)], index));
+    if (n < 0) {
+      write_error_message(e, " Value of B operand of ENTER or LEAVE block < 0");
+      report_block_error(e);
+    }
+    return n;
+  }
+  try_station = code == -100;
   return resolve_operand_value(e, code, b);
+}
+
+// Units a waiter's entry block asks.
+int units_of_block(Engine& e, int b) {
+  bool try_station = false;
+  return block_unit_count(e, b, try_station);
 }
 
 // The holder's record of facility s: chain and record, 0 when not found.
@@ -244,9 +273,9 @@ void server_entry_block(Engine& e, int b) {
     }
     preempting = by_priority = true;
   } else {
-    const int4 units = e.blocks.block_units[ix(b)];
-    n = resolve_operand_value(e, units, b);
-    if (units == -100) srv.station_b_flag[ix(s)] = true;
+    bool try_station = false;
+    n = block_unit_count(e, b, try_station);
+    if (try_station) srv.station_b_flag[ix(s)] = true;
   }
   const bool retry = e.act.cur_marks.station != 0;
   const int4 capacity = e.ent.st.station_capacity[ix(s)] > 0 ? e.ent.st.station_capacity[ix(s)] : 1;
@@ -307,7 +336,8 @@ void server_exit_block(Engine& e, int b) {
   const int code = e.blocks.block_op[ix(b)];
   int s = e.blocks.block_arg[ix(b)];
   s = s < 0 ? seize_release_block(e, s, code) : checked_station(e, s);
-  int n = resolve_operand_value(e, e.blocks.block_units[ix(b)], b);
+  bool try_station = false;
+  int n = block_unit_count(e, b, try_station);
   auto& contents = srv.station_contents[ix(s)];
   bool emptied = false;
   if (srv.station_b_flag[ix(s)]) {

@@ -278,5 +278,25 @@ TEST_F(Servers, EntryAndExitKeepTheTimeIntegral) {
   EXPECT_EQ(e->srv.station_max[1], 3);
 }
 
+TEST_F(Servers, UnitsFromAnSnaBOperand) {
+  stations(1, 0);
+  e->ent.st.station_capacity[1] = 5;
+  block(1, bc::enter, 1, -100);
+  // The translator lists the block with the SNA it names: here decimal
+  // constant 1, 2.7, which truncates to 2 units.
+  auto& st = e->ent.st;
+  st.sna_b_count = 1;
+  st.sna_b_block[1] = 1;
+  st.sna_b_kind[1] = 13;
+  st.sna_b_value[1] = 1;
+  e->ent.dec.decimal_count = 1;
+  e->ent.dec.decimal_value[1] = 2.7f;
+  arrive(1);
+  run_block(1);
+  EXPECT_FALSE(waits());
+  EXPECT_EQ(e->srv.station_contents[1], 2);
+  EXPECT_FALSE(e->srv.station_b_flag[1]);
+}
+
 }  // namespace
 }  // namespace kelvo::test
