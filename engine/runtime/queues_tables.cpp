@@ -10,6 +10,7 @@
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/operand_eval.h"
+#include "runtime/report_sections.h"
 #include "runtime/spine_calls.h"
 
 namespace kelvo {
@@ -231,6 +232,7 @@ void setup_savevalues_and_records(Engine& e) {
   // from it; the others start from 0.
   for (int k = 1; k <= k_savevalue_limit; ++k)
     sv.savevalue_value[ix(k)] = k <= k_named_savevalue_limit ? sv.savevalue_init[ix(k)] : 0.0;
+  if (e.ctl.java_mode && !e.ent.run.start_report_off[1]) report_named_parameters(e);
 }
 
 }  // namespace kelvo

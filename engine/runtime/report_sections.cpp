@@ -284,6 +284,20 @@ void report_future_events(Engine& e) {
   }
 }
 
+void report_named_parameters(Engine& e) {
+  const auto& par = e.ent.par;
+  bool any = false;
+  for (int k = 1; k <= k_pname_limit; ++k) any = any || par.pname_code[ix(k)] != 0;
+  if (!any) return;
+  Section s(e, k_section_pnm);
+  s.line(io::Rec().br().br().lit("  Parameters with symbolic names"));
+  // The table is kept by parameter number, so it is listed in order.
+  for (int k = 1; k <= k_pname_limit; ++k) {
+    if (par.pname_code[ix(k)] == 0) continue;
+    s.line(io::Rec().x(6).i(k, 3).x(3).a(name_of(e, par.pname_code[ix(k)]), 6));
+  }
+}
+
 real8 student_t95(int df) {
   static constexpr real8 table[31] = {0.0,   12.706, 4.303, 3.182, 2.776, 2.571, 2.447, 2.365, 2.306, 2.262, 2.228,
                                       2.201, 2.179,  2.160, 2.145, 2.131, 2.120, 2.110, 2.101, 2.093, 2.086, 2.080,

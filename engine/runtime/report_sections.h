@@ -14,6 +14,8 @@ void report_queue_section(Engine& e);
 void report_table_section(Engine& e);
 void report_savevalue_section(Engine& e);
 void report_future_events(Engine& e);
+// The parameters that carry a P$ name, by number.
+void report_named_parameters(Engine& e);
 
 // Two-sided 95 % Student t value for df degrees of freedom.
 real8 student_t95(int df);

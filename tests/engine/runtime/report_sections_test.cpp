@@ -185,6 +185,18 @@ TEST_F(ReportSections, SavevaluesNonZeroAndZero) {
   EXPECT_TRUE(has("      NONE"));
 }
 
+TEST_F(ReportSections, NamedParametersByNumber) {
+  e->ent.par.pname_count = 2;
+  e->ent.par.pname_code[3] = pack6("SIZE");
+  e->ent.par.pname_code[1] = pack6("KIND");
+  report_named_parameters(*e);
+  const auto lines = report();
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[2], "  Parameters with symbolic names");
+  EXPECT_EQ(lines[3], "        1   KIND  ");
+  EXPECT_EQ(lines[4], "        3   SIZE  ");
+}
+
 TEST(ConfidenceLimits, StudentValues) {
   EXPECT_DOUBLE_EQ(student_t95(1), 12.706);
   EXPECT_DOUBLE_EQ(student_t95(30), 2.042);
