@@ -235,8 +235,11 @@ void check_function_statement(Engine& e) {
       return;
     }
     srv.fn_rn_flag[ix(f)] = true;
-  } else if (!(ak >= 2 && ak <= 9) && ak != 11 && ak != 12) {
-    parse_error(e, is_alpha(a[0]) ? " SNA with $, but not FN, expected as A operand" : " Integer expected at end of A operand");
+  } else if (ak == 6) {
+    parse_error(e, " SNA with $, but not FN, expected as A operand");
+    return;
+  } else if (ak == 0 && !is_digit(a.back())) {
+    parse_error(e, " Integer expected at end of A operand");
     return;
   }
   fn.function_arg_class[ix(f)] = kind;
