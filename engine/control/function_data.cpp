@@ -74,7 +74,7 @@ bool cumulate_frequencies(Engine& e, int n) {
   real4 s = 0.0f;
   for (int k = 1; k <= n; ++k) s += y[ix(k)];
   if (!(s > 0.0f)) {
-    parse_error(e, " Frequencies add up to 0 or less");
+    parse_error(e, " Division with 0");
     return false;
   }
   real4 c = 0.0f;
