@@ -64,6 +64,10 @@ bool section_opening(Engine& e, Section& s) {
   return true;
 }
 
+// Numbered storages come first, but a named storage may sit anywhere in
+// the station numbering: a station with a capacity is a storage.
+bool is_storage(const Engine& e, int i) { return i <= e.ent.st.storage_count || e.ent.st.station_capacity[ix(i)] > 0; }
+
 real4 safe_ratio(real4 a, real4 b) { return b != 0.0f ? a / b : 0.0f; }
 
 void facility_lines(Engine& e, Section& s, real4 t) {
@@ -72,7 +76,8 @@ void facility_lines(Engine& e, Section& s, real4 t) {
   const int last = std::min(st.station_count, k_station_limit);
   bool header = false;
   int lines = 0;
-  for (int i = st.storage_count + 1; i <= last; ++i) {
+  for (int i = 1; i <= last; ++i) {
+    if (is_storage(e, i)) continue;
     const real4 area = static_cast<real4>(srv.station_contents[ix(i)]) * e.run.clock + srv.station_area[ix(i)];
     const real4 utilization = area * 100.0f / t;
     const int4 entries = srv.station_entries[ix(i)];
@@ -91,11 +96,14 @@ void facility_lines(Engine& e, Section& s, real4 t) {
 void storage_lines(Engine& e, Section& s, real4 t) {
   const auto& st = e.ent.st;
   const auto& srv = e.srv;
-  const int last = std::min(st.storage_count, k_station_limit);
-  if (last < 1) return;
+  const int last = std::min(st.station_count, k_station_limit);
+  bool any = false;
+  for (int i = 1; i <= last; ++i) any = any || is_storage(e, i);
+  if (!any) return;
   s.line(io::Rec().br().br().br().x(15).lit("(1)").x(10).lit("(2)").x(13).lit("(3)").x(10).lit("(4)").x(10).lit("(5)"));
   s.line(io::Rec().lit(" Storage     Capacity").x(5).lit("Average").x(9).lit("Average").x(6).lit("Entries").x(6).lit("Average").br().x(25).lit("contents").x(7).lit("utilization").x(15).lit("time/trans").br());
   for (int i = 1; i <= last; ++i) {
+    if (!is_storage(e, i)) continue;
     const real4 area = static_cast<real4>(srv.station_contents[ix(i)]) * e.run.clock + srv.station_area[ix(i)];
     const real4 contents = area / t;
     const int4 capacity = st.station_capacity[ix(i)];
@@ -114,8 +122,10 @@ void storage_lines(Engine& e, Section& s, real4 t) {
   }
   s.line(io::Rec().br().br().x(14).lit("(6)").x(11).lit("(7)"));
   s.line(io::Rec().lit(" Storage").x(4).lit("Current").x(7).lit("Maximum").br().x(12).lit("contents").x(6).lit("contents"));
-  for (int i = 1; i <= last; ++i)
+  for (int i = 1; i <= last; ++i) {
+    if (!is_storage(e, i)) continue;
     s.line(io::Rec().x(1).a(name_of(e, st.station_name[ix(i)]), 6).i(srv.station_contents[ix(i)], 11).i(srv.station_max[ix(i)], 14));
+  }
 }
 
 // Mean and standard deviation of a table from its weighted sums.
