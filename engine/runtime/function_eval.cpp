@@ -5,7 +5,6 @@
 // and the built-in, Erlang, triangular and expression types.
 #include "runtime/function_eval.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "io/fixed_format.h"
@@ -64,17 +63,12 @@ real8 function_table_value(Engine& e, int f, real8 x) {
   const auto& xs = fn.function_x[ix(f)];
   const auto& ys = fn.function_y[ix(f)];
   // First point at or above x; at the last point x may lie up to 1.0E-6 above it.
+  // A linear scan: the points of a function that is not on a random
+  // stream need not be in ascending order, and the first match counts.
   int i = 0;
-  if (n >= 1) {
-    const real4* first = xs.data() + 1;
-    const real4* last = xs.data() + 1 + n;
-    const real4* at = std::lower_bound(first, last, x, [](real4 p, real8 v) { return static_cast<real8>(p) < v; });
-    if (at != last) {
-      i = static_cast<int>(at - xs.data());
-    } else if (x <= static_cast<real8>(xs[ix(n)]) + 0.000001) {
-      i = n;
-    }
-  }
+  for (int k = 1; k <= n && i == 0; ++k)
+    if (x <= static_cast<real8>(xs[ix(k)])) i = k;
+  if (i == 0 && n >= 1 && x <= static_cast<real8>(xs[ix(n)]) + 0.000001) i = n;
   if (i == 0) {
     const real4 top = n >= 1 ? xs[ix(n)] : 0.0f;
     const int unit = open_error_unit(e);
