@@ -9,7 +9,7 @@ trap 'rm -rf "$work"' EXIT
 cp "$here"/bank.txt "$work"/
 cd "$work"
 # Console mode: the model name, then answers to the questions that follow.
-printf 'bank.txt\nY\n' | "$kelvo"
+printf 'bank.txt\n\n\nY\nY\n' | "$kelvo"
 for f in *; do
   [ "$f" = bank.txt ] && continue
   echo "== $f"

@@ -10,7 +10,6 @@
 #include "control/stop.h"
 #include "control/text_routines.h"
 #include "model/engine.h"
-#include "translator/translator.h"
 
 namespace kelvo {
 

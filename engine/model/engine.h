@@ -11,6 +11,7 @@
 #include "model/expr_tables.h"
 #include "model/report_state.h"
 #include "model/run_state.h"
+#include "model/server_tables.h"
 #include "runtime/standin_tables.h"
 
 namespace kelvo {
@@ -34,6 +35,8 @@ struct Engine {
   RandomState rn;
   EvalState ev;
   ReportState rep;
+  // Run-time statistics of stations, queues and tables (engine/runtime/servers, queues_tables).
+  ServerTables srv;
   // Run-time statistics owned by later run-time steps; stand-in until then.
   RuntimeStandIn stat;
 };

@@ -50,9 +50,13 @@ struct StationTables {
   bool named_definition_seen = false;
   // A numbered definition jumped into a new group of ten. Translator; false at reset.
   bool group_flag = false;
-  // Servers with an SNA B operand: count and their block numbers. Translator; 0 at reset.
+  // Servers with an SNA B operand: count, block numbers, and the operand's
+  // kind and value (a name code until linking turns it into the entity
+  // number). Translator; 0 at reset.
   int4 sna_b_count = 0;
   std::array<int4, k_sna_b_station_limit + 1> sna_b_block{};
+  std::array<int4, k_sna_b_station_limit + 1> sna_b_kind{};
+  std::array<int4, k_sna_b_station_limit + 1> sna_b_value{};
 };
 
 struct QueueTables {

@@ -116,4 +116,13 @@ inline constexpr int k_seed2_trace_lines = 100000;
 inline constexpr int k_out_line_cols = 80;
 inline constexpr int k_out_line_written = 78;
 
+// ---------------------------------------------------------------------
+// Servers, queues and tables at run time
+// ---------------------------------------------------------------------
+
+// TABLEs and QTABLEs of one model.
+inline constexpr int k_table_limit = 50;
+// Frequency classes of one table (the overflow class comes on top).
+inline constexpr int k_table_class_limit = 100;
+
 }  // namespace kelvo

@@ -8,6 +8,8 @@
 #include "model/engine.h"
 #include "runtime/generate_advance_terminate.h"
 #include "runtime/later_routines.h"
+#include "runtime/queues_tables.h"
+#include "runtime/servers.h"
 #include "runtime/report_line.h"
 #include "runtime/spine_calls.h"
 
@@ -92,19 +94,37 @@ void dispatch_block(Engine& e) {
       case bc::terminate:
         terminate_block(e, b);
         return;
-      // Block routines of later steps.
-      case bc::depart:
+      // Stations, queues and tables.
       case bc::enter:
-      case bc::preempt:
       case bc::seize:
+      case bc::preempt:
       case bc::preempt_after_priority:
-      case bc::waitif_station:
-      case bc::waitif:
+        server_entry_block(e, b);
+        if (cur[2] == -1.0) return;
+        pass_on = true;
+        break;
       case bc::leave:
       case bc::release:
       case bc::return_:
+        server_exit_block(e, b);
+        pass_on = true;
+        break;
       case bc::queue:
       case bc::arrive:
+        queue_entry_block(e, e.blocks.block_arg[ix(b)]);
+        pass_on = true;
+        break;
+      case bc::depart:
+        depart_adset(e, e.blocks.block_arg[ix(b)]);
+        pass_on = true;
+        break;
+      case bc::tabulate:
+        record_value_extremes(e, b);
+        pass_on = true;
+        break;
+      // Block routines of later steps.
+      case bc::waitif_station:
+      case bc::waitif:
       case bc::if_form:
       case bc::if_:
       case bc::if_form_2:
@@ -125,7 +145,6 @@ void dispatch_block(Engine& e) {
       case bc::select:
       case bc::let_minmax:
       case bc::split:
-      case bc::tabulate:
       case bc::special:
       case bc::let_param:
       case bc::form_39:

@@ -15,23 +15,11 @@ void block_routine_pending(Engine& e, int code) {
   report_block_error(e);
 }
 
-real8 evaluate_function(Engine& e, int) {
-  write_error_message(e, " FUNCTION cannot be evaluated by this version");
-  report_block_error(e);
-}
-
 void write_trace_line(Engine&, int, int, int) {}
 
 void scan_waitif_chain(Engine&) {}
 
-int seize_release_block(Engine& e, int) {
-  write_error_message(e, " PREEMPT cannot be run by this version");
-  report_block_error(e);
-}
-
-void save_last_time(Engine&, int) {}
-
-void setup_savevalues_and_records(Engine&) {}
+void scan_waitif_lists(Engine&, int) {}
 
 void matrix_save_dialog(Engine&) {}
 

@@ -5,6 +5,9 @@
 #pragma once
 
 #include "model/numbers.h"
+#include "runtime/function_eval.h"
+#include "runtime/queues_tables.h"
+#include "runtime/servers.h"
 
 namespace kelvo {
 
@@ -13,18 +16,12 @@ struct Engine;
 // A block whose routine this version does not have: message and the
 // run's error report.
 [[noreturn]] void block_routine_pending(Engine& e, int code);
-// Value of FUNCTION f.
-real8 evaluate_function(Engine& e, int f);
 // Trace line of a block entry (written only while tracing is on).
 void write_trace_line(Engine& e, int b, int code, int flag);
 // Re-test of the waiting WAITIF conditions.
 void scan_waitif_chain(Engine& e);
-// The station that the active transaction holds, for ADVANCE b.
-int seize_release_block(Engine& e, int b);
-// Time-keeping of the server statistics when a waiter leaves station s.
-void save_last_time(Engine& e, int s);
-// Savevalue and record set-up of a translated model before its runs.
-void setup_savevalues_and_records(Engine& e);
+// Re-test of the WAITIF waiters that name station s.
+void scan_waitif_lists(Engine& e, int s);
 // Matrix output at the end of the runs.
 void matrix_save_dialog(Engine& e);
 // Time record of the animation trace file.

@@ -107,16 +107,16 @@ real4 operand_index_value(Engine& e, int kind, int& index) {
   switch (kind) {
     case 2:
       if (index < 1 || index > k_queue_limit) out_of_range(e, index);
-      return static_cast<real4>(e.stat.queue_current[ix(index)]);
+      return static_cast<real4>(e.srv.queue_current[ix(index)]);
     case 3:
       if (index < 1 || index > k_block_capacity) out_of_range(e, index);
       return static_cast<real4>(e.blocks.block_entries[ix(index)]);
     case 4:
       if (index < 1 || index > k_station_limit) out_of_range(e, index);
-      return static_cast<real4>(e.stat.station_contents[ix(index)]);
+      return static_cast<real4>(e.srv.station_contents[ix(index)]);
     case 5:
       if (index < 1 || index > k_station_limit) out_of_range(e, index);
-      return static_cast<real4>(e.ent.st.station_capacity[ix(index)] - e.stat.station_contents[ix(index)]);
+      return static_cast<real4>(e.ent.st.station_capacity[ix(index)] - e.srv.station_contents[ix(index)]);
     case 6:
       return static_cast<real4>(evaluate_function(e, index));
     case 7:

@@ -4,6 +4,7 @@
 // its contract needs; its owner's version replaces it.
 #include "control/statement_reader.h"
 #include "model/engine.h"
+#include "runtime/queues_tables.h"
 #include "runtime/run_control.h"
 #include "runtime/spine_calls.h"
 
@@ -14,25 +15,5 @@ std::string model_file_name(Engine& e, const char* extension) {
 }
 
 std::string packed_name_text(Engine& e, int4 code) { return std::string(unpack_name_chars(e, code).view()); }
-
-void reset_model_state(Engine& e) {
-  e.run.max_priority = 0.0f;
-  e.rep.out_line.fill(' ');
-  e.rep.out_col = 0;
-  e.stat.station_contents.fill(0);
-  e.stat.station_entries.fill(0);
-  e.stat.station_max.fill(0);
-  e.stat.station_area.fill(0.0f);
-  e.run.generated_before_reset.fill(0);
-  e.run.last_block_current.fill(0);
-  e.blocks.block_current.fill(0);
-  e.stat.queue_max.fill(0);
-  e.stat.queue_entries.fill(0);
-  e.stat.queue_current.fill(0);
-  e.stat.queue_area.fill(0.0f);
-  e.run.clock = 0.0f;
-  e.run.reset_time = 0.0f;
-  e.run.end_time = 1.0e8f;
-}
 
 }  // namespace kelvo

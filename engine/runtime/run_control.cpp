@@ -11,6 +11,7 @@
 #include "runtime/block_dispatcher.h"
 #include "runtime/event_loop.h"
 #include "runtime/later_routines.h"
+#include "runtime/queues_tables.h"
 #include "runtime/random_streams.h"
 #include "runtime/spine_calls.h"
 #include "runtime/standard_report.h"
@@ -308,7 +309,7 @@ void clear_run_tables(Engine& e) {
 void start_run_accumulators(Engine& e) {
   RunState& r = e.run;
   r.reset_time = r.clock;
-  auto& st = e.stat;
+  auto& st = e.srv;
   for (int q = 1; q <= k_queue_limit; ++q) {
     const int4 c = st.queue_current[ix(q)];
     st.queue_entries[ix(q)] = c;
@@ -322,6 +323,7 @@ void start_run_accumulators(Engine& e) {
     st.station_max[ix(s)] = c;
     st.station_area[ix(s)] = -(static_cast<real4>(c) * r.clock);
   }
+  restart_table_statistics(e);
   for (int b = 1; b <= k_block_capacity; ++b) {
     r.generated_before_reset[ix(b)] += e.blocks.block_entries[ix(b)];
     e.blocks.block_entries[ix(b)] = 0;

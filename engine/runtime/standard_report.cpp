@@ -96,7 +96,7 @@ void write_standard_report(Engine& e, bool keep_unit) {
     report_pause(e);
     report_queue_section(e);
   }
-  if (e.stat.table_count > 0) {
+  if (e.srv.table_count > 0) {
     report_pause(e);
     report_table_section(e);
   }

@@ -13,16 +13,6 @@
 namespace kelvo {
 
 struct RuntimeStandIn {
-  std::array<int4, k_station_limit + 1> station_contents{};
-  std::array<int4, k_station_limit + 1> station_max{};
-  std::array<int4, k_station_limit + 1> station_entries{};
-  std::array<real4, k_station_limit + 1> station_area{};
-  std::array<int4, k_queue_limit + 1> queue_current{};
-  std::array<int4, k_queue_limit + 1> queue_entries{};
-  std::array<int4, k_queue_limit + 1> queue_zero_entries{};
-  std::array<int4, k_queue_limit + 1> queue_max{};
-  std::array<real4, k_queue_limit + 1> queue_area{};
-  int4 table_count = 0;
   int4 queue_number_offset = 0;
   std::array<int4, k_max_runs + 2> run_seed_row{};
   bool trace_number_wanted_a = false;

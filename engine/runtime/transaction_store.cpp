@@ -231,8 +231,8 @@ void remove_from_chain_and_count(Engine& e, int s, int p) {
     if (b >= 1 && b <= e.blocks.block_count) e.blocks.block_current[ix(b)] -= 1;
     // The block it will retry is carried as an integer mark.
     e.act.cur_marks.station = trunc_i32(cur[2]);
-  } else if (s >= 1 && s < static_cast<int>(e.stat.station_contents.size())) {
-    e.stat.station_contents[ix(s)] += 1;
+  } else if (s >= 1 && s < static_cast<int>(e.srv.station_contents.size())) {
+    e.srv.station_contents[ix(s)] += 1;
   }
   insert_due_now(e);
 }

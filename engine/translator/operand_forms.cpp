@@ -312,7 +312,8 @@ bool scan_print_text(Engine& e) {
   if (f.opnd_len[1] == 0 && f.opnd_len[2] == 0) {
     // PRINT alone prints an empty line: a quoted blank as operand A.
     const int c = f.op_start + f.op_len + 1;
-    if (c + 2 > 72) return true;
+    // Written only over blanks: a comment right after PRINT stays whole.
+    if (c + 2 > 72 || l.cols(c, c + 2) != "   ") return true;
     l.set(c, '\'');
     l.set(c + 1, ' ');
     l.set(c + 2, '\'');

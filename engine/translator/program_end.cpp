@@ -65,6 +65,19 @@ void check_arrive_queue_use(Engine& e) {
   }
 }
 
+// The named SNA B operands of the server blocks become entity numbers.
+void pack_operand_names(Engine& e) {
+  auto& st = e.ent.st;
+  for (int i = 1; i <= st.sna_b_count; ++i) {
+    const int kind = st.sna_b_kind[i];
+    if (kind < 2 || kind > 9) continue;
+    int mode = 3;
+    int4 number = st.sna_b_value[i];
+    find_entity_number(e, kind, st.sna_b_value[i], mode, number);
+    st.sna_b_value[i] = number;
+  }
+}
+
 void map_block_a_operands(Engine& e) {
   auto& blk = e.blocks;
   for (int b = 1; b <= blk.block_count; ++b) {
@@ -130,6 +143,7 @@ void check_program_end(Engine& e) {
     check_parameter_storages(e);
     check_arrive_queue_use(e);
   }
+  pack_operand_names(e);
   if (pass.sna_operand_used) map_block_a_operands(e);
   auto& par = e.ent.par;
   if (par.param_count > k_param_word_limit) parse_error(e, " Too many parameters in this special program");

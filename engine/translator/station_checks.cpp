@@ -86,7 +86,12 @@ bool check_d_operand_list(Engine& e) {
     parse_error(e, " Too many stations with SNA as B operand");
     return false;
   }
+  int kind = 0;
+  int4 value = 0;
+  if (!expect_constant_or_sna(e, mark, code, kind, value)) return false;
   st.sna_b_block[++st.sna_b_count] = b;
+  st.sna_b_kind[st.sna_b_count] = kind;
+  st.sna_b_value[st.sna_b_count] = value;
   e.blocks.block_units[b] = -100;
   return true;
 }

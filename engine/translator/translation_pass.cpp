@@ -114,9 +114,6 @@ bool offer_correction(Engine& e) {
   }
   edit_program_line(e, n, line);
   s.error_reported = false;
-  // The run control translates the corrected model again without asking
-  // for its name.
-  s.run_ctl_words[4] = -1;
   s.error_found = false;
   return true;
 }
@@ -248,6 +245,12 @@ void reset_compile_state(Engine& e) {
 }
 
 void translate_program(Engine& e, int4& run_count) {
+  // Tests of the run control stand in for the translation with a
+  // hand-filled model.
+  if (e.run.translate_standin != nullptr) {
+    e.run.translate_standin(e, run_count);
+    return;
+  }
   auto& s = e.ctl;
   // Packed-name errors are compile errors while this pass runs.
   struct Compiling {
@@ -357,8 +360,12 @@ start:
     }
     if (at_end) break;
     if (s.error_found) {
-      offer_correction(e);
-      return;
+      // A corrected model is translated again from its first line, so the
+      // pass only ever returns a whole translation or the error.
+      if (!offer_correction(e)) return;
+      reset_compile_state(e);
+      restarts = 0;
+      goto start;
     }
     read_program_lines(e, pass.line_count + pass.lines_before_loop, ok, stmt.stmt_line);
     if (s.java_mode && stmt.stmt_line.at(1) == '.' && stmt.stmt_line.at(2) == ' ') stmt.stmt_line.set(1, ' ');

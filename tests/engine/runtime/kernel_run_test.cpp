@@ -257,10 +257,10 @@ TEST_F(KernelRun, ResumingTransactionLeavesItsBlock) {
 
 TEST_F(KernelRun, BlockOfALaterStepEndsTheRunWithAMessage) {
   fill_gat_model(10);
-  e->blocks.block_op[2] = bc::seize;
+  e->blocks.block_op[2] = bc::split;
   console_input("\n");
   EXPECT_TRUE(stops([&] { run(); }));
-  EXPECT_EQ(lines_of(out.str()).at(0), " Block code 15 cannot be run by this version");
+  EXPECT_EQ(lines_of(out.str()).at(0), " Block code 31 cannot be run by this version");
 }
 
 }  // namespace

@@ -156,7 +156,7 @@ TEST_F(Evaluation, OperandKinds) {
   index = 12345;
   EXPECT_EQ(operand_index_value(*e, 0, index), 12345.0f);
   e->ent.st.station_capacity[4] = 5;
-  e->stat.station_contents[4] = 2;
+  e->srv.station_contents[4] = 2;
   index = 4;
   EXPECT_EQ(operand_index_value(*e, 4, index), 2.0f);
   EXPECT_EQ(operand_index_value(*e, 5, index), 3.0f);

@@ -343,3 +343,15 @@ TEST_F(LineTest, NamedParameterFormErrors) {
 
 }  // namespace
 }  // namespace kelvo
+
+namespace kelvo {
+namespace {
+
+TEST_F(LineTest, PrintAloneKeepsACommentRightAfterIt) {
+  EXPECT_EQ(check("       PRINT ! note", true), "");
+  EXPECT_EQ(line(), "       PRINT ! note");
+  EXPECT_EQ(e_->ent.ptext.print_text_count, 0);
+}
+
+}  // namespace
+}  // namespace kelvo

@@ -182,3 +182,28 @@ TEST_F(LimitTest, ParameterInGenerate) {
 
 }  // namespace
 }  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+TEST_F(TranslateTest, SnaUnitCountIsLinkedToItsEntity) {
+  const std::string model = "TANK   CAPACITY  5\n       LET       X$UNITS,2\n" +
+                            base_with(4, "       ENTER     TANK,X$UNITS").substr(0) ;
+  std::string m = model;
+  m.replace(m.find("       RELEASE   MACH"), 21, "       LEAVE     TANK,X$UNITS");
+  ASSERT_TRUE(translate_fe(m));
+  EXPECT_FALSE(e_->ctl.error_found);
+  const auto& st = e_->ent.st;
+  ASSERT_EQ(st.sna_b_count, 2);
+  EXPECT_EQ(st.sna_b_kind[1], 8);
+  EXPECT_EQ(st.sna_b_value[1], 1);
+  EXPECT_EQ(e_->blocks.block_units[3], -100);
+}
+
+TEST_F(TranslateTest, EnterWithZeroUnitsIsRefused) {
+  translate_fe("TANK   CAPACITY  5\n" + base_with(4, "       ENTER     TANK,0"));
+  EXPECT_EQ(err_lines().at(0), " Illegal 0 in B operand");
+}
+
+}  // namespace
+}  // namespace kelvo::test

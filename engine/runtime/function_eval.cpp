@@ -1,0 +1,151 @@
+// FUNCTION evaluation. Takes the function tables that the FUNCTION
+// statement and its data filled and the active transaction; returns the
+// value: exponential and normal variates on the argument's stream, table
+// functions by look-up (discrete) or linear interpolation (continuous),
+// and the built-in, Erlang, triangular and expression types.
+#include "runtime/function_eval.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "runtime/operand_eval.h"
+#include "runtime/random_streams.h"
+#include "runtime/report_line.h"
+#include "runtime/spine_calls.h"
+
+namespace kelvo {
+
+namespace {
+
+inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
+
+// Operand kind of a random-number stream argument.
+constexpr int k_kind_rn = 10;
+constexpr int k_kind_variable = 7;
+constexpr int k_kind_parameter = 11;
+constexpr int k_kind_temporary = 14;
+
+std::string function_name_text(Engine& e, int f) { return packed_name_text(e, e.ent.fn.function_name[ix(f)]); }
+
+// The stream number of an argument that names one (kind 14: the
+// parenthesised sub-result, truncated).
+int stream_of(Engine& e, int kind, int value) {
+  if (kind == k_kind_temporary) {
+    int index = value;
+    return trunc_i32(operand_index_value(e, kind, index));
+  }
+  return value;
+}
+
+// The value of the function's argument.
+real8 argument_value(Engine& e, int f, int level) {
+  const int kind = e.ent.fn.function_arg_class[ix(f)];
+  int index = e.ent.fn.function_arg_value[ix(f)];
+  if (kind == k_kind_variable) return eval_variable(e, index, level);
+  if (kind == k_kind_parameter && e.ctl.java_mode) {
+    const real4 v = operand_index_value(e, kind, index);
+    if (v == 0.0f) {
+      const int unit = open_wrn_file(e);
+      e.ch.write(unit, "** WARNING **");
+      e.ch.write(unit, " Parameter in function call has 0 value");
+    }
+    return v;
+  }
+  return operand_index_value(e, kind, index);
+}
+
+}  // namespace
+
+real8 function_table_value(Engine& e, int f, real8 x) {
+  const auto& fn = e.ent.fn;
+  const int n = std::min(fn.function_point_count[ix(f)], k_function_point_limit);
+  const auto& xs = fn.function_x[ix(f)];
+  const auto& ys = fn.function_y[ix(f)];
+  // First point at or above x; at the last point x may lie up to 1.0E-6 above it.
+  int i = 0;
+  if (n >= 1) {
+    const real4* first = xs.data() + 1;
+    const real4* last = xs.data() + 1 + n;
+    const real4* at = std::lower_bound(first, last, x, [](real4 p, real8 v) { return static_cast<real8>(p) < v; });
+    if (at != last) {
+      i = static_cast<int>(at - xs.data());
+    } else if (x <= static_cast<real8>(xs[ix(n)]) + 0.000001) {
+      i = n;
+    }
+  }
+  if (i == 0) {
+    const real4 top = n >= 1 ? xs[ix(n)] : 0.0f;
+    const int unit = open_error_unit(e);
+    e.ch.write(unit, io::Rec().lit(" x value of function ").lit(function_name_text(e, f)).lit(" above upper limit").f(top, 9, top <= 1.0f ? 6 : 2));
+    if (std::fabs(top - 1.0f) < 0.0001f) {
+      e.ch.write(unit, " Possible source of error: ");
+      e.ch.write(unit, " When the FUNCTION's A operand is not RNj, line 1");
+      e.ch.write(unit, " of datafile must start with C or D");
+    }
+    stop_program(e);
+  }
+  if (fn.function_kind[ix(f)] != k_fn_continuous) return ys[ix(i)];
+  if (x == static_cast<real8>(xs[ix(i)])) return ys[ix(i)];
+  if (i == 1) {
+    const int unit = open_error_unit(e);
+    e.ch.write(unit, io::Rec().lit(" x value of (continuous) function ").lit(function_name_text(e, f)).lit(" below lower limit"));
+    if (x == 0.0) {
+      e.ch.write(unit, " This x-value of function's A operand is 0");
+      e.ch.write(unit, " It has perhaps never been given a value, e.g.");
+      e.ch.write(unit, " in control statement prior to first GENERATE");
+    }
+    stop_program(e);
+  }
+  const real4 dx = xs[ix(i)] - xs[ix(i - 1)];
+  const real4 dy = ys[ix(i)] - ys[ix(i - 1)];
+  // Two points with the same x: the upper one's value.
+  if (dx == 0.0f) return ys[ix(i)];
+  return static_cast<real8>(ys[ix(i - 1)]) + (x - static_cast<real8>(xs[ix(i - 1)])) * static_cast<real8>(dy) / static_cast<real8>(dx);
+}
+
+real8 evaluate_function(Engine& e, int f) {
+  const auto& fn = e.ent.fn;
+  if (f < 1 || f > fn.function_count || f > k_function_limit) {
+    write_error_message(e, " Function not defined");
+    report_block_error(e);
+  }
+  const int t = fn.function_kind[ix(f)];
+  const int kind = fn.function_arg_class[ix(f)];
+  const int value = fn.function_arg_value[ix(f)];
+  if (t < 0) {
+    write_error_message(e, " Call on function with expression must be followed by ( )");
+    report_block_error(e);
+  }
+  if (t == k_fn_exponential) {
+    const int j = kind == k_kind_rn || kind == k_kind_temporary ? stream_of(e, kind, value) : value;
+    real4 u = 1.0f - draw_random_number(e, j);
+    if (u < 0.00000001f) u = 0.000000001f;
+    return -std::log(static_cast<real8>(u));
+  }
+  if (t == k_fn_normal) {
+    const int j = kind == k_kind_rn || kind == k_kind_temporary ? stream_of(e, kind, value) : value;
+    return normal_variate(e, j);
+  }
+  if (t == k_fn_discrete || t == k_fn_continuous) return function_table_value(e, f, argument_value(e, f, 3));
+  if (t >= 5 && t <= 19) return eval_math_function(e, t, static_cast<real4>(argument_value(e, f, 1)));
+  if (t >= 21 && t <= 29) return erlang_variate(e, t, stream_of(e, kind, value));
+  if (t == 20 || (t >= 30 && t <= 40)) return triangular_variate(e, t == 20 ? 40 : t, stream_of(e, kind, value));
+  // Above 40: a parameterised expression of the argument's value.
+  const real8 v = argument_value(e, f, 1);
+  return eval_level(e, 1, t, v);
+}
+
+int function_value_error(Engine& e, int f) {
+  const real8 v = evaluate_function(e, f);
+  const int b = trunc_i32(v);
+  if (!(v > 0.0) || b < 1 || b > e.blocks.block_count) {
+    const int unit = open_error_unit(e);
+    e.ch.write(unit, io::Rec().lit(" Illegal value in or use of function").i(f, 3));
+    report_block_error(e);
+  }
+  return b;
+}
+
+}  // namespace kelvo

@@ -1,0 +1,484 @@
+// Facilities and storages at run time. Takes the active transaction at a
+// station block; counts the station's contents, entries and time
+// integral, files transactions that cannot enter on the station's
+// waiting line (chain 1 + s), wakes waiters when units are freed, and
+// carries out pre-emption and its end. Stations named by a parameter are
+// resolved and checked here.
+#include "runtime/servers.h"
+
+#include <cmath>
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "runtime/later_routines.h"
+#include "runtime/operand_eval.h"
+#include "runtime/queues_tables.h"
+#include "runtime/spine_calls.h"
+#include "runtime/transaction_store.h"
+
+namespace kelvo {
+
+namespace {
+
+inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
+
+constexpr real8 k_mark_unit = 1000000.0;
+// Move time of a pre-empted holder with no time left: still negative, so
+// that it reads as pre-empted.
+constexpr real8 k_tiny_negative = -1.0e-7;
+
+bool is_storage_form(int code) { return code == bc::enter || code == bc::leave; }
+
+bool numbers_kept(const Engine& e) {
+  const int slot = e.ent.par.txn_num_off;
+  return slot > 0 && slot < static_cast<int>(e.act.cur_txn.size());
+}
+
+real8 txn_number(const Engine& e) { return numbers_kept(e) ? e.act.cur_txn[ix(e.ent.par.txn_num_off)] : 0.0; }
+
+// The try stations' result slot in the active transaction (0: none).
+int try_slot(const Engine& e) {
+  const int slot = e.ent.par.station_mark_off;
+  return slot > 0 && slot < static_cast<int>(e.act.cur_txn.size()) ? slot : 0;
+}
+
+void set_try_result(Engine& e, real8 v) {
+  if (const int slot = try_slot(e)) e.act.cur_txn[ix(slot)] = v;
+}
+
+// The priority the model sees, without the marks of a waiting transaction.
+real8 base_priority(real8 priority, int4 marks) { return priority - marks * k_mark_unit; }
+
+// Takes the pre-emption marks off the active transaction's priority.
+void remove_priority_marks(Engine& e) {
+  auto& m = e.act.cur_marks.preempt;
+  e.act.cur_txn[3] = base_priority(e.act.cur_txn[3], m);
+  m = 0;
+}
+
+void add_priority_mark(Engine& e, int4 mark) {
+  e.act.cur_txn[3] += mark * k_mark_unit;
+  e.act.cur_marks.preempt += mark;
+}
+
+int station_chain(const Engine& e, int s) {
+  const int k = 1 + s;
+  return k >= 2 && k <= e.txn.chain_count ? k : 0;
+}
+
+[[noreturn]] void too_many_stations(Engine& e, int s) {
+  const int unit = open_error_unit(e);
+  e.ch.write(unit, io::Rec().i(s, 8).lit(" stations used = too many"));
+  report_block_error(e);
+}
+
+// A station number from the model's tables: checked before it indexes
+// the station arrays and their waiting lines.
+int checked_station(Engine& e, int s) {
+  if (s < 1 || s > k_station_limit || station_chain(e, s) == 0) too_many_stations(e, s);
+  return s;
+}
+
+// Re-test of the WAITIF waiters named on station s, with the active
+// transaction kept.
+void retest_waitif(Engine& e, int s) {
+  if (e.ent.st.station_waitif[ix(s)] == 0) return;
+  const ActiveTxn keep = e.act;
+  scan_waitif_lists(e, s);
+  e.act = keep;
+}
+
+// Units a waiter's entry block asks: its coded B operand.
+int units_of_block(Engine& e, int b) {
+  if (b < 1 || b > e.blocks.block_count) return 1;
+  const int4 code = e.blocks.block_units[ix(b)];
+  if (code >= 0) return code == 0 ? 1 : code;
+  return resolve_operand_value(e, code, b);
+}
+
+// The holder's record of facility s: chain and record, 0 when not found.
+void find_holder(Engine& e, int s, int& chain, int& rec) {
+  const TxnStore& t = e.txn;
+  const bool numbers = numbers_kept(e);
+  const int num_word = e.ent.par.txn_num_off;
+  const real4 holder = static_cast<real4>(e.srv.station_holder[ix(s)]);
+  for (int r = t.chain_head[1]; r != 0; r = t.txn_next[ix(r)]) {
+    const real4 next = record_word(e, r, 2);
+    if (next >= 0.0f) continue;
+    bool match = false;
+    if (numbers) {
+      match = record_word(e, r, num_word) == holder;
+    } else if (t.txn_marks[ix(r)].advance_station != 0) {
+      match = t.txn_marks[ix(r)].advance_station == s;
+    } else {
+      const int b = trunc_i32(-next);
+      match = b >= 1 && b <= e.blocks.block_count && e.blocks.block_op[ix(b)] == bc::advance &&
+              e.blocks.block_arg[ix(b)] == s;
+    }
+    if (match) {
+      chain = 1;
+      rec = r;
+      return;
+    }
+  }
+  if (numbers) {
+    for (int k = 2; k <= t.chain_count; ++k) {
+      for (int r = t.chain_head[ix(k)]; r != 0; r = t.txn_next[ix(r)]) {
+        if (record_word(e, r, num_word) == holder) {
+          chain = k;
+          rec = r;
+          return;
+        }
+      }
+    }
+  }
+  chain = 0;
+  rec = 0;
+}
+
+// The block labelled PREEM: that receives every pre-empted holder when
+// the model names one (0: none).
+int preempt_send_block(const Engine& e) {
+  constexpr std::uint32_t k_preem_label = 0xF396F397u;
+  for (int b = 1; b <= e.blocks.block_count; ++b)
+    if (static_cast<std::uint32_t>(e.blocks.block_label[ix(b)]) == k_preem_label) return b;
+  return 0;
+}
+
+// The send operand of a pre-empting block: where the holder goes. The
+// translator refuses PREEMPT operands so far and leaves the word unset;
+// 0 then (the holder resumes later).
+int4 preempt_send_operand(Engine& e, int b) {
+  if (e.ctl.preem_name_seen && preempt_send_block(e) > 0) return preempt_send_block(e);
+  if (b < 1 || b > e.blocks.block_count) return 0;
+  const int4 v = e.blocks.block_opnd[ix(b)];
+  return v == -1 ? 0 : v;
+}
+
+// The holder taken off its chain (now in cur_txn) leaves its block and is
+// sent on to block `to` at the current clock.
+void send_holder(Engine& e, int to) {
+  auto& cur = e.act.cur_txn;
+  const int b = trunc_i32(std::fabs(cur[2]));
+  if (b >= 1 && b <= e.blocks.block_count) e.blocks.block_current[ix(b)] -= 1;
+  cur[1] = e.run.clock;
+  remove_priority_marks(e);
+  cur[3] = std::fmod(cur[3], k_mark_unit);
+  e.act.cur_marks.advance_station = 0;
+  cur[5] = b;
+  cur[2] = to;
+  insert_event_chain(e, 1);
+}
+
+}  // namespace
+
+int seize_release_block(Engine& e, int s, int code) {
+  auto& cur = e.act.cur_txn;
+  const int params = e.ent.par.param_count;
+  auto param_value = [&](int p) -> real8 {
+    if (p < 1 || p > params || 5 + p >= static_cast<int>(cur.size())) {
+      const int unit = open_error_unit(e);
+      e.ch.write(unit, io::Rec().lit(" Illegal value in parameter ").i(p, 2));
+      report_block_error(e);
+    }
+    return cur[ix(5 + p)];
+  };
+  int p = -s;
+  if (p > 30000) p = trunc_i32(param_value(p - 30000) + 0.0001);
+  int n = trunc_i32(param_value(p) + 0.0001);
+  if (n <= 0) {
+    const int unit = open_error_unit(e);
+    const bool named = p >= 1 && p <= k_pname_limit && e.ent.par.pname_code[ix(p)] != 0;
+    if (named) {
+      e.ch.write(unit, io::Rec().lit(" Illegal value in parameter P$").lit(packed_name_text(e, e.ent.par.pname_code[ix(p)])));
+    } else {
+      e.ch.write(unit, io::Rec().lit(" Illegal value in parameter ").i(p, 2));
+    }
+    report_block_error(e);
+  }
+  auto& st = e.ent.st;
+  const bool storage_form = is_storage_form(code);
+  const int number = n;
+  if (!storage_form && n > st.storage_count) n += st.facility_offset;
+  if (n > k_station_limit || station_chain(e, n) == 0) too_many_stations(e, n);
+  if (!storage_form && number > st.storage_count) st.station_name[ix(n)] = numeric_name_key(number);
+  if (n > st.max_station_used) st.max_station_used = n;
+  if (n > st.station_count) st.station_count = n;
+  if (storage_form && n > st.storage_count) {
+    const int unit = open_error_unit(e);
+    e.ch.write(unit, io::Rec().lit(" Not defined for parameter use: Storage ").i(n, 4));
+    report_block_error(e);
+  }
+  if (!storage_form && number <= st.storage_count) {
+    const int unit = open_error_unit(e);
+    e.ch.write(unit, io::Rec().lit(" SEIZE or RELEASE tries to use storage ").i(number, 3));
+    if (e.act.cur_block > 0) e.ch.write(unit, io::Rec().lit(" Error found at block ").i(e.act.cur_block, 4));
+    stop_program(e);
+  }
+  return n;
+}
+
+int seize_release_block(Engine& e, int b) {
+  if (b < 1 || b > e.blocks.block_count) return 0;
+  return seize_release_block(e, e.blocks.block_arg[ix(b)], bc::advance);
+}
+
+void server_entry_block(Engine& e, int b) {
+  auto& cur = e.act.cur_txn;
+  auto& srv = e.srv;
+  const int code = e.blocks.block_op[ix(b)];
+  int s = e.blocks.block_arg[ix(b)];
+  s = s < 0 ? seize_release_block(e, s, code) : checked_station(e, s);
+  const int queue = e.ent.st.station_implicit_queue[ix(s)];
+  int n = 1;
+  bool preempting = false, by_priority = false;
+  if (code == bc::preempt) {
+    preempting = true;
+  } else if (code == bc::preempt_after_priority) {
+    if (queue != 0) {
+      const int unit = open_error_unit(e);
+      e.ch.write(unit, " Implicit Q illegal when PREEMPT with priority");
+      e.ch.write(unit, " Use ARRIVE-DEPART pair instead or insert");
+      e.ch.write(unit, " ADVANCE block without operands before PREEMPT");
+      stop_program(e);
+    }
+    preempting = by_priority = true;
+  } else {
+    const int4 units = e.blocks.block_units[ix(b)];
+    n = resolve_operand_value(e, units, b);
+    if (units == -100) srv.station_b_flag[ix(s)] = true;
+  }
+  const bool retry = e.act.cur_marks.station != 0;
+  const int4 capacity = e.ent.st.station_capacity[ix(s)] > 0 ? e.ent.st.station_capacity[ix(s)] : 1;
+  auto& contents = srv.station_contents[ix(s)];
+  if (static_cast<std::int64_t>(capacity) - contents >= n) {
+    contents += n;
+    srv.station_entries[ix(s)] += n;
+    srv.station_area[ix(s)] -= static_cast<real4>(n) * e.run.clock;
+    if (contents > srv.station_max[ix(s)]) srv.station_max[ix(s)] = contents;
+    if (retry) {
+      remove_priority_marks(e);
+      if (queue != 0) depart_adset(e, queue);
+      e.act.cur_marks.station = 0;
+      cur[1] = e.run.clock;
+    } else if (queue != 0 && cur[3] <= 999999.875) {
+      queue_entry_block(e, queue);
+      depart_adset(e, queue);
+    }
+    if (preempting) srv.preempt_mark[ix(s)] = true;
+    retest_waitif(e, s);
+    if (numbers_kept(e) && code != bc::enter) srv.station_holder[ix(s)] = trunc_i32(txn_number(e));
+    if (srv.station_b_flag[ix(s)]) set_try_result(e, 1.0);
+    return;
+  }
+  if (retry) {
+    // Back to the head of the line it came from.
+    e.act.cur_marks.station = 0;
+    const int c = trunc_i32(cur[5]);
+    insert_chain_front(e, 1 + s);
+    if (c >= 1 && c <= e.blocks.block_count) e.blocks.block_current[ix(c)] += 1;
+    e.blocks.block_entries[ix(b)] -= 1;
+    cur[2] = -1.0;
+    return;
+  }
+  bool waits = true;
+  if (preempting) {
+    if (srv.preempt_mark[ix(s)] && !by_priority) {
+      waits = true;
+    } else {
+      // The pre-emptor's queue entry comes first: while it waits it stays in the queue.
+      waits = preempt_transaction(e, s, by_priority);
+    }
+    if (queue != 0 && cur[3] <= 999999.875) {
+      queue_entry_block(e, queue);
+      if (!waits) depart_adset(e, queue);
+    }
+  } else if (srv.station_b_flag[ix(s)]) {
+    set_try_result(e, -1.0);
+    return;
+  } else if (queue != 0) {
+    queue_entry_block(e, queue);
+  }
+  if (waits) enter_station_waiting_line(e, b, s);
+}
+
+void server_exit_block(Engine& e, int b) {
+  auto& srv = e.srv;
+  const int code = e.blocks.block_op[ix(b)];
+  int s = e.blocks.block_arg[ix(b)];
+  s = s < 0 ? seize_release_block(e, s, code) : checked_station(e, s);
+  int n = resolve_operand_value(e, e.blocks.block_units[ix(b)], b);
+  auto& contents = srv.station_contents[ix(s)];
+  bool emptied = false;
+  if (srv.station_b_flag[ix(s)]) {
+    const int slot = try_slot(e);
+    const real8 result = slot ? e.act.cur_txn[ix(slot)] : 1.0;
+    if (result == -1.0) return;  // refused at the entry: holds nothing
+    if (result == 0.0) {
+      if (contents <= 0) return;
+      n = contents;
+      contents = 0;
+      emptied = true;
+    }
+  }
+  if (!emptied) {
+    contents -= n;
+    if (contents < 0) {
+      if (e.ctl.auto_animation_flag) {
+        report_statement_error(e, " Negative contents in server ");
+      } else {
+        const int unit = open_error_unit(e);
+        e.ch.write(unit, io::Rec().lit(" Negative contents in server ").lit(packed_name_text(e, e.ent.st.station_name[ix(s)])));
+      }
+      report_error_at_block(e, b);
+    }
+  }
+  // The active transaction moves at the clock; its move time is the clock.
+  srv.station_area[ix(s)] += static_cast<real4>(n) * e.run.clock;
+  const int k = 1 + s;
+  const int line = e.txn.chain_size[ix(k)];
+  const bool returning = code == bc::return_;
+  const bool serve = (line > 0 && line > srv.preempted_count[ix(s)]) || (returning && line > 0);
+  const bool waitif = e.ent.st.station_waitif[ix(s)] != 0;
+  if (line == 0 && numbers_kept(e) && code == bc::release) srv.station_holder[ix(s)] = 0;
+  if (!returning && !serve && !waitif) return;
+  const ActiveTxn keep = e.act;
+  if (waitif && !(serve && !returning)) scan_waitif_lists(e, s);
+  if (waitif && !serve && !returning) {
+    e.act = keep;
+    return;
+  }
+  if (serve) {
+    if (e.run.serve_all_waiters_flag) {
+      if (!returning) {
+        const int4 cap = e.ent.st.station_capacity[ix(s)] > 0 ? e.ent.st.station_capacity[ix(s)] : 1;
+        serve_waiting_chain(e, s, e.txn.chain_head[ix(k)], cap - contents);
+      }
+    } else if (!returning) {
+      remove_from_chain_and_count(e, s, e.txn.chain_head[ix(k)]);
+    }
+    if (waitif && !returning) scan_waitif_lists(e, s);
+  }
+  if (returning) {
+    e.act = keep;
+    update_station_state(e, s);
+    // The releasing transaction keeps the priority that the hand-over left it.
+    const real8 priority = e.act.cur_txn[3];
+    const int4 marks = e.act.cur_marks.preempt;
+    e.act = keep;
+    e.act.cur_txn[3] = priority;
+    e.act.cur_marks.preempt = marks;
+    return;
+  }
+  e.act = keep;
+}
+
+void serve_waiting_chain(Engine& e, int s, int p, int free_units) {
+  auto& srv = e.srv;
+  srv.served_count[ix(s)] = 0;
+  const int k = 1 + s;
+  int r = p;
+  while (r != 0 && free_units > 0) {
+    const int b = trunc_i32(record_word(e, r, 2));
+    const int want = units_of_block(e, b);
+    const int next = e.txn.txn_next[ix(r)];
+    if (want > free_units) {
+      r = next;
+      continue;
+    }
+    remove_from_chain_and_count(e, s, r);
+    srv.served_count[ix(s)] += 1;
+    if (want == free_units) return;
+    free_units -= want;
+    r = e.txn.chain_head[ix(k)];
+  }
+}
+
+bool preempt_transaction(Engine& e, int s, bool by_priority) {
+  auto& srv = e.srv;
+  auto& cur = e.act.cur_txn;
+  int chain = 0, rec = 0;
+  find_holder(e, s, chain, rec);
+  if (rec == 0) {
+    const int unit = open_error_unit(e);
+    e.ch.write(unit, " Incorrect preempt: Transaction to be");
+    e.ch.write(unit, " preempted is NOT in any ADVANCE block");
+    e.ch.write(unit, " nor in any waiting line");
+    report_error_at_block(e, e.act.cur_block);
+  }
+  if (by_priority) {
+    const real8 mine = std::fmod(base_priority(cur[3], e.act.cur_marks.preempt), k_mark_unit);
+    const real8 held = std::fmod(base_priority(record_priority(e, rec), e.txn.txn_marks[ix(rec)].preempt), k_mark_unit);
+    if (mine <= held) {
+      if (e.act.cur_marks.preempt < k_mark_preemptor) add_priority_mark(e, k_mark_preemptor);
+      return true;
+    }
+  }
+  const int b = e.act.cur_block;
+  const ActiveTxn preemptor = e.act;
+  unlink_transaction(e, rec, chain);
+  // The holder is now the active transaction.
+  const int4 send = preempt_send_operand(e, b);
+  e.run.preemption_happened = true;
+  if (send > 0) {
+    send_holder(e, send);
+  } else if (send < 0) {
+    const int hb = trunc_i32(std::fabs(e.act.cur_txn[2]));
+    if (hb >= 1 && hb <= e.blocks.block_count) e.blocks.block_current[ix(hb)] -= 1;
+  } else {
+    auto& h = e.act.cur_txn;
+    if (chain == 1) {
+      const real8 left = h[1] - e.run.clock;
+      h[1] = left > 0.0 ? -left : k_tiny_negative;
+    } else {
+      h[1] = k_tiny_negative;
+    }
+    if (e.act.cur_marks.preempt % k_mark_preemptor == 0) add_priority_mark(e, k_mark_preempted);
+    srv.preempted_count[ix(s)] += 1;
+    insert_event_chain(e, 1 + s);
+  }
+  e.act = preemptor;
+  srv.preempt_mark[ix(s)] = true;
+  if (numbers_kept(e)) srv.station_holder[ix(s)] = trunc_i32(txn_number(e));
+  return false;
+}
+
+void update_station_state(Engine& e, int s) {
+  auto& srv = e.srv;
+  srv.preempt_mark[ix(s)] = false;
+  const int k = 1 + s;
+  if (srv.preempted_count[ix(s)] == 0) {
+    remove_priority_marks(e);
+    if (e.txn.chain_head[ix(k)] != 0) {
+      const real8 priority = e.act.cur_txn[3];
+      const ActiveTxn keep = e.act;
+      remove_from_chain_and_count(e, s, e.txn.chain_head[ix(k)]);
+      e.act = keep;
+      e.act.cur_txn[3] = priority;
+    } else {
+      srv.station_holder[ix(s)] = 0;
+    }
+    return;
+  }
+  const ActiveTxn keep = e.act;
+  unlink_transaction(e, e.txn.chain_head[ix(k)], k);
+  auto& cur = e.act.cur_txn;
+  if (cur[1] < 0.0) {
+    // A pre-empted holder: takes the facility back with the rest of its delay.
+    srv.preempted_count[ix(s)] -= 1;
+    srv.station_contents[ix(s)] += 1;
+    cur[1] = std::fabs(cur[1]) + e.run.clock;
+    srv.station_area[ix(s)] -= e.run.clock;
+  } else {
+    const int c = trunc_i32(cur[5]);
+    if (c >= 1 && c <= e.blocks.block_count) e.blocks.block_current[ix(c)] -= 1;
+    cur[1] = e.run.clock;
+    srv.served_count[ix(s)] = 1;
+  }
+  remove_priority_marks(e);
+  if (numbers_kept(e)) srv.station_holder[ix(s)] = trunc_i32(txn_number(e));
+  insert_event_chain(e, 1);
+  e.act = keep;
+}
+
+}  // namespace kelvo

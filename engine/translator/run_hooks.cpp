@@ -1,0 +1,1 @@
+// (trial) the run-time provides these.
