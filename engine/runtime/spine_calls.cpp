@@ -1,7 +1,5 @@
-// Routines of other stages that the run-time calls and that are not in
-// this tree yet: the model-state reset (engine control) and the
-// translator's translation pass and table set-up. Each does the least
-// its contract needs; its owner's version replaces it.
+// Small adapters of the run-time over engine control: the model-derived
+// file names and the text of packed names as plain strings.
 #include "control/statement_reader.h"
 #include "model/engine.h"
 #include "runtime/queues_tables.h"
