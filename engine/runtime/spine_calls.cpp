@@ -1,9 +1,6 @@
 // Small adapters of the run-time over engine control: the model-derived
 // file names and the text of packed names as plain strings.
-#include "control/statement_reader.h"
 #include "model/engine.h"
-#include "runtime/queues_tables.h"
-#include "runtime/run_control.h"
 #include "runtime/spine_calls.h"
 
 namespace kelvo {
