@@ -198,7 +198,7 @@ void init_run_seeds(Engine& e, int n) {
     } else {
       row = e.ent.run.seed_table[static_cast<std::size_t>(r - 1)];
     }
-    e.stat.run_seed_row[static_cast<std::size_t>(r)] = r;
+    e.rn.run_seed_row[static_cast<std::size_t>(r)] = r;
   }
 }
 
@@ -206,15 +206,15 @@ void init_run_tables(Engine& e, int n) {
   for (int r = 2; r <= n && run_row_ok(e, r); ++r) {
     auto& row = e.ent.run.seed_table[static_cast<std::size_t>(r)];
     for (int j = 1; j <= k_rn_stream_max; ++j) row[static_cast<std::size_t>(j)] = 16 * r + 2 * j - 15;
-    e.stat.run_seed_row[static_cast<std::size_t>(r)] = r;
+    e.rn.run_seed_row[static_cast<std::size_t>(r)] = r;
   }
 }
 
 void load_run_seeds(Engine& e, int r) {
   RandomState& rs = e.rn;
   rs.preset_count = 0;
-  if (r >= 0 && r < static_cast<int>(e.stat.run_seed_row.size())) {
-    const int row = e.stat.run_seed_row[static_cast<std::size_t>(r)];
+  if (r >= 0 && r < static_cast<int>(e.rn.run_seed_row.size())) {
+    const int row = e.rn.run_seed_row[static_cast<std::size_t>(r)];
     if (row > 0 && run_row_ok(e, row)) {
       for (int j = 1; j <= k_rn_stream_max; ++j)
         rs.seed[static_cast<std::size_t>(j)] = e.ent.run.seed_table[static_cast<std::size_t>(row)][static_cast<std::size_t>(j)];

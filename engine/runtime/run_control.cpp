@@ -31,7 +31,7 @@ int run_step(const Engine& e, int i) {
 }
 
 bool has_seed_row(const Engine& e, int run) {
-  return run >= 0 && run < static_cast<int>(e.stat.run_seed_row.size()) && e.stat.run_seed_row[ix(run)] > 0;
+  return run >= 0 && run < static_cast<int>(e.rn.run_seed_row.size()) && e.rn.run_seed_row[ix(run)] > 0;
 }
 
 // Set-up steps 1 to 11; false when the model is not to be run.
@@ -282,6 +282,8 @@ void reset_run_state(Engine& e) {
   ent.run.two_phase_runs = false;
   ent.run.simulate_b_flag = false;
   ent.run.start_name_flag = false;
+  // Seed rows belong to the model that asked for them.
+  e.rn.run_seed_row.fill(0);
   e.expr.ref_count = 0;
   e.expr.ref_class.fill(0);
   e.expr.ref_arg.fill(0);
