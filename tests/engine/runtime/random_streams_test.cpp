@@ -100,6 +100,18 @@ TEST_F(RandomStreams, SeedRowsOfSeriesAndExperiments) {
   EXPECT_EQ(e->rn.seed[1], 19);
 }
 
+TEST_F(RandomStreams, SeedsStatementRowAppliesToItsStart) {
+  e->ent.run.seeds_row_of_start.fill(-1);
+  e->ent.run.seeds_row_of_start[2] = 1;
+  e->ent.run.seed_table[1][1] = 21;
+  e->ent.run.seed_table[1][3] = 0;  // not given: the stream keeps its seed
+  load_run_seeds(*e, 2);
+  EXPECT_EQ(e->rn.seed[1], 21);
+  EXPECT_EQ(e->rn.seed[3], next_seed_69069(7));  // 7, then one draw thrown away
+  load_run_seeds(*e, 3);  // no row for START 3
+  EXPECT_EQ(e->rn.seed[1], 21);
+}
+
 TEST_F(RandomStreams, SecondGeneratorSeedEqualsTheSteppingLoop) {
   for (int s : {1, 3, 5, 21, 1001, 77777}) {
     double x = 1973272912.0;
