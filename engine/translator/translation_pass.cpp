@@ -273,6 +273,8 @@ start:
   e.ctl.stop_after_error = false;
   e.ctl.compiling = true;
   e.ctl.simulate_count = 0;
+  // Set again by this model's own PREEM: names.
+  e.ctl.preem_name_seen = false;
   init_stat_slots(e);
   clear_link_table(e);
   bool ok = false;

@@ -364,3 +364,48 @@ TEST_F(TranslateTest, TableAfterGenerate) {
 
 }  // namespace
 }  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+class HintTest : public TranslateTest {};
+
+TEST_F(HintTest, UnknownOperationAfterAnAddressAddsTheOperandHints) {
+  translate_fe(base_with(6, "LOOP   ADVANSE   8,3"));
+  EXPECT_EQ(err_lines(), (std::vector<std::string>{" Operation does not exist in Brannic",
+                                                   " Error found at the following statement:", "",
+                                                   "   LOOP   ADVANSE   8,3",
+                                                   " Server or A/D-set name too long or",
+                                                   " Error could possibly also be due to illegal A operand",
+                                                   " or illegal blank among operands"}));
+}
+
+TEST_F(HintTest, UnknownOperationWithoutAddressHasNoOperandHints) {
+  translate_fe(base_with(6, "       FOOBAR    1"));
+  EXPECT_EQ(err_lines().size(), 4u);
+}
+
+TEST_F(HintTest, ShortOperationWordBeforeALongOperandGetsItsHint) {
+  translate_fe(base_with(6, "       ADV       X$ABCDEF"));
+  const auto lines = err_lines();
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0], " Operation does not exist in Brannic");
+  EXPECT_EQ(lines[4], " Is the operation word misspelt or cut short?");
+}
+
+TEST_F(HintTest, NameOfAOneDigitParameterAlreadyOnParameter11) {
+  translate_fe(base_insert(6, "       ADVANCE   P11COST") );
+  ASSERT_TRUE(err_lines().empty());
+  translate_fe(base_insert(6, "       ADVANCE   P11COST\n       ADVANCE   P1COST"));
+  ASSERT_FALSE(err_lines().empty());
+  EXPECT_EQ(err_lines()[0], " Almost same name used by parameter 10, 11 or 12");
+}
+
+TEST_F(HintTest, NameOfParameter11AlreadyOnAnother) {
+  translate_fe(base_insert(6, "       ADVANCE   P1COST\n       ADVANCE   P11COST"));
+  ASSERT_FALSE(err_lines().empty());
+  EXPECT_EQ(err_lines()[0], " Illegal parameter name without $");
+}
+
+}  // namespace
+}  // namespace kelvo::test
