@@ -281,7 +281,19 @@ TEST_F(ControlMessageTest, BlockWithoutItsOperand) {
 }
 
 TEST_F(ControlMessageTest, LetBlockWithoutOperand) {
-  EXPECT_EQ(first_error(base_insert(6, "       LET")), " A operand missing");
+  EXPECT_EQ(first_error(base_insert(6, "       LET")), " LET must have a B operand");
+}
+
+TEST_F(ControlMessageTest, LetWithoutBOperand) {
+  EXPECT_EQ(first_error(base_insert(6, "       LET       X$TOT")), " LET must have a B operand");
+}
+
+TEST_F(ControlMessageTest, LetWithTooLongAOperand) {
+  EXPECT_EQ(first_error(base_insert(6, "       LET       X$TOTALS1=5")), " A operand too long");
+}
+
+TEST_F(ControlMessageTest, ArriveWithoutOperand) {
+  EXPECT_EQ(first_error(base_with(3, "       ARRIVE")), " A operand missing");
 }
 
 TEST_F(ControlMessageTest, SecondSimulateAfterGenerate) {
@@ -308,7 +320,15 @@ TEST_F(ControlMessageTest, StartWithNoReportSwitch) {
 }
 
 TEST_F(ControlMessageTest, StartWithoutAOperand) {
-  EXPECT_EQ(first_error(base_with(9, "       START")), " START without A operand");
+  EXPECT_EQ(first_error(base_with(9, "       START")), " START must have an A operand");
+}
+
+TEST_F(ControlMessageTest, StartWithZeroCountIsRefusedAtTheEnd) {
+  EXPECT_EQ(first_error(base_with(9, "       START     0")), " START without A operand");
+}
+
+TEST_F(ControlMessageTest, StartWithTooLongAOperand) {
+  EXPECT_EQ(first_error(base_with(9, "       START     123456789")), " A operand too long");
 }
 
 TEST_F(ControlMessageTest, StartAfterStartWithoutResetKeepsTranslating) {
