@@ -291,6 +291,7 @@ void start_run_transactions(Engine& e) {
   t.batch_last = 0;
   e.run.txn_counter = 0;
   e.run.report_written = false;
+  e.run.preemption_happened = false;
   const int n = e.ent.par.param_count + 5;
   if (e.ent.par.param_count < 0 || n + 1 > k_max_txn_words) {
     write_error_message(e, " Too many parameters");
