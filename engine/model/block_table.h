@@ -74,6 +74,11 @@ inline constexpr int count = 53;
 inline constexpr int searched = 43;
 }  // namespace bc
 
+// Address label of the block that receives pre-empted holders (written
+// PREEM: in the model, printed as "PREEM:"). No packed name has this bit
+// pattern, so it never clashes with a label of the model.
+inline constexpr int4 k_preem_label_code = static_cast<int4>(0xF396F397u);
+
 struct BlockTable {
   using I2 = std::array<int2, k_block_capacity + 1>;
   using I4 = std::array<int4, k_block_capacity + 1>;

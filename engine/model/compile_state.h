@@ -144,6 +144,8 @@ struct PassState {
   bool plain_reset_flag = false;
   bool reset_with_a_flag = false;
   int4 reset_a_value = 0;
+  // A PREEMPT sends its pre-empted holder to PREEM: (the removal address).
+  bool removal_address_used = false;
   // ASSEMBLE-set mark of the pass and the model-level flag.
   bool assemble_set_mark = false;
   bool branch_in_assemble = false;

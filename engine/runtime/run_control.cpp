@@ -30,8 +30,11 @@ int run_step(const Engine& e, int i) {
   return e.ent.run.run_steps[ix(i)];
 }
 
+// Run r has seeds of its own: a row of a series, or a SEEDS statement's.
 bool has_seed_row(const Engine& e, int run) {
-  return run >= 0 && run < static_cast<int>(e.stat.run_seed_row.size()) && e.stat.run_seed_row[ix(run)] > 0;
+  if (run >= 0 && run < static_cast<int>(e.rn.run_seed_row.size()) && e.rn.run_seed_row[ix(run)] > 0) return true;
+  const auto& rows = e.ent.run.seeds_row_of_start;
+  return run >= 0 && run < static_cast<int>(rows.size()) && rows[ix(run)] > 0;
 }
 
 // Set-up steps 1 to 11; false when the model is not to be run.
@@ -282,6 +285,8 @@ void reset_run_state(Engine& e) {
   ent.run.two_phase_runs = false;
   ent.run.simulate_b_flag = false;
   ent.run.start_name_flag = false;
+  // Seed rows belong to the model that asked for them.
+  e.rn.run_seed_row.fill(0);
   e.expr.ref_count = 0;
   e.expr.ref_class.fill(0);
   e.expr.ref_arg.fill(0);

@@ -76,14 +76,20 @@ void define_block(Engine& e) {
     case bc::let_priority_minus: set_block_operand_code(e); break;
     case bc::waitif_retest: break;
     case bc::waitif_station: statement_not_available(e, "WAITIF"); break;
-    case bc::print: statement_not_available(e, "PRINT"); break;
+    case bc::print: print_step(e); break;
     case bc::let:
     case bc::let_param:
     case bc::let_expression: statement_not_available(e, "LET block"); break;
-    case bc::assemble: statement_not_available(e, "ASSEMBLE"); break;
+    case bc::assemble:
+      pass.has_assemble = true;
+      statement_not_available(e, "ASSEMBLE");
+      break;
     case bc::select:
     case bc::let_minmax: statement_not_available(e, "LET MIN/MAX"); break;
-    case bc::split: statement_not_available(e, "SPLIT"); break;
+    case bc::split:
+      pass.has_split = true;
+      statement_not_available(e, "SPLIT");
+      break;
     case bc::tabulate: statement_not_available(e, "TABULATE"); break;
     case bc::special: statement_not_available(e, "special statement"); break;
     case bc::goto_: statement_not_available(e, "GOTO"); break;
@@ -132,6 +138,41 @@ void depart_step(Engine& e) {
   if (!add_queue_or_ad_set(e, name)) return;
   const int unit = e.ctl.java_mode ? open_wrn_file(e) : open_error_unit(e);
   e.ch.write(unit, io::Rec().lit("** WARNING ** ").lit(Text50(" No matching ARRIVE block above").view()));
+}
+
+void print_step(Engine& e) {
+  int4 v = 0, a = 0;
+  if (!check_print_block(e, v, a)) return;
+  store_print_operands(e, v, a);
+}
+
+void store_print_operands(Engine& e, int4 v, int4 a) {
+  auto& blk = e.blocks;
+  auto& pass = e.cs.pass;
+  const int b = blk.block_count;
+  pass.last_print_open = e.cs.syn.print_line_open;
+  if (pass.last_print_open) blk.block_op[b] = bc::print_open;
+  if (v > -11000 && v < -100) {
+    // An attribute: the line stays open when its last operand ends with ','.
+    int last = 0;
+    for (int u = 3; u >= 1 && last == 0; --u) {
+      if (operand_length(e, u) > 0) last = u;
+    }
+    const int after = last > 0 ? operand_start(e, last) + operand_length(e, last) : 0;
+    const bool open = after >= 1 && after <= 80 && e.cs.stmt.stmt_line.at(after) == ',';
+    blk.block_op[b] = to_int2(open ? bc::print_attribute_open : bc::print_attribute);
+    v += 100;
+  }
+  // The word holding a name code is block_opnd (the linking turns it
+  // into the entity number); a small value goes to block_arg.
+  if (a > -1000 && a < 1000) {
+    blk.block_opnd[b] = v;
+    blk.block_arg[b] = to_int2(a);
+  } else {
+    blk.block_opnd[b] = a;
+    blk.block_arg[b] = to_int2(v);
+  }
+  if (blk.block_opnd[b] > 1000 || blk.block_opnd[b] < -1000) pass.print_names_entity = true;
 }
 
 void terminate_step(Engine& e) {

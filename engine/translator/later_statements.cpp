@@ -13,6 +13,15 @@ void statement_not_available(Engine& e, std::string_view what) {
   flag_statement_error(e, std::string(" Not yet available: ") + std::string(what));
 }
 
+// The PRINT operand check (texts, attributes, decimals) comes with the
+// PRINT statement itself.
+bool check_print_block(Engine& e, int4& v, int4& a) {
+  v = 0;
+  a = 0;
+  statement_not_available(e, "PRINT");
+  return false;
+}
+
 }  // namespace kelvo
 
 namespace kelvo {

@@ -206,7 +206,11 @@ bool register_parameter_name(Engine& e, int number, std::string_view tail) {
   }
   for (int n = 1; n <= k_param_desc_limit; ++n) {
     if (n != number && p.param_desc_name[n] == code) {
-      parse_error(e, " Illegal parameter name without $");
+      // A name written after a one-digit number (P1COST) that another
+      // number already carries: with P10 to P12 the two forms differ by
+      // one digit only.
+      parse_error(e, number <= 9 ? " Almost same name used by parameter 10, 11 or 12"
+                                 : " Illegal parameter name without $");
       return false;
     }
   }
@@ -364,15 +368,31 @@ void scan_operands(Engine& e) {
   st.operand_value.fill(0);
   st.stmt_label = st.stmt_op_word = st.third_field_code = 0;
   st.operand_e_sign = ' ';
+  if (f.op_len > 0) st.stmt_op_word = packed_operation_word(e);
   if (f.first_word_len > 0) {
     const int c = e.cs.syn.label_col;
-    st.stmt_label = pack_text(e, upper(l.cols(c, c + f.first_word_len - 1)));
+    const std::string label = upper(l.cols(c, c + f.first_word_len - 1));
+    if (label.rfind("PREEM:", 0) == 0) {
+      // The block that receives pre-empted holders. A transaction can
+      // never be sent into a GENERATE block.
+      e.ctl.preem_name_seen = true;
+      if (st.stmt_op_word == e.opnames.block_op_names[bc::generate]) {
+        parse_error(e, "PREEM: illegally used. Use e.g. PREEM: GOTO");
+        return;
+      }
+      st.stmt_label = k_preem_label_code;
+    } else {
+      st.stmt_label = pack_text(e, label);
+    }
   }
-  if (f.op_len > 0) st.stmt_op_word = packed_operation_word(e);
   if (f.third_len > 0) {
     const int c = f.op_start + f.op_len + 1;
     st.third_field_code = pack_text(e, upper(l.cols(c, c + f.third_len - 1)));
   }
+  // VALUEOF is the word of the expression definition (FVARIABLE, the
+  // table's own word for it, is obsolete): its whole operand field is an
+  // expression, which is not lexed as operands.
+  if (st.stmt_op_word != 0 && st.stmt_op_word == e.opnames.valueof_name) return;
   const char op1 = upcased(l.at(f.op_start));
   if (f.op_len == 5 && op1 == 'P' && upcased(l.at(f.op_start + 1)) == 'R' && !scan_print_text(e)) return;
   for (int u = 1; u <= 8; ++u) {

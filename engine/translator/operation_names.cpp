@@ -21,6 +21,21 @@ constexpr std::array<const char*, bc::count + 1> k_block_words = {
 // Block codes whose words the label checks search, in entry order.
 constexpr std::array<int, 24> k_label_op_codes = {0,  3,  24, 25, 23, 31, 32, 17, 22, 7,  20, 34,
                                                   27, 9,  12, 15, 4,  37, 35, 2,  14, 30, 43, 11};
+// Lines after " Operation does not exist in Brannic". When the first word
+// was read as an address, the word taken as the operation may really be
+// an operand split off by a blank or a name that is too long. A short
+// operation word in front of a long operand may be a word cut short.
+void operation_word_hints(Engine& e) {
+  const auto& f = e.cs.stmt.stmt_fields;
+  if (f.first_word_len > 0) {
+    write_error_line(e, " Server or A/D-set name too long or ");
+    write_error_line(e, " Error could possibly also be due to illegal A operand");
+    write_error_line(e, " or illegal blank among operands");
+  }
+  if (f.op_len <= 3 && operand_length(e, 1) > 6) {
+    write_error_line(e, " Is the operation word misspelt or cut short?");
+  }
+}
 }  // namespace
 
 void init_stat_slots(Engine& e) {
@@ -65,7 +80,9 @@ int check_operation_name(Engine& e, int code) {
     return 0;
   }
   if (found == 0) {
+    const bool first_report = !e.ctl.error_reported;
     parse_error(e, " Operation does not exist in Brannic");
+    if (first_report) operation_word_hints(e);
     return 0;
   }
   if (found == bc::select && e.cs.syn.let_select_flag) found = bc::let_minmax;

@@ -91,6 +91,31 @@ void map_block_a_operands(Engine& e) {
     blk.block_opnd[b] = number;
   }
 }
+// A PREEMPT that sends its holder to PREEM: when no block carries that
+// label: the holders are removed by a TERMINATE 0 block added at the end
+// under that label. False after an error (the tables are full).
+bool add_removal_block(Engine& e) {
+  auto& blk = e.blocks;
+  auto& term = e.ent.term;
+  if (!e.cs.pass.removal_address_used) return true;
+  for (int b = 1; b <= blk.block_count; ++b) {
+    if (blk.block_label[b] == k_preem_label_code) return true;
+  }
+  if (blk.block_count >= k_block_capacity) {
+    flag_statement_error(e, " Too many blocks");
+    return false;
+  }
+  if (term.terminate_count >= k_terminate_limit) {
+    flag_statement_error(e, " Too many TERMINATE blocks");
+    return false;
+  }
+  const int b = ++blk.block_count;
+  blk.block_label[b] = k_preem_label_code;
+  blk.block_op[b] = bc::terminate;
+  term.terminate_value[++term.terminate_count] = 0;
+  blk.block_arg[b] = to_int2(term.terminate_count);
+  return true;
+}
 }  // namespace
 
 void check_program_end(Engine& e) {
@@ -100,6 +125,7 @@ void check_program_end(Engine& e) {
   auto& st = e.ent.st;
   auto& term = e.ent.term;
   q.named_queue_count = q.queue_count;
+  if (!add_removal_block(e)) return;
   s.stop_after_error = true;
   if (!pass.simulate_seen) {
     e.ch.write(open_error_unit(e), io::Rec().lit(Text50(" No SIMULATE = no execution").view()));

@@ -46,6 +46,27 @@ bool param_station(Engine& e, int code) {
   e.blocks.block_arg[e.blocks.block_count] = to_int2(pc);
   return true;
 }
+// A station-taking block that does not directly follow a queue-entry
+// block (ARRIVE or QUEUE) gets a queue of its own for the transactions
+// that wait for the station: the station's implicit queue. A model that
+// wants its own queue there writes the ARRIVE-DEPART pair around it.
+bool asks_for_implicit_queue(Engine& e, int b) {
+  if (b <= 1) return true;
+  const int before = e.blocks.block_op[b - 1];
+  return before != bc::arrive && before != bc::queue;
+}
+
+// ENTER and LEAVE by parameter select a storage by its number, so the
+// storages must be numbered ones: named storages alone give them no
+// number to select. False after the error.
+bool check_parameter_storage_defs(Engine& e) {
+  const auto& st = e.ent.st;
+  if (st.storage_count == 0 && st.named_definition_seen) {
+    parse_error(e, " Parameter storages not properly defined");
+    return false;
+  }
+  return true;
+}
 }  // namespace
 
 bool error_no_b_operand(Engine& e) {
@@ -133,15 +154,24 @@ void check_preempt_block(Engine& e) {
   const int code = e.cs.pass.block_code;
   const int b = e.blocks.block_count;
   if (code == bc::preempt && (operand_length(e, 2) > 0 || operand_length(e, 3) > 0)) {
-    statement_not_available(e, "PREEMPT with B or C operand");
-    return;
+    // PREEM: as B operand sends the pre-empted holder to the block
+    // labelled PREEM:, or removes it when the model has none (the end
+    // checks then add that block).
+    std::string dest = operand_string(e, 2);
+    for (char& c : dest) c = upcased(c);
+    if (operand_length(e, 3) > 0 || dest != "PREEM:") {
+      statement_not_available(e, "PREEMPT with B or C operand");
+      return;
+    }
+    e.cs.pass.removal_address_used = true;
+    e.ctl.preem_name_seen = true;
   }
   if (code == bc::seize && operand_length(e, 2) > 0) {
     parse_error(e, " SEIZE or PREEMPT block with B operand");
     return;
   }
   if (param_station(e, code)) {
-    if (code == bc::enter) check_d_operand_list(e);
+    if (code == bc::enter && check_parameter_storage_defs(e)) check_d_operand_list(e);
     return;
   }
   if (reject_sna_type(e, 1)) return;
@@ -163,6 +193,7 @@ void check_preempt_block(Engine& e) {
   e.blocks.block_arg[b] = to_int2(s);
   if (code != bc::enter) st.station_facility_mark[s] = k_true;
   if (code == bc::preempt) st.station_preempted[s] = k_true;
+  if (asks_for_implicit_queue(e, b)) register_implicit_queue(e, s);
 }
 
 void check_seize_release_block(Engine& e) {
@@ -170,7 +201,7 @@ void check_seize_release_block(Engine& e) {
   const int b = e.blocks.block_count;
   if (code != bc::leave && error_no_b_operand(e)) return;
   if (param_station(e, code)) {
-    if (code == bc::leave) check_d_operand_list(e);
+    if (code == bc::leave && check_parameter_storage_defs(e)) check_d_operand_list(e);
     return;
   }
   if (reject_sna_type(e, 1)) return;

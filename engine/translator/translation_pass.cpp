@@ -77,9 +77,8 @@ bool translate_statement(Engine& e) {
   bool label_known = false;
   check_statement_syntax(e, label_known);
   scan_param_names(e);
-  if (e.cs.syn.operand_check_pending && stmt.stmt_op >= 21 && stmt.stmt_op <= 99) {
-    if (check_waitif_let_qtable(e)) return false;
-  }
+  if (e.ctl.error_reported) return false;
+  if (check_start_let_operands(e)) return false;
   if (e.ctl.error_reported) return false;
   if (stmt.stmt_fields.op_len == 0) {
     if (l.cols(1, 73).find_first_not_of(' ') != std::string_view::npos) {
@@ -134,6 +133,78 @@ bool offer_correction(Engine& e) {
   return true;
 }
 }  // namespace
+
+bool check_start_let_operands(Engine& e) {
+  const auto& stmt = e.cs.stmt;
+  const auto& f = stmt.stmt_fields;
+  if (e.cs.syn.operand_check_pending && stmt.stmt_op >= 21 && stmt.stmt_op <= 99) {
+    if (check_waitif_let_qtable(e)) return true;
+  }
+  if (e.ctl.error_reported || f.op_len == 0) return e.ctl.error_reported;
+  std::string word;
+  for (int c = f.op_start; c < f.op_start + f.op_len && c <= 80; ++c) word += upcased(stmt.stmt_line.at(c));
+  // An A operand longer than a prefixed name (X$NAMEXY, P$NAMEXY).
+  constexpr int k_longest_a = 8;
+  if (word == "START") {
+    if (f.opnd_len[1] == 0) {
+      flag_statement_error(e, " START must have an A operand");
+      return true;
+    }
+    if (operand_length(e, 1) > k_longest_a) {
+      flag_statement_error(e, " A operand too long");
+      return true;
+    }
+    return false;
+  }
+  const bool let = word.rfind("LET", 0) == 0 && f.op_len <= 4;
+  if (let) {
+    if (f.opnd_len[2] == 0) {
+      flag_statement_error(e, " LET must have a B operand");
+      return true;
+    }
+    if (operand_length(e, 1) > k_longest_a) {
+      flag_statement_error(e, " A operand too long");
+      return true;
+    }
+    return false;
+  }
+  // SPLIT (the address) and TABLE (the lower limit) need their B operand.
+  const bool needs_b = e.cs.syn.operand_check_pending && (stmt.stmt_op == 5 || stmt.stmt_op == 6);
+  if (needs_b && f.opnd_len[2] == 0) {
+    flag_statement_error(e, " B operand missing");
+    return true;
+  }
+  return false;
+}
+
+void handle_ex_card(Engine& e) {
+  if (!e.ctl.auto_animation_flag) return;
+  Line80& l = e.cs.stmt.stmt_line;
+  if (upcased(l.at(1)) != 'E' || upcased(l.at(2)) != 'X') return;
+  const char value = l.at(27);
+  const bool comma = l.at(14) == ',';
+  l.set(1, 'L');
+  l.set(2, 'E');
+  l.set(3, 'T');
+  for (int c = 4; c <= 7; ++c) l.set(c, ' ');
+  if (comma) {
+    l.set(14, '=');
+    l.set(15, value);
+    l.set(16, ' ');
+  } else {
+    l.set(15, '=');
+    l.set(16, value);
+  }
+  for (int c = 17; c <= 80; ++c) l.set(c, ' ');
+}
+
+void warn_assemble_without_split(Engine& e) {
+  const auto& pass = e.cs.pass;
+  if (!pass.has_assemble || pass.has_split) return;
+  const int unit = e.ctl.java_mode ? open_wrn_file(e) : open_error_unit(e);
+  e.ch.write(unit, "****** WARNING ******");
+  e.ch.write(unit, io::Rec().lit(Text50(" This program with ASSEMBLE lacks a SPLIT block").view()));
+}
 
 std::string name_result_file(Engine& e) {
   int dot = 0;
@@ -283,6 +354,8 @@ start:
   e.ctl.stop_after_error = false;
   e.ctl.compiling = true;
   e.ctl.simulate_count = 0;
+  // Set again by this model's own PREEM: names.
+  e.ctl.preem_name_seen = false;
   init_stat_slots(e);
   clear_link_table(e);
   bool ok = false;
@@ -378,6 +451,7 @@ start:
       goto start;
     }
     read_program_lines(e, pass.line_count + pass.lines_before_loop, ok, stmt.stmt_line);
+    if (ok) handle_ex_card(e);
     if (s.java_mode && stmt.stmt_line.at(1) == '.' && stmt.stmt_line.at(2) == ' ') stmt.stmt_line.set(1, ' ');
     if (!ok) {
       reset_compile_state(e);
@@ -401,6 +475,7 @@ start:
   run_count = pass.run_count;
   check_program_end(e);
   if (!s.error_found) pack_kind2_names(e);
+  warn_assemble_without_split(e);
 }
 
 }  // namespace kelvo

@@ -77,6 +77,11 @@ void define_block(Engine& e);
 bool add_queue_or_ad_set(Engine& e, int4 name);
 void depart_step(Engine& e);
 void terminate_step(Engine& e);
+// PRINT: the operand check gives a value v and an argument a, which the
+// step stores with the PRINT's own block code (45, 47, 48).
+void print_step(Engine& e);
+void store_print_operands(Engine& e, int4 v, int4 a);
+bool check_print_block(Engine& e, int4& v, int4& a);
 
 // ---- time_operands.cpp: GENERATE and ADVANCE
 bool check_time_operands(Engine& e, real4 row[5]);
@@ -129,6 +134,13 @@ std::string name_result_file(Engine& e);
 void handle_program_listing(Engine& e, int unit);
 void listing_pager(Engine& e, int n);
 void edit_program_line(Engine& e, int n, const Line80& typed);
+// Operands that START, LET, SPLIT and TABLE must have, and the pending
+// checks of WAITIF, QTABLE and LET MIN/MAX. True: the statement is in error.
+bool check_start_let_operands(Engine& e);
+// Under automatic animation an EX card becomes a LET of its value.
+void handle_ex_card(Engine& e);
+// The warning pair for a model with ASSEMBLE and no SPLIT.
+void warn_assemble_without_split(Engine& e);
 
 // ---- later_statements.cpp: statements whose checks are not built yet
 void statement_not_available(Engine& e, std::string_view what);

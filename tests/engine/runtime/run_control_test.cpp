@@ -185,7 +185,9 @@ TEST_F(RunTables, ResetRunStateEmptiesTheModelButKeepsTheExperiment) {
   e->ent.q.queue_count = 2;
   e->ent.experi.generate_d_slot = 3;
   e->ent.experi.experi_alternatives = 2;
+  e->rn.run_seed_row[2] = 2;
   reset_run_state(*e);
+  EXPECT_EQ(e->rn.run_seed_row[2], 0);
   EXPECT_EQ(e->blocks.block_label[3], 0);
   EXPECT_EQ(e->ent.par.param_count, 0);
   EXPECT_EQ(e->ent.q.queue_count, 0);

@@ -281,7 +281,19 @@ TEST_F(ControlMessageTest, BlockWithoutItsOperand) {
 }
 
 TEST_F(ControlMessageTest, LetBlockWithoutOperand) {
-  EXPECT_EQ(first_error(base_insert(6, "       LET")), " A operand missing");
+  EXPECT_EQ(first_error(base_insert(6, "       LET")), " LET must have a B operand");
+}
+
+TEST_F(ControlMessageTest, LetWithoutBOperand) {
+  EXPECT_EQ(first_error(base_insert(6, "       LET       X$TOT")), " LET must have a B operand");
+}
+
+TEST_F(ControlMessageTest, LetWithTooLongAOperand) {
+  EXPECT_EQ(first_error(base_insert(6, "       LET       X$TOTALS1=5")), " A operand too long");
+}
+
+TEST_F(ControlMessageTest, ArriveWithoutOperand) {
+  EXPECT_EQ(first_error(base_with(3, "       ARRIVE")), " A operand missing");
 }
 
 TEST_F(ControlMessageTest, SecondSimulateAfterGenerate) {
@@ -308,7 +320,15 @@ TEST_F(ControlMessageTest, StartWithNoReportSwitch) {
 }
 
 TEST_F(ControlMessageTest, StartWithoutAOperand) {
-  EXPECT_EQ(first_error(base_with(9, "       START")), " START without A operand");
+  EXPECT_EQ(first_error(base_with(9, "       START")), " START must have an A operand");
+}
+
+TEST_F(ControlMessageTest, StartWithZeroCountIsRefusedAtTheEnd) {
+  EXPECT_EQ(first_error(base_with(9, "       START     0")), " START without A operand");
+}
+
+TEST_F(ControlMessageTest, StartWithTooLongAOperand) {
+  EXPECT_EQ(first_error(base_with(9, "       START     123456789")), " A operand too long");
 }
 
 TEST_F(ControlMessageTest, StartAfterStartWithoutResetKeepsTranslating) {
@@ -360,6 +380,51 @@ TEST_F(TranslateTest, TableAfterGenerate) {
   translate_fe(base_insert(3, "TAB1   TABLE     Q$LINE,0,5,10"));
   EXPECT_EQ(err_lines().at(0), " This must come prior to first GENERATE block");
   EXPECT_TRUE(e_->ctl.error_found);
+}
+
+}  // namespace
+}  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+class HintTest : public TranslateTest {};
+
+TEST_F(HintTest, UnknownOperationAfterAnAddressAddsTheOperandHints) {
+  translate_fe(base_with(6, "LOOP   ADVANSE   8,3"));
+  EXPECT_EQ(err_lines(), (std::vector<std::string>{" Operation does not exist in Brannic",
+                                                   " Error found at the following statement:", "",
+                                                   "   LOOP   ADVANSE   8,3",
+                                                   " Server or A/D-set name too long or",
+                                                   " Error could possibly also be due to illegal A operand",
+                                                   " or illegal blank among operands"}));
+}
+
+TEST_F(HintTest, UnknownOperationWithoutAddressHasNoOperandHints) {
+  translate_fe(base_with(6, "       FOOBAR    1"));
+  EXPECT_EQ(err_lines().size(), 4u);
+}
+
+TEST_F(HintTest, ShortOperationWordBeforeALongOperandGetsItsHint) {
+  translate_fe(base_with(6, "       ADV       X$ABCDEF"));
+  const auto lines = err_lines();
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0], " Operation does not exist in Brannic");
+  EXPECT_EQ(lines[4], " Is the operation word misspelt or cut short?");
+}
+
+TEST_F(HintTest, NameOfAOneDigitParameterAlreadyOnParameter11) {
+  translate_fe(base_insert(6, "       ADVANCE   P11COST") );
+  ASSERT_TRUE(err_lines().empty());
+  translate_fe(base_insert(6, "       ADVANCE   P11COST\n       ADVANCE   P1COST"));
+  ASSERT_FALSE(err_lines().empty());
+  EXPECT_EQ(err_lines()[0], " Almost same name used by parameter 10, 11 or 12");
+}
+
+TEST_F(HintTest, NameOfParameter11AlreadyOnAnother) {
+  translate_fe(base_insert(6, "       ADVANCE   P1COST\n       ADVANCE   P11COST"));
+  ASSERT_FALSE(err_lines().empty());
+  EXPECT_EQ(err_lines()[0], " Illegal parameter name without $");
 }
 
 }  // namespace

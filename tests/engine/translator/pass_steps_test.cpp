@@ -1,0 +1,160 @@
+// Steps of the translation pass around the statement checks: the EX card
+// of automatic animation, the ASSEMBLE-without-SPLIT warning, the operand
+// presence checks and the PRINT step's block codes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "translate_fixture.h"
+#include "translator/spine_bridge.h"
+#include "translator/translator.h"
+
+namespace kelvo::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class PassStepTest : public TranslateTest {
+ protected:
+  // Puts `text` in the statement line.
+  void set_line(const std::string& text) { e_->cs.stmt.stmt_line.assign(text); }
+  std::string line() const { return std::string(e_->cs.stmt.stmt_line.cols(1, 80)); }
+};
+
+// The 80 columns of `text` padded with blanks.
+std::string cols80(std::string text) {
+  text.resize(80, ' ');
+  return text;
+}
+
+TEST_F(PassStepTest, ExCardBecomesALetOfItsValue) {
+  e_->ctl.auto_animation_flag = true;
+  // Value in column 27.
+  set_line(std::string("EX     X$SPEED") + std::string(12, ' ') + "7         comment");
+  handle_ex_card(*e_);
+  EXPECT_EQ(line(), cols80("LET    X$SPEED=7"));
+}
+
+TEST_F(PassStepTest, ExCardWithCommaInColumn14) {
+  e_->ctl.auto_animation_flag = true;
+  set_line(std::string("ex     X$SPED,") + std::string(12, ' ') + "9");
+  handle_ex_card(*e_);
+  EXPECT_EQ(line(), cols80("LET    X$SPED=9"));
+}
+
+TEST_F(PassStepTest, ExCardIsLeftAloneWithoutAutomaticAnimation) {
+  set_line("EX     X$SPEED             7");
+  handle_ex_card(*e_);
+  EXPECT_EQ(line(), cols80("EX     X$SPEED             7"));
+}
+
+TEST_F(PassStepTest, OtherLinesAreLeftAloneUnderAutomaticAnimation) {
+  e_->ctl.auto_animation_flag = true;
+  set_line("       EXIT      7");
+  handle_ex_card(*e_);
+  EXPECT_EQ(line(), cols80("       EXIT      7"));
+}
+
+TEST_F(PassStepTest, AssembleWithoutSplitWritesTheWarningPairToWrn) {
+  translate_fe(base_model());
+  ASSERT_FALSE(e_->ctl.error_found);
+  e_->cs.pass.has_assemble = true;
+  warn_assemble_without_split(*e_);
+  e_->ch.close_all();
+  EXPECT_EQ(file_lines("m.WRN"), (Lines{"****** WARNING ******", " This program with ASSEMBLE lacks a SPLIT block"}));
+}
+
+TEST_F(PassStepTest, AssembleWithSplitWritesNothing) {
+  translate_fe(base_model());
+  e_->cs.pass.has_assemble = true;
+  e_->cs.pass.has_split = true;
+  warn_assemble_without_split(*e_);
+  e_->ch.close_all();
+  EXPECT_TRUE(file_lines("m.WRN").empty());
+}
+
+TEST_F(PassStepTest, SplitWithoutBOperand) {
+  translate_fe(base_insert(6, "       SPLIT     1"));
+  ASSERT_FALSE(err_lines().empty());
+  EXPECT_EQ(err_lines()[0], " B operand missing");
+}
+
+// The PRINT step on a hand-set statement record: block 1 is the PRINT.
+class PrintStepTest : public PassStepTest {
+ protected:
+  void SetUp() override {
+    PassStepTest::SetUp();
+    e_->blocks.block_count = 1;
+    e_->blocks.block_op[1] = 23;
+  }
+  // The statement "PRINT <operands>" with its operand columns.
+  void print_statement(const std::string& operands, bool open) {
+    set_line("       PRINT     " + operands);
+    auto& f = e_->cs.stmt.stmt_fields;
+    f = StmtFields{};
+    f.op_start = 8;
+    f.op_len = 5;
+    int start = 18;
+    int u = 1;
+    for (std::size_t i = 0; i <= operands.size(); ++i) {
+      if (i == operands.size() || operands[i] == ',' || operands[i] == ' ') {
+        f.opnd_start[u] = static_cast<int2>(start);
+        f.opnd_len[u] = static_cast<int2>(18 + static_cast<int>(i) - start);
+        if (i == operands.size() || operands[i] == ' ') break;
+        start = 18 + static_cast<int>(i) + 1;
+        ++u;
+      }
+    }
+    e_->cs.syn.print_line_open = open;
+  }
+};
+
+TEST_F(PrintStepTest, PlainValueAndArgument) {
+  print_statement("Q$LINE", false);
+  store_print_operands(*e_, 2, 5);
+  EXPECT_EQ(e_->blocks.block_op[1], 23);
+  EXPECT_EQ(e_->blocks.block_opnd[1], 2);
+  EXPECT_EQ(e_->blocks.block_arg[1], 5);
+  EXPECT_FALSE(e_->cs.pass.last_print_open);
+  EXPECT_FALSE(e_->cs.pass.print_names_entity);
+}
+
+TEST_F(PrintStepTest, OpenLineGivesCode45) {
+  print_statement("'TEXT',", true);
+  store_print_operands(*e_, 1, 3);
+  EXPECT_EQ(e_->blocks.block_op[1], 45);
+  EXPECT_TRUE(e_->cs.pass.last_print_open);
+}
+
+TEST_F(PrintStepTest, AttributeGivesCode47AndLosesItsHundred) {
+  print_statement("QA$LINE", false);
+  store_print_operands(*e_, -250, 7);
+  EXPECT_EQ(e_->blocks.block_op[1], 47);
+  EXPECT_EQ(e_->blocks.block_opnd[1], -150);
+  EXPECT_EQ(e_->blocks.block_arg[1], 7);
+}
+
+TEST_F(PrintStepTest, AttributeFollowedByCommaGivesCode48) {
+  print_statement("QA$LINE,", true);
+  store_print_operands(*e_, -250, 7);
+  EXPECT_EQ(e_->blocks.block_op[1], 48);
+}
+
+TEST_F(PrintStepTest, NameCodeArgumentIsSwappedIntoTheOperandWord) {
+  print_statement("Q$LINE", false);
+  const int4 name = 1234567;
+  store_print_operands(*e_, -11500, name);
+  EXPECT_EQ(e_->blocks.block_op[1], 23);
+  EXPECT_EQ(e_->blocks.block_opnd[1], name);
+  EXPECT_EQ(e_->blocks.block_arg[1], -11500);
+  EXPECT_TRUE(e_->cs.pass.print_names_entity);
+}
+
+TEST_F(PassStepTest, PrintStatementIsNotYetAvailable) {
+  translate_fe(base_insert(8, "       PRINT     Q$LINE"));
+  ASSERT_FALSE(err_lines().empty());
+  EXPECT_EQ(err_lines()[0], " Not yet available: PRINT");
+}
+
+}  // namespace
+}  // namespace kelvo::test
