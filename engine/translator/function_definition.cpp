@@ -320,13 +320,73 @@ void check_function_statement(Engine& e) {
   e.cs.pass.function_data_state = n == 0 ? k_state_simple : k_state_lines;
 }
 
+namespace {
+
+// A point's address name at column c: a first character, two letters,
+// then up to three letters or digits, ended by a blank or '/'. Returns
+// the column after it, 0 when the column holds no name.
+int read_function_point_name(const Line80& l, int c, std::string& name) {
+  name.clear();
+  if (!is_alpha(l.at(c)) || !is_alpha(l.at(c + 1)) || !is_alpha(l.at(c + 2))) return 0;
+  int k = c;
+  while (k <= 72 && (is_alpha(l.at(k)) || is_digit(l.at(k)))) {
+    if (name.size() == 6) return 0;  // a seventh character: no name
+    name += up(l.at(k));
+    ++k;
+  }
+  return l.at(k) == ' ' || l.at(k) == '/' ? k : 0;
+}
+
+// The point's value after the name: from the next non-blank column (up to
+// 70) digits and '.' only, at most 9 characters, ended by '/' or a blank.
+// Returns the column of the ending character, 0 when there is no value,
+// -1 when the value is longer than its field.
+int read_function_point_number(const Line80& l, int c, real4& value) {
+  while (c <= 70 && l.at(c) == ' ') ++c;
+  if (c > 70 || !(is_digit(l.at(c)) || l.at(c) == '.')) return 0;
+  std::string text;
+  for (; l.at(c) != ' ' && l.at(c) != '/'; ++c) {
+    if (!(is_digit(l.at(c)) || l.at(c) == '.')) return 0;
+    text += l.at(c);
+  }
+  if (text.size() > 9) return -1;
+  double v[1] = {0.0};
+  if (io::read_list_reals(text, v, 1) != 1) return 0;
+  value = static_cast<real4>(v[0]);
+  return c;
+}
+
+}  // namespace
+
 bool parse_function_data_line(Engine& e) {
   const Line80& l = e.cs.stmt.stmt_line;
-  if (!is_data_line(l)) return false;
   int first = 1;
   while (first <= 72 && l.at(first) == ' ') ++first;
-  scan_function_pairs(e, l.cols(1, 80), first);
-  return true;
+  if (is_data_line(l)) {
+    scan_function_pairs(e, l.cols(1, 80), first);
+    return true;
+  }
+  // Named points: NAME value[/NAME value ...]. A line whose name is not
+  // followed by a value is no data line (a statement with a label).
+  std::string name;
+  int c = read_function_point_name(l, first, name);
+  if (c == 0) return false;
+  real4 x = 0.0f;
+  int end = read_function_point_number(l, c, x);
+  if (end == 0) return false;
+  for (;;) {
+    if (end < 0) {
+      parse_error(e, " Error in simple data line");
+      return true;
+    }
+    name.resize(6, ' ');
+    if (!store_pair(e, x, 0.0f, pack_symbol_name(e, name))) return true;
+    e.ent.fn.address_function_defined = true;
+    if (l.at(end) != '/') return true;
+    c = read_function_point_name(l, end + 1, name);
+    end = c == 0 ? -1 : read_function_point_number(l, c, x);
+    if (end == 0) end = -1;
+  }
 }
 
 void parse_function_data(Engine& e) {
