@@ -28,6 +28,28 @@ constexpr real8 k_mark_unit = 1000000.0;
 // that it reads as pre-empted.
 constexpr real8 k_tiny_negative = -1.0e-7;
 
+// A copy of the active transaction while the routines take waiters into
+// it: only the words of a record, its marks and its block are kept.
+struct KeptTxn {
+  std::array<real8, k_max_txn_words + 2> words;  // 1..n in use
+  TxnMarks marks{};
+  int4 block = 0;
+  int n = 0;
+};
+
+void keep_txn(const Engine& e, KeptTxn& k) {
+  k.n = std::min(e.txn.txn_words, k_max_txn_words);
+  for (int i = 1; i <= k.n; ++i) k.words[ix(i)] = e.act.cur_txn[ix(i)];
+  k.marks = e.act.cur_marks;
+  k.block = e.act.cur_block;
+}
+
+void restore_txn(Engine& e, const KeptTxn& k) {
+  for (int i = 1; i <= k.n; ++i) e.act.cur_txn[ix(i)] = k.words[ix(i)];
+  e.act.cur_marks = k.marks;
+  e.act.cur_block = k.block;
+}
+
 bool is_storage_form(int code) { return code == bc::enter || code == bc::leave; }
 
 bool numbers_kept(const Engine& e) {
@@ -84,9 +106,10 @@ int checked_station(Engine& e, int s) {
 // transaction kept.
 void retest_waitif(Engine& e, int s) {
   if (e.ent.st.station_waitif[ix(s)] == 0) return;
-  const ActiveTxn keep = e.act;
+  KeptTxn keep;
+  keep_txn(e, keep);
   scan_waitif_lists(e, s);
-  e.act = keep;
+  restore_txn(e, keep);
 }
 
 // The SNA that block b's B operand names, from the translator's list of
@@ -372,10 +395,11 @@ void server_exit_block(Engine& e, int b) {
   const bool waitif = e.ent.st.station_waitif[ix(s)] != 0;
   if (line == 0 && numbers_kept(e) && code == bc::release) srv.station_holder[ix(s)] = 0;
   if (!returning && !serve && !waitif) return;
-  const ActiveTxn keep = e.act;
+  KeptTxn keep;
+  keep_txn(e, keep);
   if (waitif && !(serve && !returning)) scan_waitif_lists(e, s);
   if (waitif && !serve && !returning) {
-    e.act = keep;
+    restore_txn(e, keep);
     return;
   }
   if (serve) {
@@ -390,17 +414,17 @@ void server_exit_block(Engine& e, int b) {
     if (waitif && !returning) scan_waitif_lists(e, s);
   }
   if (returning) {
-    e.act = keep;
+    restore_txn(e, keep);
     update_station_state(e, s);
     // The releasing transaction keeps the priority that the hand-over left it.
     const real8 priority = e.act.cur_txn[3];
     const int4 marks = e.act.cur_marks.preempt;
-    e.act = keep;
+    restore_txn(e, keep);
     e.act.cur_txn[3] = priority;
     e.act.cur_marks.preempt = marks;
     return;
   }
-  e.act = keep;
+  restore_txn(e, keep);
 }
 
 void serve_waiting_chain(Engine& e, int s, int p, int free_units) {
@@ -445,7 +469,8 @@ bool preempt_transaction(Engine& e, int s, bool by_priority) {
     }
   }
   const int b = e.act.cur_block;
-  const ActiveTxn preemptor = e.act;
+  KeptTxn preemptor;
+  keep_txn(e, preemptor);
   unlink_transaction(e, rec, chain);
   // The holder is now the active transaction.
   const int4 send = preempt_send_operand(e, b);
@@ -467,7 +492,7 @@ bool preempt_transaction(Engine& e, int s, bool by_priority) {
     srv.preempted_count[ix(s)] += 1;
     insert_event_chain(e, 1 + s);
   }
-  e.act = preemptor;
+  restore_txn(e, preemptor);
   srv.preempt_mark[ix(s)] = true;
   if (numbers_kept(e)) srv.station_holder[ix(s)] = trunc_i32(txn_number(e));
   return false;
@@ -481,16 +506,18 @@ void update_station_state(Engine& e, int s) {
     remove_priority_marks(e);
     if (e.txn.chain_head[ix(k)] != 0) {
       const real8 priority = e.act.cur_txn[3];
-      const ActiveTxn keep = e.act;
+      KeptTxn keep;
+  keep_txn(e, keep);
       remove_from_chain_and_count(e, s, e.txn.chain_head[ix(k)]);
-      e.act = keep;
+      restore_txn(e, keep);
       e.act.cur_txn[3] = priority;
     } else {
       srv.station_holder[ix(s)] = 0;
     }
     return;
   }
-  const ActiveTxn keep = e.act;
+  KeptTxn keep;
+  keep_txn(e, keep);
   unlink_transaction(e, e.txn.chain_head[ix(k)], k);
   auto& cur = e.act.cur_txn;
   if (cur[1] < 0.0) {
@@ -508,7 +535,7 @@ void update_station_state(Engine& e, int s) {
   remove_priority_marks(e);
   if (numbers_kept(e)) srv.station_holder[ix(s)] = trunc_i32(txn_number(e));
   insert_event_chain(e, 1);
-  e.act = keep;
+  restore_txn(e, keep);
 }
 
 }  // namespace kelvo
