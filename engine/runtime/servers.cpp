@@ -403,7 +403,10 @@ void server_exit_block(Engine& e, int b) {
     return;
   }
   if (serve) {
-    if (e.run.serve_all_waiters_flag) {
+    // A storage's exit serves every waiter that fits: woken one at a time,
+    // a first waiter that asks too much would keep the others waiting
+    // while units stay free.
+    if (e.run.serve_all_waiters_flag || code == bc::leave) {
       if (!returning) {
         const int4 cap = e.ent.st.station_capacity[ix(s)] > 0 ? e.ent.st.station_capacity[ix(s)] : 1;
         serve_waiting_chain(e, s, e.txn.chain_head[ix(k)], cap - contents);

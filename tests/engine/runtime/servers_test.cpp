@@ -90,21 +90,44 @@ TEST_F(Servers, ReleaseOfThreeUnitsAdmitsTheSecondAndThirdWaiter) {
   EXPECT_EQ(e->srv.station_entries[1], 5 + 2 + 1);
 }
 
-TEST_F(Servers, WaiterThatStillDoesNotFitGoesBackToTheHead) {
+TEST_F(Servers, StorageExitServesWaitersThatFitAlsoWithoutServingAll) {
   stations(1, 0);
-  e->ent.st.station_capacity[1] = 2;
-  block(1, bc::enter, 1, 2);
-  block(2, bc::enter, 1, 1);
-  block(3, bc::leave, 1, 1);
+  e->ent.st.station_capacity[1] = 5;
+  block(1, bc::enter, 1, 4);
+  block(2, bc::enter, 1, 2);
+  block(3, bc::enter, 1, 1);
+  block(4, bc::leave, 1, 3);
+  block(5, bc::enter, 1, 5);
+  arrive(5);
+  run_block(5);
+  for (int b = 1; b <= 3; ++b) {
+    arrive(b);
+    run_block(b);
+  }
+  arrive(4);
+  run_block(4);
+  EXPECT_EQ(e->srv.served_count[1], 2);
+  EXPECT_EQ(line_size(1), 1);
+  EXPECT_EQ(e->txn.chain_size[1], 2);
+}
+
+TEST_F(Servers, WaiterThatStillDoesNotFitGoesBackToTheHead) {
+  stations(0, 1);
+  block(1, bc::seize, 1);
+  block(2, bc::seize, 1);
+  block(3, bc::release, 1);
   arrive(1);
-  run_block(1);  // takes both units
+  run_block(1);  // holds the facility
   arrive(1);
-  run_block(1);  // waits for 2
+  run_block(1);  // waits
   arrive(2);
-  run_block(2);  // waits for 1
+  run_block(2);  // waits behind it
   arrive(3);
-  run_block(3);  // frees 1: without serving all, the first waiter is tried
+  run_block(3);  // the release wakes the first waiter only
   ASSERT_EQ(e->txn.chain_size[1], 1);
+  // Someone else seizes first at the same time: the woken waiter finds the
+  // facility taken and goes back to the head of the line.
+  e->srv.station_contents[1] = 1;
   unlink_transaction(*e, e->txn.chain_head[1], 1);
   run_block(1);
   EXPECT_TRUE(waits());
