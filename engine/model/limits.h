@@ -124,5 +124,7 @@ inline constexpr int k_out_line_written = 78;
 inline constexpr int k_table_limit = 50;
 // Frequency classes of one table (the overflow class comes on top).
 inline constexpr int k_table_class_limit = 100;
+// Result values (VALUT) summed over a series of runs.
+inline constexpr int k_run_result_limit = 20;
 
 }  // namespace kelvo

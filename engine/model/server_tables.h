@@ -12,6 +12,24 @@
 
 namespace kelvo {
 
+// Result values of a series of runs (VALUT): each run's value of every
+// result, summed over the runs for their mean and 95 % limits.
+struct RunResults {
+  // Result values in use and their names (0: unnamed). VALUT.
+  int4 count = 0;
+  std::array<int4, k_run_result_limit + 1> name{};
+  // The value of this run. VALUT; read by write_run_statistics.
+  std::array<real8, k_run_result_limit + 1> value{};
+  // Sums over the runs so far. write_run_statistics; 0 at a new series.
+  std::array<real8, k_run_result_limit + 1> sum{};
+  std::array<real8, k_run_result_limit + 1> sum_sq{};
+  int4 runs = 0;
+  // The first value's 95 % limits (kept for the run control) and, from 40
+  // runs on, its mean -/+ 3 standard deviations.
+  real8 lower = 0.0, upper = 0.0;
+  real8 band_lower = 0.0, band_upper = 0.0;
+};
+
 struct ServerTables {
   using StI4 = std::array<int4, k_station_limit + 1>;
   using QI4 = std::array<int4, k_queue_limit + 1>;
@@ -96,6 +114,9 @@ struct ServerTables {
   real4 fn_prev_x = -0.0001f;
   // A point of the current function named an address. FUNCTION data.
   bool fn_address_seen = false;
+
+  // --- results of a series of runs ---
+  RunResults results;
 };
 
 }  // namespace kelvo

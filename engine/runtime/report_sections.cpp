@@ -334,4 +334,47 @@ void confidence_limits(int n, real8 sum, real8 sum_sq, real8& mean, real8& lower
   upper = mean + h;
 }
 
+void write_run_statistics(Engine& e) {
+  auto& r = e.srv.results;
+  const int count = std::min(r.count, k_run_result_limit);
+  if (count < 1) return;
+  if (count > 1 && e.ent.experi.experi_alternatives > 1) {
+    write_error_message(e, " Several VALUT only allowed for 1 alternative case");
+    stop_program(e);
+  }
+  r.runs += 1;
+  const int n = r.runs;
+  const int unit = e.cs.out.out_unit;
+  for (int u = 1; u <= count; ++u) {
+    const real8 v = r.value[ix(u)];
+    r.sum[ix(u)] += v;
+    r.sum_sq[ix(u)] += v * v;
+    if (n < 2) continue;
+    const real8 mean = r.sum[ix(u)] / n;
+    const real8 sum_sq = r.sum_sq[ix(u)];
+    real8 s2 = (sum_sq - n * mean * mean) / (n - 1);
+    if ((sum_sq != 0.0 && std::fabs(s2 / sum_sq) < 1.0e-7) || std::fabs(s2) < 0.001) s2 = 0.0;
+    const real8 sd = std::sqrt(std::fabs(s2));
+    const real8 h = sd / std::sqrt(static_cast<real8>(n)) * student_t95(n - 1);
+    if (count == 1 || r.name[ix(u)] == 0) {
+      e.ch.write(unit, io::Rec().lit(" After ").i(n, 3).lit(" runs:"));
+    } else {
+      e.ch.write(unit, io::Rec().x(1).a(name_of(e, r.name[ix(u)]), 6).lit(" after ").i(n, 3).lit(" runs:"));
+    }
+    const bool large = std::fabs(mean) > 1000000.0;
+    const int w = large ? 14 : 10, d = large ? 0 : 2;
+    e.ch.write(unit, io::Rec().lit(" Average:").f(mean, w, d).lit("   Standard deviation:").f(sd, w, d));
+    e.ch.write(unit, " With 95 percent probability:");
+    e.ch.write(unit, io::Rec().lit(" Average lies between").f(mean - h, w, d).lit(" and").f(mean + h, w, d));
+    if (u == 1) {
+      r.lower = mean - h;
+      r.upper = mean + h;
+      if (n >= 40) {
+        r.band_lower = mean - 3.0 * sd;
+        r.band_upper = mean + 3.0 * sd;
+      }
+    }
+  }
+}
+
 }  // namespace kelvo

@@ -22,5 +22,8 @@ real8 student_t95(int df);
 // Mean and 95 % limits of n values from their sum and sum of squares;
 // with fewer than 2 values both limits are the mean.
 void confidence_limits(int n, real8 sum, real8 sum_sq, real8& mean, real8& lower, real8& upper);
+// After each run of a series: adds the run's result values to their sums
+// and, from the second run on, writes their means and 95 % limits.
+void write_run_statistics(Engine& e);
 
 }  // namespace kelvo

@@ -197,6 +197,50 @@ TEST_F(ReportSections, NamedParametersByNumber) {
   EXPECT_EQ(lines[4], "        3   SIZE  ");
 }
 
+TEST_F(ReportSections, RunStatisticsFromTheSecondRun) {
+  auto& r = e->srv.results;
+  r.count = 1;
+  r.value[1] = 10.0;
+  write_run_statistics(*e);
+  EXPECT_TRUE(report().empty());
+  r.value[1] = 12.0;
+  write_run_statistics(*e);
+  // Mean 11, s^2 = (244 - 2 * 121) / 1 = 2, h = sqrt(2) / sqrt(2) * 12.706.
+  const auto lines = report();
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], " After   2 runs:");
+  EXPECT_EQ(lines[1], " Average:     11.00   Standard deviation:      1.41");
+  EXPECT_EQ(lines[2], " With 95 percent probability:");
+  EXPECT_EQ(lines[3], " Average lies between     -1.71 and     23.71");
+  EXPECT_NEAR(r.lower, 11.0 - 12.706, 1e-9);
+  EXPECT_NEAR(r.upper, 11.0 + 12.706, 1e-9);
+}
+
+TEST_F(ReportSections, RunStatisticsOfNamedValuesAndLargeMeans) {
+  auto& r = e->srv.results;
+  r.count = 2;
+  r.name[1] = pack6("COST");
+  r.name[2] = pack6("TIME");
+  r.value[1] = 3000000.0;
+  r.value[2] = 1.0;
+  write_run_statistics(*e);
+  write_run_statistics(*e);
+  const auto lines = report();
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_EQ(lines[0], " COST   after   2 runs:");
+  // Equal values: no spread.
+  EXPECT_EQ(lines[1], " Average:      3000000.   Standard deviation:            0.");
+  EXPECT_EQ(lines[3], " Average lies between      3000000. and      3000000.");
+  EXPECT_EQ(lines[4], " TIME   after   2 runs:");
+}
+
+TEST_F(ReportSections, SeveralResultValuesNeedOneAlternative) {
+  e->srv.results.count = 2;
+  e->ent.experi.experi_alternatives = 3;
+  EXPECT_TRUE(stops([&] { write_run_statistics(*e); }));
+  EXPECT_EQ(lines_of(out.str()).at(0).substr(0, 51), " Several VALUT only allowed for 1 alternative case");
+}
+
 TEST(ConfidenceLimits, StudentValues) {
   EXPECT_DOUBLE_EQ(student_t95(1), 12.706);
   EXPECT_DOUBLE_EQ(student_t95(30), 2.042);
