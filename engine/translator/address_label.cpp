@@ -278,7 +278,8 @@ void write_address_hint(Engine& e, int unit) {
     e.ctl.saved_hint_text.clear();
     return;
   }
-  e.ch.write(unit, io::Rec().lit(Text50(" Error might also be due to following type of error").view()).br().lit(Text50(" if first word is operation code, not address:").view()));
+  // The first line is one character longer than a message text: written whole.
+  e.ch.write(unit, io::Rec().lit(" Error might also be due to following type of error").br().lit(Text50(" if first word is operation code, not address:").view()));
   const char* line = nullptr;
   if (op <= 3) line = " No A operand allowed";
   else if (op == 4) line = " Error in operand of PRINT";

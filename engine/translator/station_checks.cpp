@@ -277,6 +277,23 @@ void check_a_operand_name_use(Engine& e) {
   add_queue_or_ad_set(e, name);
 }
 
+void record_held_station(Engine& e, int b) {
+  auto& blk = e.blocks;
+  int4 station = 0;
+  for (int k = b - 1; k >= 1; --k) {
+    const int code = blk.block_op[k];
+    if (code == bc::seize || code == bc::preempt || code == bc::preempt_after_priority) {
+      station = blk.block_arg[k];
+      break;
+    }
+    if (code == bc::release || code == bc::return_ || code == bc::generate) break;
+  }
+  blk.block_arg[b] = to_int2(station);
+  // A station given by a parameter is resolved when the transaction
+  // enters the ADVANCE.
+  if (station < 0) e.stat.station_in_advance_flag = true;
+}
+
 bool search_number_list(Engine& e, int4 code) {
   const auto& st = e.ent.st;
   for (int i = 1; i <= st.station_name_count && i <= k_station_limit; ++i) {

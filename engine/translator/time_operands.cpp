@@ -167,6 +167,7 @@ void check_advance_block(Engine& e, const real4 row[5]) {
     return;
   }
   if (clen > 0) g.advance_c_code[a] = e.cs.stmt.operand_value[3];
+  record_held_station(e, e.blocks.block_count);
 }
 
 void check_generate_block(Engine& e, const real4 row[5]) {

@@ -98,6 +98,10 @@ bool error_no_b_operand(Engine& e);
 void warn_release_without_seize(Engine& e, int block);
 bool check_d_operand_list(Engine& e);
 bool search_number_list(Engine& e, int4 code);
+// An ADVANCE block records the facility its transaction holds (the last
+// SEIZE or PREEMPT of its segment not given back before it), so that a
+// PREEMPT can find the holder there.
+void record_held_station(Engine& e, int b);
 
 // ---- storage_definitions.cpp: numbered and named storages
 void define_storages(Engine& e, int n, int4 capacity);

@@ -191,5 +191,39 @@ TEST_F(StationQueueTest, RemovalBlockBeyondTheBlockTableIsAnError) {
   EXPECT_TRUE(e_->ctl.error_found);
 }
 
+TEST_F(StationQueueTest, AdvanceRecordsTheFacilityItsTransactionHolds) {
+  translate_fe(
+      "       SIMULATE\n"
+      "       GENERATE  10,4\n"
+      "       ADVANCE   1\n"
+      "       SEIZE     MACH\n"
+      "       ADVANCE   8,3\n"
+      "       RELEASE   MACH\n"
+      "       ADVANCE   2\n"
+      "       TERMINATE 1\n"
+      "       START     5\n"
+      "       END\n");
+  EXPECT_TRUE(err_lines().empty());
+  EXPECT_EQ(e_->blocks.block_arg[2], 0);
+  EXPECT_EQ(e_->blocks.block_arg[4], 1);
+  EXPECT_EQ(e_->blocks.block_arg[6], 0);
+  EXPECT_FALSE(e_->stat.station_in_advance_flag);
+}
+
+TEST_F(StationQueueTest, AdvanceAfterAParameterFacilityResolvesItAtRunTime) {
+  translate_fe(
+      "       SIMULATE\n"
+      "       GENERATE  10,4\n"
+      "       SEIZE     P2\n"
+      "       ADVANCE   8,3\n"
+      "       RELEASE   P2\n"
+      "       TERMINATE 1\n"
+      "       START     5\n"
+      "       END\n");
+  EXPECT_TRUE(err_lines().empty());
+  EXPECT_EQ(e_->blocks.block_arg[3], -2);
+  EXPECT_TRUE(e_->stat.station_in_advance_flag);
+}
+
 }  // namespace
 }  // namespace kelvo::test

@@ -18,7 +18,7 @@ TEST_F(TranslateTest, BaseModelGivesSevenBlocksOneFacilityOneQueue) {
                                   "2 op=35 arg=1 opnd=-1 label=- line=3",
                                   "3 op=15 arg=1 opnd=-1 label=- line=4",
                                   "4 op=2 arg=1 opnd=-1 label=- line=5",
-                                  "5 op=1 arg=0 opnd=1 label=- line=6",
+                                  "5 op=1 arg=1 opnd=1 label=- line=6",
                                   "6 op=13 arg=1 opnd=-1 label=- line=7",
                                   "7 op=19 arg=1 opnd=-1 label=- line=8",
                               }));
