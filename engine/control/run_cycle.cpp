@@ -287,6 +287,35 @@ int end_of_run_dialogue(Engine& e) {
   return 1;
 }
 
+void reset_model_state(Engine& e) {
+  e.run.max_priority = 0.0f;
+  // Named savevalues start from their initial values, the others from 0.
+  auto& sv = e.ent.sv;
+  for (int k = 1; k < static_cast<int>(sv.savevalue_value.size()); ++k) {
+    sv.savevalue_value[static_cast<std::size_t>(k)] =
+        k < static_cast<int>(sv.savevalue_init.size()) ? sv.savevalue_init[static_cast<std::size_t>(k)] : 0.0;
+  }
+  e.rep.out_line.fill(' ');
+  e.rep.out_col = 0;
+  ServerTables& s = e.srv;
+  s.station_contents.fill(0);
+  s.station_entries.fill(0);
+  s.station_max.fill(0);
+  s.station_area.fill(0.0f);
+  s.preempt_mark.fill(false);
+  s.preempted_count.fill(0);
+  e.run.generated_before_reset.fill(0);
+  e.run.last_block_current.fill(0);
+  e.blocks.block_current.fill(0);
+  s.queue_max.fill(0);
+  s.queue_entries.fill(0);
+  s.queue_current.fill(0);
+  s.queue_area.fill(0.0f);
+  e.run.clock = 0.0f;
+  e.run.reset_time = 0.0f;
+  e.run.end_time = 1.0e8f;
+}
+
 Text129 get_program_base_name(Engine& e, int& dot) {
   ControlState& c = e.ctl;
   Text129 buf(c.program_file_name.view());

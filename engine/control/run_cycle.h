@@ -33,6 +33,11 @@ void test_ani_extension(Engine& e);
 // user asked to edit the model, else 1.
 int end_of_run_dialogue(Engine& e);
 
+// Clears the model's run state before a translation or a run: statistics,
+// block counts, the report line, the clock; savevalues take their initial
+// values.
+void reset_model_state(Engine& e);
+
 // The model name up to its first blank, with a '.' ending the base: an
 // extension TXT is dropped (MODEL.TXT gives MODEL.), any other stays with
 // its '.' removed (MODEL.ABC gives MODELABC.). Only a '.' in the last path

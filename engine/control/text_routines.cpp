@@ -3,6 +3,7 @@
 
 #include "control/run_cycle.h"
 #include "model/engine.h"
+#include "runtime/standard_report.h"
 
 namespace kelvo {
 
@@ -36,6 +37,10 @@ Text129 make_frm_csv_names(Engine& e, bool, Text129& csv) {
   // assumed.
   csv = model_name_with_extension(e, "CSV");
   return make_frm_name(e);
+}
+
+void begin_run_report_section(Engine& e, int& unit, int& saved, int run) {
+  begin_report_section(e, unit, saved, run, k_section_exp);
 }
 
 }  // namespace kelvo

@@ -57,6 +57,10 @@ Text129 make_frm_csv_names(Engine& e, bool flag, Text129& csv);
 // The model's base name followed by a three-letter extension.
 Text129 model_name_with_extension(Engine& e, std::string_view ext);
 
+// Opens the run-result (EXP) report section of a run: the channel in use
+// is kept in saved and unit becomes the section's channel.
+void begin_run_report_section(Engine& e, int& unit, int& saved, int run);
+
 // Hooks of the built-in program table that do nothing.
 inline void empty_hook_a() {}
 inline void empty_hook_b() {}

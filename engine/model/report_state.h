@@ -22,7 +22,6 @@ struct ReportState {
   bool wrn_open = false;       // the model's WRN file is open
   bool new_section_files = false;  // every run opens its section files anew
   bool skip_next_pause = false;    // the next report starts without a pause
-  bool result_file_mode = false;   // report goes to the model's TXT file
   bool list_future_events = false; // report ends with the future events
   int4 print_line_open = 0;    // PRINT keeps its line open (-1) or not (0)
   bool print_state = false;    // a PRINT line is being built

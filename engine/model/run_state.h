@@ -65,6 +65,8 @@ struct RandomState {
   int4 preset_count = 0;                                 // preset draws used this run
   bool preset_loaded = false;                            // preset table filled
   std::array<real4, k_preset_count + 1> preset_values{};
+  // Row of the translator's seed table that run r uses (0: none).
+  std::array<int4, k_max_runs + 2> run_seed_row{};
   bool second_generator = false;  // set by the built-in program that switches
   int4 set_seed_value = 0;        // the value `set_run_seeds` applies
 };
@@ -98,7 +100,6 @@ struct RunState {
   std::array<bool, 10> graph_flags{}; // GRAPH outputs in use
   int4 graph_unit = 0;                // channel of the GRAPH output
   bool valin_outside_experi = false;  // VALIN used outside an experiment
-  bool retranslate_wanted = false;    // a statement was corrected: translate again
   // Until the translator is merged, a test may stand in for it.
   void (*translate_standin)(Engine&, int4& run_count) = nullptr;
   std::array<int4, k_block_capacity + 1> generated_before_reset{};  // per block

@@ -11,6 +11,7 @@
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/spine_calls.h"
+#include "translator/translator.h"
 
 namespace kelvo {
 
@@ -198,7 +199,7 @@ void init_run_seeds(Engine& e, int n) {
     } else {
       row = e.ent.run.seed_table[static_cast<std::size_t>(r - 1)];
     }
-    e.stat.run_seed_row[static_cast<std::size_t>(r)] = r;
+    e.rn.run_seed_row[static_cast<std::size_t>(r)] = r;
   }
 }
 
@@ -206,19 +207,21 @@ void init_run_tables(Engine& e, int n) {
   for (int r = 2; r <= n && run_row_ok(e, r); ++r) {
     auto& row = e.ent.run.seed_table[static_cast<std::size_t>(r)];
     for (int j = 1; j <= k_rn_stream_max; ++j) row[static_cast<std::size_t>(j)] = 16 * r + 2 * j - 15;
-    e.stat.run_seed_row[static_cast<std::size_t>(r)] = r;
+    e.rn.run_seed_row[static_cast<std::size_t>(r)] = r;
   }
 }
 
 void load_run_seeds(Engine& e, int r) {
   RandomState& rs = e.rn;
   rs.preset_count = 0;
-  if (r >= 0 && r < static_cast<int>(e.stat.run_seed_row.size())) {
-    const int row = e.stat.run_seed_row[static_cast<std::size_t>(r)];
-    if (row > 0 && run_row_ok(e, row)) {
-      for (int j = 1; j <= k_rn_stream_max; ++j)
-        rs.seed[static_cast<std::size_t>(j)] = e.ent.run.seed_table[static_cast<std::size_t>(row)][static_cast<std::size_t>(j)];
-    }
+  int row = 0;
+  if (r >= 0 && r < static_cast<int>(e.rn.run_seed_row.size())) row = e.rn.run_seed_row[static_cast<std::size_t>(r)];
+  if (row > 0 && run_row_ok(e, row)) {
+    for (int j = 1; j <= k_rn_stream_max; ++j)
+      rs.seed[static_cast<std::size_t>(j)] = e.ent.run.seed_table[static_cast<std::size_t>(row)][static_cast<std::size_t>(j)];
+  } else {
+    // The seeds that a SEEDS statement gave for this START.
+    load_run_seeds(e, r, rs.seed.data(), k_rn_stream_max);
   }
   if (rs.second_generator) {
     const int unit = e.ctl.unit_base - 1;

@@ -30,8 +30,11 @@ int run_step(const Engine& e, int i) {
   return e.ent.run.run_steps[ix(i)];
 }
 
+// Run r has seeds of its own: a row of a series, or a SEEDS statement's.
 bool has_seed_row(const Engine& e, int run) {
-  return run >= 0 && run < static_cast<int>(e.stat.run_seed_row.size()) && e.stat.run_seed_row[ix(run)] > 0;
+  if (run >= 0 && run < static_cast<int>(e.rn.run_seed_row.size()) && e.rn.run_seed_row[ix(run)] > 0) return true;
+  const auto& rows = e.ent.run.seeds_row_of_start;
+  return run >= 0 && run < static_cast<int>(rows.size()) && rows[ix(run)] > 0;
 }
 
 // Set-up steps 1 to 11; false when the model is not to be run.
@@ -64,8 +67,9 @@ bool set_up_model(Engine& e, int runs) {
     }
     e.run.matrix_output_wanted = false;
     e.run.graph_flags = {};
-    if (e.run.retranslate_wanted) {
-      e.run.retranslate_wanted = false;
+    // A statement corrected on the console: the model is translated again.
+    if (e.ctl.run_ctl_words[4] != 0) {
+      e.ctl.run_ctl_words[4] = 0;
       continue;
     }
     if (e.ctl.error_found) return false;
@@ -214,7 +218,7 @@ void select_run_step(Engine& e, int& code, int index, int& previous, int run, in
 
 void run_simulation(Engine& e, int first, int runs, int mode) {
   if (first == 1) e.ctl.seed_reset_flag = true;
-  bool run_model = !(e.ctl.error_found && !e.run.retranslate_wanted);
+  bool run_model = !(e.ctl.error_found && e.ctl.run_ctl_words[4] == 0);
   for (;;) {
     if (run_model) {
       if (first == 1) run_model = set_up_model(e, runs);
@@ -250,7 +254,6 @@ void run_simulation(Engine& e, int first, int runs, int mode) {
       // A new model name: translated and run with the seeds reset.
       e.ctl.translate_needed = true;
       e.ctl.seed_reset_flag = true;
-      e.ctl.run_ctl_words[4] = -1;
     }
     first = 1;
     run_model = true;
@@ -282,6 +285,8 @@ void reset_run_state(Engine& e) {
   ent.run.two_phase_runs = false;
   ent.run.simulate_b_flag = false;
   ent.run.start_name_flag = false;
+  // Seed rows belong to the model that asked for them.
+  e.rn.run_seed_row.fill(0);
   e.expr.ref_count = 0;
   e.expr.ref_class.fill(0);
   e.expr.ref_arg.fill(0);

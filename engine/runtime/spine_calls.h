@@ -24,10 +24,7 @@ std::string model_file_name(Engine& e, const char* extension);
 // The six characters of a packed name as text.
 std::string packed_name_text(Engine& e, int4 code);
 
-// Calls whose routines other stages are still building (see
-// pending_calls.cpp): the model-state reset of engine control, and the
-// translator's translation pass and run set-up of its tables.
-void reset_model_state(Engine& e);
+// The translator's translation pass and its run set-up of the tables.
 void translate_program(Engine& e, int4& run_count);
 void init_stat_slots(Engine& e);
 

@@ -78,7 +78,9 @@ void write_standard_report(Engine& e, bool keep_unit) {
     report_pause(e);
   }
   const real4 relative = e.run.clock - e.run.reset_time;
-  if (r.result_file_mode && !e.ctl.java_mode && e.run.run_number >= 2) {
+  // Reports written into the model's result file carry the run number.
+  const bool result_file_mode = e.cs.out.result_file_open && e.cs.out.out_unit == e.cs.out.prog_unit;
+  if (result_file_mode && !e.ctl.java_mode && e.run.run_number >= 2) {
     write_line(e, e.cs.out.out_unit, io::Rec().br().br().br().lit("Run nr ").i(e.run.run_number, 2));
   }
   if (!e.ctl.java_mode || !keep_unit) {

@@ -14,7 +14,6 @@ namespace kelvo {
 
 struct RuntimeStandIn {
   int4 queue_number_offset = 0;
-  std::array<int4, k_max_runs + 2> run_seed_row{};
   bool trace_number_wanted_a = false;
   bool trace_number_wanted_b = false;
   bool clear_params_flag = false;

@@ -291,6 +291,7 @@ void start_run_transactions(Engine& e) {
   t.batch_last = 0;
   e.run.txn_counter = 0;
   e.run.report_written = false;
+  e.run.preemption_happened = false;
   const int n = e.ent.par.param_count + 5;
   if (e.ent.par.param_count < 0 || n + 1 > k_max_txn_words) {
     write_error_message(e, " Too many parameters");
@@ -328,14 +329,9 @@ void start_run_transactions(Engine& e) {
       const int i = trunc_i32(-offset);
       first = i <= e.ent.dec.decimal_count && i < static_cast<int>(e.ent.dec.decimal_value.size()) ? e.ent.dec.decimal_value[ix(i)] : 0.0f;
     }
-    const int4 pri = e.ent.gen.generate_priority[ix(g)];
-    real4 priority = 0.0f;
-    if (pri >= 0) {
-      priority = static_cast<real4>(pri);
-    } else {
-      const int i = -pri;
-      priority = i <= e.ent.dec.decimal_count && i < static_cast<int>(e.ent.dec.decimal_value.size()) ? e.ent.dec.decimal_value[ix(i)] : 0.0f;
-    }
+    // The priority operand is the value itself: priorities down to
+    // -999999 are legal, so a negative value cannot name a decimal.
+    const real4 priority = static_cast<real4>(e.ent.gen.generate_priority[ix(g)]);
     if (priority > e.run.max_priority) e.run.max_priority = priority;
     cur[1] = first;
     cur[2] = b;

@@ -115,3 +115,29 @@ TEST_F(Dialogue, SeveralSimulatesResetSeedsAfterAPause) {
 
 }  // namespace
 }  // namespace kelvo
+
+namespace kelvo {
+namespace {
+
+using ModelState = testing::EngineTest;
+
+TEST_F(ModelState, ResetClearsStatisticsAndRestoresSavevalues) {
+  e().ent.sv.savevalue_init[3] = 2.5;
+  e().ent.sv.savevalue_value[3] = 9.0;
+  e().ent.sv.savevalue_value[250] = 7.0;
+  e().srv.station_contents[4] = 2;
+  e().srv.queue_area[1] = 12.0f;
+  e().blocks.block_current[7] = 3;
+  e().run.clock = 99.0f;
+  reset_model_state(e());
+  EXPECT_EQ(e().ent.sv.savevalue_value[3], 2.5);
+  EXPECT_EQ(e().ent.sv.savevalue_value[250], 0.0);
+  EXPECT_EQ(e().srv.station_contents[4], 0);
+  EXPECT_EQ(e().srv.queue_area[1], 0.0f);
+  EXPECT_EQ(e().blocks.block_current[7], 0);
+  EXPECT_EQ(e().run.clock, 0.0f);
+  EXPECT_EQ(e().run.end_time, 1.0e8f);
+}
+
+}  // namespace
+}  // namespace kelvo

@@ -1,6 +1,7 @@
 // A whole run on hand-filled tables: GENERATE/ADVANCE/TERMINATE through
 // the event loop and the dispatcher, the GENERATE limits, the end of a
 // run, the block-count correction and the dispatcher's fatal checks.
+#include <algorithm>
 #include <chrono>
 
 #include "runtime/block_dispatcher.h"
@@ -321,6 +322,61 @@ TEST_F(KernelEdges, NoStartTimeMeansNoLimit) {
   start_run_transactions(*e);
   run_event_loop(*e);
   EXPECT_EQ(e->run.clock, 84.614716f);
+}
+
+}  // namespace
+}  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+class DispatcherCodes : public RuntimeTest {};
+
+// Every code a block can carry is dispatched to a routine (or, for the
+// blocks of later steps, to the message that ends the run); the codes of
+// control statements and codes outside 1..53 stop the program.
+TEST_F(DispatcherCodes, EveryCodeHasItsEnd) {
+  const std::vector<int> control = {3, 5, 6, 11, 16, 17, 18, 22, 24, 25, 28, 32};
+  for (int code = 0; code <= 55; ++code) {
+    SetUp();
+    fill_gat_model(10);
+    e->blocks.block_count = 4;
+    e->blocks.block_op[4] = static_cast<int2>(code);
+    e->blocks.block_opnd[4] = 1;
+    e->blocks.block_arg[4] = 1;
+    e->blocks.generate_limit[4] = 100000;
+    console_input("\n");
+    out.str("");
+    start_run_transactions(*e);
+    e->act.cur_txn[2] = 4;
+    e->act.cur_txn[5] = 3;
+    const bool stopped = stops([&] { dispatch_block(*e); });
+    const std::string first = lines_of(out.str()).empty() ? "" : lines_of(out.str())[0];
+    const bool is_control = std::find(control.begin(), control.end(), code) != control.end();
+    if (code == 1 || code == 19) {
+      EXPECT_FALSE(stopped) << code;
+    } else if (code == 8) {
+      // A transaction that has been in a block may not enter a GENERATE.
+      EXPECT_EQ(first, " Transaction tries to enter GENERATE = block    4") << code;
+    } else if (code < 1 || code > 53 || is_control) {
+      EXPECT_EQ(first, " Wrong operation code in block    4") << code;
+    } else {
+      // A routine of its own (which may end the run, or move the
+      // transaction on to block 5, which holds nothing), or the message of
+      // a block of a later step: never the unknown-code stop at block 4.
+      EXPECT_NE(first, " Wrong operation code in block    4") << code;
+    }
+  }
+}
+
+TEST_F(DispatcherCodes, TraceCountChangesRemembersEveryBlock) {
+  fill_gat_model(10);
+  e->blocks.block_current[2] = 3;
+  trace_count_changes(*e);
+  EXPECT_EQ(e->run.last_block_current[2], 3);
+  e->blocks.block_current[2] = 1;
+  trace_count_changes(*e);
+  EXPECT_EQ(e->run.last_block_current[2], 1);
 }
 
 }  // namespace

@@ -87,8 +87,8 @@ TEST_F(RandomStreams, SeedRowsOfSeriesAndExperiments) {
   init_run_tables(*e, 3);
   EXPECT_EQ(e->ent.run.seed_table[2][1], 16 * 2 + 2 - 15);
   EXPECT_EQ(e->ent.run.seed_table[3][50], 16 * 3 + 100 - 15);
-  EXPECT_EQ(e->stat.run_seed_row[3], 3);
-  EXPECT_EQ(e->stat.run_seed_row[1], 0);
+  EXPECT_EQ(e->rn.run_seed_row[3], 3);
+  EXPECT_EQ(e->rn.run_seed_row[1], 0);
   init_run_seeds(*e, 4);
   EXPECT_EQ(e->ent.run.seed_table[1][1], 3);
   EXPECT_EQ(e->ent.run.seed_table[1][2], 5);
@@ -98,6 +98,18 @@ TEST_F(RandomStreams, SeedRowsOfSeriesAndExperiments) {
   EXPECT_EQ(e->ent.run.seed_table[2][7], 21);
   load_run_seeds(*e, 3);
   EXPECT_EQ(e->rn.seed[1], 19);
+}
+
+TEST_F(RandomStreams, SeedsStatementRowAppliesToItsStart) {
+  e->ent.run.seeds_row_of_start.fill(-1);
+  e->ent.run.seeds_row_of_start[2] = 1;
+  e->ent.run.seed_table[1][1] = 21;
+  e->ent.run.seed_table[1][3] = 0;  // not given: the stream keeps its seed
+  load_run_seeds(*e, 2);
+  EXPECT_EQ(e->rn.seed[1], 21);
+  EXPECT_EQ(e->rn.seed[3], next_seed_69069(7));  // 7, then one draw thrown away
+  load_run_seeds(*e, 3);  // no row for START 3
+  EXPECT_EQ(e->rn.seed[1], 21);
 }
 
 TEST_F(RandomStreams, SecondGeneratorSeedEqualsTheSteppingLoop) {

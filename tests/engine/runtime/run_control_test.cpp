@@ -185,12 +185,64 @@ TEST_F(RunTables, ResetRunStateEmptiesTheModelButKeepsTheExperiment) {
   e->ent.q.queue_count = 2;
   e->ent.experi.generate_d_slot = 3;
   e->ent.experi.experi_alternatives = 2;
+  e->rn.run_seed_row[2] = 2;
   reset_run_state(*e);
+  EXPECT_EQ(e->rn.run_seed_row[2], 0);
   EXPECT_EQ(e->blocks.block_label[3], 0);
   EXPECT_EQ(e->ent.par.param_count, 0);
   EXPECT_EQ(e->ent.q.queue_count, 0);
   EXPECT_EQ(e->ent.experi.generate_d_slot, 0);
   EXPECT_EQ(e->ent.experi.experi_alternatives, 2);
+}
+
+}  // namespace
+}  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+// Stands in for a translation whose run steps end a run of a series
+// (code 3) before a later START: the GENERATE/ADVANCE/TERMINATE model.
+void translate_series_steps(Engine& e, int4&) {
+  auto& b = e.blocks;
+  b.block_count = 3;
+  b.block_op[1] = bc::generate;
+  b.block_arg[1] = 1;
+  b.generate_limit[1] = 100000;
+  b.block_op[2] = bc::advance;
+  b.block_opnd[2] = 1;
+  b.block_op[3] = bc::terminate;
+  b.block_arg[3] = 1;
+  e.ent.gen.generate_time_table[1] = {0.0f, 6.0f, 8.0f, -1.0f, 0.0f};
+  e.ent.gen.advance_time_table[1] = {0.0f, 5.0f, 0.0f, -1.0f, 0.0f};
+  e.ent.term.terminate_value[1] = 1;
+  e.opnames.block_op_names[bc::terminate] = pack6("TERMIN");
+  const int steps[] = {2, 3, 5, 1};
+  for (int i = 0; i < 4; ++i) e.ent.run.run_steps[static_cast<std::size_t>(i + 1)] = steps[i];
+  e.ent.run.run_step_count = 4;
+  e.ent.run.termination_count[1] = 10;
+  e.ent.run.termination_count[2] = 10;
+}
+
+class SeriesSteps : public RuntimeTest {};
+
+TEST_F(SeriesSteps, StartAfterTheEndOfASeriesRunPausesAndStartsAfresh) {
+  e->run.translate_standin = &translate_series_steps;
+  console_input("\n\n\nY\n");
+  EXPECT_TRUE(stops([&] { run_simulation(*e, 1, 1, 1); }));
+  const auto lines = lines_of(out.str());
+  int press = 0, clocks = 0;
+  for (const auto& l : lines) {
+    if (l == " Press Enter (once or twice) for results of run   2") ++press;
+    if (l == " Clock         84.61") ++clocks;
+  }
+  EXPECT_EQ(press, 1);
+  // The second run starts from clock 0 without loading seeds: stream 1
+  // goes on with the preset values after those of run 1, so its end
+  // clock differs from the first.
+  EXPECT_EQ(clocks, 1);
+  EXPECT_EQ(e->run.run_number, 2);
+  EXPECT_EQ(e->blocks.block_entries[3], 10);
 }
 
 }  // namespace

@@ -69,7 +69,8 @@ TEST_F(StandardReport, ReportWithoutEntitiesHasClockAndBlockCounts) {
 }
 
 TEST_F(StandardReport, ResultFileReportsOfLaterRunsCarryTheRunNumber) {
-  e->rep.result_file_mode = true;
+  e->cs.out.result_file_open = true;
+  e->cs.out.out_unit = e->cs.out.prog_unit = 6;  // the result file, here the console
   e->run.run_number = 2;
   e->rep.skip_next_pause = true;
   write_standard_report(*e, false);

@@ -236,5 +236,14 @@ TEST_F(Chains, StartOfRunFilesTheFirstArrivalOfEveryGenerate) {
   EXPECT_EQ(e->run.max_priority, 4.0f);
 }
 
+TEST_F(Chains, NegativeGeneratePriorityIsTheValueItself) {
+  fill_gat_model(10);
+  e->ent.gen.generate_priority[1] = -5;
+  e->ent.dec.decimal_count = 5;
+  e->ent.dec.decimal_value[5] = 77.0f;
+  start_run_transactions(*e);
+  EXPECT_EQ(record_priority(*e, e->txn.chain_head[1]), -5.0);
+}
+
 }  // namespace
 }  // namespace kelvo::test

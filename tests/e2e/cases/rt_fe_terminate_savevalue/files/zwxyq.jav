@@ -1,0 +1,2 @@
+MODEL.TXT
+     60
