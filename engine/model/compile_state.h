@@ -83,6 +83,10 @@ struct SyntaxValues {
   bool list_statement = true;
   // Label found by the label scan: its column (0 = none).
   int4 label_col = 0;
+  // The statement is listed with this text instead of its line (a LET
+  // rewritten for console input is listed as the modeller wrote it).
+  bool listing_text_set = false;
+  Line80 listing_text;
 };
 
 // Counters and flags of one translation.
@@ -144,6 +148,8 @@ struct PassState {
   bool plain_reset_flag = false;
   bool reset_with_a_flag = false;
   int4 reset_a_value = 0;
+  // A LET asks a savevalue's value on the console (LET X$name=INPUT).
+  bool console_input_mark = false;
   // A PREEMPT sends its pre-empted holder to PREEM: (the removal address).
   bool removal_address_used = false;
   // ASSEMBLE-set mark of the pass and the model-level flag.

@@ -7,6 +7,7 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
+#include "runtime/operand_eval.h"
 #include "translator/spine_bridge.h"
 #include "translator/translator.h"
 
@@ -44,7 +45,15 @@ void list_control_statement(Engine& e) {
   auto& s = e.ctl;
   auto& pass = e.cs.pass;
   if (!s.translate_needed || !pass.listing_on || !e.cs.syn.list_statement || s.error_reported) return;
-  e.ch.write(e.cs.out.out_unit, io::Rec().x(6).lit(e.cs.stmt.stmt_line.cols(1, 68)).i(pass.line_count, 3));
+  const Line80& text = e.cs.syn.listing_text_set ? e.cs.syn.listing_text : e.cs.stmt.stmt_line;
+  e.ch.write(e.cs.out.out_unit, io::Rec().x(6).lit(text.cols(1, 68)).i(pass.line_count, 3));
+}
+
+// The special statement's program word (operand A), upper case.
+std::string special_program_word(Engine& e) {
+  std::string w = operand_string(e, 1);
+  for (char& c : w) c = upcased(c);
+  return w;
 }
 
 void compile_start(Engine& e) {
@@ -356,6 +365,7 @@ void compile_control_statement(Engine& e) {
       break;
     case bc::special:
       if (pass.check_flag) block_needs_operand(e, c, has_operand);
+      else if (!e.ctl.java_mode && special_program_word(e) == "LETSA") input_savevalue_statement(e);
       else statement_not_available(e, "special statement");
       break;
     case bc::end:
@@ -389,7 +399,7 @@ void compile_control_statement(Engine& e) {
   if (!pass.is_block) list_control_statement(e);
 }
 
-void rewrite_let_input(Engine& e) {
+void rewrite_let_input(Engine& e, int from, int eq) {
   if (e.ctl.experi_present) {
     write_error_message(e, " LET x$name=INPUT not allowed in program with EXPERI");
     stop_now(e);
@@ -399,9 +409,78 @@ void rewrite_let_input(Engine& e) {
     write_error_message(e, " Use KELVO.EXE in stand-alone mode for interactive input");
     stop_now(e);
   }
-  // On the console the statement becomes the special statement LETSA,
-  // whose check comes with the special statements.
-  statement_not_available(e, "LET with console INPUT");
+  // On the console the statement becomes the special statement LETSA:
+  // "HELP LETSA,<savevalue>" after the label.
+  auto& stmt = e.cs.stmt;
+  auto& f = stmt.stmt_fields;
+  auto& syn = e.cs.syn;
+  Line80& l = stmt.stmt_line;
+  const Line80 written = l;
+  const int len = std::min(std::max(eq - from, 0), 8);
+  const std::string operand(written.cols(from, from + len - 1));
+  const int label_len = f.first_word_len;
+  const std::string label = label_len > 0 ? std::string(written.cols(syn.label_col, syn.label_col + label_len - 1)) : "";
+  // The label length is 6 at most, so the operand ends by column 28.
+  Line80 line;
+  for (int i = 0; i < label_len; ++i) line.set(1 + i, label[i]);
+  const std::string help = "HELP LETSA,";
+  for (int i = 0; i < 11; ++i) line.set(label_len + 2 + i, help[i]);
+  for (int i = 0; i < len; ++i) line.set(label_len + 13 + i, operand[i]);
+  l = line;
+  f.op_start = static_cast<int2>(label_len + 2);
+  f.op_len = 4;
+  f.third_len = 0;
+  f.opnd_start.fill(0);
+  f.opnd_len.fill(0);
+  f.opnd_start[1] = static_cast<int2>(label_len + 7);
+  f.opnd_len[1] = 5;
+  f.opnd_start[2] = static_cast<int2>(label_len + 13);
+  f.opnd_len[2] = static_cast<int2>(len);
+  syn.last_operand_col = label_len + 12 + len;
+  stmt.stmt_op = 11;
+  syn.operand_check_pending = false;
+  if (label_len > 0) syn.label_col = 1;
+  e.cs.pass.console_input_mark = true;
+  e.rep.report_flag = true;
+  // Listed as written: the label, LET, and the statement from its
+  // savevalue operand on.
+  Line80 listing;
+  for (int i = 0; i < label_len; ++i) listing.set(1 + i, label[i]);
+  listing.set(8, 'L');
+  listing.set(9, 'E');
+  listing.set(10, 'T');
+  for (int c = from; c <= 70; ++c) {
+    const int to = 18 + (c - from);
+    if (to > 80) break;
+    listing.set(to, written.at(c));
+  }
+  syn.listing_text = listing;
+  syn.listing_text_set = true;
+}
+
+void input_savevalue_statement(Engine& e) {
+  auto& stmt = e.cs.stmt;
+  if (stmt.operand_text[2] != 'X') {
+    flag_statement_error(e, " Incorrect operand in block");
+    return;
+  }
+  const int4 name = stmt.operand_value[2];
+  auto& sv = e.ent.sv;
+  for (int i = 1; i <= sv.savevalue_count; ++i) {
+    if (sv.savevalue_name[i] == name) {
+      report_statement_error(e, " Savevalue already initialized");
+      return;
+    }
+  }
+  int4 n = 0;
+  if (!append_named_savevalue(e, name, n)) return;
+  // The statement is listed before its question is asked.
+  list_control_statement(e);
+  e.cs.syn.list_statement = false;
+  e.ch.write(io::k_console_out, io::Rec().lit(" Give value of x$").lit(unpack_name_chars(e, name).view()));
+  const real8 v = static_cast<real4>(read_input_number(e));
+  sv.savevalue_init[n] = v;
+  sv.savevalue_value[n] = v;
 }
 
 }  // namespace kelvo

@@ -46,11 +46,15 @@ bool param_station(Engine& e, int code) {
   e.blocks.block_arg[e.blocks.block_count] = to_int2(pc);
   return true;
 }
-// A station-taking block that does not directly follow a queue-entry
-// block (ARRIVE or QUEUE) gets a queue of its own for the transactions
-// that wait for the station: the station's implicit queue. A model that
-// wants its own queue there writes the ARRIVE-DEPART pair around it.
+// A facility-taking block (SEIZE, PREEMPT) that does not directly follow
+// a queue-entry block (ARRIVE or QUEUE) gets a queue of its own for the
+// transactions that wait for the facility: the station's implicit queue.
+// A model that wants its own queue there writes the ARRIVE-DEPART pair
+// around it. Storages are left alone: the numbered ones have a queue of
+// their own number from the first GENERATE on.
 bool asks_for_implicit_queue(Engine& e, int b) {
+  const int code = e.blocks.block_op[b];
+  if (code != bc::seize && code != bc::preempt) return false;
   if (b <= 1) return true;
   const int before = e.blocks.block_op[b - 1];
   return before != bc::arrive && before != bc::queue;

@@ -17,21 +17,23 @@ char up_at(const Line80& l, int c) { return upcased(l.at(c)); }
 bool blank_or_bang(char c) { return c == ' ' || c == '!'; }
 
 // The simple LET assignment: the first '=' of the operand field becomes
-// the comma between operands A and B.
-void parse_let_assignment(Engine& e, int from) {
+// the comma between operands A and B. True when the statement was
+// rewritten whole (LET X$name=INPUT) and its record is complete.
+bool parse_let_assignment(Engine& e, int from) {
   Line80& l = e.cs.stmt.stmt_line;
   for (int c = from; c <= 72; ++c) {
     const char ch = l.at(c);
-    if (ch == ' ' || ch == '!') return;
+    if (ch == ' ' || ch == '!') return false;
     if (ch == '=') {
       if (upcased(l.at(c + 1)) == 'I') {
-        rewrite_let_input(e);
-        return;
+        rewrite_let_input(e, from, c);
+        return true;
       }
       l.set(c, ',');
-      return;
+      return false;
     }
   }
+  return false;
 }
 
 // Step 24: only blanks or a '!' comment may follow the operand field.
@@ -211,7 +213,7 @@ void check_statement_syntax(Engine& e, bool& label_known) {
     k = 2;
     col = q + 2;
   } else if ((f.op_len == 3 && f1 == 'L') || (f.op_len == 4 && syn.let_sign_char != ' ')) {
-    parse_let_assignment(e, col);
+    if (parse_let_assignment(e, col)) return;
     if (e.ctl.error_reported) return;
   }
 

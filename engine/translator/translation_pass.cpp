@@ -64,6 +64,7 @@ void begin_statement(Engine& e) {
   e.cs.syn.operand_end_col = 72;
   e.cs.syn.list_statement = true;
   e.cs.syn.operand_check_pending = false;
+  e.cs.syn.listing_text_set = false;
 }
 
 // The statement loop after the first line; returns true at END.

@@ -119,8 +119,13 @@ void load_run_seeds(Engine& e, int start_number, int4* seeds, int streams);
 void parse_let_control(Engine& e, int4 name);
 void set_start_report_switch(Engine& e, int n);
 void clear_link_table(Engine& e);
-// LET X$name=INPUT: refused under EXPERI and the front end.
-void rewrite_let_input(Engine& e);
+// LET X$name=INPUT (savevalue operand from column `from`, '=' at column
+// `eq`): refused under EXPERI and the front end; on the console the
+// statement becomes the special statement LETSA, which asks the value.
+void rewrite_let_input(Engine& e, int from, int eq);
+// LETSA as a control statement: asks the savevalue's value on the console
+// and makes it the named savevalue's initial value.
+void input_savevalue_statement(Engine& e);
 
 // ---- experi_constants.cpp: X$ operands read as constants
 bool find_savevalue_by_name(Engine& e, int4 name, int& index);

@@ -3,6 +3,8 @@
 // presence checks and the PRINT step's block codes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 
 #include "translate_fixture.h"
@@ -154,6 +156,61 @@ TEST_F(PassStepTest, PrintStatementIsNotYetAvailable) {
   translate_fe(base_insert(8, "       PRINT     Q$LINE"));
   ASSERT_FALSE(err_lines().empty());
   EXPECT_EQ(err_lines()[0], " Not yet available: PRINT");
+}
+
+// LET X$name=INPUT on the console: the value typed becomes the named
+// savevalue's initial value; the statement is listed as written.
+const char* k_let_input =
+    "       SIMULATE\n"
+    "RATE1  LET       X$RATE=INPUT ! mean\n"
+    "       GENERATE  10\n"
+    "       TERMINATE 1\n"
+    "       START     3\n"
+    "       END\n";
+
+TEST_F(PassStepTest, LetInputAsksTheValueOnTheConsole) {
+  ASSERT_TRUE(translate_console(k_let_input, "7.5\n"));
+  EXPECT_FALSE(e_->ctl.error_found);
+  ASSERT_EQ(e_->ent.sv.savevalue_count, 1);
+  EXPECT_EQ(e_->ent.sv.savevalue_init[1], 7.5);
+  EXPECT_TRUE(e_->cs.pass.console_input_mark);
+  EXPECT_TRUE(e_->rep.report_flag);
+  const auto out = console_lines();
+  std::string listed = "      RATE1  LET       X$RATE=INPUT ! mean";
+  listed.resize(74, ' ');
+  listed += "  2";
+  const auto at = std::find(out.begin(), out.end(), listed);
+  ASSERT_NE(at, out.end());
+  ASSERT_NE(at + 1, out.end());
+  EXPECT_EQ(*(at + 1), " Give value of x$RATE");
+}
+
+TEST_F(PassStepTest, LetInputTwiceForOneSavevalueIsReported) {
+  const std::string model = std::string(k_let_input).insert(std::string(k_let_input).find("       GENERATE"),
+                                                             "       LET       X$RATE=INPUT\n");
+  translate_console(model, "7.5\n");
+  const auto out = console_lines();
+  EXPECT_NE(std::find(out.begin(), out.end(), " Savevalue already initialized"), out.end());
+  EXPECT_EQ(e_->ent.sv.savevalue_count, 1);
+}
+
+TEST_F(PassStepTest, LetInputRewritesTheStatementAsTheInputProgram) {
+  set_line("RATE1  LET       X$RATE=INPUT ! mean");
+  auto& f = e_->cs.stmt.stmt_fields;
+  f = StmtFields{};
+  f.first_word_len = 5;
+  e_->cs.syn.label_col = 1;
+  rewrite_let_input(*e_, 18, 24);
+  EXPECT_EQ(line(), cols80("RATE1 HELP LETSA,X$RATE"));
+  EXPECT_EQ(f.op_start, 7);
+  EXPECT_EQ(f.op_len, 4);
+  EXPECT_EQ(f.opnd_start[1], 12);
+  EXPECT_EQ(f.opnd_len[1], 5);
+  EXPECT_EQ(f.opnd_start[2], 18);
+  EXPECT_EQ(f.opnd_len[2], 6);
+  EXPECT_EQ(e_->cs.stmt.stmt_op, 11);
+  EXPECT_EQ(std::string(e_->cs.syn.listing_text.cols(1, 40)),
+            std::string("RATE1  LET       X$RATE=INPUT ! mean").append(4, ' '));
 }
 
 }  // namespace

@@ -93,6 +93,21 @@ TEST_F(StationQueueTest, ImplicitQueueNameAlreadyAQueueIsReportedOnly) {
   EXPECT_EQ(e_->ent.st.station_implicit_queue[1], 0);
 }
 
+TEST_F(StationQueueTest, EnterOfANumberedStorageAsksForNoQueue) {
+  translate_fe(
+      "1      CAPACITY  2\n"
+      "       SIMULATE\n"
+      "       GENERATE  10,4\n"
+      "       ENTER     1\n"
+      "       ADVANCE   5\n"
+      "       LEAVE     1\n"
+      "       TERMINATE 1\n"
+      "       START     5\n"
+      "       END\n");
+  EXPECT_TRUE(err_lines().empty());
+  EXPECT_EQ(e_->ent.st.station_implicit_queue[1], 0);
+}
+
 TEST_F(StationQueueTest, EnterByParameterNeedsNumberedStorages) {
   translate_fe(
       "       SIMULATE\n"
