@@ -116,6 +116,26 @@ bool add_removal_block(Engine& e) {
   blk.block_arg[b] = to_int2(term.terminate_count);
   return true;
 }
+// The C operand of a PREEMPT names the block its pre-empted holders go
+// to: the label becomes that block's number.
+void link_preempt_addresses(Engine& e) {
+  auto& blk = e.blocks;
+  for (int b = 1; b <= blk.block_count; ++b) {
+    const int code = blk.block_op[b];
+    if ((code != bc::preempt && code != bc::preempt_after_priority) || blk.block_opnd[b] == 0) continue;
+    const int4 label = blk.block_opnd[b];
+    int target = 0;
+    for (int k = 1; k <= blk.block_count && target == 0; ++k) {
+      if (blk.block_label[k] == label) target = k;
+    }
+    if (target == 0) {
+      e.ch.write(open_error_unit(e), io::Rec().x(1).lit(unpack_name_chars(e, label).view()).lit("  =  address missing"));
+      e.ctl.error_found = true;
+      return;
+    }
+    blk.block_opnd[b] = target;
+  }
+}
 }  // namespace
 
 void check_program_end(Engine& e) {
@@ -168,6 +188,10 @@ void check_program_end(Engine& e) {
   if (pass.param_entity_flag || pass.param_station_block > 0) {
     check_parameter_storages(e);
     check_arrive_queue_use(e);
+  }
+  if (pass.preempt_address_used) {
+    link_preempt_addresses(e);
+    if (s.error_found) return;
   }
   pack_operand_names(e);
   if (pass.sna_operand_used) map_block_a_operands(e);
