@@ -152,6 +152,9 @@ struct PassState {
   bool console_input_mark = false;
   // A PREEMPT sends its pre-empted holder to PREEM: (the removal address).
   bool removal_address_used = false;
+  // A PREEMPT names in C the block its pre-empted holders go to; linked
+  // by the end-of-program checks. Translator; false at reset.
+  bool preempt_address_used = false;
   // ASSEMBLE-set mark of the pass and the model-level flag.
   bool assemble_set_mark = false;
   bool branch_in_assemble = false;

@@ -150,7 +150,8 @@ struct GenerateTables {
   int4 advance_count = 0;
   // Time row per ADVANCE number (block_opnd of the ADVANCE block). Translator.
   std::array<std::array<real4, 5>, k_advance_limit + 1> advance_time_table{};
-  // Packed C operand per ADVANCE (0 = none). Translator; 0 at reset.
+  // C operand per ADVANCE: the label of the block a holder pre-empted
+  // there goes to, the block number after linking (0 = none). Translator; 0 at reset.
   std::array<int4, k_advance_limit + 1> advance_c_code{};
   // ANS file opened for GENERATE F operands in this translation. Translator.
   bool ans_file_open = false;

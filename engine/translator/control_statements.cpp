@@ -133,6 +133,26 @@ void compile_reset(Engine& e) {
   }
 }
 
+// SIMULATE n with a single START runs the model n times: after the first
+// run each further run is the end of the run before (step 3: statistics and
+// model state restart) and a START with the first START's count and report
+// switch.
+void expand_run_series(Engine& e) {
+  auto& pass = e.cs.pass;
+  auto& run = e.ent.run;
+  if (pass.run_count < 2 || run.two_phase_runs || pass.start_count != 1) return;
+  for (int k = 2; k <= pass.run_count; ++k) {
+    if (pass.start_count >= k_start_limit) {
+      flag_statement_error(e, " Too many START statements");
+      return;
+    }
+    if (!add_run_step(e, 3) || !add_run_step(e, 5)) return;
+    const int n = ++pass.start_count;
+    run.start_report_off[static_cast<std::size_t>(n)] = run.start_report_off[1];
+    run.termination_count[static_cast<std::size_t>(n)] = run.termination_count[1];
+  }
+}
+
 void compile_simulate(Engine& e) {
   auto& pass = e.cs.pass;
   pass.simulate_seen = true;
@@ -349,7 +369,10 @@ void compile_control_statement(Engine& e) {
       else if (!e.ctl.java_mode && special_program_word(e) == "LETSA") input_savevalue_statement(e);
       else statement_not_available(e, "special statement");
       break;
-    case bc::end: pass.end_seen = true; break;
+    case bc::end:
+      pass.end_seen = true;
+      expand_run_series(e);
+      break;
     case bc::function: check_function_statement(e); break;
     case bc::valueof: statement_not_available(e, "VALUEOF"); break;
     case bc::simulate: compile_simulate(e); break;

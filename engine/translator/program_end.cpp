@@ -116,6 +116,48 @@ bool add_removal_block(Engine& e) {
   blk.block_arg[b] = to_int2(term.terminate_count);
   return true;
 }
+// A label named as a C operand becomes the number of the block that
+// carries it; false (after the message) when no block does.
+bool resolve_c_operand_label(Engine& e, int block, int4& word) {
+  const auto& blk = e.blocks;
+  for (int k = 1; k <= blk.block_count; ++k) {
+    if (blk.block_label[k] == word) {
+      word = k;
+      return true;
+    }
+  }
+  const int unit = open_error_unit(e);
+  e.ch.write(unit, io::Rec().lit(" Error in block").i(block, 4));
+  e.ch.write(unit, Text50(" Adress of C operand not defined in program").view());
+  e.ctl.error_found = true;
+  return false;
+}
+
+// PREEMPT blocks with a C address: where pre-empted holders are sent.
+void resolve_c_operand_labels(Engine& e) {
+  auto& blk = e.blocks;
+  for (int b = 1; b <= blk.block_count; ++b) {
+    const int code = blk.block_op[b];
+    if ((code != bc::preempt && code != bc::preempt_after_priority) || blk.block_opnd[b] == -1 ||
+        blk.block_opnd[b] == 0) {
+      continue;
+    }
+    if (!resolve_c_operand_label(e, b, blk.block_opnd[b])) return;
+  }
+}
+
+// ADVANCE blocks with a C address: where a holder pre-empted while it is
+// delayed there goes.
+void resolve_labels_type1(Engine& e) {
+  auto& blk = e.blocks;
+  auto& g = e.ent.gen;
+  for (int b = 1; b <= blk.block_count; ++b) {
+    if (blk.block_op[b] != bc::advance) continue;
+    const int a = blk.block_opnd[b];
+    if (a < 1 || a > g.advance_count || g.advance_c_code[a] == 0) continue;
+    if (!resolve_c_operand_label(e, b, g.advance_c_code[a])) return;
+  }
+}
 }  // namespace
 
 void check_program_end(Engine& e) {
@@ -169,6 +211,9 @@ void check_program_end(Engine& e) {
     check_parameter_storages(e);
     check_arrive_queue_use(e);
   }
+  if (pass.preempt_address_used) resolve_c_operand_labels(e);
+  if (!s.error_found) resolve_labels_type1(e);
+  if (s.error_found) return;
   pack_operand_names(e);
   if (pass.sna_operand_used) map_block_a_operands(e);
   auto& par = e.ent.par;

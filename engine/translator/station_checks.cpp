@@ -3,6 +3,7 @@
 // the queue-entry blocks (QUEUE, ARRIVE). Finds or enters the entity,
 // stores its number in the block, refuses operands the block cannot have
 // and warns about a RELEASE without its SEIZE.
+#include <algorithm>
 #include <string>
 
 #include "io/fixed_format.h"
@@ -158,17 +159,32 @@ void check_preempt_block(Engine& e) {
   const int code = e.cs.pass.block_code;
   const int b = e.blocks.block_count;
   if (code == bc::preempt && (operand_length(e, 2) > 0 || operand_length(e, 3) > 0)) {
-    // PREEM: as B operand sends the pre-empted holder to the block
-    // labelled PREEM:, or removes it when the model has none (the end
-    // checks then add that block).
-    std::string dest = operand_string(e, 2);
-    for (char& c : dest) c = upcased(c);
-    if (operand_length(e, 3) > 0 || dest != "PREEM:") {
-      statement_not_available(e, "PREEMPT with B or C operand");
+    // B: PR pre-empts by priority; PREEM: sends pre-empted holders to the
+    // block labelled PREEM: (or removes them when the model has none: the
+    // end checks then add that block). C: the address pre-empted holders
+    // are sent to, linked by the end checks.
+    std::string mode = operand_string(e, 2);
+    for (char& c : mode) c = upcased(c);
+    const std::string dest = operand_string(e, 3);
+    if (mode == "PR") {
+      e.blocks.block_op[b] = bc::preempt_after_priority;
+    } else if (mode == "PREEM:") {
+      e.cs.pass.removal_address_used = true;
+      e.ctl.preem_name_seen = true;
+    } else if (!mode.empty()) {
+      parse_error(e, " PREEMPT with illegal B or C operand");
       return;
     }
-    e.cs.pass.removal_address_used = true;
-    e.ctl.preem_name_seen = true;
+    if (!dest.empty()) {
+      const bool name = dest.size() <= 6 && is_letter(dest[0]) &&
+                        std::all_of(dest.begin(), dest.end(), [](char c) { return is_letter(c) || is_digit_char(c); });
+      if (mode == "PREEM:" || !name) {
+        parse_error(e, " PREEMPT with illegal B or C operand");
+        return;
+      }
+      e.blocks.block_opnd[b] = pack_symbol_name(e, dest);
+      e.cs.pass.preempt_address_used = true;
+    }
   }
   if (code == bc::seize && operand_length(e, 2) > 0) {
     parse_error(e, " SEIZE or PREEMPT block with B operand");

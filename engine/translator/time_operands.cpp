@@ -193,7 +193,10 @@ void check_generate_block(Engine& e, const real4 row[5]) {
       q.queue_name[++q.queue_count] = numeric_name_key(i);
     }
   }
-  // C: first creation time.
+  // C: first creation time. Without it the first transaction comes one
+  // inter-arrival time after the start (the run-time's -1000).
+  g.generate_first_time[n] = -1000.0f;
+  g.generate_first_x[n] = 0;
   if (operand_length(e, 3) > 0) {
     real4 v = 0;
     int4 xn = 0;
