@@ -191,9 +191,8 @@ void find_holder(Engine& e, int s, int& chain, int& rec) {
 // The block labelled PREEM: that receives every pre-empted holder when
 // the model names one (0: none).
 int preempt_send_block(const Engine& e) {
-  constexpr std::uint32_t k_preem_label = 0xF396F397u;
   for (int b = 1; b <= e.blocks.block_count; ++b)
-    if (static_cast<std::uint32_t>(e.blocks.block_label[ix(b)]) == k_preem_label) return b;
+    if (e.blocks.block_label[ix(b)] == k_preem_label_code) return b;
   return 0;
 }
 
