@@ -206,6 +206,17 @@ int4 preempt_send_operand(Engine& e, int b) {
   return v == -1 ? 0 : v;
 }
 
+// The block that the ADVANCE a holder is delayed in (next-block word
+// -b) names for its pre-empted holders (0: none).
+int advance_preempt_block(const Engine& e, real8 next) {
+  const int b = trunc_i32(-next);
+  if (b < 1 || b > e.blocks.block_count || e.blocks.block_op[ix(b)] != bc::advance) return 0;
+  const int a = e.blocks.block_opnd[ix(b)];
+  if (a < 1 || a > k_advance_limit) return 0;
+  const int4 to = e.ent.gen.advance_c_code[ix(a)];
+  return to >= 1 && to <= e.blocks.block_count ? to : 0;
+}
+
 // The holder taken off its chain (now in cur_txn) leaves its block and is
 // sent on to block `to` at the current clock.
 void send_holder(Engine& e, int to) {
@@ -482,6 +493,9 @@ bool preempt_transaction(Engine& e, int s, bool by_priority) {
   } else if (send < 0) {
     const int hb = trunc_i32(std::fabs(e.act.cur_txn[2]));
     if (hb >= 1 && hb <= e.blocks.block_count) e.blocks.block_current[ix(hb)] -= 1;
+  } else if (const int to = chain == 1 ? advance_preempt_block(e, e.act.cur_txn[2]) : 0) {
+    // The holder's ADVANCE names where a holder pre-empted there goes.
+    send_holder(e, to);
   } else {
     auto& h = e.act.cur_txn;
     if (chain == 1) {
