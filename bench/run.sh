@@ -1,31 +1,33 @@
 #!/usr/bin/env bash
-# Times whole runs of the engine on the bundled benchmark models and
-# prints transactions per second, and the ratio of each engine run to a
-# hand-written reference program of the same model (both whole processes).
+# Times whole runs of the engine on the bundled benchmark models, each
+# beside a hand-written reference program of the same model, and prints
+# transactions per second and the engine/reference time ratio. Each time
+# is the best of several whole-process runs, so start-up noise does not
+# decide the ratio.
 # Usage: bash bench/run.sh <build-dir>
 set -euo pipefail
 
 build=${1:-build}
 root=$(cd "$(dirname "$0")/.." && pwd)
 kelvo="$root/$build/engine/kelvo"
-reference="$root/$build/bench/mdone_reference"
 [ -x "$kelvo" ] || { echo "kelvo not built in $build" >&2; exit 1; }
+runs=7
 
 now() { date +%s.%N; }
 
-# Runs one model under the front end in a scratch directory; prints the
-# elapsed seconds. The run must leave its block-count file.
+# Runs one model under the front end in a scratch directory and prints the
+# elapsed seconds of the engine alone. The run must leave its block counts.
 run_model() {
-  local model=$1 base=$2
-  local dir
+  local model=$1 dir t0 t1
   dir=$(mktemp -d)
   cp "$root/bench/models/$model" "$dir/$model"
   printf '%s\n%7d\n' "$model" 3600 > "$dir/zwxyq.jav"
-  local t0 t1
+  cd "$dir"
   t0=$(now)
-  (cd "$dir" && "$kelvo" < /dev/null > /dev/null)
+  "$kelvo" < /dev/null > /dev/null
   t1=$(now)
-  if [ ! -s "$dir/$base.BLO" ]; then
+  cd "$root"
+  if [ ! -s "$dir/${model%.txt}.BLO" ]; then
     echo "no block counts from $model (see $dir)" >&2
     return 1
   fi
@@ -33,67 +35,31 @@ run_model() {
   echo "$t1 - $t0" | bc -l
 }
 
-report() {
-  local name=$1 txns=$2 secs=$3
-  printf '%-12s %8d transactions  %8.3f s  %12.0f transactions/s\n' "$name" "$txns" "$secs" "$(echo "$txns / $secs" | bc -l)"
+run_program() {
+  local t0 t1
+  t0=$(now)
+  "$1" > /dev/null
+  t1=$(now)
+  echo "$t1 - $t0" | bc -l
 }
 
-secs=$(run_model gat100k.txt gat100k)
-report gat100k 100000 "$secs"
-gat_reference="$root/$build/bench/gat_reference"
-if [ -x "$gat_reference" ]; then
-  t0=$(now)
-  "$gat_reference" > /dev/null
-  t1=$(now)
-  secs_g=$(echo "$t1 - $t0" | bc -l)
-  report reference 100000 "$secs_g"
-  printf 'engine / reference time ratio: %.2f\n' "$(echo "$secs / $secs_g" | bc -l)"
-fi
-
-if secs_m=$(run_model mdone.txt mdone 2>/dev/null); then
-  report mdone 50000 "$secs_m"
-  if [ -x "$reference" ]; then
-    t0=$(now)
-    "$reference" > /dev/null
-    t1=$(now)
-    secs_r=$(echo "$t1 - $t0" | bc -l)
-    report reference 50000 "$secs_r"
-    printf 'engine / reference time ratio: %.2f\n' "$(echo "$secs_m / $secs_r" | bc -l)"
-  fi
-else
-  echo "mdone: the engine cannot run this model yet"
-fi
-
-# ---------------------------------------------------------------------
-# Single-server queue (stations, queues, FUNCTION): the engine against
-# the hand-written reference, best of several whole-process runs each,
-# so that start-up noise does not decide the ratio.
-# ---------------------------------------------------------------------
 best_of() {
-  local n=$1; shift
-  local best=""
-  for _ in $(seq "$n"); do
-    local t
+  local best="" t
+  for _ in $(seq "$runs"); do
     t=$("$@") || return 1
     if [ -z "$best" ] || [ "$(echo "$t < $best" | bc -l)" = 1 ]; then best=$t; fi
   done
   echo "$best"
 }
 
-time_reference() {
-  local t0 t1
-  t0=$(now)
-  "$reference" > /dev/null
-  t1=$(now)
-  echo "$t1 - $t0" | bc -l
+# compare NAME MODEL TRANSACTIONS REFERENCE-PROGRAM
+compare() {
+  local name=$1 model=$2 txns=$3 reference="$root/$build/bench/$4" e r
+  e=$(best_of run_model "$model") || { echo "$name: the engine did not run $model"; return 0; }
+  r=$(best_of run_program "$reference")
+  printf '%-8s %7d transactions  engine %.4f s (%.0f/s)  reference %.4f s  ratio %.2f\n' \
+    "$name" "$txns" "$e" "$(echo "$txns / $e" | bc -l)" "$r" "$(echo "$e / $r" | bc -l)"
 }
 
-servers_ratio() {
-  [ -x "$reference" ] || { echo "servers: reference not built" >&2; return 0; }
-  local runs=7 e r
-  e=$(best_of "$runs" run_model mdone.txt mdone) || { echo "servers: mdone did not run" >&2; return 0; }
-  r=$(best_of "$runs" time_reference)
-  printf 'servers (best of %d): engine %.4f s, reference %.4f s, ratio %.2f\n' "$runs" "$e" "$r" "$(echo "$e / $r" | bc -l)"
-}
-
-servers_ratio
+compare gat100k gat100k.txt 100000 gat_reference
+compare mdone mdone.txt 50000 mdone_reference

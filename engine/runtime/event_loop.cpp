@@ -64,6 +64,10 @@ void find_last_due_event(Engine& e, real4 t) {
   }
 }
 
+namespace {
+constexpr int4 k_limit_check_interval = 4096;
+}  // namespace
+
 void check_run_time_limit(Engine& e) {
   // Elapsed whole seconds on a monotonic clock since the main program took
   // its start time (none taken: no limit).
@@ -87,7 +91,13 @@ void run_event_loop(Engine& e) {
       if (report_wanted(e)) write_standard_report(e, false);
       break;
     }
-    if (e.ctl.java_mode) check_run_time_limit(e);
+    // The elapsed time is read every few thousand events: the limit is in
+    // whole seconds and reading the clock on every event costs more than
+    // the event itself.
+    if (e.ctl.java_mode && --r.limit_check_countdown <= 0) {
+      r.limit_check_countdown = k_limit_check_interval;
+      check_run_time_limit(e);
+    }
     if (r.clock < r.end_time) {
       const int p = t.chain_head[1];
       if (t.batch_last == 0) {
