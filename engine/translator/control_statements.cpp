@@ -275,16 +275,24 @@ void check_capacity_statement(Engine& e) {
   st.station_capacity[station] = capacity;
 }
 
-void parse_let_control(Engine& e, int4 name) {
-  auto& sv = e.ent.sv;
+// A control statement gives a named savevalue its initial value: the name
+// must be new. False after the report or a full table; n is its number.
+bool initialize_named_savevalue(Engine& e, int4 name, int4& n) {
+  const auto& sv = e.ent.sv;
   for (int i = 1; i <= sv.savevalue_count; ++i) {
     if (sv.savevalue_name[i] == name) {
       report_statement_error(e, " Savevalue already initialized");
-      return;
+      return false;
     }
   }
+  return append_named_savevalue(e, name, n);
+}
+
+
+void parse_let_control(Engine& e, int4 name) {
   int4 n = 0;
-  if (!append_named_savevalue(e, name, n)) return;
+  if (!initialize_named_savevalue(e, name, n)) return;
+  auto& sv = e.ent.sv;
   std::string b = operand_string(e, 2);
   if (b.empty()) return;
   bool negative = false;
@@ -466,15 +474,9 @@ void input_savevalue_statement(Engine& e) {
     return;
   }
   const int4 name = stmt.operand_value[2];
-  auto& sv = e.ent.sv;
-  for (int i = 1; i <= sv.savevalue_count; ++i) {
-    if (sv.savevalue_name[i] == name) {
-      report_statement_error(e, " Savevalue already initialized");
-      return;
-    }
-  }
   int4 n = 0;
-  if (!append_named_savevalue(e, name, n)) return;
+  if (!initialize_named_savevalue(e, name, n)) return;
+  auto& sv = e.ent.sv;
   // The statement is listed before its question is asked.
   list_control_statement(e);
   e.cs.syn.list_statement = false;

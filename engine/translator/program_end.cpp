@@ -12,6 +12,17 @@
 namespace kelvo {
 
 namespace {
+// A word that holds the name code of an entity of class 2 to 9 becomes
+// the entity's number (a missing name gives the class's message); words
+// of other kinds are numbers and stay.
+void link_entity_word(Engine& e, int kind, int4& word) {
+  if (kind < 2 || kind > 9) return;
+  int mode = 3;
+  int4 number = word;
+  find_entity_number(e, kind, word, mode, number);
+  word = number;
+}
+
 // Every station number a parameter may name at run time must exist.
 void check_parameter_storages(Engine& e) {
   auto& pass = e.cs.pass;
@@ -69,12 +80,7 @@ void check_arrive_queue_use(Engine& e) {
 void pack_operand_names(Engine& e) {
   auto& st = e.ent.st;
   for (int i = 1; i <= st.sna_b_count; ++i) {
-    const int kind = st.sna_b_kind[i];
-    if (kind < 2 || kind > 9) continue;
-    int mode = 3;
-    int4 number = st.sna_b_value[i];
-    find_entity_number(e, kind, st.sna_b_value[i], mode, number);
-    st.sna_b_value[i] = number;
+    link_entity_word(e, st.sna_b_kind[i], st.sna_b_value[i]);
   }
 }
 
@@ -83,12 +89,7 @@ void map_block_a_operands(Engine& e) {
   for (int b = 1; b <= blk.block_count; ++b) {
     const int code = blk.block_op[b];
     if (code != bc::priority && !(code >= bc::let_priority && code <= bc::let_priority_minus)) continue;
-    const int kind = blk.block_arg[b];
-    if (kind < 2 || kind > 9) continue;
-    int mode = 3;
-    int4 number = blk.block_opnd[b];
-    find_entity_number(e, kind, blk.block_opnd[b], mode, number);
-    blk.block_opnd[b] = number;
+    link_entity_word(e, blk.block_arg[b], blk.block_opnd[b]);
   }
 }
 // A PREEMPT that sends its holder to PREEM: when no block carries that
