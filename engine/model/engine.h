@@ -12,7 +12,7 @@
 #include "model/report_state.h"
 #include "model/run_state.h"
 #include "model/server_tables.h"
-#include "runtime/standin_tables.h"
+#include "model/pending_flags.h"
 
 namespace kelvo {
 
@@ -37,8 +37,8 @@ struct Engine {
   ReportState rep;
   // Run-time statistics of stations, queues and tables (engine/runtime/servers, queues_tables).
   ServerTables srv;
-  // Run-time statistics owned by later run-time steps; stand-in until then.
-  RuntimeStandIn stat;
+  // Flags and tables of statements not translated yet (reset values until then).
+  PendingFlags pending;
 };
 
 }  // namespace kelvo

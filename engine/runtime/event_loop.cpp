@@ -37,7 +37,7 @@ void correct_block_counts(Engine& e) {
     if (blk.block_label[ix(i)] != 0 || blk.block_label[ix(i + 1)] != 0) continue;
     if (e.run.preemption_happened) continue;
     if (code == bc::if_ || code == bc::split || code == bc::goto_) continue;
-    if (next == bc::waitif && e.stat.waitif43_count > 0) continue;
+    if (next == bc::waitif && e.pending.waitif43_count > 0) continue;
     if (next == bc::generate) continue;
     if (code == bc::waitif && i > 1 && blk.block_op[ix(i - 1)] == bc::waitif) continue;
     if (code == bc::terminate) {
@@ -115,7 +115,7 @@ void run_event_loop(Engine& e) {
       if (t.batch_last != 0) e.act.cur_txn[1] = r.clock;
       if (p == t.batch_last) t.batch_last = 0;
       dispatch_block(e);
-      if (e.stat.trace_number_wanted_a) trace_count_changes(e);
+      if (e.pending.trace_number_wanted_a) trace_count_changes(e);
       if (r.waitif_pending) {
         const int b = trunc_i32(e.act.cur_txn[2]);
         const int code = b >= 1 && b <= k_block_capacity ? e.blocks.block_op[ix(b)] : 0;

@@ -80,14 +80,14 @@ void generate_block(Engine& e, int b) {
   if (g < 1 || g > k_generate_limit) block_routine_pending(e, bc::generate);
   const real4 t = generate_interval(e, g);
   if (t < 0.0f) stop_with_block(e, " Negative IAT in block ", b);
-  if (e.stat.clear_params_flag) {
+  if (e.pending.clear_params_flag) {
     for (int j = 1; j <= e.ent.par.param_count; ++j) cur[ix(5 + j)] = 0.0;
   }
   cur[1] = e.run.clock + t;
   insert_event_chain(e, 1);
   cur[1] = e.run.clock;
   cur[4] = 0.0;
-  if (e.stat.trace_number_wanted_a || e.stat.trace_number_wanted_b) {
+  if (e.pending.trace_number_wanted_a || e.pending.trace_number_wanted_b) {
     e.run.txn_counter += 1;
     const int slot = e.ent.par.trace_word_off;
     if (slot >= 1 && slot < static_cast<int>(cur.size())) cur[ix(slot)] = e.run.txn_counter;
@@ -113,7 +113,7 @@ void advance_block(Engine& e, int b) {
   auto& cur = e.act.cur_txn;
   cur[1] = e.run.clock + t;
   cur[2] = -b;
-  if (e.stat.station_in_advance_flag) derive_block_time(e, b);
+  if (e.pending.station_in_advance_flag) derive_block_time(e, b);
   insert_event_chain(e, 1);
 }
 

@@ -61,7 +61,7 @@ void check_parameter_index(Engine& e, int kind, int& index) {
       write_error_message(e, " Parameter construction illegal");
       report_block_error(e);
     case 2: {
-      const int offset = e.stat.queue_number_offset;
+      const int offset = e.pending.queue_number_offset;
       index = index + offset - e.ent.st.storage_count;
       if (index > k_queue_limit || index < 1)
         fail(e, io::Rec().lit(" Value of Q(P=").i(index - offset, 5).lit(" out of range"));
@@ -300,12 +300,12 @@ int resolve_operand_value(Engine& e, int code, int b) {
   } else if (code < 0) {
     const int j = -code;
     if (j == 100) {
-      if (b >= 1 && b <= k_block_capacity) e.stat.station_b_flag[ix(b)] = true;
+      if (b >= 1 && b <= k_block_capacity) e.pending.station_b_flag[ix(b)] = true;
       out = 1;
     } else {
       if (j > k_expr_ref_limit) out_of_range(e, j);
-      int index = e.stat.operand_ref_index[ix(j)];
-      out = trunc_i32(operand_index_value(e, e.stat.operand_ref_kind[ix(j)], index));
+      int index = e.pending.operand_ref_index[ix(j)];
+      out = trunc_i32(operand_index_value(e, e.pending.operand_ref_kind[ix(j)], index));
     }
   }
   if (out < 0) {

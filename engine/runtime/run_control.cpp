@@ -294,11 +294,11 @@ void reset_run_state(Engine& e) {
   e.run.graph_flags = {};
   e.cs.out.result_file_open = false;
   e.run.aux_file_open = false;
-  e.stat.trace_number_wanted_a = false;
-  e.stat.trace_number_wanted_b = false;
-  e.stat.clear_params_flag = false;
-  e.stat.station_in_advance_flag = false;
-  e.stat.waitif43_count = 0;
+  e.pending.trace_number_wanted_a = false;
+  e.pending.trace_number_wanted_b = false;
+  e.pending.clear_params_flag = false;
+  e.pending.station_in_advance_flag = false;
+  e.pending.waitif43_count = 0;
 }
 
 void clear_run_tables(Engine& e) {

@@ -242,7 +242,7 @@ void enter_station_waiting_line(Engine& e, int b, int s) {
   if (b >= 1 && b <= e.blocks.block_count) e.blocks.block_entries[ix(b)] -= 1;
   const int c = trunc_i32(cur[5]);
   const bool c_ok = c >= 1 && c <= e.blocks.block_count;
-  if (c_ok && e.stat.trace_number_wanted_a && e.run.trace_switch && e.blocks.block_op[ix(c)] == bc::advance)
+  if (c_ok && e.pending.trace_number_wanted_a && e.run.trace_switch && e.blocks.block_op[ix(c)] == bc::advance)
     write_trace_line(e, c, bc::advance, 0);
   const int f = e.act.cur_marks.station;
   if (c_ok) e.blocks.block_current[ix(c)] += 1;

@@ -311,7 +311,7 @@ void record_held_station(Engine& e, int b) {
   blk.block_arg[b] = to_int2(station);
   // A station given by a parameter is resolved when the transaction
   // enters the ADVANCE.
-  if (station < 0) e.stat.station_in_advance_flag = true;
+  if (station < 0) e.pending.station_in_advance_flag = true;
 }
 
 bool search_number_list(Engine& e, int4 code) {

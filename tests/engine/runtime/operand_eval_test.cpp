@@ -199,13 +199,13 @@ TEST_F(Evaluation, StationBOperand) {
   EXPECT_EQ(resolve_operand_value(*e, 0, 3), 1);
   EXPECT_EQ(resolve_operand_value(*e, 4, 3), 4);
   EXPECT_EQ(resolve_operand_value(*e, -100, 3), 1);
-  EXPECT_TRUE(e->stat.station_b_flag[3]);
+  EXPECT_TRUE(e->pending.station_b_flag[3]);
   e->ent.dec.decimal_value[1] = -0.5f;
   e->ent.dec.decimal_value[2] = -1.2f;
-  e->stat.operand_ref_kind[1] = 13;
-  e->stat.operand_ref_index[1] = 1;
-  e->stat.operand_ref_kind[2] = 13;
-  e->stat.operand_ref_index[2] = 2;
+  e->pending.operand_ref_kind[1] = 13;
+  e->pending.operand_ref_index[1] = 1;
+  e->pending.operand_ref_kind[2] = 13;
+  e->pending.operand_ref_index[2] = 2;
   EXPECT_EQ(resolve_operand_value(*e, -1, 3), 0);
   console_input("\n");
   EXPECT_TRUE(stops([&] { resolve_operand_value(*e, -2, 3); }));

@@ -222,7 +222,7 @@ TEST_F(StationQueueTest, AdvanceRecordsTheFacilityItsTransactionHolds) {
   EXPECT_EQ(e_->blocks.block_arg[2], 0);
   EXPECT_EQ(e_->blocks.block_arg[4], 1);
   EXPECT_EQ(e_->blocks.block_arg[6], 0);
-  EXPECT_FALSE(e_->stat.station_in_advance_flag);
+  EXPECT_FALSE(e_->pending.station_in_advance_flag);
 }
 
 TEST_F(StationQueueTest, AdvanceAfterAParameterFacilityResolvesItAtRunTime) {
@@ -237,7 +237,7 @@ TEST_F(StationQueueTest, AdvanceAfterAParameterFacilityResolvesItAtRunTime) {
       "       END\n");
   EXPECT_TRUE(err_lines().empty());
   EXPECT_EQ(e_->blocks.block_arg[3], -2);
-  EXPECT_TRUE(e_->stat.station_in_advance_flag);
+  EXPECT_TRUE(e_->pending.station_in_advance_flag);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
-// State that the run-time reads but that later run-time steps and the
-// translator will own: the run-time statistics of stations and queues and
-// the few model flags that no module declares yet. These declarations
-// carry the run-time until those modules land.
+// Model flags and tables that the run-time reads and that are set by
+// statements not translated yet (TRACE, WAITIF, expressions and
+// parameter-given queues): they stay at their reset values until those
+// statements' translation fills them.
 #pragma once
 
 #include <array>
@@ -12,7 +12,7 @@
 
 namespace kelvo {
 
-struct RuntimeStandIn {
+struct PendingFlags {
   int4 queue_number_offset = 0;
   bool trace_number_wanted_a = false;
   bool trace_number_wanted_b = false;
