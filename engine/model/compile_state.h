@@ -163,18 +163,18 @@ struct PassState {
   bool has_split = false;
 };
 
-// Output channels the translation pass switches (listing and results on
-// the console or the result file). Kept here until the run-time's report
-// state holds out_unit; read by the run-time through current_out_unit.
-struct OutputState {
-  // Channel of the listing and all report lines (6 console, prog_unit result file).
-  int out_unit = 6;
-  // Channel of the result file.
-  int prog_unit = 8;
-  // The result file has been opened in this process (opened only once).
-  bool result_file_open = false;
-  // No standard report when a START has no B operand (optimization runs).
-  bool optimization_flag = false;
+// Reading of a FUNCTION's points (its data lines or data file).
+struct FunctionReading {
+  // Point-reading buffers of a data file. FUNCTION data files.
+  std::array<real4, k_function_point_limit + 1> fn_buf_x{};
+  std::array<real4, k_function_point_limit + 1> fn_buf_y{};
+  // Function whose data lines are being read, and the next point's index. FUNCTION statement.
+  int4 fn_current = 0;
+  int4 fn_point = 0;
+  // x of the previous point of an RN function (-0.0001 before the first). FUNCTION data.
+  real4 fn_prev_x = -0.0001f;
+  // A point of the current function named an address. FUNCTION data.
+  bool fn_address_seen = false;
 };
 
 struct CompileState {
@@ -183,7 +183,7 @@ struct CompileState {
   PassState pass;
   // Packed operation words searched by the label checks (23 entries).
   std::array<int4, 24> label_op_names{};
-  OutputState out;
+  FunctionReading fnread;
 };
 
 }  // namespace kelvo

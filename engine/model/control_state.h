@@ -85,6 +85,7 @@ struct ControlState {
   bool address_function_flag = false;  // an address function was met
   bool atf_replaced = false;      // the ATF file holds the error notice
   bool err_file_open = false;     // the ERR file is open on unit_base + 24
+  bool wrn_open = false;          // the model's WRN file is open on unit_base + 55
 };
 
 }  // namespace kelvo

@@ -5,14 +5,15 @@
 
 #include "io/channels.h"
 #include "model/block_table.h"
+#include "model/codes.h"
 #include "model/compile_state.h"
 #include "model/control_state.h"
 #include "model/entity_tables.h"
 #include "model/expr_tables.h"
+#include "model/hooks.h"
 #include "model/report_state.h"
 #include "model/run_state.h"
 #include "model/server_tables.h"
-#include "model/pending_flags.h"
 
 namespace kelvo {
 
@@ -37,8 +38,8 @@ struct Engine {
   ReportState rep;
   // Run-time statistics of stations, queues and tables (engine/runtime/servers, queues_tables).
   ServerTables srv;
-  // Flags and tables of statements not translated yet (reset values until then).
-  PendingFlags pending;
+  // Calls into higher layers, filled by the driver at start-up.
+  EngineHooks hooks;
 };
 
 }  // namespace kelvo

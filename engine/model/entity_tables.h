@@ -57,6 +57,9 @@ struct StationTables {
   std::array<int4, k_sna_b_station_limit + 1> sna_b_block{};
   std::array<int4, k_sna_b_station_limit + 1> sna_b_kind{};
   std::array<int4, k_sna_b_station_limit + 1> sna_b_value{};
+  // ADVANCE blocks record the station their transaction holds (a PREEMPT
+  // names a station given by a parameter). PREEMPT check; false at reset_run_state.
+  bool station_in_advance_flag = false;
 };
 
 struct QueueTables {
@@ -77,6 +80,9 @@ struct QueueTables {
   I4 queue_use_count{};
   // A queue is departed at two blocks (read by the run control). Translator; false at reset.
   bool queue_departed_twice = false;
+  // Offset that turns a queue number given by a parameter into its table
+  // index. Translator (parameter-given queues); 0 at reset.
+  int4 queue_number_offset = 0;
 };
 
 struct FunctionTables {
@@ -97,6 +103,15 @@ struct FunctionTables {
   std::array<std::array<real4, k_function_point_limit + 1>, k_function_limit + 1> function_y{};
   // A function with named addresses exists. FUNCTION data; false at reset.
   bool address_function_defined = false;
+  // Packed block-address name of point k of function f (0: a plain value);
+  // resolved to the block number in function_y after translation. FUNCTION data.
+  std::array<std::array<int4, k_function_point_limit + 1>, k_function_limit + 1> fn_point_name{};
+  // Points the B operand declared (0: open count). FUNCTION statement.
+  std::array<int4, k_function_limit + 1> fn_declared{};
+  // The argument is a random-number stream: x values are probabilities. FUNCTION statement.
+  std::array<bool, k_function_limit + 1> fn_rn_flag{};
+  // A data file's cumulative values end at 1 (within 1.0E-4). FUNCTION data files.
+  std::array<bool, k_function_limit + 1> fn_complete{};
 };
 
 struct SavevalueTables {
@@ -128,6 +143,24 @@ struct ParameterTables {
   int4 trace_word_off = 0;
   int4 station_mark_off = 0;
   int4 assemble_word_off = 0;
+  // The trace needs a number per transaction (either flag asks for the
+  // trace word). Statement checks; false at reset_run_state.
+  bool trace_number_wanted_a = false;
+  bool trace_number_wanted_b = false;
+  // The parameters of each new transaction are zeroed. Statement checks; false at reset_run_state.
+  bool clear_params_flag = false;
+};
+
+// TABLEs and QTABLEs: the class layout and the tabulated operand.
+struct TableTables {
+  using TI4 = std::array<int4, k_table_limit + 1>;
+  int4 table_count = 0;   // tables defined. Translator; 0 at reset.
+  TI4 table_lower{};      // upper limit of the first class. Translator.
+  TI4 table_width{};      // class width. Translator.
+  TI4 table_classes{};    // number of classes n (frequencies 1..n+1). Translator.
+  TI4 table_arg_kind{};   // operand kind of the tabulated SNA. Translator.
+  TI4 table_arg_value{};  // its index. Translator.
+  TI4 table_name{};       // packed name. Translator.
 };
 
 // Per GENERATE number (block_arg of the GENERATE block).
@@ -214,6 +247,13 @@ struct RunStepTables {
   std::array<std::array<int4, k_rn_stream_max + 1>, k_max_runs + 2> seed_table{};
 };
 
+// Seed of stream r in row q of the seed table: 2p + 1 (odd, as the
+// generator needs). Rows and streams outside the table are ignored.
+inline void set_seed(RunStepTables& t, int4 p, int q, int r) {
+  if (q < 0 || q > k_max_runs + 1 || r < 1 || r > k_rn_stream_max) return;
+  t.seed_table[static_cast<std::size_t>(q)][static_cast<std::size_t>(r)] = 2 * p + 1;
+}
+
 // Slots of the operands that take the EXPERI invalue.
 struct ExperiSlots {
   // Storage whose capacity is the invalue savevalue; and its flag. Translator; 0 at reset_run_state.
@@ -230,10 +270,18 @@ struct ExperiSlots {
   int4 experi_alternatives = 0;
 };
 
+// WAITIF blocks and their conditions.
+struct WaitifTables {
+  // WAITIF blocks of code 43 that the WAITIF operand check found.
+  // Translator; 0 at reset_run_state.
+  int4 waitif_block_count = 0;
+};
+
 struct EntityTables {
   StationTables st;
   QueueTables q;
   FunctionTables fn;
+  TableTables tab;
   SavevalueTables sv;
   ParameterTables par;
   GenerateTables gen;
@@ -241,7 +289,8 @@ struct EntityTables {
   DecimalTables dec;
   SpecialTables spec;
   PrintTextTables ptext;
-  RunStepTables run;
+  RunStepTables steps;
+  WaitifTables wait;
   ExperiSlots experi;
 };
 

@@ -34,6 +34,10 @@ struct ExprTables {
   std::array<int4, k_expr_ref_limit + 1> ref_class{};
   std::array<int4, k_expr_ref_limit + 1> ref_arg{};
   std::array<int4, k_expr_ref_limit + 1> ref_index{};
+  // Coded operand references of block operands (a B operand -j names
+  // reference j): the operand kind and its index. Translator.
+  std::array<int4, k_expr_ref_limit + 1> operand_ref_kind{};
+  std::array<int4, k_expr_ref_limit + 1> operand_ref_index{};
 };
 
 }  // namespace kelvo

@@ -97,9 +97,9 @@ inline constexpr int k_max_txn_records = k_pool_words / 7;
 // hidden ones the translator adds (numbers, try slot, family word).
 // 40 leaves ample room; a longer record is refused at run start.
 inline constexpr int k_max_txn_words = 40;
-// Chains: 1 future-events chain + one waiting line per station (600) +
-// one per queue-side waiting entity (600) + the WAITIF re-test chain.
-inline constexpr int k_max_chains = 1 + 600 + 600 + 1;
+// Chains: 1 future-events chain + one waiting line per station + one per
+// queue + the WAITIF re-test chain (their numbers: model/codes.h).
+inline constexpr int k_max_chains = 1 + k_station_limit + k_queue_limit + 1;
 // Seeds of the second generator exist for streams 1..8 only.
 inline constexpr int k_seed2_streams = 8;
 // Preset uniform numbers that replace the first draws of stream 1.

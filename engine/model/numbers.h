@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 
@@ -14,6 +15,10 @@ using real4 = float;
 using real8 = double;
 using int2 = std::int16_t;
 using int4 = std::int32_t;
+
+// A 1-based table index (already checked by the caller) as an array
+// subscript; element 0 of every table is unused.
+inline constexpr std::size_t ix(int i) { return static_cast<std::size_t>(i); }
 
 // Truth values stored in the shared tables: -1 true, 0 false.
 inline constexpr int4 k_true = -1;

@@ -1,7 +1,8 @@
-// Report state: the 78-column report line with its fill count and the
-// switches of the standard report and its section files. The current
-// report channel (out_unit) and the result channel are those of the
-// translation pass's output state (CompileState::out). Written by the report routines (engine/runtime/);
+// Report state: the channel every report line goes to, the result file,
+// the 78-column report line with its fill count and the switches of the
+// standard report and its section files. Written by the report routines
+// (engine/runtime/) and by the translation pass, which switches the
+// listing and the results between the console and the result file;
 // out_line and out_col live for the whole process.
 #pragma once
 
@@ -13,13 +14,21 @@
 namespace kelvo {
 
 struct ReportState {
+  // Channel of the listing and all report lines (6 console, prog_unit the
+  // result file). Translation pass and report sections; 6 at reset_compile_state.
+  int out_unit = 6;
+  // Channel of the result file. reset_compile_state.
+  int prog_unit = 8;
+  // The result file has been opened in this process (opened only once).
+  bool result_file_open = false;
+  // No standard report when a START has no B operand (optimization runs).
+  bool optimization_flag = false;
   std::array<char, k_out_line_cols + 1> out_line{};  // columns 1..80 (index 0 unused)
   int4 out_col = 0;            // columns filled (0: empty line)
   bool report_flag = false;    // echo report lines to the console
   bool console_echo = false;   // echo switched on by the first file line
   bool million_mode = false;   // the real writer shows millions (one call)
   bool atf_program_flag = false;  // output switched to the animation file
-  bool wrn_open = false;       // the model's WRN file is open
   bool new_section_files = false;  // every run opens its section files anew
   bool skip_next_pause = false;    // the next report starts without a pause
   bool list_future_events = false; // report ends with the future events

@@ -14,8 +14,6 @@ namespace kelvo {
 
 // Marks that ride with a transaction as integers, so that they survive
 // the single-precision words of the record exactly.
-struct Engine;
-
 struct TxnMarks {
   int4 retry = 0;           // released for a retry (server routines)
   int4 preempt = 0;         // 1 pre-empted holder, 2 pre-emptor that waited
@@ -101,8 +99,6 @@ struct RunState {
   std::array<bool, 10> graph_flags{}; // GRAPH outputs in use
   int4 graph_unit = 0;                // channel of the GRAPH output
   bool valin_outside_experi = false;  // VALIN used outside an experiment
-  // Until the translator is merged, a test may stand in for it.
-  void (*translate_standin)(Engine&, int4& run_count) = nullptr;
   std::array<int4, k_block_capacity + 1> generated_before_reset{};  // per block
   std::array<int4, k_block_capacity + 1> last_block_current{};      // per block (trace)
 };

@@ -54,6 +54,9 @@ struct ServerTables {
   // The station is entered without waiting (try station): its entry block
   // has the special B operand. Server routines.
   std::array<bool, k_station_limit + 1> station_b_flag{};
+  // Per block: its B operand is the try-station code (entered without
+  // waiting). Operand evaluation; set only.
+  std::array<bool, k_block_capacity + 1> try_block_flag{};
   // --- queues 1..k_queue_limit ---
   // Transactions now in the queue. Queue routines; restarted at run start.
   QI4 queue_current{};
@@ -75,16 +78,9 @@ struct ServerTables {
   bool zero_count_flag = false;
   real4 zero_ref_time = -1.0f;
   int4 zero_param_limit = 0;
-  // --- tables and QTABLEs 1..k_table_limit ---
-  int4 table_count = 0;  // tables defined. Translator.
+  // --- tables and QTABLEs 1..k_table_limit (defined in EntityTables::tab) ---
   using TI4 = std::array<int4, k_table_limit + 1>;
   using TR4 = std::array<real4, k_table_limit + 1>;
-  TI4 table_lower{};    // upper limit of the first class. Translator.
-  TI4 table_width{};    // class width. Translator.
-  TI4 table_classes{};  // number of classes n (frequencies 1..n+1). Translator.
-  TI4 table_arg_kind{};   // operand kind of the tabulated SNA. Translator.
-  TI4 table_arg_value{};  // its index. Translator.
-  TI4 table_name{};       // packed name. Translator.
   // Weighted frequency per class 1..n+1. Table routines; 0 at run start.
   std::array<std::array<int4, k_table_class_limit + 2>, k_table_limit + 1> table_freq{};
   TI4 table_entries{};  // weighted number of entries. Table routines.
@@ -93,27 +89,6 @@ struct ServerTables {
   TR4 table_sum{};      // sum of w*x (float). Table routines.
   TR4 table_sumsq{};    // sum of w*x*x (float). Table routines.
   TR4 table_overflow_sum{};  // sum of the values above the last class. Table routines.
-
-  // --- FUNCTION points: address names and the state of their reading ---
-  // Packed block-address name of point k of function f (0: a plain value);
-  // resolved to the block number in function_y after translation. FUNCTION data.
-  std::array<std::array<int4, k_function_point_limit + 1>, k_function_limit + 1> fn_point_name{};
-  // Points the B operand declared (0: open count). FUNCTION statement.
-  std::array<int4, k_function_limit + 1> fn_declared{};
-  // The argument is a random-number stream: x values are probabilities. FUNCTION statement.
-  std::array<bool, k_function_limit + 1> fn_rn_flag{};
-  // A data file's cumulative values end at 1 (within 1.0E-4). FUNCTION data files.
-  std::array<bool, k_function_limit + 1> fn_complete{};
-  // Point-reading buffers of a data file. FUNCTION data files.
-  std::array<real4, k_function_point_limit + 1> fn_buf_x{};
-  std::array<real4, k_function_point_limit + 1> fn_buf_y{};
-  // Function whose data lines are being read, and the next point's index. FUNCTION data.
-  int4 fn_current = 0;
-  int4 fn_point = 0;
-  // x of the previous point of an RN function (-0.0001 before the first). FUNCTION data.
-  real4 fn_prev_x = -0.0001f;
-  // A point of the current function named an address. FUNCTION data.
-  bool fn_address_seen = false;
 
   // --- results of a series of runs ---
   RunResults results;

@@ -7,29 +7,25 @@
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/generate_advance_terminate.h"
-#include "runtime/later_routines.h"
+
+#include "runtime/print_trace.h"
 #include "runtime/queues_tables.h"
+
+#include "runtime/run_errors.h"
 #include "runtime/servers.h"
-#include "runtime/report_line.h"
-#include "runtime/spine_calls.h"
+
+#include "support/diagnostics.h"
+#include "support/output_files.h"
 
 namespace kelvo {
 
 namespace {
-
-inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
 
 constexpr int k_generate_maximum = 100000;
 
 int code_of(const Engine& e, int b) {
   if (b < 1 || b > k_block_capacity) return 0;
   return e.blocks.block_op[ix(b)];
-}
-
-[[noreturn]] void stop_with_block(Engine& e, const char* text, int b) {
-  const int unit = open_error_unit(e);
-  e.ch.write(unit, io::Rec().lit(text).i(b, 4));
-  stop_program(e);
 }
 
 // GENERATE limits: false when the arrival creates nothing.
@@ -48,8 +44,8 @@ bool generate_may_create(Engine& e, int b) {
     return false;
   }
   open_error_unit(e);
-  e.ch.write(e.cs.out.out_unit, " Simulation stopped after 100000 transactions = maximum");
-  e.ch.write(e.cs.out.out_unit, io::Rec().lit(" have come out of GENERATE block, block ").i(b, 5));
+  e.ch.write(e.rep.out_unit, " Simulation stopped after 100000 transactions = maximum");
+  e.ch.write(e.rep.out_unit, io::Rec().lit(" have come out of GENERATE block, block ").i(b, 5));
   report_block_error(e);
 }
 
@@ -150,7 +146,7 @@ void dispatch_block(Engine& e) {
       case bc::form_39:
       case bc::waitif_retest:
       case bc::let_minmax_run:
-        block_routine_pending(e, code);
+        refuse_block_code(e, code);
       default:
         // Codes outside 1..53 and the codes of control statements.
         stop_with_block(e, " Wrong operation code in block ", b);
@@ -170,5 +166,11 @@ void trace_count_changes(Engine& e) {
 }
 
 void close_run_unit(Engine& e, int unit) { e.ch.close(unit); }
+
+void refuse_block_code(Engine& e, int code) {
+  const int unit = open_error_unit(e);
+  e.ch.write(unit, io::Rec().lit(" Block code").i(code, 3).lit(" cannot be run by this version"));
+  report_block_error(e);
+}
 
 }  // namespace kelvo

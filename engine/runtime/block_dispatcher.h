@@ -8,6 +8,10 @@ namespace kelvo {
 struct Engine;
 
 void dispatch_block(Engine& e);
+// A block whose routine this version does not have (or whose table entry
+// it cannot use): " Block code NN cannot be run by this version" and the
+// run's error report.
+[[noreturn]] void refuse_block_code(Engine& e, int code);
 void trace_count_changes(Engine& e);
 // Closes the run's auxiliary output channel.
 void close_run_unit(Engine& e, int unit);

@@ -8,21 +8,22 @@
 
 #include "model/engine.h"
 #include "runtime/block_dispatcher.h"
-#include "runtime/later_routines.h"
-#include "runtime/spine_calls.h"
+
+#include "runtime/run_errors.h"
 #include "runtime/standard_report.h"
 #include "runtime/transaction_store.h"
+#include "runtime/waitif.h"
+
+#include "support/diagnostics.h"
 
 namespace kelvo {
 
 namespace {
 
-inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
-
 bool report_wanted(const Engine& e) {
   const int run = e.run.run_number;
-  if (run < 0 || run >= static_cast<int>(e.ent.run.start_report_off.size())) return true;
-  return !e.ent.run.start_report_off[ix(run)];
+  if (run < 0 || run >= static_cast<int>(e.ent.steps.start_report_off.size())) return true;
+  return !e.ent.steps.start_report_off[ix(run)];
 }
 
 // Straight-line blocks get their Current count from the entries of the
@@ -37,7 +38,7 @@ void correct_block_counts(Engine& e) {
     if (blk.block_label[ix(i)] != 0 || blk.block_label[ix(i + 1)] != 0) continue;
     if (e.run.preemption_happened) continue;
     if (code == bc::if_ || code == bc::split || code == bc::goto_) continue;
-    if (next == bc::waitif && e.pending.waitif43_count > 0) continue;
+    if (next == bc::waitif && e.ent.wait.waitif_block_count > 0) continue;
     if (next == bc::generate) continue;
     if (code == bc::waitif && i > 1 && blk.block_op[ix(i - 1)] == bc::waitif) continue;
     if (code == bc::terminate) {
@@ -115,7 +116,7 @@ void run_event_loop(Engine& e) {
       if (t.batch_last != 0) e.act.cur_txn[1] = r.clock;
       if (p == t.batch_last) t.batch_last = 0;
       dispatch_block(e);
-      if (e.pending.trace_number_wanted_a) trace_count_changes(e);
+      if (e.ent.par.trace_number_wanted_a) trace_count_changes(e);
       if (r.waitif_pending) {
         const int b = trunc_i32(e.act.cur_txn[2]);
         const int code = b >= 1 && b <= k_block_capacity ? e.blocks.block_op[ix(b)] : 0;

@@ -11,14 +11,17 @@
 #include "model/engine.h"
 #include "runtime/operand_eval.h"
 #include "runtime/random_streams.h"
-#include "runtime/report_line.h"
-#include "runtime/spine_calls.h"
+
+#include "runtime/run_errors.h"
+
+#include "support/diagnostics.h"
+#include "support/output_files.h"
+#include "support/packed_names.h"
+#include "support/stop.h"
 
 namespace kelvo {
 
 namespace {
-
-inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
 
 // Operand kind of a random-number stream argument.
 constexpr int k_kind_rn = 10;
@@ -80,7 +83,7 @@ real8 function_table_value(Engine& e, int f, real8 x) {
     }
     stop_program(e);
   }
-  if (fn.function_kind[ix(f)] != k_fn_continuous) return ys[ix(i)];
+  if (fn.function_kind[ix(f)] != fnk::continuous) return ys[ix(i)];
   if (x == static_cast<real8>(xs[ix(i)])) return ys[ix(i)];
   if (i == 1) {
     const int unit = open_error_unit(e);
@@ -112,17 +115,17 @@ real8 evaluate_function(Engine& e, int f) {
     write_error_message(e, " Call on function with expression must be followed by ( )");
     report_block_error(e);
   }
-  if (t == k_fn_exponential) {
+  if (t == fnk::exponential) {
     const int j = kind == k_kind_rn || kind == k_kind_temporary ? stream_of(e, kind, value) : value;
     real4 u = 1.0f - draw_random_number(e, j);
     if (u < 0.00000001f) u = 0.000000001f;
     return -std::log(static_cast<real8>(u));
   }
-  if (t == k_fn_normal) {
+  if (t == fnk::normal) {
     const int j = kind == k_kind_rn || kind == k_kind_temporary ? stream_of(e, kind, value) : value;
     return normal_variate(e, j);
   }
-  if (t == k_fn_discrete || t == k_fn_continuous) return function_table_value(e, f, argument_value(e, f, 3));
+  if (t == fnk::discrete || t == fnk::continuous) return function_table_value(e, f, argument_value(e, f, 3));
   if (t >= 5 && t <= 19) return eval_math_function(e, t, static_cast<real4>(argument_value(e, f, 1)));
   if (t >= 21 && t <= 29) return erlang_variate(e, t, stream_of(e, kind, value));
   if (t == 20 || (t >= 30 && t <= 40)) return triangular_variate(e, t == 20 ? 40 : t, stream_of(e, kind, value));

@@ -19,10 +19,4 @@ real8 function_table_value(Engine& e, int f, real8 x);
 // other value ends the run with " Illegal value in or use of function".
 int function_value_error(Engine& e, int f);
 
-// Function types (the kind word of a function).
-inline constexpr int k_fn_exponential = 1;
-inline constexpr int k_fn_normal = 2;
-inline constexpr int k_fn_discrete = 3;
-inline constexpr int k_fn_continuous = 4;
-
 }  // namespace kelvo

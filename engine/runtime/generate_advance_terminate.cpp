@@ -4,19 +4,22 @@
 // termination count down. Times are single precision throughout.
 #include "runtime/generate_advance_terminate.h"
 
-#include "io/fixed_format.h"
 #include "model/engine.h"
-#include "runtime/later_routines.h"
+#include "runtime/block_dispatcher.h"
+#include "runtime/function_eval.h"
+
 #include "runtime/operand_eval.h"
+#include "runtime/print_trace.h"
 #include "runtime/random_streams.h"
-#include "runtime/spine_calls.h"
+#include "runtime/run_errors.h"
+#include "runtime/servers.h"
 #include "runtime/transaction_store.h"
+
+#include "support/diagnostics.h"
 
 namespace kelvo {
 
 namespace {
-
-inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
 
 // Value of one time operand by its kind code.
 real4 time_operand(Engine& e, real4 value, int kind) {
@@ -48,12 +51,6 @@ real4 time_operand(Engine& e, real4 value, int kind) {
   }
 }
 
-[[noreturn]] void stop_with_block(Engine& e, const char* text, int b) {
-  const int unit = open_error_unit(e);
-  e.ch.write(unit, io::Rec().lit(text).i(b, 4));
-  stop_program(e);
-}
-
 }  // namespace
 
 real4 time_from_operand_pair(Engine& e, real4 a, real4 b, real4 kind_a, real4 kind_b) {
@@ -77,17 +74,17 @@ void generate_block(Engine& e, int b) {
   auto& cur = e.act.cur_txn;
   if (cur[5] > 0.0) stop_with_block(e, " Transaction tries to enter GENERATE = block ", b);
   const int g = e.blocks.block_arg[ix(b)];
-  if (g < 1 || g > k_generate_limit) block_routine_pending(e, bc::generate);
+  if (g < 1 || g > k_generate_limit) refuse_block_code(e, bc::generate);
   const real4 t = generate_interval(e, g);
   if (t < 0.0f) stop_with_block(e, " Negative IAT in block ", b);
-  if (e.pending.clear_params_flag) {
+  if (e.ent.par.clear_params_flag) {
     for (int j = 1; j <= e.ent.par.param_count; ++j) cur[ix(5 + j)] = 0.0;
   }
   cur[1] = e.run.clock + t;
   insert_event_chain(e, 1);
   cur[1] = e.run.clock;
   cur[4] = 0.0;
-  if (e.pending.trace_number_wanted_a || e.pending.trace_number_wanted_b) {
+  if (e.ent.par.trace_number_wanted_a || e.ent.par.trace_number_wanted_b) {
     e.run.txn_counter += 1;
     const int slot = e.ent.par.trace_word_off;
     if (slot >= 1 && slot < static_cast<int>(cur.size())) cur[ix(slot)] = e.run.txn_counter;
@@ -103,7 +100,7 @@ void generate_block(Engine& e, int b) {
 void advance_block(Engine& e, int b) {
   e.blocks.block_current[ix(b)] += 1;
   const int a = e.blocks.block_opnd[ix(b)];
-  if (a < 1 || a > k_advance_limit) block_routine_pending(e, bc::advance);
+  if (a < 1 || a > k_advance_limit) refuse_block_code(e, bc::advance);
   const auto& row = e.ent.gen.advance_time_table[ix(a)];
   const real4 t = time_from_operand_pair(e, row[1], row[2], row[3], row[4]);
   if (t < 0.0f) {
@@ -113,7 +110,7 @@ void advance_block(Engine& e, int b) {
   auto& cur = e.act.cur_txn;
   cur[1] = e.run.clock + t;
   cur[2] = -b;
-  if (e.pending.station_in_advance_flag) derive_block_time(e, b);
+  if (e.ent.st.station_in_advance_flag) derive_block_time(e, b);
   insert_event_chain(e, 1);
 }
 
@@ -125,7 +122,7 @@ void derive_block_time(Engine& e, int b) {
 
 void terminate_block(Engine& e, int b) {
   const int k = e.blocks.block_arg[ix(b)];
-  if (k < 1 || k > k_terminate_limit) block_routine_pending(e, bc::terminate);
+  if (k < 1 || k > k_terminate_limit) refuse_block_code(e, bc::terminate);
   int4 d = e.ent.term.terminate_value[ix(k)];
   if (d < 0) {
     const int x = -d;
@@ -141,7 +138,7 @@ void terminate_block(Engine& e, int b) {
   }
   const int run = e.run.run_number;
   if (run >= 1 && run <= k_start_limit) {
-    auto& count = e.ent.run.termination_count[ix(run)];
+    auto& count = e.ent.steps.termination_count[ix(run)];
     const std::int64_t left = static_cast<std::int64_t>(count) - d;
     count = left < -2147483647 ? -2147483647 : static_cast<int4>(left);
     if (count <= 0) e.run.end_time = e.run.clock;

@@ -8,15 +8,19 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
-#include "runtime/later_routines.h"
+#include "runtime/function_eval.h"
+
 #include "runtime/random_streams.h"
-#include "runtime/spine_calls.h"
+#include "runtime/run_errors.h"
+
+#include "support/console_answer.h"
+#include "support/diagnostics.h"
+
+#include "support/stop.h"
 
 namespace kelvo {
 
 namespace {
-
-inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
 
 // Savevalues 1..savevalue_limit are the named ones; X(P numbers map above.
 constexpr int k_savevalue_named = k_named_savevalue_limit;
@@ -61,7 +65,7 @@ void check_parameter_index(Engine& e, int kind, int& index) {
       write_error_message(e, " Parameter construction illegal");
       report_block_error(e);
     case 2: {
-      const int offset = e.pending.queue_number_offset;
+      const int offset = e.ent.q.queue_number_offset;
       index = index + offset - e.ent.st.storage_count;
       if (index > k_queue_limit || index < 1)
         fail(e, io::Rec().lit(" Value of Q(P=").i(index - offset, 5).lit(" out of range"));
@@ -300,12 +304,12 @@ int resolve_operand_value(Engine& e, int code, int b) {
   } else if (code < 0) {
     const int j = -code;
     if (j == 100) {
-      if (b >= 1 && b <= k_block_capacity) e.pending.station_b_flag[ix(b)] = true;
+      if (b >= 1 && b <= k_block_capacity) e.srv.try_block_flag[ix(b)] = true;
       out = 1;
     } else {
       if (j > k_expr_ref_limit) out_of_range(e, j);
-      int index = e.pending.operand_ref_index[ix(j)];
-      out = trunc_i32(operand_index_value(e, e.pending.operand_ref_kind[ix(j)], index));
+      int index = e.expr.operand_ref_index[ix(j)];
+      out = trunc_i32(operand_index_value(e, e.expr.operand_ref_kind[ix(j)], index));
     }
   }
   if (out < 0) {
@@ -313,21 +317,6 @@ int resolve_operand_value(Engine& e, int code, int b) {
     report_block_error(e);
   }
   return out;
-}
-
-real8 read_input_number(Engine& e) {
-  for (;;) {
-    std::string line;
-    // End of console input ends the engine; no number is asked for ever.
-    if (e.ch.read_line(io::k_console_in, line) != io::ReadStatus::ok) stop_program(e);
-    double v = 0.0;
-    if (io::read_list_reals(line, &v, 1) == 1) {
-      if (e.cs.pass.input_echo_flag) e.ch.write(e.cs.out.out_unit, io::Rec().f(v, 8, 2));
-      return v;
-    }
-    e.ch.write(io::k_console_out, " Incorrect format for number");
-    e.ch.write(io::k_console_out, " Input number again");
-  }
 }
 
 void input_savevalues(Engine& e, real4* v) {

@@ -11,13 +11,18 @@
 #include "model/engine.h"
 #include "runtime/operand_eval.h"
 #include "runtime/report_sections.h"
-#include "runtime/spine_calls.h"
+#include "runtime/run_errors.h"
+#include "support/console_answer.h"
+#include "support/diagnostics.h"
+#include "support/output_files.h"
+#include "support/packed_names.h"
+#include "support/stop.h"
+#include "support/text_routines.h"
 
 namespace kelvo {
 
 namespace {
 
-inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
 
 [[noreturn]] void queue_error(Engine& e, const char* text) {
   write_error_message(e, text);
@@ -32,7 +37,7 @@ int checked_queue(Engine& e, int q) {
 
 int qtable_of(const Engine& e, int q) {
   const int t = e.ent.q.queue_map[ix(q)];
-  return t >= 1 && t <= e.srv.table_count && t <= k_table_limit ? t : 0;
+  return t >= 1 && t <= e.ent.tab.table_count && t <= k_table_limit ? t : 0;
 }
 
 real8 param_word(Engine& e, int p) {
@@ -133,7 +138,7 @@ void tabulate_queue_time(Engine& e, int q) {
 
 void record_value_extremes(Engine& e, int b) {
   const int t = e.blocks.block_arg[ix(b)];
-  if (t < 1 || t > e.srv.table_count || t > k_table_limit) queue_error(e, " Table not defined");
+  if (t < 1 || t > e.ent.tab.table_count || t > k_table_limit) queue_error(e, " Table not defined");
   const int4 code = e.blocks.block_opnd[ix(b)];
   const int savevalue_max = k_savevalue_limit;
   int4 w = 0;
@@ -148,16 +153,16 @@ void record_value_extremes(Engine& e, int b) {
     int index = -(code + 10000);
     w = trunc_i32(operand_index_value(e, 11, index) + 0.4999f);
   }
-  int index = e.srv.table_arg_value[ix(t)];
-  const real4 x = operand_index_value(e, e.srv.table_arg_kind[ix(t)], index);
+  int index = e.ent.tab.table_arg_value[ix(t)];
+  const real4 x = operand_index_value(e, e.ent.tab.table_arg_kind[ix(t)], index);
   enter_table_value(e, t, x, w);
 }
 
 int table_class_of(const Engine& e, int t, real4 x) {
   const auto& srv = e.srv;
-  const int n = std::min(srv.table_classes[ix(t)], k_table_class_limit);
-  const real4 lower = static_cast<real4>(srv.table_lower[ix(t)]);
-  const real4 width = static_cast<real4>(srv.table_width[ix(t)]);
+  const int n = std::min(e.ent.tab.table_classes[ix(t)], k_table_class_limit);
+  const real4 lower = static_cast<real4>(e.ent.tab.table_lower[ix(t)]);
+  const real4 width = static_cast<real4>(e.ent.tab.table_width[ix(t)]);
   if (x <= lower) return 1;
   if (width <= 0.0f) return n + 1;
   // The class straight from the width, confirmed against its limits so
@@ -184,7 +189,7 @@ void enter_table_value(Engine& e, int t, real4 x, int4 w) {
   srv.table_entries[ix(t)] += w;
   const int c = table_class_of(e, t, x);
   // The overflow sum is weighted like the frequency it is divided by.
-  if (c == std::min(srv.table_classes[ix(t)], k_table_class_limit) + 1) srv.table_overflow_sum[ix(t)] += wf * x;
+  if (c == std::min(e.ent.tab.table_classes[ix(t)], k_table_class_limit) + 1) srv.table_overflow_sum[ix(t)] += wf * x;
   srv.table_freq[ix(t)][ix(c)] += w;
 }
 
@@ -232,7 +237,7 @@ void setup_savevalues_and_records(Engine& e) {
   // from it; the others start from 0.
   for (int k = 1; k <= k_savevalue_limit; ++k)
     sv.savevalue_value[ix(k)] = k <= k_named_savevalue_limit ? sv.savevalue_init[ix(k)] : 0.0;
-  if (e.ctl.java_mode && !e.ent.run.start_report_off[1]) report_named_parameters(e);
+  if (e.ctl.java_mode && !e.ent.steps.start_report_off[1]) report_named_parameters(e);
 }
 
 }  // namespace kelvo

@@ -10,8 +10,10 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
-#include "runtime/spine_calls.h"
-#include "translator/translator.h"
+
+#include "support/diagnostics.h"
+
+#include "support/stop.h"
 
 namespace kelvo {
 
@@ -63,7 +65,7 @@ constexpr real4 k_two_31 = 2147483648.0f;
 
 bool stream_ok(int j) { return j >= 1 && j <= k_rn_stream_max; }
 bool run_row_ok(const Engine& e, int r) {
-  return r >= 0 && r < static_cast<int>(e.ent.run.seed_table.size());
+  return r >= 0 && r < static_cast<int>(e.ent.steps.seed_table.size());
 }
 
 [[noreturn]] void illegal_stream(Engine& e, int j) {
@@ -79,6 +81,17 @@ int4 prime_step(int4 s, std::int64_t a) {
 }
 
 std::int64_t mul_mod(std::int64_t a, std::int64_t b) { return (a * b) % k_prime; }
+
+// The seeds that a SEEDS statement gave for START start_number replace
+// the standard ones.
+void load_start_seeds(Engine& e, int start_number, int4* seeds, int streams) {
+  if (start_number < 0 || start_number > k_max_runs + 1) return;
+  const int row = e.ent.steps.seeds_row_of_start[start_number];
+  if (row <= 0 || row > k_max_runs + 1) return;
+  for (int j = 1; j <= streams && j <= k_rn_stream_max; ++j) {
+    if (e.ent.steps.seed_table[row][j] != 0) seeds[j] = e.ent.steps.seed_table[row][j];
+  }
+}
 
 }  // namespace
 
@@ -111,7 +124,7 @@ real4 draw_random_number(Engine& e, int j) {
       u = static_cast<real4>(r.seed[static_cast<std::size_t>(j)]) / k_two_31;
     }
   }
-  if (e.ent.run.simulate_b_flag) u = 1.0f - u;
+  if (e.ent.steps.simulate_b_flag) u = 1.0f - u;
   return u;
 }
 
@@ -193,11 +206,11 @@ void init_seed_table(Engine& e) {
 
 void init_run_seeds(Engine& e, int n) {
   for (int r = 1; r <= n && run_row_ok(e, r); ++r) {
-    auto& row = e.ent.run.seed_table[static_cast<std::size_t>(r)];
+    auto& row = e.ent.steps.seed_table[static_cast<std::size_t>(r)];
     if (r % 2 == 1) {
       for (int j = 1; j <= k_rn_stream_max; ++j) row[static_cast<std::size_t>(j)] = 16 * ((r + 1) / 2) + 2 * j - 15;
     } else {
-      row = e.ent.run.seed_table[static_cast<std::size_t>(r - 1)];
+      row = e.ent.steps.seed_table[static_cast<std::size_t>(r - 1)];
     }
     e.rn.run_seed_row[static_cast<std::size_t>(r)] = r;
   }
@@ -205,7 +218,7 @@ void init_run_seeds(Engine& e, int n) {
 
 void init_run_tables(Engine& e, int n) {
   for (int r = 2; r <= n && run_row_ok(e, r); ++r) {
-    auto& row = e.ent.run.seed_table[static_cast<std::size_t>(r)];
+    auto& row = e.ent.steps.seed_table[static_cast<std::size_t>(r)];
     for (int j = 1; j <= k_rn_stream_max; ++j) row[static_cast<std::size_t>(j)] = 16 * r + 2 * j - 15;
     e.rn.run_seed_row[static_cast<std::size_t>(r)] = r;
   }
@@ -218,10 +231,9 @@ void load_run_seeds(Engine& e, int r) {
   if (r >= 0 && r < static_cast<int>(e.rn.run_seed_row.size())) row = e.rn.run_seed_row[static_cast<std::size_t>(r)];
   if (row > 0 && run_row_ok(e, row)) {
     for (int j = 1; j <= k_rn_stream_max; ++j)
-      rs.seed[static_cast<std::size_t>(j)] = e.ent.run.seed_table[static_cast<std::size_t>(row)][static_cast<std::size_t>(j)];
+      rs.seed[static_cast<std::size_t>(j)] = e.ent.steps.seed_table[static_cast<std::size_t>(row)][static_cast<std::size_t>(j)];
   } else {
-    // The seeds that a SEEDS statement gave for this START.
-    load_run_seeds(e, r, rs.seed.data(), k_rn_stream_max);
+    load_start_seeds(e, r, rs.seed.data(), k_rn_stream_max);
   }
   if (rs.second_generator) {
     const int unit = e.ctl.unit_base - 1;
@@ -241,7 +253,7 @@ void load_run_seeds(Engine& e, int r) {
 }
 
 void set_run_seeds(Engine& e) {
-  for (int j = 1; j <= k_seed2_streams; ++j) set_seed(e, e.rn.set_seed_value, 1, j);
+  for (int j = 1; j <= k_seed2_streams; ++j) set_seed(e.ent.steps, e.rn.set_seed_value, 1, j);
 }
 
 void reset_stream_seeds(Engine& e) {

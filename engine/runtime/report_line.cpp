@@ -6,7 +6,9 @@
 #include <string>
 
 #include "model/engine.h"
-#include "runtime/spine_calls.h"
+#include "runtime/run_errors.h"
+
+#include "support/diagnostics.h"
 
 namespace kelvo {
 
@@ -168,40 +170,23 @@ void put_real_field(Engine& e, real4 x, int w, int d) {
 void flush_report_line(Engine& e) {
   ReportState& r = e.rep;
   bool remembered = false;
-  int saved = e.cs.out.out_unit;
+  int saved = e.rep.out_unit;
   if (e.ctl.java_mode && !e.ctl.auto_animation_flag) {
     remembered = true;
-    e.cs.out.out_unit = e.cs.out.prog_unit;
+    e.rep.out_unit = e.rep.prog_unit;
   }
-  int unit = e.cs.out.out_unit;
+  int unit = e.rep.out_unit;
   if (e.ctl.auto_animation_flag) unit = k_atf_unit;
   std::string text(" ");
   text.append(r.out_line.data() + 1, k_out_line_written);
   e.ch.write(unit, text);
-  if (remembered && !r.atf_program_flag) e.cs.out.out_unit = saved;
-  if (e.cs.out.out_unit != io::k_console_out) {
+  if (remembered && !r.atf_program_flag) e.rep.out_unit = saved;
+  if (e.rep.out_unit != io::k_console_out) {
     if (r.report_flag) r.console_echo = true;
     if (r.console_echo) e.ch.write(io::k_console_out, text);
   }
   r.out_line.fill(' ');
   r.out_col = 0;
-}
-
-bool open_or_delete_file(Engine& e, int unit, std::string_view name) {
-  const std::string path(trim_blanks(name));
-  if (io::Channels::exists(path)) io::Channels::remove_file(path);
-  if (e.ch.open_new(unit, path)) return true;
-  parse_error(e, " File cannot be opened");
-  return false;
-}
-
-int open_wrn_file(Engine& e) {
-  const int unit = e.ctl.unit_base + 55;
-  if (!e.rep.wrn_open) {
-    e.ch.open_new(unit, model_file_name(e, "WRN"));
-    e.rep.wrn_open = true;
-  }
-  return unit;
 }
 
 }  // namespace kelvo

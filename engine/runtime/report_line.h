@@ -2,7 +2,7 @@
 // column in the 78-column `out_line` and written in one piece. Takes
 // characters, integers and reals with their field widths; produces the
 // line on the current output channel (with the front-end and animation
-// diversions), and opens the fresh and warning files.
+// diversions).
 #pragma once
 
 #include <string_view>
@@ -22,9 +22,5 @@ void put_real_field(Engine& e, real4 x, int w, int d);
 void put_mil_suffix(Engine& e);
 int digit_count(int4 n);
 void flush_report_line(Engine& e);
-// Makes `name` a new empty file on `unit`.
-bool open_or_delete_file(Engine& e, int unit, std::string_view name);
-// The channel of the model's WRN file, opened anew on the first call.
-int open_wrn_file(Engine& e);
 
 }  // namespace kelvo

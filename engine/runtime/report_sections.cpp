@@ -10,34 +10,37 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
-#include "runtime/spine_calls.h"
+
 #include "runtime/standard_report.h"
 #include "runtime/transaction_store.h"
+
+#include "support/diagnostics.h"
+
+#include "support/packed_names.h"
+#include "support/stop.h"
 
 namespace kelvo {
 
 namespace {
-
-inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
 
 // A section's frame: its file under the front end, the report channel
 // otherwise.
 class Section {
  public:
   Section(Engine& e, int kind) : e_(e) {
-    saved_ = e.cs.out.out_unit;
+    saved_ = e.rep.out_unit;
     if (e.ctl.java_mode) {
-      begin_report_section(e, e.cs.out.out_unit, saved_, e.run.run_number, kind);
+      begin_report_section(e, e.rep.out_unit, saved_, e.run.run_number, kind);
       open_ = true;
     }
   }
   ~Section() {
-    if (open_) end_report_section(e_, e_.cs.out.out_unit, saved_);
+    if (open_) end_report_section(e_, e_.rep.out_unit, saved_);
   }
   Section(const Section&) = delete;
   Section& operator=(const Section&) = delete;
-  void line(const io::Rec& r) { e_.ch.write(e_.cs.out.out_unit, r); }
-  void line(std::string_view s) { e_.ch.write(e_.cs.out.out_unit, s); }
+  void line(const io::Rec& r) { e_.ch.write(e_.rep.out_unit, r); }
+  void line(std::string_view s) { e_.ch.write(e_.rep.out_unit, s); }
 
  private:
   Engine& e_;
@@ -146,7 +149,7 @@ void table_moments(const Engine& e, int t, real4& mean, real4& sd) {
 
 void table_block(Engine& e, Section& s, int t) {
   const auto& srv = e.srv;
-  s.line(io::Rec().br().lit(" Table  ").a(name_of(e, srv.table_name[ix(t)]), 6));
+  s.line(io::Rec().br().lit(" Table  ").a(name_of(e, e.ent.tab.table_name[ix(t)]), 6));
   s.line(io::Rec().x(5).lit("(1)").x(9).lit("(2)").x(9).lit("(3)").x(9).lit("(4)").x(9).lit("(5)").x(11).lit("(6)"));
   s.line(io::Rec().lit(" Entries ").x(1).lit("Mean ").a("", 11).x(1).lit("St. dev.").x(2).lit("Total ").a("", 5).x(4).lit("Minimum").x(7).lit("Maximum"));
   real4 mean = 0.0f, sd = 0.0f;
@@ -156,9 +159,9 @@ void table_block(Engine& e, Section& s, int t) {
   const real4 hi = n > 0 ? srv.table_max[ix(t)] : 0.0f;
   s.line(io::Rec().x(1).i(n, 7).f(mean, 11, 2).f(sd, 13, 2).f(srv.table_sum[ix(t)], 13, 2).f(lo, 13, 2).f(hi, 13, 2).br().br());
   s.line(io::Rec().x(7).lit("Range").x(13).lit("Observed").x(6).lit("Per cent").x(5).lit("Cumulative").x(4).lit("Cumulative").br().x(11).lit("     ").x(8).lit("frequency").x(6).lit("of total").x(5).lit("percentage").x(5).lit("remainder"));
-  const int classes = std::min(srv.table_classes[ix(t)], k_table_class_limit);
-  const real4 lower = static_cast<real4>(srv.table_lower[ix(t)]);
-  const real4 width = static_cast<real4>(srv.table_width[ix(t)]);
+  const int classes = std::min(e.ent.tab.table_classes[ix(t)], k_table_class_limit);
+  const real4 lower = static_cast<real4>(e.ent.tab.table_lower[ix(t)]);
+  const real4 width = static_cast<real4>(e.ent.tab.table_width[ix(t)]);
   const real4 total = static_cast<real4>(n);
   real4 cumulative = 0.0f;
   for (int i = 1; i <= classes; ++i) {
@@ -231,7 +234,7 @@ void report_queue_section(Engine& e) {
 
 void report_table_section(Engine& e) {
   Section s(e, k_section_qta);
-  const int last = std::min(e.srv.table_count, k_table_limit);
+  const int last = std::min(e.ent.tab.table_count, k_table_limit);
   for (int t = 1; t <= last; ++t) table_block(e, s, t);
 }
 
@@ -344,7 +347,7 @@ void write_run_statistics(Engine& e) {
   }
   r.runs += 1;
   const int n = r.runs;
-  const int unit = e.cs.out.out_unit;
+  const int unit = e.rep.out_unit;
   for (int u = 1; u <= count; ++u) {
     const real8 v = r.value[ix(u)];
     r.sum[ix(u)] += v;

@@ -6,34 +6,42 @@
 
 #include <string>
 
+#include "exchange/atf_writer.h"
+
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/block_dispatcher.h"
 #include "runtime/event_loop.h"
-#include "runtime/later_routines.h"
+#include "runtime/matrix_files.h"
+
 #include "runtime/queues_tables.h"
 #include "runtime/random_streams.h"
-#include "runtime/spine_calls.h"
+
 #include "runtime/standard_report.h"
 #include "runtime/transaction_store.h"
+
+#include "support/console_answer.h"
+#include "support/diagnostics.h"
+
+#include "support/stop.h"
+
+#include "translator/translator.h"
 
 namespace kelvo {
 
 namespace {
 
-inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
-
 constexpr int k_atf_unit = 9;
 
 int run_step(const Engine& e, int i) {
   if (i < 1 || i > k_run_step_limit) return 1;  // past the table: END
-  return e.ent.run.run_steps[ix(i)];
+  return e.ent.steps.run_steps[ix(i)];
 }
 
 // Run r has seeds of its own: a row of a series, or a SEEDS statement's.
 bool has_seed_row(const Engine& e, int run) {
   if (run >= 0 && run < static_cast<int>(e.rn.run_seed_row.size()) && e.rn.run_seed_row[ix(run)] > 0) return true;
-  const auto& rows = e.ent.run.seeds_row_of_start;
+  const auto& rows = e.ent.steps.seeds_row_of_start;
   return run >= 0 && run < static_cast<int>(rows.size()) && rows[ix(run)] > 0;
 }
 
@@ -51,9 +59,9 @@ bool set_up_model(Engine& e, int runs) {
     e.run.valin_outside_experi = false;
     if (e.ctl.java_mode && !e.ctl.auto_animation_flag) {
       int saved = 0;
-      begin_report_section(e, e.cs.out.out_unit, saved, 1, k_section_lst);
+      begin_report_section(e, e.rep.out_unit, saved, 1, k_section_lst);
       translate_program(e, e.run.run_count);
-      end_report_section(e, e.cs.out.out_unit, saved);
+      end_report_section(e, e.rep.out_unit, saved);
     } else {
       translate_program(e, e.run.run_count);
     }
@@ -89,8 +97,8 @@ void later_start(Engine& e, int previous) {
   r.run_counter += 1;
   if (r.run_count > 1) {
     const io::Rec line = io::Rec().lit(std::string(62, '-')).lit(" Run").i(r.run_counter, 4);
-    if (e.cs.out.result_file_open && e.cs.out.prog_unit > 0) {
-      e.ch.write(e.cs.out.prog_unit, line);
+    if (e.rep.result_file_open && e.rep.prog_unit > 0) {
+      e.ch.write(e.rep.prog_unit, line);
     } else if (e.run.aux_file_open) {
       e.ch.write(e.run.aux_unit, line);
     }
@@ -104,7 +112,7 @@ void later_start(Engine& e, int previous) {
     run_event_loop(e);
     return;
   }
-  if (e.ent.run.two_phase_runs) {
+  if (e.ent.steps.two_phase_runs) {
     load_run_seeds(e, r.run_counter);
   } else if (has_seed_row(e, r.run_number)) {
     load_run_seeds(e, r.run_number);
@@ -122,7 +130,7 @@ void later_start(Engine& e, int previous) {
 // Walks the run steps (steps 12 to 18).
 void walk_run_steps(Engine& e, int first, int runs, int mode) {
   RunState& r = e.run;
-  int count = e.ent.run.run_step_count;
+  int count = e.ent.steps.run_step_count;
   int code = 1;
   int previous = 0;
   bool selected = false;
@@ -130,21 +138,21 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
     if (first == 1) {
       if (mode == 1) init_run_tables(e, runs);
       if (mode == 2) init_run_seeds(e, runs);
-      if (e.ent.run.two_phase_runs) {
+      if (e.ent.steps.two_phase_runs) {
         r.step_index = 2;
       } else {
         r.step_index = 1;
-        e.ent.run.run_step_count = 2;
+        e.ent.steps.run_step_count = 2;
         count = 2;
       }
     } else {
-      r.step_index = e.ent.run.two_phase_runs ? 4 * first - 4 : 2 * first - 2;
+      r.step_index = e.ent.steps.two_phase_runs ? 4 * first - 4 : 2 * first - 2;
       select_run_step(e, code, r.step_index, previous, first, count);
       selected = true;
     }
   }
   for (int i = 1; i <= count; ++i) {
-    if (!selected && e.ent.run.run_step_count == count) {
+    if (!selected && e.ent.steps.run_step_count == count) {
       code = run_step(e, i);
       if (i > 1) previous = run_step(e, i - 1);
     }
@@ -167,7 +175,7 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
       run_event_loop(e);
       was_start = true;
     }
-    const bool series_step = code == 3 || code == 4 || (was_start && e.ent.run.two_phase_runs && previous == 3);
+    const bool series_step = code == 3 || code == 4 || (was_start && e.ent.steps.two_phase_runs && previous == 3);
     if (runs > 1 && r.step_index > 1 && series_step) {
       r.step_index += 1;
       select_run_step(e, code, r.step_index, previous, first, count);
@@ -191,12 +199,12 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
     e.ch.close(k_atf_unit);
     e.run.atf_open = false;
   }
-  if (e.cs.out.result_file_open && e.cs.out.prog_unit > 0) e.ch.close(e.cs.out.prog_unit);
+  if (e.rep.result_file_open && e.rep.prog_unit > 0) e.ch.close(e.rep.prog_unit);
   if (e.run.aux_file_open) e.ch.close(e.run.aux_unit);
   e.ch.close(e.ctl.unit_base + 11);
-  if (e.rep.wrn_open) {
+  if (e.ctl.wrn_open) {
     e.ch.close(e.ctl.unit_base + 55);
-    e.rep.wrn_open = false;
+    e.ctl.wrn_open = false;
   }
   e.ch.close(e.ctl.unit_base + 14);
   e.ch.close(e.ctl.unit_base);
@@ -204,10 +212,6 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
 }
 
 }  // namespace
-
-int current_run_number(const Engine& e) { return e.run.run_number; }
-
-double active_txn_block(const Engine& e) { return e.act.cur_txn[2]; }
 
 void select_run_step(Engine& e, int& code, int index, int& previous, int run, int& count) {
   code = run_step(e, index);
@@ -225,12 +229,12 @@ void run_simulation(Engine& e, int first, int runs, int mode) {
       if (run_model) walk_run_steps(e, first, runs, mode);
     }
     if (e.ctl.experi_run) return;
-    if (e.cs.out.prog_unit > 0 && e.cs.out.out_unit == e.cs.out.prog_unit) {
-      e.ch.close(e.cs.out.prog_unit);
-      e.cs.out.out_unit = e.ctl.out_unit_save;
-      if (e.rep.report_flag) e.cs.out.result_file_open = false;
+    if (e.rep.prog_unit > 0 && e.rep.out_unit == e.rep.prog_unit) {
+      e.ch.close(e.rep.prog_unit);
+      e.rep.out_unit = e.ctl.out_unit_save;
+      if (e.rep.report_flag) e.rep.result_file_open = false;
     }
-    const bool no_question = e.cs.out.result_file_open || e.ctl.java_mode ||
+    const bool no_question = e.rep.result_file_open || e.ctl.java_mode ||
                              (e.ctl.cmd_file_present && (e.run.atf_open || e.ctl.keyboard_start));
     if (no_question || !run_model) close_and_stop(e);
     if (e.rep.report_flag) {
@@ -239,17 +243,17 @@ void run_simulation(Engine& e, int first, int runs, int mode) {
       (void)e.ch.read_line(io::k_console_in, line);
       stop_program(e);
     }
-    e.ch.write(e.cs.out.out_unit, "");
+    e.ch.write(e.rep.out_unit, "");
     e.ch.write(io::k_console_out, " Do you want to stop?  Y, N or new name");
-    int mode13 = 13;
-    const bool yes = ask_yes_no(e, mode13);
-    if (yes && mode13 != 7) close_and_stop(e);
+    int answer_mode = 13;
+    const bool yes = ask_yes_no(e, answer_mode);
+    if (yes && answer_mode != 7) close_and_stop(e);
     if (!yes) {
       e.ctl.error_found = false;
       e.ctl.run_ctl_words[3] = 0;
       // The dialogue sets the repeat word; an edit request ends the engine
       // (the edit work file names the model).
-      if (end_of_run_dialogue(e) == 0 || e.ctl.run_ctl_words[3] == 0) close_and_stop(e);
+      if (e.hooks.end_of_run_dialogue(e) == 0 || e.ctl.run_ctl_words[3] == 0) close_and_stop(e);
     } else {
       // A new model name: translated and run with the seeds reset.
       e.ctl.translate_needed = true;
@@ -260,55 +264,33 @@ void run_simulation(Engine& e, int first, int runs, int mode) {
   }
 }
 
-void reset_run_state(Engine& e) {
-  auto& blk = e.blocks;
-  blk.block_label.fill(0);
-  auto& ent = e.ent;
-  ent.st.station_count = 0;
-  ent.st.station_name_count = 0;
-  ent.st.storage_count = 0;
-  ent.q.queue_count = 0;
-  ent.fn.function_count = 0;
-  ent.sv.savevalue_count = 0;
-  ent.par.pname_count = 0;
-  ent.par.param_count = 0;
-  ent.par.txn_num_off = 0;
-  ent.par.trace_word_off = 0;
-  ent.par.station_mark_off = 0;
-  ent.par.assemble_word_off = 0;
-  // The operand slots that take the EXPERI invalue are found again by the
-  // translation; the experiment's own settings stay.
-  auto& x = ent.experi;
-  x.capacity_slot = x.generate_c_slot = x.generate_d_slot = x.generate_e_slot = x.goto_b_slot = 0;
-  x.capacity_flag = false;
-  ent.fn.address_function_defined = false;
-  ent.run.two_phase_runs = false;
-  ent.run.simulate_b_flag = false;
-  ent.run.start_name_flag = false;
-  // Seed rows belong to the model that asked for them.
-  e.rn.run_seed_row.fill(0);
-  e.expr.ref_count = 0;
-  e.expr.ref_class.fill(0);
-  e.expr.ref_arg.fill(0);
-  e.expr.ref_index.fill(0);
-  e.run.graph_flags = {};
-  e.cs.out.result_file_open = false;
-  e.run.aux_file_open = false;
-  e.pending.trace_number_wanted_a = false;
-  e.pending.trace_number_wanted_b = false;
-  e.pending.clear_params_flag = false;
-  e.pending.station_in_advance_flag = false;
-  e.pending.waitif43_count = 0;
-}
-
-void clear_run_tables(Engine& e) {
-  for (int s = 1; s <= k_station_limit; ++s) {
-    e.ent.st.station_waitif[ix(s)] = 0;
-    e.ent.st.station_preempted[ix(s)] = 0;
+void reset_model_state(Engine& e) {
+  e.run.max_priority = 0.0f;
+  // Named savevalues start from their initial values, the others from 0.
+  auto& sv = e.ent.sv;
+  for (int k = 1; k < static_cast<int>(sv.savevalue_value.size()); ++k) {
+    sv.savevalue_value[static_cast<std::size_t>(k)] =
+        k < static_cast<int>(sv.savevalue_init.size()) ? sv.savevalue_init[static_cast<std::size_t>(k)] : 0.0;
   }
-  const int used = std::min(e.expr.expr_count, k_expr_limit);
-  for (int x = 1; x <= used; ++x) e.expr.expr_item_kind[ix(x)].fill(k_expr_end);
-  e.ent.sv.savevalue_value.fill(0.0);
+  e.rep.out_line.fill(' ');
+  e.rep.out_col = 0;
+  ServerTables& s = e.srv;
+  s.station_contents.fill(0);
+  s.station_entries.fill(0);
+  s.station_max.fill(0);
+  s.station_area.fill(0.0f);
+  s.preempt_mark.fill(false);
+  s.preempted_count.fill(0);
+  e.run.generated_before_reset.fill(0);
+  e.run.last_block_current.fill(0);
+  e.blocks.block_current.fill(0);
+  s.queue_max.fill(0);
+  s.queue_entries.fill(0);
+  s.queue_current.fill(0);
+  s.queue_area.fill(0.0f);
+  e.run.clock = 0.0f;
+  e.run.reset_time = 0.0f;
+  e.run.end_time = 1.0e8f;
 }
 
 void start_run_accumulators(Engine& e) {

@@ -2,7 +2,7 @@
 // translator built from SIMULATE, START, RESET and END (runs, RESETs,
 // series of runs), makes the console pauses and the end-of-run question,
 // and closes the output files. Also the statistics part of RESET and the
-// resets of the run tables before a translation.
+// reset of the model's run state before each run.
 #pragma once
 
 namespace kelvo {
@@ -13,8 +13,10 @@ struct Engine;
 // Returns only inside an experiment; otherwise ends the engine.
 void run_simulation(Engine& e, int first, int runs, int mode);
 void select_run_step(Engine& e, int& code, int index, int& previous, int run, int& count);
-void reset_run_state(Engine& e);
-void clear_run_tables(Engine& e);
+// Clears the model's run state before a translation or a run: statistics,
+// block counts, the report line, the clock; savevalues take their initial
+// values.
+void reset_model_state(Engine& e);
 void start_run_accumulators(Engine& e);
 
 }  // namespace kelvo

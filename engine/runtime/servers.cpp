@@ -11,17 +11,22 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
-#include "runtime/later_routines.h"
+
 #include "runtime/operand_eval.h"
+
 #include "runtime/queues_tables.h"
-#include "runtime/spine_calls.h"
+#include "runtime/run_errors.h"
 #include "runtime/transaction_store.h"
+#include "runtime/waitif.h"
+
+#include "support/diagnostics.h"
+
+#include "support/packed_names.h"
+#include "support/stop.h"
 
 namespace kelvo {
 
 namespace {
-
-inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
 
 constexpr real8 k_mark_unit = 1000000.0;
 // Move time of a pre-empted holder with no time left: still negative, so

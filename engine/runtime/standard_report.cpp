@@ -10,7 +10,12 @@
 #include "model/engine.h"
 #include "runtime/report_line.h"
 #include "runtime/report_sections.h"
-#include "runtime/spine_calls.h"
+
+#include "support/diagnostics.h"
+
+#include "support/packed_names.h"
+#include "support/stop.h"
+#include "support/text_routines.h"
 
 namespace kelvo {
 
@@ -61,8 +66,6 @@ const char* section_extension(int kind) {
 
 void write_standard_report(Engine& e) { write_standard_report(e, false); }
 
-int current_out_unit(const Engine& e) { return e.cs.out.out_unit; }
-
 void write_standard_report(Engine& e, bool keep_unit) {
   if (e.ctl.auto_animation_flag) return;
   // An error raised while the report is being written ends the run
@@ -70,7 +73,7 @@ void write_standard_report(Engine& e, bool keep_unit) {
   if (e.run.report_written) return;
   e.run.report_written = true;
   ReportState& r = e.rep;
-  const int saved_unit = e.cs.out.out_unit;
+  const int saved_unit = e.rep.out_unit;
   if (r.print_state || r.print_line_open != 0) flush_report_line(e);
   if (r.skip_next_pause) {
     r.skip_next_pause = false;
@@ -79,13 +82,13 @@ void write_standard_report(Engine& e, bool keep_unit) {
   }
   const real4 relative = e.run.clock - e.run.reset_time;
   // Reports written into the model's result file carry the run number.
-  const bool result_file_mode = e.cs.out.result_file_open && e.cs.out.out_unit == e.cs.out.prog_unit;
+  const bool result_file_mode = e.rep.result_file_open && e.rep.out_unit == e.rep.prog_unit;
   if (result_file_mode && !e.ctl.java_mode && e.run.run_number >= 2) {
-    write_line(e, e.cs.out.out_unit, io::Rec().br().br().br().lit("Run nr ").i(e.run.run_number, 2));
+    write_line(e, e.rep.out_unit, io::Rec().br().br().br().lit("Run nr ").i(e.run.run_number, 2));
   }
   if (!e.ctl.java_mode || !keep_unit) {
     write_clock_lines(e, relative, e.run.clock, false, false);
-    write_line(e, e.ctl.java_mode ? e.cs.out.prog_unit : e.cs.out.out_unit, io::Rec());
+    write_line(e, e.ctl.java_mode ? e.rep.prog_unit : e.rep.out_unit, io::Rec());
   }
   report_block_counts(e, 0, e.ctl.java_mode, e.ctl.java_mode);
   if (e.ent.st.station_count > 0) {
@@ -96,7 +99,7 @@ void write_standard_report(Engine& e, bool keep_unit) {
     report_pause(e);
     report_queue_section(e);
   }
-  if (e.srv.table_count > 0) {
+  if (e.ent.tab.table_count > 0) {
     report_pause(e);
     report_table_section(e);
   }
@@ -105,7 +108,7 @@ void write_standard_report(Engine& e, bool keep_unit) {
     report_savevalue_section(e);
   }
   if (r.list_future_events) report_future_events(e);
-  if (!keep_unit) e.cs.out.out_unit = saved_unit;
+  if (!keep_unit) e.rep.out_unit = saved_unit;
   e.run.report_written = false;
 }
 
@@ -127,7 +130,7 @@ void begin_report_section(Engine& e, int& unit, int& saved, int run, int kind) {
 
 void end_report_section(Engine& e, int& unit, int saved) {
   if (!e.ctl.java_mode) return;
-  if (unit != e.cs.out.prog_unit && unit != k_atf_unit) e.ch.close(unit);
+  if (unit != e.rep.prog_unit && unit != k_atf_unit) e.ch.close(unit);
   unit = saved;
 }
 
@@ -140,8 +143,8 @@ void report_pause(Engine& e) {
 }
 
 void write_clock_lines(Engine& e, float relative, float absolute, bool a, bool b) {
-  int unit = e.cs.out.out_unit;
-  if (e.ctl.java_mode && !(a && b)) unit = e.cs.out.prog_unit;
+  int unit = e.rep.out_unit;
+  if (e.ctl.java_mode && !(a && b)) unit = e.rep.prog_unit;
   if (std::fabs(relative - absolute) < 0.001f) {
     write_line(e, unit, io::Rec().br().br().br().x(1).lit("Clock").f(absolute, 14, 2));
   } else {
@@ -152,21 +155,21 @@ void write_clock_lines(Engine& e, float relative, float absolute, bool a, bool b
 }
 
 void report_block_counts(Engine& e, int line_offset, bool a, bool b) {
-  int saved = e.cs.out.out_unit;
+  int saved = e.rep.out_unit;
   bool section = false;
   if (e.ctl.java_mode) {
     if (e.ctl.auto_animation_flag) return;
     write_block_count_file(e);
     if (a && b) {
-      begin_report_section(e, e.cs.out.out_unit, saved, e.run.run_number, k_section_blk);
+      begin_report_section(e, e.rep.out_unit, saved, e.run.run_number, k_section_blk);
       section = true;
       write_clock_lines(e, e.run.clock - e.run.reset_time, e.run.clock, a, b);
-      write_line(e, e.cs.out.out_unit, io::Rec().lit(" "));
+      write_line(e, e.rep.out_unit, io::Rec().lit(" "));
     } else {
-      e.cs.out.out_unit = e.cs.out.prog_unit;
+      e.rep.out_unit = e.rep.prog_unit;
     }
   }
-  const int unit = e.cs.out.out_unit;
+  const int unit = e.rep.out_unit;
   write_line(e, unit, io::Rec().x(1).lit("Block counts"));
   write_line(e, unit, io::Rec().x(1).lit("Number Adr.   Oper.  Current  Total"));
   const int count = e.blocks.block_count;
@@ -191,20 +194,20 @@ void report_block_counts(Engine& e, int line_offset, bool a, bool b) {
     if (!e.ctl.java_mode && e.run.run_count == 0 && (b + line_offset) % 23 == 0 && count > 19) page_pause(e);
   }
   if (section) {
-    end_report_section(e, e.cs.out.out_unit, saved);
+    end_report_section(e, e.rep.out_unit, saved);
   } else if (e.ctl.java_mode) {
-    e.cs.out.out_unit = saved;
+    e.rep.out_unit = saved;
   }
 }
 
 void write_block_count_file(Engine& e) {
-  int saved = e.cs.out.out_unit;
-  begin_report_section(e, e.cs.out.out_unit, saved, e.run.run_number, k_section_blo);
+  int saved = e.rep.out_unit;
+  begin_report_section(e, e.rep.out_unit, saved, e.run.run_number, k_section_blo);
   for (int b = 1; b <= e.blocks.block_count; ++b) {
     const auto i = static_cast<std::size_t>(b);
-    write_line(e, e.cs.out.out_unit, io::Rec().x(1).i(b, 5).i(e.blocks.block_current[i], 5).i(e.blocks.block_entries[i], 5));
+    write_line(e, e.rep.out_unit, io::Rec().x(1).i(b, 5).i(e.blocks.block_current[i], 5).i(e.blocks.block_entries[i], 5));
   }
-  end_report_section(e, e.cs.out.out_unit, saved);
+  end_report_section(e, e.rep.out_unit, saved);
 }
 
 }  // namespace kelvo

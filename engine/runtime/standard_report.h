@@ -21,6 +21,9 @@ enum SectionKind {
   k_section_pnm = 9,
 };
 
+// The standard report of the current run (keep_unit: the report channel
+// stays as it is).
+void write_standard_report(Engine& e);
 void write_standard_report(Engine& e, bool keep_unit);
 void begin_report_section(Engine& e, int& unit, int& saved, int run, int kind);
 void end_report_section(Engine& e, int& unit, int saved);

@@ -8,15 +8,19 @@
 #include "model/engine.h"
 #include "runtime/event_loop.h"
 #include "runtime/generate_advance_terminate.h"
-#include "runtime/later_routines.h"
+
+#include "runtime/print_trace.h"
+#include "runtime/queues_tables.h"
 #include "runtime/random_streams.h"
-#include "runtime/spine_calls.h"
+#include "runtime/run_errors.h"
+
+#include "support/diagnostics.h"
+
+#include "support/stop.h"
 
 namespace kelvo {
 
 namespace {
-
-inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
 
 inline int base_of(const TxnStore& t, int r) { return (r - 1) * t.txn_rec_words + 1; }
 
@@ -242,7 +246,7 @@ void enter_station_waiting_line(Engine& e, int b, int s) {
   if (b >= 1 && b <= e.blocks.block_count) e.blocks.block_entries[ix(b)] -= 1;
   const int c = trunc_i32(cur[5]);
   const bool c_ok = c >= 1 && c <= e.blocks.block_count;
-  if (c_ok && e.pending.trace_number_wanted_a && e.run.trace_switch && e.blocks.block_op[ix(c)] == bc::advance)
+  if (c_ok && e.ent.par.trace_number_wanted_a && e.run.trace_switch && e.blocks.block_op[ix(c)] == bc::advance)
     write_trace_line(e, c, bc::advance, 0);
   const int f = e.act.cur_marks.station;
   if (c_ok) e.blocks.block_current[ix(c)] += 1;

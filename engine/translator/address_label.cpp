@@ -7,7 +7,11 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
-#include "translator/spine_bridge.h"
+#include "support/diagnostics.h"
+
+#include "support/packed_names.h"
+
+#include "support/text_routines.h"
 #include "translator/translator.h"
 
 namespace kelvo {

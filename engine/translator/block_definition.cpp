@@ -6,8 +6,12 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
-#include "translator/run_hooks.h"
-#include "translator/spine_bridge.h"
+#include "support/diagnostics.h"
+#include "support/output_files.h"
+#include "support/packed_names.h"
+
+#include "support/stop.h"
+#include "support/text_routines.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -47,9 +51,9 @@ void define_block(Engine& e) {
   if (s.translate_needed && pass.listing_on && !s.error_reported) {
     const auto& l = e.cs.stmt.stmt_line;
     if (pass.line_count < 1000) {
-      e.ch.write(e.cs.out.out_unit, io::Rec().x(1).i(b, 3).x(2).lit(l.cols(1, 68)).i(pass.line_count, 3));
+      e.ch.write(e.rep.out_unit, io::Rec().x(1).i(b, 3).x(2).lit(l.cols(1, 68)).i(pass.line_count, 3));
     } else {
-      e.ch.write(e.cs.out.out_unit, io::Rec().x(1).i(b, 3).x(2).lit(l.cols(1, 67)).i(pass.line_count, 4));
+      e.ch.write(e.rep.out_unit, io::Rec().x(1).i(b, 3).x(2).lit(l.cols(1, 67)).i(pass.line_count, 4));
     }
   }
   real4 row[5] = {0, 0, 0, 0, 0};
@@ -136,7 +140,7 @@ void depart_step(Engine& e) {
     return;
   }
   if (!add_queue_or_ad_set(e, name)) return;
-  const int unit = e.ctl.java_mode ? open_wrn_file(e) : open_error_unit(e);
+  const int unit = open_warning_unit(e);
   e.ch.write(unit, io::Rec().lit("** WARNING ** ").lit(Text50(" No matching ARRIVE block above").view()));
 }
 
@@ -197,6 +201,10 @@ void terminate_step(Engine& e) {
   }
   t.terminate_value[++t.terminate_count] = value;
   e.blocks.block_arg[e.blocks.block_count] = to_int2(t.terminate_count);
+}
+
+void statement_not_available(Engine& e, std::string_view what) {
+  flag_statement_error(e, std::string(" Not yet available: ") + std::string(what));
 }
 
 }  // namespace kelvo

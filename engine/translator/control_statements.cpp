@@ -7,8 +7,13 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
-#include "runtime/operand_eval.h"
-#include "translator/spine_bridge.h"
+#include "support/console_answer.h"
+#include "support/diagnostics.h"
+
+#include "support/packed_names.h"
+
+#include "support/stop.h"
+#include "support/text_routines.h"
 #include "translator/function_definition.h"
 #include "translator/translator.h"
 
@@ -17,7 +22,7 @@ namespace kelvo {
 namespace {
 // Adds one run step; false (and a flagged error) beyond the step capacity.
 bool add_run_step(Engine& e, int4 kind) {
-  auto& run = e.ent.run;
+  auto& run = e.ent.steps;
   if (run.run_step_count >= k_run_step_limit) {
     flag_statement_error(e, " Too many START statements");
     return false;
@@ -47,7 +52,7 @@ void list_control_statement(Engine& e) {
   auto& pass = e.cs.pass;
   if (!s.translate_needed || !pass.listing_on || !e.cs.syn.list_statement || s.error_reported) return;
   const Line80& text = e.cs.syn.listing_text_set ? e.cs.syn.listing_text : e.cs.stmt.stmt_line;
-  e.ch.write(e.cs.out.out_unit, io::Rec().x(6).lit(text.cols(1, 68)).i(pass.line_count, 3));
+  e.ch.write(e.rep.out_unit, io::Rec().x(6).lit(text.cols(1, 68)).i(pass.line_count, 3));
 }
 
 // The special statement's program word (operand A), upper case.
@@ -59,7 +64,7 @@ std::string special_program_word(Engine& e) {
 
 void compile_start(Engine& e) {
   auto& pass = e.cs.pass;
-  auto& run = e.ent.run;
+  auto& run = e.ent.steps;
   if (pass.start_count >= k_start_limit) {
     report_statement_error(e, " Too many START statements");
     return;
@@ -88,7 +93,7 @@ void compile_start(Engine& e) {
 
 void compile_reset(Engine& e) {
   auto& pass = e.cs.pass;
-  auto& run = e.ent.run;
+  auto& run = e.ent.steps;
   int4 m = 1;
   if (operand_length(e, 1) > 0 && !read_numeric_operand(e, 1, m)) m = 1;
   if (m <= 1) {
@@ -139,7 +144,7 @@ void compile_reset(Engine& e) {
 // switch.
 void expand_run_series(Engine& e) {
   auto& pass = e.cs.pass;
-  auto& run = e.ent.run;
+  auto& run = e.ent.steps;
   if (pass.run_count < 2 || run.two_phase_runs || pass.start_count != 1) return;
   for (int k = 2; k <= pass.run_count; ++k) {
     if (pass.start_count >= k_start_limit) {
@@ -167,26 +172,21 @@ void compile_simulate(Engine& e) {
     pass.run_count = v;
   }
   if (pass.check_flag) report_statement_error(e, "Only 1 SIMULATE allowed");
-  e.ent.run.simulate_b_flag = operand_length(e, 2) > 0;
+  e.ent.steps.simulate_b_flag = operand_length(e, 2) > 0;
 }
 }  // namespace
 
 void set_start_report_switch(Engine& e, int n) {
-  if (n < 1 || n >= static_cast<int>(e.ent.run.start_report_off.size())) return;
+  if (n < 1 || n >= static_cast<int>(e.ent.steps.start_report_off.size())) return;
   const std::string b = operand_string(e, 2);
   bool off = false;
   if (!b.empty()) off = upcased(b[0]) == 'N';
-  else off = e.cs.out.optimization_flag;
+  else off = e.rep.optimization_flag;
   if (e.ctl.auto_animation_flag) off = true;
-  e.ent.run.start_report_off[n] = off;
+  e.ent.steps.start_report_off[n] = off;
 }
 
-void clear_link_table(Engine& e) { e.ent.run.seeds_row_of_start.fill(-1); }
-
-void set_seed(Engine& e, int4 p, int q, int r) {
-  if (q < 0 || q > k_max_runs + 1 || r < 1 || r > k_rn_stream_max) return;
-  e.ent.run.seed_table[q][r] = 2 * p + 1;
-}
+void clear_link_table(Engine& e) { e.ent.steps.seeds_row_of_start.fill(-1); }
 
 void check_seeds_statement(Engine& e) {
   auto& pass = e.cs.pass;
@@ -195,23 +195,14 @@ void check_seeds_statement(Engine& e) {
     return;
   }
   const int r = ++pass.seeds_count;
-  if (pass.start_count <= k_max_runs + 1) e.ent.run.seeds_row_of_start[pass.start_count] = r;
+  if (pass.start_count <= k_max_runs + 1) e.ent.steps.seeds_row_of_start[pass.start_count] = r;
   for (int i = 1; i <= 8; ++i) {
     int4 v = i;  // (standard seed 2i+1 - 1) / 2
     if (operand_length(e, i) > 0 && !read_numeric_operand(e, i, v)) {
       flag_statement_error(e, " Illegal A operand");
       return;
     }
-    set_seed(e, v, r, i);
-  }
-}
-
-void load_run_seeds(Engine& e, int start_number, int4* seeds, int streams) {
-  if (start_number < 0 || start_number > k_max_runs + 1) return;
-  const int row = e.ent.run.seeds_row_of_start[start_number];
-  if (row <= 0 || row > k_max_runs + 1) return;
-  for (int j = 1; j <= streams && j <= k_rn_stream_max; ++j) {
-    if (e.ent.run.seed_table[row][j] != 0) seeds[j] = e.ent.run.seed_table[row][j];
+    set_seed(e.ent.steps, v, r, i);
   }
 }
 
@@ -287,7 +278,6 @@ bool initialize_named_savevalue(Engine& e, int4 name, int4& n) {
   }
   return append_named_savevalue(e, name, n);
 }
-
 
 void parse_let_control(Engine& e, int4 name) {
   int4 n = 0;
@@ -391,7 +381,7 @@ void compile_control_statement(Engine& e) {
       break;
     case bc::end_run:
       if (add_run_step(e, 3) && misplaced_start_check(e, pass.run_count)) {
-        --e.ent.run.run_step_count;
+        --e.ent.steps.run_step_count;
       }
       break;
     case bc::reset: compile_reset(e); break;

@@ -5,9 +5,10 @@
 #include <cmath>
 #include <string>
 
-#include "io/fixed_format.h"
 #include "model/engine.h"
-#include "translator/spine_bridge.h"
+#include "support/diagnostics.h"
+
+#include "support/text_routines.h"
 #include "translator/translator.h"
 
 namespace kelvo {

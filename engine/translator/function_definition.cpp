@@ -7,19 +7,18 @@
 
 #include <string>
 
-#include "control/function_data.h"
 #include "io/fixed_format.h"
 #include "model/engine.h"
-#include "runtime/function_eval.h"
-#include "runtime/report_line.h"
-#include "translator/spine_bridge.h"
+#include "support/diagnostics.h"
+#include "support/output_files.h"
+#include "support/packed_names.h"
+
+#include "translator/function_data.h"
 #include "translator/translator.h"
 
 namespace kelvo {
 
 namespace {
-
-inline std::size_t ix(int i) { return static_cast<std::size_t>(i); }
 
 // Function-data states of the translation pass.
 constexpr int k_state_none = 0;
@@ -46,11 +45,10 @@ bool is_data_line(const Line80& l) {
 
 // The end of the data of the current function: its points are complete.
 bool finish_function(Engine& e) {
-  auto& srv = e.srv;
-  const int f = srv.fn_current;
-  const int n = srv.fn_point - 1;
+  const int f = e.cs.fnread.fn_current;
+  const int n = e.cs.fnread.fn_point - 1;
   e.ent.fn.function_point_count[ix(f)] = n;
-  if (srv.fn_rn_flag[ix(f)] && n >= 1 && e.ent.fn.function_x[ix(f)][ix(n)] < 0.999999f) {
+  if (e.ent.fn.fn_rn_flag[ix(f)] && n >= 1 && e.ent.fn.function_x[ix(f)][ix(n)] < 0.999999f) {
     parse_error(e, " Highest RN value must be 1");
     return false;
   }
@@ -59,10 +57,9 @@ bool finish_function(Engine& e) {
 
 // Stores one complete pair as point k of the current function.
 bool store_pair(Engine& e, real4 x, real4 y, int4 name) {
-  auto& srv = e.srv;
-  const int f = srv.fn_current;
-  const int k = srv.fn_point;
-  const int declared = srv.fn_declared[ix(f)];
+  const int f = e.cs.fnread.fn_current;
+  const int k = e.cs.fnread.fn_point;
+  const int declared = e.ent.fn.fn_declared[ix(f)];
   if (k > k_function_point_limit) {
     parse_error(e, " Too many data pairs");
     return false;
@@ -71,27 +68,27 @@ bool store_pair(Engine& e, real4 x, real4 y, int4 name) {
     parse_error(e, " Too many data pairs  defined");
     return false;
   }
-  if (srv.fn_rn_flag[ix(f)]) {
+  if (e.ent.fn.fn_rn_flag[ix(f)]) {
     if (std::fabs(x - 1.0f) <= 0.00001f) x = 1.0f;
     if (x > 1.0f) {
       parse_error(e, " RN value > 1");
       return false;
     }
-    if (!(x > srv.fn_prev_x)) {
+    if (!(x > e.cs.fnread.fn_prev_x)) {
       parse_error(e, " RN values not increasing (or < 0)");
       return false;
     }
-    srv.fn_prev_x = x;
+    e.cs.fnread.fn_prev_x = x;
   }
-  if (name == 0 && y == 0.0f && srv.fn_address_seen) {
+  if (name == 0 && y == 0.0f && e.cs.fnread.fn_address_seen) {
     parse_error(e, " Mixture of values and adresses on data line");
     return false;
   }
-  if (name != 0) srv.fn_address_seen = true;
+  if (name != 0) e.cs.fnread.fn_address_seen = true;
   e.ent.fn.function_x[ix(f)][ix(k)] = x;
   e.ent.fn.function_y[ix(f)][ix(k)] = name != 0 ? 0.0f : y;
-  srv.fn_point_name[ix(f)][ix(k)] = name;
-  srv.fn_point = k + 1;
+  e.ent.fn.fn_point_name[ix(f)][ix(k)] = name;
+  e.cs.fnread.fn_point = k + 1;
   return true;
 }
 
@@ -163,10 +160,10 @@ bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
         return false;
       }
     } else if (in_y && is_alpha(ch) && !have_digits && name == 0) {
-      const int k = e.srv.fn_point;
-      const int next = parse_address_function(e, e.srv.fn_current, k, c);
+      const int k = e.cs.fnread.fn_point;
+      const int next = parse_address_function(e, e.cs.fnread.fn_current, k, c);
       if (next == 0) return false;
-      name = e.srv.fn_point_name[ix(e.srv.fn_current)][ix(k)];
+      name = e.ent.fn.fn_point_name[ix(e.cs.fnread.fn_current)][ix(k)];
       c = next - 1;
     } else {
       parse_error(e, " Error in data in or prior to this line");
@@ -187,7 +184,6 @@ bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
 
 void check_function_statement(Engine& e) {
   auto& fn = e.ent.fn;
-  auto& srv = e.srv;
   auto& stmt = e.cs.stmt;
   const std::string a = operand_string(e, 1);
   if (!a.empty() && up(a[0]) == 'V') {
@@ -212,14 +208,14 @@ void check_function_statement(Engine& e) {
   fn.function_name[ix(f)] = label;
   fn.function_kind[ix(f)] = 0;
   fn.function_point_count[ix(f)] = 0;
-  srv.fn_point_name[ix(f)].fill(0);
-  srv.fn_declared[ix(f)] = 0;
-  srv.fn_rn_flag[ix(f)] = false;
-  srv.fn_complete[ix(f)] = false;
-  srv.fn_current = f;
-  srv.fn_point = 1;
-  srv.fn_prev_x = -0.0001f;
-  srv.fn_address_seen = false;
+  e.ent.fn.fn_point_name[ix(f)].fill(0);
+  e.ent.fn.fn_declared[ix(f)] = 0;
+  e.ent.fn.fn_rn_flag[ix(f)] = false;
+  e.ent.fn.fn_complete[ix(f)] = false;
+  e.cs.fnread.fn_current = f;
+  e.cs.fnread.fn_point = 1;
+  e.cs.fnread.fn_prev_x = -0.0001f;
+  e.cs.fnread.fn_address_seen = false;
   if (operand_length(e, 1) == 0) {
     parse_error(e, " A operand is compulsory");
     return;
@@ -234,7 +230,7 @@ void check_function_statement(Engine& e) {
       parse_error(e, " Incorrect RN number");
       return;
     }
-    srv.fn_rn_flag[ix(f)] = true;
+    e.ent.fn.fn_rn_flag[ix(f)] = true;
   } else if (ak == 6) {
     parse_error(e, " SNA with $, but not FN, expected as A operand");
     return;
@@ -252,7 +248,7 @@ void check_function_statement(Engine& e) {
       parse_error(e, " A operand is not RNj, but B operand blank or R");
       return;
     }
-    fn.function_kind[ix(f)] = b == "EXPO" ? k_fn_exponential : k_fn_normal;
+    fn.function_kind[ix(f)] = b == "EXPO" ? fnk::exponential : fnk::normal;
     e.cs.pass.function_data_state = k_state_none;
     return;
   }
@@ -274,7 +270,7 @@ void check_function_statement(Engine& e) {
       fn.function_point_count[ix(f)] = n;
       fn.function_x[ix(f)] = fn.function_x[ix(other)];
       fn.function_y[ix(f)] = fn.function_y[ix(other)];
-      srv.fn_point_name[ix(f)] = srv.fn_point_name[ix(other)];
+      e.ent.fn.fn_point_name[ix(f)] = e.ent.fn.fn_point_name[ix(other)];
       e.cs.pass.function_data_state = k_state_none;
       return;
     }
@@ -292,7 +288,7 @@ void check_function_statement(Engine& e) {
       parse_error(e, " Function has illegal B operand");
       return;
     }
-    fn.function_kind[ix(f)] = letter == 'C' ? k_fn_continuous : k_fn_discrete;
+    fn.function_kind[ix(f)] = letter == 'C' ? fnk::continuous : fnk::discrete;
     read_function_file(e, b);
     return;
   }
@@ -307,7 +303,7 @@ void check_function_statement(Engine& e) {
       parse_error(e, " A operand is not RNj, but B operand blank or R");
       return;
     }
-    fn.function_kind[ix(f)] = k_fn_discrete;
+    fn.function_kind[ix(f)] = fnk::discrete;
     e.cs.pass.function_data_state = k_state_rn_open;
     return;
   }
@@ -315,8 +311,8 @@ void check_function_statement(Engine& e) {
     parse_error(e, " Function has too many pairs");
     return;
   }
-  srv.fn_declared[ix(f)] = n;
-  fn.function_kind[ix(f)] = letter == 'D' ? k_fn_discrete : k_fn_continuous;
+  e.ent.fn.fn_declared[ix(f)] = n;
+  fn.function_kind[ix(f)] = letter == 'D' ? fnk::discrete : fnk::continuous;
   e.cs.pass.function_data_state = n == 0 ? k_state_simple : k_state_lines;
 }
 
@@ -400,8 +396,8 @@ void parse_function_data(Engine& e) {
       return;
     }
     if (!scan_function_pairs(e, l.cols(1, 80), first)) return;
-    const int f = e.srv.fn_current;
-    if (e.srv.fn_point - 1 >= e.srv.fn_declared[ix(f)]) {
+    const int f = e.cs.fnread.fn_current;
+    if (e.cs.fnread.fn_point - 1 >= e.ent.fn.fn_declared[ix(f)]) {
       state = k_state_none;
       finish_function(e);
     }
@@ -411,8 +407,8 @@ void parse_function_data(Engine& e) {
   // which is then translated as a statement.
   if (parse_function_data_line(e)) return;
   state = k_state_none;
-  if (e.srv.fn_point <= 1) {
-    parse_error(e, e.ent.fn.function_kind[ix(e.srv.fn_current)] == k_fn_continuous
+  if (e.cs.fnread.fn_point <= 1) {
+    parse_error(e, e.ent.fn.function_kind[ix(e.cs.fnread.fn_current)] == fnk::continuous
                        ? " Error in simple data line or parameter storage list does not start with 1"
                        : " Error in simple data line");
     return;
@@ -421,7 +417,7 @@ void parse_function_data(Engine& e) {
 }
 
 void read_function_file(Engine& e, std::string_view operand) {
-  const int f = e.srv.fn_current;
+  const int f = e.cs.fnread.fn_current;
   const int unit = e.ctl.unit_base + 7;
   std::string name(operand.substr(0, 6));
   if (!io::Channels::exists(name)) {
@@ -438,11 +434,11 @@ void read_function_file(Engine& e, std::string_view operand) {
   const char c = first.empty() ? ' ' : up(first[0]);
   bool frequencies = false;
   if (c == 'D' || c == 'C') {
-    e.ent.fn.function_kind[ix(f)] = c == 'D' ? k_fn_discrete : k_fn_continuous;
+    e.ent.fn.function_kind[ix(f)] = c == 'D' ? fnk::discrete : fnk::continuous;
   } else if (is_digit(c) || c == ' ' || c == '.') {
     frequencies = true;
-    e.ent.fn.function_kind[ix(f)] = k_fn_discrete;
-    const int w = e.ctl.java_mode ? open_wrn_file(e) : open_error_unit(e);
+    e.ent.fn.function_kind[ix(f)] = fnk::discrete;
+    const int w = open_warning_unit(e);
     e.ch.write(w, " *********WARNING***************** ");
     e.ch.write(w, "Frequency distribution assumed");
     e.ch.write(w, " Result output might hence be misleading");

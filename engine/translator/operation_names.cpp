@@ -4,7 +4,11 @@
 #include <array>
 
 #include "model/engine.h"
-#include "translator/spine_bridge.h"
+#include "support/diagnostics.h"
+
+#include "support/packed_names.h"
+
+#include "support/text_routines.h"
 #include "translator/translator.h"
 
 namespace kelvo {

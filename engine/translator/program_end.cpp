@@ -6,7 +6,12 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
-#include "translator/spine_bridge.h"
+#include "support/diagnostics.h"
+
+#include "support/packed_names.h"
+
+#include "support/stop.h"
+
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -180,7 +185,7 @@ void check_program_end(Engine& e) {
     return;
   }
   for (int n = 1; n <= pass.start_count; ++n) {
-    if (e.ent.run.termination_count[n] < 1) {
+    if (e.ent.steps.termination_count[n] < 1) {
       e.ch.write(open_error_unit(e), io::Rec().lit(Text50(" START without A operand").view()));
       s.error_found = true;
       return;

@@ -8,8 +8,11 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
-#include "translator/run_hooks.h"
-#include "translator/spine_bridge.h"
+#include "support/diagnostics.h"
+#include "support/output_files.h"
+#include "support/packed_names.h"
+
+#include "support/text_routines.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -239,7 +242,7 @@ void check_seize_release_block(Engine& e) {
       parse_error(e, " RETURN before matching PREEMPT");
       return;
     }
-    const int unit = e.ctl.java_mode ? open_wrn_file(e) : open_error_unit(e);
+    const int unit = open_warning_unit(e);
     const std::string stars(62, '*');
     e.ch.write(unit, io::Rec().lit(stars).br().lit(" WARNING: RELEASE comes before SEIZE for facility ").lit(
                          unpack_name_chars(e, key).view()).br().lit(stars));
@@ -265,7 +268,7 @@ void warn_release_without_seize(Engine& e, int block) {
     if (blk.block_op[k] == bc::generate) break;
     if (blk.block_label[k] != 0) return;
   }
-  const int unit = e.ctl.java_mode ? open_wrn_file(e) : open_error_unit(e);
+  const int unit = open_warning_unit(e);
   e.ch.write(unit, io::Rec().lit(" WARNING: RELEASE lacks corresponding SEIZE in segment").br().lit(
                        " Result output might hence be misleading"));
 }
@@ -311,7 +314,7 @@ void record_held_station(Engine& e, int b) {
   blk.block_arg[b] = to_int2(station);
   // A station given by a parameter is resolved when the transaction
   // enters the ADVANCE.
-  if (station < 0) e.pending.station_in_advance_flag = true;
+  if (station < 0) e.ent.st.station_in_advance_flag = true;
 }
 
 bool search_number_list(Engine& e, int4 code) {

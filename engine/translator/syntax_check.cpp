@@ -7,7 +7,9 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
-#include "translator/spine_bridge.h"
+#include "support/diagnostics.h"
+
+#include "support/text_routines.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -337,7 +339,7 @@ void check_capacity_def(Engine& e, int s) {
     }
   }
   if (e.ctl.translate_needed && e.cs.pass.listing_on) {
-    e.ch.write(e.cs.out.out_unit, io::Rec().x(6).lit(out.cols(1, 68)).i(e.cs.pass.line_count, 3));
+    e.ch.write(e.rep.out_unit, io::Rec().x(6).lit(out.cols(1, 68)).i(e.cs.pass.line_count, 3));
   }
   int r = s + 8;
   while (r <= 60 && l.at(r) == ' ') ++r;

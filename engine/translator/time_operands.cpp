@@ -6,8 +6,11 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
-#include "translator/run_hooks.h"
-#include "translator/spine_bridge.h"
+#include "support/diagnostics.h"
+#include "support/output_files.h"
+#include "support/packed_names.h"
+
+#include "support/text_routines.h"
 #include "translator/translator.h"
 
 namespace kelvo {

@@ -7,12 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "control/function_data.h"
 #include "io/fixed_format.h"
 #include "model/engine.h"
-#include "translator/run_hooks.h"
+#include "support/diagnostics.h"
+#include "support/output_files.h"
+
+#include "support/statement_reader.h"
+#include "support/stop.h"
+#include "support/text_routines.h"
+#include "translator/function_data.h"
 #include "translator/function_definition.h"
-#include "translator/spine_bridge.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -21,16 +25,16 @@ namespace {
 bool listing(Engine& e) { return e.cs.pass.listing_on && e.ctl.translate_needed; }
 
 void list_comment_line(Engine& e, int number) {
-  e.ch.write(e.cs.out.out_unit, io::Rec().x(6).lit(e.cs.stmt.stmt_line.cols(1, 68)).i(number, 3));
+  e.ch.write(e.rep.out_unit, io::Rec().x(6).lit(e.cs.stmt.stmt_line.cols(1, 68)).i(number, 3));
 }
 
 // Results and the listing go to the result file (opened once per process).
 void switch_to_result_file(Engine& e) {
   const std::string name = name_result_file(e);
-  e.cs.out.out_unit = e.cs.out.prog_unit;
-  if (!e.cs.out.result_file_open) {
-    open_or_delete_file(e, e.cs.out.prog_unit, name);
-    e.cs.out.result_file_open = true;
+  e.rep.out_unit = e.rep.prog_unit;
+  if (!e.rep.result_file_open) {
+    open_or_delete_file(e, e.rep.prog_unit, name);
+    e.rep.result_file_open = true;
   }
 }
 
@@ -202,7 +206,7 @@ void handle_ex_card(Engine& e) {
 void warn_assemble_without_split(Engine& e) {
   const auto& pass = e.cs.pass;
   if (!pass.has_assemble || pass.has_split) return;
-  const int unit = e.ctl.java_mode ? open_wrn_file(e) : open_error_unit(e);
+  const int unit = open_warning_unit(e);
   e.ch.write(unit, "****** WARNING ******");
   e.ch.write(unit, io::Rec().lit(Text50(" This program with ASSEMBLE lacks a SPLIT block").view()));
 }
@@ -277,10 +281,10 @@ void listing_pager(Engine& e, int n) {
 
 void edit_program_line(Engine& e, int n, const Line80& typed) {
   auto& s = e.ctl;
-  if (e.cs.out.out_unit == e.cs.out.prog_unit) {
-    e.ch.close(e.cs.out.prog_unit);
-    e.cs.out.result_file_open = false;
-    e.cs.out.out_unit = s.out_unit_save;
+  if (e.rep.out_unit == e.rep.prog_unit) {
+    e.ch.close(e.rep.prog_unit);
+    e.rep.result_file_open = false;
+    e.rep.out_unit = s.out_unit_save;
   }
   const int unit = s.unit_base;
   e.ch.close(unit);
@@ -312,9 +316,9 @@ void edit_program_line(Engine& e, int n, const Line80& typed) {
 void reset_compile_state(Engine& e) {
   auto& s = e.ctl;
   s.unit_base = 15;
-  e.cs.out.out_unit = 6;
+  e.rep.out_unit = 6;
   s.out_unit_save = 6;
-  e.cs.out.prog_unit = 8;
+  e.rep.prog_unit = 8;
   e.blocks = BlockTable{};
   e.blocks.block_opnd.fill(-1);
   const ExperiSlots experi = e.ent.experi;
@@ -322,7 +326,7 @@ void reset_compile_state(Engine& e) {
   e.ent.experi = experi;
   e.ent.fn.function_point_count.fill(1);
   e.ent.q.queue_map.fill(-1);
-  e.ent.run.run_steps.fill(1);
+  e.ent.steps.run_steps.fill(1);
   clear_link_table(e);
   e.expr = ExprTables{};
   for (auto& row : e.expr.expr_item_kind) row.fill(k_expr_end);
@@ -332,13 +336,58 @@ void reset_compile_state(Engine& e) {
   init_stat_slots(e);
 }
 
-void translate_program(Engine& e, int4& run_count) {
-  // Tests of the run control stand in for the translation with a
-  // hand-filled model.
-  if (e.run.translate_standin != nullptr) {
-    e.run.translate_standin(e, run_count);
-    return;
+void reset_run_state(Engine& e) {
+  auto& blk = e.blocks;
+  blk.block_label.fill(0);
+  auto& ent = e.ent;
+  ent.st.station_count = 0;
+  ent.st.station_name_count = 0;
+  ent.st.storage_count = 0;
+  ent.q.queue_count = 0;
+  ent.fn.function_count = 0;
+  ent.sv.savevalue_count = 0;
+  ent.par.pname_count = 0;
+  ent.par.param_count = 0;
+  ent.par.txn_num_off = 0;
+  ent.par.trace_word_off = 0;
+  ent.par.station_mark_off = 0;
+  ent.par.assemble_word_off = 0;
+  // The operand slots that take the EXPERI invalue are found again by the
+  // translation; the experiment's own settings stay.
+  auto& x = ent.experi;
+  x.capacity_slot = x.generate_c_slot = x.generate_d_slot = x.generate_e_slot = x.goto_b_slot = 0;
+  x.capacity_flag = false;
+  ent.fn.address_function_defined = false;
+  ent.steps.two_phase_runs = false;
+  ent.steps.simulate_b_flag = false;
+  ent.steps.start_name_flag = false;
+  // Seed rows belong to the model that asked for them.
+  e.rn.run_seed_row.fill(0);
+  e.expr.ref_count = 0;
+  e.expr.ref_class.fill(0);
+  e.expr.ref_arg.fill(0);
+  e.expr.ref_index.fill(0);
+  e.run.graph_flags = {};
+  e.rep.result_file_open = false;
+  e.run.aux_file_open = false;
+  e.ent.par.trace_number_wanted_a = false;
+  e.ent.par.trace_number_wanted_b = false;
+  e.ent.par.clear_params_flag = false;
+  e.ent.st.station_in_advance_flag = false;
+  e.ent.wait.waitif_block_count = 0;
+}
+
+void clear_run_tables(Engine& e) {
+  for (int s = 1; s <= k_station_limit; ++s) {
+    e.ent.st.station_waitif[ix(s)] = 0;
+    e.ent.st.station_preempted[ix(s)] = 0;
   }
+  const int used = std::min(e.expr.expr_count, k_expr_limit);
+  for (int x = 1; x <= used; ++x) e.expr.expr_item_kind[ix(x)].fill(k_expr_end);
+  e.ent.sv.savevalue_value.fill(0.0);
+}
+
+void translate_program(Engine& e, int4& run_count) {
   auto& s = e.ctl;
   // Packed-name errors are compile errors while this pass runs.
   struct Compiling {
@@ -403,13 +452,13 @@ start:
       translate_first = false;
     } else if (l.at(1) == '%') {
       if (s.java_mode) {
-        handle_program_listing(e, e.cs.out.out_unit);
+        handle_program_listing(e, e.rep.out_unit);
       } else {
         switch_to_result_file(e);
         if (pass.run_count == 0) pass.run_count = 1;
         if (l.at(2) == '$') pass.listing_on = false;
         else if (pass.experiment_run_number > 1) pass.listing_on = false;
-        if (listing(e)) handle_program_listing(e, e.cs.out.out_unit);
+        if (listing(e)) handle_program_listing(e, e.rep.out_unit);
       }
       translate_first = false;
     } else if (l.at(1) == '$') {
@@ -417,7 +466,7 @@ start:
       translate_first = false;
     } else {
       if (pass.experiment_run_number > 1) pass.listing_on = false;
-      if (listing(e)) handle_program_listing(e, e.cs.out.out_unit);
+      if (listing(e)) handle_program_listing(e, e.rep.out_unit);
     }
   }
   if (!translate_first) {
@@ -444,7 +493,7 @@ start:
     } else if (l.at(1) == '!') {
       pass.last_bang_line = l;
       pass.last_bang_line_no = pass.line_count;
-      if (!s.java_mode && e.cs.out.out_unit == e.cs.out.prog_unit) write_program_line(e, e.cs.out.out_unit, pass.line_count, stmt.stmt_line);
+      if (!s.java_mode && e.rep.out_unit == e.rep.prog_unit) write_program_line(e, e.rep.out_unit, pass.line_count, stmt.stmt_line);
     } else if (!function_data_taken(e)) {
       at_end = translate_statement(e);
     }
@@ -475,7 +524,7 @@ start:
     while (e.ch.read_line(s.unit_base, text) == io::ReadStatus::ok) {
       const Line80 after(text);
       if (after.at(1) != '*') break;
-      if (listing(e)) e.ch.write(e.cs.out.out_unit, io::Rec().x(6).lit(after.cols(1, 68)).i(end_line, 3));
+      if (listing(e)) e.ch.write(e.rep.out_unit, io::Rec().x(6).lit(after.cols(1, 68)).i(end_line, 3));
     }
   }
   e.ch.close(s.unit_base);

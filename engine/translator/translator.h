@@ -1,6 +1,6 @@
 // Routines of the model translator, grouped by the file that holds them.
 // The translator takes the model's statement lines and produces the block,
-// operand and entity tables of the Engine; errors go through the spine's
+// operand and entity tables of the Engine; errors go through the
 // diagnostics in the fixed compile-error layout.
 #pragma once
 
@@ -31,6 +31,8 @@ void decimal_comma_hint(Engine& e);
 
 // ---- address_label.cpp: address or operation as the first word
 int check_address_label(Engine& e, int& label_col, bool& label_known);
+// The address/operation hint lines of a compile error on the channel.
+void write_address_hint(Engine& e, int channel);
 void check_short_address(Engine& e, int q, int p, int& op_col, bool& found);
 void count_statement_words(Engine& e, int p, int q, int& count, bool& second_is_op);
 bool is_operation_word(Engine& e, int end, int start);
@@ -81,7 +83,9 @@ void terminate_step(Engine& e);
 // step stores with the PRINT's own block code (45, 47, 48).
 void print_step(Engine& e);
 void store_print_operands(Engine& e, int4 v, int4 a);
-bool check_print_block(Engine& e, int4& v, int4& a);
+// A statement this version does not translate: " Not yet available: " and
+// what it is, as a statement error.
+void statement_not_available(Engine& e, std::string_view what);
 
 // ---- time_operands.cpp: GENERATE and ADVANCE
 bool check_time_operands(Engine& e, real4 row[5]);
@@ -113,9 +117,7 @@ bool add_numbered_stations(Engine& e, int from, int to, int4 capacity);
 // ---- control_statements.cpp: SIMULATE, START, RESET, END, CAPACITY, LET, SEEDS
 void compile_control_statement(Engine& e);
 void check_seeds_statement(Engine& e);
-void set_seed(Engine& e, int4 p, int q, int r);
 void check_capacity_statement(Engine& e);
-void load_run_seeds(Engine& e, int start_number, int4* seeds, int streams);
 void parse_let_control(Engine& e, int4 name);
 void set_start_report_switch(Engine& e, int n);
 void clear_link_table(Engine& e);
@@ -139,6 +141,12 @@ void check_named_function(Engine& e, int4& operand);
 // ---- translation_pass.cpp: the whole pass, listing and correction
 void translate_program(Engine& e, int4& run_count);
 void reset_compile_state(Engine& e);
+// Zeroes the counters and tables that a translation fills, before its
+// first statement.
+void reset_run_state(Engine& e);
+// Clears the per-station WAITIF and pre-emption words, the compiled
+// expressions and the savevalues (the model file gave no line).
+void clear_run_tables(Engine& e);
 std::string name_result_file(Engine& e);
 void handle_program_listing(Engine& e, int unit);
 void listing_pager(Engine& e, int n);
@@ -151,7 +159,18 @@ void handle_ex_card(Engine& e);
 // The warning pair for a model with ASSEMBLE and no SPLIT.
 void warn_assemble_without_split(Engine& e);
 
-// ---- later_statements.cpp: statements whose checks are not built yet
-void statement_not_available(Engine& e, std::string_view what);
+// ---- other_blocks.cpp: PRINT and the other block checks
+bool check_print_block(Engine& e, int4& v, int4& a);
+
+// ---- expression references
+// Whether a function name is a defined variable (a V$ name used as a
+// function); sets its number when it is. Expressions are not translated
+// by this version, so no name is one.
+bool find_defined_variable(Engine& e, int4 name, int& number);
+
+// ---- experi_statement.cpp: the EXPERI statement
+// Whether the model holds an EXPERI statement.
+bool parse_experi(Engine& e);
+
 
 }  // namespace kelvo

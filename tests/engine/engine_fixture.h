@@ -11,7 +11,8 @@
 #include <sstream>
 #include <string>
 
-#include "control/stop.h"
+#include "support/stop.h"
+#include "driver/engine_entry.h"
 #include "model/engine.h"
 
 namespace kelvo::testing {
@@ -27,6 +28,7 @@ class EngineTest : public ::testing::Test {
     std::filesystem::create_directories(dir_);
     std::filesystem::current_path(dir_);
     e_ = std::make_unique<Engine>();
+    install_engine_hooks(*e_);
     e_->ch.attach_console(&in_, &out_);
   }
   void TearDown() override {

@@ -27,7 +27,7 @@ class FunctionEval : public RuntimeTest {
 };
 
 TEST_F(FunctionEval, DiscreteTakesTheFirstPointAtOrAboveX) {
-  function(1, k_fn_discrete, {{0.3f, 1.0f}, {0.7f, 2.0f}, {1.0f, 3.0f}});
+  function(1, fnk::discrete, {{0.3f, 1.0f}, {0.7f, 2.0f}, {1.0f, 3.0f}});
   EXPECT_EQ(function_table_value(*e, 1, 0.5), 2.0);
   EXPECT_EQ(function_table_value(*e, 1, 0.3f), 1.0);
   EXPECT_EQ(function_table_value(*e, 1, 0.0), 1.0);
@@ -35,19 +35,19 @@ TEST_F(FunctionEval, DiscreteTakesTheFirstPointAtOrAboveX) {
 }
 
 TEST_F(FunctionEval, ContinuousInterpolates) {
-  function(1, k_fn_continuous, {{0.0f, 0.0f}, {10.0f, 100.0f}});
+  function(1, fnk::continuous, {{0.0f, 0.0f}, {10.0f, 100.0f}});
   EXPECT_DOUBLE_EQ(function_table_value(*e, 1, 2.5), 25.0);
   EXPECT_DOUBLE_EQ(function_table_value(*e, 1, 10.0), 100.0);
   EXPECT_DOUBLE_EQ(function_table_value(*e, 1, 0.0), 0.0);
 }
 
 TEST_F(FunctionEval, XJustAboveTheLastPointTakesIt) {
-  function(1, k_fn_discrete, {{0.5f, 1.0f}, {1.0f, 3.0f}});
+  function(1, fnk::discrete, {{0.5f, 1.0f}, {1.0f, 3.0f}});
   EXPECT_EQ(function_table_value(*e, 1, 1.0000005), 3.0);
 }
 
 TEST_F(FunctionEval, EqualXValuesDoNotDivideByZero) {
-  function(1, k_fn_continuous, {{0.0f, 0.0f}, {1.0f, 5.0f}, {1.0f, 7.0f}});
+  function(1, fnk::continuous, {{0.0f, 0.0f}, {1.0f, 5.0f}, {1.0f, 7.0f}});
   // Up to 1.0E-6 above the last point, whose x equals the one before.
   const double v = function_table_value(*e, 1, 1.0000005);
   EXPECT_TRUE(std::isfinite(v));
@@ -55,7 +55,7 @@ TEST_F(FunctionEval, EqualXValuesDoNotDivideByZero) {
 }
 
 TEST_F(FunctionEval, AboveTheLastPointStopsWithTheHints) {
-  function(1, k_fn_discrete, {{0.5f, 1.0f}, {1.0f, 3.0f}});
+  function(1, fnk::discrete, {{0.5f, 1.0f}, {1.0f, 3.0f}});
   EXPECT_TRUE(stops([&] { function_table_value(*e, 1, 1.01); }));
   const auto lines = lines_of(out.str());
   ASSERT_EQ(lines.size(), 4u);
@@ -65,7 +65,7 @@ TEST_F(FunctionEval, AboveTheLastPointStopsWithTheHints) {
 }
 
 TEST_F(FunctionEval, AboveALargeLastPointShowsTwoDecimals) {
-  function(1, k_fn_continuous, {{0.0f, 0.0f}, {10.0f, 100.0f}});
+  function(1, fnk::continuous, {{0.0f, 0.0f}, {10.0f, 100.0f}});
   EXPECT_TRUE(stops([&] { function_table_value(*e, 1, 11.0); }));
   const auto lines = lines_of(out.str());
   ASSERT_EQ(lines.size(), 1u);
@@ -73,7 +73,7 @@ TEST_F(FunctionEval, AboveALargeLastPointShowsTwoDecimals) {
 }
 
 TEST_F(FunctionEval, BelowTheFirstPointOfAContinuousFunctionStops) {
-  function(1, k_fn_continuous, {{1.0f, 0.0f}, {10.0f, 100.0f}});
+  function(1, fnk::continuous, {{1.0f, 0.0f}, {10.0f, 100.0f}});
   EXPECT_TRUE(stops([&] { function_table_value(*e, 1, 0.0); }));
   const auto lines = lines_of(out.str());
   ASSERT_EQ(lines.size(), 4u);
@@ -82,7 +82,7 @@ TEST_F(FunctionEval, BelowTheFirstPointOfAContinuousFunctionStops) {
 }
 
 TEST_F(FunctionEval, ExponentialOnItsStream) {
-  function(1, k_fn_exponential, {});
+  function(1, fnk::exponential, {});
   e->ent.fn.function_arg_class[1] = 10;
   e->ent.fn.function_arg_value[1] = 2;
   e->rn.seed[2] = 5;
@@ -95,7 +95,7 @@ TEST_F(FunctionEval, ExponentialOnItsStream) {
 }
 
 TEST_F(FunctionEval, AddressFunctionValueMustBeABlock) {
-  function(1, k_fn_discrete, {{0.5f, 2.0f}, {1.0f, 0.5f}});
+  function(1, fnk::discrete, {{0.5f, 2.0f}, {1.0f, 0.5f}});
   e->ent.fn.function_arg_class[1] = 13;  // a decimal constant as argument
   e->ent.dec.decimal_count = 2;
   e->ent.dec.decimal_value[1] = 0.25f;

@@ -8,6 +8,7 @@
 #include "runtime/event_loop.h"
 #include "runtime/generate_advance_terminate.h"
 #include "runtime/random_streams.h"
+#include "runtime/run_errors.h"
 #include "runtime/transaction_store.h"
 #include "runtime_test_support.h"
 
@@ -33,7 +34,7 @@ TEST_F(KernelRun, GenerateAdvanceTerminateEndsAtTheTenthTermination) {
   EXPECT_EQ(e->blocks.block_entries[1], 10);
   EXPECT_EQ(e->blocks.block_entries[2], 10);
   EXPECT_EQ(e->blocks.block_entries[3], 10);
-  EXPECT_EQ(e->ent.run.termination_count[1], 0);
+  EXPECT_EQ(e->ent.steps.termination_count[1], 0);
   // The eleventh arrival waits in the chain at 79.614716 + 6 + 8 * 0.86938298.
   ASSERT_EQ(e->txn.chain_size[1], 1);
   EXPECT_EQ(record_move_time(*e, e->txn.chain_head[1]), 86.534119f);
@@ -162,7 +163,7 @@ TEST_F(KernelRun, TerminateBySavevalueTruncates) {
   console_input("\n");
   run();
   EXPECT_EQ(e->blocks.block_entries[3], 5);
-  EXPECT_EQ(e->ent.run.termination_count[1], 0);
+  EXPECT_EQ(e->ent.steps.termination_count[1], 0);
 }
 
 TEST_F(KernelRun, NegativeSavevalueInTerminateEndsTheRun) {
@@ -173,6 +174,11 @@ TEST_F(KernelRun, NegativeSavevalueInTerminateEndsTheRun) {
   EXPECT_TRUE(stops([&] { run(); }));
   EXPECT_NE(out.str().find(" Negative X$VALUE in TERMINATE"), std::string::npos);
   EXPECT_NE(out.str().find(" Error found at block    3"), std::string::npos);
+}
+
+TEST_F(KernelRun, BlockErrorsNameTheBlockAndStop) {
+  EXPECT_TRUE(stops([&] { report_error_at_block(*e, 0); }));
+  EXPECT_EQ(out.str(), " Error found at block    0\n");
 }
 
 TEST_F(KernelRun, NegativeAdvanceTimeEndsTheRun) {

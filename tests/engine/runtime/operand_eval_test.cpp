@@ -2,6 +2,7 @@
 // entity numbers, the operator rules, nesting, the built-in functions,
 // the B operand of station blocks and console input of numbers.
 #include "runtime/operand_eval.h"
+#include "support/console_answer.h"
 
 #include "runtime_test_support.h"
 
@@ -199,13 +200,13 @@ TEST_F(Evaluation, StationBOperand) {
   EXPECT_EQ(resolve_operand_value(*e, 0, 3), 1);
   EXPECT_EQ(resolve_operand_value(*e, 4, 3), 4);
   EXPECT_EQ(resolve_operand_value(*e, -100, 3), 1);
-  EXPECT_TRUE(e->pending.station_b_flag[3]);
+  EXPECT_TRUE(e->srv.try_block_flag[3]);
   e->ent.dec.decimal_value[1] = -0.5f;
   e->ent.dec.decimal_value[2] = -1.2f;
-  e->pending.operand_ref_kind[1] = 13;
-  e->pending.operand_ref_index[1] = 1;
-  e->pending.operand_ref_kind[2] = 13;
-  e->pending.operand_ref_index[2] = 2;
+  e->expr.operand_ref_kind[1] = 13;
+  e->expr.operand_ref_index[1] = 1;
+  e->expr.operand_ref_kind[2] = 13;
+  e->expr.operand_ref_index[2] = 2;
   EXPECT_EQ(resolve_operand_value(*e, -1, 3), 0);
   console_input("\n");
   EXPECT_TRUE(stops([&] { resolve_operand_value(*e, -2, 3); }));

@@ -20,10 +20,10 @@ class QueuesTables : public RuntimeTest {
   // Table 1: first class up to `lower`, `classes` classes of `width`.
   void table(int lower, int width, int classes) {
     auto& s = e->srv;
-    s.table_count = 1;
-    s.table_lower[1] = lower;
-    s.table_width[1] = width;
-    s.table_classes[1] = classes;
+    e->ent.tab.table_count = 1;
+    e->ent.tab.table_lower[1] = lower;
+    e->ent.tab.table_width[1] = width;
+    e->ent.tab.table_classes[1] = classes;
     restart_table_statistics(*e);
   }
 };

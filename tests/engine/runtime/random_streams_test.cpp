@@ -54,7 +54,7 @@ TEST_F(RandomStreams, RunOneDiscardsOneDrawOnStreamsTwoToFifty) {
 }
 
 TEST_F(RandomStreams, AntitheticReturnsOneMinusTheDraw) {
-  e->ent.run.simulate_b_flag = true;
+  e->ent.steps.simulate_b_flag = true;
   EXPECT_EQ(draw_random_number(*e, 1), 1.0f - 0.037877001f);
 }
 
@@ -85,26 +85,26 @@ TEST_F(RandomStreams, LargestSeedsGiveExactlyOneAndStayFinite) {
 
 TEST_F(RandomStreams, SeedRowsOfSeriesAndExperiments) {
   init_run_tables(*e, 3);
-  EXPECT_EQ(e->ent.run.seed_table[2][1], 16 * 2 + 2 - 15);
-  EXPECT_EQ(e->ent.run.seed_table[3][50], 16 * 3 + 100 - 15);
+  EXPECT_EQ(e->ent.steps.seed_table[2][1], 16 * 2 + 2 - 15);
+  EXPECT_EQ(e->ent.steps.seed_table[3][50], 16 * 3 + 100 - 15);
   EXPECT_EQ(e->rn.run_seed_row[3], 3);
   EXPECT_EQ(e->rn.run_seed_row[1], 0);
   init_run_seeds(*e, 4);
-  EXPECT_EQ(e->ent.run.seed_table[1][1], 3);
-  EXPECT_EQ(e->ent.run.seed_table[1][2], 5);
-  EXPECT_EQ(e->ent.run.seed_table[3][1], 19);
-  EXPECT_EQ(e->ent.run.seed_table[4][1], 19);  // runs 3 and 4 share seeds
-  set_seed(*e, 10, 2, 7);
-  EXPECT_EQ(e->ent.run.seed_table[2][7], 21);
+  EXPECT_EQ(e->ent.steps.seed_table[1][1], 3);
+  EXPECT_EQ(e->ent.steps.seed_table[1][2], 5);
+  EXPECT_EQ(e->ent.steps.seed_table[3][1], 19);
+  EXPECT_EQ(e->ent.steps.seed_table[4][1], 19);  // runs 3 and 4 share seeds
+  set_seed(e->ent.steps, 10, 2, 7);
+  EXPECT_EQ(e->ent.steps.seed_table[2][7], 21);
   load_run_seeds(*e, 3);
   EXPECT_EQ(e->rn.seed[1], 19);
 }
 
 TEST_F(RandomStreams, SeedsStatementRowAppliesToItsStart) {
-  e->ent.run.seeds_row_of_start.fill(-1);
-  e->ent.run.seeds_row_of_start[2] = 1;
-  e->ent.run.seed_table[1][1] = 21;
-  e->ent.run.seed_table[1][3] = 0;  // not given: the stream keeps its seed
+  e->ent.steps.seeds_row_of_start.fill(-1);
+  e->ent.steps.seeds_row_of_start[2] = 1;
+  e->ent.steps.seed_table[1][1] = 21;
+  e->ent.steps.seed_table[1][3] = 0;  // not given: the stream keeps its seed
   load_run_seeds(*e, 2);
   EXPECT_EQ(e->rn.seed[1], 21);
   EXPECT_EQ(e->rn.seed[3], next_seed_69069(7));  // 7, then one draw thrown away

@@ -2,6 +2,7 @@
 // line limit, the flush with its front-end diversion and console echo,
 // and the fresh-file and WRN-file openers.
 #include "runtime/report_line.h"
+#include "support/output_files.h"
 
 #include "runtime_test_support.h"
 
@@ -98,15 +99,15 @@ TEST_F(ReportLine, FlushWritesBlankAndSeventyEightColumns) {
 TEST_F(ReportLine, FrontEndFlushGoesToTheResultFileAndEchoes) {
   ScratchDir dir("flush");
   e->ctl.java_mode = true;
-  e->cs.out.prog_unit = 40;
+  e->rep.prog_unit = 40;
   ASSERT_TRUE(e->ch.open_new(40, "res.txt"));
-  e->cs.out.out_unit = 41;
+  e->rep.out_unit = 41;
   e->rep.report_flag = true;
   put_char1(*e, 'Z');
   flush_report_line(*e);
   e->ch.close(40);
   EXPECT_EQ(trim_right(lines_of(read_file("res.txt")).at(0)), " Z");
-  EXPECT_EQ(e->cs.out.out_unit, 41);
+  EXPECT_EQ(e->rep.out_unit, 41);
   EXPECT_TRUE(e->rep.console_echo);
   EXPECT_EQ(trim_right(lines_of(out.str()).at(0)), " Z");
 }

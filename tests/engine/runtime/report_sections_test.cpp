@@ -132,11 +132,11 @@ TEST_F(ReportSections, AfterResetLinesComeFirst) {
 
 TEST_F(ReportSections, TableFiguresAndClasses) {
   auto& s = e->srv;
-  s.table_count = 1;
-  s.table_name[1] = pack6("TAB");
-  s.table_lower[1] = 10;
-  s.table_width[1] = 5;
-  s.table_classes[1] = 4;
+  e->ent.tab.table_count = 1;
+  e->ent.tab.table_name[1] = pack6("TAB");
+  e->ent.tab.table_lower[1] = 10;
+  e->ent.tab.table_width[1] = 5;
+  e->ent.tab.table_classes[1] = 4;
   restart_table_statistics(*e);
   enter_table_value(*e, 1, 8.0f, 1);
   enter_table_value(*e, 1, 12.0f, 1);
@@ -156,11 +156,11 @@ TEST_F(ReportSections, TableFiguresAndClasses) {
 
 TEST_F(ReportSections, EmptyTableShowsZeros) {
   auto& s = e->srv;
-  s.table_count = 1;
-  s.table_name[1] = pack6("TAB");
-  s.table_lower[1] = 0;
-  s.table_width[1] = 1;
-  s.table_classes[1] = 3;
+  e->ent.tab.table_count = 1;
+  e->ent.tab.table_name[1] = pack6("TAB");
+  e->ent.tab.table_lower[1] = 0;
+  e->ent.tab.table_width[1] = 1;
+  e->ent.tab.table_classes[1] = 3;
   restart_table_statistics(*e);
   report_table_section(*e);
   EXPECT_TRUE(has("       0       0.00         0.00         0.00         0.00         0.00"));

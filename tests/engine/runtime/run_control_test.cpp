@@ -1,8 +1,9 @@
-// Run control over a stand-in translation that fills the GENERATE 10,4,0
-// / ADVANCE 5 / TERMINATE 1 model: single runs, RESET and a second START,
+// Run control over the translated GENERATE 10,4,0 / ADVANCE 5 /
+// TERMINATE 1 model: single runs, RESET and a second START,
 // misplaced STARTs, switched-off reports, the end-of-run question, and a
 // series of runs under the front end with its section files.
 #include "runtime/run_control.h"
+#include "translator/translator.h"
 
 #include "runtime_test_support.h"
 
@@ -201,35 +202,13 @@ TEST_F(RunTables, ResetRunStateEmptiesTheModelButKeepsTheExperiment) {
 namespace kelvo::test {
 namespace {
 
-// Stands in for a translation whose run steps end a run of a series
-// (code 3) before a later START: the GENERATE/ADVANCE/TERMINATE model.
-void translate_series_steps(Engine& e, int4&) {
-  auto& b = e.blocks;
-  b.block_count = 3;
-  b.block_op[1] = bc::generate;
-  b.block_arg[1] = 1;
-  b.generate_limit[1] = 100000;
-  b.block_op[2] = bc::advance;
-  b.block_opnd[2] = 1;
-  b.block_op[3] = bc::terminate;
-  b.block_arg[3] = 1;
-  e.ent.gen.generate_time_table[1] = {0.0f, 6.0f, 8.0f, -1.0f, 0.0f};
-  e.ent.gen.advance_time_table[1] = {0.0f, 5.0f, 0.0f, -1.0f, 0.0f};
-  e.ent.term.terminate_value[1] = 1;
-  e.opnames.block_op_names[bc::terminate] = pack6("TERMIN");
-  const int steps[] = {2, 3, 5, 1};
-  for (int i = 0; i < 4; ++i) e.ent.run.run_steps[static_cast<std::size_t>(i + 1)] = steps[i];
-  e.ent.run.run_step_count = 4;
-  e.ent.run.termination_count[1] = 10;
-  e.ent.run.termination_count[2] = 10;
-}
+class SeriesSteps : public RunControl {};
 
-class SeriesSteps : public RuntimeTest {};
-
+// A model whose run steps end a run of a series (ENDRUN) before a later
+// START: the GENERATE/ADVANCE/TERMINATE model run twice.
 TEST_F(SeriesSteps, StartAfterTheEndOfASeriesRunPausesAndStartsAfresh) {
-  e->run.translate_standin = &translate_series_steps;
   console_input("\n\n\nY\n");
-  EXPECT_TRUE(stops([&] { run_simulation(*e, 1, 1, 1); }));
+  run_model(gat_model("       START     10\n       ENDRUN\n       START     10\n"));
   const auto lines = lines_of(out.str());
   int press = 0, clocks = 0;
   for (const auto& l : lines) {

@@ -14,6 +14,7 @@
 
 #include <unistd.h>
 
+#include "driver/engine_entry.h"
 #include "model/engine.h"
 
 namespace kelvo::test {
@@ -62,6 +63,7 @@ class RuntimeTest : public ::testing::Test {
  protected:
   void SetUp() override {
     e = std::make_unique<Engine>();
+    install_engine_hooks(*e);
     e->ch.attach_console(&in, &out);
   }
   void console_input(const std::string& text) {
@@ -87,7 +89,7 @@ class RuntimeTest : public ::testing::Test {
     g.advance_time_table[1] = {0.0f, 5.0f, 0.0f, -1.0f, 0.0f};
     e->ent.term.terminate_count = 1;
     e->ent.term.terminate_value[1] = 1;
-    e->ent.run.termination_count[1] = n;
+    e->ent.steps.termination_count[1] = n;
     e->opnames.block_op_names[bc::advance] = pack6("ADVANC");
     e->opnames.block_op_names[bc::generate] = pack6("GENERA");
     e->opnames.block_op_names[bc::terminate] = pack6("TERMIN");

@@ -69,8 +69,8 @@ TEST_F(StandardReport, ReportWithoutEntitiesHasClockAndBlockCounts) {
 }
 
 TEST_F(StandardReport, ResultFileReportsOfLaterRunsCarryTheRunNumber) {
-  e->cs.out.result_file_open = true;
-  e->cs.out.out_unit = e->cs.out.prog_unit = 6;  // the result file, here the console
+  e->rep.result_file_open = true;
+  e->rep.out_unit = e->rep.prog_unit = 6;  // the result file, here the console
   e->run.run_number = 2;
   e->rep.skip_next_pause = true;
   write_standard_report(*e, false);
@@ -95,7 +95,7 @@ TEST_F(StandardReport, FrontEndWritesBlockAndCountFiles) {
   EXPECT_EQ(blk[4], " ");
   EXPECT_EQ(blk[9], "     3         TERMIN            10");
   EXPECT_FALSE(e->ch.is_open(15 + 16 + 1));
-  EXPECT_EQ(e->cs.out.out_unit, 6);
+  EXPECT_EQ(e->rep.out_unit, 6);
 }
 
 TEST_F(StandardReport, ReportIsNotStartedAgainFromWithinItself) {

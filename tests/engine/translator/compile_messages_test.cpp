@@ -6,7 +6,12 @@
 #include <string>
 
 #include "translate_fixture.h"
-#include "translator/spine_bridge.h"
+#include "support/diagnostics.h"
+#include "support/output_files.h"
+#include "support/packed_names.h"
+#include "support/statement_reader.h"
+#include "support/stop.h"
+#include "support/text_routines.h"
 
 namespace kelvo::test {
 namespace {
@@ -195,7 +200,7 @@ TEST_F(MessageTest, TwoResetsWithAOperand) {
 TEST_F(MessageTest, ResetTwoExpandsRunSteps) {
   EXPECT_EQ(first_error(base_insert(10, "       RESET     3")), "");
   EXPECT_EQ(dump_entities(*e_).back(), "steps 2 4 5 4 5 4");
-  EXPECT_EQ(e_->ent.run.termination_count[3], 50);
+  EXPECT_EQ(e_->ent.steps.termination_count[3], 50);
 }
 
 TEST_F(MessageTest, AddressStartingWithDigit) {
@@ -310,13 +315,13 @@ TEST_F(ControlMessageTest, SimulateRunCountAndTwoPhaseRuns) {
   model = model.substr(0, model.rfind("       END")) + "       RESET\n       START     50\n       END\n";
   EXPECT_EQ(first_error(model), "");
   EXPECT_EQ(run_count_, 2);
-  EXPECT_TRUE(e_->ent.run.two_phase_runs);
+  EXPECT_TRUE(e_->ent.steps.two_phase_runs);
   EXPECT_EQ(dump_entities(*e_).back(), "steps 2 4 5");
 }
 
 TEST_F(ControlMessageTest, StartWithNoReportSwitch) {
   EXPECT_EQ(first_error(base_with(9, "       START     50,NP")), "");
-  EXPECT_TRUE(e_->ent.run.start_report_off[1]);
+  EXPECT_TRUE(e_->ent.steps.start_report_off[1]);
 }
 
 TEST_F(ControlMessageTest, StartWithoutAOperand) {

@@ -7,7 +7,12 @@
 #include <sstream>
 
 #include "translate_fixture.h"
-#include "translator/spine_bridge.h"
+#include "support/diagnostics.h"
+#include "support/output_files.h"
+#include "support/packed_names.h"
+#include "support/statement_reader.h"
+#include "support/stop.h"
+#include "support/text_routines.h"
 #include "translator/translator.h"
 
 namespace kelvo::test {
@@ -162,16 +167,16 @@ TEST_F(TranslateTest, ConsoleListingPausesEvery23LinesWithoutSimulateRuns) {
 TEST_F(TranslateTest, SeedsStatementsFillSeedRows) {
   const std::string model = "       SEEDS     ,7\n" + base_model();
   ASSERT_TRUE(translate_console(model, ""));
-  EXPECT_EQ(e_->ent.run.seeds_row_of_start[0], 1);
-  EXPECT_EQ(e_->ent.run.seed_table[1][1], 3);
-  EXPECT_EQ(e_->ent.run.seed_table[1][2], 15);
-  EXPECT_EQ(e_->ent.run.seed_table[1][3], 7);
+  EXPECT_EQ(e_->ent.steps.seeds_row_of_start[0], 1);
+  EXPECT_EQ(e_->ent.steps.seed_table[1][1], 3);
+  EXPECT_EQ(e_->ent.steps.seed_table[1][2], 15);
+  EXPECT_EQ(e_->ent.steps.seed_table[1][3], 7);
 }
 
 TEST_F(TranslateTest, SeedsAreIgnoredUnderTheFrontEnd) {
   ASSERT_TRUE(translate_fe("       SEEDS     ,7\n" + base_model()));
-  EXPECT_EQ(e_->ent.run.seeds_row_of_start[0], -1);
-  EXPECT_EQ(e_->ent.run.seed_table[1][2], 0);
+  EXPECT_EQ(e_->ent.steps.seeds_row_of_start[0], -1);
+  EXPECT_EQ(e_->ent.steps.seed_table[1][2], 0);
 }
 
 }  // namespace

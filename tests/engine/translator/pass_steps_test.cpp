@@ -8,7 +8,12 @@
 #include <string>
 
 #include "translate_fixture.h"
-#include "translator/spine_bridge.h"
+#include "support/diagnostics.h"
+#include "support/output_files.h"
+#include "support/packed_names.h"
+#include "support/statement_reader.h"
+#include "support/stop.h"
+#include "support/text_routines.h"
 #include "translator/translator.h"
 
 namespace kelvo::test {

@@ -7,7 +7,14 @@
 #include <string>
 
 #include "translate_fixture.h"
-#include "translator/spine_bridge.h"
+#include "driver/engine_entry.h"
+#include "support/diagnostics.h"
+#include "support/output_files.h"
+#include "support/packed_names.h"
+#include "support/statement_reader.h"
+#include "support/stop.h"
+#include "support/text_routines.h"
+#include "translator/translator.h"
 
 namespace kelvo::test {
 namespace {
@@ -74,6 +81,7 @@ TEST_F(TranslateTest, GeneratedGarbageNeverCrashes) {
     for (int i = 0; i < len; ++i) line += alphabet[rng() % alphabet.size()];
     const std::string model = base_insert(3 + static_cast<int>(rng() % 7), line.substr(0, 80));
     e_ = std::make_unique<Engine>();
+    install_engine_hooks(*e_);
     e_->ch.attach_console(&in_, &out_);
     reset_compile_state(*e_);
     e_->ctl.run_ctl_words[2] = -1;

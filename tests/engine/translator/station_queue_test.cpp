@@ -6,7 +6,12 @@
 #include <string>
 
 #include "translate_fixture.h"
-#include "translator/spine_bridge.h"
+#include "support/diagnostics.h"
+#include "support/output_files.h"
+#include "support/packed_names.h"
+#include "support/statement_reader.h"
+#include "support/stop.h"
+#include "support/text_routines.h"
 #include "translator/translator.h"
 
 namespace kelvo::test {
@@ -222,7 +227,7 @@ TEST_F(StationQueueTest, AdvanceRecordsTheFacilityItsTransactionHolds) {
   EXPECT_EQ(e_->blocks.block_arg[2], 0);
   EXPECT_EQ(e_->blocks.block_arg[4], 1);
   EXPECT_EQ(e_->blocks.block_arg[6], 0);
-  EXPECT_FALSE(e_->pending.station_in_advance_flag);
+  EXPECT_FALSE(e_->ent.st.station_in_advance_flag);
 }
 
 TEST_F(StationQueueTest, AdvanceAfterAParameterFacilityResolvesItAtRunTime) {
@@ -237,7 +242,7 @@ TEST_F(StationQueueTest, AdvanceAfterAParameterFacilityResolvesItAtRunTime) {
       "       END\n");
   EXPECT_TRUE(err_lines().empty());
   EXPECT_EQ(e_->blocks.block_arg[3], -2);
-  EXPECT_TRUE(e_->pending.station_in_advance_flag);
+  EXPECT_TRUE(e_->ent.st.station_in_advance_flag);
 }
 
 }  // namespace

@@ -5,8 +5,14 @@
 #include <memory>
 #include <sstream>
 
+#include "driver/engine_entry.h"
 #include "model/engine.h"
-#include "translator/spine_bridge.h"
+#include "support/diagnostics.h"
+#include "support/output_files.h"
+#include "support/packed_names.h"
+#include "support/statement_reader.h"
+#include "support/stop.h"
+#include "support/text_routines.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -16,6 +22,7 @@ class LineTest : public ::testing::Test {
  protected:
   void SetUp() override {
     e_ = std::make_unique<Engine>();
+    install_engine_hooks(*e_);
     e_->ch.attach_console(&in_, &out_);
     reset_compile_state(*e_);
     e_->ctl.translate_needed = true;

@@ -7,7 +7,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "translator/spine_bridge.h"
+#include "support/diagnostics.h"
+#include "support/output_files.h"
+#include "support/packed_names.h"
+#include "support/statement_reader.h"
+#include "support/stop.h"
+#include "support/text_routines.h"
+#include "driver/engine_entry.h"
 #include "translator/translator.h"
 
 namespace fs = std::filesystem;
@@ -62,7 +68,7 @@ std::vector<std::string> dump_entities(Engine& e) {
   }
   const auto& t = e.ent.term;
   for (int i = 1; i <= t.terminate_count; ++i) rows.push_back("terminate " + std::to_string(i) + " " + std::to_string(t.terminate_value[i]));
-  const auto& run = e.ent.run;
+  const auto& run = e.ent.steps;
   std::string steps = "steps";
   for (int i = 1; i <= run.run_step_count; ++i) steps += " " + std::to_string(run.run_steps[i]);
   rows.push_back(steps);
@@ -76,6 +82,7 @@ void TranslateTest::SetUp() {
   fs::remove_all(dir_);
   fs::create_directories(dir_);
   e_ = std::make_unique<Engine>();
+  install_engine_hooks(*e_);
   e_->ch.attach_console(&in_, &out_);
   reset_compile_state(*e_);
   // As the run cycle leaves it: the model name is known.

@@ -1,0 +1,38 @@
+// Runs the main program under the stop and closes every channel.
+#include "driver/engine_entry.h"
+
+#include <iostream>
+#include <memory>
+
+#include "driver/run_cycle.h"
+#include "model/engine.h"
+#include "support/stop.h"
+#include "translator/translator.h"
+
+namespace kelvo {
+
+void install_engine_hooks(Engine& e) {
+  e.hooks.write_address_hint = &write_address_hint;
+  e.hooks.find_defined_variable = &find_defined_variable;
+  e.hooks.end_of_run_dialogue = &end_of_run_dialogue;
+}
+
+int run_engine(Engine& e) {
+  install_engine_hooks(e);
+  try {
+    main_program(e);
+  } catch (const EngineStop&) {
+    // The orderly end of every path.
+  }
+  e.ch.close_all();
+  return 0;
+}
+
+int run_engine_process() {
+  std::ios::sync_with_stdio(false);
+  std::cin.tie(&std::cout);
+  auto e = std::make_unique<Engine>();
+  return run_engine(*e);
+}
+
+}  // namespace kelvo

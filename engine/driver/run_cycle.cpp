@@ -1,0 +1,289 @@
+// Main program and run cycle.
+// Takes the marker and command files of the working directory or the
+// console's answers; hands the model to the run control and asks the
+// end-of-run questions.
+#include "driver/run_cycle.h"
+
+#include <chrono>
+#include <ctime>
+#include <string>
+
+#include "exchange/auto_animation.h"
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "runtime/experiment.h"
+#include "runtime/run_control.h"
+#include "support/console_answer.h"
+#include "support/diagnostics.h"
+#include "support/statement_reader.h"
+#include "support/stop.h"
+#include "support/text_routines.h"
+#include "translator/translator.h"
+
+namespace kelvo {
+
+namespace {
+
+constexpr int k_java_offset = 13;
+constexpr int k_cmd_offset = 9;
+constexpr int k_edit_offset = 8;
+constexpr int k_mainfile_offset = 1;
+constexpr int k_parsefile_offset = 2;
+constexpr int k_layout_offset = 30;
+constexpr int k_input_data_offset = 15;
+
+// Reads one record of a work file into a 125-character field; an empty
+// file or a missing record gives a blank name.
+void read_name_record(Engine& e, int unit, Text125& name) {
+  std::string line;
+  name.clear();
+  if (e.ch.read_line(unit, line) == io::ReadStatus::ok) name.assign(line);
+}
+
+void take_start_time(Engine& e) {
+  const std::time_t now = std::time(nullptr);
+  std::tm parts{};
+  if (const std::tm* t = std::localtime(&now)) parts = *t;
+  e.ctl.run_time_start_tod = static_cast<real4>(parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec);
+  e.ctl.run_time_start = std::chrono::steady_clock::now();
+}
+
+}  // namespace
+
+void main_program(Engine& e) {
+  ControlState& c = e.ctl;
+  c.auto_animation_flag = false;
+  c.newparse_mode = io::Channels::exists("newparse.zwx");
+  c.animation_mode = io::Channels::exists("zwxyqani");
+  c.debug_mode = io::Channels::exists("zwxyqdeb");
+  c.unit_base = 15;
+  c.tab_code = 9;
+  if (c.newparse_mode || c.animation_mode) parse_pass(e);
+  if (c.animation_mode) {
+    check_auto_animation(e);
+    write_anim_layout(e);
+    build_animated_model(e);
+    write_animated_model(e);
+  }
+  run_cycle(e);
+  stop_now(e);
+}
+
+void start_parse(Engine& e) {
+  ControlState& c = e.ctl;
+  c.parse_line_count = 1;
+  c.parse_depth = 0;
+  c.java_cmd_read = false;
+  init_operation_codes(e);
+  c.java_mode = io::Channels::exists("zwxyq.jav");
+  if (c.java_mode) {
+    read_java_command(e, c.experi_present);
+    c.java_cmd_read = true;
+  } else {
+    ask_program_name(e);
+  }
+  c.parse_end_flag = false;
+  if (c.animation_mode) reset_anim_state(e);
+}
+
+void parse_pass(Engine& e) {
+  ControlState& c = e.ctl;
+  start_parse(e);
+  int count = 0;
+  if (!open_program_file(e, c.unit_base)) {
+    // Nothing to parse; under the front end nobody could name another file.
+    if (c.java_mode) stop_program(e);
+    return;
+  }
+  const bool exchange_files = !c.auto_animation_flag;
+  if (exchange_files) {
+    if (c.newparse_mode) {
+      e.ch.open_new(c.unit_base + k_parsefile_offset, "parsefile");
+      e.ch.open_new(c.unit_base + k_mainfile_offset, "mainfile");
+    }
+    e.ch.open_new(c.unit_base + k_layout_offset, model_name_with_extension(e, "LAY").trimmed());
+  } else {
+    c.newparse_mode = false;
+  }
+  Line80 line;
+  while (!c.parse_end_flag) {
+    ++count;
+    if (!read_statement_line(e, line, count)) break;  // no END: the pass ends here
+    classify_line(e, count, line);
+  }
+  c.parse_line_count = count;
+  e.ch.close(c.unit_base);
+  if (c.newparse_mode && exchange_files) {
+    e.ch.close(c.unit_base + k_parsefile_offset);
+    e.ch.close(c.unit_base + k_mainfile_offset);
+  }
+}
+
+bool open_program_file(Engine& e, int unit) {
+  ControlState& c = e.ctl;
+  if (c.program_file_name.is_blank()) {
+    e.ch.write(io::k_console_out, " File does not exist");
+    return false;
+  }
+  test_ani_extension(e);
+  const std::string_view path = c.program_file_name.trimmed();
+  if (io::Channels::exists(path) && e.ch.open_read(unit, path)) return true;
+  e.ch.write(io::k_console_out, " File does not exist");
+  return false;
+}
+
+void test_ani_extension(Engine& e) {
+  const Text125& name = e.ctl.program_file_name;
+  for (int col = 1; col <= Text125::size; ++col) {
+    if (name.at(col) != '.') continue;
+    if (upcased(name.at(col + 1)) == 'A' && upcased(name.at(col + 2)) == 'N' && upcased(name.at(col + 3)) == 'I') {
+      e.ctl.auto_animation_flag = true;
+      return;
+    }
+  }
+}
+
+void read_java_command(Engine& e, bool& experi) {
+  ControlState& c = e.ctl;
+  const int unit = c.unit_base + k_java_offset;
+  c.input_data_unit = c.unit_base + k_input_data_offset;
+  e.ch.open_read(unit, "zwxyq.jav");
+  read_name_record(e, unit, c.program_file_name);
+  experi = parse_experi(e);
+  c.run_time_limit = 100000000;
+  take_start_time(e);
+  std::string record;
+  long long limit = 0;
+  const bool ok = e.ch.read_line(unit, record) == io::ReadStatus::ok && io::read_i(record, 7, limit);
+  if (!ok || limit <= 0) {
+    e.ch.close(unit);
+    write_error_message(e, " Illegal time in ZWXYQ.JAV");
+    stop_now(e);
+  }
+  c.run_time_limit = limit > 100000000 ? 100000000 : static_cast<int>(limit);
+  e.ch.close(unit);
+}
+
+void refresh_experi_flag(Engine& e, bool& experi) { experi = parse_experi(e); }
+
+void ask_program_name(Engine& e) {
+  ControlState& c = e.ctl;
+  e.ch.write(io::k_console_out, " KELVO simulation system");
+  e.ch.write(io::k_console_out, "");
+  e.ch.write(io::k_console_out, "");
+  e.ch.write(io::k_console_out, " What is the name of the KELVO program file");
+  e.ch.write(io::k_console_out, "  ");
+  e.ch.write(io::k_console_out, " At least 4 characters");
+  c.program_file_name.clear();
+  c.program_file_name.assign(read_console_line(e));
+  std::string head(c.program_file_name.cols(1, 9));
+  for (char& ch : head) upcase_char(ch);
+  if (head.rfind("ZWXYQ", 0) == 0 && head.substr(5, 4) != ".TMP") {
+    e.ch.write(io::k_console_out, " Name not allowed to start with ZWXYQ");
+    e.ch.write(io::k_console_out, " Please, give the program a different name");
+    stop_now(e);
+  }
+  c.console_name_given = true;
+}
+
+void run_cycle(Engine& e) {
+  ControlState& c = e.ctl;
+  reset_compile_state(e);
+  c.experi_run = false;
+  c.keyboard_start = false;
+  c.run_ctl_words[5] = 1;
+  c.error_found = false;
+  c.run_ctl_words[1] = 0;
+  c.run_ctl_words[2] = -1;
+  c.run_ctl_words[3] = 0;
+  c.run_ctl_words[4] = 0;
+
+  c.cmd_file_present = io::Channels::exists("zwxyq");
+  c.cdl_file_present = io::Channels::exists("zwxyq.cdl");
+  c.java_mode = io::Channels::exists("zwxyq.jav");
+
+  if (c.cmd_file_present && !c.java_mode) {
+    const int unit = c.unit_base + k_cmd_offset;
+    e.ch.open_read(unit, "zwxyq");
+    read_name_record(e, unit, c.program_file_name);
+    std::string mode;
+    if (e.ch.read_line(unit, mode) == io::ReadStatus::ok && !mode.empty() && mode[0] == '$') c.keyboard_start = true;
+    e.ch.close_delete(unit);
+  } else if (c.java_mode) {
+    c.experi_run_word = false;
+    if (c.java_cmd_read) {
+      refresh_experi_flag(e, c.experi_present);
+    } else {
+      read_java_command(e, c.experi_present);
+    }
+  } else if (!c.console_name_given) {
+    ask_program_name(e);
+  }
+
+  c.translate_needed = !c.animation_mode;
+  if (!c.java_mode && parse_experi(e)) {
+    c.experi_present = true;
+    c.experi_run_word = true;
+  }
+  c.same_program_rerun = false;
+  if (c.java_mode) delete_stale_err_file(e);
+
+  if (c.experi_present || c.program_file_name == "$") {
+    c.experi_run = true;
+    run_experiment(e, true);
+    if (e.rep.out_unit == io::k_console_out) stop_program(e);
+    return;
+  }
+  c.experi_run = false;
+  if (c.auto_animation_flag) {
+    c.saved_program_name = c.program_file_name;
+    c.program_file_name = animated_model_name(e);
+  }
+  run_simulation(e, 1, 1, 1);
+}
+
+int end_of_run_dialogue(Engine& e) {
+  ControlState& c = e.ctl;
+  e.ch.write(io::k_console_out, " Shall same program be repeated? Y, N or new name");
+  int mode = 13;
+  const bool yes = ask_yes_no(e, mode);
+  const bool new_name = mode == 7;
+  if (!yes) {
+    c.run_ctl_words[3] = 0;
+    c.translate_needed = true;
+    c.seed_reset_flag = true;
+    return 1;
+  }
+  c.run_ctl_words[3] = -1;
+  if (new_name) {
+    c.translate_needed = true;
+    c.seed_reset_flag = true;
+    return 1;
+  }
+  c.translate_needed = false;
+  c.same_program_rerun = true;
+  if (c.edit_and_pause_flag) {
+    e.ch.write(io::k_console_out, " Shall program be edited? Y or N");
+    int yn = 7;
+    if (ask_yes_no(e, yn)) {
+      const int unit = c.unit_base + k_edit_offset;
+      io::Channels::remove_file("zwxyq.edt");
+      e.ch.open_new(unit, "zwxyq.edt");
+      e.ch.write(unit, c.program_file_name.view());
+      e.ch.close(unit);
+      return 0;
+    }
+  }
+  if (c.simulate_count < 2) {
+    e.ch.write(io::k_console_out, " Shall seeds be reset? Y or N");
+    int yn = 7;
+    c.seed_reset_flag = ask_yes_no(e, yn);
+  } else {
+    e.ch.write(io::k_console_out, io::Rec().lit(" With SIMULATE ").i(c.simulate_count, 2).lit(", seeds are reset"));
+    read_console_line(e);
+  }
+  return 1;
+}
+
+}  // namespace kelvo

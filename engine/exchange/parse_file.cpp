@@ -1,0 +1,67 @@
+// The parse pass's classification of model lines and the parse-file
+// writer. Takes each model line of the parse pass; hands comments and
+// statements (split into their fields) to the writer of "parsefile". The
+// writer itself records nothing yet: the front end's parse records are
+// written by a later version, and until then "parsefile" stays empty.
+#include "exchange/parse_file.h"
+
+#include "model/engine.h"
+#include "support/diagnostics.h"
+#include "support/packed_names.h"
+#include "support/statement_reader.h"
+#include "support/stop.h"
+#include "support/text_routines.h"
+
+namespace kelvo {
+
+void classify_line(Engine& e, int count, const Line80& line) {
+  ControlState& c = e.ctl;
+  const std::string_view text = line.trimmed();
+  if (text.empty()) return;
+  if (line.at(1) == '*') {
+    if (c.parse_end_flag) {
+      parse_comment_line(e, count, text);
+    } else {
+      c.cs_card_flag = count == 1 && line.at(3) == 'C' && line.at(4) == 'S';
+    }
+    return;
+  }
+  if (line.at(1) == '!' && !c.parse_end_flag) {
+    parse_pending_comment(e, trim_blanks(line.cols(2, 80)));
+    return;
+  }
+  // The statement is the text before the first '!', the inline comment
+  // the text after it.
+  const std::string_view all = line.view();
+  const std::size_t bang = all.find('!');
+  std::string_view statement = bang == std::string_view::npos ? all : all.substr(0, bang);
+  while (!statement.empty() && (statement.back() == ' ' || statement.back() == '\t')) statement.remove_suffix(1);
+  ParsedStatement p = split_statement_fields(statement);
+  if (bang != std::string_view::npos) {
+    const std::string_view comment = trim_blanks(all.substr(bang + 1));
+    p.comment.assign(comment);
+    p.comment_len = static_cast<int>(std::min<std::size_t>(comment.size(), 70));
+  }
+  Text6 word(p.operation.cols(1, 6));
+  upcase_field6(word);
+  if (word.at(4) == '+') word.set(4, 'P');
+  if (word.at(4) == '-') word.set(4, 'M');
+  if (word == "STOR" || word == "STORAG") {
+    write_error_message(e, " STORAGE obsolete. Use CAPACITY");
+    stop_program(e);
+  }
+  p.op_code = find_operation_code(e, pack_symbol_name(e, word.view()));
+  if (p.op_code == k_op_anim && c.auto_animation_flag) {
+    c.current_statement = line;
+    parse_error(e, " Automatic animation not allowed with ANIM");
+    stop_program(e);
+  }
+  if (p.op_code == k_op_end) c.parse_end_flag = true;
+  parse_statement_line(e, count, line, p);
+}
+
+void parse_comment_line(Engine&, int, std::string_view) {}
+void parse_pending_comment(Engine&, std::string_view) {}
+void parse_statement_line(Engine&, int, const Line80&, const ParsedStatement&) {}
+
+}  // namespace kelvo

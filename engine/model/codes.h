@@ -1,0 +1,83 @@
+// Codes that one layer writes and another reads, each named once: operand
+// kinds, time-operand kinds, function kinds, run steps, the words of the
+// active transaction and the chain numbers. The block codes and their
+// property table are in block_table.h.
+#pragma once
+
+#include "model/limits.h"
+#include "model/numbers.h"
+
+namespace kelvo {
+
+// Operand kinds: what an operand or an expression item refers to. The
+// same numbering is stored in block_arg, the special statements' operand
+// rows, the compiled expressions and the run-time's operand references.
+// A negative kind takes the entity number from the transaction parameter
+// whose number is the value.
+namespace opnd {
+inline constexpr int constant = 0;     // integer constant: the value itself
+inline constexpr int clock = 1;        // C1 or CL
+inline constexpr int queue = 2;        // Q$name: queue contents
+inline constexpr int block_count = 3;  // N$name: entries of a block
+inline constexpr int storage = 4;      // S$name, F$name: station contents
+inline constexpr int remaining = 5;    // R$name: units a storage has free
+inline constexpr int function = 6;     // FN$name
+inline constexpr int variable = 7;     // V$name: a defined expression
+inline constexpr int savevalue = 8;    // X$name
+inline constexpr int waiting = 9;      // W$name: transactions in a block
+inline constexpr int random = 10;      // RNj: a draw of stream j
+inline constexpr int parameter = 11;   // Pj, P$name
+inline constexpr int priority = 12;    // PR
+inline constexpr int decimal = 13;     // decimal constant: index into decimal_value
+inline constexpr int temporary = 14;   // temporary slot of a compiled expression
+}  // namespace opnd
+
+// Kinds of the operands of a time pair (GENERATE and ADVANCE A and B).
+namespace tkind {
+inline constexpr int constant_pair = -1;  // both constants, stored as (A - B, 2B)
+inline constexpr int value = 0;           // the value itself
+inline constexpr int parameter = 1;       // a transaction parameter
+inline constexpr int variable = 2;        // a defined expression
+inline constexpr int function = 3;        // a FUNCTION
+inline constexpr int savevalue = 4;       // a savevalue
+inline constexpr int clock = 5;           // the clock
+}  // namespace tkind
+
+// Kinds of FUNCTION (function_kind).
+namespace fnk {
+inline constexpr int exponential = 1;  // EXPO: exponential of mean 1
+inline constexpr int normal = 2;       // NORM: standard normal
+inline constexpr int discrete = 3;     // D: a step function (also RN arguments)
+inline constexpr int continuous = 4;   // C: linear between the points
+}  // namespace fnk
+
+// Run steps that the control statements record, in program order.
+namespace step {
+inline constexpr int end = 1;          // END: the runs are over
+inline constexpr int first_start = 2;  // the first START
+inline constexpr int series_end = 3;   // end of one run of a series (code 24)
+inline constexpr int reset = 4;        // RESET
+inline constexpr int later_start = 5;  // every later START
+}  // namespace step
+
+// Words of the active transaction (cur_txn, element k = word k).
+namespace tw {
+inline constexpr int move_time = 1;      // time of its next move
+inline constexpr int next_block = 2;     // -b: still in block b; -1: filed in a chain
+inline constexpr int priority = 3;       // priority (with its marks)
+inline constexpr int qtable_entry = 4;   // clock of entry into a QTABLE queue (0 none)
+inline constexpr int current_block = 5;  // block it is in (0 or less: none yet)
+inline constexpr int first_param = 6;    // parameter 1; parameter j is word 5 + j
+}  // namespace tw
+
+// Chains of the transaction store: the future-events chain, then one
+// waiting line per station, then one per queue, then the WAITIF re-test
+// chain.
+inline constexpr int k_future_chain = 1;
+inline constexpr int station_chain(int s) { return k_future_chain + s; }
+inline constexpr int queue_chain(int q) { return k_future_chain + k_station_limit + q; }
+inline constexpr int k_waitif_chain = queue_chain(k_queue_limit) + 1;
+static_assert(k_waitif_chain == k_max_chains, "every chain has its place in the chain tables");
+static_assert(station_chain(k_station_limit) < queue_chain(1), "station and queue chains do not overlap");
+
+}  // namespace kelvo

@@ -1,0 +1,26 @@
+// Calls that a lower layer makes into a higher one. The driver fills the
+// table once at start-up (install_engine_hooks); a lower layer calls a
+// hook instead of declaring the higher routine, so the layers still link
+// only downward. An empty hook does nothing.
+#pragma once
+
+#include "model/numbers.h"
+
+namespace kelvo {
+
+struct Engine;
+
+struct EngineHooks {
+  // Translator: the address/operation hint lines of a compile error on
+  // the given channel (called by the diagnostics).
+  void (*write_address_hint)(Engine& e, int channel) = nullptr;
+  // Translator: whether a function name is a defined variable (a V$ name
+  // used as a function); sets its number when it is (called by the
+  // entity look-up).
+  bool (*find_defined_variable)(Engine& e, int4 name, int& number) = nullptr;
+  // Driver: the end-of-run dialogue after a console run; 0 when the user
+  // asked to edit the model, else 1 (called by the run control).
+  int (*end_of_run_dialogue)(Engine& e) = nullptr;
+};
+
+}  // namespace kelvo

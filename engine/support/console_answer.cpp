@@ -1,0 +1,51 @@
+// Console lines, the yes/no reader and numbers typed on the console.
+#include "support/console_answer.h"
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "support/stop.h"
+
+namespace kelvo {
+
+std::string read_console_line(Engine& e) {
+  std::string line;
+  if (e.ch.read_line(io::k_console_in, line) != io::ReadStatus::ok) stop_now(e);
+  if (line.size() > static_cast<std::size_t>(k_console_line)) line.resize(k_console_line);
+  return line;
+}
+
+bool ask_yes_no(Engine& e, int& mode) {
+  for (;;) {
+    const std::string line = read_console_line(e);
+    if (trim_right(line).empty()) {
+      e.ch.write(io::k_console_out, " Answer Y or N");
+      continue;
+    }
+    if (padded_equal(line, "Y") || padded_equal(line, "y")) return true;
+    if (padded_equal(line, "N") || padded_equal(line, "n")) return false;
+    if (mode >= 13) {
+      e.ctl.program_file_name.assign(line);
+      const bool result = mode == 13;
+      mode = 7;
+      return result;
+    }
+    e.ch.write(io::k_console_out, " Answer Y or N");
+  }
+}
+
+double read_input_number(Engine& e) {
+  for (;;) {
+    std::string line;
+    // End of console input ends the engine; no number is asked for ever.
+    if (e.ch.read_line(io::k_console_in, line) != io::ReadStatus::ok) stop_program(e);
+    double v = 0.0;
+    if (io::read_list_reals(line, &v, 1) == 1) {
+      if (e.cs.pass.input_echo_flag) e.ch.write(e.rep.out_unit, io::Rec().f(v, 8, 2));
+      return v;
+    }
+    e.ch.write(io::k_console_out, " Incorrect format for number");
+    e.ch.write(io::k_console_out, " Input number again");
+  }
+}
+
+}  // namespace kelvo

@@ -1,0 +1,45 @@
+// Compile-error reports and the error channel. Every error goes to the one
+// error channel chosen by open_error_unit, in the engine's fixed layout:
+// the message, any hint lines, " Error found at the following statement:",
+// a line of two blanks and the statement indented by three columns.
+#pragma once
+
+#include <string_view>
+
+#include "io/fixed_text.h"
+
+namespace kelvo {
+
+struct Engine;
+
+// Chooses (and opens where needed) the error channel: the model's ATF file
+// under automatic animation, its ERR file under the front end, else the
+// output channel in use before the translator switched it.
+int open_error_unit(Engine& e);
+// Opens the ERR file under the front end and does nothing else.
+void open_err_file_only(Engine& e);
+
+// The compile-error report of the current statement (at most one).
+void report_statement_error(Engine& e, std::string_view message);
+// Sets error_found, then reports.
+void flag_statement_error(Engine& e, std::string_view message);
+// Clears the hint flag, then flags: the entry most statement checks use.
+void parse_error(Engine& e, std::string_view message);
+// The " Error in next statement" report of the statement syntax checks.
+void write_statement_error(Engine& e, std::string_view message);
+// Starts the error state of a new statement (one report per statement).
+void clear_statement_error_state(Engine& e);
+
+// One 50-character message line on the error channel.
+void write_error_message(Engine& e, std::string_view message);
+// One line written as it stands on the error channel.
+void write_error_line(Engine& e, std::string_view line);
+// A blank and a 129-character text on the error channel.
+void write_long_message(Engine& e, std::string_view text);
+
+// The model's base name followed by ERR (the front end's error file).
+Text129 make_err_name(Engine& e);
+// Deletes the model's ERR file left by an earlier run.
+void delete_stale_err_file(Engine& e);
+
+}  // namespace kelvo

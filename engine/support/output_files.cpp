@@ -1,0 +1,37 @@
+// Fresh files and the warning channel.
+// Takes a channel and a file name, or the model's name; produces the open
+// channel, or the " File cannot be opened" error.
+#include "support/output_files.h"
+
+#include <string>
+
+#include "model/engine.h"
+#include "support/diagnostics.h"
+#include "support/text_routines.h"
+
+namespace kelvo {
+
+namespace {
+constexpr int k_wrn_offset = 55;
+}  // namespace
+
+bool open_or_delete_file(Engine& e, int unit, std::string_view name) {
+  const std::string path(trim_blanks(name));
+  if (io::Channels::exists(path)) io::Channels::remove_file(path);
+  if (e.ch.open_new(unit, path)) return true;
+  parse_error(e, " File cannot be opened");
+  return false;
+}
+
+int open_wrn_file(Engine& e) {
+  const int unit = e.ctl.unit_base + k_wrn_offset;
+  if (!e.ctl.wrn_open) {
+    e.ch.open_new(unit, model_file_name(e, "WRN"));
+    e.ctl.wrn_open = true;
+  }
+  return unit;
+}
+
+int open_warning_unit(Engine& e) { return e.ctl.java_mode ? open_wrn_file(e) : open_error_unit(e); }
+
+}  // namespace kelvo

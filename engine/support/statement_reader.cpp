@@ -1,0 +1,391 @@
+// The model file reader.
+// Takes the model file named by program_file_name; produces 80-column
+// statement lines (tabs in columns 1-65 turned into blanks), the operation
+// table, listing lines and, for the parse pass, the split fields of each
+// statement.
+#include "support/statement_reader.h"
+
+#include <array>
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "support/console_answer.h"
+#include "support/diagnostics.h"
+#include "support/packed_names.h"
+#include "support/stop.h"
+#include "support/text_routines.h"
+
+namespace kelvo {
+
+namespace {
+
+struct OpEntry {
+  std::string_view word;
+  std::string_view display;
+};
+
+constexpr std::array<OpEntry, k_parse_ops + 1> k_ops = {{
+    {"", ""},
+    {"GENERA", "GENERATE"}, {"TERMIN", "TERMINATE"}, {"SEIZE", "SEIZE"},   {"RELEAS", "RELEASE"},
+    {"ADVANC", "ADVANCE"},  {"GOTO", "GOTO"},        {"ARRIVE", "ARRIVE"}, {"DEPART", "DEPART"},
+    {"ENTER", "ENTER"},     {"LEAVE", "LEAVE"},      {"IF", "IF"},         {"IF", "IF"},
+    {"WAITIF", "WAITIF"},   {"LET", "LET"},          {"LETP", "LET+"},     {"LETM", "LET-"},
+    {"LET", "LET"},         {"LET", "LET"},          {"PRINT", "PRINT"},   {"GRAPH", "GRAPH"},
+    {"TABULA", "TABULATE"}, {"SPLIT", "SPLIT"},      {"ASSEMB", "ASSEMBLE"}, {"TRACE", "TRACE"},
+    {"MATRIX", "MATRIX"},   {"ANIM", "ANIM"},        {"PREEMP", "PREEMPT"}, {"RETURN", "RETURN"},
+    {"SIMULA", "SIMULATE"}, {"START", "START"},      {"END", "END"},       {"QTABLE", "QTABLE"},
+    {"INPUT", "INPUT"},     {"EXPERI", "EXPERI"},    {"RESET", "RESET"},   {"TABLE", "TABLE"},
+    {"CAPACI", "CAPACITY"}, {"FUNCTI", "FUNCTION"},  {"VALUEO", "VALUEOF"}, {"LET", "LET"},
+    {"COMM", "*"},          {"", ""},
+}};
+
+constexpr int k_tab_last_col = 65;
+
+void replace_tabs(const Engine& e, Line80& line) {
+  for (int col = 1; col <= k_tab_last_col; ++col) {
+    if (line.at(col) == e.ctl.tab_code) line.set(col, ' ');
+  }
+}
+
+bool read_model_record(Engine& e, Line80& line, io::ReadStatus& status) {
+  std::string text;
+  status = e.ch.read_line(e.ctl.unit_base, text);
+  line.assign(text);
+  return status == io::ReadStatus::ok;
+}
+
+void stop_if_too_many_lines(Engine& e, int count) {
+  if (count > k_max_statements) {
+    parse_error(e, " Program has too many statements");
+    stop_program(e);
+  }
+}
+
+}  // namespace
+
+std::string_view parse_op_word(int code) {
+  return code >= 1 && code <= k_parse_ops ? k_ops[static_cast<std::size_t>(code)].word : std::string_view{};
+}
+
+std::string_view parse_op_display(int code) {
+  return code >= 1 && code <= k_parse_ops ? k_ops[static_cast<std::size_t>(code)].display : std::string_view{};
+}
+
+void init_operation_codes(Engine& e) {
+  for (int k = 1; k <= k_parse_ops; ++k) {
+    e.ctl.parse_op_words[static_cast<std::size_t>(k)] = pack_symbol_name(e, parse_op_word(k));
+  }
+}
+
+int find_operation_code(const Engine& e, int4 packed) {
+  for (int k = 1; k <= k_parse_ops; ++k) {
+    if (e.ctl.parse_op_words[static_cast<std::size_t>(k)] == packed) return k;
+  }
+  return 0;
+}
+
+void ask_program_file_name(Engine& e) {
+  e.ch.write(io::k_console_out, " What is the name of the KELVO program file");
+  e.ch.write(io::k_console_out, "  ");
+  e.ch.write(io::k_console_out, " At least 4 characters");
+  e.ctl.program_file_name.clear();
+  e.ctl.program_file_name.assign(read_console_line(e));
+}
+
+bool check_file_name(Engine& e, const Text125& name) {
+  if (name.at(4) != ' ') return false;
+  if (upcased(name.at(1)) == 'E' && upcased(name.at(2)) == 'N' && upcased(name.at(3)) == 'D') stop_now(e);
+  write_error_message(e, " Filename is too short");
+  return true;
+}
+
+void open_program_file_prompt(Engine& e, int unit, bool no_prompt) {
+  ControlState& c = e.ctl;
+  const bool name_known = c.experi_run || c.run_ctl_words[2] != 0 || c.run_ctl_words[3] != 0 || c.run_ctl_words[4] != 0;
+  if (!(no_prompt && name_known)) ask_program_file_name(e);
+  for (;;) {
+    if (!c.program_file_name.is_blank()) {
+      int pos = 0;
+      get_program_base_name(e, pos);
+      c.drive_flag = upcased(c.program_file_name.at(1)) == 'A' && c.program_file_name.at(2) == ':';
+    }
+    if (check_file_name(e, c.program_file_name)) {
+      ask_program_file_name(e);
+      continue;
+    }
+    const std::string_view path = c.program_file_name.trimmed();
+    if (io::Channels::exists(path) && e.ch.open_read(unit, path)) {
+      std::string first;
+      const bool readable = e.ch.read_line(unit, first) == io::ReadStatus::ok;
+      e.ch.close(unit);
+      if (readable && e.ch.open_read(unit, path)) return;
+    }
+    e.ch.write(io::k_console_out, " File does not exist");
+    // Nobody answers a prompt under the front end.
+    if (c.java_mode) stop_program(e);
+    ask_program_file_name(e);
+  }
+}
+
+void read_program_lines(Engine& e, int count, bool& ok, Line80& line) {
+  stop_if_too_many_lines(e, count);
+  io::ReadStatus status;
+  if (read_model_record(e, line, status)) {
+    if (e.ctl.listing_file_flag) convert_listing_line(e, count, e.ctl.first_line_read, line);
+    e.ctl.first_line_read = true;
+    bool late_text = false;
+    for (int col = 75; col <= 80; ++col) late_text = late_text || line.at(col) != ' ';
+    bool has_comment = false;
+    for (int col = 1; col <= 72; ++col) has_comment = has_comment || line.at(col) == '!';
+    ok = true;
+    if (late_text && has_comment) {
+      e.ctl.current_statement = line;
+      parse_error(e, " Comment extends beyond col. 74");
+      write_error_message(e, " or the statement after");
+      write_error_message(e, " ");
+      return;
+    }
+    replace_tabs(e, line);
+    return;
+  }
+  const int unit = e.ctl.unit_base;
+  if (status == io::ReadStatus::end_of_file) {
+    e.ch.close(unit);
+    line.clear();
+    ok = true;
+    return;
+  }
+  ok = false;
+  open_error_unit(e);
+  if (e.ctl.newparse_mode) return;
+  if (count == 0) {
+    write_error_message(e, " Program does not exist");
+    e.ch.close(unit);
+    line.clear();
+    return;
+  }
+  write_error_message(e, " END statement missing or erroneous");
+  e.ch.close(unit);
+  if (e.ctl.data_after_end_flag) write_error_message(e, " or # missing after data after END");
+  stop_program(e);
+}
+
+void convert_listing_line(Engine& e, int count, bool first_line_read, Line80& line) {
+  const char c7 = line.at(7);
+  if ((c7 == '*' || c7 == '!') && line.cols(1, 6) == "") {
+    line.set(1, c7);
+    line.set(7, ' ');
+    return;
+  }
+  if (!first_line_read) {
+    const std::string_view c23 = line.cols(2, 3);
+    if ((count == 4 && c23 == "Ex") || (count == 6 && c23 == "Bl") || (count == 7 && c23 == "no")) line.clear();
+    return;
+  }
+  if (!e.ctl.second_listing_flag) {
+    if (line.at(4) == '1' && upcased(line.at(14)) == 'G' && upcased(line.at(15)) == 'E') line.set(4, ' ');
+    return;
+  }
+  if (is_digit_char(line.at(2))) line.set(2, ' ');
+  if (is_digit_char(line.at(3))) line.set(3, ' ');
+  if (is_digit_char(line.at(4)) && line.at(3) == ' ') line.set(4, ' ');
+}
+
+bool read_statement_line(Engine& e, Line80& line, int count) {
+  stop_if_too_many_lines(e, count);
+  io::ReadStatus status;
+  if (read_model_record(e, line, status)) {
+    replace_tabs(e, line);
+    return true;
+  }
+  e.ch.close(e.ctl.unit_base);
+  line.clear();
+  return false;
+}
+
+ParsedStatement split_statement_fields(std::string_view statement) {
+  ParsedStatement p;
+  // Fields begin at a character that is neither blank nor tab and end at
+  // the first blank that is not between apostrophes.
+  std::array<std::string_view, 3> fields{};
+  int n = 0;
+  std::size_t i = 0;
+  while (i < statement.size() && n < 3) {
+    while (i < statement.size() && (statement[i] == ' ' || statement[i] == '\t')) ++i;
+    if (i >= statement.size()) break;
+    const std::size_t start = i;
+    bool quoted = false;
+    while (i < statement.size() && (quoted || statement[i] != ' ')) {
+      if (statement[i] == '\'') quoted = !quoted;
+      ++i;
+    }
+    fields[static_cast<std::size_t>(n++)] = statement.substr(start, i - start);
+  }
+  p.field_count = n;
+  std::string_view label, op, operands;
+  if (n == 1) {
+    op = fields[0];
+  } else if (n == 2) {
+    std::string first(fields[0]);
+    for (char& ch : first) upcase_char(ch);
+    const bool op_first = first == "ADVANCE" || first == "CAPACITY" || first == "TERMINATE" ||
+                          (first == "PRINT" && fields[1].size() <= 3);
+    if (op_first) {
+      op = fields[0];
+      operands = fields[1];
+    } else {
+      label = fields[0];
+      op = fields[1];
+    }
+  } else if (n == 3) {
+    label = fields[0];
+    op = fields[1];
+    operands = fields[2];
+  }
+  p.label.assign(label);
+  p.label_len = static_cast<int>(std::min<std::size_t>(label.size(), 6));
+  p.operation.assign(op);
+  p.operation_len = static_cast<int>(std::min<std::size_t>(op.size(), 9));
+  p.operands.assign(operands);
+  p.operands_len = static_cast<int>(std::min<std::size_t>(operands.size(), 60));
+  return p;
+}
+
+void strip_name_suffixes(Line80& line, int& removed, int& label_removed) {
+  int first = 1;
+  while (first <= 72 && line.at(first) == ' ') ++first;
+  if (first > 72) return;
+  int from = first;
+  for (;;) {
+    int us = 0;
+    for (int col = from; col <= 72; ++col) {
+      if (line.at(col) == '\'') break;
+      if (line.at(col) == '_') {
+        us = col;
+        break;
+      }
+    }
+    if (us == 0) return;
+    int end = us + 1;
+    while (end <= 72) {
+      const char ch = line.at(end);
+      if (ch == ',' || ch == '=' || ch == '+' || ch == '-' || ch == '*' || ch == '/' || ch == ' ') break;
+      ++end;
+    }
+    const int len = end - us;  // the '_' and the suffix before the delimiter
+    for (int col = us; col <= 72; ++col) line.set(col, col + len <= 72 ? line.at(col + len) : ' ');
+    // A suffix inside the first word keeps the listing's label column.
+    bool in_first_word = true;
+    for (int col = first; col < us; ++col) in_first_word = in_first_word && line.at(col) != ' ';
+    if (in_first_word && us - first <= 5 && line.at(first + 2) != ' ') {
+      label_removed += len;
+    } else {
+      removed += len;
+    }
+    from = us;
+  }
+}
+
+int find_location_tag(const Line80& line) {
+  for (int col = 15; col <= 75; ++col) {
+    if (line.at(col) == '(' && line.at(col + 1) == 'L' && line.at(col + 2) == 'o' && line.at(col + 4) == ':') return col;
+  }
+  return 0;
+}
+
+void remove_location_tag(Line80& line) {
+  const int start = find_location_tag(line);
+  if (start == 0) return;
+  int stop = 80;
+  for (int col = start + 1; col <= 80; ++col) {
+    if (line.at(col) == ')') {
+      stop = col;
+      break;
+    }
+  }
+  for (int col = start; col <= stop; ++col) line.set(col, ' ');
+  bool only_blanks = true;
+  for (int col = stop + 1; col <= 72; ++col) only_blanks = only_blanks && line.at(col) == ' ';
+  if (!only_blanks) return;
+  int last = start - 1;
+  while (last >= 1 && line.at(last) == ' ') --last;
+  if (last >= 1 && line.at(last) == ',') line.set(last, ' ');
+}
+
+void check_marker_card(Engine& e, const Line80& line, bool& marker, bool& simulate_card) {
+  std::array<char, 5> u{};
+  for (int k = 0; k < 5; ++k) u[static_cast<std::size_t>(k)] = upcased(line.at(k + 1));
+  const std::string_view word(&u[2], 3);
+  marker = u[0] == '*' && u[1] == ' ' &&
+           (word == "PRO" || word == "EXE" || word == "DOM" || word == "DEB" || word == "VSC");
+  if (marker) {
+    if (word == "DEB") e.ctl.debug_mode = true;
+    e.ctl.cs_card_flag = word == "VSC";
+  }
+  simulate_card = std::string_view(u.data(), 4) == "SIMU" && line.at(9) == ' ' && is_digit_char(line.at(10));
+}
+
+void write_program_line(Engine& e, int unit, int number, Line80& line) {
+  if (e.ctl.translate_needed) remove_location_tag(line);
+  e.ch.write(unit, io::Rec().x(6).lit(line.cols(1, 68)).i(number, 3));
+}
+
+void split_operands(std::string_view text, int len, bool& comma, int& comma_col, bool& blank, int& blank_col) {
+  comma = blank = false;
+  comma_col = blank_col = 0;
+  bool quoted = false;
+  const int n = std::min(len, static_cast<int>(text.size()));
+  for (int k = 0; k < n; ++k) {
+    const char ch = text[static_cast<std::size_t>(k)];
+    if (ch == '\'') quoted = !quoted;
+    if (quoted) continue;
+    if (ch == ',' && !comma) {
+      comma = true;
+      comma_col = k + 1;
+    }
+    if (ch == ' ' && !blank) {
+      blank = true;
+      blank_col = k + 1;
+    }
+  }
+}
+
+bool read_program_header(Engine& e, int unit) {
+  if (!e.ch.open_read(unit, e.ctl.program_file_name.trimmed())) return false;
+  std::string first;
+  const bool ok = e.ch.read_line(unit, first) == io::ReadStatus::ok;
+  e.ch.close(unit);
+  if (!ok) return false;
+  Line80 line(first.substr(0, std::min<std::size_t>(first.size(), 10)));
+  bool marker = false;
+  bool simulate_card = false;
+  check_marker_card(e, line, marker, simulate_card);
+  return line.at(1) == '%' || marker || simulate_card;
+}
+
+void copy_name_text(const Line80& line, NameTextState& s) {
+  if (s.line_ready) {
+    s.prepared.clear();
+    const int keep = std::max(0, s.length - 1);
+    for (int col = 1; col <= keep; ++col) s.prepared.set(col, s.pending.at(col));
+  }
+  s.line_ready = false;
+  s.alternating = false;
+  int last = 80;
+  while (last >= 1 && line.at(last) == ' ') --last;
+  if (last == 0) return;
+  if (last + s.length < 70) {
+    for (int col = 1; col <= last; ++col) s.prepared.set(s.length + col, line.at(col));
+    s.prepared.set(s.length + last + 1, '/');
+    s.length += last + 2;
+    return;
+  }
+  s.line_ready = true;
+  s.pending.clear();
+  for (int col = 1; col <= last; ++col) s.pending.set(col, line.at(col));
+  s.pending.set(last + 1, '/');
+  s.length = last + 2;
+  s.alternating = !s.alternating;
+}
+
+}  // namespace kelvo

@@ -1,0 +1,83 @@
+// Fixed-field helpers and the names of the files named after the model.
+#include "support/text_routines.h"
+
+#include <string>
+
+#include "model/engine.h"
+
+namespace kelvo {
+
+void upcase_field6(Text6& f) {
+  for (char& c : f.c) upcase_char(c);
+}
+
+void set_message_text(Engine& e, std::string_view text) { e.ctl.message_text.assign(text); }
+
+bool is_parameter_ref(std::string_view operand) {
+  std::size_t k = 0;
+  if (k < operand.size() && operand[k] == '(') ++k;
+  if (k >= operand.size() || (operand[k] != 'P' && operand[k] != 'p')) return false;
+  const char next = k + 1 < operand.size() ? operand[k + 1] : ' ';
+  return next != 'R' && next != 'r';
+}
+
+Text129 model_name_with_extension(Engine& e, std::string_view ext) {
+  int pos = 0;
+  Text129 name = get_program_base_name(e, pos);
+  for (int k = 0; k < static_cast<int>(ext.size()); ++k) name.set(pos + 1 + k, ext[static_cast<std::size_t>(k)]);
+  return name;
+}
+
+Text129 make_dec_name(Engine& e) { return model_name_with_extension(e, "DEC"); }
+
+Text129 make_frm_name(Engine& e) { return model_name_with_extension(e, "FRM"); }
+
+Text129 make_frm_csv_names(Engine& e, bool, Text129& csv) {
+  // The CSV file always goes next to the model: no installation folder is
+  // assumed.
+  csv = model_name_with_extension(e, "CSV");
+  return make_frm_name(e);
+}
+
+Text129 get_program_base_name(Engine& e, int& dot) {
+  ControlState& c = e.ctl;
+  Text129 buf(c.program_file_name.view());
+  int first = 1;
+  while (first <= Text125::size && buf.at(first) == ' ') ++first;
+  int end = first;  // one past the name's last column
+  while (end <= Text125::size && buf.at(end) != ' ') ++end;
+  for (int col = end; col <= Text129::size; ++col) buf.set(col, ' ');
+  // The last '.' of the last path component.
+  int last_dot = 0;
+  for (int col = first; col < end; ++col) {
+    const char ch = buf.at(col);
+    if (ch == '/' || ch == '\\') last_dot = 0;
+    if (ch == '.') last_dot = col;
+  }
+  if (last_dot == 0) {
+    buf.set(end, '.');
+    dot = end;
+    return buf;
+  }
+  const char x1 = upcased(buf.at(last_dot + 1));
+  const char x2 = upcased(buf.at(last_dot + 2));
+  const char x3 = upcased(buf.at(last_dot + 3));
+  if (x1 == 'T' && x2 == 'X' && x3 == 'T') {
+    c.txt_extension_flag = true;
+    for (int col = last_dot + 1; col <= Text129::size; ++col) buf.set(col, ' ');
+    dot = last_dot;
+    return buf;
+  }
+  c.txt_extension_flag = false;
+  if ((x1 == 'R' && x2 == 'E' && x3 == 'S') || (x1 == 'S' && x2 == 'L' && x3 == 'T')) c.listing_file_flag = true;
+  for (int col = last_dot; col < end - 1; ++col) buf.set(col, buf.at(col + 1));
+  buf.set(end - 1, '.');
+  dot = end - 1;
+  return buf;
+}
+
+std::string model_file_name(Engine& e, std::string_view extension) {
+  return std::string(model_name_with_extension(e, extension).trimmed());
+}
+
+}  // namespace kelvo

@@ -1,0 +1,168 @@
+// FUNCTION data files and address functions. Takes an open data file or
+// a data line's address name; produces the function's points (frequency
+// data as a cumulative distribution) and, after translation, the block
+// numbers of the addresses that the points name.
+#include "translator/function_data.h"
+
+#include <cmath>
+#include <string>
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "support/diagnostics.h"
+#include "support/output_files.h"
+#include "support/packed_names.h"
+
+namespace kelvo {
+
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_alpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+void data_error(Engine& e, std::string_view message) {
+  parse_error(e, message);
+  const int unit = open_error_unit(e);
+  e.ch.write(unit, " Error in data in or prior to this line");
+  if (e.ctl.java_mode) e.ch.write(unit, io::Rec().x(6).lit(e.cs.stmt.stmt_line.cols(1, 68)));
+  e.ctl.error_found = true;
+}
+
+// One pair of a data-file record: list-directed, blanks or commas between
+// the values, '/' ends the record. False when the record holds no pair.
+bool read_pair(std::string_view line, double& x, double& y) {
+  const std::size_t slash = line.find('/');
+  if (slash != std::string_view::npos) line = line.substr(0, slash);
+  double v[2] = {0.0, 0.0};
+  return io::read_list_reals(line, v, 2) == 2 && ((x = v[0]), (y = v[1]), true);
+}
+
+}  // namespace
+
+bool read_function_pairs(Engine& e, int unit, int declared, int& count) {
+  count = 0;
+  std::string line;
+  if (declared > k_function_point_limit) declared = k_function_point_limit;
+  for (;;) {
+    const io::ReadStatus st = e.ch.read_line(unit, line);
+    if (st != io::ReadStatus::ok) break;
+    if (line.find_first_not_of(' ') == std::string::npos) continue;
+    double x = 0.0, y = 0.0;
+    if (!read_pair(line, x, y)) {
+      e.ch.close(unit);
+      parse_error(e, " Error in data in or prior to this line");
+      return false;
+    }
+    if (count >= declared) {
+      e.ch.close(unit);
+      parse_error(e, " Too many data pairs in file");
+      return false;
+    }
+    ++count;
+    e.cs.fnread.fn_buf_x[ix(count)] = static_cast<real4>(x);
+    e.cs.fnread.fn_buf_y[ix(count)] = static_cast<real4>(y);
+  }
+  e.ch.close(unit);
+  return true;
+}
+
+bool cumulate_frequencies(Engine& e, int n) {
+  auto& y = e.cs.fnread.fn_buf_y;
+  real4 s = 0.0f;
+  for (int k = 1; k <= n; ++k) s += y[ix(k)];
+  if (!(s > 0.0f)) {
+    parse_error(e, " Division with 0");
+    return false;
+  }
+  real4 c = 0.0f;
+  for (int k = 1; k <= n; ++k) {
+    c = c + y[ix(k)] / s;
+    y[ix(k)] = c;
+  }
+  return true;
+}
+
+bool store_function_column(Engine& e, int f, int n, bool frequencies) {
+  if (f < 1 || f > k_function_limit || n < 0 || n > k_function_point_limit) return false;
+  if (frequencies && !cumulate_frequencies(e, n)) return false;
+  auto& fn = e.ent.fn;
+  for (int k = 1; k <= n; ++k) {
+    fn.function_x[ix(f)][ix(k)] = e.cs.fnread.fn_buf_x[ix(k)];
+    fn.function_y[ix(f)][ix(k)] = e.cs.fnread.fn_buf_y[ix(k)];
+    e.ent.fn.fn_point_name[ix(f)][ix(k)] = 0;
+  }
+  fn.function_point_count[ix(f)] = n;
+  e.ent.fn.fn_complete[ix(f)] = n >= 1 && std::fabs(e.cs.fnread.fn_buf_y[ix(n)] - 1.0f) < 1.0e-4f;
+  return true;
+}
+
+int parse_address_function(Engine& e, int f, int k, int col) {
+  const Line80& l = e.cs.stmt.stmt_line;
+  std::string name;
+  int c = col;
+  for (; c < col + 3; ++c) {
+    if (!is_alpha(l.at(c))) {
+      data_error(e, " Address must start with at least three letters");
+      return 0;
+    }
+    name += l.at(c);
+  }
+  for (;; ++c) {
+    const char ch = l.at(c);
+    if (ch == '/' || ch == ' ') break;
+    if (!is_alpha(ch) && !is_digit(ch)) {
+      data_error(e, " Illegal character.  Not digit letter . , or /");
+      return 0;
+    }
+    if (name.size() >= 6) {
+      data_error(e, " Address more than 6 characters");
+      return 0;
+    }
+    name += ch;
+  }
+  if (f < 1 || f > k_function_limit || k < 1 || k > k_function_point_limit) return 0;
+  name.resize(6, ' ');
+  e.ent.fn.fn_point_name[ix(f)][ix(k)] = pack_symbol_name(e, name);
+  e.ent.fn.address_function_defined = true;
+  return c;
+}
+
+void resolve_function_addresses(Engine& e, int f) {
+  auto& fn = e.ent.fn;
+  const int n = std::min(fn.function_point_count[ix(f)], k_function_point_limit);
+  for (int k = 1; k <= n; ++k) {
+    const int4 name = e.ent.fn.fn_point_name[ix(f)][ix(k)];
+    if (name == 0) continue;
+    int found = 0;
+    for (int b = 1; b <= e.blocks.block_count && found == 0; ++b)
+      if (e.blocks.block_label[ix(b)] == name) found = b;
+    if (found > 0) {
+      fn.function_y[ix(f)][ix(k)] = static_cast<real4>(found);
+      continue;
+    }
+    const int unit = open_warning_unit(e);
+    e.ch.write(unit, " WARNING");
+    e.ch.write(unit, io::Rec().lit(" Address ").i(k, 3).lit(" in function nr. ").i(f, 3).lit(" possibly missing"));
+  }
+}
+
+void pack_kind2_names(Engine& e) {
+  auto& fn = e.ent.fn;
+  const int count = std::min(fn.function_count, k_function_limit);
+  for (int f = 1; f <= count; ++f) {
+    // An argument named by an entity name (Q$LINE, X$NAME ...) becomes the
+    // entity's number.
+    const int kind = fn.function_arg_class[ix(f)];
+    const int ak = kind < 0 ? -kind : kind;
+    int4& value = fn.function_arg_value[ix(f)];
+    if (ak >= 2 && ak <= 9 && ak != 6 && ak != 7 && ak != 8 && (value < 1 || value > 1000)) {
+      int mode = k_mode_function_definition;
+      int number = value;
+      find_entity_number(e, ak == 4 || ak == 5 ? k_class_station : ak, value, mode, number);
+      value = number;
+    }
+    resolve_function_addresses(e, f);
+  }
+}
+
+}  // namespace kelvo

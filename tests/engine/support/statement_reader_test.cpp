@@ -1,0 +1,156 @@
+#include "support/statement_reader.h"
+
+#include "../engine_fixture.h"
+#include "support/packed_names.h"
+
+namespace kelvo {
+namespace {
+
+using Reader = testing::EngineTest;
+
+TEST_F(Reader, OperationTableGivesTheFirstMatch) {
+  init_operation_codes(e());
+  EXPECT_EQ(find_operation_code(e(), pack_symbol_name(e(), "IF")), 11);
+  EXPECT_EQ(find_operation_code(e(), pack_symbol_name(e(), "LET")), 14);
+  EXPECT_EQ(find_operation_code(e(), pack_symbol_name(e(), "GENERATE")), 1);
+  EXPECT_EQ(find_operation_code(e(), pack_symbol_name(e(), "LETP")), 15);
+  EXPECT_EQ(find_operation_code(e(), pack_symbol_name(e(), "VALUEOF")), 39);
+  EXPECT_EQ(find_operation_code(e(), pack_symbol_name(e(), "FOOBAR")), 0);
+  EXPECT_EQ(parse_op_display(16), "LET-");
+}
+
+TEST_F(Reader, ModelWithoutEndReportsInsteadOfLooping) {
+  write_file("m.txt", "       SIMULATE\r\n\tGENERATE\t10\r\n");
+  ASSERT_TRUE(e().ch.open_read(e().ctl.unit_base, "m.txt"));
+  bool ok = false;
+  Line80 line;
+  read_program_lines(e(), 1, ok, line);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(line.trimmed(), "SIMULATE");
+  read_program_lines(e(), 2, ok, line);
+  EXPECT_EQ(line.trimmed(), "GENERATE 10");  // tabs in columns 1-65 become blanks
+  read_program_lines(e(), 3, ok, line);      // end of file: a blank line
+  EXPECT_TRUE(ok);
+  EXPECT_TRUE(line.is_blank());
+  EXPECT_TRUE(stops([&] { read_program_lines(e(), 4, ok, line); }));
+  EXPECT_NE(console_output().find(" END statement missing or erroneous"), std::string::npos);
+}
+
+TEST_F(Reader, TabsBeyondColumn65AreKept) {
+  write_file("m.txt", std::string(69, ' ') + "\tX\n         \tA\n");
+  ASSERT_TRUE(e().ch.open_read(e().ctl.unit_base, "m.txt"));
+  bool ok = false;
+  Line80 line;
+  read_program_lines(e(), 1, ok, line);
+  EXPECT_EQ(line.at(70), '\t');
+  read_program_lines(e(), 2, ok, line);
+  EXPECT_EQ(line.at(10), ' ');
+}
+
+TEST_F(Reader, InlineCommentWithTextBeyondColumn74IsRejected) {
+  std::string text = "       GENERATE  10 ! note";
+  text.resize(75, ' ');
+  text += "x\n";
+  write_file("m.txt", text + std::string(75, ' ') + "y\n");
+  ASSERT_TRUE(e().ch.open_read(e().ctl.unit_base, "m.txt"));
+  bool ok = false;
+  Line80 line;
+  read_program_lines(e(), 1, ok, line);
+  EXPECT_TRUE(e().ctl.error_found);
+  EXPECT_EQ(console_output().rfind(" Comment extends beyond col. 74", 0), 0u);
+  // Text in column 76 without '!' is accepted.
+  e().ctl.error_found = false;
+  read_program_lines(e(), 2, ok, line);
+  EXPECT_FALSE(e().ctl.error_found);
+}
+
+TEST_F(Reader, TooManyLinesStop) {
+  write_file("m.txt", "* x\n");
+  ASSERT_TRUE(e().ch.open_read(e().ctl.unit_base, "m.txt"));
+  bool ok = false;
+  Line80 line;
+  EXPECT_TRUE(stops([&] { read_program_lines(e(), k_max_statements + 1, ok, line); }));
+  EXPECT_NE(console_output().find(" Program has too many statements"), std::string::npos);
+}
+
+TEST(Fields, TwoFieldsAreLabelAndOperationUnlessTheFirstIsAnOperationWord) {
+  auto p = split_statement_fields("LOOP ADVANCE");
+  EXPECT_EQ(p.label.trimmed(), "LOOP");
+  EXPECT_EQ(p.operation.trimmed(), "ADVANCE");
+  p = split_statement_fields("  advance 5");
+  EXPECT_EQ(p.label.trimmed(), "");
+  EXPECT_EQ(p.operands.trimmed(), "5");
+  p = split_statement_fields("PRINT 'A B'");  // the quoted blank does not split
+  EXPECT_EQ(p.field_count, 2);
+  EXPECT_EQ(p.label.trimmed(), "PRINT");
+  EXPECT_EQ(p.operation.trimmed(), "'A B'");
+  p = split_statement_fields("LBL SEIZE MACH");
+  EXPECT_EQ(p.label.trimmed(), "LBL");
+  EXPECT_EQ(p.operands.trimmed(), "MACH");
+  p = split_statement_fields("AVERYLONGLABEL OPERATIONWORD");  // fields are cut, never overrun
+  EXPECT_EQ(p.label.trimmed(), "AVERYL");
+  EXPECT_EQ(p.operation_len, 9);
+}
+
+TEST(Suffixes, UnderscoreSuffixesAreRemoved) {
+  Line80 line("       SEIZE     MACH_A,X_1+Y");
+  int removed = 0;
+  int label_removed = 0;
+  strip_name_suffixes(line, removed, label_removed);
+  EXPECT_EQ(line.trimmed(), "SEIZE     MACH,X+Y");
+  EXPECT_EQ(removed, 4);
+  Line80 labelled("LOOP_2 ADVANCE 5");
+  removed = label_removed = 0;
+  strip_name_suffixes(labelled, removed, label_removed);
+  EXPECT_EQ(labelled.trimmed(), "LOOP ADVANCE 5");
+  EXPECT_EQ(label_removed, 2);
+  Line80 quoted("       PRINT     'A_B'");
+  strip_name_suffixes(quoted, removed, label_removed);
+  EXPECT_EQ(quoted.trimmed(), "PRINT     'A_B'");
+}
+
+TEST(LocationTag, TagAndItsCommaAreBlanked) {
+  Line80 line("       ADVANCE   5,(Loc:12,30)");
+  EXPECT_EQ(find_location_tag(line), 20);
+  remove_location_tag(line);
+  EXPECT_EQ(line.trimmed(), "ADVANCE   5");
+  Line80 open_tag("       ADVANCE   5 (Lo1:12");
+  remove_location_tag(open_tag);
+  EXPECT_EQ(open_tag.trimmed(), "ADVANCE   5");
+}
+
+TEST_F(Reader, MarkerCardsAndSimulateCard) {
+  bool marker = false;
+  bool simulate = false;
+  check_marker_card(e(), Line80("* deb"), marker, simulate);
+  EXPECT_TRUE(marker);
+  EXPECT_TRUE(e().ctl.debug_mode);
+  check_marker_card(e(), Line80("SIMULATE 5"), marker, simulate);
+  EXPECT_FALSE(marker);
+  EXPECT_TRUE(simulate);
+}
+
+TEST_F(Reader, ListingLineHasTextThenStatementNumber) {
+  e().ch.attach_console(nullptr, nullptr);
+  ASSERT_TRUE(e().ch.open_new(40, "list.txt"));
+  Line80 line("LOOP   ADVANCE   5");
+  write_program_line(e(), 40, 7, line);
+  write_program_line(e(), 40, 1000, line);
+  e().ch.close(40);
+  const std::string body = "LOOP   ADVANCE   5" + std::string(50, ' ');
+  EXPECT_EQ(read_file("list.txt"), "      " + body + "  7\n      " + body + "***\n");
+}
+
+TEST(Operands, CommaAndBlankOutsideQuotes) {
+  bool comma = false;
+  bool blank = false;
+  int comma_col = 0;
+  int blank_col = 0;
+  split_operands("'a,b' x,y", 9, comma, comma_col, blank, blank_col);
+  EXPECT_TRUE(comma);
+  EXPECT_EQ(comma_col, 8);
+  EXPECT_EQ(blank_col, 6);
+}
+
+}  // namespace
+}  // namespace kelvo
