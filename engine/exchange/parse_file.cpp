@@ -53,7 +53,7 @@ void classify_line(Engine& e, int count, const Line80& line) {
   p.op_code = find_operation_code(e, pack_symbol_name(e, word.view()));
   if (p.op_code == k_op_anim && c.auto_animation_flag) {
     c.current_statement = line;
-    parse_error(e, " Automatic animation not allowed with ANIM");
+    flag_error_without_hint(e, " Automatic animation not allowed with ANIM");
     stop_program(e);
   }
   if (p.op_code == k_op_end) c.parse_end_flag = true;

@@ -35,15 +35,15 @@ inline constexpr int simulate = 16;
 inline constexpr int start = 17;
 inline constexpr int storage = 18;      // the CAPACITY statement
 inline constexpr int terminate = 19;
-inline constexpr int if_form = 20;
-inline constexpr int goto_form = 21;
+inline constexpr int if_form = 20;         // IF form made by the IF compile
+inline constexpr int goto_form = 21;       // GOTO form made by the GOTO compile
 inline constexpr int seeds = 22;
 inline constexpr int print = 23;
 inline constexpr int end_run = 24;      // ends one run of a series
 inline constexpr int reset = 25;
 inline constexpr int priority = 26;
 inline constexpr int let = 27;
-inline constexpr int control_28 = 28;
+inline constexpr int spare_control = 28;  // a control statement that does nothing
 inline constexpr int assemble = 29;
 inline constexpr int select = 30;       // LET MIN/MAX
 inline constexpr int split = 31;
@@ -54,10 +54,10 @@ inline constexpr int arrive = 35;
 inline constexpr int let_param = 36;
 inline constexpr int goto_ = 37;
 inline constexpr int if_ = 38;
-inline constexpr int form_39 = 39;
+inline constexpr int let_param_form = 39;  // LET to a parameter, made by a check
 inline constexpr int let_expression = 40;  // IF or LET with an expression
-inline constexpr int let_form = 41;
-inline constexpr int if_form_2 = 42;
+inline constexpr int let_form = 41;        // LET form made by the LET compile
+inline constexpr int if_test_form = 42;    // IF form made by the IF compile
 inline constexpr int waitif = 43;
 inline constexpr int preempt_after_priority = 44;
 inline constexpr int print_open = 45;      // PRINT whose line stays open
@@ -73,6 +73,123 @@ inline constexpr int count = 53;
 // Only codes 1..43 are recognised from a statement word.
 inline constexpr int searched = 43;
 }  // namespace bc
+
+// What a block code stands for in a model.
+enum class StatementClass : int {
+  none,     // no code (entry 0)
+  block,    // a block statement: an entry of the block table
+  control,  // a control statement: never an entry of the block table
+  form,     // a form that a statement check makes; written in a model it
+            // is not an operation
+};
+
+// The properties of a block code, read by the translator (the word it is
+// recognised and listed by, its class, its place among the words the
+// label checks search), the dispatcher (whether this version has its
+// routine) and the reports (the word a block count prints).
+struct BlockCodeInfo {
+  int code;
+  const char* word;      // statement word (at most 6 characters, unique)
+  StatementClass cls;
+  int label_entry;       // entry 1..23 of label_op_names, 0 = not searched by label
+  bool runnable;         // the dispatcher has this block's routine
+};
+
+// ORDER: one entry per block code, in the order of the codes.
+inline constexpr std::array<BlockCodeInfo, bc::count + 1> k_block_codes = {{
+    {0, "", StatementClass::none, 0, false},
+    {bc::advance, "ADVANC", StatementClass::block, 0, true},
+    {bc::depart, "DEPART", StatementClass::block, 19, true},
+    {bc::end, "END", StatementClass::control, 1, false},
+    {bc::enter, "ENTER", StatementClass::block, 16, true},
+    {bc::function, "FUNCTI", StatementClass::control, 0, false},
+    {bc::valueof, "FVARIA", StatementClass::control, 0, false},
+    {bc::waitif_station, "WAITST", StatementClass::block, 9, false},
+    {bc::generate, "GENERA", StatementClass::block, 0, true},
+    {bc::leave, "LEAVE", StatementClass::block, 13, true},
+    {bc::preempt, "PREEMP", StatementClass::block, 0, true},
+    {bc::qtable, "QTABLE", StatementClass::control, 23, false},
+    {bc::queue, "QUEUE", StatementClass::block, 14, true},
+    {bc::release, "RELEAS", StatementClass::block, 0, true},
+    {bc::return_, "RETURN", StatementClass::block, 20, true},
+    {bc::seize, "SEIZE", StatementClass::block, 15, true},
+    {bc::simulate, "SIMULA", StatementClass::control, 0, false},
+    {bc::start, "START", StatementClass::control, 7, false},
+    {bc::storage, "STORAG", StatementClass::control, 0, false},
+    {bc::terminate, "TERMIN", StatementClass::block, 0, true},
+    {bc::if_form, "IFFORM", StatementClass::form, 10, false},
+    {bc::goto_form, "GOFORM", StatementClass::form, 0, false},
+    {bc::seeds, "SEEDS", StatementClass::control, 8, false},
+    {bc::print, "PRINT", StatementClass::block, 4, false},
+    {bc::end_run, "ENDRUN", StatementClass::control, 2, false},
+    {bc::reset, "RESET", StatementClass::control, 3, false},
+    {bc::priority, "PRIORI", StatementClass::block, 0, false},
+    {bc::let, "LET", StatementClass::block, 12, false},
+    {bc::spare_control, "SPARE", StatementClass::control, 0, false},
+    {bc::assemble, "ASSEMB", StatementClass::block, 0, false},
+    {bc::select, "SELECT", StatementClass::block, 21, false},
+    {bc::split, "SPLIT", StatementClass::block, 5, false},
+    {bc::table, "TABLE", StatementClass::control, 6, false},
+    {bc::tabulate, "TABULA", StatementClass::block, 0, true},
+    {bc::special, "HELP", StatementClass::block, 11, false},
+    {bc::arrive, "ARRIVE", StatementClass::block, 18, true},
+    {bc::let_param, "LET", StatementClass::block, 0, false},
+    {bc::goto_, "GOTO", StatementClass::block, 17, false},
+    {bc::if_, "IF", StatementClass::block, 0, false},
+    {bc::let_param_form, "LETPRM", StatementClass::form, 0, false},
+    {bc::let_expression, "IF", StatementClass::block, 0, false},
+    {bc::let_form, "LETFRM", StatementClass::form, 0, false},
+    {bc::if_test_form, "IFTEST", StatementClass::form, 0, false},
+    {bc::waitif, "WAITIF", StatementClass::block, 22, false},
+    {bc::preempt_after_priority, "PREEMP", StatementClass::form, 0, true},
+    {bc::print_open, "PRINT", StatementClass::form, 0, false},
+    {bc::waitif_retest, "WAITIF", StatementClass::form, 0, false},
+    {bc::print_attribute, "PRINT", StatementClass::form, 0, false},
+    {bc::print_attribute_open, "PRINT", StatementClass::form, 0, false},
+    {bc::let_minmax, "LET", StatementClass::form, 0, false},
+    {bc::let_priority, "LET", StatementClass::form, 0, false},
+    {bc::let_priority_plus, "LET", StatementClass::form, 0, false},
+    {bc::let_priority_minus, "LET", StatementClass::form, 0, false},
+    {bc::let_minmax_run, "LET", StatementClass::form, 0, false},
+}};
+
+// The entries of label_op_names (1..23): the statement words the label
+// checks search.
+inline constexpr int k_label_entries = 23;
+
+// The properties of a code; entry 0 (no code) for a code outside 1..53.
+constexpr const BlockCodeInfo& block_code_info(int code) {
+  return k_block_codes[static_cast<std::size_t>(code >= 1 && code <= bc::count ? code : 0)];
+}
+
+namespace block_codes_check {
+constexpr bool in_code_order() {
+  for (int i = 0; i <= bc::count; ++i) {
+    if (k_block_codes[static_cast<std::size_t>(i)].code != i) return false;
+  }
+  return true;
+}
+constexpr bool label_entries_unique() {
+  for (int n = 1; n <= k_label_entries; ++n) {
+    int found = 0;
+    for (const auto& info : k_block_codes) found += info.label_entry == n ? 1 : 0;
+    if (found != 1) return false;
+  }
+  return true;
+}
+constexpr bool words_fit() {
+  for (const auto& info : k_block_codes) {
+    int n = 0;
+    while (info.word[n] != '\0') ++n;
+    if (n > 6) return false;
+  }
+  return true;
+}
+}  // namespace block_codes_check
+static_assert(block_codes_check::in_code_order(), "k_block_codes lists the codes in order");
+static_assert(block_codes_check::label_entries_unique(), "each label_op_names entry names one code");
+static_assert(block_codes_check::words_fit(), "statement words have at most 6 characters");
+static_assert(bc::searched < bc::count && block_code_info(bc::searched).code == bc::waitif);
 
 // Address label of the block that receives pre-empted holders (written
 // PREEM: in the model, printed as "PREEM:"). No packed name has this bit

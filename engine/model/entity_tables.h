@@ -14,6 +14,17 @@
 
 namespace kelvo {
 
+// Position 1..count of a packed name in a 1-based name table (element 0
+// unused), 0 when the name is not there. count is clamped to the table.
+template <std::size_t N>
+int find_name(const std::array<int4, N>& names, int count, int4 name) {
+  const int last = count < static_cast<int>(N) - 1 ? count : static_cast<int>(N) - 1;
+  for (int i = 1; i <= last; ++i) {
+    if (names[static_cast<std::size_t>(i)] == name) return i;
+  }
+  return 0;
+}
+
 struct StationTables {
   using I4 = std::array<int4, k_station_limit + 1>;
   // Stations in use (set from station_name_count at linking). Translator; 0 at reset.

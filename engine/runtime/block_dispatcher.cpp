@@ -118,37 +118,12 @@ void dispatch_block(Engine& e) {
         record_value_extremes(e, b);
         pass_on = true;
         break;
-      // Block routines of later steps.
-      case bc::waitif_station:
-      case bc::waitif:
-      case bc::if_form:
-      case bc::if_:
-      case bc::if_form_2:
-      case bc::goto_form:
-      case bc::goto_:
-      case bc::print:
-      case bc::print_open:
-      case bc::print_attribute:
-      case bc::print_attribute_open:
-      case bc::priority:
-      case bc::let_priority:
-      case bc::let_priority_plus:
-      case bc::let_priority_minus:
-      case bc::let:
-      case bc::let_expression:
-      case bc::let_form:
-      case bc::assemble:
-      case bc::select:
-      case bc::let_minmax:
-      case bc::split:
-      case bc::special:
-      case bc::let_param:
-      case bc::form_39:
-      case bc::waitif_retest:
-      case bc::let_minmax_run:
-        refuse_block_code(e, code);
       default:
-        // Codes outside 1..53 and the codes of control statements.
+        // A block whose routine this version does not have; codes outside
+        // 1..53 and the codes of control statements.
+        if (const BlockCodeInfo& info = block_code_info(code);
+            !info.runnable && (info.cls == StatementClass::block || info.cls == StatementClass::form))
+          refuse_block_code(e, code);
         stop_with_block(e, " Wrong operation code in block ", b);
     }
   }

@@ -154,7 +154,7 @@ bool c_operand_check(Engine& e, std::string_view field, int4 name_code, real4& v
     if (e.expr.defn_name[ix(k)] == name_code) d = k;
   if (d == 0) return false;
   if (field.find_first_of("+-*/()") != std::string_view::npos) {
-    parse_error(e, field[0] == '-' ? " C operand may not be negative" : "Expression illegal as C operand");
+    flag_error_without_hint(e, field[0] == '-' ? " C operand may not be negative" : "Expression illegal as C operand");
     return false;
   }
   const int x = e.expr.defn_expr[ix(d)];

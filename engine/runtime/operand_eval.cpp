@@ -239,7 +239,7 @@ real8 eval_variable(Engine& e, int x, int level) {
     } else if (level == 1 && kind == 8 && std::abs(arg) >= 501 && !e.cs.pass.check_flag) {
       const int k = find_savevalue_name(e, arg);
       if (k == 0) {
-        parse_error(e, " Savevalue in B operand not given value above");
+        flag_error_without_hint(e, " Savevalue in B operand not given value above");
         return 0.0;
       }
       v = e.ent.sv.savevalue_init[ix(k)];

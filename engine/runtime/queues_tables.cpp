@@ -159,7 +159,6 @@ void record_value_extremes(Engine& e, int b) {
 }
 
 int table_class_of(const Engine& e, int t, real4 x) {
-  const auto& srv = e.srv;
   const int n = std::min(e.ent.tab.table_classes[ix(t)], k_table_class_limit);
   const real4 lower = static_cast<real4>(e.ent.tab.table_lower[ix(t)]);
   const real4 width = static_cast<real4>(e.ent.tab.table_width[ix(t)]);

@@ -36,10 +36,11 @@ std::string label_text(Engine& e, int4 code) {
   return packed_name_text(e, code);
 }
 
-std::string operation_text(Engine& e, int b) {
-  const int code = e.blocks.block_op[static_cast<std::size_t>(b)];
-  if (code < 1 || code >= static_cast<int>(e.opnames.block_op_names.size())) return "      ";
-  return packed_name_text(e, e.opnames.block_op_names[static_cast<std::size_t>(code)]);
+// The statement word of a block's code, as six characters.
+std::string operation_text(const Engine& e, int b) {
+  std::string word = block_code_info(e.blocks.block_op[ix(b)]).word;
+  word.resize(6, ' ');
+  return word;
 }
 
 // Console page pause of the block counts: one line read, '#'/'&' stop.

@@ -90,9 +90,25 @@ void flag_statement_error(Engine& e, std::string_view message) {
   report_statement_error(e, message);
 }
 
-void parse_error(Engine& e, std::string_view message) {
+void flag_error_without_hint(Engine& e, std::string_view message) {
   e.ctl.hint_flag = false;
   flag_statement_error(e, message);
+}
+
+void statement_error(Engine& e, std::string_view message, ErrorEffect effect) {
+  switch (effect) {
+    case ErrorEffect::report: report_statement_error(e, message); break;
+    case ErrorEffect::flag: flag_statement_error(e, message); break;
+    case ErrorEffect::flag_without_hint: flag_error_without_hint(e, message); break;
+  }
+}
+
+int take_slot(Engine& e, int4& count, int capacity, std::string_view message, ErrorEffect effect) {
+  if (count >= capacity) {
+    statement_error(e, message, effect);
+    return 0;
+  }
+  return ++count;
 }
 
 void write_statement_error(Engine& e, std::string_view message) {

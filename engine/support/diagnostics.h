@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "io/fixed_text.h"
+#include "model/numbers.h"
 
 namespace kelvo {
 
@@ -19,12 +20,22 @@ int open_error_unit(Engine& e);
 // Opens the ERR file under the front end and does nothing else.
 void open_err_file_only(Engine& e);
 
-// The compile-error report of the current statement (at most one).
+// What a statement error does besides its report (one report per
+// statement at most; the translation stops after a statement that set
+// error_found).
+enum class ErrorEffect {
+  report,             // the report only: the model is not marked erroneous
+  flag,               // marks the model erroneous (error_found), then reports
+  flag_without_hint,  // the same without the address hint lines
+};
+void statement_error(Engine& e, std::string_view message, ErrorEffect effect);
+// The three effects by name.
 void report_statement_error(Engine& e, std::string_view message);
-// Sets error_found, then reports.
 void flag_statement_error(Engine& e, std::string_view message);
-// Clears the hint flag, then flags: the entry most statement checks use.
-void parse_error(Engine& e, std::string_view message);
+void flag_error_without_hint(Engine& e, std::string_view message);
+// The next slot of a 1-based table: count + 1 (count raised), or 0 with
+// the count unchanged after its " Too many ..." message.
+int take_slot(Engine& e, int4& count, int capacity, std::string_view message, ErrorEffect effect);
 // The " Error in next statement" report of the statement syntax checks.
 void write_statement_error(Engine& e, std::string_view message);
 // Starts the error state of a new statement (one report per statement).

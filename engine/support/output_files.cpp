@@ -19,7 +19,7 @@ bool open_or_delete_file(Engine& e, int unit, std::string_view name) {
   const std::string path(trim_blanks(name));
   if (io::Channels::exists(path)) io::Channels::remove_file(path);
   if (e.ch.open_new(unit, path)) return true;
-  parse_error(e, " File cannot be opened");
+  flag_error_without_hint(e, " File cannot be opened");
   return false;
 }
 

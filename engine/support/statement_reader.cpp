@@ -56,7 +56,7 @@ bool read_model_record(Engine& e, Line80& line, io::ReadStatus& status) {
 
 void stop_if_too_many_lines(Engine& e, int count) {
   if (count > k_max_statements) {
-    parse_error(e, " Program has too many statements");
+    flag_error_without_hint(e, " Program has too many statements");
     stop_program(e);
   }
 }
@@ -140,7 +140,7 @@ void read_program_lines(Engine& e, int count, bool& ok, Line80& line) {
     ok = true;
     if (late_text && has_comment) {
       e.ctl.current_statement = line;
-      parse_error(e, " Comment extends beyond col. 74");
+      flag_error_without_hint(e, " Comment extends beyond col. 74");
       write_error_message(e, " or the statement after");
       write_error_message(e, " ");
       return;

@@ -88,7 +88,7 @@ int check_address_label(Engine& e, int& label_col, bool& label_known) {
     if (len == 2) return op_col;
   }
   if (is_digit_char(l.at(p)) && e.cs.pass.check_flag) {
-    parse_error(e, " Illegal address starting with digit");
+    flag_error_without_hint(e, " Illegal address starting with digit");
     return 0;
   }
   if (label_known) {
@@ -146,7 +146,7 @@ int check_address_label(Engine& e, int& label_col, bool& label_known) {
         // RESET 0 is a plain RESET, like RESET 1.
         if (value <= 1) return p;
         if (e.cs.pass.reset_with_a_flag) {
-          parse_error(e, " Only one RESET with A operand allowed");
+          flag_error_without_hint(e, " Only one RESET with A operand allowed");
           return 0;
         }
         e.cs.pass.reset_with_a_flag = true;

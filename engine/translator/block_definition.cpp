@@ -112,7 +112,7 @@ bool add_queue_or_ad_set(Engine& e, int4 name) {
   e.blocks.block_arg[e.blocks.block_count] = to_int2(q.queue_count);
   const Text6 t = unpack_name_chars(e, name);
   if (!is_letter(t.at(1)) || !is_letter(t.at(2)) || !is_letter(t.at(3))) {
-    parse_error(e, " A operand name does not start with 3 letters");
+    flag_error_without_hint(e, " A operand name does not start with 3 letters");
   }
   q.queue_name[q.queue_count] = name;
   return true;
@@ -190,13 +190,13 @@ void terminate_step(Engine& e) {
   int4 value = 0;
   if (mark == ' ') {
     if (!name_number(e, code, value)) {
-      parse_error(e, " Illegal A operand, not 0..999999 or X$name");
+      flag_error_without_hint(e, " Illegal A operand, not 0..999999 or X$name");
       return;
     }
   } else if (mark == 'X') {
     value = code;
   } else {
-    parse_error(e, " Illegal A operand, not 0..999999 or X$name");
+    flag_error_without_hint(e, " Illegal A operand, not 0..999999 or X$name");
     return;
   }
   t.terminate_value[++t.terminate_count] = value;

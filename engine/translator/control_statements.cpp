@@ -214,7 +214,7 @@ void check_capacity_statement(Engine& e) {
     return;
   }
   if (stmt.stmt_fields.first_word_len == 0) {
-    parse_error(e, " Incorrect CAPACITY definition");
+    flag_error_without_hint(e, " Incorrect CAPACITY definition");
     return;
   }
   const int4 label = stmt.stmt_label;
@@ -306,12 +306,12 @@ void parse_let_control(Engine& e, int4 name) {
   } else if (kind == 8) {
     int idx = 0;
     if (!find_savevalue_by_name(e, value, idx) || idx >= n) {
-      parse_error(e, " B operand of statement not legal constant");
+      flag_error_without_hint(e, " B operand of statement not legal constant");
       return;
     }
     v = sv.savevalue_init[idx];
   } else {
-    parse_error(e, " B operand of statement not legal constant");
+    flag_error_without_hint(e, " B operand of statement not legal constant");
     return;
   }
   sv.savevalue_init[n] = negative ? -v : v;
@@ -353,7 +353,7 @@ void compile_control_statement(Engine& e) {
         break;
       }
       if (stmt.operand_text[1] != 'X') {
-        parse_error(e, " A operand must be savevalue");
+        flag_error_without_hint(e, " A operand must be savevalue");
         break;
       }
       if (operand_length(e, 2) > 0 && (is_b_operand_expression(e))) {

@@ -56,7 +56,7 @@ bool patch_experi_constant(Engine& e, int4 name, int4& k, char first_char) {
     const int4 whole = trunc_i32(init);
     const real4 frac = static_cast<real4>(std::fabs(init - whole));
     k = whole;
-    if (frac > 0.0f && frac < 0.000005f) parse_error(e, " Constant X$value-operand changed in earlier block");
+    if (frac > 0.0f && frac < 0.000005f) flag_error_without_hint(e, " Constant X$value-operand changed in earlier block");
   } else {
     k = i;
   }

@@ -21,7 +21,7 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_alpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 void data_error(Engine& e, std::string_view message) {
-  parse_error(e, message);
+  flag_error_without_hint(e, message);
   const int unit = open_error_unit(e);
   e.ch.write(unit, " Error in data in or prior to this line");
   if (e.ctl.java_mode) e.ch.write(unit, io::Rec().x(6).lit(e.cs.stmt.stmt_line.cols(1, 68)));
@@ -50,12 +50,12 @@ bool read_function_pairs(Engine& e, int unit, int declared, int& count) {
     double x = 0.0, y = 0.0;
     if (!read_pair(line, x, y)) {
       e.ch.close(unit);
-      parse_error(e, " Error in data in or prior to this line");
+      flag_error_without_hint(e, " Error in data in or prior to this line");
       return false;
     }
     if (count >= declared) {
       e.ch.close(unit);
-      parse_error(e, " Too many data pairs in file");
+      flag_error_without_hint(e, " Too many data pairs in file");
       return false;
     }
     ++count;
@@ -71,7 +71,7 @@ bool cumulate_frequencies(Engine& e, int n) {
   real4 s = 0.0f;
   for (int k = 1; k <= n; ++k) s += y[ix(k)];
   if (!(s > 0.0f)) {
-    parse_error(e, " Division with 0");
+    flag_error_without_hint(e, " Division with 0");
     return false;
   }
   real4 c = 0.0f;

@@ -49,7 +49,7 @@ bool finish_function(Engine& e) {
   const int n = e.cs.fnread.fn_point - 1;
   e.ent.fn.function_point_count[ix(f)] = n;
   if (e.ent.fn.fn_rn_flag[ix(f)] && n >= 1 && e.ent.fn.function_x[ix(f)][ix(n)] < 0.999999f) {
-    parse_error(e, " Highest RN value must be 1");
+    flag_error_without_hint(e, " Highest RN value must be 1");
     return false;
   }
   return true;
@@ -61,27 +61,27 @@ bool store_pair(Engine& e, real4 x, real4 y, int4 name) {
   const int k = e.cs.fnread.fn_point;
   const int declared = e.ent.fn.fn_declared[ix(f)];
   if (k > k_function_point_limit) {
-    parse_error(e, " Too many data pairs");
+    flag_error_without_hint(e, " Too many data pairs");
     return false;
   }
   if (declared > 0 && k > declared) {
-    parse_error(e, " Too many data pairs  defined");
+    flag_error_without_hint(e, " Too many data pairs  defined");
     return false;
   }
   if (e.ent.fn.fn_rn_flag[ix(f)]) {
     if (std::fabs(x - 1.0f) <= 0.00001f) x = 1.0f;
     if (x > 1.0f) {
-      parse_error(e, " RN value > 1");
+      flag_error_without_hint(e, " RN value > 1");
       return false;
     }
     if (!(x > e.cs.fnread.fn_prev_x)) {
-      parse_error(e, " RN values not increasing (or < 0)");
+      flag_error_without_hint(e, " RN values not increasing (or < 0)");
       return false;
     }
     e.cs.fnread.fn_prev_x = x;
   }
   if (name == 0 && y == 0.0f && e.cs.fnread.fn_address_seen) {
-    parse_error(e, " Mixture of values and adresses on data line");
+    flag_error_without_hint(e, " Mixture of values and adresses on data line");
     return false;
   }
   if (name != 0) e.cs.fnread.fn_address_seen = true;
@@ -122,7 +122,7 @@ bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
   for (;; ++c) {
     const char ch = at(c);
     if (c >= 72 && ch != ' ') {
-      parse_error(e, " Data extend beyond column 71");
+      flag_error_without_hint(e, " Data extend beyond column 71");
       return false;
     }
     if (is_digit(ch)) {
@@ -147,7 +147,7 @@ bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
         break;
       }
       if (!in_y) {
-        parse_error(e, " Error in data in or prior to this line");
+        flag_error_without_hint(e, " Error in data in or prior to this line");
         return false;
       }
       const real4 y = take();
@@ -156,7 +156,7 @@ bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
       in_y = false;
       if (ch == ' ') break;
       if (at(c + 1) == ' ') {
-        parse_error(e, " Line must not end with /");
+        flag_error_without_hint(e, " Line must not end with /");
         return false;
       }
     } else if (in_y && is_alpha(ch) && !have_digits && name == 0) {
@@ -166,7 +166,7 @@ bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
       name = e.ent.fn.fn_point_name[ix(e.cs.fnread.fn_current)][ix(k)];
       c = next - 1;
     } else {
-      parse_error(e, " Error in data in or prior to this line");
+      flag_error_without_hint(e, " Error in data in or prior to this line");
       return false;
     }
   }
@@ -175,7 +175,7 @@ bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
     const char ch = at(k);
     if (ch == '!') break;
     if (ch != ' ') {
-      parse_error(e, " Illegal blank in traditional data line");
+      flag_error_without_hint(e, " Illegal blank in traditional data line");
       return false;
     }
   }
@@ -189,19 +189,19 @@ void check_function_statement(Engine& e) {
   if (!a.empty() && up(a[0]) == 'V') {
     const std::string rest = a.size() > 2 && a[1] == '$' ? a.substr(2) : a.substr(1);
     if (!rest.empty() && rest.find_first_not_of("0123456789") == std::string::npos && std::stoi(rest.substr(0, 6)) < 1000) {
-      parse_error(e, " Expression not allowed as A operand");
+      flag_error_without_hint(e, " Expression not allowed as A operand");
       return;
     }
   }
   const int4 label = stmt.stmt_label;
   for (int i = 1; i <= fn.function_count; ++i) {
     if (fn.function_name[ix(i)] == label) {
-      parse_error(e, " Function defined twice");
+      flag_error_without_hint(e, " Function defined twice");
       return;
     }
   }
   if (fn.function_count >= k_function_limit) {
-    parse_error(e, " Too many functions");
+    flag_error_without_hint(e, " Too many functions");
     return;
   }
   const int f = ++fn.function_count;
@@ -217,7 +217,7 @@ void check_function_statement(Engine& e) {
   e.cs.fnread.fn_prev_x = -0.0001f;
   e.cs.fnread.fn_address_seen = false;
   if (operand_length(e, 1) == 0) {
-    parse_error(e, " A operand is compulsory");
+    flag_error_without_hint(e, " A operand is compulsory");
     return;
   }
   int kind = 0;
@@ -227,15 +227,15 @@ void check_function_statement(Engine& e) {
   const int ak = kind < 0 ? -kind : kind;
   if (ak == k_kind_rn) {
     if (value < 1 || value > k_rn_stream_max) {
-      parse_error(e, " Incorrect RN number");
+      flag_error_without_hint(e, " Incorrect RN number");
       return;
     }
     e.ent.fn.fn_rn_flag[ix(f)] = true;
   } else if (ak == 6) {
-    parse_error(e, " SNA with $, but not FN, expected as A operand");
+    flag_error_without_hint(e, " SNA with $, but not FN, expected as A operand");
     return;
   } else if (ak == 0 && !is_digit(a.back())) {
-    parse_error(e, " Integer expected at end of A operand");
+    flag_error_without_hint(e, " Integer expected at end of A operand");
     return;
   }
   fn.function_arg_class[ix(f)] = kind;
@@ -245,7 +245,7 @@ void check_function_statement(Engine& e) {
   for (char& ch : b) ch = up(ch);
   if (b == "EXPO" || b == "NORM") {
     if (ak != k_kind_rn) {
-      parse_error(e, " A operand is not RNj, but B operand blank or R");
+      flag_error_without_hint(e, " A operand is not RNj, but B operand blank or R");
       return;
     }
     fn.function_kind[ix(f)] = b == "EXPO" ? fnk::exponential : fnk::normal;
@@ -254,7 +254,7 @@ void check_function_statement(Engine& e) {
   }
   if (!b.empty() && (b[0] == 'F' || b[0] == 'V') && b.size() > 2 && b[1] == '$') {
     if (b[0] == 'V') {
-      if (ak != k_kind_savevalue) parse_error(e, " X$name expected as A operand");
+      if (ak != k_kind_savevalue) flag_error_without_hint(e, " X$name expected as A operand");
       else statement_not_available(e, "FUNCTION with V$ B operand");
       return;
     }
@@ -277,7 +277,7 @@ void check_function_statement(Engine& e) {
   }
   const char letter = b.empty() ? 'R' : b[0];
   if (!is_alpha(letter) || (letter != 'D' && letter != 'C' && letter != 'R')) {
-    parse_error(e, " Function has illegal B operand");
+    flag_error_without_hint(e, " Function has illegal B operand");
     return;
   }
   const std::string tail = b.size() > 1 ? b.substr(1) : std::string();
@@ -285,7 +285,7 @@ void check_function_statement(Engine& e) {
   if (!tail.empty() && !counted) {
     // Any other B operand names the data file.
     if (letter == 'R') {
-      parse_error(e, " Function has illegal B operand");
+      flag_error_without_hint(e, " Function has illegal B operand");
       return;
     }
     fn.function_kind[ix(f)] = letter == 'C' ? fnk::continuous : fnk::discrete;
@@ -296,11 +296,11 @@ void check_function_statement(Engine& e) {
   if (counted) n = tail.size() == 1 ? tail[0] - '0' : 10 * (tail[0] - '0') + (tail[1] - '0');
   if (letter == 'R') {
     if (counted) {
-      parse_error(e, " Function has illegal B operand");
+      flag_error_without_hint(e, " Function has illegal B operand");
       return;
     }
     if (ak != k_kind_rn) {
-      parse_error(e, " A operand is not RNj, but B operand blank or R");
+      flag_error_without_hint(e, " A operand is not RNj, but B operand blank or R");
       return;
     }
     fn.function_kind[ix(f)] = fnk::discrete;
@@ -308,7 +308,7 @@ void check_function_statement(Engine& e) {
     return;
   }
   if (n > k_function_point_limit) {
-    parse_error(e, " Function has too many pairs");
+    flag_error_without_hint(e, " Function has too many pairs");
     return;
   }
   e.ent.fn.fn_declared[ix(f)] = n;
@@ -372,7 +372,7 @@ bool parse_function_data_line(Engine& e) {
   if (end == 0) return false;
   for (;;) {
     if (end < 0) {
-      parse_error(e, " Error in simple data line");
+      flag_error_without_hint(e, " Error in simple data line");
       return true;
     }
     name.resize(6, ' ');
@@ -392,7 +392,7 @@ void parse_function_data(Engine& e) {
     int first = 1;
     while (first <= 72 && l.at(first) == ' ') ++first;
     if (first > 72) {
-      parse_error(e, " Error in data in or prior to this line");
+      flag_error_without_hint(e, " Error in data in or prior to this line");
       return;
     }
     if (!scan_function_pairs(e, l.cols(1, 80), first)) return;
@@ -408,7 +408,7 @@ void parse_function_data(Engine& e) {
   if (parse_function_data_line(e)) return;
   state = k_state_none;
   if (e.cs.fnread.fn_point <= 1) {
-    parse_error(e, e.ent.fn.function_kind[ix(e.cs.fnread.fn_current)] == fnk::continuous
+    flag_error_without_hint(e, e.ent.fn.function_kind[ix(e.cs.fnread.fn_current)] == fnk::continuous
                        ? " Error in simple data line or parameter storage list does not start with 1"
                        : " Error in simple data line");
     return;
@@ -426,7 +426,7 @@ void read_function_file(Engine& e, std::string_view operand) {
     if (e.ch.read_line(io::k_console_in, typed) == io::ReadStatus::ok) name = std::string(trim_blanks(typed.substr(0, 125)));
   }
   if (name.empty() || !io::Channels::exists(name) || !e.ch.open_read(unit, name)) {
-    parse_error(e, " Function file does not exist");
+    flag_error_without_hint(e, " Function file does not exist");
     return;
   }
   std::string first;
@@ -446,7 +446,7 @@ void read_function_file(Engine& e, std::string_view operand) {
     e.ch.rewind(unit);
   } else {
     e.ch.close(unit);
-    parse_error(e, " Illegal character on line 1, col. 1 in file");
+    flag_error_without_hint(e, " Illegal character on line 1, col. 1 in file");
     return;
   }
   int count = 0;

@@ -96,7 +96,7 @@ bool match_keyword8(std::string_view word) { return word.size() == 8 && upper(wo
 bool check_decimal_count(Engine& e, real4 value, int4& index) {
   auto& d = e.ent.dec;
   if (d.decimal_count >= k_decimal_limit) {
-    parse_error(e, " Too many decimal numbers");
+    flag_error_without_hint(e, " Too many decimal numbers");
     return false;
   }
   d.decimal_value[++d.decimal_count] = value;
@@ -106,7 +106,7 @@ bool check_decimal_count(Engine& e, real4 value, int4& index) {
 
 bool read_number_operand(Engine& e, std::string_view text, real4& value) {
   if (text.size() > 9) {
-    parse_error(e, all_digits(text) ? " Integer with more than 8 digits" : " Operand too long");
+    flag_error_without_hint(e, all_digits(text) ? " Integer with more than 8 digits" : " Operand too long");
     return false;
   }
   bool negative = false, fraction = false;
@@ -117,7 +117,7 @@ bool read_number_operand(Engine& e, std::string_view text, real4& value) {
       negative = true;
     } else if (c == '.') {
       if (fraction) {
-        parse_error(e, " Illegal character in operand");
+        flag_error_without_hint(e, " Illegal character in operand");
         return false;
       }
       fraction = true;
@@ -129,7 +129,7 @@ bool read_number_operand(Engine& e, std::string_view text, real4& value) {
         whole = whole * 10.0f + static_cast<real4>(c - '0');
       }
     } else {
-      parse_error(e, " Illegal character in operand");
+      flag_error_without_hint(e, " Illegal character in operand");
       return false;
     }
   }
@@ -148,7 +148,7 @@ bool check_param_mixing(Engine& e, int number, bool by_name) {
   auto& p = e.ent.par;
   if (number < 1 || number > k_pname_limit) return true;
   if ((by_name && p.param_plain_used[number]) || (!by_name && p.pname_by_name[number])) {
-    parse_error(e, " Illegal mixing of Pj and P$name");
+    flag_error_without_hint(e, " Illegal mixing of Pj and P$name");
     return false;
   }
   if (!by_name) p.param_plain_used[number] = true;
@@ -160,7 +160,7 @@ bool check_parameter_name(Engine& e, int4 name, int& number) {
   const Text6 t = unpack_name_chars(e, name);
   for (int i = 1; i <= 3; ++i) {
     if (t.at(i) == '$' || is_digit_char(t.at(i))) {
-      parse_error(e, " Illegal name of parameter");
+      flag_error_without_hint(e, " Illegal name of parameter");
       return false;
     }
   }
@@ -182,7 +182,7 @@ bool check_parameter_name(Engine& e, int4 name, int& number) {
     }
   }
   if (free == 0) {
-    parse_error(e, " Too many parameters of P$-type");
+    flag_error_without_hint(e, " Too many parameters of P$-type");
     return false;
   }
   // A number already used in plain Pj form would alias the name.
@@ -198,13 +198,13 @@ bool register_parameter_name(Engine& e, int number, std::string_view tail) {
   auto& p = e.ent.par;
   if (tail.empty()) return true;
   if (!is_letter(tail[0])) {
-    parse_error(e, " Illegal character after parameter number");
+    flag_error_without_hint(e, " Illegal character after parameter number");
     return false;
   }
   if (number < 1 || number > k_param_desc_limit) return true;
   const int4 code = pack_text(e, tail);
   if (p.param_desc_name[number] != 0 && p.param_desc_name[number] != code) {
-    parse_error(e, " New name given to parameter");
+    flag_error_without_hint(e, " New name given to parameter");
     return false;
   }
   for (int n = 1; n <= k_param_desc_limit; ++n) {
@@ -212,7 +212,7 @@ bool register_parameter_name(Engine& e, int number, std::string_view tail) {
       // A name written after a one-digit number (P1COST) that another
       // number already carries: with P10 to P12 the two forms differ by
       // one digit only.
-      parse_error(e, number <= 9 ? " Almost same name used by parameter 10, 11 or 12"
+      flag_error_without_hint(e, number <= 9 ? " Almost same name used by parameter 10, 11 or 12"
                                  : " Illegal parameter name without $");
       return false;
     }
@@ -233,7 +233,7 @@ void scan_param_names(Engine& e) {
     for (int c = f.opnd_start[u] + 1; c < f.opnd_start[u] + f.opnd_len[u]; ++c) {
       if (l.at(c) != '(' || l.at(c - 1) != '*') continue;
       if (upcased(l.at(c + 1)) != 'P' || l.at(c + 2) != '$') {
-        parse_error(e, " P$ expected");
+        flag_error_without_hint(e, " P$ expected");
         return;
       }
       int close = 0;
@@ -244,12 +244,12 @@ void scan_param_names(Engine& e) {
         }
       }
       if (close == 0) {
-        parse_error(e, " ) expected within 10 characters of (");
+        flag_error_without_hint(e, " ) expected within 10 characters of (");
         return;
       }
       const std::string name(l.cols(c + 3, close - 1));
       if (name.empty() || name.size() > 6) {
-        parse_error(e, " Name of parameter too long");
+        flag_error_without_hint(e, " Name of parameter too long");
         return;
       }
       std::string upper_name = name;
@@ -278,11 +278,11 @@ bool param_number(Engine& e, std::string_view text, int& number, std::string& ta
     std::size_t i = 2;
     while (i < text.size() && text[i] != ')' && text[i] != ',' && text[i] != ' ') name += text[i++];
     if (name.size() > 6) {
-      parse_error(e, " Parameter name more than 6 characters");
+      flag_error_without_hint(e, " Parameter name more than 6 characters");
       return false;
     }
     if (name.empty()) {
-      parse_error(e, " Illegal name of parameter");
+      flag_error_without_hint(e, " Illegal name of parameter");
       return false;
     }
     return check_parameter_name(e, pack_text(e, upper(name)), number);
@@ -300,7 +300,7 @@ bool param_number(Engine& e, std::string_view text, int& number, std::string& ta
     tail = std::string(text.substr(2));
     return check_param_mixing(e, number, false);
   }
-  parse_error(e, " Only P1, P2, .. P9 allowed");
+  flag_error_without_hint(e, " Only P1, P2, .. P9 allowed");
   return false;
 }
 
@@ -340,12 +340,12 @@ bool scan_print_text(Engine& e) {
   if (q == 0) return true;  // reported by the syntax check
   const int len = q - t - 1;
   if (len > k_print_text_len) {
-    parse_error(e, " String too long");
+    flag_error_without_hint(e, " String too long");
     return false;
   }
   auto& pt = e.ent.ptext;
   if (pt.print_text_count >= k_print_text_limit) {
-    parse_error(e, " Too many PRINTs with text");
+    flag_error_without_hint(e, " Too many PRINTs with text");
     return false;
   }
   const int n = ++pt.print_text_count;
@@ -356,7 +356,7 @@ bool scan_print_text(Engine& e) {
   pt.print_text[n].assign(text);
   pt.print_text_len[n] = l.at(q) == '\'' ? -len : len;
   if (f.opnd_len[2] > 0 && is_digit_char(l.at(f.opnd_start[2]))) {
-    parse_error(e, " Constant not allowed as B operand");
+    flag_error_without_hint(e, " Constant not allowed as B operand");
     return false;
   }
   return true;
@@ -380,7 +380,7 @@ void scan_operands(Engine& e) {
       // never be sent into a GENERATE block.
       e.ctl.preem_name_seen = true;
       if (st.stmt_op_word == e.opnames.block_op_names[bc::generate]) {
-        parse_error(e, "PREEM: illegally used. Use e.g. PREEM: GOTO");
+        flag_error_without_hint(e, "PREEM: illegally used. Use e.g. PREEM: GOTO");
         return;
       }
       st.stmt_label = k_preem_label_code;
@@ -417,7 +417,7 @@ void scan_operands(Engine& e) {
       if (all_digits(t) && t.size() <= 6) {
         st.operand_value[u] = pack_text(e, t);
       } else if (all_digits(t) && t.size() > 8) {
-        parse_error(e, " Integer with more than 8 digits");
+        flag_error_without_hint(e, " Integer with more than 8 digits");
         return;
       } else {
         int4 index = 0;
@@ -468,21 +468,21 @@ void scan_operands(Engine& e) {
       const bool indirect = t[sep] == '*';
       if (before == ',' || before == '+' || before == '-' || before == '*' || before == '/' || before == 'C' ||
           (before == 'P' && !indirect) || (sep == 2 && t[0] == t[1] && t[0] != 'F')) {
-        parse_error(e, " Incorrect character in front of $ or *");
+        flag_error_without_hint(e, " Incorrect character in front of $ or *");
         return;
       }
       char mark = t[0];
       if (sep == 2 && !(t[0] == 'F' && t[1] == 'N')) mark = t[0];
       if (sep == 1 && mark == 'F') mark = 'S';
       if (operand_char_class(mark) == 0) {
-        parse_error(e, " Incorrect character in front of $ or *");
+        flag_error_without_hint(e, " Incorrect character in front of $ or *");
         return;
       }
       const std::string rest = t.substr(sep + 1);
       if (indirect) {
         int4 n = 0;
         if (!all_digits(rest) || rest.size() > 2 || (n = std::stoi(rest)) < 1 || n > k_pname_limit) {
-          parse_error(e, " No constant or legal SNA");
+          flag_error_without_hint(e, " No constant or legal SNA");
           return;
         }
         note_param_use(e, n);
@@ -491,13 +491,13 @@ void scan_operands(Engine& e) {
         continue;
       }
       if (rest.size() > 6 && op1 != 'H') {
-        parse_error(e, " Name with more than 6 characters");
+        flag_error_without_hint(e, " Name with more than 6 characters");
         return;
       }
       if (mark == 'X' && (rest.empty() || rest[0] == '$' ||
                           (rest.size() <= 2 && is_param_or_rn_operand(rest[0], rest.size() > 1 ? rest[1] : ' ', ' ')) ||
                           (rest.size() == 3 && is_param_or_rn_operand(rest[0], rest[1], rest[2])))) {
-        parse_error(e, " X$-name should start with 3 letters");
+        flag_error_without_hint(e, " X$-name should start with 3 letters");
         return;
       }
       st.operand_text[u] = mark;
@@ -505,7 +505,7 @@ void scan_operands(Engine& e) {
       continue;
     }
     if (t.size() > 6 && op1 != 'H') {
-      parse_error(e, " Name with more than 6 characters");
+      flag_error_without_hint(e, " Name with more than 6 characters");
       return;
     }
     st.operand_value[u] = pack_text(e, t);
@@ -535,7 +535,7 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
     if (c2 == '1') value = 0;
     else if (c2 == 'L') value = 2;
     else {
-      parse_error(e, " C must be followed by 1 or L");
+      flag_error_without_hint(e, " C must be followed by 1 or L");
       write_error_message(e, " Is X$ missing before C... ?");
     }
     return;
@@ -552,12 +552,12 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
   }
   if (kind == 0) {
     if (!is_digit_char(c1)) {
-      parse_error(e, " SNA symbol missing before name");
+      flag_error_without_hint(e, " SNA symbol missing before name");
       write_error_line(e, "     " + trimmed);
       return;
     }
     if (!all_digits(trimmed)) {
-      parse_error(e, " Illegal character in operand");
+      flag_error_without_hint(e, " Illegal character in operand");
       return;
     }
     if (trimmed.size() <= 5) {
@@ -565,7 +565,7 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
       return;
     }
     if (trimmed.size() >= 9) {
-      parse_error(e, " Integer with more than 8 digits");
+      flag_error_without_hint(e, " Integer with more than 8 digits");
       return;
     }
     kind = 13;
@@ -573,21 +573,21 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
     return;
   }
   if (control_let && ak != 8) {
-    parse_error(e, " Only X$ allowed as SNA in control LET");
+    flag_error_without_hint(e, " Only X$ allowed as SNA in control LET");
     return;
   }
   auto read_name = [&](std::size_t from, bool number_ok) -> bool {
     const std::string rest(trim_right(std::string_view(t).substr(from)));
     if (all_digits(rest)) {
       if (!number_ok) {
-        parse_error(e, " Illegal constant in expression");
+        flag_error_without_hint(e, " Illegal constant in expression");
         return false;
       }
       value = std::stoi(rest);
       return true;
     }
     if (rest.size() > 6) {
-      parse_error(e, " Name with more than 6 characters");
+      flag_error_without_hint(e, " Name with more than 6 characters");
       return false;
     }
     value = pack_text(e, upper(rest));
@@ -599,40 +599,40 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
       if (t[at] == '$') {
         const std::string rest(trim_right(std::string_view(t).substr(at + 1)));
         if (all_digits(rest)) {
-          parse_error(e, " Illegal constant in expression");
+          flag_error_without_hint(e, " Illegal constant in expression");
           return;
         }
         const bool short_name = rest.size() < 3;
         if (short_name && (ak != 8 || is_param_or_rn_operand(rest.empty() ? ' ' : rest[0],
                                                               rest.size() > 1 ? rest[1] : ' ', ' '))) {
-          parse_error(e, " $-name should start with 3 letters");
+          flag_error_without_hint(e, " $-name should start with 3 letters");
           return;
         }
         read_name(at + 1, false);
       } else if (t[at] == '*') {
         const std::string rest(trim_right(std::string_view(t).substr(at + 1)));
         if (!all_digits(rest) || rest.size() > 2 || std::stoi(rest) < 1 || std::stoi(rest) > k_pname_limit) {
-          parse_error(e, " No constant or legal SNA");
+          flag_error_without_hint(e, " No constant or legal SNA");
           return;
         }
         value = std::stoi(rest);
       } else if (ak == 8) {
-        parse_error(e, " Illegal use of X. P$intended?");
+        flag_error_without_hint(e, " Illegal use of X. P$intended?");
       } else {
-        parse_error(e, " F, N, Q, R, S, X or W not followed by $, ( or *");
+        flag_error_without_hint(e, " F, N, Q, R, S, X or W not followed by $, ( or *");
       }
       return;
     }
     case 6:
       if (u3 != '$') {
-        parse_error(e, " FN not followed by $, ( or *");
+        flag_error_without_hint(e, " FN not followed by $, ( or *");
         return;
       }
       read_name(3, false);
       return;
     case 7:
       if (c2 != '$') {
-        parse_error(e, " V not followed by $");
+        flag_error_without_hint(e, " V not followed by $");
         return;
       }
       read_name(2, false);
@@ -640,7 +640,7 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
     case 10: {
       const std::string rest(trim_right(std::string_view(t).substr(2)));
       if (!all_digits(rest)) {
-        parse_error(e, " No constant or legal SNA");
+        flag_error_without_hint(e, " No constant or legal SNA");
         return;
       }
       value = std::stoi(rest);
@@ -650,7 +650,7 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
       if (c2 == '*') {
         const std::string rest(trim_right(std::string_view(t).substr(2)));
         if (!all_digits(rest) || rest.size() > 2 || std::stoi(rest) < 1 || std::stoi(rest) > k_pname_limit) {
-          parse_error(e, " No constant or legal SNA");
+          flag_error_without_hint(e, " No constant or legal SNA");
           return;
         }
         value = std::stoi(rest);
@@ -658,7 +658,7 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
       }
       if (trimmed.size() > 3 || c2 == '$') {
         if (c2 != '$') {
-          parse_error(e, " Illegal name in B operand. P$ intended?");
+          flag_error_without_hint(e, " Illegal name in B operand. P$ intended?");
           return;
         }
         int n = 0;
@@ -668,7 +668,7 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
         return;
       }
       if (trimmed.size() == 3 || !is_digit_char(c2) || c2 == '0') {
-        parse_error(e, " Only P1, P2, .. P9 allowed");
+        flag_error_without_hint(e, " Only P1, P2, .. P9 allowed");
         return;
       }
       value = c2 - '0';
@@ -697,12 +697,12 @@ bool expect_constant_or_sna(Engine& e, char mark, int4 code, int& kind, int4& va
       kind = 13;
       return parse_digits(e, trim_blanks(unpack_name_chars(e, code).view()), value);
     }
-    parse_error(e, " SNA or constant expected in operand");
+    flag_error_without_hint(e, " SNA or constant expected in operand");
     return false;
   }
   kind = operand_char_class(mark);
   if (kind == 0) {
-    parse_error(e, " SNA or constant expected in operand");
+    flag_error_without_hint(e, " SNA or constant expected in operand");
     return false;
   }
   const int ak = kind < 0 ? -kind : kind;
@@ -749,7 +749,7 @@ bool savevalue_number(Engine& e, int4 name, int4& number) {
     }
   }
   if (sv.savevalue_count >= k_named_savevalue_limit) {
-    parse_error(e, " Too many savevalues");
+    flag_error_without_hint(e, " Too many savevalues");
     return false;
   }
   sv.savevalue_name[++sv.savevalue_count] = name;
@@ -760,7 +760,7 @@ bool savevalue_number(Engine& e, int4 name, int4& number) {
 bool append_named_savevalue(Engine& e, int4 name, int4& number) {
   auto& sv = e.ent.sv;
   if (sv.savevalue_count >= k_named_savevalue_limit) {
-    parse_error(e, " Too many savevalues with names");
+    flag_error_without_hint(e, " Too many savevalues with names");
     return false;
   }
   sv.savevalue_name[++sv.savevalue_count] = name;
@@ -770,7 +770,7 @@ bool append_named_savevalue(Engine& e, int4 name, int4& number) {
 
 bool reject_sna_type(Engine& e, int u) {
   if (e.cs.stmt.operand_text[u] == ' ') return false;
-  parse_error(e, " This type of SNA not allowed");
+  flag_error_without_hint(e, " This type of SNA not allowed");
   return true;
 }
 
@@ -818,7 +818,7 @@ bool check_operand_required(Engine& e, bool& error) {
     if (f.opnd_len[u] > 0) last = u;
   }
   if (last == 0) {
-    parse_error(e, " Operand required");
+    flag_error_without_hint(e, " Operand required");
     return false;
   }
   const std::string text = operand_string(e, last);

@@ -14,17 +14,6 @@
 namespace kelvo {
 
 namespace {
-// Statement word of each block code (printed by the block report).
-constexpr std::array<const char*, bc::count + 1> k_block_words = {
-    "",       "ADVANC", "DEPART", "END",    "ENTER",  "FUNCTI", "FVARIA", "WAITST", "GENERA", "LEAVE",
-    "PREEMP", "QTABLE", "QUEUE",  "RELEAS", "RETURN", "SEIZE",  "SIMULA", "START",  "STORAG", "TERMIN",
-    "IFFORM", "GOFORM", "SEEDS",  "PRINT",  "ENDRUN", "RESET",  "PRIORI", "LET",    "CTRL28", "ASSEMB",
-    "SELECT", "SPLIT",  "TABLE",  "TABULA", "HELP",   "ARRIVE", "LET",    "GOTO",   "IF",     "FORM39",
-    "IF",     "LETFRM", "IFFRM2", "WAITIF", "PREEMP", "PRINT",  "WAITIF", "PRINT",  "PRINT",  "LET",
-    "LET",    "LET",    "LET",    "LET"};
-// Block codes whose words the label checks search, in entry order.
-constexpr std::array<int, 24> k_label_op_codes = {0,  3,  24, 25, 23, 31, 32, 17, 22, 7,  20, 34,
-                                                  27, 9,  12, 15, 4,  37, 35, 2,  14, 30, 43, 11};
 // Lines after " Operation does not exist in Brannic". When the first word
 // was read as an address, the word taken as the operation may really be
 // an operand split off by a blank or a name that is too long. A short
@@ -44,15 +33,16 @@ void operation_word_hints(Engine& e) {
 
 void init_stat_slots(Engine& e) {
   auto& t = e.opnames;
-  for (int i = 1; i <= 48; ++i) t.block_op_names[i] = pack_symbol_name(e, k_block_words[i]);
-  for (int i = 49; i <= bc::count; ++i) t.block_op_names[i] = t.block_op_names[bc::let];
+  for (int i = 1; i <= bc::count; ++i) t.block_op_names[ix(i)] = pack_symbol_name(e, block_code_info(i).word);
   t.valueof_name = pack_symbol_name(e, "VALUEO");
   t.seeds_name = pack_symbol_name(e, "SEEDS");
   copy_label_op_names(e);
 }
 
 void copy_label_op_names(Engine& e) {
-  for (int k = 1; k <= 23; ++k) e.cs.label_op_names[k] = e.opnames.block_op_names[k_label_op_codes[k]];
+  for (const BlockCodeInfo& info : k_block_codes) {
+    if (info.label_entry > 0) e.cs.label_op_names[ix(info.label_entry)] = e.opnames.block_op_names[ix(info.code)];
+  }
 }
 
 int4 packed_operation_word(Engine& e) {
@@ -80,12 +70,12 @@ int check_operation_name(Engine& e, int code) {
   if (found == 0 && word == e.opnames.valueof_name) found = bc::valueof;
   if (found == 0 && word == e.opnames.seeds_name) found = bc::seeds;
   if (found == bc::valueof && word != e.opnames.valueof_name) {
-    parse_error(e, " FVARIABLE is now obsolete. Use ValueOf instead");
+    flag_error_without_hint(e, " FVARIABLE is now obsolete. Use ValueOf instead");
     return 0;
   }
   if (found == 0) {
     const bool first_report = !e.ctl.error_reported;
-    parse_error(e, " Operation does not exist in Brannic");
+    flag_error_without_hint(e, " Operation does not exist in Brannic");
     if (first_report) operation_word_hints(e);
     return 0;
   }

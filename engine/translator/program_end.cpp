@@ -35,7 +35,7 @@ void check_parameter_storages(Engine& e) {
   if (!pass.param_queue_flag) {
     if (pass.param_station_block > 0 && st.storage_count == 0) {
       write_error_line(e, io::Rec().lit(" Error in block").i(pass.param_station_block, 4).str());
-      parse_error(e, " No facility or storage with parameter");
+      flag_error_without_hint(e, " No facility or storage with parameter");
     }
     return;
   }
@@ -181,7 +181,7 @@ void check_program_end(Engine& e) {
     return;
   }
   if (pass.last_print_open) {
-    parse_error(e, " Last PRINT had ,");
+    flag_error_without_hint(e, " Last PRINT had ,");
     return;
   }
   for (int n = 1; n <= pass.start_count; ++n) {
@@ -223,7 +223,7 @@ void check_program_end(Engine& e) {
   pack_operand_names(e);
   if (pass.sna_operand_used) map_block_a_operands(e);
   auto& par = e.ent.par;
-  if (par.param_count > k_param_word_limit) parse_error(e, " Too many parameters in this special program");
+  if (par.param_count > k_param_word_limit) flag_error_without_hint(e, " Too many parameters in this special program");
 }
 
 bool find_function_number(Engine& e, int4 name, int4& number) {
@@ -234,14 +234,14 @@ bool find_function_number(Engine& e, int4 name, int4& number) {
       return true;
     }
   }
-  parse_error(e, " Function in B operand not defined");
+  flag_error_without_hint(e, " Function in B operand not defined");
   return false;
 }
 
 void check_named_function(Engine& e, int4& operand) {
   const auto& fn = e.ent.fn;
   if (!fn.address_function_defined) {
-    parse_error(e, " No function with named addresses defined");
+    flag_error_without_hint(e, " No function with named addresses defined");
     return;
   }
   for (int i = 1; i <= fn.function_count; ++i) {

@@ -25,7 +25,7 @@ bool station_key(Engine& e, int4 code, int4& key) {
   int4 n = 0;
   if (name_number(e, code, n)) {
     if (n < 1 || n > k_station_limit) {
-      parse_error(e, " Too many facilities and storages");
+      flag_error_without_hint(e, " Too many facilities and storages");
       return false;
     }
     key = numeric_name_key(n);
@@ -70,7 +70,7 @@ bool asks_for_implicit_queue(Engine& e, int b) {
 bool check_parameter_storage_defs(Engine& e) {
   const auto& st = e.ent.st;
   if (st.storage_count == 0 && st.named_definition_seen) {
-    parse_error(e, " Parameter storages not properly defined");
+    flag_error_without_hint(e, " Parameter storages not properly defined");
     return false;
   }
   return true;
@@ -79,7 +79,7 @@ bool check_parameter_storage_defs(Engine& e) {
 
 bool error_no_b_operand(Engine& e) {
   if (operand_length(e, 2) == 0) return false;
-  parse_error(e, " No B operand allowed");
+  flag_error_without_hint(e, " No B operand allowed");
   return true;
 }
 
@@ -94,11 +94,11 @@ bool check_d_operand_list(Engine& e) {
   if (mark == ' ') {
     int4 n = 0;
     if (!name_number(e, code, n)) {
-      parse_error(e, " Integer expected");
+      flag_error_without_hint(e, " Integer expected");
       return false;
     }
     if (n == 0) {
-      parse_error(e, " Illegal 0 in B operand");
+      flag_error_without_hint(e, " Illegal 0 in B operand");
       return false;
     }
     e.blocks.block_units[b] = n;
@@ -107,12 +107,12 @@ bool check_d_operand_list(Engine& e) {
   const int cls = operand_char_class(mark);
   const int ak = cls < 0 ? -cls : cls;
   if (!(ak >= 2 && ak <= 9) && ak != 11) {
-    parse_error(e, mark == '.' ? " Integer expected" : " Incorrect letter in B operand");
+    flag_error_without_hint(e, mark == '.' ? " Integer expected" : " Incorrect letter in B operand");
     return false;
   }
   auto& st = e.ent.st;
   if (st.sna_b_count >= k_sna_b_station_limit) {
-    parse_error(e, " Too many stations with SNA as B operand");
+    flag_error_without_hint(e, " Too many stations with SNA as B operand");
     return false;
   }
   int kind = 0;
@@ -175,14 +175,14 @@ void check_preempt_block(Engine& e) {
       e.cs.pass.removal_address_used = true;
       e.ctl.preem_name_seen = true;
     } else if (!mode.empty()) {
-      parse_error(e, " PREEMPT with illegal B or C operand");
+      flag_error_without_hint(e, " PREEMPT with illegal B or C operand");
       return;
     }
     if (!dest.empty()) {
       const bool name = dest.size() <= 6 && is_letter(dest[0]) &&
                         std::all_of(dest.begin(), dest.end(), [](char c) { return is_letter(c) || is_digit_char(c); });
       if (mode == "PREEM:" || !name) {
-        parse_error(e, " PREEMPT with illegal B or C operand");
+        flag_error_without_hint(e, " PREEMPT with illegal B or C operand");
         return;
       }
       e.blocks.block_opnd[b] = pack_symbol_name(e, dest);
@@ -190,7 +190,7 @@ void check_preempt_block(Engine& e) {
     }
   }
   if (code == bc::seize && operand_length(e, 2) > 0) {
-    parse_error(e, " SEIZE or PREEMPT block with B operand");
+    flag_error_without_hint(e, " SEIZE or PREEMPT block with B operand");
     return;
   }
   if (param_station(e, code)) {
@@ -239,7 +239,7 @@ void check_seize_release_block(Engine& e) {
       return;
     }
     if (code == bc::return_) {
-      parse_error(e, " RETURN before matching PREEMPT");
+      flag_error_without_hint(e, " RETURN before matching PREEMPT");
       return;
     }
     const int unit = open_warning_unit(e);
@@ -251,7 +251,7 @@ void check_seize_release_block(Engine& e) {
   } else {
     if (!check_seize_operand(e, code, s)) return;
     if (code == bc::return_ && st.station_preempted[s] == 0) {
-      parse_error(e, " RETURN before matching PREEMPT");
+      flag_error_without_hint(e, " RETURN before matching PREEMPT");
       return;
     }
   }
@@ -290,7 +290,7 @@ void check_a_operand_name_use(Engine& e) {
     if (q.queue_name[i] != name) continue;
     for (int s = 1; s <= e.ent.st.station_name_count; ++s) {
       if (e.ent.st.station_implicit_queue[s] == i) {
-        parse_error(e, " Name in A operand used for implicit queue");
+        flag_error_without_hint(e, " Name in A operand used for implicit queue");
         return;
       }
     }

@@ -116,7 +116,7 @@ void allocate_server_number(Engine& e, int4 name) {
 void check_storage_capacity(Engine& e, int4 name) {
   if (name == 0) return;
   write_error_line(e, std::string(" ") + std::string(unpack_name_chars(e, name).view()) + " is");
-  parse_error(e, " storage for which capacity has not been defined");
+  flag_error_without_hint(e, " storage for which capacity has not been defined");
 }
 
 }  // namespace kelvo

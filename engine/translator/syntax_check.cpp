@@ -117,11 +117,11 @@ void check_statement_syntax(Engine& e, bool& label_known) {
     for (int p = 1; p <= 70; ++p) {
       if (l.at(p) != '=' && l.at(p) != ',') continue;
       if (up_at(l, p + 1) == 'I') {
-        parse_error(e, " INPUT illegal for LET+ and LET+");
+        flag_error_without_hint(e, " INPUT illegal for LET+ and LET+");
         return;
       }
       if (up_at(l, p + 1) == 'S' && up_at(l, p + 2) == 'N') {
-        parse_error(e, " =SNA illegal for LET+ and LET+");
+        flag_error_without_hint(e, " =SNA illegal for LET+ and LET+");
         return;
       }
     }
@@ -200,7 +200,7 @@ void check_statement_syntax(Engine& e, bool& label_known) {
       }
     }
     if (q == 0) {
-      parse_error(e, " Text string too long");
+      flag_error_without_hint(e, " Text string too long");
       return;
     }
     syn.last_operand_col = q;
@@ -208,7 +208,7 @@ void check_statement_syntax(Engine& e, bool& label_known) {
     if (l.at(q + 1) != ',') return;
     if (blank_or_bang(l.at(q + 2))) {
       if (blank_or_bang(l.at(q + 3))) syn.print_line_open = true;
-      else parse_error(e, " Illegal blank after ,");
+      else flag_error_without_hint(e, " Illegal blank after ,");
       return;
     }
     f.opnd_len[1] = static_cast<int2>(q - t + 1);
@@ -223,15 +223,15 @@ void check_statement_syntax(Engine& e, bool& label_known) {
   f.opnd_start[k] = static_cast<int2>(start);
   for (int x = start;; ++x) {
     if (x > syn.operand_end_col) {
-      parse_error(e, " Statement exceeds column 72");
+      flag_error_without_hint(e, " Statement exceeds column 72");
       return;
     }
     char ch = l.at(x);
     if (ch == ' ') {
       f.opnd_len[k] = static_cast<int2>(x - start);
       if (k == 3 && f1 == 'L' && f2 == 'E') {
-        if (syn.let_sign_char == '+' || syn.let_sign_char == '-') parse_error(e, " LET+ or LET- illegal when MIN/MAX");
-        else parse_error(e, " LET cannot have C operand");
+        if (syn.let_sign_char == '+' || syn.let_sign_char == '-') flag_error_without_hint(e, " LET+ or LET- illegal when MIN/MAX");
+        else flag_error_without_hint(e, " LET cannot have C operand");
         decimal_comma_hint(e);
         return;
       }
@@ -254,7 +254,7 @@ void check_statement_syntax(Engine& e, bool& label_known) {
         }
       }
       if (q == 0) {
-        parse_error(e, " Text string too long");
+        flag_error_without_hint(e, " Text string too long");
         return;
       }
       f.opnd_len[4] = static_cast<int2>(q - start + 1);
@@ -271,7 +271,7 @@ void check_statement_syntax(Engine& e, bool& label_known) {
     if (!blank_or_bang(next)) {
       f.opnd_len[k] = static_cast<int2>(x - start);
       if (++k > 8) {
-        parse_error(e, " Too many operands");
+        flag_error_without_hint(e, " Too many operands");
         return;
       }
       start = x + 1;
@@ -279,7 +279,7 @@ void check_statement_syntax(Engine& e, bool& label_known) {
       continue;
     }
     if (!(f.op_len == 5 && f1 == 'P')) {
-      parse_error(e, " Illegal character or blank in operand field");
+      flag_error_without_hint(e, " Illegal character or blank in operand field");
       return;
     }
     syn.print_line_open = true;
@@ -291,7 +291,7 @@ void check_statement_syntax(Engine& e, bool& label_known) {
     }
     f.opnd_len[k] = static_cast<int2>(x - start);
     if (++k > 8) {
-      parse_error(e, " Too many operands");
+      flag_error_without_hint(e, " Too many operands");
       return;
     }
     start = x + 1;
@@ -311,7 +311,7 @@ void check_capacity_def(Engine& e, int s) {
     if (c != rest[i]) return;
   }
   if (!blank_or_bang(l.at(s + 8))) {
-    parse_error(e, " Incorrect CAPACITY definition");
+    flag_error_without_hint(e, " Incorrect CAPACITY definition");
     return;
   }
   syn.list_statement = false;

@@ -81,13 +81,13 @@ bool check_time_operands(Engine& e, real4 row[5]) {
     int idx = 0;
     int4 n = 0;
     if (generate && (mark == 'P' || mark == 'p' || mark == 'Y')) {
-      parse_error(e, " Parameter or PRiority illegal in GENERATE");
+      flag_error_without_hint(e, " Parameter or PRiority illegal in GENERATE");
       return false;
     }
     switch (mark) {
       case 'F':
         if (!find_in(e.ent.fn.function_name.data(), e.ent.fn.function_count, code, idx)) {
-          parse_error(e, " Function not defined");
+          flag_error_without_hint(e, " Function not defined");
           return false;
         }
         cod[u] = k_time_function;
@@ -95,11 +95,11 @@ bool check_time_operands(Engine& e, real4 row[5]) {
         break;
       case 'V':
         if (!find_in(e.expr.defn_name.data(), e.expr.defn_count, code, idx)) {
-          parse_error(e, " Expression (V$value) not defined");
+          flag_error_without_hint(e, " Expression (V$value) not defined");
           return false;
         }
         if (generate && e.expr.defn_uses_param[idx]) {
-          parse_error(e, " Parameter or PRiority illegal GENERATE operand");
+          flag_error_without_hint(e, " Parameter or PRiority illegal GENERATE operand");
           return false;
         }
         cod[u] = k_time_expr;
@@ -113,7 +113,7 @@ bool check_time_operands(Engine& e, real4 row[5]) {
         break;
       case 'X':
         if (!find_in(e.ent.sv.savevalue_name.data(), e.ent.sv.savevalue_count, code, idx)) {
-          parse_error(e, " Savevalue not defined earlier in program");
+          flag_error_without_hint(e, " Savevalue not defined earlier in program");
           return false;
         }
         cod[u] = k_time_savevalue;
@@ -126,20 +126,20 @@ bool check_time_operands(Engine& e, real4 row[5]) {
       case '.': {
         int4 xn = 0;
         if (!constant_operand(e, u, 1, val[u], xn)) {
-          if (!e.ctl.error_reported) parse_error(e, " Illegal operand of ADVANCE or GENERATE");
+          if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal operand of ADVANCE or GENERATE");
           return false;
         }
         cod[u] = k_time_constant;
         break;
       }
       default:
-        parse_error(e, " Illegal operand of ADVANCE or GENERATE");
+        flag_error_without_hint(e, " Illegal operand of ADVANCE or GENERATE");
         return false;
     }
   }
   if (cod[1] == k_time_constant && cod[2] == k_time_constant) {
     if (val[1] - val[2] < 0.0f) {
-      parse_error(e, " A < B can make time go backwards");
+      flag_error_without_hint(e, " A < B can make time go backwards");
       return false;
     }
     row[1] = val[1] - val[2];
@@ -166,7 +166,7 @@ void check_advance_block(Engine& e, const real4 row[5]) {
   for (int i = 1; i <= 4; ++i) g.advance_time_table[a][i] = row[i];
   const int clen = operand_length(e, 3);
   if (clen == 1 || clen == 2) {
-    parse_error(e, " Illegal C operand of ADVANCE");
+    flag_error_without_hint(e, " Illegal C operand of ADVANCE");
     return;
   }
   if (clen > 0) g.advance_c_code[a] = e.cs.stmt.operand_value[3];
@@ -204,7 +204,7 @@ void check_generate_block(Engine& e, const real4 row[5]) {
     real4 v = 0;
     int4 xn = 0;
     if (!constant_operand(e, 3, 5, v, xn)) {
-      if (!e.ctl.error_reported) parse_error(e, " Illegal C operand");
+      if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal C operand");
       return;
     }
     g.generate_first_time[n] = v;
@@ -216,11 +216,11 @@ void check_generate_block(Engine& e, const real4 row[5]) {
     real4 v = 0;
     int4 xn = 0;
     if (operand_length(e, 4) > 9 || !constant_operand(e, 4, 4, v, xn)) {
-      if (!e.ctl.error_reported) parse_error(e, " Illegal D operand");
+      if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal D operand");
       return;
     }
     if (v > 100000.0f) {
-      parse_error(e, " Maximum value of D operand = 100000");
+      flag_error_without_hint(e, " Maximum value of D operand = 100000");
       return;
     }
     blk.generate_limit[b] = trunc_i32(v);
@@ -229,7 +229,7 @@ void check_generate_block(Engine& e, const real4 row[5]) {
       e.ch.write(unit, io::Rec().lit(" No transactions will be generated").br().lit(" from GENERATE block").i(n, 4));
     }
   } else if (row[3] == -1.0f && row[1] == 0.0f && row[2] == 0.0f) {
-    parse_error(e, " A, B and D operands all 0");
+    flag_error_without_hint(e, " A, B and D operands all 0");
     return;
   }
   // E: priority.
@@ -238,7 +238,7 @@ void check_generate_block(Engine& e, const real4 row[5]) {
     if (mark == 'X') {
       int4 k = 6;
       if (!patch_experi_constant(e, e.cs.stmt.operand_value[5], k, 'X')) {
-        if (!e.ctl.error_reported) parse_error(e, " Illegal E operand");
+        if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal E operand");
         return;
       }
       g.generate_priority_x[n] = k;
@@ -246,11 +246,11 @@ void check_generate_block(Engine& e, const real4 row[5]) {
       real4 v = 0;
       if (!read_number_operand(e, operand_string(e, 5), v)) return;
       if (v > 999999.0f) {
-        parse_error(e, " Priority value too high.  999999 max");
+        flag_error_without_hint(e, " Priority value too high.  999999 max");
         return;
       }
       if (v < -999999.0f) {
-        parse_error(e, " Priority value too low.  -999999 min");
+        flag_error_without_hint(e, " Priority value too low.  -999999 min");
         return;
       }
       g.generate_priority[n] = trunc_i32(v);
@@ -260,7 +260,7 @@ void check_generate_block(Engine& e, const real4 row[5]) {
   if (operand_length(e, 6) > 0) {
     const std::string name = operand_string(e, 6);
     if (name.size() < 2 || !is_letter(name[0]) || !is_letter(name[1]) || name.size() > 6) {
-      parse_error(e, " F operand must be symbol name");
+      flag_error_without_hint(e, " F operand must be symbol name");
       return;
     }
     const int unit = e.ctl.unit_base + 14;

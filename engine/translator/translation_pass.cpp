@@ -87,7 +87,7 @@ bool translate_statement(Engine& e) {
   if (e.ctl.error_reported) return false;
   if (stmt.stmt_fields.op_len == 0) {
     if (l.cols(1, 73).find_first_not_of(' ') != std::string_view::npos) {
-      parse_error(e, " No operation and no operand");
+      flag_error_without_hint(e, " No operation and no operand");
       return false;
     }
   } else {

@@ -19,7 +19,6 @@ class QueuesTables : public RuntimeTest {
   }
   // Table 1: first class up to `lower`, `classes` classes of `width`.
   void table(int lower, int width, int classes) {
-    auto& s = e->srv;
     e->ent.tab.table_count = 1;
     e->ent.tab.table_lower[1] = lower;
     e->ent.tab.table_width[1] = width;

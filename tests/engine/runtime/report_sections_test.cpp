@@ -131,7 +131,6 @@ TEST_F(ReportSections, AfterResetLinesComeFirst) {
 }
 
 TEST_F(ReportSections, TableFiguresAndClasses) {
-  auto& s = e->srv;
   e->ent.tab.table_count = 1;
   e->ent.tab.table_name[1] = pack6("TAB");
   e->ent.tab.table_lower[1] = 10;
@@ -155,7 +154,6 @@ TEST_F(ReportSections, TableFiguresAndClasses) {
 }
 
 TEST_F(ReportSections, EmptyTableShowsZeros) {
-  auto& s = e->srv;
   e->ent.tab.table_count = 1;
   e->ent.tab.table_name[1] = pack6("TAB");
   e->ent.tab.table_lower[1] = 0;
