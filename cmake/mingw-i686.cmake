@@ -23,8 +23,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # printf and friends behave as in C99 (%lld, %zu) whatever msvcrt does.
-set(CMAKE_C_FLAGS_INIT "-D__USE_MINGW_ANSI_STDIO=1")
-set(CMAKE_CXX_FLAGS_INIT "-D__USE_MINGW_ANSI_STDIO=1")
+# Floating point on SSE2 as on every other build: each float and double
+# operation rounds once to its own precision (the x87 unit would keep
+# extended precision in its registers), so the reports are byte for byte
+# those of the 64-bit builds.
+set(KELVO_MINGW_FLAGS "-D__USE_MINGW_ANSI_STDIO=1 -msse2 -mfpmath=sse")
+set(CMAKE_C_FLAGS_INIT "${KELVO_MINGW_FLAGS}")
+set(CMAKE_CXX_FLAGS_INIT "${KELVO_MINGW_FLAGS}")
 
 # No libgcc_s_*.dll, libstdc++-6.dll or libwinpthread-1.dll next to the
 # binaries: everything from the compiler is linked in.

@@ -3,7 +3,8 @@
 # compiler, and checks of the binaries with objdump:
 #   spawnlib.dll exports exactly the three decorated JNI names and imports
 #   only system DLLs; kelvo.exe is a console program (subsystem 3) that
-#   imports only system DLLs.
+#   imports only system DLLs; the engine's own object files compute no
+#   floating point on the x87 unit.
 # Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -67,6 +68,22 @@ fi
 sub=$(subsystem "$exe")
 [ "$((16#${sub:-ff}))" -eq 3 ] || fail "$exe subsystem is ${sub:-missing}, not 3 (console)"
 echo "$exe subsystem: ${sub}"
+
+# The engine's arithmetic runs on SSE2, as on the other builds. The 32-bit
+# calling convention still returns float and double in the x87 register,
+# so the instructions that only move a value there and back (and its
+# exact sign operations) are allowed; any x87 instruction that computes
+# and rounds is not. The C run-time's code is not ours and is not looked at.
+x87_moves='^f(ld|lds|ldl|ldt|st|sts|stl|stp|stps|stpl|stpt|xch|ldz|ld1|chs|abs|ild|ilds|ildl|ildll)$'
+x87_found=$(find build-windows/engine -name '*.obj' -print0 | xargs -0 "$objdump" -d --no-show-raw-insn |
+  awk -F'\t' 'NF >= 2 { split($2, a, " "); print a[1] }' | grep -E '^f[a-z0-9]+$' | grep -Ev "$x87_moves" |
+  sort | uniq -c || true)
+if [ -n "$x87_found" ]; then
+  fail "the engine computes on the x87 unit (build it with -msse2 -mfpmath=sse):"
+  echo "$x87_found" >&2
+else
+  echo "engine objects: no x87 arithmetic"
+fi
 
 [ "$failed" -eq 0 ] || { echo "Windows build checks failed" >&2; exit 1; }
 echo "Windows build checks passed"
