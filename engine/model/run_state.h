@@ -23,6 +23,27 @@ struct TxnMarks {
   int4 family_left = 0;     // members of the family still outstanding
 };
 
+// An ordered index beside the chains, so that filing a transaction costs
+// O(log n): one balanced search tree (a treap) per chain over the records
+// the chain's sorted part holds, keyed by (move time, priority
+// descending, filing order). The chains stay the order of record; the
+// index only says where in a chain a new record goes. Nodes are the
+// records themselves, so the index needs no storage of its own beyond
+// these arrays. Reset with the chains at run start.
+struct ChainIndex {
+  std::array<int4, k_max_chains + 1> root{};                // tree of chain k (0 empty)
+  std::array<int4, k_max_txn_records + 1> left{};           // subtrees of record r
+  std::array<int4, k_max_txn_records + 1> right{};
+  std::array<std::uint32_t, k_max_txn_records + 1> heap{};  // treap priority of record r
+  std::array<real4, k_max_txn_records + 1> time{};          // key: move time (0 on waiting lines)
+  std::array<real8, k_max_txn_records + 1> priority{};      // key: priority (higher first)
+  std::array<std::int64_t, k_max_txn_records + 1> order{};  // key: filing order among equal keys
+  std::array<bool, k_max_txn_records + 1> member{};         // record r is in a tree
+  std::int64_t next_order = 0;   // filing order of the next record filed behind its equals
+  std::int64_t front_order = 0;  // filing order of the next record filed in front of its equals
+  std::uint32_t heap_seed = 0x9E3779B9u;  // source of treap priorities (deterministic)
+};
+
 // Transaction pool and chains. A record r (1-based) owns the words
 // (r-1)*S+1 .. r*S of the pool; its base word p = (r-1)*S+1 is the
 // transaction's identity where one is printed. The value words sit in
@@ -45,6 +66,7 @@ struct TxnStore {
   std::array<int4, k_max_chains + 1> chain_head{};  // first record (0 empty)
   std::array<int4, k_max_chains + 1> chain_tail{};  // last record (0 empty)
   std::array<int4, k_max_chains + 1> chain_size{};  // records in the chain
+  ChainIndex index;  // where a new record goes in a chain
 };
 
 // The active transaction, element k = word k of its record, in double
