@@ -41,6 +41,9 @@ bool ListContains(const std::string& list, const std::string& entry) {
   return false;
 }
 
+// Appends "dir\\name;" to `text` for every archive in `dir` and its
+// sub-directories that is not on the list yet; false after the report when
+// a directory cannot be listed.
 bool ExpandDirectory(std::string& text, std::string dir, int depth) {
   if (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
   std::vector<platform::DirEntry> entries;
@@ -68,16 +71,14 @@ bool ExpandDirectory(std::string& text, std::string dir, int depth) {
   return true;
 }
 
-}  // namespace
-
+// -1 when nothing of that name exists; 1 for a directory; 0 for a file or
+// an entry that holds a '%' reference.
 int ClassPathEntryKind(const std::string& entry) {
   if (entry.find('%') != std::string::npos) return 0;
   return platform::path_kind(entry);
 }
 
-bool ExpandClassPathDirectory(std::string& text, std::string dir) {
-  return ExpandDirectory(text, std::move(dir), 0);
-}
+}  // namespace
 
 bool BuildClassPathOption() {
   std::string options = config.JvmOptions;
@@ -86,7 +87,7 @@ bool BuildClassPathOption() {
     class_path += entry;
     class_path += ';';
     if (ClassPathEntryKind(entry) == 1) {
-      if (!ExpandClassPathDirectory(class_path, entry)) return false;
+      if (!ExpandDirectory(class_path, entry, 0)) return false;
     }
   }
   if (!class_path.empty()) {

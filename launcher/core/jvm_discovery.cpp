@@ -9,21 +9,21 @@
 
 namespace srvlaunch {
 
-const char* const kJavaRegistryKeys[6] = {
-    "Software\\JavaSoft\\Java Runtime Environment", "Software\\IBM\\Java2 Runtime Environment",
-    "Software\\JRockit\\Java Runtime Environment",  "Software\\JavaSoft\\Java Development Kit",
-    "Software\\IBM\\Java Development Kit",          "Software\\JRockit\\Java Development Kit",
-};
-
 namespace {
 
 constexpr std::size_t kMaxPath = 259;        // candidate paths live in 260-byte buffers
 constexpr std::size_t kMaxVersionName = 255;  // registry names and versions: 256 bytes
 
+// The registry keys below HKEY_LOCAL_MACHINE, index 0 to 5.
+constexpr const char* kJavaRegistryKeys[6] = {
+    "Software\\JavaSoft\\Java Runtime Environment", "Software\\IBM\\Java2 Runtime Environment",
+    "Software\\JRockit\\Java Runtime Environment",  "Software\\JavaSoft\\Java Development Kit",
+    "Software\\IBM\\Java Development Kit",          "Software\\JRockit\\Java Development Kit",
+};
+
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-}  // namespace
-
+// The first present entry of JvmPathList.
 bool FindConfiguredJvm(std::string& out) {
   for (const std::string& entry : SplitList(config.JvmPathList, ";")) {
     if (platform::file_present(entry)) {
@@ -33,6 +33,26 @@ bool FindConfiguredJvm(std::string& out) {
   }
   return false;
 }
+
+// JAVA_HOME and the runtime library below it; the candidate is shown to
+// the user whether it is there or not.
+bool FindJvmFromJavaHome(std::string& out) {
+  std::string home;
+  if (!platform::get_env("JAVA_HOME", home)) home.clear();
+  std::string cleaned;
+  for (char c : home) {
+    if (c != '"') cleaned.push_back(c);
+  }
+  if (cleaned.size() > kMaxPath) cleaned.resize(kMaxPath);
+  const std::string candidate = cleaned + platform::kJavaHomeJvmSubPath;
+  // The candidate is a path: it is an argument, never a format.
+  ShowInfoMessage("%s", {platform::native_path(candidate)});
+  if (!platform::file_present(candidate)) return false;
+  out = candidate;
+  return true;
+}
+
+}  // namespace
 
 bool CheckRegistryJavaVersion(const std::string& key_path, const std::string& version,
                               std::string& out, const std::string& jdk_sub_path) {
@@ -86,22 +106,6 @@ bool FindJvmInRegistry(std::string& out, int first, int count, const std::string
     }
   }
   return false;
-}
-
-bool FindJvmFromJavaHome(std::string& out) {
-  std::string home;
-  if (!platform::get_env("JAVA_HOME", home)) home.clear();
-  std::string cleaned;
-  for (char c : home) {
-    if (c != '"') cleaned.push_back(c);
-  }
-  if (cleaned.size() > kMaxPath) cleaned.resize(kMaxPath);
-  const std::string candidate = cleaned + platform::kJavaHomeJvmSubPath;
-  // The candidate is a path: it is an argument, never a format.
-  ShowInfoMessage("%s", {platform::native_path(candidate)});
-  if (!platform::file_present(candidate)) return false;
-  out = candidate;
-  return true;
 }
 
 bool FindJvmLibrary(std::string& out) {

@@ -7,8 +7,7 @@
 
 #include <jni.h>
 
-#include <cstdarg>
-#include <cstdio>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -26,16 +25,9 @@ bool ChangeToWorkingDirectory(bool force);
 // then every configured option.
 std::vector<std::string> JvmOptionStrings();
 
-// The hooks that the virtual machine calls.
-jint JNICALL JvmVfprintfHook(FILE* stream, const char* format, va_list args);
-void JNICALL JvmAbortHook();
-void JNICALL JvmExitHook(jint code);
-
 // The text that the output hook hands to the tail: line feeds become
 // carriage return and line feed where the platform writes them so.
 std::string HookOutputText(const char* text, std::size_t length);
-// The clean-up common to the exit and abort hooks.
-void ExitCleanup();
 
 }  // namespace srvlaunch
 

@@ -8,7 +8,6 @@
 #include "launcher_state.h"
 #include "messages.h"
 #include "platform/platform.h"
-#include "service_hooks.h"
 
 namespace srvlaunch {
 
@@ -134,8 +133,7 @@ void LoadConfiguration() {
   auto flag = [](unsigned id) { return ParseFlag(LoadResourceString(id)); };
   auto number = [](unsigned id) { return ParseDecimal(LoadResourceString(id)); };
 
-  c.MainClassStored = text(1200);
-  c.MainClass = DecipherConfigValue(c.MainClassStored);
+  c.MainClass = DecipherConfigValue(text(1200));
 
   c.JvmPathList = text(1040);
   c.ClassPath = text(1072);
@@ -148,24 +146,15 @@ void LoadConfiguration() {
   c.WorkingDir = text(1184);
   c.AppOptions = text(1216);
   c.StaticOptions = text(1568);
-  c.ServiceStartArgs = text(1312);
-  c.ServiceStopArgs = text(1328);
-  c.ServiceDependencies = text(1536);
   c.StdOutFile = text(1440);
   c.StdErrFile = text(1456);
-  c.SplashText = text(1472);
   c.IniFile = text(1232);
   c.JvmSearchOrder = text(1120);
 
   c.WorkingDirFirst = flag(1264);
   c.AllowMultipleInstances = flag(1392);
-  c.ShowSplash = flag(1488);
   c.DemandStart = flag(1360);
-  c.StopBySystemExit = flag(1344);
   c.UseStartupDir = flag(1248);
-  c.InteractiveService = flag(1376);
-  c.RemoveJarsAtExit = flag(1088);
-  c.ServiceArgsOnCommandLine = flag(1584);
 
   c.JarDirMode = number(1104);
   c.SplashSeconds = number(1504);
@@ -183,13 +172,6 @@ void LoadConfiguration() {
 
   LoadMessageTable();
   ReadIniFile();
-
-  // No jar files are extracted for an installation or a removal.
-  if (state.HasFirstArgument &&
-      (state.FirstArgument == c.InstallOption || state.FirstArgument == c.UninstallOption)) {
-    return;
-  }
-  ExtractEmbeddedJars();
 }
 
 }  // namespace srvlaunch

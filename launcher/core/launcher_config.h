@@ -31,8 +31,8 @@ std::string DecipherConfigValue(std::string_view stored);
 // The inverse of DecipherConfigValue, for configuring a value.
 std::string EncipherConfigValue(std::string_view plain);
 
-// Fills `config` from the resources, applies the priority, reads the
-// message table and the INI file, and extracts the embedded jar files.
+// Fills `config` from the resources, applies the priority, and reads the
+// message table and the INI file.
 void LoadConfiguration();
 
 }  // namespace srvlaunch

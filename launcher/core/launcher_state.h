@@ -6,6 +6,7 @@
 
 #include <jni.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -23,14 +24,12 @@ struct LauncherConfig {
   std::string JvmPathList;           // 1040, ';' list; the found path after the search
   std::string JvmOptions;            // 1056 or INI; the class-path option is appended
   std::string ClassPath;             // 1072, ';' list
-  bool RemoveJarsAtExit = false;     // 1088
   std::int32_t JarDirMode = 0;       // 1104
   std::string JvmSearchOrder;        // 1120, digits 0 to 5
   std::string InstallOption;         // 1136
   std::string UninstallOption;       // 1152
   std::string ServiceModeOption;     // 1168
   std::string WorkingDir;            // 1184
-  std::string MainClassStored;       // 1200 as stored (enciphered)
   std::string MainClass;             // 1200 deciphered, '.' turned into '/'
   std::string AppOptions;            // 1216 or INI
   std::string IniFile;               // 1232
@@ -38,55 +37,41 @@ struct LauncherConfig {
   bool WorkingDirFirst = false;      // 1264
   std::string ServiceName;           // 1280
   std::string ServiceDescription;    // 1296
-  std::string ServiceStartArgs;      // 1312
-  std::string ServiceStopArgs;       // 1328
-  bool StopBySystemExit = false;     // 1344
   bool DemandStart = false;          // 1360
-  bool InteractiveService = false;   // 1376
   bool AllowMultipleInstances = false;  // 1392
   std::int32_t StdOutMode = 0;       // 1408; INI StdOutFile sets 1, ShowConsole 0
   std::int32_t StdErrMode = 0;       // 1424
   std::string StdOutFile;            // 1440 or INI
   std::string StdErrFile;            // 1456 or INI
-  std::string SplashText;            // 1472
-  bool ShowSplash = false;           // 1488
   std::int32_t SplashSeconds = 0;    // 1504
-  std::string ServiceDependencies;   // 1536
   bool ServiceOnly = false;          // 1552
   std::string StaticOptions;         // 1568 or INI
-  bool ServiceArgsOnCommandLine = false;  // 1584
   bool ShowConsole = false;          // INI only
 };
 
-// Handles and flags shared by the launcher's routines and threads.
+// Handles and flags shared by the launcher's routines and threads. The
+// flags are atomic: the virtual machine's threads (through its hooks) and
+// the output pipe reader read and change them while the start-up runs.
 struct LauncherState {
   // Start-up.
-  bool HasFirstArgument = false;
-  std::string FirstArgument;         // the first command-line argument
   std::string StartupDir;            // the current directory at start
-  bool MutexHeld = false;            // the single-instance guard is taken
+  std::atomic<bool> MutexHeld{false};  // the single-instance guard is taken
 
   // Java runtime (set by StartJvm).
   void* JvmLibrary = nullptr;
   JavaVM* JvmHandle = nullptr;
   JNIEnv* JniEnvMain = nullptr;
   std::string RegistryJavaHome;      // JavaHome of the last registry version key examined
-  bool IsWindows9x = false;
-  bool QuitHookInstalled = false;
+  std::atomic<bool> IsWindows9x{false};
+  std::atomic<bool> QuitHookInstalled{false};
 
   // Output routing.
-  bool OutputPipeOpen = false;
-  std::string OutputPipeName;        // the name Java opens
+  std::atomic<bool> OutputPipeOpen{false};
   platform::Thread* PipeReader = nullptr;
-  bool ErrorMessagesEnabled = true;
+  std::atomic<bool> ErrorMessagesEnabled{true};
 
-  // Service mode (the service itself is not part of this build).
-  bool ServiceMode = false;
-  volatile bool ServiceJvmStarted = false;
-  volatile bool ServiceMainDone = false;
-
-  // Embedded jar files extracted at start-up.
-  int ExtractedJarCount = 0;
+  // Messages go to the event log instead of message boxes.
+  std::atomic<bool> ServiceMode{false};
 };
 
 extern LauncherConfig config;

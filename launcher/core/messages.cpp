@@ -16,7 +16,6 @@ constexpr unsigned kLastMessage = 1920;
 constexpr std::size_t kMessageCount = (kLastMessage - kFirstMessage) / 16 + 1;
 constexpr std::size_t kMaxMessage = 8191;
 constexpr std::size_t kMaxReason = 4000;
-constexpr std::size_t kMaxLastError = 8191;
 
 std::array<std::string, kMessageCount> message_table;
 
@@ -88,11 +87,6 @@ void ShowInfoMessage(std::string_view format, Args args) {
 void ShowErrorMessage(std::string_view format, Args args) {
   if (!state.ErrorMessagesEnabled) return;
   RouteMessage(true, FormatMessageText(format, args));
-}
-
-void ShowLastError() {
-  if (!state.ErrorMessagesEnabled) return;
-  RouteMessage(true, platform::last_error_text(kMaxLastError));
 }
 
 void ShowErrorWithReason(std::string_view format, Args args) {

@@ -98,6 +98,9 @@ void PipeLineSplitter::Commit(std::size_t n) {
   }
 }
 
+namespace {
+
+// The thread routine that reads the output pipe into the tail.
 void PipeReaderThread(void*) {
   PipeLineSplitter splitter([](std::string_view line) { WriteLogOutput(line.data(), line.size()); });
   for (;;) {
@@ -110,6 +113,8 @@ void PipeReaderThread(void*) {
     splitter.Commit(static_cast<std::size_t>(n));
   }
 }
+
+}  // namespace
 
 bool StartPipeReader() {
   state.PipeReader = platform::thread_start(PipeReaderThread, nullptr);

@@ -42,8 +42,6 @@ class PipeLineSplitter {
   std::size_t used_ = 0;
 };
 
-// The thread routine that reads the output pipe into the tail.
-void PipeReaderThread(void* unused);
 // Starts the reader thread; false when it cannot be started.
 bool StartPipeReader();
 // When the pipe is open: lets the reader take what is waiting, waits a

@@ -53,7 +53,6 @@ bool registry_subkeys(const std::string& key, std::vector<std::string>& names);
 // ---- event log ----
 bool event_source_open(const std::string& source);
 bool event_source_is_open();
-void event_source_close();
 bool event_report(bool error, unsigned long event_id, const std::string& text);
 
 // ---- user interface ----
@@ -96,7 +95,6 @@ bool special_folders_available();
 bool special_folder(int csidl, std::string& out);
 // Priority index 0 to 5: realtime, high, above normal, normal, below normal, idle.
 void set_priority_index(int index);
-unsigned long process_id();
 // The system's text for the calling thread's last error, at most `max_chars`.
 std::string last_error_text(std::size_t max_chars);
 [[noreturn]] void exit_process(int code);

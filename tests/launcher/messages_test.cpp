@@ -7,7 +7,7 @@
 #include "core/launcher_state.h"
 #include "core/messages.h"
 #include "core/output_tail.h"
-#include "core/service_hooks.h"
+#include "core/service_options.h"
 #include "test_support.h"
 
 namespace {
@@ -75,7 +75,6 @@ TEST_F(Messages, ErrorRoutinesAreSilentWhileDisabled) {
   srvlaunch::ShowErrorMessage("hidden");
   errno = ENOENT;
   srvlaunch::ShowErrorWithReason("hidden too");
-  srvlaunch::ShowLastError();
   srvlaunch::ShowInfoMessage("shown");
   EXPECT_EQ(Log(), "Information: shown\n");
 }

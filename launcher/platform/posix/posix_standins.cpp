@@ -269,11 +269,6 @@ bool event_source_is_open() {
   return event_open;
 }
 
-void event_source_close() {
-  std::lock_guard<std::mutex> guard(event_mutex);
-  event_open = false;
-}
-
 bool event_report(bool error, unsigned long event_id, const std::string& text) {
   std::lock_guard<std::mutex> guard(event_mutex);
   if (!event_open) return false;

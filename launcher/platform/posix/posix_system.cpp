@@ -197,8 +197,6 @@ void set_priority_index(int index) {
   ::setpriority(PRIO_PROCESS, 0, nice_values[index]);  // a refusal leaves the priority as it is
 }
 
-unsigned long process_id() { return static_cast<unsigned long>(::getpid()); }
-
 std::string last_error_text(std::size_t max_chars) {
   const int err = errno;
   char buf[512];

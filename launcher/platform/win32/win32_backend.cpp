@@ -35,8 +35,6 @@ struct DetailsData {
   const std::string* details;
 };
 
-HWND open_dialog = nullptr;
-
 bool MessageLog(std::string& path) {
   char buf[MAX_PATH];
   const DWORD n = GetEnvironmentVariableA("SRVLAUNCH_MESSAGE_LOG", buf, sizeof buf);
@@ -146,11 +144,6 @@ bool event_source_open(const std::string& source) {
 
 bool event_source_is_open() { return event_source != nullptr; }
 
-void event_source_close() {
-  if (event_source != nullptr) DeregisterEventSource(event_source);
-  event_source = nullptr;
-}
-
 bool event_report(bool error, unsigned long event_id, const std::string& text) {
   if (event_source == nullptr) return false;
   const char* strings[1] = {text.c_str()};
@@ -202,7 +195,6 @@ INT_PTR CALLBACK DetailsDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       SetDlgItemTextA(dlg, kIdDetailsText, data->details->c_str());
       CentreWindow(dlg);
       SetForegroundWindow(dlg);
-      open_dialog = dlg;
       return TRUE;
     }
     case WM_PAINT: {
@@ -226,14 +218,12 @@ INT_PTR CALLBACK DetailsDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
       if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
         EndDialog(dlg, LOWORD(wp));
-        open_dialog = nullptr;
         return TRUE;
       }
       break;
     case WM_SYSCOMMAND:
       if ((wp & 0xFFF0) == SC_CLOSE) {
         EndDialog(dlg, IDCANCEL);
-        open_dialog = nullptr;
         return TRUE;
       }
       break;
@@ -255,8 +245,6 @@ void details_dialog(const std::string& message, const std::string& details) {
   DialogBoxParamA(instance, MAKEINTRESOURCEA(kIdDetailsDialog), nullptr, DetailsDialogProc,
                   reinterpret_cast<LPARAM>(&data));
 }
-
-HWND win32_open_dialog() { return open_dialog; }
 
 // ---- single-instance guard ----
 
@@ -390,8 +378,6 @@ void set_priority_index(int index) {
   if (index < 0 || index > 5) return;
   SetPriorityClass(GetCurrentProcess(), classes[index]);
 }
-
-unsigned long process_id() { return GetCurrentProcessId(); }
 
 std::string last_error_text(std::size_t max_chars) {
   const DWORD err = GetLastError();

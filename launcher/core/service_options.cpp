@@ -1,5 +1,5 @@
-// The service, splash and embedded-jar entry points of a build without them.
-#include "service_hooks.h"
+// The answer to the service option words.
+#include "service_options.h"
 
 #include "launcher_state.h"
 #include "messages.h"
@@ -16,15 +16,5 @@ bool HandleServiceOptions(const std::vector<std::string>& args) {
   ShowErrorMessage(kServiceNotAvailable);
   return true;
 }
-
-void ExtractEmbeddedJars() { state.ExtractedJarCount = 0; }
-
-void RemoveTemporaryJarFiles(unsigned long) {}
-
-void StartJarCleanup() {}
-
-bool StartSplashThread() { return false; }
-
-void WaitForServiceStop() {}
 
 }  // namespace srvlaunch
