@@ -23,10 +23,10 @@ constexpr const char* kJavaRegistryKeys[6] = {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The first present entry of JvmPathList.
+// The first present entry of jvm_path_list.
 bool FindConfiguredJvm(std::string& out) {
-  for (const std::string& entry : SplitList(config.JvmPathList, ";")) {
-    if (platform::file_present(entry)) {
+  for (const std::string& entry : SplitList(config.jvm_path_list, ";")) {
+    if (platform::FilePresent(entry)) {
       out = entry;
       return true;
     }
@@ -38,7 +38,7 @@ bool FindConfiguredJvm(std::string& out) {
 // the user whether it is there or not.
 bool FindJvmFromJavaHome(std::string& out) {
   std::string home;
-  if (!platform::get_env("JAVA_HOME", home)) home.clear();
+  if (!platform::GetEnv("JAVA_HOME", home)) home.clear();
   std::string cleaned;
   for (char c : home) {
     if (c != '"') cleaned.push_back(c);
@@ -46,8 +46,8 @@ bool FindJvmFromJavaHome(std::string& out) {
   if (cleaned.size() > kMaxPath) cleaned.resize(kMaxPath);
   const std::string candidate = cleaned + platform::kJavaHomeJvmSubPath;
   // The candidate is a path: it is an argument, never a format.
-  ShowInfoMessage("%s", {platform::native_path(candidate)});
-  if (!platform::file_present(candidate)) return false;
+  ShowInfoMessage("%s", {platform::NativePath(candidate)});
+  if (!platform::FilePresent(candidate)) return false;
   out = candidate;
   return true;
 }
@@ -61,30 +61,30 @@ bool CheckRegistryJavaVersion(const std::string& key_path, const std::string& ve
   if (version.size() < 3 || !IsDigit(version[0]) || !IsDigit(version[2])) return false;
   const int major = version[0] - '0';
   const int minor = version[2] - '0';
-  const std::uint32_t required = ParseHex(config.JniVersionText);
+  const std::uint32_t required = ParseHex(config.jni_version_text);
   const int required_major = static_cast<int>(required >> 16);
   const int required_minor = static_cast<int>(required & 0xF);
   // Compared separately, as the version test has always done.
   if (major < required_major || minor < required_minor) return false;
 
   const std::string key = key_path + "\\" + version;
-  state.RegistryJavaHome.clear();
-  if (platform::registry_read_string(key, "JavaHome", state.RegistryJavaHome, kMaxPath) != 0) {
-    state.RegistryJavaHome.clear();
+  state.registry_java_home.clear();
+  if (platform::ReadRegistryString(key, "JavaHome", state.registry_java_home, kMaxPath) != 0) {
+    state.registry_java_home.clear();
   }
   out.clear();
-  if (platform::registry_read_string(key, "RuntimeLib", out, kMaxPath) != 0) out.clear();
-  if (!out.empty() && platform::file_present(out)) return true;
+  if (platform::ReadRegistryString(key, "RuntimeLib", out, kMaxPath) != 0) out.clear();
+  if (!out.empty() && platform::FilePresent(out)) return true;
 
-  if (state.RegistryJavaHome.empty()) return false;
-  const std::vector<std::string> list = SplitList(config.JvmPathList, ";");
+  if (state.registry_java_home.empty()) return false;
+  const std::vector<std::string> list = SplitList(config.jvm_path_list, ";");
   if (!list.empty()) {
-    out = state.RegistryJavaHome + "\\" + list.front();
-    if (platform::file_present(out)) return true;
+    out = state.registry_java_home + "\\" + list.front();
+    if (platform::FilePresent(out)) return true;
   }
   if (!jdk_sub_path.empty()) {
-    out = state.RegistryJavaHome + "\\" + jdk_sub_path;
-    if (platform::file_present(out)) return true;
+    out = state.registry_java_home + "\\" + jdk_sub_path;
+    if (platform::FilePresent(out)) return true;
   }
   out.clear();
   return false;
@@ -94,12 +94,12 @@ bool FindJvmInRegistry(std::string& out, int first, int count, const std::string
   for (int index = first; index < first + count && index < 6; ++index) {
     const std::string key = kJavaRegistryKeys[index];
     std::string current;
-    if (platform::registry_read_string(key, "CurrentVersion", current, kMaxVersionName) == 0 &&
+    if (platform::ReadRegistryString(key, "CurrentVersion", current, kMaxVersionName) == 0 &&
         CheckRegistryJavaVersion(key, current, out, jdk_sub_path)) {
       return true;
     }
     std::vector<std::string> versions;
-    if (!platform::registry_subkeys(key, versions)) continue;
+    if (!platform::RegistrySubKeys(key, versions)) continue;
     for (std::string& version : versions) {
       if (version.size() > kMaxVersionName) version.resize(kMaxVersionName);
       if (CheckRegistryJavaVersion(key, version, out, jdk_sub_path)) return true;
@@ -109,7 +109,7 @@ bool FindJvmInRegistry(std::string& out, int first, int count, const std::string
 }
 
 bool FindJvmLibrary(std::string& out) {
-  for (char method : config.JvmSearchOrder) {
+  for (char method : config.jvm_search_order) {
     bool found = false;
     switch (method) {
       case '0':
@@ -149,7 +149,7 @@ std::string ExtendedPathValue(const std::string& path_value, const std::string& 
   }
   const std::size_t last = path.rfind('\\');
   if (last != std::string::npos && last >= 1) {
-    value += platform::native_path(path.substr(0, last));
+    value += platform::NativePath(path.substr(0, last));
     value.push_back(sep);
   }
   return value;

@@ -8,7 +8,7 @@
 
 namespace srvlaunch {
 
-// Walks JvmSearchOrder; true with the library path in `out`.
+// Walks jvm_search_order; true with the library path in `out`.
 bool FindJvmLibrary(std::string& out);
 // Keys first .. first+count-1: CurrentVersion, then every version sub-key.
 // `jdk_sub_path` is the library below a JDK home (empty: none).

@@ -36,8 +36,8 @@ jint JNICALL JvmVfprintfHook(FILE*, const char* format, va_list args) {
   buffer[sizeof buffer - 1] = '\0';
   if (n < 0) n = 0;
   const std::size_t length = std::min(static_cast<std::size_t>(n), sizeof buffer - 1);
-  platform::sleep_ms(kHookPauseMs);
-  if (state.IsWindows9x) {
+  platform::SleepMs(kHookPauseMs);
+  if (state.windows_9x) {
     std::fwrite(buffer, 1, length, stderr);
   } else {
     const std::string text = HookOutputText(buffer, length);
@@ -49,64 +49,64 @@ jint JNICALL JvmVfprintfHook(FILE*, const char* format, va_list args) {
 // The clean-up common to the exit and abort hooks: the single-instance
 // guard is released before the process ends.
 void ExitCleanup() {
-  if (state.MutexHeld.exchange(false)) platform::instance_unlock();
+  if (state.instance_guard_held.exchange(false)) platform::ReleaseInstanceLock();
 }
 
 void JNICALL JvmExitHook(jint code) {
-  if (state.QuitHookInstalled.exchange(false)) platform::remove_quit_hook_9x();
+  if (state.quit_hook_installed.exchange(false)) platform::RemoveQuitHook9x();
   ExitCleanup();
-  platform::exit_process(code);
+  platform::ExitWithStatus(code);
 }
 
 void JNICALL JvmAbortHook() {
   ReportFatalError("JVM has aborted due to an internal error.");
   ExitCleanup();
-  platform::abort_process();
+  platform::AbortProcess();
 }
 
 // Opens the console the configuration asks for; on Windows 9x hides the
 // console that takes the Java output and installs the quit hook.
 bool PrepareConsole() {
   const LauncherConfig& c = config;
-  if (c.StdOutMode == 0 && c.StdErrMode == 0 && c.ShowConsole) platform::open_console();
-  if (!state.IsWindows9x) return true;
-  if (c.StdOutMode != 0 || c.StdErrMode != 0) {
-    const int code = platform::hide_console_9x();
+  if (c.stdout_mode == 0 && c.stderr_mode == 0 && c.show_console) platform::OpenConsole();
+  if (!state.windows_9x) return true;
+  if (c.stdout_mode != 0 || c.stderr_mode != 0) {
+    const int code = platform::HideConsole9x();
     if (code != 0) {
       ShowErrorWithReason(InternalErrorText(code));
       return false;
     }
   }
-  platform::install_quit_hook_9x();
-  state.QuitHookInstalled = true;
+  platform::InstallQuitHook9x();
+  state.quit_hook_installed = true;
   return true;
 }
 
-// Finds the runtime library, records it as the one path of JvmPathList and
+// Finds the runtime library, records it as the one path of jvm_path_list and
 // puts its directory on PATH, where the library finds its companions.
 bool LocateJvmLibrary(std::string& library) {
   if (!FindJvmLibrary(library)) {
     ShowErrorMessage(MessageText(kMsgNoJre));
     return false;
   }
-  config.JvmPathList = library;
+  config.jvm_path_list = library;
   std::string path_value;
-  if (!platform::get_env("PATH", path_value)) path_value.clear();
+  if (!platform::GetEnv("PATH", path_value)) path_value.clear();
   if (path_value.size() > kMaxPathValue) path_value.resize(kMaxPathValue);
-  platform::set_env("PATH", ExtendedPathValue(path_value, library));
+  platform::SetEnv("PATH", ExtendedPathValue(path_value, library));
   return true;
 }
 
 // Loads the library and finds its invocation interface; the creation
 // function, or null after the report.
 CreateJavaVmFn LoadJvmLibrary(const std::string& library) {
-  state.JvmLibrary = platform::lib_open(library);
-  if (state.JvmLibrary == nullptr) {
+  state.jvm_library = platform::OpenLibrary(library);
+  if (state.jvm_library == nullptr) {
     ShowErrorMessage(MessageText(kMsgLoadJvm), {library});
     return nullptr;
   }
-  void* create = platform::lib_sym(state.JvmLibrary, "JNI_CreateJavaVM");
-  void* defaults = platform::lib_sym(state.JvmLibrary, "JNI_GetDefaultJavaVMInitArgs");
+  void* create = platform::LibrarySymbol(state.jvm_library, "JNI_CreateJavaVM");
+  void* defaults = platform::LibrarySymbol(state.jvm_library, "JNI_GetDefaultJavaVMInitArgs");
   if (create == nullptr || defaults == nullptr) {
     ShowErrorMessage(MessageText(kMsgJniInterfaces), {library});
     return nullptr;
@@ -137,8 +137,8 @@ bool CreateJvm(CreateJavaVmFn create_vm, const std::string& library) {
     ReportFatalError(MessageText(kMsgCreateJvm), {library});
     return false;
   }
-  state.JvmHandle = vm;
-  state.JniEnvMain = env;
+  state.jvm = vm;
+  state.main_env = env;
   return true;
 }
 
@@ -146,14 +146,14 @@ bool CreateJvm(CreateJavaVmFn create_vm, const std::string& library) {
 
 bool ChangeToWorkingDirectory(bool force) {
   std::string dir;
-  if (!force && config.UseStartupDir) {
-    dir = state.StartupDir;
-  } else if (!config.WorkingDir.empty()) {
-    dir = config.WorkingDir;
+  if (!force && config.use_startup_dir) {
+    dir = state.startup_dir;
+  } else if (!config.working_dir.empty()) {
+    dir = config.working_dir;
   } else {
     return true;
   }
-  if (!platform::change_directory(dir)) {
+  if (!platform::ChangeDirectory(dir)) {
     ShowErrorWithReason(MessageText(kMsgAccessError), {dir});
     return false;
   }
@@ -162,7 +162,7 @@ bool ChangeToWorkingDirectory(bool force) {
 
 std::vector<std::string> JvmOptionStrings() {
   std::vector<std::string> options = {"vfprintf", "abort", "exit"};
-  for (std::string& o : SplitCommandLine(config.JvmOptions, false)) options.push_back(std::move(o));
+  for (std::string& o : SplitCommandLine(config.jvm_options, false)) options.push_back(std::move(o));
   return options;
 }
 
@@ -177,17 +177,17 @@ std::string HookOutputText(const char* text, std::size_t length) {
 }
 
 bool StartJvm() {
-  if (!platform::os_version_known()) {
+  if (!platform::OsVersionKnown()) {
     ShowErrorWithReason(kRC0000040);
     return false;
   }
-  state.IsWindows9x = platform::is_win9x();
+  state.windows_9x = platform::IsWin9x();
   OutputTailText();  // creates the lock of the tail before any thread writes
 
   if (!PrepareConsole()) return false;
   // The working directory may be needed before the search: the configured
   // library paths may be relative to it.
-  if (config.WorkingDirFirst && !ChangeToWorkingDirectory(true)) return false;
+  if (config.working_dir_first && !ChangeToWorkingDirectory(true)) return false;
 
   std::string library;
   if (!LocateJvmLibrary(library)) return false;

@@ -18,7 +18,8 @@ constexpr jint kJvmInitVersion = 0x00010002;
 
 // True when the virtual machine exists; on false the user has been told why.
 bool StartJvm();
-// Changes to StartupDir (without force, when UseStartupDir) or WorkingDir.
+// Changes to the start-up directory (without force, when use_startup_dir)
+// or to working_dir; nothing to do when that is empty.
 bool ChangeToWorkingDirectory(bool force);
 // The option strings handed to the virtual machine: the three hooks come
 // first, so that the machine's own start-up errors reach the output tail,

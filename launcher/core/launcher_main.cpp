@@ -24,11 +24,11 @@ void ReportAccessError(const std::string& what) {
 
 bool RememberStartupDirectory() {
   std::string dir;
-  if (!platform::current_directory(dir)) {
+  if (!platform::CurrentDirectory(dir)) {
     ReportAccessError("CURRENT_DIR");
     return false;
   }
-  state.StartupDir = dir;
+  state.startup_dir = dir;
   return true;
 }
 
@@ -36,7 +36,7 @@ bool RememberStartupDirectory() {
 // directory.
 bool ChangeToExeDirectory() {
   std::string exe;
-  if (!platform::exe_path(exe)) {
+  if (!platform::ExePath(exe)) {
     ReportAccessError("CURRENT_EXE");
     return false;
   }
@@ -44,7 +44,7 @@ bool ChangeToExeDirectory() {
   if (last == std::string::npos) return true;  // no directory part: stay
   // A path directly below the root keeps the root as its directory.
   const std::string dir = last == 0 ? exe.substr(0, 1) : exe.substr(0, last);
-  if (!platform::change_directory(dir)) {
+  if (!platform::ChangeDirectory(dir)) {
     ReportAccessError(dir);
     return false;
   }
@@ -54,9 +54,9 @@ bool ChangeToExeDirectory() {
 // True when start-up goes on: no service option word was answered and the
 // program may run outside the service.
 bool PassServiceOptions(const std::vector<std::string>& args) {
-  if (config.ServiceName.empty()) return true;
+  if (config.service_name.empty()) return true;
   if (HandleServiceOptions(args)) return false;
-  if (config.ServiceOnly) {
+  if (config.service_only) {
     ShowInfoMessage(MessageText(kMsgServiceOnly));
     return false;
   }
@@ -66,29 +66,29 @@ bool PassServiceOptions(const std::vector<std::string>& args) {
 // True when start-up goes on: no other instance holds the guard. A guard
 // that cannot be had at all lets the launcher run unguarded.
 bool TakeSingleInstanceGuard() {
-  if (config.AllowMultipleInstances) return true;
-  switch (platform::instance_lock(config.MainClass)) {
-    case platform::InstanceLock::held_elsewhere:
+  if (config.allow_multiple_instances) return true;
+  switch (platform::TakeInstanceLock(config.main_class)) {
+    case platform::InstanceLock::kHeldElsewhere:
       ShowErrorMessage(MessageText(kMsgAlreadyRunning));
       return false;
-    case platform::InstanceLock::taken:
-      state.MutexHeld = true;
+    case platform::InstanceLock::kTaken:
+      state.instance_guard_held = true;
       return true;
-    case platform::InstanceLock::failed:
+    case platform::InstanceLock::kFailed:
       return true;
   }
   return true;
 }
 
 void ReleaseSingleInstanceGuard() {
-  if (state.MutexHeld.exchange(false)) platform::instance_unlock();
+  if (state.instance_guard_held.exchange(false)) platform::ReleaseInstanceLock();
 }
 
 }  // namespace
 
 int LauncherMain(const std::string& command_line) {
   // Windows that Java opens may come to the front.
-  platform::allow_set_foreground();
+  platform::AllowForegroundWindows();
 
   // Slot 0 stands for the program name: the arguments begin at index 1.
   const std::vector<std::string> args = SplitCommandLine(command_line, true);

@@ -46,7 +46,7 @@ bool CheckJavaException(JNIEnv* env) {
 // A Java string of a text in the system's 8-bit code page; null on failure.
 jstring NewJavaString(JNIEnv* env, const std::string& text) {
   std::u16string wide;
-  if (!platform::to_utf16(text, wide)) return nullptr;
+  if (!platform::ToUtf16(text, wide)) return nullptr;
   jstring s = env->NewString(reinterpret_cast<const jchar*>(wide.data()), static_cast<jsize>(wide.size()));
   if (CheckJavaException(env)) return nullptr;
   return s;
@@ -84,7 +84,7 @@ bool SetJavaSystemProperty(JNIEnv* env, const std::string& name, const std::stri
 
 // A new PrintStream on a new FileOutputStream (not appending) of the path.
 jobject CreateJavaPrintStream(JNIEnv* env, const std::string& path) {
-  jstring jpath = NewJavaString(env, platform::native_path(path));
+  jstring jpath = NewJavaString(env, platform::NativePath(path));
   LocalRef path_ref(env, jpath);
   if (jpath == nullptr) {
     ShowErrorMessage(MessageText(kMsgInstantiate), {"java/lang/String"});
@@ -174,26 +174,26 @@ bool RedirectStandardStreams(JNIEnv* env, const std::string* out_path, const cha
 // the Java output where it is.
 bool SetUpOutputPipe(JNIEnv* env) {
   LauncherConfig& c = config;
-  if (c.StdOutMode != 2 && c.StdErrMode != 2) return true;
+  if (c.stdout_mode != 2 && c.stderr_mode != 2) return true;
   std::string target = platform::kConsoleOutName;
-  if (!state.IsWindows9x) {
-    if (!platform::pipe_create(target)) {
-      c.StdOutMode = 0;
-      c.StdErrMode = 0;
+  if (!state.windows_9x) {
+    if (!platform::CreateOutputPipe(target)) {
+      c.stdout_mode = 0;
+      c.stderr_mode = 0;
       return true;
     }
-    state.OutputPipeOpen = true;
+    state.output_pipe_open = true;
   }
-  state.ErrorMessagesEnabled = false;
-  const bool redirected = RedirectStandardStreams(env, c.StdOutMode == 2 ? &target : nullptr, "setOut",
-                                                  c.StdErrMode == 2 ? &target : nullptr, "setErr");
+  state.error_messages_enabled = false;
+  const bool redirected = RedirectStandardStreams(env, c.stdout_mode == 2 ? &target : nullptr, "setOut",
+                                                  c.stderr_mode == 2 ? &target : nullptr, "setErr");
   if (!redirected) {
-    if (state.OutputPipeOpen.exchange(false)) platform::pipe_close();
-    c.StdOutMode = 0;
-    c.StdErrMode = 0;
+    if (state.output_pipe_open.exchange(false)) platform::CloseOutputPipe();
+    c.stdout_mode = 0;
+    c.stderr_mode = 0;
   }
-  state.ErrorMessagesEnabled = true;
-  if (!state.IsWindows9x && (c.StdOutMode == 2 || c.StdErrMode == 2)) {
+  state.error_messages_enabled = true;
+  if (!state.windows_9x && (c.stdout_mode == 2 || c.stderr_mode == 2)) {
     if (!StartPipeReader()) {
       ShowErrorWithReason(kRC000015);
       return false;
@@ -206,14 +206,14 @@ bool SetUpOutputPipe(JNIEnv* env) {
 // shown, the configured files (mode 1), the launcher's pipe (mode 2).
 bool RedirectJavaOutput(JNIEnv* env) {
   const LauncherConfig& c = config;
-  if (state.ServiceMode || state.IsWindows9x) platform::install_console_ctrl_handler();
-  if (c.StdOutMode == 0 && c.StdErrMode == 0 && c.ShowConsole) {
+  if (state.service_mode || state.windows_9x) platform::InstallConsoleCtrlHandler();
+  if (c.stdout_mode == 0 && c.stderr_mode == 0 && c.show_console) {
     const std::string console = platform::kConsoleOutName;
     if (!RedirectStandardStreams(env, &console, "setOut", &console, "setErr")) return false;
   }
-  if (c.StdOutMode == 1 || c.StdErrMode == 1) {
-    if (!RedirectStandardStreams(env, c.StdOutMode == 1 ? &c.StdOutFile : nullptr, "setOut",
-                                 c.StdErrMode == 1 ? &c.StdErrFile : nullptr, "setErr")) {
+  if (c.stdout_mode == 1 || c.stderr_mode == 1) {
+    if (!RedirectStandardStreams(env, c.stdout_mode == 1 ? &c.stdout_file : nullptr, "setOut",
+                                 c.stderr_mode == 1 ? &c.stderr_file : nullptr, "setErr")) {
       return false;
     }
   }
@@ -224,18 +224,18 @@ bool RedirectJavaOutput(JNIEnv* env) {
 // and, in service mode, the service's name, description and start type.
 bool SetLauncherProperties(JNIEnv* env) {
   std::string dir;
-  if (!platform::current_directory(dir)) {
+  if (!platform::CurrentDirectory(dir)) {
     ShowErrorWithReason(MessageText(kMsgAccessError), {"CURRENT_DIR"});
     return false;
   }
   if (!SetJavaSystemProperty(env, "user.dir", dir)) return false;
   std::string exe;
-  if (!platform::exe_path(exe)) {
+  if (!platform::ExePath(exe)) {
     ShowErrorWithReason(MessageText(kMsgAccessError), {"CURRENT_EXE"});
     return false;
   }
   if (!SetJavaSystemProperty(env, "wendle.exe.path", exe)) return false;
-  if (platform::special_folders_available()) {
+  if (platform::SpecialFoldersAvailable()) {
     const struct {
       int csidl;
       const char* name;
@@ -244,15 +244,15 @@ bool SetLauncherProperties(JNIEnv* env) {
                    {5, "wendle.csidl.personal"}};
     for (const auto& f : folders) {
       std::string path;
-      if (platform::special_folder(f.csidl, path) && !SetJavaSystemProperty(env, f.name, path)) {
+      if (platform::SpecialFolder(f.csidl, path) && !SetJavaSystemProperty(env, f.name, path)) {
         return false;
       }
     }
   }
-  if (state.ServiceMode) {
-    if (!SetJavaSystemProperty(env, "wendle.service.name", config.ServiceName) ||
-        !SetJavaSystemProperty(env, "wendle.service.description", config.ServiceDescription) ||
-        !SetJavaSystemProperty(env, "wendle.service.starttype", config.DemandStart ? "0" : "1")) {
+  if (state.service_mode) {
+    if (!SetJavaSystemProperty(env, "wendle.service.name", config.service_name) ||
+        !SetJavaSystemProperty(env, "wendle.service.description", config.service_description) ||
+        !SetJavaSystemProperty(env, "wendle.service.starttype", config.demand_start ? "0" : "1")) {
       return false;
     }
   }
@@ -261,9 +261,9 @@ bool SetLauncherProperties(JNIEnv* env) {
 
 // The invocation interface of the loaded library is still there.
 bool JvmInterfacePresent() {
-  if (platform::lib_sym(state.JvmLibrary, "JNI_CreateJavaVM") == nullptr ||
-      platform::lib_sym(state.JvmLibrary, "JNI_GetDefaultJavaVMInitArgs") == nullptr) {
-    ShowErrorMessage(MessageText(kMsgJniInterfaces), {config.JvmPathList});
+  if (platform::LibrarySymbol(state.jvm_library, "JNI_CreateJavaVM") == nullptr ||
+      platform::LibrarySymbol(state.jvm_library, "JNI_GetDefaultJavaVMInitArgs") == nullptr) {
+    ShowErrorMessage(MessageText(kMsgJniInterfaces), {config.jvm_path_list});
     return false;
   }
   return true;
@@ -302,9 +302,9 @@ jobjectArray NewArgumentArray(JNIEnv* env, const std::vector<std::string>& texts
 
 std::vector<std::string> BuildMainArguments(const std::vector<std::string>& args) {
   std::vector<std::string> all;
-  if (!config.StaticOptions.empty()) all = SplitCommandLine(config.StaticOptions, false);
+  if (!config.static_options.empty()) all = SplitCommandLine(config.static_options, false);
   if (args.empty()) {
-    for (std::string& a : SplitCommandLine(config.AppOptions, false)) all.push_back(std::move(a));
+    for (std::string& a : SplitCommandLine(config.app_options, false)) all.push_back(std::move(a));
   } else {
     all.insert(all.end(), args.begin(), args.end());
   }
@@ -312,17 +312,17 @@ std::vector<std::string> BuildMainArguments(const std::vector<std::string>& args
 }
 
 bool RunMainClass(const std::vector<std::string>& args) {
-  if (!config.WorkingDirFirst && !ChangeToWorkingDirectory(false)) return false;
-  JNIEnv* env = state.JniEnvMain;
+  if (!config.working_dir_first && !ChangeToWorkingDirectory(false)) return false;
+  JNIEnv* env = state.main_env;
   if (env == nullptr) return false;
   if (!RedirectJavaOutput(env)) return false;
   if (!SetLauncherProperties(env)) return false;
   if (!JvmInterfacePresent()) return false;
 
-  jclass main_class = env->FindClass(config.MainClass.c_str());
+  jclass main_class = env->FindClass(config.main_class.c_str());
   LocalRef class_ref(env, main_class);
   if (CheckJavaException(env) || main_class == nullptr) {
-    ReportFatalError(MessageText(kMsgLocateClass), {config.MainClass});
+    ReportFatalError(MessageText(kMsgLocateClass), {config.main_class});
     return false;
   }
   jmethodID main = env->GetStaticMethodID(main_class, "main", "([Ljava/lang/String;)V");
@@ -343,11 +343,11 @@ bool RunMainClass(const std::vector<std::string>& args) {
 }
 
 void StopJvm() {
-  if (state.JvmHandle == nullptr) return;
-  state.JvmHandle->DetachCurrentThread();
-  state.JvmHandle->DestroyJavaVM();
-  state.JvmHandle = nullptr;
-  state.JniEnvMain = nullptr;
+  if (state.jvm == nullptr) return;
+  state.jvm->DetachCurrentThread();
+  state.jvm->DestroyJavaVM();
+  state.jvm = nullptr;
+  state.main_env = nullptr;
 }
 
 }  // namespace srvlaunch

@@ -10,8 +10,8 @@
 
 namespace srvlaunch {
 
-// Calls main of MainClass with StaticOptions followed by `args` (or by
-// AppOptions when `args` is empty), on the thread that created the virtual
+// Calls main of main_class with static_options followed by `args` (or by
+// app_options when `args` is empty), on the thread that created the virtual
 // machine, after the change to the working directory and the redirection
 // of the Java output.
 bool RunMainClass(const std::vector<std::string>& args);

@@ -75,7 +75,7 @@ std::string FormatMessageText(std::string_view format, Args args = {});
 void RouteMessage(bool error, const std::string& text);
 
 void ShowInfoMessage(std::string_view format, Args args = {});
-// The two error routines show nothing while ErrorMessagesEnabled is false.
+// The two error routines show nothing while error_messages_enabled is false.
 void ShowErrorMessage(std::string_view format, Args args = {});
 void ShowErrorWithReason(std::string_view format, Args args = {});
 // An error after which the Java program's latest output matters: shown with

@@ -34,7 +34,7 @@ class PipeLineSplitter {
   // Takes `n` bytes just written into FreeSpace().
   void Commit(std::size_t n);
   // Bytes of an unfinished line still held.
-  std::size_t Pending() const { return used_; }
+  std::size_t HeldBytes() const { return used_; }
 
  private:
   std::function<void(std::string_view)> sink_;

@@ -9,8 +9,8 @@ namespace srvlaunch {
 bool HandleServiceOptions(const std::vector<std::string>& args) {
   if (args.size() < 2) return false;
   const std::string& word = args[1];
-  if (word != config.InstallOption && word != config.UninstallOption &&
-      word != config.ServiceModeOption) {
+  if (word != config.install_option && word != config.uninstall_option &&
+      word != config.service_mode_option) {
     return false;
   }
   ShowErrorMessage(kServiceNotAvailable);

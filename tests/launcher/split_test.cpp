@@ -54,8 +54,8 @@ class MainArguments : public ::testing::Test {
 };
 
 TEST_F(MainArguments, StaticOptionsComeFirst) {
-  srvlaunch::config.StaticOptions = "x";
-  srvlaunch::config.AppOptions = "y";
+  srvlaunch::config.static_options = "x";
+  srvlaunch::config.app_options = "y";
   EXPECT_EQ(srvlaunch::BuildMainArguments({"a", "b"}), Strings({"x", "a", "b"}));
   EXPECT_EQ(srvlaunch::BuildMainArguments({}), Strings({"x", "y"}));
 }

@@ -8,7 +8,7 @@
 namespace platform {
 
 // The module whose resources the launcher reads.
-void win32_set_instance(HINSTANCE instance);
+void SetResourceModule(HINSTANCE instance);
 
 }  // namespace platform
 
