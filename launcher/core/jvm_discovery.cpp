@@ -1,6 +1,9 @@
 // The search for the Java runtime library.
 #include "jvm_discovery.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "command_line.h"
 #include "launcher_config.h"
 #include "launcher_state.h"
@@ -20,6 +23,10 @@ constexpr const char* kJavaRegistryKeys[6] = {
     "Software\\JRockit\\Java Runtime Environment",  "Software\\JavaSoft\\Java Development Kit",
     "Software\\IBM\\Java Development Kit",          "Software\\JRockit\\Java Development Kit",
 };
+constexpr int kFirstRuntimeKey = 0;  // three runtime keys from here
+constexpr int kRuntimeKeyCount = 3;
+constexpr int kJavaSoftJdkKey = 3;   // the IBM development kit follows it
+constexpr int kJrockitJdkKey = 5;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -91,7 +98,8 @@ bool CheckRegistryJavaVersion(const std::string& key_path, const std::string& ve
 }
 
 bool FindJvmInRegistry(std::string& out, int first, int count, const std::string& jdk_sub_path) {
-  for (int index = first; index < first + count && index < 6; ++index) {
+  const int end = std::min(first + count, static_cast<int>(std::size(kJavaRegistryKeys)));
+  for (int index = first; index < end; ++index) {
     const std::string key = kJavaRegistryKeys[index];
     std::string current;
     if (platform::ReadRegistryString(key, "CurrentVersion", current, kMaxVersionName) == 0 &&
@@ -112,23 +120,23 @@ bool FindJvmLibrary(std::string& out) {
   for (char method : config.jvm_search_order) {
     bool found = false;
     switch (method) {
-      case '0':
+      case '0':  // the configured list
         found = FindConfiguredJvm(out);
         break;
-      case '1':
-        found = FindJvmInRegistry(out, 0, 3, "");
+      case '1':  // the runtime keys
+        found = FindJvmInRegistry(out, kFirstRuntimeKey, kRuntimeKeyCount, "");
         break;
-      case '2':
-        found = FindJvmInRegistry(out, 3, 1, platform::kJdkClientSubPath) ||
-                FindJvmInRegistry(out, 5, 1, platform::kJdkJrockitSubPath);
+      case '2':  // the client library of a development kit
+        found = FindJvmInRegistry(out, kJavaSoftJdkKey, 1, platform::kJdkClientSubPath) ||
+                FindJvmInRegistry(out, kJrockitJdkKey, 1, platform::kJdkJrockitSubPath);
         break;
-      case '3':
-        found = FindJvmInRegistry(out, 3, 1, platform::kJdkServerSubPath);
+      case '3':  // the server library of a development kit
+        found = FindJvmInRegistry(out, kJavaSoftJdkKey, 1, platform::kJdkServerSubPath);
         break;
-      case '4':
-        found = FindJvmInRegistry(out, 3, 2, platform::kJdkClassicSubPath);
+      case '4':  // the classic library of a development kit, also IBM's
+        found = FindJvmInRegistry(out, kJavaSoftJdkKey, 2, platform::kJdkClassicSubPath);
         break;
-      case '5':
+      case '5':  // JAVA_HOME
         found = FindJvmFromJavaHome(out);
         break;
       default:

@@ -133,37 +133,37 @@ void LoadConfiguration() {
   auto flag = [](unsigned id) { return ParseFlag(LoadResourceString(id)); };
   auto number = [](unsigned id) { return ParseDecimal(LoadResourceString(id)); };
 
-  c.main_class = DecipherConfigValue(text(1200));
+  c.main_class = DecipherConfigValue(text(kSettingMainClass));
 
-  c.jvm_path_list = text(1040);
-  c.class_path = text(1072);
-  c.jvm_options = text(1056);
-  c.install_option = text(1136);
-  c.uninstall_option = text(1152);
-  c.service_mode_option = text(1168);
-  c.service_name = text(1280);
-  c.service_description = text(1296);
-  c.working_dir = text(1184);
-  c.app_options = text(1216);
-  c.static_options = text(1568);
-  c.stdout_file = text(1440);
-  c.stderr_file = text(1456);
-  c.ini_file = text(1232);
-  c.jvm_search_order = text(1120);
+  c.jvm_path_list = text(kSettingJvmPathList);
+  c.class_path = text(kSettingClassPath);
+  c.jvm_options = text(kSettingJvmOptions);
+  c.install_option = text(kSettingInstallOption);
+  c.uninstall_option = text(kSettingUninstallOption);
+  c.service_mode_option = text(kSettingServiceModeOption);
+  c.service_name = text(kSettingServiceName);
+  c.service_description = text(kSettingServiceDescription);
+  c.working_dir = text(kSettingWorkingDir);
+  c.app_options = text(kSettingAppOptions);
+  c.static_options = text(kSettingStaticOptions);
+  c.stdout_file = text(kSettingStdOutFile);
+  c.stderr_file = text(kSettingStdErrFile);
+  c.ini_file = text(kSettingIniFile);
+  c.jvm_search_order = text(kSettingJvmSearchOrder);
 
-  c.working_dir_first = flag(1264);
-  c.allow_multiple_instances = flag(1392);
-  c.demand_start = flag(1360);
-  c.use_startup_dir = flag(1248);
+  c.working_dir_first = flag(kSettingWorkingDirFirst);
+  c.allow_multiple_instances = flag(kSettingAllowMultipleInstances);
+  c.demand_start = flag(kSettingDemandStart);
+  c.use_startup_dir = flag(kSettingUseStartupDir);
 
-  c.jar_dir_mode = number(1104);
-  c.splash_seconds = number(1504);
-  ApplyPriority(number(1520));
-  c.stdout_mode = number(1408);
-  c.stderr_mode = number(1424);
-  c.service_only = flag(1552);
+  c.jar_dir_mode = number(kSettingJarDirMode);
+  c.splash_seconds = number(kSettingSplashSeconds);
+  ApplyPriority(number(kSettingPriority));
+  c.stdout_mode = number(kSettingStdOutMode);
+  c.stderr_mode = number(kSettingStdErrMode);
+  c.service_only = flag(kSettingServiceOnly);
 
-  c.jni_version_text = text(1024);
+  c.jni_version_text = text(kSettingJniVersion);
   c.jni_version = static_cast<std::int32_t>(ParseHex(c.jni_version_text));
 
   for (char& ch : c.main_class) {

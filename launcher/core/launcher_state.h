@@ -16,9 +16,9 @@ struct Thread;
 
 namespace srvlaunch {
 
-// Every setting of the launcher, read from the string resources (by id)
-// and the optional INI file before the virtual machine starts. The INI keys
-// are named in LoadConfiguration.
+// Every setting of the launcher, read by LoadConfiguration from the string
+// resources (by id, see SettingId) and the optional INI file before the
+// virtual machine starts.
 struct LauncherConfig {
   std::string jni_version_text;           // 1024, e.g. "0x00010006"; the required Java version
   std::int32_t jni_version = 0;           // 1024 read as hexadecimal
