@@ -1,4 +1,4 @@
-// Java runtime discovery, the registry stand-in, the class path and the
+// Java runtime discovery, the registry file, the class path and the
 // expansion of references in the options.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -49,7 +49,7 @@ class Discovery : public ::testing::Test {
 
 const std::string kJre = "Software\\JavaSoft\\Java Runtime Environment";
 
-TEST_F(Discovery, RegistryStandInReadsTextValuesOnly) {
+TEST_F(Discovery, RegistryFileReadsTextValuesOnly) {
   Registry(kJre + "\\1.6\tRuntimeLib\tREG_SZ\t/a/b\n" + kJre + "\\1.6\tCount\tREG_DWORD\t7\n" +
            "Software\\Empty\n");
   std::string v;
@@ -63,7 +63,7 @@ TEST_F(Discovery, RegistryStandInReadsTextValuesOnly) {
   EXPECT_EQ(v, "/a");
 }
 
-TEST_F(Discovery, RegistryStandInEnumeratesSubKeysInOrder) {
+TEST_F(Discovery, RegistryFileEnumeratesSubKeysInOrder) {
   Registry(kJre + "\\1.7\tJavaHome\tREG_SZ\tx\n" + kJre + "\\1.5\\Deeper\tA\tREG_SZ\ty\n" + kJre +
            "\\1.6\n" + "SOFTWARE\\JAVASOFT\\JAVA RUNTIME ENVIRONMENT\\1.5\tB\tREG_SZ\tz\n");
   std::vector<std::string> names;
@@ -102,11 +102,8 @@ TEST_F(Discovery, MissingRuntimeLibFallsBackToJavaHomeCandidates) {
   EXPECT_TRUE(srvlaunch::CheckRegistryJavaVersion(kJre, "1.6", out, "sub\\lib.so"));
   EXPECT_EQ(out, home + "\\sub\\lib.so");
   EXPECT_FALSE(srvlaunch::CheckRegistryJavaVersion(kJre, "1.6", out, ""));
-}
-
-TEST_F(Discovery, VersionWithoutJavaHomeIsRefused) {
+  // Without JavaHome there are no candidates.
   Registry(kJre + "\\1.6\tRuntimeLib\tREG_SZ\t/no/such\n");
-  std::string out;
   srvlaunch::config.jvm_path_list = "x";
   EXPECT_FALSE(srvlaunch::CheckRegistryJavaVersion(kJre, "1.6", out, "y"));
 }
@@ -176,9 +173,8 @@ TEST_F(Discovery, ClassPathDirectoriesAddTheirArchives) {
   ASSERT_TRUE(srvlaunch::BuildClassPathOption());
   EXPECT_EQ(srvlaunch::config.jvm_options,
             "-Xmx1m \"-Djava.class.path=lib:lib/a.jar:lib/sub/b.ZIP:/y.jar:missing.jar:.:./top.Jar\"");
-}
-
-TEST_F(Discovery, EmptyClassPathAddsNoOption) {
+  // An empty class path adds no option.
+  srvlaunch::config.class_path.clear();
   srvlaunch::config.jvm_options = "-Xmx1m";
   ASSERT_TRUE(srvlaunch::BuildClassPathOption());
   EXPECT_EQ(srvlaunch::config.jvm_options, "-Xmx1m");

@@ -176,16 +176,13 @@ TEST_F(LauncherTree, PriorityIndexOutOfRangeChangesNothing) {
   EXPECT_TRUE(Contains(Report(), expected)) << Report();
 }
 
-TEST_F(LauncherTree, CleanupWordWithMoreArgumentsGoesToMain) {
+TEST_F(LauncherTree, CleanupWordWithItsIdStartsNoJavaWithMoreArgumentsGoesToMain) {
+  const RunResult cleanup = Launch({"-wdremovetemporaryjarfiles", "12345"});
+  EXPECT_EQ(cleanup.status, 0);
+  EXPECT_FALSE(Ran());
   const RunResult r = Launch({"-wdremovetemporaryjarfiles", "1", "2"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(Contains(Report(), "argc=3\narg=[-wdremovetemporaryjarfiles]\narg=[1]\narg=[2]\n"));
-}
-
-TEST_F(LauncherTree, CleanupModeStartsNoJava) {
-  const RunResult r = Launch({"-wdremovetemporaryjarfiles", "12345"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_FALSE(Ran());
 }
 
 TEST_F(LauncherTree, NonDaemonThreadFinishesBeforeTheLauncherEnds) {
