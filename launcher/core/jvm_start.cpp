@@ -68,9 +68,9 @@ void JNICALL JvmAbortHook() {
 // console that takes the Java output and installs the quit hook.
 bool PrepareConsole() {
   const LauncherConfig& c = config;
-  if (c.stdout_mode == 0 && c.stderr_mode == 0 && c.show_console) platform::OpenConsole();
+  if (c.stdout_mode == kOutputUnchanged && c.stderr_mode == kOutputUnchanged && c.show_console) platform::OpenConsole();
   if (!state.windows_9x) return true;
-  if (c.stdout_mode != 0 || c.stderr_mode != 0) {
+  if (c.stdout_mode != kOutputUnchanged || c.stderr_mode != kOutputUnchanged) {
     const int code = platform::HideConsole9x();
     if (code != 0) {
       ShowErrorWithReason(InternalErrorText(code));

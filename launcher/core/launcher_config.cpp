@@ -110,17 +110,17 @@ void ReadIniFile() {
   if (std::string v = value("StaticOptions"); !v.empty()) c.static_options = v;
   if (std::string v = value("StdOutFile"); !v.empty()) {
     c.stdout_file = v;
-    c.stdout_mode = 1;
+    c.stdout_mode = kOutputToFile;
   }
   if (std::string v = value("StdErrFile"); !v.empty()) {
     c.stderr_file = v;
-    c.stderr_mode = 1;
+    c.stderr_mode = kOutputToFile;
   }
   if (std::string v = value("ShowConsole"); !v.empty()) {
     c.show_console = v == "1";
     if (c.show_console) {
-      c.stdout_mode = 0;
-      c.stderr_mode = 0;
+      c.stdout_mode = kOutputUnchanged;
+      c.stderr_mode = kOutputUnchanged;
     }
   }
 }

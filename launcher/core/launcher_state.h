@@ -16,6 +16,11 @@ struct Thread;
 
 namespace srvlaunch {
 
+// Where a Java standard stream goes (stdout_mode, stderr_mode): left as it
+// is (or onto the launcher's console with show_console), into the
+// configured file, or through the launcher's pipe into the output tail.
+enum OutputMode : std::int32_t { kOutputUnchanged = 0, kOutputToFile = 1, kOutputToPipe = 2 };
+
 // Every setting of the launcher, read by LoadConfiguration from the string
 // resources (by id, see SettingId) and the optional INI file before the
 // virtual machine starts.
@@ -25,7 +30,7 @@ struct LauncherConfig {
   std::string jvm_path_list;              // 1040, ';' list; the found path after the search
   std::string jvm_options;                // 1056 or INI; the class-path option is appended
   std::string class_path;                 // 1072, ';' list
-  std::int32_t jar_dir_mode = 0;          // 1104; where embedded jar files would be written
+  std::int32_t jar_dir_mode = 0;          // 1104; where embedded jar files go (this build has none)
   std::string jvm_search_order;           // 1120, digits 0 to 5
   std::string install_option;             // 1136
   std::string uninstall_option;           // 1152
@@ -40,14 +45,14 @@ struct LauncherConfig {
   std::string service_description;        // 1296
   bool demand_start = false;              // 1360
   bool allow_multiple_instances = false;  // 1392
-  std::int32_t stdout_mode = 0;           // 1408: 0 as it is, 1 file, 2 pipe; INI StdOutFile sets 1
-  std::int32_t stderr_mode = 0;           // 1424, as stdout_mode; INI StdErrFile sets 1
+  std::int32_t stdout_mode = kOutputUnchanged;  // 1408, an OutputMode; INI StdOutFile sets kOutputToFile
+  std::int32_t stderr_mode = kOutputUnchanged;  // 1424, as stdout_mode; INI StdErrFile sets kOutputToFile
   std::string stdout_file;                // 1440 or INI
   std::string stderr_file;                // 1456 or INI
-  std::int32_t splash_seconds = 0;        // 1504; how long a splash window would stay
+  std::int32_t splash_seconds = 0;        // 1504; how long the splash window stays (this build shows none)
   bool service_only = false;              // 1552
   std::string static_options;             // 1568 or INI
-  bool show_console = false;              // INI only; true sets both modes to 0
+  bool show_console = false;              // INI only; true sets both modes to kOutputUnchanged
 };
 
 // Handles and flags shared by the launcher's routines and threads. The

@@ -174,26 +174,26 @@ bool RedirectStandardStreams(JNIEnv* env, const std::string* out_path, const cha
 // the Java output where it is.
 bool SetUpOutputPipe(JNIEnv* env) {
   LauncherConfig& c = config;
-  if (c.stdout_mode != 2 && c.stderr_mode != 2) return true;
+  if (c.stdout_mode != kOutputToPipe && c.stderr_mode != kOutputToPipe) return true;
   std::string target = platform::kConsoleOutName;
   if (!state.windows_9x) {
     if (!platform::CreateOutputPipe(target)) {
-      c.stdout_mode = 0;
-      c.stderr_mode = 0;
+      c.stdout_mode = kOutputUnchanged;
+      c.stderr_mode = kOutputUnchanged;
       return true;
     }
     state.output_pipe_open = true;
   }
   state.error_messages_enabled = false;
-  const bool redirected = RedirectStandardStreams(env, c.stdout_mode == 2 ? &target : nullptr, "setOut",
-                                                  c.stderr_mode == 2 ? &target : nullptr, "setErr");
+  const bool redirected = RedirectStandardStreams(env, c.stdout_mode == kOutputToPipe ? &target : nullptr, "setOut",
+                                                  c.stderr_mode == kOutputToPipe ? &target : nullptr, "setErr");
   if (!redirected) {
     if (state.output_pipe_open.exchange(false)) platform::CloseOutputPipe();
-    c.stdout_mode = 0;
-    c.stderr_mode = 0;
+    c.stdout_mode = kOutputUnchanged;
+    c.stderr_mode = kOutputUnchanged;
   }
   state.error_messages_enabled = true;
-  if (!state.windows_9x && (c.stdout_mode == 2 || c.stderr_mode == 2)) {
+  if (!state.windows_9x && (c.stdout_mode == kOutputToPipe || c.stderr_mode == kOutputToPipe)) {
     if (!StartPipeReader()) {
       ShowErrorWithReason(kRC000015);
       return false;
@@ -207,13 +207,13 @@ bool SetUpOutputPipe(JNIEnv* env) {
 bool RedirectJavaOutput(JNIEnv* env) {
   const LauncherConfig& c = config;
   if (state.service_mode || state.windows_9x) platform::InstallConsoleCtrlHandler();
-  if (c.stdout_mode == 0 && c.stderr_mode == 0 && c.show_console) {
+  if (c.stdout_mode == kOutputUnchanged && c.stderr_mode == kOutputUnchanged && c.show_console) {
     const std::string console = platform::kConsoleOutName;
     if (!RedirectStandardStreams(env, &console, "setOut", &console, "setErr")) return false;
   }
-  if (c.stdout_mode == 1 || c.stderr_mode == 1) {
-    if (!RedirectStandardStreams(env, c.stdout_mode == 1 ? &c.stdout_file : nullptr, "setOut",
-                                 c.stderr_mode == 1 ? &c.stderr_file : nullptr, "setErr")) {
+  if (c.stdout_mode == kOutputToFile || c.stderr_mode == kOutputToFile) {
+    if (!RedirectStandardStreams(env, c.stdout_mode == kOutputToFile ? &c.stdout_file : nullptr, "setOut",
+                                 c.stderr_mode == kOutputToFile ? &c.stderr_file : nullptr, "setErr")) {
       return false;
     }
   }
@@ -239,9 +239,9 @@ bool SetLauncherProperties(JNIEnv* env) {
     const struct {
       int csidl;
       const char* name;
-    } folders[] = {{26, "wendle.csidl.appdata"},
-                   {28, "wendle.csidl.local.appdata"},
-                   {5, "wendle.csidl.personal"}};
+    } folders[] = {{platform::kFolderAppData, "wendle.csidl.appdata"},
+                   {platform::kFolderLocalAppData, "wendle.csidl.local.appdata"},
+                   {platform::kFolderPersonal, "wendle.csidl.personal"}};
     for (const auto& f : folders) {
       std::string path;
       if (platform::SpecialFolder(f.csidl, path) && !SetJavaSystemProperty(env, f.name, path)) {

@@ -107,7 +107,7 @@ void ShowErrorDetails(const std::string& details, std::string_view format, Args 
 
 void ReportFatalError(std::string_view format, Args args) {
   const std::string message = FormatMessageText(format, args);
-  if (config.stdout_mode == 0 && config.stderr_mode == 0) {
+  if (config.stdout_mode == kOutputUnchanged && config.stderr_mode == kOutputUnchanged) {
     ShowErrorMessage("%s", {message});
     return;
   }

@@ -38,14 +38,13 @@ std::string ResourceString(unsigned id);
 // ---- INI file ----
 // The value of `key` in `section` of the INI file at `path`, with the
 // Windows profile rules; the empty text when there is none.
-std::string IniValue(const std::string& path, const std::string& section,
-                    const std::string& key);
+std::string IniValue(const std::string& path, const std::string& section, const std::string& key);
 
 // ---- registry, below HKEY_LOCAL_MACHINE ----
 // 0: a text value (REG_SZ or REG_EXPAND_SZ) was read into `out`, cut to
 // `max_chars`; 1: no such value or another type; -1: the key does not open.
-int ReadRegistryString(const std::string& key, const std::string& name,
-                         std::string& out, std::size_t max_chars);
+int ReadRegistryString(const std::string& key, const std::string& name, std::string& out,
+                       std::size_t max_chars);
 // The names of the sub-keys of `key` in enumeration order; false when the
 // key does not open.
 bool RegistrySubKeys(const std::string& key, std::vector<std::string>& names);
@@ -90,8 +89,11 @@ bool GetEnv(const std::string& name, std::string& out);
 bool SetEnv(const std::string& name, const std::string& value);
 // True when the special-folder service is available at all.
 bool SpecialFoldersAvailable();
-// The path of a special folder (26 application data, 28 local application
-// data, 5 personal), without creating it.
+// The special folders, by their Windows numbers.
+constexpr int kFolderAppData = 26;
+constexpr int kFolderLocalAppData = 28;
+constexpr int kFolderPersonal = 5;
+// The path of a special folder, without creating it.
 bool SpecialFolder(int csidl, std::string& out);
 // Priority index 0 to 5: realtime, high, above normal, normal, below normal, idle.
 void SetPriorityIndex(int index);

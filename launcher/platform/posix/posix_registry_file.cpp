@@ -66,7 +66,7 @@ bool KeyUnder(const std::string& key, const std::string& wanted, std::string& re
 }  // namespace
 
 int ReadRegistryString(const std::string& key, const std::string& name, std::string& out,
-                         std::size_t max_chars) {
+                       std::size_t max_chars) {
   std::vector<RegistryValue> values;
   if (!LoadRegistry(values)) return -1;
   const std::string wanted = KeyForm(key);

@@ -180,13 +180,13 @@ bool SpecialFolder(int csidl, std::string& out) {
   if (!GetEnv("HOME", home) || home.empty()) return false;
   std::string xdg;
   switch (csidl) {
-    case 26:
+    case kFolderAppData:
       out = GetEnv("XDG_CONFIG_HOME", xdg) && !xdg.empty() ? xdg : home + "/.config";
       return true;
-    case 28:
+    case kFolderLocalAppData:
       out = GetEnv("XDG_DATA_HOME", xdg) && !xdg.empty() ? xdg : home + "/.local/share";
       return true;
-    case 5:
+    case kFolderPersonal:
       out = home;
       return true;
     default:

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -89,7 +90,7 @@ std::string IniValue(const std::string& path, const std::string& section, const 
 // ---- registry ----
 
 int ReadRegistryString(const std::string& key, const std::string& name, std::string& out,
-                         std::size_t max_chars) {
+                       std::size_t max_chars) {
   HKEY hk = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &hk) != ERROR_SUCCESS) return -1;
   DWORD type = 0;
@@ -611,7 +612,7 @@ namespace {
 HANDLE pipe_handle = INVALID_HANDLE_VALUE;
 HANDLE read_event = nullptr;
 HANDLE stop_event = nullptr;
-bool stopping = false;
+std::atomic<bool> stopping{false};  // set by the reader thread once asked to stop
 
 // One overlapped read that waits for its completion; the byte count, 0 at
 // the end of the pipe, -1 on a failure, -2 when the stop event came first.
