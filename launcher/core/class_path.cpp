@@ -41,7 +41,7 @@ bool ListContains(const std::string& list, const std::string& entry) {
   return false;
 }
 
-// Appends "dir\\name;" to `text` for every archive in `dir` and its
+// Appends "dir\name;" to `text` for every archive in `dir` and its
 // sub-directories that is not on the list yet; false after the report when
 // a directory cannot be listed.
 bool ExpandDirectory(std::string& text, std::string dir, int depth) {
