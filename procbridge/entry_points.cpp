@@ -25,13 +25,15 @@ namespace {
 constexpr const char* kPidField = "m_nPID";
 
 // Looks up m_nPID on the object's class; nullptr (with the JVM's
-// NoSuchFieldError pending) when the class has no such int field.
+// NoSuchFieldError thrown) when the class has no such int field.
 jfieldID pid_field(JNIEnv* env, jobject self) {
   jclass cls = env->GetObjectClass(self);
   return env->GetFieldID(cls, kPidField, "I");
 }
 
-void finish(JNIEnv* env, jobject self, bool terminate_first) {
+// Waits for (after terminating, when asked) the process whose id the
+// object's m_nPID holds.
+void finish_stored_process(JNIEnv* env, jobject self, bool terminate_first) {
   jfieldID field = pid_field(env, self);
   if (field == nullptr) return;  // the JVM's NoSuchFieldError stands
   const jint pid = env->GetIntField(self, field);
@@ -48,21 +50,21 @@ extern "C" {
 SPAWNLIB_EXPORT void JNICALL Java_TORNEL_server_NativeProcess_start(JNIEnv* env, jobject self, jstring command,
                                                                     jstring directory) {
   // A null string means no command / the caller's directory. A string the
-  // JVM cannot convert leaves its OutOfMemoryError pending, and then no
-  // JNI call but the releases may be made.
-  bool pending = false;
+  // JVM cannot convert leaves its OutOfMemoryError thrown, and then no JNI
+  // call but the releases may be made.
+  bool exception_thrown = false;
   const char* cmd = nullptr;
   const char* dir = nullptr;
   if (command != nullptr) {
     cmd = env->GetStringUTFChars(command, nullptr);
-    pending = cmd == nullptr;
+    exception_thrown = cmd == nullptr;
   }
-  if (!pending && directory != nullptr) {
+  if (!exception_thrown && directory != nullptr) {
     dir = env->GetStringUTFChars(directory, nullptr);
-    pending = dir == nullptr;
+    exception_thrown = dir == nullptr;
   }
 
-  if (!pending) {
+  if (!exception_thrown) {
     std::int64_t pid = 0;
     if (cmd == nullptr) {
       printf("Couldn't start the process: no command line\n");
@@ -82,7 +84,7 @@ SPAWNLIB_EXPORT void JNICALL Java_TORNEL_server_NativeProcess_start(JNIEnv* env,
       printf("Couldn't get the field ID for m_nPID\n");
       fflush(stdout);
     } else {
-      // 0 after a failure, so no stale id is later waited on or terminated.
+      // 0 after a failure, so that no stale id is waited on or terminated.
       env->SetIntField(self, field, static_cast<jint>(pid));
     }
   }
@@ -92,11 +94,11 @@ SPAWNLIB_EXPORT void JNICALL Java_TORNEL_server_NativeProcess_start(JNIEnv* env,
 }
 
 SPAWNLIB_EXPORT void JNICALL Java_TORNEL_server_NativeProcess_waitFor(JNIEnv* env, jobject self) {
-  finish(env, self, false);
+  finish_stored_process(env, self, false);
 }
 
 SPAWNLIB_EXPORT void JNICALL Java_TORNEL_server_NativeProcess_destroy(JNIEnv* env, jobject self) {
-  finish(env, self, true);
+  finish_stored_process(env, self, true);
 }
 
 }  // extern "C"

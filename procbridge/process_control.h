@@ -1,5 +1,6 @@
 // The process facility that spawnlib's entry points (entry_points.cpp) use,
-// implemented once per platform: spawnlib_posix.cpp and spawnlib_win32.cpp.
+// implemented once per platform: process_control_posix.cpp and
+// process_control_win32.cpp.
 // Nothing is kept between calls; every handle or descriptor a call opens is
 // closed before it returns.
 #pragma once
@@ -18,6 +19,6 @@ std::int64_t start_hidden_process(const char* command, const char* directory, st
 // Returns when the process with this id has ended, terminating it first
 // when asked. Returns at once when the id names no process that this
 // process started and that is still there to wait for.
-void finish_process(std::int64_t pid, bool terminate_first);
+void finish_process(std::int64_t id, bool terminate_first);
 
 }  // namespace spawnlib

@@ -41,17 +41,20 @@ bool ListContains(const std::string& list, const std::string& entry) {
   return false;
 }
 
+// Appends "dir\name;" to `text` for every archive in `dir` and its
+// sub-directories that is not on the list yet; false after the report when
+// a directory cannot be listed.
 bool ExpandDirectory(std::string& text, std::string dir, int depth) {
   if (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
   std::vector<platform::DirEntry> entries;
-  switch (platform::list_directory(dir.empty() ? "." : dir, entries)) {
-    case platform::ListResult::start_failed:
+  switch (platform::ListDirectory(dir.empty() ? "." : dir, entries)) {
+    case platform::ListResult::kStartFailed:
       ShowErrorWithReason(kRC000001);
       return false;
-    case platform::ListResult::next_failed:
+    case platform::ListResult::kNextFailed:
       ShowErrorWithReason(kRC000002);
       return false;
-    case platform::ListResult::ok:
+    case platform::ListResult::kOk:
       break;
   }
   for (const platform::DirEntry& e : entries) {
@@ -68,25 +71,23 @@ bool ExpandDirectory(std::string& text, std::string dir, int depth) {
   return true;
 }
 
-}  // namespace
-
+// -1 when nothing of that name exists; 1 for a directory; 0 for a file or
+// an entry that holds a '%' reference.
 int ClassPathEntryKind(const std::string& entry) {
   if (entry.find('%') != std::string::npos) return 0;
-  return platform::path_kind(entry);
+  return platform::PathKind(entry);
 }
 
-bool ExpandClassPathDirectory(std::string& text, std::string dir) {
-  return ExpandDirectory(text, std::move(dir), 0);
-}
+}  // namespace
 
 bool BuildClassPathOption() {
-  std::string options = config.JvmOptions;
+  std::string options = config.jvm_options;
   std::string class_path;
-  for (const std::string& entry : SplitList(config.ClassPath, ";")) {
+  for (const std::string& entry : SplitList(config.class_path, ";")) {
     class_path += entry;
     class_path += ';';
     if (ClassPathEntryKind(entry) == 1) {
-      if (!ExpandClassPathDirectory(class_path, entry)) return false;
+      if (!ExpandDirectory(class_path, entry, 0)) return false;
     }
   }
   if (!class_path.empty()) {
@@ -95,13 +96,13 @@ bool BuildClassPathOption() {
     std::string native;
     for (const std::string& e : SplitList(class_path, ";")) {
       if (!native.empty()) native.push_back(platform::kClassPathSeparator);
-      native += platform::native_path(e);
+      native += platform::NativePath(e);
     }
     options += " \"-Djava.class.path=";
     options += native;
     options += '"';
   }
-  config.JvmOptions = ExpandEnvironmentReferences(options);
+  config.jvm_options = ExpandEnvironmentReferences(options);
   return true;
 }
 
@@ -122,10 +123,10 @@ std::string ExpandEnvironmentReferences(std::string_view text) {
     }
     const std::string name(text.substr(i + 1, close - i - 1));
     if (name == "JAVA_HOME") {
-      out += state.RegistryJavaHome;
+      out += state.registry_java_home;
     } else {
       std::string value;
-      if (!name.empty() && platform::get_env(name, value)) {
+      if (!name.empty() && platform::GetEnv(name, value)) {
         if (!value.empty() && value.front() == '"') value.erase(0, 1);
         if (!value.empty() && value.back() == '"') value.pop_back();
         out += value;

@@ -8,13 +8,8 @@
 
 namespace srvlaunch {
 
-// The registry keys below HKEY_LOCAL_MACHINE, index 0 to 5.
-extern const char* const kJavaRegistryKeys[6];
-
-// Walks JvmSearchOrder; true with the library path in `out`.
+// Walks jvm_search_order; true with the library path in `out`.
 bool FindJvmLibrary(std::string& out);
-// Method 0: the first present entry of JvmPathList.
-bool FindConfiguredJvm(std::string& out);
 // Keys first .. first+count-1: CurrentVersion, then every version sub-key.
 // `jdk_sub_path` is the library below a JDK home (empty: none).
 bool FindJvmInRegistry(std::string& out, int first, int count, const std::string& jdk_sub_path);
@@ -22,8 +17,6 @@ bool FindJvmInRegistry(std::string& out, int first, int count, const std::string
 // candidates.
 bool CheckRegistryJavaVersion(const std::string& key_path, const std::string& version,
                               std::string& out, const std::string& jdk_sub_path);
-// Method 5: JAVA_HOME and the runtime library below it.
-bool FindJvmFromJavaHome(std::string& out);
 
 // The PATH value extended with the directory of the library path.
 std::string ExtendedPathValue(const std::string& path_value, const std::string& library_path);

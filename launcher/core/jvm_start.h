@@ -7,8 +7,7 @@
 
 #include <jni.h>
 
-#include <cstdarg>
-#include <cstdio>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -19,23 +18,17 @@ constexpr jint kJvmInitVersion = 0x00010002;
 
 // True when the virtual machine exists; on false the user has been told why.
 bool StartJvm();
-// Changes to StartupDir (without force, when UseStartupDir) or WorkingDir.
+// Changes to the start-up directory (without force, when use_startup_dir)
+// or to working_dir; nothing to do when that is empty.
 bool ChangeToWorkingDirectory(bool force);
 // The option strings handed to the virtual machine: the three hooks come
 // first, so that the machine's own start-up errors reach the output tail,
 // then every configured option.
 std::vector<std::string> JvmOptionStrings();
 
-// The hooks that the virtual machine calls.
-jint JNICALL JvmVfprintfHook(FILE* stream, const char* format, va_list args);
-void JNICALL JvmAbortHook();
-void JNICALL JvmExitHook(jint code);
-
 // The text that the output hook hands to the tail: line feeds become
 // carriage return and line feed where the platform writes them so.
 std::string HookOutputText(const char* text, std::size_t length);
-// The clean-up common to the exit and abort hooks.
-void ExitCleanup();
 
 }  // namespace srvlaunch
 

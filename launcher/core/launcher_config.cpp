@@ -8,7 +8,6 @@
 #include "launcher_state.h"
 #include "messages.h"
 #include "platform/platform.h"
-#include "service_hooks.h"
 
 namespace srvlaunch {
 
@@ -24,7 +23,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
-std::string LoadResourceString(unsigned id) { return platform::load_string(id); }
+std::string LoadResourceString(unsigned id) { return platform::ResourceString(id); }
 
 bool ParseFlag(std::string_view text) { return text.empty() || text.front() != '0'; }
 
@@ -95,33 +94,33 @@ namespace {
 
 void ApplyPriority(std::int32_t index) {
   // Compared as an unsigned number: negative values are out of range.
-  if (static_cast<std::uint32_t>(index) <= 5) platform::set_priority_index(index);
+  if (static_cast<std::uint32_t>(index) <= 5) platform::SetPriorityIndex(index);
 }
 
 void ReadIniFile() {
   LauncherConfig& c = config;
-  if (c.IniFile.empty() || !platform::file_present(c.IniFile)) return;
+  if (c.ini_file.empty() || !platform::FilePresent(c.ini_file)) return;
   std::string dir;
-  if (!platform::current_directory(dir)) return;
-  const std::string path = dir + "\\" + c.IniFile;
-  auto value = [&path](const char* key) { return platform::ini_get(path, kIniSection, key); };
+  if (!platform::CurrentDirectory(dir)) return;
+  const std::string path = dir + "\\" + c.ini_file;
+  auto value = [&path](const char* key) { return platform::IniValue(path, kIniSection, key); };
 
-  if (std::string v = value("JvmOptions"); !v.empty()) c.JvmOptions = v;
-  if (std::string v = value("AppOptions"); !v.empty()) c.AppOptions = v;
-  if (std::string v = value("StaticOptions"); !v.empty()) c.StaticOptions = v;
+  if (std::string v = value("JvmOptions"); !v.empty()) c.jvm_options = v;
+  if (std::string v = value("AppOptions"); !v.empty()) c.app_options = v;
+  if (std::string v = value("StaticOptions"); !v.empty()) c.static_options = v;
   if (std::string v = value("StdOutFile"); !v.empty()) {
-    c.StdOutFile = v;
-    c.StdOutMode = 1;
+    c.stdout_file = v;
+    c.stdout_mode = kOutputToFile;
   }
   if (std::string v = value("StdErrFile"); !v.empty()) {
-    c.StdErrFile = v;
-    c.StdErrMode = 1;
+    c.stderr_file = v;
+    c.stderr_mode = kOutputToFile;
   }
   if (std::string v = value("ShowConsole"); !v.empty()) {
-    c.ShowConsole = v == "1";
-    if (c.ShowConsole) {
-      c.StdOutMode = 0;
-      c.StdErrMode = 0;
+    c.show_console = v == "1";
+    if (c.show_console) {
+      c.stdout_mode = kOutputUnchanged;
+      c.stderr_mode = kOutputUnchanged;
     }
   }
 }
@@ -134,62 +133,45 @@ void LoadConfiguration() {
   auto flag = [](unsigned id) { return ParseFlag(LoadResourceString(id)); };
   auto number = [](unsigned id) { return ParseDecimal(LoadResourceString(id)); };
 
-  c.MainClassStored = text(1200);
-  c.MainClass = DecipherConfigValue(c.MainClassStored);
+  c.main_class = DecipherConfigValue(text(kSettingMainClass));
 
-  c.JvmPathList = text(1040);
-  c.ClassPath = text(1072);
-  c.JvmOptions = text(1056);
-  c.InstallOption = text(1136);
-  c.UninstallOption = text(1152);
-  c.ServiceModeOption = text(1168);
-  c.ServiceName = text(1280);
-  c.ServiceDescription = text(1296);
-  c.WorkingDir = text(1184);
-  c.AppOptions = text(1216);
-  c.StaticOptions = text(1568);
-  c.ServiceStartArgs = text(1312);
-  c.ServiceStopArgs = text(1328);
-  c.ServiceDependencies = text(1536);
-  c.StdOutFile = text(1440);
-  c.StdErrFile = text(1456);
-  c.SplashText = text(1472);
-  c.IniFile = text(1232);
-  c.JvmSearchOrder = text(1120);
+  c.jvm_path_list = text(kSettingJvmPathList);
+  c.class_path = text(kSettingClassPath);
+  c.jvm_options = text(kSettingJvmOptions);
+  c.install_option = text(kSettingInstallOption);
+  c.uninstall_option = text(kSettingUninstallOption);
+  c.service_mode_option = text(kSettingServiceModeOption);
+  c.service_name = text(kSettingServiceName);
+  c.service_description = text(kSettingServiceDescription);
+  c.working_dir = text(kSettingWorkingDir);
+  c.app_options = text(kSettingAppOptions);
+  c.static_options = text(kSettingStaticOptions);
+  c.stdout_file = text(kSettingStdOutFile);
+  c.stderr_file = text(kSettingStdErrFile);
+  c.ini_file = text(kSettingIniFile);
+  c.jvm_search_order = text(kSettingJvmSearchOrder);
 
-  c.WorkingDirFirst = flag(1264);
-  c.AllowMultipleInstances = flag(1392);
-  c.ShowSplash = flag(1488);
-  c.DemandStart = flag(1360);
-  c.StopBySystemExit = flag(1344);
-  c.UseStartupDir = flag(1248);
-  c.InteractiveService = flag(1376);
-  c.RemoveJarsAtExit = flag(1088);
-  c.ServiceArgsOnCommandLine = flag(1584);
+  c.working_dir_first = flag(kSettingWorkingDirFirst);
+  c.allow_multiple_instances = flag(kSettingAllowMultipleInstances);
+  c.demand_start = flag(kSettingDemandStart);
+  c.use_startup_dir = flag(kSettingUseStartupDir);
 
-  c.JarDirMode = number(1104);
-  c.SplashSeconds = number(1504);
-  ApplyPriority(number(1520));
-  c.StdOutMode = number(1408);
-  c.StdErrMode = number(1424);
-  c.ServiceOnly = flag(1552);
+  c.jar_dir_mode = number(kSettingJarDirMode);
+  c.splash_seconds = number(kSettingSplashSeconds);
+  ApplyPriority(number(kSettingPriority));
+  c.stdout_mode = number(kSettingStdOutMode);
+  c.stderr_mode = number(kSettingStdErrMode);
+  c.service_only = flag(kSettingServiceOnly);
 
-  c.JniVersionText = text(1024);
-  c.JniVersion = static_cast<std::int32_t>(ParseHex(c.JniVersionText));
+  c.jni_version_text = text(kSettingJniVersion);
+  c.jni_version = static_cast<std::int32_t>(ParseHex(c.jni_version_text));
 
-  for (char& ch : c.MainClass) {
+  for (char& ch : c.main_class) {
     if (ch == '.') ch = '/';
   }
 
   LoadMessageTable();
   ReadIniFile();
-
-  // No jar files are extracted for an installation or a removal.
-  if (state.HasFirstArgument &&
-      (state.FirstArgument == c.InstallOption || state.FirstArgument == c.UninstallOption)) {
-    return;
-  }
-  ExtractEmbeddedJars();
 }
 
 }  // namespace srvlaunch

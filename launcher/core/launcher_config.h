@@ -10,6 +10,38 @@
 
 namespace srvlaunch {
 
+// Ids of the string resources that hold the settings (see LauncherConfig
+// for their meaning).
+enum SettingId : unsigned {
+  kSettingJniVersion = 1024,
+  kSettingJvmPathList = 1040,
+  kSettingJvmOptions = 1056,
+  kSettingClassPath = 1072,
+  kSettingJarDirMode = 1104,
+  kSettingJvmSearchOrder = 1120,
+  kSettingInstallOption = 1136,
+  kSettingUninstallOption = 1152,
+  kSettingServiceModeOption = 1168,
+  kSettingWorkingDir = 1184,
+  kSettingMainClass = 1200,
+  kSettingAppOptions = 1216,
+  kSettingIniFile = 1232,
+  kSettingUseStartupDir = 1248,
+  kSettingWorkingDirFirst = 1264,
+  kSettingServiceName = 1280,
+  kSettingServiceDescription = 1296,
+  kSettingDemandStart = 1360,
+  kSettingAllowMultipleInstances = 1392,
+  kSettingStdOutMode = 1408,
+  kSettingStdErrMode = 1424,
+  kSettingStdOutFile = 1440,
+  kSettingStdErrFile = 1456,
+  kSettingSplashSeconds = 1504,
+  kSettingPriority = 1520,
+  kSettingServiceOnly = 1552,
+  kSettingStaticOptions = 1568,
+};
+
 // The section of the INI file that the launcher reads.
 inline constexpr const char* kIniSection = "Application Configuration";
 
@@ -31,8 +63,8 @@ std::string DecipherConfigValue(std::string_view stored);
 // The inverse of DecipherConfigValue, for configuring a value.
 std::string EncipherConfigValue(std::string_view plain);
 
-// Fills `config` from the resources, applies the priority, reads the
-// message table and the INI file, and extracts the embedded jar files.
+// Fills `config` from the resources, applies the priority, and reads the
+// message table and the INI file.
 void LoadConfiguration();
 
 }  // namespace srvlaunch

@@ -1,7 +1,6 @@
 // The launcher's start-up order.
 #include "launcher_main.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "command_line.h"
@@ -11,7 +10,7 @@
 #include "main_call.h"
 #include "messages.h"
 #include "platform/platform.h"
-#include "service_hooks.h"
+#include "service_options.h"
 
 namespace srvlaunch {
 
@@ -23,21 +22,21 @@ void ReportAccessError(const std::string& what) {
   ShowErrorWithReason(LoadResourceString(kMsgAccessError), {what});
 }
 
-}  // namespace
-
 bool RememberStartupDirectory() {
   std::string dir;
-  if (!platform::current_directory(dir)) {
+  if (!platform::CurrentDirectory(dir)) {
     ReportAccessError("CURRENT_DIR");
     return false;
   }
-  state.StartupDir = dir;
+  state.startup_dir = dir;
   return true;
 }
 
+// Relative paths of the configuration are taken from the executable's
+// directory.
 bool ChangeToExeDirectory() {
   std::string exe;
-  if (!platform::exe_path(exe)) {
+  if (!platform::ExePath(exe)) {
     ReportAccessError("CURRENT_EXE");
     return false;
   }
@@ -45,76 +44,71 @@ bool ChangeToExeDirectory() {
   if (last == std::string::npos) return true;  // no directory part: stay
   // A path directly below the root keeps the root as its directory.
   const std::string dir = last == 0 ? exe.substr(0, 1) : exe.substr(0, last);
-  if (!platform::change_directory(dir)) {
+  if (!platform::ChangeDirectory(dir)) {
     ReportAccessError(dir);
     return false;
   }
   return true;
 }
 
-int LauncherMain(const std::string& command_line) {
-  // 1. Windows that Java opens may come to the front.
-  platform::allow_set_foreground();
+// True when start-up goes on: no service option word was answered and the
+// program may run outside the service.
+bool PassServiceOptions(const std::vector<std::string>& args) {
+  if (config.service_name.empty()) return true;
+  if (HandleServiceOptions(args)) return false;
+  if (config.service_only) {
+    ShowInfoMessage(MessageText(kMsgServiceOnly));
+    return false;
+  }
+  return true;
+}
 
-  // 2. Arguments begin at index 1.
+// True when start-up goes on: no other instance holds the guard. A guard
+// that cannot be had at all lets the launcher run unguarded.
+bool TakeSingleInstanceGuard() {
+  if (config.allow_multiple_instances) return true;
+  switch (platform::TakeInstanceLock(config.main_class)) {
+    case platform::InstanceLock::kHeldElsewhere:
+      ShowErrorMessage(MessageText(kMsgAlreadyRunning));
+      return false;
+    case platform::InstanceLock::kTaken:
+      state.instance_guard_held = true;
+      return true;
+    case platform::InstanceLock::kFailed:
+      return true;
+  }
+  return true;
+}
+
+void ReleaseSingleInstanceGuard() {
+  if (state.instance_guard_held.exchange(false)) platform::ReleaseInstanceLock();
+}
+
+}  // namespace
+
+int LauncherMain(const std::string& command_line) {
+  // Windows that Java opens may come to the front.
+  platform::AllowForegroundWindows();
+
+  // Slot 0 stands for the program name: the arguments begin at index 1.
   const std::vector<std::string> args = SplitCommandLine(command_line, true);
 
-  // 3. Clean-up mode.
-  if (args.size() == 3 && args[1] == kCleanupOption) {
-    RemoveTemporaryJarFiles(static_cast<unsigned long>(std::max(0, ParseDecimal(args[2]))));
-    return 0;
-  }
+  // The clean-up copy removes the jar files that a launcher extracted; this
+  // build extracts none, so there is nothing to remove.
+  if (args.size() == 3 && args[1] == kCleanupOption) return 0;
 
-  // 4. The first argument.
-  if (args.size() >= 2) {
-    state.HasFirstArgument = true;
-    state.FirstArgument = args[1];
-  }
-
-  // 5. and 6. Directories.
   if (!RememberStartupDirectory()) return 0;
   ChangeToExeDirectory();
-
-  // 7. Configuration.
   LoadConfiguration();
+  if (!PassServiceOptions(args)) return 0;
+  if (!TakeSingleInstanceGuard()) return 0;
 
-  // 8. Service options.
-  if (!config.ServiceName.empty()) {
-    if (HandleServiceOptions(args)) return 0;
-    if (config.ServiceOnly) {
-      ShowInfoMessage(MessageText(kMsgServiceOnly));
-      return 0;
-    }
-  }
-
-  // 9. Single instance.
-  if (!config.AllowMultipleInstances) {
-    switch (platform::instance_lock(config.MainClass)) {
-      case platform::InstanceLock::held_elsewhere:
-        ShowErrorMessage(MessageText(kMsgAlreadyRunning));
-        return 0;
-      case platform::InstanceLock::taken:
-        state.MutexHeld = true;
-        break;
-      case platform::InstanceLock::failed:
-        break;  // no guard to be had: the launcher runs unguarded
-    }
-  }
-
-  // 10. Splash window: start-up goes on without one when it cannot be shown.
-  if (config.ShowSplash || config.SplashSeconds != 0) StartSplashThread();
-
-  // 11. and 12. The virtual machine and the main class.
   if (!StartJvm()) return -1;
   const std::vector<std::string> main_args(args.begin() + 1, args.end());
-  const bool ok = RunMainClass(main_args, false);
+  const bool ok = RunMainClass(main_args);
   if (ok) StopJvm();
 
-  // 13. The guard is released.
-  if (state.MutexHeld) {
-    platform::instance_unlock();
-    state.MutexHeld = false;
-  }
+  ReleaseSingleInstanceGuard();
   return ok ? 0 : -1;
 }
 

@@ -1,6 +1,8 @@
 // The single instances of the launcher's configuration and state.
 #include "launcher_state.h"
 
+#include <new>
+
 namespace srvlaunch {
 
 LauncherConfig config;
@@ -8,7 +10,9 @@ LauncherState state;
 
 void ResetLauncherState() {
   config = LauncherConfig{};
-  state = LauncherState{};
+  // The atomic flags cannot be assigned as a whole: the state is built anew.
+  state.~LauncherState();
+  ::new (&state) LauncherState();
 }
 
 }  // namespace srvlaunch

@@ -6,6 +6,7 @@
 
 #include <jni.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -15,78 +16,68 @@ struct Thread;
 
 namespace srvlaunch {
 
-// Every setting of the launcher, read from the string resources and the
-// optional INI file before the virtual machine starts.
+// Where a Java standard stream goes (stdout_mode, stderr_mode): left as it
+// is (or onto the launcher's console with show_console), into the
+// configured file, or through the launcher's pipe into the output tail.
+enum OutputMode : std::int32_t { kOutputUnchanged = 0, kOutputToFile = 1, kOutputToPipe = 2 };
+
+// Every setting of the launcher, read by LoadConfiguration from the string
+// resources (by id, see SettingId) and the optional INI file before the
+// virtual machine starts.
 struct LauncherConfig {
-  std::string JniVersionText;        // 1024, e.g. "0x00010006"
-  std::int32_t JniVersion = 0;       // 1024 read as hexadecimal
-  std::string JvmPathList;           // 1040, ';' list; the found path after the search
-  std::string JvmOptions;            // 1056 or INI; the class-path option is appended
-  std::string ClassPath;             // 1072, ';' list
-  bool RemoveJarsAtExit = false;     // 1088
-  std::int32_t JarDirMode = 0;       // 1104
-  std::string JvmSearchOrder;        // 1120, digits 0 to 5
-  std::string InstallOption;         // 1136
-  std::string UninstallOption;       // 1152
-  std::string ServiceModeOption;     // 1168
-  std::string WorkingDir;            // 1184
-  std::string MainClassStored;       // 1200 as stored (enciphered)
-  std::string MainClass;             // 1200 deciphered, '.' turned into '/'
-  std::string AppOptions;            // 1216 or INI
-  std::string IniFile;               // 1232
-  bool UseStartupDir = false;        // 1248
-  bool WorkingDirFirst = false;      // 1264
-  std::string ServiceName;           // 1280
-  std::string ServiceDescription;    // 1296
-  std::string ServiceStartArgs;      // 1312
-  std::string ServiceStopArgs;       // 1328
-  bool StopBySystemExit = false;     // 1344
-  bool DemandStart = false;          // 1360
-  bool InteractiveService = false;   // 1376
-  bool AllowMultipleInstances = false;  // 1392
-  std::int32_t StdOutMode = 0;       // 1408; INI StdOutFile sets 1, ShowConsole 0
-  std::int32_t StdErrMode = 0;       // 1424
-  std::string StdOutFile;            // 1440 or INI
-  std::string StdErrFile;            // 1456 or INI
-  std::string SplashText;            // 1472
-  bool ShowSplash = false;           // 1488
-  std::int32_t SplashSeconds = 0;    // 1504
-  std::string ServiceDependencies;   // 1536
-  bool ServiceOnly = false;          // 1552
-  std::string StaticOptions;         // 1568 or INI
-  bool ServiceArgsOnCommandLine = false;  // 1584
-  bool ShowConsole = false;          // INI only
+  std::string jni_version_text;           // 1024, e.g. "0x00010006"; the required Java version
+  std::int32_t jni_version = 0;           // 1024 read as hexadecimal
+  std::string jvm_path_list;              // 1040, ';' list; the found path after the search
+  std::string jvm_options;                // 1056 or INI; the class-path option is appended
+  std::string class_path;                 // 1072, ';' list
+  std::int32_t jar_dir_mode = 0;          // 1104; where embedded jar files go (this build has none)
+  std::string jvm_search_order;           // 1120, digits 0 to 5
+  std::string install_option;             // 1136
+  std::string uninstall_option;           // 1152
+  std::string service_mode_option;        // 1168
+  std::string working_dir;                // 1184
+  std::string main_class;                 // 1200 deciphered, '.' turned into '/'
+  std::string app_options;                // 1216 or INI
+  std::string ini_file;                   // 1232
+  bool use_startup_dir = false;           // 1248
+  bool working_dir_first = false;         // 1264
+  std::string service_name;               // 1280
+  std::string service_description;        // 1296
+  bool demand_start = false;              // 1360
+  bool allow_multiple_instances = false;  // 1392
+  std::int32_t stdout_mode = kOutputUnchanged;  // 1408, an OutputMode; INI StdOutFile sets kOutputToFile
+  std::int32_t stderr_mode = kOutputUnchanged;  // 1424, as stdout_mode; INI StdErrFile sets kOutputToFile
+  std::string stdout_file;                // 1440 or INI
+  std::string stderr_file;                // 1456 or INI
+  std::int32_t splash_seconds = 0;        // 1504; how long the splash window stays (this build shows none)
+  bool service_only = false;              // 1552
+  std::string static_options;             // 1568 or INI
+  bool show_console = false;              // INI only; true sets both modes to kOutputUnchanged
 };
 
-// Handles and flags shared by the launcher's routines and threads.
+// Handles and flags shared by the launcher's routines and threads. The
+// flags are atomic: the virtual machine's threads (through its hooks) and
+// the output pipe reader read and change them while the start-up runs.
 struct LauncherState {
-  // Start-up.
-  bool HasFirstArgument = false;
-  std::string FirstArgument;         // the first command-line argument
-  std::string StartupDir;            // the current directory at start
-  bool MutexHeld = false;            // the single-instance guard is taken
+  std::string startup_dir;                        // the current directory at start
+  std::atomic<bool> instance_guard_held{false};   // the single-instance guard is taken
 
-  // Java runtime (set by StartJvm).
-  void* JvmLibrary = nullptr;
-  JavaVM* JvmHandle = nullptr;
-  JNIEnv* JniEnvMain = nullptr;
-  std::string RegistryJavaHome;      // JavaHome of the last registry version key examined
-  bool IsWindows9x = false;
-  bool QuitHookInstalled = false;
+  // Java runtime, set by StartJvm.
+  void* jvm_library = nullptr;
+  JavaVM* jvm = nullptr;
+  JNIEnv* main_env = nullptr;                     // the environment of the creating thread
+  std::string registry_java_home;                 // JavaHome of the last registry version key examined
+  std::atomic<bool> windows_9x{false};
+  std::atomic<bool> quit_hook_installed{false};   // Windows 9x only
 
   // Output routing.
-  bool OutputPipeOpen = false;
-  std::string OutputPipeName;        // the name Java opens
-  platform::Thread* PipeReader = nullptr;
-  bool ErrorMessagesEnabled = true;
+  std::atomic<bool> output_pipe_open{false};
+  platform::Thread* pipe_reader = nullptr;
+  std::atomic<bool> error_messages_enabled{true};  // false while the streams are redirected
 
-  // Service mode (the service itself is not part of this build).
-  bool ServiceMode = false;
-  volatile bool ServiceJvmStarted = false;
-  volatile bool ServiceMainDone = false;
-
-  // Embedded jar files extracted at start-up.
-  int ExtractedJarCount = 0;
+  // Messages go to the event log instead of message boxes, and the Java
+  // output is echoed to standard error.
+  std::atomic<bool> service_mode{false};
 };
 
 extern LauncherConfig config;

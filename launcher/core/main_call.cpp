@@ -23,124 +23,19 @@ class LocalRef {
   }
   LocalRef(const LocalRef&) = delete;
   LocalRef& operator=(const LocalRef&) = delete;
-  jobject get() const { return ref_; }
+  // Hands the reference to the caller, who deletes it.
+  jobject Release() {
+    jobject ref = ref_;
+    ref_ = nullptr;
+    return ref;
+  }
 
  private:
   JNIEnv* env_;
   jobject ref_;
 };
 
-// Attaches the calling thread under the stopper thread's name.
-JNIEnv* AttachThread() {
-  JavaVMAttachArgs args{};
-  args.version = config.JniVersion;
-  args.name = const_cast<char*>(kStopperThreadName);
-  args.group = nullptr;
-  JNIEnv* env = nullptr;
-  if (state.JvmHandle == nullptr ||
-      state.JvmHandle->AttachCurrentThread(reinterpret_cast<void**>(&env), &args) != JNI_OK) {
-    return nullptr;
-  }
-  return env;
-}
-
-void DetachThread() {
-  if (state.JvmHandle != nullptr) state.JvmHandle->DetachCurrentThread();
-}
-
-// Detaches on every way out of a call that attached.
-class AttachedScope {
- public:
-  explicit AttachedScope(bool attached) : attached_(attached) {}
-  ~AttachedScope() {
-    if (attached_) DetachThread();
-  }
-  AttachedScope(const AttachedScope&) = delete;
-  AttachedScope& operator=(const AttachedScope&) = delete;
-
- private:
-  bool attached_;
-};
-
-bool CreateOutputPipe() {
-  std::string name;
-  if (!platform::pipe_create(name)) return false;
-  state.OutputPipeName = name;
-  state.OutputPipeOpen = true;
-  return true;
-}
-
-// Step 4 of the main call: the streams of mode 2 go through the pipe.
-bool SetUpOutputPipe(JNIEnv* env) {
-  LauncherConfig& c = config;
-  if (c.StdOutMode != 2 && c.StdErrMode != 2) return true;
-  if (!state.IsWindows9x && !CreateOutputPipe()) {
-    c.StdOutMode = 0;
-    c.StdErrMode = 0;
-    return true;
-  }
-  const std::string target = state.IsWindows9x ? std::string(platform::kConsoleOutName)
-                                               : state.OutputPipeName;
-  state.ErrorMessagesEnabled = false;
-  const bool redirected = RedirectStandardStreams(env, c.StdOutMode == 2 ? &target : nullptr, "setOut",
-                                                  c.StdErrMode == 2 ? &target : nullptr, "setErr");
-  if (!redirected) {
-    if (state.OutputPipeOpen) {
-      platform::pipe_close();
-      state.OutputPipeOpen = false;
-    }
-    c.StdOutMode = 0;
-    c.StdErrMode = 0;
-  }
-  state.ErrorMessagesEnabled = true;
-  if (!state.IsWindows9x && (c.StdOutMode == 2 || c.StdErrMode == 2)) {
-    if (!StartPipeReader()) {
-      ShowErrorWithReason(kRC000015);
-      return false;
-    }
-  }
-  return true;
-}
-
-bool SetLauncherProperties(JNIEnv* env) {
-  std::string dir;
-  if (!platform::current_directory(dir)) {
-    ShowErrorWithReason(MessageText(kMsgAccessError), {"CURRENT_DIR"});
-    return false;
-  }
-  if (!SetJavaSystemProperty(env, "user.dir", dir)) return false;
-  std::string exe;
-  if (!platform::exe_path(exe)) {
-    ShowErrorWithReason(MessageText(kMsgAccessError), {"CURRENT_EXE"});
-    return false;
-  }
-  if (!SetJavaSystemProperty(env, "wendle.exe.path", exe)) return false;
-  if (platform::special_folders_available()) {
-    const struct {
-      int csidl;
-      const char* name;
-    } folders[] = {{26, "wendle.csidl.appdata"},
-                   {28, "wendle.csidl.local.appdata"},
-                   {5, "wendle.csidl.personal"}};
-    for (const auto& f : folders) {
-      std::string path;
-      if (platform::special_folder(f.csidl, path) && !SetJavaSystemProperty(env, f.name, path)) {
-        return false;
-      }
-    }
-  }
-  if (state.ServiceMode) {
-    if (!SetJavaSystemProperty(env, "wendle.service.name", config.ServiceName) ||
-        !SetJavaSystemProperty(env, "wendle.service.description", config.ServiceDescription) ||
-        !SetJavaSystemProperty(env, "wendle.service.starttype", config.DemandStart ? "0" : "1")) {
-      return false;
-    }
-  }
-  return true;
-}
-
-}  // namespace
-
+// Prints and clears a pending exception; true when there was one.
 bool CheckJavaException(JNIEnv* env) {
   if (!env->ExceptionCheck()) return false;
   env->ExceptionDescribe();
@@ -148,9 +43,10 @@ bool CheckJavaException(JNIEnv* env) {
   return true;
 }
 
+// A Java string of a text in the system's 8-bit code page; null on failure.
 jstring NewJavaString(JNIEnv* env, const std::string& text) {
   std::u16string wide;
-  if (!platform::to_utf16(text, wide)) return nullptr;
+  if (!platform::ToUtf16(text, wide)) return nullptr;
   jstring s = env->NewString(reinterpret_cast<const jchar*>(wide.data()), static_cast<jsize>(wide.size()));
   if (CheckJavaException(env)) return nullptr;
   return s;
@@ -186,8 +82,9 @@ bool SetJavaSystemProperty(JNIEnv* env, const std::string& name, const std::stri
   return true;
 }
 
+// A new PrintStream on a new FileOutputStream (not appending) of the path.
 jobject CreateJavaPrintStream(JNIEnv* env, const std::string& path) {
-  jstring jpath = NewJavaString(env, platform::native_path(path));
+  jstring jpath = NewJavaString(env, platform::NativePath(path));
   LocalRef path_ref(env, jpath);
   if (jpath == nullptr) {
     ShowErrorMessage(MessageText(kMsgInstantiate), {"java/lang/String"});
@@ -243,6 +140,7 @@ bool SetJavaStandardStream(JNIEnv* env, jclass system, jobject stream, const cha
   return true;
 }
 
+// Redirects System.out and System.err; a null path leaves that stream alone.
 bool RedirectStandardStreams(JNIEnv* env, const std::string* out_path, const char* out_method,
                              const std::string* err_path, const char* err_method) {
   jclass system = env->FindClass("java/lang/System");
@@ -270,67 +168,161 @@ bool RedirectStandardStreams(JNIEnv* env, const std::string* out_path, const cha
   return true;
 }
 
+// The streams of mode 2 go through the launcher's pipe (on Windows 9x onto
+// the hidden console), which the reader thread copies into the tail. A pipe
+// that cannot be made, or streams that cannot be redirected to it, leave
+// the Java output where it is.
+bool SetUpOutputPipe(JNIEnv* env) {
+  LauncherConfig& c = config;
+  if (c.stdout_mode != kOutputToPipe && c.stderr_mode != kOutputToPipe) return true;
+  std::string target = platform::kConsoleOutName;
+  if (!state.windows_9x) {
+    if (!platform::CreateOutputPipe(target)) {
+      c.stdout_mode = kOutputUnchanged;
+      c.stderr_mode = kOutputUnchanged;
+      return true;
+    }
+    state.output_pipe_open = true;
+  }
+  state.error_messages_enabled = false;
+  const bool redirected = RedirectStandardStreams(env, c.stdout_mode == kOutputToPipe ? &target : nullptr, "setOut",
+                                                  c.stderr_mode == kOutputToPipe ? &target : nullptr, "setErr");
+  if (!redirected) {
+    if (state.output_pipe_open.exchange(false)) platform::CloseOutputPipe();
+    c.stdout_mode = kOutputUnchanged;
+    c.stderr_mode = kOutputUnchanged;
+  }
+  state.error_messages_enabled = true;
+  if (!state.windows_9x && (c.stdout_mode == kOutputToPipe || c.stderr_mode == kOutputToPipe)) {
+    if (!StartPipeReader()) {
+      ShowErrorWithReason(kRC000015);
+      return false;
+    }
+  }
+  return true;
+}
+
+// Where the Java standard streams go: the launcher's console when it is
+// shown, the configured files (mode 1), the launcher's pipe (mode 2).
+bool RedirectJavaOutput(JNIEnv* env) {
+  const LauncherConfig& c = config;
+  if (state.service_mode || state.windows_9x) platform::InstallConsoleCtrlHandler();
+  if (c.stdout_mode == kOutputUnchanged && c.stderr_mode == kOutputUnchanged && c.show_console) {
+    const std::string console = platform::kConsoleOutName;
+    if (!RedirectStandardStreams(env, &console, "setOut", &console, "setErr")) return false;
+  }
+  if (c.stdout_mode == kOutputToFile || c.stderr_mode == kOutputToFile) {
+    if (!RedirectStandardStreams(env, c.stdout_mode == kOutputToFile ? &c.stdout_file : nullptr, "setOut",
+                                 c.stderr_mode == kOutputToFile ? &c.stderr_file : nullptr, "setErr")) {
+      return false;
+    }
+  }
+  return SetUpOutputPipe(env);
+}
+
+// The launcher's system properties: its directories, the special folders
+// and, in service mode, the service's name, description and start type.
+bool SetLauncherProperties(JNIEnv* env) {
+  std::string dir;
+  if (!platform::CurrentDirectory(dir)) {
+    ShowErrorWithReason(MessageText(kMsgAccessError), {"CURRENT_DIR"});
+    return false;
+  }
+  if (!SetJavaSystemProperty(env, "user.dir", dir)) return false;
+  std::string exe;
+  if (!platform::ExePath(exe)) {
+    ShowErrorWithReason(MessageText(kMsgAccessError), {"CURRENT_EXE"});
+    return false;
+  }
+  if (!SetJavaSystemProperty(env, "wendle.exe.path", exe)) return false;
+  if (platform::SpecialFoldersAvailable()) {
+    const struct {
+      int csidl;
+      const char* name;
+    } folders[] = {{platform::kFolderAppData, "wendle.csidl.appdata"},
+                   {platform::kFolderLocalAppData, "wendle.csidl.local.appdata"},
+                   {platform::kFolderPersonal, "wendle.csidl.personal"}};
+    for (const auto& f : folders) {
+      std::string path;
+      if (platform::SpecialFolder(f.csidl, path) && !SetJavaSystemProperty(env, f.name, path)) {
+        return false;
+      }
+    }
+  }
+  if (state.service_mode) {
+    if (!SetJavaSystemProperty(env, "wendle.service.name", config.service_name) ||
+        !SetJavaSystemProperty(env, "wendle.service.description", config.service_description) ||
+        !SetJavaSystemProperty(env, "wendle.service.starttype", config.demand_start ? "0" : "1")) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The invocation interface of the loaded library is still there.
+bool JvmInterfacePresent() {
+  if (platform::LibrarySymbol(state.jvm_library, "JNI_CreateJavaVM") == nullptr ||
+      platform::LibrarySymbol(state.jvm_library, "JNI_GetDefaultJavaVMInitArgs") == nullptr) {
+    ShowErrorMessage(MessageText(kMsgJniInterfaces), {config.jvm_path_list});
+    return false;
+  }
+  return true;
+}
+
+// A Java String[] of the texts; null after the report.
+jobjectArray NewArgumentArray(JNIEnv* env, const std::vector<std::string>& texts) {
+  jclass string_class = env->FindClass("java/lang/String");
+  LocalRef string_class_ref(env, string_class);
+  jobjectArray array = nullptr;
+  if (!CheckJavaException(env) && string_class != nullptr) {
+    array = env->NewObjectArray(static_cast<jsize>(texts.size()), string_class, nullptr);
+  }
+  LocalRef array_ref(env, array);
+  if (CheckJavaException(env) || array == nullptr) {
+    ShowErrorMessage(MessageText(kMsgInstantiate), {"java/lang/String[]"});
+    return nullptr;
+  }
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    jstring s = NewJavaString(env, texts[i]);
+    LocalRef s_ref(env, s);
+    if (s == nullptr) {
+      ShowErrorMessage(MessageText(kMsgInstantiate), {"java/lang/String"});
+      return nullptr;
+    }
+    env->SetObjectArrayElement(array, static_cast<jsize>(i), s);
+    if (CheckJavaException(env)) {
+      ShowErrorMessage(MessageText(kMsgAssignString), {texts[i]});
+      return nullptr;
+    }
+  }
+  return static_cast<jobjectArray>(array_ref.Release());
+}
+
+}  // namespace
+
 std::vector<std::string> BuildMainArguments(const std::vector<std::string>& args) {
   std::vector<std::string> all;
-  if (!config.StaticOptions.empty()) all = SplitCommandLine(config.StaticOptions, false);
+  if (!config.static_options.empty()) all = SplitCommandLine(config.static_options, false);
   if (args.empty()) {
-    for (std::string& a : SplitCommandLine(config.AppOptions, false)) all.push_back(std::move(a));
+    for (std::string& a : SplitCommandLine(config.app_options, false)) all.push_back(std::move(a));
   } else {
     all.insert(all.end(), args.begin(), args.end());
   }
   return all;
 }
 
-bool RunMainClass(const std::vector<std::string>& args, bool attach) {
-  LauncherConfig& c = config;
-  JNIEnv* env = state.JniEnvMain;
-
-  // 1. Directory, or the attached thread.
-  if (!attach) {
-    if (!c.WorkingDirFirst && !ChangeToWorkingDirectory(false)) return false;
-  } else {
-    env = AttachThread();
-    if (env == nullptr) {
-      ShowErrorMessage(MessageText(kMsgAttachThread));
-      return false;
-    }
-  }
-  AttachedScope scope(attach);
+bool RunMainClass(const std::vector<std::string>& args) {
+  if (!config.working_dir_first && !ChangeToWorkingDirectory(false)) return false;
+  JNIEnv* env = state.main_env;
   if (env == nullptr) return false;
-
-  if (!attach) {
-    // 2. Console.
-    if (state.ServiceMode || state.IsWindows9x) platform::install_console_ctrl_handler();
-    if (c.StdOutMode == 0 && c.StdErrMode == 0 && c.ShowConsole) {
-      const std::string console = platform::kConsoleOutName;
-      if (!RedirectStandardStreams(env, &console, "setOut", &console, "setErr")) return false;
-    }
-    // 3. Files.
-    if (c.StdOutMode == 1 || c.StdErrMode == 1) {
-      if (!RedirectStandardStreams(env, c.StdOutMode == 1 ? &c.StdOutFile : nullptr, "setOut",
-                                   c.StdErrMode == 1 ? &c.StdErrFile : nullptr, "setErr")) {
-        return false;
-      }
-    }
-    // 4. Pipe.
-    if (!SetUpOutputPipe(env)) return false;
-  }
-
-  // 5. System properties.
+  if (!RedirectJavaOutput(env)) return false;
   if (!SetLauncherProperties(env)) return false;
+  if (!JvmInterfacePresent()) return false;
 
-  // 6. The invocation interface is still there.
-  if (platform::lib_sym(state.JvmLibrary, "JNI_CreateJavaVM") == nullptr ||
-      platform::lib_sym(state.JvmLibrary, "JNI_GetDefaultJavaVMInitArgs") == nullptr) {
-    ShowErrorMessage(MessageText(kMsgJniInterfaces), {c.JvmPathList});
-    return false;
-  }
-
-  // 7. and 8. The class and its main method.
-  jclass main_class = env->FindClass(c.MainClass.c_str());
+  jclass main_class = env->FindClass(config.main_class.c_str());
   LocalRef class_ref(env, main_class);
   if (CheckJavaException(env) || main_class == nullptr) {
-    ReportFatalError(MessageText(kMsgLocateClass), {c.MainClass});
+    ReportFatalError(MessageText(kMsgLocateClass), {config.main_class});
     return false;
   }
   jmethodID main = env->GetStaticMethodID(main_class, "main", "([Ljava/lang/String;)V");
@@ -338,76 +330,24 @@ bool RunMainClass(const std::vector<std::string>& args, bool attach) {
     ReportFatalError(MessageText(kMsgLocateMethod), {kMainMethodText});
     return false;
   }
-
-  // 9. and 10. The argument array.
-  const std::vector<std::string> all = BuildMainArguments(args);
-  jclass string_class = env->FindClass("java/lang/String");
-  LocalRef string_class_ref(env, string_class);
-  jobjectArray array = nullptr;
-  if (!CheckJavaException(env) && string_class != nullptr) {
-    array = env->NewObjectArray(static_cast<jsize>(all.size()), string_class, nullptr);
-  }
+  jobjectArray array = NewArgumentArray(env, BuildMainArguments(args));
   LocalRef array_ref(env, array);
-  if (CheckJavaException(env) || array == nullptr) {
-    ShowErrorMessage(MessageText(kMsgInstantiate), {"java/lang/String[]"});
-    return false;
-  }
-  for (std::size_t i = 0; i < all.size(); ++i) {
-    jstring s = NewJavaString(env, all[i]);
-    LocalRef s_ref(env, s);
-    if (s == nullptr) {
-      ShowErrorMessage(MessageText(kMsgInstantiate), {"java/lang/String"});
-      return false;
-    }
-    env->SetObjectArrayElement(array, static_cast<jsize>(i), s);
-    if (CheckJavaException(env)) {
-      ShowErrorMessage(MessageText(kMsgAssignString), {all[i]});
-      return false;
-    }
-  }
+  if (array == nullptr) return false;
 
-  // 11. The call.
   env->CallStaticVoidMethod(main_class, main, array);
   if (CheckJavaException(env)) {
     ReportFatalError(MessageText(kMsgInvokeMethod), {kMainMethodText});
-    return false;
-  }
-  // 12. The scope detaches an attached thread.
-  return true;
-}
-
-bool CallSystemExit() {
-  JNIEnv* env = AttachThread();
-  if (env == nullptr) {
-    ShowErrorMessage(MessageText(kMsgAttachThread));
-    return false;
-  }
-  AttachedScope scope(true);
-  jclass system = env->FindClass("java/lang/System");
-  LocalRef system_ref(env, system);
-  if (CheckJavaException(env) || system == nullptr) {
-    ShowErrorMessage(MessageText(kMsgLocateClass), {"java/lang/System"});
-    return false;
-  }
-  jmethodID exit = env->GetStaticMethodID(system, "exit", "(I)V");
-  if (CheckJavaException(env) || exit == nullptr) {
-    ShowErrorMessage(MessageText(kMsgLocateMethod), {"exit(int)"});
-    return false;
-  }
-  env->CallStaticVoidMethod(system, exit, static_cast<jint>(0));
-  if (CheckJavaException(env)) {
-    ShowErrorMessage(MessageText(kMsgInvokeMethod), {"exit(int)"});
     return false;
   }
   return true;
 }
 
 void StopJvm() {
-  if (state.JvmHandle == nullptr) return;
-  state.JvmHandle->DetachCurrentThread();
-  state.JvmHandle->DestroyJavaVM();
-  state.JvmHandle = nullptr;
-  state.JniEnvMain = nullptr;
+  if (state.jvm == nullptr) return;
+  state.jvm->DetachCurrentThread();
+  state.jvm->DestroyJavaVM();
+  state.jvm = nullptr;
+  state.main_env = nullptr;
 }
 
 }  // namespace srvlaunch

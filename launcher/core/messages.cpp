@@ -16,7 +16,6 @@ constexpr unsigned kLastMessage = 1920;
 constexpr std::size_t kMessageCount = (kLastMessage - kFirstMessage) / 16 + 1;
 constexpr std::size_t kMaxMessage = 8191;
 constexpr std::size_t kMaxReason = 4000;
-constexpr std::size_t kMaxLastError = 8191;
 
 std::array<std::string, kMessageCount> message_table;
 
@@ -37,7 +36,7 @@ const char* InternalErrorText(int code) {
 
 void LoadMessageTable() {
   for (std::size_t i = 0; i < kMessageCount; ++i) {
-    message_table[i] = platform::load_string(kFirstMessage + static_cast<unsigned>(i) * 16);
+    message_table[i] = platform::ResourceString(kFirstMessage + static_cast<unsigned>(i) * 16);
   }
 }
 
@@ -71,14 +70,14 @@ std::string FormatMessageText(std::string_view format, Args args) {
 }
 
 void RouteMessage(bool error, const std::string& text) {
-  if (state.ServiceMode) {
+  if (state.service_mode) {
     // A message before the service has registered its event source is
     // reported through a source opened here, so that it is not lost.
-    if (!platform::event_source_is_open()) platform::event_source_open(config.ServiceName);
-    platform::event_report(error, error ? kEventIdError : kEventIdInformation, text);
+    if (!platform::EventSourceIsOpen()) platform::OpenEventSource(config.service_name);
+    platform::ReportToEventLog(error, error ? kEventIdError : kEventIdInformation, text);
     return;
   }
-  platform::message_box(error, text);
+  platform::ShowMessageBox(error, text);
 }
 
 void ShowInfoMessage(std::string_view format, Args args) {
@@ -86,38 +85,33 @@ void ShowInfoMessage(std::string_view format, Args args) {
 }
 
 void ShowErrorMessage(std::string_view format, Args args) {
-  if (!state.ErrorMessagesEnabled) return;
+  if (!state.error_messages_enabled) return;
   RouteMessage(true, FormatMessageText(format, args));
 }
 
-void ShowLastError() {
-  if (!state.ErrorMessagesEnabled) return;
-  RouteMessage(true, platform::last_error_text(kMaxLastError));
-}
-
 void ShowErrorWithReason(std::string_view format, Args args) {
-  if (!state.ErrorMessagesEnabled) return;
-  const std::string reason = platform::last_error_text(kMaxReason);
+  if (!state.error_messages_enabled) return;
+  const std::string reason = platform::LastErrorText(kMaxReason);
   const std::string message = FormatMessageText(format, args);
   RouteMessage(true, FormatMessageText("%s\n\nReason: %s", {message, reason}));
 }
 
 void ShowErrorDetails(const std::string& details, std::string_view format, Args args) {
   const std::string message = FormatMessageText(format, args);
-  if (state.ServiceMode) {
+  if (state.service_mode) {
     RouteMessage(true, FormatMessageText("%s\n\nDetails:\n%s", {message, details}));
     return;
   }
-  platform::details_dialog(message, details);
+  platform::ShowDetailsDialog(message, details);
 }
 
 void ReportFatalError(std::string_view format, Args args) {
   const std::string message = FormatMessageText(format, args);
-  if (config.StdOutMode == 0 && config.StdErrMode == 0) {
+  if (config.stdout_mode == kOutputUnchanged && config.stderr_mode == kOutputUnchanged) {
     ShowErrorMessage("%s", {message});
     return;
   }
-  if (!state.IsWindows9x) {
+  if (!state.windows_9x) {
     // Everything the Java program wrote must have reached the tail.
     ClosePipeAndWait();
     const std::string tail = TakeOutputTail();
@@ -130,7 +124,7 @@ void ReportFatalError(std::string_view format, Args args) {
   }
   // Windows 9x: the Java output is on the launcher's hidden console.
   std::string console_text;
-  const int code = platform::read_console_9x(console_text);
+  const int code = platform::ReadConsole9x(console_text);
   if (code != 0) {
     ShowErrorWithReason(InternalErrorText(code));
     return;
@@ -140,7 +134,7 @@ void ReportFatalError(std::string_view format, Args args) {
   } else {
     ShowErrorMessage("%s", {message});
   }
-  const int clear_code = platform::clear_console_9x();
+  const int clear_code = platform::ClearConsole9x();
   if (clear_code != 0) ShowErrorWithReason(InternalErrorText(clear_code));
 }
 

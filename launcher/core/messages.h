@@ -45,10 +45,6 @@ constexpr unsigned long kEventIdInformation = 0x40000001UL;
 // The internal errors.
 inline constexpr const char* kRC000001 = "Internal error RC000001";
 inline constexpr const char* kRC000002 = "Internal error RC000002";
-inline constexpr const char* kRC000003 = "Internal error RC000003";
-inline constexpr const char* kRC000004 = "Internal error RC000004";
-inline constexpr const char* kRC000005 = "Internal error RC000005";
-inline constexpr const char* kRC000006 = "Internal error RC000006";
 inline constexpr const char* kRC000015 = "Internal error RC000015";
 inline constexpr const char* kRC0000022 = "Internal error RC0000022";
 inline constexpr const char* kRC0000023 = "Internal error RC0000023";
@@ -79,9 +75,8 @@ std::string FormatMessageText(std::string_view format, Args args = {});
 void RouteMessage(bool error, const std::string& text);
 
 void ShowInfoMessage(std::string_view format, Args args = {});
-// The three error routines show nothing while ErrorMessagesEnabled is false.
+// The two error routines show nothing while error_messages_enabled is false.
 void ShowErrorMessage(std::string_view format, Args args = {});
-void ShowLastError();
 void ShowErrorWithReason(std::string_view format, Args args = {});
 // An error after which the Java program's latest output matters: shown with
 // the captured output as details when there is any.

@@ -20,13 +20,13 @@ char output_tail[kOutputTailSize] = {};
 std::size_t output_tail_length = 0;
 
 platform::Lock* TailLock() {
-  static platform::Lock* lock = platform::lock_create();
+  static platform::Lock* lock = platform::CreateLock();
   return lock;
 }
 
 struct TailGuard {
-  TailGuard() { platform::lock_enter(TailLock()); }
-  ~TailGuard() { platform::lock_leave(TailLock()); }
+  TailGuard() { platform::EnterLock(TailLock()); }
+  ~TailGuard() { platform::LeaveLock(TailLock()); }
   TailGuard(const TailGuard&) = delete;
   TailGuard& operator=(const TailGuard&) = delete;
 };
@@ -59,7 +59,7 @@ bool WriteLogOutput(const char* text, std::size_t length) {
     output_tail_length += length;
     output_tail[output_tail_length] = '\0';
   }
-  if (state.ServiceMode) {
+  if (state.service_mode) {
     std::fwrite(text, 1, length, stderr);
     std::fflush(stderr);
   }
@@ -98,10 +98,13 @@ void PipeLineSplitter::Commit(std::size_t n) {
   }
 }
 
+namespace {
+
+// The thread routine that reads the output pipe into the tail.
 void PipeReaderThread(void*) {
   PipeLineSplitter splitter([](std::string_view line) { WriteLogOutput(line.data(), line.size()); });
   for (;;) {
-    const long n = platform::pipe_read(splitter.FreeSpace(), splitter.FreeSize());
+    const long n = platform::ReadOutputPipe(splitter.FreeSpace(), splitter.FreeSize());
     if (n < 0) {
       if (OutputTailText().empty()) ShowErrorWithReason(kRC0000050);
       return;
@@ -111,20 +114,22 @@ void PipeReaderThread(void*) {
   }
 }
 
+}  // namespace
+
 bool StartPipeReader() {
-  state.PipeReader = platform::thread_start(PipeReaderThread, nullptr);
-  return state.PipeReader != nullptr;
+  state.pipe_reader = platform::StartThread(PipeReaderThread, nullptr);
+  return state.pipe_reader != nullptr;
 }
 
 void ClosePipeAndWait() {
-  if (!state.OutputPipeOpen) return;
-  platform::pipe_stop_reader();
+  if (!state.output_pipe_open) return;
+  platform::StopOutputPipeReader();
   bool reader_ended = true;
-  if (state.PipeReader != nullptr) reader_ended = platform::thread_wait(state.PipeReader, kReaderStopWaitMs);
+  if (state.pipe_reader != nullptr) reader_ended = platform::WaitForThread(state.pipe_reader, kReaderStopWaitMs);
   // A reader that did not end in time may still use the pipe: it is left
   // open then, and only no longer counted as the launcher's.
-  if (reader_ended) platform::pipe_close();
-  state.OutputPipeOpen = false;
+  if (reader_ended) platform::CloseOutputPipe();
+  state.output_pipe_open = false;
 }
 
 }  // namespace srvlaunch

@@ -34,7 +34,7 @@ class PipeLineSplitter {
   // Takes `n` bytes just written into FreeSpace().
   void Commit(std::size_t n);
   // Bytes of an unfinished line still held.
-  std::size_t Pending() const { return used_; }
+  std::size_t HeldBytes() const { return used_; }
 
  private:
   std::function<void(std::string_view)> sink_;
@@ -42,8 +42,6 @@ class PipeLineSplitter {
   std::size_t used_ = 0;
 };
 
-// The thread routine that reads the output pipe into the tail.
-void PipeReaderThread(void* unused);
 // Starts the reader thread; false when it cannot be started.
 bool StartPipeReader();
 // When the pipe is open: lets the reader take what is waiting, waits a

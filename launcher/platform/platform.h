@@ -29,126 +29,126 @@ extern const char* const kJdkClassicSubPath;
 extern const bool kCrLfLineEnds;
 
 // A path in the native form of the platform ('\' becomes '/' on POSIX).
-std::string native_path(const std::string& path);
+std::string NativePath(const std::string& path);
 
 // ---- resources ----
 // The text of string resource `id`; the empty text when there is none.
-std::string load_string(unsigned id);
+std::string ResourceString(unsigned id);
 
 // ---- INI file ----
 // The value of `key` in `section` of the INI file at `path`, with the
 // Windows profile rules; the empty text when there is none.
-std::string ini_get(const std::string& path, const std::string& section,
-                    const std::string& key);
+std::string IniValue(const std::string& path, const std::string& section, const std::string& key);
 
 // ---- registry, below HKEY_LOCAL_MACHINE ----
 // 0: a text value (REG_SZ or REG_EXPAND_SZ) was read into `out`, cut to
 // `max_chars`; 1: no such value or another type; -1: the key does not open.
-int registry_read_string(const std::string& key, const std::string& name,
-                         std::string& out, std::size_t max_chars);
+int ReadRegistryString(const std::string& key, const std::string& name, std::string& out,
+                       std::size_t max_chars);
 // The names of the sub-keys of `key` in enumeration order; false when the
 // key does not open.
-bool registry_subkeys(const std::string& key, std::vector<std::string>& names);
+bool RegistrySubKeys(const std::string& key, std::vector<std::string>& names);
 
 // ---- event log ----
-bool event_source_open(const std::string& source);
-bool event_source_is_open();
-void event_source_close();
-bool event_report(bool error, unsigned long event_id, const std::string& text);
+bool OpenEventSource(const std::string& source);
+bool EventSourceIsOpen();
+bool ReportToEventLog(bool error, unsigned long event_id, const std::string& text);
 
 // ---- user interface ----
 // Lets windows of the process come to the front (no-op where meaningless).
-void allow_set_foreground();
+void AllowForegroundWindows();
 // A message box captioned "Error" or "Information".
-void message_box(bool error, const std::string& text);
+void ShowMessageBox(bool error, const std::string& text);
 // The details dialog: the message and the captured details.
-void details_dialog(const std::string& message, const std::string& details);
+void ShowDetailsDialog(const std::string& message, const std::string& details);
 
 // ---- single-instance guard ----
-enum class InstanceLock { taken, held_elsewhere, failed };
-InstanceLock instance_lock(const std::string& name);
-void instance_unlock();
+enum class InstanceLock { kTaken, kHeldElsewhere, kFailed };
+InstanceLock TakeInstanceLock(const std::string& name);
+void ReleaseInstanceLock();
 
 // ---- files and directories ----
 // True when the file can be opened for reading.
-bool file_present(const std::string& path);
+bool FilePresent(const std::string& path);
 // -1 when nothing of that name exists, 1 for a directory, 0 for a file.
-int path_kind(const std::string& path);
+int PathKind(const std::string& path);
 struct DirEntry {
   std::string name;
   bool directory = false;
   bool link = false;  // a symbolic link or reparse point
 };
-enum class ListResult { ok, start_failed, next_failed };
+enum class ListResult { kOk, kStartFailed, kNextFailed };
 // The entries of a directory other than "." and "..".
-ListResult list_directory(const std::string& dir, std::vector<DirEntry>& entries);
+ListResult ListDirectory(const std::string& dir, std::vector<DirEntry>& entries);
 
 // ---- process and environment ----
-bool current_directory(std::string& out);
-bool change_directory(const std::string& dir);
-bool exe_path(std::string& out);
-bool get_env(const std::string& name, std::string& out);
-bool set_env(const std::string& name, const std::string& value);
+bool CurrentDirectory(std::string& out);
+bool ChangeDirectory(const std::string& dir);
+bool ExePath(std::string& out);
+bool GetEnv(const std::string& name, std::string& out);
+bool SetEnv(const std::string& name, const std::string& value);
 // True when the special-folder service is available at all.
-bool special_folders_available();
-// The path of a special folder (26 application data, 28 local application
-// data, 5 personal), without creating it.
-bool special_folder(int csidl, std::string& out);
+bool SpecialFoldersAvailable();
+// The special folders, by their Windows numbers.
+constexpr int kFolderAppData = 26;
+constexpr int kFolderLocalAppData = 28;
+constexpr int kFolderPersonal = 5;
+// The path of a special folder, without creating it.
+bool SpecialFolder(int csidl, std::string& out);
 // Priority index 0 to 5: realtime, high, above normal, normal, below normal, idle.
-void set_priority_index(int index);
-unsigned long process_id();
+void SetPriorityIndex(int index);
 // The system's text for the calling thread's last error, at most `max_chars`.
-std::string last_error_text(std::size_t max_chars);
-[[noreturn]] void exit_process(int code);
-[[noreturn]] void abort_process();
-void sleep_ms(unsigned ms);
+std::string LastErrorText(std::size_t max_chars);
+[[noreturn]] void ExitWithStatus(int code);
+[[noreturn]] void AbortProcess();
+void SleepMs(unsigned ms);
 // Text in the system's 8-bit code page as UTF-16.
-bool to_utf16(const std::string& text, std::u16string& out);
+bool ToUtf16(const std::string& text, std::u16string& out);
 
 // ---- operating system version and console ----
-bool os_version_known();
-bool is_win9x();
+bool OsVersionKnown();
+bool IsWin9x();
 // Creates a console for the process and reopens the standard streams on it.
-bool open_console();
+bool OpenConsole();
 // Windows 9x only: a hidden console for the Java output; returns 0 or the
 // code of the internal error that stopped it.
-int hide_console_9x();
-void install_quit_hook_9x();
-void remove_quit_hook_9x();
+int HideConsole9x();
+void InstallQuitHook9x();
+void RemoveQuitHook9x();
 // Windows 9x only: the text of the hidden console, rows joined; 0 or the
 // code of the internal error.
-int read_console_9x(std::string& out);
-int clear_console_9x();
+int ReadConsole9x(std::string& out);
+int ClearConsole9x();
 // Claims the log-off event of the console.
-void install_console_ctrl_handler();
+void InstallConsoleCtrlHandler();
 
 // ---- dynamic libraries ----
-void* lib_open(const std::string& path);
-void* lib_sym(void* lib, const char* name);
+void* OpenLibrary(const std::string& path);
+void* LibrarySymbol(void* lib, const char* name);
 
 // ---- threads and locks ----
 struct Thread;
-Thread* thread_start(void (*fn)(void*), void* arg);
+Thread* StartThread(void (*fn)(void*), void* arg);
 // Waits until the thread has ended, at most `timeout_ms` (-1: no limit);
 // true when it has ended. The handle stays valid.
-bool thread_wait(Thread* t, int timeout_ms);
+bool WaitForThread(Thread* t, int timeout_ms);
 struct Lock;
-Lock* lock_create();
-void lock_enter(Lock* l);
-void lock_leave(Lock* l);
+Lock* CreateLock();
+void EnterLock(Lock* l);
+void LeaveLock(Lock* l);
 
 // ---- the output pipe ----
 // Creates the launcher's pipe; `java_name` is the name under which Java
 // opens its writing end.
-bool pipe_create(std::string& java_name);
+bool CreateOutputPipe(std::string& java_name);
 // Reads what the Java side wrote: the byte count, 0 at the end (no writer
 // left, or the reader was asked to stop and nothing more is waiting), -1
 // on a failure.
-long pipe_read(char* buf, std::size_t size);
+long ReadOutputPipe(char* buf, std::size_t size);
 // Asks the reader to take what is waiting and then end.
-void pipe_stop_reader();
+void StopOutputPipeReader();
 // Releases the pipe.
-void pipe_close();
+void CloseOutputPipe();
 
 }  // namespace platform
 

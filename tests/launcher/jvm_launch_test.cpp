@@ -42,7 +42,7 @@ bool Contains(const std::string& text, const std::string& part) {
 class LauncherTree : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = scratch_.path();
+    root_ = scratch_.Path();
     fs::create_directories(root_ / "bin");
     fs::create_directories(root_ / "tmp");
     fs::create_directories(root_ / "sim");
@@ -143,8 +143,8 @@ TEST_F(LauncherTree, SystemPropertiesAndClassPathWithDirectory) {
 }
 
 TEST_F(LauncherTree, StartupDirectoryWhenTheWorkingDirectoryComesLate) {
-  strings_[1264] = "0";  // WorkingDirFirst
-  strings_[1248] = "1";  // UseStartupDir
+  strings_[1264] = "0";  // working_dir_first
+  strings_[1248] = "1";  // use_startup_dir
   strings_[1072] = "..\\server";  // the virtual machine starts in bin/
   const RunResult r = Launch({});
   EXPECT_EQ(r.status, 0) << r.err << Messages();
@@ -176,16 +176,13 @@ TEST_F(LauncherTree, PriorityIndexOutOfRangeChangesNothing) {
   EXPECT_TRUE(Contains(Report(), expected)) << Report();
 }
 
-TEST_F(LauncherTree, CleanupWordWithMoreArgumentsGoesToMain) {
+TEST_F(LauncherTree, CleanupWordWithItsIdStartsNoJavaWithMoreArgumentsGoesToMain) {
+  const RunResult cleanup = Launch({"-wdremovetemporaryjarfiles", "12345"});
+  EXPECT_EQ(cleanup.status, 0);
+  EXPECT_FALSE(Ran());
   const RunResult r = Launch({"-wdremovetemporaryjarfiles", "1", "2"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(Contains(Report(), "argc=3\narg=[-wdremovetemporaryjarfiles]\narg=[1]\narg=[2]\n"));
-}
-
-TEST_F(LauncherTree, CleanupModeStartsNoJava) {
-  const RunResult r = Launch({"-wdremovetemporaryjarfiles", "12345"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_FALSE(Ran());
 }
 
 TEST_F(LauncherTree, NonDaemonThreadFinishesBeforeTheLauncherEnds) {
@@ -364,7 +361,7 @@ TEST_F(LauncherTree, SecondInstanceIsRefused) {
   EXPECT_EQ(second.status, 0);
   EXPECT_EQ(Messages(), "Error: An instance of this program is already running.\n");
 
-  strings_[1392] = "1";  // AllowMultipleInstances
+  strings_[1392] = "1";  // allow_multiple_instances
   const RunResult third = Launch({"third"});
   EXPECT_EQ(third.status, 0) << third.err;
   EXPECT_TRUE(Contains(Report(), "arg=[third]"));

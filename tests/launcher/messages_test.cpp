@@ -7,7 +7,7 @@
 #include "core/launcher_state.h"
 #include "core/messages.h"
 #include "core/output_tail.h"
-#include "core/service_hooks.h"
+#include "core/service_options.h"
 #include "test_support.h"
 
 namespace {
@@ -21,9 +21,9 @@ class Messages : public ::testing::Test {
     srvlaunch::ResetLauncherState();
     srvlaunch::TakeOutputTail();
     srvlaunch::LoadMessageTable();
-    log_ = scratch_.path() / "messages.log";
+    log_ = scratch_.Path() / "messages.log";
     ::setenv("SRVLAUNCH_MESSAGE_LOG", log_.c_str(), 1);
-    ::setenv("SRVLAUNCH_SIM_ROOT", scratch_.path().c_str(), 1);
+    ::setenv("SRVLAUNCH_SIM_ROOT", scratch_.Path().c_str(), 1);
   }
   void TearDown() override {
     ::unsetenv("SRVLAUNCH_MESSAGE_LOG");
@@ -71,11 +71,10 @@ TEST_F(Messages, BoxesAreCaptionedByKind) {
 }
 
 TEST_F(Messages, ErrorRoutinesAreSilentWhileDisabled) {
-  srvlaunch::state.ErrorMessagesEnabled = false;
+  srvlaunch::state.error_messages_enabled = false;
   srvlaunch::ShowErrorMessage("hidden");
   errno = ENOENT;
   srvlaunch::ShowErrorWithReason("hidden too");
-  srvlaunch::ShowLastError();
   srvlaunch::ShowInfoMessage("shown");
   EXPECT_EQ(Log(), "Information: shown\n");
 }
@@ -99,7 +98,7 @@ TEST_F(Messages, FatalErrorWithoutCaptureIsAPlainError) {
 }
 
 TEST_F(Messages, FatalErrorShowsTheTailAsDetailsAndEmptiesIt) {
-  srvlaunch::config.StdErrMode = 2;
+  srvlaunch::config.stderr_mode = 2;
   srvlaunch::WriteLogOutput("java said\n", 10);
   srvlaunch::ReportFatalError(srvlaunch::MessageText(1792), {"main(java/lang/String[])"});
   EXPECT_EQ(Log(), "Error: Error invoking method: main(java/lang/String[])\n\nDetails:\njava said\n\n");
@@ -110,22 +109,22 @@ TEST_F(Messages, FatalErrorShowsTheTailAsDetailsAndEmptiesIt) {
 }
 
 TEST_F(Messages, ServiceModeWritesTheEventLogEvenBeforeRegistration) {
-  srvlaunch::state.ServiceMode = true;
-  srvlaunch::config.ServiceName = "OrvaneSvc";
-  srvlaunch::config.StdOutMode = 1;
+  srvlaunch::state.service_mode = true;
+  srvlaunch::config.service_name = "OrvaneSvc";
+  srvlaunch::config.stdout_mode = 1;
   srvlaunch::ShowInfoMessage(srvlaunch::MessageText(1856), {"OrvaneSvc"});
   srvlaunch::WriteLogOutput("out\n", 4);
   srvlaunch::ReportFatalError("fatal");
-  EXPECT_EQ(ReadFile(scratch_.path() / "eventlog" / "Application.log"),
+  EXPECT_EQ(ReadFile(scratch_.Path() / "eventlog" / "Application.log"),
             "OrvaneSvc|INFORMATION|0x40000001|The OrvaneSvc service has started.\n"
             "OrvaneSvc|ERROR|0xC0000002|fatal\\n\\nDetails:\\nout\\n\n");
   EXPECT_EQ(Log(), "");  // no window in service mode
 }
 
 TEST_F(Messages, ServiceOptionWordsAreAnsweredAsNotAvailable) {
-  srvlaunch::config.InstallOption = "-install";
-  srvlaunch::config.UninstallOption = "-uninstall";
-  srvlaunch::config.ServiceModeOption = "-startlauncherinservicemode";
+  srvlaunch::config.install_option = "-install";
+  srvlaunch::config.uninstall_option = "-uninstall";
+  srvlaunch::config.service_mode_option = "-startlauncherinservicemode";
   EXPECT_FALSE(srvlaunch::HandleServiceOptions({""}));
   EXPECT_FALSE(srvlaunch::HandleServiceOptions({"", "-other"}));
   EXPECT_TRUE(srvlaunch::HandleServiceOptions({"", "-uninstall"}));
@@ -135,24 +134,24 @@ TEST_F(Messages, ServiceOptionWordsAreAnsweredAsNotAvailable) {
 TEST_F(Messages, ShippedConfiguration) {
   srvlaunch::LoadConfiguration();
   const srvlaunch::LauncherConfig& c = srvlaunch::config;
-  EXPECT_EQ(c.JniVersionText, "0x00010006");
-  EXPECT_EQ(c.JniVersion, 0x00010006);
-  EXPECT_EQ(c.MainClass, "TORNEL/server/Server");
-  EXPECT_EQ(c.JvmPathList, "..\\jre\\bin\\client\\jvm.dll");
-  EXPECT_EQ(c.WorkingDir, ".\\server");
-  EXPECT_EQ(c.JvmSearchOrder, "01234");
-  EXPECT_EQ(c.StdOutMode, 2);
-  EXPECT_EQ(c.StdErrMode, 2);
-  EXPECT_EQ(c.StdOutFile, "stdout.log");
-  EXPECT_EQ(c.JarDirMode, 2);
-  EXPECT_EQ(c.SplashSeconds, 2);
-  EXPECT_TRUE(c.WorkingDirFirst);
-  EXPECT_FALSE(c.AllowMultipleInstances);
-  EXPECT_FALSE(c.ServiceOnly);
-  EXPECT_FALSE(c.ShowConsole);
-  EXPECT_EQ(c.IniFile, "");
-  EXPECT_EQ(c.ServiceName, "");
-  EXPECT_EQ(c.AppOptions, "");
+  EXPECT_EQ(c.jni_version_text, "0x00010006");
+  EXPECT_EQ(c.jni_version, 0x00010006);
+  EXPECT_EQ(c.main_class, "TORNEL/server/Server");
+  EXPECT_EQ(c.jvm_path_list, "..\\jre\\bin\\client\\jvm.dll");
+  EXPECT_EQ(c.working_dir, ".\\server");
+  EXPECT_EQ(c.jvm_search_order, "01234");
+  EXPECT_EQ(c.stdout_mode, 2);
+  EXPECT_EQ(c.stderr_mode, 2);
+  EXPECT_EQ(c.stdout_file, "stdout.log");
+  EXPECT_EQ(c.jar_dir_mode, 2);
+  EXPECT_EQ(c.splash_seconds, 2);
+  EXPECT_TRUE(c.working_dir_first);
+  EXPECT_FALSE(c.allow_multiple_instances);
+  EXPECT_FALSE(c.service_only);
+  EXPECT_FALSE(c.show_console);
+  EXPECT_EQ(c.ini_file, "");
+  EXPECT_EQ(c.service_name, "");
+  EXPECT_EQ(c.app_options, "");
 }
 
 }  // namespace

@@ -84,23 +84,23 @@ class Splitter : public ::testing::Test {
 TEST_F(Splitter, TwoLinesInOneReadAreTwoLines) {
   Feed("first\nsecond\n");
   EXPECT_EQ(lines_, (std::vector<std::string>{"first\n", "second\n"}));
-  EXPECT_EQ(splitter_.Pending(), 0u);
+  EXPECT_EQ(splitter_.HeldBytes(), 0u);
 }
 
 TEST_F(Splitter, LineAcrossReadsIsJoined) {
   Feed("par");
   EXPECT_TRUE(lines_.empty());
-  EXPECT_EQ(splitter_.Pending(), 3u);
+  EXPECT_EQ(splitter_.HeldBytes(), 3u);
   Feed("tial\nrest");
   EXPECT_EQ(lines_, (std::vector<std::string>{"partial\n"}));
-  EXPECT_EQ(splitter_.Pending(), 4u);
+  EXPECT_EQ(splitter_.HeldBytes(), 4u);
 }
 
 TEST_F(Splitter, FullBufferWithoutLineFeedIsPassedOn) {
   Feed(std::string(1024, 'x'));
   ASSERT_EQ(lines_.size(), 1u);
   EXPECT_EQ(lines_[0].size(), 1024u);
-  EXPECT_EQ(splitter_.Pending(), 0u);
+  EXPECT_EQ(splitter_.HeldBytes(), 0u);
 }
 
 }  // namespace

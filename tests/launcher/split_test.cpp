@@ -53,16 +53,13 @@ class MainArguments : public ::testing::Test {
   void SetUp() override { srvlaunch::ResetLauncherState(); }
 };
 
-TEST_F(MainArguments, StaticOptionsComeFirst) {
-  srvlaunch::config.StaticOptions = "x";
-  srvlaunch::config.AppOptions = "y";
-  EXPECT_EQ(srvlaunch::BuildMainArguments({"a", "b"}), Strings({"x", "a", "b"}));
-  EXPECT_EQ(srvlaunch::BuildMainArguments({}), Strings({"x", "y"}));
-}
-
-TEST_F(MainArguments, NothingConfigured) {
+TEST_F(MainArguments, StaticOptionsComeFirstThenTheArgumentsOrAppOptions) {
   EXPECT_EQ(srvlaunch::BuildMainArguments({}), Strings());
   EXPECT_EQ(srvlaunch::BuildMainArguments({""}), Strings({""}));
+  srvlaunch::config.static_options = "x";
+  srvlaunch::config.app_options = "y";
+  EXPECT_EQ(srvlaunch::BuildMainArguments({"a", "b"}), Strings({"x", "a", "b"}));
+  EXPECT_EQ(srvlaunch::BuildMainArguments({}), Strings({"x", "y"}));
 }
 
 }  // namespace

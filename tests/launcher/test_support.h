@@ -20,7 +20,7 @@ class ScratchDir {
   ~ScratchDir();
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
-  const fs::path& path() const { return path_; }
+  const fs::path& Path() const { return path_; }
 
  private:
   fs::path path_;

@@ -200,10 +200,16 @@ TEST_F(SpawnlibInJava, NonPositiveIdsAndOtherProcessesAreLeftAlone) {
   char thirty[] = "30";
   char* argv[] = {sleep_arg, thirty, nullptr};
   ASSERT_EQ(posix_spawnp(&other, "sleep", nullptr, nullptr, argv, environ), 0);
-  const JavaRun r = run({"setpid", "0", "wait", "destroy", "setpid", "-1", "wait", "destroy", "setpid",
-                         std::to_string(other), "wait", "destroy"});
+  // A running child of the JVM shows what such an id would reach: waiting
+  // for -1 would reap it, kill(-1) would end it. It is destroyed at the end.
+  const JavaRun r = run({"start", "sleep 30", work.string(), "savepid", "setpid", "0", "wait", "destroy", "setpid",
+                         "-1", "wait", "destroy", "setpid", std::to_string(other), "wait", "destroy", "restorepid",
+                         "alive", "destroy", "alive"});
   EXPECT_EQ(std::count(r.lines.begin(), r.lines.end(), "waited"), 3) << r.text();
-  EXPECT_EQ(std::count(r.lines.begin(), r.lines.end(), "destroyed"), 3);
+  EXPECT_EQ(std::count(r.lines.begin(), r.lines.end(), "destroyed"), 4);
+  const auto alive = std::find(r.lines.begin(), r.lines.end(), "alive=true");
+  EXPECT_NE(alive, r.lines.end()) << "the JVM's child was ended";
+  EXPECT_NE(std::find(alive, r.lines.end(), "alive=false"), r.lines.end()) << "destroy did not end the child";
   EXPECT_EQ(waitpid(other, nullptr, WNOHANG), 0) << "the other process was ended";
   kill(other, SIGKILL);
   waitpid(other, nullptr, 0);

@@ -30,5 +30,5 @@ int main(int argc, char** argv) {
   const int status = srvlaunch::LauncherMain(JoinArguments(argc, argv));
   // The virtual machine's own threads may still exist: the process ends
   // without running the destructors of static objects.
-  platform::exit_process(status);
+  platform::ExitWithStatus(status);
 }

@@ -1,7 +1,10 @@
 // The POSIX backend where Linux has the facility: files and directories,
 // the process and its environment, dynamic libraries, threads and locks,
 // the single-instance guard (a file lock) and the output pipe (a FIFO read
-// with poll, stopped through an eventfd).
+// with poll, stopped through an eventfd). The facilities that Linux lacks
+// are kept in text files (posix_string_resources.cpp,
+// posix_registry_file.cpp, posix_event_log_file.cpp) or written to
+// standard error (posix_message_output.cpp).
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -37,7 +40,7 @@ const char* const kJdkServerSubPath = "lib\\server\\libjvm.so";
 const char* const kJdkClassicSubPath = "lib\\classic\\libjvm.so";
 const bool kCrLfLineEnds = false;
 
-std::string native_path(const std::string& path) {
+std::string NativePath(const std::string& path) {
   std::string out = path;
   std::replace(out.begin(), out.end(), '\\', '/');
   return out;
@@ -60,30 +63,30 @@ namespace {
 int lock_fd = -1;
 }
 
-InstanceLock instance_lock(const std::string& name) {
+InstanceLock TakeInstanceLock(const std::string& name) {
   std::string file = name;
   std::replace(file.begin(), file.end(), '/', '_');
   const std::string path = TempDir() + "/srvlaunch-" + file + ".lock";
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return InstanceLock::failed;
+  if (fd < 0) return InstanceLock::kFailed;
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     const int err = errno;
     ::close(fd);
-    return err == EWOULDBLOCK ? InstanceLock::held_elsewhere : InstanceLock::failed;
+    return err == EWOULDBLOCK ? InstanceLock::kHeldElsewhere : InstanceLock::kFailed;
   }
   lock_fd = fd;
-  return InstanceLock::taken;
+  return InstanceLock::kTaken;
 }
 
-void instance_unlock() {
+void ReleaseInstanceLock() {
   if (lock_fd >= 0) ::close(lock_fd);
   lock_fd = -1;
 }
 
 // ---- files and directories ----
 
-bool file_present(const std::string& path) {
-  const int fd = ::open(native_path(path).c_str(), O_RDONLY | O_CLOEXEC);
+bool FilePresent(const std::string& path) {
+  const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st {};
   const bool regular = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
@@ -92,19 +95,19 @@ bool file_present(const std::string& path) {
   return regular;
 }
 
-int path_kind(const std::string& path) {
+int PathKind(const std::string& path) {
   struct stat st {};
-  if (::stat(native_path(path).c_str(), &st) != 0) return -1;
+  if (::stat(NativePath(path).c_str(), &st) != 0) return -1;
   return S_ISDIR(st.st_mode) ? 1 : 0;
 }
 
-ListResult list_directory(const std::string& dir, std::vector<DirEntry>& entries) {
+ListResult ListDirectory(const std::string& dir, std::vector<DirEntry>& entries) {
   entries.clear();
-  const std::string native = native_path(dir);
+  const std::string native = NativePath(dir);
   DIR* d = ::opendir(native.c_str());
   if (d == nullptr) {
     // A directory that is not there lists as empty, as a search that finds no file.
-    return errno == ENOENT ? ListResult::ok : ListResult::start_failed;
+    return errno == ENOENT ? ListResult::kOk : ListResult::kStartFailed;
   }
   for (;;) {
     errno = 0;
@@ -114,7 +117,7 @@ ListResult list_directory(const std::string& dir, std::vector<DirEntry>& entries
         const int err = errno;
         ::closedir(d);
         errno = err;
-        return ListResult::next_failed;
+        return ListResult::kNextFailed;
       }
       break;
     }
@@ -137,21 +140,21 @@ ListResult list_directory(const std::string& dir, std::vector<DirEntry>& entries
   // The order of a Windows directory search: by name.
   std::sort(entries.begin(), entries.end(),
             [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
-  return ListResult::ok;
+  return ListResult::kOk;
 }
 
 // ---- process and environment ----
 
-bool current_directory(std::string& out) {
+bool CurrentDirectory(std::string& out) {
   char buf[4096];
   if (::getcwd(buf, sizeof buf) == nullptr) return false;
   out = buf;
   return true;
 }
 
-bool change_directory(const std::string& dir) { return ::chdir(native_path(dir).c_str()) == 0; }
+bool ChangeDirectory(const std::string& dir) { return ::chdir(NativePath(dir).c_str()) == 0; }
 
-bool exe_path(std::string& out) {
+bool ExePath(std::string& out) {
   char buf[4096];
   const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
   if (n <= 0) return false;
@@ -159,31 +162,31 @@ bool exe_path(std::string& out) {
   return true;
 }
 
-bool get_env(const std::string& name, std::string& out) {
+bool GetEnv(const std::string& name, std::string& out) {
   const char* value = std::getenv(name.c_str());
   if (value == nullptr) return false;
   out = value;
   return true;
 }
 
-bool set_env(const std::string& name, const std::string& value) {
+bool SetEnv(const std::string& name, const std::string& value) {
   return ::setenv(name.c_str(), value.c_str(), 1) == 0;
 }
 
-bool special_folders_available() { return true; }
+bool SpecialFoldersAvailable() { return true; }
 
-bool special_folder(int csidl, std::string& out) {
+bool SpecialFolder(int csidl, std::string& out) {
   std::string home;
-  if (!get_env("HOME", home) || home.empty()) return false;
+  if (!GetEnv("HOME", home) || home.empty()) return false;
   std::string xdg;
   switch (csidl) {
-    case 26:
-      out = get_env("XDG_CONFIG_HOME", xdg) && !xdg.empty() ? xdg : home + "/.config";
+    case kFolderAppData:
+      out = GetEnv("XDG_CONFIG_HOME", xdg) && !xdg.empty() ? xdg : home + "/.config";
       return true;
-    case 28:
-      out = get_env("XDG_DATA_HOME", xdg) && !xdg.empty() ? xdg : home + "/.local/share";
+    case kFolderLocalAppData:
+      out = GetEnv("XDG_DATA_HOME", xdg) && !xdg.empty() ? xdg : home + "/.local/share";
       return true;
-    case 5:
+    case kFolderPersonal:
       out = home;
       return true;
     default:
@@ -191,15 +194,13 @@ bool special_folder(int csidl, std::string& out) {
   }
 }
 
-void set_priority_index(int index) {
+void SetPriorityIndex(int index) {
   static const int nice_values[6] = {-20, -10, -5, 0, 5, 19};
   if (index < 0 || index > 5) return;
   ::setpriority(PRIO_PROCESS, 0, nice_values[index]);  // a refusal leaves the priority as it is
 }
 
-unsigned long process_id() { return static_cast<unsigned long>(::getpid()); }
-
-std::string last_error_text(std::size_t max_chars) {
+std::string LastErrorText(std::size_t max_chars) {
   const int err = errno;
   char buf[512];
   std::string text = ::strerror_r(err, buf, sizeof buf);
@@ -211,21 +212,21 @@ namespace {
 std::string fifo_path;
 }
 
-void exit_process(int code) {
+void ExitWithStatus(int code) {
   std::fflush(nullptr);
   if (!fifo_path.empty()) ::unlink(fifo_path.c_str());
   ::_exit(code);
 }
 
-void abort_process() {
+void AbortProcess() {
   std::fflush(nullptr);
   if (!fifo_path.empty()) ::unlink(fifo_path.c_str());
   std::abort();
 }
 
-void sleep_ms(unsigned ms) { ::usleep(static_cast<useconds_t>(ms) * 1000); }
+void SleepMs(unsigned ms) { ::usleep(static_cast<useconds_t>(ms) * 1000); }
 
-bool to_utf16(const std::string& text, std::u16string& out) {
+bool ToUtf16(const std::string& text, std::u16string& out) {
   // The 8-bit text is UTF-8 here; a byte that is not part of a valid
   // sequence stands for the character of the same number.
   out.clear();
@@ -273,22 +274,33 @@ bool to_utf16(const std::string& text, std::u16string& out) {
 
 // ---- operating system and console ----
 
-bool os_version_known() {
+bool OsVersionKnown() {
   struct utsname u {};
   return ::uname(&u) == 0;
 }
 
 // The process writes to the terminal or pipe it was started with.
-bool open_console() { return true; }
+bool OpenConsole() { return true; }
 
 // There is no log-off event to claim for a process here.
-void install_console_ctrl_handler() {}
+void InstallConsoleCtrlHandler() {}
+
+// The Windows 9x console never applies here.
+bool IsWin9x() { return false; }
+int HideConsole9x() { return 0; }
+void InstallQuitHook9x() {}
+void RemoveQuitHook9x() {}
+int ReadConsole9x(std::string& out) {
+  out.clear();
+  return 0;
+}
+int ClearConsole9x() { return 0; }
 
 // ---- dynamic libraries ----
 
-void* lib_open(const std::string& path) { return ::dlopen(native_path(path).c_str(), RTLD_NOW); }
+void* OpenLibrary(const std::string& path) { return ::dlopen(NativePath(path).c_str(), RTLD_NOW); }
 
-void* lib_sym(void* lib, const char* name) { return lib == nullptr ? nullptr : ::dlsym(lib, name); }
+void* LibrarySymbol(void* lib, const char* name) { return lib == nullptr ? nullptr : ::dlsym(lib, name); }
 
 // ---- threads and locks ----
 
@@ -315,7 +327,7 @@ void* ThreadMain(void* p) {
 
 }  // namespace
 
-Thread* thread_start(void (*fn)(void*), void* arg) {
+Thread* StartThread(void (*fn)(void*), void* arg) {
   auto* t = new Thread;
   t->fn = fn;
   t->arg = arg;
@@ -328,7 +340,7 @@ Thread* thread_start(void (*fn)(void*), void* arg) {
   return t;  // lives as long as the process, as a thread handle would
 }
 
-bool thread_wait(Thread* t, int timeout_ms) {
+bool WaitForThread(Thread* t, int timeout_ms) {
   std::unique_lock<std::mutex> lock(t->mutex);
   if (timeout_ms < 0) {
     t->ended_cv.wait(lock, [t] { return t->ended; });
@@ -341,9 +353,9 @@ struct Lock {
   std::mutex mutex;
 };
 
-Lock* lock_create() { return new Lock; }
-void lock_enter(Lock* l) { l->mutex.lock(); }
-void lock_leave(Lock* l) { l->mutex.unlock(); }
+Lock* CreateLock() { return new Lock; }
+void EnterLock(Lock* l) { l->mutex.lock(); }
+void LeaveLock(Lock* l) { l->mutex.unlock(); }
 
 // ---- the output pipe ----
 
@@ -353,7 +365,7 @@ int stop_fd = -1;
 std::atomic<bool> stopping{false};
 }  // namespace
 
-bool pipe_create(std::string& java_name) {
+bool CreateOutputPipe(std::string& java_name) {
   const std::string path = TempDir() + "/srvlaunch-pipe-" + std::to_string(::getpid());
   ::unlink(path.c_str());
   if (::mkfifo(path.c_str(), 0600) != 0) return false;
@@ -382,7 +394,7 @@ bool pipe_create(std::string& java_name) {
   return true;
 }
 
-long pipe_read(char* buf, std::size_t size) {
+long ReadOutputPipe(char* buf, std::size_t size) {
   if (fifo_fd < 0) return 0;
   for (;;) {
     if (stopping) {
@@ -413,13 +425,13 @@ long pipe_read(char* buf, std::size_t size) {
   }
 }
 
-void pipe_stop_reader() {
+void StopOutputPipeReader() {
   if (stop_fd < 0) return;
   const std::uint64_t one = 1;
   [[maybe_unused]] const ssize_t n = ::write(stop_fd, &one, sizeof one);
 }
 
-void pipe_close() {
+void CloseOutputPipe() {
   if (fifo_fd >= 0) ::close(fifo_fd);
   if (stop_fd >= 0) ::close(stop_fd);
   fifo_fd = -1;

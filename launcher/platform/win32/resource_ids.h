@@ -3,10 +3,10 @@
 #ifndef SRVLAUNCH_RESOURCE_IDS_H
 #define SRVLAUNCH_RESOURCE_IDS_H
 
-#define kIdDetailsDialog 101
-#define kIdErrorIcon 1000
-#define kIdMessagePlace 1001
-#define kIdDetailsText 1002
-#define kIdEmbeddedJars 16000
+#define SRVLAUNCH_DETAILS_DIALOG 101
+#define SRVLAUNCH_ERROR_ICON 1000
+#define SRVLAUNCH_MESSAGE_PLACE 1001
+#define SRVLAUNCH_DETAILS_TEXT 1002
+#define SRVLAUNCH_EMBEDDED_JARS 16000
 
 #endif

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -35,8 +36,6 @@ struct DetailsData {
   const std::string* details;
 };
 
-HWND open_dialog = nullptr;
-
 bool MessageLog(std::string& path) {
   char buf[MAX_PATH];
   const DWORD n = GetEnvironmentVariableA("SRVLAUNCH_MESSAGE_LOG", buf, sizeof buf);
@@ -56,13 +55,13 @@ void AppendToLog(const std::string& path, const std::string& text) {
 
 }  // namespace
 
-void win32_set_instance(HINSTANCE h) { instance = h; }
+void SetResourceModule(HINSTANCE h) { instance = h; }
 
-std::string native_path(const std::string& path) { return path; }
+std::string NativePath(const std::string& path) { return path; }
 
 // ---- resources ----
 
-std::string load_string(unsigned id) {
+std::string ResourceString(unsigned id) {
   // Messages read while a failure is being reported must not change the
   // error that the report is about.
   const DWORD saved_error = GetLastError();
@@ -82,7 +81,7 @@ std::string load_string(unsigned id) {
   return text;
 }
 
-std::string ini_get(const std::string& path, const std::string& section, const std::string& key) {
+std::string IniValue(const std::string& path, const std::string& section, const std::string& key) {
   char buf[1024];
   const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buf, sizeof buf, path.c_str());
   return std::string(buf, n);
@@ -90,8 +89,8 @@ std::string ini_get(const std::string& path, const std::string& section, const s
 
 // ---- registry ----
 
-int registry_read_string(const std::string& key, const std::string& name, std::string& out,
-                         std::size_t max_chars) {
+int ReadRegistryString(const std::string& key, const std::string& name, std::string& out,
+                       std::size_t max_chars) {
   HKEY hk = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &hk) != ERROR_SUCCESS) return -1;
   DWORD type = 0;
@@ -115,7 +114,7 @@ int registry_read_string(const std::string& key, const std::string& name, std::s
   return result;
 }
 
-bool registry_subkeys(const std::string& key, std::vector<std::string>& names) {
+bool RegistrySubKeys(const std::string& key, std::vector<std::string>& names) {
   HKEY hk = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &hk) != ERROR_SUCCESS) return false;
   names.clear();
@@ -135,7 +134,7 @@ namespace {
 HANDLE event_source = nullptr;
 }
 
-bool event_source_open(const std::string& source) {
+bool OpenEventSource(const std::string& source) {
   if (source.empty()) return false;
   HANDLE h = RegisterEventSourceA(nullptr, source.c_str());
   if (h == nullptr) return false;
@@ -144,14 +143,9 @@ bool event_source_open(const std::string& source) {
   return true;
 }
 
-bool event_source_is_open() { return event_source != nullptr; }
+bool EventSourceIsOpen() { return event_source != nullptr; }
 
-void event_source_close() {
-  if (event_source != nullptr) DeregisterEventSource(event_source);
-  event_source = nullptr;
-}
-
-bool event_report(bool error, unsigned long event_id, const std::string& text) {
+bool ReportToEventLog(bool error, unsigned long event_id, const std::string& text) {
   if (event_source == nullptr) return false;
   const char* strings[1] = {text.c_str()};
   return ReportEventA(event_source, error ? EVENTLOG_ERROR_TYPE : EVENTLOG_INFORMATION_TYPE, 0, event_id,
@@ -160,7 +154,7 @@ bool event_report(bool error, unsigned long event_id, const std::string& text) {
 
 // ---- user interface ----
 
-void allow_set_foreground() {
+void AllowForegroundWindows() {
   HMODULE user32 = LoadLibraryA("USER32.DLL");
   if (user32 == nullptr) return;
   using AllowFn = BOOL(WINAPI*)(DWORD);
@@ -168,7 +162,7 @@ void allow_set_foreground() {
   if (allow != nullptr) allow(GetCurrentProcessId());
 }
 
-void message_box(bool error, const std::string& text) {
+void ShowMessageBox(bool error, const std::string& text) {
   std::string log;
   if (MessageLog(log)) {
     AppendToLog(log, std::string(error ? "Error: " : "Information: ") + text + "\n");
@@ -196,13 +190,12 @@ INT_PTR CALLBACK DetailsDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_INITDIALOG: {
       auto* data = reinterpret_cast<DetailsData*>(lp);
       SetWindowLongPtrA(dlg, DWLP_USER, lp);
-      SendDlgItemMessageA(dlg, kIdErrorIcon, STM_SETICON,
+      SendDlgItemMessageA(dlg, SRVLAUNCH_ERROR_ICON, STM_SETICON,
                           reinterpret_cast<WPARAM>(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_ERROR))), 0);
-      ShowWindow(GetDlgItem(dlg, kIdMessagePlace), SW_HIDE);
-      SetDlgItemTextA(dlg, kIdDetailsText, data->details->c_str());
+      ShowWindow(GetDlgItem(dlg, SRVLAUNCH_MESSAGE_PLACE), SW_HIDE);
+      SetDlgItemTextA(dlg, SRVLAUNCH_DETAILS_TEXT, data->details->c_str());
       CentreWindow(dlg);
       SetForegroundWindow(dlg);
-      open_dialog = dlg;
       return TRUE;
     }
     case WM_PAINT: {
@@ -211,7 +204,7 @@ INT_PTR CALLBACK DetailsDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       HDC dc = BeginPaint(dlg, &ps);
       if (data != nullptr) {
         RECT r;
-        GetWindowRect(GetDlgItem(dlg, kIdMessagePlace), &r);
+        GetWindowRect(GetDlgItem(dlg, SRVLAUNCH_MESSAGE_PLACE), &r);
         MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
         HGDIOBJ old_font = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -226,14 +219,12 @@ INT_PTR CALLBACK DetailsDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
       if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
         EndDialog(dlg, LOWORD(wp));
-        open_dialog = nullptr;
         return TRUE;
       }
       break;
     case WM_SYSCOMMAND:
       if ((wp & 0xFFF0) == SC_CLOSE) {
         EndDialog(dlg, IDCANCEL);
-        open_dialog = nullptr;
         return TRUE;
       }
       break;
@@ -245,18 +236,16 @@ INT_PTR CALLBACK DetailsDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-void details_dialog(const std::string& message, const std::string& details) {
+void ShowDetailsDialog(const std::string& message, const std::string& details) {
   std::string log;
   if (MessageLog(log)) {
     AppendToLog(log, "Error: " + message + "\n\nDetails:\n" + details + "\n");
     return;
   }
   DetailsData data{&message, &details};
-  DialogBoxParamA(instance, MAKEINTRESOURCEA(kIdDetailsDialog), nullptr, DetailsDialogProc,
+  DialogBoxParamA(instance, MAKEINTRESOURCEA(SRVLAUNCH_DETAILS_DIALOG), nullptr, DetailsDialogProc,
                   reinterpret_cast<LPARAM>(&data));
 }
-
-HWND win32_open_dialog() { return open_dialog; }
 
 // ---- single-instance guard ----
 
@@ -264,45 +253,45 @@ namespace {
 HANDLE instance_mutex = nullptr;
 }
 
-InstanceLock instance_lock(const std::string& name) {
+InstanceLock TakeInstanceLock(const std::string& name) {
   HANDLE existing = OpenMutexA(0x1F0001, FALSE, name.c_str());
   if (existing != nullptr) {
     CloseHandle(existing);
-    return InstanceLock::held_elsewhere;
+    return InstanceLock::kHeldElsewhere;
   }
   instance_mutex = CreateMutexA(nullptr, TRUE, name.c_str());
-  return instance_mutex != nullptr ? InstanceLock::taken : InstanceLock::failed;
+  return instance_mutex != nullptr ? InstanceLock::kTaken : InstanceLock::kFailed;
 }
 
-void instance_unlock() {
+void ReleaseInstanceLock() {
   if (instance_mutex != nullptr) CloseHandle(instance_mutex);
   instance_mutex = nullptr;
 }
 
 // ---- files and directories ----
 
-bool file_present(const std::string& path) {
+bool FilePresent(const std::string& path) {
   FILE* f = std::fopen(path.c_str(), "r");
   if (f == nullptr) return false;
   std::fclose(f);
   return true;
 }
 
-int path_kind(const std::string& path) {
+int PathKind(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return -1;
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 1 : 0;
 }
 
-ListResult list_directory(const std::string& dir, std::vector<DirEntry>& entries) {
+ListResult ListDirectory(const std::string& dir, std::vector<DirEntry>& entries) {
   entries.clear();
   const std::string pattern = dir == "." ? std::string("*.*") : dir + "\\*.*";
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD err = GetLastError();
-    return (err == ERROR_NO_MORE_FILES || err == ERROR_FILE_NOT_FOUND) ? ListResult::ok
-                                                                        : ListResult::start_failed;
+    return (err == ERROR_NO_MORE_FILES || err == ERROR_FILE_NOT_FOUND) ? ListResult::kOk
+                                                                        : ListResult::kStartFailed;
   }
   for (;;) {
     const std::string name = fd.cFileName;
@@ -318,16 +307,16 @@ ListResult list_directory(const std::string& dir, std::vector<DirEntry>& entries
       FindClose(h);
       if (err != ERROR_NO_MORE_FILES) {
         SetLastError(err);
-        return ListResult::next_failed;
+        return ListResult::kNextFailed;
       }
-      return ListResult::ok;
+      return ListResult::kOk;
     }
   }
 }
 
 // ---- process and environment ----
 
-bool current_directory(std::string& out) {
+bool CurrentDirectory(std::string& out) {
   char buf[MAX_PATH];
   const DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
   if (n == 0 || n >= sizeof buf) return false;
@@ -335,9 +324,9 @@ bool current_directory(std::string& out) {
   return true;
 }
 
-bool change_directory(const std::string& dir) { return SetCurrentDirectoryA(dir.c_str()) != FALSE; }
+bool ChangeDirectory(const std::string& dir) { return SetCurrentDirectoryA(dir.c_str()) != FALSE; }
 
-bool exe_path(std::string& out) {
+bool ExePath(std::string& out) {
   char buf[MAX_PATH];
   const DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
   if (n == 0 || n >= sizeof buf) return false;
@@ -345,7 +334,7 @@ bool exe_path(std::string& out) {
   return true;
 }
 
-bool get_env(const std::string& name, std::string& out) {
+bool GetEnv(const std::string& name, std::string& out) {
   std::vector<char> buf(32768);
   const DWORD n = GetEnvironmentVariableA(name.c_str(), buf.data(), static_cast<DWORD>(buf.size()));
   if (n == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
@@ -354,7 +343,7 @@ bool get_env(const std::string& name, std::string& out) {
   return true;
 }
 
-bool set_env(const std::string& name, const std::string& value) {
+bool SetEnv(const std::string& name, const std::string& value) {
   return SetEnvironmentVariableA(name.c_str(), value.c_str()) != FALSE;
 }
 
@@ -374,9 +363,9 @@ SpecialFolderFn SpecialFolderFunction() {
 
 }  // namespace
 
-bool special_folders_available() { return SpecialFolderFunction() != nullptr; }
+bool SpecialFoldersAvailable() { return SpecialFolderFunction() != nullptr; }
 
-bool special_folder(int csidl, std::string& out) {
+bool SpecialFolder(int csidl, std::string& out) {
   SpecialFolderFn fn = SpecialFolderFunction();
   if (fn == nullptr) return false;
   char buf[MAX_PATH] = {};
@@ -385,15 +374,13 @@ bool special_folder(int csidl, std::string& out) {
   return true;
 }
 
-void set_priority_index(int index) {
+void SetPriorityIndex(int index) {
   static const DWORD classes[6] = {0x100, 0x80, 0x8000, 0x20, 0x4000, 0x40};
   if (index < 0 || index > 5) return;
   SetPriorityClass(GetCurrentProcess(), classes[index]);
 }
 
-unsigned long process_id() { return GetCurrentProcessId(); }
-
-std::string last_error_text(std::size_t max_chars) {
+std::string LastErrorText(std::size_t max_chars) {
   const DWORD err = GetLastError();
   std::vector<char> buf(std::max<std::size_t>(max_chars + 1, 2));
   const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, err,
@@ -401,19 +388,19 @@ std::string last_error_text(std::size_t max_chars) {
   return std::string(buf.data(), std::min<std::size_t>(n, max_chars));
 }
 
-void exit_process(int code) {
+void ExitWithStatus(int code) {
   std::fflush(nullptr);
   ExitProcess(static_cast<UINT>(code));
 }
 
-void abort_process() {
+void AbortProcess() {
   std::fflush(nullptr);
   std::abort();
 }
 
-void sleep_ms(unsigned ms) { Sleep(ms); }
+void SleepMs(unsigned ms) { Sleep(ms); }
 
-bool to_utf16(const std::string& text, std::u16string& out) {
+bool ToUtf16(const std::string& text, std::u16string& out) {
   out.clear();
   if (text.empty()) return true;
   const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -472,23 +459,23 @@ BOOL WINAPI ConsoleCtrlHandler(DWORD event) { return event == CTRL_LOGOFF_EVENT 
 
 }  // namespace
 
-bool os_version_known() {
+bool OsVersionKnown() {
   ReadVersion();
   return version_known;
 }
 
-bool is_win9x() {
+bool IsWin9x() {
   ReadVersion();
   return win9x;
 }
 
-bool open_console() {
+bool OpenConsole() {
   if (!AllocConsole()) return false;
   ReopenStandardStreams();
   return true;
 }
 
-int hide_console_9x() {
+int HideConsole9x() {
   HWND desktop = GetDesktopWindow();
   if (!LockWindowUpdate(desktop)) return 22;
   AllocConsole();
@@ -510,16 +497,16 @@ int hide_console_9x() {
   return 0;
 }
 
-void install_quit_hook_9x() {
+void InstallQuitHook9x() {
   quit_hook = SetWindowsHookExA(WH_GETMESSAGE, QuitMessageHook, nullptr, GetCurrentThreadId());
 }
 
-void remove_quit_hook_9x() {
+void RemoveQuitHook9x() {
   if (quit_hook != nullptr) UnhookWindowsHookEx(quit_hook);
   quit_hook = nullptr;
 }
 
-int read_console_9x(std::string& out) {
+int ReadConsole9x(std::string& out) {
   out.clear();
   HANDLE con = GetStdHandle(STD_OUTPUT_HANDLE);
   CONSOLE_SCREEN_BUFFER_INFO info;
@@ -547,7 +534,7 @@ int read_console_9x(std::string& out) {
   return 0;
 }
 
-int clear_console_9x() {
+int ClearConsole9x() {
   HANDLE con = GetStdHandle(STD_OUTPUT_HANDLE);
   CONSOLE_SCREEN_BUFFER_INFO info;
   if (!GetConsoleScreenBufferInfo(con, &info)) return 42;
@@ -558,13 +545,13 @@ int clear_console_9x() {
   return 0;
 }
 
-void install_console_ctrl_handler() { SetConsoleCtrlHandler(ConsoleCtrlHandler, TRUE); }
+void InstallConsoleCtrlHandler() { SetConsoleCtrlHandler(ConsoleCtrlHandler, TRUE); }
 
 // ---- dynamic libraries ----
 
-void* lib_open(const std::string& path) { return reinterpret_cast<void*>(LoadLibraryA(path.c_str())); }
+void* OpenLibrary(const std::string& path) { return reinterpret_cast<void*>(LoadLibraryA(path.c_str())); }
 
-void* lib_sym(void* lib, const char* name) {
+void* LibrarySymbol(void* lib, const char* name) {
   if (lib == nullptr) return nullptr;
   return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(lib), name));
 }
@@ -587,7 +574,7 @@ DWORD WINAPI ThreadMain(LPVOID p) {
 
 }  // namespace
 
-Thread* thread_start(void (*fn)(void*), void* arg) {
+Thread* StartThread(void (*fn)(void*), void* arg) {
   auto* t = new Thread;
   t->fn = fn;
   t->arg = arg;
@@ -601,7 +588,7 @@ Thread* thread_start(void (*fn)(void*), void* arg) {
   return t;  // lives as long as the process
 }
 
-bool thread_wait(Thread* t, int timeout_ms) {
+bool WaitForThread(Thread* t, int timeout_ms) {
   return WaitForSingleObject(t->handle, timeout_ms < 0 ? INFINITE : static_cast<DWORD>(timeout_ms)) ==
          WAIT_OBJECT_0;
 }
@@ -610,14 +597,14 @@ struct Lock {
   CRITICAL_SECTION section;
 };
 
-Lock* lock_create() {
+Lock* CreateLock() {
   auto* l = new Lock;
   InitializeCriticalSection(&l->section);
   return l;
 }
 
-void lock_enter(Lock* l) { EnterCriticalSection(&l->section); }
-void lock_leave(Lock* l) { LeaveCriticalSection(&l->section); }
+void EnterLock(Lock* l) { EnterCriticalSection(&l->section); }
+void LeaveLock(Lock* l) { LeaveCriticalSection(&l->section); }
 
 // ---- the output pipe ----
 
@@ -625,7 +612,7 @@ namespace {
 HANDLE pipe_handle = INVALID_HANDLE_VALUE;
 HANDLE read_event = nullptr;
 HANDLE stop_event = nullptr;
-bool stopping = false;
+std::atomic<bool> stopping{false};  // set by the reader thread once asked to stop
 
 // One overlapped read that waits for its completion; the byte count, 0 at
 // the end of the pipe, -1 on a failure, -2 when the stop event came first.
@@ -655,7 +642,7 @@ long OverlappedRead(char* buf, DWORD size, bool stoppable) {
 
 }  // namespace
 
-bool pipe_create(std::string& java_name) {
+bool CreateOutputPipe(std::string& java_name) {
   char name[64];
   std::snprintf(name, sizeof name, "\\\\.\\pipe\\%lu", static_cast<unsigned long>(GetCurrentProcessId()));
   HANDLE h = CreateNamedPipeA(name, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, PIPE_TYPE_BYTE, 255, 0, 0, 0,
@@ -678,7 +665,7 @@ bool pipe_create(std::string& java_name) {
   return true;
 }
 
-long pipe_read(char* buf, std::size_t size) {
+long ReadOutputPipe(char* buf, std::size_t size) {
   if (pipe_handle == INVALID_HANDLE_VALUE) return 0;
   const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 0x7FFFFFFF));
   for (;;) {
@@ -698,11 +685,11 @@ long pipe_read(char* buf, std::size_t size) {
   }
 }
 
-void pipe_stop_reader() {
+void StopOutputPipeReader() {
   if (stop_event != nullptr) SetEvent(stop_event);
 }
 
-void pipe_close() {
+void CloseOutputPipe() {
   if (pipe_handle != INVALID_HANDLE_VALUE) {
     FlushFileBuffers(pipe_handle);
     CloseHandle(pipe_handle);

@@ -1,5 +1,5 @@
-// What the Windows entry point and the later window code need of the
-// Windows backend beyond the common platform interface.
+// What the Windows entry point needs of the Windows backend beyond the
+// common platform interface.
 #ifndef SRVLAUNCH_WIN32_BACKEND_H
 #define SRVLAUNCH_WIN32_BACKEND_H
 
@@ -8,9 +8,7 @@
 namespace platform {
 
 // The module whose resources the launcher reads.
-void win32_set_instance(HINSTANCE instance);
-// The details dialog while it is open, else null.
-HWND win32_open_dialog();
+void SetResourceModule(HINSTANCE instance);
 
 }  // namespace platform
 

@@ -6,8 +6,8 @@
 #include "platform/win32/win32_backend.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR command_line, int /*show*/) {
-  platform::win32_set_instance(instance);
+  platform::SetResourceModule(instance);
   const int status = srvlaunch::LauncherMain(command_line != nullptr ? command_line : "");
   // The virtual machine's own threads may still exist: the process ends here.
-  platform::exit_process(status);
+  platform::ExitWithStatus(status);
 }

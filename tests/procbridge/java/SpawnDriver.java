@@ -17,6 +17,7 @@ import java.util.stream.Stream;
  *   start CMD DIR    start(CMD, DIR); "@null" passes null
  *   pid              pid=<m_nPID> (or pid=none when the class lacks it)
  *   setpid N         m_nPID = N
+ *   savepid          remembers m_nPID; restorepid puts it back
  *   wait / destroy   waitFor() / destroy(), then waited / destroyed
  *   waitthread       waitFor() on a second thread; join waits for it
  *   inspect          session, nice, cwd and descriptors of the child
@@ -30,6 +31,7 @@ public class SpawnDriver {
     private static final NativeProcess proc = new NativeProcess();
     private static final List<Object> held = new ArrayList<>();
     private static Thread waiter;
+    private static int savedPid;
 
     private static void say(String line) {
         System.out.println(line);
@@ -103,6 +105,12 @@ public class SpawnDriver {
                         break;
                     case "setpid":
                         pidField().setInt(proc, Integer.parseInt(args[i++]));
+                        break;
+                    case "savepid":
+                        savedPid = pidField().getInt(proc);
+                        break;
+                    case "restorepid":
+                        pidField().setInt(proc, savedPid);
                         break;
                     case "wait":
                         proc.waitFor();

@@ -1,5 +1,5 @@
 // The three entry points over the Linux process facility, called
-// in-process through a stand-in JNIEnv (and so with the sanitizers in the
+// in-process through a fake JNIEnv (and so with the sanitizers in the
 // sanitize build): the string and field handling, what start stores in
 // m_nPID, that no call keeps a descriptor, how the command line and the
 // program are taken, and that waitFor and destroy touch only this
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <jni.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -46,49 +47,49 @@ struct FakeString {
 };
 
 // A JNIEnv whose functions act on FakeObject and FakeString. It records a
-// pending exception, and counts JNI calls made while one is pending that
-// the JNI rules do not allow.
+// thrown exception, and counts the JNI calls made after one that the JNI
+// rules do not allow.
 struct FakeJni {
   JNIEnv env;  // first member: the entry points get &env
   JNINativeInterface_ table;
-  bool pending = false;
-  int calls_while_pending = 0;
+  bool exception_thrown = false;
+  int calls_after_exception = 0;
   std::vector<std::string> released;
 
   FakeJni() : env{}, table{} {
     table.GetObjectClass = [](JNIEnv* e, jobject obj) -> jclass {
-      self(e).check_pending();
+      self(e).check_exception();
       return reinterpret_cast<jclass>(obj);
     };
     table.GetFieldID = [](JNIEnv* e, jclass cls, const char* name, const char* sig) -> jfieldID {
-      self(e).check_pending();
+      self(e).check_exception();
       auto* obj = reinterpret_cast<FakeObject*>(cls);
       if (obj->has_field && std::string(name) == "m_nPID" && std::string(sig) == "I") {
         return reinterpret_cast<jfieldID>(&obj->pid);
       }
-      self(e).pending = true;  // NoSuchFieldError
+      self(e).exception_thrown = true;  // NoSuchFieldError
       return nullptr;
     };
     table.GetIntField = [](JNIEnv* e, jobject obj, jfieldID field) -> jint {
-      self(e).check_pending();
+      self(e).check_exception();
       auto* o = reinterpret_cast<FakeObject*>(obj);
       EXPECT_EQ(reinterpret_cast<jint*>(field), &o->pid);
       ++o->reads;
       return o->pid;
     };
     table.SetIntField = [](JNIEnv* e, jobject obj, jfieldID field, jint value) {
-      self(e).check_pending();
+      self(e).check_exception();
       auto* o = reinterpret_cast<FakeObject*>(obj);
       EXPECT_EQ(reinterpret_cast<jint*>(field), &o->pid);
       ++o->sets;
       o->pid = value;
     };
     table.GetStringUTFChars = [](JNIEnv* e, jstring str, jboolean* is_copy) -> const char* {
-      self(e).check_pending();
+      self(e).check_exception();
       EXPECT_EQ(is_copy, nullptr);
       auto* s = reinterpret_cast<FakeString*>(str);
       if (s->unconvertible) {
-        self(e).pending = true;  // OutOfMemoryError
+        self(e).exception_thrown = true;  // OutOfMemoryError
         return nullptr;
       }
       ++s->gets;
@@ -104,8 +105,8 @@ struct FakeJni {
   }
 
   static FakeJni& self(JNIEnv* e) { return *reinterpret_cast<FakeJni*>(e); }
-  void check_pending() {
-    if (pending) ++calls_while_pending;
+  void check_exception() {
+    if (exception_thrown) ++calls_after_exception;
   }
 };
 
@@ -132,6 +133,21 @@ size_t open_descriptors() {
 // True when pid is no longer a child of this process (it was reaped).
 bool reaped(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == -1 && errno == ECHILD; }
 
+// True when the process has ended (or is gone) within `ms` milliseconds,
+// whether or not it is a child of this process.
+bool ends_within(pid_t pid, int ms) {
+  const fs::path stat = fs::path("/proc") / std::to_string(pid) / "stat";
+  for (int waited = 0;; waited += 10) {
+    std::ifstream in(stat);
+    std::string text;
+    if (!std::getline(in, text)) return true;
+    const char state = text.substr(text.rfind(')') + 2, 1)[0];
+    if (state == 'Z' || state == 'X') return true;
+    if (waited >= ms) return false;
+    usleep(10000);
+  }
+}
+
 class Spawnlib : public ::testing::Test {
  protected:
   FakeJni jni;
@@ -144,7 +160,7 @@ class Spawnlib : public ::testing::Test {
     dir = fs::canonical(templ);
   }
   void TearDown() override {
-    EXPECT_EQ(jni.calls_while_pending, 0);
+    EXPECT_EQ(jni.calls_after_exception, 0);
     fs::remove_all(dir);
   }
 
@@ -234,17 +250,19 @@ TEST_F(Spawnlib, UnconvertibleStringLeavesTheFieldAloneAndReleasesWhatWasConvert
   FakeString good{"sh -c true"};
   obj.pid = 77;
   Java_TORNEL_server_NativeProcess_start(&jni.env, as_object(obj), as_string(bad), as_string(good));
+  EXPECT_TRUE(jni.exception_thrown) << "the command was not converted";
   EXPECT_EQ(good.gets, 0);
   EXPECT_EQ(obj.sets, 0);
-  jni.pending = false;
+  jni.exception_thrown = false;
 
   FakeString cmd{"sh -c \"echo ran > ran.txt\""};
   Java_TORNEL_server_NativeProcess_start(&jni.env, as_object(obj), as_string(cmd), as_string(bad));
+  EXPECT_TRUE(jni.exception_thrown) << "the directory was not converted";
   EXPECT_EQ(cmd.gets, 1);
   EXPECT_EQ(cmd.releases, 1);
   EXPECT_EQ(obj.sets, 0);
   EXPECT_EQ(obj.pid, 77);
-  jni.pending = false;
+  jni.exception_thrown = false;
   EXPECT_FALSE(fs::exists(dir / "ran.txt"));
 }
 
@@ -258,7 +276,7 @@ TEST_F(Spawnlib, ClassWithoutTheFieldPrintsTheLineAndStillStartsTheProcess) {
   obj.has_field = false;
   EXPECT_EQ(start_in_dir("sh -c \"echo ran > ran.txt\""), "Couldn't get the field ID for m_nPID\n");
   EXPECT_EQ(obj.sets, 0);
-  jni.pending = false;  // the JVM throws NoSuchFieldError on return
+  jni.exception_thrown = false;  // the JVM throws NoSuchFieldError on return
   int status = 0;
   ASSERT_GT(waitpid(-1, &status, 0), 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
@@ -269,9 +287,11 @@ TEST_F(Spawnlib, WaitForAndDestroyReturnAtOnceWithoutTheField) {
   obj.has_field = false;
   obj.pid = getpid();
   wait_for();
-  jni.pending = false;
+  EXPECT_TRUE(jni.exception_thrown) << "waitFor leaves the NoSuchFieldError";
+  jni.exception_thrown = false;
   destroy();
-  jni.pending = false;
+  EXPECT_TRUE(jni.exception_thrown) << "destroy leaves the NoSuchFieldError";
+  jni.exception_thrown = false;
   EXPECT_EQ(obj.reads, 0);
 }
 
@@ -286,29 +306,64 @@ TEST_F(Spawnlib, DestroyEndsARunningChildAndReturnsAfterItIsGone) {
 }
 
 TEST_F(Spawnlib, NonPositiveIdsAreNeverWaitedOnOrKilled) {
-  // kill(0) would hit this process group and kill(-1) every process.
+  // A running child shows what such an id would reach: waiting for -1 would
+  // reap it, kill(-1) would end it (and kill(0) this test's process group).
+  start_in_dir("sleep 30");
+  const pid_t child = obj.pid;
+  ASSERT_GT(child, 0);
   for (jint pid : {0, -1, INT_MIN}) {
     obj.pid = pid;
     wait_for();
     destroy();
+    EXPECT_EQ(obj.pid, pid);
   }
-  SUCCEED();
+  EXPECT_EQ(obj.reads, 6) << "every call reads m_nPID";
+  EXPECT_FALSE(ends_within(child, 100));
+  EXPECT_EQ(waitpid(child, nullptr, WNOHANG), 0) << "the child was reaped";
+  obj.pid = child;
+  destroy();
+  EXPECT_TRUE(reaped(child));
 }
 
 TEST_F(Spawnlib, ProcessThatIsNotOurChildIsNeverWaitedOnOrKilled) {
-  obj.pid = getpid();  // exists, but is not a child of this process
-  wait_for();  // would never return
-  destroy();   // would kill the test
-  SUCCEED();
+  // The shell ends at once and leaves its sleep behind: a grandchild, which
+  // is no child of this process. Nor is this process itself.
+  start_in_dir("sh -c \"sleep 30 & echo $! > grandchild.txt\"");
+  wait_for();
+  const pid_t grandchild = std::stoi(read_file(dir / "grandchild.txt"));
+  ASSERT_GT(grandchild, 0);
+  for (const pid_t pid : {getpid(), grandchild}) {
+    obj.pid = pid;
+    wait_for();  // would never return
+    destroy();   // would end the process
+    EXPECT_FALSE(ends_within(pid, 100)) << pid;
+  }
+  EXPECT_EQ(obj.reads, 5) << "every call reads m_nPID";
+  kill(grandchild, SIGKILL);
+  EXPECT_TRUE(ends_within(grandchild, 5000));
 }
 
 TEST_F(Spawnlib, ChildReapedElsewhereIsNotWaitedOnAgain) {
   start_in_dir("true");
-  ASSERT_GT(obj.pid, 0);
-  ASSERT_EQ(waitpid(obj.pid, nullptr, 0), obj.pid);
+  const pid_t gone = obj.pid;
+  ASSERT_GT(gone, 0);
+  ASSERT_EQ(waitpid(gone, nullptr, 0), gone);
+  // Another child runs meanwhile: a wait for any child would reap it, a
+  // kill of the wrong process would end it.
+  start_in_dir("sleep 30");
+  const pid_t other = obj.pid;
+  ASSERT_GT(other, 0);
+  ASSERT_NE(other, gone);
+  obj.pid = gone;
   wait_for();
   destroy();
-  SUCCEED();
+  EXPECT_EQ(obj.pid, gone);
+  EXPECT_EQ(obj.reads, 2) << "every call reads m_nPID";
+  EXPECT_FALSE(ends_within(other, 100));
+  EXPECT_EQ(waitpid(other, nullptr, WNOHANG), 0) << "the other child was reaped";
+  obj.pid = other;
+  destroy();
+  EXPECT_TRUE(reaped(other));
 }
 
 }  // namespace
