@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Times whole runs of the engine on the bundled benchmark models, each
 # beside a hand-written reference program of the same model, and prints
-# transactions per second and the engine/reference time ratio. Each time
-# is the best of several whole-process runs, so start-up noise does not
-# decide the ratio.
+# transactions per second and the engine/reference time ratio; then the
+# infinite-server model with about 100 and about 10000 transactions in
+# flight side by side. Each time is the median of several whole-process
+# runs, so start-up noise does not decide a ratio.
 # Usage: bash bench/run.sh <build-dir>
 set -euo pipefail
 
@@ -38,28 +39,37 @@ run_model() {
 run_program() {
   local t0 t1
   t0=$(now)
-  "$1" > /dev/null
+  "$@" > /dev/null
   t1=$(now)
   echo "$t1 - $t0" | bc -l
 }
 
-best_of() {
-  local best="" t
+median_of() {
+  local times=() t
   for _ in $(seq "$runs"); do
     t=$("$@") || return 1
-    if [ -z "$best" ] || [ "$(echo "$t < $best" | bc -l)" = 1 ]; then best=$t; fi
+    times+=("$t")
   done
-  echo "$best"
+  printf '%s\n' "${times[@]}" | sort -g | sed -n "$(((runs + 1) / 2))p"
 }
 
-# compare NAME MODEL TRANSACTIONS REFERENCE-PROGRAM
+# compare NAME MODEL TRANSACTIONS REFERENCE-PROGRAM [ARGUMENTS]
 compare() {
   local name=$1 model=$2 txns=$3 reference="$root/$build/bench/$4" e r
-  e=$(best_of run_model "$model") || { echo "$name: the engine did not run $model"; return 0; }
-  r=$(best_of run_program "$reference")
+  shift 4
+  e=$(median_of run_model "$model") || { echo "$name: the engine did not run $model"; return 0; }
+  r=$(median_of run_program "$reference" "$@")
+  engine_time[$name]=$e
   printf '%-8s %7d transactions  engine %.4f s (%.0f/s)  reference %.4f s  ratio %.2f\n' \
     "$name" "$txns" "$e" "$(echo "$txns / $e" | bc -l)" "$r" "$(echo "$e / $r" | bc -l)"
 }
 
+declare -A engine_time
 compare gat100k gat100k.txt 100000 gat_reference
 compare mdone mdone.txt 50000 mdone_reference
+compare inf100 infinite100.txt 100000 infinite_server_reference 100
+compare inf10k infinite10k.txt 100000 infinite_server_reference 10000
+if [ -n "${engine_time[inf100]:-}" ] && [ -n "${engine_time[inf10k]:-}" ]; then
+  printf 'infinite server: 100 in flight %.4f s, 10000 in flight %.4f s, ratio %.2f\n' \
+    "${engine_time[inf100]}" "${engine_time[inf10k]}" "$(echo "${engine_time[inf10k]} / ${engine_time[inf100]}" | bc -l)"
+fi
