@@ -36,16 +36,15 @@ bool generate_may_create(Engine& e, int b) {
       static_cast<std::int64_t>(e.blocks.block_entries[ix(b)]) + e.run.generated_before_reset[ix(b)];
   if (made < limit) return true;
   if (limit < k_generate_maximum) return false;
-  if (e.ctl.java_mode) {
-    const int unit = open_wrn_file(e);
-    e.ch.write(unit, "** WARNING **");
-    e.ch.write(unit, " Simulation stopped after 100000 transactions = maximum");
-    e.ch.write(unit, io::Rec().lit(" have come out of GENERATE block, block ").i(b, 5));
-    return false;
-  }
-  open_error_unit(e);
-  e.ch.write(e.rep.out_unit, " Simulation stopped after 100000 transactions = maximum");
-  e.ch.write(e.rep.out_unit, io::Rec().lit(" have come out of GENERATE block, block ").i(b, 5));
+  // Under the front end the maximum is a warning and the GENERATE stops
+  // creating; on the console it ends the run (the lines go to the report
+  // channel).
+  const int warning_unit = open_warning_unit(e);
+  const int unit = e.ctl.java_mode ? warning_unit : e.rep.out_unit;
+  if (e.ctl.java_mode) e.ch.write(unit, "** WARNING **");
+  e.ch.write(unit, " Simulation stopped after 100000 transactions = maximum");
+  e.ch.write(unit, io::Rec().lit(" have come out of GENERATE block, block ").i(b, 5));
+  if (e.ctl.java_mode) return false;
   report_block_error(e);
 }
 
@@ -143,9 +142,7 @@ void trace_count_changes(Engine& e) {
 void close_run_unit(Engine& e, int unit) { e.ch.close(unit); }
 
 void refuse_block_code(Engine& e, int code) {
-  const int unit = open_error_unit(e);
-  e.ch.write(unit, io::Rec().lit(" Block code").i(code, 3).lit(" cannot be run by this version"));
-  report_block_error(e);
+  run_error(e, io::Rec().lit(" Block code").i(code, 3).lit(" cannot be run by this version"));
 }
 
 }  // namespace kelvo

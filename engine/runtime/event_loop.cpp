@@ -76,9 +76,9 @@ void check_run_time_limit(Engine& e) {
   const auto elapsed =
       std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - e.ctl.run_time_start).count();
   if (e.ctl.run_time_limit < elapsed) {
-    write_error_message(e, " Program run time exceeds limit");
+    // No block line: the limit is not the fault of a block.
     e.act.cur_txn[2] = 0.0;
-    report_block_error(e);
+    run_error(e, " Program run time exceeds limit");
   }
 }
 
@@ -106,8 +106,7 @@ void run_event_loop(Engine& e) {
         if (r.next_event_time < r.clock) {
           write_error_message(e, " Attempt to go backwards in time ");
           write_error_message(e, " Error probably in GENERATE or ADVANCE");
-          write_error_message(e, " One (other) possibility:");
-          report_block_error(e);
+          run_error(e, " One (other) possibility:");
         }
         r.clock = r.next_event_time;
         find_last_due_event(e, r.clock);

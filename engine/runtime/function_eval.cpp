@@ -49,7 +49,7 @@ real8 argument_value(Engine& e, int f, int level) {
   if (kind == k_kind_parameter && e.ctl.java_mode) {
     const real4 v = operand_index_value(e, kind, index);
     if (v == 0.0f) {
-      const int unit = open_wrn_file(e);
+      const int unit = open_warning_unit(e);
       e.ch.write(unit, "** WARNING **");
       e.ch.write(unit, " Parameter in function call has 0 value");
     }
@@ -104,17 +104,11 @@ real8 function_table_value(Engine& e, int f, real8 x) {
 
 real8 evaluate_function(Engine& e, int f) {
   const auto& fn = e.ent.fn;
-  if (f < 1 || f > fn.function_count || f > k_function_limit) {
-    write_error_message(e, " Function not defined");
-    report_block_error(e);
-  }
+  if (f < 1 || f > fn.function_count || f > k_function_limit) run_error(e, " Function not defined");
   const int t = fn.function_kind[ix(f)];
   const int kind = fn.function_arg_class[ix(f)];
   const int value = fn.function_arg_value[ix(f)];
-  if (t < 0) {
-    write_error_message(e, " Call on function with expression must be followed by ( )");
-    report_block_error(e);
-  }
+  if (t < 0) run_error(e, " Call on function with expression must be followed by ( )");
   if (t == fnk::exponential) {
     const int j = kind == k_kind_rn || kind == k_kind_temporary ? stream_of(e, kind, value) : value;
     real4 u = 1.0f - draw_random_number(e, j);
@@ -137,11 +131,8 @@ real8 evaluate_function(Engine& e, int f) {
 int function_value_error(Engine& e, int f) {
   const real8 v = evaluate_function(e, f);
   const int b = trunc_i32(v);
-  if (!(v > 0.0) || b < 1 || b > e.blocks.block_count) {
-    const int unit = open_error_unit(e);
-    e.ch.write(unit, io::Rec().lit(" Illegal value in or use of function").i(f, 3));
-    report_block_error(e);
-  }
+  if (!(v > 0.0) || b < 1 || b > e.blocks.block_count)
+    run_error(e, io::Rec().lit(" Illegal value in or use of function").i(f, 3));
   return b;
 }
 

@@ -32,10 +32,7 @@ real4 time_operand(Engine& e, real4 value, int kind) {
       return static_cast<real4>(evaluate_function(e, trunc_i32(value)));
     case 4: {
       int index = trunc_i32(value);
-      if (index < 1 || index > k_savevalue_limit) {
-        write_error_message(e, " Savevalue not defined earlier in program");
-        report_block_error(e);
-      }
+      if (index < 1 || index > k_savevalue_limit) run_error(e, " Savevalue not defined earlier in program");
       return static_cast<real4>(e.ent.sv.savevalue_value[ix(index)]);
     }
     case 5:
@@ -103,10 +100,7 @@ void advance_block(Engine& e, int b) {
   if (a < 1 || a > k_advance_limit) refuse_block_code(e, bc::advance);
   const auto& row = e.ent.gen.advance_time_table[ix(a)];
   const real4 t = time_from_operand_pair(e, row[1], row[2], row[3], row[4]);
-  if (t < 0.0f) {
-    write_error_message(e, " Negative ADVANCE time");
-    report_block_error(e);
-  }
+  if (t < 0.0f) run_error(e, " Negative ADVANCE time");
   auto& cur = e.act.cur_txn;
   cur[1] = e.run.clock + t;
   cur[2] = -b;
@@ -126,15 +120,9 @@ void terminate_block(Engine& e, int b) {
   int4 d = e.ent.term.terminate_value[ix(k)];
   if (d < 0) {
     const int x = -d;
-    if (x > k_savevalue_limit) {
-      write_error_message(e, " Negative X$VALUE in TERMINATE");
-      report_block_error(e);
-    }
+    if (x > k_savevalue_limit) run_error(e, " Negative X$VALUE in TERMINATE");
     d = trunc_i32(e.ent.sv.savevalue_value[ix(x)]);
-    if (d < 0) {
-      write_error_message(e, " Negative X$VALUE in TERMINATE");
-      report_block_error(e);
-    }
+    if (d < 0) run_error(e, " Negative X$VALUE in TERMINATE");
   }
   const int run = e.run.run_number;
   if (run >= 1 && run <= k_start_limit) {

@@ -26,20 +26,11 @@ namespace {
 constexpr int k_savevalue_named = k_named_savevalue_limit;
 constexpr int k_savevalue_number_max = k_savevalue_limit - k_named_savevalue_limit;
 
-[[noreturn]] void fail(Engine& e, const io::Rec& line) {
-  const int unit = open_error_unit(e);
-  e.ch.write(unit, line);
-  report_block_error(e);
-}
-
 [[noreturn]] void out_of_range(Engine& e, int index) {
-  fail(e, io::Rec().lit(" Parameter value").i(index, 4).lit(" out of range"));
+  run_error(e, io::Rec().lit(" Parameter value").i(index, 4).lit(" out of range"));
 }
 
-[[noreturn]] void nested_too_far(Engine& e) {
-  write_error_message(e, " Expressions or functions nested too far");
-  report_block_error(e);
-}
+[[noreturn]] void nested_too_far(Engine& e) { run_error(e, " Expressions or functions nested too far"); }
 
 // Parameter j of the active transaction (1..param_count).
 real8 parameter_value(Engine& e, int j) {
@@ -62,13 +53,12 @@ void check_parameter_index(Engine& e, int kind, int& index) {
     case 6:
     case 7:
     case 10:
-      write_error_message(e, " Parameter construction illegal");
-      report_block_error(e);
+      run_error(e, " Parameter construction illegal");
     case 2: {
       const int offset = e.ent.q.queue_number_offset;
       index = index + offset - e.ent.st.storage_count;
       if (index > k_queue_limit || index < 1)
-        fail(e, io::Rec().lit(" Value of Q(P=").i(index - offset, 5).lit(" out of range"));
+        run_error(e, io::Rec().lit(" Value of Q(P=").i(index - offset, 5).lit(" out of range"));
       break;
     }
     case 3:
@@ -80,11 +70,11 @@ void check_parameter_index(Engine& e, int kind, int& index) {
       if (index > e.ent.st.storage_count) {
         index += e.ent.st.facility_offset;
         if (index > k_station_limit)
-          fail(e, io::Rec().lit(" Value of F(P, R(P or S(P =").i(index - e.ent.st.facility_offset, 5).lit(" out of range"));
+          run_error(e, io::Rec().lit(" Value of F(P, R(P or S(P =").i(index - e.ent.st.facility_offset, 5).lit(" out of range"));
       }
       break;
     case 8:
-      if (index > k_savevalue_number_max) fail(e, io::Rec().i(index, 4).lit(" = incorrect parameter value in X(P"));
+      if (index > k_savevalue_number_max) run_error(e, io::Rec().i(index, 4).lit(" = incorrect parameter value in X(P"));
       index += k_savevalue_named;
       break;
     case 11:
@@ -100,10 +90,8 @@ real4 operand_index_value(Engine& e, int kind, int& index) {
   if (kind < 0) {
     index = trunc_i32(parameter_value(e, index) + 0.0001);
     if (index < 1) {
-      const int unit = open_error_unit(e);
-      e.ch.write(unit, io::Rec().i(index, 4).lit(" = illegal value of parameter"));
-      e.ch.write(unit, " Is parameter name correct?");
-      report_block_error(e);
+      write_error_line(e, io::Rec().i(index, 4).lit(" = illegal value of parameter").str());
+      run_error(e, io::Rec().lit(" Is parameter name correct?"));
     }
     kind = -kind;
     check_parameter_index(e, kind, index);
@@ -170,7 +158,7 @@ void apply_expression_operator(Engine& e, int op, int position, int& s, int arg,
       break;
     case 4:
     case 6:
-      if (std::fabs(v) < 1.0e-8) fail(e, io::Rec().lit(" Division with ").f(v, 14, 8));
+      if (std::fabs(v) < 1.0e-8) run_error(e, io::Rec().lit(" Division with ").f(v, 14, 8));
       t = op == 4 ? t / v : std::fmod(t, v);
       break;
     case 5:
@@ -266,10 +254,10 @@ real4 eval_math_function(Engine& e, int code, real4 x) {
       return t < 0.0f ? t - 1.0f : t;
     }
     case 8:
-      if (x < 1.0e-6f) fail(e, io::Rec().lit(" Illegal argument of FN$LOG:").f(x, 14, 8));
+      if (x < 1.0e-6f) run_error(e, io::Rec().lit(" Illegal argument of FN$LOG:").f(x, 14, 8));
       return std::log(x);
     case 9:
-      if (x > 88.0f) fail(e, io::Rec().lit(" Illegal argument of FN$EXP:").f(x, 8, 3));
+      if (x > 88.0f) run_error(e, io::Rec().lit(" Illegal argument of FN$EXP:").f(x, 8, 3));
       return std::exp(x);
     case 10:
       return x > eps ? 1.0f : (x < -eps ? -1.0f : 0.0f);
@@ -292,7 +280,7 @@ real4 eval_math_function(Engine& e, int code, real4 x) {
     case 19:
       return x - static_cast<real4>(trunc_i32(x));
     default:  // 5 and any code outside 5-19: square root
-      if (x < 0.0f) fail(e, io::Rec().lit(" Negative argument of FN$SQR:").f(x, 14, 8));
+      if (x < 0.0f) run_error(e, io::Rec().lit(" Negative argument of FN$SQR:").f(x, 14, 8));
       return std::sqrt(x);
   }
 }
@@ -312,10 +300,7 @@ int resolve_operand_value(Engine& e, int code, int b) {
       out = trunc_i32(operand_index_value(e, e.expr.operand_ref_kind[ix(j)], index));
     }
   }
-  if (out < 0) {
-    write_error_message(e, " Value of B operand of ENTER or LEAVE block < 0");
-    report_block_error(e);
-  }
+  if (out < 0) run_error(e, " Value of B operand of ENTER or LEAVE block < 0");
   return out;
 }
 

@@ -23,15 +23,9 @@ namespace kelvo {
 
 namespace {
 
-
-[[noreturn]] void queue_error(Engine& e, const char* text) {
-  write_error_message(e, text);
-  report_block_error(e);
-}
-
 // A queue number from the block tables, checked before it indexes.
 int checked_queue(Engine& e, int q) {
-  if (q < 1 || q > k_queue_limit) queue_error(e, " Too many queues used");
+  if (q < 1 || q > k_queue_limit) run_error(e, " Too many queues used");
   return q;
 }
 
@@ -43,7 +37,7 @@ int qtable_of(const Engine& e, int q) {
 real8 param_word(Engine& e, int p) {
   const auto& cur = e.act.cur_txn;
   if (p < 1 || p > e.ent.par.param_count || 5 + p >= static_cast<int>(cur.size()))
-    queue_error(e, " Parameter has illegal negative or 0 value");
+    run_error(e, " Parameter has illegal negative or 0 value");
   return cur[ix(5 + p)];
 }
 
@@ -53,7 +47,7 @@ int queue_number_from_parameter(Engine& e, int q) {
   int p = -q;
   if (p > 30000) p = trunc_i32(param_word(e, p - 30000) + 0.0001);
   int n = trunc_i32(param_word(e, p));
-  if (n <= 0) queue_error(e, " Parameter has illegal negative or 0 value");
+  if (n <= 0) run_error(e, " Parameter has illegal negative or 0 value");
   const auto& st = e.ent.st;
   if (st.storage_count == 0) {
     n += st.facility_offset;
@@ -62,7 +56,7 @@ int queue_number_from_parameter(Engine& e, int q) {
   }
   auto& qt = e.ent.q;
   if (n > qt.queue_count) {
-    if (n > k_queue_limit) queue_error(e, " Too many queues used");
+    if (n > k_queue_limit) run_error(e, " Too many queues used");
     for (int k = qt.queue_count + 1; k <= n; ++k) qt.queue_name[ix(k)] = numeric_name_key(k > 999 ? 999 : k);
     qt.queue_count = n;
   }
@@ -102,11 +96,7 @@ void depart_adset(Engine& e, int q) {
   srv.queue_area[ix(q)] += clock;
   auto& current = srv.queue_current[ix(q)];
   current -= 1;
-  if (current < 0) {
-    const int unit = open_error_unit(e);
-    e.ch.write(unit, io::Rec().lit(" Illegal use of DEPART. Contents of AD-set:").i(current, 7));
-    report_block_error(e);
-  }
+  if (current < 0) run_error(e, io::Rec().lit(" Illegal use of DEPART. Contents of AD-set:").i(current, 7));
   const real4 last = srv.queue_last_time[ix(q)];
   const auto& cur = e.act.cur_txn;
   if (srv.zero_count_flag && clock == last && srv.zero_ref_time > last) {
@@ -138,7 +128,7 @@ void tabulate_queue_time(Engine& e, int q) {
 
 void record_value_extremes(Engine& e, int b) {
   const int t = e.blocks.block_arg[ix(b)];
-  if (t < 1 || t > e.ent.tab.table_count || t > k_table_limit) queue_error(e, " Table not defined");
+  if (t < 1 || t > e.ent.tab.table_count || t > k_table_limit) run_error(e, " Table not defined");
   const int4 code = e.blocks.block_opnd[ix(b)];
   const int savevalue_max = k_savevalue_limit;
   int4 w = 0;

@@ -94,11 +94,7 @@ int station_chain(const Engine& e, int s) {
   return k >= 2 && k <= e.txn.chain_count ? k : 0;
 }
 
-[[noreturn]] void too_many_stations(Engine& e, int s) {
-  const int unit = open_error_unit(e);
-  e.ch.write(unit, io::Rec().i(s, 8).lit(" stations used = too many"));
-  report_block_error(e);
-}
+[[noreturn]] void too_many_stations(Engine& e, int s) { run_error(e, io::Rec().i(s, 8).lit(" stations used = too many")); }
 
 // A station number from the model's tables: checked before it indexes
 // the station arrays and their waiting lines.
@@ -137,10 +133,7 @@ int block_unit_count(Engine& e, int b, bool& try_station) {
   if (const int i = sna_unit_entry(e, b)) {
     int index = e.ent.st.sna_b_value[ix(i)];
     const int n = trunc_i32(operand_index_value(e, e.ent.st.sna_b_kind[ix(i)], index));
-    if (n < 0) {
-      write_error_message(e, " Value of B operand of ENTER or LEAVE block < 0");
-      report_block_error(e);
-    }
+    if (n < 0) run_error(e, " Value of B operand of ENTER or LEAVE block < 0");
     return n;
   }
   try_station = code == -100;
@@ -243,25 +236,17 @@ int seize_release_block(Engine& e, int s, int code) {
   auto& cur = e.act.cur_txn;
   const int params = e.ent.par.param_count;
   auto param_value = [&](int p) -> real8 {
-    if (p < 1 || p > params || 5 + p >= static_cast<int>(cur.size())) {
-      const int unit = open_error_unit(e);
-      e.ch.write(unit, io::Rec().lit(" Illegal value in parameter ").i(p, 2));
-      report_block_error(e);
-    }
+    if (p < 1 || p > params || 5 + p >= static_cast<int>(cur.size()))
+      run_error(e, io::Rec().lit(" Illegal value in parameter ").i(p, 2));
     return cur[ix(5 + p)];
   };
   int p = -s;
   if (p > 30000) p = trunc_i32(param_value(p - 30000) + 0.0001);
   int n = trunc_i32(param_value(p) + 0.0001);
   if (n <= 0) {
-    const int unit = open_error_unit(e);
     const bool named = p >= 1 && p <= k_pname_limit && e.ent.par.pname_code[ix(p)] != 0;
-    if (named) {
-      e.ch.write(unit, io::Rec().lit(" Illegal value in parameter P$").lit(packed_name_text(e, e.ent.par.pname_code[ix(p)])));
-    } else {
-      e.ch.write(unit, io::Rec().lit(" Illegal value in parameter ").i(p, 2));
-    }
-    report_block_error(e);
+    if (named) run_error(e, io::Rec().lit(" Illegal value in parameter P$").lit(packed_name_text(e, e.ent.par.pname_code[ix(p)])));
+    run_error(e, io::Rec().lit(" Illegal value in parameter ").i(p, 2));
   }
   auto& st = e.ent.st;
   const bool storage_form = is_storage_form(code);
@@ -271,16 +256,11 @@ int seize_release_block(Engine& e, int s, int code) {
   if (!storage_form && number > st.storage_count) st.station_name[ix(n)] = numeric_name_key(number);
   if (n > st.max_station_used) st.max_station_used = n;
   if (n > st.station_count) st.station_count = n;
-  if (storage_form && n > st.storage_count) {
-    const int unit = open_error_unit(e);
-    e.ch.write(unit, io::Rec().lit(" Not defined for parameter use: Storage ").i(n, 4));
-    report_block_error(e);
-  }
+  if (storage_form && n > st.storage_count)
+    run_error(e, io::Rec().lit(" Not defined for parameter use: Storage ").i(n, 4));
   if (!storage_form && number <= st.storage_count) {
-    const int unit = open_error_unit(e);
-    e.ch.write(unit, io::Rec().lit(" SEIZE or RELEASE tries to use storage ").i(number, 3));
-    if (e.act.cur_block > 0) e.ch.write(unit, io::Rec().lit(" Error found at block ").i(e.act.cur_block, 4));
-    stop_program(e);
+    write_error_line(e, io::Rec().lit(" SEIZE or RELEASE tries to use storage ").i(number, 3).str());
+    stop_at_block(e, e.act.cur_block);
   }
   return n;
 }

@@ -271,12 +271,10 @@ void chain_link_offset(Engine& e, int q) {
 
 void report_transaction_overflow(Engine& e, int nr) {
   if (e.txn.txn_rec_words <= 1) report_zero_division(e);
-  const int unit = open_error_unit(e);
-  e.ch.write(unit, io::Rec().lit(" Unspecified error nr ").i(nr, 4));
-  e.ch.write(unit, io::Rec().lit(" Check in output below if very long waiting lines").lit(" or extended stop time"));
-  e.ch.write(unit, " Is LEAVE, RELEASE or RETURN block missing?");
-  e.ch.write(unit, " Are too many transactions at same time in system?");
-  report_block_error(e);
+  write_error_line(e, io::Rec().lit(" Unspecified error nr ").i(nr, 4).str());
+  write_error_line(e, " Check in output below if very long waiting lines or extended stop time");
+  write_error_line(e, " Is LEAVE, RELEASE or RETURN block missing?");
+  run_error(e, io::Rec().lit(" Are too many transactions at same time in system?"));
 }
 
 void find_free_slot(const std::array<int4, 13>& table, int& slot, int& flag) {
@@ -324,11 +322,7 @@ void start_run_transactions(Engine& e) {
     } else if (offset == -1000.0f) {
       e.act.cur_txn[2] = b;
       first = generate_interval(e, g);
-      if (first < 0.0f) {
-        const int unit = open_error_unit(e);
-        e.ch.write(unit, io::Rec().lit(" Negative IAT in block ").i(b, 4));
-        stop_program(e);
-      }
+      if (first < 0.0f) stop_with_block(e, " Negative IAT in block ", b);
     } else {
       const int i = trunc_i32(-offset);
       first = i <= e.ent.dec.decimal_count && i < static_cast<int>(e.ent.dec.decimal_value.size()) ? e.ent.dec.decimal_value[ix(i)] : 0.0f;
