@@ -252,10 +252,6 @@ void load_run_seeds(Engine& e, int r) {
   }
 }
 
-void set_run_seeds(Engine& e) {
-  for (int j = 1; j <= k_seed2_streams; ++j) set_seed(e.ent.steps, e.rn.set_seed_value, 1, j);
-}
-
 void reset_stream_seeds(Engine& e) {
   for (int j = 1; j <= k_rn_stream_max; ++j) e.rn.seed[static_cast<std::size_t>(j)] = 2 * j + 1;
 }

@@ -259,33 +259,12 @@ void enter_station_waiting_line(Engine& e, int b, int s) {
   if (e.run.serve_all_waiters_flag) add_to_operand_sum(e, 1);
 }
 
-void chain_insert_offset(Engine& e, int q) {
-  insert_chain_front(e, 1 + e.ent.st.station_name_count + q);
-  e.act.cur_txn[2] = -1.0;
-}
-
-void chain_link_offset(Engine& e, int q) {
-  insert_event_chain(e, 1 + e.ent.st.station_name_count + q);
-  e.act.cur_txn[2] = -1.0;
-}
-
 void report_transaction_overflow(Engine& e, int nr) {
   if (e.txn.txn_rec_words <= 1) report_zero_division(e);
   write_error_line(e, io::Rec().lit(" Unspecified error nr ").i(nr, 4).str());
   write_error_line(e, " Check in output below if very long waiting lines or extended stop time");
   write_error_line(e, " Is LEAVE, RELEASE or RETURN block missing?");
   run_error(e, io::Rec().lit(" Are too many transactions at same time in system?"));
-}
-
-void find_free_slot(const std::array<int4, 13>& table, int& slot, int& flag) {
-  for (int i = 1; i <= 12; ++i) {
-    if (table[ix(i)] == 0) {
-      slot = i;
-      flag = 0;
-      return;
-    }
-  }
-  flag = -1;
 }
 
 void start_run_transactions(Engine& e) {

@@ -5,8 +5,6 @@
 // Records are named by their index r (1-based); no allocation.
 #pragma once
 
-#include <array>
-
 #include "model/numbers.h"
 
 namespace kelvo {
@@ -24,13 +22,10 @@ void chain_relink(Engine& e, int k, int q, int p);
 void unlink_transaction(Engine& e, int p, int k);
 void remove_from_chain_and_count(Engine& e, int s, int p);
 void enter_station_waiting_line(Engine& e, int b, int s);
-void chain_insert_offset(Engine& e, int q);
-void chain_link_offset(Engine& e, int q);
 [[noreturn]] void report_transaction_overflow(Engine& e, int nr);
 // Counts waiters of storage entry and exit blocks that take or give
 // more than one unit, while all waiters of a station are served.
 void add_to_operand_sum(Engine& e, int n);
-void find_free_slot(const std::array<int4, 13>& table, int& slot, int& flag);
 
 // Words of a stored record, read for ordering and reports.
 real4 record_move_time(const Engine& e, int r);
