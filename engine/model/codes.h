@@ -32,6 +32,11 @@ inline constexpr int decimal = 13;     // decimal constant: index into decimal_v
 inline constexpr int temporary = 14;   // temporary slot of a compiled expression
 }  // namespace opnd
 
+// A station or queue operand given by a parameter is stored as -p; as
+// -(p + k_indirect_parameter) when parameter p holds the number of the
+// parameter that gives it.
+inline constexpr int k_indirect_parameter = 30000;
+
 // Kinds of the operands of a time pair (GENERATE and ADVANCE A and B).
 namespace tkind {
 inline constexpr int constant_pair = -1;  // both constants, stored as (A - B, 2B)

@@ -48,6 +48,9 @@ bool generate_may_create(Engine& e, int b) {
   report_block_error(e);
 }
 
+// An entry block has filed the active transaction in a station's line.
+bool waits_in_line(const Engine& e) { return e.act.cur_txn[tw::next_block] == -1.0; }
+
 }  // namespace
 
 void dispatch_block(Engine& e) {
@@ -92,16 +95,27 @@ void dispatch_block(Engine& e) {
       // Stations, queues and tables.
       case bc::enter:
       case bc::seize:
+        enter_or_seize_block(e, b);
+        if (waits_in_line(e)) return;
+        pass_on = true;
+        break;
       case bc::preempt:
+        preempt_block(e, b);
+        if (waits_in_line(e)) return;
+        pass_on = true;
+        break;
       case bc::preempt_after_priority:
-        server_entry_block(e, b);
-        if (cur[2] == -1.0) return;
+        preempt_by_priority_block(e, b);
+        if (waits_in_line(e)) return;
         pass_on = true;
         break;
       case bc::leave:
       case bc::release:
+        leave_or_release_block(e, b);
+        pass_on = true;
+        break;
       case bc::return_:
-        server_exit_block(e, b);
+        return_block(e, b);
         pass_on = true;
         break;
       case bc::queue:

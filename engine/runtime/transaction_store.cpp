@@ -36,6 +36,10 @@ int next_block_code(const Engine& e, double next_word) {
 
 }  // namespace
 
+bool has_parameter(const Engine& e, int j) {
+  return j >= 1 && j <= e.ent.par.param_count && parameter_word(j) < static_cast<int>(e.act.cur_txn.size());
+}
+
 real4 record_move_time(const Engine& e, int r) { return e.txn.txn_pool[ix(base_of(e.txn, r) + 1)]; }
 real4 record_word(const Engine& e, int r, int i) { return e.txn.txn_pool[ix(base_of(e.txn, r) + i)]; }
 real8 record_priority(const Engine& e, int r) { return e.txn.txn_priority[ix(r)]; }

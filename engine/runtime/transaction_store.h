@@ -5,11 +5,18 @@
 // Records are named by their index r (1-based); no allocation.
 #pragma once
 
+#include "model/codes.h"
 #include "model/numbers.h"
 
 namespace kelvo {
 
 struct Engine;
+
+// Word of parameter j (1..param_count) in a transaction.
+inline constexpr int parameter_word(int j) { return tw::first_param + j - 1; }
+// Parameter j of the active transaction exists: 1..param_count and a word
+// of its record.
+bool has_parameter(const Engine& e, int j);
 
 void start_run_transactions(Engine& e);
 void init_free_chain(Engine& e);
