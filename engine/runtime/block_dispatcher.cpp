@@ -30,7 +30,7 @@ int code_of(const Engine& e, int b) {
 
 // GENERATE limits: false when the arrival creates nothing.
 bool generate_may_create(Engine& e, int b) {
-  if (e.run.clock == e.run.end_time && e.run.next_step_code != 4) return false;
+  if (e.run.clock == e.run.end_time && e.run.next_step_code != step::reset) return false;
   const int4 limit = e.blocks.generate_limit[ix(b)];
   const std::int64_t made =
       static_cast<std::int64_t>(e.blocks.block_entries[ix(b)]) + e.run.generated_before_reset[ix(b)];
@@ -56,7 +56,7 @@ bool waits_in_line(const Engine& e) { return e.act.cur_txn[tw::next_block] == -1
 void dispatch_block(Engine& e) {
   auto& cur = e.act.cur_txn;
   int b;
-  const double x = cur[2];
+  const double x = cur[tw::next_block];
   bool pass_on = false;
   if (x < 0.0) {
     // Leaves block b, where it was still counted, and goes on after it.
@@ -69,11 +69,11 @@ void dispatch_block(Engine& e) {
   }
   for (;;) {
     if (pass_on) {
-      cur[5] = b;
-      cur[2] = b + 1;
+      cur[tw::current_block] = b;
+      cur[tw::next_block] = b + 1;
       e.act.cur_marks.station = 0;
       pass_on = false;
-      b = trunc_i32(cur[2]);
+      b = trunc_i32(cur[tw::next_block]);
       if (code_of(e, b) == bc::generate) stop_with_block(e, " Transaction tries to enter GENERATE = block ", b);
     }
     e.act.cur_block = b;

@@ -12,6 +12,7 @@
 
 #include "runtime/random_streams.h"
 #include "runtime/run_errors.h"
+#include "runtime/transaction_store.h"
 
 #include "support/console_answer.h"
 #include "support/diagnostics.h"
@@ -22,9 +23,15 @@ namespace kelvo {
 
 namespace {
 
-// Savevalues 1..savevalue_limit are the named ones; X(P numbers map above.
-constexpr int k_savevalue_named = k_named_savevalue_limit;
+// Savevalues 1..k_named_savevalue_limit are the named ones; the numbers
+// of X(P map above them.
 constexpr int k_savevalue_number_max = k_savevalue_limit - k_named_savevalue_limit;
+// Savevalue numbers of a level-1 item from which on the item names a
+// savevalue by its name code.
+constexpr int k_savevalue_name_from = 501;
+// Reference classes from which on a function item calls a parameterised
+// expression.
+constexpr int k_expression_call_class = fnk::expression_base + 1;
 
 [[noreturn]] void out_of_range(Engine& e, int index) {
   run_error(e, io::Rec().lit(" Parameter value").i(index, 4).lit(" out of range"));
@@ -34,8 +41,8 @@ constexpr int k_savevalue_number_max = k_savevalue_limit - k_named_savevalue_lim
 
 // Parameter j of the active transaction (1..param_count).
 real8 parameter_value(Engine& e, int j) {
-  if (j < 1 || j > e.ent.par.param_count || 5 + j >= static_cast<int>(e.act.cur_txn.size())) out_of_range(e, j);
-  return e.act.cur_txn[ix(5 + j)];
+  if (!has_parameter(e, j)) out_of_range(e, j);
+  return e.act.cur_txn[ix(parameter_word(j))];
 }
 
 int find_savevalue_name(const Engine& e, int code) {
@@ -49,35 +56,35 @@ int find_savevalue_name(const Engine& e, int code) {
 
 void check_parameter_index(Engine& e, int kind, int& index) {
   switch (kind) {
-    case 1:
-    case 6:
-    case 7:
-    case 10:
+    case opnd::clock:
+    case opnd::function:
+    case opnd::variable:
+    case opnd::random:
       run_error(e, " Parameter construction illegal");
-    case 2: {
+    case opnd::queue: {
       const int offset = e.ent.q.queue_number_offset;
       index = index + offset - e.ent.st.storage_count;
       if (index > k_queue_limit || index < 1)
         run_error(e, io::Rec().lit(" Value of Q(P=").i(index - offset, 5).lit(" out of range"));
       break;
     }
-    case 3:
-    case 9:
+    case opnd::block_count:
+    case opnd::waiting:
       if (index > e.blocks.block_count) out_of_range(e, index);
       break;
-    case 4:
-    case 5:
+    case opnd::storage:
+    case opnd::remaining:
       if (index > e.ent.st.storage_count) {
         index += e.ent.st.facility_offset;
         if (index > k_station_limit)
           run_error(e, io::Rec().lit(" Value of F(P, R(P or S(P =").i(index - e.ent.st.facility_offset, 5).lit(" out of range"));
       }
       break;
-    case 8:
+    case opnd::savevalue:
       if (index > k_savevalue_number_max) run_error(e, io::Rec().i(index, 4).lit(" = incorrect parameter value in X(P"));
-      index += k_savevalue_named;
+      index += k_named_savevalue_limit;
       break;
-    case 11:
+    case opnd::parameter:
       if (index > e.ent.par.param_count) out_of_range(e, index);
       break;
     default:
@@ -86,7 +93,7 @@ void check_parameter_index(Engine& e, int kind, int& index) {
 }
 
 real4 operand_index_value(Engine& e, int kind, int& index) {
-  if (kind == 0) return static_cast<real4>(index);
+  if (kind == opnd::constant) return static_cast<real4>(index);
   if (kind < 0) {
     index = trunc_i32(parameter_value(e, index) + 0.0001);
     if (index < 1) {
@@ -97,23 +104,23 @@ real4 operand_index_value(Engine& e, int kind, int& index) {
     check_parameter_index(e, kind, index);
   }
   switch (kind) {
-    case 2:
+    case opnd::queue:
       if (index < 1 || index > k_queue_limit) out_of_range(e, index);
       return static_cast<real4>(e.srv.queue_current[ix(index)]);
-    case 3:
+    case opnd::block_count:
       if (index < 1 || index > k_block_capacity) out_of_range(e, index);
       return static_cast<real4>(e.blocks.block_entries[ix(index)]);
-    case 4:
+    case opnd::storage:
       if (index < 1 || index > k_station_limit) out_of_range(e, index);
       return static_cast<real4>(e.srv.station_contents[ix(index)]);
-    case 5:
+    case opnd::remaining:
       if (index < 1 || index > k_station_limit) out_of_range(e, index);
       return static_cast<real4>(e.ent.st.station_capacity[ix(index)] - e.srv.station_contents[ix(index)]);
-    case 6:
+    case opnd::function:
       return static_cast<real4>(evaluate_function(e, index));
-    case 7:
+    case opnd::variable:
       return eval_variable_1(e, index);
-    case 8:
+    case opnd::savevalue:
       // Name codes of names from I on are negative as 32-bit integers:
       // a savevalue number is 1..1000, anything beyond is a name code.
       if (index >= -1000 && index <= 1000) {
@@ -125,28 +132,28 @@ real4 operand_index_value(Engine& e, int kind, int& index) {
         index = k;
         return static_cast<real4>(e.ent.sv.savevalue_init[ix(k)]);
       }
-    case 9:
+    case opnd::waiting:
       if (index < 1 || index > k_block_capacity) out_of_range(e, index);
       return static_cast<real4>(e.blocks.block_current[ix(index)]);
-    case 10:
+    case opnd::random:
       return draw_random_number(e, index);
-    case 11:
-      if (index > 12) {
+    case opnd::parameter:
+      if (index > k_param_word_limit) {
         const int unit = open_error_unit(e);
         e.ch.write(unit, io::Rec().i(index, 4).lit(" = illegal number of parameter"));
         e.ch.write(unit, " Not more than 12 parameters allowed");
         stop_program(e);
       }
       return static_cast<real4>(parameter_value(e, index));
-    case 12:
-      return static_cast<real4>(e.act.cur_txn[3]);
-    case 13:
+    case opnd::priority:
+      return static_cast<real4>(e.act.cur_txn[tw::priority]);
+    case opnd::decimal:
       if (index < 1 || index > k_decimal_limit) out_of_range(e, index);
       return e.ent.dec.decimal_value[ix(index)];
-    case 14:
+    case opnd::temporary:
       if (index < 1 || index > k_expr_temp_slots) out_of_range(e, index);
       return static_cast<real4>(e.ev.eval_stack[ix(index)]);
-    default:  // 1 and any kind above 14: the clock
+    default:  // the clock (any other kind too): index 2 the absolute clock, else since the RESET
       return index == 2 ? e.run.clock : e.run.clock - e.run.reset_time;
   }
 }
@@ -183,7 +190,7 @@ void eval_call_argument(Engine& e, int i, int& cls, real8& v) {
 }
 
 void bind_expression_argument(Engine& e, int cls, real8 v, int& x) {
-  const int f = cls - 40;
+  const int f = cls - fnk::expression_base;
   if (f < 1 || f > k_expr_ref_limit) out_of_range(e, f);
   const int sv = e.expr.ref_arg[ix(f)];
   if (sv < 1 || sv > k_savevalue_limit) out_of_range(e, sv);
@@ -213,18 +220,19 @@ real8 eval_variable(Engine& e, int x, int level) {
     const int op = e.expr.expr_item_op[ix(x)][ix(i)];
     int arg = e.expr.expr_item_arg[ix(x)][ix(i)];
     real8 v = 0.0;
-    if (kind == 14) {
+    if (kind == opnd::temporary) {
       if (arg < 1 || arg > k_expr_temp_slots) out_of_range(e, arg);
       v = e.ev.eval_stack[ix(arg)];
-    } else if (kind == 7) {
+    } else if (kind == opnd::variable) {
       if (level >= k_eval_levels) nested_too_far(e);
       v = eval_variable(e, arg, level + 1);
-    } else if (kind == 6 && arg >= 1 && arg <= k_expr_ref_limit && e.expr.ref_class[ix(arg)] >= 41) {
+    } else if (kind == opnd::function && arg >= 1 && arg <= k_expr_ref_limit &&
+               e.expr.ref_class[ix(arg)] >= k_expression_call_class) {
       int cls = 0;
       eval_call_argument(e, arg, cls, v);
       if (level >= k_eval_levels) nested_too_far(e);
       v = eval_level(e, level + 1, cls, v);
-    } else if (level == 1 && kind == 8 && std::abs(arg) >= 501 && !e.cs.pass.check_flag) {
+    } else if (level == 1 && kind == opnd::savevalue && std::abs(arg) >= k_savevalue_name_from && !e.cs.pass.check_flag) {
       const int k = find_savevalue_name(e, arg);
       if (k == 0) {
         flag_error_without_hint(e, " Savevalue in B operand not given value above");
@@ -291,7 +299,7 @@ int resolve_operand_value(Engine& e, int code, int b) {
     out = code;
   } else if (code < 0) {
     const int j = -code;
-    if (j == 100) {
+    if (code == k_sna_units) {
       if (b >= 1 && b <= k_block_capacity) e.srv.try_block_flag[ix(b)] = true;
       out = 1;
     } else {

@@ -12,6 +12,7 @@
 #include "runtime/operand_eval.h"
 #include "runtime/report_sections.h"
 #include "runtime/run_errors.h"
+#include "runtime/transaction_store.h"
 #include "support/console_answer.h"
 #include "support/diagnostics.h"
 #include "support/output_files.h"
@@ -35,17 +36,15 @@ int qtable_of(const Engine& e, int q) {
 }
 
 real8 param_word(Engine& e, int p) {
-  const auto& cur = e.act.cur_txn;
-  if (p < 1 || p > e.ent.par.param_count || 5 + p >= static_cast<int>(cur.size()))
-    run_error(e, " Parameter has illegal negative or 0 value");
-  return cur[ix(5 + p)];
+  if (!has_parameter(e, p)) run_error(e, " Parameter has illegal negative or 0 value");
+  return e.act.cur_txn[ix(parameter_word(p))];
 }
 
 }  // namespace
 
 int queue_number_from_parameter(Engine& e, int q) {
   int p = -q;
-  if (p > 30000) p = trunc_i32(param_word(e, p - 30000) + 0.0001);
+  if (p > k_indirect_parameter) p = trunc_i32(param_word(e, p - k_indirect_parameter) + 0.0001);
   int n = trunc_i32(param_word(e, p));
   if (n <= 0) run_error(e, " Parameter has illegal negative or 0 value");
   const auto& st = e.ent.st;
@@ -74,18 +73,17 @@ void queue_entry_block(Engine& e, int q) {
   if (srv.queue_current[ix(q)] > srv.queue_max[ix(q)]) srv.queue_max[ix(q)] = srv.queue_current[ix(q)];
   if (qtable_of(e, q) == 0) return;
   auto& cur = e.act.cur_txn;
-  if (cur[4] > 0.0 && e.ent.q.qtable_count > 1) {
-    if (cur[4] == static_cast<real8>(clock)) {
+  if (cur[tw::qtable_entry] > 0.0 && e.ent.q.qtable_count > 1) {
+    if (cur[tw::qtable_entry] == static_cast<real8>(clock)) {
       srv.queue_nested_flag = true;
       return;
     }
-    const int unit = open_error_unit(e);
-    e.ch.write(unit, " Illegal nesting of queues using QTABLEs. When nested each");
-    e.ch.write(unit, " transaction's entry into tables must be at SAME time");
-    e.ch.write(unit, " Run program repeatedly with one table at a time!");
+    write_error_line(e, " Illegal nesting of queues using QTABLEs. When nested each");
+    write_error_line(e, " transaction's entry into tables must be at SAME time");
+    write_error_line(e, " Run program repeatedly with one table at a time!");
     report_error_at_block(e, e.act.cur_block);
   }
-  cur[4] = clock;
+  cur[tw::qtable_entry] = clock;
 }
 
 void depart_adset(Engine& e, int q) {
@@ -106,13 +104,13 @@ void depart_adset(Engine& e, int q) {
     if (srv.zero_count_all_flag || current == 0) {
       zero = true;
     } else if (e.run.serve_all_waiters_flag) {
-      const int b = trunc_i32(cur[2]);
+      const int b = trunc_i32(cur[tw::next_block]);
       const int4 units = b >= 1 && b <= e.blocks.block_count ? e.blocks.block_units[ix(b)] : 0;
       zero = units <= 1 && e.run.operand_sum > 0;
-    } else if (cur[3] > 0.0) {
+    } else if (cur[tw::priority] > 0.0) {
       zero = true;
     } else if (srv.zero_param_limit > 0 && !by_param && e.ent.par.param_count >= 2) {
-      zero = cur[7] > 0.0;
+      zero = cur[ix(parameter_word(2))] > 0.0;
     }
     if (zero) srv.queue_zero_entries[ix(q)] += 1;
   }
@@ -121,8 +119,8 @@ void depart_adset(Engine& e, int q) {
 
 void tabulate_queue_time(Engine& e, int q) {
   auto& cur = e.act.cur_txn;
-  const real4 d = static_cast<real4>(e.run.clock - cur[4]);
-  if (!e.srv.queue_nested_flag) cur[4] = 0.0;
+  const real4 d = static_cast<real4>(e.run.clock - cur[tw::qtable_entry]);
+  if (!e.srv.queue_nested_flag) cur[tw::qtable_entry] = 0.0;
   enter_table_value(e, qtable_of(e, q), d, 1);
 }
 
@@ -138,10 +136,10 @@ void record_value_extremes(Engine& e, int b) {
     w = trunc_i32(e.ent.sv.savevalue_value[ix(-code)] + 0.4999);
   } else if (code > -10000) {
     int index = -code - savevalue_max;
-    w = trunc_i32(operand_index_value(e, 7, index) + 0.4999f);
+    w = trunc_i32(operand_index_value(e, opnd::variable, index) + 0.4999f);
   } else {
     int index = -(code + 10000);
-    w = trunc_i32(operand_index_value(e, 11, index) + 0.4999f);
+    w = trunc_i32(operand_index_value(e, opnd::parameter, index) + 0.4999f);
   }
   int index = e.ent.tab.table_arg_value[ix(t)];
   const real4 x = operand_index_value(e, e.ent.tab.table_arg_kind[ix(t)], index);
@@ -183,7 +181,7 @@ void enter_table_value(Engine& e, int t, real4 x, int4 w) {
 }
 
 void save_last_time(Engine& e, int) {
-  if (e.srv.zero_count_flag) e.srv.zero_ref_time = static_cast<real4>(e.act.cur_txn[1]);
+  if (e.srv.zero_count_flag) e.srv.zero_ref_time = static_cast<real4>(e.act.cur_txn[tw::move_time]);
 }
 
 void clear_server_statistics(Engine& e) {

@@ -176,7 +176,7 @@ real4 normal_variate(Engine& e, int j) {
 }
 
 real4 erlang_variate(Engine& e, int t, int j) {
-  const int k = t - 20;
+  const int k = t - fnk::erlang_base;
   if (k == 0) report_zero_division(e);
   real4 p = 1.0f;
   for (int i = 0; i < k; ++i) p = p * (1.0f - draw_random_number(e, j));
@@ -185,7 +185,7 @@ real4 erlang_variate(Engine& e, int t, int j) {
 }
 
 real4 triangular_variate(Engine& e, int t, int j) {
-  const real4 c = static_cast<real4>(t - 30) / 10.0f;
+  const real4 c = static_cast<real4>(t - fnk::triangular_base) / 10.0f;
   const real4 u = draw_random_number(e, j);
   if (u <= c) return std::sqrt(u * c);
   real4 w = (1.0f - u) * (1.0f - c);

@@ -33,8 +33,6 @@ constexpr real8 k_unmarked_priority_max = 999999.875;
 // Move time of a pre-empted holder with no time left: still negative, so
 // that it reads as pre-empted.
 constexpr real8 k_tiny_negative = -1.0e-7;
-// The B operand that makes a station a try station.
-constexpr int4 k_try_station_units = -100;
 
 // A copy of the active transaction while the routines take waiters into
 // it: only the words of a record, its marks and its block are kept.
@@ -146,7 +144,8 @@ int sna_unit_entry(const Engine& e, int b) {
 }
 
 // The units that block b takes or gives back: its coded B operand, or the
-// value of the SNA it names. Sets `try_station` for the try-station B operand.
+// value of the SNA it names. Sets `try_station` when the block is a try
+// station (an SNA code with no SNA listed).
 int block_unit_count(Engine& e, int b, bool& try_station) {
   try_station = false;
   if (b < 1 || b > e.blocks.block_count) return 1;
@@ -158,7 +157,7 @@ int block_unit_count(Engine& e, int b, bool& try_station) {
     if (n < 0) run_error(e, " Value of B operand of ENTER or LEAVE block < 0");
     return n;
   }
-  try_station = code == k_try_station_units;
+  try_station = code == k_sna_units;
   return resolve_operand_value(e, code, b);
 }
 
