@@ -7,14 +7,10 @@
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/generate_advance_terminate.h"
-
 #include "runtime/print_trace.h"
 #include "runtime/queues_tables.h"
-
 #include "runtime/run_errors.h"
 #include "runtime/servers.h"
-
-#include "support/diagnostics.h"
 #include "support/output_files.h"
 
 namespace kelvo {

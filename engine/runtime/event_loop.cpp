@@ -8,12 +8,10 @@
 
 #include "model/engine.h"
 #include "runtime/block_dispatcher.h"
-
 #include "runtime/run_errors.h"
 #include "runtime/standard_report.h"
 #include "runtime/transaction_store.h"
 #include "runtime/waitif.h"
-
 #include "support/diagnostics.h"
 
 namespace kelvo {

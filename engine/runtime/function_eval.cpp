@@ -11,9 +11,7 @@
 #include "model/engine.h"
 #include "runtime/operand_eval.h"
 #include "runtime/random_streams.h"
-
 #include "runtime/run_errors.h"
-
 #include "support/diagnostics.h"
 #include "support/output_files.h"
 #include "support/packed_names.h"

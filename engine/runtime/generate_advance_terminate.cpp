@@ -7,14 +7,12 @@
 #include "model/engine.h"
 #include "runtime/block_dispatcher.h"
 #include "runtime/function_eval.h"
-
 #include "runtime/operand_eval.h"
 #include "runtime/print_trace.h"
 #include "runtime/random_streams.h"
 #include "runtime/run_errors.h"
 #include "runtime/servers.h"
 #include "runtime/transaction_store.h"
-
 #include "support/diagnostics.h"
 
 namespace kelvo {

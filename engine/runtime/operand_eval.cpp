@@ -9,14 +9,11 @@
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/function_eval.h"
-
 #include "runtime/random_streams.h"
 #include "runtime/run_errors.h"
 #include "runtime/transaction_store.h"
-
 #include "support/console_answer.h"
 #include "support/diagnostics.h"
-
 #include "support/stop.h"
 
 namespace kelvo {
@@ -32,6 +29,8 @@ constexpr int k_savevalue_name_from = 501;
 // Reference classes from which on a function item calls a parameterised
 // expression.
 constexpr int k_expression_call_class = fnk::expression_base + 1;
+// Built-in program number of VALIN (the experiment's input value).
+constexpr int k_valin_program = 7;
 
 [[noreturn]] void out_of_range(Engine& e, int index) {
   run_error(e, io::Rec().lit(" Parameter value").i(index, 4).lit(" out of range"));
@@ -347,7 +346,7 @@ void flag_program_call_use(Engine& e, int code) {
   const auto& sp = e.ent.spec;
   const int n = std::min(sp.spec_count, k_spec_limit);
   for (int k = 1; k <= n; ++k) {
-    if (sp.spec_opnd_value[ix(k)][1] == code && sp.spec_program[ix(k)] == 7) e.ev.program7_flag = -1;
+    if (sp.spec_opnd_value[ix(k)][1] == code && sp.spec_program[ix(k)] == k_valin_program) e.ev.program7_flag = -1;
   }
 }
 

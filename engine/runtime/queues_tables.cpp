@@ -13,12 +13,8 @@
 #include "runtime/report_sections.h"
 #include "runtime/run_errors.h"
 #include "runtime/transaction_store.h"
-#include "support/console_answer.h"
 #include "support/diagnostics.h"
-#include "support/output_files.h"
 #include "support/packed_names.h"
-#include "support/stop.h"
-#include "support/text_routines.h"
 
 namespace kelvo {
 

@@ -10,9 +10,7 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
-
 #include "support/diagnostics.h"
-
 #include "support/stop.h"
 
 namespace kelvo {

@@ -1,14 +1,12 @@
-// Field writers over the 78-column report line, its flush with the
-// front-end and animation diversions, and the fresh-file and WRN-file
-// openers. The writers build their columns by hand, digit by digit.
+// Field writers over the 78-column report line and its flush with the
+// front-end and animation diversions. The writers build their columns by
+// hand, digit by digit.
 #include "runtime/report_line.h"
 
 #include <string>
 
 #include "model/engine.h"
 #include "runtime/run_errors.h"
-
-#include "support/diagnostics.h"
 
 namespace kelvo {
 

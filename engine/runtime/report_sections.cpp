@@ -10,12 +10,9 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
-
 #include "runtime/standard_report.h"
 #include "runtime/transaction_store.h"
-
 #include "support/diagnostics.h"
-
 #include "support/packed_names.h"
 #include "support/stop.h"
 

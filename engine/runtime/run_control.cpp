@@ -7,24 +7,18 @@
 #include <string>
 
 #include "exchange/atf_writer.h"
-
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/block_dispatcher.h"
 #include "runtime/event_loop.h"
 #include "runtime/matrix_files.h"
-
 #include "runtime/queues_tables.h"
 #include "runtime/random_streams.h"
-
 #include "runtime/standard_report.h"
 #include "runtime/transaction_store.h"
-
 #include "support/console_answer.h"
 #include "support/diagnostics.h"
-
 #include "support/stop.h"
-
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -45,7 +39,8 @@ bool has_seed_row(const Engine& e, int run) {
   return run >= 0 && run < static_cast<int>(rows.size()) && rows[ix(run)] > 0;
 }
 
-// Set-up steps 1 to 11; false when the model is not to be run.
+// Translates the model and sets up its tables and savevalues; false when
+// the model is not to be run.
 bool set_up_model(Engine& e, int runs) {
   for (;;) {
     reset_compile_state(e);
@@ -127,7 +122,7 @@ void later_start(Engine& e, int previous) {
   run_event_loop(e);
 }
 
-// Walks the run steps (steps 12 to 18).
+// Walks the run steps: the STARTs, RESETs and ends of series runs.
 void walk_run_steps(Engine& e, int first, int runs, int mode) {
   RunState& r = e.run;
   int count = e.ent.steps.run_step_count;
@@ -188,7 +183,7 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
   }
 }
 
-// Closing (step 20): every open output file is closed, then the stop.
+// Every open output file is closed, then the stop.
 [[noreturn]] void close_and_stop(Engine& e) {
   if (e.run.matrix_output_wanted) matrix_save_dialog(e);
   for (std::size_t g = 0; g < e.run.graph_flags.size(); ++g)

@@ -215,9 +215,10 @@ int preempt_send_block(const Engine& e) {
   return 0;
 }
 
-// The send operand of a pre-empting block: where the holder goes. The
-// translator refuses PREEMPT operands so far and leaves the word unset;
-// 0 then (the holder resumes later).
+// Where the holder pre-empted by block b goes: the PREEM: block when the
+// model names one, else the block of b's C operand (linked at the end of
+// the program). 0: no C operand (its word is -1), the holder waits to
+// resume.
 int4 preempt_send_operand(Engine& e, int b) {
   if (e.ctl.preem_name_seen && preempt_send_block(e) > 0) return preempt_send_block(e);
   if (b < 1 || b > e.blocks.block_count) return 0;
@@ -525,6 +526,7 @@ bool preempt_transaction(Engine& e, int s, bool by_priority) {
   if (send > 0) {
     send_holder(e, send);
   } else if (send < 0) {
+    // Leaves the model.
     const int hb = trunc_i32(std::fabs(h[tw::next_block]));
     if (hb >= 1 && hb <= e.blocks.block_count) e.blocks.block_current[ix(hb)] -= 1;
   } else if (const int to = chain == k_future_chain ? advance_preempt_block(e, h[tw::next_block]) : 0) {

@@ -10,9 +10,7 @@
 #include "model/engine.h"
 #include "runtime/report_line.h"
 #include "runtime/report_sections.h"
-
 #include "support/diagnostics.h"
-
 #include "support/packed_names.h"
 #include "support/stop.h"
 #include "support/text_routines.h"

@@ -8,14 +8,11 @@
 #include "model/engine.h"
 #include "runtime/event_loop.h"
 #include "runtime/generate_advance_terminate.h"
-
 #include "runtime/print_trace.h"
 #include "runtime/queues_tables.h"
 #include "runtime/random_streams.h"
 #include "runtime/run_errors.h"
-
 #include "support/diagnostics.h"
-
 #include "support/stop.h"
 
 namespace kelvo {
