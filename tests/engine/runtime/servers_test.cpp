@@ -53,7 +53,7 @@ class Servers : public RuntimeTest {
     }
   }
   bool waits() const { return e->act.cur_txn[2] == -1.0; }
-  int line_size(int s) const { return e->txn.chain_size[1 + s]; }
+  int line_size(int s) const { return e->txn.chain_size[static_cast<std::size_t>(station_chain(s))]; }
 };
 
 TEST_F(Servers, ReleaseOfThreeUnitsAdmitsTheSecondAndThirdWaiter) {
