@@ -32,6 +32,16 @@ inline constexpr int decimal = 13;     // decimal constant: index into decimal_v
 inline constexpr int temporary = 14;   // temporary slot of a compiled expression
 }  // namespace opnd
 
+// A station or queue operand given by a parameter is stored as -p; as
+// -(p + k_indirect_parameter) when parameter p holds the number of the
+// parameter that gives it.
+inline constexpr int k_indirect_parameter = 30000;
+
+// The B operand (units) of a station block stored as this value: the
+// units come from the SNA that the translator's list gives for the block;
+// a block missing from the list is a try station.
+inline constexpr int4 k_sna_units = -100;
+
 // Kinds of the operands of a time pair (GENERATE and ADVANCE A and B).
 namespace tkind {
 inline constexpr int constant_pair = -1;  // both constants, stored as (A - B, 2B)
@@ -49,6 +59,12 @@ inline constexpr int exponential = 1;  // EXPO: exponential of mean 1
 inline constexpr int normal = 2;       // NORM: standard normal
 inline constexpr int discrete = 3;     // D: a step function (also RN arguments)
 inline constexpr int continuous = 4;   // C: linear between the points
+// Ranges of the further kinds.
+inline constexpr int first_builtin = 5;      // 5..19: a built-in arithmetic function
+inline constexpr int last_builtin = 19;
+inline constexpr int erlang_base = 20;       // 21..29: Erlang of (kind - 20) phases
+inline constexpr int triangular_base = 30;   // 30..40: triangular of mode (kind - 30) / 10; 20 as 40
+inline constexpr int expression_base = 40;   // above 40: the parameterised expression of reference kind - 40
 }  // namespace fnk
 
 // Run steps that the control statements record, in program order.

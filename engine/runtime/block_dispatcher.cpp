@@ -7,14 +7,10 @@
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/generate_advance_terminate.h"
-
 #include "runtime/print_trace.h"
 #include "runtime/queues_tables.h"
-
 #include "runtime/run_errors.h"
 #include "runtime/servers.h"
-
-#include "support/diagnostics.h"
 #include "support/output_files.h"
 
 namespace kelvo {
@@ -30,31 +26,33 @@ int code_of(const Engine& e, int b) {
 
 // GENERATE limits: false when the arrival creates nothing.
 bool generate_may_create(Engine& e, int b) {
-  if (e.run.clock == e.run.end_time && e.run.next_step_code != 4) return false;
+  if (e.run.clock == e.run.end_time && e.run.next_step_code != step::reset) return false;
   const int4 limit = e.blocks.generate_limit[ix(b)];
   const std::int64_t made =
       static_cast<std::int64_t>(e.blocks.block_entries[ix(b)]) + e.run.generated_before_reset[ix(b)];
   if (made < limit) return true;
   if (limit < k_generate_maximum) return false;
-  if (e.ctl.java_mode) {
-    const int unit = open_wrn_file(e);
-    e.ch.write(unit, "** WARNING **");
-    e.ch.write(unit, " Simulation stopped after 100000 transactions = maximum");
-    e.ch.write(unit, io::Rec().lit(" have come out of GENERATE block, block ").i(b, 5));
-    return false;
-  }
-  open_error_unit(e);
-  e.ch.write(e.rep.out_unit, " Simulation stopped after 100000 transactions = maximum");
-  e.ch.write(e.rep.out_unit, io::Rec().lit(" have come out of GENERATE block, block ").i(b, 5));
+  // Under the front end the maximum is a warning and the GENERATE stops
+  // creating; on the console it ends the run (the lines go to the report
+  // channel).
+  const int warning_unit = open_warning_unit(e);
+  const int unit = e.ctl.java_mode ? warning_unit : e.rep.out_unit;
+  if (e.ctl.java_mode) e.ch.write(unit, "** WARNING **");
+  e.ch.write(unit, " Simulation stopped after 100000 transactions = maximum");
+  e.ch.write(unit, io::Rec().lit(" have come out of GENERATE block, block ").i(b, 5));
+  if (e.ctl.java_mode) return false;
   report_block_error(e);
 }
+
+// An entry block has filed the active transaction in a station's line.
+bool waits_in_line(const Engine& e) { return e.act.cur_txn[tw::next_block] == -1.0; }
 
 }  // namespace
 
 void dispatch_block(Engine& e) {
   auto& cur = e.act.cur_txn;
   int b;
-  const double x = cur[2];
+  const double x = cur[tw::next_block];
   bool pass_on = false;
   if (x < 0.0) {
     // Leaves block b, where it was still counted, and goes on after it.
@@ -67,11 +65,11 @@ void dispatch_block(Engine& e) {
   }
   for (;;) {
     if (pass_on) {
-      cur[5] = b;
-      cur[2] = b + 1;
+      cur[tw::current_block] = b;
+      cur[tw::next_block] = b + 1;
       e.act.cur_marks.station = 0;
       pass_on = false;
-      b = trunc_i32(cur[2]);
+      b = trunc_i32(cur[tw::next_block]);
       if (code_of(e, b) == bc::generate) stop_with_block(e, " Transaction tries to enter GENERATE = block ", b);
     }
     e.act.cur_block = b;
@@ -93,16 +91,27 @@ void dispatch_block(Engine& e) {
       // Stations, queues and tables.
       case bc::enter:
       case bc::seize:
+        enter_or_seize_block(e, b);
+        if (waits_in_line(e)) return;
+        pass_on = true;
+        break;
       case bc::preempt:
+        preempt_block(e, b);
+        if (waits_in_line(e)) return;
+        pass_on = true;
+        break;
       case bc::preempt_after_priority:
-        server_entry_block(e, b);
-        if (cur[2] == -1.0) return;
+        preempt_by_priority_block(e, b);
+        if (waits_in_line(e)) return;
         pass_on = true;
         break;
       case bc::leave:
       case bc::release:
+        leave_or_release_block(e, b);
+        pass_on = true;
+        break;
       case bc::return_:
-        server_exit_block(e, b);
+        return_block(e, b);
         pass_on = true;
         break;
       case bc::queue:
@@ -143,9 +152,7 @@ void trace_count_changes(Engine& e) {
 void close_run_unit(Engine& e, int unit) { e.ch.close(unit); }
 
 void refuse_block_code(Engine& e, int code) {
-  const int unit = open_error_unit(e);
-  e.ch.write(unit, io::Rec().lit(" Block code").i(code, 3).lit(" cannot be run by this version"));
-  report_block_error(e);
+  run_error(e, io::Rec().lit(" Block code").i(code, 3).lit(" cannot be run by this version"));
 }
 
 }  // namespace kelvo

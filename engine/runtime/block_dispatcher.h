@@ -1,6 +1,6 @@
 // The block dispatcher: moves the active transaction block after block
 // until it is delayed, made to wait or destroyed, selecting each block's
-// routine by its code (1 to 53); and the trace count companion.
+// routine by its code; and the trace of changed block counts.
 #pragma once
 
 namespace kelvo {

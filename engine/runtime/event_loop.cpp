@@ -8,12 +8,10 @@
 
 #include "model/engine.h"
 #include "runtime/block_dispatcher.h"
-
 #include "runtime/run_errors.h"
 #include "runtime/standard_report.h"
 #include "runtime/transaction_store.h"
 #include "runtime/waitif.h"
-
 #include "support/diagnostics.h"
 
 namespace kelvo {
@@ -55,7 +53,7 @@ void correct_block_counts(Engine& e) {
 }  // namespace
 
 void find_last_due_event(Engine& e, real4 t) {
-  int q = e.txn.chain_head[1];
+  int q = e.txn.chain_head[k_future_chain];
   while (q != 0) {
     if (record_move_time(e, q) > t) {
       e.txn.batch_last = e.txn.txn_prev[ix(q)] > 0 ? e.txn.txn_prev[ix(q)] : 0;
@@ -76,9 +74,9 @@ void check_run_time_limit(Engine& e) {
   const auto elapsed =
       std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - e.ctl.run_time_start).count();
   if (e.ctl.run_time_limit < elapsed) {
-    write_error_message(e, " Program run time exceeds limit");
-    e.act.cur_txn[2] = 0.0;
-    report_block_error(e);
+    // No block line: the limit is not the fault of a block.
+    e.act.cur_txn[tw::next_block] = 0.0;
+    run_error(e, " Program run time exceeds limit");
   }
 }
 
@@ -87,8 +85,8 @@ void run_event_loop(Engine& e) {
   TxnStore& t = e.txn;
   e.run.report_written = false;
   for (;;) {
-    if (t.chain_size[1] < 0) report_transaction_overflow(e, 2);
-    if (t.chain_size[1] == 0) {
+    if (t.chain_size[k_future_chain] < 0) report_transaction_overflow(e, 2);
+    if (t.chain_size[k_future_chain] == 0) {
       if (report_wanted(e)) write_standard_report(e, false);
       break;
     }
@@ -100,25 +98,24 @@ void run_event_loop(Engine& e) {
       check_run_time_limit(e);
     }
     if (r.clock < r.end_time) {
-      const int p = t.chain_head[1];
+      const int p = t.chain_head[k_future_chain];
       if (t.batch_last == 0) {
         r.next_event_time = record_move_time(e, p);
         if (r.next_event_time < r.clock) {
           write_error_message(e, " Attempt to go backwards in time ");
           write_error_message(e, " Error probably in GENERATE or ADVANCE");
-          write_error_message(e, " One (other) possibility:");
-          report_block_error(e);
+          run_error(e, " One (other) possibility:");
         }
         r.clock = r.next_event_time;
         find_last_due_event(e, r.clock);
       }
-      unlink_transaction(e, p, 1);
-      if (t.batch_last != 0) e.act.cur_txn[1] = r.clock;
+      unlink_transaction(e, p, k_future_chain);
+      if (t.batch_last != 0) e.act.cur_txn[tw::move_time] = r.clock;
       if (p == t.batch_last) t.batch_last = 0;
       dispatch_block(e);
       if (e.ent.par.trace_number_wanted_a) trace_count_changes(e);
       if (r.waitif_pending) {
-        const int b = trunc_i32(e.act.cur_txn[2]);
+        const int b = trunc_i32(e.act.cur_txn[tw::next_block]);
         const int code = b >= 1 && b <= k_block_capacity ? e.blocks.block_op[ix(b)] : 0;
         if (code != bc::waitif_retest) scan_waitif_chain(e);
       }
@@ -127,10 +124,10 @@ void run_event_loop(Engine& e) {
     if (r.clock > r.end_time) {
       r.clock = r.end_time;
     } else {
-      const int h = t.chain_head[1];
+      const int h = t.chain_head[k_future_chain];
       if (h != 0 && record_move_time(e, h) <= r.clock) {
         // A waiter released for a retry is still counted in its block.
-        const int k = trunc_i32(record_word(e, h, 5));
+        const int k = trunc_i32(record_word(e, h, tw::current_block));
         if (t.txn_marks[ix(h)].station != 0 && k >= 1 && k <= k_block_capacity) e.blocks.block_current[ix(k)] += 1;
       }
       correct_block_counts(e);

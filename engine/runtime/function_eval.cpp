@@ -11,9 +11,7 @@
 #include "model/engine.h"
 #include "runtime/operand_eval.h"
 #include "runtime/random_streams.h"
-
 #include "runtime/run_errors.h"
-
 #include "support/diagnostics.h"
 #include "support/output_files.h"
 #include "support/packed_names.h"
@@ -23,18 +21,12 @@ namespace kelvo {
 
 namespace {
 
-// Operand kind of a random-number stream argument.
-constexpr int k_kind_rn = 10;
-constexpr int k_kind_variable = 7;
-constexpr int k_kind_parameter = 11;
-constexpr int k_kind_temporary = 14;
-
 std::string function_name_text(Engine& e, int f) { return packed_name_text(e, e.ent.fn.function_name[ix(f)]); }
 
-// The stream number of an argument that names one (kind 14: the
+// The stream number of an argument that names one (a temporary slot: the
 // parenthesised sub-result, truncated).
 int stream_of(Engine& e, int kind, int value) {
-  if (kind == k_kind_temporary) {
+  if (kind == opnd::temporary) {
     int index = value;
     return trunc_i32(operand_index_value(e, kind, index));
   }
@@ -45,11 +37,11 @@ int stream_of(Engine& e, int kind, int value) {
 real8 argument_value(Engine& e, int f, int level) {
   const int kind = e.ent.fn.function_arg_class[ix(f)];
   int index = e.ent.fn.function_arg_value[ix(f)];
-  if (kind == k_kind_variable) return eval_variable(e, index, level);
-  if (kind == k_kind_parameter && e.ctl.java_mode) {
+  if (kind == opnd::variable) return eval_variable(e, index, level);
+  if (kind == opnd::parameter && e.ctl.java_mode) {
     const real4 v = operand_index_value(e, kind, index);
     if (v == 0.0f) {
-      const int unit = open_wrn_file(e);
+      const int unit = open_warning_unit(e);
       e.ch.write(unit, "** WARNING **");
       e.ch.write(unit, " Parameter in function call has 0 value");
     }
@@ -104,32 +96,29 @@ real8 function_table_value(Engine& e, int f, real8 x) {
 
 real8 evaluate_function(Engine& e, int f) {
   const auto& fn = e.ent.fn;
-  if (f < 1 || f > fn.function_count || f > k_function_limit) {
-    write_error_message(e, " Function not defined");
-    report_block_error(e);
-  }
+  if (f < 1 || f > fn.function_count || f > k_function_limit) run_error(e, " Function not defined");
   const int t = fn.function_kind[ix(f)];
   const int kind = fn.function_arg_class[ix(f)];
   const int value = fn.function_arg_value[ix(f)];
-  if (t < 0) {
-    write_error_message(e, " Call on function with expression must be followed by ( )");
-    report_block_error(e);
-  }
+  if (t < 0) run_error(e, " Call on function with expression must be followed by ( )");
   if (t == fnk::exponential) {
-    const int j = kind == k_kind_rn || kind == k_kind_temporary ? stream_of(e, kind, value) : value;
+    const int j = kind == opnd::random || kind == opnd::temporary ? stream_of(e, kind, value) : value;
     real4 u = 1.0f - draw_random_number(e, j);
     if (u < 0.00000001f) u = 0.000000001f;
     return -std::log(static_cast<real8>(u));
   }
   if (t == fnk::normal) {
-    const int j = kind == k_kind_rn || kind == k_kind_temporary ? stream_of(e, kind, value) : value;
+    const int j = kind == opnd::random || kind == opnd::temporary ? stream_of(e, kind, value) : value;
     return normal_variate(e, j);
   }
   if (t == fnk::discrete || t == fnk::continuous) return function_table_value(e, f, argument_value(e, f, 3));
-  if (t >= 5 && t <= 19) return eval_math_function(e, t, static_cast<real4>(argument_value(e, f, 1)));
-  if (t >= 21 && t <= 29) return erlang_variate(e, t, stream_of(e, kind, value));
-  if (t == 20 || (t >= 30 && t <= 40)) return triangular_variate(e, t == 20 ? 40 : t, stream_of(e, kind, value));
-  // Above 40: a parameterised expression of the argument's value.
+  if (t >= fnk::first_builtin && t <= fnk::last_builtin)
+    return eval_math_function(e, t, static_cast<real4>(argument_value(e, f, 1)));
+  if (t > fnk::erlang_base && t < fnk::triangular_base) return erlang_variate(e, t, stream_of(e, kind, value));
+  // Kind 20 is the triangular variate of mode 1 (kind 40).
+  if (t == fnk::erlang_base) return triangular_variate(e, fnk::triangular_base + 10, stream_of(e, kind, value));
+  if (t >= fnk::triangular_base && t <= fnk::expression_base) return triangular_variate(e, t, stream_of(e, kind, value));
+  // Above: a parameterised expression of the argument's value.
   const real8 v = argument_value(e, f, 1);
   return eval_level(e, 1, t, v);
 }
@@ -137,11 +126,8 @@ real8 evaluate_function(Engine& e, int f) {
 int function_value_error(Engine& e, int f) {
   const real8 v = evaluate_function(e, f);
   const int b = trunc_i32(v);
-  if (!(v > 0.0) || b < 1 || b > e.blocks.block_count) {
-    const int unit = open_error_unit(e);
-    e.ch.write(unit, io::Rec().lit(" Illegal value in or use of function").i(f, 3));
-    report_block_error(e);
-  }
+  if (!(v > 0.0) || b < 1 || b > e.blocks.block_count)
+    run_error(e, io::Rec().lit(" Illegal value in or use of function").i(f, 3));
   return b;
 }
 

@@ -7,14 +7,12 @@
 #include "model/engine.h"
 #include "runtime/block_dispatcher.h"
 #include "runtime/function_eval.h"
-
 #include "runtime/operand_eval.h"
 #include "runtime/print_trace.h"
 #include "runtime/random_streams.h"
 #include "runtime/run_errors.h"
 #include "runtime/servers.h"
 #include "runtime/transaction_store.h"
-
 #include "support/diagnostics.h"
 
 namespace kelvo {
@@ -24,29 +22,27 @@ namespace {
 // Value of one time operand by its kind code.
 real4 time_operand(Engine& e, real4 value, int kind) {
   switch (kind) {
-    case 0:
+    case tkind::value:
       return value;
-    case 2:
+    case tkind::variable:
       return eval_variable_1(e, trunc_i32(value));
-    case 3:
+    case tkind::function:
       return static_cast<real4>(evaluate_function(e, trunc_i32(value)));
-    case 4: {
+    case tkind::savevalue: {
       int index = trunc_i32(value);
-      if (index < 1 || index > k_savevalue_limit) {
-        write_error_message(e, " Savevalue not defined earlier in program");
-        report_block_error(e);
-      }
+      if (index < 1 || index > k_savevalue_limit) run_error(e, " Savevalue not defined earlier in program");
       return static_cast<real4>(e.ent.sv.savevalue_value[ix(index)]);
     }
-    case 5:
+    case tkind::clock:
       return e.run.clock;
-    default: {  // 1 and any other code: a parameter, -p through parameter p
+    case tkind::parameter:
+    default: {  // any other kind too: -p through parameter p
       int p = trunc_i32(value);
       if (p < 0) {
         int index = -p;
-        return operand_index_value(e, -11, index);
+        return operand_index_value(e, -opnd::parameter, index);
       }
-      return operand_index_value(e, 11, p);
+      return operand_index_value(e, opnd::parameter, p);
     }
   }
 }
@@ -54,6 +50,8 @@ real4 time_operand(Engine& e, real4 value, int kind) {
 }  // namespace
 
 real4 time_from_operand_pair(Engine& e, real4 a, real4 b, real4 kind_a, real4 kind_b) {
+  // A negative kind of A (tkind::constant_pair): both constants, stored
+  // as (A - B, 2B).
   if (kind_a < 0.0f) {
     if (b == 0.0f) return a;
     return uniform_variate(e, a, b);
@@ -72,18 +70,19 @@ real4 generate_interval(Engine& e, int g) {
 
 void generate_block(Engine& e, int b) {
   auto& cur = e.act.cur_txn;
-  if (cur[5] > 0.0) stop_with_block(e, " Transaction tries to enter GENERATE = block ", b);
+  if (cur[tw::current_block] > 0.0) stop_with_block(e, " Transaction tries to enter GENERATE = block ", b);
   const int g = e.blocks.block_arg[ix(b)];
   if (g < 1 || g > k_generate_limit) refuse_block_code(e, bc::generate);
   const real4 t = generate_interval(e, g);
   if (t < 0.0f) stop_with_block(e, " Negative IAT in block ", b);
   if (e.ent.par.clear_params_flag) {
-    for (int j = 1; j <= e.ent.par.param_count; ++j) cur[ix(5 + j)] = 0.0;
+    for (int j = 1; j <= e.ent.par.param_count; ++j) cur[ix(parameter_word(j))] = 0.0;
   }
-  cur[1] = e.run.clock + t;
-  insert_event_chain(e, 1);
-  cur[1] = e.run.clock;
-  cur[4] = 0.0;
+  // The next arrival is filed; this one goes on at the clock.
+  cur[tw::move_time] = e.run.clock + t;
+  insert_event_chain(e, k_future_chain);
+  cur[tw::move_time] = e.run.clock;
+  cur[tw::qtable_entry] = 0.0;
   if (e.ent.par.trace_number_wanted_a || e.ent.par.trace_number_wanted_b) {
     e.run.txn_counter += 1;
     const int slot = e.ent.par.trace_word_off;
@@ -103,15 +102,12 @@ void advance_block(Engine& e, int b) {
   if (a < 1 || a > k_advance_limit) refuse_block_code(e, bc::advance);
   const auto& row = e.ent.gen.advance_time_table[ix(a)];
   const real4 t = time_from_operand_pair(e, row[1], row[2], row[3], row[4]);
-  if (t < 0.0f) {
-    write_error_message(e, " Negative ADVANCE time");
-    report_block_error(e);
-  }
+  if (t < 0.0f) run_error(e, " Negative ADVANCE time");
   auto& cur = e.act.cur_txn;
-  cur[1] = e.run.clock + t;
-  cur[2] = -b;
+  cur[tw::move_time] = e.run.clock + t;
+  cur[tw::next_block] = -b;
   if (e.ent.st.station_in_advance_flag) derive_block_time(e, b);
-  insert_event_chain(e, 1);
+  insert_event_chain(e, k_future_chain);
 }
 
 void derive_block_time(Engine& e, int b) {
@@ -126,15 +122,9 @@ void terminate_block(Engine& e, int b) {
   int4 d = e.ent.term.terminate_value[ix(k)];
   if (d < 0) {
     const int x = -d;
-    if (x > k_savevalue_limit) {
-      write_error_message(e, " Negative X$VALUE in TERMINATE");
-      report_block_error(e);
-    }
+    if (x > k_savevalue_limit) run_error(e, " Negative X$VALUE in TERMINATE");
     d = trunc_i32(e.ent.sv.savevalue_value[ix(x)]);
-    if (d < 0) {
-      write_error_message(e, " Negative X$VALUE in TERMINATE");
-      report_block_error(e);
-    }
+    if (d < 0) run_error(e, " Negative X$VALUE in TERMINATE");
   }
   const int run = e.run.run_number;
   if (run >= 1 && run <= k_start_limit) {
@@ -143,7 +133,7 @@ void terminate_block(Engine& e, int b) {
     count = left < -2147483647 ? -2147483647 : static_cast<int4>(left);
     if (count <= 0) e.run.end_time = e.run.clock;
   }
-  e.act.cur_txn[5] = 0.0;
+  e.act.cur_txn[tw::current_block] = 0.0;
 }
 
 bool c_operand_check(Engine& e, std::string_view field, int4 name_code, real4& value) {

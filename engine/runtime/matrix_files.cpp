@@ -1,6 +1,6 @@
 // Saving matrices after the runs.
-// Takes the matrices a model stored; writes them to their files. No model
-// stores a matrix yet (MATRIX is refused by the translator), so there is
+// Takes the matrices a model stored; writes them to their files. The
+// translator refuses MATRIX, so no model stores a matrix and there is
 // nothing to save.
 #include "runtime/matrix_files.h"
 

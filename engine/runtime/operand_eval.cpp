@@ -9,42 +9,39 @@
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/function_eval.h"
-
 #include "runtime/random_streams.h"
 #include "runtime/run_errors.h"
-
+#include "runtime/transaction_store.h"
 #include "support/console_answer.h"
 #include "support/diagnostics.h"
-
 #include "support/stop.h"
 
 namespace kelvo {
 
 namespace {
 
-// Savevalues 1..savevalue_limit are the named ones; X(P numbers map above.
-constexpr int k_savevalue_named = k_named_savevalue_limit;
+// Savevalues 1..k_named_savevalue_limit are the named ones; the numbers
+// of X(P map above them.
 constexpr int k_savevalue_number_max = k_savevalue_limit - k_named_savevalue_limit;
-
-[[noreturn]] void fail(Engine& e, const io::Rec& line) {
-  const int unit = open_error_unit(e);
-  e.ch.write(unit, line);
-  report_block_error(e);
-}
+// Savevalue numbers of a level-1 item from which on the item names a
+// savevalue by its name code.
+constexpr int k_savevalue_name_from = 501;
+// Reference classes from which on a function item calls a parameterised
+// expression.
+constexpr int k_expression_call_class = fnk::expression_base + 1;
+// Built-in program number of VALIN (the experiment's input value).
+constexpr int k_valin_program = 7;
 
 [[noreturn]] void out_of_range(Engine& e, int index) {
-  fail(e, io::Rec().lit(" Parameter value").i(index, 4).lit(" out of range"));
+  run_error(e, io::Rec().lit(" Parameter value").i(index, 4).lit(" out of range"));
 }
 
-[[noreturn]] void nested_too_far(Engine& e) {
-  write_error_message(e, " Expressions or functions nested too far");
-  report_block_error(e);
-}
+[[noreturn]] void nested_too_far(Engine& e) { run_error(e, " Expressions or functions nested too far"); }
 
 // Parameter j of the active transaction (1..param_count).
 real8 parameter_value(Engine& e, int j) {
-  if (j < 1 || j > e.ent.par.param_count || 5 + j >= static_cast<int>(e.act.cur_txn.size())) out_of_range(e, j);
-  return e.act.cur_txn[ix(5 + j)];
+  if (!has_parameter(e, j)) out_of_range(e, j);
+  return e.act.cur_txn[ix(parameter_word(j))];
 }
 
 int find_savevalue_name(const Engine& e, int code) {
@@ -58,36 +55,35 @@ int find_savevalue_name(const Engine& e, int code) {
 
 void check_parameter_index(Engine& e, int kind, int& index) {
   switch (kind) {
-    case 1:
-    case 6:
-    case 7:
-    case 10:
-      write_error_message(e, " Parameter construction illegal");
-      report_block_error(e);
-    case 2: {
+    case opnd::clock:
+    case opnd::function:
+    case opnd::variable:
+    case opnd::random:
+      run_error(e, " Parameter construction illegal");
+    case opnd::queue: {
       const int offset = e.ent.q.queue_number_offset;
       index = index + offset - e.ent.st.storage_count;
       if (index > k_queue_limit || index < 1)
-        fail(e, io::Rec().lit(" Value of Q(P=").i(index - offset, 5).lit(" out of range"));
+        run_error(e, io::Rec().lit(" Value of Q(P=").i(index - offset, 5).lit(" out of range"));
       break;
     }
-    case 3:
-    case 9:
+    case opnd::block_count:
+    case opnd::waiting:
       if (index > e.blocks.block_count) out_of_range(e, index);
       break;
-    case 4:
-    case 5:
+    case opnd::storage:
+    case opnd::remaining:
       if (index > e.ent.st.storage_count) {
         index += e.ent.st.facility_offset;
         if (index > k_station_limit)
-          fail(e, io::Rec().lit(" Value of F(P, R(P or S(P =").i(index - e.ent.st.facility_offset, 5).lit(" out of range"));
+          run_error(e, io::Rec().lit(" Value of F(P, R(P or S(P =").i(index - e.ent.st.facility_offset, 5).lit(" out of range"));
       }
       break;
-    case 8:
-      if (index > k_savevalue_number_max) fail(e, io::Rec().i(index, 4).lit(" = incorrect parameter value in X(P"));
-      index += k_savevalue_named;
+    case opnd::savevalue:
+      if (index > k_savevalue_number_max) run_error(e, io::Rec().i(index, 4).lit(" = incorrect parameter value in X(P"));
+      index += k_named_savevalue_limit;
       break;
-    case 11:
+    case opnd::parameter:
       if (index > e.ent.par.param_count) out_of_range(e, index);
       break;
     default:
@@ -96,36 +92,34 @@ void check_parameter_index(Engine& e, int kind, int& index) {
 }
 
 real4 operand_index_value(Engine& e, int kind, int& index) {
-  if (kind == 0) return static_cast<real4>(index);
+  if (kind == opnd::constant) return static_cast<real4>(index);
   if (kind < 0) {
     index = trunc_i32(parameter_value(e, index) + 0.0001);
     if (index < 1) {
-      const int unit = open_error_unit(e);
-      e.ch.write(unit, io::Rec().i(index, 4).lit(" = illegal value of parameter"));
-      e.ch.write(unit, " Is parameter name correct?");
-      report_block_error(e);
+      write_error_line(e, io::Rec().i(index, 4).lit(" = illegal value of parameter").str());
+      run_error(e, io::Rec().lit(" Is parameter name correct?"));
     }
     kind = -kind;
     check_parameter_index(e, kind, index);
   }
   switch (kind) {
-    case 2:
+    case opnd::queue:
       if (index < 1 || index > k_queue_limit) out_of_range(e, index);
       return static_cast<real4>(e.srv.queue_current[ix(index)]);
-    case 3:
+    case opnd::block_count:
       if (index < 1 || index > k_block_capacity) out_of_range(e, index);
       return static_cast<real4>(e.blocks.block_entries[ix(index)]);
-    case 4:
+    case opnd::storage:
       if (index < 1 || index > k_station_limit) out_of_range(e, index);
       return static_cast<real4>(e.srv.station_contents[ix(index)]);
-    case 5:
+    case opnd::remaining:
       if (index < 1 || index > k_station_limit) out_of_range(e, index);
       return static_cast<real4>(e.ent.st.station_capacity[ix(index)] - e.srv.station_contents[ix(index)]);
-    case 6:
+    case opnd::function:
       return static_cast<real4>(evaluate_function(e, index));
-    case 7:
+    case opnd::variable:
       return eval_variable_1(e, index);
-    case 8:
+    case opnd::savevalue:
       // Name codes of names from I on are negative as 32-bit integers:
       // a savevalue number is 1..1000, anything beyond is a name code.
       if (index >= -1000 && index <= 1000) {
@@ -137,28 +131,28 @@ real4 operand_index_value(Engine& e, int kind, int& index) {
         index = k;
         return static_cast<real4>(e.ent.sv.savevalue_init[ix(k)]);
       }
-    case 9:
+    case opnd::waiting:
       if (index < 1 || index > k_block_capacity) out_of_range(e, index);
       return static_cast<real4>(e.blocks.block_current[ix(index)]);
-    case 10:
+    case opnd::random:
       return draw_random_number(e, index);
-    case 11:
-      if (index > 12) {
+    case opnd::parameter:
+      if (index > k_param_word_limit) {
         const int unit = open_error_unit(e);
         e.ch.write(unit, io::Rec().i(index, 4).lit(" = illegal number of parameter"));
         e.ch.write(unit, " Not more than 12 parameters allowed");
         stop_program(e);
       }
       return static_cast<real4>(parameter_value(e, index));
-    case 12:
-      return static_cast<real4>(e.act.cur_txn[3]);
-    case 13:
+    case opnd::priority:
+      return static_cast<real4>(e.act.cur_txn[tw::priority]);
+    case opnd::decimal:
       if (index < 1 || index > k_decimal_limit) out_of_range(e, index);
       return e.ent.dec.decimal_value[ix(index)];
-    case 14:
+    case opnd::temporary:
       if (index < 1 || index > k_expr_temp_slots) out_of_range(e, index);
       return static_cast<real4>(e.ev.eval_stack[ix(index)]);
-    default:  // 1 and any kind above 14: the clock
+    default:  // the clock (any other kind too): index 2 the absolute clock, else since the RESET
       return index == 2 ? e.run.clock : e.run.clock - e.run.reset_time;
   }
 }
@@ -170,7 +164,7 @@ void apply_expression_operator(Engine& e, int op, int position, int& s, int arg,
       break;
     case 4:
     case 6:
-      if (std::fabs(v) < 1.0e-8) fail(e, io::Rec().lit(" Division with ").f(v, 14, 8));
+      if (std::fabs(v) < 1.0e-8) run_error(e, io::Rec().lit(" Division with ").f(v, 14, 8));
       t = op == 4 ? t / v : std::fmod(t, v);
       break;
     case 5:
@@ -195,7 +189,7 @@ void eval_call_argument(Engine& e, int i, int& cls, real8& v) {
 }
 
 void bind_expression_argument(Engine& e, int cls, real8 v, int& x) {
-  const int f = cls - 40;
+  const int f = cls - fnk::expression_base;
   if (f < 1 || f > k_expr_ref_limit) out_of_range(e, f);
   const int sv = e.expr.ref_arg[ix(f)];
   if (sv < 1 || sv > k_savevalue_limit) out_of_range(e, sv);
@@ -225,18 +219,19 @@ real8 eval_variable(Engine& e, int x, int level) {
     const int op = e.expr.expr_item_op[ix(x)][ix(i)];
     int arg = e.expr.expr_item_arg[ix(x)][ix(i)];
     real8 v = 0.0;
-    if (kind == 14) {
+    if (kind == opnd::temporary) {
       if (arg < 1 || arg > k_expr_temp_slots) out_of_range(e, arg);
       v = e.ev.eval_stack[ix(arg)];
-    } else if (kind == 7) {
+    } else if (kind == opnd::variable) {
       if (level >= k_eval_levels) nested_too_far(e);
       v = eval_variable(e, arg, level + 1);
-    } else if (kind == 6 && arg >= 1 && arg <= k_expr_ref_limit && e.expr.ref_class[ix(arg)] >= 41) {
+    } else if (kind == opnd::function && arg >= 1 && arg <= k_expr_ref_limit &&
+               e.expr.ref_class[ix(arg)] >= k_expression_call_class) {
       int cls = 0;
       eval_call_argument(e, arg, cls, v);
       if (level >= k_eval_levels) nested_too_far(e);
       v = eval_level(e, level + 1, cls, v);
-    } else if (level == 1 && kind == 8 && std::abs(arg) >= 501 && !e.cs.pass.check_flag) {
+    } else if (level == 1 && kind == opnd::savevalue && std::abs(arg) >= k_savevalue_name_from && !e.cs.pass.check_flag) {
       const int k = find_savevalue_name(e, arg);
       if (k == 0) {
         flag_error_without_hint(e, " Savevalue in B operand not given value above");
@@ -266,10 +261,10 @@ real4 eval_math_function(Engine& e, int code, real4 x) {
       return t < 0.0f ? t - 1.0f : t;
     }
     case 8:
-      if (x < 1.0e-6f) fail(e, io::Rec().lit(" Illegal argument of FN$LOG:").f(x, 14, 8));
+      if (x < 1.0e-6f) run_error(e, io::Rec().lit(" Illegal argument of FN$LOG:").f(x, 14, 8));
       return std::log(x);
     case 9:
-      if (x > 88.0f) fail(e, io::Rec().lit(" Illegal argument of FN$EXP:").f(x, 8, 3));
+      if (x > 88.0f) run_error(e, io::Rec().lit(" Illegal argument of FN$EXP:").f(x, 8, 3));
       return std::exp(x);
     case 10:
       return x > eps ? 1.0f : (x < -eps ? -1.0f : 0.0f);
@@ -292,7 +287,7 @@ real4 eval_math_function(Engine& e, int code, real4 x) {
     case 19:
       return x - static_cast<real4>(trunc_i32(x));
     default:  // 5 and any code outside 5-19: square root
-      if (x < 0.0f) fail(e, io::Rec().lit(" Negative argument of FN$SQR:").f(x, 14, 8));
+      if (x < 0.0f) run_error(e, io::Rec().lit(" Negative argument of FN$SQR:").f(x, 14, 8));
       return std::sqrt(x);
   }
 }
@@ -303,7 +298,7 @@ int resolve_operand_value(Engine& e, int code, int b) {
     out = code;
   } else if (code < 0) {
     const int j = -code;
-    if (j == 100) {
+    if (code == k_sna_units) {
       if (b >= 1 && b <= k_block_capacity) e.srv.try_block_flag[ix(b)] = true;
       out = 1;
     } else {
@@ -312,10 +307,7 @@ int resolve_operand_value(Engine& e, int code, int b) {
       out = trunc_i32(operand_index_value(e, e.expr.operand_ref_kind[ix(j)], index));
     }
   }
-  if (out < 0) {
-    write_error_message(e, " Value of B operand of ENTER or LEAVE block < 0");
-    report_block_error(e);
-  }
+  if (out < 0) run_error(e, " Value of B operand of ENTER or LEAVE block < 0");
   return out;
 }
 
@@ -354,7 +346,7 @@ void flag_program_call_use(Engine& e, int code) {
   const auto& sp = e.ent.spec;
   const int n = std::min(sp.spec_count, k_spec_limit);
   for (int k = 1; k <= n; ++k) {
-    if (sp.spec_opnd_value[ix(k)][1] == code && sp.spec_program[ix(k)] == 7) e.ev.program7_flag = -1;
+    if (sp.spec_opnd_value[ix(k)][1] == code && sp.spec_program[ix(k)] == k_valin_program) e.ev.program7_flag = -1;
   }
 }
 

@@ -1,7 +1,7 @@
 // Trace lines of block entries.
 // Takes the active transaction and the block it enters; writes the trace
-// line. No statement switches tracing on yet (TRACE is refused by the
-// translator), so there is no line to write.
+// line. The translator refuses TRACE, so no statement switches tracing
+// on and there is no line to write.
 #include "runtime/print_trace.h"
 
 namespace kelvo {

@@ -12,26 +12,17 @@
 #include "runtime/operand_eval.h"
 #include "runtime/report_sections.h"
 #include "runtime/run_errors.h"
-#include "support/console_answer.h"
+#include "runtime/transaction_store.h"
 #include "support/diagnostics.h"
-#include "support/output_files.h"
 #include "support/packed_names.h"
-#include "support/stop.h"
-#include "support/text_routines.h"
 
 namespace kelvo {
 
 namespace {
 
-
-[[noreturn]] void queue_error(Engine& e, const char* text) {
-  write_error_message(e, text);
-  report_block_error(e);
-}
-
 // A queue number from the block tables, checked before it indexes.
 int checked_queue(Engine& e, int q) {
-  if (q < 1 || q > k_queue_limit) queue_error(e, " Too many queues used");
+  if (q < 1 || q > k_queue_limit) run_error(e, " Too many queues used");
   return q;
 }
 
@@ -41,19 +32,17 @@ int qtable_of(const Engine& e, int q) {
 }
 
 real8 param_word(Engine& e, int p) {
-  const auto& cur = e.act.cur_txn;
-  if (p < 1 || p > e.ent.par.param_count || 5 + p >= static_cast<int>(cur.size()))
-    queue_error(e, " Parameter has illegal negative or 0 value");
-  return cur[ix(5 + p)];
+  if (!has_parameter(e, p)) run_error(e, " Parameter has illegal negative or 0 value");
+  return e.act.cur_txn[ix(parameter_word(p))];
 }
 
 }  // namespace
 
 int queue_number_from_parameter(Engine& e, int q) {
   int p = -q;
-  if (p > 30000) p = trunc_i32(param_word(e, p - 30000) + 0.0001);
+  if (p > k_indirect_parameter) p = trunc_i32(param_word(e, p - k_indirect_parameter) + 0.0001);
   int n = trunc_i32(param_word(e, p));
-  if (n <= 0) queue_error(e, " Parameter has illegal negative or 0 value");
+  if (n <= 0) run_error(e, " Parameter has illegal negative or 0 value");
   const auto& st = e.ent.st;
   if (st.storage_count == 0) {
     n += st.facility_offset;
@@ -62,7 +51,7 @@ int queue_number_from_parameter(Engine& e, int q) {
   }
   auto& qt = e.ent.q;
   if (n > qt.queue_count) {
-    if (n > k_queue_limit) queue_error(e, " Too many queues used");
+    if (n > k_queue_limit) run_error(e, " Too many queues used");
     for (int k = qt.queue_count + 1; k <= n; ++k) qt.queue_name[ix(k)] = numeric_name_key(k > 999 ? 999 : k);
     qt.queue_count = n;
   }
@@ -80,18 +69,17 @@ void queue_entry_block(Engine& e, int q) {
   if (srv.queue_current[ix(q)] > srv.queue_max[ix(q)]) srv.queue_max[ix(q)] = srv.queue_current[ix(q)];
   if (qtable_of(e, q) == 0) return;
   auto& cur = e.act.cur_txn;
-  if (cur[4] > 0.0 && e.ent.q.qtable_count > 1) {
-    if (cur[4] == static_cast<real8>(clock)) {
+  if (cur[tw::qtable_entry] > 0.0 && e.ent.q.qtable_count > 1) {
+    if (cur[tw::qtable_entry] == static_cast<real8>(clock)) {
       srv.queue_nested_flag = true;
       return;
     }
-    const int unit = open_error_unit(e);
-    e.ch.write(unit, " Illegal nesting of queues using QTABLEs. When nested each");
-    e.ch.write(unit, " transaction's entry into tables must be at SAME time");
-    e.ch.write(unit, " Run program repeatedly with one table at a time!");
+    write_error_line(e, " Illegal nesting of queues using QTABLEs. When nested each");
+    write_error_line(e, " transaction's entry into tables must be at SAME time");
+    write_error_line(e, " Run program repeatedly with one table at a time!");
     report_error_at_block(e, e.act.cur_block);
   }
-  cur[4] = clock;
+  cur[tw::qtable_entry] = clock;
 }
 
 void depart_adset(Engine& e, int q) {
@@ -102,11 +90,7 @@ void depart_adset(Engine& e, int q) {
   srv.queue_area[ix(q)] += clock;
   auto& current = srv.queue_current[ix(q)];
   current -= 1;
-  if (current < 0) {
-    const int unit = open_error_unit(e);
-    e.ch.write(unit, io::Rec().lit(" Illegal use of DEPART. Contents of AD-set:").i(current, 7));
-    report_block_error(e);
-  }
+  if (current < 0) run_error(e, io::Rec().lit(" Illegal use of DEPART. Contents of AD-set:").i(current, 7));
   const real4 last = srv.queue_last_time[ix(q)];
   const auto& cur = e.act.cur_txn;
   if (srv.zero_count_flag && clock == last && srv.zero_ref_time > last) {
@@ -116,13 +100,13 @@ void depart_adset(Engine& e, int q) {
     if (srv.zero_count_all_flag || current == 0) {
       zero = true;
     } else if (e.run.serve_all_waiters_flag) {
-      const int b = trunc_i32(cur[2]);
+      const int b = trunc_i32(cur[tw::next_block]);
       const int4 units = b >= 1 && b <= e.blocks.block_count ? e.blocks.block_units[ix(b)] : 0;
       zero = units <= 1 && e.run.operand_sum > 0;
-    } else if (cur[3] > 0.0) {
+    } else if (cur[tw::priority] > 0.0) {
       zero = true;
     } else if (srv.zero_param_limit > 0 && !by_param && e.ent.par.param_count >= 2) {
-      zero = cur[7] > 0.0;
+      zero = cur[ix(parameter_word(2))] > 0.0;
     }
     if (zero) srv.queue_zero_entries[ix(q)] += 1;
   }
@@ -131,14 +115,14 @@ void depart_adset(Engine& e, int q) {
 
 void tabulate_queue_time(Engine& e, int q) {
   auto& cur = e.act.cur_txn;
-  const real4 d = static_cast<real4>(e.run.clock - cur[4]);
-  if (!e.srv.queue_nested_flag) cur[4] = 0.0;
+  const real4 d = static_cast<real4>(e.run.clock - cur[tw::qtable_entry]);
+  if (!e.srv.queue_nested_flag) cur[tw::qtable_entry] = 0.0;
   enter_table_value(e, qtable_of(e, q), d, 1);
 }
 
 void record_value_extremes(Engine& e, int b) {
   const int t = e.blocks.block_arg[ix(b)];
-  if (t < 1 || t > e.ent.tab.table_count || t > k_table_limit) queue_error(e, " Table not defined");
+  if (t < 1 || t > e.ent.tab.table_count || t > k_table_limit) run_error(e, " Table not defined");
   const int4 code = e.blocks.block_opnd[ix(b)];
   const int savevalue_max = k_savevalue_limit;
   int4 w = 0;
@@ -148,10 +132,10 @@ void record_value_extremes(Engine& e, int b) {
     w = trunc_i32(e.ent.sv.savevalue_value[ix(-code)] + 0.4999);
   } else if (code > -10000) {
     int index = -code - savevalue_max;
-    w = trunc_i32(operand_index_value(e, 7, index) + 0.4999f);
+    w = trunc_i32(operand_index_value(e, opnd::variable, index) + 0.4999f);
   } else {
     int index = -(code + 10000);
-    w = trunc_i32(operand_index_value(e, 11, index) + 0.4999f);
+    w = trunc_i32(operand_index_value(e, opnd::parameter, index) + 0.4999f);
   }
   int index = e.ent.tab.table_arg_value[ix(t)];
   const real4 x = operand_index_value(e, e.ent.tab.table_arg_kind[ix(t)], index);
@@ -193,7 +177,7 @@ void enter_table_value(Engine& e, int t, real4 x, int4 w) {
 }
 
 void save_last_time(Engine& e, int) {
-  if (e.srv.zero_count_flag) e.srv.zero_ref_time = static_cast<real4>(e.act.cur_txn[1]);
+  if (e.srv.zero_count_flag) e.srv.zero_ref_time = static_cast<real4>(e.act.cur_txn[tw::move_time]);
 }
 
 void clear_server_statistics(Engine& e) {

@@ -10,9 +10,7 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
-
 #include "support/diagnostics.h"
-
 #include "support/stop.h"
 
 namespace kelvo {
@@ -176,7 +174,7 @@ real4 normal_variate(Engine& e, int j) {
 }
 
 real4 erlang_variate(Engine& e, int t, int j) {
-  const int k = t - 20;
+  const int k = t - fnk::erlang_base;
   if (k == 0) report_zero_division(e);
   real4 p = 1.0f;
   for (int i = 0; i < k; ++i) p = p * (1.0f - draw_random_number(e, j));
@@ -185,7 +183,7 @@ real4 erlang_variate(Engine& e, int t, int j) {
 }
 
 real4 triangular_variate(Engine& e, int t, int j) {
-  const real4 c = static_cast<real4>(t - 30) / 10.0f;
+  const real4 c = static_cast<real4>(t - fnk::triangular_base) / 10.0f;
   const real4 u = draw_random_number(e, j);
   if (u <= c) return std::sqrt(u * c);
   real4 w = (1.0f - u) * (1.0f - c);
@@ -250,10 +248,6 @@ void load_run_seeds(Engine& e, int r) {
   } else {
     for (int j = 2; j <= k_rn_stream_max; ++j) (void)draw_random_number(e, j);
   }
-}
-
-void set_run_seeds(Engine& e) {
-  for (int j = 1; j <= k_seed2_streams; ++j) set_seed(e.ent.steps, e.rn.set_seed_value, 1, j);
 }
 
 void reset_stream_seeds(Engine& e) {

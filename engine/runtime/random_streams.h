@@ -23,7 +23,6 @@ void init_seed_table(Engine& e);
 void init_run_seeds(Engine& e, int n);
 void init_run_tables(Engine& e, int n);
 void load_run_seeds(Engine& e, int r);
-void set_run_seeds(Engine& e);
 // Run control's seed reset: seed(j) = 2j + 1 for every stream.
 void reset_stream_seeds(Engine& e);
 

@@ -1,6 +1,6 @@
-// Field writers over the 78-column report line, its flush with the
-// front-end and animation diversions, and the fresh-file and WRN-file
-// openers. The writers build their columns by hand, digit by digit.
+// Field writers over the 78-column report line and its flush with the
+// front-end and animation diversions. The writers build their columns by
+// hand, digit by digit.
 #include "runtime/report_line.h"
 
 #include <string>
@@ -8,18 +8,11 @@
 #include "model/engine.h"
 #include "runtime/run_errors.h"
 
-#include "support/diagnostics.h"
-
 namespace kelvo {
 
 namespace {
 
 constexpr int k_atf_unit = 9;
-
-[[noreturn]] void line_error(Engine& e, std::string_view msg) {
-  write_error_message(e, msg);
-  report_block_error(e);
-}
 
 void place(Engine& e, int col, char c) {
   if (col >= 1 && col <= k_out_line_cols) e.rep.out_line[static_cast<std::size_t>(col)] = c;
@@ -38,7 +31,7 @@ int plain_digits(std::int64_t v) {
 }  // namespace
 
 void check_line_room(Engine& e, int col) {
-  if (col > k_out_line_written) line_error(e, " Printing extends beyond column 79");
+  if (col > k_out_line_written) run_error(e, " Printing extends beyond column 79");
 }
 
 void put_char1(Engine& e, char c) {
@@ -77,7 +70,7 @@ void put_int_field(Engine& e, int4 n_in, int w) {
   const int k = digit_count(n_in);
   if (w > 10) w = 10;
   if (mil && k == 6) w = 7;
-  if (!mil && w < k) line_error(e, " Too few positions for integer. Too many decimals?");
+  if (!mil && w < k) run_error(e, " Too few positions for integer. Too many decimals?");
   if (n_in > 9999999) w = mil ? k + 1 : 9;
   char sign = ' ';
   std::int64_t n = n_in;
@@ -85,7 +78,7 @@ void put_int_field(Engine& e, int4 n_in, int w) {
     sign = '-';
     n = -n;
   }
-  if (n >= 1000000000) line_error(e, " Number too large");
+  if (n >= 1000000000) run_error(e, " Number too large");
   // A value whose digits (and sign) do not fit is shown in a wider field,
   // never with digits cut or run together.
   const int need = plain_digits(n) + (sign == '-' ? 1 : 0);

@@ -10,12 +10,9 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
-
 #include "runtime/standard_report.h"
 #include "runtime/transaction_store.h"
-
 #include "support/diagnostics.h"
-
 #include "support/packed_names.h"
 #include "support/stop.h"
 
@@ -280,18 +277,18 @@ void report_future_events(Engine& e) {
   else if (params == 1) s.line(" Transaction   Move time  Next block    Priority      Par.1");
   else if (params == 2) s.line(" Transaction   Move time  Next block  Priority   Par.1   Par.2");
   const TxnStore& t = e.txn;
-  for (int r = t.chain_head[1]; r != 0; r = t.txn_next[ix(r)]) {
+  for (int r = t.chain_head[k_future_chain]; r != 0; r = t.txn_next[ix(r)]) {
     const int number = record_base_word(e, r);
     const real4 move = record_move_time(e, r);
-    const int next = trunc_i32(record_word(e, r, 2));
+    const int next = trunc_i32(record_word(e, r, tw::next_block));
     const real8 priority = record_priority(e, r);
     io::Rec row;
     if (params == 0) {
       row.x(1).i(number, 6).x(6).f(move, 10, 3).x(5).i(next, 4).x(5).f(priority, 10, 3);
     } else if (params == 1) {
-      row.x(1).i(number, 6).x(6).f(move, 10, 3).x(6).i(next, 4).x(5).f(priority, 10, 3).x(1).f(record_word(e, r, 6), 10, 3);
+      row.x(1).i(number, 6).x(6).f(move, 10, 3).x(6).i(next, 4).x(5).f(priority, 10, 3).x(1).f(record_word(e, r, parameter_word(1)), 10, 3);
     } else {
-      row.x(1).i(number, 6).x(6).f(move, 10, 3).x(7).i(next, 4).x(2).f(priority, 10, 3).f(record_word(e, r, 6), 8, 2).f(record_word(e, r, 7), 8, 2);
+      row.x(1).i(number, 6).x(6).f(move, 10, 3).x(7).i(next, 4).x(2).f(priority, 10, 3).f(record_word(e, r, parameter_word(1)), 8, 2).f(record_word(e, r, parameter_word(2)), 8, 2);
     }
     s.line(row);
   }

@@ -7,24 +7,18 @@
 #include <string>
 
 #include "exchange/atf_writer.h"
-
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/block_dispatcher.h"
 #include "runtime/event_loop.h"
 #include "runtime/matrix_files.h"
-
 #include "runtime/queues_tables.h"
 #include "runtime/random_streams.h"
-
 #include "runtime/standard_report.h"
 #include "runtime/transaction_store.h"
-
 #include "support/console_answer.h"
 #include "support/diagnostics.h"
-
 #include "support/stop.h"
-
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -34,7 +28,7 @@ namespace {
 constexpr int k_atf_unit = 9;
 
 int run_step(const Engine& e, int i) {
-  if (i < 1 || i > k_run_step_limit) return 1;  // past the table: END
+  if (i < 1 || i > k_run_step_limit) return step::end;  // past the table
   return e.ent.steps.run_steps[ix(i)];
 }
 
@@ -45,7 +39,8 @@ bool has_seed_row(const Engine& e, int run) {
   return run >= 0 && run < static_cast<int>(rows.size()) && rows[ix(run)] > 0;
 }
 
-// Set-up steps 1 to 11; false when the model is not to be run.
+// Translates the model and sets up its tables and savevalues; false when
+// the model is not to be run.
 bool set_up_model(Engine& e, int runs) {
   for (;;) {
     reset_compile_state(e);
@@ -82,7 +77,7 @@ bool set_up_model(Engine& e, int runs) {
     }
     if (e.ctl.error_found) return false;
     setup_savevalues_and_records(e);
-    if (run_step(e, 1) == 1) {
+    if (run_step(e, 1) == step::end) {
       write_error_message(e, " No START statement with A operand");
       e.ch.close(e.ctl.unit_base);
     }
@@ -90,7 +85,7 @@ bool set_up_model(Engine& e, int runs) {
   }
 }
 
-// A later START (code 5).
+// A later START.
 void later_start(Engine& e, int previous) {
   RunState& r = e.run;
   r.run_number += 1;
@@ -103,11 +98,11 @@ void later_start(Engine& e, int previous) {
       e.ch.write(e.run.aux_unit, line);
     }
   }
-  if (previous == 2 || previous == 5) {
+  if (previous == step::first_start || previous == step::later_start) {
     write_error_message(e, " RESET expected before new START");
     stop_program(e);
   }
-  if (previous == 4) {
+  if (previous == step::reset) {
     // The transactions in the model go on where the RESET left them.
     run_event_loop(e);
     return;
@@ -127,11 +122,11 @@ void later_start(Engine& e, int previous) {
   run_event_loop(e);
 }
 
-// Walks the run steps (steps 12 to 18).
+// Walks the run steps: the STARTs, RESETs and ends of series runs.
 void walk_run_steps(Engine& e, int first, int runs, int mode) {
   RunState& r = e.run;
   int count = e.ent.steps.run_step_count;
-  int code = 1;
+  int code = step::end;
   int previous = 0;
   bool selected = false;
   if (runs > 1) {
@@ -157,17 +152,17 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
       if (i > 1) previous = run_step(e, i - 1);
     }
     r.next_step_code = run_step(e, selected ? r.step_index + 1 : i + 1);
-    if (code == 1) break;
+    if (code == step::end) break;
     bool was_start = false;
-    if (code == 3) {
+    if (code == step::series_end) {
       start_run_accumulators(e);
       reset_model_state(e);
-    } else if (code == 4) {
+    } else if (code == step::reset) {
       start_run_accumulators(e);
-    } else if (code == 5) {
+    } else if (code == step::later_start) {
       later_start(e, previous);
       was_start = true;
-    } else {
+    } else {  // the first START
       if (e.ctl.seed_reset_flag) load_run_seeds(e, 1);
       r.run_number = 1;
       r.run_counter = 1;
@@ -175,7 +170,8 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
       run_event_loop(e);
       was_start = true;
     }
-    const bool series_step = code == 3 || code == 4 || (was_start && e.ent.steps.two_phase_runs && previous == 3);
+    const bool series_step = code == step::series_end || code == step::reset ||
+                             (was_start && e.ent.steps.two_phase_runs && previous == step::series_end);
     if (runs > 1 && r.step_index > 1 && series_step) {
       r.step_index += 1;
       select_run_step(e, code, r.step_index, previous, first, count);
@@ -187,7 +183,7 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
   }
 }
 
-// Closing (step 20): every open output file is closed, then the stop.
+// Every open output file is closed, then the stop.
 [[noreturn]] void close_and_stop(Engine& e) {
   if (e.run.matrix_output_wanted) matrix_save_dialog(e);
   for (std::size_t g = 0; g < e.run.graph_flags.size(); ++g)
@@ -216,7 +212,7 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
 void select_run_step(Engine& e, int& code, int index, int& previous, int run, int& count) {
   code = run_step(e, index);
   previous = run_step(e, index - 1);
-  if (previous == 3) load_run_seeds(e, run);
+  if (previous == step::series_end) load_run_seeds(e, run);
   count = 1;
 }
 

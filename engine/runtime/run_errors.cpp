@@ -36,7 +36,7 @@ void write_block_line(Engine& e, int n) {
 }  // namespace
 
 void report_block_error(Engine& e) {
-  const int n = trunc_i32(std::fabs(e.act.cur_txn[2]));
+  const int n = trunc_i32(std::fabs(e.act.cur_txn[tw::next_block]));
   if (n > 0) write_block_line(e, n);
   end_run_with_report(e);
 }
@@ -54,6 +54,16 @@ void report_error_at_block(Engine& e, int n) {
 void run_error(Engine& e, std::string_view message) {
   write_error_message(e, message);
   report_block_error(e);
+}
+
+void run_error(Engine& e, const io::Rec& line) {
+  write_error_line(e, line.str());
+  report_block_error(e);
+}
+
+void stop_at_block(Engine& e, int n) {
+  if (n > 0) write_block_line(e, n);
+  stop_program(e);
 }
 
 void stop_with_block(Engine& e, std::string_view text, int b) {

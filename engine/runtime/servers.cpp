@@ -1,26 +1,23 @@
 // Facilities and storages at run time. Takes the active transaction at a
 // station block; counts the station's contents, entries and time
 // integral, files transactions that cannot enter on the station's
-// waiting line (chain 1 + s), wakes waiters when units are freed, and
-// carries out pre-emption and its end. Stations named by a parameter are
-// resolved and checked here.
+// waiting line, wakes waiters when units are freed, and carries out
+// pre-emption and its end. Stations named by a parameter are resolved and
+// checked here.
 #include "runtime/servers.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
-
 #include "runtime/operand_eval.h"
-
 #include "runtime/queues_tables.h"
 #include "runtime/run_errors.h"
 #include "runtime/transaction_store.h"
 #include "runtime/waitif.h"
-
 #include "support/diagnostics.h"
-
 #include "support/packed_names.h"
 #include "support/stop.h"
 
@@ -28,7 +25,11 @@ namespace kelvo {
 
 namespace {
 
+// One priority mark (servers.h) on the priority word.
 constexpr real8 k_mark_unit = 1000000.0;
+// The highest priority word without a mark: a transaction at or below it
+// comes to the station for the first time.
+constexpr real8 k_unmarked_priority_max = 999999.875;
 // Move time of a pre-empted holder with no time left: still negative, so
 // that it reads as pre-empted.
 constexpr real8 k_tiny_negative = -1.0e-7;
@@ -80,31 +81,46 @@ real8 base_priority(real8 priority, int4 marks) { return priority - marks * k_ma
 // Takes the pre-emption marks off the active transaction's priority.
 void remove_priority_marks(Engine& e) {
   auto& m = e.act.cur_marks.preempt;
-  e.act.cur_txn[3] = base_priority(e.act.cur_txn[3], m);
+  e.act.cur_txn[tw::priority] = base_priority(e.act.cur_txn[tw::priority], m);
   m = 0;
 }
 
 void add_priority_mark(Engine& e, int4 mark) {
-  e.act.cur_txn[3] += mark * k_mark_unit;
+  e.act.cur_txn[tw::priority] += mark * k_mark_unit;
   e.act.cur_marks.preempt += mark;
 }
 
-int station_chain(const Engine& e, int s) {
-  const int k = 1 + s;
-  return k >= 2 && k <= e.txn.chain_count ? k : 0;
+bool priority_unmarked(const Engine& e) { return e.act.cur_txn[tw::priority] <= k_unmarked_priority_max; }
+
+// The waiting line of station s, 0 when this run has none for it.
+int station_line(const Engine& e, int s) {
+  const int k = station_chain(s);
+  return k >= station_chain(1) && k <= e.txn.chain_count ? k : 0;
 }
 
-[[noreturn]] void too_many_stations(Engine& e, int s) {
-  const int unit = open_error_unit(e);
-  e.ch.write(unit, io::Rec().i(s, 8).lit(" stations used = too many"));
-  report_block_error(e);
-}
+[[noreturn]] void too_many_stations(Engine& e, int s) { run_error(e, io::Rec().i(s, 8).lit(" stations used = too many")); }
 
 // A station number from the model's tables: checked before it indexes
 // the station arrays and their waiting lines.
 int checked_station(Engine& e, int s) {
-  if (s < 1 || s > k_station_limit || station_chain(e, s) == 0) too_many_stations(e, s);
+  if (s < 1 || s > k_station_limit || station_line(e, s) == 0) too_many_stations(e, s);
   return s;
+}
+
+// The station of block b: its A operand, or the station a parameter names.
+int block_station(Engine& e, int b) {
+  const int s = e.blocks.block_arg[ix(b)];
+  return s < 0 ? seize_release_block(e, s, e.blocks.block_op[ix(b)]) : checked_station(e, s);
+}
+
+int4 capacity_of(const Engine& e, int s) {
+  const int4 c = e.ent.st.station_capacity[ix(s)];
+  return c > 0 ? c : 1;
+}
+
+// Station s has n units free.
+bool has_room(const Engine& e, int s, int n) {
+  return capacity_of(e, s) - static_cast<std::int64_t>(e.srv.station_contents[ix(s)]) >= n;
 }
 
 // Re-test of the WAITIF waiters named on station s, with the active
@@ -128,7 +144,8 @@ int sna_unit_entry(const Engine& e, int b) {
 }
 
 // The units that block b takes or gives back: its coded B operand, or the
-// value of the SNA it names. Sets `try_station` for the special B operand.
+// value of the SNA it names. Sets `try_station` when the block is a try
+// station (an SNA code with no SNA listed).
 int block_unit_count(Engine& e, int b, bool& try_station) {
   try_station = false;
   if (b < 1 || b > e.blocks.block_count) return 1;
@@ -137,13 +154,10 @@ int block_unit_count(Engine& e, int b, bool& try_station) {
   if (const int i = sna_unit_entry(e, b)) {
     int index = e.ent.st.sna_b_value[ix(i)];
     const int n = trunc_i32(operand_index_value(e, e.ent.st.sna_b_kind[ix(i)], index));
-    if (n < 0) {
-      write_error_message(e, " Value of B operand of ENTER or LEAVE block < 0");
-      report_block_error(e);
-    }
+    if (n < 0) run_error(e, " Value of B operand of ENTER or LEAVE block < 0");
     return n;
   }
-  try_station = code == -100;
+  try_station = code == k_sna_units;
   return resolve_operand_value(e, code, b);
 }
 
@@ -159,8 +173,8 @@ void find_holder(Engine& e, int s, int& chain, int& rec) {
   const bool numbers = numbers_kept(e);
   const int num_word = e.ent.par.txn_num_off;
   const real4 holder = static_cast<real4>(e.srv.station_holder[ix(s)]);
-  for (int r = t.chain_head[1]; r != 0; r = t.txn_next[ix(r)]) {
-    const real4 next = record_word(e, r, 2);
+  for (int r = t.chain_head[k_future_chain]; r != 0; r = t.txn_next[ix(r)]) {
+    const real4 next = record_word(e, r, tw::next_block);
     if (next >= 0.0f) continue;
     bool match = false;
     if (numbers) {
@@ -173,13 +187,13 @@ void find_holder(Engine& e, int s, int& chain, int& rec) {
               e.blocks.block_arg[ix(b)] == s;
     }
     if (match) {
-      chain = 1;
+      chain = k_future_chain;
       rec = r;
       return;
     }
   }
   if (numbers) {
-    for (int k = 2; k <= t.chain_count; ++k) {
+    for (int k = k_future_chain + 1; k <= t.chain_count; ++k) {
       for (int r = t.chain_head[ix(k)]; r != 0; r = t.txn_next[ix(r)]) {
         if (record_word(e, r, num_word) == holder) {
           chain = k;
@@ -201,9 +215,10 @@ int preempt_send_block(const Engine& e) {
   return 0;
 }
 
-// The send operand of a pre-empting block: where the holder goes. The
-// translator refuses PREEMPT operands so far and leaves the word unset;
-// 0 then (the holder resumes later).
+// Where the holder pre-empted by block b goes: the PREEM: block when the
+// model names one, else the block of b's C operand (linked at the end of
+// the program). 0: no C operand (its word is -1), the holder waits to
+// resume.
 int4 preempt_send_operand(Engine& e, int b) {
   if (e.ctl.preem_name_seen && preempt_send_block(e) > 0) return preempt_send_block(e);
   if (b < 1 || b > e.blocks.block_count) return 0;
@@ -226,61 +241,159 @@ int advance_preempt_block(const Engine& e, real8 next) {
 // sent on to block `to` at the current clock.
 void send_holder(Engine& e, int to) {
   auto& cur = e.act.cur_txn;
-  const int b = trunc_i32(std::fabs(cur[2]));
+  const int b = trunc_i32(std::fabs(cur[tw::next_block]));
   if (b >= 1 && b <= e.blocks.block_count) e.blocks.block_current[ix(b)] -= 1;
-  cur[1] = e.run.clock;
+  cur[tw::move_time] = e.run.clock;
   remove_priority_marks(e);
-  cur[3] = std::fmod(cur[3], k_mark_unit);
+  cur[tw::priority] = std::fmod(cur[tw::priority], k_mark_unit);
   e.act.cur_marks.advance_station = 0;
-  cur[5] = b;
-  cur[2] = to;
-  insert_event_chain(e, 1);
+  cur[tw::current_block] = b;
+  cur[tw::next_block] = to;
+  insert_event_chain(e, k_future_chain);
+}
+
+// --- Entry ---
+
+// The active transaction enters station s with n units: contents,
+// entries, maximum and time integral. A waiter released for its retry
+// leaves the station's implicit queue; a first try passes through it.
+void admit(Engine& e, int s, int n, int queue, bool retry) {
+  auto& srv = e.srv;
+  auto& contents = srv.station_contents[ix(s)];
+  contents += n;
+  srv.station_entries[ix(s)] += n;
+  srv.station_area[ix(s)] -= static_cast<real4>(n) * e.run.clock;
+  if (contents > srv.station_max[ix(s)]) srv.station_max[ix(s)] = contents;
+  if (retry) {
+    remove_priority_marks(e);
+    if (queue != 0) depart_adset(e, queue);
+    e.act.cur_marks.station = 0;
+    e.act.cur_txn[tw::move_time] = e.run.clock;
+  } else if (queue != 0 && priority_unmarked(e)) {
+    queue_entry_block(e, queue);
+    depart_adset(e, queue);
+  }
+}
+
+// After an entry: the WAITIF waiters of the station are tested again, a
+// facility records its holder and a try station its result.
+void finish_entry(Engine& e, int s, bool records_holder) {
+  retest_waitif(e, s);
+  if (records_holder && numbers_kept(e)) e.srv.station_holder[ix(s)] = trunc_i32(txn_number(e));
+  if (e.srv.station_b_flag[ix(s)]) set_try_result(e, 1.0);
+}
+
+// A waiter released for its retry that still finds no room goes back to
+// the head of its line, counted again in the block it waits in.
+void back_to_line_head(Engine& e, int b, int s) {
+  auto& cur = e.act.cur_txn;
+  e.act.cur_marks.station = 0;
+  const int c = trunc_i32(cur[tw::current_block]);
+  insert_chain_front(e, station_chain(s));
+  if (c >= 1 && c <= e.blocks.block_count) e.blocks.block_current[ix(c)] += 1;
+  e.blocks.block_entries[ix(b)] -= 1;
+  cur[tw::next_block] = -1.0;
+}
+
+// PREEMPT block b; by priority, only a holder of lower priority is
+// pre-empted.
+void preempt_entry(Engine& e, int b, bool by_priority) {
+  auto& srv = e.srv;
+  const int s = block_station(e, b);
+  const int queue = e.ent.st.station_implicit_queue[ix(s)];
+  if (by_priority && queue != 0) {
+    write_error_line(e, " Implicit Q illegal when PREEMPT with priority");
+    write_error_line(e, " Use ARRIVE-DEPART pair instead or insert");
+    write_error_line(e, " ADVANCE block without operands before PREEMPT");
+    stop_program(e);
+  }
+  const bool retry = e.act.cur_marks.station != 0;
+  if (has_room(e, s, 1)) {
+    admit(e, s, 1, queue, retry);
+    srv.preempt_mark[ix(s)] = true;
+    finish_entry(e, s, true);
+    return;
+  }
+  if (retry) {
+    back_to_line_head(e, b, s);
+    return;
+  }
+  // A facility already pre-empted makes a plain PREEMPT wait.
+  const bool waits = (srv.preempt_mark[ix(s)] && !by_priority) || preempt_transaction(e, s, by_priority);
+  // The pre-emptor passes through the implicit queue; while it waits it
+  // stays in the queue.
+  if (queue != 0 && priority_unmarked(e)) {
+    queue_entry_block(e, queue);
+    if (!waits) depart_adset(e, queue);
+  }
+  if (waits) enter_station_waiting_line(e, b, s);
+}
+
+// --- Exit ---
+
+[[noreturn]] void negative_contents(Engine& e, int b, int s) {
+  if (e.ctl.auto_animation_flag) {
+    report_statement_error(e, " Negative contents in server ");
+  } else {
+    write_error_line(e, io::Rec().lit(" Negative contents in server ").lit(packed_name_text(e, e.ent.st.station_name[ix(s)])).str());
+  }
+  report_error_at_block(e, b);
+}
+
+// Gives back to station s the units that exit block b returns and keeps
+// the time integral. False when the active transaction gives nothing
+// back: a try station refused it at the entry, or its result 0 (give
+// back everything) finds the station empty.
+bool give_back_units(Engine& e, int b, int s) {
+  auto& srv = e.srv;
+  bool try_station = false;
+  int n = block_unit_count(e, b, try_station);
+  auto& contents = srv.station_contents[ix(s)];
+  const int slot = try_slot(e);
+  const real8 result = srv.station_b_flag[ix(s)] && slot ? e.act.cur_txn[ix(slot)] : 1.0;
+  if (result == -1.0) return false;
+  if (result == 0.0) {
+    if (contents <= 0) return false;
+    n = contents;
+    contents = 0;
+  } else {
+    contents -= n;
+    if (contents < 0) negative_contents(e, b, s);
+  }
+  // The active transaction moves at the clock; its move time is the clock.
+  srv.station_area[ix(s)] += static_cast<real4>(n) * e.run.clock;
+  return true;
 }
 
 }  // namespace
 
 int seize_release_block(Engine& e, int s, int code) {
   auto& cur = e.act.cur_txn;
-  const int params = e.ent.par.param_count;
   auto param_value = [&](int p) -> real8 {
-    if (p < 1 || p > params || 5 + p >= static_cast<int>(cur.size())) {
-      const int unit = open_error_unit(e);
-      e.ch.write(unit, io::Rec().lit(" Illegal value in parameter ").i(p, 2));
-      report_block_error(e);
-    }
-    return cur[ix(5 + p)];
+    if (!has_parameter(e, p)) run_error(e, io::Rec().lit(" Illegal value in parameter ").i(p, 2));
+    return cur[ix(parameter_word(p))];
   };
   int p = -s;
-  if (p > 30000) p = trunc_i32(param_value(p - 30000) + 0.0001);
+  if (p > k_indirect_parameter) p = trunc_i32(param_value(p - k_indirect_parameter) + 0.0001);
   int n = trunc_i32(param_value(p) + 0.0001);
   if (n <= 0) {
-    const int unit = open_error_unit(e);
     const bool named = p >= 1 && p <= k_pname_limit && e.ent.par.pname_code[ix(p)] != 0;
-    if (named) {
-      e.ch.write(unit, io::Rec().lit(" Illegal value in parameter P$").lit(packed_name_text(e, e.ent.par.pname_code[ix(p)])));
-    } else {
-      e.ch.write(unit, io::Rec().lit(" Illegal value in parameter ").i(p, 2));
-    }
-    report_block_error(e);
+    if (named) run_error(e, io::Rec().lit(" Illegal value in parameter P$").lit(packed_name_text(e, e.ent.par.pname_code[ix(p)])));
+    run_error(e, io::Rec().lit(" Illegal value in parameter ").i(p, 2));
   }
   auto& st = e.ent.st;
   const bool storage_form = is_storage_form(code);
   const int number = n;
   if (!storage_form && n > st.storage_count) n += st.facility_offset;
-  if (n > k_station_limit || station_chain(e, n) == 0) too_many_stations(e, n);
+  if (n > k_station_limit || station_line(e, n) == 0) too_many_stations(e, n);
   if (!storage_form && number > st.storage_count) st.station_name[ix(n)] = numeric_name_key(number);
   if (n > st.max_station_used) st.max_station_used = n;
   if (n > st.station_count) st.station_count = n;
-  if (storage_form && n > st.storage_count) {
-    const int unit = open_error_unit(e);
-    e.ch.write(unit, io::Rec().lit(" Not defined for parameter use: Storage ").i(n, 4));
-    report_block_error(e);
-  }
+  if (storage_form && n > st.storage_count)
+    run_error(e, io::Rec().lit(" Not defined for parameter use: Storage ").i(n, 4));
   if (!storage_form && number <= st.storage_count) {
-    const int unit = open_error_unit(e);
-    e.ch.write(unit, io::Rec().lit(" SEIZE or RELEASE tries to use storage ").i(number, 3));
-    if (e.act.cur_block > 0) e.ch.write(unit, io::Rec().lit(" Error found at block ").i(e.act.cur_block, 4));
-    stop_program(e);
+    write_error_line(e, io::Rec().lit(" SEIZE or RELEASE tries to use storage ").i(number, 3).str());
+    stop_at_block(e, e.act.cur_block);
   }
   return n;
 }
@@ -290,168 +403,85 @@ int seize_release_block(Engine& e, int b) {
   return seize_release_block(e, e.blocks.block_arg[ix(b)], bc::advance);
 }
 
-void server_entry_block(Engine& e, int b) {
-  auto& cur = e.act.cur_txn;
+void enter_or_seize_block(Engine& e, int b) {
   auto& srv = e.srv;
-  const int code = e.blocks.block_op[ix(b)];
-  int s = e.blocks.block_arg[ix(b)];
-  s = s < 0 ? seize_release_block(e, s, code) : checked_station(e, s);
+  const int s = block_station(e, b);
   const int queue = e.ent.st.station_implicit_queue[ix(s)];
-  int n = 1;
-  bool preempting = false, by_priority = false;
-  if (code == bc::preempt) {
-    preempting = true;
-  } else if (code == bc::preempt_after_priority) {
-    if (queue != 0) {
-      const int unit = open_error_unit(e);
-      e.ch.write(unit, " Implicit Q illegal when PREEMPT with priority");
-      e.ch.write(unit, " Use ARRIVE-DEPART pair instead or insert");
-      e.ch.write(unit, " ADVANCE block without operands before PREEMPT");
-      stop_program(e);
-    }
-    preempting = by_priority = true;
-  } else {
-    bool try_station = false;
-    n = block_unit_count(e, b, try_station);
-    if (try_station) srv.station_b_flag[ix(s)] = true;
-  }
+  bool try_station = false;
+  const int n = block_unit_count(e, b, try_station);
+  if (try_station) srv.station_b_flag[ix(s)] = true;
   const bool retry = e.act.cur_marks.station != 0;
-  const int4 capacity = e.ent.st.station_capacity[ix(s)] > 0 ? e.ent.st.station_capacity[ix(s)] : 1;
-  auto& contents = srv.station_contents[ix(s)];
-  if (static_cast<std::int64_t>(capacity) - contents >= n) {
-    contents += n;
-    srv.station_entries[ix(s)] += n;
-    srv.station_area[ix(s)] -= static_cast<real4>(n) * e.run.clock;
-    if (contents > srv.station_max[ix(s)]) srv.station_max[ix(s)] = contents;
-    if (retry) {
-      remove_priority_marks(e);
-      if (queue != 0) depart_adset(e, queue);
-      e.act.cur_marks.station = 0;
-      cur[1] = e.run.clock;
-    } else if (queue != 0 && cur[3] <= 999999.875) {
-      queue_entry_block(e, queue);
-      depart_adset(e, queue);
-    }
-    if (preempting) srv.preempt_mark[ix(s)] = true;
-    retest_waitif(e, s);
-    if (numbers_kept(e) && code != bc::enter) srv.station_holder[ix(s)] = trunc_i32(txn_number(e));
-    if (srv.station_b_flag[ix(s)]) set_try_result(e, 1.0);
+  if (has_room(e, s, n)) {
+    admit(e, s, n, queue, retry);
+    finish_entry(e, s, e.blocks.block_op[ix(b)] == bc::seize);
     return;
   }
   if (retry) {
-    // Back to the head of the line it came from.
-    e.act.cur_marks.station = 0;
-    const int c = trunc_i32(cur[5]);
-    insert_chain_front(e, 1 + s);
-    if (c >= 1 && c <= e.blocks.block_count) e.blocks.block_current[ix(c)] += 1;
-    e.blocks.block_entries[ix(b)] -= 1;
-    cur[2] = -1.0;
+    back_to_line_head(e, b, s);
     return;
   }
-  bool waits = true;
-  if (preempting) {
-    if (srv.preempt_mark[ix(s)] && !by_priority) {
-      waits = true;
-    } else {
-      // The pre-emptor's queue entry comes first: while it waits it stays in the queue.
-      waits = preempt_transaction(e, s, by_priority);
-    }
-    if (queue != 0 && cur[3] <= 999999.875) {
-      queue_entry_block(e, queue);
-      if (!waits) depart_adset(e, queue);
-    }
-  } else if (srv.station_b_flag[ix(s)]) {
+  // A full try station lets the transaction through with result -1.
+  if (srv.station_b_flag[ix(s)]) {
     set_try_result(e, -1.0);
     return;
-  } else if (queue != 0) {
-    queue_entry_block(e, queue);
   }
-  if (waits) enter_station_waiting_line(e, b, s);
+  if (queue != 0) queue_entry_block(e, queue);
+  enter_station_waiting_line(e, b, s);
 }
 
-void server_exit_block(Engine& e, int b) {
+void preempt_block(Engine& e, int b) { preempt_entry(e, b, false); }
+
+void preempt_by_priority_block(Engine& e, int b) { preempt_entry(e, b, true); }
+
+void leave_or_release_block(Engine& e, int b) {
   auto& srv = e.srv;
+  const int s = block_station(e, b);
+  if (!give_back_units(e, b, s)) return;
   const int code = e.blocks.block_op[ix(b)];
-  int s = e.blocks.block_arg[ix(b)];
-  s = s < 0 ? seize_release_block(e, s, code) : checked_station(e, s);
-  bool try_station = false;
-  int n = block_unit_count(e, b, try_station);
-  auto& contents = srv.station_contents[ix(s)];
-  bool emptied = false;
-  if (srv.station_b_flag[ix(s)]) {
-    const int slot = try_slot(e);
-    const real8 result = slot ? e.act.cur_txn[ix(slot)] : 1.0;
-    if (result == -1.0) return;  // refused at the entry: holds nothing
-    if (result == 0.0) {
-      if (contents <= 0) return;
-      n = contents;
-      contents = 0;
-      emptied = true;
-    }
-  }
-  if (!emptied) {
-    contents -= n;
-    if (contents < 0) {
-      if (e.ctl.auto_animation_flag) {
-        report_statement_error(e, " Negative contents in server ");
-      } else {
-        const int unit = open_error_unit(e);
-        e.ch.write(unit, io::Rec().lit(" Negative contents in server ").lit(packed_name_text(e, e.ent.st.station_name[ix(s)])));
-      }
-      report_error_at_block(e, b);
-    }
-  }
-  // The active transaction moves at the clock; its move time is the clock.
-  srv.station_area[ix(s)] += static_cast<real4>(n) * e.run.clock;
-  const int k = 1 + s;
+  const int k = station_chain(s);
   const int line = e.txn.chain_size[ix(k)];
-  const bool returning = code == bc::return_;
-  const bool serve = (line > 0 && line > srv.preempted_count[ix(s)]) || (returning && line > 0);
-  const bool waitif = e.ent.st.station_waitif[ix(s)] != 0;
   if (line == 0 && numbers_kept(e) && code == bc::release) srv.station_holder[ix(s)] = 0;
-  if (!returning && !serve && !waitif) return;
+  // Pre-empted holders in the line wait for their RETURN, not for a release.
+  if (!(line > 0 && line > srv.preempted_count[ix(s)])) {
+    retest_waitif(e, s);
+    return;
+  }
   KeptTxn keep;
   keep_txn(e, keep);
-  if (waitif && !(serve && !returning)) scan_waitif_lists(e, s);
-  if (waitif && !serve && !returning) {
-    restore_txn(e, keep);
-    return;
+  // A storage's exit serves every waiter that fits: woken one at a time,
+  // a first waiter that asks too much would keep the others waiting
+  // while units stay free.
+  if (e.run.serve_all_waiters_flag || code == bc::leave) {
+    serve_waiting_chain(e, s, e.txn.chain_head[ix(k)], capacity_of(e, s) - srv.station_contents[ix(s)]);
+  } else {
+    remove_from_chain_and_count(e, s, e.txn.chain_head[ix(k)]);
   }
-  if (serve) {
-    // A storage's exit serves every waiter that fits: woken one at a time,
-    // a first waiter that asks too much would keep the others waiting
-    // while units stay free.
-    if (e.run.serve_all_waiters_flag || code == bc::leave) {
-      if (!returning) {
-        const int4 cap = e.ent.st.station_capacity[ix(s)] > 0 ? e.ent.st.station_capacity[ix(s)] : 1;
-        serve_waiting_chain(e, s, e.txn.chain_head[ix(k)], cap - contents);
-      }
-    } else if (!returning) {
-      remove_from_chain_and_count(e, s, e.txn.chain_head[ix(k)]);
-    }
-    if (waitif && !returning) scan_waitif_lists(e, s);
-  }
-  if (returning) {
-    restore_txn(e, keep);
-    update_station_state(e, s);
-    // The releasing transaction keeps the priority that the hand-over left it.
-    const real8 priority = e.act.cur_txn[3];
-    const int4 marks = e.act.cur_marks.preempt;
-    restore_txn(e, keep);
-    e.act.cur_txn[3] = priority;
-    e.act.cur_marks.preempt = marks;
-    return;
-  }
+  if (e.ent.st.station_waitif[ix(s)] != 0) scan_waitif_lists(e, s);
   restore_txn(e, keep);
+}
+
+void return_block(Engine& e, int b) {
+  const int s = block_station(e, b);
+  if (!give_back_units(e, b, s)) return;
+  retest_waitif(e, s);
+  KeptTxn keep;
+  keep_txn(e, keep);
+  update_station_state(e, s);
+  // The returning transaction keeps the priority that the hand-over left it.
+  const real8 priority = e.act.cur_txn[tw::priority];
+  const int4 marks = e.act.cur_marks.preempt;
+  restore_txn(e, keep);
+  e.act.cur_txn[tw::priority] = priority;
+  e.act.cur_marks.preempt = marks;
 }
 
 void serve_waiting_chain(Engine& e, int s, int p, int free_units) {
   auto& srv = e.srv;
   srv.served_count[ix(s)] = 0;
-  const int k = 1 + s;
+  const int k = station_chain(s);
   int r = p;
   while (r != 0 && free_units > 0) {
-    const int b = trunc_i32(record_word(e, r, 2));
+    const int b = trunc_i32(record_word(e, r, tw::next_block));
     const int want = units_of_block(e, b);
     const int next = e.txn.txn_next[ix(r)];
     if (want > free_units) {
@@ -472,14 +502,13 @@ bool preempt_transaction(Engine& e, int s, bool by_priority) {
   int chain = 0, rec = 0;
   find_holder(e, s, chain, rec);
   if (rec == 0) {
-    const int unit = open_error_unit(e);
-    e.ch.write(unit, " Incorrect preempt: Transaction to be");
-    e.ch.write(unit, " preempted is NOT in any ADVANCE block");
-    e.ch.write(unit, " nor in any waiting line");
+    write_error_line(e, " Incorrect preempt: Transaction to be");
+    write_error_line(e, " preempted is NOT in any ADVANCE block");
+    write_error_line(e, " nor in any waiting line");
     report_error_at_block(e, e.act.cur_block);
   }
   if (by_priority) {
-    const real8 mine = std::fmod(base_priority(cur[3], e.act.cur_marks.preempt), k_mark_unit);
+    const real8 mine = std::fmod(base_priority(cur[tw::priority], e.act.cur_marks.preempt), k_mark_unit);
     const real8 held = std::fmod(base_priority(record_priority(e, rec), e.txn.txn_marks[ix(rec)].preempt), k_mark_unit);
     if (mine <= held) {
       if (e.act.cur_marks.preempt < k_mark_preemptor) add_priority_mark(e, k_mark_preemptor);
@@ -491,27 +520,30 @@ bool preempt_transaction(Engine& e, int s, bool by_priority) {
   keep_txn(e, preemptor);
   unlink_transaction(e, rec, chain);
   // The holder is now the active transaction.
+  auto& h = e.act.cur_txn;
   const int4 send = preempt_send_operand(e, b);
   e.run.preemption_happened = true;
   if (send > 0) {
     send_holder(e, send);
   } else if (send < 0) {
-    const int hb = trunc_i32(std::fabs(e.act.cur_txn[2]));
+    // Leaves the model.
+    const int hb = trunc_i32(std::fabs(h[tw::next_block]));
     if (hb >= 1 && hb <= e.blocks.block_count) e.blocks.block_current[ix(hb)] -= 1;
-  } else if (const int to = chain == 1 ? advance_preempt_block(e, e.act.cur_txn[2]) : 0) {
+  } else if (const int to = chain == k_future_chain ? advance_preempt_block(e, h[tw::next_block]) : 0) {
     // The holder's ADVANCE names where a holder pre-empted there goes.
     send_holder(e, to);
   } else {
-    auto& h = e.act.cur_txn;
-    if (chain == 1) {
-      const real8 left = h[1] - e.run.clock;
-      h[1] = left > 0.0 ? -left : k_tiny_negative;
+    // It waits at the head of the facility's line with the rest of its
+    // delay as a negative move time.
+    if (chain == k_future_chain) {
+      const real8 left = h[tw::move_time] - e.run.clock;
+      h[tw::move_time] = left > 0.0 ? -left : k_tiny_negative;
     } else {
-      h[1] = k_tiny_negative;
+      h[tw::move_time] = k_tiny_negative;
     }
     if (e.act.cur_marks.preempt % k_mark_preemptor == 0) add_priority_mark(e, k_mark_preempted);
     srv.preempted_count[ix(s)] += 1;
-    insert_event_chain(e, 1 + s);
+    insert_event_chain(e, station_chain(s));
   }
   restore_txn(e, preemptor);
   srv.preempt_mark[ix(s)] = true;
@@ -522,16 +554,16 @@ bool preempt_transaction(Engine& e, int s, bool by_priority) {
 void update_station_state(Engine& e, int s) {
   auto& srv = e.srv;
   srv.preempt_mark[ix(s)] = false;
-  const int k = 1 + s;
+  const int k = station_chain(s);
   if (srv.preempted_count[ix(s)] == 0) {
     remove_priority_marks(e);
     if (e.txn.chain_head[ix(k)] != 0) {
-      const real8 priority = e.act.cur_txn[3];
+      const real8 priority = e.act.cur_txn[tw::priority];
       KeptTxn keep;
-  keep_txn(e, keep);
+      keep_txn(e, keep);
       remove_from_chain_and_count(e, s, e.txn.chain_head[ix(k)]);
       restore_txn(e, keep);
-      e.act.cur_txn[3] = priority;
+      e.act.cur_txn[tw::priority] = priority;
     } else {
       srv.station_holder[ix(s)] = 0;
     }
@@ -541,21 +573,21 @@ void update_station_state(Engine& e, int s) {
   keep_txn(e, keep);
   unlink_transaction(e, e.txn.chain_head[ix(k)], k);
   auto& cur = e.act.cur_txn;
-  if (cur[1] < 0.0) {
+  if (cur[tw::move_time] < 0.0) {
     // A pre-empted holder: takes the facility back with the rest of its delay.
     srv.preempted_count[ix(s)] -= 1;
     srv.station_contents[ix(s)] += 1;
-    cur[1] = std::fabs(cur[1]) + e.run.clock;
+    cur[tw::move_time] = std::fabs(cur[tw::move_time]) + e.run.clock;
     srv.station_area[ix(s)] -= e.run.clock;
   } else {
-    const int c = trunc_i32(cur[5]);
+    const int c = trunc_i32(cur[tw::current_block]);
     if (c >= 1 && c <= e.blocks.block_count) e.blocks.block_current[ix(c)] -= 1;
-    cur[1] = e.run.clock;
+    cur[tw::move_time] = e.run.clock;
     srv.served_count[ix(s)] = 1;
   }
   remove_priority_marks(e);
   if (numbers_kept(e)) srv.station_holder[ix(s)] = trunc_i32(txn_number(e));
-  insert_event_chain(e, 1);
+  insert_event_chain(e, k_future_chain);
   restore_txn(e, keep);
 }
 

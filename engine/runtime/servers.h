@@ -10,14 +10,26 @@ namespace kelvo {
 
 struct Engine;
 
-// Entry blocks (codes 4, 10, 15, 44). Leaves element 2 at -1 when the
-// transaction has to wait; otherwise the dispatcher passes it on.
-void server_entry_block(Engine& e, int b);
-// Exit blocks (codes 9, 13, 14).
-void server_exit_block(Engine& e, int b);
+// The entry blocks leave the next-block word at -1 when the transaction
+// has to wait in the station's line; otherwise the dispatcher passes it on.
+// ENTER (storage) and SEIZE (facility): takes the block's units, or waits.
+void enter_or_seize_block(Engine& e, int b);
+// PREEMPT: takes the facility from its holder unless it is pre-empted
+// already.
+void preempt_block(Engine& e, int b);
+// PREEMPT by priority: takes the facility from a holder of lower
+// priority, else waits.
+void preempt_by_priority_block(Engine& e, int b);
+// LEAVE (storage) and RELEASE (facility): gives the units back and wakes
+// the waiters that now fit.
+void leave_or_release_block(Engine& e, int b);
+// RETURN: gives the facility back at the end of a pre-emption and hands
+// it on.
+void return_block(Engine& e, int b);
 // Station number of a station operand given by a parameter: s = -p (p
-// above 30000: the parameter whose number is in parameter p - 30000).
-// `code` is the block code that asks (4 and 9 are the storage forms).
+// above k_indirect_parameter: the parameter whose number is in parameter
+// p - k_indirect_parameter). `code` is the block code that asks (ENTER
+// and LEAVE are the storage forms).
 int seize_release_block(Engine& e, int s, int code);
 // The station held by the active transaction in ADVANCE block b, whose
 // A word names it by a parameter.

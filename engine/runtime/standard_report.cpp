@@ -10,9 +10,7 @@
 #include "model/engine.h"
 #include "runtime/report_line.h"
 #include "runtime/report_sections.h"
-
 #include "support/diagnostics.h"
-
 #include "support/packed_names.h"
 #include "support/stop.h"
 #include "support/text_routines.h"
@@ -22,8 +20,6 @@ namespace kelvo {
 namespace {
 
 constexpr int k_atf_unit = 9;
-// Label code of a PREEMPT-side block, shown as "PREEM:".
-constexpr std::uint32_t k_preem_label = 0xF396F397u;
 
 void write_line(Engine& e, int unit, const io::Rec& rec) { e.ch.write(unit, rec); }
 
@@ -32,7 +28,7 @@ std::string dashes() { return std::string(62, '-'); }
 
 // The label column of a block row.
 std::string label_text(Engine& e, int4 code) {
-  if (static_cast<std::uint32_t>(code) == k_preem_label) return "PREEM:";
+  if (code == k_preem_label_code) return "PREEM:";
   return packed_name_text(e, code);
 }
 

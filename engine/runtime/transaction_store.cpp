@@ -8,14 +8,11 @@
 #include "model/engine.h"
 #include "runtime/event_loop.h"
 #include "runtime/generate_advance_terminate.h"
-
 #include "runtime/print_trace.h"
 #include "runtime/queues_tables.h"
 #include "runtime/random_streams.h"
 #include "runtime/run_errors.h"
-
 #include "support/diagnostics.h"
-
 #include "support/stop.h"
 
 namespace kelvo {
@@ -24,7 +21,7 @@ namespace {
 
 inline int base_of(const TxnStore& t, int r) { return (r - 1) * t.txn_rec_words + 1; }
 
-bool chain_ok(const Engine& e, int k) { return k >= 1 && k <= e.txn.chain_count; }
+bool chain_ok(const Engine& e, int k) { return k >= k_future_chain && k <= e.txn.chain_count; }
 bool record_ok(const Engine& e, int p) { return p >= 1 && p <= e.txn.txn_slots; }
 
 // Block code of the block a record moves to next (0 when none).
@@ -35,6 +32,10 @@ int next_block_code(const Engine& e, double next_word) {
 }
 
 }  // namespace
+
+bool has_parameter(const Engine& e, int j) {
+  return j >= 1 && j <= e.ent.par.param_count && parameter_word(j) < static_cast<int>(e.act.cur_txn.size());
+}
 
 real4 record_move_time(const Engine& e, int r) { return e.txn.txn_pool[ix(base_of(e.txn, r) + 1)]; }
 real4 record_word(const Engine& e, int r, int i) { return e.txn.txn_pool[ix(base_of(e.txn, r) + i)]; }
@@ -50,7 +51,7 @@ void init_free_chain(Engine& e) {
     t.txn_chain[ix(r)] = 0;
   }
   if (t.txn_slots > 0) t.txn_next[ix(t.txn_slots)] = 0;
-  for (int k = 1; k <= t.chain_count; ++k) {
+  for (int k = k_future_chain; k <= t.chain_count; ++k) {
     t.chain_head[ix(k)] = 0;
     t.chain_tail[ix(k)] = 0;
     t.chain_size[ix(k)] = 0;
@@ -64,7 +65,7 @@ int take_free_record(Engine& e, int k) {
   const int base = base_of(t, p);
   const auto& cur = e.act.cur_txn;
   for (int i = 1; i <= t.txn_words; ++i) t.txn_pool[ix(base + i)] = static_cast<real4>(cur[ix(i)]);
-  t.txn_priority[ix(p)] = cur[3];
+  t.txn_priority[ix(p)] = cur[tw::priority];
   t.txn_marks[ix(p)] = e.act.cur_marks;
   t.free_head = t.txn_next[ix(p)];
   t.txn_chain[ix(p)] = k;
@@ -107,7 +108,7 @@ void insert_event_chain(Engine& e, int k) {
   } else {
     const real8 pr = t.txn_priority[ix(p)];
     int q = t.chain_tail[ix(k)];
-    if (k == 1) {
+    if (k == k_future_chain) {
       const real4 time = record_move_time(e, p);
       while (q != 0) {
         const real4 tq = record_move_time(e, q);
@@ -131,7 +132,7 @@ void insert_event_chain(Engine& e, int k) {
 
 void insert_chain_front(Engine& e, int k) {
   TxnStore& t = e.txn;
-  if (chain_ok(e, k) && t.chain_head[ix(k)] != 0 && e.act.cur_txn[3] < t.txn_priority[ix(t.chain_head[ix(k)])]) {
+  if (chain_ok(e, k) && t.chain_head[ix(k)] != 0 && e.act.cur_txn[tw::priority] < t.txn_priority[ix(t.chain_head[ix(k)])]) {
     insert_event_chain(e, k);
     return;
   }
@@ -141,16 +142,16 @@ void insert_chain_front(Engine& e, int k) {
 }
 
 void insert_due_now(Engine& e) {
-  const int p = take_free_record(e, 1);
+  const int p = take_free_record(e, k_future_chain);
   TxnStore& t = e.txn;
-  if (t.chain_head[1] == 0) {
+  if (t.chain_head[k_future_chain] == 0) {
     t.txn_prev[ix(p)] = 0;
     t.txn_next[ix(p)] = 0;
-    t.chain_head[1] = p;
-    t.chain_tail[1] = p;
+    t.chain_head[k_future_chain] = p;
+    t.chain_tail[k_future_chain] = p;
     t.batch_last = p;
   } else if (t.batch_last == 0) {
-    link_chain_entry(e, 1, t.chain_head[1], p);
+    link_chain_entry(e, k_future_chain, t.chain_head[k_future_chain], p);
     t.batch_last = p;
   } else {
     const real8 pr = t.txn_priority[ix(p)];
@@ -166,20 +167,21 @@ void insert_due_now(Engine& e) {
     }
     if (q != 0) {
       const bool was_last = q == t.batch_last;
-      chain_relink(e, 1, q, p);
+      chain_relink(e, k_future_chain, q, p);
       if (was_last) t.batch_last = p;
     } else {
-      const int h = t.chain_head[1];
-      const int code_p = next_block_code(e, record_word(e, p, 2));
-      const int code_h = next_block_code(e, record_word(e, h, 2));
-      if (pr >= 100000.0 && record_move_time(e, h) <= time && code_p == 43 && (code_h == 4 || code_h == 15)) {
-        chain_relink(e, 1, h, p);
+      const int h = t.chain_head[k_future_chain];
+      const int code_p = next_block_code(e, record_word(e, p, tw::next_block));
+      const int code_h = next_block_code(e, record_word(e, h, tw::next_block));
+      if (pr >= 100000.0 && record_move_time(e, h) <= time && code_p == bc::waitif &&
+          (code_h == bc::enter || code_h == bc::seize)) {
+        chain_relink(e, k_future_chain, h, p);
       } else {
-        link_chain_entry(e, 1, h, p);
+        link_chain_entry(e, k_future_chain, h, p);
       }
     }
   }
-  t.chain_size[1] += 1;
+  t.chain_size[k_future_chain] += 1;
 }
 
 void unlink_transaction(Engine& e, int p, int k) {
@@ -190,7 +192,7 @@ void unlink_transaction(Engine& e, int p, int k) {
   const int base = base_of(t, p);
   auto& cur = e.act.cur_txn;
   for (int i = 1; i <= t.txn_words; ++i) cur[ix(i)] = t.txn_pool[ix(base + i)];
-  cur[3] = t.txn_priority[ix(p)];
+  cur[tw::priority] = t.txn_priority[ix(p)];
   e.act.cur_marks = t.txn_marks[ix(p)];
   const int before = t.txn_prev[ix(p)];
   const int after = t.txn_next[ix(p)];
@@ -209,9 +211,9 @@ void unlink_transaction(Engine& e, int p, int k) {
   t.txn_chain[ix(p)] = 0;
   t.free_head = p;
   // A batch that ended with this record now ends with its predecessor.
-  if (k == 1 && t.batch_last == p && before > 0) t.batch_last = before;
-  if (k == 1) {
-    const int h = t.chain_head[1];
+  if (k == k_future_chain && t.batch_last == p && before > 0) t.batch_last = before;
+  if (k == k_future_chain) {
+    const int h = t.chain_head[k_future_chain];
     if (h != 0 && record_move_time(e, h) >= e.run.clock) e.run.next_event_time = record_move_time(e, h);
     if (e.run.next_event_time > e.run.end_time || h == 0) e.run.next_event_time = e.run.end_time;
   }
@@ -219,22 +221,22 @@ void unlink_transaction(Engine& e, int p, int k) {
 }
 
 void add_to_operand_sum(Engine& e, int n) {
-  const int b = trunc_i32(e.act.cur_txn[5]);
+  const int b = trunc_i32(e.act.cur_txn[tw::current_block]);
   if (b < 1 || b > e.blocks.block_count) return;
   const int code = e.blocks.block_op[ix(b)];
   if ((code == bc::enter || code == bc::leave) && e.blocks.block_units[ix(b)] > 1) e.run.operand_sum += n;
 }
 
 void remove_from_chain_and_count(Engine& e, int s, int p) {
-  unlink_transaction(e, p, 1 + s);
+  unlink_transaction(e, p, station_chain(s));
   save_last_time(e, s);
   if (e.run.serve_all_waiters_flag) add_to_operand_sum(e, -1);
   auto& cur = e.act.cur_txn;
-  if (cur[1] >= 0.0) {
-    const int b = trunc_i32(cur[5]);
+  if (cur[tw::move_time] >= 0.0) {
+    const int b = trunc_i32(cur[tw::current_block]);
     if (b >= 1 && b <= e.blocks.block_count) e.blocks.block_current[ix(b)] -= 1;
     // The block it will retry is carried as an integer mark.
-    e.act.cur_marks.station = trunc_i32(cur[2]);
+    e.act.cur_marks.station = trunc_i32(cur[tw::next_block]);
   } else if (s >= 1 && s < static_cast<int>(e.srv.station_contents.size())) {
     e.srv.station_contents[ix(s)] += 1;
   }
@@ -244,50 +246,27 @@ void remove_from_chain_and_count(Engine& e, int s, int p) {
 void enter_station_waiting_line(Engine& e, int b, int s) {
   auto& cur = e.act.cur_txn;
   if (b >= 1 && b <= e.blocks.block_count) e.blocks.block_entries[ix(b)] -= 1;
-  const int c = trunc_i32(cur[5]);
+  const int c = trunc_i32(cur[tw::current_block]);
   const bool c_ok = c >= 1 && c <= e.blocks.block_count;
   if (c_ok && e.ent.par.trace_number_wanted_a && e.run.trace_switch && e.blocks.block_op[ix(c)] == bc::advance)
     write_trace_line(e, c, bc::advance, 0);
   const int f = e.act.cur_marks.station;
   if (c_ok) e.blocks.block_current[ix(c)] += 1;
-  if (f == b && static_cast<double>(e.run.clock) == cur[1]) {
-    insert_chain_front(e, 1 + s);
+  if (f == b && static_cast<double>(e.run.clock) == cur[tw::move_time]) {
+    insert_chain_front(e, station_chain(s));
   } else {
-    insert_event_chain(e, 1 + s);
+    insert_event_chain(e, station_chain(s));
   }
-  cur[2] = -1.0;
+  cur[tw::next_block] = -1.0;
   if (e.run.serve_all_waiters_flag) add_to_operand_sum(e, 1);
-}
-
-void chain_insert_offset(Engine& e, int q) {
-  insert_chain_front(e, 1 + e.ent.st.station_name_count + q);
-  e.act.cur_txn[2] = -1.0;
-}
-
-void chain_link_offset(Engine& e, int q) {
-  insert_event_chain(e, 1 + e.ent.st.station_name_count + q);
-  e.act.cur_txn[2] = -1.0;
 }
 
 void report_transaction_overflow(Engine& e, int nr) {
   if (e.txn.txn_rec_words <= 1) report_zero_division(e);
-  const int unit = open_error_unit(e);
-  e.ch.write(unit, io::Rec().lit(" Unspecified error nr ").i(nr, 4));
-  e.ch.write(unit, io::Rec().lit(" Check in output below if very long waiting lines").lit(" or extended stop time"));
-  e.ch.write(unit, " Is LEAVE, RELEASE or RETURN block missing?");
-  e.ch.write(unit, " Are too many transactions at same time in system?");
-  report_block_error(e);
-}
-
-void find_free_slot(const std::array<int4, 13>& table, int& slot, int& flag) {
-  for (int i = 1; i <= 12; ++i) {
-    if (table[ix(i)] == 0) {
-      slot = i;
-      flag = 0;
-      return;
-    }
-  }
-  flag = -1;
+  write_error_line(e, io::Rec().lit(" Unspecified error nr ").i(nr, 4).str());
+  write_error_line(e, " Check in output below if very long waiting lines or extended stop time");
+  write_error_line(e, " Is LEAVE, RELEASE or RETURN block missing?");
+  run_error(e, io::Rec().lit(" Are too many transactions at same time in system?"));
 }
 
 void start_run_transactions(Engine& e) {
@@ -296,7 +275,7 @@ void start_run_transactions(Engine& e) {
   e.run.txn_counter = 0;
   e.run.report_written = false;
   e.run.preemption_happened = false;
-  const int n = e.ent.par.param_count + 5;
+  const int n = parameter_word(e.ent.par.param_count);
   if (e.ent.par.param_count < 0 || n + 1 > k_max_txn_words) {
     write_error_message(e, " Too many parameters");
     stop_program(e);
@@ -305,14 +284,16 @@ void start_run_transactions(Engine& e) {
   t.txn_link_off = n + 1;
   t.txn_rec_words = n + 2;
   t.txn_slots = k_pool_words / t.txn_rec_words;
-  int chains = 1 + e.ent.st.station_name_count + e.ent.q.queue_count + 1;
+  // The future-events chain, a line per station, one per queue and the
+  // WAITIF chain.
+  int chains = station_chain(e.ent.st.station_name_count) + e.ent.q.queue_count + 1;
   if (chains > k_max_chains) chains = k_max_chains;
   t.chain_count = chains;
   e.run.next_event_time = e.run.end_time;
   init_free_chain(e);
   auto& cur = e.act.cur_txn;
   for (int b = 1; b <= e.blocks.block_count; ++b) {
-    if (e.blocks.block_op[ix(b)] != 8) continue;
+    if (e.blocks.block_op[ix(b)] != bc::generate) continue;
     const int g = e.blocks.block_arg[ix(b)];
     if (g < 1 || g >= static_cast<int>(e.ent.gen.generate_first_time.size())) continue;
     // First creation time: a value >= 0 is the time itself, -1000 asks
@@ -322,13 +303,9 @@ void start_run_transactions(Engine& e) {
     if (offset >= 0.0f) {
       first = offset;
     } else if (offset == -1000.0f) {
-      e.act.cur_txn[2] = b;
+      e.act.cur_txn[tw::next_block] = b;
       first = generate_interval(e, g);
-      if (first < 0.0f) {
-        const int unit = open_error_unit(e);
-        e.ch.write(unit, io::Rec().lit(" Negative IAT in block ").i(b, 4));
-        stop_program(e);
-      }
+      if (first < 0.0f) stop_with_block(e, " Negative IAT in block ", b);
     } else {
       const int i = trunc_i32(-offset);
       first = i <= e.ent.dec.decimal_count && i < static_cast<int>(e.ent.dec.decimal_value.size()) ? e.ent.dec.decimal_value[ix(i)] : 0.0f;
@@ -337,15 +314,15 @@ void start_run_transactions(Engine& e) {
     // -999999 are legal, so a negative value cannot name a decimal.
     const real4 priority = static_cast<real4>(e.ent.gen.generate_priority[ix(g)]);
     if (priority > e.run.max_priority) e.run.max_priority = priority;
-    cur[1] = first;
-    cur[2] = b;
-    cur[3] = priority;
-    cur[4] = -1.0;
+    cur[tw::move_time] = first;
+    cur[tw::next_block] = b;
+    cur[tw::priority] = priority;
+    cur[tw::qtable_entry] = -1.0;
     // A first arrival starts clean: every further word, the hidden
     // parameters included, and every mark.
-    for (int i = 5; i < static_cast<int>(cur.size()); ++i) cur[ix(i)] = 0.0;
+    for (int i = tw::current_block; i < static_cast<int>(cur.size()); ++i) cur[ix(i)] = 0.0;
     e.act.cur_marks = TxnMarks{};
-    insert_event_chain(e, 1);
+    insert_event_chain(e, k_future_chain);
   }
   find_last_due_event(e, 0.0f);
 }

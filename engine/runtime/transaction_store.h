@@ -5,13 +5,18 @@
 // Records are named by their index r (1-based); no allocation.
 #pragma once
 
-#include <array>
-
+#include "model/codes.h"
 #include "model/numbers.h"
 
 namespace kelvo {
 
 struct Engine;
+
+// Word of parameter j (1..param_count) in a transaction.
+inline constexpr int parameter_word(int j) { return tw::first_param + j - 1; }
+// Parameter j of the active transaction exists: 1..param_count and a word
+// of its record.
+bool has_parameter(const Engine& e, int j);
 
 void start_run_transactions(Engine& e);
 void init_free_chain(Engine& e);
@@ -24,13 +29,10 @@ void chain_relink(Engine& e, int k, int q, int p);
 void unlink_transaction(Engine& e, int p, int k);
 void remove_from_chain_and_count(Engine& e, int s, int p);
 void enter_station_waiting_line(Engine& e, int b, int s);
-void chain_insert_offset(Engine& e, int q);
-void chain_link_offset(Engine& e, int q);
 [[noreturn]] void report_transaction_overflow(Engine& e, int nr);
 // Counts waiters of storage entry and exit blocks that take or give
 // more than one unit, while all waiters of a station are served.
 void add_to_operand_sum(Engine& e, int n);
-void find_free_slot(const std::array<int4, 13>& table, int& slot, int& flag);
 
 // Words of a stored record, read for ordering and reports.
 real4 record_move_time(const Engine& e, int r);

@@ -1,7 +1,7 @@
 // Re-tests of waiting WAITIF conditions.
 // Takes the WAITIF waiters' chain; releases the waiters whose condition
-// now holds. No transaction waits yet (WAITIF is refused by the
-// translator), so the chain is always empty.
+// now holds. The translator refuses WAITIF, so no transaction waits and
+// the chain is always empty.
 #include "runtime/waitif.h"
 
 namespace kelvo {

@@ -1,6 +1,7 @@
 // A whole run on hand-filled tables: GENERATE/ADVANCE/TERMINATE through
-// the event loop and the dispatcher, the GENERATE limits, the end of a
-// run, the block-count correction and the dispatcher's fatal checks.
+// the event loop and the dispatcher, the GENERATE limits, time operands,
+// TERMINATE counts, the end of a run, the block-count correction, the
+// run-time limit and the dispatcher's fatal checks.
 #include <algorithm>
 #include <chrono>
 
@@ -22,6 +23,8 @@ class KernelRun : public RuntimeTest {
     run_event_loop(*e);
   }
 };
+
+// --- Whole runs and the order of events ---
 
 TEST_F(KernelRun, GenerateAdvanceTerminateEndsAtTheTenthTermination) {
   fill_gat_model(10);
@@ -85,6 +88,67 @@ TEST_F(KernelRun, EventsDueAtTheEndStayInTheChain) {
   EXPECT_EQ(e->txn.chain_size[1], 2);
 }
 
+TEST_F(KernelRun, ZeroAdvanceGoesBehindEqualTimeAndPriority) {
+  fill_gat_model(10);
+  e->ent.gen.advance_time_table[1] = {0.0f, 0.0f, 0.0f, -1.0f, 0.0f};
+  start_run_transactions(*e);
+  auto& c = e->act.cur_txn;
+  // Another event due now, filed before the ADVANCE runs.
+  c = {};
+  c[1] = 0.0;
+  c[2] = 3;
+  c[6] = 0;
+  insert_event_chain(*e, 1);
+  const int arrival = e->txn.chain_head[1];
+  unlink_transaction(*e, arrival, 1);
+  dispatch_block(*e);  // GENERATE then ADVANCE 0
+  // Chain: the waiting event at 0, then the delayed transaction at 0, then
+  // the next arrival.
+  const int h = e->txn.chain_head[1];
+  EXPECT_EQ(record_word(*e, h, 2), 3.0f);
+  const int second = e->txn.txn_next[static_cast<std::size_t>(h)];
+  EXPECT_EQ(record_word(*e, second, 2), -2.0f);
+  EXPECT_EQ(record_move_time(*e, second), 0.0f);
+}
+
+TEST_F(KernelRun, ResumingTransactionLeavesItsBlock) {
+  fill_gat_model(10);
+  e->blocks.block_current[2] = 1;
+  e->act.cur_txn[2] = -2.0;
+  e->act.cur_txn[5] = 2.0;
+  e->run.run_number = 1;
+  start_run_transactions(*e);
+  e->act.cur_txn = {};
+  e->act.cur_txn[2] = -2.0;
+  e->act.cur_txn[5] = 2.0;
+  dispatch_block(*e);
+  EXPECT_EQ(e->blocks.block_current[2], 0);
+  EXPECT_EQ(e->blocks.block_entries[2], 0);
+  EXPECT_EQ(e->blocks.block_entries[3], 1);
+}
+
+TEST_F(KernelRun, CurrentCountsOfStraightBlocksAreCorrectedAtTheEnd) {
+  fill_gat_model(2);
+  // A long ADVANCE keeps transactions inside block 2 at the end.
+  e->ent.gen.advance_time_table[1] = {0.0f, 1000.0f, 0.0f, -1.0f, 0.0f};
+  e->blocks.block_count = 4;
+  e->blocks.block_op[4] = bc::generate;
+  e->blocks.block_arg[4] = 2;
+  e->blocks.generate_limit[4] = 100000;
+  e->ent.gen.generate_time_table[2] = {0.0f, 3.0f, 0.0f, -1.0f, 0.0f};
+  e->ent.gen.generate_first_time[2] = 0;
+  e->blocks.block_count = 5;
+  e->blocks.block_op[5] = bc::terminate;
+  e->blocks.block_arg[5] = 2;
+  e->ent.term.terminate_value[2] = 1;
+  console_input("\n");
+  run();
+  EXPECT_EQ(e->run.clock, 3.0f);
+  EXPECT_EQ(e->blocks.block_current[2], e->blocks.block_entries[2]);
+}
+
+// --- GENERATE limits ---
+
 TEST_F(KernelRun, GenerateLimitCountsArrivalsBeforeAReset) {
   fill_gat_model(1000);
   e->blocks.generate_limit[1] = 5;
@@ -93,6 +157,24 @@ TEST_F(KernelRun, GenerateLimitCountsArrivalsBeforeAReset) {
   run();
   EXPECT_EQ(e->blocks.block_entries[1], 3);
   EXPECT_EQ(e->blocks.block_entries[3], 3);
+}
+
+TEST_F(KernelRun, ArrivalExactlyAtTheEndCreatesNothingUnlessResetFollows) {
+  fill_gat_model(10);
+  start_run_transactions(*e);
+  const int h = e->txn.chain_head[1];
+  unlink_transaction(*e, h, 1);
+  e->run.clock = 0.0f;
+  e->run.end_time = 0.0f;
+  e->run.next_step_code = 1;
+  dispatch_block(*e);
+  EXPECT_EQ(e->blocks.block_entries[1], 0);
+  EXPECT_EQ(e->txn.chain_size[1], 0);
+  e->run.next_step_code = 4;  // a RESET follows: the arrival goes on
+  e->act.cur_txn[2] = 1;
+  dispatch_block(*e);
+  EXPECT_EQ(e->blocks.block_entries[1], 1);
+  EXPECT_EQ(e->blocks.block_entries[2], 1);
 }
 
 class ZeroTimeArrivals : public KernelRun {
@@ -133,27 +215,17 @@ TEST_F(ZeroTimeArrivals, FrontEndWarnsAndGoesOn) {
   EXPECT_EQ(lines_of(read_file("M.BLO")).at(0), "     1    0*****");
 }
 
-TEST_F(KernelRun, ZeroAdvanceGoesBehindEqualTimeAndPriority) {
+// --- Times and TERMINATE counts ---
+
+TEST_F(KernelRun, ConstantTimeDrawsNoRandomNumber) {
   fill_gat_model(10);
-  e->ent.gen.advance_time_table[1] = {0.0f, 0.0f, 0.0f, -1.0f, 0.0f};
-  start_run_transactions(*e);
-  auto& c = e->act.cur_txn;
-  // Another event due now, filed before the ADVANCE runs.
-  c = {};
-  c[1] = 0.0;
-  c[2] = 3;
-  c[6] = 0;
-  insert_event_chain(*e, 1);
-  const int arrival = e->txn.chain_head[1];
-  unlink_transaction(*e, arrival, 1);
-  dispatch_block(*e);  // GENERATE then ADVANCE 0
-  // Chain: the waiting event at 0, then the delayed transaction at 0, then
-  // the next arrival.
-  const int h = e->txn.chain_head[1];
-  EXPECT_EQ(record_word(*e, h, 2), 3.0f);
-  const int second = e->txn.txn_next[static_cast<std::size_t>(h)];
-  EXPECT_EQ(record_word(*e, second, 2), -2.0f);
-  EXPECT_EQ(record_move_time(*e, second), 0.0f);
+  EXPECT_EQ(time_from_operand_pair(*e, 5.0f, 0.0f, -1.0f, 0.0f), 5.0f);
+  // Referenced operands with a spread of 0 draw nothing either.
+  e->ent.sv.savevalue_value[4] = 7.5;
+  EXPECT_EQ(time_from_operand_pair(*e, 4.0f, 0.0f, 4.0f, 0.0f), 7.5f);
+  EXPECT_EQ(draw_random_number(*e, 1), 0.037877001f);
+  // A spread drawn from stream 1: (r1 - r2) + 2 r2 u.
+  EXPECT_EQ(time_from_operand_pair(*e, 4.0f, 2.0f, 4.0f, 0.0f), (7.5f - 2.0f) + 4.0f * 0.377027f);
 }
 
 TEST_F(KernelRun, TerminateBySavevalueTruncates) {
@@ -166,6 +238,13 @@ TEST_F(KernelRun, TerminateBySavevalueTruncates) {
   EXPECT_EQ(e->ent.steps.termination_count[1], 0);
 }
 
+// --- Errors that end the run ---
+
+TEST_F(KernelRun, BlockErrorsNameTheBlockAndStop) {
+  EXPECT_TRUE(stops([&] { report_error_at_block(*e, 0); }));
+  EXPECT_EQ(out.str(), " Error found at block    0\n");
+}
+
 TEST_F(KernelRun, NegativeSavevalueInTerminateEndsTheRun) {
   fill_gat_model(10);
   e->ent.term.terminate_value[1] = -3;
@@ -174,11 +253,6 @@ TEST_F(KernelRun, NegativeSavevalueInTerminateEndsTheRun) {
   EXPECT_TRUE(stops([&] { run(); }));
   EXPECT_NE(out.str().find(" Negative X$VALUE in TERMINATE"), std::string::npos);
   EXPECT_NE(out.str().find(" Error found at block    3"), std::string::npos);
-}
-
-TEST_F(KernelRun, BlockErrorsNameTheBlockAndStop) {
-  EXPECT_TRUE(stops([&] { report_error_at_block(*e, 0); }));
-  EXPECT_EQ(out.str(), " Error found at block    0\n");
 }
 
 TEST_F(KernelRun, NegativeAdvanceTimeEndsTheRun) {
@@ -209,103 +283,36 @@ TEST_F(KernelRun, BlockAfterTerminateCannotBeReached) {
   EXPECT_EQ(lines[1], " Error found at block    3");
 }
 
-TEST_F(KernelRun, CurrentCountsOfStraightBlocksAreCorrectedAtTheEnd) {
-  fill_gat_model(2);
-  // A long ADVANCE keeps transactions inside block 2 at the end.
-  e->ent.gen.advance_time_table[1] = {0.0f, 1000.0f, 0.0f, -1.0f, 0.0f};
-  e->blocks.block_count = 4;
-  e->blocks.block_op[4] = bc::generate;
-  e->blocks.block_arg[4] = 2;
-  e->blocks.generate_limit[4] = 100000;
-  e->ent.gen.generate_time_table[2] = {0.0f, 3.0f, 0.0f, -1.0f, 0.0f};
-  e->ent.gen.generate_first_time[2] = 0;
-  e->blocks.block_count = 5;
-  e->blocks.block_op[5] = bc::terminate;
-  e->blocks.block_arg[5] = 2;
-  e->ent.term.terminate_value[2] = 1;
-  console_input("\n");
-  run();
-  EXPECT_EQ(e->run.clock, 3.0f);
-  EXPECT_EQ(e->blocks.block_current[2], e->blocks.block_entries[2]);
+// Block 2 of the model replaced by a block the dispatcher cannot run.
+TEST_F(KernelRun, BlocksThatCannotBeRunEndTheRunWithTheirMessage) {
+  struct Case {
+    int code;
+    int arg;
+    const char* console;
+    const char* first_line;
+  };
+  const Case cases[] = {
+      // A control statement's code: the stop without a report.
+      {bc::end, 0, "", " Wrong operation code in block    2"},
+      // Falling into the next GENERATE.
+      {bc::generate, 1, "", " Transaction tries to enter GENERATE = block    2"},
+      // A block whose routine this version does not have.
+      {bc::split, 0, "\n", " Block code 31 cannot be run by this version"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    SetUp();
+    out.str("");
+    fill_gat_model(10);
+    e->blocks.block_op[2] = static_cast<int2>(c.code);
+    e->blocks.block_arg[2] = static_cast<int2>(c.arg);
+    console_input(c.console);
+    EXPECT_TRUE(stops([&] { run(); }));
+    EXPECT_EQ(lines_of(out.str()).at(0), c.first_line);
+  }
 }
 
-TEST_F(KernelRun, WrongOperationCodeStopsWithoutReport) {
-  fill_gat_model(10);
-  e->blocks.block_op[2] = 3;
-  EXPECT_TRUE(stops([&] { run(); }));
-  EXPECT_EQ(lines_of(out.str()).at(0), " Wrong operation code in block    2");
-}
-
-TEST_F(KernelRun, FallingIntoTheNextGenerateStops) {
-  fill_gat_model(10);
-  e->blocks.block_op[2] = bc::generate;
-  e->blocks.block_arg[2] = 1;
-  EXPECT_TRUE(stops([&] { run(); }));
-  EXPECT_EQ(lines_of(out.str()).at(0), " Transaction tries to enter GENERATE = block    2");
-}
-
-TEST_F(KernelRun, ResumingTransactionLeavesItsBlock) {
-  fill_gat_model(10);
-  e->blocks.block_current[2] = 1;
-  e->act.cur_txn[2] = -2.0;
-  e->act.cur_txn[5] = 2.0;
-  e->run.run_number = 1;
-  start_run_transactions(*e);
-  e->act.cur_txn = {};
-  e->act.cur_txn[2] = -2.0;
-  e->act.cur_txn[5] = 2.0;
-  dispatch_block(*e);
-  EXPECT_EQ(e->blocks.block_current[2], 0);
-  EXPECT_EQ(e->blocks.block_entries[2], 0);
-  EXPECT_EQ(e->blocks.block_entries[3], 1);
-}
-
-TEST_F(KernelRun, BlockOfALaterStepEndsTheRunWithAMessage) {
-  fill_gat_model(10);
-  e->blocks.block_op[2] = bc::split;
-  console_input("\n");
-  EXPECT_TRUE(stops([&] { run(); }));
-  EXPECT_EQ(lines_of(out.str()).at(0), " Block code 31 cannot be run by this version");
-}
-
-}  // namespace
-}  // namespace kelvo::test
-
-namespace kelvo::test {
-namespace {
-
-class KernelEdges : public RuntimeTest {};
-
-TEST_F(KernelEdges, ArrivalExactlyAtTheEndCreatesNothingUnlessResetFollows) {
-  fill_gat_model(10);
-  start_run_transactions(*e);
-  const int h = e->txn.chain_head[1];
-  unlink_transaction(*e, h, 1);
-  e->run.clock = 0.0f;
-  e->run.end_time = 0.0f;
-  e->run.next_step_code = 1;
-  dispatch_block(*e);
-  EXPECT_EQ(e->blocks.block_entries[1], 0);
-  EXPECT_EQ(e->txn.chain_size[1], 0);
-  e->run.next_step_code = 4;  // a RESET follows: the arrival goes on
-  e->act.cur_txn[2] = 1;
-  dispatch_block(*e);
-  EXPECT_EQ(e->blocks.block_entries[1], 1);
-  EXPECT_EQ(e->blocks.block_entries[2], 1);
-}
-
-TEST_F(KernelEdges, ConstantTimeDrawsNoRandomNumber) {
-  fill_gat_model(10);
-  EXPECT_EQ(time_from_operand_pair(*e, 5.0f, 0.0f, -1.0f, 0.0f), 5.0f);
-  // Referenced operands with a spread of 0 draw nothing either.
-  e->ent.sv.savevalue_value[4] = 7.5;
-  EXPECT_EQ(time_from_operand_pair(*e, 4.0f, 0.0f, 4.0f, 0.0f), 7.5f);
-  EXPECT_EQ(draw_random_number(*e, 1), 0.037877001f);
-  // A spread drawn from stream 1: (r1 - r2) + 2 r2 u.
-  EXPECT_EQ(time_from_operand_pair(*e, 4.0f, 2.0f, 4.0f, 0.0f), (7.5f - 2.0f) + 4.0f * 0.377027f);
-}
-
-TEST_F(KernelEdges, RunTimeLimitEndsTheRunWithTheReport) {
+TEST_F(KernelRun, RunTimeLimitEndsTheRunWithTheReport) {
   fill_gat_model(10);
   e->ctl.java_mode = true;
   e->ctl.run_time_limit = 1;
@@ -319,7 +326,7 @@ TEST_F(KernelEdges, RunTimeLimitEndsTheRunWithTheReport) {
   EXPECT_TRUE(std::filesystem::exists("M.BLK"));
 }
 
-TEST_F(KernelEdges, NoStartTimeMeansNoLimit) {
+TEST_F(KernelRun, NoStartTimeMeansNoLimit) {
   fill_gat_model(10);
   e->ctl.java_mode = true;
   e->ctl.run_time_limit = 0;
@@ -330,18 +337,13 @@ TEST_F(KernelEdges, NoStartTimeMeansNoLimit) {
   EXPECT_EQ(e->run.clock, 84.614716f);
 }
 
-}  // namespace
-}  // namespace kelvo::test
-
-namespace kelvo::test {
-namespace {
-
-class DispatcherCodes : public RuntimeTest {};
+// --- The dispatcher's codes ---
 
 // Every code a block can carry is dispatched to a routine (or, for the
-// blocks of later steps, to the message that ends the run); the codes of
-// control statements and codes outside 1..53 stop the program.
-TEST_F(DispatcherCodes, EveryCodeHasItsEnd) {
+// blocks whose routine this version does not have, to the message that
+// ends the run); the codes of control statements and codes outside 1..53
+// stop the program.
+TEST_F(KernelRun, EveryCodeHasItsEnd) {
   const std::vector<int> control = {3, 5, 6, 11, 16, 17, 18, 22, 24, 25, 28, 32};
   const std::vector<int> stations_queues_tables = {2, 4, 9, 10, 12, 13, 14, 15, 33, 35, 44};
   for (int code = 0; code <= 55; ++code) {
@@ -374,13 +376,13 @@ TEST_F(DispatcherCodes, EveryCodeHasItsEnd) {
     } else {
       // A routine of its own (which may end the run, or move the
       // transaction on to block 5, which holds nothing), or the message of
-      // a block of a later step: never the unknown-code stop at block 4.
+      // a block without its routine: never the unknown-code stop at block 4.
       EXPECT_NE(first, " Wrong operation code in block    4") << code;
     }
   }
 }
 
-TEST_F(DispatcherCodes, TraceCountChangesRemembersEveryBlock) {
+TEST_F(KernelRun, TraceCountChangesRemembersEveryBlock) {
   fill_gat_model(10);
   e->blocks.block_current[2] = 3;
   trace_count_changes(*e);

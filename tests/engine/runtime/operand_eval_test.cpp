@@ -1,6 +1,7 @@
-// Operand and expression evaluation: operand kinds, parameters used as
-// entity numbers, the operator rules, nesting, the built-in functions,
-// the B operand of station blocks and console input of numbers.
+// Operand and expression evaluation: the operator rules, nesting,
+// operand kinds, parameters used as entity numbers, the built-in
+// functions, the B operand of station blocks, and run-time input (console
+// numbers, extern.dat, INPUT, the experiment's input and VALIN calls).
 #include "runtime/operand_eval.h"
 #include "support/console_answer.h"
 
@@ -33,6 +34,8 @@ class Evaluation : public RuntimeTest {
     return false;
   }
 };
+
+// --- Expressions ---
 
 TEST_F(Evaluation, MultiplicationBindsToTheRunningTerm) {
   // 10 - 2 * 3
@@ -115,6 +118,41 @@ TEST_F(Evaluation, NestedLevelsKeepTheTemporarySlotsOfTheCaller) {
   EXPECT_EQ(e->ev.eval_stack[1], 11.0);
 }
 
+TEST_F(Evaluation, UnknownNamedSavevalueAtLevelOneIsAnError) {
+  item(1, 8, 1, pack6("NONE"));
+  EXPECT_EQ(eval_variable_1(*e, 1), 0.0f);
+  EXPECT_TRUE(e->ctl.error_found);
+  EXPECT_TRUE(has(" Savevalue in B operand not given value above"));
+}
+
+// --- Operands and parameters ---
+
+TEST_F(Evaluation, OperandKinds) {
+  e->run.clock = 250.0f;
+  e->run.reset_time = 100.0f;
+  int index = 0;
+  EXPECT_EQ(operand_index_value(*e, 1, index), 150.0f);
+  index = 2;
+  EXPECT_EQ(operand_index_value(*e, 1, index), 250.0f);
+  index = 12345;
+  EXPECT_EQ(operand_index_value(*e, 0, index), 12345.0f);
+  e->ent.st.station_capacity[4] = 5;
+  e->srv.station_contents[4] = 2;
+  index = 4;
+  EXPECT_EQ(operand_index_value(*e, 4, index), 2.0f);
+  EXPECT_EQ(operand_index_value(*e, 5, index), 3.0f);
+  e->act.cur_txn[3] = 7;
+  EXPECT_EQ(operand_index_value(*e, 12, index), 7.0f);
+  e->ent.sv.savevalue_count = 1;
+  e->ent.sv.savevalue_name[1] = pack6("R");
+  e->ent.sv.savevalue_init[1] = 4.5;
+  index = pack6("R");
+  EXPECT_EQ(operand_index_value(*e, 8, index), 4.5f);
+  EXPECT_EQ(index, 1);
+  index = pack6("NONE");
+  EXPECT_EQ(operand_index_value(*e, 8, index), 0.0f);
+}
+
 TEST_F(Evaluation, ParameterAsEntityNumberAddsATenThousandth) {
   e->act.cur_txn[6] = 2.99995;  // P1
   e->blocks.block_entries[3] = 17;
@@ -147,48 +185,17 @@ TEST_F(Evaluation, ParameterConstructionsAndRanges) {
   EXPECT_TRUE(has(" Not more than 12 parameters allowed"));
 }
 
-TEST_F(Evaluation, OperandKinds) {
-  e->run.clock = 250.0f;
-  e->run.reset_time = 100.0f;
-  int index = 0;
-  EXPECT_EQ(operand_index_value(*e, 1, index), 150.0f);
-  index = 2;
-  EXPECT_EQ(operand_index_value(*e, 1, index), 250.0f);
-  index = 12345;
-  EXPECT_EQ(operand_index_value(*e, 0, index), 12345.0f);
-  e->ent.st.station_capacity[4] = 5;
-  e->srv.station_contents[4] = 2;
-  index = 4;
-  EXPECT_EQ(operand_index_value(*e, 4, index), 2.0f);
-  EXPECT_EQ(operand_index_value(*e, 5, index), 3.0f);
-  e->act.cur_txn[3] = 7;
-  EXPECT_EQ(operand_index_value(*e, 12, index), 7.0f);
-  e->ent.sv.savevalue_count = 1;
-  e->ent.sv.savevalue_name[1] = pack6("R");
-  e->ent.sv.savevalue_init[1] = 4.5;
-  index = pack6("R");
-  EXPECT_EQ(operand_index_value(*e, 8, index), 4.5f);
-  EXPECT_EQ(index, 1);
-  index = pack6("NONE");
-  EXPECT_EQ(operand_index_value(*e, 8, index), 0.0f);
-}
-
-TEST_F(Evaluation, UnknownNamedSavevalueAtLevelOneIsAnError) {
-  item(1, 8, 1, pack6("NONE"));
-  EXPECT_EQ(eval_variable_1(*e, 1), 0.0f);
-  EXPECT_TRUE(e->ctl.error_found);
-  EXPECT_TRUE(has(" Savevalue in B operand not given value above"));
-}
+// --- Built-in functions and the B operand of station blocks ---
 
 TEST_F(Evaluation, BuiltInFunctions) {
-  EXPECT_EQ(eval_math_function(*e, 7, -2.0f), -3.0f);
-  EXPECT_EQ(eval_math_function(*e, 7, -0.5f), 0.0f);
-  EXPECT_EQ(eval_math_function(*e, 7, 2.7f), 2.0f);
-  EXPECT_EQ(eval_math_function(*e, 10, 0.000005f), 0.0f);
-  EXPECT_EQ(eval_math_function(*e, 10, -0.5f), -1.0f);
-  EXPECT_EQ(eval_math_function(*e, 5, 16.0f), 4.0f);
-  EXPECT_EQ(eval_math_function(*e, 6, -3.0f), 3.0f);
-  EXPECT_EQ(eval_math_function(*e, 19, -2.25f), -0.25f);
+  struct Case {
+    int code;
+    float x;
+    float result;
+  };
+  const Case exact[] = {{7, -2.0f, -3.0f}, {7, -0.5f, 0.0f},  {7, 2.7f, 2.0f},  {10, 0.000005f, 0.0f},
+                        {10, -0.5f, -1.0f}, {5, 16.0f, 4.0f}, {6, -3.0f, 3.0f}, {19, -2.25f, -0.25f}};
+  for (const Case& c : exact) EXPECT_EQ(eval_math_function(*e, c.code, c.x), c.result) << c.code << " " << c.x;
   EXPECT_NEAR(eval_math_function(*e, 18, 30.0f), 0.5f, 1e-6f);
   EXPECT_NEAR(eval_math_function(*e, 9, 88.0f), std::exp(88.0f), 1e32f);
   console_input("\n");
@@ -213,6 +220,8 @@ TEST_F(Evaluation, StationBOperand) {
   EXPECT_TRUE(has(" Value of B operand of ENTER or LEAVE block < 0"));
 }
 
+// --- Run-time input ---
+
 TEST_F(Evaluation, ConsoleNumbersAreAskedAgainUntilValid) {
   console_input("abc\n5\n");
   EXPECT_EQ(read_input_number(*e), 5.0);
@@ -234,12 +243,6 @@ TEST_F(Evaluation, ExternDatIsReadOrReportedMissing) {
   EXPECT_EQ(i, 12);
   EXPECT_EQ(e->ctl.program_file_name.trimmed(), "MODEL.TXT");
 }
-
-}  // namespace
-}  // namespace kelvo::test
-
-namespace kelvo::test {
-namespace {
 
 class RunTimeInput : public RuntimeTest {};
 
@@ -280,7 +283,7 @@ TEST_F(RunTimeInput, ExperimentInputValue) {
   EXPECT_EQ(e->ev.input_used_mark, 1);
 }
 
-TEST_F(RunTimeInput, ProgramSevenCallsAreMarked) {
+TEST_F(RunTimeInput, ValinCallsAreMarked) {
   e->ent.spec.spec_count = 2;
   e->ent.spec.spec_program[1] = 5;
   e->ent.spec.spec_opnd_value[1][1] = 44;

@@ -1,7 +1,8 @@
 // Run control over the translated GENERATE 10,4,0 / ADVANCE 5 /
-// TERMINATE 1 model: single runs, RESET and a second START,
-// misplaced STARTs, switched-off reports, the end-of-run question, and a
-// series of runs under the front end with its section files.
+// TERMINATE 1 model: single runs, misplaced STARTs, switched-off reports,
+// RESET and a second START, series of runs (under the front end with
+// their section files), the end-of-run question, and the tables that are
+// reset between runs.
 #include "runtime/run_control.h"
 #include "translator/translator.h"
 
@@ -40,6 +41,8 @@ class RunControl : public RuntimeTest {
   ScratchDir dir{"runcontrol"};
 };
 
+// --- Single runs and their STARTs ---
+
 TEST_F(RunControl, SingleRunReportsAndAsksWhetherToStop) {
   console_input("\nY\n");
   run_model(gat_model("       START     10\n"));
@@ -48,6 +51,28 @@ TEST_F(RunControl, SingleRunReportsAndAsksWhetherToStop) {
   EXPECT_TRUE(has(lines, "     3         TERMIN            10"));
   EXPECT_EQ(lines.back(), " Do you want to stop?  Y, N or new name");
 }
+
+TEST_F(RunControl, StartWithReportSwitchedOffWritesNoReport) {
+  console_input("Y\n");
+  run_model(gat_model("       START     10,NP\n"));
+  EXPECT_FALSE(has(console(), " Block counts"));
+  EXPECT_EQ(e->run.clock, 84.614716f);
+}
+
+TEST_F(RunControl, NoStartStatement) {
+  console_input("Y\n");
+  run_model("       SIMULATE\n       GENERATE  10\n       TERMINATE 1\n       END\n");
+  EXPECT_TRUE(has(console(), " No START statement with A operand"));
+}
+
+TEST_F(RunControl, TwoStartsWithoutResetStop) {
+  console_input("\n\n");
+  run_model(gat_model("       START     10\n       START     10\n"));
+  EXPECT_TRUE(has(console(), " RESET expected before new START"));
+  EXPECT_EQ(e->run.run_number, 2);
+}
+
+// --- RESET and series of runs ---
 
 TEST_F(RunControl, ResetThenStartContinuesTheSimulation) {
   console_input("\n\nY\n");
@@ -63,25 +88,50 @@ TEST_F(RunControl, ResetThenStartContinuesTheSimulation) {
   EXPECT_EQ(e->run.generated_before_reset[1], 10);
 }
 
-TEST_F(RunControl, TwoStartsWithoutResetStop) {
-  console_input("\n\n");
-  run_model(gat_model("       START     10\n       START     10\n"));
-  EXPECT_TRUE(has(console(), " RESET expected before new START"));
+// A model whose run steps end a run of a series (ENDRUN) before a later
+// START: the GENERATE/ADVANCE/TERMINATE model run twice.
+TEST_F(RunControl, StartAfterTheEndOfASeriesRunPausesAndStartsAfresh) {
+  console_input("\n\n\nY\n");
+  run_model(gat_model("       START     10\n       ENDRUN\n       START     10\n"));
+  const auto lines = lines_of(out.str());
+  int press = 0, clocks = 0;
+  for (const auto& l : lines) {
+    if (l == " Press Enter (once or twice) for results of run   2") ++press;
+    if (l == " Clock         84.61") ++clocks;
+  }
+  EXPECT_EQ(press, 1);
+  // The second run starts from clock 0 without loading seeds: stream 1
+  // goes on with the preset values after those of run 1, so its end
+  // clock differs from the first.
+  EXPECT_EQ(clocks, 1);
   EXPECT_EQ(e->run.run_number, 2);
+  EXPECT_EQ(e->blocks.block_entries[3], 10);
 }
 
-TEST_F(RunControl, StartWithReportSwitchedOffWritesNoReport) {
-  console_input("Y\n");
-  run_model(gat_model("       START     10,NP\n"));
-  EXPECT_FALSE(has(console(), " Block counts"));
-  EXPECT_EQ(e->run.clock, 84.614716f);
+TEST_F(RunControl, FrontEndSeriesAppendsRunTwoToTheSectionFiles) {
+  e->ctl.java_mode = true;
+  run_model(gat_model("       START     10\n       RESET\n       START     10\n", "SIMULATE  2"));
+  e->ch.close_all();
+  const auto blk = lines_of(read_file("MODEL.BLK"));
+  const std::vector<std::string> run1 = {"", "", "", " Clock         84.61", " ", " Block counts",
+                                         " Number Adr.   Oper.  Current  Total", "     1         GENERA            10",
+                                         "     2         ADVANC            10", "     3         TERMIN            10"};
+  ASSERT_GT(blk.size(), run1.size() + 4);
+  EXPECT_EQ(std::vector<std::string>(blk.begin(), blk.begin() + static_cast<long>(run1.size())), run1);
+  EXPECT_EQ(blk[run1.size()], "");
+  EXPECT_EQ(blk[run1.size() + 1], std::string(62, '-'));
+  EXPECT_EQ(blk[run1.size() + 2], "");
+  EXPECT_EQ(blk[run1.size() + 3], "Run nr  2");
+  EXPECT_EQ(trim_right(blk[run1.size() + 6]), "----After RESET---------");
+  // The block-count file holds only the last run.
+  const auto blo = lines_of(read_file("MODEL.BLO"));
+  ASSERT_EQ(blo.size(), 3u);
+  EXPECT_EQ(blo[2], "     3    0   10");
+  // Nothing on the console under the front end, and no error file.
+  EXPECT_FALSE(std::filesystem::exists("MODEL.ERR"));
 }
 
-TEST_F(RunControl, NoStartStatement) {
-  console_input("Y\n");
-  run_model("       SIMULATE\n       GENERATE  10\n       TERMINATE 1\n       END\n");
-  EXPECT_TRUE(has(console(), " No START statement with A operand"));
-}
+// --- The end-of-run question ---
 
 TEST_F(RunControl, NewNameAtTheStopQuestionRunsAgainWithSeedsReset) {
   { std::ofstream("OTHER.TXT") << gat_model("       START     10\n"); }
@@ -111,34 +161,7 @@ TEST_F(RunControl, EndOfConsoleInputEndsCleanly) {
   EXPECT_FALSE(has(console(), " Block counts"));
 }
 
-TEST_F(RunControl, FrontEndSeriesAppendsRunTwoToTheSectionFiles) {
-  e->ctl.java_mode = true;
-  run_model(gat_model("       START     10\n       RESET\n       START     10\n", "SIMULATE  2"));
-  e->ch.close_all();
-  const auto blk = lines_of(read_file("MODEL.BLK"));
-  const std::vector<std::string> run1 = {"", "", "", " Clock         84.61", " ", " Block counts",
-                                         " Number Adr.   Oper.  Current  Total", "     1         GENERA            10",
-                                         "     2         ADVANC            10", "     3         TERMIN            10"};
-  ASSERT_GT(blk.size(), run1.size() + 4);
-  EXPECT_EQ(std::vector<std::string>(blk.begin(), blk.begin() + static_cast<long>(run1.size())), run1);
-  EXPECT_EQ(blk[run1.size()], "");
-  EXPECT_EQ(blk[run1.size() + 1], std::string(62, '-'));
-  EXPECT_EQ(blk[run1.size() + 2], "");
-  EXPECT_EQ(blk[run1.size() + 3], "Run nr  2");
-  EXPECT_EQ(trim_right(blk[run1.size() + 6]), "----After RESET---------");
-  // The block-count file holds only the last run.
-  const auto blo = lines_of(read_file("MODEL.BLO"));
-  ASSERT_EQ(blo.size(), 3u);
-  EXPECT_EQ(blo[2], "     3    0   10");
-  // Nothing on the console under the front end, and no error file.
-  EXPECT_FALSE(std::filesystem::exists("MODEL.ERR"));
-}
-
-}  // namespace
-}  // namespace kelvo::test
-
-namespace kelvo::test {
-namespace {
+// --- Tables reset between runs ---
 
 class RunTables : public RuntimeTest {};
 
@@ -194,34 +217,6 @@ TEST_F(RunTables, ResetRunStateEmptiesTheModelButKeepsTheExperiment) {
   EXPECT_EQ(e->ent.q.queue_count, 0);
   EXPECT_EQ(e->ent.experi.generate_d_slot, 0);
   EXPECT_EQ(e->ent.experi.experi_alternatives, 2);
-}
-
-}  // namespace
-}  // namespace kelvo::test
-
-namespace kelvo::test {
-namespace {
-
-class SeriesSteps : public RunControl {};
-
-// A model whose run steps end a run of a series (ENDRUN) before a later
-// START: the GENERATE/ADVANCE/TERMINATE model run twice.
-TEST_F(SeriesSteps, StartAfterTheEndOfASeriesRunPausesAndStartsAfresh) {
-  console_input("\n\n\nY\n");
-  run_model(gat_model("       START     10\n       ENDRUN\n       START     10\n"));
-  const auto lines = lines_of(out.str());
-  int press = 0, clocks = 0;
-  for (const auto& l : lines) {
-    if (l == " Press Enter (once or twice) for results of run   2") ++press;
-    if (l == " Clock         84.61") ++clocks;
-  }
-  EXPECT_EQ(press, 1);
-  // The second run starts from clock 0 without loading seeds: stream 1
-  // goes on with the preset values after those of run 1, so its end
-  // clock differs from the first.
-  EXPECT_EQ(clocks, 1);
-  EXPECT_EQ(e->run.run_number, 2);
-  EXPECT_EQ(e->blocks.block_entries[3], 10);
 }
 
 }  // namespace

@@ -40,15 +40,20 @@ class Servers : public RuntimeTest {
     e->act.cur_marks = TxnMarks{};
     e->act.cur_block = b;
   }
-  // Runs the entry or exit routine of block b for the active transaction.
+  // Runs the station routine of block b for the active transaction.
   void run_block(int b) {
-    const int code = e->blocks.block_op[b];
     e->act.cur_block = b;
-    if (code == bc::leave || code == bc::release || code == bc::return_) server_exit_block(*e, b);
-    else server_entry_block(*e, b);
+    switch (e->blocks.block_op[b]) {
+      case bc::leave:
+      case bc::release: leave_or_release_block(*e, b); break;
+      case bc::return_: return_block(*e, b); break;
+      case bc::preempt: preempt_block(*e, b); break;
+      case bc::preempt_after_priority: preempt_by_priority_block(*e, b); break;
+      default: enter_or_seize_block(*e, b); break;
+    }
   }
   bool waits() const { return e->act.cur_txn[2] == -1.0; }
-  int line_size(int s) const { return e->txn.chain_size[1 + s]; }
+  int line_size(int s) const { return e->txn.chain_size[static_cast<std::size_t>(station_chain(s))]; }
 };
 
 TEST_F(Servers, ReleaseOfThreeUnitsAdmitsTheSecondAndThirdWaiter) {
