@@ -25,14 +25,6 @@ namespace kelvo {
 
 namespace {
 
-constexpr int k_java_offset = 13;
-constexpr int k_cmd_offset = 9;
-constexpr int k_edit_offset = 8;
-constexpr int k_mainfile_offset = 1;
-constexpr int k_parsefile_offset = 2;
-constexpr int k_layout_offset = 30;
-constexpr int k_input_data_offset = 15;
-
 // Reads one record of a work file into a 125-character field; an empty
 // file or a missing record gives a blank name.
 void read_name_record(Engine& e, int unit, Text125& name) {
@@ -99,10 +91,10 @@ void parse_pass(Engine& e) {
   const bool exchange_files = !c.auto_animation_flag;
   if (exchange_files) {
     if (c.newparse_mode) {
-      e.ch.open_new(c.unit_base + k_parsefile_offset, "parsefile");
-      e.ch.open_new(c.unit_base + k_mainfile_offset, "mainfile");
+      e.ch.open_new(c.unit_base + io::offset::parsefile, "parsefile");
+      e.ch.open_new(c.unit_base + io::offset::mainfile, "mainfile");
     }
-    e.ch.open_new(c.unit_base + k_layout_offset, model_name_with_extension(e, "LAY").trimmed());
+    e.ch.open_new(c.unit_base + io::offset::layout, model_name_with_extension(e, "LAY").trimmed());
   } else {
     c.newparse_mode = false;
   }
@@ -115,8 +107,8 @@ void parse_pass(Engine& e) {
   c.parse_line_count = count;
   e.ch.close(c.unit_base);
   if (c.newparse_mode && exchange_files) {
-    e.ch.close(c.unit_base + k_parsefile_offset);
-    e.ch.close(c.unit_base + k_mainfile_offset);
+    e.ch.close(c.unit_base + io::offset::parsefile);
+    e.ch.close(c.unit_base + io::offset::mainfile);
   }
 }
 
@@ -146,8 +138,8 @@ void test_ani_extension(Engine& e) {
 
 void read_java_command(Engine& e, bool& experi) {
   ControlState& c = e.ctl;
-  const int unit = c.unit_base + k_java_offset;
-  c.input_data_unit = c.unit_base + k_input_data_offset;
+  const int unit = c.unit_base + io::offset::java;
+  c.input_data_unit = c.unit_base + io::offset::input_data;
   e.ch.open_read(unit, "zwxyq.jav");
   read_name_record(e, unit, c.program_file_name);
   experi = parse_experi(e);
@@ -204,7 +196,7 @@ void run_cycle(Engine& e) {
   c.java_mode = io::Channels::exists("zwxyq.jav");
 
   if (c.cmd_file_present && !c.java_mode) {
-    const int unit = c.unit_base + k_cmd_offset;
+    const int unit = c.unit_base + io::offset::command;
     e.ch.open_read(unit, "zwxyq");
     read_name_record(e, unit, c.program_file_name);
     std::string mode;
@@ -267,7 +259,7 @@ int end_of_run_dialogue(Engine& e) {
     e.ch.write(io::k_console_out, " Shall program be edited? Y or N");
     int yn = 7;
     if (ask_yes_no(e, yn)) {
-      const int unit = c.unit_base + k_edit_offset;
+      const int unit = c.unit_base + io::offset::edit;
       io::Channels::remove_file("zwxyq.edt");
       e.ch.open_new(unit, "zwxyq.edt");
       e.ch.write(unit, c.program_file_name.view());

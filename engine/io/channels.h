@@ -17,6 +17,26 @@ namespace kelvo::io {
 inline constexpr int k_console_in = 5;
 inline constexpr int k_console_out = 6;
 inline constexpr int k_max_unit = 127;
+// The model's animation trace file: a fixed channel, not relative to the
+// work-file base.
+inline constexpr int k_atf_unit = 9;
+
+// Offsets of the work files from the work-file base (unit_base, 15).
+namespace offset {
+inline constexpr int seed_work = -1;   // "qswrefgq.tmp": second-generator seeding
+inline constexpr int mainfile = 1;     // "mainfile": the model's statements for the front end
+inline constexpr int parsefile = 2;    // "parsefile": the parse records
+inline constexpr int data_file = 7;    // a data file the translator reads (function data, "program.nam")
+inline constexpr int edit = 8;         // "zwxyq.edt": the model to edit
+inline constexpr int command = 9;      // "zwxyq": a calling program's command
+inline constexpr int graph = 11;       // the graph file
+inline constexpr int java = 13;        // "zwxyq.jav": the front end's command
+inline constexpr int ans = 14;         // the model's ANS file (GENERATE F operands)
+inline constexpr int input_data = 15;  // the INPUT data file
+inline constexpr int err = 24;         // the model's ERR file
+inline constexpr int layout = 30;      // the model's layout file
+inline constexpr int wrn = 55;         // the model's WRN file
+}  // namespace offset
 
 enum class ReadStatus { ok, end_of_file, error };
 

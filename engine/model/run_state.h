@@ -88,7 +88,6 @@ struct RandomState {
   // Row of the translator's seed table that run r uses (0: none).
   std::array<int4, k_max_runs + 2> run_seed_row{};
   bool second_generator = false;  // set by the built-in program that switches
-  int4 set_seed_value = 0;        // the value `set_run_seeds` applies
 };
 
 // Run counters and flags of the kernel.
@@ -134,7 +133,7 @@ struct EvalState {
   real4 experi_input_value = 0.0f; // the experiment's current input value
   int4 experi_input_mark = 0;      // 1 experiment input given, -1 none
   int4 input_used_mark = 0;        // 1 the experiment input was used
-  int4 program7_flag = 0;          // -1: built-in program 7 is called
+  int4 valin_called = 0;          // -1: a special statement calls VALIN (the experiment's input)
 };
 
 }  // namespace kelvo

@@ -346,7 +346,7 @@ void flag_program_call_use(Engine& e, int code) {
   const auto& sp = e.ent.spec;
   const int n = std::min(sp.spec_count, k_spec_limit);
   for (int k = 1; k <= n; ++k) {
-    if (sp.spec_opnd_value[ix(k)][1] == code && sp.spec_program[ix(k)] == k_valin_program) e.ev.program7_flag = -1;
+    if (sp.spec_opnd_value[ix(k)][1] == code && sp.spec_program[ix(k)] == k_valin_program) e.ev.valin_called = -1;
   }
 }
 

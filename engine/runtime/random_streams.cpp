@@ -234,7 +234,7 @@ void load_run_seeds(Engine& e, int r) {
     load_start_seeds(e, r, rs.seed.data(), k_rn_stream_max);
   }
   if (rs.second_generator) {
-    const int unit = e.ctl.unit_base - 1;
+    const int unit = e.ctl.unit_base + io::offset::seed_work;
     for (int j = 1; j <= k_seed2_streams; ++j) {
       if (j == 1) e.ch.open_new(unit, "qswrefgq.tmp");
       const int4 s = rs.seed[static_cast<std::size_t>(j)];

@@ -12,8 +12,6 @@ namespace kelvo {
 
 namespace {
 
-constexpr int k_atf_unit = 9;
-
 void place(Engine& e, int col, char c) {
   if (col >= 1 && col <= k_out_line_cols) e.rep.out_line[static_cast<std::size_t>(col)] = c;
 }
@@ -169,7 +167,7 @@ void flush_report_line(Engine& e) {
     e.rep.out_unit = e.rep.prog_unit;
   }
   int unit = e.rep.out_unit;
-  if (e.ctl.auto_animation_flag) unit = k_atf_unit;
+  if (e.ctl.auto_animation_flag) unit = io::k_atf_unit;
   std::string text(" ");
   text.append(r.out_line.data() + 1, k_out_line_written);
   e.ch.write(unit, text);

@@ -25,8 +25,6 @@ namespace kelvo {
 
 namespace {
 
-constexpr int k_atf_unit = 9;
-
 int run_step(const Engine& e, int i) {
   if (i < 1 || i > k_run_step_limit) return step::end;  // past the table
   return e.ent.steps.run_steps[ix(i)];
@@ -191,18 +189,18 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
   if (e.run.atf_open) {
     e.run.clock = e.run.saved_clock;
     write_atf_time(e);
-    e.ch.write(k_atf_unit, " END");
-    e.ch.close(k_atf_unit);
+    e.ch.write(io::k_atf_unit, " END");
+    e.ch.close(io::k_atf_unit);
     e.run.atf_open = false;
   }
   if (e.rep.result_file_open && e.rep.prog_unit > 0) e.ch.close(e.rep.prog_unit);
   if (e.run.aux_file_open) e.ch.close(e.run.aux_unit);
-  e.ch.close(e.ctl.unit_base + 11);
+  e.ch.close(e.ctl.unit_base + io::offset::graph);
   if (e.ctl.wrn_open) {
-    e.ch.close(e.ctl.unit_base + 55);
+    e.ch.close(e.ctl.unit_base + io::offset::wrn);
     e.ctl.wrn_open = false;
   }
-  e.ch.close(e.ctl.unit_base + 14);
+  e.ch.close(e.ctl.unit_base + io::offset::ans);
   e.ch.close(e.ctl.unit_base);
   stop_program(e);
 }

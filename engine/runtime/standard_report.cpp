@@ -19,8 +19,6 @@ namespace kelvo {
 
 namespace {
 
-constexpr int k_atf_unit = 9;
-
 void write_line(Engine& e, int unit, const io::Rec& rec) { e.ch.write(unit, rec); }
 
 // A run-separator line of 62 dashes.
@@ -127,7 +125,7 @@ void begin_report_section(Engine& e, int& unit, int& saved, int run, int kind) {
 
 void end_report_section(Engine& e, int& unit, int saved) {
   if (!e.ctl.java_mode) return;
-  if (unit != e.rep.prog_unit && unit != k_atf_unit) e.ch.close(unit);
+  if (unit != e.rep.prog_unit && unit != io::k_atf_unit) e.ch.close(unit);
   unit = saved;
 }
 

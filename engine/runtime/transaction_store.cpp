@@ -285,10 +285,8 @@ void start_run_transactions(Engine& e) {
   t.txn_rec_words = n + 2;
   t.txn_slots = k_pool_words / t.txn_rec_words;
   // The future-events chain, a line per station, one per queue and the
-  // WAITIF chain.
-  int chains = station_chain(e.ent.st.station_name_count) + e.ent.q.queue_count + 1;
-  if (chains > k_max_chains) chains = k_max_chains;
-  t.chain_count = chains;
+  // WAITIF chain, at their fixed numbers.
+  t.chain_count = k_max_chains;
   e.run.next_event_time = e.run.end_time;
   init_free_chain(e);
   auto& cur = e.act.cur_txn;

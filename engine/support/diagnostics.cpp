@@ -15,9 +15,6 @@ namespace kelvo {
 
 namespace {
 
-constexpr int k_atf_unit = 9;
-constexpr int k_err_offset = 24;
-
 // A message line: the text padded to 50 characters. A few messages are
 // longer than that; they are written whole rather than cut.
 std::string message_line(std::string_view message) {
@@ -35,23 +32,23 @@ Text129 make_err_name(Engine& e) { return model_name_with_extension(e, "ERR"); }
 int open_error_unit(Engine& e) {
   ControlState& c = e.ctl;
   if (c.auto_animation_flag) {
-    if (!c.atf_replaced || !e.ch.is_open(k_atf_unit)) {
+    if (!c.atf_replaced || !e.ch.is_open(io::k_atf_unit)) {
       // Replace the trace file once; later reports of this run append.
       const Text129 atf = model_name_with_extension(e, "ATF");
-      e.ch.open_new(k_atf_unit, atf.trimmed());
+      e.ch.open_new(io::k_atf_unit, atf.trimmed());
       c.atf_replaced = true;
-      e.ch.write(k_atf_unit, "Due to error, no ATF file produced");
-      e.ch.write(k_atf_unit, "  ");
+      e.ch.write(io::k_atf_unit, "Due to error, no ATF file produced");
+      e.ch.write(io::k_atf_unit, "  ");
       if (c.address_function_flag) {
-        e.ch.write(k_atf_unit, message_line(" Address function not allowed in automatic animation"));
+        e.ch.write(io::k_atf_unit, message_line(" Address function not allowed in automatic animation"));
         stop_now(e);
       }
     }
-    return k_atf_unit;
+    return io::k_atf_unit;
   }
   if (c.java_mode) {
     open_err_file_only(e);
-    return c.unit_base + k_err_offset;
+    return c.unit_base + io::offset::err;
   }
   return c.out_unit_save;
 }
@@ -59,7 +56,7 @@ int open_error_unit(Engine& e) {
 void open_err_file_only(Engine& e) {
   ControlState& c = e.ctl;
   if (!c.java_mode) return;
-  const int unit = c.unit_base + k_err_offset;
+  const int unit = c.unit_base + io::offset::err;
   // Opened fresh once per process and then kept, so every report of the
   // run stays in the file.
   if (c.err_file_open && e.ch.is_open(unit)) return;

@@ -11,10 +11,6 @@
 
 namespace kelvo {
 
-namespace {
-constexpr int k_wrn_offset = 55;
-}  // namespace
-
 bool open_or_delete_file(Engine& e, int unit, std::string_view name) {
   const std::string path(trim_blanks(name));
   if (io::Channels::exists(path)) io::Channels::remove_file(path);
@@ -24,7 +20,7 @@ bool open_or_delete_file(Engine& e, int unit, std::string_view name) {
 }
 
 int open_wrn_file(Engine& e) {
-  const int unit = e.ctl.unit_base + k_wrn_offset;
+  const int unit = e.ctl.unit_base + io::offset::wrn;
   if (!e.ctl.wrn_open) {
     e.ch.open_new(unit, model_file_name(e, "WRN"));
     e.ctl.wrn_open = true;

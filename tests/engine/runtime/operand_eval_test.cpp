@@ -288,11 +288,11 @@ TEST_F(RunTimeInput, ValinCallsAreMarked) {
   e->ent.spec.spec_program[1] = 5;
   e->ent.spec.spec_opnd_value[1][1] = 44;
   flag_program_call_use(*e, 44);
-  EXPECT_EQ(e->ev.program7_flag, 0);
+  EXPECT_EQ(e->ev.valin_called, 0);
   e->ent.spec.spec_program[2] = 7;
   e->ent.spec.spec_opnd_value[2][1] = 44;
   flag_program_call_use(*e, 44);
-  EXPECT_EQ(e->ev.program7_flag, -1);
+  EXPECT_EQ(e->ev.valin_called, -1);
 }
 
 }  // namespace
