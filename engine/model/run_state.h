@@ -27,17 +27,22 @@ struct TxnMarks {
 // O(log n): one balanced search tree (a treap) per chain over the records
 // the chain's sorted part holds, keyed by (move time, priority
 // descending, filing order). The chains stay the order of record; the
-// index only says where in a chain a new record goes. Nodes are the
-// records themselves, so the index needs no storage of its own beyond
-// these arrays. Reset with the chains at run start.
+// index only says where in a chain a new record goes. A record's node
+// sits beside the record (one per record), so the index grows with the
+// pool and never allocates. Reset with the chains at run start.
+struct ChainIndexNode {
+  int4 left = 0;           // subtree of earlier keys (0 none)
+  int4 right = 0;          // subtree of later keys (0 none)
+  std::uint32_t heap = 0;  // treap priority: above both subtrees'
+  real4 time = 0.0f;       // key: move time (0 on waiting lines)
+  real8 priority = 0.0;    // key: priority (higher first)
+  std::int64_t order = 0;  // key: filing order among equal keys
+};
+
 struct ChainIndex {
   std::array<int4, k_max_chains + 1> root{};                // tree of chain k (0 empty)
-  std::array<int4, k_max_txn_records + 1> left{};           // subtrees of record r
-  std::array<int4, k_max_txn_records + 1> right{};
-  std::array<std::uint32_t, k_max_txn_records + 1> heap{};  // treap priority of record r
-  std::array<real4, k_max_txn_records + 1> time{};          // key: move time (0 on waiting lines)
-  std::array<real8, k_max_txn_records + 1> priority{};      // key: priority (higher first)
-  std::array<std::int64_t, k_max_txn_records + 1> order{};  // key: filing order among equal keys
+  std::array<bool, k_max_chains + 1> walk_only{};           // chain k left key order: walked until empty
+  std::array<ChainIndexNode, k_max_txn_records + 1> node{}; // record r's node
   std::array<bool, k_max_txn_records + 1> member{};         // record r is in a tree
   std::int64_t next_order = 0;   // filing order of the next record filed behind its equals
   std::int64_t front_order = 0;  // filing order of the next record filed in front of its equals

@@ -11,18 +11,20 @@ namespace kelvo {
 
 namespace {
 
+using Node = ChainIndexNode;
+
 // Key order: earlier time first, then higher priority, then filing order.
-bool key_before(const ChainIndex& x, int a, int b) {
-  if (x.time[ix(a)] != x.time[ix(b)]) return x.time[ix(a)] < x.time[ix(b)];
-  if (x.priority[ix(a)] != x.priority[ix(b)]) return x.priority[ix(a)] > x.priority[ix(b)];
-  return x.order[ix(a)] < x.order[ix(b)];
+bool key_before(const Node& a, const Node& b) {
+  if (a.time != b.time) return a.time < b.time;
+  if (a.priority != b.priority) return a.priority > b.priority;
+  return a.order < b.order;
 }
 
-// Whether record a's key is at or before (time, priority), filing order
+// Whether a node's key is at or before (time, priority), filing order
 // aside.
-bool at_or_before(const ChainIndex& x, int a, real4 time, real8 priority) {
-  if (x.time[ix(a)] != time) return x.time[ix(a)] < time;
-  return x.priority[ix(a)] >= priority;
+bool at_or_before(const Node& a, real4 time, real8 priority) {
+  if (a.time != time) return a.time < time;
+  return a.priority >= priority;
 }
 
 std::uint32_t next_heap_priority(ChainIndex& x) {
@@ -37,16 +39,17 @@ std::uint32_t next_heap_priority(ChainIndex& x) {
 
 // Splits the tree at node into the records before record r's key (left)
 // and the rest (right).
-void split(ChainIndex& x, int node, int r, int& left, int& right) {
+void split(ChainIndex& x, int node, const Node& key, int& left, int& right) {
   if (node == 0) {
     left = right = 0;
     return;
   }
-  if (key_before(x, node, r)) {
-    split(x, x.right[ix(node)], r, x.right[ix(node)], right);
+  Node& n = x.node[ix(node)];
+  if (key_before(n, key)) {
+    split(x, n.right, key, n.right, right);
     left = node;
   } else {
-    split(x, x.left[ix(node)], r, left, x.left[ix(node)]);
+    split(x, n.left, key, left, n.left);
     right = node;
   }
 }
@@ -55,37 +58,37 @@ void split(ChainIndex& x, int node, int r, int& left, int& right) {
 int merge(ChainIndex& x, int a, int b) {
   if (a == 0) return b;
   if (b == 0) return a;
-  if (x.heap[ix(a)] > x.heap[ix(b)]) {
-    x.right[ix(a)] = merge(x, x.right[ix(a)], b);
+  Node& na = x.node[ix(a)];
+  Node& nb = x.node[ix(b)];
+  if (na.heap > nb.heap) {
+    na.right = merge(x, na.right, b);
     return a;
   }
-  x.left[ix(b)] = merge(x, a, x.left[ix(b)]);
+  nb.left = merge(x, a, nb.left);
   return b;
 }
 
-int insert(ChainIndex& x, int node, int r) {
-  if (node == 0) return r;
-  if (x.heap[ix(r)] > x.heap[ix(node)]) {
-    split(x, node, r, x.left[ix(r)], x.right[ix(r)]);
-    return r;
+// Descends to the place of record r (by key, then by heap priority) and
+// splits the subtree found there under it: no recursion.
+void insert(ChainIndex& x, int& root, int r) {
+  Node& nr = x.node[ix(r)];
+  int* link = &root;
+  while (*link != 0 && x.node[ix(*link)].heap >= nr.heap) {
+    Node& n = x.node[ix(*link)];
+    link = key_before(nr, n) ? &n.left : &n.right;
   }
-  if (key_before(x, r, node)) {
-    x.left[ix(node)] = insert(x, x.left[ix(node)], r);
-  } else {
-    x.right[ix(node)] = insert(x, x.right[ix(node)], r);
-  }
-  return node;
+  split(x, *link, nr, nr.left, nr.right);
+  *link = r;
 }
 
-int erase(ChainIndex& x, int node, int r) {
-  if (node == 0) return 0;
-  if (node == r) return merge(x, x.left[ix(r)], x.right[ix(r)]);
-  if (key_before(x, r, node)) {
-    x.left[ix(node)] = erase(x, x.left[ix(node)], r);
-  } else {
-    x.right[ix(node)] = erase(x, x.right[ix(node)], r);
+void erase(ChainIndex& x, int& root, int r) {
+  const Node& nr = x.node[ix(r)];
+  int* link = &root;
+  while (*link != 0 && *link != r) {
+    Node& n = x.node[ix(*link)];
+    link = key_before(nr, n) ? &n.left : &n.right;
   }
-  return node;
+  if (*link == r) *link = merge(x, nr.left, nr.right);
 }
 
 }  // namespace
@@ -93,6 +96,7 @@ int erase(ChainIndex& x, int node, int r) {
 void clear_chain_index(Engine& e) {
   ChainIndex& x = e.txn.index;
   x.root.fill(0);
+  x.walk_only.fill(false);
   x.member.fill(false);
   x.next_order = 0;
   x.front_order = 0;
@@ -102,12 +106,13 @@ void clear_chain_index(Engine& e) {
 int last_record_at_or_before(const Engine& e, int k, real4 time, real8 priority) {
   const ChainIndex& x = e.txn.index;
   int found = 0;
-  for (int node = x.root[ix(k)]; node != 0;) {
-    if (at_or_before(x, node, time, priority)) {
-      found = node;
-      node = x.right[ix(node)];
+  for (int r = x.root[ix(k)]; r != 0;) {
+    const Node& n = x.node[ix(r)];
+    if (at_or_before(n, time, priority)) {
+      found = r;
+      r = n.right;
     } else {
-      node = x.left[ix(node)];
+      r = n.left;
     }
   }
   return found;
@@ -115,20 +120,21 @@ int last_record_at_or_before(const Engine& e, int k, real4 time, real8 priority)
 
 void index_record(Engine& e, int k, int r, real4 time, real8 priority, bool behind) {
   ChainIndex& x = e.txn.index;
-  x.time[ix(r)] = time;
-  x.priority[ix(r)] = priority;
-  x.order[ix(r)] = behind ? ++x.next_order : --x.front_order;
-  x.heap[ix(r)] = next_heap_priority(x);
-  x.left[ix(r)] = 0;
-  x.right[ix(r)] = 0;
+  Node& n = x.node[ix(r)];
+  n.time = time;
+  n.priority = priority;
+  n.order = behind ? ++x.next_order : --x.front_order;
+  n.heap = next_heap_priority(x);
+  n.left = 0;
+  n.right = 0;
   x.member[ix(r)] = true;
-  x.root[ix(k)] = insert(x, x.root[ix(k)], r);
+  insert(x, x.root[ix(k)], r);
 }
 
 void unindex_record(Engine& e, int k, int r) {
   ChainIndex& x = e.txn.index;
   if (!x.member[ix(r)]) return;
-  x.root[ix(k)] = erase(x, x.root[ix(k)], r);
+  erase(x, x.root[ix(k)], r);
   x.member[ix(r)] = false;
 }
 

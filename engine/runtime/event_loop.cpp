@@ -50,21 +50,8 @@ void correct_block_counts(Engine& e) {
   }
 }
 
-}  // namespace
-
-void find_last_due_event(Engine& e, real4 t) {
-  int q = e.txn.chain_head[k_future_chain];
-  while (q != 0) {
-    if (record_move_time(e, q) > t) {
-      e.txn.batch_last = e.txn.txn_prev[ix(q)] > 0 ? e.txn.txn_prev[ix(q)] : 0;
-      return;
-    }
-    q = e.txn.txn_next[ix(q)];
-  }
-}
-
-namespace {
 constexpr int4 k_limit_check_interval = 4096;
+
 }  // namespace
 
 void check_run_time_limit(Engine& e) {
@@ -109,9 +96,13 @@ void run_event_loop(Engine& e) {
         r.clock = r.next_event_time;
         find_last_due_event(e, r.clock);
       }
+      // Every transaction of the batch due now moves at the clock (a
+      // waiter released for a retry keeps an older move time on record).
+      const bool in_batch = t.batch_last != 0;
+      const bool ends_batch = p == t.batch_last;
       unlink_transaction(e, p, k_future_chain);
-      if (t.batch_last != 0) e.act.cur_txn[tw::move_time] = r.clock;
-      if (p == t.batch_last) t.batch_last = 0;
+      if (in_batch) e.act.cur_txn[tw::move_time] = r.clock;
+      if (ends_batch) t.batch_last = 0;
       dispatch_block(e);
       if (e.ent.par.trace_number_wanted_a) trace_count_changes(e);
       if (r.waitif_pending) {

@@ -4,6 +4,8 @@
 // start of each run. Links are record indices; every index is checked.
 #include "runtime/transaction_store.h"
 
+#include "runtime/chain_index.h"
+
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/event_loop.h"
@@ -23,6 +25,70 @@ inline int base_of(const TxnStore& t, int r) { return (r - 1) * t.txn_rec_words 
 
 bool chain_ok(const Engine& e, int k) { return k >= k_future_chain && k <= e.txn.chain_count; }
 bool record_ok(const Engine& e, int p) { return p >= 1 && p <= e.txn.txn_slots; }
+
+// The key a record is filed by on chain k: its move time on the
+// future-events chain (0 on a waiting line) and its priority.
+real4 key_time(const Engine& e, int k, int p) { return k == k_future_chain ? record_move_time(e, p) : 0.0f; }
+
+// Whether record a is filed at or before record b by key (time, then
+// higher priority first).
+bool key_at_or_before(const Engine& e, int k, int a, int b) {
+  const real4 ta = key_time(e, k, a), tb = key_time(e, k, b);
+  if (ta != tb) return ta < tb;
+  return e.txn.txn_priority[ix(a)] >= e.txn.txn_priority[ix(b)];
+}
+
+// Takes chain k's records out of its index: the chain has left key order
+// (a record was filed out of it), so its index no longer answers and the
+// chain is walked until it is empty again.
+void give_up_index(Engine& e, int k) {
+  for (int r = e.txn.chain_head[ix(k)]; r != 0; r = e.txn.txn_next[ix(r)]) unindex_record(e, k, r);
+  e.txn.index.walk_only[ix(k)] = true;
+}
+
+// Adds record p, just linked into chain k's sorted part, to the chain's
+// index. A record filed behind its equals takes the next filing order, one
+// filed in front of them the previous one. When its neighbours in the
+// chain are not in key order with it, the chain is walked from then on.
+void index_linked_record(Engine& e, int k, int p, bool behind) {
+  TxnStore& t = e.txn;
+  if (t.index.walk_only[ix(k)]) return;
+  const int before = t.txn_prev[ix(p)], after = t.txn_next[ix(p)];
+  const bool ordered = (before == 0 || !record_indexed(e, before) || key_at_or_before(e, k, before, p)) &&
+                       (after == 0 || !record_indexed(e, after) || key_at_or_before(e, k, p, after));
+  if (!ordered) {
+    give_up_index(e, k);
+    return;
+  }
+  index_record(e, k, p, key_time(e, k, p), t.txn_priority[ix(p)], behind);
+}
+
+// The record a new record with key (time, priority) is filed behind, found
+// as a walk from the chain's tail would: the last record whose key is at
+// or before it. On the future-events chain the batch due now stands in
+// front of the sorted part and is walked.
+int filing_place(const Engine& e, int k, real4 time, real8 pr, bool& in_sorted_part) {
+  const TxnStore& t = e.txn;
+  auto at_or_before = [&](int q) {
+    const real4 tq = k == k_future_chain ? record_move_time(e, q) : 0.0f;
+    return !(time < tq || (time == tq && pr > t.txn_priority[ix(q)]));
+  };
+  in_sorted_part = true;
+  int q = 0;
+  if (t.index.walk_only[ix(k)]) {
+    q = t.chain_tail[ix(k)];
+    while (q != 0 && !at_or_before(q)) q = t.txn_prev[ix(q)];
+    return q;
+  }
+  q = last_record_at_or_before(e, k, time, pr);
+  if (q != 0 || k != k_future_chain || t.batch_last == 0) return q;
+  // Every record of the sorted part comes after it: the walk goes on into
+  // the batch due now.
+  q = t.batch_last;
+  while (q != 0 && !at_or_before(q)) q = t.txn_prev[ix(q)];
+  in_sorted_part = q == t.batch_last;
+  return q;
+}
 
 // Block code of the block a record moves to next (0 when none).
 int next_block_code(const Engine& e, double next_word) {
@@ -56,6 +122,7 @@ void init_free_chain(Engine& e) {
     t.chain_tail[ix(k)] = 0;
     t.chain_size[ix(k)] = 0;
   }
+  clear_chain_index(e);
 }
 
 int take_free_record(Engine& e, int k) {
@@ -100,33 +167,17 @@ void chain_relink(Engine& e, int k, int q, int p) {
 void insert_event_chain(Engine& e, int k) {
   const int p = take_free_record(e, k);
   TxnStore& t = e.txn;
-  if (t.chain_head[ix(k)] == 0) {
-    t.txn_prev[ix(p)] = 0;
-    t.txn_next[ix(p)] = 0;
-    t.chain_head[ix(k)] = p;
-    t.chain_tail[ix(k)] = p;
+  bool in_sorted_part = true;
+  const int q = filing_place(e, k, key_time(e, k, p), t.txn_priority[ix(p)], in_sorted_part);
+  if (q != 0) {
+    chain_relink(e, k, q, p);
   } else {
-    const real8 pr = t.txn_priority[ix(p)];
-    int q = t.chain_tail[ix(k)];
-    if (k == k_future_chain) {
-      const real4 time = record_move_time(e, p);
-      while (q != 0) {
-        const real4 tq = record_move_time(e, q);
-        if (time < tq || (time == tq && pr > t.txn_priority[ix(q)])) {
-          q = t.txn_prev[ix(q)];
-        } else {
-          break;
-        }
-      }
-    } else {
-      while (q != 0 && pr > t.txn_priority[ix(q)]) q = t.txn_prev[ix(q)];
-    }
-    if (q != 0) {
-      chain_relink(e, k, q, p);
-    } else {
-      link_chain_entry(e, k, t.chain_head[ix(k)], p);
-    }
+    link_chain_entry(e, k, t.chain_head[ix(k)], p);
+    // At the head of the future-events chain, in front of an open batch,
+    // it belongs to the batch.
+    in_sorted_part = k != k_future_chain || t.batch_last == 0;
   }
+  if (in_sorted_part) index_linked_record(e, k, p, true);
   t.chain_size[ix(k)] += 1;
 }
 
@@ -138,6 +189,7 @@ void insert_chain_front(Engine& e, int k) {
   }
   const int p = take_free_record(e, k);
   link_chain_entry(e, k, t.chain_head[ix(k)], p);
+  if (k != k_future_chain || t.batch_last == 0) index_linked_record(e, k, p, false);
   t.chain_size[ix(k)] += 1;
 }
 
@@ -176,6 +228,8 @@ void insert_due_now(Engine& e) {
       if (pr >= 100000.0 && record_move_time(e, h) <= time && code_p == bc::waitif &&
           (code_h == bc::enter || code_h == bc::seize)) {
         chain_relink(e, k_future_chain, h, p);
+        // Behind a batch of one, it stands at the head of the sorted part.
+        if (h == t.batch_last) index_linked_record(e, k_future_chain, p, true);
       } else {
         link_chain_entry(e, k_future_chain, h, p);
       }
@@ -206,18 +260,36 @@ void unlink_transaction(Engine& e, int p, int k) {
   } else {
     t.chain_tail[ix(k)] = before > 0 ? before : 0;
   }
+  unindex_record(e, k, p);
   t.txn_next[ix(p)] = t.free_head;
   t.txn_prev[ix(p)] = 0;
   t.txn_chain[ix(p)] = 0;
   t.free_head = p;
-  // A batch that ended with this record now ends with its predecessor.
-  if (k == k_future_chain && t.batch_last == p && before > 0) t.batch_last = before;
+  // A batch that ended with this record now ends with its predecessor; a
+  // batch of this record alone is over.
+  if (k == k_future_chain && t.batch_last == p) t.batch_last = before > 0 ? before : 0;
   if (k == k_future_chain) {
     const int h = t.chain_head[k_future_chain];
     if (h != 0 && record_move_time(e, h) >= e.run.clock) e.run.next_event_time = record_move_time(e, h);
     if (e.run.next_event_time > e.run.end_time || h == 0) e.run.next_event_time = e.run.end_time;
   }
   t.chain_size[ix(k)] -= 1;
+  // An empty chain is in key order again.
+  if (t.chain_size[ix(k)] == 0) t.index.walk_only[ix(k)] = false;
+}
+
+void find_last_due_event(Engine& e, real4 t) {
+  TxnStore& s = e.txn;
+  // Every record due: the batch is left as it is (the tail tells at once).
+  const int tail = s.chain_tail[k_future_chain];
+  if (tail == 0 || record_move_time(e, tail) <= t) return;
+  // The records due now leave the sorted part, which the index holds.
+  int q = s.chain_head[k_future_chain];
+  while (record_move_time(e, q) <= t) {
+    unindex_record(e, k_future_chain, q);
+    q = s.txn_next[ix(q)];
+  }
+  s.batch_last = s.txn_prev[ix(q)] > 0 ? s.txn_prev[ix(q)] : 0;
 }
 
 void add_to_operand_sum(Engine& e, int n) {

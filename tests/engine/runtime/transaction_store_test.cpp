@@ -3,6 +3,9 @@
 // the start-of-run set-up.
 #include "runtime/transaction_store.h"
 
+#include <algorithm>
+#include <random>
+
 #include "runtime/event_loop.h"
 #include "runtime_test_support.h"
 
@@ -40,6 +43,77 @@ class Chains : public RuntimeTest {
     return v;
   }
 };
+
+// Many filings in a shuffled order, with removals from the middle, give
+// the chains exactly the order a plain reference gives: the future events
+// a stable sort by time and then higher priority, a waiting line by higher
+// priority, each first come first served, with front filings ahead of
+// their equals.
+TEST_F(Chains, ShuffledFilingsAndRemovalsMatchAPlainReference) {
+  struct Entry {
+    float time;
+    double priority;
+    int tag;
+  };
+  std::mt19937 rng(20261208);
+  std::vector<Entry> fec, line;
+  int tag = 0;
+  auto file_some = [&](int n) {
+    for (int i = 0; i < n; ++i) {
+      const Entry f{0.5f * static_cast<float>(rng() % 40), static_cast<double>(rng() % 4), ++tag};
+      file(k_future_chain, f.time, f.priority, f.tag);
+      fec.push_back(f);
+      const Entry w{0.0f, static_cast<double>(rng() % 3), ++tag};
+      const bool front = rng() % 5 == 0;
+      auto& c = e->act.cur_txn;
+      c[tw::move_time] = 0;
+      c[tw::priority] = w.priority;
+      c[tw::first_param] = w.tag;
+      if (front) {
+        insert_chain_front(*e, station_chain(2));
+      } else {
+        insert_event_chain(*e, station_chain(2));
+      }
+      // The reference line: in front of its equals, or behind them.
+      auto at = front && (line.empty() || w.priority >= line.front().priority)
+                    ? line.begin()
+                    : std::find_if(line.begin(), line.end(), [&](const Entry& x) { return x.priority < w.priority; });
+      line.insert(at, w);
+    }
+  };
+  auto remove_some = [&](int chain, std::vector<Entry>& ref, int n) {
+    for (int i = 0; i < n; ++i) {
+      const int victim = ref[rng() % ref.size()].tag;
+      int r = e->txn.chain_head[ix(chain)];
+      while (static_cast<int>(record_word(*e, r, tw::first_param)) != victim) r = e->txn.txn_next[ix(r)];
+      unlink_transaction(*e, r, chain);
+      ref.erase(std::find_if(ref.begin(), ref.end(), [&](const Entry& x) { return x.tag == victim; }));
+    }
+  };
+  auto expected = [](std::vector<Entry> ref, bool by_time) {
+    std::stable_sort(ref.begin(), ref.end(), [&](const Entry& a, const Entry& b) {
+      if (by_time && a.time != b.time) return a.time < b.time;
+      return a.priority > b.priority;
+    });
+    std::vector<int> tags;
+    for (const Entry& x : ref) tags.push_back(x.tag);
+    return tags;
+  };
+  auto tags_of = [](const std::vector<Entry>& ref) {
+    std::vector<int> tags;
+    for (const Entry& x : ref) tags.push_back(x.tag);
+    return tags;
+  };
+  file_some(1500);
+  EXPECT_EQ(tags(k_future_chain), expected(fec, true));
+  EXPECT_EQ(tags(station_chain(2)), tags_of(line));
+  remove_some(k_future_chain, fec, 400);
+  remove_some(station_chain(2), line, 400);
+  file_some(1000);
+  EXPECT_EQ(tags(k_future_chain), expected(fec, true));
+  EXPECT_EQ(tags_backwards(k_future_chain), tags(k_future_chain));
+  EXPECT_EQ(tags(station_chain(2)), tags_of(line));
+}
 
 TEST_F(Chains, RecordLayoutFollowsTheParameterCount) {
   EXPECT_EQ(e->txn.txn_words, 7);
