@@ -38,9 +38,9 @@ int4 pack_word(Engine& e, const Line80& l, int from, int to) {
 
 void check_x_operand(Engine& e, int4 packed_word) {
   auto& syn = e.cs.syn;
-  for (int p = 1; p <= 23; ++p) {
+  for (int p = 1; p <= k_label_entries; ++p) {
     if (e.cs.label_op_names[p] != packed_word) continue;
-    if (p == 9 || p == 10 || p == 14) break;
+    if (p == label_entry(bc::waitif_station) || p == label_entry(bc::if_form) || p == label_entry(bc::queue)) break;
     e.cs.stmt.stmt_op = p;
     e.ctl.hint_flag = true;
     syn.operand_check_pending = true;
@@ -113,7 +113,7 @@ int check_address_label(Engine& e, int& label_col, bool& label_known) {
     const int4 word = pack_symbol_name(e, std::string_view(w, 6));
     const std::string text(w, 6);
     if (word == e.opnames.block_op_names[bc::special]) {
-      e.cs.stmt.stmt_op = 11;
+      e.cs.stmt.stmt_op = label_entry(bc::special);
       syn.operand_check_pending = true;
       return 1;
     }
@@ -123,9 +123,10 @@ int check_address_label(Engine& e, int& label_col, bool& label_known) {
     }
     check_x_operand(e, word);
     if (!syn.operand_check_pending) return p;
-    if (word == e.cs.label_op_names[1] || word == e.cs.label_op_names[2]) {
+    const auto& names = e.cs.label_op_names;
+    if (word == names[label_entry(bc::end)] || word == names[label_entry(bc::end_run)]) {
       is_label = true;
-    } else if (word == e.cs.label_op_names[3]) {
+    } else if (word == names[label_entry(bc::reset)]) {
       // RESET: its A operand is read here (at most two digits).
       int a = q + 1;
       while (a < 72 && l.at(a) == ' ') ++a;
@@ -277,7 +278,7 @@ bool is_operation_word(Engine& e, int end, int start) {
 
 void write_address_hint(Engine& e, int unit) {
   const int op = e.cs.stmt.stmt_op;
-  if (op >= 12) {
+  if (op >= label_entry(bc::let)) {
     e.ch.write(unit, io::Rec().lit(Text50(" Error might possibly be due to first word being").view()).br().lit(Text50(" an address, not an operation code").view()));
     e.ctl.saved_hint_text.clear();
     return;
@@ -285,22 +286,24 @@ void write_address_hint(Engine& e, int unit) {
   // The first line is one character longer than a message text: written whole.
   e.ch.write(unit, io::Rec().lit(" Error might also be due to following type of error").br().lit(Text50(" if first word is operation code, not address:").view()));
   const char* line = nullptr;
-  if (op <= 3) line = " No A operand allowed";
-  else if (op == 4) line = " Error in operand of PRINT";
-  else if (op <= 6) line = " Required B operand missing";
-  else if (op <= 8) line = " A operand must be integer with at most 6 digits";
-  else if (op == 11) line = " No FORTRAN program with A operand name";
+  // The entries from END to RESET, then PRINT, SPLIT and TABLE, START and
+  // SEEDS, ... HELP, in the order of label_op_names.
+  if (op <= label_entry(bc::reset)) line = " No A operand allowed";
+  else if (op == label_entry(bc::print)) line = " Error in operand of PRINT";
+  else if (op <= label_entry(bc::table)) line = " Required B operand missing";
+  else if (op <= label_entry(bc::seeds)) line = " A operand must be integer with at most 6 digits";
+  else if (op == label_entry(bc::special)) line = " No FORTRAN program with A operand name";
   if (line != nullptr) e.ch.write(unit, io::Rec().lit(Text50(line).view()));
 }
 
 bool check_waitif_let_qtable(Engine& e) {
   const auto& f = e.cs.stmt.stmt_fields;
   const int op = e.cs.stmt.stmt_op;
-  if (op == 22 && f.opnd_len[2] == 0) {
+  if (op == label_entry(bc::waitif) && f.opnd_len[2] == 0) {
     flag_statement_error(e, " WAITIF lacks a B operand");
-  } else if (op == 23 && f.opnd_len[4] == 0) {
+  } else if (op == label_entry(bc::qtable) && f.opnd_len[4] == 0) {
     flag_statement_error(e, " QTABLE must have a D operand");
-  } else if (op == 21) {
+  } else if (op == label_entry(bc::select)) {
     const bool bad = e.cs.syn.minmax_p_form ||
                      upcased(e.cs.stmt.stmt_line.at(f.op_start + f.op_len + 1)) != 'M';
     if (bad) {

@@ -155,10 +155,13 @@ void pack_kind2_names(Engine& e) {
     const int kind = fn.function_arg_class[ix(f)];
     const int ak = kind < 0 ? -kind : kind;
     int4& value = fn.function_arg_value[ix(f)];
-    if (ak >= 2 && ak <= 9 && ak != 6 && ak != 7 && ak != 8 && (value < 1 || value > 1000)) {
+    const bool entity = ak == opnd::queue || ak == opnd::block_count || ak == opnd::storage ||
+                        ak == opnd::remaining || ak == opnd::waiting;
+    if (entity && (value < 1 || value > 1000)) {
       int mode = k_mode_function_definition;
       int number = value;
-      find_entity_number(e, ak == 4 || ak == 5 ? k_class_station : ak, value, mode, number);
+      const bool station = ak == opnd::storage || ak == opnd::remaining;
+      find_entity_number(e, station ? k_class_station : ak, value, mode, number);
       value = number;
     }
     resolve_function_addresses(e, f);

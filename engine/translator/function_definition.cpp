@@ -20,15 +20,6 @@ namespace kelvo {
 
 namespace {
 
-// Function-data states of the translation pass.
-constexpr int k_state_none = 0;
-constexpr int k_state_lines = 1;     // traditional lines, count declared
-constexpr int k_state_rn_open = 2;   // RN function, count open
-constexpr int k_state_simple = 3;    // simple data lines, count open
-
-constexpr int k_kind_rn = 10;
-constexpr int k_kind_savevalue = 8;
-
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_alpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 char up(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -93,15 +84,6 @@ bool store_pair(Engine& e, real4 x, real4 y, int4 name) {
 }
 
 }  // namespace
-
-int find_operand_kind(const int4* row, int4 code) {
-  for (int i = 1; i <= 16; ++i) {
-    if (row[i] != code) continue;
-    const int k = i + 4;
-    return k == 12 ? 11 : (k == 20 ? 12 : k);
-  }
-  return 0;
-}
 
 bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
   // text holds the line's columns 1..80; first_col is its first non-blank.
@@ -225,16 +207,16 @@ void check_function_statement(Engine& e) {
   parse_sna_operand(e, a, kind, value, false, false);
   if (e.ctl.error_reported) return;
   const int ak = kind < 0 ? -kind : kind;
-  if (ak == k_kind_rn) {
+  if (ak == opnd::random) {
     if (value < 1 || value > k_rn_stream_max) {
       flag_error_without_hint(e, " Incorrect RN number");
       return;
     }
     e.ent.fn.fn_rn_flag[ix(f)] = true;
-  } else if (ak == 6) {
+  } else if (ak == opnd::function) {
     flag_error_without_hint(e, " SNA with $, but not FN, expected as A operand");
     return;
-  } else if (ak == 0 && !is_digit(a.back())) {
+  } else if (ak == opnd::constant && !is_digit(a.back())) {
     flag_error_without_hint(e, " Integer expected at end of A operand");
     return;
   }
@@ -244,17 +226,17 @@ void check_function_statement(Engine& e) {
   std::string b = operand_string(e, 2);
   for (char& ch : b) ch = up(ch);
   if (b == "EXPO" || b == "NORM") {
-    if (ak != k_kind_rn) {
+    if (ak != opnd::random) {
       flag_error_without_hint(e, " A operand is not RNj, but B operand blank or R");
       return;
     }
     fn.function_kind[ix(f)] = b == "EXPO" ? fnk::exponential : fnk::normal;
-    e.cs.pass.function_data_state = k_state_none;
+    e.cs.pass.function_data_state = fn_data::none;
     return;
   }
   if (!b.empty() && (b[0] == 'F' || b[0] == 'V') && b.size() > 2 && b[1] == '$') {
     if (b[0] == 'V') {
-      if (ak != k_kind_savevalue) flag_error_without_hint(e, " X$name expected as A operand");
+      if (ak != opnd::savevalue) flag_error_without_hint(e, " X$name expected as A operand");
       else statement_not_available(e, "FUNCTION with V$ B operand");
       return;
     }
@@ -271,7 +253,7 @@ void check_function_statement(Engine& e) {
       fn.function_x[ix(f)] = fn.function_x[ix(other)];
       fn.function_y[ix(f)] = fn.function_y[ix(other)];
       e.ent.fn.fn_point_name[ix(f)] = e.ent.fn.fn_point_name[ix(other)];
-      e.cs.pass.function_data_state = k_state_none;
+      e.cs.pass.function_data_state = fn_data::none;
       return;
     }
   }
@@ -299,12 +281,12 @@ void check_function_statement(Engine& e) {
       flag_error_without_hint(e, " Function has illegal B operand");
       return;
     }
-    if (ak != k_kind_rn) {
+    if (ak != opnd::random) {
       flag_error_without_hint(e, " A operand is not RNj, but B operand blank or R");
       return;
     }
     fn.function_kind[ix(f)] = fnk::discrete;
-    e.cs.pass.function_data_state = k_state_rn_open;
+    e.cs.pass.function_data_state = fn_data::rn_open;
     return;
   }
   if (n > k_function_point_limit) {
@@ -313,7 +295,7 @@ void check_function_statement(Engine& e) {
   }
   e.ent.fn.fn_declared[ix(f)] = n;
   fn.function_kind[ix(f)] = letter == 'D' ? fnk::discrete : fnk::continuous;
-  e.cs.pass.function_data_state = n == 0 ? k_state_simple : k_state_lines;
+  e.cs.pass.function_data_state = n == 0 ? fn_data::simple : fn_data::lines;
 }
 
 namespace {
@@ -388,7 +370,7 @@ bool parse_function_data_line(Engine& e) {
 void parse_function_data(Engine& e) {
   auto& state = e.cs.pass.function_data_state;
   const Line80& l = e.cs.stmt.stmt_line;
-  if (state == k_state_lines) {
+  if (state == fn_data::lines) {
     int first = 1;
     while (first <= 72 && l.at(first) == ' ') ++first;
     if (first > 72) {
@@ -398,7 +380,7 @@ void parse_function_data(Engine& e) {
     if (!scan_function_pairs(e, l.cols(1, 80), first)) return;
     const int f = e.cs.fnread.fn_current;
     if (e.cs.fnread.fn_point - 1 >= e.ent.fn.fn_declared[ix(f)]) {
-      state = k_state_none;
+      state = fn_data::none;
       finish_function(e);
     }
     return;
@@ -406,14 +388,14 @@ void parse_function_data(Engine& e) {
   // Open count: the data end at the first line that is no data line,
   // which is then translated as a statement.
   if (parse_function_data_line(e)) return;
-  state = k_state_none;
+  state = fn_data::none;
   if (e.cs.fnread.fn_point <= 1) {
     flag_error_without_hint(e, e.ent.fn.function_kind[ix(e.cs.fnread.fn_current)] == fnk::continuous
                        ? " Error in simple data line or parameter storage list does not start with 1"
                        : " Error in simple data line");
     return;
   }
-  if (finish_function(e)) state = -1;
+  if (finish_function(e)) state = fn_data::ended;
 }
 
 void read_function_file(Engine& e, std::string_view operand) {

@@ -16,10 +16,6 @@
 namespace kelvo {
 
 namespace {
-// Operand mark of a decimal constant already entered in decimal_value
-// (the operand value is then its index).
-constexpr char k_mark_decimal = '.';
-
 std::string upper(std::string_view s) {
   std::string r(s);
   for (char& c : r) c = upcased(c);
@@ -75,12 +71,15 @@ std::string operand_string(Engine& e, int u) {
 }
 
 int operand_char_class(char c) {
-  static const char* letters = "CQNSRFVXWAPY";
+  // The operand mark of each kind: the letter of kind k is letters[k - 1].
+  constexpr std::string_view letters = "CQNSRFVXWAPY";
+  static_assert(letters[opnd::clock - 1] == 'C' && letters[opnd::function - 1] == 'F' &&
+                letters[opnd::random - 1] == 'A' && letters[opnd::priority - 1] == 'Y');
   const char u = upcased(c);
-  for (int i = 0; i < 12; ++i) {
-    if (letters[i] == u) return c == u ? i + 1 : -(i + 1);
-  }
-  return 0;
+  const std::size_t at = letters.find(u);
+  if (at == std::string_view::npos) return opnd::constant;
+  const int kind = static_cast<int>(at) + 1;
+  return c == u ? kind : -kind;
 }
 
 bool is_param_or_rn_operand(char c1, char c2, char c3) {
@@ -518,7 +517,7 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
   t.resize(9, ' ');
   const std::string trimmed(trim_right(t));
   if (t.find('.') != std::string::npos) {
-    kind = 13;
+    kind = opnd::decimal;
     parse_digits(e, trimmed, value);
     return;
   }
@@ -531,7 +530,7 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
   if (c2 == '*' || (c2 == 'N' && c3 == '*')) c1 = static_cast<char>(c1 - 'A' + 'a');
   kind = operand_char_class(c1);
   const int ak = kind < 0 ? -kind : kind;
-  if (ak == 1) {
+  if (ak == opnd::clock) {
     if (c2 == '1') value = 0;
     else if (c2 == 'L') value = 2;
     else {
@@ -544,13 +543,13 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
     static const char* temps = "IJKLMOTUYZBD";
     for (int i = 0; i < 12; ++i) {
       if (temps[i] == c1) {
-        kind = 14;
+        kind = opnd::temporary;
         value = i + 1;
         return;
       }
     }
   }
-  if (kind == 0) {
+  if (kind == opnd::constant) {
     if (!is_digit_char(c1)) {
       flag_error_without_hint(e, " SNA symbol missing before name");
       write_error_line(e, "     " + trimmed);
@@ -568,11 +567,11 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
       flag_error_without_hint(e, " Integer with more than 8 digits");
       return;
     }
-    kind = 13;
+    kind = opnd::decimal;
     parse_digits(e, trimmed, value);
     return;
   }
-  if (control_let && ak != 8) {
+  if (control_let && ak != opnd::savevalue) {
     flag_error_without_hint(e, " Only X$ allowed as SNA in control LET");
     return;
   }
@@ -594,7 +593,12 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
     return true;
   };
   switch (ak) {
-    case 2: case 3: case 4: case 5: case 8: case 9: {
+    case opnd::queue:
+    case opnd::block_count:
+    case opnd::storage:
+    case opnd::remaining:
+    case opnd::savevalue:
+    case opnd::waiting: {
       const std::size_t at = (t[1] == '$' || t[1] == '*') ? 1 : 2;
       if (t[at] == '$') {
         const std::string rest(trim_right(std::string_view(t).substr(at + 1)));
@@ -603,7 +607,7 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
           return;
         }
         const bool short_name = rest.size() < 3;
-        if (short_name && (ak != 8 || is_param_or_rn_operand(rest.empty() ? ' ' : rest[0],
+        if (short_name && (ak != opnd::savevalue || is_param_or_rn_operand(rest.empty() ? ' ' : rest[0],
                                                               rest.size() > 1 ? rest[1] : ' ', ' '))) {
           flag_error_without_hint(e, " $-name should start with 3 letters");
           return;
@@ -616,28 +620,28 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
           return;
         }
         value = std::stoi(rest);
-      } else if (ak == 8) {
+      } else if (ak == opnd::savevalue) {
         flag_error_without_hint(e, " Illegal use of X. P$intended?");
       } else {
         flag_error_without_hint(e, " F, N, Q, R, S, X or W not followed by $, ( or *");
       }
       return;
     }
-    case 6:
+    case opnd::function:
       if (u3 != '$') {
         flag_error_without_hint(e, " FN not followed by $, ( or *");
         return;
       }
       read_name(3, false);
       return;
-    case 7:
+    case opnd::variable:
       if (c2 != '$') {
         flag_error_without_hint(e, " V not followed by $");
         return;
       }
       read_name(2, false);
       return;
-    case 10: {
+    case opnd::random: {
       const std::string rest(trim_right(std::string_view(t).substr(2)));
       if (!all_digits(rest)) {
         flag_error_without_hint(e, " No constant or legal SNA");
@@ -646,7 +650,7 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
       value = std::stoi(rest);
       return;
     }
-    case 11: {
+    case opnd::parameter: {
       if (c2 == '*') {
         const std::string rest(trim_right(std::string_view(t).substr(2)));
         if (!all_digits(rest) || rest.size() > 2 || std::stoi(rest) < 1 || std::stoi(rest) > k_pname_limit) {
@@ -683,30 +687,30 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
 bool expect_constant_or_sna(Engine& e, char mark, int4 code, int& kind, int4& value) {
   int4 n = 0;
   if (mark == k_mark_decimal) {
-    kind = 13;
+    kind = opnd::decimal;
     value = code;
     return true;
   }
   if (mark == ' ') {
     if (name_number(e, code, n)) {
-      kind = 0;
+      kind = opnd::constant;
       value = n;
       return true;
     }
     if (split_label_field(e, code)) {
-      kind = 13;
+      kind = opnd::decimal;
       return parse_digits(e, trim_blanks(unpack_name_chars(e, code).view()), value);
     }
     flag_error_without_hint(e, " SNA or constant expected in operand");
     return false;
   }
   kind = operand_char_class(mark);
-  if (kind == 0) {
+  if (kind == opnd::constant) {
     flag_error_without_hint(e, " SNA or constant expected in operand");
     return false;
   }
   const int ak = kind < 0 ? -kind : kind;
-  if (ak != 7 && name_number(e, code, n)) value = n;
+  if (ak != opnd::variable && name_number(e, code, n)) value = n;
   else value = code;
   return true;
 }
@@ -718,7 +722,7 @@ void set_block_operand_code(Engine& e) {
   const int b = e.blocks.block_count;
   e.blocks.block_opnd[b] = value;
   e.blocks.block_arg[b] = to_int2(kind);
-  if (kind != 0) e.cs.pass.sna_operand_used = true;
+  if (kind != opnd::constant) e.cs.pass.sna_operand_used = true;
 }
 
 bool parse_param_operand(Engine& e, char mark, int block_code, int4 code, int4& result) {
@@ -802,12 +806,7 @@ bool read_numeric_operand(Engine& e, int u, int4& value) {
   const int4 code = e.cs.stmt.operand_value[u];
   if (operand_length(e, u) == 0) return false;
   if (mark == ' ') return name_number(e, code, value);
-  if (mark == 'X') {
-    int4 k = 1;
-    if (!patch_experi_constant(e, code, k, 'X')) return false;
-    value = k;
-    return true;
-  }
+  if (mark == 'X') return read_x_constant(e, code, x_use::plain, value);
   return false;
 }
 

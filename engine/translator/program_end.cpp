@@ -17,12 +17,18 @@
 namespace kelvo {
 
 namespace {
-// A word that holds the name code of an entity of class 2 to 9 becomes
-// the entity's number (a missing name gives the class's message); words
-// of other kinds are numbers and stay.
+// A mode of find_entity_number with no special meaning: a missing name
+// is an error.
+constexpr int k_mode_plain = 3;
+
+// A word that holds the name code of an entity (operand kinds queue to
+// waiting, whose numbers are also the entity classes) becomes the
+// entity's number (a missing name gives the class's message); words of
+// other kinds are numbers and stay.
 void link_entity_word(Engine& e, int kind, int4& word) {
-  if (kind < 2 || kind > 9) return;
-  int mode = 3;
+  static_assert(opnd::queue == k_class_queue && opnd::waiting == k_class_w_address);
+  if (kind < opnd::queue || kind > opnd::waiting) return;
+  int mode = k_mode_plain;
   int4 number = word;
   find_entity_number(e, kind, word, mode, number);
   word = number;
@@ -194,8 +200,8 @@ void check_program_end(Engine& e) {
   for (int k = 1; k <= term.terminate_count; ++k) {
     const int4 v = term.terminate_value[k];
     if (v <= 999999 && v >= -999999) continue;
-    int idx = 0;
-    if (find_savevalue_by_name(e, v, idx)) {
+    const int idx = find_name(e.ent.sv.savevalue_name, e.ent.sv.savevalue_count, v);
+    if (idx != 0) {
       term.terminate_value[k] = -idx;
     } else {
       e.ch.write(open_error_unit(e),

@@ -106,8 +106,8 @@ bool check_d_operand_list(Engine& e) {
   }
   const int cls = operand_char_class(mark);
   const int ak = cls < 0 ? -cls : cls;
-  if (!(ak >= 2 && ak <= 9) && ak != 11) {
-    flag_error_without_hint(e, mark == '.' ? " Integer expected" : " Incorrect letter in B operand");
+  if (!(ak >= opnd::queue && ak <= opnd::waiting) && ak != opnd::parameter) {
+    flag_error_without_hint(e, mark == k_mark_decimal ? " Integer expected" : " Incorrect letter in B operand");
     return false;
   }
   auto& st = e.ent.st;

@@ -16,10 +16,6 @@
 namespace kelvo {
 
 namespace {
-// Time operand codes of the time rows.
-constexpr real4 k_time_constant = 0, k_time_param = 1, k_time_expr = 2, k_time_function = 3,
-                k_time_savevalue = 4, k_time_clock = 5;
-
 bool find_in(const int4* table, int count, int4 name, int& index) {
   for (int i = 1; i <= count; ++i) {
     if (table[i] == name) {
@@ -31,13 +27,13 @@ bool find_in(const int4* table, int count, int4 name, int& index) {
 }
 
 // Reads an operand that must be a constant: a number, a decimal constant,
-// or (with position code k) an X$ savevalue initialised by a control LET.
+// or (for the given use) an X$ savevalue initialised by a control LET.
 // Returns false when the operand is not of these forms.
-bool constant_operand(Engine& e, int u, int4 k, real4& value, int4& x_number) {
+bool constant_operand(Engine& e, int u, int use, real4& value, int4& x_number) {
   const char mark = e.cs.stmt.operand_text[u];
   const int4 code = e.cs.stmt.operand_value[u];
   x_number = 0;
-  if (mark == '.') {
+  if (mark == k_mark_decimal) {
     value = e.ent.dec.decimal_value[code];
     return true;
   }
@@ -56,13 +52,13 @@ bool constant_operand(Engine& e, int u, int4 k, real4& value, int4& x_number) {
     return false;
   }
   if (mark == 'X') {
-    int4 kk = k;
-    if (!patch_experi_constant(e, code, kk, 'X')) return false;
-    if (k >= 5) {
-      x_number = kk;
-      value = static_cast<real4>(e.ent.sv.savevalue_init[kk]);
+    int4 x = 0;
+    if (!read_x_constant(e, code, use, x)) return false;
+    if (use >= x_use::generate_c) {
+      x_number = x;
+      value = static_cast<real4>(e.ent.sv.savevalue_init[x]);
     } else {
-      value = static_cast<real4>(kk);
+      value = static_cast<real4>(x);
     }
     return true;
   }
@@ -90,7 +86,7 @@ bool check_time_operands(Engine& e, real4 row[5]) {
           flag_error_without_hint(e, " Function not defined");
           return false;
         }
-        cod[u] = k_time_function;
+        cod[u] = tkind::function;
         val[u] = static_cast<real4>(idx);
         break;
       case 'V':
@@ -102,13 +98,13 @@ bool check_time_operands(Engine& e, real4 row[5]) {
           flag_error_without_hint(e, " Parameter or PRiority illegal GENERATE operand");
           return false;
         }
-        cod[u] = k_time_expr;
+        cod[u] = tkind::variable;
         val[u] = static_cast<real4>(idx);
         break;
       case 'P':
       case 'p':
         name_number(e, code, n);
-        cod[u] = k_time_param;
+        cod[u] = tkind::parameter;
         val[u] = static_cast<real4>(mark == 'P' ? n : -n);
         break;
       case 'X':
@@ -116,20 +112,20 @@ bool check_time_operands(Engine& e, real4 row[5]) {
           flag_error_without_hint(e, " Savevalue not defined earlier in program");
           return false;
         }
-        cod[u] = k_time_savevalue;
+        cod[u] = tkind::savevalue;
         val[u] = static_cast<real4>(idx);
         break;
       case 'C':
-        cod[u] = k_time_clock;
+        cod[u] = tkind::clock;
         break;
       case ' ':
-      case '.': {
+      case k_mark_decimal: {
         int4 xn = 0;
-        if (!constant_operand(e, u, 1, val[u], xn)) {
+        if (!constant_operand(e, u, x_use::plain, val[u], xn)) {
           if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal operand of ADVANCE or GENERATE");
           return false;
         }
-        cod[u] = k_time_constant;
+        cod[u] = tkind::value;
         break;
       }
       default:
@@ -137,15 +133,15 @@ bool check_time_operands(Engine& e, real4 row[5]) {
         return false;
     }
   }
-  if (cod[1] == k_time_constant && cod[2] == k_time_constant) {
+  if (cod[1] == tkind::value && cod[2] == tkind::value) {
     if (val[1] - val[2] < 0.0f) {
       flag_error_without_hint(e, " A < B can make time go backwards");
       return false;
     }
     row[1] = val[1] - val[2];
     row[2] = 2.0f * val[2];
-    row[3] = -1.0f;
-    row[4] = 0.0f;
+    row[3] = tkind::constant_pair;
+    row[4] = tkind::value;
   } else {
     row[1] = val[1];
     row[2] = val[2];
@@ -203,7 +199,7 @@ void check_generate_block(Engine& e, const real4 row[5]) {
   if (operand_length(e, 3) > 0) {
     real4 v = 0;
     int4 xn = 0;
-    if (!constant_operand(e, 3, 5, v, xn)) {
+    if (!constant_operand(e, 3, x_use::generate_c, v, xn)) {
       if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal C operand");
       return;
     }
@@ -215,7 +211,7 @@ void check_generate_block(Engine& e, const real4 row[5]) {
   if (operand_length(e, 4) > 0) {
     real4 v = 0;
     int4 xn = 0;
-    if (operand_length(e, 4) > 9 || !constant_operand(e, 4, 4, v, xn)) {
+    if (operand_length(e, 4) > 9 || !constant_operand(e, 4, x_use::generate_d, v, xn)) {
       if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal D operand");
       return;
     }
@@ -228,7 +224,7 @@ void check_generate_block(Engine& e, const real4 row[5]) {
       const int unit = open_wrn_file(e);
       e.ch.write(unit, io::Rec().lit(" No transactions will be generated").br().lit(" from GENERATE block").i(n, 4));
     }
-  } else if (row[3] == -1.0f && row[1] == 0.0f && row[2] == 0.0f) {
+  } else if (row[3] == tkind::constant_pair && row[1] == 0.0f && row[2] == 0.0f) {
     flag_error_without_hint(e, " A, B and D operands all 0");
     return;
   }
@@ -236,12 +232,12 @@ void check_generate_block(Engine& e, const real4 row[5]) {
   if (operand_length(e, 5) > 0) {
     const char mark = e.cs.stmt.operand_text[5];
     if (mark == 'X') {
-      int4 k = 6;
-      if (!patch_experi_constant(e, e.cs.stmt.operand_value[5], k, 'X')) {
+      int4 x = 0;
+      if (!read_x_constant(e, e.cs.stmt.operand_value[5], x_use::generate_e, x)) {
         if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal E operand");
         return;
       }
-      g.generate_priority_x[n] = k;
+      g.generate_priority_x[n] = x;
     } else {
       real4 v = 0;
       if (!read_number_operand(e, operand_string(e, 5), v)) return;

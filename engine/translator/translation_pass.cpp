@@ -107,10 +107,10 @@ bool translate_statement(Engine& e) {
 // was taken as data; false when it is to be translated as a statement.
 bool function_data_taken(Engine& e) {
   auto& pass = e.cs.pass;
-  if (pass.function_data_state <= 0) return false;
+  if (pass.function_data_state == fn_data::none || pass.function_data_state == fn_data::ended) return false;
   parse_function_data(e);
-  if (pass.function_data_state < 0) {
-    pass.function_data_state = 0;
+  if (pass.function_data_state == fn_data::ended) {
+    pass.function_data_state = fn_data::none;
     return false;
   }
   if (listing(e) && !e.ctl.error_reported && pass.experiment_run_number <= 1) list_comment_line(e, pass.line_count);
@@ -142,7 +142,9 @@ bool offer_correction(Engine& e) {
 bool check_start_let_operands(Engine& e) {
   const auto& stmt = e.cs.stmt;
   const auto& f = stmt.stmt_fields;
-  if (e.cs.syn.operand_check_pending && stmt.stmt_op >= 21 && stmt.stmt_op <= 99) {
+  // The last entries (LET MIN/MAX, WAITIF, QTABLE) have checks of their own.
+  static_assert(label_entry(bc::select) + 2 == k_label_entries);
+  if (e.cs.syn.operand_check_pending && stmt.stmt_op >= label_entry(bc::select)) {
     if (check_waitif_let_qtable(e)) return true;
   }
   if (e.ctl.error_reported || f.op_len == 0) return e.ctl.error_reported;
@@ -174,7 +176,8 @@ bool check_start_let_operands(Engine& e) {
     return false;
   }
   // SPLIT (the address) and TABLE (the lower limit) need their B operand.
-  const bool needs_b = e.cs.syn.operand_check_pending && (stmt.stmt_op == 5 || stmt.stmt_op == 6);
+  const bool needs_b = e.cs.syn.operand_check_pending &&
+                       (stmt.stmt_op == label_entry(bc::split) || stmt.stmt_op == label_entry(bc::table));
   if (needs_b && f.opnd_len[2] == 0) {
     flag_statement_error(e, " B operand missing");
     return true;
@@ -316,8 +319,8 @@ void edit_program_line(Engine& e, int n, const Line80& typed) {
 void reset_compile_state(Engine& e) {
   auto& s = e.ctl;
   s.unit_base = 15;
-  e.rep.out_unit = 6;
-  s.out_unit_save = 6;
+  e.rep.out_unit = io::k_console_out;
+  s.out_unit_save = io::k_console_out;
   e.rep.prog_unit = 8;
   e.blocks = BlockTable{};
   e.blocks.block_opnd.fill(-1);

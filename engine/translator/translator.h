@@ -8,11 +8,17 @@
 #include <string_view>
 
 #include "io/fixed_text.h"
+#include "model/block_table.h"
 #include "model/numbers.h"
 
 namespace kelvo {
 
 struct Engine;
+
+// The entry of a block code among the statement words the label checks
+// search (label_op_names, and stmt_op of a statement that begins with
+// one); 0 for a code they do not search.
+constexpr int label_entry(int code) { return block_code_info(code).label_entry; }
 
 // ---- operation_names.cpp: packed operation words and the block code
 void init_stat_slots(Engine& e);
@@ -40,6 +46,9 @@ bool check_waitif_let_qtable(Engine& e);
 void check_x_operand(Engine& e, int4 packed_word);
 
 // ---- operand_forms.cpp: operand lexing, SNA terms, numbers, parameter names
+// Operand mark of a decimal constant already entered in decimal_value
+// (the operand value is then its index).
+inline constexpr char k_mark_decimal = '.';
 void scan_operands(Engine& e);
 // Columns of operand u (1..8) in the line: start and length (text
 // operands without their +60). Length 0 = empty.
@@ -80,7 +89,8 @@ bool add_queue_or_ad_set(Engine& e, int4 name);
 void depart_step(Engine& e);
 void terminate_step(Engine& e);
 // PRINT: the operand check gives a value v and an argument a, which the
-// step stores with the PRINT's own block code (45, 47, 48).
+// step stores with the PRINT's own block code (an open line, an
+// attribute, an attribute on an open line).
 void print_step(Engine& e);
 void store_print_operands(Engine& e, int4 v, int4 a);
 // A statement this version does not translate: " Not yet available: " and
@@ -130,8 +140,21 @@ void rewrite_let_input(Engine& e, int from, int eq);
 void input_savevalue_statement(Engine& e);
 
 // ---- experi_constants.cpp: X$ operands read as constants
-bool find_savevalue_by_name(Engine& e, int4 name, int& index);
-bool patch_experi_constant(Engine& e, int4 name, int4& k, char first_char);
+// What an X$ operand read as a constant stands for. The operands that
+// may take the EXPERI invalue have a slot each; below generate_c the
+// operand reads as the savevalue's initial value, from it on as the
+// savevalue's number.
+namespace x_use {
+inline constexpr int plain = 1;       // a count or number of a control statement
+inline constexpr int capacity = 2;    // CAPACITY (STORAGE) A
+inline constexpr int generate_d = 4;  // GENERATE D: creation limit
+inline constexpr int generate_c = 5;  // GENERATE C: first creation time
+inline constexpr int generate_e = 6;  // GENERATE E: priority
+inline constexpr int goto_b = 7;      // GOTO B
+}  // namespace x_use
+// The value of X$name as a constant of the given use; false when no
+// savevalue of that name was initialised before.
+bool read_x_constant(Engine& e, int4 name, int use, int4& value);
 
 // ---- program_end.cpp: end-of-program checks and linking
 void check_program_end(Engine& e);
