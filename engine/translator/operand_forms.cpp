@@ -744,23 +744,6 @@ bool parse_param_operand(Engine& e, char mark, int block_code, int4 code, int4& 
   return true;
 }
 
-bool savevalue_number(Engine& e, int4 name, int4& number) {
-  auto& sv = e.ent.sv;
-  for (int i = 1; i <= sv.savevalue_count; ++i) {
-    if (sv.savevalue_name[i] == name) {
-      number = i;
-      return true;
-    }
-  }
-  if (sv.savevalue_count >= k_named_savevalue_limit) {
-    flag_error_without_hint(e, " Too many savevalues");
-    return false;
-  }
-  sv.savevalue_name[++sv.savevalue_count] = name;
-  number = sv.savevalue_count;
-  return true;
-}
-
 bool append_named_savevalue(Engine& e, int4 name, int4& number) {
   auto& sv = e.ent.sv;
   if (sv.savevalue_count >= k_named_savevalue_limit) {
@@ -780,13 +763,6 @@ bool reject_sna_type(Engine& e, int u) {
 
 bool split_label_field(Engine& e, int4 code) {
   return unpack_name_chars(e, code).view().find('.') != std::string_view::npos;
-}
-
-void name_digits_value(Engine& e, int4 code, int4& value) {
-  const Text6 t = unpack_name_chars(e, code);
-  int4 v = 0;
-  for (int i = 1; i <= 6 && is_digit_char(t.at(i)); ++i) v = v * 10 + (t.at(i) - '0');
-  value += v;
 }
 
 bool is_b_operand_expression(Engine& e) {

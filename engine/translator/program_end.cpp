@@ -232,32 +232,4 @@ void check_program_end(Engine& e) {
   if (par.param_count > k_param_word_limit) flag_error_without_hint(e, " Too many parameters in this special program");
 }
 
-bool find_function_number(Engine& e, int4 name, int4& number) {
-  const auto& fn = e.ent.fn;
-  for (int i = 1; i <= fn.function_count; ++i) {
-    if (fn.function_name[i] == name) {
-      number = i;
-      return true;
-    }
-  }
-  flag_error_without_hint(e, " Function in B operand not defined");
-  return false;
-}
-
-void check_named_function(Engine& e, int4& operand) {
-  const auto& fn = e.ent.fn;
-  if (!fn.address_function_defined) {
-    flag_error_without_hint(e, " No function with named addresses defined");
-    return;
-  }
-  for (int i = 1; i <= fn.function_count; ++i) {
-    if (fn.function_name[i] == operand) {
-      operand = -i;
-      return;
-    }
-  }
-  // A name that is no function would later be taken as a block address.
-  flag_statement_error(e, " Function address not defined");
-}
-
 }  // namespace kelvo

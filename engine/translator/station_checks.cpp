@@ -317,12 +317,4 @@ void record_held_station(Engine& e, int b) {
   if (station < 0) e.ent.st.station_in_advance_flag = true;
 }
 
-bool search_number_list(Engine& e, int4 code) {
-  const auto& st = e.ent.st;
-  for (int i = 1; i <= st.station_name_count && i <= k_station_limit; ++i) {
-    if (st.code_list[i] == code) return false;
-  }
-  return true;
-}
-
 }  // namespace kelvo

@@ -72,11 +72,9 @@ bool register_parameter_name(Engine& e, int number, std::string_view tail);
 void scan_param_names(Engine& e);
 bool is_param_or_rn_operand(char c1, char c2, char c3);
 bool match_keyword8(std::string_view word);
-bool savevalue_number(Engine& e, int4 name, int4& number);
 bool append_named_savevalue(Engine& e, int4 name, int4& number);
 bool reject_sna_type(Engine& e, int u);
 bool split_label_field(Engine& e, int4 code);
-void name_digits_value(Engine& e, int4 code, int4& value);
 bool is_b_operand_expression(Engine& e);
 bool read_numeric_operand(Engine& e, int u, int4& value);
 // At least one operand; error set when the last one is too long or is
@@ -111,7 +109,6 @@ void check_a_operand_name_use(Engine& e);
 bool error_no_b_operand(Engine& e);
 void warn_release_without_seize(Engine& e, int block);
 bool check_d_operand_list(Engine& e);
-bool search_number_list(Engine& e, int4 code);
 // An ADVANCE block records the facility its transaction holds (the last
 // SEIZE or PREEMPT of its segment not given back before it), so that a
 // PREEMPT can find the holder there.
@@ -158,8 +155,6 @@ bool read_x_constant(Engine& e, int4 name, int use, int4& value);
 
 // ---- program_end.cpp: end-of-program checks and linking
 void check_program_end(Engine& e);
-bool find_function_number(Engine& e, int4 name, int4& number);
-void check_named_function(Engine& e, int4& operand);
 
 // ---- translation_pass.cpp: the whole pass, listing and correction
 void translate_program(Engine& e, int4& run_count);
