@@ -38,15 +38,15 @@ int4 pack_word(Engine& e, const Line80& l, int from, int to) {
 
 void check_x_operand(Engine& e, int4 packed_word) {
   auto& syn = e.cs.syn;
-  for (int p = 1; p <= k_label_entries; ++p) {
-    if (e.cs.label_op_names[p] != packed_word) continue;
-    if (p == label_entry(bc::waitif_station) || p == label_entry(bc::if_form) || p == label_entry(bc::queue)) break;
-    e.cs.stmt.stmt_op = p;
-    e.ctl.hint_flag = true;
-    syn.operand_check_pending = true;
+  const int p = find_name(e.cs.label_op_names, k_label_entries, packed_word);
+  // The entries of WAITST, the IF form and QUEUE ask for no operand check.
+  if (p == 0 || p == label_entry(bc::waitif_station) || p == label_entry(bc::if_form) || p == label_entry(bc::queue)) {
+    syn.operand_check_pending = false;
     return;
   }
-  syn.operand_check_pending = false;
+  e.cs.stmt.stmt_op = p;
+  e.ctl.hint_flag = true;
+  syn.operand_check_pending = true;
 }
 
 int check_address_label(Engine& e, int& label_col, bool& label_known) {

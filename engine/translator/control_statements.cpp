@@ -23,11 +23,9 @@ namespace {
 // Adds one run step; false (and a flagged error) beyond the step capacity.
 bool add_run_step(Engine& e, int4 kind) {
   auto& run = e.ent.steps;
-  if (run.run_step_count >= k_run_step_limit) {
-    flag_statement_error(e, " Too many START statements");
-    return false;
-  }
-  run.run_steps[++run.run_step_count] = kind;
+  const int s = take_slot(e, run.run_step_count, k_run_step_limit, " Too many START statements", ErrorEffect::flag);
+  if (s == 0) return false;
+  run.run_steps[s] = kind;
   return true;
 }
 
@@ -65,11 +63,8 @@ std::string special_program_word(Engine& e) {
 void compile_start(Engine& e) {
   auto& pass = e.cs.pass;
   auto& run = e.ent.steps;
-  if (pass.start_count >= k_start_limit) {
-    report_statement_error(e, " Too many START statements");
-    return;
-  }
-  const int n = ++pass.start_count;
+  const int n = take_slot(e, pass.start_count, k_start_limit, " Too many START statements", ErrorEffect::report);
+  if (n == 0) return;
   if (pass.seeds_count == 0) pass.seeds_count = 1;
   set_start_report_switch(e, n);
   int4 value = 0;
@@ -114,12 +109,8 @@ void compile_reset(Engine& e) {
     }
     if (!add_run_step(e, step::reset)) return;
     for (int i = 1; i < m; ++i) {
-      if (pass.start_count >= k_start_limit) {
-        flag_statement_error(e, " Too many START statements");
-        return;
-      }
-      if (!add_run_step(e, step::later_start)) return;
-      const int n = ++pass.start_count;
+      const int n = take_slot(e, pass.start_count, k_start_limit, " Too many START statements", ErrorEffect::flag);
+      if (n == 0 || !add_run_step(e, step::later_start)) return;
       run.start_report_off[n] = run.start_report_off[1];
       run.termination_count[n] = run.termination_count[1];
       if (!add_run_step(e, step::reset)) return;
@@ -147,12 +138,8 @@ void expand_run_series(Engine& e) {
   auto& run = e.ent.steps;
   if (pass.run_count < 2 || run.two_phase_runs || pass.start_count != 1) return;
   for (int k = 2; k <= pass.run_count; ++k) {
-    if (pass.start_count >= k_start_limit) {
-      flag_statement_error(e, " Too many START statements");
-      return;
-    }
-    if (!add_run_step(e, step::series_end) || !add_run_step(e, step::later_start)) return;
-    const int n = ++pass.start_count;
+    const int n = take_slot(e, pass.start_count, k_start_limit, " Too many START statements", ErrorEffect::flag);
+    if (n == 0 || !add_run_step(e, step::series_end) || !add_run_step(e, step::later_start)) return;
     run.start_report_off[static_cast<std::size_t>(n)] = run.start_report_off[1];
     run.termination_count[static_cast<std::size_t>(n)] = run.termination_count[1];
   }
@@ -190,11 +177,8 @@ void clear_link_table(Engine& e) { e.ent.steps.seeds_row_of_start.fill(-1); }
 
 void check_seeds_statement(Engine& e) {
   auto& pass = e.cs.pass;
-  if (pass.seeds_count + 1 > k_max_runs + 1) {
-    report_statement_error(e, " Too many SEEDS statements");
-    return;
-  }
-  const int r = ++pass.seeds_count;
+  const int r = take_slot(e, pass.seeds_count, k_max_runs + 1, " Too many SEEDS statements", ErrorEffect::report);
+  if (r == 0) return;
   if (pass.start_count <= k_max_runs + 1) e.ent.steps.seeds_row_of_start[pass.start_count] = r;
   for (int i = 1; i <= 8; ++i) {
     int4 v = i;  // (standard seed 2i+1 - 1) / 2
@@ -268,11 +252,9 @@ void check_capacity_statement(Engine& e) {
 // must be new. False after the report or a full table; n is its number.
 bool initialize_named_savevalue(Engine& e, int4 name, int4& n) {
   const auto& sv = e.ent.sv;
-  for (int i = 1; i <= sv.savevalue_count; ++i) {
-    if (sv.savevalue_name[i] == name) {
-      report_statement_error(e, " Savevalue already initialized");
-      return false;
-    }
+  if (find_name(sv.savevalue_name, sv.savevalue_count, name) != 0) {
+    report_statement_error(e, " Savevalue already initialized");
+    return false;
   }
   return append_named_savevalue(e, name, n);
 }

@@ -53,14 +53,13 @@ bool read_function_pairs(Engine& e, int unit, int declared, int& count) {
       flag_error_without_hint(e, " Error in data in or prior to this line");
       return false;
     }
-    if (count >= declared) {
+    const int k = take_slot(e, count, declared, " Too many data pairs in file", ErrorEffect::flag_without_hint);
+    if (k == 0) {
       e.ch.close(unit);
-      flag_error_without_hint(e, " Too many data pairs in file");
       return false;
     }
-    ++count;
-    e.cs.fnread.fn_buf_x[ix(count)] = static_cast<real4>(x);
-    e.cs.fnread.fn_buf_y[ix(count)] = static_cast<real4>(y);
+    e.cs.fnread.fn_buf_x[ix(k)] = static_cast<real4>(x);
+    e.cs.fnread.fn_buf_y[ix(k)] = static_cast<real4>(y);
   }
   e.ch.close(unit);
   return true;
@@ -133,9 +132,7 @@ void resolve_function_addresses(Engine& e, int f) {
   for (int k = 1; k <= n; ++k) {
     const int4 name = e.ent.fn.fn_point_name[ix(f)][ix(k)];
     if (name == 0) continue;
-    int found = 0;
-    for (int b = 1; b <= e.blocks.block_count && found == 0; ++b)
-      if (e.blocks.block_label[ix(b)] == name) found = b;
+    const int found = find_name(e.blocks.block_label, e.blocks.block_count, name);
     if (found > 0) {
       fn.function_y[ix(f)][ix(k)] = static_cast<real4>(found);
       continue;

@@ -176,17 +176,12 @@ void check_function_statement(Engine& e) {
     }
   }
   const int4 label = stmt.stmt_label;
-  for (int i = 1; i <= fn.function_count; ++i) {
-    if (fn.function_name[ix(i)] == label) {
-      flag_error_without_hint(e, " Function defined twice");
-      return;
-    }
-  }
-  if (fn.function_count >= k_function_limit) {
-    flag_error_without_hint(e, " Too many functions");
+  if (find_name(fn.function_name, fn.function_count, label) != 0) {
+    flag_error_without_hint(e, " Function defined twice");
     return;
   }
-  const int f = ++fn.function_count;
+  const int f = take_slot(e, fn.function_count, k_function_limit, " Too many functions", ErrorEffect::flag_without_hint);
+  if (f == 0) return;
   fn.function_name[ix(f)] = label;
   fn.function_kind[ix(f)] = 0;
   fn.function_point_count[ix(f)] = 0;
@@ -243,10 +238,7 @@ void check_function_statement(Engine& e) {
   }
   if (!b.empty() && is_alpha(b[0]) && b.size() <= 6) {
     const int4 code = pack_symbol_name(e, b);
-    int other = 0;
-    for (int i = 1; i < f && other == 0; ++i)
-      if (fn.function_name[ix(i)] == code) other = i;
-    if (other != 0) {
+    if (const int other = find_name(fn.function_name, f - 1, code); other != 0) {
       fn.function_kind[ix(f)] = fn.function_kind[ix(other)];
       const int n = fn.function_point_count[ix(other)];
       fn.function_point_count[ix(f)] = n;

@@ -94,12 +94,10 @@ bool match_keyword8(std::string_view word) { return word.size() == 8 && upper(wo
 
 bool check_decimal_count(Engine& e, real4 value, int4& index) {
   auto& d = e.ent.dec;
-  if (d.decimal_count >= k_decimal_limit) {
-    flag_error_without_hint(e, " Too many decimal numbers");
-    return false;
-  }
-  d.decimal_value[++d.decimal_count] = value;
-  index = d.decimal_count;
+  const int slot = take_slot(e, d.decimal_count, k_decimal_limit, " Too many decimal numbers", ErrorEffect::flag_without_hint);
+  if (slot == 0) return false;
+  d.decimal_value[slot] = value;
+  index = slot;
   return true;
 }
 
@@ -343,11 +341,9 @@ bool scan_print_text(Engine& e) {
     return false;
   }
   auto& pt = e.ent.ptext;
-  if (pt.print_text_count >= k_print_text_limit) {
-    flag_error_without_hint(e, " Too many PRINTs with text");
-    return false;
-  }
-  const int n = ++pt.print_text_count;
+  const int n =
+      take_slot(e, pt.print_text_count, k_print_text_limit, " Too many PRINTs with text", ErrorEffect::flag_without_hint);
+  if (n == 0) return false;
   std::string text(l.cols(t + 1, q - 1));
   for (char& c : text) {
     if (c == '"') c = '\'';
@@ -746,12 +742,11 @@ bool parse_param_operand(Engine& e, char mark, int block_code, int4 code, int4& 
 
 bool append_named_savevalue(Engine& e, int4 name, int4& number) {
   auto& sv = e.ent.sv;
-  if (sv.savevalue_count >= k_named_savevalue_limit) {
-    flag_error_without_hint(e, " Too many savevalues with names");
-    return false;
-  }
-  sv.savevalue_name[++sv.savevalue_count] = name;
-  number = sv.savevalue_count;
+  const int slot = take_slot(e, sv.savevalue_count, k_named_savevalue_limit, " Too many savevalues with names",
+                             ErrorEffect::flag_without_hint);
+  if (slot == 0) return false;
+  sv.savevalue_name[slot] = name;
+  number = slot;
   return true;
 }
 

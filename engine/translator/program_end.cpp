@@ -110,33 +110,24 @@ bool add_removal_block(Engine& e) {
   auto& blk = e.blocks;
   auto& term = e.ent.term;
   if (!e.cs.pass.removal_address_used) return true;
-  for (int b = 1; b <= blk.block_count; ++b) {
-    if (blk.block_label[b] == k_preem_label_code) return true;
-  }
-  if (blk.block_count >= k_block_capacity) {
-    flag_statement_error(e, " Too many blocks");
-    return false;
-  }
-  if (term.terminate_count >= k_terminate_limit) {
-    flag_statement_error(e, " Too many TERMINATE blocks");
-    return false;
-  }
-  const int b = ++blk.block_count;
+  if (find_name(blk.block_label, blk.block_count, k_preem_label_code) != 0) return true;
+  const int b = take_slot(e, blk.block_count, k_block_capacity, " Too many blocks", ErrorEffect::flag);
+  if (b == 0) return false;
+  const int t = take_slot(e, term.terminate_count, k_terminate_limit, " Too many TERMINATE blocks", ErrorEffect::flag);
+  if (t == 0) return false;
   blk.block_label[b] = k_preem_label_code;
   blk.block_op[b] = bc::terminate;
-  term.terminate_value[++term.terminate_count] = 0;
-  blk.block_arg[b] = to_int2(term.terminate_count);
+  term.terminate_value[t] = 0;
+  blk.block_arg[b] = to_int2(t);
   return true;
 }
 // A label named as a C operand becomes the number of the block that
 // carries it; false (after the message) when no block does.
 bool resolve_c_operand_label(Engine& e, int block, int4& word) {
-  const auto& blk = e.blocks;
-  for (int k = 1; k <= blk.block_count; ++k) {
-    if (blk.block_label[k] == word) {
-      word = k;
-      return true;
-    }
+  const int k = find_name(e.blocks.block_label, e.blocks.block_count, word);
+  if (k != 0) {
+    word = k;
+    return true;
   }
   const int unit = open_error_unit(e);
   e.ch.write(unit, io::Rec().lit(" Error in block").i(block, 4));

@@ -16,16 +16,6 @@
 namespace kelvo {
 
 namespace {
-bool find_in(const int4* table, int count, int4 name, int& index) {
-  for (int i = 1; i <= count; ++i) {
-    if (table[i] == name) {
-      index = i;
-      return true;
-    }
-  }
-  return false;
-}
-
 // Reads an operand that must be a constant: a number, a decimal constant,
 // or (for the given use) an X$ savevalue initialised by a control LET.
 // Returns false when the operand is not of these forms.
@@ -82,7 +72,7 @@ bool check_time_operands(Engine& e, real4 row[5]) {
     }
     switch (mark) {
       case 'F':
-        if (!find_in(e.ent.fn.function_name.data(), e.ent.fn.function_count, code, idx)) {
+        if ((idx = find_name(e.ent.fn.function_name, e.ent.fn.function_count, code)) == 0) {
           flag_error_without_hint(e, " Function not defined");
           return false;
         }
@@ -90,7 +80,7 @@ bool check_time_operands(Engine& e, real4 row[5]) {
         val[u] = static_cast<real4>(idx);
         break;
       case 'V':
-        if (!find_in(e.expr.defn_name.data(), e.expr.defn_count, code, idx)) {
+        if ((idx = find_name(e.expr.defn_name, e.expr.defn_count, code)) == 0) {
           flag_error_without_hint(e, " Expression (V$value) not defined");
           return false;
         }
@@ -108,7 +98,7 @@ bool check_time_operands(Engine& e, real4 row[5]) {
         val[u] = static_cast<real4>(mark == 'P' ? n : -n);
         break;
       case 'X':
-        if (!find_in(e.ent.sv.savevalue_name.data(), e.ent.sv.savevalue_count, code, idx)) {
+        if ((idx = find_name(e.ent.sv.savevalue_name, e.ent.sv.savevalue_count, code)) == 0) {
           flag_error_without_hint(e, " Savevalue not defined earlier in program");
           return false;
         }
@@ -153,11 +143,8 @@ bool check_time_operands(Engine& e, real4 row[5]) {
 
 void check_advance_block(Engine& e, const real4 row[5]) {
   auto& g = e.ent.gen;
-  if (g.advance_count >= k_advance_limit) {
-    flag_statement_error(e, " Too many ADVANCE blocks");
-    return;
-  }
-  const int a = ++g.advance_count;
+  const int a = take_slot(e, g.advance_count, k_advance_limit, " Too many ADVANCE blocks", ErrorEffect::flag);
+  if (a == 0) return;
   e.blocks.block_opnd[e.blocks.block_count] = a;
   for (int i = 1; i <= 4; ++i) g.advance_time_table[a][i] = row[i];
   const int clen = operand_length(e, 3);
@@ -173,11 +160,8 @@ void check_generate_block(Engine& e, const real4 row[5]) {
   auto& g = e.ent.gen;
   auto& blk = e.blocks;
   const int b = blk.block_count;
-  if (g.generate_count >= k_generate_limit) {
-    flag_statement_error(e, " Too many GENERATE blocks");
-    return;
-  }
-  const int n = ++g.generate_count;
+  const int n = take_slot(e, g.generate_count, k_generate_limit, " Too many GENERATE blocks", ErrorEffect::flag);
+  if (n == 0) return;
   blk.block_arg[b] = to_int2(n);
   g.generate_block[n] = b;
   for (int i = 1; i <= 4; ++i) g.generate_time_table[n][i] = row[i];
