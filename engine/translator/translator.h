@@ -71,7 +71,8 @@ bool check_param_mixing(Engine& e, int number, bool by_name);
 bool register_parameter_name(Engine& e, int number, std::string_view tail);
 void scan_param_names(Engine& e);
 bool is_param_or_rn_operand(char c1, char c2, char c3);
-bool match_keyword8(std::string_view word);
+// The word PRIORITY (either case) as an operand.
+bool is_priority_keyword(std::string_view word);
 bool append_named_savevalue(Engine& e, int4 name, int4& number);
 bool reject_sna_type(Engine& e, int u);
 bool split_label_field(Engine& e, int4 code);
