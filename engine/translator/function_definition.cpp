@@ -164,91 +164,85 @@ bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
   return true;
 }
 
-void check_function_statement(Engine& e) {
+namespace {
+// A new entry of the function table under the statement's label, with
+// no points yet; 0 after an error.
+int enter_function(Engine& e) {
   auto& fn = e.ent.fn;
-  auto& stmt = e.cs.stmt;
-  const std::string a = operand_string(e, 1);
-  if (!a.empty() && up(a[0]) == 'V') {
-    const std::string rest = a.size() > 2 && a[1] == '$' ? a.substr(2) : a.substr(1);
-    if (!rest.empty() && rest.find_first_not_of("0123456789") == std::string::npos && std::stoi(rest.substr(0, 6)) < 1000) {
-      flag_error_without_hint(e, " Expression not allowed as A operand");
-      return;
-    }
-  }
-  const int4 label = stmt.stmt_label;
+  const int4 label = e.cs.stmt.stmt_label;
   if (find_name(fn.function_name, fn.function_count, label) != 0) {
     flag_error_without_hint(e, " Function defined twice");
-    return;
+    return 0;
   }
   const int f = take_slot(e, fn.function_count, k_function_limit, " Too many functions", ErrorEffect::flag_without_hint);
-  if (f == 0) return;
+  if (f == 0) return 0;
   fn.function_name[ix(f)] = label;
-  fn.function_kind[ix(f)] = 0;
+  fn.function_kind[ix(f)] = 0;  // no kind until the B operand gives it
   fn.function_point_count[ix(f)] = 0;
-  e.ent.fn.fn_point_name[ix(f)].fill(0);
-  e.ent.fn.fn_declared[ix(f)] = 0;
-  e.ent.fn.fn_rn_flag[ix(f)] = false;
-  e.ent.fn.fn_complete[ix(f)] = false;
-  e.cs.fnread.fn_current = f;
-  e.cs.fnread.fn_point = 1;
-  e.cs.fnread.fn_prev_x = -0.0001f;
-  e.cs.fnread.fn_address_seen = false;
-  if (operand_length(e, 1) == 0) {
+  fn.fn_point_name[ix(f)].fill(0);
+  fn.fn_declared[ix(f)] = 0;
+  fn.fn_rn_flag[ix(f)] = false;
+  fn.fn_complete[ix(f)] = false;
+  auto& rd = e.cs.fnread;
+  rd.fn_current = f;
+  rd.fn_point = 1;
+  rd.fn_prev_x = -0.0001f;
+  rd.fn_address_seen = false;
+  return f;
+}
+
+// The A operand (the argument) of function f; its kind without the
+// indirect sign in ak. False after an error.
+bool read_function_argument(Engine& e, int f, const std::string& a, int& ak) {
+  auto& fn = e.ent.fn;
+  if (a.empty()) {
     flag_error_without_hint(e, " A operand is compulsory");
-    return;
+    return false;
   }
   int kind = 0;
   int4 value = 0;
   parse_sna_operand(e, a, kind, value, false, false);
-  if (e.ctl.error_reported) return;
-  const int ak = kind < 0 ? -kind : kind;
+  if (e.ctl.error_reported) return false;
+  ak = kind < 0 ? -kind : kind;
   if (ak == opnd::random) {
     if (value < 1 || value > k_rn_stream_max) {
       flag_error_without_hint(e, " Incorrect RN number");
-      return;
+      return false;
     }
-    e.ent.fn.fn_rn_flag[ix(f)] = true;
+    fn.fn_rn_flag[ix(f)] = true;
   } else if (ak == opnd::function) {
     flag_error_without_hint(e, " SNA with $, but not FN, expected as A operand");
-    return;
+    return false;
   } else if (ak == opnd::constant && !is_digit(a.back())) {
     flag_error_without_hint(e, " Integer expected at end of A operand");
-    return;
+    return false;
   }
   fn.function_arg_class[ix(f)] = kind;
   fn.function_arg_value[ix(f)] = value;
-  // B operand.
-  std::string b = operand_string(e, 2);
-  for (char& ch : b) ch = up(ch);
-  if (b == "EXPO" || b == "NORM") {
-    if (ak != opnd::random) {
-      flag_error_without_hint(e, " A operand is not RNj, but B operand blank or R");
-      return;
-    }
-    fn.function_kind[ix(f)] = b == "EXPO" ? fnk::exponential : fnk::normal;
-    e.cs.pass.function_data_state = fn_data::none;
-    return;
-  }
-  if (!b.empty() && (b[0] == 'F' || b[0] == 'V') && b.size() > 2 && b[1] == '$') {
-    if (b[0] == 'V') {
-      if (ak != opnd::savevalue) flag_error_without_hint(e, " X$name expected as A operand");
-      else statement_not_available(e, "FUNCTION with V$ B operand");
-      return;
-    }
-  }
-  if (!b.empty() && is_alpha(b[0]) && b.size() <= 6) {
-    const int4 code = pack_symbol_name(e, b);
-    if (const int other = find_name(fn.function_name, f - 1, code); other != 0) {
-      fn.function_kind[ix(f)] = fn.function_kind[ix(other)];
-      const int n = fn.function_point_count[ix(other)];
-      fn.function_point_count[ix(f)] = n;
-      fn.function_x[ix(f)] = fn.function_x[ix(other)];
-      fn.function_y[ix(f)] = fn.function_y[ix(other)];
-      e.ent.fn.fn_point_name[ix(f)] = e.ent.fn.fn_point_name[ix(other)];
-      e.cs.pass.function_data_state = fn_data::none;
-      return;
-    }
-  }
+  return true;
+}
+
+// A B operand that names a function defined before: function f takes
+// its kind and points. False when it names none.
+bool copy_named_function(Engine& e, int f, const std::string& b) {
+  auto& fn = e.ent.fn;
+  if (b.empty() || !is_alpha(b[0]) || b.size() > 6) return false;
+  const int other = find_name(fn.function_name, f - 1, pack_symbol_name(e, b));
+  if (other == 0) return false;
+  fn.function_kind[ix(f)] = fn.function_kind[ix(other)];
+  fn.function_point_count[ix(f)] = fn.function_point_count[ix(other)];
+  fn.function_x[ix(f)] = fn.function_x[ix(other)];
+  fn.function_y[ix(f)] = fn.function_y[ix(other)];
+  fn.fn_point_name[ix(f)] = fn.fn_point_name[ix(other)];
+  e.cs.pass.function_data_state = fn_data::none;
+  return true;
+}
+
+// A B operand D, C or R with an optional point count (Dn, Cn), or D or C
+// followed by the name of a data file: the kind of function f and where
+// its points come from.
+void read_function_layout(Engine& e, int f, const std::string& b, int ak) {
+  auto& fn = e.ent.fn;
   const char letter = b.empty() ? 'R' : b[0];
   if (!is_alpha(letter) || (letter != 'D' && letter != 'C' && letter != 'R')) {
     flag_error_without_hint(e, " Function has illegal B operand");
@@ -285,9 +279,44 @@ void check_function_statement(Engine& e) {
     flag_error_without_hint(e, " Function has too many pairs");
     return;
   }
-  e.ent.fn.fn_declared[ix(f)] = n;
+  fn.fn_declared[ix(f)] = n;
   fn.function_kind[ix(f)] = letter == 'D' ? fnk::discrete : fnk::continuous;
   e.cs.pass.function_data_state = n == 0 ? fn_data::simple : fn_data::lines;
+}
+}  // namespace
+
+void check_function_statement(Engine& e) {
+  auto& fn = e.ent.fn;
+  const std::string a = operand_string(e, 1);
+  if (!a.empty() && up(a[0]) == 'V') {
+    const std::string rest = a.size() > 2 && a[1] == '$' ? a.substr(2) : a.substr(1);
+    if (!rest.empty() && rest.find_first_not_of("0123456789") == std::string::npos && std::stoi(rest.substr(0, 6)) < 1000) {
+      flag_error_without_hint(e, " Expression not allowed as A operand");
+      return;
+    }
+  }
+  const int f = enter_function(e);
+  if (f == 0) return;
+  int ak = 0;
+  if (!read_function_argument(e, f, a, ak)) return;
+  std::string b = operand_string(e, 2);
+  for (char& ch : b) ch = up(ch);
+  if (b == "EXPO" || b == "NORM") {
+    if (ak != opnd::random) {
+      flag_error_without_hint(e, " A operand is not RNj, but B operand blank or R");
+      return;
+    }
+    fn.function_kind[ix(f)] = b == "EXPO" ? fnk::exponential : fnk::normal;
+    e.cs.pass.function_data_state = fn_data::none;
+    return;
+  }
+  if (b.size() > 2 && b[0] == 'V' && b[1] == '$') {
+    if (ak != opnd::savevalue) flag_error_without_hint(e, " X$name expected as A operand");
+    else statement_not_available(e, "FUNCTION with V$ B operand");
+    return;
+  }
+  if (copy_named_function(e, f, b)) return;
+  read_function_layout(e, f, b, ak);
 }
 
 namespace {
