@@ -49,8 +49,93 @@ void check_x_operand(Engine& e, int4 packed_word) {
   syn.operand_check_pending = true;
 }
 
+namespace {
+// The first of two words is RESET: its A operand (at most two digits,
+// after the blank at q) is read here. True when the second word is no
+// such operand, so that the first word is a label; otherwise `result` is
+// the column check_address_label returns (0 after an error).
+bool reset_word_is_label(Engine& e, int p, int q, int& result) {
+  const Line80& l = e.cs.stmt.stmt_line;
+  auto& pass = e.cs.pass;
+  int a = q + 1;
+  while (a < 72 && l.at(a) == ' ') ++a;
+  const char c1 = l.at(a), c2 = l.at(a + 1), c3 = l.at(a + 2);
+  int value = -1;
+  if (blank_or_bang(c2)) {
+    if (!is_digit_char(c1)) return true;
+    value = c1 - '0';
+  } else if (blank_or_bang(c3)) {
+    if (!is_digit_char(c1) || !is_digit_char(c2)) return true;
+    value = 10 * (c1 - '0') + (c2 - '0');
+  } else if (is_digit_char(c1)) {
+    flag_statement_error(e, " A operand must have only 2 digits");
+    result = 0;
+    return false;
+  }
+  result = p;
+  if (value >= 0) pass.reset_a_value = value;
+  // RESET 0 is a plain RESET, like RESET 1.
+  if (value <= 1) return false;
+  if (pass.reset_with_a_flag) {
+    flag_error_without_hint(e, " Only one RESET with A operand allowed");
+    result = 0;
+    return false;
+  }
+  pass.reset_with_a_flag = true;
+  return false;
+}
+
+// A statement of two words (the first from p to the blank at q): the
+// first word's meaning decides. True when it is a label; otherwise
+// `result` is the column check_address_label returns.
+bool first_of_two_is_label(Engine& e, int p, int q, int& result) {
+  const Line80& l = e.cs.stmt.stmt_line;
+  auto& syn = e.cs.syn;
+  char w[6];
+  for (int i = 0; i < 6; ++i) w[i] = p + i < q ? up_at(l, p + i) : ' ';
+  if (w[0] == 'L' && (w[3] == '+' || w[3] == '-')) w[3] = ' ';
+  const int4 word = pack_symbol_name(e, std::string_view(w, 6));
+  const std::string text(w, 6);
+  if (word == e.opnames.block_op_names[bc::special]) {
+    e.cs.stmt.stmt_op = label_entry(bc::special);
+    syn.operand_check_pending = true;
+    result = 1;
+    return false;
+  }
+  if (text == "INPUT " || text == "MATRIX" || text == "EXPERI" || text == "GRAPH " || text == "TRACE ") {
+    statement_not_available(e, trim_blanks(text));
+    result = 0;
+    return false;
+  }
+  result = p;
+  check_x_operand(e, word);
+  if (!syn.operand_check_pending) return false;
+  const auto& names = e.cs.label_op_names;
+  if (word == names[label_entry(bc::end)] || word == names[label_entry(bc::end_run)]) return true;
+  if (word == names[label_entry(bc::reset)]) return reset_word_is_label(e, p, q, result);
+  return false;
+}
+
+// The first word (from p to the blank at q) is a label: the operation
+// follows it. Returns the column after the label, 0 after an error.
+int take_label(Engine& e, int p, int q, int& label_col) {
+  const Line80& l = e.cs.stmt.stmt_line;
+  e.cs.stmt.stmt_fields.first_word_len = static_cast<int2>(q - p);
+  label_col = p;
+  e.cs.syn.operand_check_pending = false;
+  e.ctl.hint_flag = false;
+  int c = q + 1;
+  while (c <= 70 && l.at(c) == ' ') ++c;
+  if (c <= 70 && up_at(l, c) == 'M' && pack_word(e, l, c, c + 5) == pack_symbol_name(e, "MATRIX")) {
+    statement_not_available(e, "MATRIX");
+    return 0;
+  }
+  return q + 1;
+}
+}  // namespace
+
 int check_address_label(Engine& e, int& label_col, bool& label_known) {
-  Line80& l = e.cs.stmt.stmt_line;
+  const Line80& l = e.cs.stmt.stmt_line;
   auto& syn = e.cs.syn;
   auto& f = e.cs.stmt.stmt_fields;
   label_col = 0;
@@ -76,8 +161,8 @@ int check_address_label(Engine& e, int& label_col, bool& label_known) {
   }
   if (q == 0) return p;
   const int len = q - p;
-  int op_col = 0;
   if (len < 4) {
+    int op_col = 0;
     bool found = false;
     check_short_address(e, q, p, op_col, found);
     if (found) {
@@ -103,73 +188,13 @@ int check_address_label(Engine& e, int& label_col, bool& label_known) {
   count_statement_words(e, p, q, count, second_is_op);
   // SELECT MIN / SELECT MAX: the short M word belongs to the operation.
   if (count == 2 && second_is_op && is_select_form(l, p, q)) return p;
-  bool is_label = count == 3 || (count == 2 && second_is_op);
+  const bool is_label = count == 3 || (count == 2 && second_is_op);
   if (!is_label) {
     if (count <= 1) return p;
-    // Two words: the first word's meaning decides.
-    char w[6];
-    for (int i = 0; i < 6; ++i) w[i] = p + i < q ? up_at(l, p + i) : ' ';
-    if (w[0] == 'L' && (w[3] == '+' || w[3] == '-')) w[3] = ' ';
-    const int4 word = pack_symbol_name(e, std::string_view(w, 6));
-    const std::string text(w, 6);
-    if (word == e.opnames.block_op_names[bc::special]) {
-      e.cs.stmt.stmt_op = label_entry(bc::special);
-      syn.operand_check_pending = true;
-      return 1;
-    }
-    if (text == "INPUT " || text == "MATRIX" || text == "EXPERI" || text == "GRAPH " || text == "TRACE ") {
-      statement_not_available(e, trim_blanks(text));
-      return 0;
-    }
-    check_x_operand(e, word);
-    if (!syn.operand_check_pending) return p;
-    const auto& names = e.cs.label_op_names;
-    if (word == names[label_entry(bc::end)] || word == names[label_entry(bc::end_run)]) {
-      is_label = true;
-    } else if (word == names[label_entry(bc::reset)]) {
-      // RESET: its A operand is read here (at most two digits).
-      int a = q + 1;
-      while (a < 72 && l.at(a) == ' ') ++a;
-      const char c1 = l.at(a), c2 = l.at(a + 1), c3 = l.at(a + 2);
-      int value = -1;
-      if (blank_or_bang(c2)) {
-        if (!is_digit_char(c1)) is_label = true;
-        else value = c1 - '0';
-      } else if (blank_or_bang(c3)) {
-        if (!is_digit_char(c1) || !is_digit_char(c2)) is_label = true;
-        else value = 10 * (c1 - '0') + (c2 - '0');
-      } else if (is_digit_char(c1)) {
-        flag_statement_error(e, " A operand must have only 2 digits");
-        return 0;
-      }
-      if (!is_label) {
-        if (value >= 0) e.cs.pass.reset_a_value = value;
-        // RESET 0 is a plain RESET, like RESET 1.
-        if (value <= 1) return p;
-        if (e.cs.pass.reset_with_a_flag) {
-          flag_error_without_hint(e, " Only one RESET with A operand allowed");
-          return 0;
-        }
-        e.cs.pass.reset_with_a_flag = true;
-        return p;
-      }
-    } else {
-      return p;
-    }
+    int result = 0;
+    if (!first_of_two_is_label(e, p, q, result)) return result;
   }
-  // The first word is a label.
-  f.first_word_len = static_cast<int2>(len);
-  label_col = p;
-  op_col = q + 1;
-  syn.operand_check_pending = false;
-  e.ctl.hint_flag = false;
-  int c = q + 1;
-  while (c <= 70 && l.at(c) == ' ') ++c;
-  if (c <= 70 && up_at(l, c) == 'M' && pack_word(e, l, c, c + 5) == pack_symbol_name(e, "MATRIX")) {
-    statement_not_available(e, "MATRIX");
-    return 0;
-  }
-  return op_col;
+  return take_label(e, p, q, label_col);
 }
 
 void check_short_address(Engine& e, int q, int p, int& op_col, bool& found) {
