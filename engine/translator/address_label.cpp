@@ -36,7 +36,7 @@ int4 pack_word(Engine& e, const Line80& l, int from, int to) {
 }
 }  // namespace
 
-void check_x_operand(Engine& e, int4 packed_word) {
+void find_label_check_entry(Engine& e, int4 packed_word) {
   auto& syn = e.cs.syn;
   const int p = find_name(e.cs.label_op_names, k_label_entries, packed_word);
   // The entries of WAITST, the IF form and QUEUE ask for no operand check.
@@ -108,7 +108,7 @@ bool first_of_two_is_label(Engine& e, int p, int q, int& result) {
     return false;
   }
   result = p;
-  check_x_operand(e, word);
+  find_label_check_entry(e, word);
   if (!syn.operand_check_pending) return false;
   const auto& names = e.cs.label_op_names;
   if (word == names[label_entry(bc::end)] || word == names[label_entry(bc::end_run)]) return true;

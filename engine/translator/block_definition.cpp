@@ -55,7 +55,7 @@ void define_block(Engine& e) {
     case bc::advance:
       if (check_time_operands(e, row)) check_advance_block(e, row);
       break;
-    case bc::depart: depart_step(e); break;
+    case bc::depart: check_depart_block(e); break;
     case bc::enter:
     case bc::preempt:
     case bc::seize: check_preempt_block(e); break;
@@ -67,14 +67,14 @@ void define_block(Engine& e) {
     case bc::return_: check_seize_release_block(e); break;
     case bc::queue:
     case bc::arrive: check_a_operand_name_use(e); break;
-    case bc::terminate: terminate_step(e); break;
+    case bc::terminate: check_terminate_block(e); break;
     case bc::priority:
     case bc::let_priority:
     case bc::let_priority_plus:
     case bc::let_priority_minus: set_block_operand_code(e); break;
     case bc::waitif_retest: break;
     case bc::waitif_station: statement_not_available(e, "WAITIF"); break;
-    case bc::print: print_step(e); break;
+    case bc::print: define_print_block(e); break;
     case bc::let:
     case bc::let_param:
     case bc::let_expression: statement_not_available(e, "LET block"); break;
@@ -109,7 +109,7 @@ bool add_queue_or_ad_set(Engine& e, int4 name) {
   return true;
 }
 
-void depart_step(Engine& e) {
+void check_depart_block(Engine& e) {
   auto& blk = e.blocks;
   const int b = blk.block_count;
   if (error_no_b_operand(e)) return;
@@ -134,7 +134,7 @@ void depart_step(Engine& e) {
   e.ch.write(unit, io::Rec().lit("** WARNING ** ").lit(Text50(" No matching ARRIVE block above").view()));
 }
 
-void print_step(Engine& e) {
+void define_print_block(Engine& e) {
   int4 v = 0, a = 0;
   if (!check_print_block(e, v, a)) return;
   store_print_operands(e, v, a);
@@ -169,7 +169,7 @@ void store_print_operands(Engine& e, int4 v, int4 a) {
   if (blk.block_opnd[b] > 1000 || blk.block_opnd[b] < -1000) pass.print_names_entity = true;
 }
 
-void terminate_step(Engine& e) {
+void check_terminate_block(Engine& e) {
   auto& t = e.ent.term;
   const int slot = take_slot(e, t.terminate_count, k_terminate_limit, " Too many TERMINATE blocks", ErrorEffect::flag);
   if (slot == 0) return;

@@ -143,7 +143,7 @@ void resolve_function_addresses(Engine& e, int f) {
   }
 }
 
-void pack_kind2_names(Engine& e) {
+void link_function_arguments(Engine& e) {
   auto& fn = e.ent.fn;
   const int count = std::min(fn.function_count, k_function_limit);
   for (int f = 1; f <= count; ++f) {

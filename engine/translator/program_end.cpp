@@ -151,7 +151,7 @@ void resolve_c_operand_labels(Engine& e) {
 
 // ADVANCE blocks with a C address: where a holder pre-empted while it is
 // delayed there goes.
-void resolve_labels_type1(Engine& e) {
+void resolve_advance_c_labels(Engine& e) {
   auto& blk = e.blocks;
   auto& g = e.ent.gen;
   for (int b = 1; b <= blk.block_count; ++b) {
@@ -215,7 +215,7 @@ void check_program_end(Engine& e) {
     check_arrive_queue_use(e);
   }
   if (pass.preempt_address_used) resolve_c_operand_labels(e);
-  if (!s.error_found) resolve_labels_type1(e);
+  if (!s.error_found) resolve_advance_c_labels(e);
   if (s.error_found) return;
   pack_operand_names(e);
   if (pass.sna_operand_used) map_block_a_operands(e);

@@ -1,5 +1,5 @@
 // The translation pass: opens the model file, reads it line by line, lists
-// it, hands each statement to the syntax check, the control-statement step
+// it, hands each statement to the syntax check, the control statements
 // and the block definition, runs the end-of-program checks after END, and
 // on the console offers a one-line correction of an erroneous statement.
 // Also the reset of the compile state and the result-file naming.
@@ -585,7 +585,7 @@ void finish_translation(Engine& e, int4& run_count) {
   e.ch.close(s.unit_base);
   run_count = pass.run_count;
   check_program_end(e);
-  if (!s.error_found) pack_kind2_names(e);
+  if (!s.error_found) link_function_arguments(e);
   warn_assemble_without_split(e);
 }
 }  // namespace

@@ -43,7 +43,9 @@ void check_short_address(Engine& e, int q, int p, int& op_col, bool& found);
 void count_statement_words(Engine& e, int p, int q, int& count, bool& second_is_op);
 bool is_operation_word(Engine& e, int end, int start);
 bool check_waitif_let_qtable(Engine& e);
-void check_x_operand(Engine& e, int4 packed_word);
+// Whether a packed word is one the label checks search (stmt_op then
+// holds its entry and its operand check is to run).
+void find_label_check_entry(Engine& e, int4 packed_word);
 
 // ---- operand_forms.cpp: operand lexing, SNA terms, numbers, parameter names
 // Operand mark of a decimal constant already entered in decimal_value
@@ -85,12 +87,12 @@ bool check_operand_required(Engine& e, bool& error);
 // ---- block_definition.cpp: the block table entries
 void define_block(Engine& e);
 bool add_queue_or_ad_set(Engine& e, int4 name);
-void depart_step(Engine& e);
-void terminate_step(Engine& e);
-// PRINT: the operand check gives a value v and an argument a, which the
-// step stores with the PRINT's own block code (an open line, an
+void check_depart_block(Engine& e);
+void check_terminate_block(Engine& e);
+// PRINT: the operand check gives a value v and an argument a, which
+// store_print_operands keeps with the PRINT's own block code (an open line, an
 // attribute, an attribute on an open line).
-void print_step(Engine& e);
+void define_print_block(Engine& e);
 void store_print_operands(Engine& e, int4 v, int4 a);
 // A statement this version does not translate: " Not yet available: " and
 // what it is, as a statement error.
@@ -170,8 +172,9 @@ std::string name_result_file(Engine& e);
 void handle_program_listing(Engine& e, int unit);
 void listing_pager(Engine& e, int n);
 void edit_program_line(Engine& e, int n, const Line80& typed);
-// Operands that START, LET, SPLIT and TABLE must have, and the pending
-// checks of WAITIF, QTABLE and LET MIN/MAX. True: the statement is in error.
+// Operands that START, LET, SPLIT and TABLE must have, and the operand
+// checks of WAITIF, QTABLE and LET MIN/MAX that the label check asked
+// for. True: the statement is in error.
 bool check_start_let_operands(Engine& e);
 // Under automatic animation an EX card becomes a LET of its value.
 void handle_ex_card(Engine& e);

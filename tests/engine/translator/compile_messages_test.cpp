@@ -261,7 +261,7 @@ TEST_F(MessageTest, ModelWithoutEndStops) {
   EXPECT_EQ(err_lines(), (Lines{" END statement missing or erroneous"}));
 }
 
-TEST_F(MessageTest, StatementOfLaterWorkIsFlagged) {
+TEST_F(MessageTest, UnavailableStatementIsFlagged) {
   EXPECT_EQ(first_error(base_insert(6, "       PRINT     Q$LINE")), " Not yet available: PRINT");
   EXPECT_TRUE(e_->ctl.error_found);
 }

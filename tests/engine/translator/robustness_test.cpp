@@ -1,5 +1,5 @@
 // Odd and hostile input: forms decided where the rules leave them open,
-// statements of later work, and a batch of generated garbage lines that
+// statements not translated, and a batch of generated garbage lines that
 // must end in a message or a clean stop, never a crash or a hang.
 #include <gtest/gtest.h>
 
