@@ -64,6 +64,16 @@ TEST_F(TranslateTest, EmptyModelFileStopsCleanly) {
   EXPECT_TRUE(stopped_);
 }
 
+TEST_F(TranslateTest, SecondTranslationStartsWithoutTheEndCheckStop) {
+  ASSERT_TRUE(translate_fe(base_model()));
+  EXPECT_TRUE(e_->ctl.stop_after_error);
+  reset_compile_state(*e_);
+  // An error in the next translation is reported, and the pass returns.
+  EXPECT_TRUE(translate_fe(base_with(6, "       ADVANCE   10, 5")));
+  EXPECT_TRUE(e_->ctl.error_found);
+  EXPECT_FALSE(e_->ctl.compiling);
+}
+
 TEST_F(TranslateTest, GeneratedGarbageNeverCrashes) {
   std::mt19937 rng(12345);
   const std::string alphabet = " ,=$*'\"!+-./0123456789ABCDEFGLMNPQRSTVXYZabcp^()#_&?";
@@ -89,22 +99,6 @@ TEST_F(TranslateTest, GeneratedGarbageNeverCrashes) {
     translate_fe(model);
     SUCCEED() << line;
   }
-}
-
-}  // namespace
-}  // namespace kelvo::test
-
-namespace kelvo::test {
-namespace {
-
-TEST_F(TranslateTest, SecondTranslationStartsWithoutTheEndCheckStop) {
-  ASSERT_TRUE(translate_fe(base_model()));
-  EXPECT_TRUE(e_->ctl.stop_after_error);
-  reset_compile_state(*e_);
-  // An error in the next translation is reported, and the pass returns.
-  EXPECT_TRUE(translate_fe(base_with(6, "       ADVANCE   10, 5")));
-  EXPECT_TRUE(e_->ctl.error_found);
-  EXPECT_FALSE(e_->ctl.compiling);
 }
 
 }  // namespace
