@@ -12,13 +12,11 @@
 #include "support/diagnostics.h"
 #include "support/output_files.h"
 #include "support/packed_names.h"
+#include "support/text_routines.h"
 
 namespace kelvo {
 
 namespace {
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_alpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 void data_error(Engine& e, std::string_view message) {
   flag_error_without_hint(e, message);
@@ -100,7 +98,7 @@ int parse_address_function(Engine& e, int f, int k, int col) {
   std::string name;
   int c = col;
   for (; c < col + 3; ++c) {
-    if (!is_alpha(l.at(c))) {
+    if (!is_letter(l.at(c))) {
       data_error(e, " Address must start with at least three letters");
       return 0;
     }
@@ -109,7 +107,7 @@ int parse_address_function(Engine& e, int f, int k, int col) {
   for (;; ++c) {
     const char ch = l.at(c);
     if (ch == '/' || ch == ' ') break;
-    if (!is_alpha(ch) && !is_digit(ch)) {
+    if (!is_letter(ch) && !is_digit_char(ch)) {
       data_error(e, " Illegal character.  Not digit letter . , or /");
       return 0;
     }

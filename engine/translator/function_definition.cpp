@@ -12,6 +12,7 @@
 #include "support/diagnostics.h"
 #include "support/output_files.h"
 #include "support/packed_names.h"
+#include "support/text_routines.h"
 
 #include "translator/function_data.h"
 #include "translator/translator.h"
@@ -20,16 +21,12 @@ namespace kelvo {
 
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_alpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-char up(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // A line whose first non-blank character can begin a number is a data line.
 bool is_data_line(const Line80& l) {
   for (int c = 1; c <= 72; ++c) {
     const char ch = l.at(c);
     if (ch == ' ') continue;
-    return is_digit(ch) || ch == '.' || ch == '-';
+    return is_digit_char(ch) || ch == '.' || ch == '-';
   }
   return false;
 }
@@ -107,7 +104,7 @@ bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
       flag_error_without_hint(e, " Data extend beyond column 71");
       return false;
     }
-    if (is_digit(ch)) {
+    if (is_digit_char(ch)) {
       const real4 d = static_cast<real4>(ch - '0');
       if (scale == 0.0f) {
         value = value * 10.0f + d;
@@ -141,7 +138,7 @@ bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
         flag_error_without_hint(e, " Line must not end with /");
         return false;
       }
-    } else if (in_y && is_alpha(ch) && !have_digits && name == 0) {
+    } else if (in_y && is_letter(ch) && !have_digits && name == 0) {
       const int k = e.cs.fnread.fn_point;
       const int next = parse_address_function(e, e.cs.fnread.fn_current, k, c);
       if (next == 0) return false;
@@ -213,7 +210,7 @@ bool read_function_argument(Engine& e, int f, const std::string& a, int& ak) {
   } else if (ak == opnd::function) {
     flag_error_without_hint(e, " SNA with $, but not FN, expected as A operand");
     return false;
-  } else if (ak == opnd::constant && !is_digit(a.back())) {
+  } else if (ak == opnd::constant && !is_digit_char(a.back())) {
     flag_error_without_hint(e, " Integer expected at end of A operand");
     return false;
   }
@@ -226,7 +223,7 @@ bool read_function_argument(Engine& e, int f, const std::string& a, int& ak) {
 // its kind and points. False when it names none.
 bool copy_named_function(Engine& e, int f, const std::string& b) {
   auto& fn = e.ent.fn;
-  if (b.empty() || !is_alpha(b[0]) || b.size() > 6) return false;
+  if (b.empty() || !is_letter(b[0]) || b.size() > 6) return false;
   const int other = find_name(fn.function_name, f - 1, pack_symbol_name(e, b));
   if (other == 0) return false;
   fn.function_kind[ix(f)] = fn.function_kind[ix(other)];
@@ -244,7 +241,7 @@ bool copy_named_function(Engine& e, int f, const std::string& b) {
 void read_function_layout(Engine& e, int f, const std::string& b, int ak) {
   auto& fn = e.ent.fn;
   const char letter = b.empty() ? 'R' : b[0];
-  if (!is_alpha(letter) || (letter != 'D' && letter != 'C' && letter != 'R')) {
+  if (!is_letter(letter) || (letter != 'D' && letter != 'C' && letter != 'R')) {
     flag_error_without_hint(e, " Function has illegal B operand");
     return;
   }
@@ -288,7 +285,7 @@ void read_function_layout(Engine& e, int f, const std::string& b, int ak) {
 void check_function_statement(Engine& e) {
   auto& fn = e.ent.fn;
   const std::string a = operand_string(e, 1);
-  if (!a.empty() && up(a[0]) == 'V') {
+  if (!a.empty() && upcased(a[0]) == 'V') {
     const std::string rest = a.size() > 2 && a[1] == '$' ? a.substr(2) : a.substr(1);
     if (!rest.empty() && rest.find_first_not_of("0123456789") == std::string::npos && std::stoi(rest.substr(0, 6)) < 1000) {
       flag_error_without_hint(e, " Expression not allowed as A operand");
@@ -300,7 +297,7 @@ void check_function_statement(Engine& e) {
   int ak = 0;
   if (!read_function_argument(e, f, a, ak)) return;
   std::string b = operand_string(e, 2);
-  for (char& ch : b) ch = up(ch);
+  for (char& ch : b) ch = upcased(ch);
   if (b == "EXPO" || b == "NORM") {
     if (ak != opnd::random) {
       flag_error_without_hint(e, " A operand is not RNj, but B operand blank or R");
@@ -326,11 +323,11 @@ namespace {
 // the column after it, 0 when the column holds no name.
 int read_function_point_name(const Line80& l, int c, std::string& name) {
   name.clear();
-  if (!is_alpha(l.at(c)) || !is_alpha(l.at(c + 1)) || !is_alpha(l.at(c + 2))) return 0;
+  if (!is_letter(l.at(c)) || !is_letter(l.at(c + 1)) || !is_letter(l.at(c + 2))) return 0;
   int k = c;
-  while (k <= 72 && (is_alpha(l.at(k)) || is_digit(l.at(k)))) {
+  while (k <= 72 && (is_letter(l.at(k)) || is_digit_char(l.at(k)))) {
     if (name.size() == 6) return 0;  // a seventh character: no name
-    name += up(l.at(k));
+    name += upcased(l.at(k));
     ++k;
   }
   return l.at(k) == ' ' || l.at(k) == '/' ? k : 0;
@@ -342,10 +339,10 @@ int read_function_point_name(const Line80& l, int c, std::string& name) {
 // -1 when the value is longer than its field.
 int read_function_point_number(const Line80& l, int c, real4& value) {
   while (c <= 70 && l.at(c) == ' ') ++c;
-  if (c > 70 || !(is_digit(l.at(c)) || l.at(c) == '.')) return 0;
+  if (c > 70 || !(is_digit_char(l.at(c)) || l.at(c) == '.')) return 0;
   std::string text;
   for (; l.at(c) != ' ' && l.at(c) != '/'; ++c) {
-    if (!(is_digit(l.at(c)) || l.at(c) == '.')) return 0;
+    if (!(is_digit_char(l.at(c)) || l.at(c) == '.')) return 0;
     text += l.at(c);
   }
   if (text.size() > 9) return -1;
@@ -434,11 +431,11 @@ void read_function_file(Engine& e, std::string_view operand) {
   }
   std::string first;
   if (e.ch.read_line(unit, first) != io::ReadStatus::ok) first.clear();
-  const char c = first.empty() ? ' ' : up(first[0]);
+  const char c = first.empty() ? ' ' : upcased(first[0]);
   bool frequencies = false;
   if (c == 'D' || c == 'C') {
     e.ent.fn.function_kind[ix(f)] = c == 'D' ? fnk::discrete : fnk::continuous;
-  } else if (is_digit(c) || c == ' ' || c == '.') {
+  } else if (is_digit_char(c) || c == ' ' || c == '.') {
     frequencies = true;
     e.ent.fn.function_kind[ix(f)] = fnk::discrete;
     const int w = open_warning_unit(e);
