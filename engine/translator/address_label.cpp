@@ -17,8 +17,6 @@
 namespace kelvo {
 
 namespace {
-char up_at(const Line80& l, int c) { return upcased(l.at(c)); }
-bool blank_or_bang(char c) { return c == ' ' || c == '!'; }
 
 // A short word beginning with M after a first word that ends in CT.
 bool is_select_form(const Line80& l, int p, int q) {

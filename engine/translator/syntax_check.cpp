@@ -15,8 +15,6 @@
 namespace kelvo {
 
 namespace {
-char up_at(const Line80& l, int c) { return upcased(l.at(c)); }
-bool blank_or_bang(char c) { return c == ' ' || c == '!'; }
 
 // The simple LET assignment: the first '=' of the operand field becomes
 // the comma between operands A and B. True when the statement was

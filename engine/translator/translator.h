@@ -10,6 +10,7 @@
 #include "io/fixed_text.h"
 #include "model/block_table.h"
 #include "model/numbers.h"
+#include "support/text_routines.h"
 
 namespace kelvo {
 
@@ -29,6 +30,10 @@ int check_operation_name(Engine& e, int code);
 int4 packed_operation_word(Engine& e);
 
 // ---- syntax_check.cpp: statement form and field columns
+// The character in column c of a statement line, in upper case.
+inline char up_at(const Line80& l, int c) { return upcased(l.at(c)); }
+// A blank or the '!' that begins a comment.
+inline bool blank_or_bang(char c) { return c == ' ' || c == '!'; }
 void check_statement_syntax(Engine& e, bool& label_known);
 void check_capacity_def(Engine& e, int s);
 bool check_select_statement(Engine& e, int s);
