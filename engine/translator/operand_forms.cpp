@@ -266,10 +266,10 @@ void scan_param_names(Engine& e) {
   }
 }
 
-// Parameter number of Pj or P$name at the start of text (after 'P').
 namespace {
+// Parameter number of Pj or P$name at the start of text (P in either
+// case); a name written after Pj goes to `tail`. False after an error.
 bool param_number(Engine& e, std::string_view text, int& number, std::string& tail) {
-  // text begins with P (either case)
   if (text.size() >= 2 && text[1] == '$') {
     std::string name;
     std::size_t i = 2;
@@ -305,9 +305,7 @@ void note_param_use(Engine& e, int n) {
   auto& p = e.ent.par;
   if (n > p.param_count && n <= k_pname_limit) p.param_count = n;
 }
-}  // namespace
 
-namespace {
 // The quoted text of a PRINT goes to the PRINT text table; a B operand
 // after it may not be a constant. False after an error.
 bool scan_print_text(Engine& e) {
@@ -356,9 +354,7 @@ bool scan_print_text(Engine& e) {
   }
   return true;
 }
-}  // namespace
 
-namespace {
 // The statement's label and short third field as packed codes. False
 // after an error.
 bool pack_label_and_third_field(Engine& e) {
