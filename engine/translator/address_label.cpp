@@ -17,8 +17,6 @@
 namespace kelvo {
 
 namespace {
-char up_at(const Line80& l, int c) { return upcased(l.at(c)); }
-bool blank_or_bang(char c) { return c == ' ' || c == '!'; }
 
 // A short word beginning with M after a first word that ends in CT.
 bool is_select_form(const Line80& l, int p, int q) {
@@ -36,21 +34,106 @@ int4 pack_word(Engine& e, const Line80& l, int from, int to) {
 }
 }  // namespace
 
-void check_x_operand(Engine& e, int4 packed_word) {
+void find_label_check_entry(Engine& e, int4 packed_word) {
   auto& syn = e.cs.syn;
-  for (int p = 1; p <= 23; ++p) {
-    if (e.cs.label_op_names[p] != packed_word) continue;
-    if (p == 9 || p == 10 || p == 14) break;
-    e.cs.stmt.stmt_op = p;
-    e.ctl.hint_flag = true;
-    syn.operand_check_pending = true;
+  const int p = find_name(e.cs.label_op_names, k_label_entries, packed_word);
+  // The entries of WAITST, the IF form and QUEUE ask for no operand check.
+  if (p == 0 || p == label_entry(bc::waitif_station) || p == label_entry(bc::if_form) || p == label_entry(bc::queue)) {
+    syn.operand_check_pending = false;
     return;
   }
-  syn.operand_check_pending = false;
+  e.cs.stmt.stmt_op = p;
+  e.ctl.hint_flag = true;
+  syn.operand_check_pending = true;
 }
 
+namespace {
+// The first of two words is RESET: its A operand (at most two digits,
+// after the blank at q) is read here. True when the second word is no
+// such operand, so that the first word is a label; otherwise `result` is
+// the column check_address_label returns (0 after an error).
+bool reset_word_is_label(Engine& e, int p, int q, int& result) {
+  const Line80& l = e.cs.stmt.stmt_line;
+  auto& pass = e.cs.pass;
+  int a = q + 1;
+  while (a < 72 && l.at(a) == ' ') ++a;
+  const char c1 = l.at(a), c2 = l.at(a + 1), c3 = l.at(a + 2);
+  int value = -1;
+  if (blank_or_bang(c2)) {
+    if (!is_digit_char(c1)) return true;
+    value = c1 - '0';
+  } else if (blank_or_bang(c3)) {
+    if (!is_digit_char(c1) || !is_digit_char(c2)) return true;
+    value = 10 * (c1 - '0') + (c2 - '0');
+  } else if (is_digit_char(c1)) {
+    flag_statement_error(e, " A operand must have only 2 digits");
+    result = 0;
+    return false;
+  }
+  result = p;
+  if (value >= 0) pass.reset_a_value = value;
+  // RESET 0 is a plain RESET, like RESET 1.
+  if (value <= 1) return false;
+  if (pass.reset_with_a_flag) {
+    flag_error_without_hint(e, " Only one RESET with A operand allowed");
+    result = 0;
+    return false;
+  }
+  pass.reset_with_a_flag = true;
+  return false;
+}
+
+// A statement of two words (the first from p to the blank at q): the
+// first word's meaning decides. True when it is a label; otherwise
+// `result` is the column check_address_label returns.
+bool first_of_two_is_label(Engine& e, int p, int q, int& result) {
+  const Line80& l = e.cs.stmt.stmt_line;
+  auto& syn = e.cs.syn;
+  char w[6];
+  for (int i = 0; i < 6; ++i) w[i] = p + i < q ? up_at(l, p + i) : ' ';
+  if (w[0] == 'L' && (w[3] == '+' || w[3] == '-')) w[3] = ' ';
+  const int4 word = pack_symbol_name(e, std::string_view(w, 6));
+  const std::string text(w, 6);
+  if (word == e.opnames.block_op_names[bc::special]) {
+    e.cs.stmt.stmt_op = label_entry(bc::special);
+    syn.operand_check_pending = true;
+    result = 1;
+    return false;
+  }
+  if (text == "INPUT " || text == "MATRIX" || text == "EXPERI" || text == "GRAPH " || text == "TRACE ") {
+    statement_not_available(e, trim_blanks(text));
+    result = 0;
+    return false;
+  }
+  result = p;
+  find_label_check_entry(e, word);
+  if (!syn.operand_check_pending) return false;
+  const auto& names = e.cs.label_op_names;
+  if (word == names[label_entry(bc::end)] || word == names[label_entry(bc::end_run)]) return true;
+  if (word == names[label_entry(bc::reset)]) return reset_word_is_label(e, p, q, result);
+  return false;
+}
+
+// The first word (from p to the blank at q) is a label: the operation
+// follows it. Returns the column after the label, 0 after an error.
+int take_label(Engine& e, int p, int q, int& label_col) {
+  const Line80& l = e.cs.stmt.stmt_line;
+  e.cs.stmt.stmt_fields.first_word_len = static_cast<int2>(q - p);
+  label_col = p;
+  e.cs.syn.operand_check_pending = false;
+  e.ctl.hint_flag = false;
+  int c = q + 1;
+  while (c <= 70 && l.at(c) == ' ') ++c;
+  if (c <= 70 && up_at(l, c) == 'M' && pack_word(e, l, c, c + 5) == pack_symbol_name(e, "MATRIX")) {
+    statement_not_available(e, "MATRIX");
+    return 0;
+  }
+  return q + 1;
+}
+}  // namespace
+
 int check_address_label(Engine& e, int& label_col, bool& label_known) {
-  Line80& l = e.cs.stmt.stmt_line;
+  const Line80& l = e.cs.stmt.stmt_line;
   auto& syn = e.cs.syn;
   auto& f = e.cs.stmt.stmt_fields;
   label_col = 0;
@@ -76,8 +159,8 @@ int check_address_label(Engine& e, int& label_col, bool& label_known) {
   }
   if (q == 0) return p;
   const int len = q - p;
-  int op_col = 0;
   if (len < 4) {
+    int op_col = 0;
     bool found = false;
     check_short_address(e, q, p, op_col, found);
     if (found) {
@@ -103,72 +186,13 @@ int check_address_label(Engine& e, int& label_col, bool& label_known) {
   count_statement_words(e, p, q, count, second_is_op);
   // SELECT MIN / SELECT MAX: the short M word belongs to the operation.
   if (count == 2 && second_is_op && is_select_form(l, p, q)) return p;
-  bool is_label = count == 3 || (count == 2 && second_is_op);
+  const bool is_label = count == 3 || (count == 2 && second_is_op);
   if (!is_label) {
     if (count <= 1) return p;
-    // Two words: the first word's meaning decides.
-    char w[6];
-    for (int i = 0; i < 6; ++i) w[i] = p + i < q ? up_at(l, p + i) : ' ';
-    if (w[0] == 'L' && (w[3] == '+' || w[3] == '-')) w[3] = ' ';
-    const int4 word = pack_symbol_name(e, std::string_view(w, 6));
-    const std::string text(w, 6);
-    if (word == e.opnames.block_op_names[bc::special]) {
-      e.cs.stmt.stmt_op = 11;
-      syn.operand_check_pending = true;
-      return 1;
-    }
-    if (text == "INPUT " || text == "MATRIX" || text == "EXPERI" || text == "GRAPH " || text == "TRACE ") {
-      statement_not_available(e, trim_blanks(text));
-      return 0;
-    }
-    check_x_operand(e, word);
-    if (!syn.operand_check_pending) return p;
-    if (word == e.cs.label_op_names[1] || word == e.cs.label_op_names[2]) {
-      is_label = true;
-    } else if (word == e.cs.label_op_names[3]) {
-      // RESET: its A operand is read here (at most two digits).
-      int a = q + 1;
-      while (a < 72 && l.at(a) == ' ') ++a;
-      const char c1 = l.at(a), c2 = l.at(a + 1), c3 = l.at(a + 2);
-      int value = -1;
-      if (blank_or_bang(c2)) {
-        if (!is_digit_char(c1)) is_label = true;
-        else value = c1 - '0';
-      } else if (blank_or_bang(c3)) {
-        if (!is_digit_char(c1) || !is_digit_char(c2)) is_label = true;
-        else value = 10 * (c1 - '0') + (c2 - '0');
-      } else if (is_digit_char(c1)) {
-        flag_statement_error(e, " A operand must have only 2 digits");
-        return 0;
-      }
-      if (!is_label) {
-        if (value >= 0) e.cs.pass.reset_a_value = value;
-        // RESET 0 is a plain RESET, like RESET 1.
-        if (value <= 1) return p;
-        if (e.cs.pass.reset_with_a_flag) {
-          flag_error_without_hint(e, " Only one RESET with A operand allowed");
-          return 0;
-        }
-        e.cs.pass.reset_with_a_flag = true;
-        return p;
-      }
-    } else {
-      return p;
-    }
+    int result = 0;
+    if (!first_of_two_is_label(e, p, q, result)) return result;
   }
-  // The first word is a label.
-  f.first_word_len = static_cast<int2>(len);
-  label_col = p;
-  op_col = q + 1;
-  syn.operand_check_pending = false;
-  e.ctl.hint_flag = false;
-  int c = q + 1;
-  while (c <= 70 && l.at(c) == ' ') ++c;
-  if (c <= 70 && up_at(l, c) == 'M' && pack_word(e, l, c, c + 5) == pack_symbol_name(e, "MATRIX")) {
-    statement_not_available(e, "MATRIX");
-    return 0;
-  }
-  return op_col;
+  return take_label(e, p, q, label_col);
 }
 
 void check_short_address(Engine& e, int q, int p, int& op_col, bool& found) {
@@ -277,7 +301,7 @@ bool is_operation_word(Engine& e, int end, int start) {
 
 void write_address_hint(Engine& e, int unit) {
   const int op = e.cs.stmt.stmt_op;
-  if (op >= 12) {
+  if (op >= label_entry(bc::let)) {
     e.ch.write(unit, io::Rec().lit(Text50(" Error might possibly be due to first word being").view()).br().lit(Text50(" an address, not an operation code").view()));
     e.ctl.saved_hint_text.clear();
     return;
@@ -285,22 +309,24 @@ void write_address_hint(Engine& e, int unit) {
   // The first line is one character longer than a message text: written whole.
   e.ch.write(unit, io::Rec().lit(" Error might also be due to following type of error").br().lit(Text50(" if first word is operation code, not address:").view()));
   const char* line = nullptr;
-  if (op <= 3) line = " No A operand allowed";
-  else if (op == 4) line = " Error in operand of PRINT";
-  else if (op <= 6) line = " Required B operand missing";
-  else if (op <= 8) line = " A operand must be integer with at most 6 digits";
-  else if (op == 11) line = " No FORTRAN program with A operand name";
+  // The entries from END to RESET, then PRINT, SPLIT and TABLE, START and
+  // SEEDS, ... HELP, in the order of label_op_names.
+  if (op <= label_entry(bc::reset)) line = " No A operand allowed";
+  else if (op == label_entry(bc::print)) line = " Error in operand of PRINT";
+  else if (op <= label_entry(bc::table)) line = " Required B operand missing";
+  else if (op <= label_entry(bc::seeds)) line = " A operand must be integer with at most 6 digits";
+  else if (op == label_entry(bc::special)) line = " No FORTRAN program with A operand name";
   if (line != nullptr) e.ch.write(unit, io::Rec().lit(Text50(line).view()));
 }
 
 bool check_waitif_let_qtable(Engine& e) {
   const auto& f = e.cs.stmt.stmt_fields;
   const int op = e.cs.stmt.stmt_op;
-  if (op == 22 && f.opnd_len[2] == 0) {
+  if (op == label_entry(bc::waitif) && f.opnd_len[2] == 0) {
     flag_statement_error(e, " WAITIF lacks a B operand");
-  } else if (op == 23 && f.opnd_len[4] == 0) {
+  } else if (op == label_entry(bc::qtable) && f.opnd_len[4] == 0) {
     flag_statement_error(e, " QTABLE must have a D operand");
-  } else if (op == 21) {
+  } else if (op == label_entry(bc::select)) {
     const bool bad = e.cs.syn.minmax_p_form ||
                      upcased(e.cs.stmt.stmt_line.at(f.op_start + f.op_len + 1)) != 'M';
     if (bad) {

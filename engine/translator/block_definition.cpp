@@ -25,19 +25,13 @@ void define_block(Engine& e) {
     flag_statement_error(e, " Block prior to first GENERATE");
     return;
   }
-  const int b = blk.block_count + 1;
-  if (b > k_block_capacity) {
-    report_statement_error(e, " Too many blocks");
-    stop_program(e);
-  }
-  blk.block_count = b;
+  const int b = take_slot(e, blk.block_count, k_block_capacity, " Too many blocks", ErrorEffect::report);
+  if (b == 0) stop_program(e);
   const int4 label = e.cs.stmt.stmt_label;
   if (label != 0 && e.cs.stmt.stmt_fields.first_word_len > 0) {
-    for (int i = 1; i < b; ++i) {
-      if (blk.block_label[i] == label) {
-        flag_statement_error(e, " Address defined twice");
-        return;
-      }
+    if (find_name(blk.block_label, b - 1, label) != 0) {
+      flag_statement_error(e, " Address defined twice");
+      return;
     }
     blk.block_label[b] = label;
   }
@@ -61,7 +55,7 @@ void define_block(Engine& e) {
     case bc::advance:
       if (check_time_operands(e, row)) check_advance_block(e, row);
       break;
-    case bc::depart: depart_step(e); break;
+    case bc::depart: check_depart_block(e); break;
     case bc::enter:
     case bc::preempt:
     case bc::seize: check_preempt_block(e); break;
@@ -73,14 +67,14 @@ void define_block(Engine& e) {
     case bc::return_: check_seize_release_block(e); break;
     case bc::queue:
     case bc::arrive: check_a_operand_name_use(e); break;
-    case bc::terminate: terminate_step(e); break;
+    case bc::terminate: check_terminate_block(e); break;
     case bc::priority:
     case bc::let_priority:
     case bc::let_priority_plus:
     case bc::let_priority_minus: set_block_operand_code(e); break;
     case bc::waitif_retest: break;
     case bc::waitif_station: statement_not_available(e, "WAITIF"); break;
-    case bc::print: print_step(e); break;
+    case bc::print: define_print_block(e); break;
     case bc::let:
     case bc::let_param:
     case bc::let_expression: statement_not_available(e, "LET block"); break;
@@ -104,21 +98,18 @@ void define_block(Engine& e) {
 
 bool add_queue_or_ad_set(Engine& e, int4 name) {
   auto& q = e.ent.q;
-  if (q.queue_count >= k_queue_limit) {
-    flag_statement_error(e, " Too many queues or AD sets");
-    return false;
-  }
-  ++q.queue_count;
-  e.blocks.block_arg[e.blocks.block_count] = to_int2(q.queue_count);
+  const int n = take_slot(e, q.queue_count, k_queue_limit, " Too many queues or AD sets", ErrorEffect::flag);
+  if (n == 0) return false;
+  e.blocks.block_arg[e.blocks.block_count] = to_int2(n);
   const Text6 t = unpack_name_chars(e, name);
   if (!is_letter(t.at(1)) || !is_letter(t.at(2)) || !is_letter(t.at(3))) {
     flag_error_without_hint(e, " A operand name does not start with 3 letters");
   }
-  q.queue_name[q.queue_count] = name;
+  q.queue_name[n] = name;
   return true;
 }
 
-void depart_step(Engine& e) {
+void check_depart_block(Engine& e) {
   auto& blk = e.blocks;
   const int b = blk.block_count;
   if (error_no_b_operand(e)) return;
@@ -131,8 +122,7 @@ void depart_step(Engine& e) {
   }
   if (reject_sna_type(e, 1)) return;
   auto& q = e.ent.q;
-  for (int i = 1; i <= q.queue_count; ++i) {
-    if (q.queue_name[i] != name) continue;
+  if (const int i = find_name(q.queue_name, q.queue_count, name); i != 0) {
     blk.block_arg[b] = to_int2(i);
     for (int k = 1; k < b; ++k) {
       if (blk.block_op[k] == bc::depart && blk.block_arg[k] == i) q.queue_departed_twice = true;
@@ -144,7 +134,7 @@ void depart_step(Engine& e) {
   e.ch.write(unit, io::Rec().lit("** WARNING ** ").lit(Text50(" No matching ARRIVE block above").view()));
 }
 
-void print_step(Engine& e) {
+void define_print_block(Engine& e) {
   int4 v = 0, a = 0;
   if (!check_print_block(e, v, a)) return;
   store_print_operands(e, v, a);
@@ -179,12 +169,10 @@ void store_print_operands(Engine& e, int4 v, int4 a) {
   if (blk.block_opnd[b] > 1000 || blk.block_opnd[b] < -1000) pass.print_names_entity = true;
 }
 
-void terminate_step(Engine& e) {
+void check_terminate_block(Engine& e) {
   auto& t = e.ent.term;
-  if (t.terminate_count >= k_terminate_limit) {
-    flag_statement_error(e, " Too many TERMINATE blocks");
-    return;
-  }
+  const int slot = take_slot(e, t.terminate_count, k_terminate_limit, " Too many TERMINATE blocks", ErrorEffect::flag);
+  if (slot == 0) return;
   const char mark = e.cs.stmt.operand_text[1];
   const int4 code = e.cs.stmt.operand_value[1];
   int4 value = 0;
@@ -199,8 +187,8 @@ void terminate_step(Engine& e) {
     flag_error_without_hint(e, " Illegal A operand, not 0..999999 or X$name");
     return;
   }
-  t.terminate_value[++t.terminate_count] = value;
-  e.blocks.block_arg[e.blocks.block_count] = to_int2(t.terminate_count);
+  t.terminate_value[slot] = value;
+  e.blocks.block_arg[e.blocks.block_count] = to_int2(slot);
 }
 
 void statement_not_available(Engine& e, std::string_view what) {

@@ -23,15 +23,13 @@ namespace {
 // Adds one run step; false (and a flagged error) beyond the step capacity.
 bool add_run_step(Engine& e, int4 kind) {
   auto& run = e.ent.steps;
-  if (run.run_step_count >= k_run_step_limit) {
-    flag_statement_error(e, " Too many START statements");
-    return false;
-  }
-  run.run_steps[++run.run_step_count] = kind;
+  const int s = take_slot(e, run.run_step_count, k_run_step_limit, " Too many START statements", ErrorEffect::flag);
+  if (s == 0) return false;
+  run.run_steps[s] = kind;
   return true;
 }
 
-// A later START, code 24 or a RESET where it does not belong. True when
+// A later START, an ENDRUN or a RESET where it does not belong. True when
 // the statement is dropped.
 bool misplaced_start_check(Engine& e, int4 run_count) {
   if (run_count > 1) {
@@ -65,11 +63,8 @@ std::string special_program_word(Engine& e) {
 void compile_start(Engine& e) {
   auto& pass = e.cs.pass;
   auto& run = e.ent.steps;
-  if (pass.start_count >= k_start_limit) {
-    report_statement_error(e, " Too many START statements");
-    return;
-  }
-  const int n = ++pass.start_count;
+  const int n = take_slot(e, pass.start_count, k_start_limit, " Too many START statements", ErrorEffect::report);
+  if (n == 0) return;
   if (pass.seeds_count == 0) pass.seeds_count = 1;
   set_start_report_switch(e, n);
   int4 value = 0;
@@ -79,12 +74,12 @@ void compile_start(Engine& e) {
   }
   run.termination_count[n] = value;
   if (n == 1) {
-    add_run_step(e, 2);
+    add_run_step(e, step::first_start);
     return;
   }
-  if (!add_run_step(e, 5)) return;
+  if (!add_run_step(e, step::later_start)) return;
   const int s = run.run_step_count;
-  if (pass.run_count >= 2 && n == 2 && run.run_steps[s - 1] == 4) {
+  if (pass.run_count >= 2 && n == 2 && run.run_steps[s - 1] == step::reset) {
     run.two_phase_runs = true;
   } else {
     misplaced_start_check(e, pass.run_count);
@@ -102,7 +97,7 @@ void compile_reset(Engine& e) {
       return;
     }
     pass.plain_reset_flag = true;
-    if (!add_run_step(e, 4)) return;
+    if (!add_run_step(e, step::reset)) return;
   } else {
     if (pass.plain_reset_flag) {
       flag_statement_error(e, " RESET with A > 1 illegal due to many RESETs");
@@ -112,17 +107,13 @@ void compile_reset(Engine& e) {
       flag_statement_error(e, " RESET with A > 1 preceeded by > 1 START");
       return;
     }
-    if (!add_run_step(e, 4)) return;
+    if (!add_run_step(e, step::reset)) return;
     for (int i = 1; i < m; ++i) {
-      if (pass.start_count >= k_start_limit) {
-        flag_statement_error(e, " Too many START statements");
-        return;
-      }
-      if (!add_run_step(e, 5)) return;
-      const int n = ++pass.start_count;
+      const int n = take_slot(e, pass.start_count, k_start_limit, " Too many START statements", ErrorEffect::flag);
+      if (n == 0 || !add_run_step(e, step::later_start)) return;
       run.start_report_off[n] = run.start_report_off[1];
       run.termination_count[n] = run.termination_count[1];
-      if (!add_run_step(e, 4)) return;
+      if (!add_run_step(e, step::reset)) return;
     }
     if (pass.run_count > 1) {
       flag_statement_error(e, " SIMULATE A > 1 and RESET A >1 incompatible");
@@ -133,26 +124,22 @@ void compile_reset(Engine& e) {
     if (misplaced_start_check(e, pass.run_count)) {
       // The RESET is dropped: its run step goes with it.
       --run.run_step_count;
-      run.run_steps[run.run_step_count + 1] = 1;
+      run.run_steps[run.run_step_count + 1] = step::end;
     }
   }
 }
 
 // SIMULATE n with a single START runs the model n times: after the first
-// run each further run is the end of the run before (step 3: statistics and
-// model state restart) and a START with the first START's count and report
+// run each further run is the end of the run before (statistics and model
+// state restart) and a START with the first START's count and report
 // switch.
 void expand_run_series(Engine& e) {
   auto& pass = e.cs.pass;
   auto& run = e.ent.steps;
   if (pass.run_count < 2 || run.two_phase_runs || pass.start_count != 1) return;
   for (int k = 2; k <= pass.run_count; ++k) {
-    if (pass.start_count >= k_start_limit) {
-      flag_statement_error(e, " Too many START statements");
-      return;
-    }
-    if (!add_run_step(e, 3) || !add_run_step(e, 5)) return;
-    const int n = ++pass.start_count;
+    const int n = take_slot(e, pass.start_count, k_start_limit, " Too many START statements", ErrorEffect::flag);
+    if (n == 0 || !add_run_step(e, step::series_end) || !add_run_step(e, step::later_start)) return;
     run.start_report_off[static_cast<std::size_t>(n)] = run.start_report_off[1];
     run.termination_count[static_cast<std::size_t>(n)] = run.termination_count[1];
   }
@@ -190,11 +177,8 @@ void clear_link_table(Engine& e) { e.ent.steps.seeds_row_of_start.fill(-1); }
 
 void check_seeds_statement(Engine& e) {
   auto& pass = e.cs.pass;
-  if (pass.seeds_count + 1 > k_max_runs + 1) {
-    report_statement_error(e, " Too many SEEDS statements");
-    return;
-  }
-  const int r = ++pass.seeds_count;
+  const int r = take_slot(e, pass.seeds_count, k_max_runs + 1, " Too many SEEDS statements", ErrorEffect::report);
+  if (r == 0) return;
   if (pass.start_count <= k_max_runs + 1) e.ent.steps.seeds_row_of_start[pass.start_count] = r;
   for (int i = 1; i <= 8; ++i) {
     int4 v = i;  // (standard seed 2i+1 - 1) / 2
@@ -233,13 +217,11 @@ void check_capacity_statement(Engine& e) {
     capacity = 1000000000 * e.cs.syn.default_capacity_word;
   } else if (stmt.operand_text[1] == ' ' && name_number(e, stmt.operand_value[1], capacity)) {
   } else if (stmt.operand_text[1] == 'X') {
-    int4 k = 2;
     if (numbered) st.numbered_station_count = std::max(st.numbered_station_count, n);
-    if (!patch_experi_constant(e, stmt.operand_value[1], k, 'X')) {
+    if (!read_x_constant(e, stmt.operand_value[1], x_use::capacity, capacity)) {
       if (!e.ctl.error_reported) flag_statement_error(e, " Illegal A operand");
       return;
     }
-    capacity = k;
   } else {
     flag_statement_error(e, " Illegal A operand");
     return;
@@ -270,11 +252,9 @@ void check_capacity_statement(Engine& e) {
 // must be new. False after the report or a full table; n is its number.
 bool initialize_named_savevalue(Engine& e, int4 name, int4& n) {
   const auto& sv = e.ent.sv;
-  for (int i = 1; i <= sv.savevalue_count; ++i) {
-    if (sv.savevalue_name[i] == name) {
-      report_statement_error(e, " Savevalue already initialized");
-      return false;
-    }
+  if (find_name(sv.savevalue_name, sv.savevalue_count, name) != 0) {
+    report_statement_error(e, " Savevalue already initialized");
+    return false;
   }
   return append_named_savevalue(e, name, n);
 }
@@ -299,13 +279,13 @@ void parse_let_control(Engine& e, int4 name) {
   parse_sna_operand(e, b, kind, value, false, true);
   if (e.ctl.error_reported) return;
   real8 v = 0.0;
-  if (kind == 0) {
+  if (kind == opnd::constant) {
     v = value;
-  } else if (kind == 13) {
+  } else if (kind == opnd::decimal) {
     v = e.ent.dec.decimal_value[value];
-  } else if (kind == 8) {
-    int idx = 0;
-    if (!find_savevalue_by_name(e, value, idx) || idx >= n) {
+  } else if (kind == opnd::savevalue) {
+    const int idx = find_name(sv.savevalue_name, sv.savevalue_count, value);
+    if (idx == 0 || idx >= n) {
       flag_error_without_hint(e, " B operand of statement not legal constant");
       return;
     }
@@ -322,7 +302,7 @@ namespace {
 // A block whose statement must have an operand.
 void block_needs_operand(Engine& e, int c, bool has_operand) {
   e.cs.pass.is_block = true;
-  if (!has_operand) flag_statement_error(e, c > 49 ? " PRIORITY value missing" : " A operand missing");
+  if (!has_operand) flag_statement_error(e, c >= bc::let_priority ? " PRIORITY value missing" : " A operand missing");
 }
 }  // namespace
 
@@ -380,7 +360,7 @@ void compile_control_statement(Engine& e) {
       if (pass.check_flag) report_statement_error(e, " This must come prior to first GENERATE block");
       break;
     case bc::end_run:
-      if (add_run_step(e, 3) && misplaced_start_check(e, pass.run_count)) {
+      if (add_run_step(e, step::series_end) && misplaced_start_check(e, pass.run_count)) {
         --e.ent.steps.run_step_count;
       }
       break;
@@ -436,7 +416,7 @@ void rewrite_let_input(Engine& e, int from, int eq) {
   f.opnd_start[2] = static_cast<int2>(label_len + 13);
   f.opnd_len[2] = static_cast<int2>(len);
   syn.last_operand_col = label_len + 12 + len;
-  stmt.stmt_op = 11;
+  stmt.stmt_op = label_entry(bc::special);
   syn.operand_check_pending = false;
   if (label_len > 0) syn.label_col = 1;
   e.cs.pass.console_input_mark = true;

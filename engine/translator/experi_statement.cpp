@@ -25,9 +25,11 @@ std::string upper_word_at(const Line80& line, int& col) {
   return word;
 }
 
+}  // namespace
+
 // True when one of lines 2-30 (comment lines skipped) begins with the word
 // EXPERI, or with HELP followed by EXPERI. A missing model holds none.
-bool experi_statement_in_model(Engine& e) {
+bool parse_experi(Engine& e) {
   if (e.ctl.auto_animation_flag) return false;
   const int unit = e.ctl.unit_base;
   if (!e.ch.open_read(unit, e.ctl.program_file_name.trimmed())) return false;
@@ -51,9 +53,5 @@ bool experi_statement_in_model(Engine& e) {
   e.ch.close(unit);
   return found;
 }
-
-}  // namespace
-
-bool parse_experi(Engine& e) { return experi_statement_in_model(e); }
 
 }  // namespace kelvo

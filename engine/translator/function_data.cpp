@@ -12,13 +12,11 @@
 #include "support/diagnostics.h"
 #include "support/output_files.h"
 #include "support/packed_names.h"
+#include "support/text_routines.h"
 
 namespace kelvo {
 
 namespace {
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_alpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 void data_error(Engine& e, std::string_view message) {
   flag_error_without_hint(e, message);
@@ -53,14 +51,13 @@ bool read_function_pairs(Engine& e, int unit, int declared, int& count) {
       flag_error_without_hint(e, " Error in data in or prior to this line");
       return false;
     }
-    if (count >= declared) {
+    const int k = take_slot(e, count, declared, " Too many data pairs in file", ErrorEffect::flag_without_hint);
+    if (k == 0) {
       e.ch.close(unit);
-      flag_error_without_hint(e, " Too many data pairs in file");
       return false;
     }
-    ++count;
-    e.cs.fnread.fn_buf_x[ix(count)] = static_cast<real4>(x);
-    e.cs.fnread.fn_buf_y[ix(count)] = static_cast<real4>(y);
+    e.cs.fnread.fn_buf_x[ix(k)] = static_cast<real4>(x);
+    e.cs.fnread.fn_buf_y[ix(k)] = static_cast<real4>(y);
   }
   e.ch.close(unit);
   return true;
@@ -101,7 +98,7 @@ int parse_address_function(Engine& e, int f, int k, int col) {
   std::string name;
   int c = col;
   for (; c < col + 3; ++c) {
-    if (!is_alpha(l.at(c))) {
+    if (!is_letter(l.at(c))) {
       data_error(e, " Address must start with at least three letters");
       return 0;
     }
@@ -110,7 +107,7 @@ int parse_address_function(Engine& e, int f, int k, int col) {
   for (;; ++c) {
     const char ch = l.at(c);
     if (ch == '/' || ch == ' ') break;
-    if (!is_alpha(ch) && !is_digit(ch)) {
+    if (!is_letter(ch) && !is_digit_char(ch)) {
       data_error(e, " Illegal character.  Not digit letter . , or /");
       return 0;
     }
@@ -133,9 +130,7 @@ void resolve_function_addresses(Engine& e, int f) {
   for (int k = 1; k <= n; ++k) {
     const int4 name = e.ent.fn.fn_point_name[ix(f)][ix(k)];
     if (name == 0) continue;
-    int found = 0;
-    for (int b = 1; b <= e.blocks.block_count && found == 0; ++b)
-      if (e.blocks.block_label[ix(b)] == name) found = b;
+    const int found = find_name(e.blocks.block_label, e.blocks.block_count, name);
     if (found > 0) {
       fn.function_y[ix(f)][ix(k)] = static_cast<real4>(found);
       continue;
@@ -146,7 +141,7 @@ void resolve_function_addresses(Engine& e, int f) {
   }
 }
 
-void pack_kind2_names(Engine& e) {
+void link_function_arguments(Engine& e) {
   auto& fn = e.ent.fn;
   const int count = std::min(fn.function_count, k_function_limit);
   for (int f = 1; f <= count; ++f) {
@@ -155,10 +150,13 @@ void pack_kind2_names(Engine& e) {
     const int kind = fn.function_arg_class[ix(f)];
     const int ak = kind < 0 ? -kind : kind;
     int4& value = fn.function_arg_value[ix(f)];
-    if (ak >= 2 && ak <= 9 && ak != 6 && ak != 7 && ak != 8 && (value < 1 || value > 1000)) {
+    const bool entity = ak == opnd::queue || ak == opnd::block_count || ak == opnd::storage ||
+                        ak == opnd::remaining || ak == opnd::waiting;
+    if (entity && (value < 1 || value > 1000)) {
       int mode = k_mode_function_definition;
       int number = value;
-      find_entity_number(e, ak == 4 || ak == 5 ? k_class_station : ak, value, mode, number);
+      const bool station = ak == opnd::storage || ak == opnd::remaining;
+      find_entity_number(e, station ? k_class_station : ak, value, mode, number);
       value = number;
     }
     resolve_function_addresses(e, f);

@@ -29,7 +29,7 @@ bool store_function_column(Engine& e, int f, int n, bool frequencies);
 int parse_address_function(Engine& e, int f, int k, int col);
 // After translation: links the function arguments named by entity names
 // and resolves the address names of every function.
-void pack_kind2_names(Engine& e);
+void link_function_arguments(Engine& e);
 // Replaces function f's address names by their block numbers.
 void resolve_function_addresses(Engine& e, int f);
 

@@ -12,6 +12,7 @@
 #include "support/diagnostics.h"
 #include "support/output_files.h"
 #include "support/packed_names.h"
+#include "support/text_routines.h"
 
 #include "translator/function_data.h"
 #include "translator/translator.h"
@@ -20,25 +21,12 @@ namespace kelvo {
 
 namespace {
 
-// Function-data states of the translation pass.
-constexpr int k_state_none = 0;
-constexpr int k_state_lines = 1;     // traditional lines, count declared
-constexpr int k_state_rn_open = 2;   // RN function, count open
-constexpr int k_state_simple = 3;    // simple data lines, count open
-
-constexpr int k_kind_rn = 10;
-constexpr int k_kind_savevalue = 8;
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_alpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-char up(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // A line whose first non-blank character can begin a number is a data line.
 bool is_data_line(const Line80& l) {
   for (int c = 1; c <= 72; ++c) {
     const char ch = l.at(c);
     if (ch == ' ') continue;
-    return is_digit(ch) || ch == '.' || ch == '-';
+    return is_digit_char(ch) || ch == '.' || ch == '-';
   }
   return false;
 }
@@ -94,15 +82,6 @@ bool store_pair(Engine& e, real4 x, real4 y, int4 name) {
 
 }  // namespace
 
-int find_operand_kind(const int4* row, int4 code) {
-  for (int i = 1; i <= 16; ++i) {
-    if (row[i] != code) continue;
-    const int k = i + 4;
-    return k == 12 ? 11 : (k == 20 ? 12 : k);
-  }
-  return 0;
-}
-
 bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
   // text holds the line's columns 1..80; first_col is its first non-blank.
   auto at = [&](int c) -> char { return c >= 1 && c <= static_cast<int>(text.size()) ? text[ix(c - 1)] : ' '; };
@@ -125,7 +104,7 @@ bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
       flag_error_without_hint(e, " Data extend beyond column 71");
       return false;
     }
-    if (is_digit(ch)) {
+    if (is_digit_char(ch)) {
       const real4 d = static_cast<real4>(ch - '0');
       if (scale == 0.0f) {
         value = value * 10.0f + d;
@@ -159,7 +138,7 @@ bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
         flag_error_without_hint(e, " Line must not end with /");
         return false;
       }
-    } else if (in_y && is_alpha(ch) && !have_digits && name == 0) {
+    } else if (in_y && is_letter(ch) && !have_digits && name == 0) {
       const int k = e.cs.fnread.fn_point;
       const int next = parse_address_function(e, e.cs.fnread.fn_current, k, c);
       if (next == 0) return false;
@@ -182,101 +161,87 @@ bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
   return true;
 }
 
-void check_function_statement(Engine& e) {
+namespace {
+// A new entry of the function table under the statement's label, with
+// no points yet; 0 after an error.
+int enter_function(Engine& e) {
   auto& fn = e.ent.fn;
-  auto& stmt = e.cs.stmt;
-  const std::string a = operand_string(e, 1);
-  if (!a.empty() && up(a[0]) == 'V') {
-    const std::string rest = a.size() > 2 && a[1] == '$' ? a.substr(2) : a.substr(1);
-    if (!rest.empty() && rest.find_first_not_of("0123456789") == std::string::npos && std::stoi(rest.substr(0, 6)) < 1000) {
-      flag_error_without_hint(e, " Expression not allowed as A operand");
-      return;
-    }
+  const int4 label = e.cs.stmt.stmt_label;
+  if (find_name(fn.function_name, fn.function_count, label) != 0) {
+    flag_error_without_hint(e, " Function defined twice");
+    return 0;
   }
-  const int4 label = stmt.stmt_label;
-  for (int i = 1; i <= fn.function_count; ++i) {
-    if (fn.function_name[ix(i)] == label) {
-      flag_error_without_hint(e, " Function defined twice");
-      return;
-    }
-  }
-  if (fn.function_count >= k_function_limit) {
-    flag_error_without_hint(e, " Too many functions");
-    return;
-  }
-  const int f = ++fn.function_count;
+  const int f = take_slot(e, fn.function_count, k_function_limit, " Too many functions", ErrorEffect::flag_without_hint);
+  if (f == 0) return 0;
   fn.function_name[ix(f)] = label;
-  fn.function_kind[ix(f)] = 0;
+  fn.function_kind[ix(f)] = 0;  // no kind until the B operand gives it
   fn.function_point_count[ix(f)] = 0;
-  e.ent.fn.fn_point_name[ix(f)].fill(0);
-  e.ent.fn.fn_declared[ix(f)] = 0;
-  e.ent.fn.fn_rn_flag[ix(f)] = false;
-  e.ent.fn.fn_complete[ix(f)] = false;
-  e.cs.fnread.fn_current = f;
-  e.cs.fnread.fn_point = 1;
-  e.cs.fnread.fn_prev_x = -0.0001f;
-  e.cs.fnread.fn_address_seen = false;
-  if (operand_length(e, 1) == 0) {
+  fn.fn_point_name[ix(f)].fill(0);
+  fn.fn_declared[ix(f)] = 0;
+  fn.fn_rn_flag[ix(f)] = false;
+  fn.fn_complete[ix(f)] = false;
+  auto& rd = e.cs.fnread;
+  rd.fn_current = f;
+  rd.fn_point = 1;
+  rd.fn_prev_x = -0.0001f;
+  rd.fn_address_seen = false;
+  return f;
+}
+
+// The A operand (the argument) of function f; its kind without the
+// indirect sign in ak. False after an error.
+bool read_function_argument(Engine& e, int f, const std::string& a, int& ak) {
+  auto& fn = e.ent.fn;
+  if (a.empty()) {
     flag_error_without_hint(e, " A operand is compulsory");
-    return;
+    return false;
   }
   int kind = 0;
   int4 value = 0;
   parse_sna_operand(e, a, kind, value, false, false);
-  if (e.ctl.error_reported) return;
-  const int ak = kind < 0 ? -kind : kind;
-  if (ak == k_kind_rn) {
+  if (e.ctl.error_reported) return false;
+  ak = kind < 0 ? -kind : kind;
+  if (ak == opnd::random) {
     if (value < 1 || value > k_rn_stream_max) {
       flag_error_without_hint(e, " Incorrect RN number");
-      return;
+      return false;
     }
-    e.ent.fn.fn_rn_flag[ix(f)] = true;
-  } else if (ak == 6) {
+    fn.fn_rn_flag[ix(f)] = true;
+  } else if (ak == opnd::function) {
     flag_error_without_hint(e, " SNA with $, but not FN, expected as A operand");
-    return;
-  } else if (ak == 0 && !is_digit(a.back())) {
+    return false;
+  } else if (ak == opnd::constant && !is_digit_char(a.back())) {
     flag_error_without_hint(e, " Integer expected at end of A operand");
-    return;
+    return false;
   }
   fn.function_arg_class[ix(f)] = kind;
   fn.function_arg_value[ix(f)] = value;
-  // B operand.
-  std::string b = operand_string(e, 2);
-  for (char& ch : b) ch = up(ch);
-  if (b == "EXPO" || b == "NORM") {
-    if (ak != k_kind_rn) {
-      flag_error_without_hint(e, " A operand is not RNj, but B operand blank or R");
-      return;
-    }
-    fn.function_kind[ix(f)] = b == "EXPO" ? fnk::exponential : fnk::normal;
-    e.cs.pass.function_data_state = k_state_none;
-    return;
-  }
-  if (!b.empty() && (b[0] == 'F' || b[0] == 'V') && b.size() > 2 && b[1] == '$') {
-    if (b[0] == 'V') {
-      if (ak != k_kind_savevalue) flag_error_without_hint(e, " X$name expected as A operand");
-      else statement_not_available(e, "FUNCTION with V$ B operand");
-      return;
-    }
-  }
-  if (!b.empty() && is_alpha(b[0]) && b.size() <= 6) {
-    const int4 code = pack_symbol_name(e, b);
-    int other = 0;
-    for (int i = 1; i < f && other == 0; ++i)
-      if (fn.function_name[ix(i)] == code) other = i;
-    if (other != 0) {
-      fn.function_kind[ix(f)] = fn.function_kind[ix(other)];
-      const int n = fn.function_point_count[ix(other)];
-      fn.function_point_count[ix(f)] = n;
-      fn.function_x[ix(f)] = fn.function_x[ix(other)];
-      fn.function_y[ix(f)] = fn.function_y[ix(other)];
-      e.ent.fn.fn_point_name[ix(f)] = e.ent.fn.fn_point_name[ix(other)];
-      e.cs.pass.function_data_state = k_state_none;
-      return;
-    }
-  }
+  return true;
+}
+
+// A B operand that names a function defined before: function f takes
+// its kind and points. False when it names none.
+bool copy_named_function(Engine& e, int f, const std::string& b) {
+  auto& fn = e.ent.fn;
+  if (b.empty() || !is_letter(b[0]) || b.size() > 6) return false;
+  const int other = find_name(fn.function_name, f - 1, pack_symbol_name(e, b));
+  if (other == 0) return false;
+  fn.function_kind[ix(f)] = fn.function_kind[ix(other)];
+  fn.function_point_count[ix(f)] = fn.function_point_count[ix(other)];
+  fn.function_x[ix(f)] = fn.function_x[ix(other)];
+  fn.function_y[ix(f)] = fn.function_y[ix(other)];
+  fn.fn_point_name[ix(f)] = fn.fn_point_name[ix(other)];
+  e.cs.pass.function_data_state = fn_data::none;
+  return true;
+}
+
+// A B operand D, C or R with an optional point count (Dn, Cn), or D or C
+// followed by the name of a data file: the kind of function f and where
+// its points come from.
+void read_function_layout(Engine& e, int f, const std::string& b, int ak) {
+  auto& fn = e.ent.fn;
   const char letter = b.empty() ? 'R' : b[0];
-  if (!is_alpha(letter) || (letter != 'D' && letter != 'C' && letter != 'R')) {
+  if (!is_letter(letter) || (letter != 'D' && letter != 'C' && letter != 'R')) {
     flag_error_without_hint(e, " Function has illegal B operand");
     return;
   }
@@ -299,21 +264,56 @@ void check_function_statement(Engine& e) {
       flag_error_without_hint(e, " Function has illegal B operand");
       return;
     }
-    if (ak != k_kind_rn) {
+    if (ak != opnd::random) {
       flag_error_without_hint(e, " A operand is not RNj, but B operand blank or R");
       return;
     }
     fn.function_kind[ix(f)] = fnk::discrete;
-    e.cs.pass.function_data_state = k_state_rn_open;
+    e.cs.pass.function_data_state = fn_data::rn_open;
     return;
   }
   if (n > k_function_point_limit) {
     flag_error_without_hint(e, " Function has too many pairs");
     return;
   }
-  e.ent.fn.fn_declared[ix(f)] = n;
+  fn.fn_declared[ix(f)] = n;
   fn.function_kind[ix(f)] = letter == 'D' ? fnk::discrete : fnk::continuous;
-  e.cs.pass.function_data_state = n == 0 ? k_state_simple : k_state_lines;
+  e.cs.pass.function_data_state = n == 0 ? fn_data::simple : fn_data::lines;
+}
+}  // namespace
+
+void check_function_statement(Engine& e) {
+  auto& fn = e.ent.fn;
+  const std::string a = operand_string(e, 1);
+  if (!a.empty() && upcased(a[0]) == 'V') {
+    const std::string rest = a.size() > 2 && a[1] == '$' ? a.substr(2) : a.substr(1);
+    if (!rest.empty() && rest.find_first_not_of("0123456789") == std::string::npos && std::stoi(rest.substr(0, 6)) < 1000) {
+      flag_error_without_hint(e, " Expression not allowed as A operand");
+      return;
+    }
+  }
+  const int f = enter_function(e);
+  if (f == 0) return;
+  int ak = 0;
+  if (!read_function_argument(e, f, a, ak)) return;
+  std::string b = operand_string(e, 2);
+  for (char& ch : b) ch = upcased(ch);
+  if (b == "EXPO" || b == "NORM") {
+    if (ak != opnd::random) {
+      flag_error_without_hint(e, " A operand is not RNj, but B operand blank or R");
+      return;
+    }
+    fn.function_kind[ix(f)] = b == "EXPO" ? fnk::exponential : fnk::normal;
+    e.cs.pass.function_data_state = fn_data::none;
+    return;
+  }
+  if (b.size() > 2 && b[0] == 'V' && b[1] == '$') {
+    if (ak != opnd::savevalue) flag_error_without_hint(e, " X$name expected as A operand");
+    else statement_not_available(e, "FUNCTION with V$ B operand");
+    return;
+  }
+  if (copy_named_function(e, f, b)) return;
+  read_function_layout(e, f, b, ak);
 }
 
 namespace {
@@ -323,11 +323,11 @@ namespace {
 // the column after it, 0 when the column holds no name.
 int read_function_point_name(const Line80& l, int c, std::string& name) {
   name.clear();
-  if (!is_alpha(l.at(c)) || !is_alpha(l.at(c + 1)) || !is_alpha(l.at(c + 2))) return 0;
+  if (!is_letter(l.at(c)) || !is_letter(l.at(c + 1)) || !is_letter(l.at(c + 2))) return 0;
   int k = c;
-  while (k <= 72 && (is_alpha(l.at(k)) || is_digit(l.at(k)))) {
+  while (k <= 72 && (is_letter(l.at(k)) || is_digit_char(l.at(k)))) {
     if (name.size() == 6) return 0;  // a seventh character: no name
-    name += up(l.at(k));
+    name += upcased(l.at(k));
     ++k;
   }
   return l.at(k) == ' ' || l.at(k) == '/' ? k : 0;
@@ -339,10 +339,10 @@ int read_function_point_name(const Line80& l, int c, std::string& name) {
 // -1 when the value is longer than its field.
 int read_function_point_number(const Line80& l, int c, real4& value) {
   while (c <= 70 && l.at(c) == ' ') ++c;
-  if (c > 70 || !(is_digit(l.at(c)) || l.at(c) == '.')) return 0;
+  if (c > 70 || !(is_digit_char(l.at(c)) || l.at(c) == '.')) return 0;
   std::string text;
   for (; l.at(c) != ' ' && l.at(c) != '/'; ++c) {
-    if (!(is_digit(l.at(c)) || l.at(c) == '.')) return 0;
+    if (!(is_digit_char(l.at(c)) || l.at(c) == '.')) return 0;
     text += l.at(c);
   }
   if (text.size() > 9) return -1;
@@ -388,7 +388,7 @@ bool parse_function_data_line(Engine& e) {
 void parse_function_data(Engine& e) {
   auto& state = e.cs.pass.function_data_state;
   const Line80& l = e.cs.stmt.stmt_line;
-  if (state == k_state_lines) {
+  if (state == fn_data::lines) {
     int first = 1;
     while (first <= 72 && l.at(first) == ' ') ++first;
     if (first > 72) {
@@ -398,7 +398,7 @@ void parse_function_data(Engine& e) {
     if (!scan_function_pairs(e, l.cols(1, 80), first)) return;
     const int f = e.cs.fnread.fn_current;
     if (e.cs.fnread.fn_point - 1 >= e.ent.fn.fn_declared[ix(f)]) {
-      state = k_state_none;
+      state = fn_data::none;
       finish_function(e);
     }
     return;
@@ -406,14 +406,14 @@ void parse_function_data(Engine& e) {
   // Open count: the data end at the first line that is no data line,
   // which is then translated as a statement.
   if (parse_function_data_line(e)) return;
-  state = k_state_none;
+  state = fn_data::none;
   if (e.cs.fnread.fn_point <= 1) {
     flag_error_without_hint(e, e.ent.fn.function_kind[ix(e.cs.fnread.fn_current)] == fnk::continuous
                        ? " Error in simple data line or parameter storage list does not start with 1"
                        : " Error in simple data line");
     return;
   }
-  if (finish_function(e)) state = -1;
+  if (finish_function(e)) state = fn_data::ended;
 }
 
 void read_function_file(Engine& e, std::string_view operand) {
@@ -431,11 +431,11 @@ void read_function_file(Engine& e, std::string_view operand) {
   }
   std::string first;
   if (e.ch.read_line(unit, first) != io::ReadStatus::ok) first.clear();
-  const char c = first.empty() ? ' ' : up(first[0]);
+  const char c = first.empty() ? ' ' : upcased(first[0]);
   bool frequencies = false;
   if (c == 'D' || c == 'C') {
     e.ent.fn.function_kind[ix(f)] = c == 'D' ? fnk::discrete : fnk::continuous;
-  } else if (is_digit(c) || c == ' ' || c == '.') {
+  } else if (is_digit_char(c) || c == ' ' || c == '.') {
     frequencies = true;
     e.ent.fn.function_kind[ix(f)] = fnk::discrete;
     const int w = open_warning_unit(e);

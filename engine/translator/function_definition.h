@@ -12,6 +12,15 @@ namespace kelvo {
 
 struct Engine;
 
+// What the lines after a FUNCTION statement are (function_data_state).
+namespace fn_data {
+inline constexpr int ended = -1;   // the data ended before this line: translate it
+inline constexpr int none = 0;     // no data expected
+inline constexpr int lines = 1;    // traditional lines, count declared
+inline constexpr int rn_open = 2;  // RN function, count open
+inline constexpr int simple = 3;   // simple data lines, count open
+}  // namespace fn_data
+
 // Checks a FUNCTION statement, enters the function and sets the
 // function-data state for the lines that follow.
 void check_function_statement(Engine& e);
@@ -25,9 +34,6 @@ bool parse_function_data_line(Engine& e);
 // Reads the points of the current function from the file named by its B
 // operand (or on the console).
 void read_function_file(Engine& e, std::string_view name);
-// Position + 4 of a code in the 16-entry operand-code row (12 gives 11,
-// 20 gives 12); 0 when absent.
-int find_operand_kind(const int4* row, int4 code);
 
 // Packing of one pair list: the scanner of traditional data lines,
 // shared with the tests. Reads pairs from `text` (columns from 1) into

@@ -16,10 +16,6 @@
 namespace kelvo {
 
 namespace {
-// Operand mark of a decimal constant already entered in decimal_value
-// (the operand value is then its index).
-constexpr char k_mark_decimal = '.';
-
 std::string upper(std::string_view s) {
   std::string r(s);
   for (char& c : r) c = upcased(c);
@@ -75,12 +71,15 @@ std::string operand_string(Engine& e, int u) {
 }
 
 int operand_char_class(char c) {
-  static const char* letters = "CQNSRFVXWAPY";
+  // The operand mark of each kind: the letter of kind k is letters[k - 1].
+  constexpr std::string_view letters = "CQNSRFVXWAPY";
+  static_assert(letters[opnd::clock - 1] == 'C' && letters[opnd::function - 1] == 'F' &&
+                letters[opnd::random - 1] == 'A' && letters[opnd::priority - 1] == 'Y');
   const char u = upcased(c);
-  for (int i = 0; i < 12; ++i) {
-    if (letters[i] == u) return c == u ? i + 1 : -(i + 1);
-  }
-  return 0;
+  const std::size_t at = letters.find(u);
+  if (at == std::string_view::npos) return opnd::constant;
+  const int kind = static_cast<int>(at) + 1;
+  return c == u ? kind : -kind;
 }
 
 bool is_param_or_rn_operand(char c1, char c2, char c3) {
@@ -91,16 +90,14 @@ bool is_param_or_rn_operand(char c1, char c2, char c3) {
   return c1 == 'R' && c2 == 'N' && is_digit_char(c3);
 }
 
-bool match_keyword8(std::string_view word) { return word.size() == 8 && upper(word) == "PRIORITY"; }
+bool is_priority_keyword(std::string_view word) { return word.size() == 8 && upper(word) == "PRIORITY"; }
 
 bool check_decimal_count(Engine& e, real4 value, int4& index) {
   auto& d = e.ent.dec;
-  if (d.decimal_count >= k_decimal_limit) {
-    flag_error_without_hint(e, " Too many decimal numbers");
-    return false;
-  }
-  d.decimal_value[++d.decimal_count] = value;
-  index = d.decimal_count;
+  const int slot = take_slot(e, d.decimal_count, k_decimal_limit, " Too many decimal numbers", ErrorEffect::flag_without_hint);
+  if (slot == 0) return false;
+  d.decimal_value[slot] = value;
+  index = slot;
   return true;
 }
 
@@ -269,10 +266,10 @@ void scan_param_names(Engine& e) {
   }
 }
 
-// Parameter number of Pj or P$name at the start of text (after 'P').
 namespace {
+// Parameter number of Pj or P$name at the start of text (P in either
+// case); a name written after Pj goes to `tail`. False after an error.
 bool param_number(Engine& e, std::string_view text, int& number, std::string& tail) {
-  // text begins with P (either case)
   if (text.size() >= 2 && text[1] == '$') {
     std::string name;
     std::size_t i = 2;
@@ -308,9 +305,7 @@ void note_param_use(Engine& e, int n) {
   auto& p = e.ent.par;
   if (n > p.param_count && n <= k_pname_limit) p.param_count = n;
 }
-}  // namespace
 
-namespace {
 // The quoted text of a PRINT goes to the PRINT text table; a B operand
 // after it may not be a constant. False after an error.
 bool scan_print_text(Engine& e) {
@@ -344,11 +339,9 @@ bool scan_print_text(Engine& e) {
     return false;
   }
   auto& pt = e.ent.ptext;
-  if (pt.print_text_count >= k_print_text_limit) {
-    flag_error_without_hint(e, " Too many PRINTs with text");
-    return false;
-  }
-  const int n = ++pt.print_text_count;
+  const int n =
+      take_slot(e, pt.print_text_count, k_print_text_limit, " Too many PRINTs with text", ErrorEffect::flag_without_hint);
+  if (n == 0) return false;
   std::string text(l.cols(t + 1, q - 1));
   for (char& c : text) {
     if (c == '"') c = '\'';
@@ -361,6 +354,146 @@ bool scan_print_text(Engine& e) {
   }
   return true;
 }
+
+// The statement's label and short third field as packed codes. False
+// after an error.
+bool pack_label_and_third_field(Engine& e) {
+  auto& st = e.cs.stmt;
+  const auto& f = st.stmt_fields;
+  const Line80& l = st.stmt_line;
+  if (f.first_word_len > 0) {
+    const int c = e.cs.syn.label_col;
+    const std::string label = upper(l.cols(c, c + f.first_word_len - 1));
+    if (label.rfind("PREEM:", 0) == 0) {
+      // The block that receives pre-empted holders. A transaction can
+      // never be sent into a GENERATE block.
+      e.ctl.preem_name_seen = true;
+      if (st.stmt_op_word == e.opnames.block_op_names[bc::generate]) {
+        flag_error_without_hint(e, "PREEM: illegally used. Use e.g. PREEM: GOTO");
+        return false;
+      }
+      st.stmt_label = k_preem_label_code;
+    } else {
+      st.stmt_label = pack_text(e, label);
+    }
+  }
+  if (f.third_len > 0) {
+    const int c = f.op_start + f.op_len + 1;
+    st.third_field_code = pack_text(e, upper(l.cols(c, c + f.third_len - 1)));
+  }
+  return true;
+}
+
+// What the lexer does after one operand.
+enum class Lexed { next, stop };
+
+// A number: up to 6 digits as a packed name, a longer integer refused,
+// anything else entered as a decimal constant.
+Lexed lex_number(Engine& e, int u, const std::string& t) {
+  auto& st = e.cs.stmt;
+  if (all_digits(t) && t.size() <= 6) {
+    st.operand_value[u] = pack_text(e, t);
+    return Lexed::next;
+  }
+  if (all_digits(t) && t.size() > 8) {
+    flag_error_without_hint(e, " Integer with more than 8 digits");
+    return Lexed::stop;
+  }
+  int4 index = 0;
+  if (!parse_digits(e, t, index)) return Lexed::stop;
+  st.operand_text[u] = k_mark_decimal;
+  st.operand_value[u] = index;
+  return Lexed::next;
+}
+
+// A class prefix of one or two letters followed by '$' (a name) or '*'
+// (indirect through a parameter) at position sep.
+Lexed lex_prefixed(Engine& e, int u, const std::string& t, std::size_t sep, char op1) {
+  auto& st = e.cs.stmt;
+  const char before = t[sep - 1];
+  const bool indirect = t[sep] == '*';
+  if (before == ',' || before == '+' || before == '-' || before == '*' || before == '/' || before == 'C' ||
+      (before == 'P' && !indirect) || (sep == 2 && t[0] == t[1] && t[0] != 'F')) {
+    flag_error_without_hint(e, " Incorrect character in front of $ or *");
+    return Lexed::stop;
+  }
+  char mark = t[0];
+  if (sep == 1 && mark == 'F') mark = 'S';
+  if (operand_char_class(mark) == opnd::constant) {
+    flag_error_without_hint(e, " Incorrect character in front of $ or *");
+    return Lexed::stop;
+  }
+  const std::string rest = t.substr(sep + 1);
+  if (indirect) {
+    int4 n = 0;
+    if (!all_digits(rest) || rest.size() > 2 || (n = std::stoi(rest)) < 1 || n > k_pname_limit) {
+      flag_error_without_hint(e, " No constant or legal SNA");
+      return Lexed::stop;
+    }
+    note_param_use(e, n);
+    st.operand_text[u] = static_cast<char>(mark - 'A' + 'a');
+    st.operand_value[u] = numeric_name_key(n);
+    return Lexed::next;
+  }
+  if (rest.size() > 6 && op1 != 'H') {
+    flag_error_without_hint(e, " Name with more than 6 characters");
+    return Lexed::stop;
+  }
+  if (mark == 'X' && (rest.empty() || rest[0] == '$' ||
+                      (rest.size() <= 2 && is_param_or_rn_operand(rest[0], rest.size() > 1 ? rest[1] : ' ', ' ')) ||
+                      (rest.size() == 3 && is_param_or_rn_operand(rest[0], rest[1], rest[2])))) {
+    flag_error_without_hint(e, " X$-name should start with 3 letters");
+    return Lexed::stop;
+  }
+  st.operand_text[u] = mark;
+  st.operand_value[u] = pack_text(e, rest);
+  return Lexed::next;
+}
+
+// Operand u (upper case t) of a statement whose operation word begins
+// with op1: its class mark and packed code.
+Lexed lex_operand(Engine& e, int u, const std::string& t, char op1) {
+  auto& st = e.cs.stmt;
+  if (!looks_numeric(t) && has_operator(t)) {
+    // An operand with operators is an expression.
+    statement_not_available(e, "expression operand");
+    return Lexed::stop;
+  }
+  if (looks_numeric(t)) return lex_number(e, u, t);
+  if ((u <= 2 && is_priority_keyword(t)) || t == "PR") {
+    st.operand_text[u] = 'Y';
+    return Lexed::next;
+  }
+  if (t == "C1" || t == "CL") {
+    st.operand_text[u] = 'C';
+    st.operand_value[u] = pack_text(e, t == "C1" ? "1" : "2");
+    return Lexed::next;
+  }
+  if (t[0] == 'P' && t.size() >= 2 && (t[1] == '$' || is_digit_char(t[1]))) {
+    int n = 0;
+    std::string tail;
+    if (!param_number(e, t, n, tail)) return Lexed::stop;
+    if (!tail.empty() && !register_parameter_name(e, n, tail)) return Lexed::stop;
+    note_param_use(e, n);
+    st.operand_text[u] = 'P';
+    st.operand_value[u] = numeric_name_key(n);
+    return Lexed::next;
+  }
+  if (t.size() >= 3 && t[0] == 'R' && t[1] == 'N' && is_digit_char(t[2])) {
+    st.operand_text[u] = 'A';
+    st.operand_value[u] = pack_text(e, t.substr(2));
+    return Lexed::next;
+  }
+  for (std::size_t i = 1; i <= 2 && i < t.size(); ++i) {
+    if (t[i] == '$' || t[i] == '*') return lex_prefixed(e, u, t, i, op1);
+  }
+  if (t.size() > 6 && op1 != 'H') {
+    flag_error_without_hint(e, " Name with more than 6 characters");
+    return Lexed::stop;
+  }
+  st.operand_value[u] = pack_text(e, t);
+  return Lexed::next;
+}
 }  // namespace
 
 void scan_operands(Engine& e) {
@@ -372,26 +505,7 @@ void scan_operands(Engine& e) {
   st.stmt_label = st.stmt_op_word = st.third_field_code = 0;
   st.operand_e_sign = ' ';
   if (f.op_len > 0) st.stmt_op_word = packed_operation_word(e);
-  if (f.first_word_len > 0) {
-    const int c = e.cs.syn.label_col;
-    const std::string label = upper(l.cols(c, c + f.first_word_len - 1));
-    if (label.rfind("PREEM:", 0) == 0) {
-      // The block that receives pre-empted holders. A transaction can
-      // never be sent into a GENERATE block.
-      e.ctl.preem_name_seen = true;
-      if (st.stmt_op_word == e.opnames.block_op_names[bc::generate]) {
-        flag_error_without_hint(e, "PREEM: illegally used. Use e.g. PREEM: GOTO");
-        return;
-      }
-      st.stmt_label = k_preem_label_code;
-    } else {
-      st.stmt_label = pack_text(e, label);
-    }
-  }
-  if (f.third_len > 0) {
-    const int c = f.op_start + f.op_len + 1;
-    st.third_field_code = pack_text(e, upper(l.cols(c, c + f.third_len - 1)));
-  }
+  if (!pack_label_and_third_field(e)) return;
   // VALUEOF is the word of the expression definition (FVARIABLE, the
   // table's own word for it, is obsolete): its whole operand field is an
   // expression, which is not lexed as operands.
@@ -407,110 +521,125 @@ void scan_operands(Engine& e) {
       st.operand_text[u] = 'V';
       return;
     }
-    const std::string t = upper(raw);
-    if (!looks_numeric(t) && has_operator(t)) {
-      // An operand with operators is an expression.
-      statement_not_available(e, "expression operand");
-      return;
-    }
-    if (looks_numeric(t)) {
-      if (all_digits(t) && t.size() <= 6) {
-        st.operand_value[u] = pack_text(e, t);
-      } else if (all_digits(t) && t.size() > 8) {
-        flag_error_without_hint(e, " Integer with more than 8 digits");
-        return;
-      } else {
-        int4 index = 0;
-        if (!parse_digits(e, t, index)) return;
-        st.operand_text[u] = k_mark_decimal;
-        st.operand_value[u] = index;
-      }
-      continue;
-    }
-    if (u <= 2 && match_keyword8(t)) {
-      st.operand_text[u] = 'Y';
-      continue;
-    }
-    if (t == "C1" || t == "CL") {
-      st.operand_text[u] = 'C';
-      st.operand_value[u] = pack_text(e, t == "C1" ? "1" : "2");
-      continue;
-    }
-    if (t[0] == 'P' && t.size() >= 2 && (t[1] == '$' || is_digit_char(t[1]))) {
-      int n = 0;
-      std::string tail;
-      if (!param_number(e, t, n, tail)) return;
-      if (!tail.empty() && !register_parameter_name(e, n, tail)) return;
-      note_param_use(e, n);
-      st.operand_text[u] = 'P';
-      st.operand_value[u] = numeric_name_key(n);
-      continue;
-    }
-    if (t.size() >= 3 && t[0] == 'R' && t[1] == 'N' && is_digit_char(t[2])) {
-      st.operand_text[u] = 'A';
-      st.operand_value[u] = pack_text(e, t.substr(2));
-      continue;
-    }
-    if (t == "PR") {
-      st.operand_text[u] = 'Y';
-      continue;
-    }
-    // A class prefix of one or two letters followed by '$' or '*'.
-    std::size_t sep = std::string::npos;
-    for (std::size_t i = 1; i <= 2 && i < t.size(); ++i) {
-      if (t[i] == '$' || t[i] == '*') {
-        sep = i;
-        break;
-      }
-    }
-    if (sep != std::string::npos) {
-      const char before = t[sep - 1];
-      const bool indirect = t[sep] == '*';
-      if (before == ',' || before == '+' || before == '-' || before == '*' || before == '/' || before == 'C' ||
-          (before == 'P' && !indirect) || (sep == 2 && t[0] == t[1] && t[0] != 'F')) {
-        flag_error_without_hint(e, " Incorrect character in front of $ or *");
-        return;
-      }
-      char mark = t[0];
-      if (sep == 2 && !(t[0] == 'F' && t[1] == 'N')) mark = t[0];
-      if (sep == 1 && mark == 'F') mark = 'S';
-      if (operand_char_class(mark) == 0) {
-        flag_error_without_hint(e, " Incorrect character in front of $ or *");
-        return;
-      }
-      const std::string rest = t.substr(sep + 1);
-      if (indirect) {
-        int4 n = 0;
-        if (!all_digits(rest) || rest.size() > 2 || (n = std::stoi(rest)) < 1 || n > k_pname_limit) {
-          flag_error_without_hint(e, " No constant or legal SNA");
-          return;
-        }
-        note_param_use(e, n);
-        st.operand_text[u] = static_cast<char>(mark - 'A' + 'a');
-        st.operand_value[u] = numeric_name_key(n);
-        continue;
-      }
-      if (rest.size() > 6 && op1 != 'H') {
-        flag_error_without_hint(e, " Name with more than 6 characters");
-        return;
-      }
-      if (mark == 'X' && (rest.empty() || rest[0] == '$' ||
-                          (rest.size() <= 2 && is_param_or_rn_operand(rest[0], rest.size() > 1 ? rest[1] : ' ', ' ')) ||
-                          (rest.size() == 3 && is_param_or_rn_operand(rest[0], rest[1], rest[2])))) {
-        flag_error_without_hint(e, " X$-name should start with 3 letters");
-        return;
-      }
-      st.operand_text[u] = mark;
-      st.operand_value[u] = pack_text(e, rest);
-      continue;
-    }
-    if (t.size() > 6 && op1 != 'H') {
-      flag_error_without_hint(e, " Name with more than 6 characters");
-      return;
-    }
-    st.operand_value[u] = pack_text(e, t);
+    if (lex_operand(e, u, upper(raw), op1) == Lexed::stop) return;
   }
 }
+
+namespace {
+// The text of term t from position `from` on, without trailing blanks.
+std::string term_rest(const std::string& t, std::size_t from) { return std::string(trim_right(std::string_view(t).substr(from))); }
+
+// An entity name from position `from` of term t: at most 6 characters,
+// not a number. False after the error.
+bool read_sna_name(Engine& e, const std::string& t, std::size_t from, int4& value) {
+  const std::string rest = term_rest(t, from);
+  if (all_digits(rest)) {
+    flag_error_without_hint(e, " Illegal constant in expression");
+    return false;
+  }
+  if (rest.size() > 6) {
+    flag_error_without_hint(e, " Name with more than 6 characters");
+    return false;
+  }
+  value = pack_text(e, upper(rest));
+  return true;
+}
+
+// The parameter number of an indirect reference (after '*'): 1 to the
+// parameter limit, at most two digits.
+void read_indirect_number(Engine& e, const std::string& rest, int4& value) {
+  if (!all_digits(rest) || rest.size() > 2 || std::stoi(rest) < 1 || std::stoi(rest) > k_pname_limit) {
+    flag_error_without_hint(e, " No constant or legal SNA");
+    return;
+  }
+  value = std::stoi(rest);
+}
+
+// A temporary of a compiled expression: one of twelve single letters.
+bool read_temporary(char c1, int& kind, int4& value) {
+  constexpr std::string_view temps = "IJKLMOTUYZBD";
+  const std::size_t at = temps.find(c1);
+  if (at == std::string_view::npos) return false;
+  kind = opnd::temporary;
+  value = static_cast<int4>(at) + 1;
+  return true;
+}
+
+// A term without a class letter: an integer of up to 5 digits, or a
+// longer one (up to 8 digits) entered as a decimal constant.
+void read_sna_constant(Engine& e, const std::string& trimmed, char c1, int& kind, int4& value) {
+  if (!is_digit_char(c1)) {
+    flag_error_without_hint(e, " SNA symbol missing before name");
+    write_error_line(e, "     " + trimmed);
+    return;
+  }
+  if (!all_digits(trimmed)) {
+    flag_error_without_hint(e, " Illegal character in operand");
+    return;
+  }
+  if (trimmed.size() <= 5) {
+    value = std::stoi(trimmed);
+    return;
+  }
+  if (trimmed.size() >= 9) {
+    flag_error_without_hint(e, " Integer with more than 8 digits");
+    return;
+  }
+  kind = opnd::decimal;
+  parse_digits(e, trimmed, value);
+}
+
+// Q, N, S/F, R, X and W terms: the class letter(s), then $name or *j.
+void read_entity_term(Engine& e, const std::string& t, int ak, int4& value) {
+  const std::size_t at = (t[1] == '$' || t[1] == '*') ? 1 : 2;
+  if (t[at] == '$') {
+    const std::string rest = term_rest(t, at + 1);
+    if (all_digits(rest)) {
+      flag_error_without_hint(e, " Illegal constant in expression");
+      return;
+    }
+    const bool short_name = rest.size() < 3;
+    if (short_name && (ak != opnd::savevalue || is_param_or_rn_operand(rest.empty() ? ' ' : rest[0],
+                                                                         rest.size() > 1 ? rest[1] : ' ', ' '))) {
+      flag_error_without_hint(e, " $-name should start with 3 letters");
+      return;
+    }
+    read_sna_name(e, t, at + 1, value);
+  } else if (t[at] == '*') {
+    read_indirect_number(e, term_rest(t, at + 1), value);
+  } else if (ak == opnd::savevalue) {
+    flag_error_without_hint(e, " Illegal use of X. P$intended?");
+  } else {
+    flag_error_without_hint(e, " F, N, Q, R, S, X or W not followed by $, ( or *");
+  }
+}
+
+// P terms: Pj (one digit), P10 to P12 as named by param_number, P$name
+// and the indirect P*j.
+void read_parameter_term(Engine& e, const std::string& t, const std::string& trimmed, char c2, int4& value) {
+  if (c2 == '*') {
+    read_indirect_number(e, term_rest(t, 2), value);
+    return;
+  }
+  if (trimmed.size() > 3 || c2 == '$') {
+    if (c2 != '$') {
+      flag_error_without_hint(e, " Illegal name in B operand. P$ intended?");
+      return;
+    }
+    int n = 0;
+    std::string tail;
+    if (!param_number(e, upper(trimmed), n, tail)) return;
+    value = n;
+    return;
+  }
+  if (trimmed.size() == 3 || !is_digit_char(c2) || c2 == '0') {
+    flag_error_without_hint(e, " Only P1, P2, .. P9 allowed");
+    return;
+  }
+  value = c2 - '0';
+  check_param_mixing(e, value, false);
+}
+}  // namespace
 
 void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value, bool temporaries_allowed,
                        bool control_let) {
@@ -518,20 +647,21 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
   t.resize(9, ' ');
   const std::string trimmed(trim_right(t));
   if (t.find('.') != std::string::npos) {
-    kind = 13;
+    kind = opnd::decimal;
     parse_digits(e, trimmed, value);
     return;
   }
+  // The class letter; F$ and F* are storages, PR the priority, RNj a
+  // random stream; an indirect form (X*j, FN*j) makes the kind negative.
   char c1 = upcased(t[0]), c2 = upcased(t[1]);
   const char c3 = t[2];
-  const char u3 = upcased(c3);
   if ((c1 == 'F' && (c2 == '$' || c2 == '*'))) c1 = 'S';
   else if (c1 == 'P' && c2 == 'R' && c3 == ' ') c1 = 'Y';
   else if (c1 == 'R' && c2 == 'N' && is_digit_char(c3)) c1 = 'A';
   if (c2 == '*' || (c2 == 'N' && c3 == '*')) c1 = static_cast<char>(c1 - 'A' + 'a');
   kind = operand_char_class(c1);
   const int ak = kind < 0 ? -kind : kind;
-  if (ak == 1) {
+  if (ak == opnd::clock) {
     if (c2 == '1') value = 0;
     else if (c2 == 'L') value = 2;
     else {
@@ -540,105 +670,38 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
     }
     return;
   }
-  if (temporaries_allowed && c2 == ' ') {
-    static const char* temps = "IJKLMOTUYZBD";
-    for (int i = 0; i < 12; ++i) {
-      if (temps[i] == c1) {
-        kind = 14;
-        value = i + 1;
-        return;
-      }
-    }
-  }
-  if (kind == 0) {
-    if (!is_digit_char(c1)) {
-      flag_error_without_hint(e, " SNA symbol missing before name");
-      write_error_line(e, "     " + trimmed);
-      return;
-    }
-    if (!all_digits(trimmed)) {
-      flag_error_without_hint(e, " Illegal character in operand");
-      return;
-    }
-    if (trimmed.size() <= 5) {
-      value = std::stoi(trimmed);
-      return;
-    }
-    if (trimmed.size() >= 9) {
-      flag_error_without_hint(e, " Integer with more than 8 digits");
-      return;
-    }
-    kind = 13;
-    parse_digits(e, trimmed, value);
+  if (temporaries_allowed && c2 == ' ' && read_temporary(c1, kind, value)) return;
+  if (kind == opnd::constant) {
+    read_sna_constant(e, trimmed, c1, kind, value);
     return;
   }
-  if (control_let && ak != 8) {
+  if (control_let && ak != opnd::savevalue) {
     flag_error_without_hint(e, " Only X$ allowed as SNA in control LET");
     return;
   }
-  auto read_name = [&](std::size_t from, bool number_ok) -> bool {
-    const std::string rest(trim_right(std::string_view(t).substr(from)));
-    if (all_digits(rest)) {
-      if (!number_ok) {
-        flag_error_without_hint(e, " Illegal constant in expression");
-        return false;
-      }
-      value = std::stoi(rest);
-      return true;
-    }
-    if (rest.size() > 6) {
-      flag_error_without_hint(e, " Name with more than 6 characters");
-      return false;
-    }
-    value = pack_text(e, upper(rest));
-    return true;
-  };
   switch (ak) {
-    case 2: case 3: case 4: case 5: case 8: case 9: {
-      const std::size_t at = (t[1] == '$' || t[1] == '*') ? 1 : 2;
-      if (t[at] == '$') {
-        const std::string rest(trim_right(std::string_view(t).substr(at + 1)));
-        if (all_digits(rest)) {
-          flag_error_without_hint(e, " Illegal constant in expression");
-          return;
-        }
-        const bool short_name = rest.size() < 3;
-        if (short_name && (ak != 8 || is_param_or_rn_operand(rest.empty() ? ' ' : rest[0],
-                                                              rest.size() > 1 ? rest[1] : ' ', ' '))) {
-          flag_error_without_hint(e, " $-name should start with 3 letters");
-          return;
-        }
-        read_name(at + 1, false);
-      } else if (t[at] == '*') {
-        const std::string rest(trim_right(std::string_view(t).substr(at + 1)));
-        if (!all_digits(rest) || rest.size() > 2 || std::stoi(rest) < 1 || std::stoi(rest) > k_pname_limit) {
-          flag_error_without_hint(e, " No constant or legal SNA");
-          return;
-        }
-        value = std::stoi(rest);
-      } else if (ak == 8) {
-        flag_error_without_hint(e, " Illegal use of X. P$intended?");
-      } else {
-        flag_error_without_hint(e, " F, N, Q, R, S, X or W not followed by $, ( or *");
-      }
-      return;
-    }
-    case 6:
-      if (u3 != '$') {
+    case opnd::queue:
+    case opnd::block_count:
+    case opnd::storage:
+    case opnd::remaining:
+    case opnd::savevalue:
+    case opnd::waiting: read_entity_term(e, t, ak, value); return;
+    case opnd::function:
+      if (upcased(c3) != '$') {
         flag_error_without_hint(e, " FN not followed by $, ( or *");
         return;
       }
-      read_name(3, false);
+      read_sna_name(e, t, 3, value);
       return;
-    case 7:
+    case opnd::variable:
       if (c2 != '$') {
         flag_error_without_hint(e, " V not followed by $");
         return;
       }
-      read_name(2, false);
+      read_sna_name(e, t, 2, value);
       return;
-    case 10: {
-      const std::string rest(trim_right(std::string_view(t).substr(2)));
+    case opnd::random: {
+      const std::string rest = term_rest(t, 2);
       if (!all_digits(rest)) {
         flag_error_without_hint(e, " No constant or legal SNA");
         return;
@@ -646,67 +709,38 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
       value = std::stoi(rest);
       return;
     }
-    case 11: {
-      if (c2 == '*') {
-        const std::string rest(trim_right(std::string_view(t).substr(2)));
-        if (!all_digits(rest) || rest.size() > 2 || std::stoi(rest) < 1 || std::stoi(rest) > k_pname_limit) {
-          flag_error_without_hint(e, " No constant or legal SNA");
-          return;
-        }
-        value = std::stoi(rest);
-        return;
-      }
-      if (trimmed.size() > 3 || c2 == '$') {
-        if (c2 != '$') {
-          flag_error_without_hint(e, " Illegal name in B operand. P$ intended?");
-          return;
-        }
-        int n = 0;
-        std::string tail;
-        if (!param_number(e, upper(trimmed), n, tail)) return;
-        value = n;
-        return;
-      }
-      if (trimmed.size() == 3 || !is_digit_char(c2) || c2 == '0') {
-        flag_error_without_hint(e, " Only P1, P2, .. P9 allowed");
-        return;
-      }
-      value = c2 - '0';
-      check_param_mixing(e, value, false);
-      return;
-    }
-    default:
-      return;
+    case opnd::parameter: read_parameter_term(e, t, trimmed, c2, value); return;
+    default: return;
   }
 }
 
 bool expect_constant_or_sna(Engine& e, char mark, int4 code, int& kind, int4& value) {
   int4 n = 0;
   if (mark == k_mark_decimal) {
-    kind = 13;
+    kind = opnd::decimal;
     value = code;
     return true;
   }
   if (mark == ' ') {
     if (name_number(e, code, n)) {
-      kind = 0;
+      kind = opnd::constant;
       value = n;
       return true;
     }
     if (split_label_field(e, code)) {
-      kind = 13;
+      kind = opnd::decimal;
       return parse_digits(e, trim_blanks(unpack_name_chars(e, code).view()), value);
     }
     flag_error_without_hint(e, " SNA or constant expected in operand");
     return false;
   }
   kind = operand_char_class(mark);
-  if (kind == 0) {
+  if (kind == opnd::constant) {
     flag_error_without_hint(e, " SNA or constant expected in operand");
     return false;
   }
   const int ak = kind < 0 ? -kind : kind;
-  if (ak != 7 && name_number(e, code, n)) value = n;
+  if (ak != opnd::variable && name_number(e, code, n)) value = n;
   else value = code;
   return true;
 }
@@ -718,7 +752,7 @@ void set_block_operand_code(Engine& e) {
   const int b = e.blocks.block_count;
   e.blocks.block_opnd[b] = value;
   e.blocks.block_arg[b] = to_int2(kind);
-  if (kind != 0) e.cs.pass.sna_operand_used = true;
+  if (kind != opnd::constant) e.cs.pass.sna_operand_used = true;
 }
 
 bool parse_param_operand(Engine& e, char mark, int block_code, int4 code, int4& result) {
@@ -740,31 +774,13 @@ bool parse_param_operand(Engine& e, char mark, int block_code, int4 code, int4& 
   return true;
 }
 
-bool savevalue_number(Engine& e, int4 name, int4& number) {
-  auto& sv = e.ent.sv;
-  for (int i = 1; i <= sv.savevalue_count; ++i) {
-    if (sv.savevalue_name[i] == name) {
-      number = i;
-      return true;
-    }
-  }
-  if (sv.savevalue_count >= k_named_savevalue_limit) {
-    flag_error_without_hint(e, " Too many savevalues");
-    return false;
-  }
-  sv.savevalue_name[++sv.savevalue_count] = name;
-  number = sv.savevalue_count;
-  return true;
-}
-
 bool append_named_savevalue(Engine& e, int4 name, int4& number) {
   auto& sv = e.ent.sv;
-  if (sv.savevalue_count >= k_named_savevalue_limit) {
-    flag_error_without_hint(e, " Too many savevalues with names");
-    return false;
-  }
-  sv.savevalue_name[++sv.savevalue_count] = name;
-  number = sv.savevalue_count;
+  const int slot = take_slot(e, sv.savevalue_count, k_named_savevalue_limit, " Too many savevalues with names",
+                             ErrorEffect::flag_without_hint);
+  if (slot == 0) return false;
+  sv.savevalue_name[slot] = name;
+  number = slot;
   return true;
 }
 
@@ -776,13 +792,6 @@ bool reject_sna_type(Engine& e, int u) {
 
 bool split_label_field(Engine& e, int4 code) {
   return unpack_name_chars(e, code).view().find('.') != std::string_view::npos;
-}
-
-void name_digits_value(Engine& e, int4 code, int4& value) {
-  const Text6 t = unpack_name_chars(e, code);
-  int4 v = 0;
-  for (int i = 1; i <= 6 && is_digit_char(t.at(i)); ++i) v = v * 10 + (t.at(i) - '0');
-  value += v;
 }
 
 bool is_b_operand_expression(Engine& e) {
@@ -802,12 +811,7 @@ bool read_numeric_operand(Engine& e, int u, int4& value) {
   const int4 code = e.cs.stmt.operand_value[u];
   if (operand_length(e, u) == 0) return false;
   if (mark == ' ') return name_number(e, code, value);
-  if (mark == 'X') {
-    int4 k = 1;
-    if (!patch_experi_constant(e, code, k, 'X')) return false;
-    value = k;
-    return true;
-  }
+  if (mark == 'X') return read_x_constant(e, code, x_use::plain, value);
   return false;
 }
 

@@ -60,13 +60,7 @@ int check_operation_name(Engine& e, int code) {
   if (code == bc::let_expression) return code;
   const int4 word = packed_operation_word(e);
   e.cs.stmt.stmt_op_word = word;
-  int found = 0;
-  for (int i = 1; i <= bc::searched; ++i) {
-    if (e.opnames.block_op_names[i] == word) {
-      found = i;
-      break;
-    }
-  }
+  int found = find_name(e.opnames.block_op_names, bc::searched, word);
   if (found == 0 && word == e.opnames.valueof_name) found = bc::valueof;
   if (found == 0 && word == e.opnames.seeds_name) found = bc::seeds;
   if (found == bc::valueof && word != e.opnames.valueof_name) {

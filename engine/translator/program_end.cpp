@@ -17,12 +17,18 @@
 namespace kelvo {
 
 namespace {
-// A word that holds the name code of an entity of class 2 to 9 becomes
-// the entity's number (a missing name gives the class's message); words
-// of other kinds are numbers and stay.
+// A mode of find_entity_number with no special meaning: a missing name
+// is an error.
+constexpr int k_mode_plain = 3;
+
+// A word that holds the name code of an entity (operand kinds queue to
+// waiting, whose numbers are also the entity classes) becomes the
+// entity's number (a missing name gives the class's message); words of
+// other kinds are numbers and stay.
 void link_entity_word(Engine& e, int kind, int4& word) {
-  if (kind < 2 || kind > 9) return;
-  int mode = 3;
+  static_assert(opnd::queue == k_class_queue && opnd::waiting == k_class_w_address);
+  if (kind < opnd::queue || kind > opnd::waiting) return;
+  int mode = k_mode_plain;
   int4 number = word;
   find_entity_number(e, kind, word, mode, number);
   word = number;
@@ -104,33 +110,24 @@ bool add_removal_block(Engine& e) {
   auto& blk = e.blocks;
   auto& term = e.ent.term;
   if (!e.cs.pass.removal_address_used) return true;
-  for (int b = 1; b <= blk.block_count; ++b) {
-    if (blk.block_label[b] == k_preem_label_code) return true;
-  }
-  if (blk.block_count >= k_block_capacity) {
-    flag_statement_error(e, " Too many blocks");
-    return false;
-  }
-  if (term.terminate_count >= k_terminate_limit) {
-    flag_statement_error(e, " Too many TERMINATE blocks");
-    return false;
-  }
-  const int b = ++blk.block_count;
+  if (find_name(blk.block_label, blk.block_count, k_preem_label_code) != 0) return true;
+  const int b = take_slot(e, blk.block_count, k_block_capacity, " Too many blocks", ErrorEffect::flag);
+  if (b == 0) return false;
+  const int t = take_slot(e, term.terminate_count, k_terminate_limit, " Too many TERMINATE blocks", ErrorEffect::flag);
+  if (t == 0) return false;
   blk.block_label[b] = k_preem_label_code;
   blk.block_op[b] = bc::terminate;
-  term.terminate_value[++term.terminate_count] = 0;
-  blk.block_arg[b] = to_int2(term.terminate_count);
+  term.terminate_value[t] = 0;
+  blk.block_arg[b] = to_int2(t);
   return true;
 }
 // A label named as a C operand becomes the number of the block that
 // carries it; false (after the message) when no block does.
 bool resolve_c_operand_label(Engine& e, int block, int4& word) {
-  const auto& blk = e.blocks;
-  for (int k = 1; k <= blk.block_count; ++k) {
-    if (blk.block_label[k] == word) {
-      word = k;
-      return true;
-    }
+  const int k = find_name(e.blocks.block_label, e.blocks.block_count, word);
+  if (k != 0) {
+    word = k;
+    return true;
   }
   const int unit = open_error_unit(e);
   e.ch.write(unit, io::Rec().lit(" Error in block").i(block, 4));
@@ -154,7 +151,7 @@ void resolve_c_operand_labels(Engine& e) {
 
 // ADVANCE blocks with a C address: where a holder pre-empted while it is
 // delayed there goes.
-void resolve_labels_type1(Engine& e) {
+void resolve_advance_c_labels(Engine& e) {
   auto& blk = e.blocks;
   auto& g = e.ent.gen;
   for (int b = 1; b <= blk.block_count; ++b) {
@@ -194,8 +191,8 @@ void check_program_end(Engine& e) {
   for (int k = 1; k <= term.terminate_count; ++k) {
     const int4 v = term.terminate_value[k];
     if (v <= 999999 && v >= -999999) continue;
-    int idx = 0;
-    if (find_savevalue_by_name(e, v, idx)) {
+    const int idx = find_name(e.ent.sv.savevalue_name, e.ent.sv.savevalue_count, v);
+    if (idx != 0) {
       term.terminate_value[k] = -idx;
     } else {
       e.ch.write(open_error_unit(e),
@@ -218,40 +215,12 @@ void check_program_end(Engine& e) {
     check_arrive_queue_use(e);
   }
   if (pass.preempt_address_used) resolve_c_operand_labels(e);
-  if (!s.error_found) resolve_labels_type1(e);
+  if (!s.error_found) resolve_advance_c_labels(e);
   if (s.error_found) return;
   pack_operand_names(e);
   if (pass.sna_operand_used) map_block_a_operands(e);
   auto& par = e.ent.par;
   if (par.param_count > k_param_word_limit) flag_error_without_hint(e, " Too many parameters in this special program");
-}
-
-bool find_function_number(Engine& e, int4 name, int4& number) {
-  const auto& fn = e.ent.fn;
-  for (int i = 1; i <= fn.function_count; ++i) {
-    if (fn.function_name[i] == name) {
-      number = i;
-      return true;
-    }
-  }
-  flag_error_without_hint(e, " Function in B operand not defined");
-  return false;
-}
-
-void check_named_function(Engine& e, int4& operand) {
-  const auto& fn = e.ent.fn;
-  if (!fn.address_function_defined) {
-    flag_error_without_hint(e, " No function with named addresses defined");
-    return;
-  }
-  for (int i = 1; i <= fn.function_count; ++i) {
-    if (fn.function_name[i] == operand) {
-      operand = -i;
-      return;
-    }
-  }
-  // A name that is no function would later be taken as a block address.
-  flag_statement_error(e, " Function address not defined");
 }
 
 }  // namespace kelvo

@@ -35,13 +35,7 @@ bool station_key(Engine& e, int4 code, int4& key) {
   return true;
 }
 
-int find_station(Engine& e, int4 key) {
-  const auto& st = e.ent.st;
-  for (int s = 1; s <= st.station_name_count; ++s) {
-    if (st.station_name[s] == key) return s;
-  }
-  return 0;
-}
+int find_station(Engine& e, int4 key) { return find_name(e.ent.st.station_name, e.ent.st.station_name_count, key); }
 
 // A station operand given by a parameter: the block keeps the parameter code.
 bool param_station(Engine& e, int code) {
@@ -106,21 +100,20 @@ bool check_d_operand_list(Engine& e) {
   }
   const int cls = operand_char_class(mark);
   const int ak = cls < 0 ? -cls : cls;
-  if (!(ak >= 2 && ak <= 9) && ak != 11) {
-    flag_error_without_hint(e, mark == '.' ? " Integer expected" : " Incorrect letter in B operand");
+  if (!(ak >= opnd::queue && ak <= opnd::waiting) && ak != opnd::parameter) {
+    flag_error_without_hint(e, mark == k_mark_decimal ? " Integer expected" : " Incorrect letter in B operand");
     return false;
   }
   auto& st = e.ent.st;
-  if (st.sna_b_count >= k_sna_b_station_limit) {
-    flag_error_without_hint(e, " Too many stations with SNA as B operand");
-    return false;
-  }
+  const int slot = take_slot(e, st.sna_b_count, k_sna_b_station_limit, " Too many stations with SNA as B operand",
+                             ErrorEffect::flag_without_hint);
+  if (slot == 0) return false;
   int kind = 0;
   int4 value = 0;
   if (!expect_constant_or_sna(e, mark, code, kind, value)) return false;
-  st.sna_b_block[++st.sna_b_count] = b;
-  st.sna_b_kind[st.sna_b_count] = kind;
-  st.sna_b_value[st.sna_b_count] = value;
+  st.sna_b_block[slot] = b;
+  st.sna_b_kind[slot] = kind;
+  st.sna_b_value[slot] = value;
   e.blocks.block_units[b] = -100;
   return true;
 }
@@ -143,18 +136,14 @@ bool register_implicit_queue(Engine& e, int station) {
   auto& st = e.ent.st;
   auto& q = e.ent.q;
   if (st.station_implicit_queue[station] != 0) return true;
-  for (int i = 1; i <= q.queue_count; ++i) {
-    if (q.queue_name[i] == st.station_name[station]) {
-      report_statement_error(e, " Implicit QUEUE name already used");
-      return false;
-    }
-  }
-  if (q.queue_count >= k_queue_limit) {
-    flag_statement_error(e, " Too many queues or AD sets");
+  if (find_name(q.queue_name, q.queue_count, st.station_name[station]) != 0) {
+    report_statement_error(e, " Implicit QUEUE name already used");
     return false;
   }
-  q.queue_name[++q.queue_count] = st.station_name[station];
-  st.station_implicit_queue[station] = q.queue_count;
+  const int n = take_slot(e, q.queue_count, k_queue_limit, " Too many queues or AD sets", ErrorEffect::flag);
+  if (n == 0) return false;
+  q.queue_name[n] = st.station_name[station];
+  st.station_implicit_queue[station] = n;
   return true;
 }
 
@@ -285,19 +274,16 @@ void check_a_operand_name_use(Engine& e) {
   }
   if (reject_sna_type(e, 1)) return;
   const int4 name = e.cs.stmt.operand_value[1];
-  auto& q = e.ent.q;
-  for (int i = 1; i <= q.queue_count; ++i) {
-    if (q.queue_name[i] != name) continue;
-    for (int s = 1; s <= e.ent.st.station_name_count; ++s) {
-      if (e.ent.st.station_implicit_queue[s] == i) {
-        flag_error_without_hint(e, " Name in A operand used for implicit queue");
-        return;
-      }
-    }
-    e.blocks.block_arg[b] = to_int2(i);
+  const int i = find_name(e.ent.q.queue_name, e.ent.q.queue_count, name);
+  if (i == 0) {
+    add_queue_or_ad_set(e, name);
     return;
   }
-  add_queue_or_ad_set(e, name);
+  if (find_name(e.ent.st.station_implicit_queue, e.ent.st.station_name_count, i) != 0) {
+    flag_error_without_hint(e, " Name in A operand used for implicit queue");
+    return;
+  }
+  e.blocks.block_arg[b] = to_int2(i);
 }
 
 void record_held_station(Engine& e, int b) {
@@ -315,14 +301,6 @@ void record_held_station(Engine& e, int b) {
   // A station given by a parameter is resolved when the transaction
   // enters the ADVANCE.
   if (station < 0) e.ent.st.station_in_advance_flag = true;
-}
-
-bool search_number_list(Engine& e, int4 code) {
-  const auto& st = e.ent.st;
-  for (int i = 1; i <= st.station_name_count && i <= k_station_limit; ++i) {
-    if (st.code_list[i] == code) return false;
-  }
-  return true;
 }
 
 }  // namespace kelvo

@@ -105,12 +105,11 @@ void check_storage_defs(Engine& e, int m) {
 
 void allocate_server_number(Engine& e, int4 name) {
   auto& st = e.ent.st;
-  if (st.station_name_count >= k_station_limit) {
-    report_statement_error(e, " Too many facilities and storages");
-    stop_program(e);
-  }
-  st.station_name[++st.station_name_count] = name;
-  e.blocks.block_arg[e.blocks.block_count] = to_int2(st.station_name_count);
+  const int s =
+      take_slot(e, st.station_name_count, k_station_limit, " Too many facilities and storages", ErrorEffect::report);
+  if (s == 0) stop_program(e);
+  st.station_name[s] = name;
+  e.blocks.block_arg[e.blocks.block_count] = to_int2(s);
 }
 
 void check_storage_capacity(Engine& e, int4 name) {

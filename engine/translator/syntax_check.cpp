@@ -15,8 +15,6 @@
 namespace kelvo {
 
 namespace {
-char up_at(const Line80& l, int c) { return upcased(l.at(c)); }
-bool blank_or_bang(char c) { return c == ' ' || c == '!'; }
 
 // The simple LET assignment: the first '=' of the operand field becomes
 // the comma between operands A and B. True when the statement was
@@ -38,7 +36,7 @@ bool parse_let_assignment(Engine& e, int from) {
   return false;
 }
 
-// Step 24: only blanks or a '!' comment may follow the operand field.
+// Only blanks or a '!' comment may follow the operand field.
 void check_rest_of_line(Engine& e, int r) {
   const Line80& l = e.cs.stmt.stmt_line;
   auto& f = e.cs.stmt.stmt_fields;
@@ -59,167 +57,177 @@ void check_rest_of_line(Engine& e, int r) {
 // The hint is one character longer than a message text: written whole.
 void decimal_comma_hint(Engine& e) { write_error_line(e, " Is there a decimal comma instead of decimal point?"); }
 
-void check_statement_syntax(Engine& e, bool& label_known) {
+namespace {
+// Clears the fields and the syntax flags that the statement before left.
+void clear_syntax_fields(Engine& e) {
   auto& syn = e.cs.syn;
-  auto& f = e.cs.stmt.stmt_fields;
-  Line80& l = e.cs.stmt.stmt_line;
   syn.fn_minmax_flag = false;
   syn.priority_form_flag = false;
   syn.mx_form_flag = false;
   syn.trace_form_code = 0;
   syn.let_sign_char = ' ';
-
-  f = StmtFields{};
+  e.cs.stmt.stmt_fields = StmtFields{};
   syn.comment_col = 0;
   syn.last_operand_col = 0;
   syn.print_line_open = false;
   syn.no_rewrite_mark = false;
+}
 
-  int label_col = 0;
-  int c = check_address_label(e, label_col, label_known);
-  syn.label_col = label_col;
-  // A statement without a label keeps a syntax message as the saved hint.
-  e.ctl.hint_field_word = f.first_word_len;
-  if (c == 0 || e.ctl.error_reported) return;
-
-  while (c <= 72 && l.at(c) == ' ') ++c;
-  if (c > 72) return;
-  const int s = c;
-  f.op_start = static_cast<int2>(s);
-
-  if (up_at(l, s) == 'C') {
-    check_capacity_def(e, s);
-    if (e.ctl.error_reported) return;
-  }
-
-  // The operation word ends at a blank in its third to tenth column.
-  int blank = 0;
+// The operation word that starts at column s ends at a blank in its third
+// to tenth column: that blank's column, or 0 after the error report.
+int find_operation_end(Engine& e, int s) {
+  const Line80& l = e.cs.stmt.stmt_line;
   for (int k = s + 2; k <= s + 9 && k <= 80; ++k) {
+    if (l.at(k) == ' ') return k;
+  }
+  write_statement_error(e, " Illegal operation code or operands. ! expected");
+  const auto& f = e.cs.stmt.stmt_fields;
+  const int w = e.cs.syn.first_word_col;
+  if (f.first_word_len == 3 && up_at(l, w) == 'L' && up_at(l, w + 2) == 'T') {
+    const int unit = open_error_unit(e);
+    e.ch.write(unit, io::Rec().lit(" ").br().lit(Text50(" Has X$name or PjComment too many characters?").view()).br().lit(" "));
+  }
+  return 0;
+}
+
+// LET+ and LET- take neither INPUT nor an =SNA value. False after the error.
+bool check_let_sign_operands(Engine& e) {
+  const Line80& l = e.cs.stmt.stmt_line;
+  for (int p = 1; p <= 70; ++p) {
+    if (l.at(p) != '=' && l.at(p) != ',') continue;
+    if (up_at(l, p + 1) == 'I') {
+      flag_error_without_hint(e, " INPUT illegal for LET+ and LET+");
+      return false;
+    }
+    if (up_at(l, p + 1) == 'S' && up_at(l, p + 2) == 'N') {
+      flag_error_without_hint(e, " =SNA illegal for LET+ and LET+");
+      return false;
+    }
+  }
+  return true;
+}
+
+// The column from which the operand field is sought, for the operation
+// word at s that ends at `blank`. A four-letter word (and SELECT) has a
+// short third field of at most three characters before its operands,
+// except LET (whose sign is kept and blanked), GOTO and HELP; GENERATE
+// (G) may do without it. 0 after an error.
+int operand_field_start(Engine& e, int s, int blank, bool select) {
+  auto& syn = e.cs.syn;
+  auto& f = e.cs.stmt.stmt_fields;
+  Line80& l = e.cs.stmt.stmt_line;
+  const char f1 = up_at(l, s);
+  const char f2 = up_at(l, s + 1);
+  if (f.op_len == 6 && f1 == 'W' && f2 == 'A') return blank;  // WAITIF: its relation is checked with its operands
+  if (f.op_len == 5 && f1 == 'T' && f2 == 'R') {
+    statement_not_available(e, "TRACE");
+    return 0;
+  }
+  if (f.op_len == 5 && f1 == 'G' && f2 == 'R') {
+    statement_not_available(e, "GRAPH");
+    return 0;
+  }
+  if (f2 == 'O' || f1 == 'H' || !(f.op_len == 4 || select)) return blank;
+  if (f1 == 'L') {
+    syn.let_sign_char = l.at(s + 3);
+    l.set(s + 3, ' ');
+    return blank;
+  }
+  if (syn.minmax_p_form) return blank;
+  if (l.at(blank + 1) == ' ') {
+    if (f1 == 'G') {
+      f.third_len = -1;
+      return blank;
+    }
+    write_statement_error(e, " Illegal operation code or operands. ! expected");
+    return 0;
+  }
+  for (int k = blank + 1; k <= blank + 4 && k <= 80; ++k) {
     if (l.at(k) == ' ') {
-      blank = k;
+      f.third_len = static_cast<int2>(k - blank - 1);
+      return k;
+    }
+  }
+  if (f1 == 'G') return blank;
+  write_statement_error(e, " Illegal operation code or operands. ! expected");
+  return 0;
+}
+
+// Operand A as quoted text from column t. True when operand B follows
+// it (from column col); false when the field ends with the text or after
+// an error.
+bool scan_quoted_operand(Engine& e, int t, int& col) {
+  auto& syn = e.cs.syn;
+  auto& f = e.cs.stmt.stmt_fields;
+  const Line80& l = e.cs.stmt.stmt_line;
+  f.opnd_start[1] = static_cast<int2>(t);
+  int q = 0;
+  for (int x = t + 1; x <= t + 60 && x <= 80; ++x) {
+    // Under the front end only the apostrophe closes a text.
+    if (l.at(x) == '\'' || (l.at(x) == '"' && !e.ctl.java_mode)) {
+      q = x;
       break;
     }
   }
-  if (blank == 0) {
-    write_statement_error(e, " Illegal operation code or operands. ! expected");
-    const int w = syn.first_word_col;
-    if (f.first_word_len == 3 && up_at(l, w) == 'L' && up_at(l, w + 2) == 'T') {
-      const int unit = open_error_unit(e);
-      e.ch.write(unit, io::Rec().lit(" ").br().lit(Text50(" Has X$name or PjComment too many characters?").view()).br().lit(" "));
+  if (q == 0) {
+    flag_error_without_hint(e, " Text string too long");
+    return false;
+  }
+  syn.last_operand_col = q;
+  // A text that is the whole field counts its length plus 60.
+  f.opnd_len[1] = static_cast<int2>(q - t + 1 + 60);
+  if (l.at(q + 1) != ',') return false;
+  if (blank_or_bang(l.at(q + 2))) {
+    if (blank_or_bang(l.at(q + 3))) syn.print_line_open = true;
+    else flag_error_without_hint(e, " Illegal blank after ,");
+    return false;
+  }
+  f.opnd_len[1] = static_cast<int2>(q - t + 1);
+  col = q + 2;
+  return true;
+}
+
+// A quoted text as operand D (after an empty B or C) from column x; the
+// operand began at `start`.
+void scan_quoted_d_operand(Engine& e, int x, int start) {
+  const Line80& l = e.cs.stmt.stmt_line;
+  int q = 0;
+  for (int y = x + 1; y <= 80; ++y) {
+    if (l.at(y) == '\'') {
+      q = y;
+      break;
     }
+  }
+  if (q == 0) {
+    flag_error_without_hint(e, " Text string too long");
     return;
   }
-  f.op_len = static_cast<int2>(blank - s);
-  syn.let_select_flag = false;
+  e.cs.stmt.stmt_fields.opnd_len[4] = static_cast<int2>(q - start + 1);
+  e.cs.syn.last_operand_col = q;
+  check_rest_of_line(e, q + 1);
+}
+
+// Starts operand k at column `start`; false (after the error) beyond
+// eight operands.
+bool begin_operand(Engine& e, int& k, int start) {
+  auto& f = e.cs.stmt.stmt_fields;
+  if (++k > 8) {
+    flag_error_without_hint(e, " Too many operands");
+    return false;
+  }
+  f.opnd_start[k] = static_cast<int2>(start);
+  return true;
+}
+
+// The operands separated by commas, from operand k at column `start` of
+// the statement whose operation word starts at s, up to the first blank
+// or '!'. A comma followed by a blank ends a PRINT line left open.
+void scan_operand_list(Engine& e, int s, int k, int start) {
+  auto& syn = e.cs.syn;
+  auto& f = e.cs.stmt.stmt_fields;
+  Line80& l = e.cs.stmt.stmt_line;
   const char f1 = up_at(l, s);
-
-  if (f.op_len == 4 && f1 == 'L' && (l.at(s + 3) == '+' || l.at(s + 3) == '-')) {
-    for (int p = 1; p <= 70; ++p) {
-      if (l.at(p) != '=' && l.at(p) != ',') continue;
-      if (up_at(l, p + 1) == 'I') {
-        flag_error_without_hint(e, " INPUT illegal for LET+ and LET+");
-        return;
-      }
-      if (up_at(l, p + 1) == 'S' && up_at(l, p + 2) == 'N') {
-        flag_error_without_hint(e, " =SNA illegal for LET+ and LET+");
-        return;
-      }
-    }
-  }
-  bool select = false;
-  if (f.op_len == 6) select = check_select_statement(e, s);
-  if (e.ctl.error_reported) return;
   const char f2 = up_at(l, s + 1);
-  if (f.op_len == 4 && f1 == 'A' && f2 == 'N' && up_at(l, s + 2) == 'I' && up_at(l, s + 3) == 'M') {
-    statement_not_available(e, "ANIM");
-    return;
-  }
-
-  int from = blank;  // column from which the operand field is sought
-  if (f.op_len == 6 && f1 == 'W' && f2 == 'A') {
-    // WAITIF: its relation is checked with the WAITIF operands.
-  } else if (f.op_len == 5 && f1 == 'T' && f2 == 'R') {
-    statement_not_available(e, "TRACE");
-    return;
-  } else if (f.op_len == 5 && f1 == 'G' && f2 == 'R') {
-    statement_not_available(e, "GRAPH");
-    return;
-  } else if (!(f2 == 'O' || f1 == 'H') && (f.op_len == 4 || select)) {
-    if (f1 == 'L') {
-      syn.let_sign_char = l.at(s + 3);
-      l.set(s + 3, ' ');
-    } else if (!syn.minmax_p_form) {
-      const int en = blank;
-      if (l.at(en + 1) == ' ') {
-        if (f1 == 'G') {
-          f.third_len = -1;
-        } else {
-          write_statement_error(e, " Illegal operation code or operands. ! expected");
-          return;
-        }
-      } else {
-        int tb = 0;
-        for (int k = en + 1; k <= en + 4 && k <= 80; ++k) {
-          if (l.at(k) == ' ') {
-            tb = k;
-            break;
-          }
-        }
-        if (tb != 0) {
-          f.third_len = static_cast<int2>(tb - en - 1);
-          from = tb;
-        } else if (f1 != 'G') {
-          write_statement_error(e, " Illegal operation code or operands. ! expected");
-          return;
-        }
-      }
-    }
-  }
-
-  // The operand field.
-  int col = from;
-  while (col <= 72 && l.at(col) == ' ') ++col;
-  if (col > 72) {
-    syn.comment_col = 72;
-    return;
-  }
-  if (l.at(col) == '!') {
-    syn.comment_col = col;
-    return;
-  }
-  int k = 1;
-  if (l.at(col) == '\'' || l.at(col) == '"') {
-    const int t = col;
-    f.opnd_start[1] = static_cast<int2>(t);
-    int q = 0;
-    const bool fe = e.ctl.java_mode;
-    for (int x = t + 1; x <= t + 60 && x <= 80; ++x) {
-      if (l.at(x) == '\'' || (l.at(x) == '"' && !fe)) {
-        q = x;
-        break;
-      }
-    }
-    if (q == 0) {
-      flag_error_without_hint(e, " Text string too long");
-      return;
-    }
-    syn.last_operand_col = q;
-    f.opnd_len[1] = static_cast<int2>(q - t + 1 + 60);
-    if (l.at(q + 1) != ',') return;
-    if (blank_or_bang(l.at(q + 2))) {
-      if (blank_or_bang(l.at(q + 3))) syn.print_line_open = true;
-      else flag_error_without_hint(e, " Illegal blank after ,");
-      return;
-    }
-    f.opnd_len[1] = static_cast<int2>(q - t + 1);
-    k = 2;
-    col = q + 2;
-  } else if ((f.op_len == 3 && f1 == 'L') || (f.op_len == 4 && syn.let_sign_char != ' ')) {
-    if (parse_let_assignment(e, col)) return;
-    if (e.ctl.error_reported) return;
-  }
-
-  int start = col;
   f.opnd_start[k] = static_cast<int2>(start);
   for (int x = start;; ++x) {
     if (x > syn.operand_end_col) {
@@ -246,20 +254,7 @@ void check_statement_syntax(Engine& e, bool& label_known) {
       return;
     }
     if (k == 4 && ch == '\'' && (f.opnd_len[2] == 0 || f.opnd_len[3] == 0)) {
-      int q = 0;
-      for (int y = x + 1; y <= 80; ++y) {
-        if (l.at(y) == '\'') {
-          q = y;
-          break;
-        }
-      }
-      if (q == 0) {
-        flag_error_without_hint(e, " Text string too long");
-        return;
-      }
-      f.opnd_len[4] = static_cast<int2>(q - start + 1);
-      syn.last_operand_col = q;
-      check_rest_of_line(e, q + 1);
+      scan_quoted_d_operand(e, x, start);
       return;
     }
     if (ch == '=' && f.op_len == 2) {
@@ -267,15 +262,10 @@ void check_statement_syntax(Engine& e, bool& label_known) {
       ch = ',';
     }
     if (ch != ',') continue;
-    const char next = l.at(x + 1);
-    if (!blank_or_bang(next)) {
+    if (!blank_or_bang(l.at(x + 1))) {
       f.opnd_len[k] = static_cast<int2>(x - start);
-      if (++k > 8) {
-        flag_error_without_hint(e, " Too many operands");
-        return;
-      }
       start = x + 1;
-      f.opnd_start[k] = static_cast<int2>(start);
+      if (!begin_operand(e, k, start)) return;
       continue;
     }
     if (!(f.op_len == 5 && f1 == 'P')) {
@@ -283,20 +273,76 @@ void check_statement_syntax(Engine& e, bool& label_known) {
       return;
     }
     syn.print_line_open = true;
+    f.opnd_len[k] = static_cast<int2>(x - start);
     if (k <= 2) {
-      f.opnd_len[k] = static_cast<int2>(x - start);
       syn.last_operand_col = x + 1;
       check_rest_of_line(e, x + 1);
       return;
     }
-    f.opnd_len[k] = static_cast<int2>(x - start);
-    if (++k > 8) {
-      flag_error_without_hint(e, " Too many operands");
-      return;
-    }
     start = x + 1;
-    f.opnd_start[k] = static_cast<int2>(start);
+    if (!begin_operand(e, k, start)) return;
   }
+}
+}  // namespace
+
+void check_statement_syntax(Engine& e, bool& label_known) {
+  auto& syn = e.cs.syn;
+  auto& f = e.cs.stmt.stmt_fields;
+  Line80& l = e.cs.stmt.stmt_line;
+  clear_syntax_fields(e);
+
+  int label_col = 0;
+  int c = check_address_label(e, label_col, label_known);
+  syn.label_col = label_col;
+  // A statement without a label keeps a syntax message as the saved hint.
+  e.ctl.hint_field_word = f.first_word_len;
+  if (c == 0 || e.ctl.error_reported) return;
+
+  while (c <= 72 && l.at(c) == ' ') ++c;
+  if (c > 72) return;
+  const int s = c;
+  f.op_start = static_cast<int2>(s);
+
+  if (up_at(l, s) == 'C') {
+    check_capacity_def(e, s);
+    if (e.ctl.error_reported) return;
+  }
+  const int blank = find_operation_end(e, s);
+  if (blank == 0) return;
+  f.op_len = static_cast<int2>(blank - s);
+  syn.let_select_flag = false;
+  const char f1 = up_at(l, s);
+  if (f.op_len == 4 && f1 == 'L' && (l.at(s + 3) == '+' || l.at(s + 3) == '-') && !check_let_sign_operands(e)) return;
+  bool select = false;
+  if (f.op_len == 6) select = check_select_statement(e, s);
+  if (e.ctl.error_reported) return;
+  if (f.op_len == 4 && f1 == 'A' && up_at(l, s + 1) == 'N' && up_at(l, s + 2) == 'I' && up_at(l, s + 3) == 'M') {
+    statement_not_available(e, "ANIM");
+    return;
+  }
+  const int from = operand_field_start(e, s, blank, select);
+  if (from == 0) return;
+
+  // The operand field.
+  int col = from;
+  while (col <= 72 && l.at(col) == ' ') ++col;
+  if (col > 72) {
+    syn.comment_col = 72;
+    return;
+  }
+  if (l.at(col) == '!') {
+    syn.comment_col = col;
+    return;
+  }
+  int k = 1;
+  if (l.at(col) == '\'' || l.at(col) == '"') {
+    if (!scan_quoted_operand(e, col, col)) return;
+    k = 2;
+  } else if ((f.op_len == 3 && f1 == 'L') || (f.op_len == 4 && syn.let_sign_char != ' ')) {
+    if (parse_let_assignment(e, col)) return;
+    if (e.ctl.error_reported) return;
+  }
+  scan_operand_list(e, s, k, col);
 }
 
 void check_capacity_def(Engine& e, int s) {

@@ -16,28 +16,14 @@
 namespace kelvo {
 
 namespace {
-// Time operand codes of the time rows.
-constexpr real4 k_time_constant = 0, k_time_param = 1, k_time_expr = 2, k_time_function = 3,
-                k_time_savevalue = 4, k_time_clock = 5;
-
-bool find_in(const int4* table, int count, int4 name, int& index) {
-  for (int i = 1; i <= count; ++i) {
-    if (table[i] == name) {
-      index = i;
-      return true;
-    }
-  }
-  return false;
-}
-
 // Reads an operand that must be a constant: a number, a decimal constant,
-// or (with position code k) an X$ savevalue initialised by a control LET.
+// or (for the given use) an X$ savevalue initialised by a control LET.
 // Returns false when the operand is not of these forms.
-bool constant_operand(Engine& e, int u, int4 k, real4& value, int4& x_number) {
+bool constant_operand(Engine& e, int u, int use, real4& value, int4& x_number) {
   const char mark = e.cs.stmt.operand_text[u];
   const int4 code = e.cs.stmt.operand_value[u];
   x_number = 0;
-  if (mark == '.') {
+  if (mark == k_mark_decimal) {
     value = e.ent.dec.decimal_value[code];
     return true;
   }
@@ -56,17 +42,85 @@ bool constant_operand(Engine& e, int u, int4 k, real4& value, int4& x_number) {
     return false;
   }
   if (mark == 'X') {
-    int4 kk = k;
-    if (!patch_experi_constant(e, code, kk, 'X')) return false;
-    if (k >= 5) {
-      x_number = kk;
-      value = static_cast<real4>(e.ent.sv.savevalue_init[kk]);
+    int4 x = 0;
+    if (!read_x_constant(e, code, use, x)) return false;
+    if (use >= x_use::generate_c) {
+      x_number = x;
+      value = static_cast<real4>(e.ent.sv.savevalue_init[x]);
     } else {
-      value = static_cast<real4>(kk);
+      value = static_cast<real4>(x);
     }
     return true;
   }
   return false;
+}
+}  // namespace
+
+namespace {
+// Time operand u (A or B) of a GENERATE or ADVANCE: its value and its
+// time-operand kind. False after an error.
+bool read_time_operand(Engine& e, int u, bool generate, real4& val, real4& cod) {
+  const char mark = e.cs.stmt.operand_text[u];
+  const int4 code = e.cs.stmt.operand_value[u];
+  int idx = 0;
+  int4 n = 0;
+  if (generate && (mark == 'P' || mark == 'p' || mark == 'Y')) {
+    flag_error_without_hint(e, " Parameter or PRiority illegal in GENERATE");
+    return false;
+  }
+  switch (mark) {
+    case 'F':
+      if ((idx = find_name(e.ent.fn.function_name, e.ent.fn.function_count, code)) == 0) {
+        flag_error_without_hint(e, " Function not defined");
+        return false;
+      }
+      cod = tkind::function;
+      val = static_cast<real4>(idx);
+      break;
+    case 'V':
+      if ((idx = find_name(e.expr.defn_name, e.expr.defn_count, code)) == 0) {
+        flag_error_without_hint(e, " Expression (V$value) not defined");
+        return false;
+      }
+      if (generate && e.expr.defn_uses_param[idx]) {
+        flag_error_without_hint(e, " Parameter or PRiority illegal GENERATE operand");
+        return false;
+      }
+      cod = tkind::variable;
+      val = static_cast<real4>(idx);
+      break;
+    case 'P':
+    case 'p':
+      name_number(e, code, n);
+      cod = tkind::parameter;
+      val = static_cast<real4>(mark == 'P' ? n : -n);
+      break;
+    case 'X':
+      if ((idx = find_name(e.ent.sv.savevalue_name, e.ent.sv.savevalue_count, code)) == 0) {
+        flag_error_without_hint(e, " Savevalue not defined earlier in program");
+        return false;
+      }
+      cod = tkind::savevalue;
+      val = static_cast<real4>(idx);
+      break;
+    case 'C':
+      cod = tkind::clock;
+      break;
+    case ' ':
+    case k_mark_decimal: {
+      int4 xn = 0;
+      if (!constant_operand(e, u, x_use::plain, val, xn)) {
+        if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal operand of ADVANCE or GENERATE");
+        return false;
+      }
+      cod = tkind::value;
+      break;
+    }
+    default:
+      flag_error_without_hint(e, " Illegal operand of ADVANCE or GENERATE");
+      return false;
+  }
+  return true;
 }
 }  // namespace
 
@@ -75,77 +129,17 @@ bool check_time_operands(Engine& e, real4 row[5]) {
   real4 val[3] = {0, 0, 0};
   real4 cod[3] = {0, 0, 0};
   for (int u = 1; u <= 2; ++u) {
-    if (operand_length(e, u) == 0) continue;
-    const char mark = e.cs.stmt.operand_text[u];
-    const int4 code = e.cs.stmt.operand_value[u];
-    int idx = 0;
-    int4 n = 0;
-    if (generate && (mark == 'P' || mark == 'p' || mark == 'Y')) {
-      flag_error_without_hint(e, " Parameter or PRiority illegal in GENERATE");
-      return false;
-    }
-    switch (mark) {
-      case 'F':
-        if (!find_in(e.ent.fn.function_name.data(), e.ent.fn.function_count, code, idx)) {
-          flag_error_without_hint(e, " Function not defined");
-          return false;
-        }
-        cod[u] = k_time_function;
-        val[u] = static_cast<real4>(idx);
-        break;
-      case 'V':
-        if (!find_in(e.expr.defn_name.data(), e.expr.defn_count, code, idx)) {
-          flag_error_without_hint(e, " Expression (V$value) not defined");
-          return false;
-        }
-        if (generate && e.expr.defn_uses_param[idx]) {
-          flag_error_without_hint(e, " Parameter or PRiority illegal GENERATE operand");
-          return false;
-        }
-        cod[u] = k_time_expr;
-        val[u] = static_cast<real4>(idx);
-        break;
-      case 'P':
-      case 'p':
-        name_number(e, code, n);
-        cod[u] = k_time_param;
-        val[u] = static_cast<real4>(mark == 'P' ? n : -n);
-        break;
-      case 'X':
-        if (!find_in(e.ent.sv.savevalue_name.data(), e.ent.sv.savevalue_count, code, idx)) {
-          flag_error_without_hint(e, " Savevalue not defined earlier in program");
-          return false;
-        }
-        cod[u] = k_time_savevalue;
-        val[u] = static_cast<real4>(idx);
-        break;
-      case 'C':
-        cod[u] = k_time_clock;
-        break;
-      case ' ':
-      case '.': {
-        int4 xn = 0;
-        if (!constant_operand(e, u, 1, val[u], xn)) {
-          if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal operand of ADVANCE or GENERATE");
-          return false;
-        }
-        cod[u] = k_time_constant;
-        break;
-      }
-      default:
-        flag_error_without_hint(e, " Illegal operand of ADVANCE or GENERATE");
-        return false;
-    }
+    if (operand_length(e, u) > 0 && !read_time_operand(e, u, generate, val[u], cod[u])) return false;
   }
-  if (cod[1] == k_time_constant && cod[2] == k_time_constant) {
+  if (cod[1] == tkind::value && cod[2] == tkind::value) {
     if (val[1] - val[2] < 0.0f) {
       flag_error_without_hint(e, " A < B can make time go backwards");
       return false;
     }
     row[1] = val[1] - val[2];
     row[2] = 2.0f * val[2];
-    row[3] = -1.0f;
-    row[4] = 0.0f;
+    row[3] = tkind::constant_pair;
+    row[4] = tkind::value;
   } else {
     row[1] = val[1];
     row[2] = val[2];
@@ -157,11 +151,8 @@ bool check_time_operands(Engine& e, real4 row[5]) {
 
 void check_advance_block(Engine& e, const real4 row[5]) {
   auto& g = e.ent.gen;
-  if (g.advance_count >= k_advance_limit) {
-    flag_statement_error(e, " Too many ADVANCE blocks");
-    return;
-  }
-  const int a = ++g.advance_count;
+  const int a = take_slot(e, g.advance_count, k_advance_limit, " Too many ADVANCE blocks", ErrorEffect::flag);
+  if (a == 0) return;
   e.blocks.block_opnd[e.blocks.block_count] = a;
   for (int i = 1; i <= 4; ++i) g.advance_time_table[a][i] = row[i];
   const int clen = operand_length(e, 3);
@@ -173,104 +164,129 @@ void check_advance_block(Engine& e, const real4 row[5]) {
   record_held_station(e, e.blocks.block_count);
 }
 
-void check_generate_block(Engine& e, const real4 row[5]) {
+namespace {
+// The first GENERATE gives every numbered storage a queue of its own
+// number. No block can precede the first GENERATE, so no queue exists
+// yet; the storage queues are appended after any that do.
+void add_storage_queues(Engine& e) {
+  auto& st = e.ent.st;
+  auto& q = e.ent.q;
+  for (int i = 1; i <= st.storage_count && q.queue_count < k_queue_limit; ++i) {
+    q.queue_name[++q.queue_count] = numeric_name_key(i);
+  }
+}
+
+// C: the first creation time of GENERATE n. Without it the first
+// transaction comes one inter-arrival time after the start (the
+// run-time's -1000). False after an error.
+bool read_generate_first_time(Engine& e, int n) {
   auto& g = e.ent.gen;
+  g.generate_first_time[n] = -1000.0f;
+  g.generate_first_x[n] = 0;
+  if (operand_length(e, 3) == 0) return true;
+  real4 v = 0;
+  int4 xn = 0;
+  if (!constant_operand(e, 3, x_use::generate_c, v, xn)) {
+    if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal C operand");
+    return false;
+  }
+  g.generate_first_time[n] = v;
+  g.generate_first_x[n] = xn;
+  return true;
+}
+
+// D: the creation limit of GENERATE n (block b), 100000 at most and by
+// default; without it the time row must not be all 0. False after an
+// error.
+bool read_generate_limit(Engine& e, int n, int b, const real4 row[5]) {
   auto& blk = e.blocks;
-  const int b = blk.block_count;
-  if (g.generate_count >= k_generate_limit) {
-    flag_statement_error(e, " Too many GENERATE blocks");
+  blk.generate_limit[b] = 100000;
+  if (operand_length(e, 4) == 0) {
+    if (row[3] == tkind::constant_pair && row[1] == 0.0f && row[2] == 0.0f) {
+      flag_error_without_hint(e, " A, B and D operands all 0");
+      return false;
+    }
+    return true;
+  }
+  real4 v = 0;
+  int4 xn = 0;
+  if (operand_length(e, 4) > 9 || !constant_operand(e, 4, x_use::generate_d, v, xn)) {
+    if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal D operand");
+    return false;
+  }
+  if (v > 100000.0f) {
+    flag_error_without_hint(e, " Maximum value of D operand = 100000");
+    return false;
+  }
+  blk.generate_limit[b] = trunc_i32(v);
+  if (blk.generate_limit[b] <= 0 && e.ctl.java_mode) {
+    const int unit = open_wrn_file(e);
+    e.ch.write(unit, io::Rec().lit(" No transactions will be generated").br().lit(" from GENERATE block").i(n, 4));
+  }
+  return true;
+}
+
+// E: the priority of GENERATE n's transactions, a number within
+// -999999..999999 or an X$ constant. False after an error.
+bool read_generate_priority(Engine& e, int n) {
+  auto& g = e.ent.gen;
+  if (operand_length(e, 5) == 0) return true;
+  if (e.cs.stmt.operand_text[5] == 'X') {
+    int4 x = 0;
+    if (!read_x_constant(e, e.cs.stmt.operand_value[5], x_use::generate_e, x)) {
+      if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal E operand");
+      return false;
+    }
+    g.generate_priority_x[n] = x;
+    return true;
+  }
+  real4 v = 0;
+  if (!read_number_operand(e, operand_string(e, 5), v)) return false;
+  if (v > 999999.0f) {
+    flag_error_without_hint(e, " Priority value too high.  999999 max");
+    return false;
+  }
+  if (v < -999999.0f) {
+    flag_error_without_hint(e, " Priority value too low.  -999999 min");
+    return false;
+  }
+  g.generate_priority[n] = trunc_i32(v);
+  return true;
+}
+
+// F: a name for block b, written to the animation rewrite file.
+void write_generate_name(Engine& e, int b) {
+  auto& g = e.ent.gen;
+  if (operand_length(e, 6) == 0) return;
+  const std::string name = operand_string(e, 6);
+  if (name.size() < 2 || !is_letter(name[0]) || !is_letter(name[1]) || name.size() > 6) {
+    flag_error_without_hint(e, " F operand must be symbol name");
     return;
   }
-  const int n = ++g.generate_count;
-  blk.block_arg[b] = to_int2(n);
+  const int unit = e.ctl.unit_base + 14;
+  if (!g.ans_file_open) {
+    // Recreated on each translation, so a translation again never appends.
+    e.ch.open_new(unit, model_name_with_extension(e, "ANS").trimmed());
+    g.ans_file_open = true;
+  }
+  e.ch.write(unit, io::Rec().x(1).i(b, 9).x(6).a(name + std::string(6 - name.size(), ' '), 6));
+}
+}  // namespace
+
+void check_generate_block(Engine& e, const real4 row[5]) {
+  auto& g = e.ent.gen;
+  const int b = e.blocks.block_count;
+  const int n = take_slot(e, g.generate_count, k_generate_limit, " Too many GENERATE blocks", ErrorEffect::flag);
+  if (n == 0) return;
+  e.blocks.block_arg[b] = to_int2(n);
   g.generate_block[n] = b;
   for (int i = 1; i <= 4; ++i) g.generate_time_table[n][i] = row[i];
   if (!e.cs.pass.check_flag) {
     e.cs.pass.check_flag = true;
-    // Every numbered storage gets a queue of its own number. No block can
-    // precede the first GENERATE, so no queue exists yet; the storage
-    // queues are appended after any that do.
-    auto& st = e.ent.st;
-    auto& q = e.ent.q;
-    for (int i = 1; i <= st.storage_count && q.queue_count < k_queue_limit; ++i) {
-      q.queue_name[++q.queue_count] = numeric_name_key(i);
-    }
+    add_storage_queues(e);
   }
-  // C: first creation time. Without it the first transaction comes one
-  // inter-arrival time after the start (the run-time's -1000).
-  g.generate_first_time[n] = -1000.0f;
-  g.generate_first_x[n] = 0;
-  if (operand_length(e, 3) > 0) {
-    real4 v = 0;
-    int4 xn = 0;
-    if (!constant_operand(e, 3, 5, v, xn)) {
-      if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal C operand");
-      return;
-    }
-    g.generate_first_time[n] = v;
-    g.generate_first_x[n] = xn;
-  }
-  // D: creation limit.
-  blk.generate_limit[b] = 100000;
-  if (operand_length(e, 4) > 0) {
-    real4 v = 0;
-    int4 xn = 0;
-    if (operand_length(e, 4) > 9 || !constant_operand(e, 4, 4, v, xn)) {
-      if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal D operand");
-      return;
-    }
-    if (v > 100000.0f) {
-      flag_error_without_hint(e, " Maximum value of D operand = 100000");
-      return;
-    }
-    blk.generate_limit[b] = trunc_i32(v);
-    if (blk.generate_limit[b] <= 0 && e.ctl.java_mode) {
-      const int unit = open_wrn_file(e);
-      e.ch.write(unit, io::Rec().lit(" No transactions will be generated").br().lit(" from GENERATE block").i(n, 4));
-    }
-  } else if (row[3] == -1.0f && row[1] == 0.0f && row[2] == 0.0f) {
-    flag_error_without_hint(e, " A, B and D operands all 0");
-    return;
-  }
-  // E: priority.
-  if (operand_length(e, 5) > 0) {
-    const char mark = e.cs.stmt.operand_text[5];
-    if (mark == 'X') {
-      int4 k = 6;
-      if (!patch_experi_constant(e, e.cs.stmt.operand_value[5], k, 'X')) {
-        if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal E operand");
-        return;
-      }
-      g.generate_priority_x[n] = k;
-    } else {
-      real4 v = 0;
-      if (!read_number_operand(e, operand_string(e, 5), v)) return;
-      if (v > 999999.0f) {
-        flag_error_without_hint(e, " Priority value too high.  999999 max");
-        return;
-      }
-      if (v < -999999.0f) {
-        flag_error_without_hint(e, " Priority value too low.  -999999 min");
-        return;
-      }
-      g.generate_priority[n] = trunc_i32(v);
-    }
-  }
-  // F: name written to the animation rewrite file.
-  if (operand_length(e, 6) > 0) {
-    const std::string name = operand_string(e, 6);
-    if (name.size() < 2 || !is_letter(name[0]) || !is_letter(name[1]) || name.size() > 6) {
-      flag_error_without_hint(e, " F operand must be symbol name");
-      return;
-    }
-    const int unit = e.ctl.unit_base + 14;
-    if (!g.ans_file_open) {
-      // Recreated on each translation, so a translation again never appends.
-      e.ch.open_new(unit, model_name_with_extension(e, "ANS").trimmed());
-      g.ans_file_open = true;
-    }
-    e.ch.write(unit, io::Rec().x(1).i(b, 9).x(6).a(name + std::string(6 - name.size(), ' '), 6));
-  }
+  if (!read_generate_first_time(e, n) || !read_generate_limit(e, n, b, row) || !read_generate_priority(e, n)) return;
+  write_generate_name(e, b);
 }
 
 }  // namespace kelvo

@@ -1,5 +1,5 @@
 // The translation pass: opens the model file, reads it line by line, lists
-// it, hands each statement to the syntax check, the control-statement step
+// it, hands each statement to the syntax check, the control statements
 // and the block definition, runs the end-of-program checks after END, and
 // on the console offers a one-line correction of an erroneous statement.
 // Also the reset of the compile state and the result-file naming.
@@ -107,10 +107,10 @@ bool translate_statement(Engine& e) {
 // was taken as data; false when it is to be translated as a statement.
 bool function_data_taken(Engine& e) {
   auto& pass = e.cs.pass;
-  if (pass.function_data_state <= 0) return false;
+  if (pass.function_data_state == fn_data::none || pass.function_data_state == fn_data::ended) return false;
   parse_function_data(e);
-  if (pass.function_data_state < 0) {
-    pass.function_data_state = 0;
+  if (pass.function_data_state == fn_data::ended) {
+    pass.function_data_state = fn_data::none;
     return false;
   }
   if (listing(e) && !e.ctl.error_reported && pass.experiment_run_number <= 1) list_comment_line(e, pass.line_count);
@@ -142,7 +142,9 @@ bool offer_correction(Engine& e) {
 bool check_start_let_operands(Engine& e) {
   const auto& stmt = e.cs.stmt;
   const auto& f = stmt.stmt_fields;
-  if (e.cs.syn.operand_check_pending && stmt.stmt_op >= 21 && stmt.stmt_op <= 99) {
+  // The last entries (LET MIN/MAX, WAITIF, QTABLE) have checks of their own.
+  static_assert(label_entry(bc::select) + 2 == k_label_entries);
+  if (e.cs.syn.operand_check_pending && stmt.stmt_op >= label_entry(bc::select)) {
     if (check_waitif_let_qtable(e)) return true;
   }
   if (e.ctl.error_reported || f.op_len == 0) return e.ctl.error_reported;
@@ -174,7 +176,8 @@ bool check_start_let_operands(Engine& e) {
     return false;
   }
   // SPLIT (the address) and TABLE (the lower limit) need their B operand.
-  const bool needs_b = e.cs.syn.operand_check_pending && (stmt.stmt_op == 5 || stmt.stmt_op == 6);
+  const bool needs_b = e.cs.syn.operand_check_pending &&
+                       (stmt.stmt_op == label_entry(bc::split) || stmt.stmt_op == label_entry(bc::table));
   if (needs_b && f.opnd_len[2] == 0) {
     flag_statement_error(e, " B operand missing");
     return true;
@@ -316,8 +319,8 @@ void edit_program_line(Engine& e, int n, const Line80& typed) {
 void reset_compile_state(Engine& e) {
   auto& s = e.ctl;
   s.unit_base = 15;
-  e.rep.out_unit = 6;
-  s.out_unit_save = 6;
+  e.rep.out_unit = io::k_console_out;
+  s.out_unit_save = io::k_console_out;
   e.rep.prog_unit = 8;
   e.blocks = BlockTable{};
   e.blocks.block_opnd.fill(-1);
@@ -387,24 +390,17 @@ void clear_run_tables(Engine& e) {
   e.ent.sv.savevalue_value.fill(0.0);
 }
 
-void translate_program(Engine& e, int4& run_count) {
-  auto& s = e.ctl;
-  // Packed-name errors are compile errors while this pass runs.
-  struct Compiling {
-    Engine& e;
-    ~Compiling() { e.ctl.compiling = false; }
-  } compiling{e};
+namespace {
+// Starts a pass over the model file: the run state and the pass state
+// anew (the experiment's run number stays; the run count is the
+// caller's), the operation words and the SEEDS links.
+void begin_pass(Engine& e, int4 run_count) {
   auto& pass = e.cs.pass;
-  auto& stmt = e.cs.stmt;
-  int restarts = 0;
-start:
   reset_run_state(e);
-  {
-    const int experiment = pass.experiment_run_number;
-    pass = PassState{};
-    pass.experiment_run_number = experiment;
-    pass.run_count = run_count;
-  }
+  const int experiment = pass.experiment_run_number;
+  pass = PassState{};
+  pass.experiment_run_number = experiment;
+  pass.run_count = run_count;
   e.cs.syn.minmax_p_form = false;
   // Statement errors stop the engine only once the end checks have begun.
   e.ctl.stop_after_error = false;
@@ -414,109 +410,168 @@ start:
   e.ctl.preem_name_seen = false;
   init_stat_slots(e);
   clear_link_table(e);
-  bool ok = false;
+}
+
+// Opens the model file and reads its first line. An empty model file
+// gets the prompt once more, then the stop: the prompt is not repeated
+// for ever.
+void read_first_line(Engine& e, int& restarts) {
+  auto& stmt = e.cs.stmt;
   for (;;) {
-    open_program_file_prompt(e, s.unit_base, true);
-    s.error_reported = false;
+    open_program_file_prompt(e, e.ctl.unit_base, true);
+    e.ctl.error_reported = false;
     stmt.stmt_line.set(3, ' ');
+    bool ok = false;
     read_program_lines(e, 0, ok, stmt.stmt_line);
-    if (ok) break;
-    // An empty model file: the prompt is not repeated for ever.
+    if (ok) return;
     if (++restarts > 1) stop_program(e);
   }
-  {
-    Line80& l = stmt.stmt_line;
-    if (l.at(1) == '*' && upcased(l.at(3)) == 'M') pass.matrix_title.assign(l.cols(3, 17));
-    bool marker = false, simulate_card = false;
-    check_marker_card(e, l, marker, simulate_card);
-    if (marker && !s.java_mode) {
-      pass.marker_card_seen = true;
-      switch_to_result_file(e);
-      pass.run_count = 1;
-      s.edit_and_pause_flag = true;
-    }
+}
+
+// A first line '*' with M in column 3 titles the matrix; a marker card
+// sends results and the listing to the result file and asks for one run
+// with the edit-and-pause dialogue.
+void read_title_and_marker(Engine& e) {
+  auto& pass = e.cs.pass;
+  Line80& l = e.cs.stmt.stmt_line;
+  if (l.at(1) == '*' && upcased(l.at(3)) == 'M') pass.matrix_title.assign(l.cols(3, 17));
+  bool marker = false, simulate_card = false;
+  check_marker_card(e, l, marker, simulate_card);
+  if (marker && !e.ctl.java_mode) {
+    pass.marker_card_seen = true;
+    switch_to_result_file(e);
+    pass.run_count = 1;
+    e.ctl.edit_and_pause_flag = true;
   }
-  bool translate_first = true;
-  {
-    Line80& l = stmt.stmt_line;
-    if (l.at(3) == '}') {
-      pass.seed_option_flag = true;
-      l.set(3, ' ');
-    }
-    if (l.at(1) == '*' && l.at(2) == '#') {
-      l.set(1, '%');
-      pass.input_echo_flag = true;
-    }
-    if (l.at(1) == '*' && l.at(3) == '$') {
-      pass.listing_on = false;
-      translate_first = false;
-    } else if (l.at(1) == '%') {
-      if (s.java_mode) {
-        handle_program_listing(e, e.rep.out_unit);
-      } else {
-        switch_to_result_file(e);
-        if (pass.run_count == 0) pass.run_count = 1;
-        if (l.at(2) == '$') pass.listing_on = false;
-        else if (pass.experiment_run_number > 1) pass.listing_on = false;
-        if (listing(e)) handle_program_listing(e, e.rep.out_unit);
-      }
-      translate_first = false;
-    } else if (l.at(1) == '$') {
-      pass.listing_on = false;
-      translate_first = false;
+}
+
+// The options of the first line: '}' in column 3 asks for the seed
+// option, "*#" for the input echo; a '*' line with '$' in column 3, and
+// lines beginning '%' or '$', choose the listing and are option lines.
+// True when the first line is a statement to translate.
+bool apply_first_line_options(Engine& e) {
+  auto& pass = e.cs.pass;
+  Line80& l = e.cs.stmt.stmt_line;
+  read_title_and_marker(e);
+  if (l.at(3) == '}') {
+    pass.seed_option_flag = true;
+    l.set(3, ' ');
+  }
+  if (l.at(1) == '*' && l.at(2) == '#') {
+    l.set(1, '%');
+    pass.input_echo_flag = true;
+  }
+  if (l.at(1) == '*' && l.at(3) == '$') {
+    pass.listing_on = false;
+    return false;
+  }
+  if (l.at(1) == '%') {
+    if (e.ctl.java_mode) {
+      handle_program_listing(e, e.rep.out_unit);
     } else {
-      if (pass.experiment_run_number > 1) pass.listing_on = false;
+      switch_to_result_file(e);
+      if (pass.run_count == 0) pass.run_count = 1;
+      if (l.at(2) == '$') pass.listing_on = false;
+      else if (pass.experiment_run_number > 1) pass.listing_on = false;
       if (listing(e)) handle_program_listing(e, e.rep.out_unit);
     }
+    return false;
   }
-  if (!translate_first) {
-    pass.lines_before_loop = 1;
-    read_program_lines(e, pass.line_count + pass.lines_before_loop, ok, stmt.stmt_line);
-    if (!ok) {
-      reset_compile_state(e);
-      clear_run_tables(e);
-      if (++restarts > 1) stop_program(e);
-      goto start;
+  if (l.at(1) == '$') {
+    pass.listing_on = false;
+    return false;
+  }
+  if (pass.experiment_run_number > 1) pass.listing_on = false;
+  if (listing(e)) handle_program_listing(e, e.rep.out_unit);
+  return true;
+}
+
+// Reads the model's next line into the statement line; false at the end
+// of the file.
+bool read_next_line(Engine& e) {
+  auto& pass = e.cs.pass;
+  bool ok = false;
+  read_program_lines(e, pass.line_count + pass.lines_before_loop, ok, e.cs.stmt.stmt_line);
+  return ok;
+}
+
+// The model file ended before END: the translation starts again from the
+// first line, once; a second time stops the engine.
+void restart_after_early_end(Engine& e, int& restarts) {
+  reset_compile_state(e);
+  clear_run_tables(e);
+  if (++restarts > 1) stop_program(e);
+}
+
+// One line of the model: a comment, a '!' line, a data line of the
+// FUNCTION before it, or a statement. True at END.
+bool translate_line(Engine& e) {
+  auto& pass = e.cs.pass;
+  auto& stmt = e.cs.stmt;
+  begin_statement(e);
+  if (listing(e) && pass.run_count == 0) listing_pager(e, pass.line_count);
+  ++pass.line_count;
+  e.ctl.current_statement = stmt.stmt_line;
+  int removed = 0, label_removed = 0;
+  strip_name_suffixes(stmt.stmt_line, removed, label_removed);
+  const Line80& l = stmt.stmt_line;
+  if (l.at(1) == '*') {
+    if (pass.experiment_run_number <= 1) list_comment_line(e, pass.line_count);
+    return false;
+  }
+  if (l.at(1) == '!') {
+    pass.last_bang_line = l;
+    pass.last_bang_line_no = pass.line_count;
+    if (!e.ctl.java_mode && e.rep.out_unit == e.rep.prog_unit) write_program_line(e, e.rep.out_unit, pass.line_count, stmt.stmt_line);
+    return false;
+  }
+  if (function_data_taken(e)) return false;
+  return translate_statement(e);
+}
+
+// How a pass over the model file ended.
+enum class PassEnd {
+  end_seen,  // END was translated
+  error,     // an error stands: the translation is over
+  restart,   // the model is translated again from its first line
+};
+
+// The lines of the model from the first one (already read) to END.
+PassEnd translate_lines(Engine& e, int& restarts) {
+  auto& s = e.ctl;
+  Line80& l = e.cs.stmt.stmt_line;
+  if (!apply_first_line_options(e)) {
+    e.cs.pass.lines_before_loop = 1;
+    if (!read_next_line(e)) {
+      restart_after_early_end(e, restarts);
+      return PassEnd::restart;
     }
   }
   for (;;) {
-    begin_statement(e);
-    if (listing(e) && pass.run_count == 0) listing_pager(e, pass.line_count);
-    ++pass.line_count;
-    s.current_statement = stmt.stmt_line;
-    int removed = 0, label_removed = 0;
-    strip_name_suffixes(stmt.stmt_line, removed, label_removed);
-    const Line80& l = stmt.stmt_line;
-    bool at_end = false;
-    if (l.at(1) == '*') {
-      if (pass.experiment_run_number <= 1) list_comment_line(e, pass.line_count);
-    } else if (l.at(1) == '!') {
-      pass.last_bang_line = l;
-      pass.last_bang_line_no = pass.line_count;
-      if (!s.java_mode && e.rep.out_unit == e.rep.prog_unit) write_program_line(e, e.rep.out_unit, pass.line_count, stmt.stmt_line);
-    } else if (!function_data_taken(e)) {
-      at_end = translate_statement(e);
-    }
-    if (at_end) break;
+    if (translate_line(e)) return PassEnd::end_seen;
     if (s.error_found) {
       // A corrected model is translated again from its first line, so the
       // pass only ever returns a whole translation or the error.
-      if (!offer_correction(e)) return;
+      if (!offer_correction(e)) return PassEnd::error;
       reset_compile_state(e);
       restarts = 0;
-      goto start;
+      return PassEnd::restart;
     }
-    read_program_lines(e, pass.line_count + pass.lines_before_loop, ok, stmt.stmt_line);
+    const bool ok = read_next_line(e);
     if (ok) handle_ex_card(e);
-    if (s.java_mode && stmt.stmt_line.at(1) == '.' && stmt.stmt_line.at(2) == ' ') stmt.stmt_line.set(1, ' ');
+    if (s.java_mode && l.at(1) == '.' && l.at(2) == ' ') l.set(1, ' ');
     if (!ok) {
-      reset_compile_state(e);
-      clear_run_tables(e);
-      if (++restarts > 1) stop_program(e);
-      goto start;
+      restart_after_early_end(e, restarts);
+      return PassEnd::restart;
     }
   }
-  // After END.
+}
+
+// After END: under the front end the comment lines that follow it are
+// listed; then the end-of-program checks and the linking.
+void finish_translation(Engine& e, int4& run_count) {
+  auto& s = e.ctl;
+  auto& pass = e.cs.pass;
   if (s.error_found) return;
   if (s.java_mode) {
     const int end_line = pass.line_count;
@@ -530,8 +585,25 @@ start:
   e.ch.close(s.unit_base);
   run_count = pass.run_count;
   check_program_end(e);
-  if (!s.error_found) pack_kind2_names(e);
+  if (!s.error_found) link_function_arguments(e);
   warn_assemble_without_split(e);
+}
+}  // namespace
+
+void translate_program(Engine& e, int4& run_count) {
+  // Packed-name errors are compile errors while this pass runs.
+  struct Compiling {
+    Engine& e;
+    ~Compiling() { e.ctl.compiling = false; }
+  } compiling{e};
+  int restarts = 0;
+  PassEnd end = PassEnd::restart;
+  while (end == PassEnd::restart) {
+    begin_pass(e, run_count);
+    read_first_line(e, restarts);
+    end = translate_lines(e, restarts);
+  }
+  if (end == PassEnd::end_seen) finish_translation(e, run_count);
 }
 
 }  // namespace kelvo

@@ -8,11 +8,18 @@
 #include <string_view>
 
 #include "io/fixed_text.h"
+#include "model/block_table.h"
 #include "model/numbers.h"
+#include "support/text_routines.h"
 
 namespace kelvo {
 
 struct Engine;
+
+// The entry of a block code among the statement words the label checks
+// search (label_op_names, and stmt_op of a statement that begins with
+// one); 0 for a code they do not search.
+constexpr int label_entry(int code) { return block_code_info(code).label_entry; }
 
 // ---- operation_names.cpp: packed operation words and the block code
 void init_stat_slots(Engine& e);
@@ -23,6 +30,10 @@ int check_operation_name(Engine& e, int code);
 int4 packed_operation_word(Engine& e);
 
 // ---- syntax_check.cpp: statement form and field columns
+// The character in column c of a statement line, in upper case.
+inline char up_at(const Line80& l, int c) { return upcased(l.at(c)); }
+// A blank or the '!' that begins a comment.
+inline bool blank_or_bang(char c) { return c == ' ' || c == '!'; }
 void check_statement_syntax(Engine& e, bool& label_known);
 void check_capacity_def(Engine& e, int s);
 bool check_select_statement(Engine& e, int s);
@@ -37,9 +48,14 @@ void check_short_address(Engine& e, int q, int p, int& op_col, bool& found);
 void count_statement_words(Engine& e, int p, int q, int& count, bool& second_is_op);
 bool is_operation_word(Engine& e, int end, int start);
 bool check_waitif_let_qtable(Engine& e);
-void check_x_operand(Engine& e, int4 packed_word);
+// Whether a packed word is one the label checks search (stmt_op then
+// holds its entry and its operand check is to run).
+void find_label_check_entry(Engine& e, int4 packed_word);
 
 // ---- operand_forms.cpp: operand lexing, SNA terms, numbers, parameter names
+// Operand mark of a decimal constant already entered in decimal_value
+// (the operand value is then its index).
+inline constexpr char k_mark_decimal = '.';
 void scan_operands(Engine& e);
 // Columns of operand u (1..8) in the line: start and length (text
 // operands without their +60). Length 0 = empty.
@@ -62,12 +78,11 @@ bool check_param_mixing(Engine& e, int number, bool by_name);
 bool register_parameter_name(Engine& e, int number, std::string_view tail);
 void scan_param_names(Engine& e);
 bool is_param_or_rn_operand(char c1, char c2, char c3);
-bool match_keyword8(std::string_view word);
-bool savevalue_number(Engine& e, int4 name, int4& number);
+// The word PRIORITY (either case) as an operand.
+bool is_priority_keyword(std::string_view word);
 bool append_named_savevalue(Engine& e, int4 name, int4& number);
 bool reject_sna_type(Engine& e, int u);
 bool split_label_field(Engine& e, int4 code);
-void name_digits_value(Engine& e, int4 code, int4& value);
 bool is_b_operand_expression(Engine& e);
 bool read_numeric_operand(Engine& e, int u, int4& value);
 // At least one operand; error set when the last one is too long or is
@@ -77,11 +92,12 @@ bool check_operand_required(Engine& e, bool& error);
 // ---- block_definition.cpp: the block table entries
 void define_block(Engine& e);
 bool add_queue_or_ad_set(Engine& e, int4 name);
-void depart_step(Engine& e);
-void terminate_step(Engine& e);
-// PRINT: the operand check gives a value v and an argument a, which the
-// step stores with the PRINT's own block code (45, 47, 48).
-void print_step(Engine& e);
+void check_depart_block(Engine& e);
+void check_terminate_block(Engine& e);
+// PRINT: the operand check gives a value v and an argument a, which
+// store_print_operands keeps with the PRINT's own block code (an open line, an
+// attribute, an attribute on an open line).
+void define_print_block(Engine& e);
 void store_print_operands(Engine& e, int4 v, int4 a);
 // A statement this version does not translate: " Not yet available: " and
 // what it is, as a statement error.
@@ -101,7 +117,6 @@ void check_a_operand_name_use(Engine& e);
 bool error_no_b_operand(Engine& e);
 void warn_release_without_seize(Engine& e, int block);
 bool check_d_operand_list(Engine& e);
-bool search_number_list(Engine& e, int4 code);
 // An ADVANCE block records the facility its transaction holds (the last
 // SEIZE or PREEMPT of its segment not given back before it), so that a
 // PREEMPT can find the holder there.
@@ -130,13 +145,24 @@ void rewrite_let_input(Engine& e, int from, int eq);
 void input_savevalue_statement(Engine& e);
 
 // ---- experi_constants.cpp: X$ operands read as constants
-bool find_savevalue_by_name(Engine& e, int4 name, int& index);
-bool patch_experi_constant(Engine& e, int4 name, int4& k, char first_char);
+// What an X$ operand read as a constant stands for. The operands that
+// may take the EXPERI invalue have a slot each; below generate_c the
+// operand reads as the savevalue's initial value, from it on as the
+// savevalue's number.
+namespace x_use {
+inline constexpr int plain = 1;       // a count or number of a control statement
+inline constexpr int capacity = 2;    // CAPACITY (STORAGE) A
+inline constexpr int generate_d = 4;  // GENERATE D: creation limit
+inline constexpr int generate_c = 5;  // GENERATE C: first creation time
+inline constexpr int generate_e = 6;  // GENERATE E: priority
+inline constexpr int goto_b = 7;      // GOTO B
+}  // namespace x_use
+// The value of X$name as a constant of the given use; false when no
+// savevalue of that name was initialised before.
+bool read_x_constant(Engine& e, int4 name, int use, int4& value);
 
 // ---- program_end.cpp: end-of-program checks and linking
 void check_program_end(Engine& e);
-bool find_function_number(Engine& e, int4 name, int4& number);
-void check_named_function(Engine& e, int4& operand);
 
 // ---- translation_pass.cpp: the whole pass, listing and correction
 void translate_program(Engine& e, int4& run_count);
@@ -151,8 +177,9 @@ std::string name_result_file(Engine& e);
 void handle_program_listing(Engine& e, int unit);
 void listing_pager(Engine& e, int n);
 void edit_program_line(Engine& e, int n, const Line80& typed);
-// Operands that START, LET, SPLIT and TABLE must have, and the pending
-// checks of WAITIF, QTABLE and LET MIN/MAX. True: the statement is in error.
+// Operands that START, LET, SPLIT and TABLE must have, and the operand
+// checks of WAITIF, QTABLE and LET MIN/MAX that the label check asked
+// for. True: the statement is in error.
 bool check_start_let_operands(Engine& e);
 // Under automatic animation an EX card becomes a LET of its value.
 void handle_ex_card(Engine& e);

@@ -1,6 +1,6 @@
 // The translation pass on the console: the program listing, the result
 // file chosen by the first line, and the one-line correction of an
-// erroneous statement in the model file.
+// erroneous statement in the model file; SEEDS rows.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -30,7 +30,19 @@ std::string upper(std::string s) {
 std::string header_block() { return " Block" + std::string(67, ' ') + " Line"; }
 std::string header_no() { return " no.  *Adr.  Operation A,B,C,D,E,F,G,H         Comments                   no."; }
 
-TEST_F(TranslateTest, ConsoleListingShowsTitleHeaderAndNumberedLines) {
+// The whole text of a file in the scratch folder.
+std::string file_text(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+class ConsolePassTest : public TranslateTest {};
+
+// ---- The listing.
+
+TEST_F(ConsolePassTest, ConsoleListingShowsTitleHeaderAndNumberedLines) {
   ASSERT_TRUE(translate_console(base_model(), ""));
   EXPECT_FALSE(e_->ctl.error_found);
   const std::string name = path("m.txt");
@@ -51,7 +63,7 @@ TEST_F(TranslateTest, ConsoleListingShowsTitleHeaderAndNumberedLines) {
   EXPECT_EQ(console_lines(), expected);
 }
 
-TEST_F(TranslateTest, PercentFirstLineSendsListingToResultFile) {
+TEST_F(ConsolePassTest, PercentFirstLineSendsListingToResultFile) {
   ASSERT_TRUE(translate_console("%\n" + base_model(), ""));
   EXPECT_TRUE(console_lines().empty());
   const auto lines = file_lines("mR.TXT");
@@ -61,12 +73,12 @@ TEST_F(TranslateTest, PercentFirstLineSendsListingToResultFile) {
   EXPECT_EQ(run_count_, 1);
 }
 
-TEST_F(TranslateTest, DollarFirstLineListsOnlyComments) {
+TEST_F(ConsolePassTest, DollarFirstLineListsOnlyComments) {
   ASSERT_TRUE(translate_console("$\n* hello\n" + base_model(), ""));
   EXPECT_EQ(console_lines(), (Lines{"      " + pad("* hello", 68) + "  1"}));
 }
 
-TEST_F(TranslateTest, BlockLineFromLine1000HasFourDigits) {
+TEST_F(ConsolePassTest, BlockLineFromLine1000HasFourDigits) {
   std::string model = "       SIMULATE\n";
   for (int i = 0; i < 997; ++i) model += "* comment\n";
   model += "       GENERATE  10\n       TERMINATE 1\n       START     1\n       END\n";
@@ -78,7 +90,41 @@ TEST_F(TranslateTest, BlockLineFromLine1000HasFourDigits) {
   EXPECT_TRUE(e_->blocks.block_line[2] == 1000);
 }
 
-TEST_F(TranslateTest, CorrectionReplacesOnlyTheErroneousLine) {
+TEST_F(ConsolePassTest, ListingFromLine1000WidensTheLineNumber) {
+  std::string model = "       SIMULATE  1\n";
+  for (int i = 0; i < 997; ++i) model += "* c\n";
+  model += "       GENERATE  10\n       TERMINATE 1\n       START     1\n       END\n";
+  ASSERT_TRUE(translate_console(model, ""));
+  const auto out = console_lines();
+  const std::string gen = "   1  " + pad("       GENERATE  10", 68) + "999";
+  const std::string term = "   2  " + pad("       TERMINATE 1", 67) + "1000";
+  EXPECT_NE(std::find(out.begin(), out.end(), gen), out.end());
+  EXPECT_NE(std::find(out.begin(), out.end(), term), out.end());
+}
+
+TEST_F(ConsolePassTest, BlockThousandListsAsterisksInItsThreeColumns) {
+  std::string model = "       SIMULATE  1\n       GENERATE  10\n";
+  for (int i = 0; i < 998; ++i) model += "       ADVANCE   1\n";
+  model += "       TERMINATE 1\n       START     1\n       END\n";
+  ASSERT_TRUE(translate_console(model, ""));
+  const auto out = console_lines();
+  const std::string last = " ***  " + pad("       TERMINATE 1", 67) + "1001";
+  EXPECT_NE(std::find(out.begin(), out.end(), last), out.end());
+  EXPECT_EQ(e_->blocks.block_count, 1000);
+}
+
+TEST_F(ConsolePassTest, ConsoleListingPausesEvery23LinesWithoutSimulateRuns) {
+  std::string model;
+  for (int i = 0; i < 30; ++i) model += "* c\n";
+  model += base_model();
+  // One key line is read at line 23; the end of input there ends the engine.
+  EXPECT_FALSE(translate_console(model, ""));
+  EXPECT_TRUE(translate_console(model, "\n"));
+}
+
+// ---- The correction of an erroneous statement.
+
+TEST_F(ConsolePassTest, CorrectionReplacesOnlyTheErroneousLine) {
   const std::string model =
       "       SIMULATE\n"
       "       GENERATE  10,4                                                    COLS7380\n"
@@ -99,36 +145,32 @@ TEST_F(TranslateTest, CorrectionReplacesOnlyTheErroneousLine) {
   EXPECT_FALSE(e_->ctl.error_found);
   EXPECT_EQ(e_->blocks.block_count, 3);
   EXPECT_EQ(e_->blocks.block_label[3], pack_symbol_name(*e_, "BACK"));
-  std::ifstream in(path("m.txt"), std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
   std::string expected = model;
   expected.replace(expected.find("LOOP   TERMINATE 1"), 18, "BACK   TERMINATE 1");
-  EXPECT_EQ(ss.str(), expected);
+  EXPECT_EQ(file_text(path("m.txt")), expected);
 }
 
-TEST_F(TranslateTest, BlankReplyEndsWithTheErrorStanding) {
+TEST_F(ConsolePassTest, BlankReplyEndsWithTheErrorStanding) {
   const std::string model = base_with(6, "       ADVANCE   10, 5");
   ASSERT_TRUE(translate_console(model, "\n"));
   EXPECT_TRUE(e_->ctl.error_found);
-  std::ifstream in(path("m.txt"), std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  EXPECT_EQ(ss.str(), model);
+  EXPECT_EQ(file_text(path("m.txt")), model);
 }
 
-TEST_F(TranslateTest, EndOfConsoleInputAtThePromptEndsTheProgram) {
+TEST_F(ConsolePassTest, EndOfConsoleInputAtThePromptEndsTheProgram) {
   ASSERT_TRUE(translate_console(base_with(6, "       ADVANCE   10, 5"), ""));
   EXPECT_TRUE(e_->ctl.error_found);
 }
 
-TEST_F(TranslateTest, FrontEndGetsNoCorrectionPrompt) {
+TEST_F(ConsolePassTest, FrontEndGetsNoCorrectionPrompt) {
   translate_fe(base_with(6, "       ADVANCE   10, 5"));
   const auto out = console_lines();
   EXPECT_EQ(std::find(out.begin(), out.end(), " Type correct line or hit return to end program"), out.end());
 }
 
-TEST_F(TranslateTest, ResultFileNames) {
+// ---- Result file and SEEDS.
+
+TEST_F(ConsolePassTest, ResultFileNames) {
   e_->ctl.program_file_name.assign("bank.mdl");
   EXPECT_EQ(name_result_file(*e_), "bankmdl.TXT");
   e_->ctl.program_file_name.assign("bank.txt");
@@ -137,34 +179,7 @@ TEST_F(TranslateTest, ResultFileNames) {
   EXPECT_EQ(name_result_file(*e_), "bank.TXT");
 }
 
-}  // namespace
-}  // namespace kelvo::test
-
-namespace kelvo::test {
-namespace {
-
-TEST_F(TranslateTest, ListingFromLine1000WidensTheLineNumber) {
-  std::string model = "       SIMULATE  1\n";
-  for (int i = 0; i < 997; ++i) model += "* c\n";
-  model += "       GENERATE  10\n       TERMINATE 1\n       START     1\n       END\n";
-  ASSERT_TRUE(translate_console(model, ""));
-  const auto out = console_lines();
-  const std::string gen = "   1  " + pad("       GENERATE  10", 68) + "999";
-  const std::string term = "   2  " + pad("       TERMINATE 1", 67) + "1000";
-  EXPECT_NE(std::find(out.begin(), out.end(), gen), out.end());
-  EXPECT_NE(std::find(out.begin(), out.end(), term), out.end());
-}
-
-TEST_F(TranslateTest, ConsoleListingPausesEvery23LinesWithoutSimulateRuns) {
-  std::string model;
-  for (int i = 0; i < 30; ++i) model += "* c\n";
-  model += base_model();
-  // One key line is read at line 23; the end of input there ends the engine.
-  EXPECT_FALSE(translate_console(model, ""));
-  EXPECT_TRUE(translate_console(model, "\n"));
-}
-
-TEST_F(TranslateTest, SeedsStatementsFillSeedRows) {
+TEST_F(ConsolePassTest, SeedsStatementsFillSeedRows) {
   const std::string model = "       SEEDS     ,7\n" + base_model();
   ASSERT_TRUE(translate_console(model, ""));
   EXPECT_EQ(e_->ent.steps.seeds_row_of_start[0], 1);
@@ -173,28 +188,10 @@ TEST_F(TranslateTest, SeedsStatementsFillSeedRows) {
   EXPECT_EQ(e_->ent.steps.seed_table[1][3], 7);
 }
 
-TEST_F(TranslateTest, SeedsAreIgnoredUnderTheFrontEnd) {
+TEST_F(ConsolePassTest, SeedsAreIgnoredUnderTheFrontEnd) {
   ASSERT_TRUE(translate_fe("       SEEDS     ,7\n" + base_model()));
   EXPECT_EQ(e_->ent.steps.seeds_row_of_start[0], -1);
   EXPECT_EQ(e_->ent.steps.seed_table[1][2], 0);
-}
-
-}  // namespace
-}  // namespace kelvo::test
-
-namespace kelvo::test {
-namespace {
-
-TEST_F(TranslateTest, BlockThousandListsAsterisksInItsThreeColumns) {
-  std::string model = "$\n       SIMULATE  1\n       GENERATE  10\n";
-  for (int i = 0; i < 998; ++i) model += "       ADVANCE   1\n";
-  model += "       TERMINATE 1\n       START     1\n       END\n";
-  e_->ctl.translate_needed = true;
-  ASSERT_TRUE(translate_console(model.substr(2), ""));
-  const auto out = console_lines();
-  const std::string last = " ***  " + pad("       TERMINATE 1", 67) + "1001";
-  EXPECT_NE(std::find(out.begin(), out.end(), last), out.end());
-  EXPECT_EQ(e_->blocks.block_count, 1000);
 }
 
 }  // namespace

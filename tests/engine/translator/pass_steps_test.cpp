@@ -1,6 +1,6 @@
-// Steps of the translation pass around the statement checks: the EX card
-// of automatic animation, the ASSEMBLE-without-SPLIT warning, the operand
-// presence checks and the PRINT step's block codes.
+// The translation pass around the statement checks: the EX card of
+// automatic animation, the ASSEMBLE-without-SPLIT warning, the operand
+// presence checks, the block codes a PRINT stores and LET X$name=INPUT.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,7 +21,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class PassStepTest : public TranslateTest {
+class PassTest : public TranslateTest {
  protected:
   // Puts `text` in the statement line.
   void set_line(const std::string& text) { e_->cs.stmt.stmt_line.assign(text); }
@@ -34,7 +34,7 @@ std::string cols80(std::string text) {
   return text;
 }
 
-TEST_F(PassStepTest, ExCardBecomesALetOfItsValue) {
+TEST_F(PassTest, ExCardBecomesALetOfItsValue) {
   e_->ctl.auto_animation_flag = true;
   // Value in column 27.
   set_line(std::string("EX     X$SPEED") + std::string(12, ' ') + "7         comment");
@@ -42,27 +42,27 @@ TEST_F(PassStepTest, ExCardBecomesALetOfItsValue) {
   EXPECT_EQ(line(), cols80("LET    X$SPEED=7"));
 }
 
-TEST_F(PassStepTest, ExCardWithCommaInColumn14) {
+TEST_F(PassTest, ExCardWithCommaInColumn14) {
   e_->ctl.auto_animation_flag = true;
   set_line(std::string("ex     X$SPED,") + std::string(12, ' ') + "9");
   handle_ex_card(*e_);
   EXPECT_EQ(line(), cols80("LET    X$SPED=9"));
 }
 
-TEST_F(PassStepTest, ExCardIsLeftAloneWithoutAutomaticAnimation) {
+TEST_F(PassTest, ExCardIsLeftAloneWithoutAutomaticAnimation) {
   set_line("EX     X$SPEED             7");
   handle_ex_card(*e_);
   EXPECT_EQ(line(), cols80("EX     X$SPEED             7"));
 }
 
-TEST_F(PassStepTest, OtherLinesAreLeftAloneUnderAutomaticAnimation) {
+TEST_F(PassTest, OtherLinesAreLeftAloneUnderAutomaticAnimation) {
   e_->ctl.auto_animation_flag = true;
   set_line("       EXIT      7");
   handle_ex_card(*e_);
   EXPECT_EQ(line(), cols80("       EXIT      7"));
 }
 
-TEST_F(PassStepTest, AssembleWithoutSplitWritesTheWarningPairToWrn) {
+TEST_F(PassTest, AssembleWithoutSplitWritesTheWarningPairToWrn) {
   translate_fe(base_model());
   ASSERT_FALSE(e_->ctl.error_found);
   e_->cs.pass.has_assemble = true;
@@ -71,7 +71,7 @@ TEST_F(PassStepTest, AssembleWithoutSplitWritesTheWarningPairToWrn) {
   EXPECT_EQ(file_lines("m.WRN"), (Lines{"****** WARNING ******", " This program with ASSEMBLE lacks a SPLIT block"}));
 }
 
-TEST_F(PassStepTest, AssembleWithSplitWritesNothing) {
+TEST_F(PassTest, AssembleWithSplitWritesNothing) {
   translate_fe(base_model());
   e_->cs.pass.has_assemble = true;
   e_->cs.pass.has_split = true;
@@ -80,19 +80,19 @@ TEST_F(PassStepTest, AssembleWithSplitWritesNothing) {
   EXPECT_TRUE(file_lines("m.WRN").empty());
 }
 
-TEST_F(PassStepTest, SplitWithoutBOperand) {
+TEST_F(PassTest, SplitWithoutBOperand) {
   translate_fe(base_insert(6, "       SPLIT     1"));
   ASSERT_FALSE(err_lines().empty());
   EXPECT_EQ(err_lines()[0], " B operand missing");
 }
 
-// The PRINT step on a hand-set statement record: block 1 is the PRINT.
-class PrintStepTest : public PassStepTest {
+// PRINT operands stored from a hand-set statement record: block 1 is the PRINT.
+class PrintOperandsTest : public PassTest {
  protected:
   void SetUp() override {
-    PassStepTest::SetUp();
+    PassTest::SetUp();
     e_->blocks.block_count = 1;
-    e_->blocks.block_op[1] = 23;
+    e_->blocks.block_op[1] = bc::print;
   }
   // The statement "PRINT <operands>" with its operand columns.
   void print_statement(const std::string& operands, bool open) {
@@ -116,51 +116,45 @@ class PrintStepTest : public PassStepTest {
   }
 };
 
-TEST_F(PrintStepTest, PlainValueAndArgument) {
+TEST_F(PrintOperandsTest, PlainValueAndArgument) {
   print_statement("Q$LINE", false);
   store_print_operands(*e_, 2, 5);
-  EXPECT_EQ(e_->blocks.block_op[1], 23);
+  EXPECT_EQ(e_->blocks.block_op[1], bc::print);
   EXPECT_EQ(e_->blocks.block_opnd[1], 2);
   EXPECT_EQ(e_->blocks.block_arg[1], 5);
   EXPECT_FALSE(e_->cs.pass.last_print_open);
   EXPECT_FALSE(e_->cs.pass.print_names_entity);
 }
 
-TEST_F(PrintStepTest, OpenLineGivesCode45) {
+TEST_F(PrintOperandsTest, OpenLineGivesTheOpenLineCode) {
   print_statement("'TEXT',", true);
   store_print_operands(*e_, 1, 3);
-  EXPECT_EQ(e_->blocks.block_op[1], 45);
+  EXPECT_EQ(e_->blocks.block_op[1], bc::print_open);
   EXPECT_TRUE(e_->cs.pass.last_print_open);
 }
 
-TEST_F(PrintStepTest, AttributeGivesCode47AndLosesItsHundred) {
+TEST_F(PrintOperandsTest, AttributeGivesTheAttributeCodeAndLosesItsHundred) {
   print_statement("QA$LINE", false);
   store_print_operands(*e_, -250, 7);
-  EXPECT_EQ(e_->blocks.block_op[1], 47);
+  EXPECT_EQ(e_->blocks.block_op[1], bc::print_attribute);
   EXPECT_EQ(e_->blocks.block_opnd[1], -150);
   EXPECT_EQ(e_->blocks.block_arg[1], 7);
 }
 
-TEST_F(PrintStepTest, AttributeFollowedByCommaGivesCode48) {
+TEST_F(PrintOperandsTest, AttributeFollowedByCommaGivesTheOpenAttributeCode) {
   print_statement("QA$LINE,", true);
   store_print_operands(*e_, -250, 7);
-  EXPECT_EQ(e_->blocks.block_op[1], 48);
+  EXPECT_EQ(e_->blocks.block_op[1], bc::print_attribute_open);
 }
 
-TEST_F(PrintStepTest, NameCodeArgumentIsSwappedIntoTheOperandWord) {
+TEST_F(PrintOperandsTest, NameCodeArgumentIsSwappedIntoTheOperandWord) {
   print_statement("Q$LINE", false);
   const int4 name = 1234567;
   store_print_operands(*e_, -11500, name);
-  EXPECT_EQ(e_->blocks.block_op[1], 23);
+  EXPECT_EQ(e_->blocks.block_op[1], bc::print);
   EXPECT_EQ(e_->blocks.block_opnd[1], name);
   EXPECT_EQ(e_->blocks.block_arg[1], -11500);
   EXPECT_TRUE(e_->cs.pass.print_names_entity);
-}
-
-TEST_F(PassStepTest, PrintStatementIsNotYetAvailable) {
-  translate_fe(base_insert(8, "       PRINT     Q$LINE"));
-  ASSERT_FALSE(err_lines().empty());
-  EXPECT_EQ(err_lines()[0], " Not yet available: PRINT");
 }
 
 // LET X$name=INPUT on the console: the value typed becomes the named
@@ -173,7 +167,7 @@ const char* k_let_input =
     "       START     3\n"
     "       END\n";
 
-TEST_F(PassStepTest, LetInputAsksTheValueOnTheConsole) {
+TEST_F(PassTest, LetInputAsksTheValueOnTheConsole) {
   ASSERT_TRUE(translate_console(k_let_input, "7.5\n"));
   EXPECT_FALSE(e_->ctl.error_found);
   ASSERT_EQ(e_->ent.sv.savevalue_count, 1);
@@ -190,7 +184,7 @@ TEST_F(PassStepTest, LetInputAsksTheValueOnTheConsole) {
   EXPECT_EQ(*(at + 1), " Give value of x$RATE");
 }
 
-TEST_F(PassStepTest, LetInputTwiceForOneSavevalueIsReported) {
+TEST_F(PassTest, LetInputTwiceForOneSavevalueIsReported) {
   const std::string model = std::string(k_let_input).insert(std::string(k_let_input).find("       GENERATE"),
                                                              "       LET       X$RATE=INPUT\n");
   translate_console(model, "7.5\n");
@@ -199,7 +193,7 @@ TEST_F(PassStepTest, LetInputTwiceForOneSavevalueIsReported) {
   EXPECT_EQ(e_->ent.sv.savevalue_count, 1);
 }
 
-TEST_F(PassStepTest, LetInputRewritesTheStatementAsTheInputProgram) {
+TEST_F(PassTest, LetInputRewritesTheStatementAsTheInputProgram) {
   set_line("RATE1  LET       X$RATE=INPUT ! mean");
   auto& f = e_->cs.stmt.stmt_fields;
   f = StmtFields{};

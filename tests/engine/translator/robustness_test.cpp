@@ -1,5 +1,5 @@
 // Odd and hostile input: forms decided where the rules leave them open,
-// statements of later work, and a batch of generated garbage lines that
+// statements not translated, and a batch of generated garbage lines that
 // must end in a message or a clean stop, never a crash or a hang.
 #include <gtest/gtest.h>
 
@@ -64,6 +64,16 @@ TEST_F(TranslateTest, EmptyModelFileStopsCleanly) {
   EXPECT_TRUE(stopped_);
 }
 
+TEST_F(TranslateTest, SecondTranslationStartsWithoutTheEndCheckStop) {
+  ASSERT_TRUE(translate_fe(base_model()));
+  EXPECT_TRUE(e_->ctl.stop_after_error);
+  reset_compile_state(*e_);
+  // An error in the next translation is reported, and the pass returns.
+  EXPECT_TRUE(translate_fe(base_with(6, "       ADVANCE   10, 5")));
+  EXPECT_TRUE(e_->ctl.error_found);
+  EXPECT_FALSE(e_->ctl.compiling);
+}
+
 // Each generated model ends in one of two ways, both orderly: the pass
 // returns with a translated block table and no report, or the error is
 // reported in the model's ERR file (and the pass returns, flags the error
@@ -108,22 +118,6 @@ TEST_F(TranslateTest, GeneratedGarbageNeverCrashes) {
   // The batch reaches both ends.
   EXPECT_GT(translated, 0);
   EXPECT_GT(reported, 0);
-}
-
-}  // namespace
-}  // namespace kelvo::test
-
-namespace kelvo::test {
-namespace {
-
-TEST_F(TranslateTest, SecondTranslationStartsWithoutTheEndCheckStop) {
-  ASSERT_TRUE(translate_fe(base_model()));
-  EXPECT_TRUE(e_->ctl.stop_after_error);
-  reset_compile_state(*e_);
-  // An error in the next translation is reported, and the pass returns.
-  EXPECT_TRUE(translate_fe(base_with(6, "       ADVANCE   10, 5")));
-  EXPECT_TRUE(e_->ctl.error_found);
-  EXPECT_FALSE(e_->ctl.compiling);
 }
 
 }  // namespace

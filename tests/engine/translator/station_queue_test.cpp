@@ -176,7 +176,7 @@ TEST_F(StationQueueTest, PreemptToPreemWithoutSuchBlockAddsTheRemovalBlock) {
       "       END\n");
   EXPECT_TRUE(err_lines().empty());
   ASSERT_EQ(e_->blocks.block_count, 6);
-  EXPECT_EQ(e_->blocks.block_op[6], 19);
+  EXPECT_EQ(e_->blocks.block_op[6], bc::terminate);
   EXPECT_EQ(e_->blocks.block_label[6], k_preem_label_code);
   ASSERT_EQ(e_->ent.term.terminate_count, 2);
   EXPECT_EQ(e_->ent.term.terminate_value[2], 0);

@@ -62,6 +62,23 @@ class LineTest : public ::testing::Test {
   std::ostringstream out_;
 };
 
+class TermTest : public LineTest {
+ protected:
+  std::string term(const std::string& t, int& kind, int4& value, bool control_let = false) {
+    out_.str("");
+    e_->ctl.error_reported = false;
+    kind = -99;
+    value = -99;
+    parse_sna_operand(*e_, t, kind, value, true, control_let);
+    std::string first;
+    std::getline(std::istringstream(out_.str()), first);
+    const auto end = first.find_last_not_of(' ');
+    return end == std::string::npos ? "" : first.substr(0, end + 1);
+  }
+};
+
+// ---- Fields and columns.
+
 TEST_F(LineTest, FieldsOfOperandsAndComment) {
   EXPECT_EQ(check("       ADVANCE   10,5 ! ok"), "");
   EXPECT_EQ(f().op_start, 8);
@@ -96,6 +113,34 @@ TEST_F(LineTest, TextOfFiftyNineIsAcceptedSixtyIsTooLong) {
   // Starting in column 18 the text cannot close before column 73.
   EXPECT_EQ(check("       PRINT     '" + std::string(59, 'A') + "'"), " Illegally long statement");
 }
+
+TEST_F(LineTest, EightOperandsFitNineDoNot) {
+  EXPECT_EQ(check("       GENERATE  1,2,3,4,5,6,7,8"), "");
+  EXPECT_EQ(check("       GENERATE  1,2,3,4,5,6,7,8,9"), " Too many operands");
+}
+
+TEST_F(LineTest, CharactersAfterOperands) {
+  EXPECT_EQ(check("       ADVANCE   5   X"), " Illegal characters after operands");
+}
+
+TEST_F(LineTest, FourLetterWordNeedsThirdField) {
+  EXPECT_EQ(check("       TEST  A"), " Illegal operation code or operands. ! expected");
+}
+
+TEST_F(LineTest, OperandRequired) {
+  bool error = false;
+  check("       SEIZE");
+  EXPECT_FALSE(check_operand_required(*e_, error));
+  check("       SEIZE     MACHINE");
+  EXPECT_TRUE(check_operand_required(*e_, error));
+  EXPECT_TRUE(error);
+  error = false;
+  check("       SEIZE     X$MACHIN ! six letters after the prefix");
+  EXPECT_TRUE(check_operand_required(*e_, error));
+  EXPECT_FALSE(error);
+}
+
+// ---- Rewrites in place.
 
 TEST_F(LineTest, PrintWithTrailingCommaKeepsLineOpen) {
   EXPECT_EQ(check("       PRINT     A,"), "");
@@ -133,19 +178,6 @@ TEST_F(LineTest, CapacityWithoutOperandIsListedWithDefault) {
   EXPECT_EQ(e_->cs.syn.default_capacity_word, 2);
 }
 
-TEST_F(LineTest, EightOperandsFitNineDoNot) {
-  EXPECT_EQ(check("       GENERATE  1,2,3,4,5,6,7,8"), "");
-  EXPECT_EQ(check("       GENERATE  1,2,3,4,5,6,7,8,9"), " Too many operands");
-}
-
-TEST_F(LineTest, CharactersAfterOperands) {
-  EXPECT_EQ(check("       ADVANCE   5   X"), " Illegal characters after operands");
-}
-
-TEST_F(LineTest, FourLetterWordNeedsThirdField) {
-  EXPECT_EQ(check("       TEST  A"), " Illegal operation code or operands. ! expected");
-}
-
 TEST_F(LineTest, SelectWithUnknownLetter) {
   EXPECT_EQ(check("       SELECT MAY P1,1,5,Q"), " Unknown operation or improper LET MIN/MAX block");
 }
@@ -155,6 +187,33 @@ TEST_F(LineTest, SelectPFormIsRewritten) {
   EXPECT_TRUE(e_->cs.syn.minmax_p_form);
   EXPECT_EQ(e_->cs.syn.minmax_letter, 'N');
 }
+
+// ---- PRINT texts.
+
+TEST_F(LineTest, PrintTextGoesToTheTextTable) {
+  EXPECT_EQ(check("       PRINT     'Mean wait'", true), "");
+  ASSERT_EQ(e_->ent.ptext.print_text_count, 1);
+  EXPECT_EQ(e_->ent.ptext.print_text[1], "Mean wait");
+  EXPECT_EQ(e_->ent.ptext.print_text_len[1], -9);
+}
+
+TEST_F(LineTest, PrintAloneGetsAQuotedBlank) {
+  EXPECT_EQ(check("       PRINT", true), "");
+  EXPECT_EQ(line(), "       PRINT ' '");
+  EXPECT_EQ(e_->ent.ptext.print_text_len[1], -1);
+}
+
+TEST_F(LineTest, PrintAloneKeepsACommentRightAfterIt) {
+  EXPECT_EQ(check("       PRINT ! note", true), "");
+  EXPECT_EQ(line(), "       PRINT ! note");
+  EXPECT_EQ(e_->ent.ptext.print_text_count, 0);
+}
+
+TEST_F(LineTest, PrintTextWithConstantBOperand) {
+  EXPECT_EQ(check("       PRINT     'N',5", true), " Constant not allowed as B operand");
+}
+
+// ---- The operand lexer: class marks and values.
 
 TEST_F(LineTest, LexerMarksAndValues) {
   EXPECT_EQ(check("       SEIZE     Q*3,P*2,RN2,PRIORITY", true), " Name with more than 6 characters");
@@ -205,122 +264,6 @@ TEST_F(LineTest, LexerShortSavevalueNames) {
   EXPECT_EQ(check("       SEIZE     ABCDEFG", true), " Name with more than 6 characters");
 }
 
-class TermTest : public LineTest {
- protected:
-  std::string term(const std::string& t, int& kind, int4& value, bool control_let = false) {
-    out_.str("");
-    e_->ctl.error_reported = false;
-    kind = -99;
-    value = -99;
-    parse_sna_operand(*e_, t, kind, value, true, control_let);
-    std::string first;
-    std::getline(std::istringstream(out_.str()), first);
-    const auto end = first.find_last_not_of(' ');
-    return end == std::string::npos ? "" : first.substr(0, end + 1);
-  }
-};
-
-TEST_F(TermTest, ClockTerms) {
-  int k = 0;
-  int4 v = 0;
-  EXPECT_EQ(term("C1", k, v), "");
-  EXPECT_EQ(k, 1);
-  EXPECT_EQ(v, 0);
-  EXPECT_EQ(term("CL", k, v), "");
-  EXPECT_EQ(v, 2);
-  EXPECT_EQ(term("C2", k, v), " C must be followed by 1 or L");
-}
-
-TEST_F(TermTest, IndirectTermsAreNegative) {
-  int k = 0;
-  int4 v = 0;
-  EXPECT_EQ(term("Q*3", k, v), "");
-  EXPECT_EQ(k, -2);
-  EXPECT_EQ(v, 3);
-  EXPECT_EQ(term("P*2", k, v), "");
-  EXPECT_EQ(k, -11);
-  EXPECT_EQ(v, 2);
-}
-
-TEST_F(TermTest, NumbersAndStreams) {
-  int k = 0;
-  int4 v = 0;
-  EXPECT_EQ(term("RN2", k, v), "");
-  EXPECT_EQ(k, 10);
-  EXPECT_EQ(v, 2);
-  EXPECT_EQ(term("12345", k, v), "");
-  EXPECT_EQ(k, 0);
-  EXPECT_EQ(v, 12345);
-  EXPECT_EQ(term("123456", k, v), "");
-  EXPECT_EQ(k, 13);
-  EXPECT_EQ(e_->ent.dec.decimal_value[v], 123456.0f);
-  EXPECT_EQ(term("123456789", k, v), " Integer with more than 8 digits");
-}
-
-TEST_F(TermTest, PriorityAndTemporaries) {
-  int k = 0;
-  int4 v = 0;
-  EXPECT_EQ(term("PR", k, v), "");
-  EXPECT_EQ(k, 12);
-  EXPECT_EQ(term("T", k, v), "");
-  EXPECT_EQ(k, 14);
-  EXPECT_EQ(v, 7);
-}
-
-TEST_F(TermTest, NameRules) {
-  int k = 0;
-  int4 v = 0;
-  EXPECT_EQ(term("Q$AB", k, v), " $-name should start with 3 letters");
-  EXPECT_EQ(term("X$AB", k, v), "");
-  EXPECT_EQ(k, 8);
-  EXPECT_EQ(term("P12", k, v), " Only P1, P2, .. P9 allowed");
-  EXPECT_EQ(term("F1", k, v), " FN not followed by $, ( or *");
-  EXPECT_EQ(term("Q$BUF", k, v, true), " Only X$ allowed as SNA in control LET");
-  EXPECT_EQ(term("HELLO", k, v), " SNA symbol missing before name");
-}
-
-}  // namespace
-}  // namespace kelvo
-
-namespace kelvo {
-namespace {
-
-TEST_F(LineTest, PrintTextGoesToTheTextTable) {
-  EXPECT_EQ(check("       PRINT     'Mean wait'", true), "");
-  ASSERT_EQ(e_->ent.ptext.print_text_count, 1);
-  EXPECT_EQ(e_->ent.ptext.print_text[1], "Mean wait");
-  EXPECT_EQ(e_->ent.ptext.print_text_len[1], -9);
-}
-
-TEST_F(LineTest, PrintAloneGetsAQuotedBlank) {
-  EXPECT_EQ(check("       PRINT", true), "");
-  EXPECT_EQ(line(), "       PRINT ' '");
-  EXPECT_EQ(e_->ent.ptext.print_text_len[1], -1);
-}
-
-TEST_F(LineTest, PrintTextWithConstantBOperand) {
-  EXPECT_EQ(check("       PRINT     'N',5", true), " Constant not allowed as B operand");
-}
-
-TEST_F(LineTest, OperandRequired) {
-  bool error = false;
-  check("       SEIZE");
-  EXPECT_FALSE(check_operand_required(*e_, error));
-  check("       SEIZE     MACHINE");
-  EXPECT_TRUE(check_operand_required(*e_, error));
-  EXPECT_TRUE(error);
-  error = false;
-  check("       SEIZE     X$MACHIN ! six letters after the prefix");
-  EXPECT_TRUE(check_operand_required(*e_, error));
-  EXPECT_FALSE(error);
-}
-
-}  // namespace
-}  // namespace kelvo
-
-namespace kelvo {
-namespace {
-
 TEST_F(LineTest, NamedParameterInIndirectReference) {
   EXPECT_EQ(check("       SEIZE     S*(P$PUMP),Q*(P$LINE)"), "");
   scan_param_names(*e_);
@@ -348,16 +291,65 @@ TEST_F(LineTest, NamedParameterFormErrors) {
   EXPECT_NE(out_.str().find(" ) expected within 10 characters of ("), std::string::npos);
 }
 
-}  // namespace
-}  // namespace kelvo
+// ---- SNA terms: operand kinds and values.
 
-namespace kelvo {
-namespace {
+TEST_F(TermTest, ClockTerms) {
+  int k = 0;
+  int4 v = 0;
+  EXPECT_EQ(term("C1", k, v), "");
+  EXPECT_EQ(k, opnd::clock);
+  EXPECT_EQ(v, 0);
+  EXPECT_EQ(term("CL", k, v), "");
+  EXPECT_EQ(v, 2);
+  EXPECT_EQ(term("C2", k, v), " C must be followed by 1 or L");
+}
 
-TEST_F(LineTest, PrintAloneKeepsACommentRightAfterIt) {
-  EXPECT_EQ(check("       PRINT ! note", true), "");
-  EXPECT_EQ(line(), "       PRINT ! note");
-  EXPECT_EQ(e_->ent.ptext.print_text_count, 0);
+TEST_F(TermTest, IndirectTermsAreNegative) {
+  int k = 0;
+  int4 v = 0;
+  EXPECT_EQ(term("Q*3", k, v), "");
+  EXPECT_EQ(k, -opnd::queue);
+  EXPECT_EQ(v, 3);
+  EXPECT_EQ(term("P*2", k, v), "");
+  EXPECT_EQ(k, -opnd::parameter);
+  EXPECT_EQ(v, 2);
+}
+
+TEST_F(TermTest, NumbersAndStreams) {
+  int k = 0;
+  int4 v = 0;
+  EXPECT_EQ(term("RN2", k, v), "");
+  EXPECT_EQ(k, opnd::random);
+  EXPECT_EQ(v, 2);
+  EXPECT_EQ(term("12345", k, v), "");
+  EXPECT_EQ(k, opnd::constant);
+  EXPECT_EQ(v, 12345);
+  EXPECT_EQ(term("123456", k, v), "");
+  EXPECT_EQ(k, opnd::decimal);
+  EXPECT_EQ(e_->ent.dec.decimal_value[v], 123456.0f);
+  EXPECT_EQ(term("123456789", k, v), " Integer with more than 8 digits");
+}
+
+TEST_F(TermTest, PriorityAndTemporaries) {
+  int k = 0;
+  int4 v = 0;
+  EXPECT_EQ(term("PR", k, v), "");
+  EXPECT_EQ(k, opnd::priority);
+  EXPECT_EQ(term("T", k, v), "");
+  EXPECT_EQ(k, opnd::temporary);
+  EXPECT_EQ(v, 7);
+}
+
+TEST_F(TermTest, NameRules) {
+  int k = 0;
+  int4 v = 0;
+  EXPECT_EQ(term("Q$AB", k, v), " $-name should start with 3 letters");
+  EXPECT_EQ(term("X$AB", k, v), "");
+  EXPECT_EQ(k, opnd::savevalue);
+  EXPECT_EQ(term("P12", k, v), " Only P1, P2, .. P9 allowed");
+  EXPECT_EQ(term("F1", k, v), " FN not followed by $, ( or *");
+  EXPECT_EQ(term("Q$BUF", k, v, true), " Only X$ allowed as SNA in control LET");
+  EXPECT_EQ(term("HELLO", k, v), " SNA symbol missing before name");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// Models built to overflow each table, and the numbering rules of
-// numbered storages: every overflow gives its own message, never a write
-// past the end of a table.
+// Models built to overflow each table, the numbering rules of numbered
+// storages, the station blocks' operands and the GENERATE and ADVANCE
+// time rows: every overflow gives its own message, never a write past
+// the end of a table.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,14 +19,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class LimitTest : public TranslateTest {
- protected:
-  std::string first_error(const std::string& model) {
-    translate_fe(model);
-    const auto lines = err_lines();
-    return lines.empty() ? std::string() : lines[0];
-  }
-};
+class LimitTest : public TranslateTest {};
 
 std::string repeat(const std::string& line, int n) {
   std::string out;
@@ -43,6 +37,8 @@ std::string letters3(int i) {
 std::string frame(const std::string& blocks) {
   return "       SIMULATE\n       GENERATE  10\n" + blocks + "       TERMINATE 1\n       START     1\n       END\n";
 }
+
+// ---- Table capacities.
 
 TEST_F(LimitTest, ThousandBlocksAreAccepted) {
   EXPECT_EQ(first_error(frame(repeat("       ADVANCE   1", 998))), "");
@@ -92,6 +88,8 @@ TEST_F(LimitTest, TooManyDecimalNumbers) {
   EXPECT_EQ(e_->ent.dec.decimal_count, 2000);
 }
 
+// ---- Numbered and named storages.
+
 TEST_F(LimitTest, NumberedStoragesInOrder) {
   const std::string model = "1      CAPACITY  2\n2      CAPACITY  2\n3      CAPACITY  2\n" + frame("");
   EXPECT_EQ(first_error(model), "");
@@ -136,6 +134,8 @@ TEST_F(LimitTest, CapacityWithoutOperandGetsDefault) {
   EXPECT_EQ(e_->blocks.block_arg[3], 1);
 }
 
+// ---- Station blocks.
+
 TEST_F(LimitTest, EnterOfUndefinedStorage) {
   translate_fe(frame("       ENTER     TANK\n"));
   EXPECT_EQ(err_lines().at(0), " TANK   is");
@@ -154,6 +154,25 @@ TEST_F(LimitTest, ReleaseAfterItsSeizeWritesNoWarning) {
   EXPECT_EQ(first_error(frame("       SEIZE     PUMP\n       RELEASE   PUMP\n")), "");
   EXPECT_TRUE(file_lines("m.WRN").empty());
 }
+
+TEST_F(LimitTest, SnaUnitCountIsLinkedToItsEntity) {
+  std::string model = "TANK   CAPACITY  5\n       LET       X$UNITS,2\n" + base_with(4, "       ENTER     TANK,X$UNITS");
+  model.replace(model.find("       RELEASE   MACH"), 21, "       LEAVE     TANK,X$UNITS");
+  ASSERT_TRUE(translate_fe(model));
+  EXPECT_FALSE(e_->ctl.error_found);
+  const auto& st = e_->ent.st;
+  ASSERT_EQ(st.sna_b_count, 2);
+  EXPECT_EQ(st.sna_b_kind[1], opnd::savevalue);
+  EXPECT_EQ(st.sna_b_value[1], 1);
+  EXPECT_EQ(e_->blocks.block_units[3], -100);
+}
+
+TEST_F(LimitTest, EnterWithZeroUnitsIsRefused) {
+  translate_fe("TANK   CAPACITY  5\n" + base_with(4, "       ENTER     TANK,0"));
+  EXPECT_EQ(err_lines().at(0), " Illegal 0 in B operand");
+}
+
+// ---- GENERATE and ADVANCE.
 
 TEST_F(LimitTest, GenerateWithZeroLimitWarns) {
   EXPECT_EQ(first_error("       SIMULATE\n       GENERATE  10,,,0\n       TERMINATE\n"
@@ -183,31 +202,6 @@ TEST_F(LimitTest, GenerateTimeRowOfConstants) {
 
 TEST_F(LimitTest, ParameterInGenerate) {
   EXPECT_EQ(first_error(base_with(2, "       GENERATE  P1")), " Parameter or PRiority illegal in GENERATE");
-}
-
-}  // namespace
-}  // namespace kelvo::test
-
-namespace kelvo::test {
-namespace {
-
-TEST_F(TranslateTest, SnaUnitCountIsLinkedToItsEntity) {
-  const std::string model = "TANK   CAPACITY  5\n       LET       X$UNITS,2\n" +
-                            base_with(4, "       ENTER     TANK,X$UNITS").substr(0) ;
-  std::string m = model;
-  m.replace(m.find("       RELEASE   MACH"), 21, "       LEAVE     TANK,X$UNITS");
-  ASSERT_TRUE(translate_fe(m));
-  EXPECT_FALSE(e_->ctl.error_found);
-  const auto& st = e_->ent.st;
-  ASSERT_EQ(st.sna_b_count, 2);
-  EXPECT_EQ(st.sna_b_kind[1], 8);
-  EXPECT_EQ(st.sna_b_value[1], 1);
-  EXPECT_EQ(e_->blocks.block_units[3], -100);
-}
-
-TEST_F(TranslateTest, EnterWithZeroUnitsIsRefused) {
-  translate_fe("TANK   CAPACITY  5\n" + base_with(4, "       ENTER     TANK,0"));
-  EXPECT_EQ(err_lines().at(0), " Illegal 0 in B operand");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -76,9 +77,10 @@ std::vector<std::string> dump_entities(Engine& e) {
 }
 
 void TranslateTest::SetUp() {
-  dir_ = (fs::temp_directory_path() / ("kelvo_tr_" + std::to_string(::getpid()) + "_" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-             .string();
+  // A parameterised test's name holds a '/': one folder per case all the same.
+  std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  std::replace(test.begin(), test.end(), '/', '_');
+  dir_ = (fs::temp_directory_path() / ("kelvo_tr_" + std::to_string(::getpid()) + "_" + test)).string();
   fs::remove_all(dir_);
   fs::create_directories(dir_);
   e_ = std::make_unique<Engine>();
@@ -89,7 +91,6 @@ void TranslateTest::SetUp() {
   e_->ctl.run_ctl_words[2] = -1;
   e_->ctl.translate_needed = true;
 }
-
 
 void TranslateTest::TearDown() {
   e_->ch.close_all();
@@ -120,6 +121,12 @@ bool TranslateTest::translate_fe(const std::string& text) {
   stopped_ = !run_translation(*e_, run_count_);
   e_->ch.close_all();
   return !stopped_;
+}
+
+std::string TranslateTest::first_error(const std::string& model) {
+  translate_fe(model);
+  const auto lines = err_lines();
+  return lines.empty() ? std::string() : lines[0];
 }
 
 bool TranslateTest::translate_console(const std::string& text, const std::string& input) {
@@ -169,6 +176,10 @@ std::string base_insert(int n, const std::string& line) {
   std::string out;
   for (const auto& l : lines) out += l + "\n";
   return out;
+}
+
+std::string before_end(const std::string& model, const std::string& lines) {
+  return model.substr(0, model.rfind("       END")) + lines + "       END\n";
 }
 
 }  // namespace kelvo::test

@@ -29,6 +29,9 @@ class TranslateTest : public ::testing::Test {
   // Translates the model under the front end (errors to the ERR file).
   // Returns false when the engine stopped.
   bool translate_fe(const std::string& text);
+  // First line of the ERR file after translating `model` under the front
+  // end ("" when none).
+  std::string first_error(const std::string& model);
   // Translates on the console with the given console input.
   bool translate_console(const std::string& text, const std::string& input);
   // Lines of a file in the scratch folder (trailing blanks cut); empty when absent.
@@ -51,5 +54,8 @@ std::string base_model();
 std::string base_with(int n, const std::string& line);
 // The base model with `line` inserted before line `n`.
 std::string base_insert(int n, const std::string& line);
+// A model with `lines` (each ending in '\n') put in front of its END
+// statement, and the END after them.
+std::string before_end(const std::string& model, const std::string& lines);
 
 }  // namespace kelvo::test
