@@ -73,7 +73,7 @@ inline constexpr int end = 1;          // END: the runs are over
 inline constexpr int first_start = 2;  // the first START
 inline constexpr int series_end = 3;   // end of one run of a series (code 24)
 inline constexpr int reset = 4;        // RESET
-inline constexpr int later_start = 5;  // every later START
+inline constexpr int next_start = 5;   // every START after the first
 }  // namespace step
 
 // Words of the active transaction (cur_txn, element k = word k).

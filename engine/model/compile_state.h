@@ -78,7 +78,7 @@ struct SyntaxValues {
   // The operand checks ask rewrite_statement to leave the line alone.
   bool no_rewrite_mark = false;
   // A check of the label_op_names entry in stmt_op is still to run.
-  bool operand_check_pending = false;
+  bool operand_check_due = false;
   // The statement is listed by the pass (cleared by the CAPACITY check, which lists itself).
   bool list_statement = true;
   // Label found by the label scan: its column (0 = none).

@@ -84,7 +84,7 @@ bool set_up_model(Engine& e, int runs) {
 }
 
 // A later START.
-void later_start(Engine& e, int previous) {
+void next_start(Engine& e, int previous) {
   RunState& r = e.run;
   r.run_number += 1;
   r.run_counter += 1;
@@ -96,7 +96,7 @@ void later_start(Engine& e, int previous) {
       e.ch.write(e.run.aux_unit, line);
     }
   }
-  if (previous == step::first_start || previous == step::later_start) {
+  if (previous == step::first_start || previous == step::next_start) {
     write_error_message(e, " RESET expected before new START");
     stop_program(e);
   }
@@ -157,8 +157,8 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
       reset_model_state(e);
     } else if (code == step::reset) {
       start_run_accumulators(e);
-    } else if (code == step::later_start) {
-      later_start(e, previous);
+    } else if (code == step::next_start) {
+      next_start(e, previous);
       was_start = true;
     } else {  // the first START
       if (e.ctl.seed_reset_flag) load_run_seeds(e, 1);

@@ -71,6 +71,7 @@ enum EntityClass : int {
 };
 
 // Modes of find_entity_number that change what a missing name means.
+inline constexpr int k_mode_plain = 3;                // a missing entity is an error
 inline constexpr int k_mode_function_definition = 2;  // no function as A operand
 inline constexpr int k_mode_maybe_savevalue = 4;      // set to 5 when not a savevalue
 inline constexpr int k_mode_not_savevalue = 5;

@@ -39,12 +39,12 @@ void find_label_check_entry(Engine& e, int4 packed_word) {
   const int p = find_name(e.cs.label_op_names, k_label_entries, packed_word);
   // The entries of WAITST, the IF form and QUEUE ask for no operand check.
   if (p == 0 || p == label_entry(bc::waitif_station) || p == label_entry(bc::if_form) || p == label_entry(bc::queue)) {
-    syn.operand_check_pending = false;
+    syn.operand_check_due = false;
     return;
   }
   e.cs.stmt.stmt_op = p;
   e.ctl.hint_flag = true;
-  syn.operand_check_pending = true;
+  syn.operand_check_due = true;
 }
 
 namespace {
@@ -96,7 +96,7 @@ bool first_of_two_is_label(Engine& e, int p, int q, int& result) {
   const std::string text(w, 6);
   if (word == e.opnames.block_op_names[bc::special]) {
     e.cs.stmt.stmt_op = label_entry(bc::special);
-    syn.operand_check_pending = true;
+    syn.operand_check_due = true;
     result = 1;
     return false;
   }
@@ -107,7 +107,7 @@ bool first_of_two_is_label(Engine& e, int p, int q, int& result) {
   }
   result = p;
   find_label_check_entry(e, word);
-  if (!syn.operand_check_pending) return false;
+  if (!syn.operand_check_due) return false;
   const auto& names = e.cs.label_op_names;
   if (word == names[label_entry(bc::end)] || word == names[label_entry(bc::end_run)]) return true;
   if (word == names[label_entry(bc::reset)]) return reset_word_is_label(e, p, q, result);
@@ -120,7 +120,7 @@ int take_label(Engine& e, int p, int q, int& label_col) {
   const Line80& l = e.cs.stmt.stmt_line;
   e.cs.stmt.stmt_fields.first_word_len = static_cast<int2>(q - p);
   label_col = p;
-  e.cs.syn.operand_check_pending = false;
+  e.cs.syn.operand_check_due = false;
   e.ctl.hint_flag = false;
   int c = q + 1;
   while (c <= 70 && l.at(c) == ' ') ++c;
@@ -138,13 +138,13 @@ int check_address_label(Engine& e, int& label_col, bool& label_known) {
   auto& f = e.cs.stmt.stmt_fields;
   label_col = 0;
   if (l.at(1) == '*') {
-    syn.operand_check_pending = false;
+    syn.operand_check_due = false;
     return 0;
   }
   int p = 1;
   while (p <= 72 && l.at(p) == ' ') ++p;
   if (p > 72) {
-    syn.operand_check_pending = false;
+    syn.operand_check_due = false;
     return 0;
   }
   syn.first_word_col = p;
@@ -178,7 +178,7 @@ int check_address_label(Engine& e, int& label_col, bool& label_known) {
     f.first_word_len = static_cast<int2>(len);
     label_col = p;
     label_known = false;
-    syn.operand_check_pending = false;
+    syn.operand_check_due = false;
     return p + len;
   }
   int count = 0;

@@ -77,7 +77,7 @@ void compile_start(Engine& e) {
     add_run_step(e, step::first_start);
     return;
   }
-  if (!add_run_step(e, step::later_start)) return;
+  if (!add_run_step(e, step::next_start)) return;
   const int s = run.run_step_count;
   if (pass.run_count >= 2 && n == 2 && run.run_steps[s - 1] == step::reset) {
     run.two_phase_runs = true;
@@ -110,7 +110,7 @@ void compile_reset(Engine& e) {
     if (!add_run_step(e, step::reset)) return;
     for (int i = 1; i < m; ++i) {
       const int n = take_slot(e, pass.start_count, k_start_limit, " Too many START statements", ErrorEffect::flag);
-      if (n == 0 || !add_run_step(e, step::later_start)) return;
+      if (n == 0 || !add_run_step(e, step::next_start)) return;
       run.start_report_off[n] = run.start_report_off[1];
       run.termination_count[n] = run.termination_count[1];
       if (!add_run_step(e, step::reset)) return;
@@ -139,7 +139,7 @@ void expand_run_series(Engine& e) {
   if (pass.run_count < 2 || run.two_phase_runs || pass.start_count != 1) return;
   for (int k = 2; k <= pass.run_count; ++k) {
     const int n = take_slot(e, pass.start_count, k_start_limit, " Too many START statements", ErrorEffect::flag);
-    if (n == 0 || !add_run_step(e, step::series_end) || !add_run_step(e, step::later_start)) return;
+    if (n == 0 || !add_run_step(e, step::series_end) || !add_run_step(e, step::next_start)) return;
     run.start_report_off[static_cast<std::size_t>(n)] = run.start_report_off[1];
     run.termination_count[static_cast<std::size_t>(n)] = run.termination_count[1];
   }
@@ -417,7 +417,7 @@ void rewrite_let_input(Engine& e, int from, int eq) {
   f.opnd_len[2] = static_cast<int2>(len);
   syn.last_operand_col = label_len + 12 + len;
   stmt.stmt_op = label_entry(bc::special);
-  syn.operand_check_pending = false;
+  syn.operand_check_due = false;
   if (label_len > 0) syn.label_col = 1;
   e.cs.pass.console_input_mark = true;
   e.rep.report_flag = true;

@@ -418,7 +418,7 @@ void parse_function_data(Engine& e) {
 
 void read_function_file(Engine& e, std::string_view operand) {
   const int f = e.cs.fnread.fn_current;
-  const int unit = e.ctl.unit_base + 7;
+  const int unit = e.ctl.unit_base + io::offset::data_file;
   std::string name(operand.substr(0, 6));
   if (!io::Channels::exists(name)) {
     e.ch.write(io::k_console_out, io::Rec().lit(" Give name of file for function ").lit(unpack_name_chars(e, e.ent.fn.function_name[ix(f)]).view()));

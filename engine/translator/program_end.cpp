@@ -17,9 +17,6 @@
 namespace kelvo {
 
 namespace {
-// A mode of find_entity_number with no special meaning: a missing name
-// is an error.
-constexpr int k_mode_plain = 3;
 
 // A word that holds the name code of an entity (operand kinds queue to
 // waiting, whose numbers are also the entity classes) becomes the

@@ -263,7 +263,7 @@ void write_generate_name(Engine& e, int b) {
     flag_error_without_hint(e, " F operand must be symbol name");
     return;
   }
-  const int unit = e.ctl.unit_base + 14;
+  const int unit = e.ctl.unit_base + io::offset::ans;
   if (!g.ans_file_open) {
     // Recreated on each translation, so a translation again never appends.
     e.ch.open_new(unit, model_name_with_extension(e, "ANS").trimmed());

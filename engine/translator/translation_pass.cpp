@@ -69,7 +69,7 @@ void begin_statement(Engine& e) {
   e.cs.pass.block_code = 0;
   e.cs.syn.operand_end_col = 72;
   e.cs.syn.list_statement = true;
-  e.cs.syn.operand_check_pending = false;
+  e.cs.syn.operand_check_due = false;
   e.cs.syn.listing_text_set = false;
 }
 
@@ -144,7 +144,7 @@ bool check_start_let_operands(Engine& e) {
   const auto& f = stmt.stmt_fields;
   // The last entries (LET MIN/MAX, WAITIF, QTABLE) have checks of their own.
   static_assert(label_entry(bc::select) + 2 == k_label_entries);
-  if (e.cs.syn.operand_check_pending && stmt.stmt_op >= label_entry(bc::select)) {
+  if (e.cs.syn.operand_check_due && stmt.stmt_op >= label_entry(bc::select)) {
     if (check_waitif_let_qtable(e)) return true;
   }
   if (e.ctl.error_reported || f.op_len == 0) return e.ctl.error_reported;
@@ -176,7 +176,7 @@ bool check_start_let_operands(Engine& e) {
     return false;
   }
   // SPLIT (the address) and TABLE (the lower limit) need their B operand.
-  const bool needs_b = e.cs.syn.operand_check_pending &&
+  const bool needs_b = e.cs.syn.operand_check_due &&
                        (stmt.stmt_op == label_entry(bc::split) || stmt.stmt_op == label_entry(bc::table));
   if (needs_b && f.opnd_len[2] == 0) {
     flag_statement_error(e, " B operand missing");
@@ -238,7 +238,7 @@ void handle_program_listing(Engine& e, int unit) {
     if (e.cs.pass.marker_card_seen) e.ch.write(unit, io::Rec().br().x(1).lit("Extended program listing"));
     else title(s.program_file_name.view());
   } else if (io::Channels::exists("program.nam")) {
-    const int nu = s.unit_base + 7;
+    const int nu = s.unit_base + io::offset::data_file;
     std::string name;
     if (e.ch.open_read(nu, "program.nam") && e.ch.read_line(nu, name) == io::ReadStatus::ok) {
       s.program_file_name.assign(name);
