@@ -16,6 +16,7 @@
 #include "runtime/run_control.h"
 #include "support/console_answer.h"
 #include "support/diagnostics.h"
+#include "support/output_files.h"
 #include "support/statement_reader.h"
 #include "support/stop.h"
 #include "support/text_routines.h"
@@ -179,17 +180,19 @@ void ask_program_name(Engine& e) {
   c.console_name_given = true;
 }
 
-void run_cycle(Engine& e) {
+void reset_cycle_state(Engine& e) {
   ControlState& c = e.ctl;
-  reset_compile_state(e);
   c.experi_run = false;
   c.keyboard_start = false;
-  c.run_ctl_words[5] = 1;
   c.error_found = false;
-  c.run_ctl_words[1] = 0;
-  c.run_ctl_words[2] = -1;
-  c.run_ctl_words[3] = 0;
-  c.run_ctl_words[4] = 0;
+  c.name_from_cycle = true;
+  c.repeat_model = false;
+  reset_output_channels(e);
+}
+
+void run_cycle(Engine& e) {
+  ControlState& c = e.ctl;
+  reset_cycle_state(e);
 
   c.cmd_file_present = io::Channels::exists("zwxyq");
   c.cdl_file_present = io::Channels::exists("zwxyq.cdl");
@@ -242,12 +245,12 @@ int end_of_run_dialogue(Engine& e) {
   const bool yes = ask_yes_no(e, mode);
   const bool new_name = mode == 7;
   if (!yes) {
-    c.run_ctl_words[3] = 0;
+    c.repeat_model = false;
     c.translate_needed = true;
     c.seed_reset_flag = true;
     return 1;
   }
-  c.run_ctl_words[3] = -1;
+  c.repeat_model = true;
   if (new_name) {
     c.translate_needed = true;
     c.seed_reset_flag = true;
@@ -267,12 +270,12 @@ int end_of_run_dialogue(Engine& e) {
       return 0;
     }
   }
-  if (c.simulate_count < 2) {
+  if (e.ent.steps.simulate_count < 2) {
     e.ch.write(io::k_console_out, " Shall seeds be reset? Y or N");
     int yn = 7;
     c.seed_reset_flag = ask_yes_no(e, yn);
   } else {
-    e.ch.write(io::k_console_out, io::Rec().lit(" With SIMULATE ").i(c.simulate_count, 2).lit(", seeds are reset"));
+    e.ch.write(io::k_console_out, io::Rec().lit(" With SIMULATE ").i(e.ent.steps.simulate_count, 2).lit(", seeds are reset"));
     read_console_line(e);
   }
   return 1;

@@ -15,6 +15,9 @@ struct Engine;
 void parse_pass(Engine& e);
 void start_parse(Engine& e);
 void run_cycle(Engine& e);
+// The run cycle's state at its start: no experiment, no error, the name
+// to come from the cycle, the output on the console.
+void reset_cycle_state(Engine& e);
 
 // Reads "zwxyq.jav": the model name into program_file_name, the EXPERI
 // flag, and the run-time limit (a bad limit stops the engine).

@@ -177,6 +177,25 @@ struct FunctionReading {
   bool fn_address_seen = false;
 };
 
+// Flags of one translation that the statement reader, the packed names and
+// the diagnostics read while it runs, and the run-time reads after it.
+struct TranslationFlags {
+  // The translation pass is running: packed-name errors are compile errors.
+  bool compiling = false;
+  // The end-of-program checks have begun: a statement report stops the engine.
+  bool stop_after_error = false;
+  // A name PREEM: was offered for packing (read by PREEMPT at run time).
+  bool preem_name_seen = false;
+  // Missing names are checked later (the look-up stays silent).
+  bool deferred_check_flag = false;
+  // Data lines follow END.
+  bool data_after_end_flag = false;
+  // Listing conversion state of a result listing read back as a model.
+  bool second_listing_flag = false;
+  // Third letter of an FN$MAx/FN$MIn name met by the look-up.
+  char minmax_function_char = ' ';
+};
+
 struct CompileState {
   StatementRecord stmt;
   SyntaxValues syn;
@@ -184,6 +203,7 @@ struct CompileState {
   // Packed operation words searched by the label checks (23 entries).
   std::array<int4, 24> label_op_names{};
   FunctionReading fnread;
+  TranslationFlags flags;
 };
 
 }  // namespace kelvo

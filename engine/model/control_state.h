@@ -36,7 +36,6 @@ struct ControlState {
   Text125 saved_program_name;  // the user's model name while the animated copy runs
   int unit_base = 15;          // base of the numbered work-file channels
   int input_data_unit = 30;    // channel of the INPUT data file (unit_base + 15)
-  int out_unit_save = 6;       // output channel before the translator switched it
   char tab_code = 9;           // tab character turned into blanks by the readers
   Text129 message_text;        // shared message buffer for texts with a file name
 
@@ -46,11 +45,11 @@ struct ControlState {
   int run_time_limit = 100000000;   // limit in whole seconds
 
   // ---- Run control words set by the run cycle ----
-  std::array<int, 6> run_ctl_words{};  // words 1-5 (index 0 unused); 3 = repeat word
+  bool name_from_cycle = false;        // the run cycle has the model's name: no prompt
+  bool repeat_model = false;           // the end-of-run dialogue asked for the model again
   bool seed_reset_flag = false;        // seeds are reset before the next run
   bool same_program_rerun = false;     // user asked to repeat the same program
   bool edit_and_pause_flag = false;    // set by the translator: offer editing, pause at stop
-  int simulate_count = 0;              // SIMULATE statements of the model (translator)
 
   // ---- Parse pass ----
   int parse_line_count = 0;      // lines read by the parse pass
@@ -62,13 +61,7 @@ struct ControlState {
   bool listing_file_flag = false;     // model name has the extension RES or SLT
   bool txt_extension_flag = false;    // model name has the extension TXT
   bool drive_flag = false;            // model name begins with a drive "A:" (not used here)
-  bool data_after_end_flag = false;   // set by the translator: data lines follow END
-  bool second_listing_flag = false;   // listing conversion state (translator)
   bool first_line_read = false;       // convert_listing_line: a line was read successfully
-  bool preem_name_seen = false;       // a name PREEM: was offered for packing
-  bool compiling = false;             // set by the translator while it translates
-  bool deferred_check_flag = false;   // translator: missing names are checked later
-  char minmax_function_char = ' ';    // third letter of an FN$MAx/FN$MIn name met
 
   // ---- Parse-file writer's name codes (automatic animation) ----
   int parse_depth = 0;  // nesting index into parse_name_codes (exchange files)
@@ -77,7 +70,6 @@ struct ControlState {
   // ---- Diagnostics ----
   Line80 current_statement;       // the statement being compiled
   bool error_reported = false;    // the current statement has had its report
-  bool stop_after_error = false;  // end-of-program checks: stop after a report
   bool hint_flag = false;         // first word may be an address: add hint lines
   bool error_seen = false;        // some report was asked for in this statement
   Text50 saved_hint_text;         // message kept by write_statement_error

@@ -250,12 +250,17 @@ struct RunStepTables {
   bool two_phase_runs = false;
   // SIMULATE has a B operand. Translator; false at reset.
   bool simulate_b_flag = false;
+  // SIMULATE statements of the model (read by the end-of-run dialogue). Translator; 0 at reset.
+  int4 simulate_count = 0;
   // A START's A operand is the EXPERI name. Translator; false at reset.
   bool start_name_flag = false;
   // SEEDS row per number of STARTs before it; -1 = none. Translator; -1 at each translation.
   std::array<int4, k_max_runs + 2> seeds_row_of_start{};
   // Rows of 50 seeds (2p+1); row 0 for a SEEDS before any START. SEEDS, run set-up; 0 at reset.
   std::array<std::array<int4, k_rn_stream_max + 1>, k_max_runs + 2> seed_table{};
+  // Row of the seed table that run r of a series uses (0: none). Series
+  // and experiment set-up; 0 at reset.
+  std::array<int4, k_max_runs + 2> run_seed_row{};
 };
 
 // Seed of stream r in row q of the seed table: 2p + 1 (odd, as the

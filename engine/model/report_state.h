@@ -14,13 +14,16 @@
 namespace kelvo {
 
 struct ReportState {
+  // --- output channels: reset_output_channels before each pass over a model ---
   // Channel of the listing and all report lines (6 console, prog_unit the
-  // result file). Translation pass and report sections; 6 at reset_compile_state.
+  // result file). Translation pass and report sections.
   int out_unit = 6;
-  // Channel of the result file. reset_compile_state.
+  // Channel of the result file.
   int prog_unit = 8;
   // The result file has been opened in this process (opened only once).
   bool result_file_open = false;
+  // Channel of the console messages while out_unit is the result file.
+  int out_unit_save = 6;
   // No standard report when a START has no B operand (optimization runs).
   bool optimization_flag = false;
   std::array<char, k_out_line_cols + 1> out_line{};  // columns 1..80 (index 0 unused)

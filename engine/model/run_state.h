@@ -90,8 +90,6 @@ struct RandomState {
   int4 preset_count = 0;                                 // preset draws used this run
   bool preset_loaded = false;                            // preset table filled
   std::array<real4, k_preset_count + 1> preset_values{};
-  // Row of the translator's seed table that run r uses (0: none).
-  std::array<int4, k_max_runs + 2> run_seed_row{};
   bool second_generator = false;  // set by the built-in program that switches
 };
 

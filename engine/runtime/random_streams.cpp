@@ -202,31 +202,11 @@ void init_seed_table(Engine& e) {
   e.rn.preset_loaded = true;
 }
 
-void init_run_seeds(Engine& e, int n) {
-  for (int r = 1; r <= n && run_row_ok(e, r); ++r) {
-    auto& row = e.ent.steps.seed_table[static_cast<std::size_t>(r)];
-    if (r % 2 == 1) {
-      for (int j = 1; j <= k_rn_stream_max; ++j) row[static_cast<std::size_t>(j)] = 16 * ((r + 1) / 2) + 2 * j - 15;
-    } else {
-      row = e.ent.steps.seed_table[static_cast<std::size_t>(r - 1)];
-    }
-    e.rn.run_seed_row[static_cast<std::size_t>(r)] = r;
-  }
-}
-
-void init_run_tables(Engine& e, int n) {
-  for (int r = 2; r <= n && run_row_ok(e, r); ++r) {
-    auto& row = e.ent.steps.seed_table[static_cast<std::size_t>(r)];
-    for (int j = 1; j <= k_rn_stream_max; ++j) row[static_cast<std::size_t>(j)] = 16 * r + 2 * j - 15;
-    e.rn.run_seed_row[static_cast<std::size_t>(r)] = r;
-  }
-}
-
 void load_run_seeds(Engine& e, int r) {
   RandomState& rs = e.rn;
   rs.preset_count = 0;
   int row = 0;
-  if (r >= 0 && r < static_cast<int>(e.rn.run_seed_row.size())) row = e.rn.run_seed_row[static_cast<std::size_t>(r)];
+  if (r >= 0 && r < static_cast<int>(e.ent.steps.run_seed_row.size())) row = e.ent.steps.run_seed_row[static_cast<std::size_t>(r)];
   if (row > 0 && run_row_ok(e, row)) {
     for (int j = 1; j <= k_rn_stream_max; ++j)
       rs.seed[static_cast<std::size_t>(j)] = e.ent.steps.seed_table[static_cast<std::size_t>(row)][static_cast<std::size_t>(j)];

@@ -20,8 +20,6 @@ real4 erlang_variate(Engine& e, int t, int j);
 real4 triangular_variate(Engine& e, int t, int j);
 [[noreturn]] void report_zero_division(Engine& e);
 void init_seed_table(Engine& e);
-void init_run_seeds(Engine& e, int n);
-void init_run_tables(Engine& e, int n);
 void load_run_seeds(Engine& e, int r);
 // Run control's seed reset: seed(j) = 2j + 1 for every stream.
 void reset_stream_seeds(Engine& e);

@@ -18,6 +18,7 @@
 #include "runtime/transaction_store.h"
 #include "support/console_answer.h"
 #include "support/diagnostics.h"
+#include "support/output_files.h"
 #include "support/stop.h"
 #include "translator/translator.h"
 
@@ -32,7 +33,7 @@ int run_step(const Engine& e, int i) {
 
 // Run r has seeds of its own: a row of a series, or a SEEDS statement's.
 bool has_seed_row(const Engine& e, int run) {
-  if (run >= 0 && run < static_cast<int>(e.rn.run_seed_row.size()) && e.rn.run_seed_row[ix(run)] > 0) return true;
+  if (run >= 0 && run < static_cast<int>(e.ent.steps.run_seed_row.size()) && e.ent.steps.run_seed_row[ix(run)] > 0) return true;
   const auto& rows = e.ent.steps.seeds_row_of_start;
   return run >= 0 && run < static_cast<int>(rows.size()) && rows[ix(run)] > 0;
 }
@@ -40,47 +41,37 @@ bool has_seed_row(const Engine& e, int run) {
 // Translates the model and sets up its tables and savevalues; false when
 // the model is not to be run.
 bool set_up_model(Engine& e, int runs) {
-  for (;;) {
-    reset_compile_state(e);
-    // The model state of an earlier run is cleared before translating.
-    reset_model_state(e);
-    start_run_accumulators(e);
-    if (e.ctl.seed_reset_flag) reset_stream_seeds(e);
-    clear_run_tables(e);
-    init_stat_slots(e);
-    e.run.run_count = runs > 1 ? 1 : 0;
-    e.run.valin_outside_experi = false;
-    if (e.ctl.java_mode && !e.ctl.auto_animation_flag) {
-      int saved = 0;
-      begin_report_section(e, e.rep.out_unit, saved, 1, k_section_lst);
-      translate_program(e, e.run.run_count);
-      end_report_section(e, e.rep.out_unit, saved);
-    } else {
-      translate_program(e, e.run.run_count);
-    }
-    if (e.run.valin_outside_experi) {
-      write_error_message(e, " Program contains EXPERI");
-      write_error_message(e, " Must be started with $ from key-board");
-      const int unit = open_error_unit(e);
-      e.ch.write(unit, " or in programName.DEC file");
-      if (e.ctl.java_mode) e.ch.write(unit, " In this case VALIN not allowed, Use EXPERI!");
-      stop_program(e);
-    }
-    e.run.matrix_output_wanted = false;
-    e.run.graph_flags = {};
-    // A statement corrected on the console: the model is translated again.
-    if (e.ctl.run_ctl_words[4] != 0) {
-      e.ctl.run_ctl_words[4] = 0;
-      continue;
-    }
-    if (e.ctl.error_found) return false;
-    setup_savevalues_and_records(e);
-    if (run_step(e, 1) == step::end) {
-      write_error_message(e, " No START statement with A operand");
-      e.ch.close(e.ctl.unit_base);
-    }
-    return true;
+  // The model state of an earlier run is cleared before translating.
+  reset_output_channels(e);
+  reset_model_state(e);
+  start_run_accumulators(e);
+  if (e.ctl.seed_reset_flag) reset_stream_seeds(e);
+  e.run.run_count = runs > 1 ? 1 : 0;
+  e.run.valin_outside_experi = false;
+  if (e.ctl.java_mode && !e.ctl.auto_animation_flag) {
+    int saved = 0;
+    begin_report_section(e, e.rep.out_unit, saved, 1, k_section_lst);
+    translate_program(e, e.run.run_count);
+    end_report_section(e, e.rep.out_unit, saved);
+  } else {
+    translate_program(e, e.run.run_count);
   }
+  if (e.run.valin_outside_experi) {
+    write_error_message(e, " Program contains EXPERI");
+    write_error_message(e, " Must be started with $ from key-board");
+    const int unit = open_error_unit(e);
+    e.ch.write(unit, " or in programName.DEC file");
+    if (e.ctl.java_mode) e.ch.write(unit, " In this case VALIN not allowed, Use EXPERI!");
+    stop_program(e);
+  }
+  e.run.matrix_output_wanted = false;
+  if (e.ctl.error_found) return false;
+  setup_savevalues_and_records(e);
+  if (run_step(e, 1) == step::end) {
+    write_error_message(e, " No START statement with A operand");
+    e.ch.close(e.ctl.unit_base);
+  }
+  return true;
 }
 
 // A later START.
@@ -216,7 +207,7 @@ void select_run_step(Engine& e, int& code, int index, int& previous, int run, in
 
 void run_simulation(Engine& e, int first, int runs, int mode) {
   if (first == 1) e.ctl.seed_reset_flag = true;
-  bool run_model = !(e.ctl.error_found && e.ctl.run_ctl_words[4] == 0);
+  bool run_model = !e.ctl.error_found;
   for (;;) {
     if (run_model) {
       if (first == 1) run_model = set_up_model(e, runs);
@@ -225,7 +216,7 @@ void run_simulation(Engine& e, int first, int runs, int mode) {
     if (e.ctl.experi_run) return;
     if (e.rep.prog_unit > 0 && e.rep.out_unit == e.rep.prog_unit) {
       e.ch.close(e.rep.prog_unit);
-      e.rep.out_unit = e.ctl.out_unit_save;
+      e.rep.out_unit = e.rep.out_unit_save;
       if (e.rep.report_flag) e.rep.result_file_open = false;
     }
     const bool no_question = e.rep.result_file_open || e.ctl.java_mode ||
@@ -244,10 +235,10 @@ void run_simulation(Engine& e, int first, int runs, int mode) {
     if (yes && answer_mode != 7) close_and_stop(e);
     if (!yes) {
       e.ctl.error_found = false;
-      e.ctl.run_ctl_words[3] = 0;
+      e.ctl.repeat_model = false;
       // The dialogue sets the repeat word; an edit request ends the engine
       // (the edit work file names the model).
-      if (e.hooks.end_of_run_dialogue(e) == 0 || e.ctl.run_ctl_words[3] == 0) close_and_stop(e);
+      if (e.hooks.end_of_run_dialogue(e) == 0 || !e.ctl.repeat_model) close_and_stop(e);
     } else {
       // A new model name: translated and run with the seeds reset.
       e.ctl.translate_needed = true;
@@ -285,6 +276,8 @@ void reset_model_state(Engine& e) {
   e.run.clock = 0.0f;
   e.run.reset_time = 0.0f;
   e.run.end_time = 1.0e8f;
+  e.run.graph_flags = {};
+  e.run.aux_file_open = false;
 }
 
 void start_run_accumulators(Engine& e) {

@@ -14,8 +14,8 @@ struct Engine;
 void run_simulation(Engine& e, int first, int runs, int mode);
 void select_run_step(Engine& e, int& code, int index, int& previous, int run, int& count);
 // Clears the model's run state before a translation or a run: statistics,
-// block counts, the report line, the clock; savevalues take their initial
-// values.
+// block counts, the report line, the clock, the run's graph and auxiliary
+// files; savevalues take their initial values.
 void reset_model_state(Engine& e);
 void start_run_accumulators(Engine& e);
 

@@ -220,7 +220,7 @@ int preempt_send_block(const Engine& e) {
 // the program). 0: no C operand (its word is -1), the holder waits to
 // resume.
 int4 preempt_send_operand(Engine& e, int b) {
-  if (e.ctl.preem_name_seen && preempt_send_block(e) > 0) return preempt_send_block(e);
+  if (e.cs.flags.preem_name_seen && preempt_send_block(e) > 0) return preempt_send_block(e);
   if (b < 1 || b > e.blocks.block_count) return 0;
   const int4 v = e.blocks.block_opnd[ix(b)];
   return v == -1 ? 0 : v;

@@ -50,7 +50,7 @@ int open_error_unit(Engine& e) {
     open_err_file_only(e);
     return c.unit_base + io::offset::err;
   }
-  return c.out_unit_save;
+  return e.rep.out_unit_save;
 }
 
 void open_err_file_only(Engine& e) {
@@ -70,7 +70,7 @@ void report_statement_error(Engine& e, std::string_view message) {
   if (c.error_reported) return;
   const int unit = open_error_unit(e);
   e.ch.write(unit, message_line(message));
-  if (c.stop_after_error) stop_program(e);
+  if (e.cs.flags.stop_after_error) stop_program(e);
   if (c.hint_flag && !c.auto_animation_flag) write_address_hint(e, unit);
   e.ch.write(unit, message_line(" Error found at the following statement:"));
   e.ch.write(unit, "  ");

@@ -11,6 +11,14 @@
 
 namespace kelvo {
 
+void reset_output_channels(Engine& e) {
+  ReportState& r = e.rep;
+  r.out_unit = io::k_console_out;
+  r.out_unit_save = io::k_console_out;
+  r.prog_unit = 8;
+  r.result_file_open = false;
+}
+
 bool open_or_delete_file(Engine& e, int unit, std::string_view name) {
   const std::string path(trim_blanks(name));
   if (io::Channels::exists(path)) io::Channels::remove_file(path);

@@ -8,6 +8,10 @@ namespace kelvo {
 
 struct Engine;
 
+// The listing and the reports go to the console again and the result file
+// is to be opened anew: before each pass over a model.
+void reset_output_channels(Engine& e);
+
 // Makes `name` a new empty file on `unit` (an old one is deleted first);
 // false after " File cannot be opened".
 bool open_or_delete_file(Engine& e, int unit, std::string_view name);

@@ -47,7 +47,7 @@ bool is_preem_label(std::string_view f) {
 
 int4 pack_symbol_name(Engine& e, std::string_view field) {
   if (is_preem_label(field)) {
-    e.ctl.preem_name_seen = true;
+    e.cs.flags.preem_name_seen = true;
     return 0;
   }
   std::uint32_t words[2] = {0, 0};
@@ -87,7 +87,7 @@ bool decode_packed_name(Engine& e, int4 packed, std::array<int, 6>& codes) {
     }
   }
   if (!ok) {
-    if (e.ctl.compiling) {
+    if (e.cs.flags.compiling) {
       flag_statement_error(e, " Error in operand");
     } else {
       write_error_message(e, " Incorrect number");
@@ -207,7 +207,7 @@ void find_entity_number(Engine& e, int cls, int4 name, int& mode, int& number) {
     if (e.hooks.find_defined_variable != nullptr && e.hooks.find_defined_variable(e, name, number)) return;
     const Text6 text = unpack_name_chars(e, name);
     if (text.at(1) == 'M' && (text.at(2) == 'A' || text.at(2) == 'I')) {
-      c.minmax_function_char = text.at(3);
+      e.cs.flags.minmax_function_char = text.at(3);
       return;
     }
   }
@@ -219,7 +219,7 @@ void find_entity_number(Engine& e, int cls, int4 name, int& mode, int& number) {
     number = -1;
     return;
   }
-  if (mode == k_mode_deferred && c.deferred_check_flag) {
+  if (mode == k_mode_deferred && e.cs.flags.deferred_check_flag) {
     number = -1;
     c.error_found = true;
     return;

@@ -101,7 +101,7 @@ bool check_file_name(Engine& e, const Text125& name) {
 
 void open_program_file_prompt(Engine& e, int unit, bool no_prompt) {
   ControlState& c = e.ctl;
-  const bool name_known = c.experi_run || c.run_ctl_words[2] != 0 || c.run_ctl_words[3] != 0 || c.run_ctl_words[4] != 0;
+  const bool name_known = c.experi_run || c.name_from_cycle || c.repeat_model;
   if (!(no_prompt && name_known)) ask_program_file_name(e);
   for (;;) {
     if (!c.program_file_name.is_blank()) {
@@ -166,7 +166,7 @@ void read_program_lines(Engine& e, int count, bool& ok, Line80& line) {
   }
   write_error_message(e, " END statement missing or erroneous");
   e.ch.close(unit);
-  if (e.ctl.data_after_end_flag) write_error_message(e, " or # missing after data after END");
+  if (e.cs.flags.data_after_end_flag) write_error_message(e, " or # missing after data after END");
   stop_program(e);
 }
 
@@ -182,7 +182,7 @@ void convert_listing_line(Engine& e, int count, bool first_line_read, Line80& li
     if ((count == 4 && c23 == "Ex") || (count == 6 && c23 == "Bl") || (count == 7 && c23 == "no")) line.clear();
     return;
   }
-  if (!e.ctl.second_listing_flag) {
+  if (!e.cs.flags.second_listing_flag) {
     if (line.at(4) == '1' && upcased(line.at(14)) == 'G' && upcased(line.at(15)) == 'E') line.set(4, ' ');
     return;
   }

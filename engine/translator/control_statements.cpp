@@ -149,7 +149,7 @@ void compile_simulate(Engine& e) {
   auto& pass = e.cs.pass;
   pass.simulate_seen = true;
   ++pass.simulate_count;
-  ++e.ctl.simulate_count;
+  ++e.ent.steps.simulate_count;
   if (operand_length(e, 1) > 0) {
     int4 v = 0;
     if (!read_numeric_operand(e, 1, v)) {
@@ -172,8 +172,6 @@ void set_start_report_switch(Engine& e, int n) {
   if (e.ctl.auto_animation_flag) off = true;
   e.ent.steps.start_report_off[n] = off;
 }
-
-void clear_link_table(Engine& e) { e.ent.steps.seeds_row_of_start.fill(-1); }
 
 void check_seeds_statement(Engine& e) {
   auto& pass = e.cs.pass;
@@ -454,6 +452,30 @@ void input_savevalue_statement(Engine& e) {
   const real8 v = static_cast<real4>(read_input_number(e));
   sv.savevalue_init[n] = v;
   sv.savevalue_value[n] = v;
+}
+
+namespace {
+bool seed_row_ok(int r) { return r >= 0 && r <= k_max_runs + 1; }
+}  // namespace
+
+void init_run_seeds(Engine& e, int n) {
+  for (int r = 1; r <= n && seed_row_ok(r); ++r) {
+    auto& row = e.ent.steps.seed_table[static_cast<std::size_t>(r)];
+    if (r % 2 == 1) {
+      for (int j = 1; j <= k_rn_stream_max; ++j) row[static_cast<std::size_t>(j)] = 16 * ((r + 1) / 2) + 2 * j - 15;
+    } else {
+      row = e.ent.steps.seed_table[static_cast<std::size_t>(r - 1)];
+    }
+    e.ent.steps.run_seed_row[static_cast<std::size_t>(r)] = r;
+  }
+}
+
+void init_run_tables(Engine& e, int n) {
+  for (int r = 2; r <= n && seed_row_ok(r); ++r) {
+    auto& row = e.ent.steps.seed_table[static_cast<std::size_t>(r)];
+    for (int j = 1; j <= k_rn_stream_max; ++j) row[static_cast<std::size_t>(j)] = 16 * r + 2 * j - 15;
+    e.ent.steps.run_seed_row[static_cast<std::size_t>(r)] = r;
+  }
 }
 
 }  // namespace kelvo

@@ -367,7 +367,7 @@ bool pack_label_and_third_field(Engine& e) {
     if (label.rfind("PREEM:", 0) == 0) {
       // The block that receives pre-empted holders. A transaction can
       // never be sent into a GENERATE block.
-      e.ctl.preem_name_seen = true;
+      e.cs.flags.preem_name_seen = true;
       if (st.stmt_op_word == e.opnames.block_op_names[bc::generate]) {
         flag_error_without_hint(e, "PREEM: illegally used. Use e.g. PREEM: GOTO");
         return false;

@@ -168,7 +168,7 @@ void check_program_end(Engine& e) {
   auto& term = e.ent.term;
   q.named_queue_count = q.queue_count;
   if (!add_removal_block(e)) return;
-  s.stop_after_error = true;
+  e.cs.flags.stop_after_error = true;
   if (!pass.simulate_seen) {
     e.ch.write(open_error_unit(e), io::Rec().lit(Text50(" No SIMULATE = no execution").view()));
     s.error_found = true;

@@ -162,7 +162,7 @@ void check_preempt_block(Engine& e) {
       e.blocks.block_op[b] = bc::preempt_after_priority;
     } else if (mode == "PREEM:") {
       e.cs.pass.removal_address_used = true;
-      e.ctl.preem_name_seen = true;
+      e.cs.flags.preem_name_seen = true;
     } else if (!mode.empty()) {
       flag_error_without_hint(e, " PREEMPT with illegal B or C operand");
       return;

@@ -287,7 +287,7 @@ void edit_program_line(Engine& e, int n, const Line80& typed) {
   if (e.rep.out_unit == e.rep.prog_unit) {
     e.ch.close(e.rep.prog_unit);
     e.rep.result_file_open = false;
-    e.rep.out_unit = s.out_unit_save;
+    e.rep.out_unit = e.rep.out_unit_save;
   }
   const int unit = s.unit_base;
   e.ch.close(unit);
@@ -317,99 +317,45 @@ void edit_program_line(Engine& e, int n, const Line80& typed) {
 }
 
 void reset_compile_state(Engine& e) {
-  auto& s = e.ctl;
-  s.unit_base = 15;
-  e.rep.out_unit = io::k_console_out;
-  s.out_unit_save = io::k_console_out;
-  e.rep.prog_unit = 8;
+  // The block table and the statement words of its codes.
   e.blocks = BlockTable{};
   e.blocks.block_opnd.fill(-1);
-  const ExperiSlots experi = e.ent.experi;
+  // The entity tables, with the run steps and seed rows of the model; of
+  // the experiment's settings only the operand slots are found again by
+  // the translation.
+  ExperiSlots experi = e.ent.experi;
+  experi.capacity_slot = experi.generate_c_slot = experi.generate_d_slot = 0;
+  experi.generate_e_slot = experi.goto_b_slot = 0;
+  experi.capacity_flag = false;
   e.ent = EntityTables{};
   e.ent.experi = experi;
   e.ent.fn.function_point_count.fill(1);
   e.ent.q.queue_map.fill(-1);
   e.ent.steps.run_steps.fill(1);
-  clear_link_table(e);
+  e.ent.steps.seeds_row_of_start.fill(-1);
+  // The compiled expressions, each ended at its first item.
   e.expr = ExprTables{};
   for (auto& row : e.expr.expr_item_kind) row.fill(k_expr_end);
+  // The statement record and the pass state; the experiment's run number
+  // is its caller's.
   const int experiment = e.cs.pass.experiment_run_number;
   e.cs = CompileState{};
   e.cs.pass.experiment_run_number = experiment;
   init_stat_slots(e);
 }
 
-void reset_run_state(Engine& e) {
-  auto& blk = e.blocks;
-  blk.block_label.fill(0);
-  auto& ent = e.ent;
-  ent.st.station_count = 0;
-  ent.st.station_name_count = 0;
-  ent.st.storage_count = 0;
-  ent.q.queue_count = 0;
-  ent.fn.function_count = 0;
-  ent.sv.savevalue_count = 0;
-  ent.par.pname_count = 0;
-  ent.par.param_count = 0;
-  ent.par.txn_num_off = 0;
-  ent.par.trace_word_off = 0;
-  ent.par.station_mark_off = 0;
-  ent.par.assemble_word_off = 0;
-  // The operand slots that take the EXPERI invalue are found again by the
-  // translation; the experiment's own settings stay.
-  auto& x = ent.experi;
-  x.capacity_slot = x.generate_c_slot = x.generate_d_slot = x.generate_e_slot = x.goto_b_slot = 0;
-  x.capacity_flag = false;
-  ent.fn.address_function_defined = false;
-  ent.steps.two_phase_runs = false;
-  ent.steps.simulate_b_flag = false;
-  ent.steps.start_name_flag = false;
-  // Seed rows belong to the model that asked for them.
-  e.rn.run_seed_row.fill(0);
-  e.expr.ref_count = 0;
-  e.expr.ref_class.fill(0);
-  e.expr.ref_arg.fill(0);
-  e.expr.ref_index.fill(0);
-  e.run.graph_flags = {};
-  e.rep.result_file_open = false;
-  e.run.aux_file_open = false;
-  e.ent.par.trace_number_wanted_a = false;
-  e.ent.par.trace_number_wanted_b = false;
-  e.ent.par.clear_params_flag = false;
-  e.ent.st.station_in_advance_flag = false;
-  e.ent.wait.waitif_block_count = 0;
-}
-
-void clear_run_tables(Engine& e) {
-  for (int s = 1; s <= k_station_limit; ++s) {
-    e.ent.st.station_waitif[ix(s)] = 0;
-    e.ent.st.station_preempted[ix(s)] = 0;
-  }
-  const int used = std::min(e.expr.expr_count, k_expr_limit);
-  for (int x = 1; x <= used; ++x) e.expr.expr_item_kind[ix(x)].fill(k_expr_end);
-  e.ent.sv.savevalue_value.fill(0.0);
-}
-
 namespace {
-// Starts a pass over the model file: the run state and the pass state
+// Starts a pass over the model file: every table of the translation
 // anew (the experiment's run number stays; the run count is the
-// caller's), the operation words and the SEEDS links.
-void begin_pass(Engine& e, int4 run_count) {
-  auto& pass = e.cs.pass;
-  reset_run_state(e);
-  const int experiment = pass.experiment_run_number;
-  pass = PassState{};
-  pass.experiment_run_number = experiment;
-  pass.run_count = run_count;
-  e.cs.syn.minmax_p_form = false;
-  // Statement errors stop the engine only once the end checks have begun.
-  e.ctl.stop_after_error = false;
-  e.ctl.compiling = true;
-  e.ctl.simulate_count = 0;
-  // Set again by this model's own PREEM: names.
-  e.ctl.preem_name_seen = false;
-  init_stat_slots(e);
-  clear_link_table(e);
+// caller's), and the result file to be opened again.
+void begin_pass(Engine& e, int4 run_count, bool again) {
+  reset_compile_state(e);
+  // A model translated again lists on the console from its first line;
+  // the first pass lists where its caller sent the listing.
+  if (again) reset_output_channels(e);
+  e.rep.result_file_open = false;
+  e.cs.pass.run_count = run_count;
+  e.cs.flags.compiling = true;
 }
 
 // Opens the model file and reads its first line. An empty model file
@@ -498,8 +444,6 @@ bool read_next_line(Engine& e) {
 // The model file ended before END: the translation starts again from the
 // first line, once; a second time stops the engine.
 void restart_after_early_end(Engine& e, int& restarts) {
-  reset_compile_state(e);
-  clear_run_tables(e);
   if (++restarts > 1) stop_program(e);
 }
 
@@ -553,7 +497,6 @@ PassEnd translate_lines(Engine& e, int& restarts) {
       // A corrected model is translated again from its first line, so the
       // pass only ever returns a whole translation or the error.
       if (!offer_correction(e)) return PassEnd::error;
-      reset_compile_state(e);
       restarts = 0;
       return PassEnd::restart;
     }
@@ -594,12 +537,12 @@ void translate_program(Engine& e, int4& run_count) {
   // Packed-name errors are compile errors while this pass runs.
   struct Compiling {
     Engine& e;
-    ~Compiling() { e.ctl.compiling = false; }
+    ~Compiling() { e.cs.flags.compiling = false; }
   } compiling{e};
   int restarts = 0;
   PassEnd end = PassEnd::restart;
-  while (end == PassEnd::restart) {
-    begin_pass(e, run_count);
+  for (bool again = false; end == PassEnd::restart; again = true) {
+    begin_pass(e, run_count, again);
     read_first_line(e, restarts);
     end = translate_lines(e, restarts);
   }

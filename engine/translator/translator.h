@@ -132,10 +132,13 @@ bool add_numbered_stations(Engine& e, int from, int to, int4 capacity);
 // ---- control_statements.cpp: SIMULATE, START, RESET, END, CAPACITY, LET, SEEDS
 void compile_control_statement(Engine& e);
 void check_seeds_statement(Engine& e);
+// Seed rows of a series of n runs: runs 1..n in pairs that share their
+// seeds (an experiment's two alternatives), or runs 2..n each its own.
+void init_run_seeds(Engine& e, int n);
+void init_run_tables(Engine& e, int n);
 void check_capacity_statement(Engine& e);
 void parse_let_control(Engine& e, int4 name);
 void set_start_report_switch(Engine& e, int n);
-void clear_link_table(Engine& e);
 // LET X$name=INPUT (savevalue operand from column `from`, '=' at column
 // `eq`): refused under EXPERI and the front end; on the console the
 // statement becomes the special statement LETSA, which asks the value.
@@ -166,13 +169,10 @@ void check_program_end(Engine& e);
 
 // ---- translation_pass.cpp: the whole pass, listing and correction
 void translate_program(Engine& e, int4& run_count);
+// Empties every table a translation fills (the block table and its
+// statement words, the entity and expression tables, the statement record
+// and the pass state): before each pass over the model.
 void reset_compile_state(Engine& e);
-// Zeroes the counters and tables that a translation fills, before its
-// first statement.
-void reset_run_state(Engine& e);
-// Clears the per-station WAITIF and pre-emption words, the compiled
-// expressions and the savevalues (the model file gave no line).
-void clear_run_tables(Engine& e);
 std::string name_result_file(Engine& e);
 void handle_program_listing(Engine& e, int unit);
 void listing_pager(Engine& e, int n);

@@ -14,7 +14,7 @@ using ModelState = testing::EngineTest;
 TEST_F(Dialogue, RepeatWithSameProgramAsksAboutSeeds) {
   console_input("Y\nN\n");
   EXPECT_EQ(end_of_run_dialogue(e()), 1);
-  EXPECT_EQ(e().ctl.run_ctl_words[3], -1);
+  EXPECT_TRUE(e().ctl.repeat_model);
   EXPECT_FALSE(e().ctl.translate_needed);
   EXPECT_TRUE(e().ctl.same_program_rerun);
   EXPECT_FALSE(e().ctl.seed_reset_flag);
@@ -25,13 +25,13 @@ TEST_F(Dialogue, RepeatWithSameProgramAsksAboutSeeds) {
 TEST_F(Dialogue, NewNameOrNoTranslatesAgainWithNewSeeds) {
   console_input("next.txt\n");
   EXPECT_EQ(end_of_run_dialogue(e()), 1);
-  EXPECT_EQ(e().ctl.run_ctl_words[3], -1);
+  EXPECT_TRUE(e().ctl.repeat_model);
   EXPECT_TRUE(e().ctl.translate_needed);
   EXPECT_TRUE(e().ctl.seed_reset_flag);
   EXPECT_EQ(e().ctl.program_file_name.trimmed(), "next.txt");
   console_input("n\n");
   EXPECT_EQ(end_of_run_dialogue(e()), 1);
-  EXPECT_EQ(e().ctl.run_ctl_words[3], 0);
+  EXPECT_FALSE(e().ctl.repeat_model);
 }
 
 TEST_F(Dialogue, EditRequestWritesTheEditFileAndReturnsZero) {
@@ -43,7 +43,7 @@ TEST_F(Dialogue, EditRequestWritesTheEditFileAndReturnsZero) {
 }
 
 TEST_F(Dialogue, SeveralSimulatesResetSeedsAfterAPause) {
-  e().ctl.simulate_count = 3;
+  e().ent.steps.simulate_count = 3;
   console_input("y\n\n");
   EXPECT_EQ(end_of_run_dialogue(e()), 1);
   EXPECT_NE(console_output().find(" With SIMULATE  3, seeds are reset"), std::string::npos);

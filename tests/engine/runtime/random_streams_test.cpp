@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "runtime_test_support.h"
+#include "translator/translator.h"
 
 namespace kelvo::test {
 namespace {
@@ -87,8 +88,8 @@ TEST_F(RandomStreams, SeedRowsOfSeriesAndExperiments) {
   init_run_tables(*e, 3);
   EXPECT_EQ(e->ent.steps.seed_table[2][1], 16 * 2 + 2 - 15);
   EXPECT_EQ(e->ent.steps.seed_table[3][50], 16 * 3 + 100 - 15);
-  EXPECT_EQ(e->rn.run_seed_row[3], 3);
-  EXPECT_EQ(e->rn.run_seed_row[1], 0);
+  EXPECT_EQ(e->ent.steps.run_seed_row[3], 3);
+  EXPECT_EQ(e->ent.steps.run_seed_row[1], 0);
   init_run_seeds(*e, 4);
   EXPECT_EQ(e->ent.steps.seed_table[1][1], 3);
   EXPECT_EQ(e->ent.steps.seed_table[1][2], 5);

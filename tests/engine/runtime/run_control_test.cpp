@@ -23,7 +23,7 @@ class RunControl : public RuntimeTest {
   void run_model(const std::string& text) {
     { std::ofstream("MODEL.TXT") << text; }
     e->ctl.program_file_name.assign("MODEL.TXT");
-    e->ctl.run_ctl_words[2] = -1;  // as the run cycle leaves it: the name is known
+    e->ctl.name_from_cycle = true;  // as the run cycle leaves it: the name is known
     EXPECT_TRUE(stops([&] { run_simulation(*e, 1, 1, 1); }));
   }
   std::vector<std::string> console() const { return lines_of(out.str()); }
@@ -190,33 +190,31 @@ TEST_F(RunTables, ResetStatisticsStartFromTheCurrentContents) {
   EXPECT_EQ(e->run.end_time, 1.0e8f);
 }
 
-TEST_F(RunTables, ClearRunTablesEndsEveryExpressionInUse) {
-  e->expr.expr_count = 2;
-  e->expr.expr_item_kind[2][5] = 0;
-  e->expr.expr_item_kind[3][1] = 0;  // not in use: left alone
-  e->ent.sv.savevalue_value[600] = 4.0;
-  e->ent.st.station_waitif[7] = -1;
-  clear_run_tables(*e);
-  EXPECT_EQ(e->expr.expr_item_kind[2][5], k_expr_end);
-  EXPECT_EQ(e->expr.expr_item_kind[3][1], 0);
-  EXPECT_EQ(e->ent.sv.savevalue_value[600], 0.0);
-  EXPECT_EQ(e->ent.st.station_waitif[7], 0);
-}
-
-TEST_F(RunTables, ResetRunStateEmptiesTheModelButKeepsTheExperiment) {
+TEST_F(RunTables, ResetCompileStateEmptiesTheModelButKeepsTheExperiment) {
   e->blocks.block_label[3] = pack6("LOOP");
   e->ent.par.param_count = 4;
   e->ent.q.queue_count = 2;
+  e->expr.expr_count = 2;
+  e->expr.expr_item_kind[2][5] = 0;
+  e->ent.sv.savevalue_value[600] = 4.0;
+  e->ent.st.station_waitif[7] = -1;
+  e->ent.steps.run_seed_row[2] = 2;
   e->ent.experi.generate_d_slot = 3;
   e->ent.experi.experi_alternatives = 2;
-  e->rn.run_seed_row[2] = 2;
-  reset_run_state(*e);
-  EXPECT_EQ(e->rn.run_seed_row[2], 0);
+  e->cs.pass.experiment_run_number = 3;
+  reset_compile_state(*e);
   EXPECT_EQ(e->blocks.block_label[3], 0);
   EXPECT_EQ(e->ent.par.param_count, 0);
   EXPECT_EQ(e->ent.q.queue_count, 0);
+  EXPECT_EQ(e->expr.expr_item_kind[2][5], k_expr_end);
+  EXPECT_EQ(e->ent.sv.savevalue_value[600], 0.0);
+  EXPECT_EQ(e->ent.st.station_waitif[7], 0);
+  EXPECT_EQ(e->ent.steps.run_seed_row[2], 0);
+  EXPECT_EQ(e->ent.steps.seeds_row_of_start[0], -1);
   EXPECT_EQ(e->ent.experi.generate_d_slot, 0);
   EXPECT_EQ(e->ent.experi.experi_alternatives, 2);
+  EXPECT_EQ(e->cs.pass.experiment_run_number, 3);
+  EXPECT_NE(e->opnames.block_op_names[bc::generate], 0);  // the statement words are there again
 }
 
 }  // namespace

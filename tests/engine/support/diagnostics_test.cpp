@@ -33,7 +33,7 @@ TEST_F(Diagnostics, FrontEndErrorsGoToTheModelsErrFileAndAccumulate) {
 }
 
 TEST_F(Diagnostics, StopAfterErrorStopsRightAfterTheMessage) {
-  e().ctl.stop_after_error = true;
+  e().cs.flags.stop_after_error = true;
   EXPECT_TRUE(stops([&] { report_statement_error(e(), " No SIMULATE = no execution"); }));
   EXPECT_EQ(console_output(), " No SIMULATE = no execution" + std::string(23, ' ') + "\n");
 }

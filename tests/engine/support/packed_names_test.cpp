@@ -35,13 +35,13 @@ TEST_F(PackedNames, SpellingsThatPackAlike) {
   }
   EXPECT_EQ(pack_symbol_name(e(), "   42"), numeric_name_key(42) * 40);
   EXPECT_EQ(pack_symbol_name(e(), "    42"), numeric_name_key(42));
-  EXPECT_FALSE(e().ctl.preem_name_seen);
+  EXPECT_FALSE(e().cs.flags.preem_name_seen);
 }
 
 TEST_F(PackedNames, PreemLabelPacksAsZeroAndIsNoted) {
-  EXPECT_FALSE(e().ctl.preem_name_seen);
+  EXPECT_FALSE(e().cs.flags.preem_name_seen);
   EXPECT_EQ(pack_symbol_name(e(), "preem:"), 0);
-  EXPECT_TRUE(e().ctl.preem_name_seen);
+  EXPECT_TRUE(e().cs.flags.preem_name_seen);
 }
 
 TEST_F(PackedNames, IllegalCharacterReportsAndStops) {
@@ -74,11 +74,11 @@ TEST_F(PackedNames, NamesReadAsNumbersSkipBlanksAndStopAtLetters) {
 
 TEST_F(PackedNames, CodesOutsideTheAlphabetAreRejected) {
   const int4 bad = 39 * 1600;  // code 39 in the fourth position: not a character
-  e().ctl.compiling = true;
+  e().cs.flags.compiling = true;
   std::array<int, 6> codes{};
   EXPECT_FALSE(decode_packed_name(e(), bad, codes));
   EXPECT_TRUE(e().ctl.error_found);
-  e().ctl.compiling = false;
+  e().cs.flags.compiling = false;
   EXPECT_TRUE(stops([&] { decode_packed_name(e(), bad, codes); }));
   EXPECT_NE(console_output().find(" Incorrect number"), std::string::npos);
 }

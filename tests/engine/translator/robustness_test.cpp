@@ -34,7 +34,7 @@ TEST_F(TranslateTest, ResetWithATranslatedTwiceGivesNoFalseError) {
   ASSERT_TRUE(translate_fe(model));
   EXPECT_FALSE(e_->ctl.error_found);
   reset_compile_state(*e_);
-  e_->ctl.run_ctl_words[2] = -1;
+  e_->ctl.name_from_cycle = true;
   ASSERT_TRUE(translate_fe(model));
   EXPECT_FALSE(e_->ctl.error_found);
   EXPECT_TRUE(err_lines().empty());
@@ -66,12 +66,12 @@ TEST_F(TranslateTest, EmptyModelFileStopsCleanly) {
 
 TEST_F(TranslateTest, SecondTranslationStartsWithoutTheEndCheckStop) {
   ASSERT_TRUE(translate_fe(base_model()));
-  EXPECT_TRUE(e_->ctl.stop_after_error);
+  EXPECT_TRUE(e_->cs.flags.stop_after_error);
   reset_compile_state(*e_);
   // An error in the next translation is reported, and the pass returns.
   EXPECT_TRUE(translate_fe(base_with(6, "       ADVANCE   10, 5")));
   EXPECT_TRUE(e_->ctl.error_found);
-  EXPECT_FALSE(e_->ctl.compiling);
+  EXPECT_FALSE(e_->cs.flags.compiling);
 }
 
 // Each generated model ends in one of two ways, both orderly: the pass
@@ -103,7 +103,7 @@ TEST_F(TranslateTest, GeneratedGarbageNeverCrashes) {
     install_engine_hooks(*e_);
     e_->ch.attach_console(&in_, &out_);
     reset_compile_state(*e_);
-    e_->ctl.run_ctl_words[2] = -1;
+    e_->ctl.name_from_cycle = true;
     e_->ctl.translate_needed = true;
     write_model("", "m.ERR");  // an empty ERR file: what is read afterwards is this model's
     const bool returned = translate_fe(model);

@@ -155,7 +155,7 @@ TEST_F(StationQueueTest, PreemLabelGetsTheRemovalCode) {
   EXPECT_TRUE(err_lines().empty());
   ASSERT_EQ(e_->blocks.block_count, 6);
   EXPECT_EQ(e_->blocks.block_label[6], k_preem_label_code);
-  EXPECT_TRUE(e_->ctl.preem_name_seen);
+  EXPECT_TRUE(e_->cs.flags.preem_name_seen);
 }
 
 TEST_F(StationQueueTest, PreemLabelOnGenerateIsRefused) {

@@ -88,7 +88,7 @@ void TranslateTest::SetUp() {
   e_->ch.attach_console(&in_, &out_);
   reset_compile_state(*e_);
   // As the run cycle leaves it: the model name is known.
-  e_->ctl.run_ctl_words[2] = -1;
+  e_->ctl.name_from_cycle = true;
   e_->ctl.translate_needed = true;
 }
 
