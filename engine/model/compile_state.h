@@ -1,7 +1,7 @@
 // The statement record (the statement being read and translated) and the
 // state of one translation pass: counters, flags and the values that the
 // syntax check hands to the operand checks. Owned by the translator;
-// reset_compile_state and the start of translate_program clear it.
+// reset_compile_state clears it before each pass over the model.
 #pragma once
 
 #include <array>

@@ -69,7 +69,7 @@ struct StationTables {
   std::array<int4, k_sna_b_station_limit + 1> sna_b_kind{};
   std::array<int4, k_sna_b_station_limit + 1> sna_b_value{};
   // ADVANCE blocks record the station their transaction holds (a PREEMPT
-  // names a station given by a parameter). PREEMPT check; false at reset_run_state.
+  // names a station given by a parameter). PREEMPT check; false at reset_compile_state.
   bool station_in_advance_flag = false;
 };
 
@@ -155,10 +155,10 @@ struct ParameterTables {
   int4 station_mark_off = 0;
   int4 assemble_word_off = 0;
   // The trace needs a number per transaction (either flag asks for the
-  // trace word). Statement checks; false at reset_run_state.
+  // trace word). Statement checks; false at reset_compile_state.
   bool trace_number_wanted_a = false;
   bool trace_number_wanted_b = false;
-  // The parameters of each new transaction are zeroed. Statement checks; false at reset_run_state.
+  // The parameters of each new transaction are zeroed. Statement checks; false at reset_compile_state.
   bool clear_params_flag = false;
 };
 
@@ -272,10 +272,10 @@ inline void set_seed(RunStepTables& t, int4 p, int q, int r) {
 
 // Slots of the operands that take the EXPERI invalue.
 struct ExperiSlots {
-  // Storage whose capacity is the invalue savevalue; and its flag. Translator; 0 at reset_run_state.
+  // Storage whose capacity is the invalue savevalue; and its flag. Translator; 0 at reset_compile_state.
   int4 capacity_slot = 0;
   bool capacity_flag = false;
-  // GENERATE block numbers / entry numbers. Translator; 0 at reset_run_state.
+  // GENERATE block numbers / entry numbers. Translator; 0 at reset_compile_state.
   int4 generate_c_slot = 0;
   int4 generate_d_slot = 0;
   int4 generate_e_slot = 0;
@@ -289,7 +289,7 @@ struct ExperiSlots {
 // WAITIF blocks and their conditions.
 struct WaitifTables {
   // WAITIF blocks of code 43 that the WAITIF operand check found.
-  // Translator; 0 at reset_run_state.
+  // Translator; 0 at reset_compile_state.
   int4 waitif_block_count = 0;
 };
 
