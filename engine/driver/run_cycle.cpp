@@ -66,7 +66,6 @@ void main_program(Engine& e) {
 void start_parse(Engine& e) {
   ControlState& c = e.ctl;
   c.parse_line_count = 1;
-  c.parse_depth = 0;
   c.java_cmd_read = false;
   init_operation_codes(e);
   c.java_mode = io::Channels::exists("zwxyq.jav");

@@ -1,8 +1,7 @@
 // The parse pass's classification of model lines and the parse-file
 // writer. Takes each model line of the parse pass; hands comments and
-// statements (split into their fields) to the writer of "parsefile". The
-// writer itself records nothing yet: the front end's parse records are
-// written by a later version, and until then "parsefile" stays empty.
+// statements (split into their fields) to the writer of "parsefile". This
+// version's writer records no parse records: "parsefile" stays empty.
 #include "exchange/parse_file.h"
 
 #include "model/engine.h"

@@ -10,7 +10,6 @@
 namespace kelvo::io {
 
 namespace {
-const std::string k_no_path;
 }
 
 Channels::Channels() : in_(&std::cin), out_(&std::cout) {}
@@ -64,11 +63,6 @@ void Channels::close_delete(int unit) {
 bool Channels::is_open(int unit) const {
   if (unit == k_console_in || unit == k_console_out) return true;
   return valid(unit) && ch_[static_cast<std::size_t>(unit)].file != nullptr;
-}
-
-const std::string& Channels::path_of(int unit) const {
-  if (!valid(unit)) return k_no_path;
-  return ch_[static_cast<std::size_t>(unit)].path;
 }
 
 bool Channels::rewind(int unit) {

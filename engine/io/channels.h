@@ -63,7 +63,6 @@ class Channels {
   bool is_open(int unit) const;
   // The file name a channel was opened on ("" for the console or a
   // closed channel).
-  const std::string& path_of(int unit) const;
   // Reading restarts at the beginning of the file.
   bool rewind(int unit);
 

@@ -45,12 +45,12 @@ std::string format_a(std::string_view s, int w) {
 }
 
 void Rec::settle_skip() {
-  if (pending_skip_ > 0) text_.append(static_cast<std::size_t>(pending_skip_), ' ');
-  pending_skip_ = 0;
+  if (blanks_owed_ > 0) text_.append(static_cast<std::size_t>(blanks_owed_), ' ');
+  blanks_owed_ = 0;
 }
 
 Rec& Rec::x(int n) {
-  if (n > 0) pending_skip_ += n;
+  if (n > 0) blanks_owed_ += n;
   return *this;
 }
 
@@ -66,7 +66,7 @@ Rec& Rec::f(double v, int w, int d) { return lit(format_f(v, w, d)); }
 Rec& Rec::a(std::string_view s, int w) { return lit(format_a(s, w)); }
 
 Rec& Rec::br() {
-  pending_skip_ = 0;
+  blanks_owed_ = 0;
   text_ += '\n';
   return *this;
 }

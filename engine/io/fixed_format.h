@@ -42,7 +42,7 @@ class Rec {
  private:
   void settle_skip();
   std::string text_;
-  int pending_skip_ = 0;
+  int blanks_owed_ = 0;
 };
 
 // Formatting of single fields, shared by Rec and by code that builds

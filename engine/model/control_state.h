@@ -63,10 +63,6 @@ struct ControlState {
   bool drive_flag = false;            // model name begins with a drive "A:" (not used here)
   bool first_line_read = false;       // convert_listing_line: a line was read successfully
 
-  // ---- Parse-file writer's name codes (automatic animation) ----
-  int parse_depth = 0;  // nesting index into parse_name_codes (exchange files)
-  std::array<int4, k_parse_name_codes + 1> parse_name_codes{};  // packed labels, 1-based
-
   // ---- Diagnostics ----
   Line80 current_statement;       // the statement being compiled
   bool error_reported = false;    // the current statement has had its report

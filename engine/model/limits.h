@@ -78,9 +78,6 @@ inline constexpr int k_max_statements = 5000;
 inline constexpr int k_console_line = 125;
 // Entries of the parse pass's operation table (41 words and a blank).
 inline constexpr int k_parse_ops = 42;
-// Label codes the parse-file writer keeps per nesting depth (one per
-// statement at most).
-inline constexpr int k_parse_name_codes = 1000;
 
 // ---------------------------------------------------------------------
 // Run-time kernel: transaction store, chains, random streams, reports.

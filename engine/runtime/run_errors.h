@@ -13,8 +13,6 @@ struct Engine;
 
 // Error at the active transaction's block.
 [[noreturn]] void report_block_error(Engine& e);
-// The same, with the run's standard report switched off.
-[[noreturn]] void mark_block_error(Engine& e);
 // Error at block n named by the caller.
 [[noreturn]] void report_error_at_block(Engine& e, int n);
 // A 50-character message line, then the error at the active block.

@@ -141,11 +141,6 @@ void write_error_message(Engine& e, std::string_view message) {
 
 void write_error_line(Engine& e, std::string_view line) { e.ch.write(open_error_unit(e), line); }
 
-void write_long_message(Engine& e, std::string_view text) {
-  const int unit = open_error_unit(e);
-  e.ch.write(unit, io::Rec().x(1).lit(io::read_a(text, 129)));
-}
-
 void delete_stale_err_file(Engine& e) {
   const Text129 name = make_err_name(e);
   if (io::Channels::exists(name.trimmed())) io::Channels::remove_file(name.trimmed());

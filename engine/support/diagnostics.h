@@ -45,8 +45,6 @@ void clear_statement_error_state(Engine& e);
 void write_error_message(Engine& e, std::string_view message);
 // One line written as it stands on the error channel.
 void write_error_line(Engine& e, std::string_view line);
-// A blank and a 129-character text on the error channel.
-void write_long_message(Engine& e, std::string_view text);
 
 // The model's base name followed by ERR (the front end's error file).
 Text129 make_err_name(Engine& e);

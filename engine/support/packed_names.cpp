@@ -126,14 +126,6 @@ void unpack_name_number(Engine& e, int4 packed, int& value, bool& all_digits) {
   decode_digit_codes(codes, value, all_digits);
 }
 
-void store_name_code(Engine& e, std::string_view name) {
-  Text6 field(name);
-  upcase_field6(field);
-  const int depth = e.ctl.parse_depth;
-  if (depth < 1 || depth > k_parse_name_codes) return;
-  e.ctl.parse_name_codes[static_cast<std::size_t>(depth)] = pack_symbol_name(e, field.view());
-}
-
 namespace {
 
 struct ClassInfo {

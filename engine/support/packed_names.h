@@ -84,8 +84,5 @@ inline constexpr int k_mode_deferred = 8;             // silent while the deferr
 // it; the number is then left as the caller set it.
 void find_entity_number(Engine& e, int cls, int4 name, int& mode, int& number);
 
-// Upper-cases and packs a label into the parse-file writer's name-code
-// table at the index parse_depth.
-void store_name_code(Engine& e, std::string_view name);
 
 }  // namespace kelvo

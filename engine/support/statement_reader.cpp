@@ -350,42 +350,4 @@ void split_operands(std::string_view text, int len, bool& comma, int& comma_col,
   }
 }
 
-bool read_program_header(Engine& e, int unit) {
-  if (!e.ch.open_read(unit, e.ctl.program_file_name.trimmed())) return false;
-  std::string first;
-  const bool ok = e.ch.read_line(unit, first) == io::ReadStatus::ok;
-  e.ch.close(unit);
-  if (!ok) return false;
-  Line80 line(first.substr(0, std::min<std::size_t>(first.size(), 10)));
-  bool marker = false;
-  bool simulate_card = false;
-  check_marker_card(e, line, marker, simulate_card);
-  return line.at(1) == '%' || marker || simulate_card;
-}
-
-void copy_name_text(const Line80& line, NameTextState& s) {
-  if (s.line_ready) {
-    s.prepared.clear();
-    const int keep = std::max(0, s.length - 1);
-    for (int col = 1; col <= keep; ++col) s.prepared.set(col, s.pending.at(col));
-  }
-  s.line_ready = false;
-  s.alternating = false;
-  int last = 80;
-  while (last >= 1 && line.at(last) == ' ') --last;
-  if (last == 0) return;
-  if (last + s.length < 70) {
-    for (int col = 1; col <= last; ++col) s.prepared.set(s.length + col, line.at(col));
-    s.prepared.set(s.length + last + 1, '/');
-    s.length += last + 2;
-    return;
-  }
-  s.line_ready = true;
-  s.pending.clear();
-  for (int col = 1; col <= last; ++col) s.pending.set(col, line.at(col));
-  s.pending.set(last + 1, '/');
-  s.length = last + 2;
-  s.alternating = !s.alternating;
-}
-
 }  // namespace kelvo

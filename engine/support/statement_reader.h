@@ -83,18 +83,6 @@ void write_program_line(Engine& e, int unit, int number, Line80& line);
 // The first ',' and the first blank that are not between apostrophes
 // (1-based columns, 0 when absent).
 void split_operands(std::string_view text, int len, bool& comma, int& comma_col, bool& blank, int& blank_col);
-// True when the model's first line begins with '%' or is a marker or
-// SIMULATE card.
-bool read_program_header(Engine& e, int unit);
 
-// Packing of FUNCTION data lines into 70-character listing lines.
-struct NameTextState {
-  FixedText<70> prepared;  // the line being filled
-  FixedText<81> pending;   // text held back for the next line
-  int length = 0;          // characters used in prepared
-  bool line_ready = false; // a full line is ready to be written
-  bool alternating = false;
-};
-void copy_name_text(const Line80& line, NameTextState& s);
 
 }  // namespace kelvo

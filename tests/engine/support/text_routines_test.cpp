@@ -44,12 +44,12 @@ TEST_F(BaseName, ExtensionSetsTheTxtAndListingFlags) {
 
 TEST_F(BaseName, DerivedFileNamesAppendTheirExtension) {
   e().ctl.program_file_name.assign("MODEL.TXT");
-  EXPECT_EQ(make_dec_name(e()).trimmed(), "MODEL.DEC");
+  EXPECT_EQ(model_name_with_extension(e(), "DEC").trimmed(), "MODEL.DEC");
   e().ctl.program_file_name.assign("MODEL.ABC");
-  EXPECT_EQ(make_dec_name(e()).trimmed(), "MODELABC.DEC");
+  EXPECT_EQ(model_name_with_extension(e(), "DEC").trimmed(), "MODELABC.DEC");
   // A name of 125 characters still has room for ".EXT".
   e().ctl.program_file_name.assign(std::string(125, 'm'));
-  EXPECT_EQ(make_dec_name(e()).trimmed(), std::string(125, 'm') + ".DEC");
+  EXPECT_EQ(model_name_with_extension(e(), "DEC").trimmed(), std::string(125, 'm') + ".DEC");
 }
 
 }  // namespace
