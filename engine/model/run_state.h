@@ -49,6 +49,18 @@ struct ChainIndex {
   std::uint32_t heap_seed = 0x9E3779B9u;  // source of treap priorities (deterministic)
 };
 
+// The records of the future-events chain that are delayed while they hold
+// a station (in an ADVANCE that records the station, or with the station
+// marked on the record), listed per station, so that PREEMPT finds a
+// facility's holder without walking the chain.
+struct DelayedHolders {
+  std::array<int4, k_station_limit + 1> head{};       // first record listed under station s
+  std::array<int4, k_station_limit + 1> count{};      // records listed under station s
+  std::array<int4, k_max_txn_records + 1> station{};  // station record r is listed under (0 none)
+  std::array<int4, k_max_txn_records + 1> next{};     // the next record under the same station
+  std::array<int4, k_max_txn_records + 1> prev{};     // the one before it
+};
+
 // Transaction pool and chains. A record r (1-based) owns the words
 // (r-1)*S+1 .. r*S of the pool; its base word p = (r-1)*S+1 is the
 // transaction's identity where one is printed. The value words sit in
@@ -72,6 +84,7 @@ struct TxnStore {
   std::array<int4, k_max_chains + 1> chain_tail{};  // last record (0 empty)
   std::array<int4, k_max_chains + 1> chain_size{};  // records in the chain
   ChainIndex index;  // where a new record goes in a chain
+  DelayedHolders holders;  // delayed holders of each station
 };
 
 // The active transaction, element k = word k of its record, in double

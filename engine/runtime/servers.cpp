@@ -173,6 +173,18 @@ void find_holder(Engine& e, int s, int& chain, int& rec) {
   const bool numbers = numbers_kept(e);
   const int num_word = e.ent.par.txn_num_off;
   const real4 holder = static_cast<real4>(e.srv.station_holder[ix(s)]);
+  if (!numbers) {
+    // A facility has one delayed holder; only when the model has left
+    // more than one record delayed under the station is the first of them
+    // in chain order looked for along the chain.
+    int count = 0;
+    const int r = delayed_holder(e, s, count);
+    if (count <= 1) {
+      chain = r != 0 ? k_future_chain : 0;
+      rec = r;
+      return;
+    }
+  }
   for (int r = t.chain_head[k_future_chain]; r != 0; r = t.txn_next[ix(r)]) {
     const real4 next = record_word(e, r, tw::next_block);
     if (next >= 0.0f) continue;

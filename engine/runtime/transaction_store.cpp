@@ -90,6 +90,46 @@ int filing_place(const Engine& e, int k, real4 time, real8 pr, bool& in_sorted_p
   return q;
 }
 
+// The station record r holds while it is delayed on the future-events
+// chain: the one marked on it, or the one its ADVANCE records (0: none).
+int station_held_in_delay(const Engine& e, int r) {
+  const real4 next = record_word(e, r, tw::next_block);
+  if (next >= 0.0f) return 0;
+  const int marked = e.txn.txn_marks[ix(r)].advance_station;
+  if (marked != 0) return marked >= 1 && marked <= k_station_limit ? marked : 0;
+  const int b = trunc_i32(-next);
+  if (b < 1 || b > e.blocks.block_count || e.blocks.block_op[ix(b)] != bc::advance) return 0;
+  const int s = e.blocks.block_arg[ix(b)];
+  return s >= 1 && s <= k_station_limit ? s : 0;
+}
+
+void list_delayed_holder(Engine& e, int r) {
+  const int s = station_held_in_delay(e, r);
+  DelayedHolders& h = e.txn.holders;
+  h.station[ix(r)] = s;
+  if (s == 0) return;
+  h.prev[ix(r)] = 0;
+  h.next[ix(r)] = h.head[ix(s)];
+  if (h.head[ix(s)] != 0) h.prev[ix(h.head[ix(s)])] = r;
+  h.head[ix(s)] = r;
+  h.count[ix(s)] += 1;
+}
+
+void unlist_delayed_holder(Engine& e, int r) {
+  DelayedHolders& h = e.txn.holders;
+  const int s = h.station[ix(r)];
+  if (s == 0) return;
+  const int before = h.prev[ix(r)], after = h.next[ix(r)];
+  if (before != 0) {
+    h.next[ix(before)] = after;
+  } else {
+    h.head[ix(s)] = after;
+  }
+  if (after != 0) h.prev[ix(after)] = before;
+  h.count[ix(s)] -= 1;
+  h.station[ix(r)] = 0;
+}
+
 // Block code of the block a record moves to next (0 when none).
 int next_block_code(const Engine& e, double next_word) {
   const int b = trunc_i32(next_word < 0 ? -next_word : next_word);
@@ -101,6 +141,11 @@ int next_block_code(const Engine& e, double next_word) {
 
 bool has_parameter(const Engine& e, int j) {
   return j >= 1 && j <= e.ent.par.param_count && parameter_word(j) < static_cast<int>(e.act.cur_txn.size());
+}
+
+int delayed_holder(const Engine& e, int s, int& count) {
+  count = s >= 1 && s <= k_station_limit ? e.txn.holders.count[ix(s)] : 0;
+  return count > 0 ? e.txn.holders.head[ix(s)] : 0;
 }
 
 real4 record_move_time(const Engine& e, int r) { return e.txn.txn_pool[ix(base_of(e.txn, r) + 1)]; }
@@ -123,6 +168,9 @@ void init_free_chain(Engine& e) {
     t.chain_size[ix(k)] = 0;
   }
   clear_chain_index(e);
+  t.holders.head.fill(0);
+  t.holders.count.fill(0);
+  t.holders.station.fill(0);
 }
 
 int take_free_record(Engine& e, int k) {
@@ -136,6 +184,7 @@ int take_free_record(Engine& e, int k) {
   t.txn_marks[ix(p)] = e.act.cur_marks;
   t.free_head = t.txn_next[ix(p)];
   t.txn_chain[ix(p)] = k;
+  if (k == k_future_chain) list_delayed_holder(e, p);
   return p;
 }
 
@@ -261,6 +310,7 @@ void unlink_transaction(Engine& e, int p, int k) {
     t.chain_tail[ix(k)] = before > 0 ? before : 0;
   }
   unindex_record(e, k, p);
+  if (k == k_future_chain) unlist_delayed_holder(e, p);
   t.txn_next[ix(p)] = t.free_head;
   t.txn_prev[ix(p)] = 0;
   t.txn_chain[ix(p)] = 0;

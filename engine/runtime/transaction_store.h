@@ -34,6 +34,10 @@ void enter_station_waiting_line(Engine& e, int b, int s);
 // more than one unit, while all waiters of a station are served.
 void add_to_operand_sum(Engine& e, int n);
 
+// A record of the future-events chain delayed while it holds station s,
+// and how many there are (the record is the one when count is 1).
+int delayed_holder(const Engine& e, int s, int& count);
+
 // Words of a stored record, read for ordering and reports.
 real4 record_move_time(const Engine& e, int r);
 real4 record_word(const Engine& e, int r, int i);
