@@ -1,5 +1,6 @@
 // The engine's stop. Every orderly end unwinds to the entry point, which
-// flushes and closes every channel and ends the process with status 0.
+// flushes and closes every channel and ends the process (status 0, or 2
+// when output was lost).
 #pragma once
 
 namespace kelvo {
