@@ -4,10 +4,17 @@
 //   stdin             console input; without it the engine runs as under the
 //                     front end, with standard input at end of file
 //   expected/NAME     the file NAME (or the captured "stdout") must equal it,
-//                     line by line, trailing blanks stripped
+//                     line by line, trailing blanks stripped; NAME may lie in
+//                     a sub-folder (expected/sub.d/m.ERR is compared with
+//                     sub.d/m.ERR)
 //   expected/NAME.part  its lines must occur as one contiguous run in NAME
 //   absent, present   names that must not / must exist afterwards
 // The engine must end with status 0 within the time limit.
+// Every case must be able to fail against an engine that writes nothing:
+// it needs an expected file with content, or a "present" name, that differs
+// from what files/ already supplies. A case without one is rejected.
+#include "engine_under_test.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -57,11 +64,62 @@ std::vector<std::string> case_names() {
   return names;
 }
 
+// One file under expected/: the written file it names and how it is compared.
+struct Expected {
+  fs::path path;     // the file under expected/
+  std::string name;  // the written file, relative to the scratch directory, or "stdout"
+  bool part;         // its lines need only occur as one contiguous run
+};
+
+std::vector<Expected> expected_files(const fs::path& dir) {
+  std::vector<Expected> list;
+  if (!fs::exists(dir)) return list;
+  for (const auto& e : fs::recursive_directory_iterator(dir)) {
+    if (!e.is_regular_file()) continue;
+    std::string name = e.path().lexically_relative(dir).generic_string();
+    const bool part = name.size() > 5 && name.substr(name.size() - 5) == ".part";
+    if (part) name.resize(name.size() - 5);
+    list.push_back({e.path(), name, part});
+  }
+  std::sort(list.begin(), list.end(), [](const Expected& a, const Expected& b) { return a.path < b.path; });
+  return list;
+}
+
+std::vector<std::string> listed_names(const fs::path& list) {
+  std::vector<std::string> names;
+  if (!fs::exists(list)) return names;
+  for (auto& name : read_lines(list)) {
+    if (!name.empty()) names.push_back(name);
+  }
+  return names;
+}
+
+// True when the case states something that an engine writing nothing
+// would contradict.
+bool makes_positive_assertion(const fs::path& dir, const std::vector<Expected>& expected) {
+  const fs::path supplied = dir / "files";
+  for (const auto& x : expected) {
+    const auto lines = read_lines(x.path);
+    if (std::all_of(lines.begin(), lines.end(), [](const std::string& l) { return l.empty(); })) continue;
+    if (x.name == "stdout" || !fs::exists(supplied / x.name)) return true;
+    if (x.part || read_lines(supplied / x.name) != lines) return true;
+  }
+  for (const auto& name : listed_names(dir / "present")) {
+    if (!fs::exists(supplied / name)) return true;
+  }
+  return false;
+}
+
 class EndToEnd : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(EndToEnd, Case) {
   const fs::path dir = fs::path(E2E_CASES_DIR) / GetParam();
-  const fs::path scratch = fs::path(E2E_SCRATCH_DIR) / GetParam();
+  const auto expected = expected_files(dir / "expected");
+  ASSERT_TRUE(makes_positive_assertion(dir, expected))
+      << GetParam() << " asserts nothing that an engine writing nothing would break: give it an expected "
+      << "file with content or a \"present\" name that files/ does not already supply";
+
+  const fs::path scratch = e2e::scratch_root() / GetParam();
   fs::remove_all(scratch);
   fs::create_directories(scratch);
   if (fs::exists(dir / "files")) {
@@ -69,38 +127,33 @@ TEST_P(EndToEnd, Case) {
   }
   const fs::path out = scratch.string() + ".stdout";
   const std::string input = fs::exists(dir / "stdin") ? (dir / "stdin").string() : "/dev/null";
-  const std::string cmd = "cd " + quote(scratch.string()) + " && timeout 60 " + quote(KELVO_BINARY) +
+  const std::string cmd = "cd " + quote(scratch.string()) + " && timeout 60 " + quote(e2e::engine_binary()) +
                           " < " + quote(input) + " > " + quote(out.string()) + " 2>&1";
   const int rc = std::system(cmd.c_str());
   ASSERT_TRUE(WIFEXITED(rc)) << "engine did not exit normally";
   EXPECT_EQ(WEXITSTATUS(rc), 0) << "exit status (124 means it hung)\n" << join(read_lines(out));
 
-  if (fs::exists(dir / "expected")) {
-    for (const auto& e : fs::directory_iterator(dir / "expected")) {
-      std::string name = e.path().filename().string();
-      const bool part = name.size() > 5 && name.substr(name.size() - 5) == ".part";
-      if (part) name.resize(name.size() - 5);
-      const fs::path actual_path = name == "stdout" ? out : scratch / name;
-      ASSERT_TRUE(fs::exists(actual_path)) << name << " was not written";
-      const auto expected = read_lines(e.path());
-      auto actual = read_lines(actual_path);
-      if (!part) {
-        EXPECT_EQ(join(actual), join(expected)) << "in " << name;
-        continue;
-      }
-      bool found = expected.empty();
-      for (std::size_t i = 0; !found && i + expected.size() <= actual.size(); ++i) {
-        found = std::equal(expected.begin(), expected.end(), actual.begin() + static_cast<long>(i));
-      }
-      EXPECT_TRUE(found) << "lines of " << e.path().filename() << " not found in " << name << ":\n"
-                         << join(actual);
+  for (const auto& x : expected) {
+    const fs::path actual_path = x.name == "stdout" ? out : scratch / x.name;
+    if (!fs::is_regular_file(actual_path)) {
+      ADD_FAILURE() << x.name << " was not written";
+      continue;
     }
+    const auto want = read_lines(x.path);
+    const auto actual = read_lines(actual_path);
+    if (!x.part) {
+      EXPECT_EQ(join(actual), join(want)) << "in " << x.name;
+      continue;
+    }
+    bool found = want.empty();
+    for (std::size_t i = 0; !found && i + want.size() <= actual.size(); ++i) {
+      found = std::equal(want.begin(), want.end(), actual.begin() + static_cast<long>(i));
+    }
+    EXPECT_TRUE(found) << "lines of " << x.name << ".part not found in " << x.name << ":\n" << join(actual);
   }
   for (const char* list : {"absent", "present"}) {
-    if (!fs::exists(dir / list)) continue;
     const bool want = std::string(list) == "present";
-    for (const auto& name : read_lines(dir / list)) {
-      if (name.empty()) continue;
+    for (const auto& name : listed_names(dir / list)) {
       EXPECT_EQ(fs::exists(scratch / name), want) << name << (want ? " is missing" : " should not exist");
     }
   }

@@ -2,6 +2,8 @@
 // and constant service 0.8 (M/D/1, utilisation 0.8) and checks the report
 // against queueing theory: mean queue length and mean wait in the queue
 // rho^2 / (2 (1 - rho)) = 1.6 (within 10 %), utilisation 80 % (within 2 %).
+#include "engine_under_test.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -40,7 +42,7 @@ std::vector<std::string> row_fields(const std::vector<std::string>& lines, const
 }
 
 TEST(QueueingTheory, SingleServerConstantServiceAgreesWithTheory) {
-  const fs::path dir = fs::path(E2E_SCRATCH_DIR) / "mdone_check";
+  const fs::path dir = e2e::scratch_root() / "mdone_check";
   fs::remove_all(dir);
   fs::create_directories(dir);
   {
@@ -59,7 +61,7 @@ TEST(QueueingTheory, SingleServerConstantServiceAgreesWithTheory) {
     std::ofstream j(dir / "zwxyq.jav");
     j << "M.TXT\n     600\n";
   }
-  const std::string cmd = "cd '" + dir.string() + "' && '" + KELVO_BINARY + "' </dev/null >/dev/null 2>&1";
+  const std::string cmd = "cd '" + dir.string() + "' && '" + e2e::engine_binary() + "' </dev/null >/dev/null 2>&1";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   ASSERT_FALSE(fs::exists(dir / "M.ERR"));
   const auto sta = lines_of_file(dir / "M.STA");

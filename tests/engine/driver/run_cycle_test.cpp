@@ -2,79 +2,14 @@
 
 #include "../engine_fixture.h"
 #include "runtime/run_control.h"
-#include "support/console_answer.h"
-#include "support/text_routines.h"
 
 namespace kelvo {
 namespace {
 
-using BaseName = testing::EngineTest;
-using YesNo = testing::EngineTest;
 using Dialogue = testing::EngineTest;
+using ModelState = testing::EngineTest;
 
-std::string base_of(Engine& e, const char* name, int& dot) {
-  e.ctl.program_file_name.assign(name);
-  return std::string(get_program_base_name(e, dot).trimmed());
-}
-
-TEST_F(BaseName, ExtensionTxtIsDroppedOthersJoinTheBase) {
-  int dot = 0;
-  EXPECT_EQ(base_of(e(), "A.TXT", dot), "A.");
-  EXPECT_EQ(dot, 2);
-  EXPECT_TRUE(e().ctl.txt_extension_flag);
-  EXPECT_EQ(base_of(e(), "A.RES", dot), "ARES.");
-  EXPECT_EQ(dot, 5);
-  EXPECT_TRUE(e().ctl.listing_file_flag);
-  EXPECT_FALSE(e().ctl.txt_extension_flag);
-  EXPECT_EQ(base_of(e(), "A", dot), "A.");
-  EXPECT_EQ(dot, 2);
-  EXPECT_EQ(base_of(e(), "MODEL.ABC", dot), "MODELABC.");
-  EXPECT_EQ(dot, 9);
-  EXPECT_EQ(base_of(e(), "model.txt trailing words", dot), "model.");
-}
-
-TEST_F(BaseName, OnlyTheLastPathComponentHasAnExtension) {
-  int dot = 0;
-  EXPECT_EQ(base_of(e(), "../m", dot), "../m.");
-  EXPECT_EQ(base_of(e(), "d.v/m", dot), "d.v/m.");
-  EXPECT_EQ(base_of(e(), "d.v/m.abc", dot), "d.v/mabc.");
-}
-
-TEST_F(BaseName, DerivedFileNamesAppendTheirExtension) {
-  e().ctl.program_file_name.assign("MODEL.TXT");
-  EXPECT_EQ(make_dec_name(e()).trimmed(), "MODEL.DEC");
-  e().ctl.program_file_name.assign("MODEL.ABC");
-  EXPECT_EQ(make_dec_name(e()).trimmed(), "MODELABC.DEC");
-  // A name of 125 characters still has room for ".EXT".
-  e().ctl.program_file_name.assign(std::string(125, 'm'));
-  EXPECT_EQ(make_dec_name(e()).trimmed(), std::string(125, 'm') + ".DEC");
-}
-
-TEST_F(YesNo, OnlyWholeYOrNLinesAnswer) {
-  console_input("yes\n\ny\nno\nN\n");
-  int mode = 7;
-  EXPECT_TRUE(ask_yes_no(e(), mode));
-  EXPECT_FALSE(ask_yes_no(e(), mode));
-  EXPECT_EQ(console_output(), " Answer Y or N\n Answer Y or N\n Answer Y or N\n");
-}
-
-TEST_F(YesNo, NameAcceptingModeTakesAnyOtherLineAsModelName) {
-  console_input("Yes\n");
-  int mode = 13;
-  EXPECT_TRUE(ask_yes_no(e(), mode));
-  EXPECT_EQ(mode, 7);
-  EXPECT_EQ(e().ctl.program_file_name.trimmed(), "Yes");
-  console_input("other.txt\n");
-  mode = 14;
-  EXPECT_FALSE(ask_yes_no(e(), mode));
-  EXPECT_EQ(e().ctl.program_file_name.trimmed(), "other.txt");
-}
-
-TEST_F(YesNo, EndOfInputStopsInsteadOfAskingForEver) {
-  console_input("maybe\n");
-  int mode = 7;
-  EXPECT_TRUE(stops([&] { ask_yes_no(e(), mode); }));
-}
+// --- The end-of-run dialogue ------------------------------------------------
 
 TEST_F(Dialogue, RepeatWithSameProgramAsksAboutSeeds) {
   console_input("Y\nN\n");
@@ -114,13 +49,7 @@ TEST_F(Dialogue, SeveralSimulatesResetSeedsAfterAPause) {
   EXPECT_NE(console_output().find(" With SIMULATE  3, seeds are reset"), std::string::npos);
 }
 
-}  // namespace
-}  // namespace kelvo
-
-namespace kelvo {
-namespace {
-
-using ModelState = testing::EngineTest;
+// --- The model state cleared before a translation or a run -----------------
 
 TEST_F(ModelState, ResetClearsStatisticsAndRestoresSavevalues) {
   e().ent.sv.savevalue_init[3] = 2.5;

@@ -6,36 +6,39 @@ namespace kelvo {
 namespace {
 
 using PackedNames = testing::EngineTest;
+using EntityLookup = testing::EngineTest;
+
+// --- Packing a name ---------------------------------------------------------
 
 TEST(NumericNameKey, NumbersAreRightAlignedDigitCodes) {
-  EXPECT_EQ(numeric_name_key(0), 1);
-  EXPECT_EQ(numeric_name_key(7), 8);
-  EXPECT_EQ(numeric_name_key(42), 203);
-  EXPECT_EQ(numeric_name_key(999), 16410);
-  EXPECT_EQ(numeric_name_key(100), 2 * 1600 + 1 * 40 + 1);
+  const struct {
+    int number;
+    int key;
+  } cases[] = {{0, 1}, {7, 8}, {42, 203}, {999, 16410}, {100, 2 * 1600 + 1 * 40 + 1}};
+  for (const auto& c : cases) EXPECT_EQ(numeric_name_key(c.number), c.key) << c.number;
 }
 
-TEST_F(PackedNames, CaseIsFoldedAndNamesArePaddedWithBlanks) {
-  EXPECT_EQ(pack_symbol_name(e(), "abc"), pack_symbol_name(e(), "ABC"));
-  EXPECT_EQ(pack_symbol_name(e(), "AB"), pack_symbol_name(e(), "AB    "));
-  EXPECT_EQ(pack_symbol_name(e(), "A#B"), pack_symbol_name(e(), "A B"));
+TEST_F(PackedNames, SpellingsThatPackAlike) {
+  const struct {
+    const char* name;
+    const char* same_as;
+  } cases[] = {
+      {"abc", "ABC"},          // case is folded
+      {"AB", "AB    "},        // names are padded with blanks
+      {"A#B", "A B"},          // '#' packs as a blank
+      {"GENERATE", "GENERA"},  // only the first six characters count
+      {"AB=CD", "AB"},         // a terminator ends the name
+      {"AB\nCD", "AB"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(pack_symbol_name(e(), c.name), pack_symbol_name(e(), c.same_as)) << c.name;
+  }
   EXPECT_EQ(pack_symbol_name(e(), "   42"), numeric_name_key(42) * 40);
   EXPECT_EQ(pack_symbol_name(e(), "    42"), numeric_name_key(42));
-  // Only the first six characters count.
-  EXPECT_EQ(pack_symbol_name(e(), "GENERATE"), pack_symbol_name(e(), "GENERA"));
+  EXPECT_FALSE(e().ctl.preem_name_seen);
 }
 
-TEST_F(PackedNames, LateLettersPackWithoutOverflowAndReadBack) {
-  const int4 z = pack_symbol_name(e(), "ZZZZZZ");
-  EXPECT_EQ(name_high_word(z), 38 * 1641);
-  EXPECT_EQ(name_low_word(z), 38 * 1641);
-  EXPECT_EQ(unpack_name_chars(e(), z), "ZZZZZZ");
-  EXPECT_EQ(unpack_name_chars(e(), pack_symbol_name(e(), "x.$9")), "X.$9");
-}
-
-TEST_F(PackedNames, TerminatorsEndTheNameAndPreemLabelPacksAsZero) {
-  EXPECT_EQ(pack_symbol_name(e(), "AB=CD"), pack_symbol_name(e(), "AB"));
-  EXPECT_EQ(pack_symbol_name(e(), "AB\nCD"), pack_symbol_name(e(), "AB"));
+TEST_F(PackedNames, PreemLabelPacksAsZeroAndIsNoted) {
   EXPECT_FALSE(e().ctl.preem_name_seen);
   EXPECT_EQ(pack_symbol_name(e(), "preem:"), 0);
   EXPECT_TRUE(e().ctl.preem_name_seen);
@@ -46,6 +49,16 @@ TEST_F(PackedNames, IllegalCharacterReportsAndStops) {
   EXPECT_TRUE(stops([&] { pack_symbol_name(e(), "A-B"); }));
   EXPECT_TRUE(e().ctl.error_found);
   EXPECT_NE(console_output().find(" Illegal character in this context"), std::string::npos);
+}
+
+// --- Reading a packed name back ---------------------------------------------
+
+TEST_F(PackedNames, LateLettersPackWithoutOverflowAndReadBack) {
+  const int4 z = pack_symbol_name(e(), "ZZZZZZ");
+  EXPECT_EQ(name_high_word(z), 38 * 1641);
+  EXPECT_EQ(name_low_word(z), 38 * 1641);
+  EXPECT_EQ(unpack_name_chars(e(), z), "ZZZZZZ");
+  EXPECT_EQ(unpack_name_chars(e(), pack_symbol_name(e(), "x.$9")), "X.$9");
 }
 
 TEST_F(PackedNames, NamesReadAsNumbersSkipBlanksAndStopAtLetters) {
@@ -70,13 +83,7 @@ TEST_F(PackedNames, CodesOutsideTheAlphabetAreRejected) {
   EXPECT_NE(console_output().find(" Incorrect number"), std::string::npos);
 }
 
-}  // namespace
-}  // namespace kelvo
-
-namespace kelvo {
-namespace {
-
-using EntityLookup = testing::EngineTest;
+// --- Finding an entity by its packed name -----------------------------------
 
 TEST_F(EntityLookup, NamesAreFoundByClassFromEntryOne) {
   e().ent.q.queue_count = 2;

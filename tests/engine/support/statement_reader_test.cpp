@@ -8,16 +8,19 @@ namespace {
 
 using Reader = testing::EngineTest;
 
+// --- The operation table ----------------------------------------------------
+
 TEST_F(Reader, OperationTableGivesTheFirstMatch) {
   init_operation_codes(e());
-  EXPECT_EQ(find_operation_code(e(), pack_symbol_name(e(), "IF")), 11);
-  EXPECT_EQ(find_operation_code(e(), pack_symbol_name(e(), "LET")), 14);
-  EXPECT_EQ(find_operation_code(e(), pack_symbol_name(e(), "GENERATE")), 1);
-  EXPECT_EQ(find_operation_code(e(), pack_symbol_name(e(), "LETP")), 15);
-  EXPECT_EQ(find_operation_code(e(), pack_symbol_name(e(), "VALUEOF")), 39);
-  EXPECT_EQ(find_operation_code(e(), pack_symbol_name(e(), "FOOBAR")), 0);
+  const struct {
+    const char* word;
+    int code;
+  } cases[] = {{"IF", 11}, {"LET", 14}, {"GENERATE", 1}, {"LETP", 15}, {"VALUEOF", 39}, {"FOOBAR", 0}};
+  for (const auto& c : cases) EXPECT_EQ(find_operation_code(e(), pack_symbol_name(e(), c.word)), c.code) << c.word;
   EXPECT_EQ(parse_op_display(16), "LET-");
 }
+
+// --- Reading the model's lines ----------------------------------------------
 
 TEST_F(Reader, ModelWithoutEndReportsInsteadOfLooping) {
   write_file("m.txt", "       SIMULATE\r\n\tGENERATE\t10\r\n");
@@ -73,6 +76,8 @@ TEST_F(Reader, TooManyLinesStop) {
   EXPECT_NE(console_output().find(" Program has too many statements"), std::string::npos);
 }
 
+// --- Splitting a statement --------------------------------------------------
+
 TEST(Fields, TwoFieldsAreLabelAndOperationUnlessTheFirstIsAnOperationWord) {
   auto p = split_statement_fields("LOOP ADVANCE");
   EXPECT_EQ(p.label.trimmed(), "LOOP");
@@ -90,6 +95,17 @@ TEST(Fields, TwoFieldsAreLabelAndOperationUnlessTheFirstIsAnOperationWord) {
   p = split_statement_fields("AVERYLONGLABEL OPERATIONWORD");  // fields are cut, never overrun
   EXPECT_EQ(p.label.trimmed(), "AVERYL");
   EXPECT_EQ(p.operation_len, 9);
+}
+
+TEST(Operands, CommaAndBlankOutsideQuotes) {
+  bool comma = false;
+  bool blank = false;
+  int comma_col = 0;
+  int blank_col = 0;
+  split_operands("'a,b' x,y", 9, comma, comma_col, blank, blank_col);
+  EXPECT_TRUE(comma);
+  EXPECT_EQ(comma_col, 8);
+  EXPECT_EQ(blank_col, 6);
 }
 
 TEST(Suffixes, UnderscoreSuffixesAreRemoved) {
@@ -119,6 +135,8 @@ TEST(LocationTag, TagAndItsCommaAreBlanked) {
   EXPECT_EQ(open_tag.trimmed(), "ADVANCE   5");
 }
 
+// --- Marker cards and the listing line --------------------------------------
+
 TEST_F(Reader, MarkerCardsAndSimulateCard) {
   bool marker = false;
   bool simulate = false;
@@ -139,17 +157,6 @@ TEST_F(Reader, ListingLineHasTextThenStatementNumber) {
   e().ch.close(40);
   const std::string body = "LOOP   ADVANCE   5" + std::string(50, ' ');
   EXPECT_EQ(read_file("list.txt"), "      " + body + "  7\n      " + body + "***\n");
-}
-
-TEST(Operands, CommaAndBlankOutsideQuotes) {
-  bool comma = false;
-  bool blank = false;
-  int comma_col = 0;
-  int blank_col = 0;
-  split_operands("'a,b' x,y", 9, comma, comma_col, blank, blank_col);
-  EXPECT_TRUE(comma);
-  EXPECT_EQ(comma_col, 8);
-  EXPECT_EQ(blank_col, 6);
 }
 
 }  // namespace

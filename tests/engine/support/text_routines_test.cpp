@@ -1,0 +1,56 @@
+#include "support/text_routines.h"
+
+#include "../engine_fixture.h"
+
+namespace kelvo {
+namespace {
+
+using BaseName = testing::EngineTest;
+
+std::string base_of(Engine& e, const char* name, int& dot) {
+  e.ctl.program_file_name.assign(name);
+  return std::string(get_program_base_name(e, dot).trimmed());
+}
+
+TEST_F(BaseName, ExtensionTxtIsDroppedOthersJoinTheBaseOfTheLastPathComponent) {
+  const struct {
+    const char* name;
+    const char* base;  // the final '.' is at its last column
+  } cases[] = {
+      {"A.TXT", "A."},
+      {"A.RES", "ARES."},
+      {"A", "A."},
+      {"MODEL.ABC", "MODELABC."},
+      {"model.txt trailing words", "model."},
+      {"../m", "../m."},
+      {"d.v/m", "d.v/m."},
+      {"d.v/m.abc", "d.v/mabc."},
+  };
+  for (const auto& c : cases) {
+    int dot = 0;
+    EXPECT_EQ(base_of(e(), c.name, dot), c.base) << c.name;
+    EXPECT_EQ(dot, static_cast<int>(std::string(c.base).size())) << c.name;
+  }
+}
+
+TEST_F(BaseName, ExtensionSetsTheTxtAndListingFlags) {
+  int dot = 0;
+  base_of(e(), "A.TXT", dot);
+  EXPECT_TRUE(e().ctl.txt_extension_flag);
+  base_of(e(), "A.RES", dot);
+  EXPECT_TRUE(e().ctl.listing_file_flag);
+  EXPECT_FALSE(e().ctl.txt_extension_flag);
+}
+
+TEST_F(BaseName, DerivedFileNamesAppendTheirExtension) {
+  e().ctl.program_file_name.assign("MODEL.TXT");
+  EXPECT_EQ(make_dec_name(e()).trimmed(), "MODEL.DEC");
+  e().ctl.program_file_name.assign("MODEL.ABC");
+  EXPECT_EQ(make_dec_name(e()).trimmed(), "MODELABC.DEC");
+  // A name of 125 characters still has room for ".EXT".
+  e().ctl.program_file_name.assign(std::string(125, 'm'));
+  EXPECT_EQ(make_dec_name(e()).trimmed(), std::string(125, 'm') + ".DEC");
+}
+
+}  // namespace
+}  // namespace kelvo
