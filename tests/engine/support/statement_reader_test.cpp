@@ -78,23 +78,31 @@ TEST_F(Reader, TooManyLinesStop) {
 
 // --- Splitting a statement --------------------------------------------------
 
-TEST(Fields, TwoFieldsAreLabelAndOperationUnlessTheFirstIsAnOperationWord) {
-  auto p = split_statement_fields("LOOP ADVANCE");
-  EXPECT_EQ(p.label.trimmed(), "LOOP");
-  EXPECT_EQ(p.operation.trimmed(), "ADVANCE");
-  p = split_statement_fields("  advance 5");
-  EXPECT_EQ(p.label.trimmed(), "");
-  EXPECT_EQ(p.operands.trimmed(), "5");
-  p = split_statement_fields("PRINT 'A B'");  // the quoted blank does not split
-  EXPECT_EQ(p.field_count, 2);
-  EXPECT_EQ(p.label.trimmed(), "PRINT");
-  EXPECT_EQ(p.operation.trimmed(), "'A B'");
-  p = split_statement_fields("LBL SEIZE MACH");
-  EXPECT_EQ(p.label.trimmed(), "LBL");
-  EXPECT_EQ(p.operands.trimmed(), "MACH");
-  p = split_statement_fields("AVERYLONGLABEL OPERATIONWORD");  // fields are cut, never overrun
-  EXPECT_EQ(p.label.trimmed(), "AVERYL");
-  EXPECT_EQ(p.operation_len, 9);
+// The operation table tells a label from an operation word, so every
+// statement the translator accepts is split the same way.
+TEST(Fields, TheOperationTableTellsALabelFromTheOperation) {
+  struct Case {
+    const char* statement;
+    const char* label;
+    const char* operation;
+    const char* operands;
+  };
+  const Case cases[] = {
+      {"LOOP ADVANCE", "LOOP", "ADVANCE", ""},
+      {"  advance 5", "", "advance", "5"},
+      {"GENERATE  10,4", "", "GENERATE", "10,4"},
+      {"PRINT 'A B'", "", "PRINT", "'A B'"},  // the quoted blank does not split
+      {"LBL SEIZE MACH", "LBL", "SEIZE", "MACH"},
+      {"START SEIZE MACH", "START", "SEIZE", "MACH"},  // a label that is an operation word
+      {"LET+ X$N,1", "", "LET+", "X$N,1"},
+      {"AVERYLONGLABEL OPERATIONWORD", "AVERYL", "OPERATIO", ""},  // fields are cut, never overrun
+  };
+  for (const Case& c : cases) {
+    const auto p = split_statement_fields(c.statement);
+    EXPECT_EQ(p.label.trimmed(), c.label) << c.statement;
+    EXPECT_EQ(p.operation.trimmed().substr(0, 8), c.operation) << c.statement;
+    EXPECT_EQ(p.operands.trimmed(), c.operands) << c.statement;
+  }
 }
 
 TEST(Operands, CommaAndBlankOutsideQuotes) {
