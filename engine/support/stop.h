@@ -10,6 +10,10 @@ struct Engine;
 // Thrown by the stop and caught only by run_engine; never an error report.
 struct EngineStop {};
 
+// The run-time limit (whole seconds on a monotonic clock from the
+// engine's start) has passed.
+bool run_time_exceeded(const Engine& e);
+
 // Stop with no text: ends the engine at once.
 [[noreturn]] void stop_now(Engine& e);
 

@@ -1,5 +1,7 @@
 #include "support/statement_reader.h"
 
+#include <chrono>
+
 #include "../engine_fixture.h"
 #include "support/packed_names.h"
 
@@ -65,6 +67,20 @@ TEST_F(Reader, InlineCommentWithTextBeyondColumn74IsRejected) {
   e().ctl.error_found = false;
   read_program_lines(e(), 2, ok, line);
   EXPECT_FALSE(e().ctl.error_found);
+}
+
+TEST_F(Reader, TheRunTimeLimitHoldsWhileTheModelIsRead) {
+  write_file("M.TXT", "       SIMULATE\n");
+  e().ctl.program_file_name.assign("M.TXT");
+  e().ctl.java_mode = true;
+  e().ctl.run_time_limit = 1;
+  e().ctl.run_time_start = std::chrono::steady_clock::now() - std::chrono::seconds(3);
+  ASSERT_TRUE(e().ch.open_read(e().ctl.unit_base, "M.TXT"));
+  bool ok = false;
+  Line80 line;
+  EXPECT_TRUE(stops([&] { read_program_lines(e(), 1, ok, line); }));
+  e().ch.close_all();
+  EXPECT_EQ(read_file("M.ERR").rfind(" Program run time exceeds limit", 0), 0u);
 }
 
 TEST_F(Reader, TooManyLinesStop) {
