@@ -25,7 +25,8 @@ int run_engine(Engine& e) {
     // The orderly end of every path.
   }
   e.ch.close_all();
-  return 0;
+  // Lost output or a refused work file is not success.
+  return e.ch.output_lost() || e.ctl.work_file_refused ? 2 : 0;
 }
 
 int run_engine_process() {

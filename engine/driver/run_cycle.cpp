@@ -34,6 +34,16 @@ void read_name_record(Engine& e, int unit, Text125& name) {
   if (e.ch.read_line(unit, line) == io::ReadStatus::ok) name.assign(line);
 }
 
+// A model name from a work file: not blank, and no control character
+// (such as a NUL) anywhere in it.
+bool usable_model_name(const Text125& name) {
+  if (name.is_blank()) return false;
+  for (int col = 1; col <= Text125::size; ++col) {
+    if (static_cast<unsigned char>(name.at(col)) < ' ') return false;
+  }
+  return true;
+}
+
 void take_start_time(Engine& e) {
   const std::time_t now = std::time(nullptr);
   std::tm parts{};
@@ -46,6 +56,9 @@ void take_start_time(Engine& e) {
 
 void main_program(Engine& e) {
   ControlState& c = e.ctl;
+  // The run-time limit counts from the start of the engine, translation
+  // included.
+  take_start_time(e);
   c.auto_animation_flag = false;
   c.newparse_mode = io::Channels::exists("newparse.zwx");
   c.animation_mode = io::Channels::exists("zwxyqani");
@@ -140,11 +153,18 @@ void read_java_command(Engine& e, bool& experi) {
   ControlState& c = e.ctl;
   const int unit = c.unit_base + io::offset::java;
   c.input_data_unit = c.unit_base + io::offset::input_data;
-  e.ch.open_read(unit, "zwxyq.jav");
-  read_name_record(e, unit, c.program_file_name);
+  c.program_file_name.clear();
+  if (e.ch.open_read(unit, "zwxyq.jav")) read_name_record(e, unit, c.program_file_name);
+  if (!usable_model_name(c.program_file_name)) {
+    // No model name, no file named after it: the error can only go to
+    // standard error, and the exit status says that nothing was run.
+    e.ch.close(unit);
+    e.ch.write_error_stream(" No usable model name in ZWXYQ.JAV");
+    c.work_file_refused = true;
+    stop_now(e);
+  }
   experi = parse_experi(e);
   c.run_time_limit = 100000000;
-  take_start_time(e);
   std::string record;
   long long limit = 0;
   const bool ok = e.ch.read_line(unit, record) == io::ReadStatus::ok && io::read_i(record, 7, limit);

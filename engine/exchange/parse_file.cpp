@@ -41,17 +41,17 @@ void classify_line(Engine& e, int count, const Line80& line) {
     p.comment.assign(comment);
     p.comment_len = static_cast<int>(std::min<std::size_t>(comment.size(), 70));
   }
-  Text6 word(p.operation.cols(1, 6));
-  upcase_field6(word);
-  if (word.at(4) == '+') word.set(4, 'P');
-  if (word.at(4) == '-') word.set(4, 'M');
-  if (word == "STOR" || word == "STORAG") {
-    write_error_message(e, " STORAGE obsolete. Use CAPACITY");
+  // Errors of the parse pass show the statement they are about.
+  c.current_statement = line;
+  p.op_code = operation_code_of_word(p.operation.trimmed());
+  const std::string_view word = p.operation.trimmed();
+  std::string upper(word.substr(0, std::min<std::size_t>(word.size(), 6)));
+  for (char& ch : upper) upcase_char(ch);
+  if (upper == "STOR" || upper == "STORAG") {
+    flag_error_without_hint(e, " STORAGE obsolete. Use CAPACITY");
     stop_program(e);
   }
-  p.op_code = find_operation_code(e, pack_symbol_name(e, word.view()));
   if (p.op_code == k_op_anim && c.auto_animation_flag) {
-    c.current_statement = line;
     flag_error_without_hint(e, " Automatic animation not allowed with ANIM");
     stop_program(e);
   }

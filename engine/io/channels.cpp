@@ -1,8 +1,12 @@
 // Numbered channels over C streams and the console.
 // Takes channel numbers and file names; reads lines (CR stripped, end of
-// file distinct from error) and writes records with '\n' line ends.
+// file distinct from error, bounded length) and writes records with '\n'
+// line ends, noting every output that is lost.
 #include "io/channels.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
@@ -10,9 +14,10 @@
 namespace kelvo::io {
 
 namespace {
-}
+constexpr std::size_t k_read_chunk = 1 << 16;
+}  // namespace
 
-Channels::Channels() : in_(&std::cin), out_(&std::cout) {}
+Channels::Channels() : in_(&std::cin), out_(&std::cout), err_(&std::cerr) {}
 
 Channels::~Channels() { close_all(); }
 
@@ -26,18 +31,61 @@ bool Channels::open_mode(int unit, std::string_view path, const char* mode, bool
   close(unit);
   const std::string p(path);
   if (p.empty()) return false;
+  errno = 0;
   std::FILE* f = std::fopen(p.c_str(), mode);
-  if (f == nullptr) return false;
+  if (f == nullptr) {
+    if (writing) {
+      const int error_number = errno;
+      Channel lost;
+      report_lost(lost, p, error_number);
+    }
+    return false;
+  }
   if (writing) std::setvbuf(f, nullptr, _IOFBF, 1 << 16);
-  ch_[static_cast<std::size_t>(unit)] = Channel{f, p, writing};
+  Channel& c = ch_[static_cast<std::size_t>(unit)];
+  c = Channel{};
+  c.file = f;
+  c.path = p;
+  c.writing = writing;
   return true;
 }
 
 bool Channels::open_read(int unit, std::string_view path) {
-  // A directory opens under fopen on Linux but cannot be read.
+  // Only a regular file is a model or a data file: a directory opens
+  // under fopen on Linux but cannot be read, and a device or a pipe may
+  // never end.
   std::error_code ec;
-  if (std::filesystem::is_directory(std::string(path), ec)) return false;
+  if (!std::filesystem::is_regular_file(std::string(path), ec)) return false;
   return open_mode(unit, path, "rb", false);
+}
+
+void Channels::report_lost(Channel& c, const std::string& path, int error_number) {
+  output_lost_ = true;
+  if (c.failed) return;
+  c.failed = true;
+  // One line per file, however often the engine tries it again.
+  for (const std::string& known : lost_paths_) {
+    if (known == path) return;
+  }
+  lost_paths_.push_back(path);
+  if (err_ == nullptr) return;
+  const char* reason = error_number != 0 ? std::strerror(error_number) : "write failed";
+  *err_ << " Output lost: " << (path.empty() ? std::string("(no name)") : path) << ": " << reason << '\n';
+  err_->flush();
+}
+
+void Channels::write_error_stream(std::string_view text) {
+  if (err_ == nullptr) return;
+  err_->write(text.data(), static_cast<std::streamsize>(text.size()));
+  err_->put('\n');
+  err_->flush();
+}
+
+void Channels::check_console() {
+  if (out_ == nullptr || console_failed_ || !out_->fail()) return;
+  console_failed_ = true;
+  Channel console;
+  report_lost(console, "standard output", 0);
 }
 
 bool Channels::open_new(int unit, std::string_view path) { return open_mode(unit, path, "wb", true); }
@@ -46,9 +94,19 @@ bool Channels::open_append(int unit, std::string_view path) { return open_mode(u
 
 void Channels::close(int unit) {
   if (!valid(unit)) return;
-  if (unit == k_console_out && out_ != nullptr) out_->flush();
+  if (unit == k_console_out && out_ != nullptr) {
+    out_->flush();
+    check_console();
+  }
   Channel& c = ch_[static_cast<std::size_t>(unit)];
-  if (c.file != nullptr) std::fclose(c.file);
+  if (c.file != nullptr) {
+    errno = 0;
+    const bool flushed = !c.writing || std::fflush(c.file) == 0;
+    const int flush_error = errno;
+    errno = 0;
+    const bool closed = std::fclose(c.file) == 0;
+    if (c.writing && (!flushed || !closed)) report_lost(c, c.path, flushed ? errno : flush_error);
+  }
   c = Channel{};
 }
 
@@ -70,34 +128,68 @@ bool Channels::rewind(int unit) {
   Channel& c = ch_[static_cast<std::size_t>(unit)];
   if (c.file == nullptr) return false;
   std::rewind(c.file);
+  c.buffer.clear();
+  c.next = 0;
+  c.at_end = false;
+  c.read_error = false;
   return true;
+}
+
+bool Channels::fill(Channel& c) {
+  if (c.at_end || c.read_error) return false;
+  c.buffer.resize(k_read_chunk);
+  const std::size_t n = std::fread(c.buffer.data(), 1, k_read_chunk, c.file);
+  c.buffer.resize(n);
+  c.next = 0;
+  if (n < k_read_chunk) {
+    if (std::ferror(c.file)) c.read_error = true;
+    c.at_end = true;
+  }
+  return n > 0;
+}
+
+ReadStatus Channels::read_file_line(Channel& c, std::string& line) {
+  bool any = false;
+  for (;;) {
+    if (c.next >= c.buffer.size() && !fill(c)) {
+      if (c.read_error) return ReadStatus::error;
+      return any ? ReadStatus::ok : ReadStatus::end_of_file;
+    }
+    any = true;
+    const char* from = c.buffer.data() + c.next;
+    const std::size_t left = c.buffer.size() - c.next;
+    const void* nl = std::memchr(from, '\n', left);
+    const std::size_t len = nl != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nl) - from) : left;
+    if (line.size() < k_max_line_keep) line.append(from, std::min(len, k_max_line_keep - line.size()));
+    c.next += nl != nullptr ? len + 1 : len;
+    if (nl != nullptr) return ReadStatus::ok;
+  }
+}
+
+ReadStatus Channels::read_console_line(std::string& line) {
+  if (in_ == nullptr) return ReadStatus::end_of_file;
+  if (out_ != nullptr) out_->flush();
+  bool any = false;
+  char ch = 0;
+  while (in_->get(ch)) {
+    any = true;
+    if (ch == '\n') return ReadStatus::ok;
+    if (line.size() < k_max_line_keep) line += ch;
+  }
+  if (in_->bad()) return ReadStatus::error;
+  return any ? ReadStatus::ok : ReadStatus::end_of_file;
 }
 
 ReadStatus Channels::read_line(int unit, std::string& line) {
   line.clear();
+  ReadStatus status = ReadStatus::error;
   if (unit == k_console_in) {
-    if (in_ == nullptr) return ReadStatus::end_of_file;
-    if (out_ != nullptr) out_->flush();
-    if (!std::getline(*in_, line)) {
-      return in_->bad() ? ReadStatus::error : ReadStatus::end_of_file;
-    }
-  } else {
-    if (!valid(unit)) return ReadStatus::error;
+    status = read_console_line(line);
+  } else if (valid(unit)) {
     Channel& c = ch_[static_cast<std::size_t>(unit)];
-    if (c.file == nullptr || c.writing) return ReadStatus::error;
-    bool any = false;
-    for (;;) {
-      const int ch = std::getc(c.file);
-      if (ch == EOF) {
-        if (std::ferror(c.file)) return ReadStatus::error;
-        if (!any) return ReadStatus::end_of_file;
-        break;
-      }
-      any = true;
-      if (ch == '\n') break;
-      line += static_cast<char>(ch);
-    }
+    if (c.file != nullptr && !c.writing) status = read_file_line(c, line);
   }
+  if (status != ReadStatus::ok) return status;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return ReadStatus::ok;
 }
@@ -107,25 +199,35 @@ bool Channels::write(int unit, std::string_view text) {
     if (out_ == nullptr) return false;
     out_->write(text.data(), static_cast<std::streamsize>(text.size()));
     out_->put('\n');
+    check_console();
     return true;
   }
   if (!valid(unit)) return false;
   Channel& c = ch_[static_cast<std::size_t>(unit)];
   if (c.file == nullptr || !c.writing) return false;
-  std::fwrite(text.data(), 1, text.size(), c.file);
-  std::fputc('\n', c.file);
-  return true;
+  errno = 0;
+  const bool written = std::fwrite(text.data(), 1, text.size(), c.file) == text.size() && std::fputc('\n', c.file) != EOF;
+  if (!written) report_lost(c, c.path, errno);
+  return written;
 }
 
 void Channels::flush_all() {
-  if (out_ != nullptr) out_->flush();
+  if (out_ != nullptr) {
+    out_->flush();
+    check_console();
+  }
   for (Channel& c : ch_) {
-    if (c.file != nullptr && c.writing) std::fflush(c.file);
+    if (c.file == nullptr || !c.writing) continue;
+    errno = 0;
+    if (std::fflush(c.file) != 0) report_lost(c, c.path, errno);
   }
 }
 
 void Channels::close_all() {
-  if (out_ != nullptr) out_->flush();
+  if (out_ != nullptr) {
+    out_->flush();
+    check_console();
+  }
   for (int u = 0; u <= k_max_unit; ++u) close(u);
 }
 

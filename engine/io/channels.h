@@ -1,7 +1,10 @@
 // Numbered file channels.
 // Channel 5 reads the console and 6 writes it; work files sit at
 // unit_base (15) plus a fixed offset; a few fixed channels (9, 27, 28)
-// stand alone. Every byte the engine reads or writes passes here.
+// stand alone. Every byte the engine reads or writes passes here, so this
+// is where lost output is seen: a file that cannot be opened to write, a
+// failed write, flush or close is named on standard error (once per file)
+// and remembered, and the engine then ends with status 2.
 #pragma once
 
 #include <array>
@@ -9,6 +12,7 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "io/fixed_format.h"
 
@@ -37,6 +41,9 @@ inline constexpr int err = 24;         // the model's ERR file
 inline constexpr int layout = 30;      // the model's layout file
 inline constexpr int wrn = 55;         // the model's WRN file
 }  // namespace offset
+// Characters of a line that a read keeps; the rest of a longer line is
+// skipped, so a file without line ends is read in bounded memory.
+inline constexpr std::size_t k_max_line_keep = 4096;
 
 enum class ReadStatus { ok, end_of_file, error };
 
@@ -50,8 +57,11 @@ class Channels {
   // The console streams; by default the process's standard input and
   // output. Tests attach string streams.
   void attach_console(std::istream* in, std::ostream* out);
+  // Where lost output is reported (standard error by default).
+  void attach_error_stream(std::ostream* err) { err_ = err; }
 
-  // Opens an existing file to read. False when it cannot be opened.
+  // Opens an existing regular file to read (a directory, device or pipe
+  // is refused). False when it cannot be opened.
   bool open_read(int unit, std::string_view path);
   // Opens a file anew (created or truncated) to write.
   bool open_new(int unit, std::string_view path);
@@ -67,7 +77,8 @@ class Channels {
   bool rewind(int unit);
 
   // Reads one line without its line end; a trailing carriage return is
-  // stripped. A read on a channel that is not open is an error.
+  // stripped; at most k_max_line_keep characters are kept. A read on a
+  // channel that is not open is an error.
   ReadStatus read_line(int unit, std::string& line);
 
   // Writes text and a line end. Text may hold record breaks ('\n').
@@ -80,6 +91,14 @@ class Channels {
   // Flushes and closes every channel (the console streams are flushed).
   void close_all();
 
+  // One line on the error stream (standard error), for what no file can
+  // carry.
+  void write_error_stream(std::string_view text);
+
+  // Some output was lost (a file could not be opened to write, written,
+  // flushed or closed): the engine's exit status is then 2.
+  bool output_lost() const { return output_lost_; }
+
   static bool exists(std::string_view path);
   static bool remove_file(std::string_view path);
 
@@ -88,13 +107,29 @@ class Channels {
     std::FILE* file = nullptr;
     std::string path;
     bool writing = false;
+    bool failed = false;       // a write failure has been reported
+    std::string buffer;        // read-ahead of a reading channel
+    std::size_t next = 0;      // first unread character of buffer
+    bool at_end = false;       // the file has no more to read
+    bool read_error = false;   // reading the file failed
   };
   bool valid(int unit) const { return unit >= 0 && unit <= k_max_unit; }
   bool open_mode(int unit, std::string_view path, const char* mode, bool writing);
+  // Refills a reading channel's buffer; false at end of file or error.
+  bool fill(Channel& c);
+  ReadStatus read_file_line(Channel& c, std::string& line);
+  ReadStatus read_console_line(std::string& line);
+  // Names the file and the reason on the error stream (once per channel).
+  void report_lost(Channel& c, const std::string& path, int error_number);
+  void check_console();
 
   std::array<Channel, k_max_unit + 1> ch_{};
   std::istream* in_;
   std::ostream* out_;
+  std::ostream* err_;
+  bool output_lost_ = false;
+  bool console_failed_ = false;
+  std::vector<std::string> lost_paths_;  // files already named as lost
 };
 
 }  // namespace kelvo::io

@@ -30,6 +30,7 @@ struct ControlState {
   bool keyboard_start = false;       // "zwxyq" asked for experiment mode with '$'
   bool translate_needed = false;     // the model must be read and translated (again)
   bool error_found = false;          // a compile error was flagged; cleared per run cycle
+  bool work_file_refused = false;    // a work file named no usable model: exit status 2
 
   // ---- Model name and channels ----
   Text125 program_file_name;   // model file name as read, blank padded

@@ -48,6 +48,11 @@ void replace_tabs(const Engine& e, Line80& line) {
 }
 
 bool read_model_record(Engine& e, Line80& line, io::ReadStatus& status) {
+  // The run-time limit holds while the model is read and translated too.
+  if (e.ctl.java_mode && run_time_exceeded(e)) {
+    write_error_message(e, " Program run time exceeds limit");
+    stop_program(e);
+  }
   std::string text;
   status = e.ch.read_line(e.ctl.unit_base, text);
   line.assign(text);
@@ -75,6 +80,19 @@ void init_operation_codes(Engine& e) {
   for (int k = 1; k <= k_parse_ops; ++k) {
     e.ctl.parse_op_words[static_cast<std::size_t>(k)] = pack_symbol_name(e, parse_op_word(k));
   }
+}
+
+int operation_code_of_word(std::string_view word) {
+  // The look-up word: upper case, 6 characters, LET+ and LET- as LETP and LETM.
+  std::string key(word.substr(0, std::min<std::size_t>(word.size(), 6)));
+  for (char& ch : key) upcase_char(ch);
+  if (key.size() >= 4 && key[3] == '+') key[3] = 'P';
+  if (key.size() >= 4 && key[3] == '-') key[3] = 'M';
+  if (key.empty()) return 0;
+  for (int k = 1; k <= k_parse_ops; ++k) {
+    if (parse_op_word(k) == key) return k;
+  }
+  return 0;
 }
 
 int find_operation_code(const Engine& e, int4 packed) {
@@ -207,7 +225,7 @@ ParsedStatement split_statement_fields(std::string_view statement) {
   ParsedStatement p;
   // Fields begin at a character that is neither blank nor tab and end at
   // the first blank that is not between apostrophes.
-  std::array<std::string_view, 3> fields{};
+  std::array<std::string_view, 3> fields{};  // the text after a third field is a comment
   int n = 0;
   std::size_t i = 0;
   while (i < statement.size() && n < 3) {
@@ -222,22 +240,19 @@ ParsedStatement split_statement_fields(std::string_view statement) {
     fields[static_cast<std::size_t>(n++)] = statement.substr(start, i - start);
   }
   p.field_count = n;
+  // A statement is [label] operation [operands]: the operation table tells
+  // whether the first word is the operation or a label (a label that is
+  // also an operation word is taken as a label only when an operation
+  // follows it).
   std::string_view label, op, operands;
+  const bool first_is_op = n >= 1 && operation_code_of_word(fields[0]) != 0;
+  const bool second_is_op = n >= 2 && operation_code_of_word(fields[1]) != 0;
   if (n == 1) {
     op = fields[0];
-  } else if (n == 2) {
-    std::string first(fields[0]);
-    for (char& ch : first) upcase_char(ch);
-    const bool op_first = first == "ADVANCE" || first == "CAPACITY" || first == "TERMINATE" ||
-                          (first == "PRINT" && fields[1].size() <= 3);
-    if (op_first) {
-      op = fields[0];
-      operands = fields[1];
-    } else {
-      label = fields[0];
-      op = fields[1];
-    }
-  } else if (n == 3) {
+  } else if (first_is_op && !(n == 3 && second_is_op)) {
+    op = fields[0];
+    operands = fields[1];
+  } else {
     label = fields[0];
     op = fields[1];
     operands = fields[2];

@@ -25,6 +25,10 @@ void init_operation_codes(Engine& e);
 // Position of a packed 6-character word in the table (the first match;
 // 0 when absent).
 int find_operation_code(const Engine& e, int4 packed);
+// Position of a statement's operation word in the table (its first 6
+// characters in upper case, LET+ and LET- as LETP and LETM; the first
+// match, 0 when absent). Never an error: any text may be looked up.
+int operation_code_of_word(std::string_view word);
 
 // ---- Opening the model ----
 // " What is the name of the KELVO program file" and reading the name.

@@ -1,6 +1,7 @@
 // The stop: unwinds to the engine's entry (see engine_entry.cpp).
 #include "support/stop.h"
 
+#include <chrono>
 #include <string>
 
 #include "model/engine.h"
@@ -8,6 +9,14 @@
 namespace kelvo {
 
 void stop_now(Engine&) { throw EngineStop{}; }
+
+bool run_time_exceeded(const Engine& e) {
+  const ControlState& c = e.ctl;
+  if (c.run_time_start == std::chrono::steady_clock::time_point{}) return false;
+  const auto elapsed =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - c.run_time_start).count();
+  return c.run_time_limit < elapsed;
+}
 
 void stop_program(Engine& e) {
   if (!e.ctl.java_mode && e.ctl.edit_and_pause_flag) {

@@ -1,5 +1,6 @@
 // The engine's stop. Every orderly end unwinds to the entry point, which
-// flushes and closes every channel and ends the process with status 0.
+// flushes and closes every channel and ends the process (status 0, or 2
+// when output was lost).
 #pragma once
 
 namespace kelvo {
@@ -8,6 +9,10 @@ struct Engine;
 
 // Thrown by the stop and caught only by run_engine; never an error report.
 struct EngineStop {};
+
+// The run-time limit (whole seconds on a monotonic clock from the
+// engine's start) has passed.
+bool run_time_exceeded(const Engine& e);
 
 // Stop with no text: ends the engine at once.
 [[noreturn]] void stop_now(Engine& e);

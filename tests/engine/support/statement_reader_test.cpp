@@ -1,5 +1,7 @@
 #include "support/statement_reader.h"
 
+#include <chrono>
+
 #include "../engine_fixture.h"
 #include "support/packed_names.h"
 
@@ -67,6 +69,20 @@ TEST_F(Reader, InlineCommentWithTextBeyondColumn74IsRejected) {
   EXPECT_FALSE(e().ctl.error_found);
 }
 
+TEST_F(Reader, TheRunTimeLimitHoldsWhileTheModelIsRead) {
+  write_file("M.TXT", "       SIMULATE\n");
+  e().ctl.program_file_name.assign("M.TXT");
+  e().ctl.java_mode = true;
+  e().ctl.run_time_limit = 1;
+  e().ctl.run_time_start = std::chrono::steady_clock::now() - std::chrono::seconds(3);
+  ASSERT_TRUE(e().ch.open_read(e().ctl.unit_base, "M.TXT"));
+  bool ok = false;
+  Line80 line;
+  EXPECT_TRUE(stops([&] { read_program_lines(e(), 1, ok, line); }));
+  e().ch.close_all();
+  EXPECT_EQ(read_file("M.ERR").rfind(" Program run time exceeds limit", 0), 0u);
+}
+
 TEST_F(Reader, TooManyLinesStop) {
   write_file("m.txt", "* x\n");
   ASSERT_TRUE(e().ch.open_read(e().ctl.unit_base, "m.txt"));
@@ -78,23 +94,31 @@ TEST_F(Reader, TooManyLinesStop) {
 
 // --- Splitting a statement --------------------------------------------------
 
-TEST(Fields, TwoFieldsAreLabelAndOperationUnlessTheFirstIsAnOperationWord) {
-  auto p = split_statement_fields("LOOP ADVANCE");
-  EXPECT_EQ(p.label.trimmed(), "LOOP");
-  EXPECT_EQ(p.operation.trimmed(), "ADVANCE");
-  p = split_statement_fields("  advance 5");
-  EXPECT_EQ(p.label.trimmed(), "");
-  EXPECT_EQ(p.operands.trimmed(), "5");
-  p = split_statement_fields("PRINT 'A B'");  // the quoted blank does not split
-  EXPECT_EQ(p.field_count, 2);
-  EXPECT_EQ(p.label.trimmed(), "PRINT");
-  EXPECT_EQ(p.operation.trimmed(), "'A B'");
-  p = split_statement_fields("LBL SEIZE MACH");
-  EXPECT_EQ(p.label.trimmed(), "LBL");
-  EXPECT_EQ(p.operands.trimmed(), "MACH");
-  p = split_statement_fields("AVERYLONGLABEL OPERATIONWORD");  // fields are cut, never overrun
-  EXPECT_EQ(p.label.trimmed(), "AVERYL");
-  EXPECT_EQ(p.operation_len, 9);
+// The operation table tells a label from an operation word, so every
+// statement the translator accepts is split the same way.
+TEST(Fields, TheOperationTableTellsALabelFromTheOperation) {
+  struct Case {
+    const char* statement;
+    const char* label;
+    const char* operation;
+    const char* operands;
+  };
+  const Case cases[] = {
+      {"LOOP ADVANCE", "LOOP", "ADVANCE", ""},
+      {"  advance 5", "", "advance", "5"},
+      {"GENERATE  10,4", "", "GENERATE", "10,4"},
+      {"PRINT 'A B'", "", "PRINT", "'A B'"},  // the quoted blank does not split
+      {"LBL SEIZE MACH", "LBL", "SEIZE", "MACH"},
+      {"START SEIZE MACH", "START", "SEIZE", "MACH"},  // a label that is an operation word
+      {"LET+ X$N,1", "", "LET+", "X$N,1"},
+      {"AVERYLONGLABEL OPERATIONWORD", "AVERYL", "OPERATIO", ""},  // fields are cut, never overrun
+  };
+  for (const Case& c : cases) {
+    const auto p = split_statement_fields(c.statement);
+    EXPECT_EQ(p.label.trimmed(), c.label) << c.statement;
+    EXPECT_EQ(p.operation.trimmed().substr(0, 8), c.operation) << c.statement;
+    EXPECT_EQ(p.operands.trimmed(), c.operands) << c.statement;
+  }
 }
 
 TEST(Operands, CommaAndBlankOutsideQuotes) {
