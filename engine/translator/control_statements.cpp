@@ -75,6 +75,8 @@ void compile_start(Engine& e) {
   run.termination_count[n] = value;
   if (n == 1) {
     add_run_step(e, step::first_start);
+    // Each run of a SIMULATE series gets a seed row of its own.
+    if (pass.run_count > 1) init_run_tables(e, pass.run_count);
     return;
   }
   if (!add_run_step(e, step::next_start)) return;
