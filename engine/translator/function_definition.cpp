@@ -207,9 +207,6 @@ bool read_function_argument(Engine& e, int f, const std::string& a, int& ak) {
       return false;
     }
     fn.fn_rn_flag[ix(f)] = true;
-  } else if (ak == opnd::function) {
-    flag_error_without_hint(e, " SNA with $, but not FN, expected as A operand");
-    return false;
   } else if (ak == opnd::constant && !is_digit_char(a.back())) {
     flag_error_without_hint(e, " Integer expected at end of A operand");
     return false;
