@@ -217,7 +217,8 @@ void report_queue_section(Engine& e) {
     s.line(io::Rec().x(1).a(name_of(e, e.ent.q.queue_name[ix(q)]), 6).i(srv.queue_max[ix(q)], 11).x(3).f(area / t, 11, 2).i(entries, 10).i(zeros, 12).f(percent, 12, 2));
   }
   s.line(io::Rec().br().br().x(15).lit("(6)").x(11).lit("(7)").x(10).lit("(8)"));
-  s.line(io::Rec().x(1).a("Queue   ", 8).x(5).lit("Average").x(6).lit("$Average").x(6).lit("Current").br().x(1).a("        ", 8).x(4).lit("time/trans").x(4).lit("time/trans").x(4).lit("contents"));
+  // The header keeps its trailing blanks: 57 and 52 columns.
+  s.line(io::Rec().x(1).a("Queue   ", 8).x(5).lit("Average").x(6).lit("$Average").x(6).lit("Current").x(4).lit("     ").br().x(1).a("        ", 8).x(4).lit("time/trans").x(4).lit("time/trans").x(4).lit("contents").lit("   "));
   for (int q = 1; q <= last; ++q) {
     const real4 area = static_cast<real4>(srv.queue_current[ix(q)]) * e.run.clock + srv.queue_area[ix(q)];
     const int4 entries = srv.queue_entries[ix(q)];

@@ -3,6 +3,7 @@
 // 0, empty queues and tables that show 0, and the confidence limits.
 #include "runtime/report_sections.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "runtime/queues_tables.h"
@@ -51,6 +52,10 @@ TEST_F(ReportSections, QueueNeverEnteredShowsZeros) {
   report_queue_section(*e);
   EXPECT_TRUE(has(" IDLE            0          0.00         0           0        0.00"));
   EXPECT_TRUE(has(" IDLE           0.00          0.00          0"));
+  // The header of the second part keeps its trailing blanks.
+  const auto lines = report();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), " Queue        Average      $Average      Current         "), lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "             time/trans    time/trans    contents   "), lines.end());
 }
 
 TEST_F(ReportSections, QueueAveragesFromTheIntegral) {
