@@ -190,6 +190,20 @@ void check_seeds_statement(Engine& e) {
   }
 }
 
+namespace {
+// The value of a text of digits only (at most 9): false for anything else.
+bool whole_number(std::string_view text, int4& value) {
+  if (text.empty() || text.size() > 9) return false;
+  int4 v = 0;
+  for (char c : text) {
+    if (!is_digit_char(c)) return false;
+    v = v * 10 + (c - '0');
+  }
+  value = v;
+  return true;
+}
+}  // namespace
+
 void check_capacity_statement(Engine& e) {
   auto& st = e.ent.st;
   auto& stmt = e.cs.stmt;
@@ -216,6 +230,8 @@ void check_capacity_statement(Engine& e) {
   if (operand_length(e, 1) == 0) {
     capacity = 1000000000 * e.cs.syn.default_capacity_word;
   } else if (stmt.operand_text[1] == ' ' && name_number(e, stmt.operand_value[1], capacity)) {
+  } else if (stmt.operand_text[1] == k_mark_decimal && whole_number(operand_string(e, 1), capacity)) {
+    // A capacity of 6 to 8 digits (read as a decimal constant by the lexer).
   } else if (stmt.operand_text[1] == 'X') {
     if (numbered) st.numbered_station_count = std::max(st.numbered_station_count, n);
     if (!read_x_constant(e, stmt.operand_value[1], x_use::capacity, capacity)) {
