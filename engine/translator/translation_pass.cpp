@@ -227,6 +227,14 @@ std::string name_result_file(Engine& e) {
   return name + "TXT";
 }
 
+namespace {
+// A name with something in it, no path separator and no "..".
+bool plain_file_name(std::string_view name) {
+  const std::string_view n = trim_blanks(name);
+  return !n.empty() && n.find_first_of("/\\") == std::string_view::npos && n.find("..") == std::string_view::npos;
+}
+}  // namespace
+
 void handle_program_listing(Engine& e, int unit) {
   auto& s = e.ctl;
   auto title = [&](std::string_view name) {
@@ -241,7 +249,13 @@ void handle_program_listing(Engine& e, int unit) {
     const int nu = s.unit_base + io::offset::data_file;
     std::string name;
     if (e.ch.open_read(nu, "program.nam") && e.ch.read_line(nu, name) == io::ReadStatus::ok) {
-      s.program_file_name.assign(name);
+      // The display name becomes the model's name, after which the result
+      // files are named: a plain file name only, never a path.
+      if (plain_file_name(name)) {
+        s.program_file_name.assign(name);
+      } else {
+        write_error_message(e, " Name in PROGRAM.NAM is not a plain file name");
+      }
     }
     e.ch.close(nu);
     title(s.program_file_name.view());
