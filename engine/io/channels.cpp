@@ -211,6 +211,32 @@ bool Channels::write(int unit, std::string_view text) {
   return written;
 }
 
+bool Channels::write_bytes(int unit, std::string_view bytes) {
+  if (!valid(unit) || unit == k_console_out) return false;
+  Channel& c = ch_[static_cast<std::size_t>(unit)];
+  if (c.file == nullptr || !c.writing) return false;
+  errno = 0;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), c.file) == bytes.size();
+  if (!written) report_lost(c, c.path, errno);
+  return written;
+}
+
+bool Channels::read_whole_file(std::string_view path, std::string& bytes, std::size_t limit) {
+  bytes.clear();
+  std::error_code ec;
+  const std::string p(path);
+  if (!std::filesystem::is_regular_file(p, ec)) return false;
+  const auto size = std::filesystem::file_size(p, ec);
+  if (ec || size > limit) return false;
+  std::FILE* f = std::fopen(p.c_str(), "rb");
+  if (f == nullptr) return false;
+  bytes.resize(static_cast<std::size_t>(size));
+  const std::size_t n = std::fread(bytes.data(), 1, bytes.size(), f);
+  const bool ok = n == bytes.size() && std::fgetc(f) == EOF && !std::ferror(f);
+  std::fclose(f);
+  return ok;
+}
+
 void Channels::flush_all() {
   if (out_ != nullptr) {
     out_->flush();

@@ -86,6 +86,8 @@ class Channels {
   // false: it never creates a file.
   bool write(int unit, std::string_view text);
   bool write(int unit, const Rec& rec) { return write(unit, rec.str()); }
+  // Writes bytes as they stand (no line end added).
+  bool write_bytes(int unit, std::string_view bytes);
 
   void flush_all();
   // Flushes and closes every channel (the console streams are flushed).
@@ -98,6 +100,10 @@ class Channels {
   // Some output was lost (a file could not be opened to write, written,
   // flushed or closed): the engine's exit status is then 2.
   bool output_lost() const { return output_lost_; }
+
+  // The whole of a regular file of at most `limit` bytes, as it stands;
+  // false when it cannot be read or is larger.
+  static bool read_whole_file(std::string_view path, std::string& bytes, std::size_t limit);
 
   static bool exists(std::string_view path);
   static bool remove_file(std::string_view path);

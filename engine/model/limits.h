@@ -3,6 +3,8 @@
 // against these before use. Owners append their own headed section.
 #pragma once
 
+#include <cstddef>
+
 namespace kelvo {
 
 // ---------------------------------------------------------------------
@@ -65,6 +67,8 @@ inline constexpr int k_rn_stream_max = 50;
 inline constexpr int k_sna_b_station_limit = 100;
 // Lines kept by the one-line correction of the model file.
 inline constexpr int k_edit_store_lines = 400;
+// Largest model file the one-line correction rewrites (bytes).
+inline constexpr std::size_t k_edit_file_limit = 16u << 20;
 
 // ---------------------------------------------------------------------
 // Program intake and diagnostics

@@ -132,7 +132,8 @@ bool offer_correction(Engine& e) {
     e.ch.close(s.unit_base);
     return false;
   }
-  edit_program_line(e, n, line);
+  // A correction that cannot be saved ends the pass with the error.
+  if (!edit_program_line(e, n, line)) return false;
   s.error_reported = false;
   s.error_found = false;
   return true;
@@ -296,7 +297,7 @@ void listing_pager(Engine& e, int n) {
   if (st == io::ReadStatus::end_of_file) stop_program(e);
 }
 
-void edit_program_line(Engine& e, int n, const Line80& typed) {
+bool edit_program_line(Engine& e, int n, const Line80& typed) {
   auto& s = e.ctl;
   if (e.rep.out_unit == e.rep.prog_unit) {
     e.ch.close(e.rep.prog_unit);
@@ -305,29 +306,42 @@ void edit_program_line(Engine& e, int n, const Line80& typed) {
   }
   const int unit = s.unit_base;
   e.ch.close(unit);
-  const std::string path(trim_blanks(s.program_file_name.view()));
-  if (!e.ch.open_read(unit, path)) return;
-  // Every line is kept whole; only line n is replaced. Lines after END
-  // (data read after the program) are copied as they stand.
-  std::vector<std::string> lines;
-  std::string text;
-  io::ReadStatus st;
-  while ((st = e.ch.read_line(unit, text)) == io::ReadStatus::ok) lines.push_back(text);
-  e.ch.close(unit);
-  if (st == io::ReadStatus::error) return;
-  if (n < 1 || n > static_cast<int>(lines.size())) return;
-  lines[n - 1] = std::string(trim_right(typed.cols(1, 72)));
-  // Written to a temporary file first, then renamed over the model.
-  const std::string temp = path + ".kelvo-edit";
-  if (!e.ch.open_new(unit, temp)) return;
-  for (const auto& line : lines) e.ch.write(unit, line);
-  e.ch.close(unit);
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    io::Channels::remove_file(temp);
+  auto refuse = [&] {
     e.ch.write(io::k_console_out, " Use editor for change");
+    return false;
+  };
+  // The file the model name stands for (the target of a link), which must
+  // be writable: the edit replaces it and keeps its permissions.
+  std::error_code ec;
+  const std::filesystem::path path = std::filesystem::canonical(std::string(trim_blanks(s.program_file_name.view())), ec);
+  if (ec) return refuse();
+  const auto perms = std::filesystem::status(path, ec).permissions();
+  if (ec || (perms & std::filesystem::perms::owner_write) == std::filesystem::perms::none) return refuse();
+  std::string text;
+  if (!io::Channels::read_whole_file(path.string(), text, k_edit_file_limit)) return refuse();
+  // Line n is replaced; every other byte, the line ends included, stays.
+  std::size_t start = 0;
+  for (int k = 1; k < n && start < text.size(); ++k) {
+    const std::size_t nl = text.find('\n', start);
+    start = nl == std::string::npos ? text.size() : nl + 1;
   }
+  if (n < 1 || start >= text.size()) return refuse();
+  std::size_t end = text.find('\n', start);
+  if (end == std::string::npos) end = text.size();
+  if (end > start && text[end - 1] == '\r') --end;
+  text.replace(start, end - start, trim_right(typed.cols(1, 72)));
+  // Written to a temporary file beside it first, then renamed over it.
+  const std::filesystem::path temp = path.string() + ".kelvo-edit";
+  if (!e.ch.open_new(unit, temp.string())) return refuse();
+  e.ch.write_bytes(unit, text);
+  e.ch.close(unit);
+  std::filesystem::permissions(temp, perms, ec);
+  if (!ec) std::filesystem::rename(temp, path, ec);
+  if (ec) {
+    io::Channels::remove_file(temp.string());
+    return refuse();
+  }
+  return true;
 }
 
 void reset_compile_state(Engine& e) {

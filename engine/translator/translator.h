@@ -176,7 +176,10 @@ void reset_compile_state(Engine& e);
 std::string name_result_file(Engine& e);
 void handle_program_listing(Engine& e, int unit);
 void listing_pager(Engine& e, int n);
-void edit_program_line(Engine& e, int n, const Line80& typed);
+// Replaces line n of the model file (the file a link points to) by the
+// typed line, keeping every other byte, the line ends and the file's
+// permissions; false after " Use editor for change" when it cannot.
+bool edit_program_line(Engine& e, int n, const Line80& typed);
 // Operands that START, LET, SPLIT and TABLE must have, and the operand
 // checks of WAITIF, QTABLE and LET MIN/MAX that the label check asked
 // for. True: the statement is in error.

@@ -3,6 +3,8 @@
 // erroneous statement in the model file; SEEDS rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -148,6 +150,45 @@ TEST_F(ConsolePassTest, CorrectionReplacesOnlyTheErroneousLine) {
   std::string expected = model;
   expected.replace(expected.find("LOOP   TERMINATE 1"), 18, "BACK   TERMINATE 1");
   EXPECT_EQ(file_text(path("m.txt")), expected);
+}
+
+// The correction keeps the model file as it was but for its one line: its
+// line ends, its permissions, the link that names it. A model that cannot
+// be changed is left alone with " Use editor for change", and the prompt
+// does not come again.
+TEST_F(ConsolePassTest, CorrectionKeepsTheFileOrSaysItCannot) {
+  namespace fs = std::filesystem;
+  const std::string bad = "LOOP   TERMINATE 1";
+  const std::string crlf = "       SIMULATE\r\n       GENERATE  10,4\r\nLOOP   ADVANCE   8,3\r\n" + bad +
+                           "\r\n       START     50\r\n       END\r\n";
+  enum class Setup { plain, link, read_only, save_blocked };
+  for (const Setup setup : {Setup::plain, Setup::link, Setup::read_only, Setup::save_blocked}) {
+    SCOPED_TRACE(static_cast<int>(setup));
+    fs::remove_all(path("m.txt.kelvo-edit"));
+    fs::remove(path("m.txt"));
+    fs::remove(path("real.txt"));
+    if (setup == Setup::link) fs::create_symlink(path("real.txt"), path("m.txt"));
+    if (setup == Setup::read_only) {
+      std::ofstream(path("m.txt")) << "";
+      fs::permissions(path("m.txt"), fs::perms::owner_read | fs::perms::group_read);
+    }
+    if (setup == Setup::save_blocked) fs::create_directory(path("m.txt.kelvo-edit"));
+    out_.str("");
+    ASSERT_TRUE(translate_console(crlf, "BACK   TERMINATE 1\n"));
+    const auto out = console_lines();
+    const bool kept = setup == Setup::read_only || setup == Setup::save_blocked;
+    std::string expected = crlf;
+    if (!kept) expected.replace(expected.find(bad), bad.size(), "BACK   TERMINATE 1");
+    EXPECT_EQ(file_text(path("m.txt")), expected);
+    EXPECT_EQ(std::count(out.begin(), out.end(), " Type correct line or hit return to end program"), 1);
+    EXPECT_EQ(std::count(out.begin(), out.end(), " Use editor for change"), kept ? 1 : 0);
+    EXPECT_EQ(e_->ctl.error_found, kept);
+    if (setup == Setup::link) EXPECT_TRUE(fs::is_symlink(path("m.txt")));
+    if (setup == Setup::read_only) {
+      EXPECT_EQ(fs::status(path("m.txt")).permissions() & fs::perms::owner_write, fs::perms::none);
+      fs::permissions(path("m.txt"), fs::perms::owner_all);
+    }
+  }
 }
 
 TEST_F(ConsolePassTest, BlankReplyEndsWithTheErrorStanding) {
