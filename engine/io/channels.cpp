@@ -19,7 +19,13 @@ constexpr std::size_t k_read_chunk = 1 << 16;
 
 Channels::Channels() : in_(&std::cin), out_(&std::cout), err_(&std::cerr) {}
 
-Channels::~Channels() { close_all(); }
+// The files are closed; the console streams are not touched, because the
+// streams a test attached may be gone already (close_all flushes them).
+Channels::~Channels() {
+  for (int u = 0; u <= k_max_unit; ++u) {
+    if (u != k_console_in && u != k_console_out) close(u);
+  }
+}
 
 void Channels::attach_console(std::istream* in, std::ostream* out) {
   in_ = in;
