@@ -214,7 +214,6 @@ void restart_table_statistics(Engine& e) {
 }
 
 void setup_savevalues_and_records(Engine& e) {
-  clear_server_statistics(e);
   auto& sv = e.ent.sv;
   // Every savevalue that a LET control statement gave a value starts
   // from it; the others start from 0.

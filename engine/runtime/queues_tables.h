@@ -27,11 +27,12 @@ int table_class_of(const Engine& e, int t, real4 x);
 // The reference time of the zero-time count when a waiter leaves station s.
 void save_last_time(Engine& e, int s);
 // Clears the contents and statistics of every station, queue and table
-// (the table definitions stay).
+// (the table definitions stay): the one reset of the server tables, made
+// with the model's run state before each translation and series run.
 void clear_server_statistics(Engine& e);
 // Restarts the table statistics (at a run start and at RESET).
 void restart_table_statistics(Engine& e);
-// Savevalues and the station, queue and table statistics at the set-up of a run.
+// Savevalues and the record layout at the set-up of a run.
 void setup_savevalues_and_records(Engine& e);
 
 }  // namespace kelvo

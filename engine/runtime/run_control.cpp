@@ -259,20 +259,10 @@ void reset_model_state(Engine& e) {
   }
   e.rep.out_line.fill(' ');
   e.rep.out_col = 0;
-  ServerTables& s = e.srv;
-  s.station_contents.fill(0);
-  s.station_entries.fill(0);
-  s.station_max.fill(0);
-  s.station_area.fill(0.0f);
-  s.preempt_mark.fill(false);
-  s.preempted_count.fill(0);
+  clear_server_statistics(e);
   e.run.generated_before_reset.fill(0);
   e.run.last_block_current.fill(0);
   e.blocks.block_current.fill(0);
-  s.queue_max.fill(0);
-  s.queue_entries.fill(0);
-  s.queue_current.fill(0);
-  s.queue_area.fill(0.0f);
   e.run.clock = 0.0f;
   e.run.reset_time = 0.0f;
   e.run.end_time = 1.0e8f;
