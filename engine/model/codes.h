@@ -67,6 +67,36 @@ inline constexpr int triangular_base = 30;   // 30..40: triangular of mode (kind
 inline constexpr int expression_base = 40;   // above 40: the parameterised expression of reference kind - 40
 }  // namespace fnk
 
+// Built-in arithmetic functions (function kinds 5..19), single precision.
+namespace mathfn {
+inline constexpr int square_root = 5;   // also any code outside 5..19
+inline constexpr int absolute = 6;
+inline constexpr int floor = 7;         // the integer at or below x
+inline constexpr int logarithm = 8;     // natural logarithm
+inline constexpr int exponential = 9;
+inline constexpr int sign = 10;         // 1, 0 or -1 (within 1.0E-5 of 0: 0)
+inline constexpr int is_zero = 11;      // 1 when x is 0 (within 1.0E-5)
+inline constexpr int positive_part = 12;
+inline constexpr int is_above_0 = 13;   // the tests against 0 within 1.0E-5: 1 or 0
+inline constexpr int is_at_least_0 = 14;
+inline constexpr int is_below_0 = 15;
+inline constexpr int is_at_most_0 = 16;
+inline constexpr int is_not_0 = 17;
+inline constexpr int sine_degrees = 18;
+inline constexpr int fraction = 19;     // x less its whole part
+}  // namespace mathfn
+
+// Operators of a compiled expression's items (the operator in front of
+// the item).
+namespace xop {
+inline constexpr int add = 1;        // also '&'
+inline constexpr int subtract = 2;
+inline constexpr int multiply = 3;
+inline constexpr int divide = 4;
+inline constexpr int store = 5;      // ends a parenthesised part: into a temporary slot
+inline constexpr int remainder = 6;  // '%': the remainder with the dividend's sign
+}  // namespace xop
+
 // Run steps that the control statements record, in program order.
 namespace step {
 inline constexpr int end = 1;          // END: the runs are over

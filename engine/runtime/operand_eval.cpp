@@ -159,22 +159,22 @@ real4 operand_index_value(Engine& e, int kind, int& index) {
 
 void apply_expression_operator(Engine& e, int op, int position, int& s, int arg, real8& t, real8& sum, real8 v) {
   switch (op) {
-    case 3:
+    case xop::multiply:
       t = t * v;
       break;
-    case 4:
-    case 6:
+    case xop::divide:
+    case xop::remainder:
       if (std::fabs(v) < 1.0e-8) run_error(e, io::Rec().lit(" Division with ").f(v, 14, 8));
-      t = op == 4 ? t / v : std::fmod(t, v);
+      t = op == xop::divide ? t / v : std::fmod(t, v);
       break;
-    case 5:
-      sum = s == 1 ? sum + t : sum - t;
+    case xop::store:
+      sum = s == xop::add ? sum + t : sum - t;
       if (arg >= 1 && arg <= k_expr_temp_slots) e.ev.eval_stack[ix(arg)] = sum;
       t = 0.0;
       sum = 0.0;
       break;
     default:
-      if (position > 1) sum = s == 1 ? sum + t : sum - t;
+      if (position > 1) sum = s == xop::add ? sum + t : sum - t;
       t = v;
       s = op;
       break;
@@ -211,7 +211,7 @@ real8 eval_variable(Engine& e, int x, int level) {
   if (level > 1) saved = e.ev.eval_stack;
   real8 t = 0.0;
   real8 sum = 0.0;
-  int s = 1;
+  int s = xop::add;
   const auto& kinds = e.expr.expr_item_kind[ix(x)];
   for (int i = 1; i <= k_expr_items; ++i) {
     const int kind = kinds[ix(i)];
@@ -243,7 +243,7 @@ real8 eval_variable(Engine& e, int x, int level) {
     }
     apply_expression_operator(e, op, i, s, arg, t, sum, v);
   }
-  const real8 result = s == 1 ? sum + t : sum - t;
+  const real8 result = s == xop::add ? sum + t : sum - t;
   if (level > 1) {
     e.ev.eval_stack = saved;
     return result;
@@ -254,39 +254,39 @@ real8 eval_variable(Engine& e, int x, int level) {
 real4 eval_math_function(Engine& e, int code, real4 x) {
   constexpr real4 eps = 1.0e-5f;
   switch (code) {
-    case 6:
+    case mathfn::absolute:
       return x <= 0.0f ? -x : x;
-    case 7: {
+    case mathfn::floor: {
       const real4 t = static_cast<real4>(trunc_i32(x));
       return t < 0.0f ? t - 1.0f : t;
     }
-    case 8:
+    case mathfn::logarithm:
       if (x < 1.0e-6f) run_error(e, io::Rec().lit(" Illegal argument of FN$LOG:").f(x, 14, 8));
       return std::log(x);
-    case 9:
+    case mathfn::exponential:
       if (x > 88.0f) run_error(e, io::Rec().lit(" Illegal argument of FN$EXP:").f(x, 8, 3));
       return std::exp(x);
-    case 10:
+    case mathfn::sign:
       return x > eps ? 1.0f : (x < -eps ? -1.0f : 0.0f);
-    case 11:
+    case mathfn::is_zero:
       return std::fabs(x) < eps ? 1.0f : 0.0f;
-    case 12:
+    case mathfn::positive_part:
       return x < 0.0f ? 0.0f : x;
-    case 13:
+    case mathfn::is_above_0:
       return x > eps ? 1.0f : 0.0f;
-    case 14:
+    case mathfn::is_at_least_0:
       return x > -eps ? 1.0f : 0.0f;
-    case 15:
+    case mathfn::is_below_0:
       return x < -eps ? 1.0f : 0.0f;
-    case 16:
+    case mathfn::is_at_most_0:
       return x < eps ? 1.0f : 0.0f;
-    case 17:
+    case mathfn::is_not_0:
       return std::fabs(x) > eps ? 1.0f : 0.0f;
-    case 18:
+    case mathfn::sine_degrees:
       return std::sin(x * 3.141593f / 180.0f);
-    case 19:
+    case mathfn::fraction:
       return x - static_cast<real4>(trunc_i32(x));
-    default:  // 5 and any code outside 5-19: square root
+    default:  // mathfn::square_root and any code outside 5-19
       if (x < 0.0f) run_error(e, io::Rec().lit(" Negative argument of FN$SQR:").f(x, 14, 8));
       return std::sqrt(x);
   }
