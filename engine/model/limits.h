@@ -11,6 +11,8 @@ namespace kelvo {
 // Translator: block, entity and expression tables
 // ---------------------------------------------------------------------
 
+// Transactions one GENERATE block creates at most (its D operand's limit).
+inline constexpr int k_generate_maximum = 100000;
 // Blocks of one model; block 1001 gives " Too many blocks".
 inline constexpr int k_block_capacity = 1000;
 // Facilities and storages share one station numbering.

@@ -17,7 +17,6 @@ namespace kelvo {
 
 namespace {
 
-constexpr int k_generate_maximum = 100000;
 
 int code_of(const Engine& e, int b) {
   if (b < 1 || b > k_block_capacity) return 0;

@@ -759,7 +759,7 @@ bool parse_param_operand(Engine& e, char mark, int block_code, int4 code, int4& 
   if (mark != 'P' && mark != 'p') return false;
   int4 n = 0;
   name_number(e, code, n);
-  result = mark == 'P' ? -n : -n - 30000;
+  result = mark == 'P' ? -n : -n - k_indirect_parameter;
   auto& pass = e.cs.pass;
   if (block_code != bc::enter && block_code != bc::leave) {
     pass.param_entity_flag = true;

@@ -114,7 +114,7 @@ bool check_d_operand_list(Engine& e) {
   st.sna_b_block[slot] = b;
   st.sna_b_kind[slot] = kind;
   st.sna_b_value[slot] = value;
-  e.blocks.block_units[b] = -100;
+  e.blocks.block_units[b] = k_sna_units;
   return true;
 }
 

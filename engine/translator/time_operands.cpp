@@ -200,7 +200,7 @@ bool read_generate_first_time(Engine& e, int n) {
 // error.
 bool read_generate_limit(Engine& e, int n, int b, const real4 row[5]) {
   auto& blk = e.blocks;
-  blk.generate_limit[b] = 100000;
+  blk.generate_limit[b] = k_generate_maximum;
   if (operand_length(e, 4) == 0) {
     if (row[3] == tkind::constant_pair && row[1] == 0.0f && row[2] == 0.0f) {
       flag_error_without_hint(e, " A, B and D operands all 0");
@@ -214,7 +214,7 @@ bool read_generate_limit(Engine& e, int n, int b, const real4 row[5]) {
     if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal D operand");
     return false;
   }
-  if (v > 100000.0f) {
+  if (v > static_cast<real4>(k_generate_maximum)) {
     flag_error_without_hint(e, " Maximum value of D operand = 100000");
     return false;
   }
