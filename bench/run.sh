@@ -12,7 +12,7 @@ build=${1:-build}
 root=$(cd "$(dirname "$0")/.." && pwd)
 kelvo="$root/$build/engine/kelvo"
 [ -x "$kelvo" ] || { echo "kelvo not built in $build" >&2; exit 1; }
-runs=7
+runs=${runs:-7}
 
 now() { date +%s.%N; }
 

@@ -24,9 +24,9 @@ struct TxnMarks {
 };
 
 // An ordered index beside the chains, so that filing a transaction costs
-// O(log n): one balanced search tree (a treap) per chain over the records
-// the chain's sorted part holds, keyed by (move time, priority
-// descending, filing order). The chains stay the order of record; the
+// O(log n): over the records of each chain's sorted part, keyed by (move
+// time, priority descending, filing order): sorted blocks for the
+// future-events chain, a balanced search tree (a treap) per waiting line. The chains stay the order of record; the
 // index only says where in a chain a new record goes. A record's node
 // sits beside the record (one per record), so the index grows with the
 // pool and never allocates. Reset with the chains at run start.
@@ -39,8 +39,38 @@ struct ChainIndexNode {
   std::int64_t order = 0;  // key: filing order among equal keys
 };
 
+// The future-events chain's index: its sorted part as blocks of up to 64
+// keys in key order, the blocks listed in key order by their first keys.
+// A new key is placed by two binary searches over short arrays that stay
+// in the cache, whatever the number of events.
+inline constexpr int k_event_block_slots = 64;
+inline constexpr int k_event_blocks = 2 * (k_max_txn_records / (k_event_block_slots / 2)) + 4;
+
+struct EventKey {
+  real4 time = 0.0f;       // move time
+  int4 record = 0;         // the record with this key
+  real8 priority = 0.0;    // priority (higher first)
+  std::int64_t order = 0;  // filing order among equal keys
+};
+
+struct EventBlock {
+  std::array<EventKey, k_event_block_slots> key{};
+  int4 begin = 0;  // first key in use
+  int4 end = 0;    // one past the last key in use
+};
+
+struct EventIndex {
+  std::array<EventBlock, k_event_blocks> block{};
+  std::array<int4, k_event_blocks> in_order{};      // the blocks in use in key order
+  std::array<EventKey, k_event_blocks> first_key{};  // the first key of each of them
+  int4 used = 0;                                     // blocks in use
+  std::array<int4, k_event_blocks> spare{};          // blocks not in use
+  int4 spare_count = 0;
+};
+
 struct ChainIndex {
-  std::array<int4, k_max_chains + 1> root{};                // tree of chain k (0 empty)
+  EventIndex events;                                        // the future-events chain
+  std::array<int4, k_max_chains + 1> root{};                // tree of waiting line k (0 empty)
   std::array<bool, k_max_chains + 1> walk_only{};           // chain k left key order: walked until empty
   std::array<ChainIndexNode, k_max_txn_records + 1> node{}; // record r's node
   std::array<bool, k_max_txn_records + 1> member{};         // record r is in a tree

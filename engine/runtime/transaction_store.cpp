@@ -63,30 +63,18 @@ void index_linked_record(Engine& e, int k, int p, bool behind) {
   index_record(e, k, p, key_time(e, k, p), t.txn_priority[ix(p)], behind);
 }
 
-// The record a new record with key (time, priority) is filed behind, found
-// as a walk from the chain's tail would: the last record whose key is at
-// or before it. On the future-events chain the batch due now stands in
-// front of the sorted part and is walked.
-int filing_place(const Engine& e, int k, real4 time, real8 pr, bool& in_sorted_part) {
+// The record a new record with key (time, priority) is filed behind,
+// found by a walk from the chain's tail (a chain that left key order, or
+// the batch due now in front of the sorted part, from `from` on): the last
+// record whose key is at or before it.
+int walk_to_place(const Engine& e, int k, int from, real4 time, real8 pr) {
   const TxnStore& t = e.txn;
-  auto at_or_before = [&](int q) {
+  int q = from;
+  while (q != 0) {
     const real4 tq = k == k_future_chain ? record_move_time(e, q) : 0.0f;
-    return !(time < tq || (time == tq && pr > t.txn_priority[ix(q)]));
-  };
-  in_sorted_part = true;
-  int q = 0;
-  if (t.index.walk_only[ix(k)]) {
-    q = t.chain_tail[ix(k)];
-    while (q != 0 && !at_or_before(q)) q = t.txn_prev[ix(q)];
-    return q;
+    if (!(time < tq || (time == tq && pr > t.txn_priority[ix(q)]))) break;
+    q = t.txn_prev[ix(q)];
   }
-  q = last_record_at_or_before(e, k, time, pr);
-  if (q != 0 || k != k_future_chain || t.batch_last == 0) return q;
-  // Every record of the sorted part comes after it: the walk goes on into
-  // the batch due now.
-  q = t.batch_last;
-  while (q != 0 && !at_or_before(q)) q = t.txn_prev[ix(q)];
-  in_sorted_part = q == t.batch_last;
   return q;
 }
 
@@ -216,17 +204,28 @@ void chain_relink(Engine& e, int k, int q, int p) {
 void insert_event_chain(Engine& e, int k) {
   const int p = take_free_record(e, k);
   TxnStore& t = e.txn;
-  bool in_sorted_part = true;
-  const int q = filing_place(e, k, key_time(e, k, p), t.txn_priority[ix(p)], in_sorted_part);
+  const real4 time = key_time(e, k, p);
+  const real8 pr = t.txn_priority[ix(p)];
+  int q = 0;
+  if (t.index.walk_only[ix(k)]) {
+    q = walk_to_place(e, k, t.chain_tail[ix(k)], time, pr);
+  } else {
+    // Filed in the index behind its equals: the record before it there is
+    // the one a walk from the tail would stop at.
+    q = index_record(e, k, p, time, pr, true);
+    if (q == 0 && k == k_future_chain && t.batch_last != 0) {
+      // Every record of the sorted part comes after it: the walk goes on
+      // into the batch due now, and only right behind the batch does the
+      // record stay in the sorted part.
+      q = walk_to_place(e, k, t.batch_last, time, pr);
+      if (q != t.batch_last) unindex_record(e, k, p);
+    }
+  }
   if (q != 0) {
     chain_relink(e, k, q, p);
   } else {
     link_chain_entry(e, k, t.chain_head[ix(k)], p);
-    // At the head of the future-events chain, in front of an open batch,
-    // it belongs to the batch.
-    in_sorted_part = k != k_future_chain || t.batch_last == 0;
   }
-  if (in_sorted_part) index_linked_record(e, k, p, true);
   t.chain_size[ix(k)] += 1;
 }
 
@@ -336,7 +335,7 @@ void find_last_due_event(Engine& e, real4 t) {
   // The records due now leave the sorted part, which the index holds.
   int q = s.chain_head[k_future_chain];
   while (record_move_time(e, q) <= t) {
-    unindex_record(e, k_future_chain, q);
+    unindex_first_record(e, k_future_chain, q);
     q = s.txn_next[ix(q)];
   }
   s.batch_last = s.txn_prev[ix(q)] > 0 ? s.txn_prev[ix(q)] : 0;

@@ -183,7 +183,9 @@ TEST_F(ConsolePassTest, CorrectionKeepsTheFileOrSaysItCannot) {
     EXPECT_EQ(std::count(out.begin(), out.end(), " Type correct line or hit return to end program"), 1);
     EXPECT_EQ(std::count(out.begin(), out.end(), " Use editor for change"), kept ? 1 : 0);
     EXPECT_EQ(e_->ctl.error_found, kept);
-    if (setup == Setup::link) EXPECT_TRUE(fs::is_symlink(path("m.txt")));
+    if (setup == Setup::link) {
+      EXPECT_TRUE(fs::is_symlink(path("m.txt")));
+    }
     if (setup == Setup::read_only) {
       EXPECT_EQ(fs::status(path("m.txt")).permissions() & fs::perms::owner_write, fs::perms::none);
       fs::permissions(path("m.txt"), fs::perms::owner_all);
