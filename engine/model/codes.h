@@ -117,13 +117,14 @@ inline constexpr int first_param = 6;    // parameter 1; parameter j is word 5 +
 }  // namespace tw
 
 // Chains of the transaction store: the future-events chain, then one
-// waiting line per station, then one per queue, then the WAITIF re-test
-// chain.
+// waiting line per station, then one per WAITIF station entry (the
+// transactions that wait for that station's condition), then the chain
+// of the transactions that wait at WAITIF blocks comparing operands.
 inline constexpr int k_future_chain = 1;
 inline constexpr int station_chain(int s) { return k_future_chain + s; }
-inline constexpr int queue_chain(int q) { return k_future_chain + k_station_limit + q; }
-inline constexpr int k_waitif_chain = queue_chain(k_queue_limit) + 1;
+inline constexpr int waitif_entry_chain(int i) { return k_future_chain + k_station_limit + i; }
+inline constexpr int k_waitif_chain = waitif_entry_chain(k_waitif_entry_limit) + 1;
 static_assert(k_waitif_chain == k_max_chains, "every chain has its place in the chain tables");
-static_assert(station_chain(k_station_limit) < queue_chain(1), "station and queue chains do not overlap");
+static_assert(station_chain(k_station_limit) < waitif_entry_chain(1), "station and WAITIF chains do not overlap");
 
 }  // namespace kelvo

@@ -7,6 +7,7 @@
 #include "model/block_table.h"
 #include "model/codes.h"
 #include "model/compile_state.h"
+#include "model/condition_tables.h"
 #include "model/control_state.h"
 #include "model/entity_tables.h"
 #include "model/expr_tables.h"
@@ -27,6 +28,8 @@ struct Engine {
   EntityTables ent;
   // Translator: compiled expressions.
   ExprTables expr;
+  // Translator: IF and WAITIF conditions.
+  ConditionTables cond;
   // Translator: statement record and translation-pass state.
   CompileState cs;
   // Run-time kernel (engine/runtime/).
@@ -38,6 +41,8 @@ struct Engine {
   ReportState rep;
   // Run-time statistics of stations, queues and tables (engine/runtime/servers, queues_tables).
   ServerTables srv;
+  // Run-time state of the WAITIF blocks (engine/runtime/waitif).
+  WaitifRun waitif_run;
   // Calls into higher layers, filled by the driver at start-up.
   EngineHooks hooks;
 };

@@ -100,9 +100,14 @@ inline constexpr int k_max_txn_records = k_pool_words / 7;
 // hidden ones the translator adds (numbers, try slot, family word).
 // 40 leaves ample room; a longer record is refused at run start.
 inline constexpr int k_max_txn_words = 40;
+// WAITIF station entries (a station and its waiting condition, each
+// with its own waiting chain): as many as there are stations, so that a
+// WAITIF whose station is given by a parameter can reach each of them.
+inline constexpr int k_waitif_entry_limit = 600;
 // Chains: 1 future-events chain + one waiting line per station + one per
-// queue + the WAITIF re-test chain (their numbers: model/codes.h).
-inline constexpr int k_max_chains = 1 + k_station_limit + k_queue_limit + 1;
+// WAITIF station entry + the chain of the WAITIF blocks that compare
+// operands (their numbers: model/codes.h).
+inline constexpr int k_max_chains = 1 + k_station_limit + k_waitif_entry_limit + 1;
 // Seeds of the second generator exist for streams 1..8 only.
 inline constexpr int k_seed2_streams = 8;
 // Preset uniform numbers that replace the first draws of stream 1.
@@ -129,5 +134,15 @@ inline constexpr int k_table_limit = 50;
 inline constexpr int k_table_class_limit = 100;
 // Result values (VALUT) summed over a series of runs.
 inline constexpr int k_run_result_limit = 20;
+
+// ---------------------------------------------------------------------
+// Conditions: IF and WAITIF
+// ---------------------------------------------------------------------
+
+// Entries of the condition table: the IF blocks and the WAITIF blocks
+// that compare two operands, one entry each.
+inline constexpr int k_condition_limit = 100;
+// WAITIF blocks with a staggering digit as C operand.
+inline constexpr int k_stagger_limit = 25;
 
 }  // namespace kelvo

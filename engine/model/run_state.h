@@ -15,12 +15,13 @@ namespace kelvo {
 // Marks that ride with a transaction as integers, so that they survive
 // the single-precision words of the record exactly.
 struct TxnMarks {
-  int4 retry = 0;           // released for a retry (server routines)
+  int4 retry = 0;           // released by a WAITIF for a retry (retry_mark, condition_tables.h)
   int4 preempt = 0;         // 1 pre-empted holder, 2 pre-emptor that waited
   int4 station = 0;         // block of the station line it was released from
   int4 advance_station = 0; // station held while delayed in an ADVANCE
   int4 family = 0;          // ASSEMBLE family number (0 none)
   int4 family_left = 0;     // members of the family still outstanding
+  real8 retry_priority = 0.0;  // priority before the WAITIF retry mark raised it
 };
 
 // An ordered index beside the chains, so that filing a transaction costs

@@ -7,10 +7,12 @@
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/generate_advance_terminate.h"
+#include "runtime/if_block.h"
 #include "runtime/print_trace.h"
 #include "runtime/queues_tables.h"
 #include "runtime/run_errors.h"
 #include "runtime/servers.h"
+#include "runtime/waitif.h"
 #include "support/output_files.h"
 
 namespace kelvo {
@@ -45,6 +47,14 @@ bool generate_may_create(Engine& e, int b) {
 
 // An entry block has filed the active transaction in a station's line.
 bool waits_in_line(const Engine& e) { return e.act.cur_txn[tw::next_block] == -1.0; }
+
+// The block a routine chose as the transaction's next one; never a
+// GENERATE block.
+int chosen_block(Engine& e) {
+  const int b = trunc_i32(e.act.cur_txn[tw::next_block]);
+  if (code_of(e, b) == bc::generate) stop_with_block(e, " Transaction tries to enter GENERATE = block ", b);
+  return b;
+}
 
 }  // namespace
 
@@ -125,6 +135,24 @@ void dispatch_block(Engine& e) {
       case bc::tabulate:
         record_value_extremes(e, b);
         pass_on = true;
+        break;
+      // Conditions.
+      case bc::if_form:
+      case bc::if_:
+      case bc::if_test_form:
+        exec_if_block(e, b);
+        b = chosen_block(e);
+        break;
+      case bc::waitif_station:
+      case bc::waitif:
+        waitif_block(e, b);
+        if (cur[tw::next_block] <= 0.0) return;
+        b = chosen_block(e);
+        break;
+      case bc::waitif_retest:
+        retest_waitif_entry(e, b);
+        if (cur[tw::next_block] < 0.0) return;
+        b = chosen_block(e);
         break;
       default:
         // A block whose routine this version does not have; codes outside

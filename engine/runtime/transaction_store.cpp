@@ -14,6 +14,7 @@
 #include "runtime/queues_tables.h"
 #include "runtime/random_streams.h"
 #include "runtime/run_errors.h"
+#include "runtime/waitif.h"
 #include "support/diagnostics.h"
 #include "support/stop.h"
 
@@ -410,6 +411,7 @@ void start_run_transactions(Engine& e) {
   t.chain_count = k_max_chains;
   e.run.next_event_time = e.run.end_time;
   init_free_chain(e);
+  start_waitif_entries(e);
   auto& cur = e.act.cur_txn;
   for (int b = 1; b <= e.blocks.block_count; ++b) {
     if (e.blocks.block_op[ix(b)] != bc::generate) continue;

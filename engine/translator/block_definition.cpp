@@ -12,6 +12,7 @@
 
 #include "support/stop.h"
 #include "support/text_routines.h"
+#include "translator/conditions.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -19,7 +20,7 @@ namespace kelvo {
 void define_block(Engine& e) {
   auto& blk = e.blocks;
   auto& pass = e.cs.pass;
-  const int code = pass.block_code;
+  int code = pass.block_code;
   if (code != bc::generate && !pass.check_flag) {
     // A block before the first GENERATE would run undefined: an error.
     flag_statement_error(e, " Block prior to first GENERATE");
@@ -35,9 +36,10 @@ void define_block(Engine& e) {
     }
     blk.block_label[b] = label;
   }
+  // The WAITIF that compares two operands becomes the re-test form.
   if (code == bc::waitif) {
-    statement_not_available(e, "WAITIF");
-    return;
+    check_waitif_operands(e, code);
+    if (e.ctl.error_reported) return;
   }
   if (blk.block_op[b] != bc::let_minmax_run) blk.block_op[b] = to_int2(code);
   blk.block_line[b] = pass.line_count;
@@ -73,7 +75,8 @@ void define_block(Engine& e) {
     case bc::let_priority_plus:
     case bc::let_priority_minus: set_block_operand_code(e); break;
     case bc::waitif_retest: break;
-    case bc::waitif_station: statement_not_available(e, "WAITIF"); break;
+    case bc::waitif_station: check_waitif_block(e, 0); break;
+    case bc::waitif: check_waitif_block(e, e.cond.statement_word); break;
     case bc::print: define_print_block(e); break;
     case bc::let:
     case bc::let_param:
@@ -91,7 +94,10 @@ void define_block(Engine& e) {
     case bc::tabulate: statement_not_available(e, "TABULATE"); break;
     case bc::special: statement_not_available(e, "special statement"); break;
     case bc::goto_: statement_not_available(e, "GOTO"); break;
-    case bc::if_: statement_not_available(e, "IF"); break;
+    case bc::if_:
+      check_if_block(e);
+      if (pass.assemble_set_mark) pass.branch_in_assemble = true;
+      break;
     default: flag_statement_error(e, " Operation does not exist in Brannic"); break;
   }
 }

@@ -12,16 +12,11 @@
 
 #include "support/stop.h"
 
+#include "translator/conditions.h"
 #include "translator/translator.h"
 
 namespace kelvo {
 
-namespace {
-
-// A word that holds the name code of an entity (operand kinds queue to
-// waiting, whose numbers are also the entity classes) becomes the
-// entity's number (a missing name gives the class's message); words of
-// other kinds are numbers and stay.
 void link_entity_word(Engine& e, int kind, int4& word) {
   static_assert(opnd::queue == k_class_queue && opnd::waiting == k_class_w_address);
   if (kind < opnd::queue || kind > opnd::waiting) return;
@@ -30,6 +25,8 @@ void link_entity_word(Engine& e, int kind, int4& word) {
   find_entity_number(e, kind, word, mode, number);
   word = number;
 }
+
+namespace {
 
 // Every station number a parameter may name at run time must exist.
 void check_parameter_storages(Engine& e) {
@@ -205,12 +202,16 @@ void check_program_end(Engine& e) {
     return;
   }
   check_storage_defs(e, st.storage_count);
+  if (e.cond.waitif_count > 0) check_wait_station(e);
+  check_if_addresses(e);
   st.station_count = st.station_name_count;
   st.facility_offset = st.station_count - st.storage_count;
   if (pass.param_entity_flag || pass.param_station_block > 0) {
     check_parameter_storages(e);
     check_arrive_queue_use(e);
   }
+  extend_waitif_list(e);
+  convert_operand_table(e);
   if (pass.preempt_address_used) resolve_c_operand_labels(e);
   if (!s.error_found) resolve_advance_c_labels(e);
   if (s.error_found) return;

@@ -13,6 +13,7 @@
 #include "support/packed_names.h"
 
 #include "support/text_routines.h"
+#include "translator/conditions.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -281,6 +282,10 @@ void check_a_operand_name_use(Engine& e) {
   }
   if (find_name(e.ent.st.station_implicit_queue, e.ent.st.station_name_count, i) != 0) {
     flag_error_without_hint(e, " Name in A operand used for implicit queue");
+    return;
+  }
+  if (is_waitif_ad_set(e, i)) {
+    flag_error_without_hint(e, " Name in A operand used as WAITIF address");
     return;
   }
   e.blocks.block_arg[b] = to_int2(i);

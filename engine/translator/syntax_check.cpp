@@ -10,6 +10,7 @@
 #include "support/diagnostics.h"
 
 #include "support/text_routines.h"
+#include "translator/conditions.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -322,6 +323,10 @@ void check_statement_syntax(Engine& e, bool& label_known) {
   }
   const int from = operand_field_start(e, s, blank, select);
   if (from == 0) return;
+  // IF and WAITIF: the relation between operands A and B becomes a comma.
+  if (f.op_len == 2 && f1 == 'I' && up_at(l, s + 1) == 'F') check_if_relation(e, from);
+  if (f.op_len == 6 && f1 == 'W' && up_at(l, s + 1) == 'A') check_waitif_relation(e, from);
+  if (e.ctl.error_reported) return;
 
   // The operand field.
   int col = from;

@@ -363,6 +363,7 @@ void reset_compile_state(Engine& e) {
   e.ent.steps.seeds_row_of_start.fill(-1);
   // The compiled expressions, each ended at its first item.
   e.expr = ExprTables{};
+  e.cond = ConditionTables{};
   for (auto& row : e.expr.expr_item_kind) row.fill(k_expr_end);
   // The statement record and the pass state; the experiment's run number
   // is its caller's.

@@ -166,6 +166,11 @@ bool read_x_constant(Engine& e, int4 name, int use, int4& value);
 
 // ---- program_end.cpp: end-of-program checks and linking
 void check_program_end(Engine& e);
+// A word that holds the name code of an entity (operand kinds queue to
+// waiting, whose numbers are also the entity classes) becomes the
+// entity's number (a missing name gives the class's message); words of
+// other kinds are numbers and stay.
+void link_entity_word(Engine& e, int kind, int4& word);
 
 // ---- translation_pass.cpp: the whole pass, listing and correction
 void translate_program(Engine& e, int4& run_count);

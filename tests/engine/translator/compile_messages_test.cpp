@@ -62,7 +62,7 @@ std::vector<MessageCase> message_cases() {
       {"ArriveWithSna", base_with(3, "       ARRIVE    Q$XYZ"), " This type of SNA not allowed"},
       {"StorageUsedAsFacility", base_insert(2, "MACH   CAPACITY  5"), " Storage used as facility"},
       {"ReturnBeforePreempt", base_with(7, "       RETURN    PUMP"), " RETURN before matching PREEMPT"},
-      {"WaitifWithoutBOperand", base_insert(6, "       WAITIF    FAC"), " WAITIF lacks a B operand"},
+      {"WaitifWithoutRelation", base_insert(6, "       WAITIF    FAC"), " WAITIF lacking =, > or <"},
       {"TerminateWithParameterIsIllegal", base_with(8, "       TERMINATE P1"), " Illegal A operand, not 0..999999 or X$name"},
       {"OnlyTerminateCountsZero", base_with(8, "       TERMINATE 0"), " No TERMINATE block with positive A constant"},
       // CAPACITY.

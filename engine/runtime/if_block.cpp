@@ -1,0 +1,59 @@
+// The IF block at run time. Takes the active transaction at an IF block
+// and its condition entry; evaluates both operands, tests the relation
+// and sets the transaction's next block: the block after the IF, or the
+// block the IF names (directly, or through a function of addresses).
+#include "runtime/if_block.h"
+
+#include <cmath>
+
+#include "model/engine.h"
+#include "runtime/block_dispatcher.h"
+#include "runtime/function_eval.h"
+#include "runtime/operand_eval.h"
+
+namespace kelvo {
+
+namespace {
+// Two values closer than this are equal.
+constexpr real8 k_tolerance = 0.00001;
+
+real4 operand_value(Engine& e, const CondOperand& o) {
+  int index = o.value;
+  return operand_index_value(e, o.kind, index);
+}
+}  // namespace
+
+int condition_of_block(Engine& e, int b) {
+  const int code = b >= 1 && b <= e.blocks.block_count ? e.blocks.block_op[ix(b)] : 0;
+  const int i = code != 0 ? e.blocks.block_arg[ix(b)] : 0;
+  if (i < 1 || i > e.cond.cond_count || i > k_condition_limit) refuse_block_code(e, code);
+  return i;
+}
+
+bool test_if_condition(Engine& e, int i) {
+  const CondEntry& c = e.cond.cond[ix(i)];
+  const real8 a = operand_value(e, c.a);
+  const real8 b = operand_value(e, c.b);
+  switch (c.relation) {
+    case rel::lt: return a >= b - k_tolerance;
+    case rel::ne: return std::fabs(a - b) < k_tolerance;
+    case rel::eq: return std::fabs(a - b) >= k_tolerance;
+    case rel::gt: return a <= b + k_tolerance;
+    case rel::ge: return a < b;
+    default: return a > b;  // <= and any other code
+  }
+}
+
+void exec_if_block(Engine& e, int b) {
+  const int i = condition_of_block(e, b);
+  auto& cur = e.act.cur_txn;
+  if (test_if_condition(e, i)) {
+    cur[tw::next_block] = b + 1;
+  } else {
+    const int4 target = e.cond.cond[ix(i)].target;
+    cur[tw::next_block] = target < 0 ? function_value_error(e, -target) : target;
+  }
+  cur[tw::current_block] = b;
+}
+
+}  // namespace kelvo

@@ -1,0 +1,20 @@
+// The IF block at run time and the condition test that IF and the
+// comparing WAITIF share. Takes a condition entry of the translator's
+// condition table and the active transaction; gives the next block.
+#pragma once
+
+namespace kelvo {
+
+struct Engine;
+
+// The condition entry of IF or WAITIF block b (a block whose entry is
+// missing cannot be run).
+int condition_of_block(Engine& e, int b);
+// Condition entry i falls through: the relation written between its
+// operands does not hold (equality within 0.00001).
+bool test_if_condition(Engine& e, int i);
+// IF block b (codes 20, 38, 42): the next block is b + 1 when the test
+// falls through, else the block the IF names.
+void exec_if_block(Engine& e, int b);
+
+}  // namespace kelvo
