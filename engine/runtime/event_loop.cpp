@@ -119,8 +119,7 @@ void run_event_loop(Engine& e) {
       if (h != 0 && record_move_time(e, h) <= r.clock) {
         // A waiter released for a retry is still counted in its block.
         const int k = trunc_i32(record_word(e, h, tw::current_block));
-        const TxnMarks& m = t.txn_marks[ix(h)];
-        if ((m.station != 0 || m.retry != 0) && k >= 1 && k <= k_block_capacity) e.blocks.block_current[ix(k)] += 1;
+        if (t.txn_marks[ix(h)].station != 0 && k >= 1 && k <= k_block_capacity) e.blocks.block_current[ix(k)] += 1;
       }
       correct_block_counts(e);
     }
