@@ -73,7 +73,7 @@ if [ -n "${engine_time[inf100]:-}" ] && [ -n "${engine_time[inf10k]:-}" ]; then
   printf 'infinite server: 100 in flight %.4f s, 10000 in flight %.4f s, ratio %.2f\n' \
     "${engine_time[inf100]}" "${engine_time[inf10k]}" "$(echo "${engine_time[inf10k]} / ${engine_time[inf100]}" | bc -l)"
 fi
-# WAITIF waiters: the same 100000 transactions pass while about 100 and
+# WAITIF waiters: the same 50000 transactions pass while about 100 and
 # about 10000 transactions wait at a WAITIF that compares operands.
 if w100=$(median_of run_model waitif100.txt) && w10k=$(median_of run_model waitif10k.txt); then
   printf 'waitif: 100 waiting %.4f s, 10000 waiting %.4f s, ratio %.2f\n' "$w100" "$w10k" "$(echo "$w10k / $w100" | bc -l)"

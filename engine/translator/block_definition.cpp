@@ -45,7 +45,8 @@ void define_block(Engine& e) {
   blk.block_line[b] = pass.line_count;
   auto& s = e.ctl;
   if (s.translate_needed && pass.listing_on && !s.error_reported) {
-    const auto& l = e.cs.stmt.stmt_line;
+    // A statement whose relation became a comma is listed as written.
+    const auto& l = e.cs.syn.listing_text_set ? e.cs.syn.listing_text : e.cs.stmt.stmt_line;
     if (pass.line_count < 1000) {
       e.ch.write(e.rep.out_unit, io::Rec().x(1).i(b, 3).x(2).lit(l.cols(1, 68)).i(pass.line_count, 3));
     } else {

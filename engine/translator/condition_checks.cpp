@@ -92,6 +92,11 @@ int first_relation_column(const Line80& l, int start) {
 bool replace_relation(Engine& e, int p, int width) {
   Line80& l = e.cs.stmt.stmt_line;
   if (!check_operator_word(e, l.at(p + width))) return false;
+  auto& syn = e.cs.syn;
+  if (!syn.listing_text_set) {
+    syn.listing_text = l;
+    syn.listing_text_set = true;
+  }
   l.set(p, ',');
   if (width == 2) remove_column(l, p + 1);
   return true;

@@ -4,6 +4,7 @@
 // parameter-given stations reach.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -195,10 +196,14 @@ INSTANTIATE_TEST_SUITE_P(Relations, IfRelation,
                                            RelationCase{"C1>3,NEXT", rel::gt, opnd::constant, 3},
                                            RelationCase{"C1>=2.5,NEXT", rel::ge, opnd::decimal, 0}));
 
-TEST_F(ConditionTranslation, TwoCharacterRelationClosesTheGap) {
+TEST_F(ConditionTranslation, TwoCharacterRelationClosesTheGapAndIsListedAsWritten) {
   ASSERT_TRUE(translate_fe(model({stmt("", "IF", "C1<>3,NEXT ! comment")})));
   EXPECT_TRUE(err_lines().empty());
   EXPECT_EQ(e_->cond.cond[1].b.value, 3);
+  const Lines listing = console_lines();
+  EXPECT_NE(std::find_if(listing.begin(), listing.end(),
+                         [](const std::string& l) { return l.find("IF        C1<>3,NEXT ! comment") != std::string::npos; }),
+            listing.end());
 }
 
 // Server conditions: operand A's kind, the relation and the constant B,
