@@ -111,28 +111,35 @@ TEST_F(ConditionRun, AWaiterIsCountedInTheBlockBeforeItsWaitif) {
   EXPECT_EQ(current(2), 0);
 }
 
-// A transaction of priority 5 waits for PUMP and checks its priority when
-// it has passed; a GENERATE of priority `highest` sets the highest
+// Transactions of priority p wait for PUMP and check their priority when
+// they have passed; a GENERATE of priority `highest` sets the highest
 // priority in use (below it the retry mark is small, else large).
-std::string priority_model(const std::string& highest) {
-  return stmt("", "SIMULATE") + stmt("", "GENERATE", "1,0,0,2,5") + stmt("", "WAITIF", "PUMP=U") +
-         stmt("", "IF", "PR<>5,BAD") + stmt("", "SEIZE", "PUMP") + stmt("", "ADVANCE", "10") + stmt("", "RELEASE", "PUMP") +
-         stmt("", "TERMINATE", "1") + stmt("BAD", "TERMINATE", "1") + stmt("", "GENERATE", "1000,0,1000,1," + highest) +
-         stmt("", "TERMINATE", "0") + stmt("", "START", "2") + stmt("", "END");
+struct PriorityCase {
+  std::string priority;
+  std::string highest;
+};
+
+std::string priority_model(const PriorityCase& c) {
+  return stmt("", "SIMULATE") + stmt("", "GENERATE", "1,0,0,2," + c.priority) + stmt("", "WAITIF", "PUMP=U") +
+         stmt("", "IF", "PR<>" + c.priority + ",BAD") + stmt("", "SEIZE", "PUMP") + stmt("", "ADVANCE", "10") +
+         stmt("", "RELEASE", "PUMP") + stmt("", "TERMINATE", "1") + stmt("BAD", "TERMINATE", "1") +
+         stmt("", "GENERATE", "1000,0,1000,1," + c.highest) + stmt("", "TERMINATE", "0") + stmt("", "START", "2") +
+         stmt("", "END");
 }
 
-TEST_F(ConditionRun, APassingWaiterHasItsPriorityBackAfterTheLargeMark) {
-  run(priority_model("5"));
+class RetryMark : public ConditionRun, public ::testing::WithParamInterface<PriorityCase> {};
+
+TEST_P(RetryMark, APassingWaiterHasItsPriorityBack) {
+  run(priority_model(GetParam()));
   EXPECT_EQ(clock_line(), " Clock         20.00");
   EXPECT_EQ(total(3), 2);
-  EXPECT_EQ(total(8), 0);
+  EXPECT_EQ(total(8), 0);  // BAD
 }
 
-TEST_F(ConditionRun, APassingWaiterHasItsPriorityBackAfterTheSmallMark) {
-  run(priority_model("9"));
-  EXPECT_EQ(clock_line(), " Clock         20.00");
-  EXPECT_EQ(total(8), 0);
-}
+INSTANTIATE_TEST_SUITE_P(Marks, RetryMark,
+                         ::testing::Values(PriorityCase{"5", "5"},     // large mark
+                                           PriorityCase{"5", "9"},     // small mark
+                                           PriorityCase{"-5", "-5"})); // large mark, nothing above 0
 
 // One server BUSY at a time: each transaction waits while BUSY holds one.
 std::string serial_model(const std::string& bound) {

@@ -311,6 +311,15 @@ TEST_F(ConditionTranslation, ParameterStationsReachTheirOwnEntries) {
   EXPECT_EQ(e_->ent.st.station_waitif[4], k_true);
 }
 
+TEST_F(ConditionTranslation, TheRelationIsSoughtOutsideParentheses) {
+  e_->cs.stmt.stmt_line.assign(stmt("", "IF", "(A,B)>3,NEXT"));
+  bool known = false;
+  check_statement_syntax(*e_, known);
+  EXPECT_FALSE(e_->ctl.error_reported);
+  EXPECT_EQ(e_->cond.statement_relation, rel::gt);
+  EXPECT_EQ(std::string(trim_right(e_->cs.stmt.stmt_line.view())), stmt("", "IF", "(A,B),3,NEXT"));
+}
+
 // ---- The server IF rewrite on single lines.
 
 struct RewriteCase {
