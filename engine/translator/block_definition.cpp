@@ -153,7 +153,8 @@ void store_print_operands(Engine& e, int4 v, int4 a) {
   if (v > -11000 && v < -100) {
     // An attribute: the line stays open when its last operand ends with ','.
     int last = 0;
-    for (int u = 3; u >= 1 && last == 0; --u) {
+    // The last of A to D (D: the decimals of a PRINT format).
+    for (int u = 4; u >= 1 && last == 0; --u) {
       if (operand_length(e, u) > 0) last = u;
     }
     const int after = last > 0 ? operand_start(e, last) + operand_length(e, last) : 0;

@@ -16,10 +16,11 @@
 namespace kelvo {
 
 namespace {
-// An address word: the address function -i stays; a label becomes the
-// number of the first block that carries it (0 when none does).
+// An address word: the address function -i stays; a label (a packed name,
+// of either sign) becomes the number of the first block that carries it
+// (0 when none does).
 int4 linked_address(const Engine& e, int4 address) {
-  if (address < 0) return address >= -e.ent.fn.function_count ? address : 0;
+  if (address < 0 && address >= -e.ent.fn.function_count) return address;
   return address == 0 ? 0 : find_name(e.blocks.block_label, e.blocks.block_count, address);
 }
 }  // namespace

@@ -453,7 +453,8 @@ bool parse_minmax_list(Engine& e, int s) {
   Line80& l = e.cs.stmt.stmt_line;
   int t = s + 3;
   while (t <= 72 && l.at(t) == ' ') ++t;
-  if (t > 72 || up_at(l, t) != 'P') return false;
+  // A parameter target (not PR, the priority).
+  if (t > 72 || up_at(l, t) != 'P' || up_at(l, t + 1) == 'R') return false;
   int eq = t;
   while (eq <= 72 && l.at(eq) != '=' && l.at(eq) != ' ' && l.at(eq) != ',' && l.at(eq) != '!') ++eq;
   if (eq > 72 || l.at(eq) != '=' || up_at(l, eq + 1) != 'M') return false;
