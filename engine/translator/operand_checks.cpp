@@ -120,16 +120,21 @@ bool rewrite_as_program_call(Engine& e, int p, std::string_view word, bool& too_
     too_long = true;
     return false;
   }
-  const Line80 old = l;
-  Line80 line;
-  for (int c = 1; c < p; ++c) line.set(c, old.at(c));
-  int c = p;
-  for (char ch : call) line.set(c++, ch);
-  for (char ch : old.cols(o, 80)) line.set(c++, ch);
-  l = line;
+  splice_statement_line(e, p, call, o);
   return true;
 }
 }  // namespace
+
+void splice_statement_line(Engine& e, int from, std::string_view text, int rest_from) {
+  Line80& l = e.cs.stmt.stmt_line;
+  const Line80 old = l;
+  Line80 line;
+  for (int c = 1; c < from; ++c) line.set(c, old.at(c));
+  int c = from;
+  for (char ch : text) line.set(c++, ch);
+  for (char ch : old.cols(rest_from, 80)) line.set(c++, ch);
+  l = line;
+}
 
 bool experi_operand_error(Engine& e, int p) {
   bool too_long = false;

@@ -12,6 +12,9 @@ namespace kelvo {
 
 struct Engine;
 
+// The statement line rewritten from column `from`: `text`, then what
+// stood from column rest_from on (columns past 80 are dropped).
+void splice_statement_line(Engine& e, int from, std::string_view text, int rest_from);
 // A queue or AD-set name must begin with three letters (flagged otherwise).
 bool check_name_three_letters(Engine& e, int4 name);
 // A reference X$name in a function call: '$' second, no ')' fifth; the

@@ -11,6 +11,7 @@
 #include "support/diagnostics.h"
 #include "support/packed_names.h"
 #include "support/text_routines.h"
+#include "translator/operand_checks.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -273,6 +274,20 @@ bool limit_operand(Engine& e, int u, int4& limit) {
   return true;
 }
 
+// The limits in operands u and u + 1; constant limits in order. False
+// after `improper` or `reversed`.
+bool limit_operands(Engine& e, int u, int4& lower, int4& upper, const char* improper, const char* reversed) {
+  if (!limit_operand(e, u, lower) || !limit_operand(e, u + 1, upper)) {
+    if (!e.ctl.error_reported) flag_error_without_hint(e, improper);
+    return false;
+  }
+  if (lower > 0 && upper > 0 && lower > upper) {
+    flag_error_without_hint(e, reversed);
+    return false;
+  }
+  return true;
+}
+
 // The parameter that receives the number found: Pj, P$name or the bare
 // number j. 0 after the report.
 int result_parameter(Engine& e, int4 j, const char* improper) {
@@ -332,14 +347,7 @@ void check_let_minmax_block(Engine& e) {
       flag_error_without_hint(e, " Improper A operand in LET MIN/MAX block");
       return;
     }
-    if (!limit_operand(e, 2, lower) || !limit_operand(e, 3, upper)) {
-      if (!e.ctl.error_reported) flag_error_without_hint(e, " Improper B or C operand");
-      return;
-    }
-    if (lower > 0 && upper > 0 && lower > upper) {
-      flag_error_without_hint(e, " B > C in LET MIN/MAX");
-      return;
-    }
+    if (!limit_operands(e, 2, lower, upper, " Improper B or C operand", " B > C in LET MIN/MAX")) return;
     kind = class_operand(e, 4);
     if (kind == 0 || operand_length(e, 5) > 0) {
       flag_error_without_hint(e, " Improper D or E operand");
@@ -360,14 +368,7 @@ void check_let_minmax_block(Engine& e) {
       flag_error_without_hint(e, " Improper C operand");
       return;
     }
-    if (!limit_operand(e, 4, lower) || !limit_operand(e, 5, upper)) {
-      if (!e.ctl.error_reported) flag_error_without_hint(e, " Improper D or E operand");
-      return;
-    }
-    if (lower > 0 && upper > 0 && lower > upper) {
-      flag_error_without_hint(e, " D operand value > E operand value");
-      return;
-    }
+    if (!limit_operands(e, 4, lower, upper, " Improper D or E operand", " D operand value > E operand value")) return;
   }
   j = result_parameter(e, j, " Improper A operand in LET MIN/MAX block");
   if (j == 0) return;
@@ -477,18 +478,8 @@ bool parse_minmax_list(Engine& e, int s) {
   // SELECT at the operation column; the target and the arguments, with a
   // comma between them, from 3 columns further right than the operands
   // were; the rest of the line (a comment) follows.
-  const Line80 old = l;
-  const std::string operands =
-      std::string(old.cols(t, eq - 1)) + "," + std::string(old.cols(open + 1, end - 2));
-  const std::string rest(old.cols(end, 80));
-  Line80 line;
-  for (int c = 1; c < s; ++c) line.set(c, old.at(c));
-  const std::string word6 = "SELECT";
-  for (int i = 0; i < 6; ++i) line.set(s + i, word6[static_cast<std::size_t>(i)]);
-  int c = t + 3;
-  for (char ch : operands) line.set(c++, ch);
-  for (char ch : rest) line.set(c++, ch);
-  l = line;
+  const std::string operands = std::string(l.cols(t, eq - 1)) + "," + std::string(l.cols(open + 1, end - 2));
+  splice_statement_line(e, s, "SELECT" + std::string(static_cast<std::size_t>(t - s - 3), ' ') + operands, end);
   e.cs.syn.minmax_letter = word == "MIN" ? 'N' : 'X';
   e.cs.syn.let_select_flag = true;
   return true;
@@ -681,14 +672,7 @@ bool parse_trace_operand(Engine& e, int s) {
   }
   // HELP TRACE or HELP TROFF from the operation column, then the rest of
   // the line as it was (a comment).
-  const Line80 old = l;
-  const std::string call = word == "ON" ? "HELP TRACE" : "HELP TROFF";
-  Line80 line;
-  for (int c = 1; c < s; ++c) line.set(c, old.at(c));
-  int c = s;
-  for (char ch : call) line.set(c++, ch);
-  for (char ch : old.cols(end, 80)) line.set(c++, ch);
-  l = line;
+  splice_statement_line(e, s, word == "ON" ? "HELP TRACE" : "HELP TROFF", end);
   e.cs.syn.trace_form_code = word == "ON" ? 1 : 2;
   return true;
 }

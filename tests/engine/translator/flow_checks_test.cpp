@@ -126,6 +126,12 @@ class FlowRows : public TranslateTest {
     ASSERT_FALSE(e_->ctl.error_found);
   }
   int4 name(const std::string& n) { return pack_symbol_name(*e_, n); }
+  // Block b as the PRINT step leaves a PRINT that names entity n.
+  void named_print(int b, int code, const std::string& n, int arg) {
+    e_->blocks.block_op[b] = static_cast<int2>(code);
+    e_->blocks.block_opnd[b] = name(n);
+    e_->blocks.block_arg[b] = static_cast<int2>(arg);
+  }
 };
 
 TEST_F(FlowRows, GotoProbabilitiesAndTargets) {
@@ -222,14 +228,9 @@ TEST_F(FlowRows, PrintWordsBeforeTheyAreRefused) {
 TEST_F(FlowRows, NamedPrintAttributesAreLinkedToEntityNumbers) {
   translate(model("       ARRIVE    LINE\n       DEPART    LINE\n"));
   auto& b = e_->blocks;
-  // PRINT Q$LINE (kind 2 with the name) and PRINT 'W',Q$LINE as the PRINT
-  // step leaves them.
-  b.block_op[3] = bc::print;
-  b.block_opnd[3] = name("LINE");
-  b.block_arg[3] = opnd::queue;
-  b.block_op[4] = bc::print_attribute;
-  b.block_opnd[4] = name("LINE");
-  b.block_arg[4] = -(13 + opnd::queue);
+  // PRINT Q$LINE (kind 2 with the name) and PRINT 'W',Q$LINE.
+  named_print(3, bc::print, "LINE", opnd::queue);
+  named_print(4, bc::print_attribute, "LINE", -(13 + opnd::queue));
   check_print_sna_refs(*e_);
   EXPECT_FALSE(e_->ctl.error_found);
   EXPECT_EQ(b.block_opnd[3], opnd::queue);
@@ -240,10 +241,7 @@ TEST_F(FlowRows, NamedPrintAttributesAreLinkedToEntityNumbers) {
 
 TEST_F(FlowRows, AnUndefinedPrintAttributeStopsTheEngine) {
   translate(model(""));
-  auto& b = e_->blocks;
-  b.block_op[2] = bc::print;
-  b.block_opnd[2] = name("NOSUCH");
-  b.block_arg[2] = opnd::queue;
+  named_print(2, bc::print, "NOSUCH", opnd::queue);
   e_->ch.open_new(e_->ctl.unit_base + 24, path("m.ERR"));
   try {
     check_print_sna_refs(*e_);
