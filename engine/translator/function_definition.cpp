@@ -306,7 +306,12 @@ void check_function_statement(Engine& e) {
     return;
   }
   if (int kind = 0; check_name_letters(b, kind)) {
-    // RLNGd and TRAId: an Erlang or triangular variate of the stream.
+    // RLNGd and TRAId: an Erlang or triangular variate of the stream; an
+    // Erlang variate needs at least one phase.
+    if (kind == fnk::erlang_base) {
+      flag_error_without_hint(e, " Function has illegal B operand");
+      return;
+    }
     if (ak != opnd::random) {
       flag_error_without_hint(e, " A operand is not RNj, but B operand blank or R");
       return;

@@ -105,6 +105,7 @@ std::vector<FlowCase> flow_cases() {
       {"TraceAlone", model("       TRACE\n"), " TRACE with no or incorrect operand"},
       // FUNCTION RLNGd and TRAId.
       {"ErlangFunctionAccepted", "ERL    FUNCTION  RN2,RLNG3\n" + model(""), ""},
+      {"ErlangFunctionWithoutPhases", "ERL    FUNCTION  RN2,RLNG0\n" + model(""), " Function has illegal B operand"},
       {"ErlangFunctionNeedsAStream", "ERL    FUNCTION  X$A,RLNG3\n" + model(""),
        " A operand is not RNj, but B operand blank or R"},
   };
