@@ -410,6 +410,9 @@ bool parse_fn_minmax(Engine& e, int p) {
     if (l.at(c) == ')') close = c;
     else if (l.at(c) == ' ' || l.at(c) == '!') break;
   }
+  // Only a call that is the whole value: inside a longer expression the
+  // name is the expression compiler's.
+  if (close > 0 && !blank_or_bang(l.at(close + 1))) return false;
   const std::string args = close > 0 ? std::string(l.cols(open + 1, close - 1)) : std::string();
   const std::size_t comma = args.find(',');
   char kind[2] = {' ', ' '};

@@ -31,9 +31,9 @@ bool check_named_function(Engine& e, int4& operand);
 bool find_function_number(Engine& e, int4 name, int& number);
 
 // ---- other_blocks.cpp: the LET forms of the syntax check
-// At the '=' in column p of a LET: FN$MIN(a,b) or FN$MAX(a,b) takes a
-// row of the FN$MIN/MAX table, marks the block to come as code 53 and
-// blanks the argument list. True when it did.
+// At the '=' in column p of a LET: FN$MIN(a,b) or FN$MAX(a,b) as the whole
+// value takes a row of the FN$MIN/MAX table, marks the block to come as
+// code 53 and blanks the argument list. True when it did.
 bool parse_fn_minmax(Engine& e, int p);
 // LET Pj=MIN(cn,cm) / MAX(...) from the operation at column s: rewritten
 // as SELECT Pj,cn,cm (three operands, the operand field moved 3 columns
