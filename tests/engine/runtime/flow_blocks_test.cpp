@@ -58,12 +58,6 @@ TEST_F(FlowBlocks, LetMinAndMaxKeepTheFirstOfEqualValues) {
   }
 }
 
-TEST_F(FlowBlocks, LetMinOverEqualValuesGivesTheLowerLimit) {
-  minmax_row(3, true, opnd::savevalue, 2, 4);
-  let_minmax_block(*e, 3);
-  EXPECT_EQ(param(1), 2.0);
-}
-
 TEST_F(FlowBlocks, LetMinMaxLimitsFromSavevaluesAreChecked) {
   minmax_row(3, true, opnd::savevalue, -1, 5);  // lower from savevalue 1 = 0
   EXPECT_TRUE(stops([&] { let_minmax_block(*e, 3); }));

@@ -222,33 +222,28 @@ TEST_F(OperandChecks, FrameTextsGoToTheFrmFile) {
   EXPECT_EQ(e_->flow.frame.frame_longest, 13);
 }
 
+// MATUT B and C: a savevalue's initial value rounded, within 250 rows and
+// 12 columns.
 TEST_F(OperandChecks, MatutRowAndColumn) {
-  translate_fe("       SIMULATE\n       LET       X$ROW,3.6\n       GENERATE  1\n       TERMINATE 1\n"
-               "       START     1\n       END\n");
-  e_->cs.flags.stop_after_error = false;
-  auto set_matut = [&](const std::string& b, const std::string& c) {
-    auto& st = e_->cs.stmt;
-    st.operand_text[2] = b[0] == 'X' ? 'X' : ' ';
-    st.operand_value[2] = pack_symbol_name(*e_, b[0] == 'X' ? b.substr(2) : b);
-    st.operand_text[3] = ' ';
-    st.operand_value[3] = pack_symbol_name(*e_, c);
-    set_line("       HELP      MATUT," + b + "," + c);
-    auto& f = st.stmt_fields;
-    f.opnd_start[2] = 24;
-    f.opnd_len[2] = static_cast<int2>(b.size());
-    f.opnd_start[3] = static_cast<int2>(25 + b.size());
-    f.opnd_len[3] = static_cast<int2>(c.size());
-  };
+  auto& st = e_->cs.stmt;
+  e_->ent.sv.savevalue_count = 1;
+  e_->ent.sv.savevalue_name[1] = pack_symbol_name(*e_, "ROW");
+  e_->ent.sv.savevalue_init[1] = 3.6;
+  set_line("       HELP      MATUT,X$ROW,12,251");
+  st.stmt_fields.opnd_start = {0, 18, 24, 30, 33};
+  st.stmt_fields.opnd_len = {0, 5, 5, 2, 3};
+  st.operand_text = {' ', ' ', 'X', ' ', ' '};
+  st.operand_value = {0, 0, pack_symbol_name(*e_, "ROW"), pack_symbol_name(*e_, "12"), pack_symbol_name(*e_, "251")};
   int4 row = 0, column = 0;
-  set_matut("X$ROW", "12");
   EXPECT_TRUE(check_matut_operands(*e_, row, column));
   EXPECT_EQ(row, 4);
   EXPECT_EQ(column, 12);
-  set_matut("251", "1");
+  st.stmt_fields.opnd_start[2] = 33;  // B = 251
+  st.stmt_fields.opnd_len[2] = 3;
+  st.operand_text[2] = ' ';
+  st.operand_value[2] = st.operand_value[4];
   EXPECT_FALSE(check_matut_operands(*e_, row, column));
-  set_matut("2", "Z");
-  e_->ctl.error_reported = false;
-  EXPECT_FALSE(check_matut_operands(*e_, row, column));
+  EXPECT_EQ(message(), " Run again with a lower number");
 }
 
 }  // namespace
