@@ -30,6 +30,7 @@ namespace offset {
 inline constexpr int seed_work = -1;   // "qswrefgq.tmp": second-generator seeding
 inline constexpr int mainfile = 1;     // "mainfile": the model's statements for the front end
 inline constexpr int parsefile = 2;    // "parsefile": the parse records
+inline constexpr int frame_texts = 4;  // the model's FRM file of matrix form texts
 inline constexpr int data_file = 7;    // a data file the translator reads (function data, "program.nam")
 inline constexpr int edit = 8;         // "zwxyq.edt": the model to edit
 inline constexpr int command = 9;      // "zwxyq": a calling program's command

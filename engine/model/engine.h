@@ -11,6 +11,7 @@
 #include "model/control_state.h"
 #include "model/entity_tables.h"
 #include "model/expr_tables.h"
+#include "model/flow_tables.h"
 #include "model/hooks.h"
 #include "model/report_state.h"
 #include "model/run_state.h"
@@ -32,12 +33,16 @@ struct Engine {
   ConditionTables cond;
   // Translator: statement record and translation-pass state.
   CompileState cs;
+  // Translator: GOTO, SPLIT, LET MIN/MAX, PRINT format and VALUT tables.
+  FlowTables flow;
   // Run-time kernel (engine/runtime/).
   RunState run;
   TxnStore txn;
   ActiveTxn act;
   RandomState rn;
   EvalState ev;
+  // Run-time: the ASSEMBLE families of the run.
+  AssembleFamilies fam;
   ReportState rep;
   // Run-time statistics of stations, queues and tables (engine/runtime/servers, queues_tables).
   ServerTables srv;

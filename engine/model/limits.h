@@ -144,5 +144,35 @@ inline constexpr int k_run_result_limit = 20;
 inline constexpr int k_condition_limit = 100;
 // WAITIF blocks with a staggering digit as C operand.
 inline constexpr int k_stagger_limit = 25;
+// Flow blocks: GOTO, SPLIT, ASSEMBLE, LET MIN/MAX, PRINT formats, VALUT,
+// the INPUT data file and the matrix (model/flow_tables.h)
+// ---------------------------------------------------------------------
+
+// GOTO blocks of one model (" Too many GOTO statements").
+inline constexpr int k_goto_limit = 500;
+// SPLIT blocks (" Too many SPLIT blocks").
+inline constexpr int k_split_limit = 200;
+// ASSEMBLE blocks: each family counts its members per ASSEMBLE block.
+inline constexpr int k_assemble_limit = 50;
+// Families of one run that may be in use at once (SPLIT gives them out,
+// a member that ends whole at TERMINATE gives its family back).
+inline constexpr int k_family_limit = 1000;
+// LET MIN/MAX blocks over a range of entities.
+inline constexpr int k_minmax_limit = 100;
+// FN$MIN/FN$MAX functions ("Too many FN$MIN/MAX functions").
+inline constexpr int k_minmax2_limit = 50;
+// PRINT blocks with a field width or decimals (C and D operands).
+inline constexpr int k_print_format_limit = 100;
+// Decimals a PRINT may ask for: the real writer shows at most 6 correct ones.
+inline constexpr int k_print_decimals_max = 6;
+// VALUT statements of one model.
+inline constexpr int k_valut_limit = 10;
+// Entries of the INPUT data file table (one per line, selected by C).
+inline constexpr int k_input_entries = 100;
+// The model's matrix: rows and columns (MATUT reads within them).
+inline constexpr int k_matrix_rows = 250;
+inline constexpr int k_matrix_cols = 12;
+// Characters of one matrix form text.
+inline constexpr int k_frame_text_len = 30;
 
 }  // namespace kelvo

@@ -6,6 +6,7 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
+#include "runtime/flow_blocks.h"
 #include "runtime/generate_advance_terminate.h"
 #include "runtime/if_block.h"
 #include "runtime/print_trace.h"
@@ -72,7 +73,15 @@ void dispatch_block(Engine& e) {
   } else {
     b = trunc_i32(x);
   }
+  bool loop = false;
   for (;;) {
+    if (loop) {
+      // The routine chose the next block.
+      loop = false;
+      e.act.cur_marks.station = 0;
+      b = trunc_i32(cur[tw::next_block]);
+      if (code_of(e, b) == bc::generate) stop_with_block(e, " Transaction tries to enter GENERATE = block ", b);
+    }
     if (pass_on) {
       cur[tw::current_block] = b;
       cur[tw::next_block] = b + 1;
@@ -130,6 +139,30 @@ void dispatch_block(Engine& e) {
         break;
       case bc::depart:
         depart_adset(e, e.blocks.block_arg[ix(b)]);
+        pass_on = true;
+        break;
+      // Choosing, copying and merging.
+      case bc::goto_:
+      case bc::goto_form:
+        probability_branch(e, b);
+        loop = true;
+        break;
+      case bc::split:
+        split_block(e, b);
+        loop = true;
+        break;
+      case bc::assemble:
+        assemble_block(e, b);
+        if (cur[tw::next_block] < 0.0) return;
+        pass_on = true;
+        break;
+      case bc::select:
+      case bc::let_minmax:
+        let_minmax_block(e, b);
+        pass_on = true;
+        break;
+      case bc::let_minmax_run:
+        exec_let_minmax(e, b);
         pass_on = true;
         break;
       case bc::tabulate:

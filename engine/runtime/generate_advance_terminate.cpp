@@ -6,6 +6,7 @@
 
 #include "model/engine.h"
 #include "runtime/block_dispatcher.h"
+#include "runtime/flow_blocks.h"
 #include "runtime/function_eval.h"
 #include "runtime/operand_eval.h"
 #include "runtime/print_trace.h"
@@ -134,6 +135,7 @@ void terminate_block(Engine& e, int b) {
     if (count <= 0) e.run.end_time = e.run.clock;
   }
   e.act.cur_txn[tw::current_block] = 0.0;
+  release_family_at_terminate(e);
 }
 
 bool c_operand_check(Engine& e, std::string_view field, int4 name_code, real4& value) {

@@ -11,6 +11,7 @@
 #include "model/engine.h"
 #include "runtime/block_dispatcher.h"
 #include "runtime/event_loop.h"
+#include "runtime/flow_blocks.h"
 #include "runtime/matrix_files.h"
 #include "runtime/queues_tables.h"
 #include "runtime/random_streams.h"
@@ -260,6 +261,7 @@ void reset_model_state(Engine& e) {
   e.rep.out_line.fill(' ');
   e.rep.out_col = 0;
   clear_server_statistics(e);
+  reset_assemble_families(e);
   e.run.generated_before_reset.fill(0);
   e.run.last_block_current.fill(0);
   e.blocks.block_current.fill(0);

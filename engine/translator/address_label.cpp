@@ -12,6 +12,7 @@
 #include "support/packed_names.h"
 
 #include "support/text_routines.h"
+#include "translator/other_blocks.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -100,7 +101,12 @@ bool first_of_two_is_label(Engine& e, int p, int q, int& result) {
     result = 1;
     return false;
   }
-  if (text == "INPUT " || text == "MATRIX" || text == "EXPERI" || text == "GRAPH " || text == "TRACE ") {
+  if (text == "TRACE ") {
+    if (parse_trace_operand(e, p)) statement_not_available(e, "TRACE");
+    result = 0;
+    return false;
+  }
+  if (text == "INPUT " || text == "MATRIX" || text == "EXPERI" || text == "GRAPH ") {
     statement_not_available(e, trim_blanks(text));
     result = 0;
     return false;

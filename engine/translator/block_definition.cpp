@@ -13,6 +13,8 @@
 #include "support/stop.h"
 #include "support/text_routines.h"
 #include "translator/conditions.h"
+#include "translator/operand_checks.h"
+#include "translator/other_blocks.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -53,6 +55,11 @@ void define_block(Engine& e) {
       e.ch.write(e.rep.out_unit, io::Rec().x(1).i(b, 3).x(2).lit(l.cols(1, 67)).i(pass.line_count, 4));
     }
   }
+  if (blk.block_op[b] == bc::let_minmax_run) {
+    // A LET of FN$MIN or FN$MAX (marked so by the syntax check).
+    check_fn_minmax_block(e);
+    return;
+  }
   real4 row[5] = {0, 0, 0, 0, 0};
   switch (code) {
     case bc::advance:
@@ -82,19 +89,17 @@ void define_block(Engine& e) {
     case bc::let:
     case bc::let_param:
     case bc::let_expression: statement_not_available(e, "LET block"); break;
-    case bc::assemble:
-      pass.has_assemble = true;
-      statement_not_available(e, "ASSEMBLE");
-      break;
+    case bc::assemble: check_assemble_block(e); break;
     case bc::select:
-    case bc::let_minmax: statement_not_available(e, "LET MIN/MAX"); break;
-    case bc::split:
-      pass.has_split = true;
-      statement_not_available(e, "SPLIT");
+    case bc::let_minmax: check_let_minmax_block(e); break;
+    case bc::split: check_split_block(e); break;
+    case bc::tabulate:
+      // The tables and their run-time come with the TABLE statement.
+      check_tabulate_block(e);
+      if (!e.ctl.error_reported) statement_not_available(e, "TABULATE");
       break;
-    case bc::tabulate: statement_not_available(e, "TABULATE"); break;
     case bc::special: statement_not_available(e, "special statement"); break;
-    case bc::goto_: statement_not_available(e, "GOTO"); break;
+    case bc::goto_: check_goto_block(e); break;
     case bc::if_:
       check_if_block(e);
       if (pass.assemble_set_mark) pass.branch_in_assemble = true;
@@ -108,10 +113,7 @@ bool add_queue_or_ad_set(Engine& e, int4 name) {
   const int n = take_slot(e, q.queue_count, k_queue_limit, " Too many queues or AD sets", ErrorEffect::flag);
   if (n == 0) return false;
   e.blocks.block_arg[e.blocks.block_count] = to_int2(n);
-  const Text6 t = unpack_name_chars(e, name);
-  if (!is_letter(t.at(1)) || !is_letter(t.at(2)) || !is_letter(t.at(3))) {
-    flag_error_without_hint(e, " A operand name does not start with 3 letters");
-  }
+  check_name_three_letters(e, name);
   q.queue_name[n] = name;
   return true;
 }
@@ -145,6 +147,8 @@ void define_print_block(Engine& e) {
   int4 v = 0, a = 0;
   if (!check_print_block(e, v, a)) return;
   store_print_operands(e, v, a);
+  // The PRINT output comes with the report writers of PRINT and TRACE.
+  statement_not_available(e, "PRINT");
 }
 
 void store_print_operands(Engine& e, int4 v, int4 a) {
@@ -156,7 +160,8 @@ void store_print_operands(Engine& e, int4 v, int4 a) {
   if (v > -11000 && v < -100) {
     // An attribute: the line stays open when its last operand ends with ','.
     int last = 0;
-    for (int u = 3; u >= 1 && last == 0; --u) {
+    // The last of A to D (D: the decimals of a PRINT format).
+    for (int u = 4; u >= 1 && last == 0; --u) {
       if (operand_length(e, u) > 0) last = u;
     }
     const int after = last > 0 ? operand_start(e, last) + operand_length(e, last) : 0;

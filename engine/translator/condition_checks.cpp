@@ -13,6 +13,7 @@
 #include "support/packed_names.h"
 #include "support/text_routines.h"
 #include "translator/conditions.h"
+#include "translator/other_blocks.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -510,21 +511,6 @@ bool check_server_if_operand(Engine& e) {
   }
   const std::string text = std::string(l.cols(1, from - 1)) + a + rest;
   l.assign(text.substr(0, std::min<std::size_t>(text.size(), Line80::size)));
-  return true;
-}
-
-bool check_named_function(Engine& e, int4& operand) {
-  const auto& fn = e.ent.fn;
-  if (!fn.address_function_defined) {
-    flag_error_without_hint(e, " No function with named addresses defined");
-    return false;
-  }
-  const int i = find_name(fn.function_name, fn.function_count, operand);
-  if (i == 0) {
-    flag_statement_error(e, " Function address not defined");
-    return false;
-  }
-  operand = -i;
   return true;
 }
 

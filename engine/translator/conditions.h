@@ -48,9 +48,6 @@ bool is_waitif_ad_set(const Engine& e, int q);
 // rewritten in the line as a comparison of the server's value with 0;
 // true when the line was rewritten (the syntax check is then run again).
 bool check_server_if_operand(Engine& e);
-// A FUNCTION name as a block address: the operand becomes -f; false after
-// an error.
-bool check_named_function(Engine& e, int4& operand);
 
 // ---- condition_linking.cpp: end of the program
 // WAITIF stations by name to station numbers (a missing one is an error).

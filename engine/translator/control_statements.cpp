@@ -15,6 +15,7 @@
 #include "support/stop.h"
 #include "support/text_routines.h"
 #include "translator/function_definition.h"
+#include "translator/other_blocks.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -68,7 +69,7 @@ void compile_start(Engine& e) {
   if (pass.seeds_count == 0) pass.seeds_count = 1;
   set_start_report_switch(e, n);
   int4 value = 0;
-  if (operand_length(e, 1) > 0 && !read_numeric_operand(e, 1, value)) {
+  if (operand_length(e, 1) > 0 && !parse_int_a_operand(e, value)) {
     if (!e.ctl.error_reported) flag_statement_error(e, " Illegal A operand");
     return;
   }
@@ -154,8 +155,8 @@ void compile_simulate(Engine& e) {
   ++e.ent.steps.simulate_count;
   if (operand_length(e, 1) > 0) {
     int4 v = 0;
-    if (!read_numeric_operand(e, 1, v)) {
-      flag_statement_error(e, " Illegal A operand");
+    if (!parse_int_a_operand(e, v)) {
+      if (!e.ctl.error_reported) flag_statement_error(e, " Illegal A operand");
       return;
     }
     pass.run_count = v;

@@ -15,6 +15,7 @@
 #include "support/text_routines.h"
 
 #include "translator/function_data.h"
+#include "translator/operand_checks.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -301,6 +302,21 @@ void check_function_statement(Engine& e) {
       return;
     }
     fn.function_kind[ix(f)] = b == "EXPO" ? fnk::exponential : fnk::normal;
+    e.cs.pass.function_data_state = fn_data::none;
+    return;
+  }
+  if (int kind = 0; check_name_letters(b, kind)) {
+    // RLNGd and TRAId: an Erlang or triangular variate of the stream; an
+    // Erlang variate needs at least one phase.
+    if (kind == fnk::erlang_base) {
+      flag_error_without_hint(e, " Function has illegal B operand");
+      return;
+    }
+    if (ak != opnd::random) {
+      flag_error_without_hint(e, " A operand is not RNj, but B operand blank or R");
+      return;
+    }
+    fn.function_kind[ix(f)] = kind;
     e.cs.pass.function_data_state = fn_data::none;
     return;
   }

@@ -3,6 +3,7 @@
 // decimal numbers, parameter names and savevalue numbers. Produces
 // operand_text / operand_value of the statement record and the operand
 // kind codes that the block table and the run-time share.
+#include <cstdint>
 #include <string>
 
 #include "model/engine.h"
@@ -784,6 +785,19 @@ bool append_named_savevalue(Engine& e, int4 name, int4& number) {
   return true;
 }
 
+bool savevalue_number(Engine& e, int4 name, int4& number) {
+  auto& sv = e.ent.sv;
+  if (const int i = find_name(sv.savevalue_name, sv.savevalue_count, name); i != 0) {
+    number = i;
+    return true;
+  }
+  const int slot = take_slot(e, sv.savevalue_count, k_named_savevalue_limit, " Too many savevalues", ErrorEffect::flag_without_hint);
+  if (slot == 0) return false;
+  sv.savevalue_name[slot] = name;
+  number = slot;
+  return true;
+}
+
 bool reject_sna_type(Engine& e, int u) {
   if (e.cs.stmt.operand_text[u] == ' ') return false;
   flag_error_without_hint(e, " This type of SNA not allowed");
@@ -808,11 +822,23 @@ bool is_b_operand_expression(Engine& e) {
 
 bool read_numeric_operand(Engine& e, int u, int4& value) {
   const char mark = e.cs.stmt.operand_text[u];
-  const int4 code = e.cs.stmt.operand_value[u];
   if (operand_length(e, u) == 0) return false;
-  if (mark == ' ') return name_number(e, code, value);
-  if (mark == 'X') return read_x_constant(e, code, x_use::plain, value);
-  return false;
+  if (mark == 'X') return read_x_constant(e, e.cs.stmt.operand_value[u], x_use::plain, value);
+  // The operand's text as an integer (I format): a sign, then digits.
+  const std::string t = operand_string(e, u);
+  std::size_t i = t[0] == '-' || t[0] == '+' ? 1 : 0;
+  if (i == t.size()) return false;
+  std::int64_t v = 0;
+  for (; i < t.size(); ++i) {
+    if (!is_digit_char(t[i])) return false;
+    v = v * 10 + (t[i] - '0');
+    if (v > 2147483647) {
+      flag_error_without_hint(e, " Incorrect operand");
+      return false;
+    }
+  }
+  value = static_cast<int4>(t[0] == '-' ? -v : v);
+  return true;
 }
 
 bool check_operand_required(Engine& e, bool& error) {

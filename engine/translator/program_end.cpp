@@ -13,6 +13,7 @@
 #include "support/stop.h"
 
 #include "translator/conditions.h"
+#include "translator/other_blocks.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -201,6 +202,7 @@ void check_program_end(Engine& e) {
     s.error_found = true;
     return;
   }
+  if (!check_block_addresses(e)) return;
   check_storage_defs(e, st.storage_count);
   if (e.cond.waitif_count > 0) check_wait_station(e);
   check_if_addresses(e);
@@ -217,6 +219,7 @@ void check_program_end(Engine& e) {
   if (s.error_found) return;
   pack_operand_names(e);
   if (pass.sna_operand_used) map_block_a_operands(e);
+  if (!link_flow_blocks(e)) return;
   auto& par = e.ent.par;
   if (par.param_count > k_param_word_limit) flag_error_without_hint(e, " Too many parameters in this special program");
 }

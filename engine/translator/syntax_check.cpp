@@ -11,6 +11,7 @@
 
 #include "support/text_routines.h"
 #include "translator/conditions.h"
+#include "translator/other_blocks.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -121,7 +122,9 @@ int operand_field_start(Engine& e, int s, int blank, bool select) {
   const char f2 = up_at(l, s + 1);
   if (f.op_len == 6 && f1 == 'W' && f2 == 'A') return blank;  // WAITIF: its relation is checked with its operands
   if (f.op_len == 5 && f1 == 'T' && f2 == 'R') {
-    statement_not_available(e, "TRACE");
+    // TRACE becomes a call of its built-in program, which comes with the
+    // special statements.
+    if (parse_trace_operand(e, s)) statement_not_available(e, "TRACE");
     return 0;
   }
   if (f.op_len == 5 && f1 == 'G' && f2 == 'R') {
@@ -314,14 +317,18 @@ void check_statement_syntax(Engine& e, bool& label_known) {
   syn.let_select_flag = false;
   const char f1 = up_at(l, s);
   if (f.op_len == 4 && f1 == 'L' && (l.at(s + 3) == '+' || l.at(s + 3) == '-') && !check_let_sign_operands(e)) return;
+  // LET Pj=MIN(...) becomes the SELECT form; FN$MIN/FN$MAX mark the block.
+  const bool minmax_select = f.op_len == 3 && f1 == 'L' && scan_let_minmax_forms(e, s);
+  if (e.ctl.error_reported) return;
+  if (minmax_select) f.op_len = 6;
   bool select = false;
-  if (f.op_len == 6) select = check_select_statement(e, s);
+  if (f.op_len == 6 && !minmax_select) select = check_select_statement(e, s);
   if (e.ctl.error_reported) return;
   if (f.op_len == 4 && f1 == 'A' && up_at(l, s + 1) == 'N' && up_at(l, s + 2) == 'I' && up_at(l, s + 3) == 'M') {
     statement_not_available(e, "ANIM");
     return;
   }
-  const int from = operand_field_start(e, s, blank, select);
+  const int from = minmax_select ? s + 6 : operand_field_start(e, s, blank, select);
   if (from == 0) return;
   // IF and WAITIF: the relation between operands A and B becomes a comma.
   if (f.op_len == 2 && f1 == 'I' && up_at(l, s + 1) == 'F') check_if_relation(e, from);

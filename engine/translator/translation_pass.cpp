@@ -176,9 +176,9 @@ bool check_start_let_operands(Engine& e) {
     }
     return false;
   }
-  // SPLIT (the address) and TABLE (the lower limit) need their B operand.
-  const bool needs_b = e.cs.syn.operand_check_due &&
-                       (stmt.stmt_op == label_entry(bc::split) || stmt.stmt_op == label_entry(bc::table));
+  // TABLE needs its B operand (the lower limit); SPLIT's check names its
+  // own missing B operand (the address of the copies).
+  const bool needs_b = e.cs.syn.operand_check_due && stmt.stmt_op == label_entry(bc::table);
   if (needs_b && f.opnd_len[2] == 0) {
     flag_statement_error(e, " B operand missing");
     return true;
@@ -364,6 +364,7 @@ void reset_compile_state(Engine& e) {
   // The compiled expressions, each ended at its first item.
   e.expr = ExprTables{};
   e.cond = ConditionTables{};
+  e.flow = FlowTables{};
   for (auto& row : e.expr.expr_item_kind) row.fill(k_expr_end);
   // The statement record and the pass state; the experiment's run number
   // is its caller's.

@@ -81,6 +81,9 @@ bool is_param_or_rn_operand(char c1, char c2, char c3);
 // The word PRIORITY (either case) as an operand.
 bool is_priority_keyword(std::string_view word);
 bool append_named_savevalue(Engine& e, int4 name, int4& number);
+// The number of the savevalue with a name; a name not yet known is
+// added (" Too many savevalues" beyond the table).
+bool savevalue_number(Engine& e, int4 name, int4& number);
 bool reject_sna_type(Engine& e, int u);
 bool split_label_field(Engine& e, int4 code);
 bool is_b_operand_expression(Engine& e);

@@ -1,7 +1,8 @@
-// Runs the engine on a single-server queue with Poisson arrivals (mean 1)
-// and constant service 0.8 (M/D/1, utilisation 0.8) and checks the report
-// against queueing theory: mean queue length and mean wait in the queue
-// rho^2 / (2 (1 - rho)) = 1.6 (within 10 %), utilisation 80 % (within 2 %).
+// Runs the engine on single-server queues and checks the report against
+// queueing theory: Poisson arrivals (mean 1) and constant service 0.8
+// (M/D/1, utilisation 0.8): mean queue length and mean wait in the queue
+// rho^2 / (2 (1 - rho)) = 1.6 (within 10 %), utilisation 80 % (within 2 %);
+// and exponential service with Bernoulli feedback through GOTO.
 #include "engine_under_test.h"
 
 #include <gtest/gtest.h>
@@ -41,29 +42,31 @@ std::vector<std::string> row_fields(const std::vector<std::string>& lines, const
   return {};
 }
 
-TEST(QueueingTheory, SingleServerConstantServiceAgreesWithTheory) {
-  const fs::path dir = e2e::scratch_root() / "mdone_check";
+// Runs `model` as M.TXT under the front end in a fresh scratch folder of
+// that name; false when the engine failed or reported an error.
+bool run_model(const fs::path& dir, const std::string& model) {
   fs::remove_all(dir);
   fs::create_directories(dir);
-  {
-    std::ofstream m(dir / "M.TXT");
-    m << "       SIMULATE\n"
-         "ARR    FUNCTION  RN2,EXPO\n"
-         "       GENERATE  FN$ARR,,,50000\n"
-         "       ARRIVE    LINE\n"
-         "       SEIZE     MACH\n"
-         "       DEPART    LINE\n"
-         "       ADVANCE   0.8\n"
-         "       RELEASE   MACH\n"
-         "       TERMINATE 1\n"
-         "       START     50000\n"
-         "       END\n";
-    std::ofstream j(dir / "zwxyq.jav");
-    j << "M.TXT\n     600\n";
-  }
+  std::ofstream(dir / "M.TXT") << model;
+  std::ofstream(dir / "zwxyq.jav") << "M.TXT\n     600\n";
   const std::string cmd = "cd '" + dir.string() + "' && '" + e2e::engine_binary() + "' </dev/null >/dev/null 2>&1";
-  ASSERT_EQ(std::system(cmd.c_str()), 0);
-  ASSERT_FALSE(fs::exists(dir / "M.ERR"));
+  return std::system(cmd.c_str()) == 0 && !fs::exists(dir / "M.ERR");
+}
+
+TEST(QueueingTheory, SingleServerConstantServiceAgreesWithTheory) {
+  const fs::path dir = e2e::scratch_root() / "mdone_check";
+  ASSERT_TRUE(run_model(dir,
+                        "       SIMULATE\n"
+                        "ARR    FUNCTION  RN2,EXPO\n"
+                        "       GENERATE  FN$ARR,,,50000\n"
+                        "       ARRIVE    LINE\n"
+                        "       SEIZE     MACH\n"
+                        "       DEPART    LINE\n"
+                        "       ADVANCE   0.8\n"
+                        "       RELEASE   MACH\n"
+                        "       TERMINATE 1\n"
+                        "       START     50000\n"
+                        "       END\n"));
   const auto sta = lines_of_file(dir / "M.STA");
   const auto que = lines_of_file(dir / "M.QUE");
   // Facility row: name, utilization %, entries, average time/trans.
@@ -85,6 +88,45 @@ TEST(QueueingTheory, SingleServerConstantServiceAgreesWithTheory) {
   ASSERT_EQ(q2.size(), 4u);
   EXPECT_NEAR(std::stod(q2[1]), lq / 1.0, lq * 0.10);
   EXPECT_NEAR(std::stod(q2[2]), lq / rho, lq / rho * 0.10);
+}
+
+// Poisson arrivals (mean 1), exponential service (mean 0.25, an inverse-
+// distribution table of 26 points) and, after service, a GOTO back to the
+// queue with probability 0.5: each customer is served 2 times on average,
+// so the server sees a flow of 2 and is busy half the time. As a Jackson
+// network the queue holds rho^2 / (1 - rho) = 0.5 on average (within 10 %).
+TEST(QueueingTheory, FeedbackThroughGotoAgreesWithJacksonNetwork) {
+  const fs::path dir = e2e::scratch_root() / "feedback_check";
+  ASSERT_TRUE(run_model(dir,
+                        "       SIMULATE\n"
+                        "ARR    FUNCTION  RN2,EXPO\n"
+                        "SRV    FUNCTION  RN3,C26\n"
+                        "0,0.0000/0.1,0.0263/0.2,0.0558/0.3,0.0892/0.4,0.1277\n"
+                        "0.5,0.1733/0.6,0.2291/0.7,0.3010/0.75,0.3466/0.8,0.4024\n"
+                        "0.84,0.4581/0.88,0.5301/0.9,0.5756/0.92,0.6314/0.94,0.7034\n"
+                        "0.95,0.7489/0.96,0.8047/0.97,0.8766/0.98,0.9780/0.99,1.1513\n"
+                        "0.995,1.3246/0.998,1.5537/0.999,1.7269/0.9995,1.9002/0.9999,2.3026\n"
+                        "1,2.8782\n"
+                        "       GENERATE  FN$ARR\n"
+                        "BACK   ARRIVE    LINE\n"
+                        "       SEIZE     MACH\n"
+                        "       DEPART    LINE\n"
+                        "       ADVANCE   FN$SRV\n"
+                        "       RELEASE   MACH\n"
+                        "       GOTO      BACK,.5\n"
+                        "       TERMINATE 1\n"
+                        "       START     50000\n"
+                        "       END\n"));
+  const auto fac = row_fields(lines_of_file(dir / "M.STA"), "MACH", 0);
+  ASSERT_EQ(fac.size(), 4u);
+  const double rho = 0.5;
+  EXPECT_NEAR(std::stod(fac[1]), 100.0 * rho, 100.0 * rho * 0.10);
+  // About two services per customer.
+  EXPECT_NEAR(std::stod(fac[2]), 100000.0, 100000.0 * 0.10);
+  const auto q1 = row_fields(lines_of_file(dir / "M.QUE"), "LINE", 0);
+  ASSERT_EQ(q1.size(), 6u);
+  const double lq = rho * rho / (1.0 - rho);
+  EXPECT_NEAR(std::stod(q1[2]), lq, lq * 0.10);
 }
 
 }  // namespace

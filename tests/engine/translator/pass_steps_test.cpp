@@ -83,7 +83,7 @@ TEST_F(PassTest, AssembleWithSplitWritesNothing) {
 TEST_F(PassTest, SplitWithoutBOperand) {
   translate_fe(base_insert(6, "       SPLIT     1"));
   ASSERT_FALSE(err_lines().empty());
-  EXPECT_EQ(err_lines()[0], " B operand missing");
+  EXPECT_EQ(err_lines()[0], " Compulsory B operand missing in SPLIT block");
 }
 
 // PRINT operands stored from a hand-set statement record: block 1 is the PRINT.

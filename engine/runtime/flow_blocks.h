@@ -1,0 +1,40 @@
+// The block routines that choose the next block (GOTO with its
+// probability), copy transactions (SPLIT), merge them (ASSEMBLE, with the
+// families that SPLIT gives out and TERMINATE gives back) and look for the
+// smallest or largest of a range of attributes (LET MIN/MAX, FN$MIN and
+// FN$MAX).
+#pragma once
+
+#include "model/numbers.h"
+
+namespace kelvo {
+
+struct Engine;
+
+// GOTO (codes 21, 37): the next block is the target, or with a
+// probability the target or the next block; the dispatcher loops.
+void probability_branch(Engine& e, int b);
+// A probability taken from a savevalue, parameter or function must lie in
+// 0..1 (single-precision bounds); otherwise the engine stops.
+void check_probability(Engine& e, real4 q, int b);
+// A uniform draw of stream 1: below q the target, else the block after b.
+void choose_next_by_probability(Engine& e, int b, int target, real4 q);
+// SPLIT (code 31): the copies go on the future-events chain at the
+// parent's move time; the dispatcher loops with the parent.
+void split_block(Engine& e, int b);
+// ASSEMBLE (code 29): absorbs members of a family until one passes.
+void assemble_block(Engine& e, int b);
+// TERMINATE: a family member leaving whole with nothing absorbed of its
+// family gives the family number back.
+void release_family_at_terminate(Engine& e);
+// Every family free and nothing absorbed (model state at a run's start).
+void reset_assemble_families(Engine& e);
+// LET MIN/MAX over a range (codes 30, 49) and FN$MIN/FN$MAX (code 53).
+void let_minmax_block(Engine& e, int b);
+void exec_let_minmax(Engine& e, int b);
+// What places entity n of an operand kind in its table (queues given by
+// number follow the named ones, facilities follow the named stations,
+// numbered savevalues follow the named ones).
+int entity_offset_by_kind(const Engine& e, int kind, int n);
+
+}  // namespace kelvo
