@@ -11,6 +11,7 @@
 #include "model/entity_tables.h"
 #include "model/expr_tables.h"
 #include "model/hooks.h"
+#include "model/let_tables.h"
 #include "model/report_state.h"
 #include "model/run_state.h"
 #include "model/server_tables.h"
@@ -27,6 +28,8 @@ struct Engine {
   EntityTables ent;
   // Translator: compiled expressions.
   ExprTables expr;
+  // Translator: the rows of the LET blocks.
+  LetTables let;
   // Translator: statement record and translation-pass state.
   CompileState cs;
   // Run-time kernel (engine/runtime/).

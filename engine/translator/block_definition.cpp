@@ -12,6 +12,7 @@
 
 #include "support/stop.h"
 #include "support/text_routines.h"
+#include "translator/let_statements.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -77,7 +78,7 @@ void define_block(Engine& e) {
     case bc::print: define_print_block(e); break;
     case bc::let:
     case bc::let_param:
-    case bc::let_expression: statement_not_available(e, "LET block"); break;
+    case bc::let_expression: check_let_block(e); break;
     case bc::assemble:
       pass.has_assemble = true;
       statement_not_available(e, "ASSEMBLE");

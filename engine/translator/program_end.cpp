@@ -12,16 +12,11 @@
 
 #include "support/stop.h"
 
+#include "translator/expressions.h"
 #include "translator/translator.h"
 
 namespace kelvo {
 
-namespace {
-
-// A word that holds the name code of an entity (operand kinds queue to
-// waiting, whose numbers are also the entity classes) becomes the
-// entity's number (a missing name gives the class's message); words of
-// other kinds are numbers and stay.
 void link_entity_word(Engine& e, int kind, int4& word) {
   static_assert(opnd::queue == k_class_queue && opnd::waiting == k_class_w_address);
   if (kind < opnd::queue || kind > opnd::waiting) return;
@@ -30,6 +25,8 @@ void link_entity_word(Engine& e, int kind, int4& word) {
   find_entity_number(e, kind, word, mode, number);
   word = number;
 }
+
+namespace {
 
 // Every station number a parameter may name at run time must exist.
 void check_parameter_storages(Engine& e) {
@@ -214,6 +211,9 @@ void check_program_end(Engine& e) {
   if (pass.preempt_address_used) resolve_c_operand_labels(e);
   if (!s.error_found) resolve_advance_c_labels(e);
   if (s.error_found) return;
+  scan_block_rows(e, e.expr.defn_count);
+  pack_kind2_names(e);
+  map_operand_refs(e);
   pack_operand_names(e);
   if (pass.sna_operand_used) map_block_a_operands(e);
   auto& par = e.ent.par;
