@@ -44,9 +44,6 @@ struct ExprTables {
   // The V$ name of a function defined by an expression, until the end of
   // translation links it into ref_class. FUNCTION definition; 0 at reset.
   std::array<int4, k_function_limit + 1> fn_expression_name{};
-  // Calls FN$name(argument) compiled so far (their generated names are
-  // numbered by it). Expression compiler; 0 at reset.
-  int4 call_count = 0;
   // Coded operand references of block operands (a B operand -j names
   // reference j): the operand kind and its index. Translator.
   std::array<int4, k_expr_ref_limit + 1> operand_ref_kind{};

@@ -6,6 +6,7 @@
 // store into a temporary slot whose letter takes its place; a call
 // FN$name(argument) becomes a function entry of its own that reads its
 // argument from the slot.
+#include <cstdint>
 #include <string>
 
 #include "model/engine.h"
@@ -23,6 +24,15 @@ namespace {
 // Temporary letters of slots 1..12, as the flattening writes them.
 constexpr std::string_view k_temp_letters = "ijklmotuyzbd";
 static_assert(k_temp_letters.size() == k_expr_temp_slots);
+
+// A call FN$name(argument) is written into the flattened text as the
+// mark '@' and its function entry's number; its function_name is
+// k_call_name_base plus that number. No packed name has a 16-bit word of
+// 64000 or more, so a model's own names never equal these.
+constexpr char k_call_mark = '@';
+constexpr std::uint32_t k_call_name_base = 0xFA000000u;
+static_assert((k_call_name_base >> 16) > 39u * 1600u + 39u * 40u + 39u);
+int4 call_name(int entry) { return static_cast<int4>(k_call_name_base + static_cast<std::uint32_t>(entry)); }
 
 // The built-in arithmetic functions by name (codes of namespace mathfn).
 struct BuiltinName {
@@ -140,9 +150,10 @@ bool flatten_parentheses(Engine& e, std::string rem, std::string& out) {
     const std::string after = rem.substr(close + 1);
     const std::size_t name = call_name_at(rem, open);
     if (name != std::string::npos) {
-      const std::string generated = check_function_ref(e, std::string_view(rem).substr(name, open - name), slot);
-      if (generated.empty()) return false;
-      before = before.substr(0, name) + generated;
+      // FN$name becomes the mark of the call's own function entry.
+      const int call = check_function_ref(e, std::string_view(rem).substr(name, open - name), slot);
+      if (call == 0) return false;
+      before = before.substr(0, name - 3) + k_call_mark + std::to_string(call);
       rem = before + after;
     } else {
       rem = before + letter + after;
@@ -193,36 +204,28 @@ bool scan_operand_row(const Engine& e, int x) {
   return reads_parameter(e, x, true);
 }
 
-std::string check_function_ref(Engine& e, std::string_view written, int slot) {
+int check_function_ref(Engine& e, std::string_view written, int slot) {
   const std::string name = upper(written);
   auto& fn = e.ent.fn;
   int cls = builtin_function_code(name);
-  char letter = 'B';
   if (cls == 0) {
     const int f = name.size() <= 6 ? find_name(fn.function_name, fn.function_count, pack_symbol_name(e, name)) : 0;
     if (attribute_class(name) != 0 || (f > 0 && fn.function_kind[ix(f)] != k_expression_function_kind)) {
       flag_error_without_hint(e, " Parentheses not allowed for this function");
-      return {};
+      return 0;
     }
     // MIN and MAX with their argument lists are the LET statement's
     // min/max form; any other name must be a function.
     if (f == 0) {
       flag_error_without_hint(e, " Illegal function");
-      return {};
+      return 0;
     }
     cls = fnk::expression_base + f;
-    letter = 'V';
   }
   const int c = take_slot(e, fn.function_count, k_function_limit, " Too many functions or IF blocks with D operand",
                           ErrorEffect::flag_without_hint);
-  if (c == 0) return {};
-  // A digit first: no label of a model can be this name.
-  ++e.expr.call_count;
-  std::string generated = "0";
-  generated += letter;
-  const std::string number = std::to_string(1000 + e.expr.call_count % 1000);
-  generated += number.substr(1);
-  fn.function_name[ix(c)] = pack_symbol_name(e, generated);
+  if (c == 0) return 0;
+  fn.function_name[ix(c)] = call_name(c);
   fn.function_kind[ix(c)] = cls;
   fn.function_arg_class[ix(c)] = opnd::temporary;
   fn.function_arg_value[ix(c)] = slot;
@@ -230,7 +233,7 @@ std::string check_function_ref(Engine& e, std::string_view written, int slot) {
   e.expr.ref_class[ix(c)] = cls;
   e.expr.ref_index[ix(c)] = opnd::temporary;
   e.expr.ref_arg[ix(c)] = slot;
-  return generated;
+  return c;
 }
 
 bool define_expression_ref(Engine& e, int4 name, int& number) {
@@ -277,8 +280,13 @@ bool tokenize_expression(Engine& e, std::string_view text, int x, bool control_l
     if (is_priority_keyword(term)) term = "PR";
     int kind = 0;
     int4 value = 0;
-    parse_sna_operand(e, term, kind, value, true, control_let);
-    if (e.ctl.error_reported) return false;
+    if (term[0] == k_call_mark) {
+      kind = opnd::function;
+      value = call_name(std::stoi(term.substr(1)));
+    } else {
+      parse_sna_operand(e, term, kind, value, true, control_let);
+      if (e.ctl.error_reported) return false;
+    }
     ex.expr_item_kind[ix(x)][ix(count)] = kind;
     ex.expr_item_op[ix(x)][ix(count)] = op;
     ex.expr_item_arg[ix(x)][ix(count)] = value;
@@ -316,6 +324,10 @@ int compile_expression_text(Engine& e, std::string_view written, int d, bool con
   // Up to a '!' comment; a relation outside a quoted stretch is no
   // expression's.
   if (const std::size_t bang = text.find('!'); bang != std::string::npos) text.resize(bang);
+  if (text.find(k_call_mark) != std::string::npos) {
+    flag_error_without_hint(e, " Illegal character in operand");
+    return 0;
+  }
   bool quoted = false;
   for (const char c : text) {
     if (c == '\'') quoted = !quoted;

@@ -31,10 +31,10 @@ int compile_expression_text(Engine& e, std::string_view text, int d, bool contro
 // False after the statement error.
 bool tokenize_expression(Engine& e, std::string_view text, int x, bool control_let);
 // A call FN$name(argument) whose argument is in temporary slot `slot`:
-// a function entry of its own. Returns the generated name that replaces
-// `name` in the text; "" when the name is not called with an argument
-// (the statement error is then set).
-std::string check_function_ref(Engine& e, std::string_view name, int slot);
+// a function entry of its own, whose name no name of the model can
+// equal. Returns its number; 0 when the name is not called with an
+// argument (the statement error is then set).
+int check_function_ref(Engine& e, std::string_view name, int slot);
 // A name of a built-in attribute (EXPO, NORM, RLNGd, TRAId) becomes a
 // function of its own (created at its first use); true with its number.
 bool define_expression_ref(Engine& e, int4 name, int& number);

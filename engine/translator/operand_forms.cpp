@@ -669,10 +669,11 @@ void read_parameter_term(Engine& e, const std::string& t, const std::string& tri
   value = c2 - '0';
   check_param_mixing(e, value, false);
 }
-}  // namespace
 
-void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value, bool temporaries_allowed,
-                       bool control_let) {
+// The term's kind and value (parse_sna_operand without the parameter
+// bookkeeping).
+void parse_sna_term(Engine& e, std::string_view term, int& kind, int4& value, bool temporaries_allowed,
+                    bool control_let) {
   std::string t(term.substr(0, std::min<std::size_t>(term.size(), 9)));
   t.resize(9, ' ');
   const std::string trimmed(trim_right(t));
@@ -742,6 +743,16 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
     case opnd::parameter: read_parameter_term(e, t, trimmed, c2, value); return;
     default: return;
   }
+}
+
+}  // namespace
+
+void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value, bool temporaries_allowed,
+                       bool control_let) {
+  parse_sna_term(e, term, kind, value, temporaries_allowed, control_let);
+  // A term that reads a parameter (Pj, P$name, Q*j ...) makes the model's
+  // transactions carry that parameter, as an operand does.
+  if (!e.ctl.error_reported && (kind == opnd::parameter || kind < 0)) note_param_use(e, value);
 }
 
 bool expect_constant_or_sna(Engine& e, char mark, int4 code, int& kind, int4& value) {
