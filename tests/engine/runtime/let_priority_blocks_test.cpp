@@ -112,6 +112,38 @@ TEST_P(LetValues, AreTheSavevaluesOfTheReport) {
 INSTANTIATE_TEST_SUITE_P(Blocks, LetValues, ::testing::ValuesIn(value_cases()),
                          [](const ::testing::TestParamInfo<ValueCase>& info) { return info.param.name; });
 
+TEST_F(LetRun, BooleanTestsReadTheStations) {
+  // MACH is in use, TANK (capacity 3) is full: U, F and NE hold; E, NU and
+  // NF do not.
+  run_blocks(
+      "       SEIZE     MACH\n"
+      "       ENTER     TANK,3\n"
+      "       LET       X$A=(MACH=U)*1000+(TANK=F)*100+(TANK=NE)*10+(TANK=E)\n"
+      "       LET       X$B=(MACH=NU)*10+(TANK=NF)+5\n",
+      "TANK   CAPACITY  3\n");
+  EXPECT_EQ(errors(), "");
+  EXPECT_EQ(savevalues(), (std::vector<std::string>{"      A                1110.00", "      B                   5.00"}));
+}
+
+TEST_F(LetRun, IfAssignsOnlyWhenItsRelationHolds) {
+  // On the console: the report goes there, and the end of the console's
+  // input ends the engine after the run.
+  write_file("M.TXT",
+             "       SIMULATE\n"
+             "       LET       X$A=3\n"
+             "       GENERATE  1,0,,1\n"
+             "       IF        X$A=3,X$B=X$A+2\n"
+             "       IF        X$A=4,X$C=7\n"
+             "       TERMINATE 1\n"
+             "       START     1\n"
+             "       END\n");
+  console_input("M.TXT\n\n\n\n");
+  EXPECT_EQ(run_engine(e()), 0);
+  const std::string out = console_output();
+  EXPECT_NE(out.find("      B                   5.00"), std::string::npos) << out;
+  EXPECT_NE(out.find("  Savevalues with zero value\n      C"), std::string::npos) << out;
+}
+
 TEST_F(LetRun, ControlLetComputesItsExpressionAtOnce) {
   run_model(
       "       SIMULATE\n"

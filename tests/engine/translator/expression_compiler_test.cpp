@@ -12,6 +12,7 @@
 #include "support/packed_names.h"
 #include "translate_fixture.h"
 #include "translator/expressions.h"
+#include "translator/let_statements.h"
 
 namespace kelvo::test {
 namespace {
@@ -212,6 +213,43 @@ TEST_F(ExprTest, IfAssignmentWithRandomNumbersIsRefused) {
   EXPECT_TRUE(e_->ctl.error_found);
   const Lines out = console_lines();
   EXPECT_NE(std::find(out.begin(), out.end(), " RNj not allowed in IF with D operand"), out.end());
+}
+
+TEST_F(ExprTest, BuiltInAttributesNeedNoFunctionStatement) {
+  ASSERT_TRUE(translate_fe(skeleton("       ADVANCE   FN$EXPO\n       LET       X$A=FN$RLNG3+FN$TRAI5\n")));
+  EXPECT_EQ(err_lines(), Lines{});
+  // Each is a function of its own, on its stream: EXPO 2, RLNG3 4, TRAI5 5.
+  const auto& fn = e_->ent.fn;
+  ASSERT_EQ(fn.function_count, 3);
+  EXPECT_EQ(fn.function_kind[1], fnk::exponential);
+  EXPECT_EQ(fn.function_arg_value[1], 2);
+  EXPECT_EQ(fn.function_kind[2], fnk::erlang_base + 3);
+  EXPECT_EQ(fn.function_arg_value[2], 4);
+  EXPECT_EQ(fn.function_kind[3], fnk::triangular_base + 5);
+  EXPECT_EQ(fn.function_arg_value[3], 5);
+}
+
+TEST_F(ExprTest, NamedSavevalueOfASpecialStatement) {
+  e_->cs.stmt.operand_value[2] = pack_symbol_name(*e_, "RATE");
+  int4 n = 0;
+  ASSERT_TRUE(add_named_savevalue(*e_, 2, false, n));
+  EXPECT_EQ(n, 1);
+  EXPECT_EQ(e_->cs.stmt.operand_value[2], pack_symbol_name(*e_, "1"));
+  // Found again, not added; the table's capacity is kept.
+  e_->cs.stmt.operand_value[3] = pack_symbol_name(*e_, "RATE");
+  ASSERT_TRUE(add_named_savevalue(*e_, 3, true, n));
+  EXPECT_EQ(n, 1);
+  e_->ent.sv.savevalue_count = k_named_savevalue_limit;
+  e_->cs.stmt.operand_value[3] = pack_symbol_name(*e_, "OTHER");
+  EXPECT_FALSE(add_named_savevalue(*e_, 3, true, n));
+  EXPECT_TRUE(e_->ctl.error_found);
+}
+
+TEST_F(ExprTest, AWorkTextPastItsLengthIsRefused) {
+  // An IF text built from long operands, flattened: each part adds one
+  // character, and nothing is ever written past the work text.
+  EXPECT_EQ(compile_expression_text(*e_, std::string(161, '1'), 2, false), 0);
+  EXPECT_TRUE(e_->ctl.error_found);
 }
 
 // ---- Generated names of calls.
