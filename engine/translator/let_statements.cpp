@@ -32,10 +32,10 @@ bool is_let_statement(Engine& e) {
   return w == "LET" || (w.size() == 4 && w.rfind("LET", 0) == 0);
 }
 
-// Replaces columns from.. of the line by `text` followed by the columns
-// of `rest` (already taken out of the line). False (" A operand too long")
-// when the text before a '!' comment would pass column 72; the line is then
-// left as it was.
+// Writes `text` into the line from column `from` on (blanks after it).
+// False (" A operand too long") when the text before a '!' comment would
+// pass column 72: no rewrite cuts a statement; the line is then left as
+// it was.
 bool write_from(Engine& e, int from, const std::string& text) {
   std::size_t used = text.find('!');
   if (used == std::string::npos) used = trim_right(text).size();

@@ -104,6 +104,10 @@ std::vector<MessageCase> message_cases() {
        {" Error in valueOf with ="}},
       {"ControlLetSavevalueNotAbove", skeleton("", "       LET       X$A=X$UNK+1\n"),
        {" Savevalue in B operand not given value above"}},
+      // Computed while the model is translated: the statement is shown, and
+      // no report is written.
+      {"ControlLetDividesByZero", skeleton("", "       LET       X$A=1/0\n"),
+       {" Division with     0.00000000", " Error found at the following statement:"}},
       {"ControlLetWithUnknownExpression", skeleton("", "       LET       X$A=V$NONE\n"),
        {" Error in B operand of LET control statement"}},
       {"ControlLetWithOtherSnaInExpression", skeleton("", "       LET       X$A=Q$BUF+1\n"),
