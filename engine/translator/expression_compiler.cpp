@@ -25,8 +25,8 @@ namespace {
 constexpr std::string_view k_temp_letters = "ijklmotuyzbd";
 static_assert(k_temp_letters.size() == k_expr_temp_slots);
 
-// A call FN$name(argument) is written into the flattened text as the
-// mark '@' and its function entry's number; its function_name is
+// A call FN$name(argument) is written into the flattened text as its
+// function entry's number between two marks '@'; its function_name is
 // k_call_name_base plus that number. No packed name has a 16-bit word of
 // 64000 or more, so a model's own names never equal these.
 constexpr char k_call_mark = '@';
@@ -153,7 +153,7 @@ bool flatten_parentheses(Engine& e, std::string rem, std::string& out) {
       // FN$name becomes the mark of the call's own function entry.
       const int call = check_function_ref(e, std::string_view(rem).substr(name, open - name), slot);
       if (call == 0) return false;
-      before = before.substr(0, name - 3) + k_call_mark + std::to_string(call);
+      before = before.substr(0, name - 3) + k_call_mark + std::to_string(call) + k_call_mark;
       rem = before + after;
     } else {
       rem = before + letter + after;
@@ -281,8 +281,16 @@ bool tokenize_expression(Engine& e, std::string_view text, int x, bool control_l
     int kind = 0;
     int4 value = 0;
     if (term[0] == k_call_mark) {
+      // A call is its entry's number between two marks; anything written
+      // right after the call's parenthesis is no operator.
+      const std::string digits = term.substr(1, term.size() - 2);
+      if (term.size() < 3 || term.back() != k_call_mark || digits.size() > 3 ||
+          digits.find_first_not_of("0123456789") != std::string::npos) {
+        flag_error_without_hint(e, " Illegal character in operand");
+        return false;
+      }
       kind = opnd::function;
-      value = call_name(std::stoi(term.substr(1)));
+      value = call_name(std::stoi(digits));
     } else {
       parse_sna_operand(e, term, kind, value, true, control_let);
       if (e.ctl.error_reported) return false;

@@ -75,11 +75,11 @@ bool parse_let_param_target(Engine& e, int from, int eq) {
   return true;
 }
 
-// The relation of an IF as written: the first of =, <, > in its operand
-// field outside parentheses. Codes 1 <=, 2 <, 3 <>, 4 =, 5 >, 6 >=; 0 when
+// The relation of an IF as written (the line before the syntax check
+// turned it into a comma): the first of =, <, > in its operand field
+// outside parentheses. Codes 1 <=, 2 <, 3 <>, 4 =, 5 >, 6 >=; 0 when
 // there is none or it is written => or =<.
-int written_relation(Engine& e) {
-  const Line80& l = e.ctl.current_statement;
+int written_relation(Engine& e, const Line80& l) {
   const auto& f = e.cs.stmt.stmt_fields;
   int c = f.op_start + f.op_len;
   while (c <= 72 && l.at(c) == ' ') ++c;
@@ -151,12 +151,12 @@ bool rewrite_statement(Engine& e) {
 // LET target=FN$t(A-B)*(value)+FN$f(A-B)*target, t the test that holds
 // when the relation does and f the one that holds when it does not. False
 // after the statement error.
-bool check_if_assignment(Engine& e, bool& label_known) {
+bool check_if_assignment(Engine& e, bool& label_known, const Line80& written) {
   if (e.ctl.java_mode) {
     flag_error_without_hint(e, " Assignment not allowed in IF in server mode");
     return false;
   }
-  const int relation = written_relation(e);
+  const int relation = written_relation(e, written);
   if (relation == 0) {
     flag_error_without_hint(e, " Error in operands of IF block");
     return false;
@@ -287,7 +287,7 @@ LetForm parse_let_assignment(Engine& e, int from) {
   return LetForm::plain;
 }
 
-void compile_assignment_statement(Engine& e, bool& label_known) {
+void compile_assignment_statement(Engine& e, bool& label_known, const Line80& written) {
   const auto& f = e.cs.stmt.stmt_fields;
   if (f.op_len == 0) return;
   if (rewrite_statement(e)) {
@@ -297,7 +297,7 @@ void compile_assignment_statement(Engine& e, bool& label_known) {
   if (is_let_statement(e) && e.cs.pass.check_flag && f.opnd_len[2] > 0 && is_b_operand_expression(e)) {
     if (compile_let_expression(e, label_known)) e.cs.pass.block_code = bc::let_expression;
   } else if (operation_word(e) == "IF" && f.opnd_len[4] > 0) {
-    if (check_if_assignment(e, label_known)) e.cs.pass.block_code = bc::let_expression;
+    if (check_if_assignment(e, label_known, written)) e.cs.pass.block_code = bc::let_expression;
   }
 }
 

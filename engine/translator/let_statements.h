@@ -5,6 +5,7 @@
 // check that fills the rows of the LET tables.
 #pragma once
 
+#include "io/fixed_text.h"
 #include "model/numbers.h"
 
 namespace kelvo {
@@ -25,8 +26,8 @@ LetForm parse_let_assignment(Engine& e, int from);
 // the fixed one; a LET block whose value is an expression, and an IF with
 // an assignment, get the expression compiled and become a LET of block
 // code 40 whose B operand & names it. Checks the line again where it
-// was rewritten.
-void compile_assignment_statement(Engine& e, bool& label_known);
+// was rewritten. `written` is the line as the syntax check found it.
+void compile_assignment_statement(Engine& e, bool& label_known, const Line80& written);
 
 // LET blocks (codes 27, 36, 40): the target (a savevalue or a parameter)
 // and a row of the LET tables for the value.

@@ -82,12 +82,13 @@ bool translate_statement(Engine& e) {
   Line80& l = stmt.stmt_line;
   storage_hint_line(e);
   bool label_known = false;
+  const Line80 written = l;
   check_statement_syntax(e, label_known);
   scan_param_names(e);
   if (e.ctl.error_reported) return false;
   if (check_start_let_operands(e)) return false;
   if (e.ctl.error_reported) return false;
-  compile_assignment_statement(e, label_known);
+  compile_assignment_statement(e, label_known, written);
   if (e.ctl.error_reported) return false;
   if (stmt.stmt_fields.op_len == 0) {
     if (l.cols(1, 73).find_first_not_of(' ') != std::string_view::npos) {

@@ -93,6 +93,7 @@ std::vector<MessageCase> message_cases() {
       {"TermTooLong", skeleton("       LET       X$A=X$ABCDEFGH+1\n"), {" Term longer than 9 characters"}},
       {"AttributeWithArgument", skeleton("       LET       X$A=FN$EXPO(2)\n"), {" Parentheses not allowed for this function"}},
       {"UnknownFunction", skeleton("       LET       X$A=FN$MAXQ(2)\n"), {" Illegal function"}},
+      {"NoOperatorAfterACall", skeleton("       LET       X$A=FN$SQR(4)9\n"), {" Illegal character in operand"}},
       {"OperatorAfterPower", skeleton("       LET       X$A=X$A^-2\n"), {" Illegal operator after \" or ^"}},
       {"OpenGroupAfterPower", skeleton("       LET       X$A=X$A^(2+1\n"), {" Unbalanced parentheses after \" or ^"}},
       {"ClosedGroupBeforePower", skeleton("       LET       X$A=X$A+2)^2\n"), {" Unbalanced parentheses before \" or ^"}},
