@@ -75,6 +75,8 @@ std::vector<ValueCase> value_cases() {
        {"      P                   3.00"}},
       {"ParameterTarget", "       LET       P1=4\n       LET+      P1,P1*2\n       LET       X$Q=P1\n",
        {"      Q                  12.00"}},
+      // A parameter read only inside an expression is still carried.
+      {"ParameterOnlyInAnExpression", "       LET       X$A=P3*3+1\n", {"      A                   1.00"}},
       {"IndirectSavevalueTarget", "       LET       P2=3\n       LET       X*2=5\n       LET       X$A=X*2+1\n",
        {"      A                   6.00"}},
       {"BuiltInFunctions", "       LET       X$A=FN$SQR(16)+FN$ABS(0-2)*FN$INT(2.5)\n       LET       X$B=FN$GT(X$A-7)\n",
