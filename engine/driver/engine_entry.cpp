@@ -6,14 +6,17 @@
 
 #include "driver/run_cycle.h"
 #include "model/engine.h"
+#include "runtime/operand_eval.h"
 #include "support/stop.h"
+#include "translator/expressions.h"
 #include "translator/translator.h"
 
 namespace kelvo {
 
 void install_engine_hooks(Engine& e) {
   e.hooks.write_address_hint = &write_address_hint;
-  e.hooks.find_defined_variable = &find_defined_variable;
+  e.hooks.define_expression_ref = &define_expression_ref;
+  e.hooks.evaluate_expression = &eval_variable_1;
   e.hooks.end_of_run_dialogue = &end_of_run_dialogue;
 }
 

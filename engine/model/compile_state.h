@@ -77,6 +77,10 @@ struct SyntaxValues {
   int4 trace_form_code = 0;
   // The operand checks ask rewrite_statement to leave the line alone.
   bool no_rewrite_mark = false;
+  // The pass rewrote the statement's assignment into operand form itself
+  // (a LET or IF whose value it compiled); the LET syntax leaves it alone.
+  // Translation pass; false before each statement.
+  bool assignment_rewritten = false;
   // A check of the label_op_names entry in stmt_op is still to run.
   bool operand_check_due = false;
   // The statement is listed by the pass (cleared by the CAPACITY check, which lists itself).

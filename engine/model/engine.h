@@ -13,6 +13,7 @@
 #include "model/expr_tables.h"
 #include "model/flow_tables.h"
 #include "model/hooks.h"
+#include "model/let_tables.h"
 #include "model/report_state.h"
 #include "model/run_state.h"
 #include "model/server_tables.h"
@@ -31,6 +32,8 @@ struct Engine {
   ExprTables expr;
   // Translator: IF and WAITIF conditions.
   ConditionTables cond;
+  // Translator: the rows of the LET blocks.
+  LetTables let;
   // Translator: statement record and translation-pass state.
   CompileState cs;
   // Translator: GOTO, SPLIT, LET MIN/MAX, PRINT format and VALUT tables.

@@ -14,10 +14,13 @@ struct EngineHooks {
   // Translator: the address/operation hint lines of a compile error on
   // the given channel (called by the diagnostics).
   void (*write_address_hint)(Engine& e, int channel) = nullptr;
-  // Translator: whether a function name is a defined variable (a V$ name
-  // used as a function); sets its number when it is (called by the
-  // entity look-up).
-  bool (*find_defined_variable)(Engine& e, int4 name, int& number) = nullptr;
+  // Translator: a function name that names a built-in attribute (EXPO,
+  // NORM, RLNGd, TRAId) becomes a function of its own; true with its
+  // number (called by the entity look-up).
+  bool (*define_expression_ref)(Engine& e, int4 name, int& number) = nullptr;
+  // Run-time: the value of compiled expression x (the translator computes
+  // the value of a LET before the first GENERATE at once).
+  real4 (*evaluate_expression)(Engine& e, int x) = nullptr;
   // Driver: the end-of-run dialogue after a console run; 0 when the user
   // asked to edit the model, else 1 (called by the run control).
   int (*end_of_run_dialogue)(Engine& e) = nullptr;

@@ -50,10 +50,17 @@ inline constexpr int k_expr_limit = 200;
 inline constexpr int k_expr_items = 35;
 // Temporary slots of a compiled expression (parenthesised parts).
 inline constexpr int k_expr_temp_slots = 12;
-// Expression definitions (V$name) of one model.
-inline constexpr int k_defn_limit = 200;
 // References from expressions to entities.
 inline constexpr int k_expr_ref_limit = 400;
+// Savevalue numbers that X*j and a LET whose target comes from a parameter
+// may give (numbered savevalues follow the named ones in the value table).
+inline constexpr int k_savevalue_number_max = k_savevalue_limit - k_named_savevalue_limit;
+// LET blocks to a savevalue, and LET blocks to a parameter: one table row
+// each; half the block capacity each leaves room for the other blocks.
+inline constexpr int k_let_limit = k_block_capacity / 2;
+// Text of an expression while it is compiled (flattened parentheses,
+// function calls and the power rewrite work in it).
+inline constexpr int k_expr_text_len = 160;
 // PRINT blocks with a quoted text, and the length of one text.
 inline constexpr int k_print_text_limit = 200;
 inline constexpr int k_print_text_len = 60;

@@ -146,7 +146,7 @@ struct RunState {
   real4 next_event_time = 1.0e8f;  // move time of the first future event
   int4 limit_check_countdown = 0;  // events until the run-time limit is looked at again
   real4 outvalue = 0.0f;           // EXPERI result operand at run end
-  real4 max_priority = 0.0f;       // highest GENERATE priority (report)
+  real4 max_priority = 0.0f;       // highest priority given so far (GENERATE, priority blocks)
   int4 run_number = 0;             // current run (START number)
   int4 run_counter = 0;            // runs made in this series
   int4 run_count = 0;              // 0 single run, else runs of the series

@@ -9,10 +9,12 @@
 #include "runtime/flow_blocks.h"
 #include "runtime/generate_advance_terminate.h"
 #include "runtime/if_block.h"
+#include "runtime/let_priority_blocks.h"
 #include "runtime/print_trace.h"
 #include "runtime/queues_tables.h"
 #include "runtime/run_errors.h"
 #include "runtime/servers.h"
+#include "runtime/transaction_store.h"
 #include "runtime/waitif.h"
 #include "support/output_files.h"
 
@@ -187,6 +189,29 @@ void dispatch_block(Engine& e) {
         if (cur[tw::next_block] < 0.0) return;
         b = chosen_block(e);
         break;
+      // Assignments.
+      case bc::let:
+      case bc::let_expression:
+      case bc::let_form:
+        let_savevalue_block(e, b);
+        pass_on = true;
+        break;
+      case bc::let_param:
+      case bc::let_param_form:
+        let_parameter_block(e, b);
+        pass_on = true;
+        break;
+      case bc::priority:
+      case bc::let_priority:
+      case bc::let_priority_plus:
+      case bc::let_priority_minus:
+        // Filed again at its move time behind the events of equal time and
+        // priority: the others due now move first.
+        priority_block(e, b, code);
+        cur[tw::current_block] = b;
+        cur[tw::next_block] = b + 1;
+        insert_event_chain(e, k_future_chain);
+        return;
       default:
         // A block whose routine this version does not have; codes outside
         // 1..53 and the codes of control statements.

@@ -140,7 +140,7 @@ void terminate_block(Engine& e, int b) {
 
 bool c_operand_check(Engine& e, std::string_view field, int4 name_code, real4& value) {
   if (field.empty() || (field[0] != 'V' && field[0] != 'v')) return false;
-  const int n = std::min(e.expr.defn_count, k_defn_limit);
+  const int n = std::min(e.expr.defn_count, k_expr_limit);
   int d = 0;
   for (int k = 1; k <= n && d == 0; ++k)
     if (e.expr.defn_name[ix(k)] == name_code) d = k;
@@ -149,9 +149,7 @@ bool c_operand_check(Engine& e, std::string_view field, int4 name_code, real4& v
     flag_error_without_hint(e, field[0] == '-' ? " C operand may not be negative" : "Expression illegal as C operand");
     return false;
   }
-  const int x = e.expr.defn_expr[ix(d)];
-  if (x < 1 || x > k_expr_limit) return false;
-  value = static_cast<real4>(e.expr.expr_item_arg[ix(x)][1]);
+  value = static_cast<real4>(e.expr.expr_item_arg[ix(d)][1]);
   return true;
 }
 

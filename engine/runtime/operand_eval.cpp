@@ -20,9 +20,6 @@ namespace kelvo {
 
 namespace {
 
-// Savevalues 1..k_named_savevalue_limit are the named ones; the numbers
-// of X(P map above them.
-constexpr int k_savevalue_number_max = k_savevalue_limit - k_named_savevalue_limit;
 // Savevalue numbers of a level-1 item from which on the item names a
 // savevalue by its name code.
 constexpr int k_savevalue_name_from = 501;

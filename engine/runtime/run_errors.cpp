@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
@@ -33,9 +34,21 @@ void write_block_line(Engine& e, int n) {
   stop_program(e);
 }
 
+// A value the translator computes at once (a LET before the first
+// GENERATE) failed: nothing has run, so the statement is shown instead of
+// a block and no run report is written.
+[[noreturn]] void stop_in_translation(Engine& e) {
+  write_error_message(e, " Error found at the following statement:");
+  write_error_line(e, "  ");
+  write_error_line(e, "   " + std::string(e.ctl.current_statement.view()));
+  e.ctl.error_found = true;
+  stop_program(e);
+}
+
 }  // namespace
 
 void report_block_error(Engine& e) {
+  if (e.cs.flags.compiling) stop_in_translation(e);
   const int n = trunc_i32(std::fabs(e.act.cur_txn[tw::next_block]));
   if (n > 0) write_block_line(e, n);
   end_run_with_report(e);

@@ -196,7 +196,7 @@ void find_entity_number(Engine& e, int cls, int4 name, int& mode, int& number) {
     return;
   }
   if (cls == k_class_function) {
-    if (e.hooks.find_defined_variable != nullptr && e.hooks.find_defined_variable(e, name, number)) return;
+    if (e.hooks.define_expression_ref != nullptr && e.hooks.define_expression_ref(e, name, number)) return;
     const Text6 text = unpack_name_chars(e, name);
     // Only the names MIN and MAX are the functions FN$MIN and FN$MAX.
     if (text == "MIN" || text == "MAX") {

@@ -13,6 +13,7 @@
 #include "support/stop.h"
 #include "support/text_routines.h"
 #include "translator/conditions.h"
+#include "translator/let_statements.h"
 #include "translator/operand_checks.h"
 #include "translator/other_blocks.h"
 #include "translator/translator.h"
@@ -88,7 +89,7 @@ void define_block(Engine& e) {
     case bc::print: define_print_block(e); break;
     case bc::let:
     case bc::let_param:
-    case bc::let_expression: statement_not_available(e, "LET block"); break;
+    case bc::let_expression: check_let_block(e); break;
     case bc::assemble: check_assemble_block(e); break;
     case bc::select:
     case bc::let_minmax: check_let_minmax_block(e); break;

@@ -148,7 +148,7 @@ bool tested_one_by_one(const Engine& e, const CondOperand& o) {
   if (k < 0 || k == opnd::parameter || k == opnd::priority) return true;
   if (k == opnd::function) return e.expr.defn_count > 0;
   if (k == opnd::variable) {
-    for (int d = 1; d <= e.expr.defn_count && d <= k_defn_limit; ++d) {
+    for (int d = 1; d <= e.expr.defn_count && d <= k_expr_limit; ++d) {
       if (e.expr.defn_name[ix(d)] == o.name) return e.expr.defn_uses_param[ix(d)];
     }
   }

@@ -276,20 +276,51 @@ bool initialize_named_savevalue(Engine& e, int4 name, int4& n) {
   return append_named_savevalue(e, name, n);
 }
 
+namespace {
+// Expression x can be computed while the model is translated: its items
+// are constants, the clock and savevalues (by name) only.
+bool computable_now(const Engine& e, int x) {
+  const auto& kinds = e.expr.expr_item_kind[ix(x)];
+  for (int i = 1; i <= k_expr_items; ++i) {
+    const int4 k = kinds[ix(i)];
+    if (k == k_expr_end) break;
+    if (k != opnd::constant && k != opnd::clock && k != opnd::savevalue && k != opnd::decimal && k != opnd::temporary) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// LET X$name=value before the first GENERATE, the value an expression (as
+// the operand or a VALUEOF named V$): computed at once into named
+// savevalue n.
+void let_control_expression(Engine& e, int4 n) {
+  const int x = find_name(e.expr.defn_name, e.expr.defn_count, e.cs.stmt.operand_value[2]);
+  if (x == 0 || !computable_now(e, x) || e.hooks.evaluate_expression == nullptr) {
+    flag_error_without_hint(e, " Error in B operand of LET control statement");
+    return;
+  }
+  const real4 v = e.hooks.evaluate_expression(e, x);
+  if (e.ctl.error_reported) return;
+  e.ent.sv.savevalue_init[ix(n)] = v;
+  e.ent.sv.savevalue_value[ix(n)] = v;
+}
+}  // namespace
+
 void parse_let_control(Engine& e, int4 name) {
   int4 n = 0;
   if (!initialize_named_savevalue(e, name, n)) return;
   auto& sv = e.ent.sv;
   std::string b = operand_string(e, 2);
   if (b.empty()) return;
+  if (e.cs.stmt.operand_text[2] == 'V') {
+    let_control_expression(e, n);
+    return;
+  }
   bool negative = false;
   if (b[0] == '-') {
     negative = true;
     b.erase(0, 1);
-  }
-  if (!b.empty() && upcased(b[0]) == 'V') {
-    statement_not_available(e, "V$ in control LET");
-    return;
   }
   int kind = 0;
   int4 value = 0;
@@ -353,10 +384,6 @@ void compile_control_statement(Engine& e) {
         flag_error_without_hint(e, " A operand must be savevalue");
         break;
       }
-      if (operand_length(e, 2) > 0 && (is_b_operand_expression(e))) {
-        statement_not_available(e, "expression in control LET");
-        break;
-      }
       parse_let_control(e, stmt.operand_value[1]);
       break;
     case bc::special:
@@ -369,7 +396,7 @@ void compile_control_statement(Engine& e) {
       expand_run_series(e);
       break;
     case bc::function: check_function_statement(e); break;
-    case bc::valueof: statement_not_available(e, "VALUEOF"); break;
+    case bc::valueof: break;  // its expression was compiled with its operands
     case bc::simulate: compile_simulate(e); break;
     case bc::start: compile_start(e); break;
     case bc::storage:

@@ -280,6 +280,23 @@ void read_function_layout(Engine& e, int f, const std::string& b, int ak) {
 }
 }  // namespace
 
+void check_function_b_operand(Engine& e, int f, std::string_view b) {
+  // FUNCTION X$arg,V$name: called as FN$f(value), the function puts the
+  // value into savevalue arg and gives the value of expression name.
+  const std::string_view name = b.substr(2);
+  int4 arg = 0;
+  if (name.empty() || name.size() > 6 || !is_letter(name[0]) ||
+      name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789") != std::string_view::npos) {
+    flag_error_without_hint(e, " Incorrect B operand of function");
+    return;
+  }
+  if (!savevalue_number(e, e.ent.fn.function_arg_value[ix(f)], arg)) return;
+  e.ent.fn.function_kind[ix(f)] = k_expression_function_kind;
+  e.expr.ref_arg[ix(f)] = arg;
+  e.expr.fn_expression_name[ix(f)] = pack_symbol_name(e, name);
+  e.cs.pass.function_data_state = fn_data::none;
+}
+
 void check_function_statement(Engine& e) {
   auto& fn = e.ent.fn;
   const std::string a = operand_string(e, 1);
@@ -322,7 +339,7 @@ void check_function_statement(Engine& e) {
   }
   if (b.size() > 2 && b[0] == 'V' && b[1] == '$') {
     if (ak != opnd::savevalue) flag_error_without_hint(e, " X$name expected as A operand");
-    else statement_not_available(e, "FUNCTION with V$ B operand");
+    else check_function_b_operand(e, f, b);
     return;
   }
   if (copy_named_function(e, f, b)) return;

@@ -24,6 +24,13 @@ inline constexpr int simple = 3;   // simple data lines, count open
 // Checks a FUNCTION statement, enters the function and sets the
 // function-data state for the lines that follow.
 void check_function_statement(Engine& e);
+// The kind of a function defined by an expression (B operand V$name): it
+// is called with an argument only.
+inline constexpr int4 k_expression_function_kind = -1;
+// FUNCTION X$arg,V$name for function f (B operand b, upper case): the
+// savevalue that takes the argument and the expression, linked at the end
+// of translation.
+void check_function_b_operand(Engine& e, int f, std::string_view b);
 // Reads one data line (the statement line) of the current function.
 // Leaves the state negative when the line is no data line and is to be
 // translated as a statement.

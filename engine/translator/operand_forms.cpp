@@ -12,6 +12,7 @@
 #include "support/packed_names.h"
 
 #include "support/text_routines.h"
+#include "translator/expressions.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -47,7 +48,7 @@ bool has_operator(const std::string& t) {
   for (std::size_t i = 0; i < t.size(); ++i) {
     const char c = t[i];
     if (c == '*' && (i == 1 || i == 2) && is_letter(t[0]) && is_letter(t[i - 1])) continue;
-    if (c == '+' || c == '-' || c == '*' || c == '/' || c == '(' || c == ')' || c == '^' || c == '"' || c == '=') {
+    if (c == '+' || c == '-' || c == '*' || c == '/' || c == '%' || c == '(' || c == ')' || c == '^' || c == '"' || c == '=') {
       return true;
     }
   }
@@ -219,6 +220,22 @@ bool register_parameter_name(Engine& e, int number, std::string_view tail) {
   return true;
 }
 
+namespace {
+// The '*' at column `star` ends an indirect prefix (Q*, FN*): one or two
+// class letters that begin a term of the operand starting at `first`.
+// Any other '*' multiplies.
+bool is_indirect_prefix(const Line80& l, int first, int star) {
+  if (l.at(star) != '*') return false;
+  int c = star - 1;
+  if (c >= first + 1 && upcased(l.at(c - 1)) == 'F' && upcased(l.at(c)) == 'N') --c;
+  else if (operand_char_class(l.at(c)) == opnd::constant) return false;
+  if (c < first) return false;
+  if (c == first) return true;
+  const char before = l.at(c - 1);
+  return before == '+' || before == '-' || before == '*' || before == '/' || before == '(' || before == '%';
+}
+}  // namespace
+
 void scan_param_names(Engine& e) {
   // An indirect reference through a named parameter, such as Q*(P$COST),
   // becomes the plain indirect form Q*1: "(P$name)" is replaced by the
@@ -229,7 +246,7 @@ void scan_param_names(Engine& e) {
   for (int u = 1; u <= 8; ++u) {
     if (f.opnd_len[u] <= 4 || f.opnd_len[u] > 60) continue;
     for (int c = f.opnd_start[u] + 1; c < f.opnd_start[u] + f.opnd_len[u]; ++c) {
-      if (l.at(c) != '(' || l.at(c - 1) != '*') continue;
+      if (l.at(c) != '(' || !is_indirect_prefix(l, f.opnd_start[u], c - 1)) continue;
       if (upcased(l.at(c + 1)) != 'P' || l.at(c + 2) != '$') {
         flag_error_without_hint(e, " P$ expected");
         return;
@@ -456,9 +473,12 @@ Lexed lex_prefixed(Engine& e, int u, const std::string& t, std::size_t sep, char
 Lexed lex_operand(Engine& e, int u, const std::string& t, char op1) {
   auto& st = e.cs.stmt;
   if (!looks_numeric(t) && has_operator(t)) {
-    // An operand with operators is an expression.
-    statement_not_available(e, "expression operand");
-    return Lexed::stop;
+    // An operand with operators is an expression: compiled as operand u,
+    // it reads as V$ of the new expression. Before the first GENERATE a
+    // LET's terms may only be savevalues.
+    const bool control_let = !e.cs.pass.check_flag && e.cs.stmt.stmt_op_word == e.opnames.block_op_names[bc::let];
+    if (parse_expression_def(e, operand_start(e, u), operand_length(e, u), u, control_let) == 0) return Lexed::stop;
+    return Lexed::next;
   }
   if (looks_numeric(t)) return lex_number(e, u, t);
   if ((u <= 2 && is_priority_keyword(t)) || t == "PR") {
@@ -508,9 +528,17 @@ void scan_operands(Engine& e) {
   if (f.op_len > 0) st.stmt_op_word = packed_operation_word(e);
   if (!pack_label_and_third_field(e)) return;
   // VALUEOF is the word of the expression definition (FVARIABLE, the
-  // table's own word for it, is obsolete): its whole operand field is an
-  // expression, which is not lexed as operands.
-  if (st.stmt_op_word != 0 && st.stmt_op_word == e.opnames.valueof_name) return;
+  // table's own word for it, is obsolete): its whole operand field is one
+  // expression, named by the statement's label.
+  if (st.stmt_op_word != 0 && st.stmt_op_word == e.opnames.valueof_name) {
+    int last = 0;
+    for (int u = 1; u <= 8; ++u) {
+      if (f.opnd_len[ix(u)] > 0) last = std::max(last, operand_start(e, u) + operand_length(e, u) - 1);
+    }
+    const int start = operand_start(e, 1);
+    if (last > 0) parse_expression_def(e, start, last - start + 1, 0, false);
+    return;
+  }
   const char op1 = upcased(l.at(f.op_start));
   if (f.op_len == 5 && op1 == 'P' && upcased(l.at(f.op_start + 1)) == 'R' && !scan_print_text(e)) return;
   for (int u = 1; u <= 8; ++u) {
@@ -519,7 +547,9 @@ void scan_operands(Engine& e) {
     if (e.ctl.error_reported) return;
     if (raw[0] == '\'' || raw[0] == '"') continue;  // quoted text
     if (u == 2 && raw[0] == '&') {
+      // The expression the pass compiled as this statement's operand B.
       st.operand_text[u] = 'V';
+      st.operand_value[u] = inline_expression_name(e, 2);
       return;
     }
     if (lex_operand(e, u, upper(raw), op1) == Lexed::stop) return;
@@ -640,10 +670,11 @@ void read_parameter_term(Engine& e, const std::string& t, const std::string& tri
   value = c2 - '0';
   check_param_mixing(e, value, false);
 }
-}  // namespace
 
-void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value, bool temporaries_allowed,
-                       bool control_let) {
+// The term's kind and value (parse_sna_operand without the parameter
+// bookkeeping).
+void parse_sna_term(Engine& e, std::string_view term, int& kind, int4& value, bool temporaries_allowed,
+                    bool control_let) {
   std::string t(term.substr(0, std::min<std::size_t>(term.size(), 9)));
   t.resize(9, ' ');
   const std::string trimmed(trim_right(t));
@@ -713,6 +744,16 @@ void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value,
     case opnd::parameter: read_parameter_term(e, t, trimmed, c2, value); return;
     default: return;
   }
+}
+
+}  // namespace
+
+void parse_sna_operand(Engine& e, std::string_view term, int& kind, int4& value, bool temporaries_allowed,
+                       bool control_let) {
+  parse_sna_term(e, term, kind, value, temporaries_allowed, control_let);
+  // A term that reads a parameter (Pj, P$name, Q*j ...) makes the model's
+  // transactions carry that parameter, as an operand does.
+  if (!e.ctl.error_reported && (kind == opnd::parameter || kind < 0)) note_param_use(e, value);
 }
 
 bool expect_constant_or_sna(Engine& e, char mark, int4 code, int& kind, int4& value) {
@@ -787,14 +828,11 @@ bool append_named_savevalue(Engine& e, int4 name, int4& number) {
 
 bool savevalue_number(Engine& e, int4 name, int4& number) {
   auto& sv = e.ent.sv;
-  if (const int i = find_name(sv.savevalue_name, sv.savevalue_count, name); i != 0) {
-    number = i;
-    return true;
-  }
-  const int slot = take_slot(e, sv.savevalue_count, k_named_savevalue_limit, " Too many savevalues", ErrorEffect::flag_without_hint);
-  if (slot == 0) return false;
-  sv.savevalue_name[slot] = name;
-  number = slot;
+  number = find_name(sv.savevalue_name, sv.savevalue_count, name);
+  if (number != 0) return true;
+  number = take_slot(e, sv.savevalue_count, k_named_savevalue_limit, " Too many savevalues", ErrorEffect::flag_without_hint);
+  if (number == 0) return false;
+  sv.savevalue_name[ix(number)] = name;
   return true;
 }
 

@@ -13,6 +13,7 @@
 #include "support/stop.h"
 
 #include "translator/conditions.h"
+#include "translator/expressions.h"
 #include "translator/other_blocks.h"
 #include "translator/translator.h"
 
@@ -217,6 +218,9 @@ void check_program_end(Engine& e) {
   if (pass.preempt_address_used) resolve_c_operand_labels(e);
   if (!s.error_found) resolve_advance_c_labels(e);
   if (s.error_found) return;
+  scan_block_rows(e, e.expr.defn_count);
+  pack_kind2_names(e);
+  map_operand_refs(e);
   pack_operand_names(e);
   if (pass.sna_operand_used) map_block_a_operands(e);
   if (!link_flow_blocks(e)) return;

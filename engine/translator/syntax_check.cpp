@@ -11,32 +11,13 @@
 
 #include "support/text_routines.h"
 #include "translator/conditions.h"
+#include "translator/let_statements.h"
 #include "translator/other_blocks.h"
 #include "translator/translator.h"
 
 namespace kelvo {
 
 namespace {
-
-// The simple LET assignment: the first '=' of the operand field becomes
-// the comma between operands A and B. True when the statement was
-// rewritten whole (LET X$name=INPUT) and its record is complete.
-bool parse_let_assignment(Engine& e, int from) {
-  Line80& l = e.cs.stmt.stmt_line;
-  for (int c = from; c <= 72; ++c) {
-    const char ch = l.at(c);
-    if (ch == ' ' || ch == '!') return false;
-    if (ch == '=') {
-      if (upcased(l.at(c + 1)) == 'I') {
-        rewrite_let_input(e, from, c);
-        return true;
-      }
-      l.set(c, ',');
-      return false;
-    }
-  }
-  return false;
-}
 
 // Only blanks or a '!' comment may follow the operand field.
 void check_rest_of_line(Engine& e, int r) {
@@ -60,14 +41,19 @@ void check_rest_of_line(Engine& e, int r) {
 void decimal_comma_hint(Engine& e) { write_error_line(e, " Is there a decimal comma instead of decimal point?"); }
 
 namespace {
-// Clears the fields and the syntax flags that the statement before left.
-void clear_syntax_fields(Engine& e) {
+// Clears the flags that the statement checks set, once per call.
+void clear_check_flags(Engine& e) {
   auto& syn = e.cs.syn;
   syn.fn_minmax_flag = false;
   syn.priority_form_flag = false;
   syn.mx_form_flag = false;
   syn.trace_form_code = 0;
   syn.let_sign_char = ' ';
+}
+
+// Clears the fields of one pass over the line.
+void clear_syntax_fields(Engine& e) {
+  auto& syn = e.cs.syn;
   e.cs.stmt.stmt_fields = StmtFields{};
   syn.comment_col = 0;
   syn.last_operand_col = 0;
@@ -289,10 +275,15 @@ void scan_operand_list(Engine& e, int s, int k, int start) {
 }
 }  // namespace
 
-void check_statement_syntax(Engine& e, bool& label_known) {
+namespace {
+// What one pass over the line ends with.
+enum class SyntaxPass { done, again };
+
+SyntaxPass check_syntax_pass(Engine& e, bool& label_known) {
   auto& syn = e.cs.syn;
   auto& f = e.cs.stmt.stmt_fields;
   Line80& l = e.cs.stmt.stmt_line;
+  const SyntaxPass done = SyntaxPass::done;
   clear_syntax_fields(e);
 
   int label_col = 0;
@@ -300,62 +291,76 @@ void check_statement_syntax(Engine& e, bool& label_known) {
   syn.label_col = label_col;
   // A statement without a label keeps a syntax message as the saved hint.
   e.ctl.hint_field_word = f.first_word_len;
-  if (c == 0 || e.ctl.error_reported) return;
+  if (c == 0 || e.ctl.error_reported) return done;
 
   while (c <= 72 && l.at(c) == ' ') ++c;
-  if (c > 72) return;
+  if (c > 72) return done;
   const int s = c;
   f.op_start = static_cast<int2>(s);
 
   if (up_at(l, s) == 'C') {
     check_capacity_def(e, s);
-    if (e.ctl.error_reported) return;
+    if (e.ctl.error_reported) return done;
   }
   const int blank = find_operation_end(e, s);
-  if (blank == 0) return;
+  if (blank == 0) return done;
   f.op_len = static_cast<int2>(blank - s);
   syn.let_select_flag = false;
   const char f1 = up_at(l, s);
-  if (f.op_len == 4 && f1 == 'L' && (l.at(s + 3) == '+' || l.at(s + 3) == '-') && !check_let_sign_operands(e)) return;
+  if (f.op_len == 4 && f1 == 'L' && (l.at(s + 3) == '+' || l.at(s + 3) == '-') && !check_let_sign_operands(e)) return done;
   // LET Pj=MIN(...) becomes the SELECT form; FN$MIN/FN$MAX mark the block.
   const bool minmax_select = f.op_len == 3 && f1 == 'L' && scan_let_minmax_forms(e, s);
-  if (e.ctl.error_reported) return;
+  if (e.ctl.error_reported) return done;
   if (minmax_select) f.op_len = 6;
   bool select = false;
   if (f.op_len == 6 && !minmax_select) select = check_select_statement(e, s);
-  if (e.ctl.error_reported) return;
+  if (e.ctl.error_reported) return done;
   if (f.op_len == 4 && f1 == 'A' && up_at(l, s + 1) == 'N' && up_at(l, s + 2) == 'I' && up_at(l, s + 3) == 'M') {
     statement_not_available(e, "ANIM");
-    return;
+    return done;
   }
   const int from = minmax_select ? s + 6 : operand_field_start(e, s, blank, select);
-  if (from == 0) return;
+  if (from == 0) return done;
   // IF and WAITIF: the relation between operands A and B becomes a comma.
   if (f.op_len == 2 && f1 == 'I' && up_at(l, s + 1) == 'F') check_if_relation(e, from);
   if (f.op_len == 6 && f1 == 'W' && up_at(l, s + 1) == 'A') check_waitif_relation(e, from);
-  if (e.ctl.error_reported) return;
+  if (e.ctl.error_reported) return done;
 
   // The operand field.
   int col = from;
   while (col <= 72 && l.at(col) == ' ') ++col;
   if (col > 72) {
     syn.comment_col = 72;
-    return;
+    return done;
   }
   if (l.at(col) == '!') {
     syn.comment_col = col;
-    return;
+    return done;
   }
   int k = 1;
   if (l.at(col) == '\'' || l.at(col) == '"') {
-    if (!scan_quoted_operand(e, col, col)) return;
+    if (!scan_quoted_operand(e, col, col)) return done;
     k = 2;
   } else if ((f.op_len == 3 && f1 == 'L') || (f.op_len == 4 && syn.let_sign_char != ' ')) {
-    if (parse_let_assignment(e, col)) return;
-    if (e.ctl.error_reported) return;
+    const LetForm form = parse_let_assignment(e, col);
+    if (form == LetForm::input || e.ctl.error_reported) return done;
+    if (form == LetForm::priority) {
+      // LET PR= became PRIORITY: the line is checked anew from its start.
+      syn.operand_check_due = false;
+      return SyntaxPass::again;
+    }
   }
   scan_operand_list(e, s, k, col);
+  return done;
 }
+}  // namespace
+
+void check_statement_syntax(Engine& e, bool& label_known) {
+  clear_check_flags(e);
+  while (check_syntax_pass(e, label_known) == SyntaxPass::again) {
+  }
+}
+
 
 void check_capacity_def(Engine& e, int s) {
   Line80& l = e.cs.stmt.stmt_line;

@@ -11,6 +11,7 @@
 #include "support/packed_names.h"
 
 #include "support/text_routines.h"
+#include "translator/expressions.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -70,8 +71,9 @@ bool read_time_operand(Engine& e, int u, bool generate, real4& val, real4& cod) 
   }
   switch (mark) {
     case 'F':
-      if ((idx = find_name(e.ent.fn.function_name, e.ent.fn.function_count, code)) == 0) {
-        flag_error_without_hint(e, " Function not defined");
+      if ((idx = find_name(e.ent.fn.function_name, e.ent.fn.function_count, code)) == 0 &&
+          !define_expression_ref(e, code, idx)) {
+        if (!e.ctl.error_reported) flag_error_without_hint(e, " Function not defined");
         return false;
       }
       cod = tkind::function;

@@ -17,6 +17,7 @@
 #include "support/text_routines.h"
 #include "translator/function_data.h"
 #include "translator/function_definition.h"
+#include "translator/let_statements.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -71,6 +72,7 @@ void begin_statement(Engine& e) {
   e.cs.syn.list_statement = true;
   e.cs.syn.operand_check_due = false;
   e.cs.syn.listing_text_set = false;
+  e.cs.syn.assignment_rewritten = false;
 }
 
 // The statement loop after the first line; returns true at END.
@@ -80,10 +82,13 @@ bool translate_statement(Engine& e) {
   Line80& l = stmt.stmt_line;
   storage_hint_line(e);
   bool label_known = false;
+  const Line80 written = l;
   check_statement_syntax(e, label_known);
   scan_param_names(e);
   if (e.ctl.error_reported) return false;
   if (check_start_let_operands(e)) return false;
+  if (e.ctl.error_reported) return false;
+  compile_assignment_statement(e, label_known, written);
   if (e.ctl.error_reported) return false;
   if (stmt.stmt_fields.op_len == 0) {
     if (l.cols(1, 73).find_first_not_of(' ') != std::string_view::npos) {
@@ -361,11 +366,12 @@ void reset_compile_state(Engine& e) {
   e.ent.q.queue_map.fill(-1);
   e.ent.steps.run_steps.fill(1);
   e.ent.steps.seeds_row_of_start.fill(-1);
-  // The compiled expressions, each ended at its first item.
+  // The compiled expressions, each ended at its first item, and the LET rows.
   e.expr = ExprTables{};
   e.cond = ConditionTables{};
   e.flow = FlowTables{};
   for (auto& row : e.expr.expr_item_kind) row.fill(k_expr_end);
+  e.let = LetTables{};
   // The statement record and the pass state; the experiment's run number
   // is its caller's.
   const int experiment = e.cs.pass.experiment_run_number;

@@ -81,8 +81,8 @@ bool is_param_or_rn_operand(char c1, char c2, char c3);
 // The word PRIORITY (either case) as an operand.
 bool is_priority_keyword(std::string_view word);
 bool append_named_savevalue(Engine& e, int4 name, int4& number);
-// The number of the savevalue with a name; a name not yet known is
-// added (" Too many savevalues" beyond the table).
+// The number of the named savevalue `name`, the name appended when it is
+// new; false after " Too many savevalues".
 bool savevalue_number(Engine& e, int4 name, int4& number);
 bool reject_sna_type(Engine& e, int u);
 bool split_label_field(Engine& e, int4 code);
@@ -199,12 +199,6 @@ void warn_assemble_without_split(Engine& e);
 
 // ---- other_blocks.cpp: PRINT and the other block checks
 bool check_print_block(Engine& e, int4& v, int4& a);
-
-// ---- expression references
-// Whether a function name is a defined variable (a V$ name used as a
-// function); sets its number when it is. Expressions are not translated
-// by this version, so no name is one.
-bool find_defined_variable(Engine& e, int4 name, int& number);
 
 // ---- experi_statement.cpp: the EXPERI statement
 // Whether the model holds an EXPERI statement.

@@ -12,9 +12,8 @@ class GenerateCheck : public RuntimeTest {
     RuntimeTest::SetUp();
     e->expr.defn_count = 1;
     e->expr.defn_name[1] = pack6("LIM");
-    e->expr.defn_expr[1] = 4;
-    e->expr.expr_item_kind[4][1] = 0;
-    e->expr.expr_item_arg[4][1] = 25;
+    e->expr.expr_item_kind[1][1] = 0;
+    e->expr.expr_item_arg[1][1] = 25;
     e->ctl.current_statement.assign("       GENERATE  10,,V$LIM");
   }
 };

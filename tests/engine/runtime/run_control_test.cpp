@@ -194,7 +194,7 @@ TEST_F(RunTables, ResetCompileStateEmptiesTheModelButKeepsTheExperiment) {
   e->blocks.block_label[3] = pack6("LOOP");
   e->ent.par.param_count = 4;
   e->ent.q.queue_count = 2;
-  e->expr.expr_count = 2;
+  e->expr.defn_count = 2;
   e->expr.expr_item_kind[2][5] = 0;
   e->ent.sv.savevalue_value[600] = 4.0;
   e->ent.st.station_waitif[7] = -1;

@@ -72,7 +72,7 @@ std::vector<MessageCase> message_cases() {
       {"LetBlockWithoutOperand", base_insert(6, "       LET"), " LET must have a B operand"},
       {"LetWithoutBOperand", base_insert(6, "       LET       X$TOT"), " LET must have a B operand"},
       {"LetWithTooLongAOperand", base_insert(6, "       LET       X$TOTALS1=5"), " A operand too long"},
-      {"ControlLetNeedsSavevalue", "       LET       Q$ABC,1\n" + base_model(), " A operand must be savevalue"},
+      {"ControlLetNeedsSavevalue", "       LET       Q$ABC=1\n" + base_model(), " A operand must be savevalue"},
       {"ControlLetWithOtherSna", "       LET       X$A=Q$BUF\n" + base_model(), " Only X$ allowed as SNA in control LET"},
       // START, RESET and SIMULATE.
       {"StartWithNameOperand", base_with(9, "       START     ABC"), " Illegal A operand"},
@@ -146,7 +146,7 @@ TEST_F(MessageTest, ResetBeforeStartIsReportedAndDropped) {
 }
 
 TEST_F(MessageTest, SavevalueInitialisedTwice) {
-  const std::string model = "       LET       X$TOT,5\n       LET       X$TOT,5\n" + base_model();
+  const std::string model = "       LET       X$TOT=5\n       LET       X$TOT=5\n" + base_model();
   EXPECT_EQ(first_error(model), " Savevalue already initialized");
   EXPECT_FALSE(e_->ctl.error_found);
 }
@@ -196,7 +196,7 @@ TEST_F(MessageTest, GeneratePriorityLimitsAreAccepted) {
 
 TEST_F(MessageTest, TerminateWithDefinedSavevalue) {
   std::string model = base_with(8, "       TERMINATE X$LIMIT");
-  model = "       LET       X$LIMIT,3\n" + model;
+  model = "       LET       X$LIMIT=3\n" + model;
   EXPECT_EQ(first_error(model), "");
   EXPECT_EQ(e_->ent.term.terminate_value[1], -1);
   EXPECT_EQ(e_->ent.sv.savevalue_init[1], 3.0);
@@ -236,13 +236,13 @@ TEST_F(MessageTest, StartAfterStartWithoutResetKeepsTranslating) {
 }
 
 TEST_F(MessageTest, XConstantAsCapacity) {
-  const std::string model = "       LET       X$CAP,3.5\nTANK   CAPACITY  X$CAP\n" + base_model();
+  const std::string model = "       LET       X$CAP=3.5\nTANK   CAPACITY  X$CAP\n" + base_model();
   EXPECT_EQ(first_error(model), "");
   EXPECT_EQ(e_->ent.st.station_capacity[1], 3);
 }
 
 TEST_F(MessageTest, XConstantAsGenerateLimit) {
-  const std::string model = "       LET       X$LIM,50\n" + base_with(2, "       GENERATE  10,4,,X$LIM");
+  const std::string model = "       LET       X$LIM=50\n" + base_with(2, "       GENERATE  10,4,,X$LIM");
   EXPECT_EQ(first_error(model), "");
   EXPECT_EQ(e_->blocks.generate_limit[1], 50);
 }

@@ -136,7 +136,7 @@ class FlowRows : public TranslateTest {
 };
 
 TEST_F(FlowRows, GotoProbabilitiesAndTargets) {
-  translate("       LET       X$P,0.5\n" +
+  translate("       LET       X$P=0.5\n" +
             model("       GOTO      NXT,.5\n       GOTO      NXT,0.5\n       GOTO      NXT,X$P\n"
                   "       GOTO      NXT,P2\n       GOTO      NXT\n       GOTO      NXT,1.0\nNXT    ADVANCE   1\n"));
   const auto& go = e_->flow.go;
@@ -172,7 +172,7 @@ TEST_F(FlowRows, SplitAndAssembleWords) {
 }
 
 TEST_F(FlowRows, LetMinMaxRowsOfTheThreeForms) {
-  translate("       LET       X$TOP,4\n" +
+  translate("       LET       X$TOP=4\n" +
             model("       SELECT MIN 2,S,,1,X$TOP\nBEST   SELECT    P3=MAX(W)2,4\n       LET       P1=MAX(X1,X5)\n"));
   const auto& mm = e_->flow.mm;
   EXPECT_EQ(e_->blocks.block_op[2], bc::select);
@@ -190,7 +190,7 @@ TEST_F(FlowRows, LetMinMaxRowsOfTheThreeForms) {
 }
 
 TEST_F(FlowRows, FnMinMaxOperandsAreExpandedAfterEnd) {
-  translate("       LET       X$A,2\n" + model("       LET       X$M=FN$MAX(X$A,17)\n       LET       X$N=FN$MIN(5,X$Z)\n"));
+  translate("       LET       X$A=2\n" + model("       LET       X$M=FN$MAX(X$A,17)\n       LET       X$N=FN$MIN(5,X$Z)\n"));
   const auto& mm2 = e_->flow.mm2;
   EXPECT_EQ(e_->blocks.block_op[2], bc::let_minmax_run);
   EXPECT_EQ(e_->blocks.block_arg[3], 2);

@@ -40,10 +40,14 @@ TEST_F(TranslateTest, ResetWithATranslatedTwiceGivesNoFalseError) {
   EXPECT_TRUE(err_lines().empty());
 }
 
-TEST_F(TranslateTest, ExpressionOperandIsFlaggedNotStopped) {
+TEST_F(TranslateTest, ExpressionOperandReadsAsItsExpression) {
   ASSERT_TRUE(translate_fe(base_with(6, "       ADVANCE   5+3")));
-  EXPECT_TRUE(e_->ctl.error_found);
-  EXPECT_EQ(err_lines().at(0), " Not yet available: expression operand");
+  EXPECT_FALSE(e_->ctl.error_found);
+  ASSERT_EQ(e_->expr.defn_count, 1);
+  // ADVANCE number 1 reads expression 1 (the operand A of line 6).
+  EXPECT_EQ(e_->expr.defn_name[1], 6 * 10 + 1);
+  EXPECT_EQ(e_->ent.gen.advance_time_table[1][3], static_cast<float>(tkind::variable));
+  EXPECT_EQ(e_->ent.gen.advance_time_table[1][1], 1.0f);
 }
 
 TEST_F(TranslateTest, LetInputUnderTheFrontEndStops) {
@@ -54,7 +58,7 @@ TEST_F(TranslateTest, LetInputUnderTheFrontEndStops) {
 }
 
 TEST_F(TranslateTest, IllegalCharacterInNameStops) {
-  translate_fe(base_with(4, "       SEIZE     MA#CH%"));
+  translate_fe(base_with(4, "       SEIZE     MA#CH@"));
   EXPECT_TRUE(stopped_);
   EXPECT_EQ(err_lines().at(0), " Illegal character in this context");
 }

@@ -61,7 +61,7 @@ TEST_F(LimitTest, TooManyQueues) {
 
 TEST_F(LimitTest, TooManyNamedSavevalues) {
   std::string lets;
-  for (int i = 0; i < 201; ++i) lets += "       LET       X$V" + std::to_string(1000 + i) + ",1\n";
+  for (int i = 0; i < 201; ++i) lets += "       LET       X$V" + std::to_string(1000 + i) + "=1\n";
   EXPECT_EQ(first_error(lets + frame("")), " Too many savevalues with names");
   EXPECT_EQ(e_->ent.sv.savevalue_count, 200);
 }
@@ -156,7 +156,7 @@ TEST_F(LimitTest, ReleaseAfterItsSeizeWritesNoWarning) {
 }
 
 TEST_F(LimitTest, SnaUnitCountIsLinkedToItsEntity) {
-  std::string model = "TANK   CAPACITY  5\n       LET       X$UNITS,2\n" + base_with(4, "       ENTER     TANK,X$UNITS");
+  std::string model = "TANK   CAPACITY  5\n       LET       X$UNITS=2\n" + base_with(4, "       ENTER     TANK,X$UNITS");
   model.replace(model.find("       RELEASE   MACH"), 21, "       LEAVE     TANK,X$UNITS");
   ASSERT_TRUE(translate_fe(model));
   EXPECT_FALSE(e_->ctl.error_found);
