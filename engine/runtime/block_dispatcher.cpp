@@ -54,6 +54,7 @@ bool waits_in_line(const Engine& e) { return e.act.cur_txn[tw::next_block] == -1
 // The block a routine chose as the transaction's next one; never a
 // GENERATE block.
 int chosen_block(Engine& e) {
+  e.act.cur_marks.station = 0;
   const int b = trunc_i32(e.act.cur_txn[tw::next_block]);
   if (code_of(e, b) == bc::generate) stop_with_block(e, " Transaction tries to enter GENERATE = block ", b);
   return b;
@@ -75,22 +76,12 @@ void dispatch_block(Engine& e) {
   } else {
     b = trunc_i32(x);
   }
-  bool loop = false;
   for (;;) {
-    if (loop) {
-      // The routine chose the next block.
-      loop = false;
-      e.act.cur_marks.station = 0;
-      b = trunc_i32(cur[tw::next_block]);
-      if (code_of(e, b) == bc::generate) stop_with_block(e, " Transaction tries to enter GENERATE = block ", b);
-    }
     if (pass_on) {
       cur[tw::current_block] = b;
       cur[tw::next_block] = b + 1;
-      e.act.cur_marks.station = 0;
       pass_on = false;
-      b = trunc_i32(cur[tw::next_block]);
-      if (code_of(e, b) == bc::generate) stop_with_block(e, " Transaction tries to enter GENERATE = block ", b);
+      b = chosen_block(e);
     }
     e.act.cur_block = b;
     const int code = code_of(e, b);
@@ -147,11 +138,11 @@ void dispatch_block(Engine& e) {
       case bc::goto_:
       case bc::goto_form:
         probability_branch(e, b);
-        loop = true;
+        b = chosen_block(e);
         break;
       case bc::split:
         split_block(e, b);
-        loop = true;
+        b = chosen_block(e);
         break;
       case bc::assemble:
         assemble_block(e, b);
