@@ -492,6 +492,11 @@ bool scan_let_minmax_forms(Engine& e, int s) {
   const Line80& l = e.cs.stmt.stmt_line;
   for (int p = 5; p <= 70; ++p) {
     if (l.at(p) != '=') continue;
+    // Matrix references come with the matrices.
+    if (up_at(l, p + 1) == 'M' && up_at(l, p + 2) == 'X' && l.at(p + 3) == '(') {
+      statement_not_available(e, "MX(");
+      return false;
+    }
     if (parse_fn_minmax(e, p) || e.ctl.error_reported) return false;
   }
   return parse_minmax_list(e, s);

@@ -43,6 +43,18 @@ std::vector<MessageCase> message_cases() {
       {"TenLetterOperationWord", base_with(6, "       ADVANCEXYZ 5"), " Illegal operation code or operands. ! expected"},
       {"ObsoleteOperation", base_insert(6, "       FVARIABLE 1"), " FVARIABLE is now obsolete. Use ValueOf instead"},
       {"UnknownOperation", base_insert(6, "       FOOBAR    1"), " Operation does not exist in Brannic"},
+      // Statements whose run-time is not built yet (TABULATE needs a TABLE).
+      {"TraceOn", base_insert(6, "       TRACE     ON"), " Not yet available: TRACE"},
+      {"TabulateWithoutTable", base_insert(6, "       TABULATE  TAB1"), " Table in A operand not defined"},
+      {"MatrixReferenceInLet", base_insert(6, "       LET       X$A=MX(1,2)"), " Not yet available: MX("},
+      {"GraphStatement", base_insert(6, "       GRAPH     Q$LINE"), " Not yet available: GRAPH"},
+      {"ExperiStatement", base_insert(6, "       EXPERI    X$A"), " Not yet available: EXPERI"},
+      {"TableStatement", base_insert(1, "TAB1   TABLE     Q$LINE,0,5,10"), " Not yet available: TABLE"},
+      {"MatrixStatement", base_insert(1, "       MATRIX    1,2"), " Not yet available: MATRIX"},
+      {"InputStatement", base_insert(1, "       INPUT     X$A"), " Not yet available: INPUT"},
+      {"QtableStatement", base_insert(1, "QTA    QTABLE    LINE,0,5,10"), " Not yet available: QTABLE"},
+      {"AnimStatement", base_insert(1, "       ANIM      1"), " Not yet available: ANIM"},
+      {"BuiltInProgramCall", base_insert(6, "       HELP      SNAQS"), " Not yet available: special statement"},
       // Addresses.
       {"LabelDefinedTwice", label_twice, " Address defined twice"},
       {"AddressStartingWithDigit", base_with(6, "1ABC   ADVANCE   5"), " Illegal address starting with digit"},
