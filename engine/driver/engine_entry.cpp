@@ -6,6 +6,7 @@
 
 #include "driver/run_cycle.h"
 #include "model/engine.h"
+#include "runtime/builtin_programs.h"
 #include "runtime/operand_eval.h"
 #include "support/stop.h"
 #include "translator/expressions.h"
@@ -18,6 +19,7 @@ void install_engine_hooks(Engine& e) {
   e.hooks.define_expression_ref = &define_expression_ref;
   e.hooks.evaluate_expression = &eval_variable_1;
   e.hooks.end_of_run_dialogue = &end_of_run_dialogue;
+  e.hooks.call_builtin_program = &call_builtin_program;
 }
 
 int run_engine(Engine& e) {

@@ -131,7 +131,7 @@ inline constexpr std::array<BlockCodeInfo, bc::count + 1> k_block_codes = {{
     {bc::split, "SPLIT", StatementClass::block, 5, true},
     {bc::table, "TABLE", StatementClass::control, 6, false},
     {bc::tabulate, "TABULA", StatementClass::block, 0, true},
-    {bc::special, "HELP", StatementClass::block, 11, false},
+    {bc::special, "HELP", StatementClass::block, 11, true},
     {bc::arrive, "ARRIVE", StatementClass::block, 18, true},
     {bc::let_param, "LET", StatementClass::block, 0, true},
     {bc::goto_, "GOTO", StatementClass::block, 17, true},

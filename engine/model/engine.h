@@ -14,6 +14,7 @@
 #include "model/flow_tables.h"
 #include "model/hooks.h"
 #include "model/let_tables.h"
+#include "model/program_tables.h"
 #include "model/report_state.h"
 #include "model/run_state.h"
 #include "model/server_tables.h"
@@ -38,6 +39,10 @@ struct Engine {
   CompileState cs;
   // Translator: GOTO, SPLIT, LET MIN/MAX, PRINT format and VALUT tables.
   FlowTables flow;
+  // Built-in programs: the user programs of the program list file (for
+  // the whole process) and the switches the programs set.
+  ProgramList prog_list;
+  ProgramSwitches prog;
   // Run-time kernel (engine/runtime/).
   RunState run;
   TxnStore txn;

@@ -221,10 +221,35 @@ struct SpecialTables {
   int4 spec_count = 0;
   // Built-in program number per special statement. Translator; 0 at reset.
   std::array<int4, k_spec_limit + 1> spec_program{};
-  // Per statement and operand row A..H (1..8): kind (-20 = none) and value. Translator.
+  // Per statement and operand row 1..7 (the statement's operands B..H,
+  // the program's arguments A..G): kind (k_row_end = none) and value (a
+  // name code until link_special_operands makes it the entity number).
+  // Translator; 0 at reset.
   std::array<std::array<int4, k_spec_rows + 1>, k_spec_limit + 1> spec_opnd_kind{};
   std::array<std::array<int4, k_spec_rows + 1>, k_spec_limit + 1> spec_opnd_value{};
+  // The special statement that holds the run's VALIN call (0 none). check_simulate_call; 0 at reset.
+  int4 valin_statement = 0;
+  // The next INPUT resolves to the INPUT program itself (5) rather than
+  // LETSA; resolve_program_name clears it. No statement sets it. 0 at reset.
+  bool input_program_flag = false;
+  // Console answers turned into DECIS calls under the front end (the
+  // line of the DEC file each one is kept in). Translator; 0 at reset.
+  int4 decision_count = 0;
+  // A MATIN call asks for the matrix form file, a MATUT call for the menu
+  // file (read after END). Translator; false at reset.
+  bool form_file_wanted = false;
+  bool menu_file_wanted = false;
+  // Program names already unpacked from their A operand's name code.
+  // check_program_call; 0 at reset.
+  int4 name_cache_count = 0;
+  std::array<int4, k_spec_limit + 1> name_cache_code{};
+  std::array<Text6, k_spec_limit + 1> name_cache_text{};
 };
+
+// Kinds of a special statement's operand row besides the operand kinds:
+// the end of the operands, and a TABLE or QTABLE (SNAQS).
+inline constexpr int4 k_row_end = -20;
+inline constexpr int4 k_row_table = 99;
 
 struct PrintTextTables {
   // PRINT texts. PRINT text scan; 0 at reset.

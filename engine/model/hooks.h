@@ -5,6 +5,7 @@
 #pragma once
 
 #include "model/numbers.h"
+#include "model/program_args.h"
 
 namespace kelvo {
 
@@ -24,6 +25,14 @@ struct EngineHooks {
   // Driver: the end-of-run dialogue after a console run; 0 when the user
   // asked to edit the model, else 1 (called by the run control).
   int (*end_of_run_dialogue)(Engine& e) = nullptr;
+  // Run-time: built-in program n with its argument list for special
+  // statement k (the translator runs the programs of a special statement
+  // before the first GENERATE at once).
+  void (*call_builtin_program)(Engine& e, int n, ProgramArgs& args, int k) = nullptr;
+  // A user program of the program list file, by its number among them
+  // (program number less 36), with the argument list it may change. An
+  // installation fills it; left empty, the call does nothing.
+  void (*user_program)(Engine& e, int number, ProgramArgs& args) = nullptr;
 };
 
 }  // namespace kelvo

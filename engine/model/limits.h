@@ -43,8 +43,9 @@ inline constexpr int k_generate_limit = 200;
 inline constexpr int k_advance_limit = 1000;
 // Special statements (built-in program calls, GRAPH, TRACE, MATRIX, LET SNA).
 inline constexpr int k_spec_limit = 150;
-// Operand rows of a special statement: A to H.
-inline constexpr int k_spec_rows = 8;
+// Operand rows of a special statement: its operands after the program
+// name (B to H of the statement), which become the arguments A to G.
+inline constexpr int k_spec_rows = 7;
 // Compiled expressions and items per expression.
 inline constexpr int k_expr_limit = 200;
 inline constexpr int k_expr_items = 35;

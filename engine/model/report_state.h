@@ -36,6 +36,7 @@ struct ReportState {
   bool skip_next_pause = false;    // the next report starts without a pause
   bool list_future_events = false; // report ends with the future events
   int4 print_line_open = 0;    // PRINT keeps its line open (-1) or not (0)
+  int4 report_decimals = 2;    // decimals of report values (DECIMA); 2 at reset_model_state
   bool print_state = false;    // a PRINT line is being built
 
   ReportState() { out_line.fill(' '); }

@@ -5,6 +5,7 @@
 #include "runtime/block_dispatcher.h"
 
 #include "io/fixed_format.h"
+#include "runtime/builtin_programs.h"
 #include "model/engine.h"
 #include "runtime/flow_blocks.h"
 #include "runtime/generate_advance_terminate.h"
@@ -160,6 +161,10 @@ void dispatch_block(Engine& e) {
         break;
       case bc::tabulate:
         record_value_extremes(e, b);
+        pass_on = true;
+        break;
+      case bc::special:
+        resolve_block_operands(e, b);
         pass_on = true;
         break;
       // Conditions.

@@ -3,6 +3,7 @@
 // state they work on.
 #pragma once
 
+#include "io/fixed_text.h"
 #include "model/program_args.h"
 
 namespace kelvo {
@@ -10,7 +11,21 @@ namespace kelvo {
 struct Engine;
 
 // Runs program n with the argument list; k is the special statement.
+// Programs above the 36 built-in ones go to the user-program hook with
+// their number less 36.
 void call_builtin_program(Engine& e, int n, ProgramArgs& args, int k);
+// A special block b (block code 34): its statement's operand rows as the
+// argument list (a name travels as its bit pattern), the program, and
+// the results back into the savevalues the rows name.
+void resolve_block_operands(Engine& e, int b);
+// SNAQS: the statistic that argument B numbers of the entity that row A
+// of special statement k names (clock, queue, storage, facility, table,
+// or a savevalue for the statistics of a series of runs) into argument C.
+void entity_statistic_program(Engine& e, ProgramArgs& args, int k);
+// The word a trace line or a listing shows for the special block b:
+// GRAPH, MATRIX, TRACE, LET or ANIM by its program; otherwise `name`
+// (the caller's word) stays.
+void block_type_name(const Engine& e, int b, Text6& name);
 
 // Matrices (runtime/matrix_programs.cpp).
 void check_matrix_dimensions(Engine& e, ProgramArgs& args);

@@ -230,6 +230,11 @@ void load_run_seeds(Engine& e, int r) {
   }
 }
 
+void set_run_seeds(Engine& e) {
+  constexpr int k_streams = 8;  // the streams a SEEDS statement sets
+  for (int j = 1; j <= k_streams; ++j) set_seed(e.ent.steps, e.prog.seed_word, 1, j);
+}
+
 void reset_stream_seeds(Engine& e) {
   for (int j = 1; j <= k_rn_stream_max; ++j) e.rn.seed[static_cast<std::size_t>(j)] = 2 * j + 1;
 }

@@ -21,6 +21,9 @@ real4 triangular_variate(Engine& e, int t, int j);
 [[noreturn]] void report_zero_division(Engine& e);
 void init_seed_table(Engine& e);
 void load_run_seeds(Engine& e, int r);
+// RMUIN: row 1 of the seed table gives streams 1..8 the seed 2p + 1,
+// p the value the program left in its seed word.
+void set_run_seeds(Engine& e);
 // Run control's seed reset: seed(j) = 2j + 1 for every stream.
 void reset_stream_seeds(Engine& e);
 

@@ -72,23 +72,22 @@ real4 safe_ratio(real4 a, real4 b) { return b != 0.0f ? a / b : 0.0f; }
 
 void facility_lines(Engine& e, Section& s, real4 t) {
   const auto& st = e.ent.st;
-  const auto& srv = e.srv;
   const int last = std::min(st.station_count, k_station_limit);
   bool header = false;
   int lines = 0;
   for (int i = 1; i <= last; ++i) {
     if (is_storage(e, i)) continue;
-    const real4 area = static_cast<real4>(srv.station_contents[ix(i)]) * e.run.clock + srv.station_area[ix(i)];
-    const real4 utilization = area * 100.0f / t;
-    const int4 entries = srv.station_entries[ix(i)];
+    RowValues v{};
+    station_row_values(e, i, t, false, v);
+    const real4 utilization = v[1];
+    const int4 entries = e.srv.station_entries[ix(i)];
     if (!(utilization > 1.0e-5f) && entries == 0) continue;
     if (!header) {
       s.line(io::Rec().br().br().br().x(20).lit("(1)").x(13).lit("(2)").x(14).lit("(3)"));
       s.line(io::Rec().lit(" Facility").x(9).lit("Average").x(8).lit("Number of").x(9).lit("Average").br().x(16).lit("utilization").x(7).lit("entries").x(8).lit("time/trans"));
       header = true;
     }
-    const real4 average = entries > 0 ? area / static_cast<real4>(entries) : 0.0f;
-    s.line(io::Rec().x(1).a(name_of(e, st.station_name[ix(i)]), 6).x(3).f(utilization, 14, 2).i(entries, 15).f(average, 18, 2));
+    s.line(io::Rec().x(1).a(name_of(e, st.station_name[ix(i)]), 6).x(3).f(utilization, 14, 2).i(entries, 15).f(v[3], 18, 2));
     if (++lines % 20 == 0) report_pause(e);
   }
 }
@@ -104,20 +103,17 @@ void storage_lines(Engine& e, Section& s, real4 t) {
   s.line(io::Rec().lit(" Storage     Capacity").x(5).lit("Average").x(9).lit("Average").x(6).lit("Entries").x(6).lit("Average").br().x(25).lit("contents").x(7).lit("utilization").x(15).lit("time/trans").br());
   for (int i = 1; i <= last; ++i) {
     if (!is_storage(e, i)) continue;
-    const real4 area = static_cast<real4>(srv.station_contents[ix(i)]) * e.run.clock + srv.station_area[ix(i)];
-    const real4 contents = area / t;
+    RowValues v{};
+    station_row_values(e, i, t, true, v);
     const int4 capacity = st.station_capacity[ix(i)];
-    const real4 utilization = safe_ratio(contents * 100.0f, static_cast<real4>(capacity));
-    const int4 entries = srv.station_entries[ix(i)];
-    const real4 average = entries > 0 ? area / static_cast<real4>(entries) : 0.0f;
     io::Rec r;
     r.x(1).a(name_of(e, st.station_name[ix(i)]), 6);
     if (capacity > 999999) {
-      r.i(capacity / 1000000, 7).lit(" mill.").f(contents, 12, 2);
+      r.i(capacity / 1000000, 7).lit(" mill.").f(v[2], 12, 2);
     } else {
-      r.i(capacity, 12).f(contents, 13, 2);
+      r.i(capacity, 12).f(v[2], 13, 2);
     }
-    r.f(utilization, 16, 2).i(entries, 12).f(average, 15, 2);
+    r.f(v[3], 16, 2).i(srv.station_entries[ix(i)], 12).f(v[5], 15, 2);
     s.line(r);
   }
   s.line(io::Rec().br().br().x(14).lit("(6)").x(11).lit("(7)"));
@@ -193,6 +189,67 @@ void table_block(Engine& e, Section& s, int t) {
 
 }  // namespace
 
+int station_row_values(const Engine& e, int i, real4 t, bool storage, RowValues& v) {
+  v.fill(0.0f);
+  if (i < 1 || i > k_station_limit) return 0;
+  const auto& srv = e.srv;
+  const real4 area = static_cast<real4>(srv.station_contents[ix(i)]) * e.run.clock + srv.station_area[ix(i)];
+  const int4 entries = srv.station_entries[ix(i)];
+  const real4 average = entries > 0 ? area / static_cast<real4>(entries) : 0.0f;
+  // With no statistics period (a section says so) the averages over it are 0.
+  if (!storage) {
+    v[1] = t != 0.0f ? area * 100.0f / t : 0.0f;
+    v[2] = static_cast<real4>(entries);
+    v[3] = average;
+    return 3;
+  }
+  const int4 capacity = e.ent.st.station_capacity[ix(i)];
+  const real4 contents = t != 0.0f ? area / t : 0.0f;
+  v[1] = static_cast<real4>(capacity);
+  v[2] = contents;
+  v[3] = safe_ratio(contents * 100.0f, static_cast<real4>(capacity));
+  v[4] = static_cast<real4>(entries);
+  v[5] = average;
+  v[6] = static_cast<real4>(srv.station_contents[ix(i)]);
+  v[7] = static_cast<real4>(srv.station_max[ix(i)]);
+  return 7;
+}
+
+int queue_row_values(const Engine& e, int q, real4 t, RowValues& v) {
+  v.fill(0.0f);
+  if (q < 1 || q > k_queue_limit) return 0;
+  const auto& srv = e.srv;
+  const real4 area = static_cast<real4>(srv.queue_current[ix(q)]) * e.run.clock + srv.queue_area[ix(q)];
+  const int4 entries = srv.queue_entries[ix(q)];
+  const int4 zeros = srv.queue_zero_entries[ix(q)];
+  const int4 nonzero = entries - zeros;
+  v[1] = static_cast<real4>(srv.queue_max[ix(q)]);
+  v[2] = t != 0.0f ? area / t : 0.0f;
+  v[3] = static_cast<real4>(entries);
+  v[4] = static_cast<real4>(zeros);
+  v[5] = entries > 0 ? static_cast<real4>(zeros) * 100.0f / static_cast<real4>(entries) : 0.0f;
+  v[6] = entries > 0 ? area / static_cast<real4>(entries) : 0.0f;
+  v[7] = nonzero > 0 ? area / static_cast<real4>(nonzero) : 0.0f;
+  v[8] = static_cast<real4>(srv.queue_current[ix(q)]);
+  return 8;
+}
+
+int table_row_values(const Engine& e, int t, RowValues& v) {
+  v.fill(0.0f);
+  if (t < 1 || t > k_table_limit) return 0;
+  const auto& srv = e.srv;
+  const int4 n = srv.table_entries[ix(t)];
+  v[1] = static_cast<real4>(n);
+  table_moments(e, t, v[2], v[3]);
+  v[4] = srv.table_sum[ix(t)];
+  v[5] = n > 0 ? srv.table_min[ix(t)] : 0.0f;
+  v[6] = n > 0 ? srv.table_max[ix(t)] : 0.0f;
+  const int classes = std::clamp(e.ent.tab.table_classes[ix(t)], 0, k_table_class_limit);
+  const int4 over = srv.table_freq[ix(t)][ix(classes + 1)];
+  v[7] = over > 0 ? srv.table_overflow_sum[ix(t)] / static_cast<real4>(over) : 0.0f;
+  return 7;
+}
+
 void report_station_section(Engine& e) {
   Section s(e, k_section_sta);
   if (!section_opening(e, s)) return;
@@ -210,22 +267,17 @@ void report_queue_section(Engine& e) {
   s.line(io::Rec().br().br().x(16).lit("(1)").x(9).lit("(2)").x(9).lit("(3)").x(9).lit("(4)").x(8).lit("(5)"));
   s.line(io::Rec().x(1).a("Queue   ", 8).x(5).lit("Maximum").x(5).lit("Average").x(5).lit(" Total").x(7).lit("Zero").x(6).lit("Percent").br().x(1).a("        ", 8).x(5).lit("contents    contents    entries     entries").x(5).lit("zeros"));
   for (int q = 1; q <= last; ++q) {
-    const real4 area = static_cast<real4>(srv.queue_current[ix(q)]) * e.run.clock + srv.queue_area[ix(q)];
-    const int4 entries = srv.queue_entries[ix(q)];
-    const int4 zeros = srv.queue_zero_entries[ix(q)];
-    const real4 percent = entries > 0 ? static_cast<real4>(zeros) * 100.0f / static_cast<real4>(entries) : 0.0f;
-    s.line(io::Rec().x(1).a(name_of(e, e.ent.q.queue_name[ix(q)]), 6).i(srv.queue_max[ix(q)], 11).x(3).f(area / t, 11, 2).i(entries, 10).i(zeros, 12).f(percent, 12, 2));
+    RowValues v{};
+    queue_row_values(e, q, t, v);
+    s.line(io::Rec().x(1).a(name_of(e, e.ent.q.queue_name[ix(q)]), 6).i(srv.queue_max[ix(q)], 11).x(3).f(v[2], 11, 2).i(srv.queue_entries[ix(q)], 10).i(srv.queue_zero_entries[ix(q)], 12).f(v[5], 12, 2));
   }
   s.line(io::Rec().br().br().x(15).lit("(6)").x(11).lit("(7)").x(10).lit("(8)"));
   // The header keeps its trailing blanks: 57 and 52 columns.
   s.line(io::Rec().x(1).a("Queue   ", 8).x(5).lit("Average").x(6).lit("$Average").x(6).lit("Current").x(4).lit("     ").br().x(1).a("        ", 8).x(4).lit("time/trans").x(4).lit("time/trans").x(4).lit("contents").lit("   "));
   for (int q = 1; q <= last; ++q) {
-    const real4 area = static_cast<real4>(srv.queue_current[ix(q)]) * e.run.clock + srv.queue_area[ix(q)];
-    const int4 entries = srv.queue_entries[ix(q)];
-    const int4 nonzero = entries - srv.queue_zero_entries[ix(q)];
-    const real4 average = entries > 0 ? area / static_cast<real4>(entries) : 0.0f;
-    const real4 dollar = nonzero > 0 ? area / static_cast<real4>(nonzero) : 0.0f;
-    s.line(io::Rec().x(1).a(name_of(e, e.ent.q.queue_name[ix(q)]), 6).f(average, 13, 2).f(dollar, 14, 2).i(srv.queue_current[ix(q)], 11));
+    RowValues v{};
+    queue_row_values(e, q, t, v);
+    s.line(io::Rec().x(1).a(name_of(e, e.ent.q.queue_name[ix(q)]), 6).f(v[6], 13, 2).f(v[7], 14, 2).i(srv.queue_current[ix(q)], 11));
   }
   s.line(io::Rec().lit(" $Average time/trans=average time/trans excluding zero ").lit("entries").br());
 }

@@ -3,6 +3,8 @@
 // the 95 % confidence limits of a series of runs.
 #pragma once
 
+#include <array>
+
 #include "model/numbers.h"
 
 namespace kelvo {
@@ -16,6 +18,23 @@ void report_savevalue_section(Engine& e);
 void report_future_events(Engine& e);
 // The parameters that carry a P$ name, by number.
 void report_named_parameters(Engine& e);
+
+// The figures of one section row, in the order of its numbered columns,
+// handed back instead of printed (a program asking for one statistic of
+// one entity): values 1..n, n returned (0 for an entity outside its
+// table). Averages over a statistics period of length 0 are 0.
+inline constexpr int k_row_values = 8;
+using RowValues = std::array<real4, k_row_values + 1>;
+// A storage (7: capacity, average contents, average utilization,
+// entries, average time, current and maximum contents) or a facility
+// (3: utilization, entries, average time) over the period t.
+int station_row_values(const Engine& e, int i, real4 t, bool storage, RowValues& v);
+// A queue (8: maximum and average contents, total and zero entries, per
+// cent zeros, average and $average time, current contents).
+int queue_row_values(const Engine& e, int q, real4 t, RowValues& v);
+// A table (7: entries, mean, standard deviation, total, minimum, maximum,
+// average value of the overflow).
+int table_row_values(const Engine& e, int t, RowValues& v);
 
 // Two-sided 95 % Student t value for df degrees of freedom.
 real8 student_t95(int df);

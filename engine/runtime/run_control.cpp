@@ -251,6 +251,7 @@ void run_simulation(Engine& e, int first, int runs, int mode) {
 }
 
 void reset_model_state(Engine& e) {
+  e.rep.report_decimals = 2;
   e.run.max_priority = 0.0f;
   // Named savevalues start from their initial values, the others from 0.
   auto& sv = e.ent.sv;

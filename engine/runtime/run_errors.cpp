@@ -54,6 +54,11 @@ void report_block_error(Engine& e) {
   end_run_with_report(e);
 }
 
+void mark_block_error(Engine& e) {
+  report_off_of_current_run(e) = true;
+  report_block_error(e);
+}
+
 void report_error_at_block(Engine& e, int n) {
   write_block_line(e, n);
   end_run_with_report(e);

@@ -13,6 +13,9 @@ struct Engine;
 
 // Error at the active transaction's block.
 [[noreturn]] void report_block_error(Engine& e);
+// The run's report counts as written (none follows), then the error at
+// the active block.
+[[noreturn]] void mark_block_error(Engine& e);
 // Error at block n named by the caller.
 [[noreturn]] void report_error_at_block(Engine& e, int n);
 // A 50-character message line, then the error at the active block.

@@ -12,7 +12,9 @@
 #include "support/packed_names.h"
 
 #include "support/text_routines.h"
+#include "translator/operand_checks.h"
 #include "translator/other_blocks.h"
+#include "translator/special_statements.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -101,12 +103,25 @@ bool first_of_two_is_label(Engine& e, int p, int q, int& result) {
     result = 1;
     return false;
   }
-  if (text == "TRACE ") {
-    if (parse_trace_operand(e, p)) statement_not_available(e, "TRACE");
-    result = 0;
+  // TRACE, INPUT and EXPERI become calls of their programs (HELP ...),
+  // whose operation word is then sought from column 1.
+  if (text == "TRACE " || text == "INPUT " || text == "EXPERI") {
+    const Line80 written = l;
+    bool call = false;
+    if (text == "TRACE ") {
+      call = parse_trace_operand(e, p);
+    } else if (text == "INPUT ") {
+      call = rewrite_input_statement(e, p) != 0;
+      if (call) e.cs.stmt.stmt_op = k_stmt_op_input;
+    } else {
+      call = experi_operand_error(e, p);
+    }
+    if (call && text != "TRACE ") list_as_written(e, written, "", trim_blanks(text), q + 1);
+    syn.operand_check_due = call;
+    result = call ? 1 : 0;
     return false;
   }
-  if (text == "INPUT " || text == "MATRIX" || text == "EXPERI" || text == "GRAPH ") {
+  if (text == "MATRIX" || text == "GRAPH ") {
     statement_not_available(e, trim_blanks(text));
     result = 0;
     return false;

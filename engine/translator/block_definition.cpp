@@ -16,6 +16,7 @@
 #include "translator/let_statements.h"
 #include "translator/operand_checks.h"
 #include "translator/other_blocks.h"
+#include "translator/special_statements.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -99,7 +100,7 @@ void define_block(Engine& e) {
       check_tabulate_block(e);
       if (!e.ctl.error_reported) statement_not_available(e, "TABULATE");
       break;
-    case bc::special: statement_not_available(e, "special statement"); break;
+    case bc::special: check_control_statement(e, false); break;
     case bc::goto_: check_goto_block(e); break;
     case bc::if_:
       check_if_block(e);

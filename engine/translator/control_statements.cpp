@@ -16,6 +16,7 @@
 #include "support/text_routines.h"
 #include "translator/function_definition.h"
 #include "translator/other_blocks.h"
+#include "translator/special_statements.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -54,11 +55,17 @@ void list_control_statement(Engine& e) {
   e.ch.write(e.rep.out_unit, io::Rec().x(6).lit(text.cols(1, 68)).i(pass.line_count, 3));
 }
 
-// The special statement's program word (operand A), upper case.
-std::string special_program_word(Engine& e) {
-  std::string w = operand_string(e, 1);
-  for (char& c : w) c = upcased(c);
-  return w;
+// A special statement before the first GENERATE is listed before its
+// program runs (which may ask on the console), after the '!' line just
+// above it.
+void list_special_statement(Engine& e) {
+  auto& pass = e.cs.pass;
+  if (e.ctl.translate_needed && pass.listing_on && !e.ctl.error_reported && pass.last_bang_line_no > 0 &&
+      pass.last_bang_line_no == pass.line_count - 1) {
+    e.ch.write(e.rep.out_unit, io::Rec().x(6).lit(pass.last_bang_line.cols(1, 68)).i(pass.last_bang_line_no, 3));
+  }
+  list_control_statement(e);
+  e.cs.syn.list_statement = false;
 }
 
 void compile_start(Engine& e) {
@@ -387,9 +394,13 @@ void compile_control_statement(Engine& e) {
       parse_let_control(e, stmt.operand_value[1]);
       break;
     case bc::special:
-      if (pass.check_flag) block_needs_operand(e, c, has_operand);
-      else if (!e.ctl.java_mode && special_program_word(e) == "LETSA") input_savevalue_statement(e);
-      else statement_not_available(e, "special statement");
+      if (pass.check_flag) {
+        block_needs_operand(e, c, has_operand);
+        break;
+      }
+      list_special_statement(e);
+      check_control_statement(e, true);
+      if (!e.ctl.error_reported) check_simulate_call(e, e.ent.spec.spec_count);
       break;
     case bc::end:
       pass.end_seen = true;
@@ -479,25 +490,6 @@ void rewrite_let_input(Engine& e, int from, int eq) {
   }
   syn.listing_text = listing;
   syn.listing_text_set = true;
-}
-
-void input_savevalue_statement(Engine& e) {
-  auto& stmt = e.cs.stmt;
-  if (stmt.operand_text[2] != 'X') {
-    flag_statement_error(e, " Incorrect operand in block");
-    return;
-  }
-  const int4 name = stmt.operand_value[2];
-  int4 n = 0;
-  if (!initialize_named_savevalue(e, name, n)) return;
-  auto& sv = e.ent.sv;
-  // The statement is listed before its question is asked.
-  list_control_statement(e);
-  e.cs.syn.list_statement = false;
-  e.ch.write(io::k_console_out, io::Rec().lit(" Give value of x$").lit(unpack_name_chars(e, name).view()));
-  const real8 v = static_cast<real4>(read_input_number(e));
-  sv.savevalue_init[n] = v;
-  sv.savevalue_value[n] = v;
 }
 
 namespace {

@@ -437,7 +437,9 @@ Lexed lex_prefixed(Engine& e, int u, const std::string& t, std::size_t sep, char
   }
   char mark = t[0];
   if (sep == 1 && mark == 'F') mark = 'S';
-  if (operand_char_class(mark) == opnd::constant) {
+  // T$name names a table in a built-in program's operand (SNAQS).
+  const bool table = sep == 1 && mark == 'T' && !indirect && op1 == 'H';
+  if (operand_char_class(mark) == opnd::constant && !table) {
     flag_error_without_hint(e, " Incorrect character in front of $ or *");
     return Lexed::stop;
   }

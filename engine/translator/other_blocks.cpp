@@ -12,6 +12,7 @@
 #include "support/packed_names.h"
 #include "support/text_routines.h"
 #include "translator/operand_checks.h"
+#include "translator/special_statements.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -679,8 +680,10 @@ bool parse_trace_operand(Engine& e, int s) {
     return false;
   }
   // HELP TRACE or HELP TROFF from the operation column, then the rest of
-  // the line as it was (a comment).
+  // the line as it was (a comment); listed as written.
+  const Line80 written = l;
   splice_statement_line(e, s, word == "ON" ? "HELP TRACE" : "HELP TROFF", end);
+  list_as_written(e, written, trim_blanks(written.cols(1, s - 1)), "TRACE", o);
   e.cs.syn.trace_form_code = word == "ON" ? 1 : 2;
   return true;
 }

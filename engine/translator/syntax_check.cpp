@@ -13,6 +13,7 @@
 #include "translator/conditions.h"
 #include "translator/let_statements.h"
 #include "translator/other_blocks.h"
+#include "translator/special_statements.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -108,10 +109,10 @@ int operand_field_start(Engine& e, int s, int blank, bool select) {
   const char f2 = up_at(l, s + 1);
   if (f.op_len == 6 && f1 == 'W' && f2 == 'A') return blank;  // WAITIF: its relation is checked with its operands
   if (f.op_len == 5 && f1 == 'T' && f2 == 'R') {
-    // TRACE becomes a call of its built-in program, which comes with the
-    // special statements.
-    if (parse_trace_operand(e, s)) statement_not_available(e, "TRACE");
-    return 0;
+    // TRACE ON / OFF becomes the call HELP TRACE / HELP TROFF.
+    if (!parse_trace_operand(e, s)) return 0;
+    f.op_len = 4;
+    return s + 4;
   }
   if (f.op_len == 5 && f1 == 'G' && f2 == 'R') {
     statement_not_available(e, "GRAPH");
@@ -177,26 +178,6 @@ bool scan_quoted_operand(Engine& e, int t, int& col) {
   return true;
 }
 
-// A quoted text as operand D (after an empty B or C) from column x; the
-// operand began at `start`.
-void scan_quoted_d_operand(Engine& e, int x, int start) {
-  const Line80& l = e.cs.stmt.stmt_line;
-  int q = 0;
-  for (int y = x + 1; y <= 80; ++y) {
-    if (l.at(y) == '\'') {
-      q = y;
-      break;
-    }
-  }
-  if (q == 0) {
-    flag_error_without_hint(e, " Text string too long");
-    return;
-  }
-  e.cs.stmt.stmt_fields.opnd_len[4] = static_cast<int2>(q - start + 1);
-  e.cs.syn.last_operand_col = q;
-  check_rest_of_line(e, q + 1);
-}
-
 // Starts operand k at column `start`; false (after the error) beyond
 // eight operands.
 bool begin_operand(Engine& e, int& k, int start) {
@@ -244,7 +225,10 @@ void scan_operand_list(Engine& e, int s, int k, int start) {
       return;
     }
     if (k == 4 && ch == '\'' && (f.opnd_len[2] == 0 || f.opnd_len[3] == 0)) {
-      scan_quoted_d_operand(e, x, start);
+      // A quoted text as operand D (after an empty B or C).
+      const int q = scan_quoted_text(e, x);
+      syn.last_operand_col = q;
+      check_rest_of_line(e, q + 1);
       return;
     }
     if (ch == '=' && f.op_len == 2) {

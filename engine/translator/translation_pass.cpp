@@ -372,6 +372,10 @@ void reset_compile_state(Engine& e) {
   e.flow = FlowTables{};
   for (auto& row : e.expr.expr_item_kind) row.fill(k_expr_end);
   e.let = LetTables{};
+  // What the built-in programs switched for the model translated before.
+  e.prog = ProgramSwitches{};
+  e.run.trace_switch = false;
+  e.rn.second_generator = false;
   // The statement record and the pass state; the experiment's run number
   // is its caller's.
   const int experiment = e.cs.pass.experiment_run_number;

@@ -146,9 +146,10 @@ void set_start_report_switch(Engine& e, int n);
 // `eq`): refused under EXPERI and the front end; on the console the
 // statement becomes the special statement LETSA, which asks the value.
 void rewrite_let_input(Engine& e, int from, int eq);
-// LETSA as a control statement: asks the savevalue's value on the console
-// and makes it the named savevalue's initial value.
-void input_savevalue_statement(Engine& e);
+// A control statement gives a named savevalue its initial value: the name
+// must be new. False after " Savevalue already initialized" or a full
+// table; n is its number.
+bool initialize_named_savevalue(Engine& e, int4 name, int4& n);
 
 // ---- experi_constants.cpp: X$ operands read as constants
 // What an X$ operand read as a constant stands for. The operands that

@@ -100,7 +100,7 @@ std::vector<FlowCase> flow_cases() {
        " A operand must be integer constant"},
       {"StartWithSevenDigits", "       SIMULATE\n       GENERATE  1,0,,1\n       TERMINATE 1\n       START     1234567\n       END\n",
        ""},
-      {"TraceOn", model("       TRACE     ON\n"), " Not yet available: TRACE"},
+      {"TraceOn", model("       TRACE     ON\n"), ""},
       {"TraceUnknownWord", model("       TRACE     UP\n"), " TRACE with no or incorrect operand"},
       {"TraceAlone", model("       TRACE\n"), " TRACE with no or incorrect operand"},
       // FUNCTION RLNGd and TRAId.
