@@ -167,22 +167,16 @@ void call_builtin_program(Engine& e, int n, ProgramArgs& args, int k) {
   }
 }
 
-void resolve_block_operands(Engine& e, int b) {
-  if (b < 1 || b > k_block_capacity) return;
+ProgramArgs special_block_arguments(Engine& e, int b) {
+  ProgramArgs args;
   const int k = e.blocks.block_arg[ix(b)];
   const auto& sp = e.ent.spec;
-  // A statement the table could not hold was reported; its block does nothing.
-  if (k < 1 || k > std::min(sp.spec_count, k_spec_limit)) return;
   const int n = sp.spec_program[ix(k)];
-  ProgramArgs args;
   if (n == prog::valut) args.set_value(7, static_cast<real4>(b));
   for (int i = 1; i <= k_spec_rows; ++i) {
     const int4 kind = sp.spec_opnd_kind[ix(k)][ix(i)];
     const int4 value = sp.spec_opnd_value[ix(k)][ix(i)];
-    if (kind == k_row_end) {
-      args.set_value(i, 0.0f);
-      break;
-    }
+    if (kind == k_row_end) break;
     if (kind == opnd::constant && magnitude(value) >= k_name_magnitude) {
       // A name: its bit pattern, never a number.
       args.set_name(i, value);
@@ -198,9 +192,18 @@ void resolve_block_operands(Engine& e, int b) {
     args.set_value(i, operand_index_value(e, kind, index));
     if (n >= prog::place && i == 2) args.set_value(7, 1.0f);
   }
+  return args;
+}
+
+void resolve_block_operands(Engine& e, int b) {
+  if (b < 1 || b > k_block_capacity) return;
+  const int k = e.blocks.block_arg[ix(b)];
+  // A statement the table could not hold was reported; its block does nothing.
+  if (k < 1 || k > std::min(e.ent.spec.spec_count, k_spec_limit)) return;
+  ProgramArgs args = special_block_arguments(e, b);
   e.prog.current_special = k;
   const ProgramArgs given = args;
-  call_builtin_program(e, n, args, k);
+  call_builtin_program(e, e.ent.spec.spec_program[ix(k)], args, k);
   find_operand_row(e, k, args, true, &given);
 }
 

@@ -18,6 +18,11 @@ void call_builtin_program(Engine& e, int n, ProgramArgs& args, int k);
 // argument list (a name travels as its bit pattern), the program, and
 // the results back into the savevalues the rows name.
 void resolve_block_operands(Engine& e, int b);
+// The argument list of special block b (its special statement checked by
+// the caller): rows up to the first empty one; a literal of 1000000 or
+// more in magnitude is a name and keeps its bit pattern; for the
+// animation programs argument G is 1 when operand B is a number.
+ProgramArgs special_block_arguments(Engine& e, int b);
 // SNAQS: the statistic that argument B numbers of the entity that row A
 // of special statement k names (clock, queue, storage, facility, table,
 // or a savevalue for the statistics of a series of runs) into argument C.

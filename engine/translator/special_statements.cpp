@@ -18,6 +18,7 @@
 #include "support/packed_names.h"
 #include "support/stop.h"
 #include "support/text_routines.h"
+#include "translator/let_statements.h"
 #include "translator/operand_checks.h"
 #include "translator/other_blocks.h"
 #include "translator/translator.h"
@@ -343,7 +344,7 @@ void check_control_statement(Engine& e, bool control_use) {
     // The savevalue that takes the result is numbered in statement order.
     const int r = p == prog::letsa ? 2 : 4;
     int4 n = 0;
-    if (stmt.operand_text[ix(r)] == 'X' && !savevalue_number(e, stmt.operand_value[ix(r)], n)) return;
+    if (stmt.operand_text[ix(r)] == 'X' && !add_named_savevalue(e, r, true, n)) return;
   }
   if (p == prog::valin && word == "EXPERI") {
     if (!e.ctl.experi_present) {
