@@ -174,6 +174,15 @@ TEST_F(Programs, UserProgramGetsItsNumberAndReturnsIntoSavevalues) {
   EXPECT_EQ(e->ent.sv.savevalue_value[2], 0.1);
 }
 
+TEST_F(Programs, SnaqsOnAQueueGivenByAParameter) {
+  e->ent.par.param_count = 1;
+  e->act.cur_txn[tw::first_param] = 2.0;
+  e->srv.queue_current[2] = 3;
+  special_block(prog::snaqs, {{-opnd::queue, 1}, {opnd::constant, 8}, {opnd::savevalue, 1}});
+  resolve_block_operands(*e, 1);
+  EXPECT_EQ(e->ent.sv.savevalue_value[1], 3.0);
+}
+
 TEST_F(Programs, TraceSwitchesOnlyWithArgumentAZero) {
   struct Step {
     int program;
