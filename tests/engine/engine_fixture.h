@@ -17,6 +17,14 @@
 
 namespace kelvo::testing {
 
+// The skeleton model: SIMULATE / GENERATE 1,0,,1 / blocks / TERMINATE 1 /
+// START 1 / END, with `before` in front of the GENERATE (lines ending in
+// '\n').
+inline std::string skeleton_model(const std::string& blocks, const std::string& before = "") {
+  return "       SIMULATE\n" + before + "       GENERATE  1,0,,1\n" + blocks +
+         "       TERMINATE 1\n       START     1\n       END\n";
+}
+
 class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override {

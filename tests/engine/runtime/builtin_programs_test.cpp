@@ -21,8 +21,7 @@ class SnaqsRun : public testing::EngineTest {
   // START 1 / END under the front end; `before` stands before GENERATE.
   void run_blocks(const std::string& blocks, const std::string& before = "") {
     write_file("zwxyq.jav", "M.TXT\n     60\n");
-    write_file("M.TXT", "       SIMULATE\n" + before + "       GENERATE  1,0,,1\n" + blocks +
-                            "       TERMINATE 1\n       START     1\n       END\n");
+    write_file("M.TXT", testing::skeleton_model(blocks, before));
     EXPECT_EQ(run_engine(e()), 0);
   }
   // The line of savevalue `name` in the savevalue section ("" if none).

@@ -16,8 +16,7 @@ class LetRun : public testing::EngineTest {
   // Runs the skeleton SIMULATE / GENERATE 1,0,,1 / blocks / TERMINATE 1 /
   // START 1 / END with `blocks` (lines ending in '\n') under the front end.
   void run_blocks(const std::string& blocks, const std::string& before = "") {
-    run_model("       SIMULATE\n" + before + "       GENERATE  1,0,,1\n" + blocks +
-              "       TERMINATE 1\n       START     1\n       END\n");
+    run_model(testing::skeleton_model(blocks, before));
   }
   void run_model(const std::string& model) {
     write_file("zwxyq.jav", "M.TXT\n     60\n");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../engine_fixture.h"
 #include "support/packed_names.h"
 #include "translate_fixture.h"
 #include "translator/expressions.h"
@@ -19,12 +20,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// The skeleton: SIMULATE / GENERATE 1,0,,1 / blocks / TERMINATE 1 /
-// START 1 / END, with `before` in front of the GENERATE.
-std::string skeleton(const std::string& blocks, const std::string& before = "") {
-  return "       SIMULATE\n" + before + "       GENERATE  1,0,,1\n" + blocks +
-         "       TERMINATE 1\n       START     1\n       END\n";
-}
+using kelvo::testing::skeleton_model;
+std::string skeleton(const std::string& blocks, const std::string& before = "") { return skeleton_model(blocks, before); }
 
 class ExprTest : public TranslateTest {
  protected:

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../engine_fixture.h"
 #include "support/packed_names.h"
 #include "translate_fixture.h"
 
@@ -15,11 +16,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// SIMULATE / GENERATE 1,0,,1 / blocks / TERMINATE 1 / START 1 / END, with
-// `before` in front of GENERATE.
 std::string skeleton(const std::string& blocks, const std::string& before = "") {
-  return "       SIMULATE\n" + before + "       GENERATE  1,0,,1\n" + blocks +
-         "       TERMINATE 1\n       START     1\n       END\n";
+  return kelvo::testing::skeleton_model(blocks, before);
 }
 
 struct SpecialCase {
