@@ -111,6 +111,15 @@ TEST_F(SnaqsRun, UnknownProgramNameStopsTheTranslation) {
   EXPECT_EQ(read_file("M.SAV"), "");
 }
 
+// VALIN takes the input value of an experiment: a plain run refuses it.
+TEST_F(SnaqsRun, ValinOutsideAnExperimentIsNotRun) {
+  run_blocks("       HELP      VALIN,X$IN\n");
+  const auto lines = err_lines();
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[0], " Program contains EXPERI");
+  EXPECT_EQ(lines[3], " In this case VALIN not allowed, Use EXPERI!");
+}
+
 // ---- Hand-filled special statements
 
 class Programs : public test::RuntimeTest {

@@ -64,6 +64,17 @@ TEST_F(SpecialTest, ReportedOnlyMessagesLetTheModelTranslate) {
   EXPECT_FALSE(e_->ctl.error_found);
 }
 
+TEST_F(SpecialTest, ExperiAfterAnotherSpecialStatement) {
+  e_->ctl.experi_present = true;
+  EXPECT_EQ(first_error(skeleton("       EXPERI    X$IN,X$OUT\n", "       TRACE     ON\n")),
+            " EXPERI must be the first statement");
+}
+
+TEST_F(SpecialTest, SnatoxOnASavevalueUnderOptimization) {
+  e_->rep.optimization_flag = true;
+  EXPECT_EQ(first_error(skeleton("       HELP      SNATOX,X$A,1,X$B\n")), " LET SNA with X and optimization illegal");
+}
+
 TEST_F(SpecialTest, RowsHoldEntityNumbersAfterEnd) {
   ASSERT_EQ(first_error(skeleton("       ARRIVE    LINE\n       HELP      SNAQS,Q$LINE,8,X$RES\n"
                                  "       DEPART    LINE\n")),
