@@ -75,7 +75,10 @@ bool facility_names_storage(Engine& e) {
   const std::string b = operand_string(e, 2);
   if (b.empty() || upcased(b[0]) != 'F' || e.cs.stmt.operand_text[2] != 'S') return false;
   const auto& st = e.ent.st;
-  const int s = find_name(st.station_name, st.numbered_station_count, e.cs.stmt.operand_value[2]);
+  // A numbered storage is named by the key of its number.
+  int4 name = e.cs.stmt.operand_value[2];
+  if (int4 n = 0; name_number(e, name, n)) name = numeric_name_key(n);
+  const int s = find_name(st.station_name, st.numbered_station_count, name);
   return s != 0 && st.station_capacity[ix(s)] > 0;
 }
 

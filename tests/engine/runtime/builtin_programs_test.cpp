@@ -182,13 +182,27 @@ TEST_F(Programs, UserProgramGetsItsNumberAndReturnsIntoSavevalues) {
   EXPECT_EQ(e->ent.sv.savevalue_value[2], 0.1);
 }
 
-TEST_F(Programs, SnaqsOnAQueueGivenByAParameter) {
+// Statistic j of the entity of row A, on statistics filled by hand: a
+// queue named by parameter 1, a table, and the results of a series of runs.
+TEST_F(Programs, SnaqsOnHandFilledStatistics) {
   e->ent.par.param_count = 1;
   e->act.cur_txn[tw::first_param] = 2.0;
   e->srv.queue_current[2] = 3;
-  special_block(prog::snaqs, {{-opnd::queue, 1}, {opnd::constant, 8}, {opnd::savevalue, 1}});
-  resolve_block_operands(*e, 1);
-  EXPECT_EQ(e->ent.sv.savevalue_value[1], 3.0);
+  e->srv.table_entries[1] = 4;
+  e->srv.table_sum[1] = 10.0f;
+  e->srv.table_max[1] = 6.0f;
+  e->srv.results.runs = 5;
+  struct Case {
+    int4 kind, value, j;
+    real8 expected;
+  };
+  const Case cases[] = {{-opnd::queue, 1, 8, 3.0},   {k_row_table, 1, 1, 4.0},  {k_row_table, 1, 2, 2.5},
+                        {k_row_table, 1, 6, 6.0},    {opnd::savevalue, 2, 1, 5.0}};
+  for (const Case& c : cases) {
+    special_block(prog::snaqs, {{c.kind, c.value}, {opnd::constant, c.j}, {opnd::savevalue, 1}});
+    resolve_block_operands(*e, 1);
+    EXPECT_EQ(e->ent.sv.savevalue_value[1], c.expected) << c.kind << " " << c.j;
+  }
 }
 
 TEST_F(Programs, TraceSwitchesOnlyWithArgumentAZero) {
