@@ -14,6 +14,7 @@
 #include "model/flow_tables.h"
 #include "model/hooks.h"
 #include "model/let_tables.h"
+#include "model/matrix_graph_tables.h"
 #include "model/report_state.h"
 #include "model/run_state.h"
 #include "model/server_tables.h"
@@ -38,6 +39,9 @@ struct Engine {
   CompileState cs;
   // Translator: GOTO, SPLIT, LET MIN/MAX, PRINT format and VALUT tables.
   FlowTables flow;
+  // Translator and run-time: the model's matrix and its graphs.
+  MatrixState mat;
+  GraphTables graph;
   // Run-time kernel (engine/runtime/).
   RunState run;
   TxnStore txn;
