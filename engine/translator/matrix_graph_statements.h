@@ -13,7 +13,8 @@ struct Engine;
 // MATRIX with its word at column p: an operand that begins with X, a
 // comma, a digit or IN makes it the call HELP  MATIN,...; an operand
 // that begins with IN (MATRIX INT,...) asks for row 1 as whole numbers
-// and its word gives way to MATIN. False after " MATRIX with no or
+// and its word gives way to MATIN. False, with nothing done, when a
+// longer word begins with MATRIX; false after " MATRIX with no or
 // incorrect operand" (or " A operand too long").
 bool check_matrix_statement(Engine& e, int p);
 // LET X$name=MX(r,c) with the LET at column s and the '=' at column eq:

@@ -120,7 +120,8 @@ int operand_field_start(Engine& e, int s, int blank, bool select) {
     f.op_len = 4;
     return s + 5;
   }
-  if (f.op_len == 6 && f1 == 'M' && l.cols(s, s + 5) == std::string_view("MATRIX")) {
+  if (f.op_len == 6 && f1 == 'M' && f2 == 'A' && up_at(l, s + 2) == 'T' && up_at(l, s + 3) == 'R' &&
+      up_at(l, s + 4) == 'I' && up_at(l, s + 5) == 'X') {
     // A MATRIX not taken by the label scan (no operand): its message.
     if (!check_matrix_statement(e, s)) return 0;
     f.op_len = 4;

@@ -47,22 +47,16 @@ class Graph : public RuntimeTest {
 };
 
 TEST_F(Graph, TwoStatementsOfOneGraphWriteOneFileWithOneHeader) {
-  graph(1, 'T', {"TIME", "LINE", "TANK", "", ""}, 1, 3);
-  graph(1, 'T', {"TIME", "LINE", "TANK", "", ""}, 2, 3);
+  graph(1, 'T', {"TIME", "LINE", "TANK", "", "PUMPS"}, 1, 3);
+  graph(1, 'T', {"TIME", "LINE", "TANK", "", "PUMPS"}, 2, 3);
+  call(7, 1.0f, 2.0f);  // a statement without a graph writes nothing
   e->run.clock = 5.0f;
   call(1, 1.0f, 2.5f, 3.0f);
   e->run.clock = 12.25f;
   call(2, 1.0f, -4.0f, 1234.5f);
   close_graph_files(*e);
-  EXPECT_EQ(file("m.GRT"), (Lines{"     TTIME       LINE       TANK", "", "       5.00       2.50       3.00",
+  EXPECT_EQ(file("m.GRT"), (Lines{"     TTIME       LINE       TANK", "PUMPS", "       5.00       2.50       3.00",
                                   "      12.25      -4.00    1234.50"}));
-}
-
-TEST_F(Graph, AGraphOfFourValuesAndItsFifthName) {
-  graph(1, 'X', {"COST", "PRIO", "P1", "P2", "TITLE"}, 1, 4);
-  call(1, 7.0f, 1.0f, 2.0f, 3.0f);
-  close_graph_files(*e);
-  EXPECT_EQ(file("m.PRX"), (Lines{"     XCOST       PRIO       P1         P2", "TITLE", "       7.00       1.00       2.00       3.00"}));
 }
 
 TEST_F(Graph, LaterGraphsOfAKindCarryTheirNumber) {
@@ -78,12 +72,6 @@ TEST_F(Graph, LaterGraphsOfAKindCarryTheirNumber) {
   close_graph_files(*e);
   EXPECT_EQ(file("m.GRT3").back(), "       0.00       3.00");
   EXPECT_EQ(file("m.PRQ4").back(), "       1.00       4.00");
-}
-
-TEST_F(Graph, AStatementWithoutAGraphWritesNothing) {
-  call(7, 1.0f, 2.0f);
-  call(0, 1.0f, 2.0f);
-  EXPECT_FALSE(e->run.graph_flags[0]);
 }
 
 TEST_F(Graph, TheConsoleFormShowsEachValue) {

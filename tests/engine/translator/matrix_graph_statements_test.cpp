@@ -111,6 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
     Forms, Message,
     ::testing::Values(MessageCase{"GraphAlone", "       GRAPH", " GRAPH with no or incorrect operand"},
                       MessageCase{"GraphCommaPastNinthCharacter", "       GRAPH     X$LONGNAM,1", " GRAPH with no or incorrect operand"},
+                      MessageCase{"MatrixAlone", "       matrix", " MATRIX with no or incorrect operand"},
                       MessageCase{"MatrixText", "       MATRIX    'ROW'", " MATRIX with no or incorrect operand"},
                       MessageCase{"MatrixOtherWord", "       MATRIX    OUT,1", " MATRIX with no or incorrect operand"},
                       MessageCase{"MxIntoParameter", "       LET       P1=MX(1,2)", " Illegal expression in MX("},
