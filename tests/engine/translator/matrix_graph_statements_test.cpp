@@ -3,53 +3,20 @@
 // and the graph table that graph program calls fill.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <sstream>
 #include <string>
 
-#include "driver/engine_entry.h"
-#include "model/engine.h"
-#include "support/stop.h"
+#include "line_check_fixture.h"
 #include "translator/matrix_graph_statements.h"
-#include "translator/translator.h"
 
 namespace kelvo {
 namespace {
 
-class MatrixGraphLineTest : public ::testing::Test {
+// The syntax check and the operand lexer on a line of model line n.
+class MatrixGraphLineTest : public LineTest {
  protected:
-  void SetUp() override {
-    e_ = std::make_unique<Engine>();
-    install_engine_hooks(*e_);
-    e_->ch.attach_console(&in_, &out_);
-    reset_compile_state(*e_);
-    e_->cs.pass.check_flag = true;
-  }
-  // The syntax check and the operand lexer on one line of model line n;
-  // the first message written ("" when none).
-  std::string check(const std::string& line, int n = 1) {
-    out_.str("");
-    e_->ctl.error_reported = false;
-    e_->cs.pass.line_count = n;
-    e_->cs.syn.operand_end_col = 72;
-    e_->cs.stmt.stmt_line.assign(line);
-    e_->ctl.current_statement = e_->cs.stmt.stmt_line;
-    bool known = false;
-    try {
-      check_statement_syntax(*e_, known);
-      if (!e_->ctl.error_reported) scan_operands(*e_);
-    } catch (const EngineStop&) {
-    }
-    std::string first;
-    std::getline(std::istringstream(out_.str()), first);
-    return std::string(trim_right(first));
-  }
-  std::string line() const { return std::string(trim_right(e_->cs.stmt.stmt_line.view())); }
+  std::string check(const std::string& line, int n = 1) { return LineTest::check(line, true, n); }
   std::string operand(int u) { return operand_string(*e_, u); }
-
-  std::unique_ptr<Engine> e_;
-  std::istringstream in_;
-  std::ostringstream out_;
 };
 
 struct RewriteCase {
