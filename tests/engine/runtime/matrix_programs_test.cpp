@@ -238,11 +238,11 @@ TEST_F(Matrix, IntegerFirstRowRoundsHalvesAwayFromZero) {
   e->mat.integer_first_row = true;
   e->mat.matrix_data[1][1] = e->mat.matrix_data[1][2] = -2.5f;
   e->mat.matrix_data[2][1] = 2.5f;
-  e->mat.matrix_data[2][2] = 1e12f;
+  e->mat.matrix_data[2][2] = e->mat.matrix_data[3][1] = 1e12f;  // saturates in row 1
   e->ch.open_new(40, "rows.txt");
-  write_matrix_rows(*e, 40, 1, 2, 2);
+  write_matrix_rows(*e, 40, 1, 2, 3);
   e->ch.close(40);
-  EXPECT_EQ(file("rows.txt"), (Lines{"      -3          3", "      -2.50***********"}));
+  EXPECT_EQ(file("rows.txt"), (Lines{"      -3          3 2147483647", "      -2.50***********       0.00"}));
 }
 
 TEST_F(Matrix, ConsoleSaveAsksForFilesAndRows) {
