@@ -30,7 +30,10 @@ namespace offset {
 inline constexpr int seed_work = -1;   // "qswrefgq.tmp": second-generator seeding
 inline constexpr int mainfile = 1;     // "mainfile": the model's statements for the front end
 inline constexpr int parsefile = 2;    // "parsefile": the parse records
+inline constexpr int matrix = 3;       // the model's matrix file (FRM) and the files MATRE reads
 inline constexpr int frame_texts = 4;  // the model's FRM file of matrix form texts
+inline constexpr int menu = 4;         // the model's menu file (MNU); form texts are written on the console only
+inline constexpr int merged = 5;       // the matrix file merged with the menu texts (CSV)
 inline constexpr int data_file = 7;    // a data file the translator reads (function data, "program.nam")
 inline constexpr int edit = 8;         // "zwxyq.edt": the model to edit
 inline constexpr int command = 9;      // "zwxyq": a calling program's command
@@ -41,6 +44,8 @@ inline constexpr int input_data = 15;  // the INPUT data file
 inline constexpr int err = 24;         // the model's ERR file
 inline constexpr int layout = 30;      // the model's layout file
 inline constexpr int wrn = 55;         // the model's WRN file
+inline constexpr int graph_first = 60; // graph g (1..10) of the GRAPH statements on graph_first + g
+inline constexpr int text_insert = 71; // the model's text insert file (GTEXT)
 }  // namespace offset
 // Characters of a line that a read keeps; the rest of a longer line is
 // skipped, so a file without line ends is read in bounded memory.

@@ -15,6 +15,7 @@
 #include "model/hooks.h"
 #include "model/let_tables.h"
 #include "model/program_tables.h"
+#include "model/matrix_graph_tables.h"
 #include "model/report_state.h"
 #include "model/run_state.h"
 #include "model/server_tables.h"
@@ -43,6 +44,9 @@ struct Engine {
   // the whole process) and the switches the programs set.
   ProgramList prog_list;
   ProgramSwitches prog;
+  // Translator and run-time: the model's matrix and its graphs.
+  MatrixState mat;
+  GraphTables graph;
   // Run-time kernel (engine/runtime/).
   RunState run;
   TxnStore txn;

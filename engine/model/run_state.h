@@ -164,8 +164,7 @@ struct RunState {
   int4 aux_unit = 0;                  // its channel
   bool atf_open = false;              // the animation trace file is open
   bool matrix_output_wanted = false;  // matrix output at the end
-  std::array<bool, 10> graph_flags{}; // GRAPH outputs in use
-  int4 graph_unit = 0;                // channel of the GRAPH output
+  std::array<bool, 10> graph_flags{}; // the files of graphs 1..10 are open
   bool valin_outside_experi = false;  // VALIN used outside an experiment
   std::array<int4, k_block_capacity + 1> generated_before_reset{};  // per block
   std::array<int4, k_block_capacity + 1> last_block_current{};      // per block (trace)

@@ -12,6 +12,7 @@
 #include "runtime/block_dispatcher.h"
 #include "runtime/event_loop.h"
 #include "runtime/flow_blocks.h"
+#include "runtime/graph_programs.h"
 #include "runtime/matrix_files.h"
 #include "runtime/queues_tables.h"
 #include "runtime/random_streams.h"
@@ -66,6 +67,7 @@ bool set_up_model(Engine& e, int runs) {
     stop_program(e);
   }
   e.run.matrix_output_wanted = false;
+  close_graph_files(e);
   if (e.ctl.error_found) return false;
   setup_savevalues_and_records(e);
   if (run_step(e, 1) == step::end) {
@@ -176,8 +178,7 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
 // Every open output file is closed, then the stop.
 [[noreturn]] void close_and_stop(Engine& e) {
   if (e.run.matrix_output_wanted) matrix_save_dialog(e);
-  for (std::size_t g = 0; g < e.run.graph_flags.size(); ++g)
-    if (e.run.graph_flags[g]) close_run_unit(e, e.run.graph_unit);
+  close_graph_files(e);
   if (e.run.atf_open) {
     e.run.clock = e.run.saved_clock;
     write_atf_time(e);
@@ -269,7 +270,6 @@ void reset_model_state(Engine& e) {
   e.run.clock = 0.0f;
   e.run.reset_time = 0.0f;
   e.run.end_time = 1.0e8f;
-  e.run.graph_flags = {};
   e.run.aux_file_open = false;
 }
 

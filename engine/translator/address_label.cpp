@@ -12,6 +12,7 @@
 #include "support/packed_names.h"
 
 #include "support/text_routines.h"
+#include "translator/matrix_graph_statements.h"
 #include "translator/operand_checks.h"
 #include "translator/other_blocks.h"
 #include "translator/special_statements.h"
@@ -121,9 +122,14 @@ bool first_of_two_is_label(Engine& e, int p, int q, int& result) {
     result = call ? 1 : 0;
     return false;
   }
-  if (text == "MATRIX" || text == "GRAPH ") {
-    statement_not_available(e, trim_blanks(text));
-    result = 0;
+  if (text == "MATRIX") {
+    // The statement becomes a call of the matrix program HELP  MATIN,...
+    result = check_matrix_statement(e, p) ? 1 : 0;
+    return false;
+  }
+  if (text == "GRAPH ") {
+    // The statement becomes a call of the graph program HELP GRAPHC,...
+    result = graph_operand_error(e, p) ? 1 : 0;
     return false;
   }
   result = p;
@@ -146,8 +152,8 @@ int take_label(Engine& e, int p, int q, int& label_col) {
   int c = q + 1;
   while (c <= 70 && l.at(c) == ' ') ++c;
   if (c <= 70 && up_at(l, c) == 'M' && pack_word(e, l, c, c + 5) == pack_symbol_name(e, "MATRIX")) {
-    statement_not_available(e, "MATRIX");
-    return 0;
+    check_matrix_statement(e, c);
+    if (e.ctl.error_reported) return 0;
   }
   return q + 1;
 }

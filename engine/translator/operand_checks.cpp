@@ -111,19 +111,23 @@ bool rewrite_as_program_call(Engine& e, int p, std::string_view word, bool& too_
   int o = p + static_cast<int>(word.size());
   while (o <= 72 && l.at(o) == ' ') ++o;
   if (o > 71 || up_at(l, o) != 'X' || l.at(o + 1) != '$') return false;
-  int end = o;
-  while (end <= 72 && l.at(end) != ' ' && l.at(end) != '!') ++end;
-  const std::string call = "HELP " + std::string(word) + ",";
-  const int shift = p + static_cast<int>(call.size()) - o;
-  if (end - 1 + shift > 72) {
-    flag_error_without_hint(e, " A operand too long");
-    too_long = true;
-    return false;
-  }
-  splice_statement_line(e, p, call, o);
-  return true;
+  too_long = !splice_operand_field(e, p, "HELP " + std::string(word) + ",", o);
+  return !too_long;
 }
 }  // namespace
+
+bool splice_operand_field(Engine& e, int p, std::string_view text, int o) {
+  const Line80& l = e.cs.stmt.stmt_line;
+  int end = o;
+  while (end <= 72 && l.at(end) != ' ' && l.at(end) != '!') ++end;
+  const int shift = p + static_cast<int>(text.size()) - o;
+  if (end - 1 + shift > 72) {
+    flag_error_without_hint(e, " A operand too long");
+    return false;
+  }
+  splice_statement_line(e, p, text, o);
+  return true;
+}
 
 void splice_statement_line(Engine& e, int from, std::string_view text, int rest_from) {
   Line80& l = e.cs.stmt.stmt_line;

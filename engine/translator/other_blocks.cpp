@@ -11,6 +11,7 @@
 #include "support/diagnostics.h"
 #include "support/packed_names.h"
 #include "support/text_routines.h"
+#include "translator/matrix_graph_statements.h"
 #include "translator/operand_checks.h"
 #include "translator/special_statements.h"
 #include "translator/translator.h"
@@ -493,9 +494,9 @@ bool scan_let_minmax_forms(Engine& e, int s) {
   const Line80& l = e.cs.stmt.stmt_line;
   for (int p = 5; p <= 70; ++p) {
     if (l.at(p) != '=') continue;
-    // Matrix references come with the matrices.
+    // A matrix reference becomes the call of the matrix program MATUT.
     if (up_at(l, p + 1) == 'M' && up_at(l, p + 2) == 'X' && l.at(p + 3) == '(') {
-      statement_not_available(e, "MX(");
+      check_mx_expression(e, s, p);
       return false;
     }
     if (parse_fn_minmax(e, p) || e.ctl.error_reported) return false;

@@ -12,6 +12,7 @@
 #include "support/text_routines.h"
 #include "translator/conditions.h"
 #include "translator/let_statements.h"
+#include "translator/matrix_graph_statements.h"
 #include "translator/other_blocks.h"
 #include "translator/special_statements.h"
 #include "translator/translator.h"
@@ -115,8 +116,17 @@ int operand_field_start(Engine& e, int s, int blank, bool select) {
     return s + 4;
   }
   if (f.op_len == 5 && f1 == 'G' && f2 == 'R') {
-    statement_not_available(e, "GRAPH");
-    return 0;
+    // GRAPH becomes HELP GRAPHC,...: the operands follow HELP.
+    if (!graph_operand_error(e, s)) return 0;
+    f.op_len = 4;
+    return s + 5;
+  }
+  if (f.op_len == 6 && f1 == 'M' && f2 == 'A' && up_at(l, s + 2) == 'T' && up_at(l, s + 3) == 'R' &&
+      up_at(l, s + 4) == 'I' && up_at(l, s + 5) == 'X') {
+    // A MATRIX not taken by the label scan (no operand): its message.
+    if (!check_matrix_statement(e, s)) return 0;
+    f.op_len = 4;
+    return s + 6;
   }
   if (f2 == 'O' || f1 == 'H' || !(f.op_len == 4 || select)) return blank;
   if (f1 == 'L') {
@@ -295,6 +305,12 @@ SyntaxPass check_syntax_pass(Engine& e, bool& label_known) {
   // LET Pj=MIN(...) becomes the SELECT form; FN$MIN/FN$MAX mark the block.
   const bool minmax_select = f.op_len == 3 && f1 == 'L' && scan_let_minmax_forms(e, s);
   if (e.ctl.error_reported) return done;
+  if (syn.mx_form_flag) {
+    // LET X$name=MX(r,c) became HELP MATUT,r,c,X$name.
+    f.op_len = 4;
+    scan_operand_list(e, s, 1, s + 5);
+    return done;
+  }
   if (minmax_select) f.op_len = 6;
   bool select = false;
   if (f.op_len == 6 && !minmax_select) select = check_select_statement(e, s);

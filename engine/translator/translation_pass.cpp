@@ -18,6 +18,7 @@
 #include "translator/function_data.h"
 #include "translator/function_definition.h"
 #include "translator/let_statements.h"
+#include "translator/matrix_graph_statements.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -370,6 +371,8 @@ void reset_compile_state(Engine& e) {
   e.expr = ExprTables{};
   e.cond = ConditionTables{};
   e.flow = FlowTables{};
+  e.mat = MatrixState{};
+  e.graph = GraphTables{};
   for (auto& row : e.expr.expr_item_kind) row.fill(k_expr_end);
   e.let = LetTables{};
   // What the built-in programs switched for the model translated before.
@@ -551,7 +554,8 @@ PassEnd translate_lines(Engine& e, int& restarts) {
 }
 
 // After END: under the front end the comment lines that follow it are
-// listed; then the end-of-program checks and the linking.
+// listed and, when the model reads its matrix, the data lines fill it;
+// then the end-of-program checks and the linking.
 void finish_translation(Engine& e, int4& run_count) {
   auto& s = e.ctl;
   auto& pass = e.cs.pass;
@@ -559,14 +563,17 @@ void finish_translation(Engine& e, int4& run_count) {
   if (s.java_mode) {
     const int end_line = pass.line_count;
     std::string text;
-    while (e.ch.read_line(s.unit_base, text) == io::ReadStatus::ok) {
+    bool data = false;
+    while (!data && e.ch.read_line(s.unit_base, text) == io::ReadStatus::ok) {
       const Line80 after(text);
-      if (after.at(1) != '*') break;
-      if (listing(e)) e.ch.write(e.rep.out_unit, io::Rec().x(6).lit(after.cols(1, 68)).i(end_line, 3));
+      data = after.at(1) != '*';
+      if (!data && listing(e)) e.ch.write(e.rep.out_unit, io::Rec().x(6).lit(after.cols(1, 68)).i(end_line, 3));
     }
+    if (data && e.mat.menu_file_wanted) read_data_after_end(e, text, listing(e) ? end_line : 0);
   }
   e.ch.close(s.unit_base);
   run_count = pass.run_count;
+  if (s.error_found) return;
   check_program_end(e);
   if (!s.error_found) link_function_arguments(e);
   warn_assemble_without_split(e);

@@ -46,14 +46,15 @@ std::vector<MessageCase> message_cases() {
       // Statements whose run-time is not built yet (TABULATE needs a TABLE).
       {"TraceOn", base_insert(6, "       TRACE     ON"), ""},
       {"TabulateWithoutTable", base_insert(6, "       TABULATE  TAB1"), " Table in A operand not defined"},
-      {"MatrixReferenceInLet", base_insert(6, "       LET       X$A=MX(1,2)"), " Not yet available: MX("},
-      {"GraphStatement", base_insert(6, "       GRAPH     Q$LINE"), " Not yet available: GRAPH"},
       {"ExperiStatement", base_insert(6, "       EXPERI    X$A"), " Restart KELVO to run program with EXPERI"},
       {"TableStatement", base_insert(1, "TAB1   TABLE     Q$LINE,0,5,10"), " Not yet available: TABLE"},
-      {"MatrixStatement", base_insert(1, "       MATRIX    1,2"), " Not yet available: MATRIX"},
       {"QtableStatement", base_insert(1, "QTA    QTABLE    LINE,0,5,10"), " Not yet available: QTABLE"},
       {"AnimStatement", base_insert(1, "       ANIM      1"), " Not yet available: ANIM"},
       {"UnknownProgram", base_insert(6, "       HELP      SNAQX,C1,1,X$A"), " No FORTRAN program with A operand name"},
+      // Matrix and graph statements.
+      {"MatrixReferenceWithOneIndex", base_insert(6, "       LET       X$A=MX(1)"), " Illegal expression in MX("},
+      {"GraphWithOneAxis", base_insert(6, "       GRAPH     Q$LINE"), " GRAPH with no or incorrect operand"},
+      {"MatrixWithoutOperand", base_insert(6, "       MATRIX"), " MATRIX with no or incorrect operand"},
       // Addresses.
       {"LabelDefinedTwice", label_twice, " Address defined twice"},
       {"AddressStartingWithDigit", base_with(6, "1ABC   ADVANCE   5"), " Illegal address starting with digit"},

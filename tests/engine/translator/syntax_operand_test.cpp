@@ -15,52 +15,10 @@
 #include "support/text_routines.h"
 #include "translator/translator.h"
 
+#include "line_check_fixture.h"
+
 namespace kelvo {
 namespace {
-
-class LineTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    e_ = std::make_unique<Engine>();
-    install_engine_hooks(*e_);
-    e_->ch.attach_console(&in_, &out_);
-    reset_compile_state(*e_);
-    e_->ctl.translate_needed = true;
-    e_->cs.pass.check_flag = true;
-  }
-  // Runs the syntax check (and the operand lexer) on one line; returns the
-  // first message written ("" when none).
-  std::string check(const std::string& line, bool lex = false) {
-    out_.str("");
-    e_->ctl.error_reported = false;
-    e_->ctl.error_found = false;
-    e_->cs.syn.operand_end_col = 72;
-    e_->cs.stmt.stmt_line.assign(line);
-    e_->ctl.current_statement = e_->cs.stmt.stmt_line;
-    bool known = false;
-    try {
-      check_statement_syntax(*e_, known);
-      if (lex && !e_->ctl.error_reported) scan_operands(*e_);
-    } catch (const EngineStop&) {
-    }
-    std::string first;
-    std::getline(std::istringstream(out_.str()) >> std::ws, first);
-    const auto end = first.find_last_not_of(' ');
-    return end == std::string::npos ? "" : " " + first.substr(0, end + 1);
-  }
-  const StmtFields& f() const { return e_->cs.stmt.stmt_fields; }
-  std::string line() const { return std::string(trim_right(e_->cs.stmt.stmt_line.view())); }
-  char mark(int u) const { return e_->cs.stmt.operand_text[u]; }
-  int4 value_number(int u) {
-    int4 v = -1;
-    name_number(*e_, e_->cs.stmt.operand_value[u], v);
-    return v;
-  }
-
-  std::unique_ptr<Engine> e_;
-  std::istringstream in_;
-  std::ostringstream out_;
-};
 
 class TermTest : public LineTest {
  protected:
