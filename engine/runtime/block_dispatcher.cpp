@@ -10,6 +10,7 @@
 #include "runtime/generate_advance_terminate.h"
 #include "runtime/if_block.h"
 #include "runtime/let_priority_blocks.h"
+#include "runtime/print_blocks.h"
 #include "runtime/print_trace.h"
 #include "runtime/queues_tables.h"
 #include "runtime/run_errors.h"
@@ -160,6 +161,13 @@ void dispatch_block(Engine& e) {
         break;
       case bc::tabulate:
         record_value_extremes(e, b);
+        pass_on = true;
+        break;
+      case bc::print:
+      case bc::print_open:
+      case bc::print_attribute:
+      case bc::print_attribute_open:
+        print_block(e, b, code);
         pass_on = true;
         break;
       // Conditions.

@@ -3,6 +3,8 @@
 // the 95 % confidence limits of a series of runs.
 #pragma once
 
+#include <array>
+
 #include "model/numbers.h"
 
 namespace kelvo {
@@ -10,8 +12,15 @@ namespace kelvo {
 struct Engine;
 
 void report_station_section(Engine& e);
+// The facility lines only, or the storage lines only (PRINT F, PRINT S).
+void report_station_section(Engine& e, bool facilities, bool storages);
 void report_queue_section(Engine& e);
 void report_table_section(Engine& e);
+// The figures of table t as its report shows them, in elements 1..7:
+// entries, mean, standard deviation, total, minimum, maximum and the
+// average value of the overflow (all 0 for a table outside the model).
+using TableValues = std::array<real4, 8>;
+void table_values(const Engine& e, int t, TableValues& v);
 void report_savevalue_section(Engine& e);
 void report_future_events(Engine& e);
 // The parameters that carry a P$ name, by number.

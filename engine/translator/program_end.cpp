@@ -15,6 +15,7 @@
 #include "translator/conditions.h"
 #include "translator/expressions.h"
 #include "translator/other_blocks.h"
+#include "translator/table_definitions.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -223,6 +224,8 @@ void check_program_end(Engine& e) {
   map_operand_refs(e);
   pack_operand_names(e);
   if (pass.sna_operand_used) map_block_a_operands(e);
+  link_table_operands(e);
+  if (s.error_found) return;
   if (!link_flow_blocks(e)) return;
   auto& par = e.ent.par;
   if (par.param_count > k_param_word_limit) flag_error_without_hint(e, " Too many parameters in this special program");

@@ -79,8 +79,8 @@ std::vector<FlowCase> flow_cases() {
       {"FnMinWithThreeArguments", model("       LET       X$M=FN$MIN(X$A,1,2)\n"), " Constant or X-value expected"},
       {"FnMinIntoAParameter", model("       LET       P1=FN$MIN(X$A,5)\n"), " X$-value expected in A operand"},
       {"FnMaxAccepted", model("       LET       X$M=FN$MAX(X$A,5)\n"), ""},
-      // PRINT: checked, then not available.
-      {"PrintTextAndAttribute", model("       PRINT     'COST',X$A,10,2\n"), " Not yet available: PRINT"},
+      // PRINT.
+      {"PrintTextAndAttribute", model("       LET       X$A=5\n       PRINT     'COST',X$A,10,2\n"), ""},
       {"PrintBWithoutText", model("       PRINT     X$A,Q$B\n"), " PRINT with B operand, but not text in A operand"},
       {"PrintOnlyB", model("       PRINT     ,X$A\n"), " PRINT lacks legal operand"},
       {"PrintUnknownWord", model("       PRINT     BLOCKS\n"), " Illegal operand in PRINT statement"},
@@ -90,7 +90,7 @@ std::vector<FlowCase> flow_cases() {
       {"PrintSectionWithWidth", model("       PRINT     N,,5\n"), " Illegal C operand of PRINT"},
       {"PrintSevenDecimals", model("       PRINT     X$A,,10,7\n"), " Too many decimals demanded"},
       {"PrintDecimalsWiderThanField", model("       PRINT     X$A,,4,3\n"), " Too many decimals demanded"},
-      // TABULATE: checked, then not available.
+      // TABULATE.
       {"TabulateWithoutTable", model("       TABULATE  NOTAB\n"), " Table in A operand not defined"},
       {"TabulateSna", model("       TABULATE  Q$TAB\n"), " This type of SNA not allowed"},
       // START, SIMULATE and TRACE.
