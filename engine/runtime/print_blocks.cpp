@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -174,15 +175,15 @@ void put_value(Engine& e, real4 value, bool formatted, int width, int decimals) 
 }  // namespace
 
 PrintCode decode_print_code(int4 v) {
-  const int4 a = v < 0 ? -v : v;
+  const std::int64_t a = v < 0 ? -static_cast<std::int64_t>(v) : v;
   PrintCode p;
   if (a <= k_param_code_base) {
-    p.row = a / 13;
-    p.kind = a - 13 * p.row;
+    p.row = static_cast<int>(a / 13);
+    p.kind = static_cast<int>(a - 13 * p.row);
   } else {
-    const int4 r = a - k_param_code_base;
-    p.row = r / 13 + 1;
-    p.kind = r - 13 * p.row;
+    const std::int64_t r = a - k_param_code_base;
+    p.row = static_cast<int>(r / 13 + 1);
+    p.kind = static_cast<int>(r - 13 * static_cast<std::int64_t>(p.row));
   }
   return p;
 }
@@ -241,6 +242,12 @@ void print_entity_statistics(Engine& e, int sel) {
 
 void format_sna_text(Engine& e, int cls, int index) {
   if (output_skipped(e)) return;
+  // Only the kinds of the attribute table are shown (tested before the
+  // value is looked for, so no other kind is ever evaluated).
+  if (cls == 0 || cls <= -k_kinds || cls >= k_kinds) {
+    write_error_message(e, " Illegal PRINT statement");
+    report_block_error(e);
+  }
   int width = k_default_width, decimals = 0;
   const bool formatted = block_format(e, e.act.cur_block, width, decimals);
   int idx = index;
@@ -251,10 +258,6 @@ void format_sna_text(Engine& e, int cls, int index) {
   if (e.rep.print_state) {
     append_stored_text(e, e.prt.waiting_row);
     e.rep.print_state = false;
-  }
-  if (cls == 0 || std::abs(cls) >= k_kinds) {
-    write_error_message(e, " Illegal PRINT statement");
-    report_block_error(e);
   }
   put_attribute(e, cls, index, idx);
   put_value(e, value, formatted, width, decimals);

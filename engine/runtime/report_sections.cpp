@@ -5,6 +5,7 @@
 // the report channel, or under the front end into each section's file.
 #include "runtime/report_sections.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -252,7 +253,7 @@ void table_values(const Engine& e, int t, TableValues& v) {
     v[5] = srv.table_min[ix(t)];
     v[6] = srv.table_max[ix(t)];
   }
-  const int classes = std::min(e.ent.tab.table_classes[ix(t)], k_table_class_limit);
+  const int classes = std::clamp(e.ent.tab.table_classes[ix(t)], 0, k_table_class_limit);
   const int4 over = srv.table_freq[ix(t)][ix(classes + 1)];
   if (over > 0) v[7] = srv.table_overflow_sum[ix(t)] / static_cast<real4>(over);
 }

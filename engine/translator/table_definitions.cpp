@@ -4,6 +4,7 @@
 // list file, the histogram files, "zwxyq.tab" and the TRC file.
 #include "translator/table_definitions.h"
 
+#include <algorithm>
 #include <string>
 
 #include "io/fixed_format.h"
@@ -151,7 +152,7 @@ void read_table_defs(Engine& e, int t, bool plain_zero) {
   const int unit = e.ctl.unit_base + k_histogram_offset;
   if (!open_or_delete_file(e, unit, make_qt_file_name(e, t))) return;
   const auto& freq = e.srv.table_freq[ix(t)];
-  const int classes = tab.table_classes[ix(t)];
+  const int classes = std::clamp(tab.table_classes[ix(t)], 0, k_table_class_limit);
   // At least 4 class lines, padded with the empty classes after the
   // overflow; a table of fewer classes whose overflow class has entries
   // keeps its own classes, so the overflow stays the last count.
