@@ -238,15 +238,5 @@ TEST_F(RuntimeTest, SimulateLineAndTheEndOfTheSideOutput) {
   EXPECT_EQ(e->rep.out_unit, 9);
 }
 
-TEST_F(RuntimeTest, MarkTableOfATracingModelIsClearedAtRunStart) {
-  fill_gat_model(1);
-  e->ent.par.trace_number_wanted_a = true;
-  e->prt.txn_mark[5] = 1;
-  start_run_transactions(*e);
-  EXPECT_TRUE(e->prt.marks_in_use);
-  EXPECT_EQ(e->prt.txn_mark[5], 0);
-  EXPECT_EQ(e->prt.mark_width, e->txn.txn_words);
-}
-
 }  // namespace
 }  // namespace kelvo::test
