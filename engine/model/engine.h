@@ -14,8 +14,9 @@
 #include "model/flow_tables.h"
 #include "model/hooks.h"
 #include "model/let_tables.h"
-#include "model/program_tables.h"
 #include "model/matrix_graph_tables.h"
+#include "model/print_state.h"
+#include "model/program_tables.h"
 #include "model/report_state.h"
 #include "model/run_state.h"
 #include "model/server_tables.h"
@@ -56,6 +57,8 @@ struct Engine {
   // Run-time: the ASSEMBLE families of the run.
   AssembleFamilies fam;
   ReportState rep;
+  // Run-time: PRINT texts waiting for their values, the mark table of a trace.
+  PrintState prt;
   // Run-time statistics of stations, queues and tables (engine/runtime/servers, queues_tables).
   ServerTables srv;
   // Run-time state of the WAITIF blocks (engine/runtime/waitif).

@@ -162,17 +162,50 @@ struct ParameterTables {
   bool clear_params_flag = false;
 };
 
-// TABLEs and QTABLEs: the class layout and the tabulated operand.
+// TABLEs and QTABLEs: the class layout and the tabulated operand, the
+// tables drawn as histograms, and the work files of the front end (the
+// graph list file, the histogram files and the TRC file of the trace).
+// All of it starts anew with each translation.
 struct TableTables {
   using TI4 = std::array<int4, k_table_limit + 1>;
-  int4 table_count = 0;   // tables defined. Translator; 0 at reset.
-  TI4 table_lower{};      // upper limit of the first class. Translator.
-  TI4 table_width{};      // class width. Translator.
-  TI4 table_classes{};    // number of classes n (frequencies 1..n+1). Translator.
-  TI4 table_arg_kind{};   // operand kind of the tabulated SNA. Translator.
-  TI4 table_arg_value{};  // its index. Translator.
-  TI4 table_name{};       // packed name. Translator.
+  int4 table_count = 0;   // tables defined (never above k_table_limit). check_table_statement.
+  TI4 table_lower{};      // upper limit of the first class. check_table_statement.
+  TI4 table_width{};      // class width (above 0). check_table_statement.
+  TI4 table_classes{};    // number of classes n, 1..k_table_class_limit (frequencies 1..n+1). Same.
+  // Operand kind of the tabulated SNA (1..12, negative when a parameter
+  // gives the entity); 0 for a QTABLE. check_table_statement.
+  TI4 table_arg_kind{};
+  // Its index: a number, or a name code until link_table_operands makes it
+  // the entity number; for a QTABLE the queue's name code or number. Same.
+  TI4 table_arg_value{};
+  TI4 table_name{};       // packed name (the statement's label). check_table_statement.
+  // A QTABLE: the name code of the queue it tabulates (a number's numeric
+  // name key), which the queues are matched against; 0 for a TABLE.
+  // check_table_statement.
+  TI4 table_queue_name{};
+  // QTABLE: its A operand is a queue number. check_table_statement.
+  std::array<bool, k_table_limit + 1> table_numeric_a{};
+  // Tables with an E operand, drawn as histograms, in order of definition.
+  int4 histogram_count = 0;
+  std::array<int4, k_histogram_limit + 1> histogram_table{};
+  // --- files (write_table_file, read_table_defs, open_table_work_file) ---
+  bool graph_list_open = false;  // the graph list file is open on unit_base+11
+  std::array<bool, k_table_limit + 1> graph_line_written{};  // table t's line is in it
+  bool trace_file_open = false;  // the model's TRC file is open on unit_base+36
+  int4 trace_count = 0;          // trace lines counted for the TRC file
+  bool trace_unlimited = false;  // a TRACE block: no limit on the trace lines
 };
+
+// The QTABLE that tabulates a queue of this name: its number, or -1.
+inline int4 qtable_for_queue(const TableTables& tab, int4 queue_name) {
+  if (queue_name == 0) return -1;
+  const int n = tab.table_count < k_table_limit ? tab.table_count : k_table_limit;
+  for (int t = 1; t <= n; ++t) {
+    const auto i = static_cast<std::size_t>(t);
+    if (tab.table_queue_name[i] == queue_name) return t;
+  }
+  return -1;
+}
 
 // Per GENERATE number (block_arg of the GENERATE block).
 struct GenerateTables {

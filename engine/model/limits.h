@@ -140,6 +140,11 @@ inline constexpr int k_out_line_written = 78;
 inline constexpr int k_table_limit = 50;
 // Frequency classes of one table (the overflow class comes on top).
 inline constexpr int k_table_class_limit = 100;
+// Tables drawn as histograms (an E operand), each with its own file.
+inline constexpr int k_histogram_limit = 10;
+// Trace lines written under the front end before the notice that no more
+// are written (the TRC file stays readable).
+inline constexpr int k_trace_line_limit = 200;
 // Result values (VALUT) summed over a series of runs.
 inline constexpr int k_run_result_limit = 20;
 

@@ -5,12 +5,13 @@
 #include "runtime/block_dispatcher.h"
 
 #include "io/fixed_format.h"
-#include "runtime/builtin_programs.h"
 #include "model/engine.h"
+#include "runtime/builtin_programs.h"
 #include "runtime/flow_blocks.h"
 #include "runtime/generate_advance_terminate.h"
 #include "runtime/if_block.h"
 #include "runtime/let_priority_blocks.h"
+#include "runtime/print_blocks.h"
 #include "runtime/print_trace.h"
 #include "runtime/queues_tables.h"
 #include "runtime/run_errors.h"
@@ -165,6 +166,13 @@ void dispatch_block(Engine& e) {
         break;
       case bc::special:
         resolve_block_operands(e, b);
+        pass_on = true;
+        break;
+      case bc::print:
+      case bc::print_open:
+      case bc::print_attribute:
+      case bc::print_attribute_open:
+        print_block(e, b, code);
         pass_on = true;
         break;
       // Conditions.

@@ -48,6 +48,8 @@ std::string make_graph_name(Engine& e, int g) {
   const auto& t = e.graph;
   const char kind = t.graph_kind[ix(g)];
   std::string name = model_file_name(e, kind == 'T' ? std::string("GRT") : std::string("PR") + kind);
+  // With histograms <base>.GRT is the tables' graph list file.
+  if (kind == 'T' && e.ent.tab.histogram_count > 0) return name + std::to_string(g);
   // A later graph of the same kind carries its number.
   for (int i = 1; i < g; ++i) {
     if (t.graph_kind[ix(i)] == kind) return name + std::to_string(g);

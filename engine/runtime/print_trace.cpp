@@ -1,16 +1,87 @@
-// Trace lines of block entries.
-// Takes the active transaction and the block it enters; writes the trace
-// line. The translator refuses TRACE, so no statement switches tracing
-// on and there is no line to write.
+// Trace lines of block entries and the output routines of the built-in
+// programs. Takes the active transaction and the block it enters; writes
+// the trace line on the report channel, or under the front end into the
+// model's TRC file (200 lines, then a notice, unless a TRACE block asked
+// for every line).
 #include "runtime/print_trace.h"
 
+#include <string>
+
+#include "io/fixed_format.h"
+#include "model/engine.h"
 #include "runtime/builtin_programs.h"
-#include "runtime/run_errors.h"
+#include "translator/table_definitions.h"
 
 namespace kelvo {
 
-void write_trace_line(Engine&, int, int, int) {}
+namespace {
 
-void close_delete_side_output(Engine& e) { run_error(e, " Not yet available: ATF"); }
+// The number a trace line shows: the transaction's trace number, else its
+// transaction number, else 0.
+int trace_number(const Engine& e) {
+  const auto& par = e.ent.par;
+  const auto& cur = e.act.cur_txn;
+  const int words = static_cast<int>(cur.size()) - 1;
+  for (const int off : {par.trace_word_off, par.txn_num_off}) {
+    if (off >= 1 && off <= words) return trunc_i32(cur[ix(off)]);
+  }
+  return 0;
+}
+
+}  // namespace
+
+void write_trace_line(Engine& e, int b, int code, int back) {
+  if (!e.run.trace_switch) return;
+  std::string word = block_code_info(code).word;
+  word.resize(6, ' ');
+  io::Rec line;
+  line.lit(" At time").f(e.run.clock, 15, 5).lit("   transaction ").i(trace_number(e), 4);
+  line.lit(back != 0 ? " back to " : " event   ").lit(word).lit("   at block ").i(b, 4);
+  if (!e.ctl.java_mode) {
+    e.ch.write(e.rep.out_unit, line);
+    return;
+  }
+  open_table_work_file(e, false);
+  auto& tab = e.ent.tab;
+  if (!tab.trace_unlimited) {
+    if (tab.trace_count >= k_trace_line_limit) {
+      // The line after the last one written says so; nothing follows it.
+      if (tab.trace_count == k_trace_line_limit) {
+        e.ch.write(trace_unit(e), " Only first 200 traces written out");
+        tab.trace_count += 1;
+      }
+      return;
+    }
+    tab.trace_count += 1;
+  }
+  e.ch.write(trace_unit(e), line);
+}
+
+void write_print_line(Engine& e, int k, char c) {
+  if (!open_graph_list_file(e)) return;
+  e.ch.write(e.ctl.unit_base + io::offset::graph, io::Rec().lit("PR").i(k - 41, 1).x(1).ch(c));
+}
+
+void build_sml_line(Engine& e) {
+  Line80& l = e.cs.stmt.stmt_line;
+  l = Line80{};
+  const std::string_view word = "SIMULATE";
+  for (int i = 0; i < static_cast<int>(word.size()); ++i) l.set(8 + i, word[static_cast<std::size_t>(i)]);
+}
+
+void clear_trace_marks(Engine& e) {
+  auto& p = e.prt;
+  p.marks_in_use = e.ent.par.trace_number_wanted_a || e.ent.par.trace_number_wanted_b;
+  if (!p.marks_in_use) return;
+  p.txn_mark.fill(0);
+  p.mark_width = e.txn.txn_words;
+}
+
+void close_delete_side_output(Engine& e) {
+  // The ATF program: the model's result file goes, and the report lines
+  // go on to the animation file.
+  if (e.rep.out_unit == e.rep.prog_unit) e.ch.close_delete(e.rep.prog_unit);
+  e.rep.out_unit = io::k_atf_unit;
+}
 
 }  // namespace kelvo

@@ -1,13 +1,23 @@
-// PRINT and TRACE output: the trace line of a block entry, written while
-// the TRACE program has switched tracing on.
+// The trace of block entries and the small output routines of the
+// built-in programs: the graph record line, the synthetic SIMULATE line,
+// the end of the side output, and the per-transaction mark table of a
+// model that traces.
 #pragma once
 
 namespace kelvo {
 
 struct Engine;
 
-// Trace line of transaction's entry into block b of code `code` (flag 1:
-// "back to").
-void write_trace_line(Engine& e, int b, int code, int flag);
+// Trace line of the active transaction's entry into block b of code
+// `code` (back not 0: it came back to the block), written while tracing
+// is switched on.
+void write_trace_line(Engine& e, int b, int code, int back);
+// One record of the graph list file: PR, the digit k - 41, a blank and c.
+void write_print_line(Engine& e, int k, char c);
+// The statement line made blank with SIMULATE in columns 8-15.
+void build_sml_line(Engine& e);
+// The per-transaction mark table of a model that traces: cleared at run
+// start, as wide as a transaction record.
+void clear_trace_marks(Engine& e);
 
 }  // namespace kelvo

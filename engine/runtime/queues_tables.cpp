@@ -52,7 +52,11 @@ int queue_number_from_parameter(Engine& e, int q) {
   auto& qt = e.ent.q;
   if (n > qt.queue_count) {
     if (n > k_queue_limit) run_error(e, " Too many queues used");
-    for (int k = qt.queue_count + 1; k <= n; ++k) qt.queue_name[ix(k)] = numeric_name_key(k > 999 ? 999 : k);
+    for (int k = qt.queue_count + 1; k <= n; ++k) {
+      qt.queue_name[ix(k)] = numeric_name_key(k > 999 ? 999 : k);
+      // A QTABLE may name the new queue by its number.
+      qt.queue_map[ix(k)] = qtable_for_queue(e.ent.tab, qt.queue_name[ix(k)]);
+    }
     qt.queue_count = n;
   }
   return n;

@@ -7,6 +7,8 @@
 
 #include "model/engine.h"
 #include "runtime/run_errors.h"
+#include "support/output_files.h"
+#include "translator/translator.h"
 
 namespace kelvo {
 
@@ -164,6 +166,10 @@ void flush_report_line(Engine& e) {
   int saved = e.rep.out_unit;
   if (e.ctl.java_mode && !e.ctl.auto_animation_flag) {
     remembered = true;
+    // Under the front end the report lines go to the model's result file,
+    // made anew by the first of them.
+    if (!r.result_file_open && !e.ch.is_open(r.prog_unit) && open_or_delete_file(e, r.prog_unit, name_result_file(e)))
+      r.result_file_open = true;
     e.rep.out_unit = e.rep.prog_unit;
   }
   int unit = e.rep.out_unit;

@@ -5,6 +5,7 @@
 // the report channel, or under the front end into each section's file.
 #include "runtime/report_sections.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -15,6 +16,7 @@
 #include "support/diagnostics.h"
 #include "support/packed_names.h"
 #include "support/stop.h"
+#include "translator/table_definitions.h"
 
 namespace kelvo {
 
@@ -124,33 +126,15 @@ void storage_lines(Engine& e, Section& s, real4 t) {
   }
 }
 
-// Mean and standard deviation of a table from its weighted sums.
-void table_moments(const Engine& e, int t, real4& mean, real4& sd) {
-  const auto& srv = e.srv;
-  const int4 n = srv.table_entries[ix(t)];
-  mean = 0.0f;
-  sd = 0.0f;
-  if (n <= 0) return;
-  const real4 fn = static_cast<real4>(n);
-  mean = srv.table_sum[ix(t)] / fn;
-  if (n > 1) {
-    real4 s2 = (srv.table_sumsq[ix(t)] - srv.table_sum[ix(t)] * srv.table_sum[ix(t)] / fn) / (fn - 1.0f);
-    if (s2 < 0.0f) s2 = 0.0f;  // rounding of the float sums can go below 0
-    sd = std::sqrt(s2);
-  }
-}
-
 void table_block(Engine& e, Section& s, int t) {
   const auto& srv = e.srv;
   s.line(io::Rec().br().lit(" Table  ").a(name_of(e, e.ent.tab.table_name[ix(t)]), 6));
   s.line(io::Rec().x(5).lit("(1)").x(9).lit("(2)").x(9).lit("(3)").x(9).lit("(4)").x(9).lit("(5)").x(11).lit("(6)"));
   s.line(io::Rec().lit(" Entries ").x(1).lit("Mean ").a("", 11).x(1).lit("St. dev.").x(2).lit("Total ").a("", 5).x(4).lit("Minimum").x(7).lit("Maximum"));
-  real4 mean = 0.0f, sd = 0.0f;
-  table_moments(e, t, mean, sd);
+  RowValues v{};
+  table_row_values(e, t, v);
   const int4 n = srv.table_entries[ix(t)];
-  const real4 lo = n > 0 ? srv.table_min[ix(t)] : 0.0f;
-  const real4 hi = n > 0 ? srv.table_max[ix(t)] : 0.0f;
-  s.line(io::Rec().x(1).i(n, 7).f(mean, 11, 2).f(sd, 13, 2).f(srv.table_sum[ix(t)], 13, 2).f(lo, 13, 2).f(hi, 13, 2).br().br());
+  s.line(io::Rec().x(1).i(n, 7).f(v[2], 11, 2).f(v[3], 13, 2).f(v[4], 13, 2).f(v[5], 13, 2).f(v[6], 13, 2).br().br());
   s.line(io::Rec().x(7).lit("Range").x(13).lit("Observed").x(6).lit("Per cent").x(5).lit("Cumulative").x(4).lit("Cumulative").br().x(11).lit("     ").x(8).lit("frequency").x(6).lit("of total").x(5).lit("percentage").x(5).lit("remainder"));
   const int classes = std::min(e.ent.tab.table_classes[ix(t)], k_table_class_limit);
   const real4 lower = static_cast<real4>(e.ent.tab.table_lower[ix(t)]);
@@ -183,8 +167,27 @@ void table_block(Engine& e, Section& s, int t) {
   const real4 over_percent = n > 0 ? static_cast<real4>(over) * 100.0f / total : 0.0f;
   const real4 over_cumulative = cumulative + over_percent;
   s.line(io::Rec().x(8).lit("Overflow").i(over, 14).f(over_percent, 15, 2).f(over_cumulative, 15, 2).f(100.0f - over_cumulative, 15, 2));
-  const real4 over_average = over > 0 ? srv.table_overflow_sum[ix(t)] / static_cast<real4>(over) : 0.0f;
-  s.line(io::Rec().x(5).lit("(7) Average value of overflow").f(over_average, 15, 2));
+  s.line(io::Rec().x(5).lit("(7) Average value of overflow").f(v[7], 15, 2));
+}
+
+// A QTABLE whose queue is no queue of the model collects nothing.
+bool qtable_without_queue(const Engine& e, int t) {
+  if (e.ent.tab.table_queue_name[ix(t)] == 0) return false;
+  const auto& map = e.ent.q.queue_map;
+  for (int q = 1; q <= k_queue_limit; ++q) {
+    if (map[ix(q)] == t) return false;
+  }
+  return true;
+}
+
+void no_qtable_statistics(Engine& e, Section& s, int t) {
+  const auto& tab = e.ent.tab;
+  io::Rec r;
+  r.lit(" No QTABLE statistics can be collected for the queue ");
+  if (tab.table_numeric_a[ix(t)]) r.i(tab.table_arg_value[ix(t)], 4);
+  else r.a(name_of(e, tab.table_arg_value[ix(t)]), 6);
+  s.line(r);
+  s.line(" since no queue or A/D statistics are collected.");
 }
 
 }  // namespace
@@ -234,28 +237,14 @@ int queue_row_values(const Engine& e, int q, real4 t, RowValues& v) {
   return 8;
 }
 
-int table_row_values(const Engine& e, int t, RowValues& v) {
-  v.fill(0.0f);
-  if (t < 1 || t > k_table_limit) return 0;
-  const auto& srv = e.srv;
-  const int4 n = srv.table_entries[ix(t)];
-  v[1] = static_cast<real4>(n);
-  table_moments(e, t, v[2], v[3]);
-  v[4] = srv.table_sum[ix(t)];
-  v[5] = n > 0 ? srv.table_min[ix(t)] : 0.0f;
-  v[6] = n > 0 ? srv.table_max[ix(t)] : 0.0f;
-  const int classes = std::clamp(e.ent.tab.table_classes[ix(t)], 0, k_table_class_limit);
-  const int4 over = srv.table_freq[ix(t)][ix(classes + 1)];
-  v[7] = over > 0 ? srv.table_overflow_sum[ix(t)] / static_cast<real4>(over) : 0.0f;
-  return 7;
-}
+void report_station_section(Engine& e) { report_station_section(e, true, true); }
 
-void report_station_section(Engine& e) {
+void report_station_section(Engine& e, bool facilities, bool storages) {
   Section s(e, k_section_sta);
   if (!section_opening(e, s)) return;
   const real4 t = relative_time(e);
-  facility_lines(e, s, t);
-  storage_lines(e, s, t);
+  if (facilities) facility_lines(e, s, t);
+  if (storages) storage_lines(e, s, t);
 }
 
 void report_queue_section(Engine& e) {
@@ -282,10 +271,42 @@ void report_queue_section(Engine& e) {
   s.line(io::Rec().lit(" $Average time/trans=average time/trans excluding zero ").lit("entries").br());
 }
 
+int table_row_values(const Engine& e, int t, RowValues& v) {
+  v.fill(0.0f);
+  if (t < 1 || t > std::min(e.ent.tab.table_count, k_table_limit)) return 0;
+  const auto& srv = e.srv;
+  const int4 n = srv.table_entries[ix(t)];
+  v[1] = static_cast<real4>(n);
+  v[4] = srv.table_sum[ix(t)];
+  if (n > 0) {
+    const real4 fn = static_cast<real4>(n);
+    v[2] = srv.table_sum[ix(t)] / fn;
+    if (n > 1) {
+      real4 s2 = (srv.table_sumsq[ix(t)] - srv.table_sum[ix(t)] * srv.table_sum[ix(t)] / fn) / (fn - 1.0f);
+      if (s2 < 0.0f) s2 = 0.0f;  // rounding of the float sums can go below 0
+      v[3] = std::sqrt(s2);
+    }
+    v[5] = srv.table_min[ix(t)];
+    v[6] = srv.table_max[ix(t)];
+  }
+  const int classes = std::clamp(e.ent.tab.table_classes[ix(t)], 0, k_table_class_limit);
+  const int4 over = srv.table_freq[ix(t)][ix(classes + 1)];
+  if (over > 0) v[7] = srv.table_overflow_sum[ix(t)] / static_cast<real4>(over);
+  return 7;
+}
+
 void report_table_section(Engine& e) {
-  Section s(e, k_section_qta);
-  const int last = std::min(e.ent.tab.table_count, k_table_limit);
-  for (int t = 1; t <= last; ++t) table_block(e, s, t);
+  {
+    Section s(e, k_section_qta);
+    const int last = std::min(e.ent.tab.table_count, k_table_limit);
+    for (int t = 1; t <= last; ++t) {
+      if (qtable_without_queue(e, t)) no_qtable_statistics(e, s, t);
+      else table_block(e, s, t);
+    }
+  }
+  // The tables drawn as histograms: their files for the front end.
+  const auto& tab = e.ent.tab;
+  for (int h = 1; h <= std::min(tab.histogram_count, k_histogram_limit); ++h) load_table_file(e, tab.histogram_table[ix(h)]);
 }
 
 void report_savevalue_section(Engine& e) {

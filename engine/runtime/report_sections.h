@@ -12,6 +12,8 @@ namespace kelvo {
 struct Engine;
 
 void report_station_section(Engine& e);
+// The facility lines only, or the storage lines only (PRINT F, PRINT S).
+void report_station_section(Engine& e, bool facilities, bool storages);
 void report_queue_section(Engine& e);
 void report_table_section(Engine& e);
 void report_savevalue_section(Engine& e);
@@ -33,7 +35,7 @@ int station_row_values(const Engine& e, int i, real4 t, bool storage, RowValues&
 // cent zeros, average and $average time, current contents).
 int queue_row_values(const Engine& e, int q, real4 t, RowValues& v);
 // A table (7: entries, mean, standard deviation, total, minimum, maximum,
-// average value of the overflow).
+// average value of the overflow), as its report shows them.
 int table_row_values(const Engine& e, int t, RowValues& v);
 
 // Two-sided 95 % Student t value for df degrees of freedom.

@@ -446,6 +446,7 @@ void start_run_transactions(Engine& e) {
     insert_event_chain(e, k_future_chain);
   }
   find_last_due_event(e, 0.0f);
+  clear_trace_marks(e);
 }
 
 }  // namespace kelvo

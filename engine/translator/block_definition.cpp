@@ -95,11 +95,7 @@ void define_block(Engine& e) {
     case bc::select:
     case bc::let_minmax: check_let_minmax_block(e); break;
     case bc::split: check_split_block(e); break;
-    case bc::tabulate:
-      // The tables and their run-time come with the TABLE statement.
-      check_tabulate_block(e);
-      if (!e.ctl.error_reported) statement_not_available(e, "TABULATE");
-      break;
+    case bc::tabulate: check_tabulate_block(e); break;
     case bc::special: check_control_statement(e, false); break;
     case bc::goto_: check_goto_block(e); break;
     case bc::if_:
@@ -149,8 +145,6 @@ void define_print_block(Engine& e) {
   int4 v = 0, a = 0;
   if (!check_print_block(e, v, a)) return;
   store_print_operands(e, v, a);
-  // The PRINT output comes with the report writers of PRINT and TRACE.
-  statement_not_available(e, "PRINT");
 }
 
 void store_print_operands(Engine& e, int4 v, int4 a) {

@@ -17,6 +17,7 @@
 #include "translator/function_definition.h"
 #include "translator/other_blocks.h"
 #include "translator/special_statements.h"
+#include "translator/table_definitions.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -373,12 +374,19 @@ void compile_control_statement(Engine& e) {
   const bool has_operand = stmt.stmt_fields.opnd_len[1] > 0;
   switch (c) {
     case bc::table:
-    case bc::qtable:
-      // The placement rule is told first; the table check itself comes
-      // with the table statements.
-      if (pass.check_flag) report_statement_error(e, " This must come prior to first GENERATE block");
-      statement_not_available(e, c == bc::table ? "TABLE" : "QTABLE");
+    case bc::qtable: {
+      // A TABLE tabulates an SNA, a QTABLE the time spent in a queue it names.
+      const bool sna = operand_char_class(stmt.operand_text[1]) != opnd::constant;
+      if (c == bc::table && !sna) {
+        flag_error_without_hint(e, " A operand must be SNA");
+      } else if (c == bc::qtable && stmt.operand_text[1] != ' ') {
+        flag_error_without_hint(e, " A operand must not be SNA");
+      } else {
+        check_table_statement(e, c == bc::qtable);
+        if (pass.check_flag) report_statement_error(e, " This must come prior to first GENERATE block");
+      }
       break;
+    }
     case bc::seeds:
       if (!e.ctl.java_mode) check_seeds_statement(e);
       break;

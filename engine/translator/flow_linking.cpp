@@ -131,10 +131,20 @@ void reserve_assemble_word(Engine& e) {
   par.assemble_word_off = tw::first_param + par.param_count - 1;
 }
 
+void reserve_trace_word(Engine& e) {
+  auto& par = e.ent.par;
+  if (!par.trace_number_wanted_a && !par.trace_number_wanted_b) return;
+  // The number a trace line shows rides with the transaction, in front of
+  // the ASSEMBLE word.
+  par.param_count += 1;
+  par.trace_word_off = tw::first_param + par.param_count - 1;
+}
+
 bool link_flow_blocks(Engine& e) {
   if (!check_split_addresses(e)) return false;
   if (e.cs.pass.print_names_entity) check_print_sna_refs(e);
   if (e.ctl.error_found) return false;
+  reserve_trace_word(e);
   reserve_assemble_word(e);
   if (!check_minmax_queues(e)) return false;
   expand_digit_operands(e);

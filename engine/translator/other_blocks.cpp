@@ -14,6 +14,7 @@
 #include "translator/matrix_graph_statements.h"
 #include "translator/operand_checks.h"
 #include "translator/special_statements.h"
+#include "translator/table_definitions.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -631,9 +632,10 @@ bool check_print_block(Engine& e, int4& v, int4& a) {
 void check_tabulate_block(Engine& e) {
   const int b = e.blocks.block_count;
   if (reject_sna_type(e, 1)) return;
-  const auto& tab = e.ent.tab;
-  const int t = find_name(tab.table_name, tab.table_count, code_of(e, 1));
-  if (t == 0) {
+  const int t = find_table_number(e, code_of(e, 1));
+  if (t == 0) return;
+  // A QTABLE takes its entries from the departures of its queue.
+  if (e.ent.tab.table_queue_name[ix(t)] != 0) {
     flag_error_without_hint(e, " Table in A operand not defined");
     return;
   }

@@ -16,6 +16,7 @@
 #include "translator/expressions.h"
 #include "translator/other_blocks.h"
 #include "translator/special_statements.h"
+#include "translator/table_definitions.h"
 #include "translator/translator.h"
 
 namespace kelvo {
@@ -158,14 +159,6 @@ void resolve_advance_c_labels(Engine& e) {
     if (!resolve_c_operand_label(e, b, g.advance_c_code[a])) return;
   }
 }
-// A model that traces numbers its transactions in a word of their own
-// behind the parameters (below the ASSEMBLE word, reserved after it).
-void reserve_trace_word(Engine& e) {
-  auto& par = e.ent.par;
-  if (!par.trace_number_wanted_a && !par.trace_number_wanted_b) return;
-  par.param_count += 1;
-  par.trace_word_off = tw::first_param + par.param_count - 1;
-}
 }  // namespace
 
 void check_program_end(Engine& e) {
@@ -233,7 +226,8 @@ void check_program_end(Engine& e) {
   map_operand_refs(e);
   pack_operand_names(e);
   if (pass.sna_operand_used) map_block_a_operands(e);
-  reserve_trace_word(e);
+  link_table_operands(e);
+  if (s.error_found) return;
   if (!link_flow_blocks(e)) return;
   auto& par = e.ent.par;
   if (par.param_count > k_param_word_limit) flag_error_without_hint(e, " Too many parameters in this special program");

@@ -2,11 +2,13 @@
 // queueing theory: Poisson arrivals (mean 1) and constant service 0.8
 // (M/D/1, utilisation 0.8): mean queue length and mean wait in the queue
 // rho^2 / (2 (1 - rho)) = 1.6 (within 10 %), utilisation 80 % (within 2 %);
-// and exponential service with Bernoulli feedback through GOTO.
+// exponential service with Bernoulli feedback through GOTO; and the
+// frequency classes of exponential service times in a TABLE.
 #include "engine_under_test.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -123,6 +125,46 @@ TEST(QueueingTheory, FeedbackThroughGotoAgreesWithJacksonNetwork) {
   ASSERT_EQ(q1.size(), 6u);
   const double lq = rho * rho / (1.0 - rho);
   EXPECT_NEAR(std::stod(q1[2]), lq, lq * 0.10);
+}
+
+// Exponential service times of mean 1 tabulated in classes of width 0.5:
+// class widths are whole numbers, so the table takes twice the time in
+// classes of width 1. Class i (upper limit i - 1) then holds the times in
+// ((i - 2) / 2, (i - 1) / 2], with probability exp(-(i - 2) / 2) -
+// exp(-(i - 1) / 2); every class of at least 5 % agrees within 2 %, and
+// the mean of twice the time is 2 (within 2 %).
+TEST(QueueingTheory, TabulatedExponentialTimesFollowTheirDistribution) {
+  const fs::path dir = e2e::scratch_root() / "tabulate_check";
+  ASSERT_TRUE(run_model(dir,
+                        "       SIMULATE\n"
+                        "TSV    TABLE     V$TWICE,0,1,12\n"
+                        "TWICE  VALUEOF   2*P1\n"
+                        "       GENERATE  1,0,,100000\n"
+                        "       LET       P1=FN$EXPO\n"
+                        "       ADVANCE   P1\n"
+                        "       TABULATE  TSV\n"
+                        "       TERMINATE 1\n"
+                        "       START     100000\n"
+                        "       END\n"));
+  const auto qta = lines_of_file(dir / "M.QTA");
+  // Entries, mean, standard deviation, total, minimum, maximum.
+  const auto figures = row_fields(qta, "100000", 0);
+  ASSERT_EQ(figures.size(), 6u);
+  EXPECT_NEAR(std::stod(figures[1]), 2.0, 2.0 * 0.02);
+  int checked = 0;
+  for (const auto& l : qta) {
+    std::istringstream in(l);
+    std::vector<std::string> f;
+    for (std::string w; in >> w;) f.push_back(w);
+    // Further classes: lower limit, '-', upper limit, frequency, per cent ...
+    if (f.size() != 7 || f[1] != "-") continue;
+    const int upper = std::stoi(f[2]);
+    const double p = std::exp(-(upper - 1) / 2.0) - std::exp(-upper / 2.0);
+    if (p < 0.05) continue;
+    EXPECT_NEAR(std::stod(f[3]) / 100000.0, p, p * 0.02) << "class up to " << upper;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 5);
 }
 
 }  // namespace

@@ -188,6 +188,7 @@ TEST_F(Programs, SnaqsOnHandFilledStatistics) {
   e->ent.par.param_count = 1;
   e->act.cur_txn[tw::first_param] = 2.0;
   e->srv.queue_current[2] = 3;
+  e->ent.tab.table_count = 1;
   e->srv.table_entries[1] = 4;
   e->srv.table_sum[1] = 10.0f;
   e->srv.table_max[1] = 6.0f;

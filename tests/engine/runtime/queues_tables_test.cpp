@@ -3,6 +3,7 @@
 #include "runtime/queues_tables.h"
 
 #include "runtime_test_support.h"
+#include "support/packed_names.h"
 
 namespace kelvo::test {
 namespace {
@@ -75,10 +76,15 @@ TEST_F(QueuesTables, QueueFromAParameter) {
   e->act.cur_txn[6] = 2.0;
   queue_entry_block(*e, -1);
   EXPECT_EQ(e->srv.queue_current[2], 1);
+  // A QTABLE of queue 5 by its number tabulates the queue made now.
+  e->ent.tab.table_count = 1;
+  e->ent.tab.table_queue_name[1] = numeric_name_key(5);
   e->act.cur_txn[6] = 5.0;
   queue_entry_block(*e, -1);
   EXPECT_EQ(e->ent.q.queue_count, 5);
   EXPECT_EQ(e->srv.queue_current[5], 1);
+  EXPECT_EQ(e->ent.q.queue_map[5], 1);
+  EXPECT_EQ(e->ent.q.queue_map[4], -1);
   e->act.cur_txn[6] = 0.0;
   console_input("\n");
   EXPECT_TRUE(stops([&] { queue_entry_block(*e, -1); }));

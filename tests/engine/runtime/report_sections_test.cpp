@@ -171,6 +171,41 @@ TEST_F(ReportSections, EmptyTableShowsZeros) {
   EXPECT_TRUE(has("     (7) Average value of overflow           0.00"));
 }
 
+TEST_F(ReportSections, QtablesWithoutTheirQueueAndDrawnTables) {
+  ScratchDir dir("qtable_report");
+  e->ctl.program_file_name.assign("M.TXT");
+  auto& tab = e->ent.tab;
+  tab.table_count = 3;
+  for (int t = 1; t <= 3; ++t) {
+    tab.table_name[t] = pack6("T" + std::to_string(t) + "X");
+    tab.table_width[t] = 1;
+    tab.table_classes[t] = 4;
+  }
+  // QTABLE 1 names the queue LINE, QTABLE 2 queue 107; neither queue exists.
+  tab.table_queue_name[1] = tab.table_arg_value[1] = pack6("LINE");
+  tab.table_queue_name[2] = pack6("107");
+  tab.table_arg_value[2] = 107;
+  tab.table_numeric_a[2] = true;
+  tab.histogram_count = 1;
+  tab.histogram_table[1] = 3;
+  restart_table_statistics(*e);
+  enter_table_value(*e, 3, 2.0f, 3);
+  report_table_section(*e);
+  EXPECT_TRUE(has(" No QTABLE statistics can be collected for the queue LINE"));
+  EXPECT_TRUE(has(" No QTABLE statistics can be collected for the queue  107"));
+  EXPECT_TRUE(has(" since no queue or A/D statistics are collected."));
+  EXPECT_TRUE(has(" Table  T3X"));
+  EXPECT_FALSE(has(" Table  T1X"));
+  e->ch.close(e->ctl.unit_base + 11);
+  EXPECT_EQ(lines_of(read_file("M.GRT")), std::vector<std::string>{"QT2 T"});
+  EXPECT_EQ(lines_of(read_file("M.QT2")).at(6), "     3");
+  RowValues v{};
+  table_row_values(*e, 3, v);
+  EXPECT_EQ(v[1], 3.0f);
+  EXPECT_EQ(v[2], 2.0f);
+  EXPECT_EQ(v[6], 2.0f);
+}
+
 TEST_F(ReportSections, SavevaluesNonZeroAndZero) {
   auto& sv = e->ent.sv;
   sv.savevalue_count = 3;

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/packed_names.h"
 #include "support/stop.h"
 #include "translate_fixture.h"
+#include "runtime/print_blocks.h"
 #include "translator/other_blocks.h"
 
 namespace kelvo::test {
@@ -79,8 +81,8 @@ std::vector<FlowCase> flow_cases() {
       {"FnMinWithThreeArguments", model("       LET       X$M=FN$MIN(X$A,1,2)\n"), " Constant or X-value expected"},
       {"FnMinIntoAParameter", model("       LET       P1=FN$MIN(X$A,5)\n"), " X$-value expected in A operand"},
       {"FnMaxAccepted", model("       LET       X$M=FN$MAX(X$A,5)\n"), ""},
-      // PRINT: checked, then not available.
-      {"PrintTextAndAttribute", model("       PRINT     'COST',X$A,10,2\n"), " Not yet available: PRINT"},
+      // PRINT.
+      {"PrintTextAndAttribute", model("       LET       X$A=5\n       PRINT     'COST',X$A,10,2\n"), ""},
       {"PrintBWithoutText", model("       PRINT     X$A,Q$B\n"), " PRINT with B operand, but not text in A operand"},
       {"PrintOnlyB", model("       PRINT     ,X$A\n"), " PRINT lacks legal operand"},
       {"PrintUnknownWord", model("       PRINT     BLOCKS\n"), " Illegal operand in PRINT statement"},
@@ -90,7 +92,7 @@ std::vector<FlowCase> flow_cases() {
       {"PrintSectionWithWidth", model("       PRINT     N,,5\n"), " Illegal C operand of PRINT"},
       {"PrintSevenDecimals", model("       PRINT     X$A,,10,7\n"), " Too many decimals demanded"},
       {"PrintDecimalsWiderThanField", model("       PRINT     X$A,,4,3\n"), " Too many decimals demanded"},
-      // TABULATE: checked, then not available.
+      // TABULATE.
       {"TabulateWithoutTable", model("       TABULATE  NOTAB\n"), " Table in A operand not defined"},
       {"TabulateSna", model("       TABULATE  Q$TAB\n"), " This type of SNA not allowed"},
       // START, SIMULATE and TRACE.
@@ -214,16 +216,25 @@ TEST_F(FlowRows, OnlyMinAndMaxAreTheMinMaxFunctions) {
   EXPECT_TRUE(e_->ctl.error_found);
 }
 
-TEST_F(FlowRows, PrintWordsBeforeTheyAreRefused) {
-  first_error(model("       PRINT     'COST',X$A,10,2\n"));
+TEST_F(FlowRows, PrintWordsOfTextsWithAttributes) {
+  translate(model("       LET       X$A=5\n       PRINT     'AT',Q*2,\n       PRINT     'COST',X$A,10,2\n"));
   const auto& b = e_->blocks;
-  // Text row 1 and kind 8 coded as -(100 + 13 + 8), less its 100, with the
-  // name code swapped into block_opnd for the linking.
-  EXPECT_EQ(b.block_op[2], bc::print_attribute);
-  EXPECT_EQ(b.block_opnd[2], name("A"));
-  EXPECT_EQ(b.block_arg[2], -21);
-  EXPECT_EQ(e_->flow.pf.format_block[1], 2);
+  // Text row 1 and the queue whose number parameter 2 holds, the line kept open.
+  EXPECT_EQ(b.block_op[3], bc::print_attribute_open);
+  EXPECT_EQ(b.block_arg[3], 2);
+  // Text row 2 and kind 8 coded as -(100 + 26 + 8), less its 100; after
+  // linking the savevalue's number beside it.
+  EXPECT_EQ(b.block_op[4], bc::print_attribute);
+  EXPECT_EQ(b.block_opnd[4], -34);
+  EXPECT_EQ(b.block_arg[4], 1);
+  EXPECT_EQ(e_->flow.pf.format_block[1], 4);
   EXPECT_EQ(e_->flow.pf.format_code[1], 210);
+  // The run-time reads back what the translator coded.
+  for (const auto& [block, row, kind] : {std::tuple{3, 1, -opnd::queue}, std::tuple{4, 2, opnd::savevalue}}) {
+    const PrintCode p = decode_print_code(b.block_opnd[block]);
+    EXPECT_EQ(p.row, row);
+    EXPECT_EQ(p.kind, kind);
+  }
 }
 
 TEST_F(FlowRows, NamedPrintAttributesAreLinkedToEntityNumbers) {
