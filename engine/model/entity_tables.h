@@ -268,10 +268,6 @@ struct SpecialTables {
   // Console answers turned into DECIS calls under the front end (the
   // line of the DEC file each one is kept in). Translator; 0 at reset.
   int4 decision_count = 0;
-  // A MATIN call asks for the matrix form file, a MATUT call for the menu
-  // file (read after END). Translator; false at reset.
-  bool form_file_wanted = false;
-  bool menu_file_wanted = false;
   // Program names already unpacked from their A operand's name code.
   // check_program_call; 0 at reset.
   int4 name_cache_count = 0;

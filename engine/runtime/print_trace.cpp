@@ -34,6 +34,12 @@ void write_trace_line(Engine& e, int b, int code, int back) {
   if (!e.run.trace_switch) return;
   std::string word = block_code_info(code).word;
   word.resize(6, ' ');
+  if (code == bc::special) {
+    // A program call shows the word of what it does (GRAPH, TRACE ...).
+    Text6 name(word);
+    block_type_name(e, b, name);
+    word = std::string(name.view());
+  }
   io::Rec line;
   line.lit(" At time").f(e.run.clock, 15, 5).lit("   transaction ").i(trace_number(e), 4);
   line.lit(back != 0 ? " back to " : " event   ").lit(word).lit("   at block ").i(b, 4);

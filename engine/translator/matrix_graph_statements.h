@@ -21,9 +21,6 @@ bool check_matrix_statement(Engine& e, int p);
 // rewritten as HELP MATUT,r,c,X$name (operation at s, operand A at s+5),
 // mx_form_flag set. False after " Illegal expression in MX(".
 bool check_mx_expression(Engine& e, int s, int eq);
-// A special statement calls built-in program n: a matrix fetch (MATUT)
-// asks for the data lines after END and the menu file.
-void note_matrix_program(Engine& e, int program);
 // The data lines after END (the first of them already read into `first`;
 // the model file is open on unit_base): numbers into the matrix, each
 // line copied to the model's MNU file. list_line > 0 lists the blank

@@ -20,7 +20,6 @@ namespace kelvo {
 
 namespace {
 // The built-in program that fetches one matrix value (MATUT).
-constexpr int k_matut_program = 19;
 }  // namespace
 
 bool check_matrix_statement(Engine& e, int p) {
@@ -81,12 +80,9 @@ bool check_mx_expression(Engine& e, int s, int eq) {
   splice_statement_line(e, s, call, close + 1);
   e.cs.syn.mx_form_flag = true;
   e.cs.stmt.stmt_op = label_entry(bc::special);
-  note_matrix_program(e, k_matut_program);
+  // The matrix a model reads from has rows in its menu file.
+  e.mat.menu_file_wanted = true;
   return true;
-}
-
-void note_matrix_program(Engine& e, int program) {
-  if (program == k_matut_program) e.mat.menu_file_wanted = true;
 }
 
 namespace {

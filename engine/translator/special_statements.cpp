@@ -6,6 +6,8 @@
 // stand there run at once and their results become initial values of
 // savevalues. After END the names in the rows become entity numbers.
 #include "translator/special_statements.h"
+#include "translator/matrix_graph_statements.h"
+#include "translator/table_definitions.h"
 
 #include <cstdlib>
 #include <string>
@@ -153,14 +155,15 @@ bool store_operand_row(Engine& e, int k, int p, int r, bool control_use, bool& r
 
 // The flags a program's use sets for the rest of the translation and the run.
 void note_program_use(Engine& e, int p, bool control_use) {
-  auto& sp = e.ent.spec;
   switch (p) {
     case prog::marse: e.rn.second_generator = true; break;
-    case prog::matin: sp.form_file_wanted = true; break;
-    case prog::matut: sp.menu_file_wanted = true; break;
+    case prog::matut: e.mat.menu_file_wanted = true; break;
     case prog::trace:
       e.ent.par.trace_number_wanted_a = true;
       if (control_use) e.ent.par.trace_number_wanted_b = true;
+      // Under the front end the trace lines have their own file; a TRACE
+      // block lifts their limit.
+      open_table_work_file(e, !control_use);
       break;
     case prog::valin:
       if (e.cs.stmt.operand_text[2] == 'X') e.ent.experi.invalue_name = e.cs.stmt.operand_value[2];
@@ -383,6 +386,8 @@ void check_control_statement(Engine& e, bool control_use) {
     add_valut_statement(e, stmt.operand_text[2] == 'X' ? stmt.operand_value[2] : 0);
   } else if (p == prog::decis) {
     flag_statement_error(e, " The block HELP DECIS is illegal");
+  } else if (p == prog::fprin || p == prog::gprin || p == prog::gprind || p == prog::graphs) {
+    parse_graph(e, k, p);
   }
 }
 

@@ -43,7 +43,7 @@ std::vector<SpecialCase> special_cases() {
                                 "       TERMINATE 1\n       START     1\n       END\n",
        " SIMULATE with A>1 not allowed when EXPERI"},
       {"TooManySpecialStatements", skeleton(many), " Too many GRAPH, TRACE, MATRIX and LET SNA blocks"},
-      {"QuotedTextOfOperandDNotClosed", skeleton("GRA    HELP      GPRIN,,,'ABC\n"),
+      {"QuotedTextOfOperandDNotClosed", skeleton("GRA    HELP      GPRIN,,C1,'ABC\n"),
        " Right apostrophe missing i D operand"},
       {"TraceWithoutItsWord", skeleton("       TRACE     UP\n"), " TRACE with no or incorrect operand"},
       {"TraceAccepted", skeleton("       TRACE     ON\n       TRACE     OFF\n"), ""},
@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(Variations, SpecialMessage, ::testing::ValuesIn(special
 class SpecialTest : public TranslateTest {};
 
 TEST_F(SpecialTest, ReportedOnlyMessagesLetTheModelTranslate) {
-  EXPECT_EQ(first_error(skeleton("GRA    HELP      GPRIN,,,'ABC\n")), " Right apostrophe missing i D operand");
+  EXPECT_EQ(first_error(skeleton("GRA    HELP      GPRIN,,C1,'ABC\n")), " Right apostrophe missing i D operand");
   EXPECT_FALSE(e_->ctl.error_found);
 }
 
