@@ -298,24 +298,25 @@ jobjectArray NewArgumentArray(JNIEnv* env, const std::vector<std::string>& texts
   return static_cast<jobjectArray>(array_ref.Release());
 }
 
-}  // namespace
-
-std::vector<std::string> BuildMainArguments(const std::vector<std::string>& args) {
-  std::vector<std::string> all;
-  if (!config.static_options.empty()) all = SplitCommandLine(config.static_options, false);
-  if (args.empty()) {
-    for (std::string& a : SplitCommandLine(config.app_options, false)) all.push_back(std::move(a));
-  } else {
-    all.insert(all.end(), args.begin(), args.end());
+// Attaches the calling thread under the stopper's name; its environment,
+// or null after the report.
+JNIEnv* AttachStopperThread() {
+  static char thread_name[] = "Wendle stopper thread";
+  JavaVMAttachArgs attach_args{};
+  attach_args.version = config.jni_version;
+  attach_args.name = thread_name;
+  attach_args.group = nullptr;
+  JNIEnv* env = nullptr;
+  if (state.jvm == nullptr ||
+      state.jvm->AttachCurrentThread(reinterpret_cast<void**>(&env), &attach_args) != JNI_OK || env == nullptr) {
+    ShowErrorMessage(MessageText(kMsgAttachThread));
+    return nullptr;
   }
-  return all;
+  return env;
 }
 
-bool RunMainClass(const std::vector<std::string>& args) {
-  if (!config.working_dir_first && !ChangeToWorkingDirectory(false)) return false;
-  JNIEnv* env = state.main_env;
-  if (env == nullptr) return false;
-  if (!RedirectJavaOutput(env)) return false;
+// The system properties, then main of the main class with its arguments.
+bool CallMain(JNIEnv* env, const std::vector<std::string>& args) {
   if (!SetLauncherProperties(env)) return false;
   if (!JvmInterfacePresent()) return false;
 
@@ -340,6 +341,65 @@ bool RunMainClass(const std::vector<std::string>& args) {
     return false;
   }
   return true;
+}
+
+// System.exit(0); returns only when it could not be called.
+bool CallJavaExit(JNIEnv* env) {
+  jclass system = env->FindClass("java/lang/System");
+  LocalRef system_ref(env, system);
+  if (CheckJavaException(env) || system == nullptr) {
+    ShowErrorMessage(MessageText(kMsgLocateClass), {"java/lang/System"});
+    return false;
+  }
+  jmethodID exit = env->GetStaticMethodID(system, "exit", "(I)V");
+  if (CheckJavaException(env) || exit == nullptr) {
+    ShowErrorMessage(MessageText(kMsgLocateMethod), {"exit(int)"});
+    return false;
+  }
+  env->CallStaticVoidMethod(system, exit, static_cast<jint>(0));
+  if (CheckJavaException(env)) {
+    ShowErrorMessage(MessageText(kMsgInvokeMethod), {"exit(int)"});
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> BuildMainArguments(const std::vector<std::string>& args) {
+  std::vector<std::string> all;
+  if (!config.static_options.empty()) all = SplitCommandLine(config.static_options, false);
+  if (args.empty()) {
+    for (std::string& a : SplitCommandLine(config.app_options, false)) all.push_back(std::move(a));
+  } else {
+    all.insert(all.end(), args.begin(), args.end());
+  }
+  return all;
+}
+
+bool RunMainClass(const std::vector<std::string>& args, bool attach) {
+  JNIEnv* env = nullptr;
+  if (attach) {
+    env = AttachStopperThread();
+    if (env == nullptr) return false;
+  } else {
+    if (!config.working_dir_first && !ChangeToWorkingDirectory(false)) return false;
+    env = state.main_env;
+    if (env == nullptr || !RedirectJavaOutput(env)) return false;
+  }
+  // An attached thread is always detached again: the machine's shutdown
+  // waits for every attached thread.
+  const bool ok = CallMain(env, args);
+  if (attach) state.jvm->DetachCurrentThread();
+  return ok;
+}
+
+bool CallSystemExit() {
+  JNIEnv* env = AttachStopperThread();
+  if (env == nullptr) return false;
+  const bool ok = CallJavaExit(env);
+  state.jvm->DetachCurrentThread();
+  return ok;
 }
 
 void StopJvm() {

@@ -379,14 +379,6 @@ TEST_F(LauncherTree, ServiceOnlyRefusesTheWindowedStart) {
   EXPECT_FALSE(Ran());
 }
 
-TEST_F(LauncherTree, ServiceOptionWithoutServiceSupportIsReported) {
-  strings_[1280] = "OrvaneSvc";
-  const RunResult r = Launch({"-install"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(Messages(), "Error: Service mode is not available in this build.\n");
-  EXPECT_FALSE(Ran());
-}
-
 TEST_F(LauncherTree, ServiceOptionIsAnArgumentWithoutServiceName) {
   const RunResult r = Launch({"-install"});
   EXPECT_EQ(r.status, 0) << r.err;
