@@ -112,7 +112,7 @@ std::string BuildEmbeddedJarResource(const std::vector<EmbeddedJar>& files) {
 bool JarDirectory(std::int32_t mode, const std::string& main_class_stored, std::string& dir) {
   switch (mode) {
     case kJarDirSubDirectory:
-      dir = ".\\" + main_class_stored;
+      dir.assign(".\\").append(main_class_stored);
       return true;
     case kJarDirTemporary: {
       std::string temp;
@@ -125,7 +125,7 @@ bool JarDirectory(std::int32_t mode, const std::string& main_class_stored, std::
       return true;
     }
     default:
-      dir = ".";
+      dir.assign(1, '.');
       return true;
   }
 }
