@@ -52,6 +52,16 @@ jstring NewJavaString(JNIEnv* env, const std::string& text) {
   return s;
 }
 
+// java/lang/System, or null after the report.
+jclass FindSystemClass(JNIEnv* env) {
+  jclass system = env->FindClass("java/lang/System");
+  if (CheckJavaException(env) || system == nullptr) {
+    ShowErrorMessage(MessageText(kMsgLocateClass), {"java/lang/System"});
+    return nullptr;
+  }
+  return system;
+}
+
 bool SetJavaSystemProperty(JNIEnv* env, const std::string& name, const std::string& value) {
   jstring jname = NewJavaString(env, name);
   LocalRef name_ref(env, jname);
@@ -61,12 +71,9 @@ bool SetJavaSystemProperty(JNIEnv* env, const std::string& name, const std::stri
     ShowErrorMessage(MessageText(kMsgInstantiate), {"java/lang/String"});
     return false;
   }
-  jclass system = env->FindClass("java/lang/System");
+  jclass system = FindSystemClass(env);
   LocalRef system_ref(env, system);
-  if (CheckJavaException(env) || system == nullptr) {
-    ShowErrorMessage(MessageText(kMsgLocateClass), {"java/lang/System"});
-    return false;
-  }
+  if (system == nullptr) return false;
   jmethodID set = env->GetStaticMethodID(system, "setProperty",
                                          "(Ljava/lang/String;Ljava/lang/String;)Ljava/lang/String;");
   if (CheckJavaException(env) || set == nullptr) {
@@ -143,12 +150,9 @@ bool SetJavaStandardStream(JNIEnv* env, jclass system, jobject stream, const cha
 // Redirects System.out and System.err; a null path leaves that stream alone.
 bool RedirectStandardStreams(JNIEnv* env, const std::string* out_path, const char* out_method,
                              const std::string* err_path, const char* err_method) {
-  jclass system = env->FindClass("java/lang/System");
+  jclass system = FindSystemClass(env);
   LocalRef system_ref(env, system);
-  if (CheckJavaException(env) || system == nullptr) {
-    ShowErrorMessage(MessageText(kMsgLocateClass), {"java/lang/System"});
-    return false;
-  }
+  if (system == nullptr) return false;
   jobject out_stream = nullptr;
   if (out_path != nullptr) {
     out_stream = CreateJavaPrintStream(env, *out_path);
@@ -345,12 +349,9 @@ bool CallMain(JNIEnv* env, const std::vector<std::string>& args) {
 
 // System.exit(0); returns only when it could not be called.
 bool CallJavaExit(JNIEnv* env) {
-  jclass system = env->FindClass("java/lang/System");
+  jclass system = FindSystemClass(env);
   LocalRef system_ref(env, system);
-  if (CheckJavaException(env) || system == nullptr) {
-    ShowErrorMessage(MessageText(kMsgLocateClass), {"java/lang/System"});
-    return false;
-  }
+  if (system == nullptr) return false;
   jmethodID exit = env->GetStaticMethodID(system, "exit", "(I)V");
   if (CheckJavaException(env) || exit == nullptr) {
     ShowErrorMessage(MessageText(kMsgLocateMethod), {"exit(int)"});

@@ -108,17 +108,10 @@ bool RunServiceDispatcher(const std::string& name, void (*service_main)()) {
     running_name = name;
   }
   ::unlink((ServicesDir() + "/" + name + ".status").c_str());
-  ::unlink(control.c_str());
   // Opened for reading and writing, the FIFO never reports an end while
   // writers come and go.
-  if (::mkfifo(control.c_str(), 0600) != 0) return false;
-  const int fd = ::open(control.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    const int err = errno;
-    ::unlink(control.c_str());
-    errno = err;
-    return false;
-  }
+  const int fd = OpenNewFifo(control, O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
 
   std::atomic<bool> main_ended{false};
   std::thread main_thread([&main_ended, service_main] {

@@ -561,17 +561,10 @@ std::atomic<bool> stopping{false};
 
 bool CreateOutputPipe(std::string& java_name) {
   const std::string path = TempDir() + "/srvlaunch-pipe-" + std::to_string(::getpid());
-  ::unlink(path.c_str());
-  if (::mkfifo(path.c_str(), 0600) != 0) return false;
   // The reading end is open from the start, so Java's open for writing does
   // not wait for the reader thread.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    const int err = errno;
-    ::unlink(path.c_str());
-    errno = err;
-    return false;
-  }
+  const int fd = OpenNewFifo(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
   const int efd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (efd < 0) {
     const int err = errno;

@@ -2,6 +2,7 @@
 #include "platform/posix/posix_text_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -60,6 +61,18 @@ bool ReadTextFile(const std::string& path, std::string& out) {
   }
   ::close(fd);
   return true;
+}
+
+int OpenNewFifo(const std::string& path, int flags) {
+  ::unlink(path.c_str());
+  if (::mkfifo(path.c_str(), 0600) != 0) return -1;
+  const int fd = ::open(path.c_str(), flags);
+  if (fd < 0) {
+    const int err = errno;
+    ::unlink(path.c_str());
+    errno = err;
+  }
+  return fd;
 }
 
 std::vector<std::string> Lines(const std::string& text) {

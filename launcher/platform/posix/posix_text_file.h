@@ -16,6 +16,9 @@ void AppendToFile(const std::string& path, const std::string& text);
 // Replaces a file's contents as one step (a new file renamed over it);
 // false with errno set on a failure.
 bool ReplaceFile(const std::string& path, const std::string& text);
+// Makes a FIFO anew at `path` and opens it with `flags`; the descriptor,
+// or -1 with errno set (and no FIFO left behind).
+int OpenNewFifo(const std::string& path, int flags);
 // The lines of a text, without their line feeds and carriage returns.
 std::vector<std::string> Lines(const std::string& text);
 // The tab-separated fields of a line (at least one).
