@@ -96,7 +96,7 @@ void ShowSplashWindow() {
   settings.text = config.splash_text;
   settings.until_app_window = config.show_splash;
   settings.seconds = config.splash_seconds;
-  if (!platform::StartSplash(settings)) return;
+  if (!platform::StartSplashThread(settings)) return;
   while (platform::SplashWindowState() == 0) platform::SleepMs(kSplashPollMs);
 }
 

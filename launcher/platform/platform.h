@@ -120,7 +120,7 @@ struct SplashSettings {
 };
 // False when the splash thread cannot be started (or there is no window
 // system).
-bool StartSplash(const SplashSettings& settings);
+bool StartSplashThread(const SplashSettings& settings);
 // 1 once the splash window exists, 0 while it is being made, -1 when it
 // cannot be made.
 int SplashWindowState();

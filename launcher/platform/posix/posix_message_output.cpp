@@ -32,7 +32,7 @@ void ShowDetailsDialog(const std::string& message, const std::string& details) {
   ShowText("Error: " + message + "\n\nDetails:\n" + details + "\n");
 }
 
-bool StartSplash(const SplashSettings&) { return false; }
+bool StartSplashThread(const SplashSettings&) { return false; }
 
 int SplashWindowState() { return -1; }
 

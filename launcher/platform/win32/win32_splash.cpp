@@ -118,7 +118,7 @@ DWORD WINAPI SplashThread(LPVOID) {
 
 }  // namespace
 
-bool StartSplash(const SplashSettings& s) {
+bool StartSplashThread(const SplashSettings& s) {
   settings = s;
   HANDLE thread = CreateThread(nullptr, 0, SplashThread, nullptr, 0, nullptr);
   if (thread == nullptr) return false;
