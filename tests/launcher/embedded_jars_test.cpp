@@ -72,8 +72,9 @@ class EmbeddedJars : public ::testing::Test {
 };
 
 TEST(EmbeddedJarResource, FilesAreReadFieldByField) {
+  const std::string resource = TwoJars();  // the files' data point into it
   std::vector<EmbeddedJar> files;
-  ASSERT_TRUE(srvlaunch::ParseEmbeddedJars(TwoJars(), files));
+  ASSERT_TRUE(srvlaunch::ParseEmbeddedJars(resource, files));
   ASSERT_EQ(files.size(), 2u);
   EXPECT_EQ(files[0].name, "a.jar");
   EXPECT_EQ(files[0].file_time, kTimeA);
