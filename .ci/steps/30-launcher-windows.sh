@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows launcher: builds srvlaunch.exe with the i686 MinGW-w64 cross
 # compiler and checks the binary: a GUI-subsystem PE that imports only
-# system DLLs and carries its string table, details dialog, embedded-jar
-# resource and the message table of its event ids.
+# system DLLs, links the service, splash and embedded-jar code, and carries
+# its string table, details dialog, splash bitmap, embedded-jar resource and
+# the message table of its event ids.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -31,9 +32,17 @@ for dll in $dlls; do
   check "system DLL $dll" grep -qiE "$allowed" <<<"$dll"
 done
 
+# The service, splash, embedded-jar and clean-up code call these.
+for fn in StartServiceCtrlDispatcherA RegisterServiceCtrlHandlerA SetServiceStatus CreateServiceA \
+          DeleteService RegCreateKeyExA RegSetValueExA DeregisterEventSource LoadBitmapA SetTimer \
+          EnumWindows LockWindowUpdate FindResourceA SetFileTime CreateProcessA; do
+  check "imports $fn" grep -qE "[[:space:]]$fn\$" <<<"$headers"
+done
+
 resources=$($windres -J coff -i "$exe" -O rc)
 check "details dialog 101" grep -q "^101 DIALOG 0, 0, 304, 166" <<<"$resources"
 check "embedded-jar resource 16000" grep -q "^16000 RCDATA" <<<"$resources"
+check "splash bitmap 8000" grep -q "^8000 2 /\* RT_BITMAP \*/" <<<"$resources"
 check "message table" grep -q "RT_MESSAGETABLE" <<<"$resources"
 check "event id 0x40000001" grep -q "MessageId = 0x40000001" <<<"$resources"
 check "event id 0xc0000002" grep -q "MessageId = 0xc0000002" <<<"$resources"

@@ -44,7 +44,7 @@ bool ListContains(const std::string& list, const std::string& entry) {
 // Appends "dir\name;" to `text` for every archive in `dir` and its
 // sub-directories that is not on the list yet; false after the report when
 // a directory cannot be listed.
-bool ExpandDirectory(std::string& text, std::string dir, int depth) {
+bool ExpandClassPathDirectory(std::string& text, std::string dir, int depth) {
   if (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
   std::vector<platform::DirEntry> entries;
   switch (platform::ListDirectory(dir.empty() ? "." : dir, entries)) {
@@ -62,7 +62,7 @@ bool ExpandDirectory(std::string& text, std::string dir, int depth) {
     if (e.directory) {
       // Links could lead back up the tree: they are not followed.
       if (e.link || depth >= kMaxDirectoryDepth) continue;
-      if (!ExpandDirectory(text, path, depth + 1)) return false;
+      if (!ExpandClassPathDirectory(text, path, depth + 1)) return false;
     } else if (HasArchiveExtension(e.name) && !ListContains(text, path)) {
       text += path;
       text += ';';
@@ -87,7 +87,7 @@ bool BuildClassPathOption() {
     class_path += entry;
     class_path += ';';
     if (ClassPathEntryKind(entry) == 1) {
-      if (!ExpandDirectory(class_path, entry, 0)) return false;
+      if (!ExpandClassPathDirectory(class_path, entry, 0)) return false;
     }
   }
   if (!class_path.empty()) {

@@ -7,11 +7,13 @@
 
 #include "class_path.h"
 #include "command_line.h"
+#include "embedded_jars.h"
 #include "jvm_discovery.h"
 #include "launcher_state.h"
 #include "messages.h"
 #include "output_tail.h"
 #include "platform/platform.h"
+#include "service.h"
 
 namespace srvlaunch {
 
@@ -46,10 +48,13 @@ jint JNICALL JvmVfprintfHook(FILE*, const char* format, va_list args) {
   return static_cast<jint>(length);
 }
 
-// The clean-up common to the exit and abort hooks: the single-instance
-// guard is released before the process ends.
+// The clean-up common to the exit and abort hooks: the clean-up copy of
+// the extracted jar files is started, the single-instance guard released
+// and, in service mode, the service reports its stop before the process ends.
 void ExitCleanup() {
+  StartJarCleanup();
   if (state.instance_guard_held.exchange(false)) platform::ReleaseInstanceLock();
+  HandOverExitToService();
 }
 
 void JNICALL JvmExitHook(jint code) {

@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "command_line.h"
+#include "embedded_jars.h"
 #include "launcher_state.h"
 #include "messages.h"
 #include "platform/platform.h"
@@ -133,7 +134,8 @@ void LoadConfiguration() {
   auto flag = [](unsigned id) { return ParseFlag(LoadResourceString(id)); };
   auto number = [](unsigned id) { return ParseDecimal(LoadResourceString(id)); };
 
-  c.main_class = DecipherConfigValue(text(kSettingMainClass));
+  c.main_class_stored = text(kSettingMainClass);
+  c.main_class = DecipherConfigValue(c.main_class_stored);
 
   c.jvm_path_list = text(kSettingJvmPathList);
   c.class_path = text(kSettingClassPath);
@@ -146,15 +148,24 @@ void LoadConfiguration() {
   c.working_dir = text(kSettingWorkingDir);
   c.app_options = text(kSettingAppOptions);
   c.static_options = text(kSettingStaticOptions);
+  c.service_start_args = text(kSettingServiceStartArgs);
+  c.service_stop_args = text(kSettingServiceStopArgs);
+  c.service_dependencies = text(kSettingServiceDependencies);
   c.stdout_file = text(kSettingStdOutFile);
   c.stderr_file = text(kSettingStdErrFile);
+  c.splash_text = text(kSettingSplashText);
   c.ini_file = text(kSettingIniFile);
   c.jvm_search_order = text(kSettingJvmSearchOrder);
 
   c.working_dir_first = flag(kSettingWorkingDirFirst);
   c.allow_multiple_instances = flag(kSettingAllowMultipleInstances);
+  c.show_splash = flag(kSettingShowSplash);
   c.demand_start = flag(kSettingDemandStart);
+  c.stop_by_system_exit = flag(kSettingStopBySystemExit);
   c.use_startup_dir = flag(kSettingUseStartupDir);
+  c.interactive_service = flag(kSettingInteractiveService);
+  c.remove_jars_at_exit = flag(kSettingRemoveJarsAtExit);
+  c.service_args_on_command_line = flag(kSettingServiceArgsOnCommandLine);
 
   c.jar_dir_mode = number(kSettingJarDirMode);
   c.splash_seconds = number(kSettingSplashSeconds);
@@ -172,6 +183,11 @@ void LoadConfiguration() {
 
   LoadMessageTable();
   ReadIniFile();
+
+  // No jar files for an installation or removal of the service.
+  const std::optional<std::string>& first = state.first_argument;
+  if (first && (*first == c.install_option || *first == c.uninstall_option)) return;
+  ExtractEmbeddedJars();
 }
 
 }  // namespace srvlaunch

@@ -17,6 +17,7 @@ enum SettingId : unsigned {
   kSettingJvmPathList = 1040,
   kSettingJvmOptions = 1056,
   kSettingClassPath = 1072,
+  kSettingRemoveJarsAtExit = 1088,
   kSettingJarDirMode = 1104,
   kSettingJvmSearchOrder = 1120,
   kSettingInstallOption = 1136,
@@ -30,16 +31,24 @@ enum SettingId : unsigned {
   kSettingWorkingDirFirst = 1264,
   kSettingServiceName = 1280,
   kSettingServiceDescription = 1296,
+  kSettingServiceStartArgs = 1312,
+  kSettingServiceStopArgs = 1328,
+  kSettingStopBySystemExit = 1344,
   kSettingDemandStart = 1360,
+  kSettingInteractiveService = 1376,
   kSettingAllowMultipleInstances = 1392,
   kSettingStdOutMode = 1408,
   kSettingStdErrMode = 1424,
   kSettingStdOutFile = 1440,
   kSettingStdErrFile = 1456,
+  kSettingSplashText = 1472,
+  kSettingShowSplash = 1488,
   kSettingSplashSeconds = 1504,
   kSettingPriority = 1520,
+  kSettingServiceDependencies = 1536,
   kSettingServiceOnly = 1552,
   kSettingStaticOptions = 1568,
+  kSettingServiceArgsOnCommandLine = 1584,
 };
 
 // The section of the INI file that the launcher reads.
@@ -63,8 +72,9 @@ std::string DecipherConfigValue(std::string_view stored);
 // The inverse of DecipherConfigValue, for configuring a value.
 std::string EncipherConfigValue(std::string_view plain);
 
-// Fills `config` from the resources, applies the priority, and reads the
-// message table and the INI file.
+// Fills `config` from the resources, applies the priority, reads the
+// message table and the INI file, and (unless the first argument installs
+// or removes the service) extracts the embedded jar files.
 void LoadConfiguration();
 
 }  // namespace srvlaunch

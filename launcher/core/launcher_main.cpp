@@ -1,20 +1,24 @@
 // The launcher's start-up order.
 #include "launcher_main.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "command_line.h"
+#include "embedded_jars.h"
 #include "jvm_start.h"
 #include "launcher_config.h"
 #include "launcher_state.h"
 #include "main_call.h"
 #include "messages.h"
 #include "platform/platform.h"
-#include "service_options.h"
+#include "service.h"
 
 namespace srvlaunch {
 
 namespace {
+
+constexpr unsigned kSplashPollMs = 100;
 
 // Before the message table is loaded, message 1616 is read straight from
 // the resources.
@@ -84,6 +88,34 @@ void ReleaseSingleInstanceGuard() {
   if (state.instance_guard_held.exchange(false)) platform::ReleaseInstanceLock();
 }
 
+// Shows the splash window while the virtual machine starts; a window that
+// cannot be made is done without.
+void ShowSplashWindow() {
+  if (!config.show_splash && config.splash_seconds == 0) return;
+  platform::SplashSettings settings;
+  settings.text = config.splash_text;
+  settings.until_app_window = config.show_splash;
+  settings.seconds = config.splash_seconds;
+  if (!platform::StartSplashThread(settings)) return;
+  while (platform::SplashWindowState() == 0) platform::SleepMs(kSplashPollMs);
+}
+
+// Everything after the configuration: the service options, the guard, the
+// splash, the virtual machine and the main class call.
+int RunConfiguredLauncher(const std::vector<std::string>& args) {
+  if (!PassServiceOptions(args)) return 0;
+  if (!TakeSingleInstanceGuard()) return 0;
+  ShowSplashWindow();
+
+  if (!StartJvm()) return -1;
+  const std::vector<std::string> main_args(args.begin() + 1, args.end());
+  const bool ok = RunMainClass(main_args);
+  if (ok) StopJvm();
+
+  ReleaseSingleInstanceGuard();
+  return ok ? 0 : -1;
+}
+
 }  // namespace
 
 int LauncherMain(const std::string& command_line) {
@@ -93,23 +125,21 @@ int LauncherMain(const std::string& command_line) {
   // Slot 0 stands for the program name: the arguments begin at index 1.
   const std::vector<std::string> args = SplitCommandLine(command_line, true);
 
-  // The clean-up copy removes the jar files that a launcher extracted; this
-  // build extracts none, so there is nothing to remove.
-  if (args.size() == 3 && args[1] == kCleanupOption) return 0;
+  // The clean-up copy removes the jar files that a launcher extracted.
+  if (args.size() == 3 && args[1] == kCleanupOption) {
+    RemoveTemporaryJarFiles(static_cast<unsigned long>(std::max(ParseDecimal(args[2]), 0)));
+    return 0;
+  }
+  if (args.size() > 1) state.first_argument = args[1];
 
   if (!RememberStartupDirectory()) return 0;
   ChangeToExeDirectory();
   LoadConfiguration();
-  if (!PassServiceOptions(args)) return 0;
-  if (!TakeSingleInstanceGuard()) return 0;
-
-  if (!StartJvm()) return -1;
-  const std::vector<std::string> main_args(args.begin() + 1, args.end());
-  const bool ok = RunMainClass(main_args);
-  if (ok) StopJvm();
-
-  ReleaseSingleInstanceGuard();
-  return ok ? 0 : -1;
+  const int status = RunConfiguredLauncher(args);
+  // The extracted jar files go however the launcher ends; the exit hooks
+  // of the virtual machine do the same when Java ends the process.
+  StartJarCleanup();
+  return status;
 }
 
 }  // namespace srvlaunch

@@ -9,10 +9,6 @@
 
 namespace srvlaunch {
 
-// The option word that starts the clean-up copy of a launcher that
-// extracted embedded jar files.
-inline constexpr const char* kCleanupOption = "-wdremovetemporaryjarfiles";
-
 // Runs the launcher with its command line (without the program name);
 // returns the process exit status: 0 for every orderly end, -1 when the
 // virtual machine or the main class cannot be started.

@@ -52,6 +52,16 @@ jstring NewJavaString(JNIEnv* env, const std::string& text) {
   return s;
 }
 
+// java/lang/System, or null after the report.
+jclass FindSystemClass(JNIEnv* env) {
+  jclass system = env->FindClass("java/lang/System");
+  if (CheckJavaException(env) || system == nullptr) {
+    ShowErrorMessage(MessageText(kMsgLocateClass), {"java/lang/System"});
+    return nullptr;
+  }
+  return system;
+}
+
 bool SetJavaSystemProperty(JNIEnv* env, const std::string& name, const std::string& value) {
   jstring jname = NewJavaString(env, name);
   LocalRef name_ref(env, jname);
@@ -61,12 +71,9 @@ bool SetJavaSystemProperty(JNIEnv* env, const std::string& name, const std::stri
     ShowErrorMessage(MessageText(kMsgInstantiate), {"java/lang/String"});
     return false;
   }
-  jclass system = env->FindClass("java/lang/System");
+  jclass system = FindSystemClass(env);
   LocalRef system_ref(env, system);
-  if (CheckJavaException(env) || system == nullptr) {
-    ShowErrorMessage(MessageText(kMsgLocateClass), {"java/lang/System"});
-    return false;
-  }
+  if (system == nullptr) return false;
   jmethodID set = env->GetStaticMethodID(system, "setProperty",
                                          "(Ljava/lang/String;Ljava/lang/String;)Ljava/lang/String;");
   if (CheckJavaException(env) || set == nullptr) {
@@ -143,12 +150,9 @@ bool SetJavaStandardStream(JNIEnv* env, jclass system, jobject stream, const cha
 // Redirects System.out and System.err; a null path leaves that stream alone.
 bool RedirectStandardStreams(JNIEnv* env, const std::string* out_path, const char* out_method,
                              const std::string* err_path, const char* err_method) {
-  jclass system = env->FindClass("java/lang/System");
+  jclass system = FindSystemClass(env);
   LocalRef system_ref(env, system);
-  if (CheckJavaException(env) || system == nullptr) {
-    ShowErrorMessage(MessageText(kMsgLocateClass), {"java/lang/System"});
-    return false;
-  }
+  if (system == nullptr) return false;
   jobject out_stream = nullptr;
   if (out_path != nullptr) {
     out_stream = CreateJavaPrintStream(env, *out_path);
@@ -298,24 +302,25 @@ jobjectArray NewArgumentArray(JNIEnv* env, const std::vector<std::string>& texts
   return static_cast<jobjectArray>(array_ref.Release());
 }
 
-}  // namespace
-
-std::vector<std::string> BuildMainArguments(const std::vector<std::string>& args) {
-  std::vector<std::string> all;
-  if (!config.static_options.empty()) all = SplitCommandLine(config.static_options, false);
-  if (args.empty()) {
-    for (std::string& a : SplitCommandLine(config.app_options, false)) all.push_back(std::move(a));
-  } else {
-    all.insert(all.end(), args.begin(), args.end());
+// Attaches the calling thread under the stopper's name; its environment,
+// or null after the report.
+JNIEnv* AttachStopperThread() {
+  static char thread_name[] = "Wendle stopper thread";
+  JavaVMAttachArgs attach_args{};
+  attach_args.version = config.jni_version;
+  attach_args.name = thread_name;
+  attach_args.group = nullptr;
+  JNIEnv* env = nullptr;
+  if (state.jvm == nullptr ||
+      state.jvm->AttachCurrentThread(reinterpret_cast<void**>(&env), &attach_args) != JNI_OK || env == nullptr) {
+    ShowErrorMessage(MessageText(kMsgAttachThread));
+    return nullptr;
   }
-  return all;
+  return env;
 }
 
-bool RunMainClass(const std::vector<std::string>& args) {
-  if (!config.working_dir_first && !ChangeToWorkingDirectory(false)) return false;
-  JNIEnv* env = state.main_env;
-  if (env == nullptr) return false;
-  if (!RedirectJavaOutput(env)) return false;
+// The system properties, then main of the main class with its arguments.
+bool CallMain(JNIEnv* env, const std::vector<std::string>& args) {
   if (!SetLauncherProperties(env)) return false;
   if (!JvmInterfacePresent()) return false;
 
@@ -340,6 +345,62 @@ bool RunMainClass(const std::vector<std::string>& args) {
     return false;
   }
   return true;
+}
+
+// System.exit(0); returns only when it could not be called.
+bool CallJavaExit(JNIEnv* env) {
+  jclass system = FindSystemClass(env);
+  LocalRef system_ref(env, system);
+  if (system == nullptr) return false;
+  jmethodID exit = env->GetStaticMethodID(system, "exit", "(I)V");
+  if (CheckJavaException(env) || exit == nullptr) {
+    ShowErrorMessage(MessageText(kMsgLocateMethod), {"exit(int)"});
+    return false;
+  }
+  env->CallStaticVoidMethod(system, exit, static_cast<jint>(0));
+  if (CheckJavaException(env)) {
+    ShowErrorMessage(MessageText(kMsgInvokeMethod), {"exit(int)"});
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> BuildMainArguments(const std::vector<std::string>& args) {
+  std::vector<std::string> all;
+  if (!config.static_options.empty()) all = SplitCommandLine(config.static_options, false);
+  if (args.empty()) {
+    for (std::string& a : SplitCommandLine(config.app_options, false)) all.push_back(std::move(a));
+  } else {
+    all.insert(all.end(), args.begin(), args.end());
+  }
+  return all;
+}
+
+bool RunMainClass(const std::vector<std::string>& args, bool attach) {
+  JNIEnv* env = nullptr;
+  if (attach) {
+    env = AttachStopperThread();
+    if (env == nullptr) return false;
+  } else {
+    if (!config.working_dir_first && !ChangeToWorkingDirectory(false)) return false;
+    env = state.main_env;
+    if (env == nullptr || !RedirectJavaOutput(env)) return false;
+  }
+  // An attached thread is always detached again: the machine's shutdown
+  // waits for every attached thread.
+  const bool ok = CallMain(env, args);
+  if (attach) state.jvm->DetachCurrentThread();
+  return ok;
+}
+
+bool CallSystemExit() {
+  JNIEnv* env = AttachStopperThread();
+  if (env == nullptr) return false;
+  const bool ok = CallJavaExit(env);
+  state.jvm->DetachCurrentThread();
+  return ok;
 }
 
 void StopJvm() {

@@ -96,6 +96,11 @@ void ShowErrorWithReason(std::string_view format, Args args) {
   RouteMessage(true, FormatMessageText("%s\n\nReason: %s", {message, reason}));
 }
 
+void ShowLastError() {
+  if (!state.error_messages_enabled) return;
+  RouteMessage(true, platform::LastErrorText(kMaxMessage));
+}
+
 void ShowErrorDetails(const std::string& details, std::string_view format, Args args) {
   const std::string message = FormatMessageText(format, args);
   if (state.service_mode) {

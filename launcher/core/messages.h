@@ -45,6 +45,12 @@ constexpr unsigned long kEventIdInformation = 0x40000001UL;
 // The internal errors.
 inline constexpr const char* kRC000001 = "Internal error RC000001";
 inline constexpr const char* kRC000002 = "Internal error RC000002";
+inline constexpr const char* kRC000003 = "Internal error RC000003";
+inline constexpr const char* kRC000004 = "Internal error RC000004";
+inline constexpr const char* kRC000005 = "Internal error RC000005";
+inline constexpr const char* kRC000006 = "Internal error RC000006";
+// The embedded-jar resource is malformed: nothing is extracted.
+inline constexpr const char* kRC000007 = "Internal error RC000007";
 inline constexpr const char* kRC000015 = "Internal error RC000015";
 inline constexpr const char* kRC0000022 = "Internal error RC0000022";
 inline constexpr const char* kRC0000023 = "Internal error RC0000023";
@@ -78,6 +84,8 @@ void ShowInfoMessage(std::string_view format, Args args = {});
 // The two error routines show nothing while error_messages_enabled is false.
 void ShowErrorMessage(std::string_view format, Args args = {});
 void ShowErrorWithReason(std::string_view format, Args args = {});
+// The system's text for the calling thread's last error, as an error.
+void ShowLastError();
 // An error after which the Java program's latest output matters: shown with
 // the captured output as details when there is any.
 void ReportFatalError(std::string_view format, Args args = {});

@@ -2,7 +2,9 @@
 // launcher in <root>/bin with its string resources in a side file, the
 // test server's classes in <root>/server, and messages captured through
 // SRVLAUNCH_MESSAGE_LOG.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <map>
@@ -11,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "core/command_line.h"
+#include "core/embedded_jars.h"
 #include "core/launcher_config.h"
 #include "test_support.h"
 
@@ -37,6 +41,23 @@ std::string Escape(const std::string& s) {
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
+}
+
+// Waits (at most a minute) until `done` holds; false when it never did.
+template <typename Done>
+bool Eventually(Done done) {
+  for (int i = 0; i < 6000; ++i) {
+    if (done()) return true;
+    ::usleep(10000);
+  }
+  return done();
+}
+
+std::vector<std::string> LinesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
 }
 
 class LauncherTree : public ::testing::Test {
@@ -89,6 +110,8 @@ class LauncherTree : public ::testing::Test {
   }
 
   void WriteRegistry(const std::string& body) { WriteFile(root_ / "sim" / "registry.txt", body); }
+  std::string Registry() const { return ReadFile(root_ / "sim" / "registry.txt"); }
+  std::string EventLog() const { return ReadFile(root_ / "sim" / "eventlog" / "Application.log"); }
 
   launcher_test::ScratchDir scratch_;
   path root_;
@@ -379,14 +402,6 @@ TEST_F(LauncherTree, ServiceOnlyRefusesTheWindowedStart) {
   EXPECT_FALSE(Ran());
 }
 
-TEST_F(LauncherTree, ServiceOptionWithoutServiceSupportIsReported) {
-  strings_[1280] = "OrvaneSvc";
-  const RunResult r = Launch({"-install"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(Messages(), "Error: Service mode is not available in this build.\n");
-  EXPECT_FALSE(Ran());
-}
-
 TEST_F(LauncherTree, ServiceOptionIsAnArgumentWithoutServiceName) {
   const RunResult r = Launch({"-install"});
   EXPECT_EQ(r.status, 0) << r.err;
@@ -398,6 +413,223 @@ TEST_F(LauncherTree, MissingWorkingDirectoryIsReported) {
   const RunResult r = Launch({});
   EXPECT_EQ(r.status, 255);
   EXPECT_TRUE(Contains(Messages(), "Error: Error accessing file/directory: ..\\nowhere\n\nReason: ")) << Messages();
+}
+
+// ---- service ----
+
+// A service installed with its name, description and start type on the
+// command line; main serves until the stop call (`stop`) comes.
+class ServiceTree : public LauncherTree {
+ protected:
+  void SetUp() override {
+    LauncherTree::SetUp();
+    strings_[1280] = "Configured";
+    strings_[1584] = "1";
+    strings_[1312] = "serve";
+    strings_[1328] = "stop";
+  }
+  void Install() {
+    const RunResult r = Launch({"-install", "OrvaneSvc", "Orvane test server", "0"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(Messages(), "Information: Service installed: OrvaneSvc\n");
+  }
+  // The command the manager starts: the stored ImagePath.
+  int StartService() {
+    WriteStrings();
+    std::string image;
+    for (const std::string& line : LinesOf(Registry())) {
+      const std::string prefix = "SYSTEM\\CurrentControlSet\\Services\\OrvaneSvc\tImagePath\tREG_EXPAND_SZ\t";
+      if (line.rfind(prefix, 0) == 0) image = line.substr(prefix.size());
+    }
+    std::vector<std::string> args = srvlaunch::SplitCommandLine(image, false);
+    EXPECT_FALSE(args.empty()) << Registry();
+    const path program = args.empty() ? Exe() : path(args[0]);
+    if (!args.empty()) args.erase(args.begin());
+    return launcher_test::Spawn(program, args, env_, root_, root_ / "service.log");
+  }
+  void SendControl(int control) {
+    const path fifo = root_ / "sim" / "services" / "OrvaneSvc.control";
+    const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(fd, 0) << fifo;
+    const std::string line = std::to_string(control) + "\n";
+    EXPECT_EQ(::write(fd, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    ::close(fd);
+  }
+  std::vector<std::string> Status() const {
+    return LinesOf(ReadFile(root_ / "sim" / "services" / "OrvaneSvc.status"));
+  }
+  bool Started() const { return fs::exists(root_ / "server" / "started.txt"); }
+};
+
+TEST_F(ServiceTree, InstallWithArgumentsStoresTheServiceAndRefusesASecondInstall) {
+  Install();
+  const std::string r = Registry();
+  const std::string key = "SYSTEM\\CurrentControlSet\\Services\\OrvaneSvc";
+  EXPECT_TRUE(Contains(r, key + "\tImagePath\tREG_EXPAND_SZ\t\"" + fs::canonical(Exe()).string() +
+                              "\" -startlauncherinservicemode \"OrvaneSvc\" \"Orvane test server\" 0\n"))
+      << r;
+  EXPECT_TRUE(Contains(r, key + "\tStart\tREG_DWORD\t3\n")) << r;
+  EXPECT_TRUE(Contains(r, key + "\tDescription\tREG_EXPAND_SZ\tOrvane test server\n")) << r;
+  EXPECT_TRUE(Contains(r, key.substr(0, key.size() - 9) + "EventLog\\Application\\OrvaneSvc\tEventMessageFile")) << r;
+
+  const RunResult again = Launch({"-install", "OrvaneSvc", "Orvane test server", "0"});
+  EXPECT_EQ(again.status, 0);
+  EXPECT_EQ(Registry(), r);
+  const RunResult removed = Launch({"-uninstall", "OrvaneSvc"});
+  EXPECT_EQ(removed.status, 0);
+  EXPECT_EQ(Messages(),
+            "Information: Service installed: OrvaneSvc\n"
+            "Error: Service is already installed: OrvaneSvc\n"
+            "Information: Service uninstalled: OrvaneSvc\n");
+  EXPECT_FALSE(Ran());
+}
+
+// Both ways of stopping: main called again with the stop arguments, and
+// System.exit(0).
+class ServiceStop : public ServiceTree, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ServiceStop, StopIsReportedPendingThenStopped) {
+  const bool by_system_exit = GetParam();
+  strings_[1344] = by_system_exit ? "1" : "0";
+  Install();
+  const int pid = StartService();
+  ASSERT_TRUE(Eventually([this] { return Started(); })) << ReadFile(root_ / "service.log");
+  // Running was reported before the virtual machine started main.
+  EXPECT_EQ(Status(), (std::vector<std::string>{"4\t5\t0\t0\t0\t0"}));
+  SendControl(1);
+  EXPECT_EQ(launcher_test::Wait(pid), 0) << ReadFile(root_ / "service.log");
+  EXPECT_EQ(Status(), (std::vector<std::string>{"4\t5\t0\t0\t0\t0", "3\t5\t0\t0\t0\t40000", "1\t5\t0\t0\t0\t0"}));
+  EXPECT_EQ(EventLog(),
+            "OrvaneSvc|INFORMATION|0x40000001|The OrvaneSvc service has started.\n"
+            "OrvaneSvc|INFORMATION|0x40000001|The OrvaneSvc service has stopped.\n");
+  EXPECT_TRUE(Contains(Report(), "argc=1\narg=[serve]\n")) << Report();
+  EXPECT_TRUE(Contains(Report(), "wendle.service.name=OrvaneSvc\n")) << Report();
+  EXPECT_EQ(ReadFile(root_ / "server" / "stops.txt"), by_system_exit ? "" : "stop\n");
+  EXPECT_EQ(Messages(), "Information: Service installed: OrvaneSvc\n");  // no window in service mode
+}
+
+INSTANTIATE_TEST_SUITE_P(StopCall, ServiceStop, ::testing::Values(false, true));
+
+TEST_F(ServiceTree, MainThatIgnoresTheStopIsEndedByTheWatchdogStartedOnce) {
+  strings_[1312] = "deaf";
+  Install();
+  const int pid = StartService();
+  ASSERT_TRUE(Eventually([this] { return Started(); })) << ReadFile(root_ / "service.log");
+  SendControl(1);
+  ASSERT_TRUE(Eventually([this] { return Status().size() == 2; }));
+  SendControl(1);
+  SendControl(4);
+  EXPECT_EQ(launcher_test::Wait(pid), 0) << ReadFile(root_ / "service.log");
+  EXPECT_EQ(Status(), (std::vector<std::string>{"4\t5\t0\t0\t0\t0", "3\t5\t0\t0\t0\t40000", "3\t5\t0\t0\t0\t40000",
+                                                "3\t5\t0\t0\t0\t40000", "1\t5\t0\t0\t0\t0"}));
+  EXPECT_EQ(EventLog(),
+            "OrvaneSvc|INFORMATION|0x40000001|The OrvaneSvc service has started.\n"
+            "OrvaneSvc|ERROR|0xC0000002|The OrvaneSvc service has timed out during a stop request and will be "
+            "terminated.\n"
+            "OrvaneSvc|INFORMATION|0x40000001|The OrvaneSvc service has stopped.\n");
+  EXPECT_EQ(ReadFile(root_ / "server" / "stops.txt"), "stop\n");  // one stop call
+}
+
+TEST_F(ServiceTree, ServiceWithoutRuntimeReportsThatItFailedToStart) {
+  strings_[1040] = "/no/such/libjvm.so";
+  Install();
+  const int pid = StartService();
+  EXPECT_EQ(launcher_test::Wait(pid), 0) << ReadFile(root_ / "service.log");
+  EXPECT_EQ(Status(), (std::vector<std::string>{"4\t5\t0\t0\t0\t0", "1\t5\t1066\t1013\t0\t0"}));
+  EXPECT_EQ(EventLog(),
+            "OrvaneSvc|INFORMATION|0x40000001|The OrvaneSvc service has started.\n"
+            "OrvaneSvc|ERROR|0xC0000002|Unable to locate suitable Java Runtime Environment on this machine.\n"
+            "OrvaneSvc|ERROR|0xC0000002|The OrvaneSvc service failed to start.\n");
+  EXPECT_FALSE(Ran());
+}
+
+// ---- embedded jar files ----
+
+// Two valid, empty archives of different sizes (the second with a comment).
+const std::string kEmptyZip = std::string("PK\x05\x06", 4) + std::string(18, '\0');
+const std::string kEmptyZipWithComment =
+    std::string("PK\x05\x06", 4) + std::string(16, '\0') + std::string("\x01\0", 2) + "b";
+// 2021-02-02 12:45:06 and 07 UTC as FILETIMEs, and as Java's milliseconds.
+constexpr std::uint64_t kTimeA = 132567435060000000ULL;
+constexpr std::uint64_t kTimeB = 132567435070000000ULL;
+const std::string kMillisA = "1612269906000";
+const std::string kMillisB = "1612269907000";
+
+class JarTree : public LauncherTree {
+ protected:
+  void SetUp() override {
+    LauncherTree::SetUp();
+    stored_ = strings_[1200];
+    strings_[1104] = "2";
+    strings_[1088] = "1";
+  }
+  void WriteResource(const std::string& bytes) { WriteFile(root_ / "bin" / "srvlaunch.rcdata.16000", bytes); }
+  void WriteTwoJars() {
+    WriteResource(srvlaunch::BuildEmbeddedJarResource(
+        {{"a.jar", kTimeA, kEmptyZip}, {"b.jar", kTimeB, kEmptyZipWithComment}}));
+  }
+  path TempJarDir() const { return root_ / "tmp" / stored_; }
+  std::string stored_;
+};
+
+ino_t Inode(const path& p) {
+  struct stat st {};
+  ::stat(p.c_str(), &st);
+  return st.st_ino;
+}
+
+TEST_F(JarTree, JarsAreExtractedOnceOnTheClassPathAndRemovedAfterTheEnd) {
+  WriteTwoJars();
+  strings_[1088] = "0";
+  ASSERT_EQ(Launch({}).status, 0);
+  const std::string a = (TempJarDir() / "a.jar").string();
+  const std::string b = (TempJarDir() / "b.jar").string();
+  const std::string report = Report();
+  EXPECT_TRUE(Contains(report, "java.class.path=.:" + a + ":" + b + "\n")) << report;
+  EXPECT_TRUE(Contains(report, "cpfile=" + a + "|22|" + kMillisA + "\n")) << report;
+  EXPECT_TRUE(Contains(report, "cpfile=" + b + "|23|" + kMillisB + "\n")) << report;
+  // Unchanged files are not written again.
+  const ino_t inode = Inode(a);
+  ASSERT_EQ(Launch({}).status, 0);
+  EXPECT_EQ(Inode(a), inode);
+
+  // With removal at exit, the clean-up copy takes them and their directory
+  // after System.exit(7).
+  strings_[1088] = "1";
+  const RunResult r = Launch({"exit=7"});
+  EXPECT_EQ(r.status, 7) << r.err;
+  EXPECT_TRUE(Contains(Report(), "cpfile=" + a + "|22|" + kMillisA + "\n")) << Report();
+  EXPECT_TRUE(Eventually([this] { return !fs::exists(TempJarDir()); }));
+  EXPECT_EQ(Messages(), "");
+}
+
+TEST_F(JarTree, CleanupRemovesTheJarDirectoryOfTheExtractionNotOfTheWorkingDirectory) {
+  WriteTwoJars();
+  strings_[1104] = "1";  // below the directory of the executable
+  WriteFile(root_ / "server" / stored_ / "a.jar", "a file of the same name elsewhere");
+  const RunResult r = Launch({});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(Report(), ":./" + stored_ + "/a.jar:./" + stored_ + "/b.jar\n")) << Report();
+  EXPECT_TRUE(Eventually([this] { return !fs::exists(root_ / "bin" / stored_); }));
+  EXPECT_EQ(ReadFile(root_ / "server" / stored_ / "a.jar"), "a file of the same name elsewhere");
+}
+
+TEST_F(JarTree, MalformedResourceExtractsNothing) {
+  const std::string good = srvlaunch::BuildEmbeddedJarResource({{"a.jar", kTimeA, kEmptyZip}});
+  const std::string resources[] = {
+      srvlaunch::BuildEmbeddedJarResource({{"a.jar", kTimeA, kEmptyZip}, {"../x.jar", kTimeA, "x"}}),
+      good.substr(0, good.size() - 1),
+  };
+  for (const std::string& resource : resources) {
+    fs::remove(root_ / "messages.log");
+    WriteResource(resource);
+    const RunResult r = Launch({});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contains(Report(), "java.class.path=.\n")) << Report();
+    EXPECT_FALSE(fs::exists(TempJarDir()));
+    EXPECT_FALSE(fs::exists(root_ / "x.jar"));
+    EXPECT_EQ(Messages(), "Error: Internal error RC000007\n");
+  }
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include "core/launcher_state.h"
 #include "core/messages.h"
 #include "core/output_tail.h"
-#include "core/service_options.h"
 #include "test_support.h"
 
 namespace {
@@ -121,16 +120,6 @@ TEST_F(Messages, ServiceModeWritesTheEventLogEvenBeforeRegistration) {
   EXPECT_EQ(Log(), "");  // no window in service mode
 }
 
-TEST_F(Messages, ServiceOptionWordsAreAnsweredAsNotAvailable) {
-  srvlaunch::config.install_option = "-install";
-  srvlaunch::config.uninstall_option = "-uninstall";
-  srvlaunch::config.service_mode_option = "-startlauncherinservicemode";
-  EXPECT_FALSE(srvlaunch::HandleServiceOptions({""}));
-  EXPECT_FALSE(srvlaunch::HandleServiceOptions({"", "-other"}));
-  EXPECT_TRUE(srvlaunch::HandleServiceOptions({"", "-uninstall"}));
-  EXPECT_EQ(Log(), "Error: Service mode is not available in this build.\n");
-}
-
 TEST_F(Messages, ShippedConfiguration) {
   srvlaunch::LoadConfiguration();
   const srvlaunch::LauncherConfig& c = srvlaunch::config;
@@ -145,6 +134,12 @@ TEST_F(Messages, ShippedConfiguration) {
   EXPECT_EQ(c.stdout_file, "stdout.log");
   EXPECT_EQ(c.jar_dir_mode, 2);
   EXPECT_EQ(c.splash_seconds, 2);
+  EXPECT_EQ(c.splash_text, "Loading Orvane Server...");
+  EXPECT_FALSE(c.show_splash);
+  EXPECT_FALSE(c.remove_jars_at_exit);
+  EXPECT_FALSE(c.stop_by_system_exit);
+  EXPECT_FALSE(c.service_args_on_command_line);
+  EXPECT_EQ(c.main_class_stored, "052D653A0E3B1A42370806553A566A5672270745");
   EXPECT_TRUE(c.working_dir_first);
   EXPECT_FALSE(c.allow_multiple_instances);
   EXPECT_FALSE(c.service_only);

@@ -33,6 +33,11 @@ bool EventSourceIsOpen() {
   return event_open;
 }
 
+void CloseEventSource() {
+  std::lock_guard<std::mutex> guard(event_mutex);
+  event_open = false;
+}
+
 bool ReportToEventLog(bool error, unsigned long event_id, const std::string& text) {
   std::lock_guard<std::mutex> guard(event_mutex);
   if (!event_open) return false;

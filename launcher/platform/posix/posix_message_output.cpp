@@ -1,5 +1,6 @@
 // Message boxes and the details dialog on POSIX: their text on standard
 // error, and appended to the file named by $SRVLAUNCH_MESSAGE_LOG when set.
+// There is no window system: no splash window is shown.
 #include <cstdio>
 #include <cstdlib>
 
@@ -30,5 +31,9 @@ void ShowMessageBox(bool error, const std::string& text) {
 void ShowDetailsDialog(const std::string& message, const std::string& details) {
   ShowText("Error: " + message + "\n\nDetails:\n" + details + "\n");
 }
+
+bool StartSplashThread(const SplashSettings&) { return false; }
+
+int SplashWindowState() { return -1; }
 
 }  // namespace platform

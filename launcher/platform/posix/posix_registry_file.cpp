@@ -2,11 +2,14 @@
 // $SRVLAUNCH_SIM_ROOT/registry.txt, one value a line as
 // key<TAB>name<TAB>type<TAB>data (data with the escapes of
 // posix_text_file.h); a line with only a key makes the key. Keys and value
-// names are compared without regard to case, as Windows does.
+// names are compared without regard to case, as Windows does. A change
+// rewrites the whole file in one step.
 #include <algorithm>
+#include <cerrno>
 #include <map>
 
 #include "platform/platform.h"
+#include "platform/posix/posix_registry_file.h"
 #include "platform/posix/posix_text_file.h"
 
 namespace platform {
@@ -22,6 +25,8 @@ std::string KeyForm(const std::string& key) {
   return out;
 }
 
+// A value, a key alone (no type), or a comment or empty line kept as it
+// is in `data` (no key).
 struct RegistryValue {
   std::string key;  // as written
   std::string name;
@@ -29,13 +34,21 @@ struct RegistryValue {
   std::string data;
 };
 
+std::string RegistryPath() { return FacilityFilesRoot() + "/registry.txt"; }
+
+// False when there is no root directory; a missing file is an empty registry.
 bool LoadRegistry(std::vector<RegistryValue>& values) {
-  const std::string root = FacilityFilesRoot();
-  if (root.empty()) return false;
+  if (FacilityFilesRoot().empty()) {
+    errno = kErrorNoFacilityRoot;
+    return false;
+  }
   std::string text;
-  if (!ReadTextFile(root + "/registry.txt", text)) return false;
+  if (!ReadTextFile(RegistryPath(), text)) return true;
   for (const std::string& line : Lines(text)) {
-    if (line.empty() || line[0] == '#') continue;
+    if (line.empty() || line[0] == '#') {
+      values.push_back(RegistryValue{"", "", "", line});
+      continue;
+    }
     std::vector<std::string> f = SplitTabs(line);
     RegistryValue v;
     v.key = f[0];
@@ -51,6 +64,7 @@ bool LoadRegistry(std::vector<RegistryValue>& values) {
 
 // True when `key` is `wanted` or lies below it; `rest` gets what follows.
 bool KeyUnder(const std::string& key, const std::string& wanted, std::string& rest) {
+  if (key.empty()) return false;  // a comment
   const std::string k = KeyForm(key);
   if (k == wanted) {
     rest.clear();
@@ -100,6 +114,81 @@ bool RegistrySubKeys(const std::string& key, std::vector<std::string>& names) {
   names.clear();
   for (const auto& [upper, name] : found) names.push_back(name);
   return key_exists;
+}
+
+namespace {
+
+bool SaveRegistry(const std::vector<RegistryValue>& values) {
+  std::string text;
+  for (const RegistryValue& v : values) {
+    text += v.key.empty() ? v.data : v.key;
+    if (!v.key.empty() && !v.type.empty()) text += "\t" + v.name + "\t" + v.type + "\t" + Escape(v.data);
+    text += '\n';
+  }
+  return ReplaceFile(RegistryPath(), text);
+}
+
+bool KeyExists(const std::vector<RegistryValue>& values, const std::string& wanted) {
+  std::string rest;
+  return std::any_of(values.begin(), values.end(),
+                     [&](const RegistryValue& v) { return KeyUnder(v.key, wanted, rest); });
+}
+
+}  // namespace
+
+int CreateRegistryKey(const std::string& key) {
+  std::vector<RegistryValue> values;
+  if (!LoadRegistry(values)) return -1;
+  if (KeyExists(values, KeyForm(key))) return 0;
+  RegistryValue v;
+  v.key = key;
+  values.push_back(std::move(v));
+  return SaveRegistry(values) ? 0 : -1;
+}
+
+int WriteRegistryValue(const std::string& key, const std::string& name, const std::string& type,
+                       const std::string& data) {
+  std::vector<RegistryValue> values;
+  if (!LoadRegistry(values)) return -1;
+  const std::string wanted = KeyForm(key);
+  if (!KeyExists(values, wanted)) {
+    errno = ENOENT;
+    return -1;
+  }
+  auto same = [&](const RegistryValue& v) {
+    return !v.key.empty() && !v.type.empty() && KeyForm(v.key) == wanted && KeyForm(v.name) == KeyForm(name);
+  };
+  const auto it = std::find_if(values.begin(), values.end(), same);
+  if (it != values.end()) {
+    it->type = type;
+    it->data = data;
+  } else {
+    values.push_back(RegistryValue{key, name, type, data});
+  }
+  return SaveRegistry(values) ? 0 : 1;
+}
+
+int WriteRegistryExpandString(const std::string& key, const std::string& name, const std::string& text) {
+  return WriteRegistryValue(key, name, "REG_EXPAND_SZ", text);
+}
+
+int WriteRegistryDword(const std::string& key, const std::string& name, std::uint32_t value) {
+  return WriteRegistryValue(key, name, "REG_DWORD", std::to_string(value));
+}
+
+bool DeleteRegistryTree(const std::string& key) {
+  std::vector<RegistryValue> values;
+  if (!LoadRegistry(values)) return false;
+  const std::string wanted = KeyForm(key);
+  if (!KeyExists(values, wanted)) {
+    errno = ENOENT;
+    return false;
+  }
+  std::string rest;
+  values.erase(std::remove_if(values.begin(), values.end(),
+                              [&](const RegistryValue& v) { return KeyUnder(v.key, wanted, rest); }),
+               values.end());
+  return SaveRegistry(values);
 }
 
 }  // namespace platform

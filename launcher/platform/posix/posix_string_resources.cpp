@@ -1,7 +1,9 @@
-// String resources and INI files on POSIX. The string table is compiled
-// in; a file "srvlaunch.strings" next to the executable (lines of
-// id<TAB>text, with the escapes of posix_text_file.h; '#' starts a comment)
-// overrides single ids. INI files are read by the Windows profile rules.
+// String resources, data resources and INI files on POSIX. The string table
+// is compiled in; a file "srvlaunch.strings" next to the executable (lines
+// of id<TAB>text, with the escapes of posix_text_file.h; '#' starts a
+// comment) overrides single ids. Data resource id is the file
+// "srvlaunch.rcdata.<id>" next to the executable, byte for byte. INI files
+// are read by the Windows profile rules.
 #include <cerrno>
 #include <cstdlib>
 #include <map>
@@ -16,6 +18,14 @@ namespace platform {
 
 namespace {
 
+// The path of a file next to the executable; false when it cannot be had.
+bool SideFilePath(const std::string& name, std::string& path) {
+  std::string exe;
+  if (!ExePath(exe)) return false;
+  path = exe.substr(0, exe.find_last_of('/') + 1) + name;
+  return true;
+}
+
 std::once_flag strings_once;
 std::map<unsigned, std::string> strings;
 
@@ -23,9 +33,8 @@ void LoadStrings() {
 #define SRVLAUNCH_ADD_STRING(id, text) strings[id] = text;
   SRVLAUNCH_STRING_TABLE(SRVLAUNCH_ADD_STRING)
 #undef SRVLAUNCH_ADD_STRING
-  std::string exe;
-  if (!ExePath(exe)) return;
-  const std::string side = exe.substr(0, exe.find_last_of('/') + 1) + "srvlaunch.strings";
+  std::string side;
+  if (!SideFilePath("srvlaunch.strings", side)) return;
   std::string text;
   if (!ReadTextFile(side, text)) return;
   for (const std::string& line : Lines(text)) {
@@ -49,6 +58,11 @@ std::string ResourceString(unsigned id) {
   const auto it = strings.find(id);
   errno = saved_errno;
   return it == strings.end() ? std::string() : it->second;
+}
+
+bool ResourceData(unsigned id, std::string& out) {
+  std::string path;
+  return SideFilePath("srvlaunch.rcdata." + std::to_string(id), path) && ReadTextFile(path, out);
 }
 
 std::string IniValue(const std::string& path, const std::string& section, const std::string& key) {

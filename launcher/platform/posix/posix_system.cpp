@@ -10,10 +10,13 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -27,7 +30,11 @@
 #include <cstring>
 #include <mutex>
 
+#include "core/command_line.h"
 #include "platform/platform.h"
+#include "platform/posix/posix_text_file.h"
+
+extern char** environ;
 
 namespace platform {
 
@@ -143,7 +150,168 @@ ListResult ListDirectory(const std::string& dir, std::vector<DirEntry>& entries)
   return ListResult::kOk;
 }
 
+bool TempPath(std::string& out) {
+  out = TempDir() + "/";
+  return true;
+}
+
+// Only the user may enter what the launcher makes there.
+bool MakeDirectory(const std::string& dir) {
+  const std::string native = NativePath(dir);
+  if (::mkdir(native.c_str(), 0700) == 0) return true;
+  struct stat st {};
+  return errno == EEXIST && ::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+namespace {
+
+// A FILETIME counts 100 ns units from 1601; the system's clock counts from 1970.
+constexpr std::int64_t kFileTimeUnitsPerSecond = 10000000;
+constexpr std::uint64_t kFileTimeOf1970 = 116444736000000000ULL;
+
+std::uint64_t FileTimeOf(const struct timespec& t) {
+  return static_cast<std::uint64_t>(static_cast<std::int64_t>(t.tv_sec) * kFileTimeUnitsPerSecond +
+                                    t.tv_nsec / 100) +
+         kFileTimeOf1970;
+}
+
+struct timespec TimespecOf(std::uint64_t file_time) {
+  const auto units = static_cast<std::int64_t>(file_time - kFileTimeOf1970);
+  std::int64_t seconds = units / kFileTimeUnitsPerSecond;
+  std::int64_t rest = units % kFileTimeUnitsPerSecond;
+  if (rest < 0) {  // the seconds round down, the nanoseconds stay positive
+    rest += kFileTimeUnitsPerSecond;
+    --seconds;
+  }
+  struct timespec t {};
+  t.tv_sec = static_cast<time_t>(seconds);
+  t.tv_nsec = static_cast<long>(rest * 100);
+  return t;
+}
+
+// Ends a failed write: the partial file goes, the error stays.
+WriteResult FailWrite(int fd, const std::string& part, WriteResult result) {
+  const int err = errno;
+  if (fd >= 0) ::close(fd);
+  ::unlink(part.c_str());
+  errno = err;
+  return result;
+}
+
+}  // namespace
+
+int ReadFileStamp(const std::string& path, std::uint64_t& size, std::uint64_t& file_time) {
+  const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  struct stat st {};
+  const bool known = ::fstat(fd, &st) == 0;
+  ::close(fd);
+  if (!known) return -1;
+  size = static_cast<std::uint64_t>(st.st_size);
+  file_time = FileTimeOf(st.st_mtim);
+  return 1;
+}
+
+// The data goes into a new file beside the target, which then replaces the
+// target in one step: a program that has the old file open or mapped keeps
+// reading the old contents. The new file is created exclusively, so it is
+// never a link planted in the directory.
+WriteResult WriteNewFile(const std::string& path, const std::string& data, std::uint64_t file_time) {
+  const std::string native = NativePath(path);
+  const std::string part = native + ".part-" + std::to_string(::getpid());
+  int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0 && errno == EEXIST && ::unlink(part.c_str()) == 0) {
+    fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  }
+  if (fd < 0) {
+    const int err = errno;
+    struct stat st {};
+    const bool exists = ::lstat(native.c_str(), &st) == 0;
+    errno = err;
+    return exists ? WriteResult::kInUse : WriteResult::kCreateFailed;
+  }
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return FailWrite(fd, part, WriteResult::kWriteFailed);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  const struct timespec times[2] = {{0, UTIME_OMIT}, TimespecOf(file_time)};
+  if (::futimens(fd, times) != 0) return FailWrite(fd, part, WriteResult::kTimeFailed);
+  if (::close(fd) != 0) return FailWrite(-1, part, WriteResult::kWriteFailed);
+  if (::rename(part.c_str(), native.c_str()) != 0) {
+    // Only a directory of that name stands in the way of a rename here.
+    return FailWrite(-1, part, errno == EISDIR ? WriteResult::kInUse : WriteResult::kCreateFailed);
+  }
+  return WriteResult::kOk;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(NativePath(path).c_str()) == 0; }
+
+bool RemoveEmptyDirectory(const std::string& dir) { return ::rmdir(NativePath(dir).c_str()) == 0; }
+
 // ---- process and environment ----
+
+unsigned long CurrentProcessId() { return static_cast<unsigned long>(::getpid()); }
+
+// The program runs in a session of its own, so that it outlives the
+// launcher's terminal and process group.
+bool StartDetachedProcess(const std::string& exe, const std::string& command_line, const std::string& dir) {
+  std::vector<std::string> args = srvlaunch::SplitCommandLine(command_line, false);
+  if (args.empty()) return false;
+  args[0] = NativePath(exe);
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_t attr;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawnattr_init(&attr);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
+  const std::string native_dir = NativePath(dir);
+  if (!dir.empty()) posix_spawn_file_actions_addchdir_np(&actions, native_dir.c_str());
+  pid_t pid = 0;
+  const int rc = ::posix_spawn(&pid, args[0].c_str(), &actions, &attr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attr);
+  if (rc != 0) errno = rc;
+  return rc == 0;
+}
+
+namespace {
+
+// True when the process is gone or has ended and waits to be reaped.
+bool ProcessEnded(pid_t pid) {
+  if (::kill(pid, 0) != 0 && errno == ESRCH) return true;
+  std::string stat;
+  if (!ReadTextFile("/proc/" + std::to_string(pid) + "/stat", stat)) return true;
+  const std::size_t close = stat.rfind(')');
+  return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z';
+}
+
+}  // namespace
+
+void WaitForProcessEnd(unsigned long pid, unsigned timeout_ms) {
+  if (pid == 0 || pid > static_cast<unsigned long>(INT32_MAX)) return;
+  const auto id = static_cast<pid_t>(pid);
+#ifdef SYS_pidfd_open
+  const int fd = static_cast<int>(::syscall(SYS_pidfd_open, id, 0));
+  if (fd >= 0) {
+    pollfd p{fd, POLLIN, 0};
+    while (::poll(&p, 1, static_cast<int>(timeout_ms)) < 0 && errno == EINTR) {
+    }
+    ::close(fd);
+    return;
+  }
+  if (errno == ESRCH) return;
+#endif
+  constexpr unsigned kStepMs = 100;
+  for (unsigned waited = 0; waited < timeout_ms && !ProcessEnded(id); waited += kStepMs) SleepMs(kStepMs);
+}
 
 bool CurrentDirectory(std::string& out) {
   char buf[4096];
@@ -203,7 +371,8 @@ void SetPriorityIndex(int index) {
 std::string LastErrorText(std::size_t max_chars) {
   const int err = errno;
   char buf[512];
-  std::string text = ::strerror_r(err, buf, sizeof buf);
+  const char* stand_in = StandInErrorText(err);
+  std::string text = stand_in != nullptr ? stand_in : ::strerror_r(err, buf, sizeof buf);
   if (text.size() > max_chars) text.resize(max_chars);
   return text;
 }
@@ -357,6 +526,31 @@ Lock* CreateLock() { return new Lock; }
 void EnterLock(Lock* l) { l->mutex.lock(); }
 void LeaveLock(Lock* l) { l->mutex.unlock(); }
 
+struct SyncEvent {
+  std::mutex mutex;
+  std::condition_variable cv;
+  bool signalled = false;
+};
+
+SyncEvent* CreateSyncEvent() { return new SyncEvent; }
+
+void SignalSyncEvent(SyncEvent* e) {
+  if (e == nullptr) return;
+  {
+    std::lock_guard<std::mutex> guard(e->mutex);
+    e->signalled = true;
+  }
+  e->cv.notify_one();
+}
+
+void WaitSyncEvent(SyncEvent* e) {
+  std::unique_lock<std::mutex> lock(e->mutex);
+  e->cv.wait(lock, [e] { return e->signalled; });
+  e->signalled = false;  // auto-reset: the wait takes the signal
+}
+
+void CloseSyncEvent(SyncEvent* e) { delete e; }
+
 // ---- the output pipe ----
 
 namespace {
@@ -367,17 +561,10 @@ std::atomic<bool> stopping{false};
 
 bool CreateOutputPipe(std::string& java_name) {
   const std::string path = TempDir() + "/srvlaunch-pipe-" + std::to_string(::getpid());
-  ::unlink(path.c_str());
-  if (::mkfifo(path.c_str(), 0600) != 0) return false;
   // The reading end is open from the start, so Java's open for writing does
   // not wait for the reader thread.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    const int err = errno;
-    ::unlink(path.c_str());
-    errno = err;
-    return false;
-  }
+  const int fd = OpenNewFifo(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
   const int efd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (efd < 0) {
     const int err = errno;

@@ -2,6 +2,7 @@
 #include "platform/posix/posix_text_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,6 +23,7 @@ std::string Unescape(const std::string& s) {
       case 't': out.push_back('\t'); break;
       case 'r': out.push_back('\r'); break;
       case '\\': out.push_back('\\'); break;
+      case '0': out.push_back('\0'); break;
       default:
         out.push_back('\\');
         out.push_back(c);
@@ -38,6 +40,7 @@ std::string Escape(const std::string& s) {
       case '\r': out += "\\r"; break;
       case '\t': out += "\\t"; break;
       case '\\': out += "\\\\"; break;
+      case '\0': out += "\\0"; break;
       default: out.push_back(c);
     }
   }
@@ -58,6 +61,18 @@ bool ReadTextFile(const std::string& path, std::string& out) {
   }
   ::close(fd);
   return true;
+}
+
+int OpenNewFifo(const std::string& path, int flags) {
+  ::unlink(path.c_str());
+  if (::mkfifo(path.c_str(), 0600) != 0) return -1;
+  const int fd = ::open(path.c_str(), flags);
+  if (fd < 0) {
+    const int err = errno;
+    ::unlink(path.c_str());
+    errno = err;
+  }
+  return fd;
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -96,6 +111,47 @@ void AppendToFile(const std::string& path, const std::string& text) {
     done += static_cast<std::size_t>(n);
   }
   ::close(fd);
+}
+
+bool ReplaceFile(const std::string& path, const std::string& text) {
+  const std::string part = path + ".new";
+  const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int err = n < 0 ? errno : EIO;
+      ::close(fd);
+      ::unlink(part.c_str());
+      errno = err;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (::close(fd) != 0 || ::rename(part.c_str(), path.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(part.c_str());
+    errno = err;
+    return false;
+  }
+  return true;
+}
+
+const char* StandInErrorText(int code) {
+  switch (code) {
+    case kErrorServiceControllerConnect:
+      return "The service process could not connect to the service controller.";
+    case kErrorServiceDoesNotExist:
+      return "The specified service does not exist as an installed service.";
+    case kErrorServiceExists:
+      return "The specified service already exists.";
+    case kErrorNoFacilityRoot:
+      return "SRVLAUNCH_SIM_ROOT names no directory for the registry, event log and service files.";
+    default:
+      return nullptr;
+  }
 }
 
 std::string FacilityFilesRoot() {

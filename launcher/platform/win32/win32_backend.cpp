@@ -57,6 +57,8 @@ void AppendToLog(const std::string& path, const std::string& text) {
 
 void SetResourceModule(HINSTANCE h) { instance = h; }
 
+HINSTANCE ResourceModule() { return instance; }
+
 std::string NativePath(const std::string& path) { return path; }
 
 // ---- resources ----
@@ -79,6 +81,17 @@ std::string ResourceString(unsigned id) {
   }
   SetLastError(saved_error);
   return text;
+}
+
+bool ResourceData(unsigned id, std::string& out) {
+  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));  // RT_RCDATA
+  if (found == nullptr) return false;
+  const DWORD size = SizeofResource(instance, found);
+  HGLOBAL loaded = LoadResource(instance, found);
+  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (data == nullptr) return false;
+  out.assign(static_cast<const char*>(data), size);
+  return true;
 }
 
 std::string IniValue(const std::string& path, const std::string& section, const std::string& key) {
@@ -128,6 +141,51 @@ bool RegistrySubKeys(const std::string& key, std::vector<std::string>& names) {
   return true;
 }
 
+// The registry routines report their failure through the last error, as
+// the other calls do.
+int CreateRegistryKey(const std::string& key) {
+  HKEY hk = nullptr;
+  const LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hk,
+                                  nullptr);
+  if (rc != ERROR_SUCCESS) {
+    SetLastError(static_cast<DWORD>(rc));
+    return -1;
+  }
+  RegCloseKey(hk);
+  return 0;
+}
+
+namespace {
+
+int WriteRegistryValue(const std::string& key, const std::string& name, DWORD type, const BYTE* data,
+                       DWORD size) {
+  HKEY hk = nullptr;
+  LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_SET_VALUE, &hk);
+  if (rc != ERROR_SUCCESS) {
+    SetLastError(static_cast<DWORD>(rc));
+    return -1;
+  }
+  rc = RegSetValueExA(hk, name.c_str(), 0, type, data, size);
+  RegCloseKey(hk);
+  if (rc != ERROR_SUCCESS) {
+    SetLastError(static_cast<DWORD>(rc));
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int WriteRegistryExpandString(const std::string& key, const std::string& name, const std::string& text) {
+  return WriteRegistryValue(key, name, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>(text.size() + 1));
+}
+
+int WriteRegistryDword(const std::string& key, const std::string& name, std::uint32_t value) {
+  const DWORD v = value;
+  return WriteRegistryValue(key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
+}
+
 // ---- event log ----
 
 namespace {
@@ -144,6 +202,11 @@ bool OpenEventSource(const std::string& source) {
 }
 
 bool EventSourceIsOpen() { return event_source != nullptr; }
+
+void CloseEventSource() {
+  if (event_source != nullptr) DeregisterEventSource(event_source);
+  event_source = nullptr;
+}
 
 bool ReportToEventLog(bool error, unsigned long event_id, const std::string& text) {
   if (event_source == nullptr) return false;
@@ -172,8 +235,6 @@ void ShowMessageBox(bool error, const std::string& text) {
               (error ? MB_ICONERROR : MB_ICONINFORMATION) | MB_SETFOREGROUND);
 }
 
-namespace {
-
 void CentreWindow(HWND hwnd) {
   RECT r;
   GetWindowRect(hwnd, &r);
@@ -183,6 +244,11 @@ void CentreWindow(HWND hwnd) {
   const int top = (GetSystemMetrics(SM_CYSCREEN) - h - 1) / 2;
   MoveWindow(hwnd, left, top, w + 1, h + 1, TRUE);
 }
+
+namespace {
+
+// The open details dialog, which the splash brings to the front as it closes.
+std::atomic<HWND> details_dialog{nullptr};
 
 // The dialog procedure of the details dialog (resource 101).
 INT_PTR CALLBACK DetailsDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
@@ -196,6 +262,7 @@ INT_PTR CALLBACK DetailsDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       SetDlgItemTextA(dlg, SRVLAUNCH_DETAILS_TEXT, data->details->c_str());
       CentreWindow(dlg);
       SetForegroundWindow(dlg);
+      details_dialog = dlg;
       return TRUE;
     }
     case WM_PAINT: {
@@ -218,12 +285,14 @@ INT_PTR CALLBACK DetailsDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_COMMAND:
       if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
+        details_dialog = nullptr;
         EndDialog(dlg, LOWORD(wp));
         return TRUE;
       }
       break;
     case WM_SYSCOMMAND:
       if ((wp & 0xFFF0) == SC_CLOSE) {
+        details_dialog = nullptr;
         EndDialog(dlg, IDCANCEL);
         return TRUE;
       }
@@ -235,6 +304,8 @@ INT_PTR CALLBACK DetailsDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 }  // namespace
+
+HWND OpenDetailsDialog() { return details_dialog; }
 
 void ShowDetailsDialog(const std::string& message, const std::string& details) {
   std::string log;
@@ -314,7 +385,109 @@ ListResult ListDirectory(const std::string& dir, std::vector<DirEntry>& entries)
   }
 }
 
+bool TempPath(std::string& out) {
+  char buf[MAX_PATH + 1];
+  const DWORD n = GetTempPathA(sizeof buf, buf);
+  if (n == 0 || n >= sizeof buf) return false;
+  out.assign(buf, n);
+  return true;
+}
+
+bool MakeDirectory(const std::string& dir) {
+  if (CreateDirectoryA(dir.c_str(), nullptr)) return true;
+  const DWORD err = GetLastError();
+  const DWORD attributes = GetFileAttributesA(dir.c_str());
+  SetLastError(err);
+  return err == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+int ReadFileStamp(const std::string& path, std::uint64_t& size, std::uint64_t& file_time) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  DWORD high = 0;
+  const DWORD low = GetFileSize(h, &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+    const DWORD err = GetLastError();
+    CloseHandle(h);
+    SetLastError(err);
+    return -1;
+  }
+  size = (static_cast<std::uint64_t>(high) << 32) | low;
+  FILETIME ft{};
+  // A time that cannot be read never equals a stored one: the file is written again.
+  file_time = GetFileTime(h, nullptr, nullptr, &ft)
+                  ? (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime
+                  : ~static_cast<std::uint64_t>(0);
+  CloseHandle(h);
+  return 1;
+}
+
+WriteResult WriteNewFile(const std::string& path, const std::string& data, std::uint64_t file_time) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD err = GetLastError();
+    const bool exists = GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    SetLastError(err);
+    return exists ? WriteResult::kInUse : WriteResult::kCreateFailed;
+  }
+  auto fail = [h](WriteResult result) {
+    const DWORD err = GetLastError();
+    CloseHandle(h);
+    SetLastError(err);
+    return result;
+  };
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1 << 20));
+    DWORD written = 0;
+    if (!WriteFile(h, data.data() + done, chunk, &written, nullptr)) return fail(WriteResult::kWriteFailed);
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return fail(WriteResult::kWriteFailed);
+    }
+    done += written;
+  }
+  FILETIME ft;
+  ft.dwLowDateTime = static_cast<DWORD>(file_time & 0xFFFFFFFFu);
+  ft.dwHighDateTime = static_cast<DWORD>(file_time >> 32);
+  if (!SetFileTime(h, nullptr, nullptr, &ft)) return fail(WriteResult::kTimeFailed);
+  CloseHandle(h);
+  return WriteResult::kOk;
+}
+
+bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+
+bool RemoveEmptyDirectory(const std::string& dir) { return RemoveDirectoryA(dir.c_str()) != FALSE; }
+
 // ---- process and environment ----
+
+unsigned long CurrentProcessId() { return GetCurrentProcessId(); }
+
+bool StartDetachedProcess(const std::string& exe, const std::string& command_line, const std::string& dir) {
+  // Detached, the default error mode, no window.
+  constexpr DWORD kDetachedFlags = 0x0C000008;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::vector<char> line(command_line.begin(), command_line.end());
+  line.push_back('\0');
+  if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, kDetachedFlags, nullptr,
+                      dir.empty() ? nullptr : dir.c_str(), &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+void WaitForProcessEnd(unsigned long pid, unsigned timeout_ms) {
+  HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+  if (h == nullptr) return;  // it has ended already
+  WaitForSingleObject(h, timeout_ms);
+  CloseHandle(h);
+}
 
 bool CurrentDirectory(std::string& out) {
   char buf[MAX_PATH];
@@ -605,6 +778,27 @@ Lock* CreateLock() {
 
 void EnterLock(Lock* l) { EnterCriticalSection(&l->section); }
 void LeaveLock(Lock* l) { LeaveCriticalSection(&l->section); }
+
+struct SyncEvent {
+  HANDLE handle;
+};
+
+SyncEvent* CreateSyncEvent() {
+  HANDLE h = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  return h == nullptr ? nullptr : new SyncEvent{h};
+}
+
+void SignalSyncEvent(SyncEvent* e) {
+  if (e != nullptr) SetEvent(e->handle);
+}
+
+void WaitSyncEvent(SyncEvent* e) { WaitForSingleObject(e->handle, INFINITE); }
+
+void CloseSyncEvent(SyncEvent* e) {
+  if (e == nullptr) return;
+  CloseHandle(e->handle);
+  delete e;
+}
 
 // ---- the output pipe ----
 

@@ -9,6 +9,11 @@ namespace platform {
 
 // The module whose resources the launcher reads.
 void SetResourceModule(HINSTANCE instance);
+HINSTANCE ResourceModule();
+// The details dialog while it is open; null otherwise.
+HWND OpenDetailsDialog();
+// Centres a window on the screen, one pixel larger than its rectangle.
+void CentreWindow(HWND hwnd);
 
 }  // namespace platform
 

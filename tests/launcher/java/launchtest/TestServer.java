@@ -6,6 +6,8 @@ import java.nio.file.Path;
 
 /** A small server for the launcher tests; its arguments say what to do. */
 public class TestServer {
+  private static volatile boolean stopRequested = false;
+
   public static void main(String[] args) throws Exception {
     StringBuilder report = new StringBuilder();
     report.append("argc=").append(args.length).append('\n');
@@ -19,7 +21,17 @@ public class TestServer {
       String[] fields = text.substring(text.lastIndexOf(')') + 2).split(" ");
       report.append("nice=").append(fields[16]).append('\n');
     }
-    Files.writeString(Path.of(System.getProperty("user.dir"), "report.txt"), report.toString());
+    for (String entry : System.getProperty("java.class.path").split(File.pathSeparator)) {
+      Path p = Path.of(entry);
+      if (Files.isRegularFile(p)) {
+        report.append("cpfile=").append(entry).append('|').append(Files.size(p)).append('|')
+            .append(Files.getLastModifiedTime(p).toMillis()).append('\n');
+      }
+    }
+    // The service's stop call runs while the first call still serves.
+    boolean stopCall = java.util.Arrays.asList(args).contains("stop");
+    String reportName = stopCall ? "stop-report.txt" : "report.txt";
+    Files.writeString(Path.of(System.getProperty("user.dir"), reportName), report.toString());
 
     for (String a : args) {
       if (a.startsWith("out=")) System.out.println(a.substring(4));
@@ -29,6 +41,18 @@ public class TestServer {
       if (a.equals("wait-release")) {
         Files.writeString(Path.of("started.txt"), "started\n");
         for (int i = 0; i < 6000 && !new File("release.txt").exists(); i++) Thread.sleep(10);
+      }
+      if (a.equals("stop")) {
+        Files.writeString(Path.of("stops.txt"), "stop\n", java.nio.file.StandardOpenOption.CREATE,
+            java.nio.file.StandardOpenOption.APPEND);
+        stopRequested = true;
+      }
+      if (a.equals("serve") || a.equals("deaf")) {
+        Files.writeString(Path.of("started.txt"), "started\n");
+        boolean deaf = a.equals("deaf");
+        for (int i = 0; i < 12000 && (deaf || !stopRequested) && !new File("release.txt").exists(); i++) {
+          Thread.sleep(10);
+        }
       }
       if (a.equals("thread")) {
         Thread t = new Thread(() -> {
