@@ -65,8 +65,10 @@ void check_wait_station(Engine& e) {
     if (w.param != 0) continue;
     const int s = find_name(st.station_name, st.station_name_count, w.name);
     if (s == 0) {
-      flag_error_without_hint(
-          e, " Station " + std::string(unpack_name_chars(e, w.name).view()) + " in WAITIF block missing");
+      std::string message = " Station ";
+      message += unpack_name_chars(e, w.name).view();
+      message += " in WAITIF block missing";
+      flag_error_without_hint(e, message);
       return;
     }
     w.station = s;

@@ -76,7 +76,10 @@ std::size_t group_end(const std::string& text, std::size_t open) {
 }
 
 void power_error(Engine& e, std::string_view what) {
-  flag_error_without_hint(e, std::string(" ") + std::string(what) + " \" or ^");
+  std::string message = " ";
+  message += what;
+  message += " \" or ^";
+  flag_error_without_hint(e, message);
 }
 
 }  // namespace
@@ -180,7 +183,9 @@ bool insert_sign_paren(Engine& e, std::string& work, std::string_view left, std:
   std::string term = "(";
   term += left;
   term += '-';
-  term += signed_right ? "(" + std::string(right) + ")" : std::string(right);
+  if (signed_right) term += '(';
+  term += right;
+  if (signed_right) term += ')';
   term += ")*";
   return check_if_statement_size(e, work, term);
 }
