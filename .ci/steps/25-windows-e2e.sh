@@ -25,6 +25,12 @@ bash .ci/deps wine wine32
 
 export WINEDEBUG=-all
 export WINEPREFIX="$root/build-windows/wineprefix"
+# One wine server for the whole run: a server that ends between two quick
+# runs can drop the next client's connection.
+mkdir -p "$WINEPREFIX"
+wineserver -k 2>/dev/null || true
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
 # The engine under wine, as the end-to-end runner starts it.
 wrapper="$root/build-windows/kelvo-under-wine"
 cat > "$wrapper" <<WRAP
