@@ -8,6 +8,7 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
+#include "runtime/builtin_programs.h"
 #include "runtime/report_line.h"
 #include "runtime/report_sections.h"
 #include "support/diagnostics.h"
@@ -30,11 +31,15 @@ std::string label_text(Engine& e, int4 code) {
   return packed_name_text(e, code);
 }
 
-// The statement word of a block's code, as six characters.
+// The statement word of a block's code, as six characters; a program
+// call shows the word of what it does (GRAPH, MATRIX, TRACE ...).
 std::string operation_text(const Engine& e, int b) {
   std::string word = block_code_info(e.blocks.block_op[ix(b)]).word;
   word.resize(6, ' ');
-  return word;
+  if (e.blocks.block_op[ix(b)] != bc::special) return word;
+  Text6 name(word);
+  block_type_name(e, b, name);
+  return std::string(name.view());
 }
 
 // Console page pause of the block counts: one line read, '#'/'&' stop.

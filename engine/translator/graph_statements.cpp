@@ -94,6 +94,8 @@ bool parse_graph(Engine& e, int k, int program) {
   int axes = 0x3;
   for (int a = 2; a <= k_graph_axes; ++a) {
     names[ix(a)] = axis_name(e, a + 1);
+    // The clock as the second axis is named as on the first.
+    if (a == 2 && (upper_operand(e, 3) == "1" || upper_operand(e, 3) == "2")) names[2] = Text6("TIME");
     if (a <= 4 && operand_length(e, a + 1) > 0) axes |= 1 << (a - 1);
   }
   int n = 0;

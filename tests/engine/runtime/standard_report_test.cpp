@@ -42,6 +42,26 @@ TEST_F(StandardReport, BlockRowsWithLabelsAndCurrentCounts) {
                                       "     3  PREEM: TERMIN             7"}));
 }
 
+// A program call shows the word of what it does; an unnamed program
+// keeps the statement word.
+TEST_F(StandardReport, ProgramCallRowsShowTheProgramsWord) {
+  auto& b = e->blocks;
+  b.block_count = 4;
+  b.block_op[2] = bc::special;
+  b.block_arg[2] = 1;
+  b.block_op[4] = bc::special;
+  b.block_arg[4] = 2;
+  e->ent.spec.spec_program[1] = prog::gprin;
+  e->ent.spec.spec_program[2] = prog::pause;
+  b.block_entries[2] = 3;
+  b.block_entries[4] = 1;
+  report_block_counts(*e, 0, false, false);
+  const auto lines = lines_of(out.str());
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[3], "     2         GRAPH              3");
+  EXPECT_EQ(lines[5], "     4         HELP               1");
+}
+
 TEST_F(StandardReport, ManyBlocksPauseEveryTwentyThreeRows) {
   e->blocks.block_count = 25;
   console_input("x\n");

@@ -128,6 +128,9 @@ TEST_F(GraphTable, SameOperandsShareAGraphAndEachFormHasItsAxes) {
   // Values: axes 1 and 2 always, 3 and 4 when given.
   EXPECT_EQ(e_->graph.statement_axes[1], 0x7);
   EXPECT_EQ(e_->graph.statement_axes[3], 0x7);
+  // The clock as the second axis is named TIME too.
+  EXPECT_EQ(register_graph("       GRAPH     X$COST,2", 5, 14, 9), "");
+  EXPECT_EQ(axes(4), "X|COST|TIME|||");
 }
 
 TEST_F(GraphTable, AnEleventhGraphIsRefused) {
