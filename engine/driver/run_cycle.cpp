@@ -9,6 +9,7 @@
 #include <string>
 
 #include "exchange/auto_animation.h"
+#include "exchange/parse_file.h"
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
@@ -80,6 +81,7 @@ void start_parse(Engine& e) {
   ControlState& c = e.ctl;
   c.parse_line_count = 1;
   c.java_cmd_read = false;
+  reset_parse_state(e);
   init_operation_codes(e);
   c.java_mode = io::Channels::exists("zwxyq.jav");
   if (c.java_mode) {

@@ -15,6 +15,7 @@
 #include "model/hooks.h"
 #include "model/let_tables.h"
 #include "model/matrix_graph_tables.h"
+#include "model/parse_state.h"
 #include "model/print_state.h"
 #include "model/program_tables.h"
 #include "model/report_state.h"
@@ -26,6 +27,8 @@ namespace kelvo {
 struct Engine {
   io::Channels ch;   // numbered file channels and the console
   ControlState ctl;  // program intake, run-mode flags, diagnostics
+  // Parse pass: the writer of "parsefile" and its counters.
+  ParseState parse;
   // Translator: block table and its operation names.
   BlockTable blocks;
   BlockOpNames opnames;
