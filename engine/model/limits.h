@@ -69,6 +69,8 @@ inline constexpr int k_print_text_len = 60;
 inline constexpr int k_start_limit = 100;
 // Run steps: every START may be followed by a RESET, plus END and one spare.
 inline constexpr int k_run_step_limit = 2 * k_start_limit + 2;
+// Lines of the model file in which the run cycle looks for EXPERI.
+inline constexpr int k_experi_scan_lines = 30;
 // Runs of one experiment (rows of the seed table).
 inline constexpr int k_max_runs = 500;
 // Run steps with the series of an experiment (four per run: two-phase

@@ -20,8 +20,6 @@ namespace kelvo {
 
 namespace {
 
-constexpr int k_experi_lines = 30;
-
 std::string upper_word_at(const Line80& line, int& col) {
   while (col <= 71 && line.at(col) == ' ') ++col;
   std::string word;
@@ -199,7 +197,7 @@ bool parse_experi(Engine& e) {
   const int unit = e.ctl.unit_base;
   if (!e.ch.open_read(unit, e.ctl.program_file_name.trimmed())) return false;
   std::string text;
-  for (int n = 1; n <= k_experi_lines; ++n) {
+  for (int n = 1; n <= k_experi_scan_lines; ++n) {
     if (e.ch.read_line(unit, text) != io::ReadStatus::ok) break;
     const Line80 line(text);
     if (n == 1 || line.at(1) == '*' || line.at(1) == '!') continue;

@@ -353,6 +353,12 @@ void check_control_statement(Engine& e, bool control_use) {
     if (stmt.operand_text[ix(r)] == 'X' && !add_named_savevalue(e, r, true, n)) return;
   }
   if (p == prog::valin && word == "EXPERI") {
+    if (!e.ctl.experi_present && control_use && e.cs.pass.line_count > k_experi_scan_lines) {
+      // Beyond the lines the run cycle looks at, an EXPERI statement is
+      // not one: the model runs as a plain model.
+      --sp.spec_count;
+      return;
+    }
     if (!e.ctl.experi_present) {
       report_statement_error(e, " Restart KELVO to run program with EXPERI");
       stop_program(e);
