@@ -33,7 +33,7 @@ int count_lines_with(const std::vector<std::string>& lines, const std::string& t
   return n;
 }
 
-std::string queue_model(const std::string& experi, const std::string& length) {
+std::string queue_model(const std::string& experi, const std::string& length, const std::string& end_blocks = "") {
   return "       SIMULATE\n"
          "       EXPERI X$SRV,X$OUT," + experi + "\n"
          "ARR    FUNCTION  RN2,EXPO\n"
@@ -45,7 +45,8 @@ std::string queue_model(const std::string& experi, const std::string& length) {
          "       RELEASE   MACH\n"
          "       TERMINATE 0\n"
          "       GENERATE  " + length + "\n"
-         "       HELP      SNAQS,Q$LINE,2,X$OUT\n"
+         "       HELP      SNAQS,Q$LINE,2,X$OUT\n" +
+         end_blocks +
          "       TERMINATE 1\n"
          "       START     1\n"
          "       END\n";
@@ -118,6 +119,24 @@ TEST(Experiment, SingleServerQueueOrderedAsTheorySays) {
   EXPECT_LT(mean[1], mean[2]);
   EXPECT_GE(held, 2);
   EXPECT_EQ(count_lines_with(exp, "  obtained when the invalue is    0.80"), 1);
+}
+
+// A VALUT with a D operand asks for the comparisons: every alternative's
+// line in "valut.fil", and in the EXP section the pairs whose 95 % limits
+// do not overlap (here all three, the averages being far apart).
+TEST(Experiment, ComparisonsNameTheAlternativesWithHigherValues) {
+  const fs::path dir = e2e::scratch_root() / "experi_comparisons";
+  ASSERT_TRUE(run_model(dir, queue_model("3,0.5,0.8,20", "5000", "       HELP      VALUT,X$OUT,1,1,1\n"), false));
+  const auto exp = lines_of_file(dir / "M.EXP");
+  EXPECT_EQ(count_lines_with(exp, " With 97.5 percent probability:"), 1);
+  EXPECT_EQ(count_lines_with(exp, "  0.8 has a higher value than    0.5"), 1);
+  EXPECT_EQ(count_lines_with(exp, "  0.8 has a higher value than    0.6"), 1);
+  EXPECT_EQ(count_lines_with(exp, "  0.6 has a higher value than    0.5"), 1);
+  EXPECT_EQ(count_lines_with(exp, "has a higher value than"), 3);
+  const auto valut = lines_of_file(dir / "valut.fil");
+  ASSERT_EQ(valut.size(), 3u);
+  EXPECT_EQ(valut[0].substr(0, 6), "  1 20");
+  EXPECT_EQ(valut[2].substr(0, 6), "  3 20");
 }
 
 }  // namespace
