@@ -57,6 +57,8 @@ struct Engine {
   ActiveTxn act;
   RandomState rn;
   EvalState ev;
+  // Run-time: the EXPERI experiment being run.
+  ExperimentState xp;
   // Run-time: the ASSEMBLE families of the run.
   AssembleFamilies fam;
   ReportState rep;

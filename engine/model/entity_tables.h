@@ -132,6 +132,9 @@ struct SavevalueTables {
   std::array<int4, k_named_savevalue_limit + 1> savevalue_name{};
   // Initial value per named savevalue (LET control statement). Translator; 0 at reset.
   std::array<real8, k_named_savevalue_limit + 1> savevalue_init{};
+  // A LET block compiled so far assigns the named savevalue (its value is
+  // then no constant). LET block check; false at reset.
+  std::array<bool, k_named_savevalue_limit + 1> savevalue_let_assigned{};
   // Current value. Run-time; from savevalue_init at every run start.
   std::array<real8, k_savevalue_limit + 1> savevalue_value{};
 };
@@ -293,13 +296,15 @@ struct PrintTextTables {
 struct RunStepTables {
   // Run steps in program order: 1 END, 2 first START, 3 code 24, 4 RESET,
   // 5 later START. Translator; every entry 1 at reset.
-  std::array<int4, k_run_step_limit + 1> run_steps{};
+  // Room for the series of an experiment: four steps per run.
+  std::array<int4, k_run_step_capacity + 1> run_steps{};
   // Run steps recorded. Translator; 0 at reset.
   int4 run_step_count = 0;
   // Termination count per START number. Translator; 0 at reset.
-  std::array<int4, k_start_limit + 1> termination_count{};
+  // Later runs of an experiment take the numbers after the STARTs.
+  std::array<int4, k_run_number_capacity + 1> termination_count{};
   // No standard report for the run of START n. START statement, block errors, report; false at reset.
-  std::array<bool, k_start_limit + k_max_runs + 1> start_report_off{};
+  std::array<bool, k_run_number_capacity + 1> start_report_off{};
   // Each run of a series is START, RESET, START. Translator; false at reset.
   bool two_phase_runs = false;
   // SIMULATE has a B operand. Translator; false at reset.
@@ -336,8 +341,22 @@ struct ExperiSlots {
   int4 goto_b_slot = 0;
   // Name code of the invalue savevalue (row A of a VALIN call); 0 = none.
   int4 invalue_name = 0;
-  // Alternatives of the experiment (from the EXPERI statement). Run cycle.
+  // Alternatives of the experiment being run. Experiment driver.
   int4 experi_alternatives = 0;
+  // The EXPERI statement as parse_experi read it before translation:
+  // alternatives, lowest and highest invalue, runs, and whether only the
+  // last run's result is shown. Run cycle; kept across translations.
+  int4 experi_stmt_alternatives = 0;
+  real4 experi_stmt_low = 0.0f;
+  real4 experi_stmt_high = 0.0f;
+  int4 experi_stmt_runs = 0;
+  bool last_result_only = false;
+  // Name code of the savevalue that gives the outvalue (operand B of the
+  // EXPERI statement); 0 = none. parse_experi.
+  int4 result_name = 0;
+  // Decimal constant that holds a non-whole invalue for a GENERATE C
+  // operand (0 = none yet). Experiment driver; 0 at each translation.
+  int4 invalue_decimal = 0;
 };
 
 // WAITIF blocks and their conditions.

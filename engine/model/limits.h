@@ -69,8 +69,15 @@ inline constexpr int k_print_text_len = 60;
 inline constexpr int k_start_limit = 100;
 // Run steps: every START may be followed by a RESET, plus END and one spare.
 inline constexpr int k_run_step_limit = 2 * k_start_limit + 2;
+// Lines of the model file in which the run cycle looks for EXPERI.
+inline constexpr int k_experi_scan_lines = 30;
 // Runs of one experiment (rows of the seed table).
 inline constexpr int k_max_runs = 500;
+// Run steps with the series of an experiment (four per run: two-phase
+// runs are START, RESET, START and the end of the run before).
+inline constexpr int k_run_step_capacity = 4 * k_max_runs + 4;
+// Run numbers: the STARTs of the model, and two per run of an experiment.
+inline constexpr int k_run_number_capacity = k_start_limit + 2 * k_max_runs;
 // Random-number streams RN1 .. RN50.
 inline constexpr int k_rn_stream_max = 50;
 // Servers with an SNA as B operand (`check_d_operand_list`).

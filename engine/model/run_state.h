@@ -170,6 +170,31 @@ struct RunState {
   std::array<int4, k_block_capacity + 1> last_block_current{};      // per block (trace)
 };
 
+// One EXPERI experiment: the invalue given to each run, the results of
+// the runs and the figures each alternative's row keeps. Written by the
+// experiment driver and the VALUT program; cleared at each experiment.
+struct ExperimentState {
+  // Result of each run of a statistical analysis (1 .. runs).
+  std::array<real4, k_max_runs + 1> result{};
+  // Invalue, average outvalue and 95 % limits per alternative.
+  std::array<real4, k_max_runs + 1> alt_invalue{};
+  std::array<real4, k_max_runs + 1> alt_mean{};
+  std::array<real4, k_max_runs + 1> alt_lower{};
+  std::array<real4, k_max_runs + 1> alt_upper{};
+  // Lowest lower limit and highest upper limit over the alternatives.
+  real4 lowest_limit = 1.0e9f;
+  real4 highest_limit = -1.0e9f;
+  // The highest average outvalue and its invalue.
+  real4 best_value = -10000000.0f;
+  real4 best_invalue = 0.0f;
+  // A run reached VALUT (or the EXPERI statement names the outvalue).
+  bool valut_reached = false;
+  // The EXP section file is open for the whole experiment (front end).
+  bool exp_open = false;
+  // "valut.fil" is open on unit_base + 10 (a VALUT with a D operand).
+  bool valut_file_open = false;
+};
+
 // Evaluation of operands and expressions.
 struct EvalState {
   std::array<real8, k_expr_temp_slots + 1> eval_stack{};

@@ -9,6 +9,7 @@
 
 #include "io/fixed_format.h"
 #include "model/engine.h"
+#include "runtime/experiment.h"
 #include "runtime/operand_eval.h"
 #include "runtime/random_streams.h"
 #include "runtime/report_sections.h"
@@ -123,7 +124,7 @@ void call_builtin_program(Engine& e, int n, ProgramArgs& args, int k) {
       args.set_value(1, v);
       return;
     }
-    case prog::valut: run_error(e, " Not yet available: VALUT");
+    case prog::valut: record_valut_value(e, args, k); return;
     case prog::rmuin:
       e.prog.seed_word = trunc_i32(args.value(1));
       set_run_seeds(e);

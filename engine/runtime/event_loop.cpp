@@ -12,6 +12,7 @@
 #include "runtime/standard_report.h"
 #include "runtime/transaction_store.h"
 #include "runtime/waitif.h"
+#include "runtime/experiment.h"
 #include "support/diagnostics.h"
 
 namespace kelvo {
@@ -126,7 +127,8 @@ void run_event_loop(Engine& e) {
     if (report_wanted(e)) write_standard_report(e, false);
     break;
   }
-  // The EXPERI result operand is read by the experiment driver.
+  // The experiment driver reads the run's outvalue.
+  if (e.ctl.experi_present) e.run.outvalue = read_outvalue(e);
 }
 
 }  // namespace kelvo

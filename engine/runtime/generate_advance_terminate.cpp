@@ -128,7 +128,7 @@ void terminate_block(Engine& e, int b) {
     if (d < 0) run_error(e, " Negative X$VALUE in TERMINATE");
   }
   const int run = e.run.run_number;
-  if (run >= 1 && run <= k_start_limit) {
+  if (run >= 1 && run <= k_run_number_capacity) {
     auto& count = e.ent.steps.termination_count[ix(run)];
     const std::int64_t left = static_cast<std::int64_t>(count) - d;
     count = left < -2147483647 ? -2147483647 : static_cast<int4>(left);

@@ -408,6 +408,13 @@ void confidence_limits(int n, real8 sum, real8 sum_sq, real8& mean, real8& lower
   upper = mean + h;
 }
 
+void report_experiment_row(Engine& e, int unit, bool several, real4 invalue, real8 mean, real8 lower, real8 upper) {
+  io::Rec r;
+  r.x(1).f(invalue, 9, 2).f(mean, 11, 2);
+  if (several) r.x(5).f(lower, 9, 2).lit("  - ").f(upper, 9, 2);
+  e.ch.write(unit, r);
+}
+
 void write_run_statistics(Engine& e) {
   auto& r = e.srv.results;
   const int count = std::min(r.count, k_run_result_limit);

@@ -43,6 +43,10 @@ real8 student_t95(int df);
 // Mean and 95 % limits of n values from their sum and sum of squares;
 // with fewer than 2 values both limits are the mean.
 void confidence_limits(int n, real8 sum, real8 sum_sq, real8& mean, real8& lower, real8& upper);
+// One alternative's row of the EXP section on `unit`: the invalue and the
+// average outvalue, with its 95 % limits when the alternative had
+// several runs.
+void report_experiment_row(Engine& e, int unit, bool several, real4 invalue, real8 mean, real8 lower, real8 upper);
 // After each run of a series: adds the run's result values to their sums
 // and, from the second run on, writes their means and 95 % limits.
 void write_run_statistics(Engine& e);

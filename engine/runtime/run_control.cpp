@@ -11,6 +11,7 @@
 #include "model/engine.h"
 #include "runtime/block_dispatcher.h"
 #include "runtime/event_loop.h"
+#include "runtime/experiment.h"
 #include "runtime/flow_blocks.h"
 #include "runtime/graph_programs.h"
 #include "runtime/matrix_files.h"
@@ -29,7 +30,7 @@ namespace kelvo {
 namespace {
 
 int run_step(const Engine& e, int i) {
-  if (i < 1 || i > k_run_step_limit) return step::end;  // past the table
+  if (i < 1 || i > k_run_step_capacity) return step::end;  // past the table
   return e.ent.steps.run_steps[ix(i)];
 }
 
@@ -123,8 +124,11 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
   bool selected = false;
   if (runs > 1) {
     if (first == 1) {
-      if (mode == 1) init_run_tables(e, runs);
+      // An experiment of more than two alternatives gives every run
+      // seeds of its own, as one of a single alternative does.
+      if (mode == 1 || mode > 2) init_run_tables(e, runs);
       if (mode == 2) init_run_seeds(e, runs);
+      if (e.ctl.experi_run) setup_experi_runs(e, runs);
       if (e.ent.steps.two_phase_runs) {
         r.step_index = 2;
       } else {
@@ -133,6 +137,7 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
         count = 2;
       }
     } else {
+      if (e.ctl.experi_run) put_invalue_into_model(e, first, mode);
       r.step_index = e.ent.steps.two_phase_runs ? 4 * first - 4 : 2 * first - 2;
       select_run_step(e, code, r.step_index, previous, first, count);
       selected = true;

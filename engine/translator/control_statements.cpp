@@ -82,6 +82,11 @@ void compile_start(Engine& e) {
     return;
   }
   run.termination_count[n] = value;
+  // A START whose count is the EXPERI invalue takes it in every run.
+  if (e.cs.stmt.operand_text[1] == 'X' && e.ent.experi.invalue_name != 0 &&
+      e.cs.stmt.operand_value[1] == e.ent.experi.invalue_name) {
+    run.start_name_flag = true;
+  }
   if (n == 1) {
     add_run_step(e, step::first_start);
     // Each run of a SIMULATE series gets a seed row of its own.
@@ -243,7 +248,7 @@ void check_capacity_statement(Engine& e) {
     // A capacity of 6 to 8 digits (read as a decimal constant by the lexer).
   } else if (stmt.operand_text[1] == 'X') {
     if (numbered) st.numbered_station_count = std::max(st.numbered_station_count, n);
-    if (!read_x_constant(e, stmt.operand_value[1], x_use::capacity, capacity)) {
+    if (!patch_experi_constant(e, stmt.operand_value[1], x_use::capacity, capacity)) {
       if (!e.ctl.error_reported) flag_statement_error(e, " Illegal A operand");
       return;
     }

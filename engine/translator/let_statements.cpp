@@ -249,6 +249,11 @@ void parse_let_xvalues(Engine& e) {
     return;
   } else if (!savevalue_number(e, code, number)) {
     return;
+  } else {
+    // From here on the savevalue's value is no constant of the model.
+    auto& sv = e.ent.sv;
+    const int named = find_name(sv.savevalue_name, sv.savevalue_count, code);
+    if (named != 0) sv.savevalue_let_assigned[ix(named)] = true;
   }
   if (!store_let_row(e, e.let.let, " Too many LET blocks with X-values")) return;
   blk.block_arg[ix(b)] = to_int2(number);

@@ -863,7 +863,7 @@ bool is_b_operand_expression(Engine& e) {
 bool read_numeric_operand(Engine& e, int u, int4& value) {
   const char mark = e.cs.stmt.operand_text[u];
   if (operand_length(e, u) == 0) return false;
-  if (mark == 'X') return read_x_constant(e, e.cs.stmt.operand_value[u], x_use::plain, value);
+  if (mark == 'X') return patch_experi_constant(e, e.cs.stmt.operand_value[u], x_use::plain, value);
   // The operand's text as an integer (I format): a sign, then digits.
   const std::string t = operand_string(e, u);
   std::size_t i = t[0] == '-' || t[0] == '+' ? 1 : 0;

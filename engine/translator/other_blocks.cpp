@@ -154,7 +154,7 @@ void check_goto_block(Engine& e) {
     int f = 0;
     if (mark_of(e, 2) == 'X') {
       // An EXPERI input value may stand here: the savevalue's number.
-      if (!read_x_constant(e, code_of(e, 2), x_use::goto_b, n) && !savevalue_number(e, code_of(e, 2), n)) return;
+      if (!patch_experi_constant(e, code_of(e, 2), x_use::goto_b, n) && !savevalue_number(e, code_of(e, 2), n)) return;
       prob = static_cast<real4>(n + 1);
     } else if (parameter_operand(e, 2, n)) {
       prob = static_cast<real4>(k_param_code + n);

@@ -353,6 +353,12 @@ void check_control_statement(Engine& e, bool control_use) {
     if (stmt.operand_text[ix(r)] == 'X' && !add_named_savevalue(e, r, true, n)) return;
   }
   if (p == prog::valin && word == "EXPERI") {
+    if (!e.ctl.experi_present && control_use && e.cs.pass.line_count > k_experi_scan_lines) {
+      // Beyond the lines the run cycle looks at, an EXPERI statement is
+      // not one: the model runs as a plain model.
+      --sp.spec_count;
+      return;
+    }
     if (!e.ctl.experi_present) {
       report_statement_error(e, " Restart KELVO to run program with EXPERI");
       stop_program(e);
@@ -384,6 +390,10 @@ void check_control_statement(Engine& e, bool control_use) {
     run_control_program(e, k, p);
   } else if (p == prog::valut) {
     add_valut_statement(e, stmt.operand_text[2] == 'X' ? stmt.operand_value[2] : 0);
+    // A D operand asks for the comparisons of the results, in "valut.fil".
+    if (operand_length(e, 5) > 0 && !e.xp.valut_file_open) {
+      e.xp.valut_file_open = e.ch.open_new(e.ctl.unit_base + 10, "valut.fil");
+    }
   } else if (p == prog::decis) {
     flag_statement_error(e, " The block HELP DECIS is illegal");
   } else if (p == prog::fprin || p == prog::gprin || p == prog::gprind || p == prog::graphs) {
@@ -454,7 +464,9 @@ void find_operand_row(Engine& e, int k, const ProgramArgs& args, bool run_time, 
       continue;
     }
     if (i > 1 && e.ctl.experi_present) break;
-    const int named = find_name(sv.savevalue_name, sv.savevalue_count, s);
+    int named = find_name(sv.savevalue_name, sv.savevalue_count, s);
+    // The invalue savevalue of an EXPERI statement is named by it.
+    if (named == 0 && e.ctl.experi_present && !append_named_savevalue(e, s, named)) return;
     if (named == 0) continue;
     sv.savevalue_init[ix(named)] = v;
     sv.savevalue_value[ix(named)] = v;

@@ -44,7 +44,9 @@ void table_sna(Engine& e, int& kind, int4& value) {
 // Operand u of a TABLE as a constant (a number, or X$name of a savevalue
 // given a value before); C and D must be above 0. False after the error.
 bool table_constant(Engine& e, int u, bool positive, int4& value) {
-  if (read_numeric_operand(e, u, value) && (!positive || value > 0)) return true;
+  const bool ok = e.cs.stmt.operand_text[ix(u)] == 'X' ? check_experi_constant_use(e, u, value, positive ? 2 : 1)
+                                                       : read_numeric_operand(e, u, value) && (!positive || value > 0);
+  if (ok) return true;
   if (!e.ctl.error_reported) flag_error_without_hint(e, " Incorrect constant as operand");
   return false;
 }

@@ -44,7 +44,7 @@ bool constant_operand(Engine& e, int u, int use, real4& value, int4& x_number) {
   }
   if (mark == 'X') {
     int4 x = 0;
-    if (!read_x_constant(e, code, use, x)) return false;
+    if (!patch_experi_constant(e, code, use, x)) return false;
     if (use >= x_use::generate_c) {
       x_number = x;
       value = static_cast<real4>(e.ent.sv.savevalue_init[x]);
@@ -235,11 +235,13 @@ bool read_generate_priority(Engine& e, int n) {
   if (operand_length(e, 5) == 0) return true;
   if (e.cs.stmt.operand_text[5] == 'X') {
     int4 x = 0;
-    if (!read_x_constant(e, e.cs.stmt.operand_value[5], x_use::generate_e, x)) {
+    if (!patch_experi_constant(e, e.cs.stmt.operand_value[5], x_use::generate_e, x)) {
       if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal E operand");
       return false;
     }
     g.generate_priority_x[n] = x;
+    // The transactions take the savevalue's value as their priority.
+    g.generate_priority[n] = trunc_i32(e.ent.sv.savevalue_init[ix(x)]);
     return true;
   }
   real4 v = 0;

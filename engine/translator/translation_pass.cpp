@@ -361,6 +361,7 @@ void reset_compile_state(Engine& e) {
   experi.capacity_slot = experi.generate_c_slot = experi.generate_d_slot = 0;
   experi.generate_e_slot = experi.goto_b_slot = 0;
   experi.capacity_flag = false;
+  experi.invalue_decimal = 0;
   e.ent = EntityTables{};
   e.ent.experi = experi;
   e.ent.fn.function_point_count.fill(1);

@@ -165,8 +165,14 @@ inline constexpr int generate_e = 6;  // GENERATE E: priority
 inline constexpr int goto_b = 7;      // GOTO B
 }  // namespace x_use
 // The value of X$name as a constant of the given use; false when no
-// savevalue of that name was initialised before.
-bool read_x_constant(Engine& e, int4 name, int use, int4& value);
+// savevalue of that name was initialised before. The first operand of
+// each use that names the EXPERI invalue savevalue is recorded.
+bool patch_experi_constant(Engine& e, int4 name, int use, int4& value);
+// Operand u as a constant: a number, or an X$ constant; with mode above
+// 1 a value of 0 or less is refused (false).
+bool check_experi_constant_use(Engine& e, int u, int4& value, int mode);
+// The named savevalue with this name code (index from 1); false when none.
+bool find_savevalue_by_name(Engine& e, int4 name, int& index);
 
 // ---- program_end.cpp: end-of-program checks and linking
 void check_program_end(Engine& e);
@@ -202,8 +208,13 @@ void warn_assemble_without_split(Engine& e);
 bool check_print_block(Engine& e, int4& v, int4& a);
 
 // ---- experi_statement.cpp: the EXPERI statement
-// Whether the model holds an EXPERI statement.
+// Whether the model holds an EXPERI statement in its first 30 lines; its
+// operands are stored for the experiment driver. Every error in the
+// statement is reported with the statement and stops the engine.
 bool parse_experi(Engine& e);
+// The characters of columns from..to of the line as an unsigned decimal
+// integer; a non-digit gives " Only constants allowed here" (false).
+bool read_experi_integer(Engine& e, int4& value, const Line80& line, int from, int to);
 
 
 }  // namespace kelvo
