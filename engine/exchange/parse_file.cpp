@@ -4,6 +4,8 @@
 // version's writer records no parse records: "parsefile" stays empty.
 #include "exchange/parse_file.h"
 
+#include "exchange/auto_animation.h"
+
 #include "model/engine.h"
 #include "support/diagnostics.h"
 #include "support/packed_names.h"
@@ -56,6 +58,7 @@ void classify_line(Engine& e, int count, const Line80& line) {
     stop_program(e);
   }
   if (p.op_code == k_op_end) c.parse_end_flag = true;
+  anim_note_statement(e, line, statement, p);
   parse_statement_line(e, count, line, p);
 }
 
