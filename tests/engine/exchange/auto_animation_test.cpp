@@ -273,5 +273,26 @@ TEST_F(AutoAnimation, LocatedBlocksGetCommentLabelsUpToNine) {
   EXPECT_TRUE(b.at(12).label.is_blank());
 }
 
+
+TEST_F(AutoAnimation, DataAfterEndFollowsTheAnimatedModel) {
+  ASSERT_FALSE(animate("       SIMULATE\n       GENERATE  10\n       TERMINATE 1\n       START     5\n"
+                       "       END\n1 2\n#\n"));
+  const auto ani = file("M.ANI");
+  ASSERT_GE(ani.size(), 3u);
+  EXPECT_EQ(ani[ani.size() - 3], "   END");
+  EXPECT_EQ(ani[ani.size() - 2], "1 2");
+  EXPECT_EQ(ani.back(), "#");
+}
+
+TEST_F(AutoAnimation, ErrorsOfTheAnimatedRunGoToTheUsersTraceFile) {
+  e().ctl.auto_animation_flag = true;
+  e().ctl.saved_program_name.assign("M.TXT");
+  e().ctl.program_file_name.assign("M.ANI");
+  EXPECT_TRUE(stops([&] { stop_animation(e(), " Some error"); }));
+  e().ch.close_all();
+  EXPECT_EQ(file("M.ATF").back(), " Some error");
+  EXPECT_FALSE(std::filesystem::exists("MANI.ATF"));
+}
+
 }  // namespace
 }  // namespace kelvo
