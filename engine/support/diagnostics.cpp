@@ -34,7 +34,7 @@ int open_error_unit(Engine& e) {
   if (c.auto_animation_flag) {
     if (!c.atf_replaced || !e.ch.is_open(io::k_atf_unit)) {
       // Replace the trace file once; later reports of this run append.
-      const Text129 atf = model_name_with_extension(e, "ATF");
+      const Text129 atf = c.error_file_name.is_blank() ? model_name_with_extension(e, "ATF") : c.error_file_name;
       e.ch.open_new(io::k_atf_unit, atf.trimmed());
       c.atf_replaced = true;
       e.ch.write(io::k_atf_unit, "Due to error, no ATF file produced");

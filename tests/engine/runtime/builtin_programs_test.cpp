@@ -147,11 +147,12 @@ class Programs : public test::RuntimeTest {
   }
 };
 
-TEST_F(Programs, AnimationNameInOperandBTravelsAsItsBitPattern) {
+TEST_F(Programs, AnimationNameInOperandBTravelsAsItsCode) {
   const int4 name = test::pack6("GOT1");
   special_block(prog::place, {{opnd::constant, 5}, {opnd::constant, name}});
   const ProgramArgs args = special_block_arguments(*e, 1);
   EXPECT_EQ(args.value(1), 5.0f);
+  EXPECT_TRUE(args.is_name(2));
   EXPECT_EQ(args.name(2), name);
   EXPECT_EQ(args.value(7), 0.0f);
   special_block(prog::place, {{opnd::constant, 5}, {opnd::constant, 7}});
