@@ -107,7 +107,9 @@ class Rewriter {
   void listing_line() {
     if (!debug_) return;
     const std::string n = block_text();
-    std::string text = "BLOT" + n + (n.size() == 1 ? "  " : " ") + "PRINT 'WRITE BLO" + n + "T',N$BLOT" + n + ",0";
+    // The field width is left to PRINT: this engine's PRINT takes a
+    // width of 1 or more, and the standard width writes the same record.
+    std::string text = "BLOT" + n + (n.size() == 1 ? "  " : " ") + "PRINT 'WRITE BLO" + n + "T',N$BLOT" + n;
     out(" " + io::read_a(text, 47));
   }
   void dummy_advance() { out("     ADVANCE X$DUM"); }
