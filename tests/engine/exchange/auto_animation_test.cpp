@@ -294,5 +294,24 @@ TEST_F(AutoAnimation, ErrorsOfTheAnimatedRunGoToTheUsersTraceFile) {
   EXPECT_FALSE(std::filesystem::exists("MANI.ATF"));
 }
 
+
+TEST_F(AutoAnimation, TwoLineConnectionsStandAheadOfTheLayoutAndAgainAmongItsLines) {
+  // The IF (row 2 of column 1) sends to T (row 4 of column 2).
+  ASSERT_FALSE(animate("       SIMULATE\n       LET       X$A=0\n       GENERATE  10\n       IF        X$A>1,T\n"
+                       "       TERMINATE 1\n       GENERATE  10\n       ADVANCE   1\n       ADVANCE   1\n"
+                       "T      TERMINATE 1\n       START     5\n       END\n"));
+  const auto lay = file("M.LAY");
+  const std::string first = " Line #8   -30  -10  -10  -20";
+  const std::string second = " Line #9   -10  -20  -10  -30";
+  ASSERT_GE(lay.size(), 3u);
+  EXPECT_EQ(lay[0], first);
+  EXPECT_EQ(lay[1], second);
+  EXPECT_EQ(lay[2].rfind("Define View \"(Home)\"", 0), 0u);
+  const auto again = std::find(lay.begin() + 2, lay.end(), first);
+  ASSERT_NE(again, lay.end());
+  EXPECT_EQ(*(again + 1), second);
+  EXPECT_TRUE(holds(lay, "Define Path GOT1"));
+}
+
 }  // namespace
 }  // namespace kelvo
