@@ -45,11 +45,11 @@ bool has_seed_row(const Engine& e, int run) {
 bool set_up_model(Engine& e, int runs) {
   // The model state of an earlier run is cleared before translating.
   reset_output_channels(e);
-  reset_model_state(e);
-  // The animation trace file is opened anew by the model's first
-  // animation statement.
-  e.run.atf_open = false;
+  // The animation trace file of a model run before ends complete; the
+  // model's first animation statement opens its own anew.
+  close_atf_file(e);
   e.run.atf_last_time = 0.0f;
+  reset_model_state(e);
   start_run_accumulators(e);
   if (e.ctl.seed_reset_flag) reset_stream_seeds(e);
   e.run.run_count = runs > 1 ? 1 : 0;
