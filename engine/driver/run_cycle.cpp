@@ -70,8 +70,8 @@ void main_program(Engine& e) {
   if (c.animation_mode) {
     check_auto_animation(e);
     write_anim_layout(e);
-    build_animated_model(e);
-    write_animated_model(e);
+    prepare_auto_animation(e);
+    rewrite_model_for_animation(e);
   }
   run_cycle(e);
   stop_now(e);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "exchange/auto_animation.h"
 #include "io/channels.h"
 #include "model/engine.h"
 #include "support/diagnostics.h"
@@ -115,6 +116,7 @@ void classify_line(Engine& e, int count, const Line80& line) {
     stop_program(e);
   }
   if (p.op_code == k_op_end) c.parse_end_flag = true;
+  anim_note_statement(e, line, statement, p);
   parse_statement_line(e, count, line, p);
 }
 

@@ -73,6 +73,7 @@ struct ControlState {
   int hint_field_word = 0;        // scanner column word: 0 = nothing scanned yet
   bool address_function_flag = false;  // an address function was met
   bool atf_replaced = false;      // the ATF file holds the error notice
+  Text129 error_file_name;        // the ATF file's name once opened (blank before), for the error notice
   bool err_file_open = false;     // the ERR file is open on unit_base + 24
   bool wrn_open = false;          // the model's WRN file is open on unit_base + 55
 };

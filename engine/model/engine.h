@@ -4,6 +4,7 @@
 #pragma once
 
 #include "io/channels.h"
+#include "model/anim_state.h"
 #include "model/block_table.h"
 #include "model/codes.h"
 #include "model/compile_state.h"
@@ -68,6 +69,8 @@ struct Engine {
   ServerTables srv;
   // Run-time state of the WAITIF blocks (engine/runtime/waitif).
   WaitifRun waitif_run;
+  // Automatic animation: the parse pass's view of the model and its layout.
+  AnimState anim;
   // Calls into higher layers, filled by the driver at start-up.
   EngineHooks hooks;
 };

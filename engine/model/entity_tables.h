@@ -276,6 +276,10 @@ struct SpecialTables {
   int4 name_cache_count = 0;
   std::array<int4, k_spec_limit + 1> name_cache_code{};
   std::array<Text6, k_spec_limit + 1> name_cache_text{};
+  // Animation name per special statement: the text of its name operand,
+  // up to 6 characters; a position nothing was recorded into holds NUL.
+  // record_anim_name; NUL at reset.
+  std::array<std::array<char, 6>, k_spec_limit + 1> atf_name{};
 };
 
 // Kinds of a special statement's operand row besides the operand kinds:

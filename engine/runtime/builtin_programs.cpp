@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 
+#include "exchange/atf_writer.h"
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/experiment.h"
@@ -159,9 +160,18 @@ void call_builtin_program(Engine& e, int n, ProgramArgs& args, int k) {
       return;
     case prog::decima: e.rep.report_decimals = trunc_i32(args.value(1)); return;
     case prog::atf: close_delete_side_output(e); return;
+    // The animation commands write the animation trace file.
+    case prog::create: write_atf_create(e, args); return;
+    case prog::destro: write_atf_destroy(e, args); return;
+    case prog::place: write_anim_place(e, args); return;
+    case prog::change: write_atf_set_class(e, args); return;
+    case prog::color: write_atf_set_color(e, args); return;
+    case prog::speed: write_atf_set_speed(e, args); return;
+    case prog::move: write_anim_move_place(e, args); return;
+    case prog::write: write_atf_write_command(e, args); return;
+    case prog::time: write_anim_travel(e, args); return;
+    case prog::setbar: write_atf_set_bar(e, args); return;
     default:
-      // The animation commands write the animation trace file.
-      if (n >= prog::create && n <= prog::setbar) run_error(e, " Not yet available: ANIM");
       // FPRIN, MARSE and any number below 1.
       graph_statement(e, args, k, 2);
       return;

@@ -46,6 +46,10 @@ bool has_seed_row(const Engine& e, int run) {
 bool set_up_model(Engine& e, int runs) {
   // The model state of an earlier run is cleared before translating.
   reset_output_channels(e);
+  // The animation trace file of a model run before ends complete; the
+  // model's first animation statement opens its own anew.
+  close_atf_file(e);
+  e.run.atf_last_time = 0.0f;
   reset_model_state(e);
   start_run_accumulators(e);
   if (e.ctl.seed_reset_flag) reset_stream_seeds(e);
@@ -184,13 +188,7 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
 [[noreturn]] void close_and_stop(Engine& e) {
   if (e.run.matrix_output_wanted) matrix_save_dialog(e);
   close_graph_files(e);
-  if (e.run.atf_open) {
-    e.run.clock = e.run.saved_clock;
-    write_atf_time(e);
-    e.ch.write(io::k_atf_unit, " END");
-    e.ch.close(io::k_atf_unit);
-    e.run.atf_open = false;
-  }
+  close_atf_file(e);
   if (e.rep.result_file_open && e.rep.prog_unit > 0) e.ch.close(e.rep.prog_unit);
   if (e.run.aux_file_open) e.ch.close(e.run.aux_unit);
   e.ch.close(e.ctl.unit_base + io::offset::graph);

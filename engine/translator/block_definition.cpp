@@ -199,8 +199,4 @@ void check_terminate_block(Engine& e) {
   e.blocks.block_arg[e.blocks.block_count] = to_int2(slot);
 }
 
-void statement_not_available(Engine& e, std::string_view what) {
-  flag_statement_error(e, std::string(" Not yet available: ") + std::string(what));
-}
-
 }  // namespace kelvo

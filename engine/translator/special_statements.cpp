@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "exchange/atf_writer.h"
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "support/console_answer.h"
@@ -370,6 +371,8 @@ void check_control_statement(Engine& e, bool control_use) {
   }
   sp.spec_program[ix(k)] = p;
   note_program_use(e, p, control_use);
+  // An animation statement is a block; as a control statement it is refused below.
+  if (is_animation_program(p) && !control_use) record_anim_name(e, k, p);
   bool rows_end = false;
   for (int r = 2; r <= k_spec_rows + 1; ++r) {
     if (rows_end) {

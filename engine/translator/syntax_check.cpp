@@ -5,6 +5,7 @@
 // the sign of LET+ and LET-, CAPACITY into STORAGE, SELECT's P form).
 #include <string>
 
+#include "exchange/atf_writer.h"
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "support/diagnostics.h"
@@ -286,6 +287,11 @@ SyntaxPass check_syntax_pass(Engine& e, bool& label_known) {
   // A statement without a label keeps a syntax message as the saved hint.
   e.ctl.hint_field_word = f.first_word_len;
   if (c == 0 || e.ctl.error_reported) return done;
+  // An ANIM statement becomes a call of its animation program (HELP).
+  if (scan_anim_keyword(e, c)) {
+    e.cs.stmt.stmt_op = label_entry(bc::special);
+    syn.operand_check_due = true;
+  }
 
   while (c <= 72 && l.at(c) == ' ') ++c;
   if (c > 72) return done;
@@ -315,10 +321,6 @@ SyntaxPass check_syntax_pass(Engine& e, bool& label_known) {
   bool select = false;
   if (f.op_len == 6 && !minmax_select) select = check_select_statement(e, s);
   if (e.ctl.error_reported) return done;
-  if (f.op_len == 4 && f1 == 'A' && up_at(l, s + 1) == 'N' && up_at(l, s + 2) == 'I' && up_at(l, s + 3) == 'M') {
-    statement_not_available(e, "ANIM");
-    return done;
-  }
   const int from = minmax_select ? s + 6 : operand_field_start(e, s, blank, select);
   if (from == 0) return done;
   // IF and WAITIF: the relation between operands A and B becomes a comma.

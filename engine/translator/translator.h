@@ -102,9 +102,6 @@ void check_terminate_block(Engine& e);
 // attribute, an attribute on an open line).
 void define_print_block(Engine& e);
 void store_print_operands(Engine& e, int4 v, int4 a);
-// A statement this version does not translate: " Not yet available: " and
-// what it is, as a statement error.
-void statement_not_available(Engine& e, std::string_view what);
 
 // ---- time_operands.cpp: GENERATE and ADVANCE
 bool check_time_operands(Engine& e, real4 row[5]);

@@ -147,21 +147,27 @@ class Programs : public test::RuntimeTest {
   }
 };
 
-TEST_F(Programs, AnimationNameInOperandBTravelsAsItsBitPattern) {
+TEST_F(Programs, AnimationNameInOperandBTravelsAsItsCode) {
   const int4 name = test::pack6("GOT1");
   special_block(prog::place, {{opnd::constant, 5}, {opnd::constant, name}});
   const ProgramArgs args = special_block_arguments(*e, 1);
   EXPECT_EQ(args.value(1), 5.0f);
+  EXPECT_TRUE(args.is_name(2));
   EXPECT_EQ(args.name(2), name);
   EXPECT_EQ(args.value(7), 0.0f);
   special_block(prog::place, {{opnd::constant, 5}, {opnd::constant, 7}});
   EXPECT_EQ(special_block_arguments(*e, 1).value(7), 1.0f);
 }
 
-TEST_F(Programs, AnimationProgramEndsTheRunWithItsMessage) {
-  special_block(prog::create, {{opnd::constant, 5}});
-  EXPECT_TRUE(test::stops([&] { resolve_block_operands(*e, 1); }));
-  EXPECT_NE(out.str().find(" Not yet available: ANIM"), std::string::npos);
+TEST_F(Programs, AnimationProgramWritesItsRecordToTheTraceFile) {
+  const test::ScratchDir dir("atf_record");
+  special_block(prog::create, {{opnd::constant, 5}, {opnd::constant, test::pack6("FIG1")}});
+  e->ent.spec.atf_name[1] = {'F', 'I', 'G', '1', '\0', '\0'};
+  e->ch.open_new(io::k_atf_unit, "M.ATF");
+  e->run.atf_open = true;
+  resolve_block_operands(*e, 1);
+  e->ch.close(io::k_atf_unit);
+  EXPECT_EQ(test::read_file("M.ATF"), " CREATE FIG1        5\n");
 }
 
 // The user-program hook sees the program's number among the user programs.

@@ -47,7 +47,8 @@ std::vector<MessageCase> message_cases() {
       {"TraceOn", base_insert(6, "       TRACE     ON"), ""},
       {"TabulateWithoutTable", base_insert(6, "       TABULATE  TAB1"), " Table in A operand not defined"},
       {"ExperiStatement", base_insert(6, "       EXPERI    X$A"), " Restart KELVO to run program with EXPERI"},
-      {"AnimStatement", base_insert(1, "       ANIM      1"), " Not yet available: ANIM"},
+      {"AnimStatementBeforeGenerate", base_insert(1, "       ANIM      CREATE,P$SEG1,FIG1"), " This block cannot be used as control statement"},
+      {"AnimStatementWithoutProgramCall", base_insert(6, "       ANIM      1"), " Illegal operation code or operands. ! expected"},
       {"UnknownProgram", base_insert(6, "       HELP      SNAQX,C1,1,X$A"), " No FORTRAN program with A operand name"},
       // Matrix and graph statements.
       {"MatrixReferenceWithOneIndex", base_insert(6, "       LET       X$A=MX(1)"), " Illegal expression in MX("},
@@ -129,11 +130,6 @@ TEST_F(MessageTest, TableAfterGenerateIsReportedOnly) {
   EXPECT_EQ(err_lines().at(0), " This must come prior to first GENERATE block");
   EXPECT_FALSE(e_->ctl.error_found);
   EXPECT_EQ(e_->ent.tab.table_count, 1);
-}
-
-TEST_F(MessageTest, UnavailableStatementIsFlagged) {
-  EXPECT_EQ(first_error(base_insert(1, "       ANIM      1")), " Not yet available: ANIM");
-  EXPECT_TRUE(e_->ctl.error_found);
 }
 
 TEST_F(MessageTest, NoSimulate) {

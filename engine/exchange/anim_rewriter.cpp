@@ -1,0 +1,351 @@
+// The animated model of automatic animation.
+// Takes the statements of the parse pass and their blocks; writes the
+// work file "animani" and the model's ANI file: a copy of the model with
+// ANIM statements that create an object per transaction at its GENERATE,
+// place it at every block it enters (BLO and the block number), send it
+// over a return point (GOT and a number) where an IF, SPLIT or GOTO sends
+// it elsewhere, and destroy it at its TERMINATE.
+#include <string>
+#include <vector>
+
+#include "exchange/auto_animation.h"
+#include "io/channels.h"
+#include "io/fixed_format.h"
+#include "model/engine.h"
+#include "support/diagnostics.h"
+#include "support/stop.h"
+#include "support/text_routines.h"
+
+namespace kelvo {
+
+namespace {
+
+constexpr int k_op_generate = 1;
+constexpr int k_op_terminate = 2;
+constexpr int k_op_advance = 5;
+constexpr int k_op_goto = 6;
+constexpr int k_op_if = 11;
+constexpr int k_op_if_state = 12;
+constexpr int k_op_waitif = 13;
+constexpr int k_op_print = 19;
+constexpr int k_op_split = 22;
+constexpr int k_op_assemble = 23;
+constexpr int k_op_simulate = 29;
+constexpr int k_op_start = 30;
+constexpr int k_op_end = 31;
+constexpr int k_op_qtable = 32;
+constexpr int k_op_input = 33;
+constexpr int k_op_experi = 34;
+constexpr int k_op_reset = 35;
+
+// The last column of a statement.
+constexpr std::size_t k_statement_width = 72;
+
+// A return point at the end of the animated model: transactions sent
+// there are placed on the path GOTn and go on to the target.
+struct ReturnPoint {
+  int number = 0;
+  int segment = 0;
+  bool from_split = false;
+  Text6 target;
+};
+
+// The items of an operand field, cut at commas outside apostrophes.
+std::vector<std::string> items_of(const std::string& operands) {
+  std::vector<std::string> items;
+  bool quoted = false;
+  std::string item;
+  for (char c : operands) {
+    if (c == '\'') quoted = !quoted;
+    if (c == ',' && !quoted) {
+      items.push_back(item);
+      item.clear();
+    } else {
+      item += c;
+    }
+  }
+  items.push_back(item);
+  return items;
+}
+
+std::string join_items(const std::vector<std::string>& items) {
+  std::string s;
+  for (std::size_t i = 0; i < items.size(); ++i) s += (i ? "," : "") + items[i];
+  return s;
+}
+
+class Rewriter {
+ public:
+  explicit Rewriter(Engine& e) : e_(e), a_(e.anim), debug_(e.ctl.debug_mode) {}
+
+  void run() {
+    for (const AnimStatement& s : a_.statements) rewrite(s);
+    write_return_points();
+    if (!start_line_.empty()) out(start_line_);
+    out("   END");
+  }
+
+ private:
+  void out(std::string_view line) { e_.ch.write(k_ani_model_unit, trim_right(line)); }
+
+  std::string object() const { return "P$SEG" + std::to_string(segment_); }
+  std::string block_text() const { return std::to_string(block_); }
+
+  // The statement as the animated model holds it: four blanks, the label,
+  // the statement word and the whole operand field. An operand field too
+  // long for that layout keeps the user's own spacing-free form, so no
+  // operand character is lost beyond column 72.
+  std::string copy_line(const AnimStatement& s, const Text6& label, const std::string& operands) const {
+    std::string line = "    " + std::string(label.view()) + " " + operation_word(s.op_code) + " " + operands;
+    if (trim_right(line).size() <= k_statement_width) return line;
+    line = (label.is_blank() ? std::string() : std::string(label.trimmed())) + " " + s.word + " " + operands;
+    if (line.size() > k_statement_width && line[0] == ' ') line.erase(0, 1);
+    return line;
+  }
+  std::string copy_line(const AnimStatement& s) const { return copy_line(s, s.label, s.operands); }
+
+  void listing_line() {
+    if (!debug_) return;
+    const std::string n = block_text();
+    // The field width is left to PRINT: this engine's PRINT takes a
+    // width of 1 or more, and the standard width writes the same record.
+    std::string text = "BLOT" + n + (n.size() == 1 ? "  " : " ") + "PRINT 'WRITE BLO" + n + "T',N$BLOT" + n;
+    out(" " + io::read_a(text, 47));
+  }
+  void dummy_advance() { out("     ADVANCE X$DUM"); }
+  void plain_place() { out("     ANIM PLACE," + object() + ",BLO" + block_text()); }
+  void labelled_place(const Text6& label) {
+    out(std::string(label.view()) + " ANIM PLACE," + object() + ",BLO" + block_text());
+    dummy_advance();
+    listing_line();
+  }
+  void blank_prefixed_place() {
+    out("      ANIM PLACE," + object() + ",BLO" + block_text());
+    dummy_advance();
+    listing_line();
+  }
+  // The place line in front of a block: it takes over the block's label,
+  // so a transaction sent to the label is placed too.
+  void place_before(const Text6& label) {
+    if (label.is_blank()) blank_prefixed_place();
+    else labelled_place(label);
+  }
+
+  void statement_error(const AnimStatement& s, std::string_view message) {
+    ControlState& c = e_.ctl;
+    c.current_statement.assign(s.raw);
+    clear_statement_error_state(e_);
+    e_.ch.close_delete(k_ani_model_unit);
+    flag_error_without_hint(e_, message);
+    stop_program(e_);
+  }
+
+  const AnimBlock& block_of(const AnimStatement& s) const { return a_.blocks[static_cast<std::size_t>(s.block)]; }
+
+  // The operand field with the address that leads away replaced by the
+  // return point's label GOTn: the last operand of an IF, the second of a
+  // SPLIT, the first of a GOTO.
+  std::string retarget(const AnimStatement& s, int number) {
+    std::vector<std::string> items = items_of(s.operands);
+    std::size_t k = 0;
+    if (s.op_code == k_op_if || s.op_code == k_op_if_state) {
+      if (items.size() < 2) statement_error(s, " C operand compulsory in IF block");
+      k = items.size() - 1;
+    } else if (s.op_code == k_op_split) {
+      if (items.size() < 2) statement_error(s, " Compulsory B operand missing in SPLIT block");
+      k = 1;
+    }
+    items[k] = "GOT" + std::to_string(number);
+    return join_items(items);
+  }
+
+  void rewrite(const AnimStatement& s) {
+    const int code = s.op_code;
+    if (code == 0) {
+      out(s.raw);  // a data line, as the user wrote it
+      return;
+    }
+    if (code < k_op_simulate) {
+      ++block_;
+    }
+    switch (code) {
+      case k_op_simulate:
+        out("SIMULATE 1");
+        if (!a_.model_sets_dum) out("    LET X$DUM=5");
+        return;
+      case k_op_experi:
+        out(" " + a_.experi_line.substr(0, std::min<std::size_t>(a_.experi_line.size(), 21)));
+        return;
+      case k_op_reset:
+      case k_op_end:
+        return;
+      case k_op_input:
+        e_.ch.close_delete(k_ani_model_unit);
+        stop_animation(e_, " INPUT not allowed at automatic animation");
+      case k_op_start: {
+        std::vector<std::string> items = items_of(s.operands);
+        if (items.size() < 2) items.resize(2);
+        items[1] = "NP";
+        start_line_ = copy_line(s, s.label, join_items(items));
+        return;
+      }
+      case k_op_generate:
+        out(copy_line(s));
+        ++segment_;
+        if (segment_ > k_anim_segment_limit) statement_error(s, " Too many GENERATE blocks for automatic animation");
+        {
+          const std::string d = std::to_string(segment_);
+          const std::string value = segment_ == 1 ? "N$FIG1" : "N$FIG" + d + "+" + std::to_string((segment_ - 1) * 1000);
+          out("FIG" + d + "  LET " + object() + "=" + value);
+          out("      ANIM CREATE," + object() + ",FIG" + d);
+        }
+        return;
+      case k_op_advance:
+        listing_line();
+        if (s.label.is_blank()) plain_place();
+        else out(std::string(s.label.view()) + " ANIM PLACE," + object() + ",BLO" + block_text());
+        out(copy_line(s, Text6(), s.operands));
+        return;
+      case k_op_terminate:
+        labelled_place(s.label);
+        out("     ANIM DESTROY," + object());
+        out(copy_line(s, Text6(), s.operands));
+        return;
+      case k_op_if:
+      case k_op_if_state:
+      case k_op_split:
+        rewrite_branch(s);
+        return;
+      case k_op_goto:
+        rewrite_goto(s);
+        return;
+      case k_op_waitif:
+        if (!s.label.is_blank()) out(std::string(s.label.view()) + " ADVANCE");
+        blank_prefixed_place();
+        out(copy_line(s, Text6(), s.operands));
+        return;
+      case k_op_print:
+        out(std::string(s.label.view()) + " PRINT ");
+        labelled_place(Text6());
+        return;
+      case k_op_assemble:
+        out(copy_line(s));
+        return;
+      default:
+        break;
+    }
+    out(copy_line(s));
+    if (code < k_op_simulate) blank_prefixed_place();
+  }
+
+  // IF and SPLIT: the place line in front, the address replaced by the
+  // return point, which the end of the model leads on to the address.
+  void rewrite_branch(const AnimStatement& s) {
+    const AnimBlock& b = block_of(s);
+    std::string operands = s.operands;
+    if (b.return_point > 0) {
+      operands = retarget(s, b.return_point);
+      returns_.push_back({b.return_point, segment_, s.op_code == k_op_split, b.target});
+    } else if (items_of(s.operands).size() < 2) {
+      retarget(s, 0);  // no address at all: the statement error
+    }
+    place_before(s.label);
+    out(copy_line(s, Text6(), operands));
+  }
+
+  // GOTO: placed at its block and on its return point, then sent on. A
+  // GOTO with further operands keeps them and goes over a return point
+  // at the end of the model instead.
+  void rewrite_goto(const AnimStatement& s) {
+    const AnimBlock& b = block_of(s);
+    if (b.return_point == 0) {
+      place_before(s.label);
+      out(copy_line(s, Text6(), s.operands));
+      return;
+    }
+    if (items_of(s.operands).size() > 1) {
+      returns_.push_back({b.return_point, segment_, false, b.target});
+      place_before(s.label);
+      out(copy_line(s, Text6(), retarget(s, b.return_point)));
+      return;
+    }
+    listing_line();
+    if (s.label.is_blank()) plain_place();
+    else out(std::string(s.label.view()) + " ANIM PLACE," + object() + ",BLO" + block_text());
+    dummy_advance();
+    out("     ANIM PLACE," + object() + ",GOT" + std::to_string(b.return_point));
+    dummy_advance();
+    out("     GOTO " + std::string(b.target.trimmed()));
+  }
+
+  void write_return_points() {
+    for (const ReturnPoint& r : returns_) {
+      const std::string n = std::to_string(r.number);
+      const std::string d = std::to_string(r.segment);
+      if (r.from_split) {
+        out("GOT" + n + " LET+ P$SEG" + d + ",10000");
+        out("ANIM CREATE,P$SEG" + d + ",FIG" + d);
+        out("ANIM COLOR,P$SEG" + d + ",7");
+        out(" ANIM PLACE,P$SEG" + d + ",GOT" + n);
+      } else {
+        out("  GOT" + n + " ANIM PLACE,P$SEG" + d + ",GOT" + n);
+      }
+      dummy_advance();
+      out("     GOTO " + std::string(r.target.trimmed()));
+    }
+  }
+
+  Engine& e_;
+  AnimState& a_;
+  bool debug_;
+  int block_ = 0;
+  int segment_ = 0;
+  std::string start_line_;
+  std::vector<ReturnPoint> returns_;
+};
+
+// The lines after END (data that the model reads after its END) are
+// copied behind the animated model's END.
+void copy_lines_after_end(Engine& e) {
+  const int unit = e.ctl.unit_base;
+  if (!e.ch.open_read(unit, e.ctl.program_file_name.trimmed())) return;
+  std::string line;
+  for (int n = 1; n <= e.ctl.parse_line_count; ++n) {
+    if (e.ch.read_line(unit, line) != io::ReadStatus::ok) {
+      e.ch.close(unit);
+      return;
+    }
+  }
+  while (e.ch.read_line(unit, line) == io::ReadStatus::ok) e.ch.write(k_ani_model_unit, line);
+  e.ch.close(unit);
+}
+
+}  // namespace
+
+void prepare_auto_animation(Engine& e) {
+  AnimState& a = e.anim;
+  if (a.animani_written) return;
+  a.animani_written = true;
+  if (!e.ch.open_new(k_animani_unit, "animani")) return;
+  for (const AnimStatement& s : a.statements) {
+    if (s.op_code == 0) continue;
+    e.ch.write(k_animani_unit, io::Rec().a(s.label.view(), 6).x(1).a(operation_word(s.op_code), 9).x(1).lit(s.operands));
+  }
+  e.ch.close(k_animani_unit);
+}
+
+void rewrite_model_for_animation(Engine& e) {
+  e.ctl.auto_animation_flag = true;
+  if (static_cast<int>(e.anim.blocks.size()) - 1 > k_anim_block_limit) {
+    stop_animation(e, " Program has too many statements");
+  }
+  const Text125 ani = animated_model_name(e);
+  e.ch.open_new(k_ani_model_unit, ani.trimmed());
+  Rewriter(e).run();
+  copy_lines_after_end(e);
+  e.ch.close(k_ani_model_unit);
+}
+
+Text125 animated_model_name(Engine& e) { return Text125(model_name_with_extension(e, "ANI").trimmed()); }
+
+}  // namespace kelvo

@@ -1,0 +1,70 @@
+// Automatic animation state: the statements of the model as the parse
+// pass saw them, the layout bookkeeping of its blocks (row, segment,
+// label, connection target) and the results of the model check. Written by
+// the parse pass's animation bookkeeping (engine/exchange/anim_bookkeeping)
+// and read by the layout file and the animated-model writers. Cleared by
+// reset_anim_state at the start of the parse pass. The tables grow with the
+// model; the parse pass is not part of a run, so nothing here is touched
+// while a model runs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "io/fixed_text.h"
+
+namespace kelvo {
+
+// One line of the model as the parse pass handed it on.
+struct AnimStatement {
+  int op_code = 0;          // operation code (40 for a LET before the first GENERATE); 0 for a data line
+  Text6 label;              // the label, upper case, blank when none
+  std::string word;         // the operation word as the user wrote it
+  std::string operands;     // the whole operand field as the user wrote it
+  std::string raw;          // the line itself (data lines are copied unchanged)
+  int block = 0;            // block number (1..) when the statement is a block, else 0
+};
+
+// One block of the layout (index = block number, 1-based; entry 0 unused).
+struct AnimBlock {
+  int statement = 0;        // index of its statement in AnimState::statements
+  int op_code = 0;          // operation code of the block
+  int row = 0;              // row of the layout (0 = not placed yet)
+  int segment = 0;          // segment (column) of the layout
+  Text6 label;              // label as the layout shows it (a located block may get COMn)
+  Text6 target;             // connection target: where an IF, GOTO or SPLIT sends transactions
+  int return_point = 0;     // return point number of an IF, GOTO or SPLIT with a target (0 none)
+};
+
+// A connection line pair of the layout: block `from` sends to block `to`.
+struct AnimConnection {
+  int from = 0;
+  int to = 0;
+};
+
+struct AnimState {
+  std::vector<AnimStatement> statements;  // every statement and data line, in order
+  std::vector<AnimBlock> blocks;          // blocks, 1-based
+  std::vector<AnimConnection> connections;
+  int segment_count = 0;        // GENERATE statements seen
+  int located_count = 0;        // blocks placed by a "(Loc:" comment
+  int return_count = 0;         // return points handed out (IF, GOTO, SPLIT with a target)
+  bool first_generate = false;  // a GENERATE has been seen: LET is a block from now on
+  bool start_seen = false;      // START has been seen: blocks are no longer placed
+  bool waitif_with_c = false;   // the model has a WAITIF with a C operand
+  bool address_function = false;  // a FUNCTION's data line names a block address
+  bool in_function_data = false;  // the lines after a FUNCTION statement are its data
+  bool model_sets_dum = false;  // a LET before the first GENERATE sets X$DUM
+  std::string dum_value;        // the value that LET gives X$DUM
+  std::string experi_line;      // start-value line built from the EXPERI statement
+  bool animani_written = false; // "animani" is written once per process
+  // Layout lines computed by check_auto_animation.
+  std::vector<std::string> text_lines;     // block and connection lines, 40 characters
+  std::vector<std::string> early_lines;    // two-line connections, written at once
+  std::vector<std::string> message_lines;  // MESSAGE BLO lines, 50 characters
+  std::vector<std::string> label_lines;    // TEXT lines, 30 characters
+  std::vector<std::string> block_paths;    // path header and segment lines of the blocks
+  std::vector<std::string> return_paths;   // path lines of the return points
+};
+
+}  // namespace kelvo
