@@ -549,6 +549,23 @@ TEST_F(ServiceTree, ServiceWithoutRuntimeReportsThatItFailedToStart) {
   EXPECT_FALSE(Ran());
 }
 
+TEST_F(ServiceTree, MainThatFailsEndsTheProcessWithoutAStoppedReport) {
+  strings_[1312] = "throw";
+  Install();
+  const int pid = StartService();
+  // The manager sees the process end while the service is running, so its
+  // recovery actions apply.
+  EXPECT_EQ(launcher_test::Wait(pid), 255) << ReadFile(root_ / "service.log");
+  EXPECT_EQ(Status(), (std::vector<std::string>{"4\t5\t0\t0\t0\t0"}));
+  const std::string log = EventLog();
+  EXPECT_TRUE(Contains(log, "OrvaneSvc|INFORMATION|0x40000001|The OrvaneSvc service has started.\n"
+                            "OrvaneSvc|ERROR|0xC0000002|Error invoking method: main(java/lang/String[])\\n\\n"
+                            "Details:\\n"))
+      << log;
+  EXPECT_TRUE(Contains(log, "boom from main")) << log;
+  EXPECT_FALSE(Contains(log, "has stopped")) << log;
+}
+
 // ---- embedded jar files ----
 
 // Two valid, empty archives of different sizes (the second with a comment).
