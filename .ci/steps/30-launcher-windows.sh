@@ -33,9 +33,12 @@ for dll in $dlls; do
 done
 
 # The service, splash, embedded-jar and clean-up code call these.
-for fn in StartServiceCtrlDispatcherA RegisterServiceCtrlHandlerA SetServiceStatus CreateServiceA \
-          DeleteService RegCreateKeyExA RegSetValueExA DeregisterEventSource LoadBitmapA SetTimer \
-          EnumWindows LockWindowUpdate FindResourceA SetFileTime CreateProcessA; do
+for fn in OpenSCManagerA OpenServiceA StartServiceCtrlDispatcherA RegisterServiceCtrlHandlerA \
+          SetServiceStatus CreateServiceA DeleteService RegCreateKeyExA RegSetValueExA \
+          RegisterEventSourceA ReportEventA DeregisterEventSource \
+          CreateWindowExA SetWindowLongA CallWindowProcA LoadBitmapA SetTimer KillTimer EnumWindows \
+          LockWindowUpdate FindResourceA GetTempPathA CreateDirectoryA SetFileTime CreateProcessA \
+          OpenProcess; do
   check "imports $fn" grep -qE "[[:space:]]$fn\$" <<<"$headers"
 done
 

@@ -148,7 +148,13 @@ void ExtractJars(std::string_view resource) {
   std::string dir;
   if (!JarDirectory(config.jar_dir_mode, config.main_class_stored, dir)) return;
   if (config.jar_dir_mode == kJarDirSubDirectory || config.jar_dir_mode == kJarDirTemporary) {
-    platform::MakeDirectory(dir);  // it may exist already
+    // It may exist already, but only as a directory of the user's own: a
+    // link planted in its place would lead the files elsewhere.
+    platform::MakeDirectory(dir);
+    if (!platform::OwnDirectory(dir)) {
+      ShowErrorWithReason(MessageText(kMsgWriteError), {dir});
+      return;
+    }
   }
   // Every file of the resource is recorded first, so that the clean-up
   // copy also removes what an extraction that stopped early has written.
@@ -189,6 +195,8 @@ void RemoveTemporaryJarFiles(unsigned long pid) {
   if (!platform::ResourceData(kEmbeddedJarResource, resource) || resource.size() <= 1) return;
   std::string dir;
   if (!JarDirectory(mode, stored, dir)) return;
+  // Only the directory that an extraction could have written to.
+  if ((mode == kJarDirSubDirectory || mode == kJarDirTemporary) && !platform::OwnDirectory(dir)) return;
   RemoveJarFiles(resource, dir);
 }
 

@@ -55,7 +55,8 @@ std::string JoinClassPath(const std::string& configured, const std::string& jar_
 // Extracts the files of `resource` into the jar directory of the
 // configuration, records their paths and appends them to class_path. A file
 // of the same size and time is left as it is, and so is one in use. A
-// malformed resource is reported and nothing is written; an extraction that
+// malformed resource is reported and nothing is written, and so is a jar
+// sub-directory that is a link or not the user's own; an extraction that
 // stops early leaves class_path unchanged.
 void ExtractJars(std::string_view resource);
 // ExtractJars with the launcher's own resource.
@@ -67,7 +68,8 @@ void ExtractEmbeddedJars();
 void RemoveJarFiles(std::string_view resource, const std::string& jar_dir);
 // The clean-up copy: waits for process `pid` to end, then removes the jar
 // files by the mode, the stored main class and the resource, read straight
-// from the resources.
+// from the resources; a jar sub-directory that is a link or not the user's
+// own is left alone.
 void RemoveTemporaryJarFiles(unsigned long pid);
 // Starts the clean-up copy once, when jar files were extracted and their
 // removal at exit is configured. It runs in the directory of the

@@ -77,7 +77,7 @@ struct LauncherState {
 
   // Java runtime, set by StartJvm.
   void* jvm_library = nullptr;
-  JavaVM* jvm = nullptr;
+  std::atomic<JavaVM*> jvm{nullptr};              // read by the service's stop thread
   JNIEnv* main_env = nullptr;                     // the environment of the creating thread
   std::string registry_java_home;                 // JavaHome of the last registry version key examined
   std::atomic<bool> windows_9x{false};

@@ -311,8 +311,10 @@ JNIEnv* AttachStopperThread() {
   attach_args.name = thread_name;
   attach_args.group = nullptr;
   JNIEnv* env = nullptr;
-  if (state.jvm == nullptr ||
-      state.jvm->AttachCurrentThread(reinterpret_cast<void**>(&env), &attach_args) != JNI_OK || env == nullptr) {
+  // A stop may come before the service's worker has made the machine.
+  JavaVM* const vm = state.jvm;
+  if (vm == nullptr || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), &attach_args) != JNI_OK ||
+      env == nullptr) {
     ShowErrorMessage(MessageText(kMsgAttachThread));
     return nullptr;
   }
@@ -391,7 +393,7 @@ bool RunMainClass(const std::vector<std::string>& args, bool attach) {
   // An attached thread is always detached again: the machine's shutdown
   // waits for every attached thread.
   const bool ok = CallMain(env, args);
-  if (attach) state.jvm->DetachCurrentThread();
+  if (attach) state.jvm.load()->DetachCurrentThread();
   return ok;
 }
 
@@ -399,14 +401,15 @@ bool CallSystemExit() {
   JNIEnv* env = AttachStopperThread();
   if (env == nullptr) return false;
   const bool ok = CallJavaExit(env);
-  state.jvm->DetachCurrentThread();
+  state.jvm.load()->DetachCurrentThread();
   return ok;
 }
 
 void StopJvm() {
-  if (state.jvm == nullptr) return;
-  state.jvm->DetachCurrentThread();
-  state.jvm->DestroyJavaVM();
+  JavaVM* const vm = state.jvm;
+  if (vm == nullptr) return;
+  vm->DetachCurrentThread();
+  vm->DestroyJavaVM();
   state.jvm = nullptr;
   state.main_env = nullptr;
 }

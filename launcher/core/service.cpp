@@ -24,7 +24,7 @@ constexpr std::uint32_t kEventTypesSupported = 7;  // error, warning, informatio
 platform::ServiceStatusRecord service_status;
 // Ends the wait of ServiceMain. It lives as long as the process: the
 // watchdog, the stop thread and the exit hook may signal it at any time.
-platform::SyncEvent* stop_event = nullptr;
+std::atomic<platform::SyncEvent*> stop_event{nullptr};
 std::atomic<bool> jvm_run_ok{false};          // the worker's start and main call succeeded
 std::atomic<bool> service_main_done{false};   // ServiceMain has reported the stopped state
 std::atomic<bool> worker_started_jvm{false};  // the exit hook hands over to ServiceMain
@@ -121,6 +121,9 @@ void ServiceControlHandler(unsigned long control) {
 void ServiceMain() {
   const std::string& name = config.service_name;
   if (!platform::OpenEventSource(name)) return;
+  // Made before any control can arrive, so that a stop at once finds the
+  // event that it must signal; a failure is reported in its place below.
+  stop_event = platform::CreateSyncEvent();
   platform::RegisterServiceHandler(name, ServiceControlHandler);
   ShowInfoMessage(MessageText(kMsgServiceStarted), {name});
 
@@ -132,7 +135,6 @@ void ServiceMain() {
   platform::LeaveLock(StatusLock());
   ReportStatus(svc::kStateRunning, 0, 0);
 
-  stop_event = platform::CreateSyncEvent();
   if (stop_event == nullptr) {
     ShowErrorWithReason(kRC000004);
   } else if (platform::StartThread(ServiceRunThread, nullptr) == nullptr) {

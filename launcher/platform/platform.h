@@ -147,6 +147,10 @@ ListResult ListDirectory(const std::string& dir, std::vector<DirEntry>& entries)
 bool TempPath(std::string& out);
 // Creates a directory; true when it exists afterwards.
 bool MakeDirectory(const std::string& dir);
+// True when `dir` is a directory itself (not a link or reparse point to
+// one) and, where the system has owners, the user's own. Otherwise false,
+// with the last error saying why.
+bool OwnDirectory(const std::string& dir);
 // Opens an existing file for reading: 1 with its size and last-write time
 // (a Windows FILETIME: 100 ns units since 1601), 0 when it cannot be
 // opened, -1 when its size cannot be read.

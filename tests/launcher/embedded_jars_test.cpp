@@ -166,14 +166,42 @@ TEST_F(EmbeddedJars, AFileThatCannotBeReplacedIsSkipped) {
 }
 
 TEST_F(EmbeddedJars, AFailedWriteStopsTheExtractionAndKeepsTheClassPath) {
-  srvlaunch::config.jar_dir_mode = srvlaunch::kJarDirSubDirectory;
-  srvlaunch::config.class_path = "lib";
-  WriteFile(root_ / "exe" / "0A1B", "a file where the directory would be");
-  srvlaunch::ExtractJars(TwoJars());
-  EXPECT_EQ(srvlaunch::config.class_path, "lib");
-  EXPECT_EQ(Messages(), "Error: Error writing to file/directory: .\\0A1B\\a.jar\n\nReason: Not a directory\n");
-  // The clean-up copy still knows every file of the resource.
-  EXPECT_EQ(srvlaunch::state.extracted_jar_paths.size(), 2u);
+  // The longest name a directory takes: the file is written beside it
+  // under a longer name first, which cannot be made.
+  const std::string long_name = std::string(251, 'b') + ".jar";
+  const std::string long_resource =
+      srvlaunch::BuildEmbeddedJarResource({{"a.jar", kTimeA, "alpha"}, {long_name, kTimeB, "x"}});
+  const struct {
+    std::string resource;
+    std::string what;             // the file or directory named by the message
+    std::string reason;
+    std::size_t recorded;         // paths known to the clean-up copy
+  } cases[] = {
+      {TwoJars(), ".\\0A1B", "Not a directory", 0},                    // a file holds the directory's name
+      {TwoJars(), ".\\0A1B", "Not a directory", 0},                    // a link holds it
+      {long_resource, ".\\0A1B\\" + long_name, "File name too long", 2},  // the second file fails
+  };
+  for (std::size_t i = 0; i < 3; ++i) {
+    fs::remove_all(root_ / "exe" / "0A1B");
+    fs::remove(root_ / "messages.log");
+    if (i == 0) WriteFile(root_ / "exe" / "0A1B", "a file where the directory would be");
+    if (i == 1) {
+      fs::create_directories(root_ / "elsewhere");
+      fs::create_directory_symlink(root_ / "elsewhere", root_ / "exe" / "0A1B");
+    }
+    srvlaunch::ResetLauncherState();
+    srvlaunch::LoadMessageTable();
+    srvlaunch::config.main_class_stored = "0A1B";
+    srvlaunch::config.jar_dir_mode = srvlaunch::kJarDirSubDirectory;
+    srvlaunch::config.class_path = "lib";
+    srvlaunch::ExtractJars(cases[i].resource);
+    EXPECT_EQ(srvlaunch::config.class_path, "lib");
+    EXPECT_EQ(Messages(), "Error: Error writing to file/directory: " + cases[i].what + "\n\nReason: " +
+                              cases[i].reason + "\n");
+    EXPECT_EQ(srvlaunch::state.extracted_jar_paths.size(), cases[i].recorded);
+  }
+  EXPECT_TRUE(fs::is_empty(root_ / "elsewhere"));
+  EXPECT_EQ(ReadFile(root_ / "exe" / "0A1B" / "a.jar"), "alpha");
 }
 
 TEST_F(EmbeddedJars, AMalformedResourceWritesNothingAnywhere) {

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <map>
 #include <sstream>
 #include <optional>
@@ -515,11 +516,16 @@ TEST_F(ServiceTree, MainThatIgnoresTheStopIsEndedByTheWatchdogStartedOnce) {
   Install();
   const int pid = StartService();
   ASSERT_TRUE(Eventually([this] { return Started(); })) << ReadFile(root_ / "service.log");
+  const auto stop_sent = std::chrono::steady_clock::now();
   SendControl(1);
   ASSERT_TRUE(Eventually([this] { return Status().size() == 2; }));
   SendControl(1);
   SendControl(4);
   EXPECT_EQ(launcher_test::Wait(pid), 0) << ReadFile(root_ / "service.log");
+  // The watchdog waits its 30 seconds and then lets the service end.
+  const auto waited = std::chrono::steady_clock::now() - stop_sent;
+  EXPECT_GE(waited, std::chrono::seconds(30));
+  EXPECT_LT(waited, std::chrono::seconds(45));
   EXPECT_EQ(Status(), (std::vector<std::string>{"4\t5\t0\t0\t0\t0", "3\t5\t0\t0\t0\t40000", "3\t5\t0\t0\t0\t40000",
                                                 "3\t5\t0\t0\t0\t40000", "1\t5\t0\t0\t0\t0"}));
   EXPECT_EQ(EventLog(),
@@ -541,6 +547,23 @@ TEST_F(ServiceTree, ServiceWithoutRuntimeReportsThatItFailedToStart) {
             "OrvaneSvc|ERROR|0xC0000002|Unable to locate suitable Java Runtime Environment on this machine.\n"
             "OrvaneSvc|ERROR|0xC0000002|The OrvaneSvc service failed to start.\n");
   EXPECT_FALSE(Ran());
+}
+
+TEST_F(ServiceTree, MainThatFailsEndsTheProcessWithoutAStoppedReport) {
+  strings_[1312] = "throw";
+  Install();
+  const int pid = StartService();
+  // The manager sees the process end while the service is running, so its
+  // recovery actions apply.
+  EXPECT_EQ(launcher_test::Wait(pid), 255) << ReadFile(root_ / "service.log");
+  EXPECT_EQ(Status(), (std::vector<std::string>{"4\t5\t0\t0\t0\t0"}));
+  const std::string log = EventLog();
+  EXPECT_TRUE(Contains(log, "OrvaneSvc|INFORMATION|0x40000001|The OrvaneSvc service has started.\n"
+                            "OrvaneSvc|ERROR|0xC0000002|Error invoking method: main(java/lang/String[])\\n\\n"
+                            "Details:\\n"))
+      << log;
+  EXPECT_TRUE(Contains(log, "boom from main")) << log;
+  EXPECT_FALSE(Contains(log, "has stopped")) << log;
 }
 
 // ---- embedded jar files ----
@@ -626,8 +649,9 @@ TEST_F(JarTree, MalformedResourceExtractsNothing) {
     const RunResult r = Launch({});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(Contains(Report(), "java.class.path=.\n")) << Report();
+    // Neither the jar directory nor the file beside it that ../x.jar names.
     EXPECT_FALSE(fs::exists(TempJarDir()));
-    EXPECT_FALSE(fs::exists(root_ / "x.jar"));
+    EXPECT_FALSE(fs::exists(root_ / "tmp" / "x.jar"));
     EXPECT_EQ(Messages(), "Error: Internal error RC000007\n");
   }
 }

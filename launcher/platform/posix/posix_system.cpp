@@ -163,6 +163,20 @@ bool MakeDirectory(const std::string& dir) {
   return errno == EEXIST && ::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool OwnDirectory(const std::string& dir) {
+  struct stat st {};
+  if (::lstat(NativePath(dir).c_str(), &st) != 0) return false;
+  if (!S_ISDIR(st.st_mode)) {
+    errno = ENOTDIR;
+    return false;
+  }
+  if (st.st_uid != ::geteuid()) {
+    errno = EPERM;
+    return false;
+  }
+  return true;
+}
+
 namespace {
 
 // A FILETIME counts 100 ns units from 1601; the system's clock counts from 1970.

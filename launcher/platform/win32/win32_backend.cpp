@@ -402,6 +402,16 @@ bool MakeDirectory(const std::string& dir) {
          (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool OwnDirectory(const std::string& dir) {
+  const DWORD attributes = GetFileAttributesA(dir.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    SetLastError(ERROR_DIRECTORY);
+    return false;
+  }
+  return true;
+}
+
 int ReadFileStamp(const std::string& path, std::uint64_t& size, std::uint64_t& file_time) {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
