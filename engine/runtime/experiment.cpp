@@ -121,7 +121,8 @@ Definition experiment_definition(Engine& e, bool first) {
     d.low = x.experi_stmt_low;
     d.high = x.experi_stmt_high;
     d.runs = x.experi_stmt_runs;
-  } else if (first && !e.ctl.java_mode) {
+  } else if (first && !e.ctl.java_mode && !e.ctl.cmd_file_present) {
+    // "$" typed at the console: the definition is asked there.
     d = console_definition(e);
   } else {
     int runs = 0;
@@ -133,10 +134,11 @@ Definition experiment_definition(Engine& e, bool first) {
   return d;
 }
 
-// The model must read the invalue (VALIN) and give the outvalue (VALUT).
+// The model must read the invalue (VALIN) and give the outvalue (VALUT);
+// the terminal is told when it does not.
 void check_reached(Engine& e) {
   if (e.ev.input_used_mark == 1 && e.xp.valut_reached) return;
-  write_error_message(e, " Program cannot reach VALIN or VALUT");
+  e.ch.write(io::k_console_out, " Program cannot reach VALIN or VALUT");
   stop_program(e);
 }
 
@@ -342,11 +344,15 @@ void run_statistical_analysis(Engine& e, const Definition& d) {
       else r.f(result, 10, 2);
       exp_line(e, r);
     }
-    // The statistics of the results so far, on the same channel.
+    // The statistics of the results so far, on the same channel: of the
+    // run's result, or of each value of several VALUT blocks (refused by
+    // the statistics with two alternatives).
     RunResults& rr = e.srv.results;
-    rr.count = 1;
-    rr.name[1] = 0;
-    rr.value[1] = result;
+    if (rr.count <= 1) {
+      rr.count = 1;
+      rr.name[1] = 0;
+      rr.value[1] = result;
+    }
     const int saved = e.rep.out_unit;
     e.rep.out_unit = exp_unit(e);
     write_run_statistics(e);
