@@ -344,6 +344,9 @@ void run_statistical_analysis(Engine& e, const Definition& d) {
       else r.f(result, 10, 2);
       exp_line(e, r);
     }
+    if (k > 1 && e.rep.prog_unit > 0 && e.rep.out_unit == e.rep.prog_unit) {
+      exp_line(e, io::Rec().lit(" Run").i(k, 4));
+    }
     // The statistics of the results so far, on the same channel: of the
     // run's result, or of each value of several VALUT blocks (refused by
     // the statistics with two alternatives).
