@@ -256,6 +256,7 @@ void run_optimisation(Engine& e, const Definition& d) {
   exp_line(e, io::Rec().lit("  obtained when the invalue is ").f(xp.best_invalue, 7, 2));
   if (r > 1) write_chart(e, alternatives);
   if (r > 1 && xp.valut_file_open) write_alternative_comparisons(e, alternatives, r);
+  if (e.rep.prog_unit > 0 && e.rep.out_unit == e.rep.prog_unit) e.ch.close(e.rep.prog_unit);
   close_exp_section(e);
 }
 
