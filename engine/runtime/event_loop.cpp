@@ -128,7 +128,7 @@ void run_event_loop(Engine& e) {
     break;
   }
   // The experiment driver reads the run's outvalue.
-  if (e.ctl.experi_present) e.run.outvalue = read_outvalue(e);
+  if (e.ctl.experi_run) e.run.outvalue = read_outvalue(e);
 }
 
 }  // namespace kelvo

@@ -121,7 +121,8 @@ Definition experiment_definition(Engine& e, bool first) {
     d.low = x.experi_stmt_low;
     d.high = x.experi_stmt_high;
     d.runs = x.experi_stmt_runs;
-  } else if (first && !e.ctl.java_mode) {
+  } else if (first && !e.ctl.java_mode && !e.ctl.cmd_file_present) {
+    // "$" typed at the console: the definition is asked there.
     d = console_definition(e);
   } else {
     int runs = 0;
@@ -133,10 +134,11 @@ Definition experiment_definition(Engine& e, bool first) {
   return d;
 }
 
-// The model must read the invalue (VALIN) and give the outvalue (VALUT).
+// The model must read the invalue (VALIN) and give the outvalue (VALUT);
+// the terminal is told when it does not.
 void check_reached(Engine& e) {
   if (e.ev.input_used_mark == 1 && e.xp.valut_reached) return;
-  write_error_message(e, " Program cannot reach VALIN or VALUT");
+  e.ch.write(io::k_console_out, " Program cannot reach VALIN or VALUT");
   stop_program(e);
 }
 
@@ -254,6 +256,7 @@ void run_optimisation(Engine& e, const Definition& d) {
   exp_line(e, io::Rec().lit("  obtained when the invalue is ").f(xp.best_invalue, 7, 2));
   if (r > 1) write_chart(e, alternatives);
   if (r > 1 && xp.valut_file_open) write_alternative_comparisons(e, alternatives, r);
+  if (e.rep.prog_unit > 0 && e.rep.out_unit == e.rep.prog_unit) e.ch.close(e.rep.prog_unit);
   close_exp_section(e);
 }
 
@@ -295,6 +298,27 @@ void write_result_histogram(Engine& e, int n) {
   e.ch.close(unit);
   if (open_graph_list_file(e)) {
     e.ch.write(e.ctl.unit_base + io::offset::graph, io::Rec().lit("QT").ch(static_cast<char>('0' + t - 1)).lit(" T"));
+  }
+}
+
+// Two alternatives compared through the differences of their paired
+// runs: when the 95 % limits of the mean difference lie wholly on one
+// side of 0, that alternative has, with 97.5 % probability, the higher
+// value. The limits also go to "valut.fil".
+void write_difference_comparison(Engine& e, const Definition& d, int runs) {
+  const RunResults& rr = e.srv.results;
+  const real8 mean = rr.sum[1] / runs;
+  e.ch.write(e.ctl.unit_base + k_valut_offset,
+             io::Rec().i(2, 3).i(runs, 3).f(mean, 10, 2).f(rr.lower, 10, 2).f(rr.upper, 10, 2));
+  exp_line(e, "");
+  exp_line(e, " With 97.5 percent probability:");
+  if (!(rr.lower > 0.0) && !(rr.upper < 0.0)) return;
+  const real4 higher = rr.lower > 0.0 ? d.low : d.high;
+  const real4 lower = rr.lower > 0.0 ? d.high : d.low;
+  if (is_whole(d.low) && is_whole(d.high)) {
+    exp_line(e, io::Rec().i(nint(higher), 4).lit(" has a higher value than").i(nint(lower), 4));
+  } else {
+    exp_line(e, io::Rec().f(higher, 5, 1).lit(" has a higher value than").f(lower, 7, 1));
   }
 }
 
@@ -342,16 +366,24 @@ void run_statistical_analysis(Engine& e, const Definition& d) {
       else r.f(result, 10, 2);
       exp_line(e, r);
     }
-    // The statistics of the results so far, on the same channel.
+    if (k > 1 && e.rep.prog_unit > 0 && e.rep.out_unit == e.rep.prog_unit) {
+      exp_line(e, io::Rec().lit(" Run").i(k, 4));
+    }
+    // The statistics of the results so far, on the same channel: of the
+    // run's result, or of each value of several VALUT blocks (refused by
+    // the statistics with two alternatives).
     RunResults& rr = e.srv.results;
-    rr.count = 1;
-    rr.name[1] = 0;
-    rr.value[1] = result;
+    if (rr.count <= 1) {
+      rr.count = 1;
+      rr.name[1] = 0;
+      rr.value[1] = result;
+    }
     const int saved = e.rep.out_unit;
     e.rep.out_unit = exp_unit(e);
     write_run_statistics(e);
     e.rep.out_unit = saved;
   }
+  if (alternatives == 2 && n > 1 && xp.valut_file_open) write_difference_comparison(e, d, n);
   if (e.rep.prog_unit > 0 && e.rep.out_unit == e.rep.prog_unit) e.ch.close(e.rep.prog_unit);
   if (e.run.matrix_output_wanted) matrix_save_dialog(e);
   if (xp.valut_file_open) {

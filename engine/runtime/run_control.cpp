@@ -17,6 +17,7 @@
 #include "runtime/matrix_files.h"
 #include "runtime/queues_tables.h"
 #include "runtime/random_streams.h"
+#include "runtime/report_sections.h"
 #include "runtime/standard_report.h"
 #include "runtime/transaction_store.h"
 #include "support/console_answer.h"
@@ -55,6 +56,11 @@ bool set_up_model(Engine& e, int runs) {
   if (e.ctl.seed_reset_flag) reset_stream_seeds(e);
   e.run.run_count = runs > 1 ? 1 : 0;
   e.run.valin_outside_experi = false;
+  if (!e.ctl.experi_run) {
+    // A plain model starts its series with no results and no alternatives.
+    e.srv.results = RunResults{};
+    e.ent.experi.experi_alternatives = 0;
+  }
   if (e.ctl.java_mode && !e.ctl.auto_animation_flag) {
     int saved = 0;
     begin_report_section(e, e.rep.out_unit, saved, 1, k_section_lst);
@@ -119,6 +125,23 @@ void next_start(Engine& e, int previous) {
   run_event_loop(e);
 }
 
+// The end of one run of a plain series (SIMULATE A > 1): the statistics
+// of the run's VALUT values over the runs so far, in the EXP section
+// under the front end. An experiment writes its own.
+void write_series_statistics(Engine& e) {
+  const int next = e.run.next_step_code;
+  if (e.ctl.experi_run || e.run.run_count < 2 || e.srv.results.count < 1) return;
+  if (next != step::series_end && next != step::end) return;
+  if (!e.ctl.java_mode) {
+    write_run_statistics(e);
+    return;
+  }
+  int saved = 0;
+  begin_report_section(e, e.rep.out_unit, saved, e.run.run_number, k_section_exp);
+  write_run_statistics(e);
+  end_report_section(e, e.rep.out_unit, saved);
+}
+
 // Walks the run steps: the STARTs, RESETs and ends of series runs.
 void walk_run_steps(Engine& e, int first, int runs, int mode) {
   RunState& r = e.run;
@@ -180,7 +203,10 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
       i = 0;  // the loop starts again with count 1
       continue;
     }
-    if (was_start) r.saved_clock = r.clock;
+    if (was_start) {
+      r.saved_clock = r.clock;
+      write_series_statistics(e);
+    }
   }
 }
 

@@ -30,6 +30,8 @@ void define_block(Engine& e) {
     flag_statement_error(e, " Block prior to first GENERATE");
     return;
   }
+  // An EXPERI statement that the run cycle did not find makes no block.
+  if (code == bc::special && experi_beyond_scan(e)) return;
   const int b = take_slot(e, blk.block_count, k_block_capacity, " Too many blocks", ErrorEffect::report);
   if (b == 0) stop_program(e);
   const int4 label = e.cs.stmt.stmt_label;

@@ -331,6 +331,13 @@ bool resolve_program_name(Engine& e, const Text6& name, int& n) {
   return false;
 }
 
+bool experi_beyond_scan(Engine& e) {
+  // Beyond the lines the run cycle looks at, an EXPERI statement is not
+  // one: the model runs as a plain model.
+  return !e.ctl.experi_present && e.cs.pass.line_count > k_experi_scan_lines &&
+         check_program_call(e, e.cs.stmt.operand_value[1]) == "EXPERI";
+}
+
 void check_control_statement(Engine& e, bool control_use) {
   auto& sp = e.ent.spec;
   const auto& stmt = e.cs.stmt;
@@ -354,9 +361,7 @@ void check_control_statement(Engine& e, bool control_use) {
     if (stmt.operand_text[ix(r)] == 'X' && !add_named_savevalue(e, r, true, n)) return;
   }
   if (p == prog::valin && word == "EXPERI") {
-    if (!e.ctl.experi_present && control_use && e.cs.pass.line_count > k_experi_scan_lines) {
-      // Beyond the lines the run cycle looks at, an EXPERI statement is
-      // not one: the model runs as a plain model.
+    if (experi_beyond_scan(e)) {
       --sp.spec_count;
       return;
     }

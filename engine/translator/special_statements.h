@@ -37,6 +37,9 @@ bool read_program_list(Engine& e);
 // its program, its operand rows, and, used as a control statement
 // (before the first GENERATE), runs the program at once.
 void check_control_statement(Engine& e, bool control_use);
+// The statement is an EXPERI statement beyond the lines the run cycle
+// scans, in a model run without one: it is passed over.
+bool experi_beyond_scan(Engine& e);
 // Special statement k that calls VALIN: more than one SIMULATE run is an
 // error; otherwise it is the run's VALIN statement.
 void check_simulate_call(Engine& e, int k);
