@@ -111,7 +111,9 @@ void classify_line(Engine& e, int count, const Line80& line) {
     flag_error_without_hint(e, " STORAGE obsolete. Use CAPACITY");
     stop_program(e);
   }
-  if (p.op_code == k_op_anim && c.auto_animation_flag) {
+  // A model to be animated automatically may not animate itself; an
+  // animated model (an ANI file) holds the ANIM statements it was given.
+  if (p.op_code == k_op_anim && c.animation_mode && !c.auto_animation_flag) {
     flag_error_without_hint(e, " Automatic animation not allowed with ANIM");
     stop_program(e);
   }
