@@ -28,45 +28,26 @@ void to_main_file(Engine& e, const io::Rec& r) {
   if (e.ctl.newparse_mode) e.ch.write(main_unit(e), r);
 }
 
-// The first two blank-separated fields of a statement (as the statement
-// splitter finds them), uncut.
-struct TwoFields {
-  std::string_view first;
-  std::string_view second;
-};
-TwoFields first_two_fields(std::string_view statement) {
-  TwoFields f;
-  std::size_t i = 0;
-  for (int n = 0; n < 2; ++n) {
-    while (i < statement.size() && (statement[i] == ' ' || statement[i] == '\t')) ++i;
-    const std::size_t start = i;
-    bool quoted = false;
-    while (i < statement.size() && (quoted || statement[i] != ' ')) {
-      if (statement[i] == '\'') quoted = !quoted;
-      ++i;
-    }
-    (n == 0 ? f.first : f.second) = statement.substr(start, i - start);
-  }
-  return f;
-}
-
 // A statement of two fields that is no operation is a line of data (a
 // FUNCTION or TABLE row): two numbers, or a number paired with a name
 // (an address function).
 bool check_data_line(Engine& e, const ParsedStatement& p, std::string_view statement) {
   if (p.op_code != 0 || p.field_count != 2) return false;
-  const TwoFields f = first_two_fields(statement);
-  const bool first_digit = is_digit_char(f.first.empty() ? ' ' : f.first.front());
-  const bool second_digit = is_digit_char(f.second.empty() ? ' ' : f.second.front());
+  std::array<std::string_view, 3> fields{};
+  statement_fields(statement, fields);
+  const std::string_view first = fields[0];
+  const std::string_view second = fields[1];
+  const bool first_digit = is_digit_char(first.empty() ? ' ' : first.front());
+  const bool second_digit = is_digit_char(second.empty() ? ' ' : second.front());
   const bool numbers = first_digit && second_digit;
-  const bool number_name = first_digit && f.second.size() <= 6;
-  const bool name_number = second_digit && f.first.size() <= 6 && f.second.find(',') == std::string_view::npos;
+  const bool number_name = first_digit && second.size() <= 6;
+  const bool name_number = second_digit && first.size() <= 6 && second.find(',') == std::string_view::npos;
   if (!numbers && !number_name && !name_number) return false;
   if (!numbers) e.ctl.address_function_flag = true;
   // (1X,I4,1X,17A1): the fields in columns 1-8 and 10-17.
   std::string text(17, ' ');
-  std::copy_n(f.first.begin(), std::min<std::size_t>(f.first.size(), 8), text.begin());
-  std::copy_n(f.second.begin(), std::min<std::size_t>(f.second.size(), 8), text.begin() + 9);
+  std::copy_n(first.begin(), std::min<std::size_t>(first.size(), 8), text.begin());
+  std::copy_n(second.begin(), std::min<std::size_t>(second.size(), 8), text.begin() + 9);
   to_parse_file(e, io::Rec().x(1).i(4317, 4).x(1).chars(text));
   return true;
 }
@@ -111,7 +92,9 @@ void classify_line(Engine& e, int count, const Line80& line) {
     flag_error_without_hint(e, " STORAGE obsolete. Use CAPACITY");
     stop_program(e);
   }
-  if (p.op_code == k_op_anim && c.auto_animation_flag) {
+  // A model to be animated automatically may not animate itself; an
+  // animated model (an ANI file) holds the ANIM statements it was given.
+  if (p.op_code == k_op_anim && c.animation_mode && !c.auto_animation_flag) {
     flag_error_without_hint(e, " Automatic animation not allowed with ANIM");
     stop_program(e);
   }

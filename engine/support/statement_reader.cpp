@@ -221,11 +221,8 @@ bool read_statement_line(Engine& e, Line80& line, int count) {
   return false;
 }
 
-ParsedStatement split_statement_fields(std::string_view statement) {
-  ParsedStatement p;
-  // Fields begin at a character that is neither blank nor tab and end at
-  // the first blank that is not between apostrophes.
-  std::array<std::string_view, 3> fields{};  // the text after a third field is a comment
+int statement_fields(std::string_view statement, std::array<std::string_view, 3>& fields) {
+  fields = {};  // the text after a third field is a comment
   int n = 0;
   std::size_t i = 0;
   while (i < statement.size() && n < 3) {
@@ -239,6 +236,13 @@ ParsedStatement split_statement_fields(std::string_view statement) {
     }
     fields[static_cast<std::size_t>(n++)] = statement.substr(start, i - start);
   }
+  return n;
+}
+
+ParsedStatement split_statement_fields(std::string_view statement) {
+  ParsedStatement p;
+  std::array<std::string_view, 3> fields{};
+  const int n = statement_fields(statement, fields);
   p.field_count = n;
   // A statement is [label] operation [operands]: the operation table tells
   // whether the first word is the operation or a label (a label that is

@@ -199,6 +199,18 @@ TEST_F(ParseFile, BlocksAreCountedWithoutWritingAnyFile) {
   EXPECT_FALSE(io::Channels::exists("mainfile"));
 }
 
+// ANIM is refused only in a model that is to be animated automatically;
+// an animated model (an ANI file) keeps its ANIM statements.
+TEST_F(ParseFile, AnimIsRefusedOnlyWhenTheModelIsToBeAnimated) {
+  const Line80 line("       ANIM      CREATE,P$SEG1,FIG1");
+  e().ctl.auto_animation_flag = true;
+  EXPECT_FALSE(stops([&] { classify_line(e(), 1, line); }));
+  e().ctl.auto_animation_flag = false;
+  e().ctl.animation_mode = true;
+  EXPECT_TRUE(stops([&] { classify_line(e(), 1, line); }));
+  EXPECT_NE(console_output().find(" Automatic animation not allowed with ANIM"), std::string::npos) << console_output();
+}
+
 TEST_F(ParseFile, StartValueBookkeepingForTheAnimatedModel) {
   parse({"       LET X$dum=3", "       EXPERI X$A,X$B,5,2,10,AB"});
   EXPECT_TRUE(e().parse.model_sets_x_dum);

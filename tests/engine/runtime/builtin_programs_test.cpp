@@ -159,6 +159,20 @@ TEST_F(Programs, AnimationNameInOperandBTravelsAsItsCode) {
   EXPECT_EQ(special_block_arguments(*e, 1).value(7), 1.0f);
 }
 
+// An evaluated operand B is a number for PLACE and the programs above it;
+// CREATE and DESTROY take G only from a literal B.
+TEST_F(Programs, EvaluatedOperandBSetsArgumentGFromPlaceOn) {
+  e->run.clock = 4.0;
+  for (const int n : {prog::place, prog::write, prog::setbar}) {
+    special_block(n, {{opnd::constant, 5}, {opnd::clock, 0}});
+    const ProgramArgs args = special_block_arguments(*e, 1);
+    EXPECT_EQ(args.value(2), 4.0f) << n;
+    EXPECT_EQ(args.value(7), 1.0f) << n;
+  }
+  special_block(prog::create, {{opnd::constant, 5}, {opnd::clock, 0}});
+  EXPECT_EQ(special_block_arguments(*e, 1).value(7), 0.0f);
+}
+
 TEST_F(Programs, AnimationProgramWritesItsRecordToTheTraceFile) {
   const test::ScratchDir dir("atf_record");
   special_block(prog::create, {{opnd::constant, 5}, {opnd::constant, test::pack6("FIG1")}});
