@@ -112,11 +112,12 @@ void write_seize(Engine& e, std::string_view t, int code, std::string_view word)
   for (int k = 2; k <= it.count; ++k) flag(e, first_char(it[k]));
 }
 
-// RELEASE, RETURN: the whole operand text and 1 for RETURN, 0 for RELEASE.
+// RELEASE, RETURN: the whole operand text and the truth of "this is a
+// RETURN" (-1 true, 0 false).
 void write_release(Engine& e, std::string_view t, int code, std::string_view word) {
   header(e, code * 100 + 5, word);
   operand(e, t, 8);
-  number(e, code == pop::return_ ? 1 : 0, 2);
+  number(e, code == pop::return_ ? -1 : 0, 2);
 }
 
 // ADVANCE, LEAVE, TABULATE, GOTO (form 5) and SIMULATE (form 3): items 1, 2.

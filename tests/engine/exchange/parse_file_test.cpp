@@ -109,7 +109,7 @@ const std::vector<RecordCase>& record_cases() {
        {" 3504 WARM UP", "    3 100", "    1 N", "    1 05"}},
       {"enter_queue", {"       GENERATE 1", "       ENTER TANK,Q"}, {"  906 ENTER", "    4 TANK", "    0", "    1"}},
       {"seize_items", {"       GENERATE 1", "       SEIZE MACH,B,C"}, {"  306 SEIZE", "    4 MACH", "    1 B", "    1 C"}},
-      {"return", {"       GENERATE 1", "       RETURN MACH"}, {" 2805 RETURN", "    4 MACH", "    1"}},
+      {"return", {"       GENERATE 1", "       RETURN MACH"}, {" 2805 RETURN", "    4 MACH", "   -1"}},
       {"split", {"       GENERATE 1", "       SPLIT 2,LOOP,P$A"}, {" 2206 SPLIT", "    1 2", "    4 LOOP", "    1 A"}},
       {"trace_on", {"       GENERATE 1", "       TRACE ON"}, {" 2404 TRACE", "    1"}},
       {"matrix", {"       MATRIX ,B,'TITLE'"}, {" 2506 MATRIX", "    0", "    1 B", "    5 TITLE"}},
