@@ -67,6 +67,12 @@ struct ParsedStatement {
 // Classifies one line of the parse pass and hands it to the parse-file
 // writer; END sets the parse pass's end flag.
 void classify_line(Engine& e, int count, const Line80& line);
+// The fields of a statement, uncut: [label] operation [operands].
+struct StatementFields {
+  std::string_view label, operation, operands;
+  int field_count = 0;
+};
+StatementFields statement_fields(std::string_view statement);
 // Splits a statement (the text before any inline comment) into fields.
 ParsedStatement split_statement_fields(std::string_view statement);
 
