@@ -23,8 +23,9 @@ namespace {
 
 using namespace pop;  // the parse pass's operation codes
 
-// The last column of a statement.
-constexpr std::size_t k_statement_width = 72;
+// The last column a statement may use (the translator refuses one that
+// reaches column 72).
+constexpr std::size_t k_statement_width = 71;
 
 // A return point at the end of the animated model: transactions sent
 // there are placed on the path GOTn and go on to the target.
@@ -61,7 +62,7 @@ class Rewriter {
   // The statement as the animated model holds it: four blanks, the label,
   // the statement word and the whole operand field. An operand field too
   // long for that layout keeps the user's own spacing-free form, so no
-  // operand character is lost beyond column 72.
+  // operand character is lost past the last column.
   std::string copy_line(const AnimStatement& s, const Text6& label, const std::string& operands) const {
     std::string line = "    " + std::string(label.view()) + " " + operation_word(s.op_code) + " " + operands;
     if (trim_right(line).size() <= k_statement_width) return line;
