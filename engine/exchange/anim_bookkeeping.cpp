@@ -7,6 +7,7 @@
 #include <array>
 
 #include "exchange/auto_animation.h"
+#include "exchange/parse_file.h"
 #include "io/channels.h"
 #include "io/fixed_format.h"
 #include "model/engine.h"
@@ -17,76 +18,12 @@ namespace kelvo {
 
 namespace {
 
-constexpr int k_op_generate = 1;
-constexpr int k_op_goto = 6;
-constexpr int k_op_if = 11;
-constexpr int k_op_waitif = 13;
-constexpr int k_op_let = 14;
-constexpr int k_op_split = 22;
-constexpr int k_op_start = 30;
-constexpr int k_op_experi = 34;
-constexpr int k_op_function = 38;
-constexpr int k_op_let_initial = 40;
-constexpr int k_last_block_code = 28;
+using namespace pop;  // the parse pass's operation codes
 
 std::string upper(std::string_view s) {
   std::string u(s);
   for (char& c : u) upcase_char(c);
   return u;
-}
-
-// The blank-separated fields of a statement, with the same rule as the
-// parse pass's split but without cutting the operand field: the animated
-// model must hold the user's operands whole.
-struct FullFields {
-  std::string_view label, op, operands;
-};
-
-FullFields full_fields(std::string_view statement) {
-  std::array<std::string_view, 3> fields{};
-  int n = 0;
-  std::size_t i = 0;
-  while (i < statement.size() && n < 3) {
-    while (i < statement.size() && (statement[i] == ' ' || statement[i] == '\t')) ++i;
-    if (i >= statement.size()) break;
-    const std::size_t start = i;
-    bool quoted = false;
-    while (i < statement.size() && (quoted || statement[i] != ' ')) {
-      if (statement[i] == '\'') quoted = !quoted;
-      ++i;
-    }
-    fields[static_cast<std::size_t>(n++)] = statement.substr(start, i - start);
-  }
-  FullFields f;
-  const bool first_is_op = n >= 1 && operation_code_of_word(fields[0]) != 0;
-  const bool second_is_op = n >= 2 && operation_code_of_word(fields[1]) != 0;
-  if (n == 1) {
-    f.op = fields[0];
-  } else if (first_is_op && !(n == 3 && second_is_op)) {
-    f.op = fields[0];
-    f.operands = fields[1];
-  } else {
-    f.label = fields[0];
-    f.op = fields[1];
-    f.operands = fields[2];
-  }
-  return f;
-}
-
-// The items of an operand field, cut at commas outside apostrophes.
-std::vector<std::string_view> operand_items(std::string_view operands) {
-  std::vector<std::string_view> items;
-  bool quoted = false;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < operands.size(); ++i) {
-    if (operands[i] == '\'') quoted = !quoted;
-    if (operands[i] == ',' && !quoted) {
-      items.push_back(operands.substr(start, i - start));
-      start = i + 1;
-    }
-  }
-  items.push_back(operands.substr(start));
-  return items;
 }
 
 Text6 target_name(std::string_view item) { return Text6(upper(trim_blanks(item))); }
@@ -98,12 +35,12 @@ bool is_function_mark(std::string_view item) { return upper(trim_blanks(item)) =
 Text6 connection_target(int code, std::string_view operands) {
   const auto items = operand_items(operands);
   const std::size_t n = items.size();
-  if (code == k_op_if) {
+  if (code == if_) {
     if (n < 2) return Text6();
     if (is_function_mark(items[n - 1])) return Text6();
     return target_name(items[n - 1]);
   }
-  if (code == k_op_goto) {
+  if (code == go_to) {
     if (n >= 2 && is_function_mark(items[1])) return Text6();
     return target_name(items[0]);
   }
@@ -177,9 +114,27 @@ void note_initial_let(AnimState& a, std::string_view operands) {
 // animated model: "LET X$", item 1 from its third character, "=", item 4.
 void note_experi(AnimState& a, std::string_view operands) {
   const auto items = operand_items(operands);
-  const std::string_view name = items.empty() || items[0].size() < 2 ? std::string_view{} : items[0].substr(2);
-  const std::string_view value = items.size() >= 4 ? items[3] : std::string_view{};
-  a.experi_line = "LET X$" + std::string(name) + "=" + std::string(value);
+  const std::string name = items.empty() || items[0].size() < 2 ? std::string() : items[0].substr(2);
+  const std::string value = items.size() >= 4 ? items[3] : std::string();
+  a.experi_line = "LET X$" + name + "=" + value;
+}
+
+// The "!" comment of a statement line from the character after the "!";
+// the layout reads it only when that character is "(".
+std::string_view located_comment(const Line80& line) {
+  const std::string_view all = line.view();
+  const std::size_t bang = all.find('!');
+  if (bang == std::string_view::npos) return {};
+  return all.substr(bang + 1);
+}
+
+int take_return_point(AnimState& a) {
+  const int d = a.segment_count;
+  if (d >= 1 && d <= k_anim_segment_limit && !a.segment_returns[static_cast<std::size_t>(d)]) {
+    a.segment_returns[static_cast<std::size_t>(d)] = true;
+    return d;
+  }
+  return k_anim_segment_limit + ++a.extra_return_count;
 }
 
 bool has_letter(std::string_view s) {
@@ -187,6 +142,23 @@ bool has_letter(std::string_view s) {
 }
 
 }  // namespace
+
+std::vector<std::string> operand_items(std::string_view operands) {
+  std::vector<std::string> items;
+  bool quoted = false;
+  std::string item;
+  for (char c : operands) {
+    if (c == '\'') quoted = !quoted;
+    if (c == ',' && !quoted) {
+      items.push_back(item);
+      item.clear();
+    } else {
+      item += c;
+    }
+  }
+  items.push_back(item);
+  return items;
+}
 
 std::string operation_word(int code) {
   return io::read_a(parse_op_display(code), 9);
@@ -212,7 +184,7 @@ void anim_enter_block(Engine& e, int block, std::string_view comment) {
   AnimState& a = e.anim;
   if (a.start_seen || block < 2) return;
   AnimBlock& b = a.blocks[static_cast<std::size_t>(block)];
-  if (!comment.empty() && comment.find('(') != std::string_view::npos) locate_block(e, block, comment);
+  if (!comment.empty() && comment.front() == '(') locate_block(e, block, comment);
   if (b.row != 0) return;
   const AnimBlock& prev = a.blocks[static_cast<std::size_t>(block - 1)];
   b.row = prev.row + 1;
@@ -223,11 +195,11 @@ void anim_note_statement(Engine& e, const Line80& line, std::string_view stateme
   if (!e.ctl.animation_mode) return;
   AnimState& a = e.anim;
   if (a.blocks.empty()) a.blocks.emplace_back();
-  const FullFields f = full_fields(statement);
+  const StatementFields f = statement_fields(statement);
   AnimStatement s;
   s.op_code = p.op_code;
   s.label.assign(upper(f.label));
-  s.word.assign(f.op);
+  s.word.assign(f.operation);
   s.operands.assign(f.operands);
   s.raw.assign(line.trimmed_right());
   if (s.op_code == 0) {
@@ -237,33 +209,33 @@ void anim_note_statement(Engine& e, const Line80& line, std::string_view stateme
     a.statements.push_back(std::move(s));
     return;
   }
-  a.in_function_data = s.op_code == k_op_function;
-  if (s.op_code == k_op_let && !a.first_generate) {
-    s.op_code = k_op_let_initial;
+  a.in_function_data = s.op_code == function;
+  if (s.op_code == let && !a.first_generate) {
+    s.op_code = let_start_value;
     note_initial_let(a, s.operands);
   }
-  if (s.op_code == k_op_experi) note_experi(a, s.operands);
-  if (s.op_code == k_op_waitif && operand_items(s.operands).size() > 1) a.waitif_with_c = true;
-  if (s.op_code >= 1 && s.op_code <= k_last_block_code) {
+  if (s.op_code == experi) note_experi(a, s.operands);
+  if (s.op_code == waitif && operand_items(s.operands).size() > 1) a.waitif_with_c = true;
+  if (s.op_code >= 1 && s.op_code <= return_) {
     const int n = static_cast<int>(a.blocks.size());
     AnimBlock b;
     b.statement = static_cast<int>(a.statements.size());
     b.op_code = s.op_code;
     b.label = s.label;
-    if (s.op_code == k_op_if || s.op_code == k_op_goto || s.op_code == k_op_split) {
+    if (s.op_code == if_ || s.op_code == go_to || s.op_code == split) {
       b.target = connection_target(s.op_code, s.operands);
-      if (!b.target.is_blank()) b.return_point = ++a.return_count;
+      if (!b.target.is_blank()) b.return_point = take_return_point(a);
     }
     a.blocks.push_back(b);
     s.block = n;
-    if (s.op_code == k_op_generate) {
+    if (s.op_code == generate) {
       a.first_generate = true;
       anim_mark_depth(e, n);
     } else {
-      anim_enter_block(e, n, p.comment.view().substr(0, static_cast<std::size_t>(std::max(p.comment_len, 0))));
+      anim_enter_block(e, n, located_comment(line));
     }
   }
-  if (s.op_code == k_op_start) a.start_seen = true;
+  if (s.op_code == start) a.start_seen = true;
   a.statements.push_back(std::move(s));
 }
 

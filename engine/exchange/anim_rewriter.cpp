@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "exchange/auto_animation.h"
+#include "exchange/parse_file.h"
 #include "io/channels.h"
 #include "io/fixed_format.h"
 #include "model/engine.h"
@@ -20,26 +21,11 @@ namespace kelvo {
 
 namespace {
 
-constexpr int k_op_generate = 1;
-constexpr int k_op_terminate = 2;
-constexpr int k_op_advance = 5;
-constexpr int k_op_goto = 6;
-constexpr int k_op_if = 11;
-constexpr int k_op_if_state = 12;
-constexpr int k_op_waitif = 13;
-constexpr int k_op_print = 19;
-constexpr int k_op_split = 22;
-constexpr int k_op_assemble = 23;
-constexpr int k_op_simulate = 29;
-constexpr int k_op_start = 30;
-constexpr int k_op_end = 31;
-constexpr int k_op_qtable = 32;
-constexpr int k_op_input = 33;
-constexpr int k_op_experi = 34;
-constexpr int k_op_reset = 35;
+using namespace pop;  // the parse pass's operation codes
 
-// The last column of a statement.
-constexpr std::size_t k_statement_width = 72;
+// The last column a statement may use (the translator refuses one that
+// reaches column 72).
+constexpr std::size_t k_statement_width = 71;
 
 // A return point at the end of the animated model: transactions sent
 // there are placed on the path GOTn and go on to the target.
@@ -49,24 +35,6 @@ struct ReturnPoint {
   bool from_split = false;
   Text6 target;
 };
-
-// The items of an operand field, cut at commas outside apostrophes.
-std::vector<std::string> items_of(const std::string& operands) {
-  std::vector<std::string> items;
-  bool quoted = false;
-  std::string item;
-  for (char c : operands) {
-    if (c == '\'') quoted = !quoted;
-    if (c == ',' && !quoted) {
-      items.push_back(item);
-      item.clear();
-    } else {
-      item += c;
-    }
-  }
-  items.push_back(item);
-  return items;
-}
 
 std::string join_items(const std::vector<std::string>& items) {
   std::string s;
@@ -94,7 +62,7 @@ class Rewriter {
   // The statement as the animated model holds it: four blanks, the label,
   // the statement word and the whole operand field. An operand field too
   // long for that layout keeps the user's own spacing-free form, so no
-  // operand character is lost beyond column 72.
+  // operand character is lost past the last column.
   std::string copy_line(const AnimStatement& s, const Text6& label, const std::string& operands) const {
     std::string line = "    " + std::string(label.view()) + " " + operation_word(s.op_code) + " " + operands;
     if (trim_right(line).size() <= k_statement_width) return line;
@@ -107,10 +75,10 @@ class Rewriter {
   void listing_line() {
     if (!debug_) return;
     const std::string n = block_text();
-    // The field width is left to PRINT: this engine's PRINT takes a
-    // width of 1 or more, and the standard width writes the same record.
-    std::string text = "BLOT" + n + (n.size() == 1 ? "  " : " ") + "PRINT 'WRITE BLO" + n + "T',N$BLOT" + n;
-    out(" " + io::read_a(text, 47));
+    // A PRINT labelled BLOTn that writes "WRITE BLOnT" and its own entry
+    // count (width 0: the standard form), the number in one or two digits.
+    const std::string text = " BLOT" + n + (n.size() == 1 ? "  " : " ") + "PRINT 'WRITE BLO" + n + "T',N$BLOT" + n + ",0";
+    out(io::read_a(text, 47));
   }
   void dummy_advance() { out("     ADVANCE X$DUM"); }
   void plain_place() { out("     ANIM PLACE," + object() + ",BLO" + block_text()); }
@@ -146,12 +114,12 @@ class Rewriter {
   // return point's label GOTn: the last operand of an IF, the second of a
   // SPLIT, the first of a GOTO.
   std::string retarget(const AnimStatement& s, int number) {
-    std::vector<std::string> items = items_of(s.operands);
+    std::vector<std::string> items = operand_items(s.operands);
     std::size_t k = 0;
-    if (s.op_code == k_op_if || s.op_code == k_op_if_state) {
+    if (s.op_code == if_ || s.op_code == if_alt) {
       if (items.size() < 2) statement_error(s, " C operand compulsory in IF block");
       k = items.size() - 1;
-    } else if (s.op_code == k_op_split) {
+    } else if (s.op_code == split) {
       if (items.size() < 2) statement_error(s, " Compulsory B operand missing in SPLIT block");
       k = 1;
     }
@@ -165,31 +133,28 @@ class Rewriter {
       out(s.raw);  // a data line, as the user wrote it
       return;
     }
-    if (code < k_op_simulate) {
+    if (code < simulate) {
       ++block_;
     }
     switch (code) {
-      case k_op_simulate:
+      case simulate:
         out("SIMULATE 1");
         if (!a_.model_sets_dum) out("    LET X$DUM=5");
         return;
-      case k_op_experi:
+      case experi:
         out(" " + a_.experi_line.substr(0, std::min<std::size_t>(a_.experi_line.size(), 21)));
         return;
-      case k_op_reset:
-      case k_op_end:
+      case reset:
+      case end:
         return;
-      case k_op_input:
+      case input:
         e_.ch.close_delete(k_ani_model_unit);
         stop_animation(e_, " INPUT not allowed at automatic animation");
-      case k_op_start: {
-        std::vector<std::string> items = items_of(s.operands);
-        if (items.size() < 2) items.resize(2);
-        items[1] = "NP";
-        start_line_ = copy_line(s, s.label, join_items(items));
+      case start:
+        // Kept for the end of the model, ",NP" after its last operand.
+        start_line_ = copy_line(s, s.label, std::string(trim_right(s.operands)) + ",NP");
         return;
-      }
-      case k_op_generate:
+      case generate:
         out(copy_line(s));
         ++segment_;
         if (segment_ > k_anim_segment_limit) statement_error(s, " Too many GENERATE blocks for automatic animation");
@@ -200,42 +165,42 @@ class Rewriter {
           out("      ANIM CREATE," + object() + ",FIG" + d);
         }
         return;
-      case k_op_advance:
+      case advance:
         listing_line();
         if (s.label.is_blank()) plain_place();
         else out(std::string(s.label.view()) + " ANIM PLACE," + object() + ",BLO" + block_text());
         out(copy_line(s, Text6(), s.operands));
         return;
-      case k_op_terminate:
+      case terminate:
         labelled_place(s.label);
         out("     ANIM DESTROY," + object());
         out(copy_line(s, Text6(), s.operands));
         return;
-      case k_op_if:
-      case k_op_if_state:
-      case k_op_split:
+      case if_:
+      case if_alt:
+      case split:
         rewrite_branch(s);
         return;
-      case k_op_goto:
+      case go_to:
         rewrite_goto(s);
         return;
-      case k_op_waitif:
+      case waitif:
         if (!s.label.is_blank()) out(std::string(s.label.view()) + " ADVANCE");
         blank_prefixed_place();
         out(copy_line(s, Text6(), s.operands));
         return;
-      case k_op_print:
+      case print:
         out(std::string(s.label.view()) + " PRINT ");
         labelled_place(Text6());
         return;
-      case k_op_assemble:
+      case assemble:
         out(copy_line(s));
         return;
       default:
         break;
     }
     out(copy_line(s));
-    if (code < k_op_simulate) blank_prefixed_place();
+    if (code < simulate) blank_prefixed_place();
   }
 
   // IF and SPLIT: the place line in front, the address replaced by the
@@ -245,8 +210,8 @@ class Rewriter {
     std::string operands = s.operands;
     if (b.return_point > 0) {
       operands = retarget(s, b.return_point);
-      returns_.push_back({b.return_point, segment_, s.op_code == k_op_split, b.target});
-    } else if (items_of(s.operands).size() < 2) {
+      returns_.push_back({b.return_point, segment_, s.op_code == split, b.target});
+    } else if (operand_items(s.operands).size() < 2) {
       retarget(s, 0);  // no address at all: the statement error
     }
     place_before(s.label);
@@ -263,12 +228,13 @@ class Rewriter {
       out(copy_line(s, Text6(), s.operands));
       return;
     }
-    if (items_of(s.operands).size() > 1) {
+    if (operand_items(s.operands).size() > 1) {
       returns_.push_back({b.return_point, segment_, false, b.target});
       place_before(s.label);
       out(copy_line(s, Text6(), retarget(s, b.return_point)));
       return;
     }
+    returns_.push_back({b.return_point, segment_, false, b.target});
     listing_line();
     if (s.label.is_blank()) plain_place();
     else out(std::string(s.label.view()) + " ANIM PLACE," + object() + ",BLO" + block_text());

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "io/fixed_text.h"
 
@@ -39,6 +40,8 @@ void anim_mark_depth(Engine& e, int block);
 // Any other block goes one row down its predecessor's column, or where
 // its "(Loc:" comment puts it.
 void anim_enter_block(Engine& e, int block, std::string_view comment);
+// The items of an operand field, cut at commas outside apostrophes.
+std::vector<std::string> operand_items(std::string_view operands);
 // The 9-character statement word of an operation code.
 std::string operation_word(int code);
 

@@ -33,10 +33,11 @@ void to_main_file(Engine& e, const io::Rec& r) {
 // (an address function).
 bool check_data_line(Engine& e, const ParsedStatement& p, std::string_view statement) {
   if (p.op_code != 0 || p.field_count != 2) return false;
-  std::array<std::string_view, 3> fields{};
-  statement_fields(statement, fields);
-  const std::string_view first = fields[0];
-  const std::string_view second = fields[1];
+  // Neither field is an operation, so the reader takes them as a label
+  // and an operation word; here they are the line's two data fields.
+  const StatementFields fields = statement_fields(statement);
+  const std::string_view first = fields.label;
+  const std::string_view second = fields.operation;
   const bool first_digit = is_digit_char(first.empty() ? ' ' : first.front());
   const bool second_digit = is_digit_char(second.empty() ? ' ' : second.front());
   const bool numbers = first_digit && second_digit;

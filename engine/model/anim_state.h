@@ -8,6 +8,7 @@
 // while a model runs.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,12 @@ struct AnimState {
   std::vector<AnimConnection> connections;
   int segment_count = 0;        // GENERATE statements seen
   int located_count = 0;        // blocks placed by a "(Loc:" comment
-  int return_count = 0;         // return points handed out (IF, GOTO, SPLIT with a target)
+  // Return points (IF, GOTO, SPLIT with a target): the first of segment d
+  // is GOTd; any further one, which would otherwise send its transactions
+  // to another block's target, is numbered on from 10.
+  std::array<bool, 10> segment_returns{};  // segment 1-9 has its return point GOTd
+  int extra_return_count = 0;              // return points numbered from 10
+
   bool first_generate = false;  // a GENERATE has been seen: LET is a block from now on
   bool start_seen = false;      // START has been seen: blocks are no longer placed
   bool waitif_with_c = false;   // the model has a WAITIF with a C operand

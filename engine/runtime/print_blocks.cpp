@@ -76,7 +76,7 @@ bool block_format(const Engine& e, int b, int& width, int& decimals) {
     if (pf.format_block[ix(k)] != b) continue;
     decimals = pf.format_code[ix(k)] / 100;
     width = pf.format_code[ix(k)] % 100;
-    return true;
+    return width > 0;  // a width of 0 is the standard form
   }
   return false;
 }

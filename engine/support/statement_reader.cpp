@@ -221,8 +221,10 @@ bool read_statement_line(Engine& e, Line80& line, int count) {
   return false;
 }
 
-int statement_fields(std::string_view statement, std::array<std::string_view, 3>& fields) {
-  fields = {};  // the text after a third field is a comment
+StatementFields statement_fields(std::string_view statement) {
+  // Fields begin at a character that is neither blank nor tab and end at
+  // the first blank that is not between apostrophes.
+  std::array<std::string_view, 3> fields{};  // the text after a third field is a comment
   int n = 0;
   std::size_t i = 0;
   while (i < statement.size() && n < 3) {
@@ -236,31 +238,32 @@ int statement_fields(std::string_view statement, std::array<std::string_view, 3>
     }
     fields[static_cast<std::size_t>(n++)] = statement.substr(start, i - start);
   }
-  return n;
-}
-
-ParsedStatement split_statement_fields(std::string_view statement) {
-  ParsedStatement p;
-  std::array<std::string_view, 3> fields{};
-  const int n = statement_fields(statement, fields);
-  p.field_count = n;
   // A statement is [label] operation [operands]: the operation table tells
   // whether the first word is the operation or a label (a label that is
   // also an operation word is taken as a label only when an operation
   // follows it).
-  std::string_view label, op, operands;
+  StatementFields f;
+  f.field_count = n;
   const bool first_is_op = n >= 1 && operation_code_of_word(fields[0]) != 0;
   const bool second_is_op = n >= 2 && operation_code_of_word(fields[1]) != 0;
   if (n == 1) {
-    op = fields[0];
+    f.operation = fields[0];
   } else if (first_is_op && !(n == 3 && second_is_op)) {
-    op = fields[0];
-    operands = fields[1];
+    f.operation = fields[0];
+    f.operands = fields[1];
   } else {
-    label = fields[0];
-    op = fields[1];
-    operands = fields[2];
+    f.label = fields[0];
+    f.operation = fields[1];
+    f.operands = fields[2];
   }
+  return f;
+}
+
+ParsedStatement split_statement_fields(std::string_view statement) {
+  ParsedStatement p;
+  const StatementFields f = statement_fields(statement);
+  p.field_count = f.field_count;
+  const std::string_view label = f.label, op = f.operation, operands = f.operands;
   p.label.assign(label);
   p.label_len = static_cast<int>(std::min<std::size_t>(label.size(), 6));
   p.operation.assign(op);

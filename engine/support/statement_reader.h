@@ -4,7 +4,6 @@
 // and the parse pass's line classification.
 #pragma once
 
-#include <array>
 #include <string_view>
 
 #include "io/fixed_text.h"
@@ -68,10 +67,12 @@ struct ParsedStatement {
 // Classifies one line of the parse pass and hands it to the parse-file
 // writer; END sets the parse pass's end flag.
 void classify_line(Engine& e, int count, const Line80& line);
-// The blank-separated fields of a statement, at most three: a field
-// begins at a character that is neither blank nor tab and ends at the
-// first blank that is not between apostrophes. Returns how many were found.
-int statement_fields(std::string_view statement, std::array<std::string_view, 3>& fields);
+// The fields of a statement, uncut: [label] operation [operands].
+struct StatementFields {
+  std::string_view label, operation, operands;
+  int field_count = 0;
+};
+StatementFields statement_fields(std::string_view statement);
 // Splits a statement (the text before any inline comment) into fields.
 ParsedStatement split_statement_fields(std::string_view statement);
 

@@ -544,18 +544,20 @@ int print_attribute(Engine& e, int u, int& kind, int4& entity) {
 }
 
 // The C (field width) and D (decimals) operands of an attribute PRINT.
+// A width of 0 is no width: the value is written in its standard form,
+// and decimals then have no field to stand in.
 bool print_format(Engine& e, int4& width, int4& decimals) {
   width = decimals = 0;
-  if (operand_length(e, 4) > 0 && operand_length(e, 3) == 0) {
+  if (operand_length(e, 3) > 0 &&
+      (!plain_number(e, 3, width) || width < 0 || width > k_out_line_written)) {
     flag_error_without_hint(e, " Illegal C operand of PRINT");
     return false;
   }
-  if (operand_length(e, 3) == 0) return true;
-  if (!plain_number(e, 3, width) || width < 1 || width > k_out_line_written) {
+  if (operand_length(e, 4) > 0 && width == 0) {
     flag_error_without_hint(e, " Illegal C operand of PRINT");
     return false;
   }
-  if (operand_length(e, 4) == 0) return true;
+  if (width == 0 || operand_length(e, 4) == 0) return true;
   if (!plain_number(e, 4, decimals)) {
     flag_error_without_hint(e, " Illegal operand in PRINT statement");
     return false;
