@@ -239,6 +239,13 @@ void check_capacity_statement(Engine& e) {
       return;
     }
   }
+  // The station being defined: a numbered storage's own number; a named
+  // one takes the next station after every storage defined so far.
+  int station = n;
+  if (!numbered) {
+    station = st.numbered_station_count + 1;
+    if (st.storage_count > 0 && station <= st.storage_count) station = st.storage_count + 1;
+  }
   // The capacity.
   int4 capacity = 0;
   if (operand_length(e, 1) == 0) {
@@ -247,7 +254,10 @@ void check_capacity_statement(Engine& e) {
   } else if (stmt.operand_text[1] == k_mark_decimal && whole_number(operand_string(e, 1), capacity)) {
     // A capacity of 6 to 8 digits (read as a decimal constant by the lexer).
   } else if (stmt.operand_text[1] == 'X') {
-    if (numbered) st.numbered_station_count = std::max(st.numbered_station_count, n);
+    // The highest station so far is the one being defined: an EXPERI
+    // invalue here records it as the storage whose capacity it gives.
+    // (A station beyond the table stops the engine below.)
+    if (station <= k_station_limit) st.numbered_station_count = std::max(st.numbered_station_count, station);
     if (!patch_experi_constant(e, stmt.operand_value[1], x_use::capacity, capacity)) {
       if (!e.ctl.error_reported) flag_statement_error(e, " Illegal A operand");
       return;
@@ -256,23 +266,18 @@ void check_capacity_statement(Engine& e) {
     flag_statement_error(e, " Illegal A operand");
     return;
   }
-  int station = 0;
   if (numbered) {
     define_storages(e, n, capacity);
     if (e.ctl.error_reported) return;
-    station = n;
   } else {
     st.named_definition_seen = true;
-    int next = st.numbered_station_count + 1;
-    if (st.storage_count > 0 && next <= st.storage_count) next = st.storage_count + 1;
-    if (next > k_station_limit) {
+    if (station > k_station_limit) {
       report_statement_error(e, " Too many facilities and storages");
       stop_program(e);
     }
-    st.numbered_station_count = next;
-    st.station_identity[next] = label;
-    if (next > st.station_name_count) st.station_name_count = next;
-    station = next;
+    st.numbered_station_count = station;
+    st.station_identity[station] = label;
+    if (station > st.station_name_count) st.station_name_count = station;
   }
   st.station_name[station] = key;
   st.station_capacity[station] = capacity;
