@@ -3,7 +3,9 @@
 // make 80 runs, 40 result lines and a 9-class histogram file; three
 // alternatives of 20 runs each order the average queue contents as M/D/1
 // theory does (rho^2 / (2 (1 - rho)): 0.25, 0.60, 1.60), and the 95 %
-// limits hold the theoretical value in at least two of the three.
+// limits hold the theoretical value in at least two of the three. Every
+// place where the invalue savevalue stands as a constant takes each
+// alternative's value.
 #include "engine_under_test.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -138,5 +141,108 @@ TEST(Experiment, ComparisonsNameTheAlternativesWithHigherValues) {
   EXPECT_EQ(valut[0].substr(0, 6), "  1 20");
   EXPECT_EQ(valut[2].substr(0, 6), "  3 20");
 }
+
+// ---- the invalue put into the model
+
+// A model whose X$INV operand takes the invalue, and the outvalue (the
+// Outvalue column, or each " Result in run" of a paired experiment) that
+// each alternative must give, worked out from the block rules.
+struct InvalueCase {
+  const char* name;
+  const char* experi;  // the EXPERI operands after X$INV,X$OUT,
+  const char* blocks;  // the model between the EXPERI line and END
+  std::vector<double> outvalues;
+  double tolerance;
+};
+
+const InvalueCase k_invalue_cases[] = {
+    // Arrivals at 0..4 enter BAY and stay: min(capacity, 5) in BAY (the
+    // tens); DOCK, defined before BAY, keeps its capacity 2 (the units).
+    {"Capacity", "3,3,7,1",
+     "DOCK   CAPACITY  2\n"
+     "BAY    CAPACITY  X$INV\n"
+     "       GENERATE  1,0,0,5\n"
+     "       ENTER     BAY\n"
+     "       ENTER     DOCK\n"
+     "       ADVANCE   1000\n"
+     "       TERMINATE 0\n"
+     "       GENERATE  100\n"
+     "       LET       X$OUT=S$BAY*10+S$DOCK\n"
+     "       TERMINATE 1\n"
+     "       START     1\n",
+     {32, 52, 52}, 0},
+    // First arrival at C, then one per time unit; arrivals up to 10.75:
+    // 2.5..10.5 are 9, 4..10 are 7, 5.5..10.5 are 6.
+    {"GenerateFirstTime", "3,2.5,5.5,1",
+     "       GENERATE  1,0,X$INV\n"
+     "TOT    TERMINATE 0\n"
+     "       GENERATE  10.75\n"
+     "       LET       X$OUT=N$TOT\n"
+     "       TERMINATE 1\n"
+     "       START     1\n",
+     {9, 7, 6}, 0},
+    // The one transaction of the GENERATE carries priority E.
+    {"GeneratePriority", "3,1,9,1",
+     "       GENERATE  1,0,0,1,X$INV\n"
+     "       LET       X$OUT=PR\n"
+     "       TERMINATE 0\n"
+     "       GENERATE  100\n"
+     "       TERMINATE 1\n"
+     "       START     1\n",
+     {1, 5, 9}, 0},
+    // 1000 transactions, each sent to AWAY with probability B: none, about
+    // half (within 5 binomial standard deviations of 15.8), all.
+    {"GotoProbability", "3,0,1,1",
+     "       GENERATE  1,0,,1000\n"
+     "       GOTO      AWAY,X$INV\n"
+     "       TERMINATE 0\n"
+     "AWAY   TERMINATE 0\n"
+     "       GENERATE  2000\n"
+     "       LET       X$OUT=N$AWAY\n"
+     "       TERMINATE 1\n"
+     "       START     1\n",
+     {0, 500, 1000}, 80},
+    // The run ends after START's count of arrivals: 3 - 7 in both pairs.
+    {"StartCount", "2,3,7,2",
+     "       GENERATE  1\n"
+     "       LET+      X$OUT,1\n"
+     "       TERMINATE 1\n"
+     "       START     X$INV\n",
+     {-4, -4}, 0},
+};
+
+void PrintTo(const InvalueCase& c, std::ostream* os) { *os << c.name; }
+
+class InvalueInModel : public testing::TestWithParam<InvalueCase> {};
+
+// The outvalues of the EXP section in order: the second number of each
+// line of two numbers (an optimisation row, or " Result in run" with the
+// run and its result).
+std::vector<double> exp_outvalues(const std::vector<std::string>& exp) {
+  const std::string result = " Result in run";
+  std::vector<double> values;
+  for (const auto& l : exp) {
+    std::istringstream in(l.rfind(result, 0) == 0 ? l.substr(result.size()) : l);
+    std::vector<double> numbers;
+    double v = 0;
+    while (in >> v) numbers.push_back(v);
+    if (in.eof() && numbers.size() == 2) values.push_back(numbers[1]);
+  }
+  return values;
+}
+
+TEST_P(InvalueInModel, EachAlternativeGivesItsOutvalue) {
+  const InvalueCase& c = GetParam();
+  const std::string model =
+      std::string("       SIMULATE\n       EXPERI X$INV,X$OUT,") + c.experi + "\n" + c.blocks + "       END\n";
+  const fs::path dir = e2e::scratch_root() / (std::string("experi_invalue_") + c.name);
+  ASSERT_TRUE(run_model(dir, model, false));
+  const auto got = exp_outvalues(lines_of_file(dir / "M.EXP"));
+  ASSERT_EQ(got.size(), c.outvalues.size());
+  for (std::size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], c.outvalues[i], c.tolerance) << "value " << i + 1;
+}
+
+INSTANTIATE_TEST_SUITE_P(Experiment, InvalueInModel, testing::ValuesIn(k_invalue_cases),
+                         [](const testing::TestParamInfo<InvalueCase>& i) { return std::string(i.param.name); });
 
 }  // namespace
