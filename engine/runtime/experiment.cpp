@@ -453,6 +453,12 @@ void put_invalue_into_model(Engine& e, int run, int mode) {
     return b >= 1 && b <= e.blocks.block_count && e.blocks.block_op[ix(b)] == bc::generate ? e.blocks.block_arg[ix(b)] : 0;
   };
   if (const int g = generate_of(x.generate_c_slot); g >= 1 && g <= k_generate_limit) {
+    // A negative first creation time would read as a decimal constant's
+    // number: refused as the translator refuses it.
+    if (v < 0.0f) {
+      write_error_message(e, " C operand may not be negative");
+      stop_program(e);
+    }
     if (is_whole(v)) {
       e.ent.gen.generate_first_time[ix(g)] = static_cast<real4>(whole);
     } else {

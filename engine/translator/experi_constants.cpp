@@ -66,6 +66,11 @@ bool patch_experi_constant(Engine& e, int4 name, int use, int4& value) {
     }
   } else {
     value = i;
+    // A first creation time before the run's start: the run-time would
+    // read the negative value as a decimal constant's number.
+    if (use == x_use::generate_c && e.ent.sv.savevalue_init[ix(i)] < 0.0) {
+      flag_error_without_hint(e, " C operand may not be negative");
+    }
   }
   return true;
 }
