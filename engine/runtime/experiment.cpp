@@ -446,6 +446,9 @@ void put_invalue_into_model(Engine& e, int run, int mode) {
     e.ent.sv.savevalue_init[ix(i)] = v;
     e.ent.sv.savevalue_value[ix(i)] = v;
   }
+  // A GOTO whose B operand is the invalue savevalue reads that savevalue
+  // at every branch, so it needs nothing more: the probability is the
+  // invalue, checked to lie within 0..1 as every savevalue probability.
   if (mode > 1 && x.capacity_flag && x.capacity_slot >= 1 && x.capacity_slot <= k_station_limit) {
     e.ent.st.station_capacity[ix(x.capacity_slot)] = whole;
   }
