@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "exchange/atf_writer.h"
 #include "exchange/auto_animation.h"
 #include "exchange/parse_file.h"
 #include "io/channels.h"
@@ -312,6 +313,6 @@ void rewrite_model_for_animation(Engine& e) {
   e.ch.close(k_ani_model_unit);
 }
 
-Text125 animated_model_name(Engine& e) { return Text125(model_name_with_extension(e, "ANI").trimmed()); }
+Text125 animated_model_name(Engine& e) { return Text125(make_anim_file_name(e).trimmed()); }
 
 }  // namespace kelvo
