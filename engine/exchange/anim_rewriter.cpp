@@ -82,14 +82,20 @@ class Rewriter {
     out(io::read_a(text, 47));
   }
   void dummy_advance() { out("     ADVANCE X$DUM"); }
-  void plain_place() { out("     ANIM PLACE," + object() + ",BLO" + block_text()); }
+  // " ANIM PLACE," the object and its block's place BLOn.
+  std::string place_text() const { return " ANIM PLACE," + object() + ",BLO" + block_text(); }
+  // The place line alone: under the block's label, or indented by five.
+  void place_at_block(const Text6& label) {
+    if (label.is_blank()) out("    " + place_text());
+    else out(std::string(label.view()) + place_text());
+  }
   void labelled_place(const Text6& label) {
-    out(std::string(label.view()) + " ANIM PLACE," + object() + ",BLO" + block_text());
+    out(std::string(label.view()) + place_text());
     dummy_advance();
     listing_line();
   }
   void blank_prefixed_place() {
-    out("      ANIM PLACE," + object() + ",BLO" + block_text());
+    out("     " + place_text());
     dummy_advance();
     listing_line();
   }
@@ -168,8 +174,7 @@ class Rewriter {
         return;
       case advance:
         listing_line();
-        if (s.label.is_blank()) plain_place();
-        else out(std::string(s.label.view()) + " ANIM PLACE," + object() + ",BLO" + block_text());
+        place_at_block(s.label);
         out(copy_line(s, Text6(), s.operands));
         return;
       case terminate:
@@ -237,8 +242,7 @@ class Rewriter {
     }
     returns_.push_back({b.return_point, segment_, false, b.target});
     listing_line();
-    if (s.label.is_blank()) plain_place();
-    else out(std::string(s.label.view()) + " ANIM PLACE," + object() + ",BLO" + block_text());
+    place_at_block(s.label);
     dummy_advance();
     out("     ANIM PLACE," + object() + ",GOT" + std::to_string(b.return_point));
     dummy_advance();
