@@ -146,10 +146,11 @@ class Rewriter {
     switch (code) {
       case simulate:
         out("SIMULATE 1");
-        if (!a_.model_sets_dum) out("    LET X$DUM=5");
+        if (!e_.parse.model_sets_x_dum) out("    LET X$DUM=5");
         return;
       case experi:
-        out(" " + a_.experi_line.substr(0, std::min<std::size_t>(a_.experi_line.size(), 21)));
+        // The start-value line the parse-file writer built from it.
+        out(" " + std::string(e_.parse.experi_start_line.cols(1, 21)));
         return;
       case reset:
       case end:
