@@ -8,6 +8,7 @@
 #include <ctime>
 #include <string>
 
+#include "exchange/atf_writer.h"
 #include "exchange/auto_animation.h"
 #include "exchange/parse_file.h"
 
@@ -109,7 +110,7 @@ void parse_pass(Engine& e) {
       e.ch.open_new(c.unit_base + io::offset::parsefile, "parsefile");
       e.ch.open_new(c.unit_base + io::offset::mainfile, "mainfile");
     }
-    e.ch.open_new(c.unit_base + io::offset::layout, model_name_with_extension(e, "LAY").trimmed());
+    e.ch.open_new(c.unit_base + io::offset::layout, make_layout_file_name(e).trimmed());
   } else {
     c.newparse_mode = false;
   }

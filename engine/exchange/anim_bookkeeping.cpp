@@ -101,22 +101,13 @@ bool locate_block(Engine& e, int block, std::string_view comment) {
   return true;
 }
 
-// The name after "X$" of a LET before the first GENERATE, and its value.
+// The value a LET before the first GENERATE gives X$DUM, the dummy delay
+// that sets the layout's travel time.
 void note_initial_let(AnimState& a, std::string_view operands) {
   const std::size_t eq = operands.find('=');
   const std::string_view name = trim_blanks(operands.substr(0, eq));
-  if (upper(name) != "X$DUM") return;
-  a.model_sets_dum = true;
-  a.dum_value = eq == std::string_view::npos ? std::string() : std::string(trim_blanks(operands.substr(eq + 1)));
-}
-
-// The start-value line that stands for an EXPERI statement in the
-// animated model: "LET X$", item 1 from its third character, "=", item 4.
-void note_experi(AnimState& a, std::string_view operands) {
-  const auto items = operand_items(operands);
-  const std::string name = items.empty() || items[0].size() < 2 ? std::string() : items[0].substr(2);
-  const std::string value = items.size() >= 4 ? items[3] : std::string();
-  a.experi_line = "LET X$" + name + "=" + value;
+  if (upper(name) != "X$DUM" || eq == std::string_view::npos) return;
+  a.dum_value = std::string(trim_blanks(operands.substr(eq + 1)));
 }
 
 // The "!" comment of a statement line from the character after the "!";
@@ -210,11 +201,12 @@ void anim_note_statement(Engine& e, const Line80& line, std::string_view stateme
     return;
   }
   a.in_function_data = s.op_code == function;
-  if (s.op_code == let && !a.first_generate) {
+  // The parse-file writer has not seen this line yet: its first-GENERATE
+  // flag tells of the lines before.
+  if (s.op_code == let && !e.parse.first_generate_seen) {
     s.op_code = let_start_value;
     note_initial_let(a, s.operands);
   }
-  if (s.op_code == experi) note_experi(a, s.operands);
   if (s.op_code == waitif && operand_items(s.operands).size() > 1) a.waitif_with_c = true;
   if (s.op_code >= 1 && s.op_code <= return_) {
     const int n = static_cast<int>(a.blocks.size());
@@ -229,7 +221,6 @@ void anim_note_statement(Engine& e, const Line80& line, std::string_view stateme
     a.blocks.push_back(b);
     s.block = n;
     if (s.op_code == generate) {
-      a.first_generate = true;
       anim_mark_depth(e, n);
     } else {
       anim_enter_block(e, n, located_comment(line));

@@ -55,7 +55,6 @@ int row_bottom(int row) { return 10 - 10 * row; }
 
 // The travel time of the model's animation: the dummy delay X$DUM.
 float travel_time(const AnimState& a) {
-  if (!a.model_sets_dum) return 5.0f;
   double v[1] = {0.0};
   if (io::read_list_reals(a.dum_value, v, 1) != 1) return 5.0f;
   return static_cast<float>(v[0]);

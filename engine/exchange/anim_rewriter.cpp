@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "exchange/atf_writer.h"
 #include "exchange/auto_animation.h"
 #include "exchange/parse_file.h"
 #include "io/channels.h"
@@ -81,14 +82,20 @@ class Rewriter {
     out(io::read_a(text, 47));
   }
   void dummy_advance() { out("     ADVANCE X$DUM"); }
-  void plain_place() { out("     ANIM PLACE," + object() + ",BLO" + block_text()); }
+  // " ANIM PLACE," the object and its block's place BLOn.
+  std::string place_text() const { return " ANIM PLACE," + object() + ",BLO" + block_text(); }
+  // The place line alone: under the block's label, or indented by five.
+  void place_at_block(const Text6& label) {
+    if (label.is_blank()) out("    " + place_text());
+    else out(std::string(label.view()) + place_text());
+  }
   void labelled_place(const Text6& label) {
-    out(std::string(label.view()) + " ANIM PLACE," + object() + ",BLO" + block_text());
+    out(std::string(label.view()) + place_text());
     dummy_advance();
     listing_line();
   }
   void blank_prefixed_place() {
-    out("      ANIM PLACE," + object() + ",BLO" + block_text());
+    out("     " + place_text());
     dummy_advance();
     listing_line();
   }
@@ -139,10 +146,11 @@ class Rewriter {
     switch (code) {
       case simulate:
         out("SIMULATE 1");
-        if (!a_.model_sets_dum) out("    LET X$DUM=5");
+        if (!e_.parse.model_sets_x_dum) out("    LET X$DUM=5");
         return;
       case experi:
-        out(" " + a_.experi_line.substr(0, std::min<std::size_t>(a_.experi_line.size(), 21)));
+        // The start-value line the parse-file writer built from it.
+        out(" " + std::string(e_.parse.experi_start_line.cols(1, 21)));
         return;
       case reset:
       case end:
@@ -167,8 +175,7 @@ class Rewriter {
         return;
       case advance:
         listing_line();
-        if (s.label.is_blank()) plain_place();
-        else out(std::string(s.label.view()) + " ANIM PLACE," + object() + ",BLO" + block_text());
+        place_at_block(s.label);
         out(copy_line(s, Text6(), s.operands));
         return;
       case terminate:
@@ -236,8 +243,7 @@ class Rewriter {
     }
     returns_.push_back({b.return_point, segment_, false, b.target});
     listing_line();
-    if (s.label.is_blank()) plain_place();
-    else out(std::string(s.label.view()) + " ANIM PLACE," + object() + ",BLO" + block_text());
+    place_at_block(s.label);
     dummy_advance();
     out("     ANIM PLACE," + object() + ",GOT" + std::to_string(b.return_point));
     dummy_advance();
@@ -312,6 +318,6 @@ void rewrite_model_for_animation(Engine& e) {
   e.ch.close(k_ani_model_unit);
 }
 
-Text125 animated_model_name(Engine& e) { return Text125(model_name_with_extension(e, "ANI").trimmed()); }
+Text125 animated_model_name(Engine& e) { return Text125(make_anim_file_name(e).trimmed()); }
 
 }  // namespace kelvo

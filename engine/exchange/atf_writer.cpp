@@ -89,8 +89,6 @@ void write_command(Engine& e, const io::Rec& record) {
 
 bool trace_open(const Engine& e) { return e.run.atf_open && !e.ctl.atf_replaced; }
 
-Text129 name_with_extension(Engine& e, std::string_view ext) { return model_name_with_extension(e, ext); }
-
 }  // namespace
 
 // ---- Compile time ----
@@ -308,23 +306,14 @@ void close_atf_file(Engine& e) {
 
 // ---- File names ----
 
-Text129 make_anim_file_name(Engine& e) { return name_with_extension(e, "ANI"); }
-Text129 make_file_name_ext(Engine& e) { return name_with_extension(e, "ANS"); }
-Text129 make_layout_file_name(Engine& e) { return name_with_extension(e, "LAY"); }
+Text129 make_anim_file_name(Engine& e) { return model_name_with_extension(e, "ANI"); }
+Text129 make_file_name_ext(Engine& e) { return model_name_with_extension(e, "ANS"); }
+Text129 make_layout_file_name(Engine& e) { return model_name_with_extension(e, "LAY"); }
 
 Text129 make_atf_file_name(Engine& e) {
-  ControlState& c = e.ctl;
-  if (!c.auto_animation_flag || c.saved_program_name.is_blank()) return name_with_extension(e, "ATF");
-  // The animated copy runs under its own name: the user's model names the
-  // file. The extension flags the name sets stay those of the model run.
-  const Text125 running = c.program_file_name;
-  const bool txt = c.txt_extension_flag, listing = c.listing_file_flag;
-  c.program_file_name = c.saved_program_name;
-  const Text129 name = name_with_extension(e, "ATF");
-  c.program_file_name = running;
-  c.txt_extension_flag = txt;
-  c.listing_file_flag = listing;
-  return name;
+  // The animated copy runs under its own name: the user's model names the file.
+  if (e.ctl.auto_animation_flag) return user_model_name_with_extension(e, "ATF");
+  return model_name_with_extension(e, "ATF");
 }
 
 }  // namespace kelvo

@@ -55,14 +55,11 @@ struct AnimState {
   std::array<bool, 10> segment_returns{};  // segment 1-9 has its return point GOTd
   int extra_return_count = 0;              // return points numbered from 10
 
-  bool first_generate = false;  // a GENERATE has been seen: LET is a block from now on
   bool start_seen = false;      // START has been seen: blocks are no longer placed
   bool waitif_with_c = false;   // the model has a WAITIF with a C operand
   bool address_function = false;  // a FUNCTION's data line names a block address
   bool in_function_data = false;  // the lines after a FUNCTION statement are its data
-  bool model_sets_dum = false;  // a LET before the first GENERATE sets X$DUM
-  std::string dum_value;        // the value that LET gives X$DUM
-  std::string experi_line;      // start-value line built from the EXPERI statement
+  std::string dum_value;        // the value a LET before the first GENERATE gives X$DUM (empty: none)
   bool animani_written = false; // "animani" is written once per process
   // Layout lines computed by check_auto_animation.
   std::vector<std::string> text_lines;     // block and connection lines, 40 characters

@@ -34,18 +34,9 @@ int open_error_unit(Engine& e) {
   if (c.auto_animation_flag) {
     if (!c.atf_replaced || !e.ch.is_open(io::k_atf_unit)) {
       // Replace the trace file once; later reports of this run append.
-      Text129 atf = c.error_file_name;
-      if (atf.is_blank()) {
-        // While the animated copy of a model runs, the trace file is the
-        // one named after the user's model.
-        const Text125 running = c.program_file_name;
-        const bool txt = c.txt_extension_flag, listing = c.listing_file_flag;
-        if (!c.saved_program_name.is_blank()) c.program_file_name = c.saved_program_name;
-        atf = model_name_with_extension(e, "ATF");
-        c.program_file_name = running;
-        c.txt_extension_flag = txt;
-        c.listing_file_flag = listing;
-      }
+      // While the animated copy of a model runs, the trace file is the one
+      // named after the user's model.
+      const Text129 atf = c.error_file_name.is_blank() ? user_model_name_with_extension(e, "ATF") : c.error_file_name;
       e.ch.open_new(io::k_atf_unit, atf.trimmed());
       c.atf_replaced = true;
       e.ch.write(io::k_atf_unit, "Due to error, no ATF file produced");

@@ -18,6 +18,18 @@ Text129 model_name_with_extension(Engine& e, std::string_view ext) {
   return name;
 }
 
+Text129 user_model_name_with_extension(Engine& e, std::string_view ext) {
+  ControlState& c = e.ctl;
+  const Text125 running = c.program_file_name;
+  const bool txt = c.txt_extension_flag, listing = c.listing_file_flag;
+  if (!c.saved_program_name.is_blank()) c.program_file_name = c.saved_program_name;
+  const Text129 name = model_name_with_extension(e, ext);
+  c.program_file_name = running;
+  c.txt_extension_flag = txt;
+  c.listing_file_flag = listing;
+  return name;
+}
+
 Text129 get_program_base_name(Engine& e, int& dot) {
   ControlState& c = e.ctl;
   Text129 buf(c.program_file_name.view());

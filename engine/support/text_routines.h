@@ -33,6 +33,9 @@ void upcase_field6(Text6& f);
 Text129 get_program_base_name(Engine& e, int& dot);
 // The model's base name followed by a three-letter extension.
 Text129 model_name_with_extension(Engine& e, std::string_view ext);
+// The same, named after the user's model while its animated copy runs
+// (the user's name saved); the extension flags stay those of the run.
+Text129 user_model_name_with_extension(Engine& e, std::string_view ext);
 // The same as a path.
 std::string model_file_name(Engine& e, std::string_view extension);
 

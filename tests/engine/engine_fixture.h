@@ -10,6 +10,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "support/stop.h"
 #include "driver/engine_entry.h"
@@ -23,6 +24,19 @@ namespace kelvo::testing {
 inline std::string skeleton_model(const std::string& blocks, const std::string& before = "") {
   return "       SIMULATE\n" + before + "       GENERATE  1,0,,1\n" + blocks +
          "       TERMINATE 1\n       START     1\n       END\n";
+}
+
+// The lines of a text with their trailing blanks stripped, as the files
+// the engine writes are compared.
+inline std::vector<std::string> stripped_lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
 }
 
 class EngineTest : public ::testing::Test {

@@ -12,17 +12,6 @@
 namespace kelvo {
 namespace {
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
-
 class AutoAnimation : public testing::EngineTest {
  protected:
   // Writes the model M.TXT and the front end's command, then runs the
@@ -46,7 +35,7 @@ class AutoAnimation : public testing::EngineTest {
     e().ch.close_all();  // as the engine's stop does
     return stopped;
   }
-  std::vector<std::string> file(const std::string& name) { return lines_of(read_file(name)); }
+  std::vector<std::string> file(const std::string& name) { return testing::stripped_lines(read_file(name)); }
   static bool holds(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
   }

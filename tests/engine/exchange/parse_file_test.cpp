@@ -10,17 +10,6 @@
 namespace kelvo {
 namespace {
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    out.push_back(line);
-  }
-  return out;
-}
-
 // True when want occurs as one contiguous run of lines in have.
 bool contains_run(const std::vector<std::string>& have, const std::vector<std::string>& want) {
   if (want.size() > have.size()) return false;
@@ -52,7 +41,7 @@ class ParseFile : public testing::EngineTest {
     for (const auto& text : model) classify_line(e(), ++count, Line80(text));
     e().ch.close(e().ctl.unit_base + io::offset::parsefile);
     e().ch.close(e().ctl.unit_base + io::offset::mainfile);
-    return lines_of(read_file("parsefile"));
+    return testing::stripped_lines(read_file("parsefile"));
   }
 };
 
@@ -180,7 +169,7 @@ TEST_F(ParseFile, StatisticAndStartValueWritersChangeTheCode) {
 TEST_F(ParseFile, MainFileHoldsStatementsAndCommentGroups) {
   const std::string stmt = "       GENERATE  10,5";
   parse({"*  Before", "! held", stmt, "*  A comment", "", "       END"});
-  const std::vector<std::string> main = lines_of(read_file("mainfile"));
+  const std::vector<std::string> main = testing::stripped_lines(read_file("mainfile"));
   const std::vector<std::string> want = {stmt, " *  A comment", "    0", "    1 *", "    0", "    9 A comment",
                                          "       END"};
   EXPECT_EQ(main, want);

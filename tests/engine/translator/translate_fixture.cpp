@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../engine_fixture.h"
 #include "support/diagnostics.h"
 #include "support/output_files.h"
 #include "support/packed_names.h"
@@ -27,16 +28,6 @@ std::string name_text(Engine& e, int4 code) {
   return std::string(trim_blanks(unpack_name_chars(e, code).view()));
 }
 
-std::vector<std::string> split_lines(const std::string& s) {
-  std::vector<std::string> out;
-  std::istringstream is(s);
-  std::string line;
-  while (std::getline(is, line)) {
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    out.push_back(line);
-  }
-  return out;
-}
 }  // namespace
 
 std::vector<std::string> dump_blocks(Engine& e) {
@@ -144,10 +135,10 @@ std::vector<std::string> TranslateTest::file_lines(const std::string& name) cons
   if (!in) return {};
   std::stringstream ss;
   ss << in.rdbuf();
-  return split_lines(ss.str());
+  return testing::stripped_lines(ss.str());
 }
 
-std::vector<std::string> TranslateTest::console_lines() const { return split_lines(out_.str()); }
+std::vector<std::string> TranslateTest::console_lines() const { return testing::stripped_lines(out_.str()); }
 
 std::string base_model() {
   return "       SIMULATE\n"
@@ -163,7 +154,7 @@ std::string base_model() {
 }
 
 std::string base_with(int n, const std::string& line) {
-  auto lines = split_lines(base_model());
+  auto lines = testing::stripped_lines(base_model());
   lines[n - 1] = line;
   std::string out;
   for (const auto& l : lines) out += l + "\n";
@@ -171,7 +162,7 @@ std::string base_with(int n, const std::string& line) {
 }
 
 std::string base_insert(int n, const std::string& line) {
-  auto lines = split_lines(base_model());
+  auto lines = testing::stripped_lines(base_model());
   lines.insert(lines.begin() + (n - 1), line);
   std::string out;
   for (const auto& l : lines) out += l + "\n";
