@@ -22,13 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> lines_of_file(const fs::path& p) {
-  std::vector<std::string> lines;
-  std::ifstream in(p);
-  std::string line;
-  while (std::getline(in, line)) lines.push_back(line);
-  return lines;
-}
+using e2e::lines_of_file;
 
 int count_lines_with(const std::vector<std::string>& lines, const std::string& text) {
   int n = 0;

@@ -20,13 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> lines_of_file(const fs::path& p) {
-  std::vector<std::string> lines;
-  std::ifstream in(p);
-  std::string line;
-  while (std::getline(in, line)) lines.push_back(line);
-  return lines;
-}
+using e2e::lines_of_file;
 
 // The whitespace-separated fields of the report row that begins with `name`.
 std::vector<std::string> row_fields(const std::vector<std::string>& lines, const std::string& name, int which) {
