@@ -20,7 +20,6 @@ bool has_parameter(const Engine& e, int j);
 
 void start_run_transactions(Engine& e);
 void init_free_chain(Engine& e);
-int take_free_record(Engine& e, int k);
 void insert_event_chain(Engine& e, int k);
 void insert_chain_front(Engine& e, int k);
 void insert_due_now(Engine& e);
