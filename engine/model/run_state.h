@@ -114,18 +114,19 @@ struct DelayedHolders {
 // transaction's identity where one is printed. The value words sit in
 // `txn_pool` at their word positions; the links, the priority and the
 // marks are kept per record beside it. The per-record tables are written
-// before they are read (the links at run start, the rest when a record is
-// filed), so they are left unset when the engine is created.
+// when a record is first taken, so they are left unset when the engine is
+// created and a run touches only the records it uses.
 struct TxnStore {
   int4 txn_words = 5;       // n = param_count + 5: words copied to cur_txn
   int4 txn_link_off = 6;    // n + 1: the forward-link word
   int4 txn_rec_words = 7;   // S = n + 2: words per record
   int4 txn_slots = 0;       // records in the pool: 150000 / S
   int4 free_head = 0;       // first free record (0: none)
+  int4 fresh_record = 1;    // first record not used since run start: it and the records after it are free
   int4 batch_last = 0;      // last record of the batch due now (0: none)
   int4 chain_count = 1;     // chains in use this run
   std::array<real4, k_pool_words + 1> txn_pool;           // value words (float)
-  std::array<int4, k_max_txn_records + 1> txn_prev;       // backward link (-1 never used)
+  std::array<int4, k_max_txn_records + 1> txn_prev;       // backward link
   std::array<int4, k_max_txn_records + 1> txn_next;       // forward link / free list
   std::array<real8, k_max_txn_records + 1> txn_priority;  // priority word
   std::array<TxnMarks, k_max_txn_records + 1> txn_marks;  // integer marks

@@ -25,7 +25,9 @@ namespace {
 inline int base_of(const TxnStore& t, int r) { return (r - 1) * t.txn_rec_words + 1; }
 
 bool chain_ok(const Engine& e, int k) { return k >= k_future_chain && k <= e.txn.chain_count; }
-bool record_ok(const Engine& e, int p) { return p >= 1 && p <= e.txn.txn_slots; }
+// A record that has been taken since the run started (a later one is on no
+// chain and its words are not set).
+bool record_ok(const Engine& e, int p) { return p >= 1 && p < e.txn.fresh_record; }
 
 // The key a record is filed by on chain k: its move time on the
 // future-events chain (0 on a waiting line) and its priority.
@@ -171,7 +173,13 @@ inline int take_free_record(Engine& e, int k) {
   for (int i = tw::first_param, n = t.txn_words; i <= n; ++i) w[i] = static_cast<real4>(c[i]);
   t.txn_priority[ix(p)] = c[tw::priority];
   t.txn_marks[ix(p)] = e.act.cur_marks;
-  t.free_head = t.txn_next[ix(p)];
+  if (p == t.fresh_record) {
+    // Never used: the free records behind it are the next ones in the pool.
+    t.fresh_record = p + 1;
+    t.free_head = p < t.txn_slots ? p + 1 : 0;
+  } else {
+    t.free_head = t.txn_next[ix(p)];
+  }
   t.txn_chain[ix(p)] = k;
   if (k == k_future_chain && t.holders.wanted) list_delayed_holder(e, p);
   return p;
@@ -195,13 +203,12 @@ int record_base_word(const Engine& e, int r) { return base_of(e.txn, r); }
 
 void init_free_chain(Engine& e) {
   TxnStore& t = e.txn;
+  // Every record is free, in pool order. The records not yet used are not
+  // linked one by one: the free list runs on from a record that was never
+  // used to the next record of the pool (take_free_record), so a run
+  // touches only the records it uses.
   t.free_head = t.txn_slots > 0 ? 1 : 0;
-  for (int r = 1; r <= t.txn_slots; ++r) {
-    t.txn_prev[ix(r)] = -1;  // never used since the pool was set up
-    t.txn_next[ix(r)] = r + 1;
-    t.txn_chain[ix(r)] = 0;
-  }
-  if (t.txn_slots > 0) t.txn_next[ix(t.txn_slots)] = 0;
+  t.fresh_record = 1;
   for (int k = k_future_chain; k <= t.chain_count; ++k) {
     t.chain_head[ix(k)] = 0;
     t.chain_tail[ix(k)] = 0;
