@@ -98,6 +98,19 @@ bool Channels::open_new(int unit, std::string_view path) { return open_mode(unit
 
 bool Channels::open_append(int unit, std::string_view path) { return open_mode(unit, path, "ab", true); }
 
+bool Channels::reopen_new(int unit, std::string_view path) {
+  if (!valid(unit)) return false;
+  Channel& c = ch_[static_cast<std::size_t>(unit)];
+  if (c.file == nullptr || !c.writing || c.path != path) return open_new(unit, path);
+  errno = 0;
+  if (std::fflush(c.file) != 0) report_lost(c, c.path, errno);
+  std::error_code ec;
+  std::filesystem::resize_file(c.path, 0, ec);
+  if (ec) report_lost(c, c.path, ec.value());
+  std::rewind(c.file);
+  return true;
+}
+
 void Channels::close(int unit) {
   if (!valid(unit)) return;
   if (unit == k_console_out && out_ != nullptr) {
