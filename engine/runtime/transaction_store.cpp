@@ -22,7 +22,6 @@ namespace kelvo {
 
 namespace {
 
-inline int base_of(const TxnStore& t, int r) { return (r - 1) * t.txn_rec_words + 1; }
 
 bool chain_ok(const Engine& e, int k) { return k >= k_future_chain && k <= e.txn.chain_count; }
 // A record that has been taken since the run started (a later one is on no
@@ -157,13 +156,13 @@ int next_block_code(const Engine& e, double next_word) {
 
 // Takes the first free record for chain k and files the active
 // transaction's words into it.
-inline int take_free_record(Engine& e, int k) {
+[[gnu::always_inline]] inline int take_free_record(Engine& e, int k) {
   TxnStore& t = e.txn;
   if (t.free_head <= 0 || !chain_ok(e, k) || t.chain_size[ix(k)] < 0) report_transaction_overflow(e, 1);
   const int p = t.free_head;
   // Each word is rounded to single precision as it is filed; the five
   // fixed words are copied without a loop.
-  real4* w = &t.txn_pool[ix(base_of(t, p))];
+  real4* w = &t.txn_pool[ix(record_base_word(e, p))];
   const real8* c = e.act.cur_txn.data();
   w[tw::move_time] = static_cast<real4>(c[tw::move_time]);
   w[tw::next_block] = static_cast<real4>(c[tw::next_block]);
@@ -196,10 +195,7 @@ int delayed_holder(const Engine& e, int s, int& count) {
   return count > 0 ? e.txn.holders.head[ix(s)] : 0;
 }
 
-real4 record_move_time(const Engine& e, int r) { return e.txn.txn_pool[ix(base_of(e.txn, r) + 1)]; }
-real4 record_word(const Engine& e, int r, int i) { return e.txn.txn_pool[ix(base_of(e.txn, r) + i)]; }
 real8 record_priority(const Engine& e, int r) { return e.txn.txn_priority[ix(r)]; }
-int record_base_word(const Engine& e, int r) { return base_of(e.txn, r); }
 
 void init_free_chain(Engine& e) {
   TxnStore& t = e.txn;
@@ -337,7 +333,7 @@ void unlink_transaction(Engine& e, int p, int k) {
   // A record that is not on chain k (or a number outside the pool or the
   // chains) would corrupt the links: it is a fatal chain error.
   if (!record_ok(e, p) || !chain_ok(e, k) || t.txn_chain[ix(p)] != k) report_transaction_overflow(e, 3);
-  const real4* w = &t.txn_pool[ix(base_of(t, p))];
+  const real4* w = &t.txn_pool[ix(record_base_word(e, p))];
   real8* c = e.act.cur_txn.data();
   c[tw::move_time] = w[tw::move_time];
   c[tw::next_block] = w[tw::next_block];
