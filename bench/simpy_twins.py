@@ -18,6 +18,17 @@ import sys
 import simpy
 
 
+def arrivals(env, rng, count, visit):
+    """Starts `visit` for each of `count` arrivals, exponential gaps of mean 1."""
+
+    def source():
+        for _ in range(count):
+            env.process(visit())
+            yield env.timeout(rng.expovariate(1.0))
+
+    env.process(source())
+
+
 def mm1(env, rng, done):
     server = simpy.Resource(env, capacity=1)
 
@@ -27,12 +38,7 @@ def mm1(env, rng, done):
             yield env.timeout(rng.expovariate(1 / 0.8))
         done.append(1)
 
-    def source():
-        for _ in range(50000):
-            env.process(customer())
-            yield env.timeout(rng.expovariate(1.0))
-
-    env.process(source())
+    arrivals(env, rng, 50000, customer)
 
 
 def jobshop(env, rng, done):
@@ -45,12 +51,7 @@ def jobshop(env, rng, done):
                 yield env.timeout(rng.expovariate(1 / mean))
         done.append(1)
 
-    def source():
-        for _ in range(50000):
-            env.process(job())
-            yield env.timeout(rng.expovariate(1.0))
-
-    env.process(source())
+    arrivals(env, rng, 50000, job)
 
 
 def forkjoin(env, rng, done):
@@ -61,12 +62,7 @@ def forkjoin(env, rng, done):
         yield env.all_of([env.process(task()) for _ in range(3)])
         done.append(1)
 
-    def source():
-        for _ in range(30000):
-            env.process(job())
-            yield env.timeout(rng.expovariate(1.0))
-
-    env.process(source())
+    arrivals(env, rng, 30000, job)
 
 
 def infinite(mean_stay):
@@ -75,12 +71,7 @@ def infinite(mean_stay):
             yield env.timeout(rng.expovariate(1 / mean_stay))
             done.append(1)
 
-        def source():
-            for _ in range(100000):
-                env.process(visitor())
-                yield env.timeout(rng.expovariate(1.0))
-
-        env.process(source())
+        arrivals(env, rng, 100000, visitor)
 
     return model
 
