@@ -14,7 +14,7 @@
 namespace kelvo::io {
 
 namespace {
-constexpr std::size_t k_read_chunk = 1 << 16;
+constexpr std::size_t k_read_chunk = 1 << 14;
 }  // namespace
 
 Channels::Channels() : in_(&std::cin), out_(&std::cout), err_(&std::cerr) {}
