@@ -113,8 +113,10 @@ struct FlowTables {
 // family_left); the record keeps its ASSEMBLE word position unused.
 struct AssembleFamilies {
   // Members of family f absorbed so far at ASSEMBLE block a (family 0:
-  // transactions that never passed a SPLIT).
-  std::array<std::array<int2, k_assemble_limit + 1>, k_family_limit + 1> asm_count{};
+  // transactions that never passed a SPLIT). Family 0's row is cleared
+  // at run start, another family's when SPLIT gives it out: a run touches
+  // only the rows of the families it uses.
+  std::array<std::array<int2, k_assemble_limit + 1>, k_family_limit + 1> asm_count;
   // Sum of asm_count over the ASSEMBLE blocks of family f.
   std::array<int4, k_family_limit + 1> asm_total{};
   // The family number may be given out again.

@@ -56,6 +56,9 @@ int take_family(Engine& e) {
   const int f = fam.free_stack[ix(fam.free_count)];
   fam.free_count -= 1;
   fam.family_free[ix(f)] = false;
+  // Its counts start at 0 (a family given back has absorbed nothing, one
+  // left over from the run before may have).
+  fam.asm_count[ix(f)].fill(0);
   return f;
 }
 
@@ -192,7 +195,8 @@ void release_family_at_terminate(Engine& e) {
 
 void reset_assemble_families(Engine& e) {
   auto& fam = e.fam;
-  for (auto& row : fam.asm_count) row.fill(0);
+  // The counts of a family are cleared when it is given out.
+  fam.asm_count[0].fill(0);
   fam.asm_total.fill(0);
   fam.family_free.fill(true);
   // Given out from family 1 upwards.
