@@ -317,6 +317,8 @@ struct RunStepTables {
   int4 simulate_count = 0;
   // A START's A operand is the EXPERI name. Translator; false at reset.
   bool start_name_flag = false;
+  // Which START it is (1, or 2 after a RESET). Translator; 0 at reset.
+  int4 start_name_number = 0;
   // SEEDS row per number of STARTs before it; -1 = none. Translator; -1 at each translation.
   std::array<int4, k_max_runs + 2> seeds_row_of_start{};
   // Rows of 50 seeds (2p+1); row 0 for a SEEDS before any START. SEEDS, run set-up; 0 at reset.

@@ -20,6 +20,7 @@
 #include "runtime/standard_report.h"
 #include "support/console_answer.h"
 #include "support/diagnostics.h"
+#include "support/statement_reader.h"
 #include "support/stop.h"
 #include "support/text_routines.h"
 #include "translator/table_definitions.h"
@@ -402,39 +403,32 @@ void run_experiment(Engine& e, bool first) {
   e.srv.results = RunResults{};
   e.ev.input_used_mark = 0;
   e.ev.keep_input = true;
+  // The program is listed when the experiment comes from the model's own
+  // EXPERI statement; one defined at the console or in "extern.dat" runs
+  // unlisted.
+  e.ctl.translate_needed = e.ctl.translate_needed && e.ctl.experi_present;
   const Definition d = experiment_definition(e, first);
+  // Under the front end a model whose first line sends its results off
+  // the terminal is listed in any case.
+  bool header = false;
+  read_program_header(e, e.ctl.unit_base, header);
+  if (header && e.ctl.java_mode && e.ctl.experi_present) e.ctl.translate_needed = true;
   e.ent.experi.experi_alternatives = d.alternatives;
   if (d.alternatives > 2) run_optimisation(e, d);
   else run_statistical_analysis(e, d);
   if (e.xp.valut_file_open) e.ch.close(e.ctl.unit_base + k_valut_offset);
 }
 
-void setup_experi_runs(Engine& e, int n) {
-  auto& s = e.ent.steps;
-  const int runs = std::clamp(n, 1, k_max_runs);
-  if (s.two_phase_runs) {
-    // Each run: the end of the run before, START, RESET, START.
-    for (int k = 2; k <= runs; ++k) {
-      const int b = 4 * k - 4;
-      s.run_steps[ix(b)] = step::series_end;
-      s.run_steps[ix(b + 1)] = step::next_start;
-      s.run_steps[ix(b + 2)] = step::reset;
-      s.run_steps[ix(b + 3)] = step::next_start;
-      s.termination_count[ix(2 * k - 1)] = s.termination_count[1];
-      s.termination_count[ix(2 * k)] = s.termination_count[2];
-      s.start_report_off[ix(2 * k - 1)] = s.start_report_off[1];
-      s.start_report_off[ix(2 * k)] = s.start_report_off[2];
-    }
-    s.run_steps[ix(4 * runs)] = step::end;
-    return;
-  }
-  for (int k = 2; k <= runs; ++k) {
-    s.run_steps[ix(2 * k - 2)] = step::series_end;
-    s.run_steps[ix(2 * k - 1)] = step::next_start;
-    s.termination_count[ix(k)] = s.termination_count[1];
-    s.start_report_off[ix(k)] = s.start_report_off[1];
-  }
-  s.run_steps[ix(2 * runs)] = step::end;
+void write_series_comparison(Engine& e) {
+  // A plain series is one alternative: its line in "valut.fil" and the
+  // 97.5 % heading, with no other alternative to name.
+  const RunResults& rr = e.srv.results;
+  if (!e.xp.valut_file_open || rr.count != 1 || rr.runs < 2) return;
+  e.xp.alt_invalue[1] = 0.0f;
+  e.xp.alt_mean[1] = static_cast<real4>(rr.sum[1] / rr.runs);
+  e.xp.alt_lower[1] = static_cast<real4>(rr.lower);
+  e.xp.alt_upper[1] = static_cast<real4>(rr.upper);
+  write_alternative_comparisons(e, 1, rr.runs);
 }
 
 void put_invalue_into_model(Engine& e, int run, int mode) {
@@ -482,13 +476,12 @@ void put_invalue_into_model(Engine& e, int run, int mode) {
   }
   if (x.generate_e_slot >= 1 && x.generate_e_slot <= k_generate_limit) e.ent.gen.generate_priority[ix(x.generate_e_slot)] = whole;
   // A START whose count is the invalue savevalue.
+  // With START, RESET, START only the START that names it (the warm-up
+  // or the measured period) takes it.
   if (e.ent.steps.start_name_flag) {
     auto& t = e.ent.steps.termination_count;
-    if (e.ent.steps.two_phase_runs) {
-      if (2 * run < k_run_number_capacity) t[ix(2 * run - 1)] = t[ix(2 * run)] = whole;
-    } else if (run <= k_run_number_capacity) {
-      t[ix(run)] = whole;
-    }
+    const int start = e.ent.steps.two_phase_runs ? 2 * run - 2 + std::clamp(e.ent.steps.start_name_number, 1, 2) : run;
+    if (start <= k_run_number_capacity) t[ix(start)] = whole;
   }
 }
 

@@ -393,6 +393,16 @@ real8 student_t95(int df) {
   return 2.0;
 }
 
+namespace {
+// The sample variance of n values from their sum and sum of squares; 0
+// only where rounding makes it negative, so that any real spread,
+// however small beside the values, keeps its own width.
+real8 sample_variance(int n, real8 sum, real8 sum_sq) {
+  const real8 mean = sum / n;
+  return std::max((sum_sq - n * mean * mean) / (n - 1), 0.0);
+}
+}  // namespace
+
 void confidence_limits(int n, real8 sum, real8 sum_sq, real8& mean, real8& lower, real8& upper) {
   if (n < 2) {
     // One run gives no spread: both limits are the value itself.
@@ -401,9 +411,7 @@ void confidence_limits(int n, real8 sum, real8 sum_sq, real8& mean, real8& lower
     return;
   }
   mean = sum / n;
-  real8 s2 = std::fabs((sum_sq - n * mean * mean) / (n - 1));
-  if (s2 < 1.0e-6 || (sum_sq != 0.0 && std::fabs(s2 / sum_sq) < 1.0e-5)) s2 = 0.0;
-  const real8 h = std::sqrt(s2) / std::sqrt(static_cast<real8>(n)) * student_t95(n - 1);
+  const real8 h = std::sqrt(sample_variance(n, sum, sum_sq)) / std::sqrt(static_cast<real8>(n)) * student_t95(n - 1);
   lower = mean - h;
   upper = mean + h;
 }
@@ -432,10 +440,7 @@ void write_run_statistics(Engine& e) {
     r.sum_sq[ix(u)] += v * v;
     if (n < 2) continue;
     const real8 mean = r.sum[ix(u)] / n;
-    const real8 sum_sq = r.sum_sq[ix(u)];
-    real8 s2 = (sum_sq - n * mean * mean) / (n - 1);
-    if ((sum_sq != 0.0 && std::fabs(s2 / sum_sq) < 1.0e-7) || std::fabs(s2) < 0.001) s2 = 0.0;
-    const real8 sd = std::sqrt(std::fabs(s2));
+    const real8 sd = std::sqrt(sample_variance(n, r.sum[ix(u)], r.sum_sq[ix(u)]));
     const real8 h = sd / std::sqrt(static_cast<real8>(n)) * student_t95(n - 1);
     if (count == 1 || r.name[ix(u)] == 0) {
       e.ch.write(unit, io::Rec().lit(" After ").i(n, 3).lit(" runs:"));

@@ -5,6 +5,7 @@
 // statement.
 #include "support/statement_reader.h"
 
+#include <algorithm>
 #include <array>
 
 #include "io/fixed_format.h"
@@ -345,6 +346,18 @@ void check_marker_card(Engine& e, const Line80& line, bool& marker, bool& simula
     e.ctl.cs_card_flag = word == "VSC";
   }
   simulate_card = std::string_view(u.data(), 4) == "SIMU" && line.at(9) == ' ' && is_digit_char(line.at(10));
+}
+
+void read_program_header(Engine& e, int unit, bool& header) {
+  if (!e.ch.open_read(unit, e.ctl.program_file_name.trimmed())) return;
+  std::string text;
+  const bool read = e.ch.read_line(unit, text) == io::ReadStatus::ok;
+  e.ch.close(unit);
+  if (!read) return;
+  const Line80 line(text.substr(0, std::min<std::size_t>(text.size(), 10)));
+  bool marker = false, simulate_card = false;
+  check_marker_card(e, line, marker, simulate_card);
+  if (line.at(1) == '%' || marker || simulate_card) header = true;
 }
 
 void write_program_line(Engine& e, int unit, int number, Line80& line) {

@@ -88,6 +88,11 @@ int find_location_tag(const Line80& line);
 void remove_location_tag(Line80& line);
 // Marker cards (*  PRO, EXE, DOM, DEB, VSC) and the SIMULATE card.
 void check_marker_card(Engine& e, const Line80& line, bool& marker, bool& simulate_card);
+// Reads the first 10 columns of the model's first line (the model file
+// opened and closed on the channel): a line beginning with '%', a marker
+// card or a SIMULATE card sets header (the model's results are not meant
+// for the terminal); any other line leaves it as it is.
+void read_program_header(Engine& e, int unit, bool& header);
 // One listing line: columns 1-68 and the statement number (6X,68A1,I3).
 void write_program_line(Engine& e, int unit, int number, Line80& line);
 // The first ',' and the first blank that are not between apostrophes

@@ -133,9 +133,14 @@ bool add_numbered_stations(Engine& e, int from, int to, int4 capacity);
 void compile_control_statement(Engine& e);
 void check_seeds_statement(Engine& e);
 // Seed rows of a series of n runs: runs 1..n in pairs that share their
-// seeds (an experiment's two alternatives), or runs 2..n each its own.
+// seeds (an experiment's two alternatives), or runs 2..n each its own;
+// then the run steps of the series (setup_experi_runs).
 void init_run_seeds(Engine& e, int n);
 void init_run_tables(Engine& e, int n);
+// The run steps, START counts and report switches of runs 2..n of a
+// series after the model's own (run 1): the end of the run before and a
+// START, or with two_phase_runs the end, START, RESET, START.
+void setup_experi_runs(Engine& e, int n);
 void check_capacity_statement(Engine& e);
 void parse_let_control(Engine& e, int4 name);
 void set_start_report_switch(Engine& e, int n);

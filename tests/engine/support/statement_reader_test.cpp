@@ -172,6 +172,24 @@ TEST_F(Reader, MarkerCardsAndSimulateCard) {
   EXPECT_TRUE(simulate);
 }
 
+TEST_F(Reader, ProgramHeaderFromTheFirstLine) {
+  const struct {
+    const char* first_line;
+    bool header;
+  } cases[] = {{"%", true},
+               {"* PRO", true},
+               {"SIMULATE 3", true},
+               {"       SIMULATE  3", false},
+               {"* a comment", false}};
+  for (const auto& c : cases) {
+    write_file("m.txt", std::string(c.first_line) + "\n       END\n");
+    e().ctl.program_file_name.assign("m.txt");
+    bool header = false;
+    read_program_header(e(), e().ctl.unit_base, header);
+    EXPECT_EQ(header, c.header) << c.first_line;
+  }
+}
+
 TEST_F(Reader, ListingLineHasTextThenStatementNumber) {
   e().ch.attach_console(nullptr, nullptr);
   ASSERT_TRUE(e().ch.open_new(40, "list.txt"));
