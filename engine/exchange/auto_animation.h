@@ -52,7 +52,7 @@ std::string operation_word(int code);
 void check_auto_animation(Engine& e);
 // Writes the layout file and closes it.
 void write_anim_layout(Engine& e);
-// The "TEXT" line of a labelled block and the two "MESSAGE BLO" lines of
+// The "TEXT" line of a block and the two "MESSAGE BLO" lines of
 // a block (C and T), built from its block text line.
 std::string build_layout_text_line(const std::string& block_line, const Text6& label);
 std::string build_layout_message_line(const std::string& block_line, int block, char kind, const Text6& label);
