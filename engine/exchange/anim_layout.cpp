@@ -273,6 +273,7 @@ void check_auto_animation(Engine& e) {
   if (a.waitif_with_c) stop_animation(e, " WAITIF with C in model stops animation");
   if (a.address_function) stop_animation(e, " Address function in model stops animation");
   if (static_cast<int>(a.blocks.size()) - 1 > k_anim_block_limit) stop_animation(e, " Program has too many statements");
+  resolve_copy_return_points(e);
   compute_layout(e);
 }
 
