@@ -105,14 +105,14 @@ void parse_pass(Engine& e) {
     return;
   }
   const bool exchange_files = !c.auto_animation_flag;
-  if (exchange_files) {
-    if (c.newparse_mode) {
-      e.ch.open_new(c.unit_base + io::offset::parsefile, "parsefile");
-      e.ch.open_new(c.unit_base + io::offset::mainfile, "mainfile");
-    }
+  if (exchange_files && c.newparse_mode) {
+    e.ch.open_new(c.unit_base + io::offset::parsefile, "parsefile");
+    e.ch.open_new(c.unit_base + io::offset::mainfile, "mainfile");
+  }
+  if (!exchange_files) c.newparse_mode = false;
+  // An animated copy animated again gets its layout file too.
+  if (exchange_files || c.animation_mode) {
     e.ch.open_new(c.unit_base + io::offset::layout, make_layout_file_name(e).trimmed());
-  } else {
-    c.newparse_mode = false;
   }
   Line80 line;
   while (!c.parse_end_flag) {
@@ -142,14 +142,7 @@ bool open_program_file(Engine& e, int unit) {
 }
 
 void test_ani_extension(Engine& e) {
-  const Text125& name = e.ctl.program_file_name;
-  for (int col = 1; col <= Text125::size; ++col) {
-    if (name.at(col) != '.') continue;
-    if (upcased(name.at(col + 1)) == 'A' && upcased(name.at(col + 2)) == 'N' && upcased(name.at(col + 3)) == 'I') {
-      e.ctl.auto_animation_flag = true;
-      return;
-    }
-  }
+  if (is_animated_copy_name(e.ctl.program_file_name)) e.ctl.auto_animation_flag = true;
 }
 
 void read_java_command(Engine& e, bool& experi) {
