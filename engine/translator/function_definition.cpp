@@ -197,6 +197,11 @@ bool read_function_argument(Engine& e, int f, const std::string& a, int& ak) {
     flag_error_without_hint(e, " A operand is compulsory");
     return false;
   }
+  // A name without a class letter: an SNA was meant (FN cannot be one).
+  if (is_letter(a[0]) && operand_char_class(a[0]) == opnd::constant) {
+    flag_error_without_hint(e, " SNA with $, but not FN, expected as A operand");
+    return false;
+  }
   int kind = 0;
   int4 value = 0;
   parse_sna_operand(e, a, kind, value, false, false);

@@ -40,6 +40,9 @@ bool parse_fn_minmax(Engine& e, int p);
 // as SELECT Pj,cn,cm (three operands, the operand field moved 3 columns
 // right). True when it was rewritten.
 bool parse_minmax_list(Engine& e, int s);
+// LET X$name=S...: the value of a storage, S$name or S*j, as the first
+// term; false after " Illegal operands in LET block".
+bool check_let_operands(Engine& e, int s);
 // Both, in the order of the syntax check, for a LET whose operation word
 // starts at column s. True when the statement became the SELECT form.
 bool scan_let_minmax_forms(Engine& e, int s);

@@ -188,7 +188,9 @@ bool read_generate_first_time(Engine& e, int n) {
   if (operand_length(e, 3) == 0) return true;
   real4 v = 0;
   int4 xn = 0;
-  if (!constant_operand(e, 3, x_use::generate_c, v, xn)) {
+  const bool definition = e.cs.stmt.operand_text[3] == 'V';
+  if (definition ? !c_operand_check(e, operand_string(e, 3), e.cs.stmt.operand_value[3], v)
+                 : !constant_operand(e, 3, x_use::generate_c, v, xn)) {
     if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal C operand");
     return false;
   }
@@ -276,6 +278,28 @@ void write_generate_name(Engine& e, int b) {
   e.ch.write(unit, io::Rec().x(1).i(b, 9).x(6).a(name + std::string(6 - name.size(), ' '), 6));
 }
 }  // namespace
+
+bool c_operand_check(Engine& e, std::string_view field, int4 name_code, real4& value) {
+  if (field.empty() || upcased(field[0]) != 'V') return false;
+  const int d = find_name(e.expr.defn_name, e.expr.defn_count, name_code);
+  if (d == 0) return false;
+  if (field.find_first_of("+-*/()") != std::string_view::npos) {
+    flag_error_without_hint(e, field[0] == '-' ? " C operand may not be negative" : "Expression illegal as C operand");
+    return false;
+  }
+  // The definition's value: it must be one constant, since the time is
+  // fixed before the run starts.
+  const auto& kind = e.expr.expr_item_kind[ix(d)];
+  const int4 arg = e.expr.expr_item_arg[ix(d)][1];
+  if (kind[2] != k_expr_end || (kind[1] != opnd::constant && kind[1] != opnd::decimal)) return false;
+  value = kind[1] == opnd::decimal ? e.ent.dec.decimal_value[ix(arg)] : static_cast<real4>(arg);
+  if (e.expr.expr_item_op[ix(d)][1] == xop::subtract) value = -value;
+  if (value < 0.0f) {
+    flag_error_without_hint(e, " C operand may not be negative");
+    return false;
+  }
+  return true;
+}
 
 void check_generate_block(Engine& e, const real4 row[5]) {
   auto& g = e.ent.gen;

@@ -40,7 +40,8 @@ void switch_to_result_file(Engine& e) {
   }
 }
 
-// A '.'-line STORAGE statement gives the storage number hint.
+// A '.'-line STORAGE statement gives the storage number hint: the
+// capacity of the numbered storages that its definition leaves out.
 void storage_hint_line(Engine& e) {
   Line80& l = e.cs.stmt.stmt_line;
   if (l.at(1) != '.') return;
@@ -56,8 +57,10 @@ void storage_hint_line(Engine& e) {
     }
   }
   if (!w.empty()) words.push_back(w);
-  if (words.size() < 2 || words[0] != "STORAGE") return;
-  const std::string& a = words[1];
+  // The operation word, after the label when the line has one.
+  const std::size_t op = !words.empty() && words[0] != "STORAGE" ? 1 : 0;
+  if (words.size() < op + 2 || words[op] != "STORAGE") return;
+  const std::string& a = words[op + 1];
   if (a.empty() || a.size() > 6 || a.find_first_not_of("0123456789") != std::string::npos) return;
   e.cs.pass.storage_number_hint = std::stoi(a);
   for (int c = 1; c <= 3; ++c) l.set(c, ' ');

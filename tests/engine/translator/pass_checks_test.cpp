@@ -1,0 +1,90 @@
+// Checks that the translation pass runs on every statement: the numbers
+// of the control statements, the GENERATE C operand (negative, or a
+// definition), and the operand messages of the statement checks. Each row
+// is a one-line variation of the base model and its first ERR line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "translate_fixture.h"
+
+namespace kelvo::test {
+namespace {
+
+struct Row {
+  std::string name;
+  std::string model;
+  std::string message;
+};
+
+class PassCheckTest : public TranslateTest, public ::testing::WithParamInterface<Row> {};
+
+TEST_P(PassCheckTest, IsTheFirstErrLine) {
+  EXPECT_EQ(first_error(GetParam().model), GetParam().message);
+  EXPECT_TRUE(e_->ctl.error_found);
+}
+
+auto row_name = [](const ::testing::TestParamInfo<Row>& info) { return info.param.name; };
+
+// Counts and seeds are whole numbers of at most 8 digits.
+INSTANTIATE_TEST_SUITE_P(
+    ControlNumbers, PassCheckTest,
+    ::testing::Values(
+        Row{"NegativeRunCount", base_with(1, "       SIMULATE  -2"), " Incorrect A operand of control statement"},
+        Row{"LetterInReportOperand", base_with(9, "       START     5,6A"), " Incorrect B operand of control statement"},
+        Row{"LetterInSeed", base_insert(2, "       SEEDS     1,2,3X"), " Incorrect operand of control statement"},
+        Row{"NineDigitRunCount", base_with(1, "       SIMULATE  123456789"), " Integer has more than 8 digits"},
+        Row{"TenCharacterRunCount", base_with(1, "       SIMULATE  1234567.89"), " Operand too long"},
+        Row{"ExponentForm", base_with(9, "       START     1E3"), " Use multiplication, if legal"},
+        Row{"LongNegativeDecimal", "       LET       X$A=-12345.678\n" + base_model(), " Negative decimal number too long"}),
+    row_name);
+
+INSTANTIATE_TEST_SUITE_P(
+    OperandMessages, PassCheckTest,
+    ::testing::Values(
+        Row{"FunctionArgumentWithoutClass", "FNA    FUNCTION  ZZ,D2\n1,2/3,4\n" + base_model(),
+            " SNA with $, but not FN, expected as A operand"},
+        Row{"DottedNameAsValue", base_insert(6, "       LET       X$A=B.C"), " Incorrect operand. Constant expected"},
+        Row{"AdvanceParameterName", base_with(6, "       ADVANCE   P$1AB"), " Incorrect parameter name"},
+        Row{"LetParameterName", base_insert(6, "       LET       P$1AB=5"), " Incorrect parameter name"},
+        Row{"NameAfterParameterNumber", base_with(6, "       ADVANCE   P5CO.ST"), " Incorrect parameter name without $"},
+        Row{"StorageValueWithoutName", base_insert(6, "       LET       X$A=SX"), " Illegal operands in LET block"},
+        Row{"ControlLetFromQueue", "       LET       X$A=Q$BUF\n" + base_model(),
+            " B operand of statement not legal constant"}),
+    row_name);
+
+TEST_F(TranslateTest, NegativeFirstCreationTimeIsRefused) {
+  EXPECT_EQ(first_error(base_with(2, "       GENERATE  10,2,-2")), " C operand must not start with -");
+  EXPECT_EQ(first_error(base_with(2, "       GENERATE  10,2,2")), "");
+  EXPECT_EQ(e_->ent.gen.generate_first_time[1], 2.0f);
+}
+
+TEST_F(TranslateTest, FirstCreationTimeFromADefinition) {
+  std::string model = base_insert(2, "FIRST  VALUEOF   3");
+  model.replace(model.find("GENERATE  10,4"), 14, "GENERATE  10,,V$FIRST");
+  EXPECT_EQ(first_error(model), "");
+  EXPECT_EQ(e_->ent.gen.generate_first_time[1], 3.0f);
+  model.replace(model.find("V$FIRST"), 7, "V$FIRST+1");
+  EXPECT_EQ(first_error(model), "Expression illegal as C operand");
+  std::string negative = base_insert(2, "FIRST  VALUEOF   -3");
+  negative.replace(negative.find("GENERATE  10,4"), 14, "GENERATE  10,,V$FIRST");
+  EXPECT_EQ(first_error(negative), " C operand may not be negative");
+}
+
+// A '.' line gives the capacity of the numbered storages that the next
+// definition leaves out; with none left out it is refused. '.' lines are
+// read on the console (the front end blanks their column 1).
+TEST_F(TranslateTest, DotLineFillsAGapOrIsRefused) {
+  ASSERT_TRUE(translate_console("1      CAPACITY  4\n.  5   STORAGE   4\n" + base_model(), ""));
+  EXPECT_FALSE(e_->ctl.error_found);
+  EXPECT_EQ(e_->ent.st.station_capacity[3], 4);
+  EXPECT_EQ(e_->ent.st.storage_count, 5);
+  translate_console("1      CAPACITY  4\n.  2   STORAGE   4\n" + base_model(), "\n");
+  const auto lines = console_lines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), " Illegal ."), lines.end());
+}
+
+}  // namespace
+}  // namespace kelvo::test
