@@ -111,6 +111,9 @@ real4 data_number(std::string_view run) {
 
 bool is_number_char(char c) { return is_digit_char(c) || c == '-' || c == '.'; }
 
+// Characters of one number on a data line.
+constexpr int k_data_number_len = 8;
+
 // The statement error of a data line, which the report shows.
 void data_line_error(Engine& e, const Line80& line, std::string_view message) {
   clear_statement_error_state(e);
@@ -131,8 +134,9 @@ bool store_data_line(Engine& e, const Line80& line, int r) {
       ++x;
       continue;
     }
+    // A number has at most 8 characters; a longer run goes on as the next.
     const int start = x;
-    while (x <= Line80::size && is_number_char(line.at(x))) ++x;
+    while (x <= Line80::size && x - start < k_data_number_len && is_number_char(line.at(x))) ++x;
     if (++c > k_matrix_cols) {
       data_line_error(e, line, io::Rec().lit(" Column number of matrix exceeds ").i(k_matrix_cols, 3).str());
       return false;

@@ -89,6 +89,15 @@ TEST_F(Matrix, DataNumbersTakeFourDecimalsAndAHashLineEndsTheData) {
   EXPECT_FLOAT_EQ(at(2, 1), 3.0f);
 }
 
+TEST_F(Matrix, DataNumberTakesAtMostEightCharacters) {
+  data_after_end("123456789 1.2345678", "");
+  EXPECT_EQ(e->mat.matrix_cols, 4);
+  EXPECT_FLOAT_EQ(at(1, 1), 12345678.0f);
+  EXPECT_FLOAT_EQ(at(1, 2), 9.0f);
+  EXPECT_FLOAT_EQ(at(1, 3), 1.2345f);
+  EXPECT_FLOAT_EQ(at(1, 4), 8.0f);
+}
+
 struct DataErrorCase {
   std::string name, first, rest;
   std::string message, statement;  // the message and the data line the report shows
