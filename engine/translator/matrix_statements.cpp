@@ -18,16 +18,21 @@
 
 namespace kelvo {
 
-namespace {
-// The built-in program that fetches one matrix value (MATUT).
-}  // namespace
-
 bool check_matrix_statement(Engine& e, int p) {
   const Line80& l = e.cs.stmt.stmt_line;
   // A longer word is another operation.
   if (l.at(p + 6) != ' ') return false;
   int o = p + 6;
   while (o <= 72 && l.at(o) == ' ') ++o;
+  if (o <= 72 && l.at(o) == '\'') {
+    // A text for the matrix form comes first: once written, it gives way
+    // to the operands after its comma.
+    if (!read_frame_texts(e, o)) return false;
+    int next = o;
+    while (next <= 72 && l.at(next) == ' ') ++next;
+    if (next <= 72 && l.at(next) == ',') ++next;
+    splice_statement_line(e, o, "", next);
+  }
   const char c = up_at(l, o);
   const bool call = c == 'X' || c == ',' || is_digit_char(c);
   const bool integer_form = c == 'I' && up_at(l, o + 1) == 'N';

@@ -253,12 +253,12 @@ bool read_frame_texts(Engine& e, int col) {
     if (l.at(c) == '\'') close = c;
   }
   if (close == 0) {
-    write_error_message(e, " Right apostrophe missing");
+    flag_error_without_hint(e, " Right apostrophe missing");
     return false;
   }
   const int len = close - col - 1;
   if (len > k_frame_text_len) {
-    write_error_message(e, " Frame text > 30 characters");
+    flag_error_without_hint(e, " Frame text > 30 characters");
     return false;
   }
   auto& fr = e.flow.frame;

@@ -374,6 +374,11 @@ void check_control_statement(Engine& e, bool control_use) {
       return;
     }
   }
+  if (control_use && p == prog::matut) {
+    // Row and column are read now: they must lie within the matrix.
+    int4 row = 0, column = 0;
+    if (!check_matut_operands(e, row, column)) return;
+  }
   sp.spec_program[ix(k)] = p;
   note_program_use(e, p, control_use);
   // An animation statement is a block; as a control statement it is refused below.

@@ -576,6 +576,8 @@ void finish_translation(Engine& e, int4& run_count) {
     if (data && e.mat.menu_file_wanted) read_data_after_end(e, text, listing(e) ? end_line : 0);
   }
   e.ch.close(s.unit_base);
+  // The texts of the matrix form are all written.
+  if (e.flow.frame.frm_open) e.ch.close(s.unit_base + io::offset::frame_texts);
   run_count = pass.run_count;
   if (s.error_found) return;
   check_program_end(e);

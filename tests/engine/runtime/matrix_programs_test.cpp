@@ -79,6 +79,17 @@ TEST_F(Matrix, DataAfterEndGivesTheMatrixFileMenuFileAndMergedFile) {
   EXPECT_EQ(file("m.CSV"), (Lines{"1 2 3\",       1.00,      2.00,      3.00,", "4 5 6\",       4.00,      5.00,      6.00,"}));
 }
 
+TEST_F(Matrix, FewerMatrixTextsThanMergedRowsAreReported) {
+  e->ctl.java_mode = true;
+  e->flow.frame.frame_count = 1;
+  e->flow.frame.frame_longest = 3;
+  data_after_end("1 2", "3 4\n");
+  matrix_save_dialog(*e);
+  e->ch.close_all();
+  EXPECT_EQ(file("m.ERR"), (Lines{" Not enough MATIN statements with text"}));
+  EXPECT_EQ(file("m.CSV"), (Lines{"1 2\",       1.00,      2.00,", "3 4\",       3.00,      4.00,"}));
+}
+
 TEST_F(Matrix, DataNumbersTakeFourDecimalsAndAHashLineEndsTheData) {
   data_after_end("  12.34567  .5\t7.", "3\n# end\n9\n");
   EXPECT_EQ(e->mat.matrix_rows, 2);

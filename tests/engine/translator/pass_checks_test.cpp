@@ -51,6 +51,9 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"LetParameterName", base_insert(6, "       LET       P$1AB=5"), " Incorrect parameter name"},
         Row{"NameAfterParameterNumber", base_with(6, "       ADVANCE   P5CO.ST"), " Incorrect parameter name without $"},
         Row{"StorageValueWithoutName", base_insert(6, "       LET       X$A=SX"), " Illegal operands in LET block"},
+        Row{"MatrixRowBeyondTheTable", "       LET       X$A=MX(300,1)\n" + base_model(), " Run again with a lower number"},
+        Row{"LongMatrixText", base_insert(6, "       MATRIX    '" + std::string(31, 'T') + "',1,1,5"),
+            " Frame text > 30 characters"},
         Row{"ControlLetFromQueue", "       LET       X$A=Q$BUF\n" + base_model(),
             " B operand of statement not legal constant"}),
     row_name);
@@ -71,6 +74,17 @@ TEST_F(TranslateTest, FirstCreationTimeFromADefinition) {
   std::string negative = base_insert(2, "FIRST  VALUEOF   -3");
   negative.replace(negative.find("GENERATE  10,4"), 14, "GENERATE  10,,V$FIRST");
   EXPECT_EQ(first_error(negative), " C operand may not be negative");
+}
+
+// Not under the front end, MATRIX texts go to the model's FRM file, one
+// record of 30 characters each; the statement stores its operands.
+TEST_F(TranslateTest, MatrixTextsGoToTheFormFile) {
+  ASSERT_TRUE(translate_console(base_insert(6, "       MATRIX    'Pump A',1,2,5\n       MATRIX    'Pump B',2,2,7"), ""));
+  EXPECT_FALSE(e_->ctl.error_found);
+  EXPECT_EQ(file_lines("m.FRM"), (std::vector<std::string>{"Pump A", "Pump B"}));
+  EXPECT_EQ(e_->flow.frame.frame_longest, 6);
+  EXPECT_EQ(e_->ent.spec.spec_opnd_value[2][1], 2);
+  EXPECT_EQ(e_->ent.spec.spec_opnd_value[2][3], 7);
 }
 
 // A '.' line gives the capacity of the numbered storages that the next
