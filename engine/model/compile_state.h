@@ -127,6 +127,13 @@ struct PassState {
   int4 function_data_state = 0;
   // Storage number from a '.'-line STORAGE statement.
   int4 storage_number_hint = 0;
+  // The compact listing of FUNCTION data lines ("zwxyq.cdl"): the listing
+  // line being filled and its length, and the text held back for the next
+  // one once it was handed out (cdl_ready).
+  FixedText<70> cdl_line;
+  int4 cdl_length = 0;
+  Line80 cdl_pending;
+  bool cdl_ready = false;
   // First-line options.
   bool input_echo_flag = false;
   bool seed_option_flag = false;

@@ -347,6 +347,31 @@ void check_marker_card(Engine& e, const Line80& line, bool& marker, bool& simula
   simulate_card = std::string_view(u.data(), 4) == "SIMU" && line.at(9) == ' ' && is_digit_char(line.at(10));
 }
 
+bool copy_name_text(Engine& e, const Line80& l) {
+  auto& p = e.cs.pass;
+  if (p.cdl_ready) {
+    // The line handed out last time was written: the held-back text starts the next.
+    p.cdl_line.clear();
+    for (int c = 1; c <= p.cdl_length - 1; ++c) p.cdl_line.set(c, p.cdl_pending.at(c));
+  }
+  p.cdl_ready = false;
+  int last = Line80::size;
+  while (last >= 1 && l.at(last) == ' ') --last;
+  if (last == 0) return false;
+  if (last + p.cdl_length < 70) {
+    for (int c = 1; c <= last; ++c) p.cdl_line.set(p.cdl_length + c, l.at(c));
+    p.cdl_line.set(p.cdl_length + last + 1, '/');
+    p.cdl_length += last + 2;
+    return false;
+  }
+  p.cdl_ready = true;
+  p.cdl_pending.clear();
+  for (int c = 1; c <= last; ++c) p.cdl_pending.set(c, l.at(c));
+  p.cdl_pending.set(last + 1, '/');
+  p.cdl_length = last + 2;
+  return true;
+}
+
 void write_program_line(Engine& e, int unit, int number, Line80& line) {
   if (e.ctl.translate_needed) remove_location_tag(line);
   e.ch.write(unit, io::Rec().x(6).lit(line.cols(1, 68)).i(number, 3));

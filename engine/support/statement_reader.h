@@ -88,6 +88,12 @@ int find_location_tag(const Line80& line);
 void remove_location_tag(Line80& line);
 // Marker cards (*  PRO, EXE, DOM, DEB, VSC) and the SIMULATE card.
 void check_marker_card(Engine& e, const Line80& line, bool& marker, bool& simulate_card);
+// The compact listing of FUNCTION data lines: appends a data line (its
+// text up to the last non-blank column, then '/' and a blank) to the
+// 70-character listing line; true when the line is full and is to be
+// written (the data line then starts the next one). A blank line only
+// brings the held-back text into the listing line.
+bool copy_name_text(Engine& e, const Line80& line);
 // One listing line: columns 1-68 and the statement number (6X,68A1,I3).
 void write_program_line(Engine& e, int unit, int number, Line80& line);
 // The first ',' and the first blank that are not between apostrophes

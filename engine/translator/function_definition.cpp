@@ -172,7 +172,7 @@ int enter_function(Engine& e) {
     flag_error_without_hint(e, " Function defined twice");
     return 0;
   }
-  const int f = take_slot(e, fn.function_count, k_function_limit, " Too many functions", ErrorEffect::flag_without_hint);
+  const int f = check_d_operand(e);
   if (f == 0) return 0;
   fn.function_name[ix(f)] = label;
   fn.function_kind[ix(f)] = 0;  // no kind until the B operand gives it
@@ -314,6 +314,13 @@ void check_function_statement(Engine& e) {
   }
   const int f = enter_function(e);
   if (f == 0) return;
+  if (e.ctl.cdl_file_present) {
+    // A compact listing of its data lines starts empty.
+    auto& pass = e.cs.pass;
+    pass.cdl_line.clear();
+    pass.cdl_length = 0;
+    pass.cdl_ready = false;
+  }
   int ak = 0;
   if (!read_function_argument(e, f, a, ak)) return;
   std::string b = operand_string(e, 2);

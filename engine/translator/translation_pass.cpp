@@ -112,17 +112,33 @@ bool translate_statement(Engine& e) {
   return false;
 }
 
+// The compact listing line of FUNCTION data lines (6X,70A1).
+void list_compact_line(Engine& e) { e.ch.write(e.rep.out_unit, io::Rec().x(6).lit(e.cs.pass.cdl_line.view())); }
+
 // A data line of the FUNCTION statement before it. True when the line
 // was taken as data; false when it is to be translated as a statement.
+// With "zwxyq.cdl" present, data lines of one point each are listed
+// packed into lines of 70 characters.
 bool function_data_taken(Engine& e) {
   auto& pass = e.cs.pass;
-  if (pass.function_data_state == fn_data::none || pass.function_data_state == fn_data::ended) return false;
+  auto& state = pass.function_data_state;
+  if (state == fn_data::none || state == fn_data::ended) return false;
+  const bool point_lines = state != fn_data::lines;
+  const bool compact = e.ctl.cdl_file_present && point_lines;
+  const bool listed = listing(e) && pass.experiment_run_number <= 1;
   parse_function_data(e);
-  if (pass.function_data_state == fn_data::ended) {
-    pass.function_data_state = fn_data::none;
+  if (state == fn_data::ended) {
+    state = fn_data::none;
+    // The last compact line, with the text held back for it.
+    if (compact && listed) {
+      copy_name_text(e, Line80{});
+      if (pass.cdl_length > 0) list_compact_line(e);
+    }
     return false;
   }
-  if (listing(e) && !e.ctl.error_reported && pass.experiment_run_number <= 1) list_comment_line(e, pass.line_count);
+  if (!listed || e.ctl.error_reported) return true;
+  if (!compact) list_comment_line(e, pass.line_count);
+  else if (copy_name_text(e, e.cs.stmt.stmt_line)) list_compact_line(e);
   return true;
 }
 

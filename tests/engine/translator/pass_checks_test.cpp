@@ -87,6 +87,20 @@ TEST_F(TranslateTest, MatrixTextsGoToTheFormFile) {
   EXPECT_EQ(e_->ent.spec.spec_opnd_value[2][3], 7);
 }
 
+// With "zwxyq.cdl" present the one-point data lines of a FUNCTION are
+// listed packed into lines of 70 characters, each point followed by '/'.
+TEST_F(TranslateTest, CompactListingOfFunctionPoints) {
+  e_->ctl.cdl_file_present = true;
+  std::string points;
+  for (int x = 0; x <= 120; x += 10) points += std::to_string(x) + ",1\n";
+  ASSERT_TRUE(translate_console("SLO    FUNCTION  C1,C\n" + points + base_model(), "\n"));
+  const auto lines = console_lines();
+  const auto first = std::find(lines.begin(), lines.end(), "      0,1/ 10,1/ 20,1/ 30,1/ 40,1/ 50,1/ 60,1/ 70,1/ 80,1/ 90,1/ 100,1/");
+  ASSERT_NE(first, lines.end());
+  EXPECT_EQ(*(first + 1), "      110,1/ 120,1/");
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.find("110,1") != std::string::npos; }), 1);
+}
+
 // A '.' line gives the capacity of the numbered storages that the next
 // definition leaves out; with none left out it is refused. '.' lines are
 // read on the console (the front end blanks their column 1).
