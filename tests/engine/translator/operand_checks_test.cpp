@@ -204,24 +204,6 @@ TEST_F(OperandChecks, MissingInputFile) {
   EXPECT_TRUE(e_->ctl.error_found);
 }
 
-TEST_F(OperandChecks, FrameTextsGoToTheFrmFile) {
-  set_line("       MATRIX    'Costs per day',X$A");
-  EXPECT_TRUE(read_frame_texts(*e_, 18));
-  EXPECT_EQ(line(), "       MATRIX                   ,X$A");
-  set_line("       MATRIX    'Total'");
-  EXPECT_TRUE(read_frame_texts(*e_, 18));
-  set_line("       MATRIX    '" + std::string(31, 'x') + "'");
-  EXPECT_FALSE(read_frame_texts(*e_, 18));
-  EXPECT_EQ(message(), " Frame text > 30 characters");
-  set_line("       MATRIX    'open");
-  EXPECT_FALSE(read_frame_texts(*e_, 18));
-  EXPECT_EQ(message(), " Right apostrophe missing");
-  e_->ch.close_all();
-  EXPECT_EQ(file_lines("m.FRM"), (std::vector<std::string>{"Costs per day", "Total"}));
-  EXPECT_EQ(e_->flow.frame.frame_count, 2);
-  EXPECT_EQ(e_->flow.frame.frame_longest, 13);
-}
-
 // MATUT B and C: a savevalue's initial value rounded, within 250 rows and
 // 12 columns.
 TEST_F(OperandChecks, MatutRowAndColumn) {
