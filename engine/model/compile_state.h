@@ -166,11 +166,15 @@ struct PassState {
   // A PREEMPT names in C the block its pre-empted holders go to; linked
   // by the end-of-program checks. Translator; false at reset.
   bool preempt_address_used = false;
-  // ASSEMBLE-set mark of the pass and the model-level flag.
+  // The pass is between a SPLIT and the ASSEMBLE after it (an ASSEMBLE
+  // set), and a SPLIT, GOTO or IF branches inside such a set.
   bool assemble_set_mark = false;
   bool branch_in_assemble = false;
   // The model holds an ASSEMBLE and a SPLIT block.
   bool has_assemble = false;
+  // An entry block with the try operand (ENTER or SEIZE ...,TRY): its
+  // transactions carry the result word.
+  bool try_entry_seen = false;
   bool has_split = false;
 };
 

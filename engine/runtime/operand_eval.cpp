@@ -295,7 +295,7 @@ int resolve_operand_value(Engine& e, int code, int b) {
     out = code;
   } else if (code < 0) {
     const int j = -code;
-    if (code == k_sna_units) {
+    if (code == k_try_units) {
       if (b >= 1 && b <= k_block_capacity) e.srv.try_block_flag[ix(b)] = true;
       out = 1;
     } else {

@@ -72,11 +72,11 @@ void check_print_sna_refs(Engine& e);
 void expand_digit_operands(Engine& e);
 // LET MIN/MAX over queues needs queues. False after the error.
 bool check_minmax_queues(Engine& e);
-// The trace word of the transaction record (after the user parameters):
-// the number a trace line shows, when the model traces.
-void reserve_trace_word(Engine& e);
-// The ASSEMBLE word of the transaction record (after the user parameters).
-void reserve_assemble_word(Engine& e);
+// The internal words of the transaction record, after the user
+// parameters, each when the model needs it: the try stations' result,
+// the transaction number, the trace number and the ASSEMBLE word (the
+// last word of the record).
+void reserve_internal_words(Engine& e);
 // SPLIT addresses, PRINT names, the ASSEMBLE word, LET MIN/MAX queues and
 // FN$MIN/FN$MAX operands, in the order of the end-of-program checks.
 // False after an error.

@@ -206,7 +206,7 @@ TEST_F(Evaluation, BuiltInFunctions) {
 TEST_F(Evaluation, StationBOperand) {
   EXPECT_EQ(resolve_operand_value(*e, 0, 3), 1);
   EXPECT_EQ(resolve_operand_value(*e, 4, 3), 4);
-  EXPECT_EQ(resolve_operand_value(*e, -100, 3), 1);
+  EXPECT_EQ(resolve_operand_value(*e, k_try_units, 3), 1);
   EXPECT_TRUE(e->srv.try_block_flag[3]);
   e->ent.dec.decimal_value[1] = -0.5f;
   e->ent.dec.decimal_value[2] = -1.2f;

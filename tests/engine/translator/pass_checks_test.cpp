@@ -101,6 +101,23 @@ TEST_F(TranslateTest, CompactListingOfFunctionPoints) {
   EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.find("110,1") != std::string::npos; }), 1);
 }
 
+// The words behind the parameters, from the lowest: the try stations'
+// result, the transaction number (PREEMPT with a GOTO inside an ASSEMBLE
+// set), the trace number, the ASSEMBLE word.
+TEST_F(TranslateTest, InternalWordsOfTheTransactionRecord) {
+  ASSERT_EQ(first_error("TANK   CAPACITY  2\n       SIMULATE\n       GENERATE  10\n       TRACE     ON\n"
+                        "       ENTER     TANK,TRY\n       LEAVE     TANK\n       SPLIT     1,NXT\n"
+                        "NXT    GOTO      JOIN\nJOIN   ASSEMBLE  2\n       PREEMPT   MACH\n       ADVANCE   1\n"
+                        "       RETURN    MACH\n       TERMINATE 1\n       START     1\n       END\n"),
+            "");
+  const auto& par = e_->ent.par;
+  EXPECT_EQ(par.param_count, 4);
+  EXPECT_EQ(par.station_mark_off, 6);
+  EXPECT_EQ(par.txn_num_off, 7);
+  EXPECT_EQ(par.trace_word_off, 8);
+  EXPECT_EQ(par.assemble_word_off, 9);
+}
+
 // A '.' line gives the capacity of the numbered storages that the next
 // definition leaves out; with none left out it is refused. '.' lines are
 // read on the console (the front end blanks their column 1).
