@@ -76,12 +76,6 @@ std::string_view parse_op_display(int code) {
   return code >= 1 && code <= k_parse_ops ? k_ops[static_cast<std::size_t>(code)].display : std::string_view{};
 }
 
-void init_operation_codes(Engine& e) {
-  for (int k = 1; k <= k_parse_ops; ++k) {
-    e.ctl.parse_op_words[static_cast<std::size_t>(k)] = pack_symbol_name(e, parse_op_word(k));
-  }
-}
-
 int operation_code_of_word(std::string_view word) {
   // The look-up word: upper case, 6 characters, LET+ and LET- as LETP and LETM.
   std::string key(word.substr(0, std::min<std::size_t>(word.size(), 6)));
@@ -91,13 +85,6 @@ int operation_code_of_word(std::string_view word) {
   if (key.empty()) return 0;
   for (int k = 1; k <= k_parse_ops; ++k) {
     if (parse_op_word(k) == key) return k;
-  }
-  return 0;
-}
-
-int find_operation_code(const Engine& e, int4 packed) {
-  for (int k = 1; k <= k_parse_ops; ++k) {
-    if (e.ctl.parse_op_words[static_cast<std::size_t>(k)] == packed) return k;
   }
   return 0;
 }

@@ -20,11 +20,6 @@ inline constexpr int k_op_anim = 26;
 // The 6-character look-up word and the 9-character display word of code k.
 std::string_view parse_op_word(int code);
 std::string_view parse_op_display(int code);
-// Packs the 42 words into parse_op_words.
-void init_operation_codes(Engine& e);
-// Position of a packed 6-character word in the table (the first match;
-// 0 when absent).
-int find_operation_code(const Engine& e, int4 packed);
 // Position of a statement's operation word in the table (its first 6
 // characters in upper case, LET+ and LET- as LETP and LETM; the first
 // match, 0 when absent). Never an error: any text may be looked up.

@@ -198,8 +198,6 @@ int builtin_function_code(std::string_view name) {
   return 0;
 }
 
-bool find_kind11_row(const Engine& e, int x) { return reads_parameter(e, x, false); }
-
 bool scan_operand_row(const Engine& e, int x) {
   if (e.cs.pass.block_code == bc::advance) return false;
   return reads_parameter(e, x, true);

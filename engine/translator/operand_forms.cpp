@@ -973,25 +973,4 @@ bool read_numeric_operand(Engine& e, int u, int4& value) {
   return true;
 }
 
-bool check_operand_required(Engine& e, bool& error) {
-  const auto& f = e.cs.stmt.stmt_fields;
-  int last = 0;
-  for (int u = 1; u <= 8; ++u) {
-    if (f.opnd_len[u] > 0) last = u;
-  }
-  if (last == 0) {
-    flag_error_without_hint(e, " Operand required");
-    return false;
-  }
-  const std::string text = operand_string(e, last);
-  // Names are 6 characters; a class prefix or parameter form adds its own.
-  const std::size_t allowed = text.find_first_of("$*") != std::string::npos ? 9 : 6;
-  if (text.size() > allowed) error = true;
-  const Line80& l = e.cs.stmt.stmt_line;
-  int c = operand_start(e, last) + operand_length(e, last);
-  while (c <= 72 && l.at(c) == ' ') ++c;
-  if (c <= 72 && l.at(c) != '!') error = true;
-  return true;
-}
-
 }  // namespace kelvo

@@ -291,7 +291,7 @@ bool read_program_list(Engine& e) {
   const long long taken = std::min<long long>(count, k_user_program_limit);
   for (long long i = 1; i <= taken && e.ch.read_line(unit, line) == io::ReadStatus::ok; ++i) {
     Text6 name(line);
-    for (char& c : name.c) c = upcased(c);
+    upcase_field6(name);
     pl.user_count += 1;
     pl.user_name[ix(pl.user_count)] = name;
   }

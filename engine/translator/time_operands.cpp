@@ -4,6 +4,7 @@
 // are checked and stored.
 #include <string>
 
+#include "exchange/atf_writer.h"
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "support/diagnostics.h"
@@ -84,7 +85,7 @@ bool read_time_operand(Engine& e, int u, bool generate, real4& val, real4& cod) 
         flag_error_without_hint(e, " Expression (V$value) not defined");
         return false;
       }
-      if (generate && e.expr.defn_uses_param[idx]) {
+      if (generate && scan_operand_row(e, idx)) {
         flag_error_without_hint(e, " Parameter or PRiority illegal GENERATE operand");
         return false;
       }
@@ -272,7 +273,7 @@ void write_generate_name(Engine& e, int b) {
   const int unit = e.ctl.unit_base + io::offset::ans;
   if (!g.ans_file_open) {
     // Recreated on each translation, so a translation again never appends.
-    e.ch.open_new(unit, model_name_with_extension(e, "ANS").trimmed());
+    e.ch.open_new(unit, make_file_name_ext(e).trimmed());
     g.ans_file_open = true;
   }
   e.ch.write(unit, io::Rec().x(1).i(b, 9).x(6).a(name + std::string(6 - name.size(), ' '), 6));

@@ -88,9 +88,6 @@ bool reject_sna_type(Engine& e, int u);
 bool split_label_field(Engine& e, int4 code);
 bool is_b_operand_expression(Engine& e);
 bool read_numeric_operand(Engine& e, int u, int4& value);
-// At least one operand; error set when the last one is too long or is
-// followed by anything but blanks or a '!' comment.
-bool check_operand_required(Engine& e, bool& error);
 
 // ---- block_definition.cpp: the block table entries
 void define_block(Engine& e);

@@ -283,17 +283,5 @@ TEST_F(RunTimeInput, ExperimentInputValue) {
   EXPECT_EQ(e->ev.input_used_mark, 1);
 }
 
-TEST_F(RunTimeInput, ValinCallsAreMarked) {
-  e->ent.spec.spec_count = 2;
-  e->ent.spec.spec_program[1] = 5;
-  e->ent.spec.spec_opnd_value[1][1] = 44;
-  flag_program_call_use(*e, 44);
-  EXPECT_EQ(e->ev.valin_called, 0);
-  e->ent.spec.spec_program[2] = 7;
-  e->ent.spec.spec_opnd_value[2][1] = 44;
-  flag_program_call_use(*e, 44);
-  EXPECT_EQ(e->ev.valin_called, -1);
-}
-
 }  // namespace
 }  // namespace kelvo::test
