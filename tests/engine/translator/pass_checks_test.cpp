@@ -54,6 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"MatrixRowBeyondTheTable", "       LET       X$A=MX(300,1)\n" + base_model(), " Run again with a lower number"},
         Row{"LongMatrixText", base_insert(6, "       MATRIX    '" + std::string(31, 'T') + "',1,1,5"),
             " Frame text > 30 characters"},
+        Row{"AssigningIfWithNameAsB", base_insert(6, "       IF        X$A=X$B,X$C=7"),
+            " Incorrect B operand in server IF statement"},
         Row{"ControlLetFromQueue", "       LET       X$A=Q$BUF\n" + base_model(),
             " B operand of statement not legal constant"}),
     row_name);
