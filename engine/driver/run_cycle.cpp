@@ -83,7 +83,6 @@ void start_parse(Engine& e) {
   c.parse_line_count = 1;
   c.java_cmd_read = false;
   reset_parse_state(e);
-  init_operation_codes(e);
   c.java_mode = io::Channels::exists("zwxyq.jav");
   if (c.java_mode) {
     read_java_command(e, c.experi_present);

@@ -71,12 +71,6 @@ Rec& Rec::br() {
   return *this;
 }
 
-int Rec::col() const {
-  const auto nl = text_.rfind('\n');
-  const std::size_t start = nl == std::string::npos ? 0 : nl + 1;
-  return static_cast<int>(text_.size() - start);
-}
-
 bool read_i(std::string_view field, int w, long long& value) {
   value = 0;
   if (w < 0) return false;

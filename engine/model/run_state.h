@@ -205,7 +205,6 @@ struct EvalState {
   real4 experi_input_value = 0.0f; // the experiment's current input value
   int4 experi_input_mark = 0;      // 1 experiment input given, -1 none
   int4 input_used_mark = 0;        // 1 the experiment input was used
-  int4 valin_called = 0;          // -1: a special statement calls VALIN (the experiment's input)
 };
 
 }  // namespace kelvo

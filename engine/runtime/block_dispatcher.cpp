@@ -238,8 +238,6 @@ void trace_count_changes(Engine& e) {
     write_trace_line(e, marked, e.blocks.block_op[ix(marked)], -1);
 }
 
-void close_run_unit(Engine& e, int unit) { e.ch.close(unit); }
-
 void refuse_block_code(Engine& e, int code) {
   run_error(e, io::Rec().lit(" Block code").i(code, 3).lit(" cannot be run by this version"));
 }

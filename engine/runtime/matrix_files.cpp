@@ -177,6 +177,9 @@ void matrix_form_merge(Engine& e, std::string_view matrix_file, int first_row, i
     else e.ch.write(io::k_console_out, message);
     stop_program(e);
   }
+  // The model's MATRIX texts, when it has some, name every merged row.
+  const int texts = e.flow.frame.frame_count;
+  if (texts > 0 && texts < static_cast<int>(matrix.size())) write_error_message(e, " Not enough MATIN statements with text");
   // The texts are as wide as the longest MATRIX text, or the longest menu text.
   std::size_t width = static_cast<std::size_t>(std::max(e.flow.frame.frame_longest, 0));
   if (width == 0) {

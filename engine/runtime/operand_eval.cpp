@@ -26,8 +26,6 @@ constexpr int k_savevalue_name_from = 501;
 // Reference classes from which on a function item calls a parameterised
 // expression.
 constexpr int k_expression_call_class = fnk::expression_base + 1;
-// Built-in program number of VALIN (the experiment's input value).
-constexpr int k_valin_program = 7;
 
 [[noreturn]] void out_of_range(Engine& e, int index) {
   run_error(e, io::Rec().lit(" Parameter value").i(index, 4).lit(" out of range"));
@@ -295,7 +293,7 @@ int resolve_operand_value(Engine& e, int code, int b) {
     out = code;
   } else if (code < 0) {
     const int j = -code;
-    if (code == k_sna_units) {
+    if (code == k_try_units) {
       if (b >= 1 && b <= k_block_capacity) e.srv.try_block_flag[ix(b)] = true;
       out = 1;
     } else {
@@ -336,14 +334,6 @@ void take_input_value(Engine& e, real4& v) {
     e.ev.input_used_mark = 1;
   } else {
     e.ev.experi_input_mark = -1;
-  }
-}
-
-void flag_program_call_use(Engine& e, int code) {
-  const auto& sp = e.ent.spec;
-  const int n = std::min(sp.spec_count, k_spec_limit);
-  for (int k = 1; k <= n; ++k) {
-    if (sp.spec_opnd_value[ix(k)][1] == code && sp.spec_program[ix(k)] == k_valin_program) e.ev.valin_called = -1;
   }
 }
 

@@ -369,7 +369,9 @@ void parse_let_control(Engine& e, int4 name) {
   }
   int kind = 0;
   int4 value = 0;
-  parse_sna_operand(e, b, kind, value, false, true);
+  // A plain operand: its kind decides below (an expression's terms are
+  // held to savevalues by the expression compiler).
+  parse_sna_operand(e, b, kind, value, false, false);
   if (e.ctl.error_reported) return;
   real8 v = 0.0;
   if (kind == opnd::constant) {

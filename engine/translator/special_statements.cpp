@@ -291,7 +291,7 @@ bool read_program_list(Engine& e) {
   const long long taken = std::min<long long>(count, k_user_program_limit);
   for (long long i = 1; i <= taken && e.ch.read_line(unit, line) == io::ReadStatus::ok; ++i) {
     Text6 name(line);
-    for (char& c : name.c) c = upcased(c);
+    upcase_field6(name);
     pl.user_count += 1;
     pl.user_name[ix(pl.user_count)] = name;
   }
@@ -373,6 +373,11 @@ void check_control_statement(Engine& e, bool control_use) {
       flag_statement_error(e, " EXPERI must be the first statement");
       return;
     }
+  }
+  if (control_use && p == prog::matut) {
+    // Row and column are read now: they must lie within the matrix.
+    int4 row = 0, column = 0;
+    if (!check_matut_operands(e, row, column)) return;
   }
   sp.spec_program[ix(k)] = p;
   note_program_use(e, p, control_use);

@@ -206,7 +206,7 @@ TEST_F(Evaluation, BuiltInFunctions) {
 TEST_F(Evaluation, StationBOperand) {
   EXPECT_EQ(resolve_operand_value(*e, 0, 3), 1);
   EXPECT_EQ(resolve_operand_value(*e, 4, 3), 4);
-  EXPECT_EQ(resolve_operand_value(*e, -100, 3), 1);
+  EXPECT_EQ(resolve_operand_value(*e, k_try_units, 3), 1);
   EXPECT_TRUE(e->srv.try_block_flag[3]);
   e->ent.dec.decimal_value[1] = -0.5f;
   e->ent.dec.decimal_value[2] = -1.2f;
@@ -281,18 +281,6 @@ TEST_F(RunTimeInput, ExperimentInputValue) {
   EXPECT_EQ(v, 12.0f);
   EXPECT_EQ(e->ev.experi_input_mark, 1);
   EXPECT_EQ(e->ev.input_used_mark, 1);
-}
-
-TEST_F(RunTimeInput, ValinCallsAreMarked) {
-  e->ent.spec.spec_count = 2;
-  e->ent.spec.spec_program[1] = 5;
-  e->ent.spec.spec_opnd_value[1][1] = 44;
-  flag_program_call_use(*e, 44);
-  EXPECT_EQ(e->ev.valin_called, 0);
-  e->ent.spec.spec_program[2] = 7;
-  e->ent.spec.spec_opnd_value[2][1] = 44;
-  flag_program_call_use(*e, 44);
-  EXPECT_EQ(e->ev.valin_called, -1);
 }
 
 }  // namespace

@@ -214,22 +214,18 @@ TEST_F(TraceRun, FrontEndWritesTwoHundredLinesAndTheNotice) {
   }
 }
 
-TEST_F(RuntimeTest, GraphRecordSharesTheGraphListWithTheTables) {
+TEST_F(RuntimeTest, TableIsListedOnceInTheGraphList) {
   ScratchDir dir("graph_list");
   e->ctl.program_file_name.assign("M.TXT");
   e->ctl.java_mode = true;
   e->ent.tab.table_count = 1;
-  write_print_line(*e, 43, 'T');
   write_table_file(*e, 1);
   write_table_file(*e, 1);
   e->ch.close(e->ctl.unit_base + 11);
-  EXPECT_EQ(lines_of(read_file("M.GRT")), (std::vector<std::string>{"PR2 T", "QT0 T"}));
+  EXPECT_EQ(lines_of(read_file("M.GRT")), (std::vector<std::string>{"QT0 T"}));
 }
 
-TEST_F(RuntimeTest, SimulateLineAndTheEndOfTheSideOutput) {
-  e->cs.stmt.stmt_line.assign("XXXXXXXXXXXXXXXXXXXX");
-  build_sml_line(*e);
-  EXPECT_EQ(std::string(e->cs.stmt.stmt_line.view()), "       SIMULATE" + std::string(65, ' '));
+TEST_F(RuntimeTest, TheEndOfTheSideOutput) {
   ScratchDir dir("side_output");
   ASSERT_TRUE(e->ch.open_new(e->rep.prog_unit, "MR.TXT"));
   e->rep.out_unit = e->rep.prog_unit;

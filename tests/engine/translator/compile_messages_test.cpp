@@ -84,7 +84,7 @@ std::vector<MessageCase> message_cases() {
       {"LetWithoutBOperand", base_insert(6, "       LET       X$TOT"), " LET must have a B operand"},
       {"LetWithTooLongAOperand", base_insert(6, "       LET       X$TOTALS1=5"), " A operand too long"},
       {"ControlLetNeedsSavevalue", "       LET       Q$ABC=1\n" + base_model(), " A operand must be savevalue"},
-      {"ControlLetWithOtherSna", "       LET       X$A=Q$BUF\n" + base_model(), " Only X$ allowed as SNA in control LET"},
+      {"ControlLetExpressionWithOtherSna", "       LET       X$A=Q$BUF+1\n" + base_model(), " Only X$ allowed as SNA in control LET"},
       // START, RESET and SIMULATE.
       {"StartWithNameOperand", base_with(9, "       START     ABC"), " Illegal A operand"},
       {"StartWithoutAOperand", base_with(9, "       START"), " START must have an A operand"},
