@@ -103,7 +103,7 @@ void write_standard_report(Engine& e, bool keep_unit) {
     report_pause(e);
     report_table_section(e);
   }
-  if (e.ent.sv.savevalue_count > 0) {
+  if (e.ent.sv.savevalue_count > 0 || e.ent.sv.numbered_savevalue_count > 0) {
     report_pause(e);
     report_savevalue_section(e);
   }
