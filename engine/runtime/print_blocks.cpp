@@ -34,6 +34,23 @@ constexpr int k_kinds = 13;
 constexpr int k_default_width = 8;
 constexpr int k_default_decimals = 2;
 
+// While it lives, report sections go where PRINT output goes (see
+// print_entity_statistics); also when the run ends inside the section.
+class PrintSectionOutput {
+ public:
+  PrintSectionOutput(Engine& e, bool section) : e_(e) {
+    if (!section || !e.ctl.java_mode || e.ctl.auto_animation_flag) return;
+    open_print_result_file(e);
+    e.rep.print_section_output = true;
+  }
+  ~PrintSectionOutput() { e_.rep.print_section_output = false; }
+  PrintSectionOutput(const PrintSectionOutput&) = delete;
+  PrintSectionOutput& operator=(const PrintSectionOutput&) = delete;
+
+ private:
+  Engine& e_;
+};
+
 bool output_skipped(const Engine& e) {
   const PrintState& p = e.prt;
   return p.output_limit_on && p.lines_printed < p.output_limit;
@@ -223,6 +240,10 @@ void print_entity_statistics(Engine& e, int sel) {
     }
     sel = 9;
   }
+  // Under the front end a section that a PRINT asks for goes to the PRINT
+  // result file, in the order of the PRINTs; the section files keep the
+  // report of the end of the run.
+  PrintSectionOutput to_result_file(e, sel != 9);
   switch (sel) {
     case 2: report_block_counts(e, 0, false, false); break;
     case 3: report_queue_section(e); break;

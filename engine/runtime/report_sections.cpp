@@ -22,19 +22,23 @@ namespace kelvo {
 
 namespace {
 
-// A section's frame: its file under the front end, the report channel
-// otherwise.
+// A section's frame: its file under the front end (or, for a PRINT, the
+// PRINT result file), the report channel otherwise.
 class Section {
  public:
   Section(Engine& e, int kind) : e_(e) {
     saved_ = e.rep.out_unit;
-    if (e.ctl.java_mode) {
+    if (!e.ctl.java_mode) return;
+    if (e.rep.print_section_output) {
+      e.rep.out_unit = e.rep.prog_unit;
+    } else {
       begin_report_section(e, e.rep.out_unit, saved_, e.run.run_number, kind);
       open_ = true;
     }
   }
   ~Section() {
     if (open_) end_report_section(e_, e_.rep.out_unit, saved_);
+    else e_.rep.out_unit = saved_;
   }
   Section(const Section&) = delete;
   Section& operator=(const Section&) = delete;
