@@ -177,15 +177,24 @@ int default_width(real4 value, bool real) {
   return std::max(k_default_width, k + (real ? 4 : 1));
 }
 
+// x rounded to d decimals (half away from zero).
+real4 rounded(real4 x, int d) {
+  real8 scale = 1.0;
+  for (int i = 0; i < d; ++i) scale *= 10.0;
+  return static_cast<real4>(std::round(static_cast<real8>(x) * scale) / scale);
+}
+
+// The value in its field, rounded to the decimals written; a value too
+// wide for the field ends the run as the field writers say.
 void put_value(Engine& e, real4 value, bool formatted, int width, int decimals) {
   const real4 whole = std::trunc(value);
   const bool integral = std::fabs(value - whole) < 0.001f && std::fabs(value) < 1.0e9f;
   if (decimals == 0 && integral) {
     put_int_field(e, trunc_i32(whole), formatted ? width : default_width(value, false));
   } else if (formatted) {
-    put_real_field(e, value, width, decimals);
+    put_real_field(e, rounded(value, decimals), width, decimals);
   } else {
-    put_real_field(e, value, default_width(value, true), k_default_decimals);
+    put_real_field(e, rounded(value, k_default_decimals), default_width(value, true), k_default_decimals);
   }
 }
 
@@ -272,10 +281,7 @@ void format_sna_text(Engine& e, int cls, int index) {
   int width = k_default_width, decimals = 0;
   const bool formatted = block_format(e, e.act.cur_block, width, decimals);
   int idx = index;
-  real4 value = operand_index_value(e, cls, idx);
-  int4 limit = 10000000;
-  for (int i = 0; i < decimals; ++i) limit /= 10;
-  if (std::fabs(value) > static_cast<real4>(limit)) value += value > 0.0f ? 0.0049f : -0.0049f;
+  const real4 value = operand_index_value(e, cls, idx);
   if (e.rep.print_state) {
     append_stored_text(e, e.prt.waiting_row);
     e.rep.print_state = false;
