@@ -3,20 +3,11 @@
 # file: the section files of a model with such PRINTs equal those of the
 # same model without them.
 # Usage: print_sections_check.sh path/to/kelvo CASE-DIR
-set -uo pipefail
-kelvo=$(realpath "$1")
-case_dir=$(realpath "$2")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-run() {
-  mkdir -p "$work/$1"
-  cp "$case_dir/files/zwxyq.jav" "$work/$1/"
-  # The model with the blocks whose operation is PRINT left out.
-  awk -v keep="$2" 'keep || substr($0, 8, 6) != "PRINT "' "$case_dir/files/M.TXT" > "$work/$1/M.TXT"
-  (cd "$work/$1" && "$kelvo" < /dev/null > /dev/null 2>&1)
-}
-run with 1
-run without 0
+source "$(dirname "$0")/front_end_run.sh" "$1"
+model=$(realpath "$2")/files/M.TXT
+run_model with < "$model"
+# The same model with its PRINT blocks left out.
+awk 'substr($0, 8, 6) != "PRINT "' "$model" | run_model without
 [ -s "$work/with/MR.TXT" ] || { echo "FAIL: the PRINTs wrote no result file"; exit 1; }
 status=0
 for f in M.STA M.QUE M.SAV M.QTA; do
