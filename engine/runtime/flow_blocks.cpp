@@ -205,7 +205,7 @@ void reset_assemble_families(Engine& e) {
 int entity_offset_by_kind(const Engine& e, int kind, int n) {
   const auto& st = e.ent.st;
   switch (std::abs(kind)) {
-    case opnd::queue: return e.ent.q.queue_number_offset - st.storage_count;
+    case opnd::queue: return queue_index_of_number(e.ent, n) - n;
     case opnd::storage:
     case opnd::remaining: return n > st.storage_count ? st.facility_offset : 0;
     case opnd::savevalue: return k_named_savevalue_limit;

@@ -56,10 +56,9 @@ void check_parameter_index(Engine& e, int kind, int& index) {
     case opnd::random:
       run_error(e, " Parameter construction illegal");
     case opnd::queue: {
-      const int offset = e.ent.q.queue_number_offset;
-      index = index + offset - e.ent.st.storage_count;
-      if (index > k_queue_limit || index < 1)
-        run_error(e, io::Rec().lit(" Value of Q(P=").i(index - offset, 5).lit(" out of range"));
+      const int number = index;
+      index = queue_index_of_number(e.ent, number);
+      if (index > k_queue_limit || index < 1) run_error(e, io::Rec().lit(" Value of Q(P=").i(number, 5).lit(" out of range"));
       break;
     }
     case opnd::block_count:

@@ -285,6 +285,7 @@ void reset_model_state(Engine& e) {
     sv.savevalue_value[static_cast<std::size_t>(k)] =
         k < static_cast<int>(sv.savevalue_init.size()) ? sv.savevalue_init[static_cast<std::size_t>(k)] : 0.0;
   }
+  sv.numbered_savevalue_count = 0;
   e.rep.out_line.fill(' ');
   e.rep.out_col = 0;
   clear_server_statistics(e);

@@ -558,6 +558,9 @@ bool preempt_transaction(Engine& e, int s, bool by_priority) {
     insert_event_chain(e, station_chain(s));
   }
   restore_txn(e, preemptor);
+  // The pre-emptor's capture is an entry; the holder's later resumption
+  // is not (its holding time is one entry's).
+  srv.station_entries[ix(s)] += 1;
   srv.preempt_mark[ix(s)] = true;
   if (numbers_kept(e)) srv.station_holder[ix(s)] = trunc_i32(txn_number(e));
   return false;

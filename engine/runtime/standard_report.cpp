@@ -90,7 +90,9 @@ void write_standard_report(Engine& e, bool keep_unit) {
     write_clock_lines(e, relative, e.run.clock, false, false);
     write_line(e, e.ctl.java_mode ? e.rep.prog_unit : e.rep.out_unit, io::Rec());
   }
-  report_block_counts(e, 0, e.ctl.java_mode, e.ctl.java_mode);
+  // The section files take the block counts, unless a PRINT asks for the report.
+  const bool section_files = e.ctl.java_mode && !r.print_section_output;
+  report_block_counts(e, 0, section_files, section_files);
   if (e.ent.st.station_count > 0) {
     report_pause(e);
     report_station_section(e);
@@ -103,7 +105,7 @@ void write_standard_report(Engine& e, bool keep_unit) {
     report_pause(e);
     report_table_section(e);
   }
-  if (e.ent.sv.savevalue_count > 0) {
+  if (e.ent.sv.savevalue_count > 0 || e.ent.sv.numbered_savevalue_count > 0) {
     report_pause(e);
     report_savevalue_section(e);
   }

@@ -199,9 +199,10 @@ TEST_F(FlowBlocks, EntityOffsetsByKind) {
   auto& st = e->ent.st;
   st.storage_count = 2;
   st.facility_offset = 3;
-  e->ent.q.queue_number_offset = 5;
-  EXPECT_EQ(entity_offset_by_kind(*e, opnd::queue, 1), 3);
-  EXPECT_EQ(entity_offset_by_kind(*e, -opnd::queue, 1), 3);
+  // The storages' queues keep their numbers; queue 3 follows the 5 named.
+  e->ent.q.named_queue_count = 5;
+  EXPECT_EQ(entity_offset_by_kind(*e, opnd::queue, 2), 0);
+  EXPECT_EQ(entity_offset_by_kind(*e, -opnd::queue, 3), 3);
   EXPECT_EQ(entity_offset_by_kind(*e, opnd::storage, 2), 0);
   EXPECT_EQ(entity_offset_by_kind(*e, opnd::storage, 3), 3);
   EXPECT_EQ(entity_offset_by_kind(*e, -opnd::remaining, 3), 3);

@@ -167,6 +167,20 @@ TEST_F(Evaluation, ParameterAsEntityNumberAddsATenThousandth) {
   EXPECT_TRUE(has(" Is parameter name correct?"));
 }
 
+// Q*j: numbers up to the storages' count are the storages' own queues,
+// higher numbers follow the queues the model names (here 3 of them).
+TEST_F(Evaluation, QueueNumberFromAParameter) {
+  e->ent.st.storage_count = 1;
+  e->ent.q.named_queue_count = 3;
+  e->srv.queue_current[1] = 5;
+  e->srv.queue_current[4] = 7;
+  for (const auto& [number, contents] : {std::pair{1, 5.0f}, std::pair{2, 7.0f}}) {
+    e->act.cur_txn[6] = number;  // P1
+    int index = 1;
+    EXPECT_EQ(operand_index_value(*e, -opnd::queue, index), contents) << number;
+  }
+}
+
 TEST_F(Evaluation, ParameterConstructionsAndRanges) {
   e->act.cur_txn[6] = 4;
   int index = 1;

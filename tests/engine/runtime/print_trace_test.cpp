@@ -99,13 +99,28 @@ TEST_F(PrintRun, AttributeLines) {
   for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(got[i], cases[i].line) << i;
 }
 
-TEST_F(PrintRun, BlockFormatGivesWidthAndDecimals) {
+// The block's C and D operands: the value rounded to D decimals in a
+// field of C positions, the integer part in C - D - 1 of them.
+TEST_F(PrintRun, BlockFormatGivesWidthAndRoundedDecimals) {
+  struct Case {
+    double value;
+    int width, decimals;
+    std::string field;
+  };
+  const std::vector<Case> cases = {
+      {2.5, 10, 3, "     2.500"},      {12345.678, 10, 3, " 12345.678"}, {60.0, 10, 6, " 60.000000"},
+      {123456.78, 10, 2, " 123456.78"}, {9.999, 6, 2, " 10.00"},          {-0.004, 6, 2, "  0.00"},
+  };
   auto& pf = e->flow.pf;
   pf.format_count = 1;
   pf.format_block[1] = 3;
-  pf.format_code[1] = 3 * 100 + 10;
-  format_sna_text(*e, opnd::savevalue, 2);
-  EXPECT_EQ(lines().at(0), std::string(" ") + " X$" + "RATE  " + "     2.500");
+  for (const Case& c : cases) {
+    out.str("");
+    pf.format_code[1] = c.decimals * 100 + c.width;
+    e->ent.sv.savevalue_value[2] = c.value;
+    format_sna_text(*e, opnd::savevalue, 2);
+    EXPECT_EQ(lines().at(0), std::string(" ") + " X$" + "RATE  " + c.field) << c.value;
+  }
 }
 
 TEST_F(PrintRun, TextWaitsForItsValueAndANegativeTextStandsAlone) {

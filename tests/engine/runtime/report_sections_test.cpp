@@ -158,6 +158,21 @@ TEST_F(ReportSections, TableFiguresAndClasses) {
   EXPECT_TRUE(has("     (7) Average value of overflow          30.00"));
 }
 
+TEST_F(ReportSections, RemainderThatRoundsToZeroHasNoSign) {
+  // Eleven classes of one entry each: the float sum of 11 x 100/11 per
+  // cent passes 100, so the remainder is a little below 0.
+  e->ent.tab.table_count = 1;
+  e->ent.tab.table_name[1] = pack6("TAB");
+  e->ent.tab.table_width[1] = 1;
+  e->ent.tab.table_classes[1] = 11;
+  restart_table_statistics(*e);
+  for (int x = 0; x <= 10; ++x) enter_table_value(*e, 1, static_cast<real4>(x), 1);
+  report_table_section(*e);
+  EXPECT_TRUE(has("     9.00 -     10           1           9.09         100.00           0.00"));
+  EXPECT_TRUE(has("        Overflow             0           0.00         100.00           0.00"));
+  EXPECT_EQ(out.str().find("-0.00"), std::string::npos);
+}
+
 TEST_F(ReportSections, EmptyTableShowsZeros) {
   e->ent.tab.table_count = 1;
   e->ent.tab.table_name[1] = pack6("TAB");
