@@ -144,7 +144,7 @@ struct RunState {
   real4 reset_time = 0.0f;         // clock at the last RESET
   real4 saved_clock = 0.0f;        // clock at the end of the last run
   real4 next_event_time = 1.0e8f;  // move time of the first future event
-  int4 limit_check_countdown = 0;  // events until the run-time limit is looked at again
+  int4 limit_check_countdown = 0;  // steps (events, block entries, waiter tests) to the next look at the limit
   real4 outvalue = 0.0f;           // EXPERI result operand at run end
   real4 max_priority = 0.0f;       // highest priority given so far (GENERATE, priority blocks)
   int4 run_number = 0;             // current run (START number)
