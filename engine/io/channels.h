@@ -42,6 +42,7 @@ inline constexpr int java = 13;        // "zwxyq.jav": the front end's command
 inline constexpr int ans = 14;         // the model's ANS file (GENERATE F operands)
 inline constexpr int input_data = 15;  // the INPUT data file
 inline constexpr int err = 24;         // the model's ERR file
+inline constexpr int exp = 26;         // the model's EXP section (16 + its kind would be the ERR file's)
 inline constexpr int layout = 30;      // the model's layout file
 inline constexpr int wrn = 55;         // the model's WRN file
 inline constexpr int graph_first = 60; // graph g (1..10) of the GRAPH statements on graph_first + g

@@ -20,7 +20,6 @@ struct TxnMarks {
   int4 station = 0;         // block of the station line it was released from
   int4 advance_station = 0; // station held while delayed in an ADVANCE
   int4 family = 0;          // ASSEMBLE family number (0 none)
-  int4 family_left = 0;     // members of the family still outstanding
   real8 retry_priority = 0.0;  // priority before the WAITIF retry mark raised it
 };
 
@@ -192,7 +191,10 @@ struct ExperimentState {
   bool valut_reached = false;
   // The EXP section file is open for the whole experiment (front end).
   bool exp_open = false;
-  // "valut.fil" is open on unit_base + 10 (a VALUT with a D operand).
+  // A VALUT with a D operand asks for the comparisons of the alternatives:
+  // in the EXP section, and their figures in "valut.fil".
+  bool comparisons_wanted = false;
+  // "valut.fil" is open on unit_base + 10.
   bool valut_file_open = false;
 };
 

@@ -64,6 +64,10 @@ const char* section_extension(int kind) {
   }
 }
 
+int section_unit(const Engine& e, int kind) {
+  return e.ctl.unit_base + (kind == k_section_exp ? io::offset::exp : kind + 16);
+}
+
 void write_standard_report(Engine& e) { write_standard_report(e, false); }
 
 void write_standard_report(Engine& e, bool keep_unit) {
@@ -114,7 +118,7 @@ void write_standard_report(Engine& e, bool keep_unit) {
 
 void begin_report_section(Engine& e, int& unit, int& saved, int run, int kind) {
   saved = unit;
-  unit = e.ctl.unit_base + kind + 16;
+  unit = section_unit(e, kind);
   const std::string name = model_file_name(e, section_extension(kind));
   if (!e.rep.new_section_files && e.run.run_count > 1 && run > 1 && kind != k_section_blo) {
     // Later runs of a series append to the files of the first run.
