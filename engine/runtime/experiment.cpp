@@ -20,6 +20,7 @@
 #include "runtime/standard_report.h"
 #include "support/console_answer.h"
 #include "support/diagnostics.h"
+#include "support/output_files.h"
 #include "support/stop.h"
 #include "support/text_routines.h"
 #include "translator/table_definitions.h"
@@ -49,8 +50,9 @@ void exp_line(Engine& e, std::string_view s) { e.ch.write(exp_unit(e), s); }
 void open_exp_section(Engine& e) {
   if (!e.ctl.java_mode || e.xp.exp_open) return;
   const int unit = section_unit(e, k_section_exp);
-  if (!e.ch.open_new(unit, model_file_name(e, section_extension(k_section_exp)))) {
-    write_error_message(e, " File cannot be opened");
+  const std::string name = model_file_name(e, section_extension(k_section_exp));
+  if (!e.ch.open_new(unit, name)) {
+    write_error_message(e, unopened_file_message(name));
     return;
   }
   e.xp.exp_open = true;
@@ -287,7 +289,12 @@ void write_result_histogram(Engine& e, int n) {
   // The next table number after the model's own names the file.
   const int t = std::min(e.ent.tab.table_count + 1, 10);
   const int unit = e.ctl.unit_base + 2;
-  if (!e.ch.open_new(unit, make_qt_file_name(e, t))) return;
+  const std::string name = make_qt_file_name(e, t);
+  if (!e.ch.open_new(unit, name)) {
+    // The graph list line would name a file that is not there.
+    e.ch.report_not_written(model_file_name(e, "GRT"), name);
+    return;
+  }
   e.ch.write(unit, io::Rec().x(1).a("EXPVAR", 6));
   e.ch.write(unit, io::Rec().i(start, 6));
   e.ch.write(unit, io::Rec().i(width, 6));
