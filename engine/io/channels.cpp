@@ -17,7 +17,9 @@ namespace {
 constexpr std::size_t k_read_chunk = 1 << 16;
 }  // namespace
 
-Channels::Channels() : in_(&std::cin), out_(&std::cout), err_(&std::cerr) {}
+Channels::Channels() : in_(&std::cin), out_(&std::cout), err_(&std::cerr) {
+  last_console_line_.reserve(256);  // a console line is kept without allocating while a model runs
+}
 
 // The files are closed; the console streams are not touched, because the
 // streams a test attached may be gone already (close_all flushes them).
