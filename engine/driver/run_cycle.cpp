@@ -36,16 +36,6 @@ void read_name_record(Engine& e, int unit, Text125& name) {
   if (e.ch.read_line(unit, line) == io::ReadStatus::ok) name.assign(line);
 }
 
-// A model name from a work file: not blank, and no control character
-// (such as a NUL) anywhere in it.
-bool usable_model_name(const Text125& name) {
-  if (name.is_blank()) return false;
-  for (int col = 1; col <= Text125::size; ++col) {
-    if (static_cast<unsigned char>(name.at(col)) < ' ') return false;
-  }
-  return true;
-}
-
 void take_start_time(Engine& e) {
   const std::time_t now = std::time(nullptr);
   std::tm parts{};
@@ -130,13 +120,13 @@ void parse_pass(Engine& e) {
 bool open_program_file(Engine& e, int unit) {
   ControlState& c = e.ctl;
   if (c.program_file_name.is_blank()) {
-    e.ch.write(io::k_console_out, " File does not exist");
+    write_console_message(e, " File does not exist");
     return false;
   }
   test_ani_extension(e);
   const std::string_view path = c.program_file_name.trimmed();
   if (io::Channels::exists(path) && e.ch.open_read(unit, path)) return true;
-  e.ch.write(io::k_console_out, " File does not exist");
+  write_console_message(e, " File does not exist");
   return false;
 }
 
@@ -150,7 +140,7 @@ void read_java_command(Engine& e, bool& experi) {
   c.input_data_unit = c.unit_base + io::offset::input_data;
   c.program_file_name.clear();
   if (e.ch.open_read(unit, "zwxyq.jav")) read_name_record(e, unit, c.program_file_name);
-  if (!usable_model_name(c.program_file_name)) {
+  if (!usable_model_name(c.program_file_name.view())) {
     // No model name, no file named after it: the error can only go to
     // standard error, and the exit status says that nothing was run.
     e.ch.close(unit);

@@ -70,11 +70,11 @@ float travel_time(const AnimState& a) {
 
 std::string travel_text(float t) {
   if (t >= 1.0f) {
-    const int whole = static_cast<int>(t + 0.001f);
+    const int whole = trunc_i32(t + 0.001f);  // saturates: any huge time shows 99
     if (whole > 99) return "99";
     return whole > 9 ? std::to_string(whole) : std::to_string(whole) + " ";
   }
-  const int tenth = static_cast<int>(10.0f * t + 0.001f);
+  const int tenth = trunc_i32(10.0f * t + 0.001f);
   return "." + std::string(1, static_cast<char>('0' + std::max(0, std::min(9, tenth))));
 }
 

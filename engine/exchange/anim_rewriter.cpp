@@ -366,6 +366,12 @@ void rewrite_model_for_animation(Engine& e) {
   Rewriter(e).run();
   copy_lines_after_end(e);
   e.ch.close(k_ani_model_unit);
+  // Nothing runs without the animated model: the trace file it would have
+  // written is lost with it.
+  if (e.ch.lost(ani.trimmed())) {
+    e.ch.report_not_written(make_atf_file_name(e).trimmed(), ani.trimmed());
+    stop_now(e);
+  }
 }
 
 bool is_animated_copy_name(const Text125& name) {

@@ -20,7 +20,6 @@ struct TxnMarks {
   int4 station = 0;         // block of the station line it was released from
   int4 advance_station = 0; // station held while delayed in an ADVANCE
   int4 family = 0;          // ASSEMBLE family number (0 none)
-  int4 family_left = 0;     // members of the family still outstanding
   real8 retry_priority = 0.0;  // priority before the WAITIF retry mark raised it
 };
 
@@ -144,7 +143,7 @@ struct RunState {
   real4 reset_time = 0.0f;         // clock at the last RESET
   real4 saved_clock = 0.0f;        // clock at the end of the last run
   real4 next_event_time = 1.0e8f;  // move time of the first future event
-  int4 limit_check_countdown = 0;  // events until the run-time limit is looked at again
+  int4 limit_check_countdown = 0;  // steps (events, block entries, waiter tests) to the next look at the limit
   real4 outvalue = 0.0f;           // EXPERI result operand at run end
   real4 max_priority = 0.0f;       // highest priority given so far (GENERATE, priority blocks)
   int4 run_number = 0;             // current run (START number)
@@ -192,7 +191,10 @@ struct ExperimentState {
   bool valut_reached = false;
   // The EXP section file is open for the whole experiment (front end).
   bool exp_open = false;
-  // "valut.fil" is open on unit_base + 10 (a VALUT with a D operand).
+  // A VALUT with a D operand asks for the comparisons of the alternatives:
+  // in the EXP section, and their figures in "valut.fil".
+  bool comparisons_wanted = false;
+  // "valut.fil" is open on unit_base + 10.
   bool valut_file_open = false;
 };
 

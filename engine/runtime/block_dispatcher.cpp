@@ -7,6 +7,7 @@
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/builtin_programs.h"
+#include "runtime/event_loop.h"
 #include "runtime/flow_blocks.h"
 #include "runtime/generate_advance_terminate.h"
 #include "runtime/if_block.h"
@@ -85,6 +86,9 @@ void dispatch_block(Engine& e) {
       pass_on = false;
       b = chosen_block(e);
     }
+    // A transaction looping through blocks that take no time never
+    // returns to the event loop: the run-time limit counts its entries.
+    count_run_step(e);
     e.act.cur_block = b;
     const int code = code_of(e, b);
     if (code == bc::generate && !generate_may_create(e, b)) return;

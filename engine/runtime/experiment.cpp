@@ -20,6 +20,7 @@
 #include "runtime/standard_report.h"
 #include "support/console_answer.h"
 #include "support/diagnostics.h"
+#include "support/output_files.h"
 #include "support/statement_reader.h"
 #include "support/stop.h"
 #include "support/text_routines.h"
@@ -30,7 +31,6 @@ namespace kelvo {
 
 namespace {
 
-constexpr int k_exp_offset = 16 + k_section_exp;
 constexpr int k_valut_offset = 10;
 constexpr int k_chart_width = 70;
 
@@ -44,15 +44,16 @@ struct Definition {
 bool is_whole(real4 v) { return v == std::trunc(v); }
 
 // The EXP section's channel under the front end; the report channel else.
-int exp_unit(const Engine& e) { return e.xp.exp_open ? e.ctl.unit_base + k_exp_offset : e.rep.out_unit; }
+int exp_unit(const Engine& e) { return e.xp.exp_open ? section_unit(e, k_section_exp) : e.rep.out_unit; }
 void exp_line(Engine& e, const io::Rec& r) { e.ch.write(exp_unit(e), r); }
 void exp_line(Engine& e, std::string_view s) { e.ch.write(exp_unit(e), s); }
 
 void open_exp_section(Engine& e) {
   if (!e.ctl.java_mode || e.xp.exp_open) return;
-  const int unit = e.ctl.unit_base + k_exp_offset;
-  if (!e.ch.open_new(unit, model_file_name(e, section_extension(k_section_exp)))) {
-    write_error_message(e, " File cannot be opened");
+  const int unit = section_unit(e, k_section_exp);
+  const std::string name = model_file_name(e, section_extension(k_section_exp));
+  if (!e.ch.open_new(unit, name)) {
+    write_error_message(e, unopened_file_message(name));
     return;
   }
   e.xp.exp_open = true;
@@ -60,7 +61,7 @@ void open_exp_section(Engine& e) {
 
 void close_exp_section(Engine& e) {
   if (!e.xp.exp_open) return;
-  e.ch.close(e.ctl.unit_base + k_exp_offset);
+  e.ch.close(section_unit(e, k_section_exp));
   e.xp.exp_open = false;
 }
 
@@ -163,7 +164,7 @@ real4 make_run(Engine& e, int k, int n, int alternatives, real4 v) {
 int chart_position(real4 limit, real4 lowest, real4 highest) {
   if (!(highest > lowest)) return 1;  // every result equal: no scale
   const double p = std::trunc(k_chart_width * (static_cast<double>(limit) - lowest) / (highest - lowest) + 0.5);
-  return static_cast<int>(std::clamp(p, 1.0, static_cast<double>(k_chart_width)));
+  return std::clamp(trunc_i32(p), 1, k_chart_width);
 }
 
 void write_chart(Engine& e, int alternatives) {
@@ -256,7 +257,7 @@ void run_optimisation(Engine& e, const Definition& d) {
   exp_line(e, io::Rec().lit(r == 1 ? "  The highest outvalue is " : "  The highest average outvalue is ").f(xp.best_value, 10, 2));
   exp_line(e, io::Rec().lit("  obtained when the invalue is ").f(xp.best_invalue, 7, 2));
   if (r > 1) write_chart(e, alternatives);
-  if (r > 1 && xp.valut_file_open) write_alternative_comparisons(e, alternatives, r);
+  if (r > 1 && xp.comparisons_wanted) write_alternative_comparisons(e, alternatives, r);
   if (e.rep.prog_unit > 0 && e.rep.out_unit == e.rep.prog_unit) e.ch.close(e.rep.prog_unit);
   close_exp_section(e);
 }
@@ -284,12 +285,17 @@ void write_result_histogram(Engine& e, int n) {
   std::array<int, 17> count{};
   for (int k = 1; k <= n; ++k) {
     const double c = std::floor((static_cast<double>(xp.result[ix(k)]) - start) / width) + 1.0;
-    count[static_cast<std::size_t>(std::clamp(c, 1.0, static_cast<double>(classes)))] += 1;
+    count[ix(std::clamp(trunc_i32(c), 1, classes))] += 1;
   }
   // The next table number after the model's own names the file.
   const int t = std::min(e.ent.tab.table_count + 1, 10);
   const int unit = e.ctl.unit_base + 2;
-  if (!e.ch.open_new(unit, make_qt_file_name(e, t))) return;
+  const std::string name = make_qt_file_name(e, t);
+  if (!e.ch.open_new(unit, name)) {
+    // The graph list line would name a file that is not there.
+    e.ch.report_not_written(model_file_name(e, "GRT"), name);
+    return;
+  }
   e.ch.write(unit, io::Rec().x(1).a("EXPVAR", 6));
   e.ch.write(unit, io::Rec().i(start, 6));
   e.ch.write(unit, io::Rec().i(width, 6));
@@ -384,7 +390,7 @@ void run_statistical_analysis(Engine& e, const Definition& d) {
     write_run_statistics(e);
     e.rep.out_unit = saved;
   }
-  if (alternatives == 2 && n > 1 && xp.valut_file_open) write_difference_comparison(e, d, n);
+  if (alternatives == 2 && n > 1 && xp.comparisons_wanted) write_difference_comparison(e, d, n);
   if (e.rep.prog_unit > 0 && e.rep.out_unit == e.rep.prog_unit) e.ch.close(e.rep.prog_unit);
   if (e.run.matrix_output_wanted) matrix_save_dialog(e);
   if (xp.valut_file_open) {

@@ -86,11 +86,13 @@ bool save_matrix_file(Engine& e, std::string_view name, int first, int last, int
     return false;
   }
   const int unit = e.ctl.unit_base + io::offset::matrix;
-  if (!open_or_delete_file(e, unit, name)) return false;
-  write_matrix_rows(e, unit, first, last, columns);
-  e.ch.close(unit);
+  const bool opened = open_or_delete_file(e, unit, name);
+  if (opened) {
+    write_matrix_rows(e, unit, first, last, columns);
+    e.ch.close(unit);
+  }
   matrix_form_merge(e, name, first, columns);
-  return true;
+  return opened;
 }
 
 // A file name typed on the console (a blank line asks again).
@@ -164,6 +166,11 @@ void matrix_form_merge(Engine& e, std::string_view matrix_file, int first_row, i
   if (!io::Channels::exists(menu_name)) {
     // Only a model that reads its matrix expects a menu file.
     if (e.mat.menu_file_wanted) write_error_line(e, " No file with name " + menu_name);
+    return;
+  }
+  // The merged file is made from the matrix file: lost with it.
+  if (e.ch.lost(trim_blanks(matrix_file))) {
+    e.ch.report_not_written(merged_name(matrix_file), trim_blanks(matrix_file));
     return;
   }
   std::vector<std::string> menu, matrix;

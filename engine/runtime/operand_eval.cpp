@@ -15,6 +15,7 @@
 #include "support/console_answer.h"
 #include "support/diagnostics.h"
 #include "support/stop.h"
+#include "support/text_routines.h"
 
 namespace kelvo {
 
@@ -355,7 +356,15 @@ void read_extern_dat(Engine& e, real4& real_value, int& int_value) {
     write_error_message(e, " Incorrect format for number");
     stop_program(e);
   }
-  e.ctl.program_file_name.assign(io::read_a(name, 125));
+  // The model's name names its result files: like the front end's, it
+  // must be a plain file name, or nothing can be named after it.
+  const std::string model = io::read_a(name, 125);
+  if (!plain_file_name(model)) {
+    e.ch.write_error_stream(" No usable model name in EXTERN.DAT");
+    e.ctl.work_file_refused = true;
+    stop_now(e);
+  }
+  e.ctl.program_file_name.assign(model);
   real_value = static_cast<real4>(a);
   int_value = static_cast<int>(b);
   e.ent.experi.experi_alternatives = 1;

@@ -150,9 +150,10 @@ int table_class_of(const Engine& e, int t, real4 x) {
   if (width <= 0.0f) return n + 1;
   // The class straight from the width, confirmed against its limits so
   // that the comparisons are those of a search from class 2 upwards.
-  int i = 2 + static_cast<int>(std::floor((x - lower) / width));
-  if (i < 2) i = 2;
-  if (i > n + 1) i = n + 1;
+  // Bounded before it becomes an integer: a value far beyond the classes
+  // is counted in the overflow class.
+  const double k = std::floor((static_cast<double>(x) - lower) / width);
+  int i = 2 + trunc_i32(std::min(std::max(k, 0.0), static_cast<double>(n - 1)));
   while (i > 2 && x <= lower + static_cast<real4>(i - 2) * width) --i;
   while (i <= n && x > lower + static_cast<real4>(i - 1) * width) ++i;
   return i;

@@ -12,6 +12,7 @@
 #include "runtime/report_line.h"
 #include "runtime/report_sections.h"
 #include "support/diagnostics.h"
+#include "support/output_files.h"
 #include "support/packed_names.h"
 #include "support/stop.h"
 #include "support/text_routines.h"
@@ -62,6 +63,10 @@ const char* section_extension(int kind) {
     case k_section_pnm: return "PNM";
     default: return "BLK";
   }
+}
+
+int section_unit(const Engine& e, int kind) {
+  return e.ctl.unit_base + (kind == k_section_exp ? io::offset::exp : kind + 16);
 }
 
 void write_standard_report(Engine& e) { write_standard_report(e, false); }
@@ -116,18 +121,18 @@ void write_standard_report(Engine& e, bool keep_unit) {
 
 void begin_report_section(Engine& e, int& unit, int& saved, int run, int kind) {
   saved = unit;
-  unit = e.ctl.unit_base + kind + 16;
+  unit = section_unit(e, kind);
   const std::string name = model_file_name(e, section_extension(kind));
   if (!e.rep.new_section_files && e.run.run_count > 1 && run > 1 && kind != k_section_blo) {
     // Later runs of a series append to the files of the first run.
     if (!e.ch.is_open(unit) && !e.ch.open_append(unit, name)) {
-      write_error_message(e, " File cannot be opened");
+      write_error_message(e, unopened_file_message(name));
       return;
     }
     e.ch.write(unit, io::Rec().br().lit(dashes()).br().br().lit("Run nr ").i(run, 2));
     return;
   }
-  if (!e.ch.open_new(unit, name)) write_error_message(e, " File cannot be opened");
+  if (!e.ch.open_new(unit, name)) write_error_message(e, unopened_file_message(name));
 }
 
 void end_report_section(Engine& e, int& unit, int saved) {

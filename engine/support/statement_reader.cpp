@@ -126,7 +126,7 @@ void open_program_file_prompt(Engine& e, int unit, bool no_prompt) {
       e.ch.close(unit);
       if (readable && e.ch.open_read(unit, path)) return;
     }
-    e.ch.write(io::k_console_out, " File does not exist");
+    write_console_message(e, " File does not exist");
     // Nobody answers a prompt under the front end.
     if (c.java_mode) stop_program(e);
     ask_program_file_name(e);

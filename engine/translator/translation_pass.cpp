@@ -253,14 +253,6 @@ std::string name_result_file(Engine& e) {
   return name + "TXT";
 }
 
-namespace {
-// A name with something in it, no path separator and no "..".
-bool plain_file_name(std::string_view name) {
-  const std::string_view n = trim_blanks(name);
-  return !n.empty() && n.find_first_of("/\\") == std::string_view::npos && n.find("..") == std::string_view::npos;
-}
-}  // namespace
-
 void handle_program_listing(Engine& e, int unit) {
   auto& s = e.ctl;
   auto title = [&](std::string_view name) {

@@ -4,8 +4,10 @@
 // after the model m.txt; messages go to the console.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 
 #include "runtime/builtin_programs.h"
@@ -282,6 +284,22 @@ TEST_F(Matrix, AMenuFileShorterThanTheMatrixStopsTheEngine) {
   console_input("out.frm\n");
   EXPECT_TRUE(stops([&] { matrix_save_dialog(*e); }));
   EXPECT_NE(out.str().find(" File.MNU shorter than file.FRM"), std::string::npos);
+}
+
+// The merged file is made from the matrix file: when that is lost, the
+// merged file is not written and is named as lost too.
+TEST_F(Matrix, TheMergedFileIsNamedLostWithItsMatrixFile) {
+  std::ostringstream err;
+  e->ch.attach_error_stream(&err);
+  e->ctl.java_mode = true;
+  fill(2, 2);
+  write("m.MNU", "Pump\nTank\n");
+  std::filesystem::create_directories("m.FRM/in_the_way");
+  matrix_save_dialog(*e);
+  e->ch.close_all();
+  EXPECT_EQ(err.str(), " Output lost: m.FRM: Is a directory\n Output lost: m.CSV: not written, as m.FRM was lost\n");
+  EXPECT_FALSE(std::filesystem::exists("m.CSV"));
+  EXPECT_TRUE(e->ch.output_lost());
 }
 
 TEST_F(Matrix, RuleTextsFillTheValueColumns) {
