@@ -36,16 +36,6 @@ void read_name_record(Engine& e, int unit, Text125& name) {
   if (e.ch.read_line(unit, line) == io::ReadStatus::ok) name.assign(line);
 }
 
-// A model name from a work file: not blank, and no control character
-// (such as a NUL) anywhere in it.
-bool usable_model_name(const Text125& name) {
-  if (name.is_blank()) return false;
-  for (int col = 1; col <= Text125::size; ++col) {
-    if (static_cast<unsigned char>(name.at(col)) < ' ') return false;
-  }
-  return true;
-}
-
 void take_start_time(Engine& e) {
   const std::time_t now = std::time(nullptr);
   std::tm parts{};
@@ -83,7 +73,6 @@ void start_parse(Engine& e) {
   c.parse_line_count = 1;
   c.java_cmd_read = false;
   reset_parse_state(e);
-  init_operation_codes(e);
   c.java_mode = io::Channels::exists("zwxyq.jav");
   if (c.java_mode) {
     read_java_command(e, c.experi_present);
@@ -105,14 +94,14 @@ void parse_pass(Engine& e) {
     return;
   }
   const bool exchange_files = !c.auto_animation_flag;
-  if (exchange_files) {
-    if (c.newparse_mode) {
-      e.ch.open_new(c.unit_base + io::offset::parsefile, "parsefile");
-      e.ch.open_new(c.unit_base + io::offset::mainfile, "mainfile");
-    }
+  if (exchange_files && c.newparse_mode) {
+    e.ch.open_new(c.unit_base + io::offset::parsefile, "parsefile");
+    e.ch.open_new(c.unit_base + io::offset::mainfile, "mainfile");
+  }
+  if (!exchange_files) c.newparse_mode = false;
+  // An animated copy animated again gets its layout file too.
+  if (exchange_files || c.animation_mode) {
     e.ch.open_new(c.unit_base + io::offset::layout, make_layout_file_name(e).trimmed());
-  } else {
-    c.newparse_mode = false;
   }
   Line80 line;
   while (!c.parse_end_flag) {
@@ -131,25 +120,18 @@ void parse_pass(Engine& e) {
 bool open_program_file(Engine& e, int unit) {
   ControlState& c = e.ctl;
   if (c.program_file_name.is_blank()) {
-    e.ch.write(io::k_console_out, " File does not exist");
+    write_console_message(e, " File does not exist");
     return false;
   }
   test_ani_extension(e);
   const std::string_view path = c.program_file_name.trimmed();
   if (io::Channels::exists(path) && e.ch.open_read(unit, path)) return true;
-  e.ch.write(io::k_console_out, " File does not exist");
+  write_console_message(e, " File does not exist");
   return false;
 }
 
 void test_ani_extension(Engine& e) {
-  const Text125& name = e.ctl.program_file_name;
-  for (int col = 1; col <= Text125::size; ++col) {
-    if (name.at(col) != '.') continue;
-    if (upcased(name.at(col + 1)) == 'A' && upcased(name.at(col + 2)) == 'N' && upcased(name.at(col + 3)) == 'I') {
-      e.ctl.auto_animation_flag = true;
-      return;
-    }
-  }
+  if (is_animated_copy_name(e.ctl.program_file_name)) e.ctl.auto_animation_flag = true;
 }
 
 void read_java_command(Engine& e, bool& experi) {
@@ -158,7 +140,7 @@ void read_java_command(Engine& e, bool& experi) {
   c.input_data_unit = c.unit_base + io::offset::input_data;
   c.program_file_name.clear();
   if (e.ch.open_read(unit, "zwxyq.jav")) read_name_record(e, unit, c.program_file_name);
-  if (!usable_model_name(c.program_file_name)) {
+  if (!usable_model_name(c.program_file_name.view())) {
     // No model name, no file named after it: the error can only go to
     // standard error, and the exit status says that nothing was run.
     e.ch.close(unit);

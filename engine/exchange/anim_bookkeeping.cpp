@@ -132,7 +132,40 @@ bool has_letter(std::string_view s) {
   return std::any_of(s.begin(), s.end(), [](char c) { return is_letter(c); });
 }
 
+// In an animated copy (an ANI file), true for a block line that the
+// rewriter added: object creation and placing, the dummy delays, the
+// listing lines, the label lines of WAITIF and the return points at the
+// end. A label that the copy moved from a block onto an added line is
+// kept for the next block; a return point's label stands for the label
+// its GOTO leads on to.
+bool added_to_copy(AnimState& a, const AnimStatement& s) {
+  const std::string ops = upper(trim_blanks(s.operands));
+  const std::string_view label = s.label.trimmed();
+  const bool object_set = (s.op_code == let || s.op_code == let_plus) && ops.rfind("P$SEG", 0) == 0;
+  const bool return_place = s.op_code == anim && ops.find(",GOT") != std::string::npos;
+  if (!label.empty() && ((s.op_code == let_plus && object_set) || return_place)) a.copy_return_label = s.label;
+  if (!a.copy_return_label.is_blank()) {
+    if (s.op_code == go_to) a.copy_return_targets.emplace_back(a.copy_return_label, target_name(ops));
+    return true;
+  }
+  // The user's ADVANCE keeps no label in the copy: a labelled one without
+  // operand holds a WAITIF's label.
+  const bool added = s.op_code == anim || object_set ||
+                     (s.op_code == advance && (ops == "X$DUM" || (ops.empty() && !label.empty()))) ||
+                     (s.op_code == print && label.rfind("BLOT", 0) == 0);
+  if (added && !label.empty() && !object_set && s.op_code != print) a.copy_pending_label = s.label;
+  return added;
+}
+
 }  // namespace
+
+void resolve_copy_return_points(Engine& e) {
+  for (AnimBlock& b : e.anim.blocks) {
+    for (const auto& [label, target] : e.anim.copy_return_targets) {
+      if (b.target == label) b.target = target;
+    }
+  }
+}
 
 std::vector<std::string> operand_items(std::string_view operands) {
   std::vector<std::string> items;
@@ -208,12 +241,16 @@ void anim_note_statement(Engine& e, const Line80& line, std::string_view stateme
     note_initial_let(a, s.operands);
   }
   if (s.op_code == waitif && operand_items(s.operands).size() > 1) a.waitif_with_c = true;
-  if (s.op_code >= 1 && s.op_code <= return_) {
+  const bool copy = e.ctl.auto_animation_flag;
+  if (s.op_code >= 1 && s.op_code <= return_ && !(copy && added_to_copy(a, s))) {
+    if (copy && s.label.is_blank()) s.label = a.copy_pending_label;
+    a.copy_pending_label.clear();
     const int n = static_cast<int>(a.blocks.size());
     AnimBlock b;
     b.statement = static_cast<int>(a.statements.size());
     b.op_code = s.op_code;
     b.label = s.label;
+    b.generate_segment = a.segment_count + (s.op_code == generate ? 1 : 0);
     if (s.op_code == if_ || s.op_code == go_to || s.op_code == split) {
       b.target = connection_target(s.op_code, s.operands);
       if (!b.target.is_blank()) b.return_point = take_return_point(a);

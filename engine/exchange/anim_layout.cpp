@@ -18,13 +18,25 @@ namespace kelvo {
 
 namespace {
 
+// A coordinate of a text line: the sign ("-" or blank) in the first of
+// its four columns, the digits of its magnitude right-aligned in the other
+// three ("0" alone for 0).
+std::string coordinate(int v) { return (v < 0 ? "-" : " ") + io::format_i(v < 0 ? -v : v, 3); }
+
+int read_coordinate(std::string_view field) {
+  int v = 0;
+  for (char c : field.substr(1)) {
+    if (c >= '0' && c <= '9') v = 10 * v + (c - '0');
+  }
+  return field.front() == '-' ? -v : v;
+}
+
 // A text line of the layout: "Line #" and its number, then the start
 // point (horizontal in columns 10-13, height in 15-18) and the end point
 // (20-23, 25-28), 40 characters.
 std::string layout_line(int number, int h1, int v1, int h2, int v2) {
-  std::string s = "Line #" + std::to_string(number);
-  s = io::read_a(s, 9);
-  s += io::format_i(h1, 4) + " " + io::format_i(v1, 4) + " " + io::format_i(h2, 4) + " " + io::format_i(v2, 4);
+  std::string s = io::read_a("Line #" + std::to_string(number), 9);
+  s += coordinate(h1) + " " + coordinate(v1) + " " + coordinate(h2) + " " + coordinate(v2);
   return io::read_a(s, 40);
 }
 
@@ -33,14 +45,10 @@ struct Points {
   int h1 = 0, v1 = 0, h2 = 0, v2 = 0;
 };
 
-int field_value(const std::string& line, int col, int width) {
-  long long v = 0;
-  io::read_i(std::string_view(line).substr(static_cast<std::size_t>(col - 1), static_cast<std::size_t>(width)), width, v);
-  return static_cast<int>(v);
-}
-
 Points points_of(const std::string& line) {
-  return {field_value(line, 10, 4), field_value(line, 15, 4), field_value(line, 20, 4), field_value(line, 25, 4)};
+  const std::string_view l = line;
+  return {read_coordinate(l.substr(9, 4)), read_coordinate(l.substr(14, 4)), read_coordinate(l.substr(19, 4)),
+          read_coordinate(l.substr(24, 4))};
 }
 
 // Writes text at 1-based column col of a line (the line is long enough).
@@ -62,11 +70,11 @@ float travel_time(const AnimState& a) {
 
 std::string travel_text(float t) {
   if (t >= 1.0f) {
-    const int whole = static_cast<int>(t + 0.001f);
+    const int whole = trunc_i32(t + 0.001f);  // saturates: any huge time shows 99
     if (whole > 99) return "99";
     return whole > 9 ? std::to_string(whole) : std::to_string(whole) + " ";
   }
-  const int tenth = static_cast<int>(10.0f * t + 0.001f);
+  const int tenth = trunc_i32(10.0f * t + 0.001f);
   return "." + std::string(1, static_cast<char>('0' + std::max(0, std::min(9, tenth))));
 }
 
@@ -159,7 +167,7 @@ void compute_layout(Engine& e) {
     const int h = column_h(b.segment);
     a.text_lines.push_back(layout_line(i, h, row_top(b.row), h, row_bottom(b.row)));
     const std::string& line = a.text_lines.back();
-    if (!b.label.is_blank()) a.label_lines.push_back(build_layout_text_line(line, b.label));
+    a.label_lines.push_back(build_layout_text_line(line, b.label));
     a.message_lines.push_back(build_layout_message_line(line, i, 'C', b.label));
     a.message_lines.push_back(build_layout_message_line(line, i, 'T', b.label));
     a.block_paths.push_back(path_header("BLO", i, true, line, t));
@@ -223,12 +231,20 @@ void write_classes(Engine& e, int unit) {
 }  // namespace
 
 std::string build_layout_text_line(const std::string& block_line, const Text6& label) {
-  const Points p = points_of(block_line);
-  std::string s(30, ' ');
-  put(s, 1, "TEXT 1 1.4 LJ");
-  put(s, 15, io::format_i(p.h1 + 2, 4));
-  put(s, 20, io::format_i(p.v1, 4));
-  put(s, 25, label.view());
+  // Columns 7-17 of the block's line (its number, the horizontal position
+  // and the sign and first two digits of its height) stand in columns
+  // 14-24; an empty sign becomes "-", and the empty digits of columns 12,
+  // 16 and 17 become 8, 5 and 2.
+  std::string s = "TEXT 1 1.4 LJ" + block_line.substr(6, 11) + std::string(label.view());
+  auto fix = [&](int col, char c) {
+    char& at = s[static_cast<std::size_t>(col + 6)];
+    if (at == ' ') at = c;
+  };
+  fix(10, '-');
+  fix(15, '-');
+  fix(12, '8');
+  fix(16, '5');
+  fix(17, '2');
   return s;
 }
 
@@ -257,6 +273,7 @@ void check_auto_animation(Engine& e) {
   if (a.waitif_with_c) stop_animation(e, " WAITIF with C in model stops animation");
   if (a.address_function) stop_animation(e, " Address function in model stops animation");
   if (static_cast<int>(a.blocks.size()) - 1 > k_anim_block_limit) stop_animation(e, " Program has too many statements");
+  resolve_copy_return_points(e);
   compute_layout(e);
 }
 

@@ -5,6 +5,7 @@
 // place it at every block it enters (BLO and the block number), send it
 // over a return point (GOT and a number) where an IF, SPLIT or GOTO sends
 // it elsewhere, and destroy it at its TERMINATE.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,7 @@ struct ReturnPoint {
   int segment = 0;
   bool from_split = false;
   Text6 target;
+  std::string label;  // GOTn, or the short label of a statement too long for it
 };
 
 std::string join_items(const std::vector<std::string>& items) {
@@ -117,10 +119,24 @@ class Rewriter {
 
   const AnimBlock& block_of(const AnimStatement& s) const { return a_.blocks[static_cast<std::size_t>(s.block)]; }
 
+  // Sends the object on to the target: a target in another segment's
+  // blocks places and destroys its objects through that segment's
+  // parameter, which is given the object first.
+  void send_to(int from_segment, const Text6& target) {
+    for (const AnimBlock& b : a_.blocks) {
+      if (b.label != target) continue;
+      if (b.generate_segment != from_segment && b.generate_segment >= 1) {
+        out("     LET P$SEG" + std::to_string(b.generate_segment) + "=P$SEG" + std::to_string(from_segment));
+      }
+      break;
+    }
+    out("     GOTO " + std::string(target.trimmed()));
+  }
+
   // The operand field with the address that leads away replaced by the
-  // return point's label GOTn: the last operand of an IF, the second of a
+  // return point's label: the last operand of an IF, the second of a
   // SPLIT, the first of a GOTO.
-  std::string retarget(const AnimStatement& s, int number) {
+  std::string retarget(const AnimStatement& s, const std::string& label) {
     std::vector<std::string> items = operand_items(s.operands);
     std::size_t k = 0;
     if (s.op_code == if_ || s.op_code == if_alt) {
@@ -130,8 +146,40 @@ class Rewriter {
       if (items.size() < 2) statement_error(s, " Compulsory B operand missing in SPLIT block");
       k = 1;
     }
-    items[k] = "GOT" + std::to_string(number);
+    items[k] = label;
     return join_items(items);
+  }
+
+  // Sends the statement to its return point: the operand field that leads
+  // there, and the return point's entry. The label is GOTn unless the
+  // statement would then pass its last column even when written compactly;
+  // it then gets a three-character label of its own (no longer than the
+  // address it replaces, which has at least three), so the copy always
+  // translates.
+  std::string to_return_point(const AnimStatement& s, bool from_split) {
+    const AnimBlock& b = block_of(s);
+    std::string label = "GOT" + std::to_string(b.return_point);
+    std::string operands = retarget(s, label);
+    if (trim_right(copy_line(s, Text6(), operands)).size() > k_statement_width) {
+      label = short_label(b.return_point);
+      operands = retarget(s, label);
+    }
+    returns_.push_back({b.return_point, segment_, from_split, b.target, label});
+    return operands;
+  }
+
+  // Three letters: "G" and the return point's number in two letters (A 0
+  // to Z 25; a third character may not be a digit), or, when the model has
+  // that label already, the next letter in place of the G.
+  std::string short_label(int number) {
+    const std::string tail{static_cast<char>('A' + number / 26 % 26), static_cast<char>('A' + number % 26)};
+    for (char first = 'G';; ++first) {
+      const std::string label = first + tail;
+      const bool taken = std::any_of(a_.statements.begin(), a_.statements.end(),
+                                     [&](const AnimStatement& t) { return t.label.trimmed() == label; }) ||
+                         std::any_of(returns_.begin(), returns_.end(), [&](const ReturnPoint& r) { return r.label == label; });
+      if (!taken || first == 'Z') return label;
+    }
   }
 
   void rewrite(const AnimStatement& s) {
@@ -216,10 +264,9 @@ class Rewriter {
     const AnimBlock& b = block_of(s);
     std::string operands = s.operands;
     if (b.return_point > 0) {
-      operands = retarget(s, b.return_point);
-      returns_.push_back({b.return_point, segment_, s.op_code == split, b.target});
+      operands = to_return_point(s, s.op_code == split);
     } else if (operand_items(s.operands).size() < 2) {
-      retarget(s, 0);  // no address at all: the statement error
+      retarget(s, "");  // no address at all: the statement error
     }
     place_before(s.label);
     out(copy_line(s, Text6(), operands));
@@ -236,18 +283,18 @@ class Rewriter {
       return;
     }
     if (operand_items(s.operands).size() > 1) {
-      returns_.push_back({b.return_point, segment_, false, b.target});
+      const std::string operands = to_return_point(s, false);
       place_before(s.label);
-      out(copy_line(s, Text6(), retarget(s, b.return_point)));
+      out(copy_line(s, Text6(), operands));
       return;
     }
-    returns_.push_back({b.return_point, segment_, false, b.target});
+    returns_.push_back({b.return_point, segment_, false, b.target, "GOT" + std::to_string(b.return_point)});
     listing_line();
     place_at_block(s.label);
     dummy_advance();
     out("     ANIM PLACE," + object() + ",GOT" + std::to_string(b.return_point));
     dummy_advance();
-    out("     GOTO " + std::string(b.target.trimmed()));
+    send_to(segment_, b.target);
   }
 
   void write_return_points() {
@@ -255,15 +302,15 @@ class Rewriter {
       const std::string n = std::to_string(r.number);
       const std::string d = std::to_string(r.segment);
       if (r.from_split) {
-        out("GOT" + n + " LET+ P$SEG" + d + ",10000");
+        out(r.label + " LET+ P$SEG" + d + ",10000");
         out("ANIM CREATE,P$SEG" + d + ",FIG" + d);
         out("ANIM COLOR,P$SEG" + d + ",7");
         out(" ANIM PLACE,P$SEG" + d + ",GOT" + n);
       } else {
-        out("  GOT" + n + " ANIM PLACE,P$SEG" + d + ",GOT" + n);
+        out("  " + r.label + " ANIM PLACE,P$SEG" + d + ",GOT" + n);
       }
       dummy_advance();
-      out("     GOTO " + std::string(r.target.trimmed()));
+      send_to(r.segment, r.target);
     }
   }
 
@@ -307,6 +354,9 @@ void prepare_auto_animation(Engine& e) {
 }
 
 void rewrite_model_for_animation(Engine& e) {
+  // An animated copy holds its objects and return points already; it is
+  // run as it stands.
+  if (is_animated_copy_name(e.ctl.program_file_name)) return;
   e.ctl.auto_animation_flag = true;
   if (static_cast<int>(e.anim.blocks.size()) - 1 > k_anim_block_limit) {
     stop_animation(e, " Program has too many statements");
@@ -316,8 +366,26 @@ void rewrite_model_for_animation(Engine& e) {
   Rewriter(e).run();
   copy_lines_after_end(e);
   e.ch.close(k_ani_model_unit);
+  // Nothing runs without the animated model: the trace file it would have
+  // written is lost with it.
+  if (e.ch.lost(ani.trimmed())) {
+    e.ch.report_not_written(make_atf_file_name(e).trimmed(), ani.trimmed());
+    stop_now(e);
+  }
 }
 
-Text125 animated_model_name(Engine& e) { return Text125(make_anim_file_name(e).trimmed()); }
+bool is_animated_copy_name(const Text125& name) {
+  // A '.' followed by ANI, in any case.
+  for (int col = 1; col <= Text125::size; ++col) {
+    if (name.at(col) != '.') continue;
+    if (upcased(name.at(col + 1)) == 'A' && upcased(name.at(col + 2)) == 'N' && upcased(name.at(col + 3)) == 'I') return true;
+  }
+  return false;
+}
+
+Text125 animated_model_name(Engine& e) {
+  if (is_animated_copy_name(e.ctl.program_file_name)) return e.ctl.program_file_name;
+  return Text125(make_anim_file_name(e).trimmed());
+}
 
 }  // namespace kelvo

@@ -40,6 +40,9 @@ void anim_mark_depth(Engine& e, int block);
 // Any other block goes one row down its predecessor's column, or where
 // its "(Loc:" comment puts it.
 void anim_enter_block(Engine& e, int block, std::string_view comment);
+// In an animated copy, points the blocks that lead to a return point at
+// the block that the return point leads on to.
+void resolve_copy_return_points(Engine& e);
 // The items of an operand field, cut at commas outside apostrophes.
 std::vector<std::string> operand_items(std::string_view operands);
 // The 9-character statement word of an operation code.
@@ -52,7 +55,7 @@ std::string operation_word(int code);
 void check_auto_animation(Engine& e);
 // Writes the layout file and closes it.
 void write_anim_layout(Engine& e);
-// The "TEXT" line of a labelled block and the two "MESSAGE BLO" lines of
+// The "TEXT" line of a block and the two "MESSAGE BLO" lines of
 // a block (C and T), built from its block text line.
 std::string build_layout_text_line(const std::string& block_line, const Text6& label);
 std::string build_layout_message_line(const std::string& block_line, int block, char kind, const Text6& label);
@@ -61,8 +64,12 @@ std::string build_layout_message_line(const std::string& block_line, int block, 
 // Writes the work file "animani" once per process.
 void prepare_auto_animation(Engine& e);
 // Writes the animated model (the model's ANI file); sets auto_animation_flag.
+// A model that is an animated copy already is left as it is.
 void rewrite_model_for_animation(Engine& e);
-// The name of the animated model, run in place of the model.
+// True when the model file name has the extension ANI (an animated copy).
+bool is_animated_copy_name(const Text125& name);
+// The name of the animated model, run in place of the model: the model
+// itself when it is an animated copy.
 Text125 animated_model_name(Engine& e);
 
 // Writes the message on the error channel of automatic animation (the

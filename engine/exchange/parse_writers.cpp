@@ -259,10 +259,12 @@ void write_let(Engine& e, std::string_view t, int& code) {
   const std::string_view word = code == pop::let ? "LET  " : code == pop::let_plus ? "LET+ " : "LET- ";
   header(e, code * 100 + 7, word);
   number(e, code == pop::let ? 1 : code == pop::let_plus ? 2 : 4, 2);
-  // Target and value either side of the '=' (no '=': no value).
+  // Target and value either side of the first comma: the '=' of LET X=v
+  // or the comma of LET+ X,v (neither: no value).
   const std::string_view all = s;
-  const std::string_view target = all.substr(0, std::min(eq, all.size()));
-  const std::string_view value = eq == std::string::npos ? std::string_view{} : all.substr(eq + 1);
+  const std::size_t comma = all.find(',');
+  const std::string_view target = all.substr(0, std::min(comma, all.size()));
+  const std::string_view value = comma == std::string_view::npos ? std::string_view{} : all.substr(comma + 1);
   const bool priority = (target.size() == 2 || target.size() == 8) && starts_with_upper(target, "PR");
   operand(e, priority ? std::string_view{} : target, 8);
   flag(e, priority ? '1' : '0');

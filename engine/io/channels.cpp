@@ -17,7 +17,9 @@ namespace {
 constexpr std::size_t k_read_chunk = 1 << 14;
 }  // namespace
 
-Channels::Channels() : in_(&std::cin), out_(&std::cout), err_(&std::cerr) {}
+Channels::Channels() : in_(&std::cin), out_(&std::cout), err_(&std::cerr) {
+  last_console_line_.reserve(256);  // a console line is kept without allocating while a model runs
+}
 
 // The files are closed; the console streams are not touched, because the
 // streams a test attached may be gone already (close_all flushes them).
@@ -69,15 +71,25 @@ void Channels::report_lost(Channel& c, const std::string& path, int error_number
   output_lost_ = true;
   if (c.failed) return;
   c.failed = true;
+  name_lost(path, error_number != 0 ? std::strerror(error_number) : "write failed");
+}
+
+void Channels::name_lost(const std::string& path, std::string_view reason) {
+  output_lost_ = true;
   // One line per file, however often the engine tries it again.
-  for (const std::string& known : lost_paths_) {
-    if (known == path) return;
-  }
+  if (lost(path)) return;
   lost_paths_.push_back(path);
   if (err_ == nullptr) return;
-  const char* reason = error_number != 0 ? std::strerror(error_number) : "write failed";
   *err_ << " Output lost: " << (path.empty() ? std::string("(no name)") : path) << ": " << reason << '\n';
   err_->flush();
+}
+
+bool Channels::lost(std::string_view path) const {
+  return std::find(lost_paths_.begin(), lost_paths_.end(), path) != lost_paths_.end();
+}
+
+void Channels::report_not_written(std::string_view path, std::string_view lost_source) {
+  name_lost(std::string(path), "not written, as " + std::string(lost_source) + " was lost");
 }
 
 void Channels::write_error_stream(std::string_view text) {
@@ -219,6 +231,9 @@ bool Channels::write(int unit, std::string_view text) {
     out_->write(text.data(), static_cast<std::streamsize>(text.size()));
     out_->put('\n');
     check_console();
+    const std::size_t nl = text.rfind('\n');
+    const std::string_view last = nl == std::string_view::npos ? text : text.substr(nl + 1);
+    if (last.find_first_not_of(' ') != std::string_view::npos) last_console_line_.assign(last);
     return true;
   }
   if (!valid(unit)) return false;

@@ -42,6 +42,7 @@ inline constexpr int java = 13;        // "zwxyq.jav": the front end's command
 inline constexpr int ans = 14;         // the model's ANS file (GENERATE F operands)
 inline constexpr int input_data = 15;  // the INPUT data file
 inline constexpr int err = 24;         // the model's ERR file
+inline constexpr int exp = 26;         // the model's EXP section (16 + its kind would be the ERR file's)
 inline constexpr int layout = 30;      // the model's layout file
 inline constexpr int wrn = 55;         // the model's WRN file
 inline constexpr int graph_first = 60; // graph g (1..10) of the GRAPH statements on graph_first + g
@@ -107,10 +108,18 @@ class Channels {
   // One line on the error stream (standard error), for what no file can
   // carry.
   void write_error_stream(std::string_view text);
+  // The last line with something in it written to the console: the
+  // question a console read answers.
+  const std::string& last_console_line() const { return last_console_line_; }
 
   // Some output was lost (a file could not be opened to write, written,
   // flushed or closed): the engine's exit status is then 2.
   bool output_lost() const { return output_lost_; }
+  // The file has been named as lost.
+  bool lost(std::string_view path) const;
+  // A file that is not written because the file it is made from was lost
+  // is named as lost too.
+  void report_not_written(std::string_view path, std::string_view lost_source);
 
   // The whole of a regular file of at most `limit` bytes, as it stands;
   // false when it cannot be read or is larger.
@@ -138,6 +147,8 @@ class Channels {
   ReadStatus read_console_line(std::string& line);
   // Names the file and the reason on the error stream (once per channel).
   void report_lost(Channel& c, const std::string& path, int error_number);
+  // Names the file with the reason (once per file).
+  void name_lost(const std::string& path, std::string_view reason);
   void check_console();
 
   std::array<Channel, k_max_unit + 1> ch_{};
@@ -147,6 +158,7 @@ class Channels {
   bool output_lost_ = false;
   bool console_failed_ = false;
   std::vector<std::string> lost_paths_;  // files already named as lost
+  std::string last_console_line_;
 };
 
 }  // namespace kelvo::io

@@ -24,6 +24,8 @@ std::string format_f(double v, int w, int d) {
   if (std::fabs(v) >= 1e300) return std::string(static_cast<std::size_t>(w), '*');
   std::snprintf(buf, sizeof buf, "%.*f", d, v);
   std::string s = buf;
+  // A value that rounds to zero shows no sign.
+  if (s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
   if (d == 0) s += '.';
   if (static_cast<int>(s.size()) > w) {
     // Drop the leading zero of "0.xx" or "-0.xx" when that makes it fit.
@@ -69,12 +71,6 @@ Rec& Rec::br() {
   blanks_owed_ = 0;
   text_ += '\n';
   return *this;
-}
-
-int Rec::col() const {
-  const auto nl = text_.rfind('\n');
-  const std::size_t start = nl == std::string::npos ? 0 : nl + 1;
-  return static_cast<int>(text_.size() - start);
 }
 
 bool read_i(std::string_view field, int w, long long& value) {

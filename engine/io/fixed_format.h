@@ -36,8 +36,6 @@ class Rec {
   Rec& br();
 
   const std::string& str() const { return text_; }
-  // Number of characters in the current (last) line.
-  int col() const;
 
  private:
   void settle_skip();

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "io/fixed_text.h"
@@ -32,6 +33,7 @@ struct AnimBlock {
   int op_code = 0;          // operation code of the block
   int row = 0;              // row of the layout (0 = not placed yet)
   int segment = 0;          // segment (column) of the layout
+  int generate_segment = 0; // the GENERATE (1..) whose transactions' segment the block belongs to
   Text6 label;              // label as the layout shows it (a located block may get COMn)
   Text6 target;             // connection target: where an IF, GOTO or SPLIT sends transactions
   int return_point = 0;     // return point number of an IF, GOTO or SPLIT with a target (0 none)
@@ -61,6 +63,11 @@ struct AnimState {
   bool in_function_data = false;  // the lines after a FUNCTION statement are its data
   std::string dum_value;        // the value a LET before the first GENERATE gives X$DUM (empty: none)
   bool animani_written = false; // "animani" is written once per process
+  // An animated copy (an ANI file) given as the model is laid out by the
+  // user's blocks that it animates, not by the lines the rewriter added.
+  Text6 copy_pending_label;     // a label the copy moved onto an added line: the next block's
+  Text6 copy_return_label;      // label of the return point being read (blank before them)
+  std::vector<std::pair<Text6, Text6>> copy_return_targets;  // return point label, the label it leads on to
   // Layout lines computed by check_auto_animation.
   std::vector<std::string> text_lines;     // block and connection lines, 40 characters
   std::vector<std::string> early_lines;    // two-line connections, written at once

@@ -38,9 +38,12 @@ inline constexpr int temporary = 14;   // temporary slot of a compiled expressio
 inline constexpr int k_indirect_parameter = 30000;
 
 // The B operand (units) of a station block stored as this value: the
-// units come from the SNA that the translator's list gives for the block;
-// a block missing from the list is a try station.
+// units come from the SNA that the translator's list gives for the block.
 inline constexpr int4 k_sna_units = -100;
+// The B operand TRY of an entry block (ENTER, SEIZE): one unit, taken
+// only when free; a full station lets the transaction pass, and its
+// result word says which (1 entered, -1 refused).
+inline constexpr int4 k_try_units = -101;
 
 // Kinds of the operands of a time pair (GENERATE and ADVANCE A and B).
 namespace tkind {

@@ -127,6 +127,13 @@ struct PassState {
   int4 function_data_state = 0;
   // Storage number from a '.'-line STORAGE statement.
   int4 storage_number_hint = 0;
+  // The compact listing of FUNCTION data lines ("zwxyq.cdl"): the listing
+  // line being filled and its length, and the text held back for the next
+  // one once it was handed out (cdl_ready).
+  FixedText<70> cdl_line;
+  int4 cdl_length = 0;
+  Line80 cdl_pending;
+  bool cdl_ready = false;
   // First-line options.
   bool input_echo_flag = false;
   bool seed_option_flag = false;
@@ -159,11 +166,15 @@ struct PassState {
   // A PREEMPT names in C the block its pre-empted holders go to; linked
   // by the end-of-program checks. Translator; false at reset.
   bool preempt_address_used = false;
-  // ASSEMBLE-set mark of the pass and the model-level flag.
+  // The pass is between a SPLIT and the ASSEMBLE after it (an ASSEMBLE
+  // set), and a SPLIT, GOTO or IF branches inside such a set.
   bool assemble_set_mark = false;
   bool branch_in_assemble = false;
   // The model holds an ASSEMBLE and a SPLIT block.
   bool has_assemble = false;
+  // An entry block with the try operand (ENTER or SEIZE ...,TRY): its
+  // transactions carry the result word.
+  bool try_entry_seen = false;
   bool has_split = false;
 };
 

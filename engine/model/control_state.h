@@ -56,7 +56,6 @@ struct ControlState {
   int parse_line_count = 0;      // lines read by the parse pass
   bool parse_end_flag = false;   // the END statement has been read
   bool cs_card_flag = false;     // a CS (VSC) card was seen
-  std::array<int4, k_parse_ops + 1> parse_op_words{};  // packed operation words, 1-based
 
   // ---- Statement reader flags ----
   bool listing_file_flag = false;     // model name has the extension RES or SLT

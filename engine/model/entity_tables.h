@@ -75,8 +75,13 @@ struct StationTables {
 
 struct QueueTables {
   using I4 = std::array<int4, k_queue_limit + 1>;
-  // Queues and AD sets. add_queue_or_ad_set; 0 at reset.
+  // Queues and AD sets in use. add_queue_or_ad_set; raised at run time
+  // as parameters reach higher queue numbers; 0 at reset.
   int4 queue_count = 0;
+  // Entries of queue_name that name look-ups search: queue_count, or the
+  // queue limit once the end-of-program checks have named the queues that
+  // numbers can reach. Translator; 0 at reset.
+  int4 queue_name_count = 0;
   // queue_count at the start of the end-of-program checks. Translator; 0 at reset.
   int4 named_queue_count = 0;
   // Packed name per queue. Translator; 0 at reset.
@@ -91,9 +96,6 @@ struct QueueTables {
   I4 queue_use_count{};
   // A queue is departed at two blocks (read by the run control). Translator; false at reset.
   bool queue_departed_twice = false;
-  // Offset that turns a queue number given by a parameter into its table
-  // index. Translator (parameter-given queues); 0 at reset.
-  int4 queue_number_offset = 0;
 };
 
 struct FunctionTables {
@@ -137,6 +139,9 @@ struct SavevalueTables {
   std::array<bool, k_named_savevalue_limit + 1> savevalue_let_assigned{};
   // Current value. Run-time; from savevalue_init at every run start.
   std::array<real8, k_savevalue_limit + 1> savevalue_value{};
+  // Highest numbered savevalue (X*j) that a LET block has set: numbered
+  // savevalues 1..this are in use. Run-time; 0 at every run start.
+  int4 numbered_savevalue_count = 0;
 };
 
 struct ParameterTables {
@@ -317,6 +322,8 @@ struct RunStepTables {
   int4 simulate_count = 0;
   // A START's A operand is the EXPERI name. Translator; false at reset.
   bool start_name_flag = false;
+  // Which START it is (1, or 2 after a RESET). Translator; 0 at reset.
+  int4 start_name_number = 0;
   // SEEDS row per number of STARTs before it; -1 = none. Translator; -1 at each translation.
   std::array<int4, k_max_runs + 2> seeds_row_of_start{};
   // Rows of 50 seeds (2p+1); row 0 for a SEEDS before any START. SEEDS, run set-up; 0 at reset.
@@ -386,5 +393,15 @@ struct EntityTables {
   WaitifTables wait;
   ExperiSlots experi;
 };
+
+// The queue that number j reaches (a parameter's value, Q*j, a LET MIN/MAX
+// range): the numbered storages' own queues keep their numbers; higher
+// numbers follow the queues that the model names.
+inline int queue_index_of_number(const EntityTables& t, int j) {
+  return j <= t.st.storage_count ? j : j + t.q.named_queue_count - t.st.storage_count;
+}
+
+// The number of queue k above the named ones: its name in the report.
+inline int queue_number_of_index(const EntityTables& t, int k) { return k - t.q.named_queue_count + t.st.storage_count; }
 
 }  // namespace kelvo

@@ -108,17 +108,17 @@ struct FlowTables {
   bool assemble_used = false;
 };
 
-// ASSEMBLE families of one run. A transaction's family and the members
-// still outstanding ride with it as integers (TxnMarks family and
-// family_left); the record keeps its ASSEMBLE word position unused.
+// ASSEMBLE families of one run. A transaction's family rides with it as
+// an integer (TxnMarks family); the record keeps its ASSEMBLE word
+// position unused.
 struct AssembleFamilies {
   // Members of family f absorbed so far at ASSEMBLE block a (family 0:
-  // transactions that never passed a SPLIT). Family 0's row is cleared
-  // at run start, another family's when SPLIT gives it out: a run touches
-  // only the rows of the families it uses.
-  std::array<std::array<int2, k_assemble_limit + 1>, k_family_limit + 1> asm_count;
-  // Sum of asm_count over the ASSEMBLE blocks of family f.
-  std::array<int4, k_family_limit + 1> asm_total{};
+  // transactions that never passed a SPLIT).
+  std::array<std::array<int2, k_assemble_limit + 1>, k_family_limit + 1> asm_count{};
+  // Members of family f in the system: the first SPLIT's parent and every
+  // copy made since, less those absorbed or terminated. The family is
+  // freed when its last member leaves, in whatever order they arrive.
+  std::array<int4, k_family_limit + 1> members{};
   // The family number may be given out again.
   std::array<bool, k_family_limit + 1> family_free{};
   // The free family numbers, the next one to give out last.

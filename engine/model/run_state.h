@@ -22,7 +22,6 @@ struct TxnMarks {
   int4 station;          // block of the station line it was released from
   int4 advance_station;  // station held while delayed in an ADVANCE
   int4 family;           // ASSEMBLE family number (0 none)
-  int4 family_left;      // members of the family still outstanding
   real8 retry_priority;  // priority before the WAITIF retry mark raised it
 };
 
@@ -164,7 +163,7 @@ struct RunState {
   real4 reset_time = 0.0f;         // clock at the last RESET
   real4 saved_clock = 0.0f;        // clock at the end of the last run
   real4 next_event_time = 1.0e8f;  // move time of the first future event
-  int4 limit_check_countdown = 0;  // events until the run-time limit is looked at again
+  int4 limit_check_countdown = 0;  // steps (events, block entries, waiter tests) to the next look at the limit
   real4 outvalue = 0.0f;           // EXPERI result operand at run end
   real4 max_priority = 0.0f;       // highest priority given so far (GENERATE, priority blocks)
   int4 run_number = 0;             // current run (START number)
@@ -212,7 +211,10 @@ struct ExperimentState {
   bool valut_reached = false;
   // The EXP section file is open for the whole experiment (front end).
   bool exp_open = false;
-  // "valut.fil" is open on unit_base + 10 (a VALUT with a D operand).
+  // A VALUT with a D operand asks for the comparisons of the alternatives:
+  // in the EXP section, and their figures in "valut.fil".
+  bool comparisons_wanted = false;
+  // "valut.fil" is open on unit_base + 10.
   bool valut_file_open = false;
 };
 
@@ -225,7 +227,6 @@ struct EvalState {
   real4 experi_input_value = 0.0f; // the experiment's current input value
   int4 experi_input_mark = 0;      // 1 experiment input given, -1 none
   int4 input_used_mark = 0;        // 1 the experiment input was used
-  int4 valin_called = 0;          // -1: a special statement calls VALIN (the experiment's input)
 };
 
 }  // namespace kelvo

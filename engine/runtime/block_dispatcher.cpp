@@ -7,6 +7,7 @@
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/builtin_programs.h"
+#include "runtime/event_loop.h"
 #include "runtime/flow_blocks.h"
 #include "runtime/generate_advance_terminate.h"
 #include "runtime/if_block.h"
@@ -86,6 +87,9 @@ void dispatch_block(Engine& e) {
       pass_on = false;
       b = next_block_checked(e, b + 1);
     }
+    // A transaction looping through blocks that take no time never
+    // returns to the event loop: the run-time limit counts its entries.
+    count_run_step(e);
     e.act.cur_block = b;
     const int code = code_of(e, b);
     if (code == bc::generate && !generate_may_create(e, b)) return;
@@ -238,8 +242,6 @@ void trace_count_changes(Engine& e) {
   if (marked > 0 && e.run.trace_switch && e.blocks.block_op[ix(marked)] != bc::advance)
     write_trace_line(e, marked, e.blocks.block_op[ix(marked)], -1);
 }
-
-void close_run_unit(Engine& e, int unit) { e.ch.close(unit); }
 
 void refuse_block_code(Engine& e, int code) {
   run_error(e, io::Rec().lit(" Block code").i(code, 3).lit(" cannot be run by this version"));

@@ -13,7 +13,5 @@ void dispatch_block(Engine& e);
 // run's error report.
 [[noreturn]] void refuse_block_code(Engine& e, int code);
 void trace_count_changes(Engine& e);
-// Closes the run's auxiliary output channel.
-void close_run_unit(Engine& e, int unit);
 
 }  // namespace kelvo

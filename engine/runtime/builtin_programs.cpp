@@ -37,14 +37,14 @@ std::int64_t magnitude(int4 v) { return std::llabs(static_cast<std::int64_t>(v))
 }
 
 // The entity a SNAQS row A gives through a parameter: its kind and its
-// table index (a facility after the storages, a queue by its offset).
+// table index (a facility after the storages, the queue its number reaches).
 void entity_from_parameter(Engine& e, int& c, int& v) {
   c = -c;
   if (!has_parameter(e, v)) incorrect_operand(e, " Incorrect B operand");
   v = trunc_i32(e.act.cur_txn[ix(parameter_word(v))]);
   raise_kind_if_over(e, c, v);
   if (c == opnd::queue) {
-    v += e.ent.q.queue_number_offset;
+    v = queue_index_of_number(e.ent, v);
   } else if (c == opnd::savevalue) {
     // A facility: its station lies the facility offset further on, as
     // for every operand that names a station by a parameter.

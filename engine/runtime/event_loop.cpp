@@ -1,10 +1,8 @@
 // Event loop. Takes the future-events chain that the run set-up filled;
 // produces the moves of every transaction up to the run's end time, the
 // corrected block counts and the standard report. The run-time limit of
-// the front end is measured on a monotonic clock in whole seconds.
+// the front end is measured on a monotonic clock.
 #include "runtime/event_loop.h"
-
-#include <chrono>
 
 #include "model/engine.h"
 #include "runtime/block_dispatcher.h"
@@ -14,6 +12,7 @@
 #include "runtime/waitif.h"
 #include "runtime/experiment.h"
 #include "support/diagnostics.h"
+#include "support/stop.h"
 
 namespace kelvo {
 
@@ -51,21 +50,22 @@ void correct_block_counts(Engine& e) {
   }
 }
 
+// Steps of work between two looks at the clock: reading it on every
+// event or block entry would cost more than the step itself.
 constexpr int4 k_limit_check_interval = 4096;
 
 }  // namespace
 
 void check_run_time_limit(Engine& e) {
-  // Elapsed whole seconds on a monotonic clock since the main program took
-  // its start time (none taken: no limit).
-  if (e.ctl.run_time_start == std::chrono::steady_clock::time_point{}) return;
-  const auto elapsed =
-      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - e.ctl.run_time_start).count();
-  if (e.ctl.run_time_limit < elapsed) {
-    // No block line: the limit is not the fault of a block.
-    e.act.cur_txn[tw::next_block] = 0.0;
-    run_error(e, " Program run time exceeds limit");
-  }
+  if (!run_time_exceeded(e)) return;
+  // No block line: the limit is not the fault of a block.
+  e.act.cur_txn[tw::next_block] = 0.0;
+  run_error(e, " Program run time exceeds limit");
+}
+
+void look_at_run_time_limit(Engine& e) {
+  e.run.limit_check_countdown = k_limit_check_interval;
+  if (e.ctl.java_mode) check_run_time_limit(e);
 }
 
 void run_event_loop(Engine& e) {
@@ -78,13 +78,7 @@ void run_event_loop(Engine& e) {
       if (report_wanted(e)) write_standard_report(e, false);
       break;
     }
-    // The elapsed time is read every few thousand events: the limit is in
-    // whole seconds and reading the clock on every event costs more than
-    // the event itself.
-    if (e.ctl.java_mode && --r.limit_check_countdown <= 0) {
-      r.limit_check_countdown = k_limit_check_interval;
-      check_run_time_limit(e);
-    }
+    count_run_step(e);
     if (r.clock < r.end_time) {
       const int p = t.chain_head[k_future_chain];
       if (t.batch_last == 0) {

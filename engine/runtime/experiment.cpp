@@ -20,6 +20,8 @@
 #include "runtime/standard_report.h"
 #include "support/console_answer.h"
 #include "support/diagnostics.h"
+#include "support/output_files.h"
+#include "support/statement_reader.h"
 #include "support/stop.h"
 #include "support/text_routines.h"
 #include "translator/table_definitions.h"
@@ -29,7 +31,6 @@ namespace kelvo {
 
 namespace {
 
-constexpr int k_exp_offset = 16 + k_section_exp;
 constexpr int k_valut_offset = 10;
 constexpr int k_chart_width = 70;
 
@@ -43,15 +44,16 @@ struct Definition {
 bool is_whole(real4 v) { return v == std::trunc(v); }
 
 // The EXP section's channel under the front end; the report channel else.
-int exp_unit(const Engine& e) { return e.xp.exp_open ? e.ctl.unit_base + k_exp_offset : e.rep.out_unit; }
+int exp_unit(const Engine& e) { return e.xp.exp_open ? section_unit(e, k_section_exp) : e.rep.out_unit; }
 void exp_line(Engine& e, const io::Rec& r) { e.ch.write(exp_unit(e), r); }
 void exp_line(Engine& e, std::string_view s) { e.ch.write(exp_unit(e), s); }
 
 void open_exp_section(Engine& e) {
   if (!e.ctl.java_mode || e.xp.exp_open) return;
-  const int unit = e.ctl.unit_base + k_exp_offset;
-  if (!e.ch.open_new(unit, model_file_name(e, section_extension(k_section_exp)))) {
-    write_error_message(e, " File cannot be opened");
+  const int unit = section_unit(e, k_section_exp);
+  const std::string name = model_file_name(e, section_extension(k_section_exp));
+  if (!e.ch.open_new(unit, name)) {
+    write_error_message(e, unopened_file_message(name));
     return;
   }
   e.xp.exp_open = true;
@@ -59,7 +61,7 @@ void open_exp_section(Engine& e) {
 
 void close_exp_section(Engine& e) {
   if (!e.xp.exp_open) return;
-  e.ch.close(e.ctl.unit_base + k_exp_offset);
+  e.ch.close(section_unit(e, k_section_exp));
   e.xp.exp_open = false;
 }
 
@@ -162,7 +164,7 @@ real4 make_run(Engine& e, int k, int n, int alternatives, real4 v) {
 int chart_position(real4 limit, real4 lowest, real4 highest) {
   if (!(highest > lowest)) return 1;  // every result equal: no scale
   const double p = std::trunc(k_chart_width * (static_cast<double>(limit) - lowest) / (highest - lowest) + 0.5);
-  return static_cast<int>(std::clamp(p, 1.0, static_cast<double>(k_chart_width)));
+  return std::clamp(trunc_i32(p), 1, k_chart_width);
 }
 
 void write_chart(Engine& e, int alternatives) {
@@ -255,7 +257,7 @@ void run_optimisation(Engine& e, const Definition& d) {
   exp_line(e, io::Rec().lit(r == 1 ? "  The highest outvalue is " : "  The highest average outvalue is ").f(xp.best_value, 10, 2));
   exp_line(e, io::Rec().lit("  obtained when the invalue is ").f(xp.best_invalue, 7, 2));
   if (r > 1) write_chart(e, alternatives);
-  if (r > 1 && xp.valut_file_open) write_alternative_comparisons(e, alternatives, r);
+  if (r > 1 && xp.comparisons_wanted) write_alternative_comparisons(e, alternatives, r);
   if (e.rep.prog_unit > 0 && e.rep.out_unit == e.rep.prog_unit) e.ch.close(e.rep.prog_unit);
   close_exp_section(e);
 }
@@ -283,12 +285,17 @@ void write_result_histogram(Engine& e, int n) {
   std::array<int, 17> count{};
   for (int k = 1; k <= n; ++k) {
     const double c = std::floor((static_cast<double>(xp.result[ix(k)]) - start) / width) + 1.0;
-    count[static_cast<std::size_t>(std::clamp(c, 1.0, static_cast<double>(classes)))] += 1;
+    count[ix(std::clamp(trunc_i32(c), 1, classes))] += 1;
   }
   // The next table number after the model's own names the file.
   const int t = std::min(e.ent.tab.table_count + 1, 10);
   const int unit = e.ctl.unit_base + 2;
-  if (!e.ch.open_new(unit, make_qt_file_name(e, t))) return;
+  const std::string name = make_qt_file_name(e, t);
+  if (!e.ch.open_new(unit, name)) {
+    // The graph list line would name a file that is not there.
+    e.ch.report_not_written(model_file_name(e, "GRT"), name);
+    return;
+  }
   e.ch.write(unit, io::Rec().x(1).a("EXPVAR", 6));
   e.ch.write(unit, io::Rec().i(start, 6));
   e.ch.write(unit, io::Rec().i(width, 6));
@@ -383,7 +390,7 @@ void run_statistical_analysis(Engine& e, const Definition& d) {
     write_run_statistics(e);
     e.rep.out_unit = saved;
   }
-  if (alternatives == 2 && n > 1 && xp.valut_file_open) write_difference_comparison(e, d, n);
+  if (alternatives == 2 && n > 1 && xp.comparisons_wanted) write_difference_comparison(e, d, n);
   if (e.rep.prog_unit > 0 && e.rep.out_unit == e.rep.prog_unit) e.ch.close(e.rep.prog_unit);
   if (e.run.matrix_output_wanted) matrix_save_dialog(e);
   if (xp.valut_file_open) {
@@ -402,39 +409,32 @@ void run_experiment(Engine& e, bool first) {
   e.srv.results = RunResults{};
   e.ev.input_used_mark = 0;
   e.ev.keep_input = true;
+  // The program is listed when the experiment comes from the model's own
+  // EXPERI statement; one defined at the console or in "extern.dat" runs
+  // unlisted.
+  e.ctl.translate_needed = e.ctl.translate_needed && e.ctl.experi_present;
   const Definition d = experiment_definition(e, first);
+  // Under the front end a model whose first line sends its results off
+  // the terminal is listed in any case.
+  bool header = false;
+  read_program_header(e, e.ctl.unit_base, header);
+  if (header && e.ctl.java_mode && e.ctl.experi_present) e.ctl.translate_needed = true;
   e.ent.experi.experi_alternatives = d.alternatives;
   if (d.alternatives > 2) run_optimisation(e, d);
   else run_statistical_analysis(e, d);
   if (e.xp.valut_file_open) e.ch.close(e.ctl.unit_base + k_valut_offset);
 }
 
-void setup_experi_runs(Engine& e, int n) {
-  auto& s = e.ent.steps;
-  const int runs = std::clamp(n, 1, k_max_runs);
-  if (s.two_phase_runs) {
-    // Each run: the end of the run before, START, RESET, START.
-    for (int k = 2; k <= runs; ++k) {
-      const int b = 4 * k - 4;
-      s.run_steps[ix(b)] = step::series_end;
-      s.run_steps[ix(b + 1)] = step::next_start;
-      s.run_steps[ix(b + 2)] = step::reset;
-      s.run_steps[ix(b + 3)] = step::next_start;
-      s.termination_count[ix(2 * k - 1)] = s.termination_count[1];
-      s.termination_count[ix(2 * k)] = s.termination_count[2];
-      s.start_report_off[ix(2 * k - 1)] = s.start_report_off[1];
-      s.start_report_off[ix(2 * k)] = s.start_report_off[2];
-    }
-    s.run_steps[ix(4 * runs)] = step::end;
-    return;
-  }
-  for (int k = 2; k <= runs; ++k) {
-    s.run_steps[ix(2 * k - 2)] = step::series_end;
-    s.run_steps[ix(2 * k - 1)] = step::next_start;
-    s.termination_count[ix(k)] = s.termination_count[1];
-    s.start_report_off[ix(k)] = s.start_report_off[1];
-  }
-  s.run_steps[ix(2 * runs)] = step::end;
+void write_series_comparison(Engine& e) {
+  // A plain series is one alternative: its line in "valut.fil" and the
+  // 97.5 % heading, with no other alternative to name.
+  const RunResults& rr = e.srv.results;
+  if (!e.xp.valut_file_open || rr.count != 1 || rr.runs < 2) return;
+  e.xp.alt_invalue[1] = 0.0f;
+  e.xp.alt_mean[1] = static_cast<real4>(rr.sum[1] / rr.runs);
+  e.xp.alt_lower[1] = static_cast<real4>(rr.lower);
+  e.xp.alt_upper[1] = static_cast<real4>(rr.upper);
+  write_alternative_comparisons(e, 1, rr.runs);
 }
 
 void put_invalue_into_model(Engine& e, int run, int mode) {
@@ -482,13 +482,12 @@ void put_invalue_into_model(Engine& e, int run, int mode) {
   }
   if (x.generate_e_slot >= 1 && x.generate_e_slot <= k_generate_limit) e.ent.gen.generate_priority[ix(x.generate_e_slot)] = whole;
   // A START whose count is the invalue savevalue.
+  // With START, RESET, START only the START that names it (the warm-up
+  // or the measured period) takes it.
   if (e.ent.steps.start_name_flag) {
     auto& t = e.ent.steps.termination_count;
-    if (e.ent.steps.two_phase_runs) {
-      if (2 * run < k_run_number_capacity) t[ix(2 * run - 1)] = t[ix(2 * run)] = whole;
-    } else if (run <= k_run_number_capacity) {
-      t[ix(run)] = whole;
-    }
+    const int start = e.ent.steps.two_phase_runs ? 2 * run - 2 + std::clamp(e.ent.steps.start_name_number, 1, 2) : run;
+    if (start <= k_run_number_capacity) t[ix(start)] = whole;
   }
 }
 

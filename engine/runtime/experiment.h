@@ -11,9 +11,9 @@ struct ProgramArgs;
 
 // Runs the experiment of the model (first: called by the run cycle).
 void run_experiment(Engine& e, bool first);
-// The run steps, START counts and report switches of the n runs of an
-// experiment, after the model's own (run 1).
-void setup_experi_runs(Engine& e, int n);
+// After the last run of a plain series whose VALUT asks for comparisons
+// (a D operand) of one value: the series as one alternative.
+void write_series_comparison(Engine& e);
 // Before run `run` of an experiment: the invalue into its savevalue and
 // into the operands recorded for it (station capacities only when mode,
 // the number of alternatives, is above 1).

@@ -56,10 +56,21 @@ int take_family(Engine& e) {
   const int f = fam.free_stack[ix(fam.free_count)];
   fam.free_count -= 1;
   fam.family_free[ix(f)] = false;
-  // Its counts start at 0 (a family given back has absorbed nothing, one
-  // left over from the run before may have).
-  fam.asm_count[ix(f)].fill(0);
+  fam.members[ix(f)] = 1;
   return f;
+}
+
+// A member of family f leaves the system (absorbed or terminated); the
+// last one gives the family number back, with the count of members
+// absorbed at an ASSEMBLE that none completed.
+void member_leaves(Engine& e, int f) {
+  auto& fam = e.fam;
+  if (f < 1 || f > k_family_limit || fam.family_free[ix(f)] || --fam.members[ix(f)] > 0) return;
+  fam.asm_count[ix(f)].fill(0);
+  fam.members[ix(f)] = 0;
+  fam.family_free[ix(f)] = true;
+  fam.free_count += 1;
+  fam.free_stack[ix(fam.free_count)] = f;
 }
 
 }  // namespace
@@ -109,7 +120,7 @@ void split_block(Engine& e, int b) {
   const int n = trunc_i32(copies);
   if (e.flow.assemble_used) {
     if (marks.family == 0) marks.family = take_family(e);
-    marks.family_left += n;
+    e.fam.members[ix(marks.family)] += n;
   }
   const int s = e.flow.split.split_param[ix(k)];
   const real8 serial = s > 0 ? parameter_of(e, s) : 0.0;
@@ -171,33 +182,23 @@ void assemble_block(Engine& e, int b) {
   if (absorbed >= c) {
     // The member that completes the set passes on for all of them.
     absorbed = static_cast<int2>(absorbed - c);
-    fam.asm_total[ix(f)] -= c;
     e.blocks.block_current[ix(b)] -= c;
-    marks.family_left -= c;
     return;
   }
   absorbed = static_cast<int2>(absorbed + 1);
-  fam.asm_total[ix(f)] += 1;
   e.blocks.block_current[ix(b)] += 1;
   e.act.cur_txn[tw::next_block] = -1.0;
+  member_leaves(e, f);
 }
 
 void release_family_at_terminate(Engine& e) {
-  if (!e.flow.assemble_used) return;
-  auto& fam = e.fam;
-  const auto& marks = e.act.cur_marks;
-  const int f = marks.family;
-  if (f < 1 || f > k_family_limit || marks.family_left != 0 || fam.asm_total[ix(f)] != 0 || fam.family_free[ix(f)]) return;
-  fam.family_free[ix(f)] = true;
-  fam.free_count += 1;
-  fam.free_stack[ix(fam.free_count)] = f;
+  if (e.flow.assemble_used) member_leaves(e, e.act.cur_marks.family);
 }
 
 void reset_assemble_families(Engine& e) {
   auto& fam = e.fam;
-  // The counts of a family are cleared when it is given out.
-  fam.asm_count[0].fill(0);
-  fam.asm_total.fill(0);
+  for (auto& row : fam.asm_count) row.fill(0);
+  fam.members.fill(0);
   fam.family_free.fill(true);
   // Given out from family 1 upwards.
   fam.free_count = k_family_limit;
@@ -209,7 +210,7 @@ void reset_assemble_families(Engine& e) {
 int entity_offset_by_kind(const Engine& e, int kind, int n) {
   const auto& st = e.ent.st;
   switch (std::abs(kind)) {
-    case opnd::queue: return e.ent.q.queue_number_offset - st.storage_count;
+    case opnd::queue: return queue_index_of_number(e.ent, n) - n;
     case opnd::storage:
     case opnd::remaining: return n > st.storage_count ? st.facility_offset : 0;
     case opnd::savevalue: return k_named_savevalue_limit;

@@ -24,8 +24,8 @@ void choose_next_by_probability(Engine& e, int b, int target, real4 q);
 void split_block(Engine& e, int b);
 // ASSEMBLE (code 29): absorbs members of a family until one passes.
 void assemble_block(Engine& e, int b);
-// TERMINATE: a family member leaving whole with nothing absorbed of its
-// family gives the family number back.
+// TERMINATE: the last member of a family to leave gives the family
+// number back.
 void release_family_at_terminate(Engine& e);
 // Every family free and nothing absorbed (model state at a run's start).
 void reset_assemble_families(Engine& e);

@@ -14,7 +14,6 @@
 #include "runtime/run_errors.h"
 #include "runtime/servers.h"
 #include "runtime/transaction_store.h"
-#include "support/diagnostics.h"
 
 namespace kelvo {
 
@@ -136,21 +135,6 @@ void terminate_block(Engine& e, int b) {
   }
   e.act.cur_txn[tw::current_block] = 0.0;
   release_family_at_terminate(e);
-}
-
-bool c_operand_check(Engine& e, std::string_view field, int4 name_code, real4& value) {
-  if (field.empty() || (field[0] != 'V' && field[0] != 'v')) return false;
-  const int n = std::min(e.expr.defn_count, k_expr_limit);
-  int d = 0;
-  for (int k = 1; k <= n && d == 0; ++k)
-    if (e.expr.defn_name[ix(k)] == name_code) d = k;
-  if (d == 0) return false;
-  if (field.find_first_of("+-*/()") != std::string_view::npos) {
-    flag_error_without_hint(e, field[0] == '-' ? " C operand may not be negative" : "Expression illegal as C operand");
-    return false;
-  }
-  value = static_cast<real4>(e.expr.expr_item_arg[ix(d)][1]);
-  return true;
 }
 
 }  // namespace kelvo

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <array>
-#include <string_view>
 
 #include "model/numbers.h"
 
@@ -20,9 +19,5 @@ void generate_block(Engine& e, int b);
 void advance_block(Engine& e, int b);
 void terminate_block(Engine& e, int b);
 void derive_block_time(Engine& e, int b);
-// Compile-time check of a GENERATE operand that names a definition (V$):
-// true when accepted, with the definition's first compiled item in value.
-// An operand field with an operator is refused with a statement error.
-bool c_operand_check(Engine& e, std::string_view field, int4 name_code, real4& value);
 
 }  // namespace kelvo

@@ -11,6 +11,7 @@
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/builtin_programs.h"
+#include "support/diagnostics.h"
 #include "support/stop.h"
 #include "support/text_routines.h"
 
@@ -102,7 +103,7 @@ void write_tex_file(Engine& e) {
   e.ch.close(unit);
   const std::string name = model_file_name(e, "tex");
   if (!e.ch.open_read(unit, name)) {
-    e.ch.write(io::k_console_out, io::Rec().lit(" Error in file ").lit(name));
+    write_console_message(e, " Error in file " + name);
     stop_program(e);
   }
   std::string line;

@@ -49,6 +49,8 @@ void let_savevalue_block(Engine& e, int b) {
     // Numbered savevalues (X*j) follow the named ones in the value table.
     x = parameter_number(e, -x);
     if (x < 1 || x > k_savevalue_number_max) run_error(e, " Incorrect value of parameter in A operand");
+    auto& in_use = e.ent.sv.numbered_savevalue_count;
+    if (x > in_use) in_use = x;
     x += k_named_savevalue_limit;
   }
   if (x < 1 || x > k_savevalue_limit) refuse_block_code(e, code);

@@ -86,11 +86,13 @@ bool save_matrix_file(Engine& e, std::string_view name, int first, int last, int
     return false;
   }
   const int unit = e.ctl.unit_base + io::offset::matrix;
-  if (!open_or_delete_file(e, unit, name)) return false;
-  write_matrix_rows(e, unit, first, last, columns);
-  e.ch.close(unit);
+  const bool opened = open_or_delete_file(e, unit, name);
+  if (opened) {
+    write_matrix_rows(e, unit, first, last, columns);
+    e.ch.close(unit);
+  }
   matrix_form_merge(e, name, first, columns);
-  return true;
+  return opened;
 }
 
 // A file name typed on the console (a blank line asks again).
@@ -166,6 +168,11 @@ void matrix_form_merge(Engine& e, std::string_view matrix_file, int first_row, i
     if (e.mat.menu_file_wanted) write_error_line(e, " No file with name " + menu_name);
     return;
   }
+  // The merged file is made from the matrix file: lost with it.
+  if (e.ch.lost(trim_blanks(matrix_file))) {
+    e.ch.report_not_written(merged_name(matrix_file), trim_blanks(matrix_file));
+    return;
+  }
   std::vector<std::string> menu, matrix;
   if (!read_lines(e, e.ctl.unit_base + io::offset::menu, menu_name, k_menu_text, menu) ||
       !read_lines(e, e.ctl.unit_base + io::offset::matrix, matrix_file, k_matrix_line, matrix)) {
@@ -177,6 +184,9 @@ void matrix_form_merge(Engine& e, std::string_view matrix_file, int first_row, i
     else e.ch.write(io::k_console_out, message);
     stop_program(e);
   }
+  // The model's MATRIX texts, when it has some, name every merged row.
+  const int texts = e.flow.frame.frame_count;
+  if (texts > 0 && texts < static_cast<int>(matrix.size())) write_error_message(e, " Not enough MATIN statements with text");
   // The texts are as wide as the longest MATRIX text, or the longest menu text.
   std::size_t width = static_cast<std::size_t>(std::max(e.flow.frame.frame_longest, 0));
   if (width == 0) {

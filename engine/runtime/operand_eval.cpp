@@ -15,6 +15,7 @@
 #include "support/console_answer.h"
 #include "support/diagnostics.h"
 #include "support/stop.h"
+#include "support/text_routines.h"
 
 namespace kelvo {
 
@@ -26,8 +27,6 @@ constexpr int k_savevalue_name_from = 501;
 // Reference classes from which on a function item calls a parameterised
 // expression.
 constexpr int k_expression_call_class = fnk::expression_base + 1;
-// Built-in program number of VALIN (the experiment's input value).
-constexpr int k_valin_program = 7;
 
 [[noreturn]] void out_of_range(Engine& e, int index) {
   run_error(e, io::Rec().lit(" Parameter value").i(index, 4).lit(" out of range"));
@@ -58,10 +57,9 @@ void check_parameter_index(Engine& e, int kind, int& index) {
     case opnd::random:
       run_error(e, " Parameter construction illegal");
     case opnd::queue: {
-      const int offset = e.ent.q.queue_number_offset;
-      index = index + offset - e.ent.st.storage_count;
-      if (index > k_queue_limit || index < 1)
-        run_error(e, io::Rec().lit(" Value of Q(P=").i(index - offset, 5).lit(" out of range"));
+      const int number = index;
+      index = queue_index_of_number(e.ent, number);
+      if (index > k_queue_limit || index < 1) run_error(e, io::Rec().lit(" Value of Q(P=").i(number, 5).lit(" out of range"));
       break;
     }
     case opnd::block_count:
@@ -295,7 +293,7 @@ int resolve_operand_value(Engine& e, int code, int b) {
     out = code;
   } else if (code < 0) {
     const int j = -code;
-    if (code == k_sna_units) {
+    if (code == k_try_units) {
       if (b >= 1 && b <= k_block_capacity) e.srv.try_block_flag[ix(b)] = true;
       out = 1;
     } else {
@@ -339,14 +337,6 @@ void take_input_value(Engine& e, real4& v) {
   }
 }
 
-void flag_program_call_use(Engine& e, int code) {
-  const auto& sp = e.ent.spec;
-  const int n = std::min(sp.spec_count, k_spec_limit);
-  for (int k = 1; k <= n; ++k) {
-    if (sp.spec_opnd_value[ix(k)][1] == code && sp.spec_program[ix(k)] == k_valin_program) e.ev.valin_called = -1;
-  }
-}
-
 void read_extern_dat(Engine& e, real4& real_value, int& int_value) {
   constexpr int unit = 11;
   const auto missing = [&e]() {
@@ -366,7 +356,15 @@ void read_extern_dat(Engine& e, real4& real_value, int& int_value) {
     write_error_message(e, " Incorrect format for number");
     stop_program(e);
   }
-  e.ctl.program_file_name.assign(io::read_a(name, 125));
+  // The model's name names its result files: like the front end's, it
+  // must be a plain file name, or nothing can be named after it.
+  const std::string model = io::read_a(name, 125);
+  if (!plain_file_name(model)) {
+    e.ch.write_error_stream(" No usable model name in EXTERN.DAT");
+    e.ctl.work_file_refused = true;
+    stop_now(e);
+  }
+  e.ctl.program_file_name.assign(model);
   real_value = static_cast<real4>(a);
   int_value = static_cast<int>(b);
   e.ent.experi.experi_alternatives = 1;

@@ -31,9 +31,6 @@ int resolve_operand_value(Engine& e, int code, int b);
 void input_savevalues(Engine& e, real4* v);
 // The experiment's input value into v (left alone outside experiments).
 void take_input_value(Engine& e, real4& v);
-// Marks the experiment's input as used when a special statement calls
-// VALIN with `code` as its A operand.
-void flag_program_call_use(Engine& e, int code);
 // Reads "extern.dat": the model file name, an integer handed back as a
 // real, and a second integer.
 void read_extern_dat(Engine& e, real4& real_value, int& int_value);

@@ -34,6 +34,23 @@ constexpr int k_kinds = 13;
 constexpr int k_default_width = 8;
 constexpr int k_default_decimals = 2;
 
+// While it lives, report sections go where PRINT output goes (see
+// print_entity_statistics); also when the run ends inside the section.
+class PrintSectionOutput {
+ public:
+  PrintSectionOutput(Engine& e, bool section) : e_(e) {
+    if (!section || !e.ctl.java_mode || e.ctl.auto_animation_flag) return;
+    open_print_result_file(e);
+    e.rep.print_section_output = true;
+  }
+  ~PrintSectionOutput() { e_.rep.print_section_output = false; }
+  PrintSectionOutput(const PrintSectionOutput&) = delete;
+  PrintSectionOutput& operator=(const PrintSectionOutput&) = delete;
+
+ private:
+  Engine& e_;
+};
+
 bool output_skipped(const Engine& e) {
   const PrintState& p = e.prt;
   return p.output_limit_on && p.lines_printed < p.output_limit;
@@ -160,15 +177,24 @@ int default_width(real4 value, bool real) {
   return std::max(k_default_width, k + (real ? 4 : 1));
 }
 
+// x rounded to d decimals (half away from zero).
+real4 rounded(real4 x, int d) {
+  real8 scale = 1.0;
+  for (int i = 0; i < d; ++i) scale *= 10.0;
+  return static_cast<real4>(std::round(static_cast<real8>(x) * scale) / scale);
+}
+
+// The value in its field, rounded to the decimals written; a value too
+// wide for the field ends the run as the field writers say.
 void put_value(Engine& e, real4 value, bool formatted, int width, int decimals) {
   const real4 whole = std::trunc(value);
   const bool integral = std::fabs(value - whole) < 0.001f && std::fabs(value) < 1.0e9f;
   if (decimals == 0 && integral) {
     put_int_field(e, trunc_i32(whole), formatted ? width : default_width(value, false));
   } else if (formatted) {
-    put_real_field(e, value, width, decimals);
+    put_real_field(e, rounded(value, decimals), width, decimals);
   } else {
-    put_real_field(e, value, default_width(value, true), k_default_decimals);
+    put_real_field(e, rounded(value, k_default_decimals), default_width(value, true), k_default_decimals);
   }
 }
 
@@ -223,6 +249,10 @@ void print_entity_statistics(Engine& e, int sel) {
     }
     sel = 9;
   }
+  // Under the front end a section that a PRINT asks for goes to the PRINT
+  // result file, in the order of the PRINTs; the section files keep the
+  // report of the end of the run.
+  PrintSectionOutput to_result_file(e, sel != 9);
   switch (sel) {
     case 2: report_block_counts(e, 0, false, false); break;
     case 3: report_queue_section(e); break;
@@ -251,10 +281,7 @@ void format_sna_text(Engine& e, int cls, int index) {
   int width = k_default_width, decimals = 0;
   const bool formatted = block_format(e, e.act.cur_block, width, decimals);
   int idx = index;
-  real4 value = operand_index_value(e, cls, idx);
-  int4 limit = 10000000;
-  for (int i = 0; i < decimals; ++i) limit /= 10;
-  if (std::fabs(value) > static_cast<real4>(limit)) value += value > 0.0f ? 0.0049f : -0.0049f;
+  const real4 value = operand_index_value(e, cls, idx);
   if (e.rep.print_state) {
     append_stored_text(e, e.prt.waiting_row);
     e.rep.print_state = false;

@@ -63,18 +63,6 @@ void write_trace_line(Engine& e, int b, int code, int back) {
   e.ch.write(trace_unit(e), line);
 }
 
-void write_print_line(Engine& e, int k, char c) {
-  if (!open_graph_list_file(e)) return;
-  e.ch.write(e.ctl.unit_base + io::offset::graph, io::Rec().lit("PR").i(k - 41, 1).x(1).ch(c));
-}
-
-void build_sml_line(Engine& e) {
-  Line80& l = e.cs.stmt.stmt_line;
-  l = Line80{};
-  const std::string_view word = "SIMULATE";
-  for (int i = 0; i < static_cast<int>(word.size()); ++i) l.set(8 + i, word[static_cast<std::size_t>(i)]);
-}
-
 void clear_trace_marks(Engine& e) {
   auto& p = e.prt;
   p.marks_in_use = e.ent.par.trace_number_wanted_a || e.ent.par.trace_number_wanted_b;

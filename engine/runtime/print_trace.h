@@ -1,7 +1,6 @@
 // The trace of block entries and the small output routines of the
-// built-in programs: the graph record line, the synthetic SIMULATE line,
-// the end of the side output, and the per-transaction mark table of a
-// model that traces.
+// built-in programs: the end of the side output, and the per-transaction
+// mark table of a model that traces.
 #pragma once
 
 namespace kelvo {
@@ -12,10 +11,6 @@ struct Engine;
 // `code` (back not 0: it came back to the block), written while tracing
 // is switched on.
 void write_trace_line(Engine& e, int b, int code, int back);
-// One record of the graph list file: PR, the digit k - 41, a blank and c.
-void write_print_line(Engine& e, int k, char c);
-// The statement line made blank with SIMULATE in columns 8-15.
-void build_sml_line(Engine& e);
 // The per-transaction mark table of a model that traces: cleared at run
 // start, as wide as a transaction record.
 void clear_trace_marks(Engine& e);

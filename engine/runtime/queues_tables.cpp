@@ -5,6 +5,7 @@
 // by a parameter are resolved and checked here.
 #include "runtime/queues_tables.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "io/fixed_format.h"
@@ -43,17 +44,12 @@ int queue_number_from_parameter(Engine& e, int q) {
   if (p > k_indirect_parameter) p = trunc_i32(param_word(e, p - k_indirect_parameter) + 0.0001);
   int n = trunc_i32(param_word(e, p));
   if (n <= 0) run_error(e, " Parameter has illegal negative or 0 value");
-  const auto& st = e.ent.st;
-  if (st.storage_count == 0) {
-    n += st.facility_offset;
-  } else if (n > st.storage_count) {
-    n += st.facility_offset - st.storage_count;
-  }
+  n = queue_index_of_number(e.ent, n);
   auto& qt = e.ent.q;
   if (n > qt.queue_count) {
     if (n > k_queue_limit) run_error(e, " Too many queues used");
     for (int k = qt.queue_count + 1; k <= n; ++k) {
-      qt.queue_name[ix(k)] = numeric_name_key(k > 999 ? 999 : k);
+      qt.queue_name[ix(k)] = numeric_name_key(std::min(queue_number_of_index(e.ent, k), 999));
       // A QTABLE may name the new queue by its number.
       qt.queue_map[ix(k)] = qtable_for_queue(e.ent.tab, qt.queue_name[ix(k)]);
     }
@@ -154,9 +150,10 @@ int table_class_of(const Engine& e, int t, real4 x) {
   if (width <= 0.0f) return n + 1;
   // The class straight from the width, confirmed against its limits so
   // that the comparisons are those of a search from class 2 upwards.
-  int i = 2 + static_cast<int>(std::floor((x - lower) / width));
-  if (i < 2) i = 2;
-  if (i > n + 1) i = n + 1;
+  // Bounded before it becomes an integer: a value far beyond the classes
+  // is counted in the overflow class.
+  const double k = std::floor((static_cast<double>(x) - lower) / width);
+  int i = 2 + trunc_i32(std::min(std::max(k, 0.0), static_cast<double>(n - 1)));
   while (i > 2 && x <= lower + static_cast<real4>(i - 2) * width) --i;
   while (i <= n && x > lower + static_cast<real4>(i - 1) * width) ++i;
   return i;

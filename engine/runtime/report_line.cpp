@@ -160,16 +160,20 @@ void put_real_field(Engine& e, real4 x, int w, int d) {
   }
 }
 
+void open_print_result_file(Engine& e) {
+  ReportState& r = e.rep;
+  if (!r.result_file_open && !e.ch.is_open(r.prog_unit) && open_or_delete_file(e, r.prog_unit, name_result_file(e)))
+    r.result_file_open = true;
+}
+
 void flush_report_line(Engine& e) {
   ReportState& r = e.rep;
   bool remembered = false;
   int saved = e.rep.out_unit;
   if (e.ctl.java_mode && !e.ctl.auto_animation_flag) {
     remembered = true;
-    // Under the front end the report lines go to the model's result file,
-    // made anew by the first of them.
-    if (!r.result_file_open && !e.ch.is_open(r.prog_unit) && open_or_delete_file(e, r.prog_unit, name_result_file(e)))
-      r.result_file_open = true;
+    // Under the front end the report lines go to the model's result file.
+    open_print_result_file(e);
     e.rep.out_unit = e.rep.prog_unit;
   }
   int unit = e.rep.out_unit;

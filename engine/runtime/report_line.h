@@ -22,5 +22,8 @@ void put_real_field(Engine& e, real4 x, int w, int d);
 void put_mil_suffix(Engine& e);
 int digit_count(int4 n);
 void flush_report_line(Engine& e);
+// Under the front end: opens the PRINT result file (made anew by the
+// first PRINT output of the process) unless it is open.
+void open_print_result_file(Engine& e);
 
 }  // namespace kelvo

@@ -22,19 +22,23 @@ namespace kelvo {
 
 namespace {
 
-// A section's frame: its file under the front end, the report channel
-// otherwise.
+// A section's frame: its file under the front end (or, for a PRINT, the
+// PRINT result file), the report channel otherwise.
 class Section {
  public:
   Section(Engine& e, int kind) : e_(e) {
     saved_ = e.rep.out_unit;
-    if (e.ctl.java_mode) {
+    if (!e.ctl.java_mode) return;
+    if (e.rep.print_section_output) {
+      e.rep.out_unit = e.rep.prog_unit;
+    } else {
       begin_report_section(e, e.rep.out_unit, saved_, e.run.run_number, kind);
       open_ = true;
     }
   }
   ~Section() {
     if (open_) end_report_section(e_, e_.rep.out_unit, saved_);
+    else e_.rep.out_unit = saved_;
   }
   Section(const Section&) = delete;
   Section& operator=(const Section&) = delete;
@@ -66,9 +70,10 @@ bool section_opening(Engine& e, Section& s) {
   return true;
 }
 
-// Numbered storages come first, but a named storage may sit anywhere in
-// the station numbering: a station with a capacity is a storage.
-bool is_storage(const Engine& e, int i) { return i <= e.ent.st.storage_count || e.ent.st.station_capacity[ix(i)] > 0; }
+// Numbered storages come first; a named storage follows them. A station
+// that no storage definition made is a facility, also one a parameter
+// reaches (the stations that parameters may name all have capacity 1).
+bool is_storage(const Engine& e, int i) { return i <= e.ent.st.storage_count || e.ent.st.station_identity[ix(i)] != 0; }
 
 real4 safe_ratio(real4 a, real4 b) { return b != 0.0f ? a / b : 0.0f; }
 
@@ -312,32 +317,39 @@ void report_table_section(Engine& e) {
 void report_savevalue_section(Engine& e) {
   Section s(e, k_section_sav);
   const auto& sv = e.ent.sv;
-  const int last = std::min(sv.savevalue_count, k_named_savevalue_limit);
-  auto is_zero = [&](int k) { return std::fabs(sv.savevalue_value[ix(k)]) < 1.0e-5; };
+  // The named savevalues, then the numbered ones (X*j) in use, which
+  // follow the named ones in the value table.
+  const int named = std::min(sv.savevalue_count, k_named_savevalue_limit);
+  const int last = named + std::min(sv.numbered_savevalue_count, k_savevalue_number_max);
+  auto slot = [&](int k) { return k <= named ? k : k - named + k_named_savevalue_limit; };
+  auto is_zero = [&](int k) { return std::fabs(sv.savevalue_value[ix(slot(k))]) < 1.0e-5; };
+  auto has_name = [&](int k) { return k <= named && sv.savevalue_name[ix(k)] != 0; };
+  auto put_name = [&](io::Rec& r, int k) {
+    r.x(6);
+    if (has_name(k)) r.a(name_of(e, sv.savevalue_name[ix(k)]), 6);
+    else r.i(k > named ? k - named : k, 6);
+  };
   bool any_zero = false;
   for (int k = 1; k <= last; ++k) any_zero = any_zero || is_zero(k);
   s.line(io::Rec().br().br().lit(any_zero ? "  Contents of savevalues (non-zero)" : "  Contents of savevalues"));
   s.line(io::Rec().lit("  Savevalue name").x(8).lit("Value"));
   for (int k = 1; k <= last; ++k) {
     if (is_zero(k)) continue;
-    const real8 v = sv.savevalue_value[ix(k)];
+    const real8 v = sv.savevalue_value[ix(slot(k))];
     io::Rec r;
+    put_name(r, k);
     r.x(6);
-    if (sv.savevalue_name[ix(k)] != 0) {
-      r.a(name_of(e, sv.savevalue_name[ix(k)]), 6).x(6);
-      if (std::fabs(v) < 0.0051) r.f(v, 15, 5);
-      else r.f(v, 12, 2);
-    } else {
-      r.i(k, 6).x(6).f(v, 12, 2);
-    }
+    if (has_name(k) && std::fabs(v) < 0.0051) r.f(v, 15, 5);
+    else r.f(v, 12, 2);
     s.line(r);
   }
   if (!any_zero) return;
   s.line(io::Rec().br().br().lit("  Savevalues with zero value"));
   for (int k = 1; k <= last; ++k) {
     if (!is_zero(k)) continue;
-    if (sv.savevalue_name[ix(k)] != 0) s.line(io::Rec().x(6).a(name_of(e, sv.savevalue_name[ix(k)]), 6));
-    else s.line(io::Rec().x(6).i(k, 6));
+    io::Rec r;
+    put_name(r, k);
+    s.line(r);
   }
 }
 
@@ -393,6 +405,16 @@ real8 student_t95(int df) {
   return 2.0;
 }
 
+namespace {
+// The sample variance of n values from their sum and sum of squares; 0
+// only where rounding makes it negative, so that any real spread,
+// however small beside the values, keeps its own width.
+real8 sample_variance(int n, real8 sum, real8 sum_sq) {
+  const real8 mean = sum / n;
+  return std::max((sum_sq - n * mean * mean) / (n - 1), 0.0);
+}
+}  // namespace
+
 void confidence_limits(int n, real8 sum, real8 sum_sq, real8& mean, real8& lower, real8& upper) {
   if (n < 2) {
     // One run gives no spread: both limits are the value itself.
@@ -401,9 +423,7 @@ void confidence_limits(int n, real8 sum, real8 sum_sq, real8& mean, real8& lower
     return;
   }
   mean = sum / n;
-  real8 s2 = std::fabs((sum_sq - n * mean * mean) / (n - 1));
-  if (s2 < 1.0e-6 || (sum_sq != 0.0 && std::fabs(s2 / sum_sq) < 1.0e-5)) s2 = 0.0;
-  const real8 h = std::sqrt(s2) / std::sqrt(static_cast<real8>(n)) * student_t95(n - 1);
+  const real8 h = std::sqrt(sample_variance(n, sum, sum_sq)) / std::sqrt(static_cast<real8>(n)) * student_t95(n - 1);
   lower = mean - h;
   upper = mean + h;
 }
@@ -432,10 +452,7 @@ void write_run_statistics(Engine& e) {
     r.sum_sq[ix(u)] += v * v;
     if (n < 2) continue;
     const real8 mean = r.sum[ix(u)] / n;
-    const real8 sum_sq = r.sum_sq[ix(u)];
-    real8 s2 = (sum_sq - n * mean * mean) / (n - 1);
-    if ((sum_sq != 0.0 && std::fabs(s2 / sum_sq) < 1.0e-7) || std::fabs(s2) < 0.001) s2 = 0.0;
-    const real8 sd = std::sqrt(std::fabs(s2));
+    const real8 sd = std::sqrt(sample_variance(n, r.sum[ix(u)], r.sum_sq[ix(u)]));
     const real8 h = sd / std::sqrt(static_cast<real8>(n)) * student_t95(n - 1);
     if (count == 1 || r.name[ix(u)] == 0) {
       e.ch.write(unit, io::Rec().lit(" After ").i(n, 3).lit(" runs:"));

@@ -110,11 +110,10 @@ void next_start(Engine& e, int previous) {
     run_event_loop(e);
     return;
   }
-  if (e.ent.steps.two_phase_runs) {
-    load_run_seeds(e, r.run_counter);
-  } else if (has_seed_row(e, r.run_number)) {
-    load_run_seeds(e, r.run_number);
-  }
+  // A new run of a series starts from its own seed row; with START,
+  // RESET, START each run of the series counts two STARTs.
+  const int run = e.ent.steps.two_phase_runs ? (r.run_number + 1) / 2 : r.run_number;
+  if (has_seed_row(e, run)) load_run_seeds(e, run);
   if (!e.ctl.java_mode && r.run_count == 0) {
     e.ch.write(io::k_console_out, "");
     e.ch.write(io::k_console_out, io::Rec().lit(" Press Enter (once or twice) for results of run ").i(r.run_number, 3));
@@ -132,14 +131,11 @@ void write_series_statistics(Engine& e) {
   const int next = e.run.next_step_code;
   if (e.ctl.experi_run || e.run.run_count < 2 || e.srv.results.count < 1) return;
   if (next != step::series_end && next != step::end) return;
-  if (!e.ctl.java_mode) {
-    write_run_statistics(e);
-    return;
-  }
   int saved = 0;
-  begin_report_section(e, e.rep.out_unit, saved, e.run.run_number, k_section_exp);
+  if (e.ctl.java_mode) begin_report_section(e, e.rep.out_unit, saved, e.run.run_number, k_section_exp);
   write_run_statistics(e);
-  end_report_section(e, e.rep.out_unit, saved);
+  if (next == step::end) write_series_comparison(e);
+  if (e.ctl.java_mode) end_report_section(e, e.rep.out_unit, saved);
 }
 
 // Walks the run steps: the STARTs, RESETs and ends of series runs.
@@ -151,11 +147,11 @@ void walk_run_steps(Engine& e, int first, int runs, int mode) {
   bool selected = false;
   if (runs > 1) {
     if (first == 1) {
-      // An experiment of more than two alternatives gives every run
-      // seeds of its own, as one of a single alternative does.
-      if (mode == 1 || mode > 2) init_run_tables(e, runs);
-      if (mode == 2) init_run_seeds(e, runs);
-      if (e.ctl.experi_run) setup_experi_runs(e, runs);
+      // One alternative: a seed row per run; two: a row per pair of runs.
+      // An optimisation has none: its streams go on from run to run.
+      if (mode == 1) init_run_tables(e, runs);
+      else if (mode == 2) init_run_seeds(e, runs);
+      else setup_experi_runs(e, runs);
       if (e.ent.steps.two_phase_runs) {
         r.step_index = 2;
       } else {
@@ -289,6 +285,7 @@ void reset_model_state(Engine& e) {
     sv.savevalue_value[static_cast<std::size_t>(k)] =
         k < static_cast<int>(sv.savevalue_init.size()) ? sv.savevalue_init[static_cast<std::size_t>(k)] : 0.0;
   }
+  sv.numbered_savevalue_count = 0;
   e.rep.out_line.fill(' ');
   e.rep.out_col = 0;
   clear_server_statistics(e);

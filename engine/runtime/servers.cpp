@@ -145,7 +145,7 @@ int sna_unit_entry(const Engine& e, int b) {
 
 // The units that block b takes or gives back: its coded B operand, or the
 // value of the SNA it names. Sets `try_station` when the block is a try
-// station (an SNA code with no SNA listed).
+// station (its B operand is TRY).
 int block_unit_count(Engine& e, int b, bool& try_station) {
   try_station = false;
   if (b < 1 || b > e.blocks.block_count) return 1;
@@ -157,7 +157,7 @@ int block_unit_count(Engine& e, int b, bool& try_station) {
     if (n < 0) run_error(e, " Value of B operand of ENTER or LEAVE block < 0");
     return n;
   }
-  try_station = code == k_sna_units;
+  try_station = code == k_try_units;
   return resolve_operand_value(e, code, b);
 }
 
@@ -558,6 +558,9 @@ bool preempt_transaction(Engine& e, int s, bool by_priority) {
     insert_event_chain(e, station_chain(s));
   }
   restore_txn(e, preemptor);
+  // The pre-emptor's capture is an entry; the holder's later resumption
+  // is not (its holding time is one entry's).
+  srv.station_entries[ix(s)] += 1;
   srv.preempt_mark[ix(s)] = true;
   if (numbers_kept(e)) srv.station_holder[ix(s)] = trunc_i32(txn_number(e));
   return false;

@@ -12,6 +12,7 @@
 #include "runtime/report_line.h"
 #include "runtime/report_sections.h"
 #include "support/diagnostics.h"
+#include "support/output_files.h"
 #include "support/packed_names.h"
 #include "support/stop.h"
 #include "support/text_routines.h"
@@ -64,6 +65,10 @@ const char* section_extension(int kind) {
   }
 }
 
+int section_unit(const Engine& e, int kind) {
+  return e.ctl.unit_base + (kind == k_section_exp ? io::offset::exp : kind + 16);
+}
+
 void write_standard_report(Engine& e) { write_standard_report(e, false); }
 
 void write_standard_report(Engine& e, bool keep_unit) {
@@ -90,7 +95,9 @@ void write_standard_report(Engine& e, bool keep_unit) {
     write_clock_lines(e, relative, e.run.clock, false, false);
     write_line(e, e.ctl.java_mode ? e.rep.prog_unit : e.rep.out_unit, io::Rec());
   }
-  report_block_counts(e, 0, e.ctl.java_mode, e.ctl.java_mode);
+  // The section files take the block counts, unless a PRINT asks for the report.
+  const bool section_files = e.ctl.java_mode && !r.print_section_output;
+  report_block_counts(e, 0, section_files, section_files);
   if (e.ent.st.station_count > 0) {
     report_pause(e);
     report_station_section(e);
@@ -103,7 +110,7 @@ void write_standard_report(Engine& e, bool keep_unit) {
     report_pause(e);
     report_table_section(e);
   }
-  if (e.ent.sv.savevalue_count > 0) {
+  if (e.ent.sv.savevalue_count > 0 || e.ent.sv.numbered_savevalue_count > 0) {
     report_pause(e);
     report_savevalue_section(e);
   }
@@ -114,18 +121,18 @@ void write_standard_report(Engine& e, bool keep_unit) {
 
 void begin_report_section(Engine& e, int& unit, int& saved, int run, int kind) {
   saved = unit;
-  unit = e.ctl.unit_base + kind + 16;
+  unit = section_unit(e, kind);
   const std::string name = model_file_name(e, section_extension(kind));
   if (!e.rep.new_section_files && e.run.run_count > 1 && run > 1 && kind != k_section_blo) {
     // Later runs of a series append to the files of the first run.
     if (!e.ch.is_open(unit) && !e.ch.open_append(unit, name)) {
-      write_error_message(e, " File cannot be opened");
+      write_error_message(e, unopened_file_message(name));
       return;
     }
     e.ch.write(unit, io::Rec().br().lit(dashes()).br().br().lit("Run nr ").i(run, 2));
     return;
   }
-  if (!e.ch.reopen_new(unit, name)) write_error_message(e, " File cannot be opened");
+  if (!e.ch.reopen_new(unit, name)) write_error_message(e, unopened_file_message(name));
 }
 
 void end_report_section(Engine& e, int& unit, int saved) {

@@ -31,6 +31,9 @@ void report_pause(Engine& e);
 void write_clock_lines(Engine& e, float relative, float absolute, bool a, bool b);
 void report_block_counts(Engine& e, int line_offset, bool a, bool b);
 void write_block_count_file(Engine& e);
+// The channel of a section's file: unit_base + 16 + kind, but the EXP
+// section has one of its own, apart from the ERR file's.
+int section_unit(const Engine& e, int kind);
 // The three-letter extension of a section kind (BLK for any other value).
 const char* section_extension(int kind);
 

@@ -14,6 +14,7 @@
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/block_dispatcher.h"
+#include "runtime/event_loop.h"
 #include "runtime/if_block.h"
 #include "runtime/queues_tables.h"
 #include "runtime/run_errors.h"
@@ -257,6 +258,7 @@ int first_passing_by_walk(Engine& e) {
   for (int r = e.txn.chain_head[ix(k_waitif_chain)]; r != 0 && found == 0; r = e.txn.txn_next[ix(r)]) {
     const int i = waiter_entry(e, r);
     if (i == 0) continue;
+    count_run_step(e);
     load_record(e, r);
     if (test_if_condition(e, i)) found = r;
   }
@@ -272,7 +274,9 @@ int first_passing_by_entry(Engine& e) {
   std::array<bool, k_condition_limit + 1> holds{};
   bool any = false;
   for (int i = 1; i <= e.cond.cond_count; ++i) {
-    if (w.waiting_on[ix(i)] > 0 && test_if_condition(e, i)) holds[ix(i)] = any = true;
+    if (w.waiting_on[ix(i)] <= 0) continue;
+    count_run_step(e);
+    if (test_if_condition(e, i)) holds[ix(i)] = any = true;
   }
   if (!any) return 0;
   for (int r = e.txn.chain_head[ix(k_waitif_chain)]; r != 0; r = e.txn.txn_next[ix(r)]) {

@@ -143,6 +143,11 @@ void write_error_message(Engine& e, std::string_view message) {
 
 void write_error_line(Engine& e, std::string_view line) { e.ch.write(open_error_unit(e), line); }
 
+void write_console_message(Engine& e, std::string_view message) {
+  e.ch.write(io::k_console_out, message);
+  if (e.ctl.java_mode) write_error_message(e, message);
+}
+
 void delete_stale_err_file(Engine& e) {
   const Text129 name = make_err_name(e);
   if (io::Channels::exists(name.trimmed())) io::Channels::remove_file(name.trimmed());

@@ -45,6 +45,9 @@ void clear_statement_error_state(Engine& e);
 void write_error_message(Engine& e, std::string_view message);
 // One line written as it stands on the error channel.
 void write_error_line(Engine& e, std::string_view line);
+// A message the console shows as it stands; under the front end it also
+// goes to the error channel, where the front end reads errors.
+void write_console_message(Engine& e, std::string_view message);
 
 // The model's base name followed by ERR (the front end's error file).
 Text129 make_err_name(Engine& e);

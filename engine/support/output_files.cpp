@@ -1,6 +1,6 @@
 // Fresh files and the warning channel.
 // Takes a channel and a file name, or the model's name; produces the open
-// channel, or the " File cannot be opened" error.
+// channel, or the " File cannot be opened" error naming the file.
 #include "support/output_files.h"
 
 #include <string>
@@ -23,8 +23,12 @@ bool open_or_delete_file(Engine& e, int unit, std::string_view name) {
   const std::string path(trim_blanks(name));
   if (io::Channels::exists(path)) io::Channels::remove_file(path);
   if (e.ch.open_new(unit, path)) return true;
-  flag_error_without_hint(e, " File cannot be opened");
+  flag_error_without_hint(e, unopened_file_message(path));
   return false;
+}
+
+std::string unopened_file_message(std::string_view name) {
+  return " File cannot be opened: " + std::string(trim_blanks(name));
 }
 
 int open_wrn_file(Engine& e) {

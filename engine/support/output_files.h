@@ -2,6 +2,7 @@
 // channel, and the model's WRN file, where warnings go under the front end.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace kelvo {
@@ -13,8 +14,10 @@ struct Engine;
 void reset_output_channels(Engine& e);
 
 // Makes `name` a new empty file on `unit` (an old one is deleted first);
-// false after " File cannot be opened".
+// false after " File cannot be opened" with the name.
 bool open_or_delete_file(Engine& e, int unit, std::string_view name);
+// " File cannot be opened: " and the file's name.
+std::string unopened_file_message(std::string_view name);
 // The channel of the model's WRN file (unit_base + 55), opened anew on the
 // first call of the process.
 int open_wrn_file(Engine& e);

@@ -158,7 +158,8 @@ int search_names(const std::array<int4, N>& table, int count, int4 name) {
 
 int search_class(const Engine& e, int cls, int4 name) {
   switch (cls) {
-    case k_class_queue: return search_names(e.ent.q.queue_name, e.ent.q.queue_count, name);
+    case k_class_queue:
+      return search_names(e.ent.q.queue_name, std::max(e.ent.q.queue_count, e.ent.q.queue_name_count), name);
     case k_class_address:
     case k_class_w_address: return search_names(e.blocks.block_label, e.blocks.block_count, name);
     case k_class_storage:

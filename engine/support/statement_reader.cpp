@@ -5,6 +5,7 @@
 // statement.
 #include "support/statement_reader.h"
 
+#include <algorithm>
 #include <array>
 
 #include "io/fixed_format.h"
@@ -76,12 +77,6 @@ std::string_view parse_op_display(int code) {
   return code >= 1 && code <= k_parse_ops ? k_ops[static_cast<std::size_t>(code)].display : std::string_view{};
 }
 
-void init_operation_codes(Engine& e) {
-  for (int k = 1; k <= k_parse_ops; ++k) {
-    e.ctl.parse_op_words[static_cast<std::size_t>(k)] = pack_symbol_name(e, parse_op_word(k));
-  }
-}
-
 int operation_code_of_word(std::string_view word) {
   // The look-up word: upper case, 6 characters, LET+ and LET- as LETP and LETM.
   std::string key(word.substr(0, std::min<std::size_t>(word.size(), 6)));
@@ -91,13 +86,6 @@ int operation_code_of_word(std::string_view word) {
   if (key.empty()) return 0;
   for (int k = 1; k <= k_parse_ops; ++k) {
     if (parse_op_word(k) == key) return k;
-  }
-  return 0;
-}
-
-int find_operation_code(const Engine& e, int4 packed) {
-  for (int k = 1; k <= k_parse_ops; ++k) {
-    if (e.ctl.parse_op_words[static_cast<std::size_t>(k)] == packed) return k;
   }
   return 0;
 }
@@ -138,7 +126,7 @@ void open_program_file_prompt(Engine& e, int unit, bool no_prompt) {
       e.ch.close(unit);
       if (readable && e.ch.open_read(unit, path)) return;
     }
-    e.ch.write(io::k_console_out, " File does not exist");
+    write_console_message(e, " File does not exist");
     // Nobody answers a prompt under the front end.
     if (c.java_mode) stop_program(e);
     ask_program_file_name(e);
@@ -345,6 +333,43 @@ void check_marker_card(Engine& e, const Line80& line, bool& marker, bool& simula
     e.ctl.cs_card_flag = word == "VSC";
   }
   simulate_card = std::string_view(u.data(), 4) == "SIMU" && line.at(9) == ' ' && is_digit_char(line.at(10));
+}
+
+void read_program_header(Engine& e, int unit, bool& header) {
+  if (!e.ch.open_read(unit, e.ctl.program_file_name.trimmed())) return;
+  std::string text;
+  const bool read = e.ch.read_line(unit, text) == io::ReadStatus::ok;
+  e.ch.close(unit);
+  if (!read) return;
+  const Line80 line(text.substr(0, std::min<std::size_t>(text.size(), 10)));
+  bool marker = false, simulate_card = false;
+  check_marker_card(e, line, marker, simulate_card);
+  if (line.at(1) == '%' || marker || simulate_card) header = true;
+}
+
+bool copy_name_text(Engine& e, const Line80& l) {
+  auto& p = e.cs.pass;
+  if (p.cdl_ready) {
+    // The line handed out last time was written: the held-back text starts the next.
+    p.cdl_line.clear();
+    for (int c = 1; c <= p.cdl_length - 1; ++c) p.cdl_line.set(c, p.cdl_pending.at(c));
+  }
+  p.cdl_ready = false;
+  int last = Line80::size;
+  while (last >= 1 && l.at(last) == ' ') --last;
+  if (last == 0) return false;
+  if (last + p.cdl_length < 70) {
+    for (int c = 1; c <= last; ++c) p.cdl_line.set(p.cdl_length + c, l.at(c));
+    p.cdl_line.set(p.cdl_length + last + 1, '/');
+    p.cdl_length += last + 2;
+    return false;
+  }
+  p.cdl_ready = true;
+  p.cdl_pending.clear();
+  for (int c = 1; c <= last; ++c) p.cdl_pending.set(c, l.at(c));
+  p.cdl_pending.set(last + 1, '/');
+  p.cdl_length = last + 2;
+  return true;
 }
 
 void write_program_line(Engine& e, int unit, int number, Line80& line) {

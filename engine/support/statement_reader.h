@@ -20,11 +20,6 @@ inline constexpr int k_op_anim = 26;
 // The 6-character look-up word and the 9-character display word of code k.
 std::string_view parse_op_word(int code);
 std::string_view parse_op_display(int code);
-// Packs the 42 words into parse_op_words.
-void init_operation_codes(Engine& e);
-// Position of a packed 6-character word in the table (the first match;
-// 0 when absent).
-int find_operation_code(const Engine& e, int4 packed);
 // Position of a statement's operation word in the table (its first 6
 // characters in upper case, LET+ and LET- as LETP and LETM; the first
 // match, 0 when absent). Never an error: any text may be looked up.
@@ -88,6 +83,17 @@ int find_location_tag(const Line80& line);
 void remove_location_tag(Line80& line);
 // Marker cards (*  PRO, EXE, DOM, DEB, VSC) and the SIMULATE card.
 void check_marker_card(Engine& e, const Line80& line, bool& marker, bool& simulate_card);
+// Reads the first 10 columns of the model's first line (the model file
+// opened and closed on the channel): a line beginning with '%', a marker
+// card or a SIMULATE card sets header (the model's results are not meant
+// for the terminal); any other line leaves it as it is.
+void read_program_header(Engine& e, int unit, bool& header);
+// The compact listing of FUNCTION data lines: appends a data line (its
+// text up to the last non-blank column, then '/' and a blank) to the
+// 70-character listing line; true when the line is full and is to be
+// written (the data line then starts the next one). A blank line only
+// brings the held-back text into the listing line.
+bool copy_name_text(Engine& e, const Line80& line);
 // One listing line: columns 1-68 and the statement number (6X,68A1,I3).
 void write_program_line(Engine& e, int unit, int number, Line80& line);
 // The first ',' and the first blank that are not between apostrophes

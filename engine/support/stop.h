@@ -10,8 +10,8 @@ struct Engine;
 // Thrown by the stop and caught only by run_engine; never an error report.
 struct EngineStop {};
 
-// The run-time limit (whole seconds on a monotonic clock from the
-// engine's start) has passed.
+// More seconds than the run-time limit have passed on a monotonic clock
+// since the engine's start.
 bool run_time_exceeded(const Engine& e);
 
 // Stop with no text: ends the engine at once.

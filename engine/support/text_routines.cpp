@@ -11,6 +11,19 @@ void upcase_field6(Text6& f) {
   for (char& c : f.c) upcase_char(c);
 }
 
+bool usable_model_name(std::string_view name) {
+  if (trim_blanks(name).empty()) return false;
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) < ' ') return false;
+  }
+  return true;
+}
+
+bool plain_file_name(std::string_view name) {
+  return usable_model_name(name) && name.find_first_of("/\\") == std::string_view::npos &&
+         name.find("..") == std::string_view::npos;
+}
+
 Text129 model_name_with_extension(Engine& e, std::string_view ext) {
   int pos = 0;
   Text129 name = get_program_base_name(e, pos);

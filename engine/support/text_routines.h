@@ -31,6 +31,13 @@ void upcase_field6(Text6& f);
 // component counts. dot is the column of the final '.'; callers put their
 // three-letter extension after it.
 Text129 get_program_base_name(Engine& e, int& dot);
+// A model name from a work file: something in it and no control
+// character (such as a NUL) anywhere.
+bool usable_model_name(std::string_view name);
+// A usable name with no path in it (no '/', '\' or ".."): the files named
+// after it stay in the working directory.
+bool plain_file_name(std::string_view name);
+
 // The model's base name followed by a three-letter extension.
 Text129 model_name_with_extension(Engine& e, std::string_view ext);
 // The same, named after the user's model while its animated copy runs

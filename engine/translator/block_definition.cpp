@@ -93,13 +93,25 @@ void define_block(Engine& e) {
     case bc::let:
     case bc::let_param:
     case bc::let_expression: check_let_block(e); break;
-    case bc::assemble: check_assemble_block(e); break;
+    case bc::assemble:
+      check_assemble_block(e);
+      // The family of the SPLIT above is brought together here.
+      pass.assemble_set_mark = false;
+      break;
     case bc::select:
     case bc::let_minmax: check_let_minmax_block(e); break;
-    case bc::split: check_split_block(e); break;
+    case bc::split:
+      check_split_block(e);
+      // A SPLIT inside an ASSEMBLE set branches it; its copies form one.
+      if (pass.assemble_set_mark) pass.branch_in_assemble = true;
+      pass.assemble_set_mark = true;
+      break;
     case bc::tabulate: check_tabulate_block(e); break;
     case bc::special: check_control_statement(e, false); break;
-    case bc::goto_: check_goto_block(e); break;
+    case bc::goto_:
+      check_goto_block(e);
+      if (pass.assemble_set_mark) pass.branch_in_assemble = true;
+      break;
     case bc::if_:
       check_if_block(e);
       if (pass.assemble_set_mark) pass.branch_in_assemble = true;

@@ -3,6 +3,7 @@
 // GENERATE ...) or a block, and records what the control statements ask
 // for: run steps, termination counts, SEEDS rows, storage capacities and
 // the initial values of named savevalues.
+#include <algorithm>
 #include <string>
 
 #include "io/fixed_format.h"
@@ -86,6 +87,7 @@ void compile_start(Engine& e) {
   if (e.cs.stmt.operand_text[1] == 'X' && e.ent.experi.invalue_name != 0 &&
       e.cs.stmt.operand_value[1] == e.ent.experi.invalue_name) {
     run.start_name_flag = true;
+    if (run.start_name_number == 0) run.start_name_number = n;
   }
   if (n == 1) {
     add_run_step(e, step::first_start);
@@ -96,15 +98,27 @@ void compile_start(Engine& e) {
   if (!add_run_step(e, step::next_start)) return;
   const int s = run.run_step_count;
   if (pass.run_count >= 2 && n == 2 && run.run_steps[s - 1] == step::reset) {
+    // START, RESET, START: every run of the series warms up the same way.
     run.two_phase_runs = true;
+    init_run_tables(e, pass.run_count);
   } else {
     misplaced_start_check(e, pass.run_count);
   }
 }
 
+// The model reads an experiment's invalue (VALIN, also through EXPERI).
+bool has_experiment_call(const Engine& e) {
+  const auto& sp = e.ent.spec;
+  for (int k = 1; k <= std::min(static_cast<int>(sp.spec_count), k_spec_limit); ++k)
+    if (sp.spec_program[ix(k)] == prog::valin) return true;
+  return false;
+}
+
 void compile_reset(Engine& e) {
   auto& pass = e.cs.pass;
   auto& run = e.ent.steps;
+  const bool experiment = has_experiment_call(e);
+  const bool earlier_reset = pass.plain_reset_flag || pass.reset_with_a_flag;
   int4 m = 1;
   if (operand_length(e, 1) > 0 && !read_numeric_operand(e, 1, m)) m = 1;
   if (m <= 1) {
@@ -135,6 +149,19 @@ void compile_reset(Engine& e) {
       flag_statement_error(e, " SIMULATE A > 1 and RESET A >1 incompatible");
       return;
     }
+    if (experiment) {
+      flag_statement_error(e, " RESET A>1 and EXPERI incompatible");
+      return;
+    }
+  }
+  if (experiment) {
+    // Each run of an experiment is START, RESET, START: one RESET, after
+    // the first START.
+    run.two_phase_runs = true;
+    if (pass.start_count > 1 || earlier_reset) {
+      flag_statement_error(e, " > 1 RESETs illegal when EXPERI");
+      return;
+    }
   }
   if (pass.run_count < 2 || pass.start_count != 1) {
     if (misplaced_start_check(e, pass.run_count)) {
@@ -145,20 +172,20 @@ void compile_reset(Engine& e) {
   }
 }
 
-// SIMULATE n with a single START runs the model n times: after the first
-// run each further run is the end of the run before (statistics and model
-// state restart) and a START with the first START's count and report
-// switch.
-void expand_run_series(Engine& e) {
+// SIMULATE n: the run steps that the first START (and, for START, RESET,
+// START, the second) laid out for the whole series are walked.
+void end_run_series(Engine& e) {
   auto& pass = e.cs.pass;
   auto& run = e.ent.steps;
-  if (pass.run_count < 2 || run.two_phase_runs || pass.start_count != 1) return;
-  for (int k = 2; k <= pass.run_count; ++k) {
-    const int n = take_slot(e, pass.start_count, k_start_limit, " Too many START statements", ErrorEffect::flag);
-    if (n == 0 || !add_run_step(e, step::series_end) || !add_run_step(e, step::next_start)) return;
-    run.start_report_off[static_cast<std::size_t>(n)] = run.start_report_off[1];
-    run.termination_count[static_cast<std::size_t>(n)] = run.termination_count[1];
+  if (pass.run_count < 2) return;
+  const bool one_start = pass.start_count == 1 && run.run_step_count == 1;
+  const bool warm_up = run.two_phase_runs && pass.start_count == 2 && run.run_step_count == 3;
+  if (!one_start && !warm_up) return;
+  if (pass.run_count > k_max_runs) {
+    flag_statement_error(e, " Too many START statements");
+    return;
   }
+  run.run_step_count = (warm_up ? 4 : 2) * pass.run_count - 1;
 }
 
 void compile_simulate(Engine& e) {
@@ -342,7 +369,9 @@ void parse_let_control(Engine& e, int4 name) {
   }
   int kind = 0;
   int4 value = 0;
-  parse_sna_operand(e, b, kind, value, false, true);
+  // A plain operand: its kind decides below (an expression's terms are
+  // held to savevalues by the expression compiler).
+  parse_sna_operand(e, b, kind, value, false, false);
   if (e.ctl.error_reported) return;
   real8 v = 0.0;
   if (kind == opnd::constant) {
@@ -422,7 +451,7 @@ void compile_control_statement(Engine& e) {
       break;
     case bc::end:
       pass.end_seen = true;
-      expand_run_series(e);
+      end_run_series(e);
       break;
     case bc::function: check_function_statement(e); break;
     case bc::valueof: break;  // its expression was compiled with its operands
@@ -524,6 +553,7 @@ void init_run_seeds(Engine& e, int n) {
     }
     e.ent.steps.run_seed_row[static_cast<std::size_t>(r)] = r;
   }
+  setup_experi_runs(e, n);
 }
 
 void init_run_tables(Engine& e, int n) {
@@ -532,6 +562,35 @@ void init_run_tables(Engine& e, int n) {
     for (int j = 1; j <= k_rn_stream_max; ++j) row[static_cast<std::size_t>(j)] = 16 * r + 2 * j - 15;
     e.ent.steps.run_seed_row[static_cast<std::size_t>(r)] = r;
   }
+  setup_experi_runs(e, n);
+}
+
+void setup_experi_runs(Engine& e, int n) {
+  auto& s = e.ent.steps;
+  const int runs = std::clamp(n, 1, k_max_runs);
+  if (s.two_phase_runs) {
+    // Each run: the end of the run before, START, RESET, START.
+    for (int k = 2; k <= runs; ++k) {
+      const int b = 4 * k - 4;
+      s.run_steps[ix(b)] = step::series_end;
+      s.run_steps[ix(b + 1)] = step::next_start;
+      s.run_steps[ix(b + 2)] = step::reset;
+      s.run_steps[ix(b + 3)] = step::next_start;
+      s.termination_count[ix(2 * k - 1)] = s.termination_count[1];
+      s.termination_count[ix(2 * k)] = s.termination_count[2];
+      s.start_report_off[ix(2 * k - 1)] = s.start_report_off[1];
+      s.start_report_off[ix(2 * k)] = s.start_report_off[2];
+    }
+    s.run_steps[ix(4 * runs)] = step::end;
+    return;
+  }
+  for (int k = 2; k <= runs; ++k) {
+    s.run_steps[ix(2 * k - 2)] = step::series_end;
+    s.run_steps[ix(2 * k - 1)] = step::next_start;
+    s.termination_count[ix(k)] = s.termination_count[1];
+    s.start_report_off[ix(k)] = s.start_report_off[1];
+  }
+  s.run_steps[ix(2 * runs)] = step::end;
 }
 
 }  // namespace kelvo

@@ -14,6 +14,7 @@
 #include "support/packed_names.h"
 #include "support/text_routines.h"
 #include "translator/expressions.h"
+#include "translator/operand_checks.h"
 #include "translator/function_definition.h"
 #include "translator/translator.h"
 
@@ -197,8 +198,6 @@ int builtin_function_code(std::string_view name) {
   return 0;
 }
 
-bool find_kind11_row(const Engine& e, int x) { return reads_parameter(e, x, false); }
-
 bool scan_operand_row(const Engine& e, int x) {
   if (e.cs.pass.block_code == bc::advance) return false;
   return reads_parameter(e, x, true);
@@ -222,8 +221,7 @@ int check_function_ref(Engine& e, std::string_view written, int slot) {
     }
     cls = fnk::expression_base + f;
   }
-  const int c = take_slot(e, fn.function_count, k_function_limit, " Too many functions or IF blocks with D operand",
-                          ErrorEffect::flag_without_hint);
+  const int c = check_d_operand(e);
   if (c == 0) return 0;
   fn.function_name[ix(c)] = call_name(c);
   fn.function_kind[ix(c)] = cls;
@@ -245,8 +243,7 @@ bool define_expression_ref(Engine& e, int4 name, int& number) {
     number = f;
     return true;
   }
-  const int f = take_slot(e, fn.function_count, k_function_limit, " Too many functions or IF blocks with D operand",
-                          ErrorEffect::flag_without_hint);
+  const int f = check_d_operand(e);
   if (f == 0) return false;
   fn.function_name[ix(f)] = name;
   fn.function_kind[ix(f)] = cls;

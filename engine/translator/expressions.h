@@ -42,10 +42,8 @@ bool define_expression_ref(Engine& e, int4 name, int& number);
 // 5..19, 0 when there is none.
 int builtin_function_code(std::string_view name);
 // Expression x holds an item that reads a parameter (kind 11 or an
-// indirect kind).
-bool find_kind11_row(const Engine& e, int x);
-// The same, also for the priority (kind 12); never while the current
-// block is an ADVANCE.
+// indirect kind) or the priority (kind 12); never while the current
+// block is an ADVANCE, which may read both.
 bool scan_operand_row(const Engine& e, int x);
 
 // ---- expression_rewrites.cpp

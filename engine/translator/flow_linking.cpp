@@ -122,30 +122,41 @@ bool check_minmax_queues(Engine& e) {
   return true;
 }
 
-void reserve_assemble_word(Engine& e) {
-  if (!e.flow.assemble_used) return;
+namespace {
+// A PREEMPT block of either form.
+bool preempt_used(const Engine& e) {
+  for (int b = 1; b <= e.blocks.block_count; ++b) {
+    const int code = e.blocks.block_op[ix(b)];
+    if (code == bc::preempt || code == bc::preempt_after_priority) return true;
+  }
+  return false;
+}
+}  // namespace
+
+void reserve_internal_words(Engine& e) {
+  auto& par = e.ent.par;
+  // Each word present takes the next word of the record, so the first
+  // reserved lies lowest.
+  auto take = [&](int4& off) {
+    par.param_count += 1;
+    off = tw::first_param + par.param_count - 1;
+  };
+  // The outcome of an entry into a try station (1 entered, -1 refused).
+  if (e.cs.pass.try_entry_seen) take(par.station_mark_off);
+  // Pre-emption finds a holder by its number when ASSEMBLE sets branch.
+  if (e.cs.pass.branch_in_assemble && preempt_used(e)) take(par.txn_num_off);
+  // The number a trace line shows.
+  if (par.trace_number_wanted_a || par.trace_number_wanted_b) take(par.trace_word_off);
   // The family itself rides with the transaction as integers (TxnMarks);
   // the word keeps the record as long as the language defines it.
-  auto& par = e.ent.par;
-  par.param_count += 1;
-  par.assemble_word_off = tw::first_param + par.param_count - 1;
-}
-
-void reserve_trace_word(Engine& e) {
-  auto& par = e.ent.par;
-  if (!par.trace_number_wanted_a && !par.trace_number_wanted_b) return;
-  // The number a trace line shows rides with the transaction, in front of
-  // the ASSEMBLE word.
-  par.param_count += 1;
-  par.trace_word_off = tw::first_param + par.param_count - 1;
+  if (e.flow.assemble_used) take(par.assemble_word_off);
 }
 
 bool link_flow_blocks(Engine& e) {
   if (!check_split_addresses(e)) return false;
   if (e.cs.pass.print_names_entity) check_print_sna_refs(e);
   if (e.ctl.error_found) return false;
-  reserve_trace_word(e);
-  reserve_assemble_word(e);
+  reserve_internal_words(e);
   if (!check_minmax_queues(e)) return false;
   expand_digit_operands(e);
   return !e.ctl.error_found;

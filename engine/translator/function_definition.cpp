@@ -172,7 +172,7 @@ int enter_function(Engine& e) {
     flag_error_without_hint(e, " Function defined twice");
     return 0;
   }
-  const int f = take_slot(e, fn.function_count, k_function_limit, " Too many functions", ErrorEffect::flag_without_hint);
+  const int f = check_d_operand(e);
   if (f == 0) return 0;
   fn.function_name[ix(f)] = label;
   fn.function_kind[ix(f)] = 0;  // no kind until the B operand gives it
@@ -195,6 +195,11 @@ bool read_function_argument(Engine& e, int f, const std::string& a, int& ak) {
   auto& fn = e.ent.fn;
   if (a.empty()) {
     flag_error_without_hint(e, " A operand is compulsory");
+    return false;
+  }
+  // A name without a class letter: an SNA was meant (FN cannot be one).
+  if (is_letter(a[0]) && operand_char_class(a[0]) == opnd::constant) {
+    flag_error_without_hint(e, " SNA with $, but not FN, expected as A operand");
     return false;
   }
   int kind = 0;
@@ -309,6 +314,13 @@ void check_function_statement(Engine& e) {
   }
   const int f = enter_function(e);
   if (f == 0) return;
+  if (e.ctl.cdl_file_present) {
+    // A compact listing of its data lines starts empty.
+    auto& pass = e.cs.pass;
+    pass.cdl_line.clear();
+    pass.cdl_length = 0;
+    pass.cdl_ready = false;
+  }
   int ak = 0;
   if (!read_function_argument(e, f, a, ak)) return;
   std::string b = operand_string(e, 2);

@@ -81,7 +81,7 @@ bool parse_graph(Engine& e, int k, int program) {
   const std::string first = upper_operand(e, 2);
   char kind = first.empty() ? ' ' : first[0];
   if (first == "1" || first == "2") {
-    names[1] = Text6("TIME");
+    names[1] = select_name_by_digit(first[0]);
     kind = 'T';
   } else {
     names[1] = axis_name(e, 2);
@@ -95,7 +95,10 @@ bool parse_graph(Engine& e, int k, int program) {
   for (int a = 2; a <= k_graph_axes; ++a) {
     names[ix(a)] = axis_name(e, a + 1);
     // The clock as the second axis is named as on the first.
-    if (a == 2 && (upper_operand(e, 3) == "1" || upper_operand(e, 3) == "2")) names[2] = Text6("TIME");
+    if (a == 2) {
+      const std::string c = upper_operand(e, 3);
+      if (c.size() == 1 && !select_name_by_digit(c[0]).is_blank()) names[2] = select_name_by_digit(c[0]);
+    }
     if (a <= 4 && operand_length(e, a + 1) > 0) axes |= 1 << (a - 1);
   }
   int n = 0;

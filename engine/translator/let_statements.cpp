@@ -11,6 +11,7 @@
 #include "support/diagnostics.h"
 #include "support/packed_names.h"
 #include "support/text_routines.h"
+#include "translator/conditions.h"
 #include "translator/expressions.h"
 #include "translator/translator.h"
 
@@ -302,7 +303,15 @@ void compile_assignment_statement(Engine& e, bool& label_known, const Line80& wr
   if (is_let_statement(e) && e.cs.pass.check_flag && f.opnd_len[2] > 0 && is_b_operand_expression(e)) {
     if (compile_let_expression(e, label_known)) e.cs.pass.block_code = bc::let_expression;
   } else if (operation_word(e) == "IF" && f.opnd_len[4] > 0) {
-    if (check_if_assignment(e, label_known, written)) e.cs.pass.block_code = bc::let_expression;
+    // A server test (IF PUMP=U,X$A=7) becomes a comparison of the server's
+    // value with 0, checked once more, before the assignment is compiled.
+    Line80 relation_line = written;
+    if (check_server_if_operand(e)) {
+      relation_line = e.cs.stmt.stmt_line;
+      check_rewritten_line(e, label_known);
+    }
+    if (e.ctl.error_reported) return;
+    if (check_if_assignment(e, label_known, relation_line)) e.cs.pass.block_code = bc::let_expression;
   }
 }
 

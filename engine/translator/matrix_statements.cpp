@@ -18,16 +18,21 @@
 
 namespace kelvo {
 
-namespace {
-// The built-in program that fetches one matrix value (MATUT).
-}  // namespace
-
 bool check_matrix_statement(Engine& e, int p) {
   const Line80& l = e.cs.stmt.stmt_line;
   // A longer word is another operation.
   if (l.at(p + 6) != ' ') return false;
   int o = p + 6;
   while (o <= 72 && l.at(o) == ' ') ++o;
+  if (o <= 72 && l.at(o) == '\'') {
+    // A text for the matrix form comes first: once written, it gives way
+    // to the operands after its comma.
+    if (!read_frame_texts(e, o)) return false;
+    int next = o;
+    while (next <= 72 && l.at(next) == ' ') ++next;
+    if (next <= 72 && l.at(next) == ',') ++next;
+    splice_statement_line(e, o, "", next);
+  }
   const char c = up_at(l, o);
   const bool call = c == 'X' || c == ',' || is_digit_char(c);
   const bool integer_form = c == 'I' && up_at(l, o + 1) == 'N';
@@ -111,6 +116,9 @@ real4 data_number(std::string_view run) {
 
 bool is_number_char(char c) { return is_digit_char(c) || c == '-' || c == '.'; }
 
+// Characters of one number on a data line.
+constexpr int k_data_number_len = 8;
+
 // The statement error of a data line, which the report shows.
 void data_line_error(Engine& e, const Line80& line, std::string_view message) {
   clear_statement_error_state(e);
@@ -131,8 +139,9 @@ bool store_data_line(Engine& e, const Line80& line, int r) {
       ++x;
       continue;
     }
+    // A number has at most 8 characters; a longer run goes on as the next.
     const int start = x;
-    while (x <= Line80::size && is_number_char(line.at(x))) ++x;
+    while (x <= Line80::size && x - start < k_data_number_len && is_number_char(line.at(x))) ++x;
     if (++c > k_matrix_cols) {
       data_line_error(e, line, io::Rec().lit(" Column number of matrix exceeds ").i(k_matrix_cols, 3).str());
       return false;

@@ -24,26 +24,7 @@ bool check_name_three_letters(Engine& e, int4 name) {
   return false;
 }
 
-bool check_dollar_reference(Engine& e, std::string_view ref, int4& name) {
-  if (ref.size() < 3 || ref[1] != '$' || (ref.size() >= 5 && ref[4] == ')')) return false;
-  std::string n;
-  for (std::size_t i = 2; i < ref.size() && ref[i] != '(' && ref[i] != ')' && ref[i] != ' '; ++i) n += upcased(ref[i]);
-  if (n.empty() || n.size() > 6) return false;
-  name = pack_symbol_name(e, n);
-  return true;
-}
-
 Text6 select_name_by_digit(char digit) { return Text6(digit == '1' || digit == '2' ? "TIME" : ""); }
-
-bool match_name6(std::string_view a, std::string_view b) {
-  for (std::size_t i = 0; i < 6; ++i) {
-    const char x = i < a.size() ? a[i] : ' ';
-    const char y = i < b.size() ? b[i] : ' ';
-    if (x == ' ' || y == ' ') return x == y;
-    if (x != y) return false;
-  }
-  return true;
-}
 
 int check_d_operand(Engine& e) {
   return take_slot(e, e.ent.fn.function_count, k_function_limit, " Too many functions or IF blocks with D operand",
@@ -66,37 +47,8 @@ bool check_name_letters(std::string_view word, int& code) {
   return true;
 }
 
-bool search_number_list(const Engine& e, int4 code) {
-  const auto& st = e.ent.st;
-  const int n = std::min(st.station_name_count, k_station_limit);
-  for (int s = 1; s <= n; ++s) {
-    if (st.code_list[ix(s)] == code) return false;
-  }
-  return true;
-}
-
 void raise_kind_if_over(const Engine& e, int& kind, int4 value) {
   if (kind == opnd::storage && value > e.ent.st.numbered_station_count) kind = opnd::savevalue;
-}
-
-bool match_word_at(const Engine& e, int col) {
-  const Line80& l = e.cs.stmt.stmt_line;
-  static constexpr std::string_view word = "CAPACI";
-  for (int i = 0; i < 6; ++i) {
-    if (up_at(l, col + i) != word[static_cast<std::size_t>(i)]) return false;
-  }
-  return true;
-}
-
-int4 check_integer_digits(Engine& e, Text9& field) {
-  for (int c = 8; c <= 9; ++c) {
-    if (field.at(c) == ' ') {
-      field.set(c, '.');
-      return 999999;
-    }
-  }
-  flag_error_without_hint(e, " Integer with more than 8 digits");
-  return -1;
 }
 
 namespace {
@@ -253,12 +205,12 @@ bool read_frame_texts(Engine& e, int col) {
     if (l.at(c) == '\'') close = c;
   }
   if (close == 0) {
-    write_error_message(e, " Right apostrophe missing");
+    flag_error_without_hint(e, " Right apostrophe missing");
     return false;
   }
   const int len = close - col - 1;
   if (len > k_frame_text_len) {
-    write_error_message(e, " Frame text > 30 characters");
+    flag_error_without_hint(e, " Frame text > 30 characters");
     return false;
   }
   auto& fr = e.flow.frame;

@@ -21,14 +21,9 @@ void splice_statement_line(Engine& e, int from, std::string_view text, int rest_
 bool splice_operand_field(Engine& e, int p, std::string_view text, int o);
 // A queue or AD-set name must begin with three letters (flagged otherwise).
 bool check_name_three_letters(Engine& e, int4 name);
-// A reference X$name in a function call: '$' second, no ')' fifth; the
-// name packed. False for any other form.
-bool check_dollar_reference(Engine& e, std::string_view ref, int4& name);
 // The default axis name a GRAPH operand of one digit stands for: TIME
 // for 1 and 2, blanks otherwise.
 Text6 select_name_by_digit(char digit);
-// Two 6-character names are the same up to a blank that ends either.
-bool match_name6(std::string_view a, std::string_view b);
 // One more statement with a D operand (a FUNCTION entry): its number, or
 // 0 after " Too many functions or IF blocks with D operand".
 int check_d_operand(Engine& e);
@@ -37,15 +32,8 @@ void name_digits_value(Engine& e, int4 name, int4& value);
 // FUNCTION B operand RLNGd (Erlang of d phases): 20 + d; TRAId
 // (triangular of mode d/10): 30 + d. False for other words.
 bool check_name_letters(std::string_view word, int& code);
-// True when code equals none of the stations' code_list entries.
-bool search_number_list(const Engine& e, int4 code);
 // A storage operand above the numbered stations is a savevalue.
 void raise_kind_if_over(const Engine& e, int& kind, int4 value);
-// The six columns of the statement line from col read CAPACI (either case).
-bool match_word_at(const Engine& e, int col);
-// An integer field of an EXPERI operand: a point after its digits; the
-// result 999999, or -1 after " Integer with more than 8 digits".
-int4 check_integer_digits(Engine& e, Text9& field);
 // EXPERI X$name,... and INPUT X$name,... (the word at column p) become
 // calls of the built-in program: HELP EXPERI,... and HELP INPUT,...
 bool experi_operand_error(Engine& e, int p);

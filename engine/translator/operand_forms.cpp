@@ -3,6 +3,7 @@
 // decimal numbers, parameter names and savevalue numbers. Produces
 // operand_text / operand_value of the statement record and the operand
 // kind codes that the block table and the run-time share.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -154,12 +155,23 @@ bool check_param_mixing(Engine& e, int number, bool by_name) {
   return true;
 }
 
+namespace {
+// A P$ name that is no parameter name: the ADVANCE and LET checks name
+// it as theirs.
+void refuse_parameter_name(Engine& e) {
+  const int4 w = e.cs.stmt.stmt_op_word;
+  const auto& names = e.opnames.block_op_names;
+  const bool own = w != 0 && (w == names[bc::advance] || w == names[bc::let]);
+  flag_error_without_hint(e, own ? " Incorrect parameter name" : " Illegal name of parameter");
+}
+}  // namespace
+
 bool check_parameter_name(Engine& e, int4 name, int& number) {
   auto& p = e.ent.par;
   const Text6 t = unpack_name_chars(e, name);
   for (int i = 1; i <= 3; ++i) {
     if (t.at(i) == '$' || is_digit_char(t.at(i))) {
-      flag_error_without_hint(e, " Illegal name of parameter");
+      refuse_parameter_name(e);
       return false;
     }
   }
@@ -198,6 +210,12 @@ bool register_parameter_name(Engine& e, int number, std::string_view tail) {
   if (tail.empty()) return true;
   if (!is_letter(tail[0])) {
     flag_error_without_hint(e, " Illegal character after parameter number");
+    return false;
+  }
+  // The name is kept as 6 letters or digits: anything else would be cut
+  // or misread.
+  if (tail.size() > 6 || !std::all_of(tail.begin(), tail.end(), [](char c) { return is_letter(c) || is_digit_char(c); })) {
+    flag_error_without_hint(e, " Incorrect parameter name without $");
     return false;
   }
   if (number < 1 || number > k_param_desc_limit) return true;
@@ -297,7 +315,7 @@ bool param_number(Engine& e, std::string_view text, int& number, std::string& ta
       return false;
     }
     if (name.empty()) {
-      flag_error_without_hint(e, " Illegal name of parameter");
+      refuse_parameter_name(e);
       return false;
     }
     return check_parameter_name(e, pack_text(e, upper(name)), number);
@@ -470,6 +488,72 @@ Lexed lex_prefixed(Engine& e, int u, const std::string& t, std::size_t sep, char
   return Lexed::next;
 }
 
+// The statements whose operands are counts and seeds written as whole
+// numbers: SIMULATE, START, RESET and SEEDS.
+bool control_number_statement(const Engine& e) {
+  const int4 w = e.cs.stmt.stmt_op_word;
+  const auto& names = e.opnames;
+  return w != 0 && (w == names.block_op_names[bc::simulate] || w == names.block_op_names[bc::start] ||
+                    w == names.block_op_names[bc::reset] || w == names.block_op_names[bc::seeds] ||
+                    w == names.seeds_name);
+}
+
+// A number written with an exponent: digits, an optional fraction, E and
+// the exponent's digits (1E5, 2.5E3, 1E+3).
+bool exponent_form(std::string_view t) {
+  std::size_t i = 0;
+  while (i < t.size() && is_digit_char(t[i])) ++i;
+  if (i == 0) return false;
+  if (i < t.size() && t[i] == '.')
+    for (++i; i < t.size() && is_digit_char(t[i]);) ++i;
+  if (i == t.size() || t[i] != 'E') return false;
+  if (++i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+  return i < t.size() && all_digits(t.substr(i));
+}
+
+// The operands the lexer offers to scan_control_number: every operand of
+// a counting statement, operands of 4 or more characters, operands that
+// begin with '-', and 3-character operands with an operator in the middle.
+bool offered_as_control_number(const Engine& e, const std::string& t) {
+  constexpr std::string_view middle = "_=^/*+-";
+  return control_number_statement(e) || t.size() >= 4 || t[0] == '-' ||
+         (t.size() == 3 && middle.find(t[1]) != std::string_view::npos);
+}
+
+// A control statement's number (a count or a seed: a whole number of at
+// most 8 digits) and a negative operand of any statement: what the rest
+// of the lexer must not read. False after the statement error; the
+// operand is otherwise left to the lexer.
+bool scan_control_number(Engine& e, int u, const std::string& t) {
+  const bool control = control_number_statement(e);
+  auto refuse = [&](std::string_view message) {
+    flag_error_without_hint(e, message);
+    return false;
+  };
+  auto incorrect = [&] {
+    return refuse(u == 1   ? " Incorrect A operand of control statement"
+                  : u == 2 ? " Incorrect B operand of control statement"
+                           : " Incorrect operand of control statement");
+  };
+  if (t[0] == '-') {
+    // The first creation time of a GENERATE is a time to come.
+    if (u == 3 && e.cs.stmt.stmt_op_word == e.opnames.block_op_names[bc::generate])
+      return refuse(" C operand must not start with -");
+    if (control) return incorrect();
+    if (t.find('.') != std::string::npos && t.size() > 9) return refuse(" Negative decimal number too long");
+    return true;
+  }
+  const bool number = is_digit_char(t[0]) || t[0] == '.';
+  if (number && exponent_form(t)) return refuse(" Use multiplication, if legal");
+  if (!control || !number) return true;
+  if (all_digits(t) && t.size() > 8) return refuse(" Integer has more than 8 digits");
+  if (t.size() > 9) return refuse(" Operand too long");
+  for (char c : t) {
+    if (!is_digit_char(c) && c != '.') return incorrect();
+  }
+  return true;
+}
+
 // Operand u (upper case t) of a statement whose operation word begins
 // with op1: its class mark and packed code.
 Lexed lex_operand(Engine& e, int u, const std::string& t, char op1) {
@@ -554,7 +638,9 @@ void scan_operands(Engine& e) {
       st.operand_value[u] = inline_expression_name(e, 2);
       return;
     }
-    if (lex_operand(e, u, upper(raw), op1) == Lexed::stop) return;
+    const std::string t = upper(raw);
+    if (offered_as_control_number(e, t) && !scan_control_number(e, u, t)) return;
+    if (lex_operand(e, u, t, op1) == Lexed::stop) return;
   }
 }
 
@@ -772,8 +858,14 @@ bool expect_constant_or_sna(Engine& e, char mark, int4 code, int& kind, int4& va
       return true;
     }
     if (split_label_field(e, code)) {
+      // A name with a '.' is a decimal constant or nothing.
+      const std::string text(trim_blanks(unpack_name_chars(e, code).view()));
+      if (!looks_numeric(text)) {
+        flag_error_without_hint(e, " Incorrect operand. Constant expected");
+        return false;
+      }
       kind = opnd::decimal;
-      return parse_digits(e, trim_blanks(unpack_name_chars(e, code).view()), value);
+      return parse_digits(e, text, value);
     }
     flag_error_without_hint(e, " SNA or constant expected in operand");
     return false;
@@ -878,27 +970,6 @@ bool read_numeric_operand(Engine& e, int u, int4& value) {
     }
   }
   value = static_cast<int4>(t[0] == '-' ? -v : v);
-  return true;
-}
-
-bool check_operand_required(Engine& e, bool& error) {
-  const auto& f = e.cs.stmt.stmt_fields;
-  int last = 0;
-  for (int u = 1; u <= 8; ++u) {
-    if (f.opnd_len[u] > 0) last = u;
-  }
-  if (last == 0) {
-    flag_error_without_hint(e, " Operand required");
-    return false;
-  }
-  const std::string text = operand_string(e, last);
-  // Names are 6 characters; a class prefix or parameter form adds its own.
-  const std::size_t allowed = text.find_first_of("$*") != std::string::npos ? 9 : 6;
-  if (text.size() > allowed) error = true;
-  const Line80& l = e.cs.stmt.stmt_line;
-  int c = operand_start(e, last) + operand_length(e, last);
-  while (c <= 72 && l.at(c) == ' ') ++c;
-  if (c <= 72 && l.at(c) != '!') error = true;
   return true;
 }
 

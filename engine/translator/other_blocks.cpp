@@ -491,8 +491,33 @@ bool parse_minmax_list(Engine& e, int s) {
   return true;
 }
 
+bool check_let_operands(Engine& e, int s) {
+  const Line80& l = e.cs.stmt.stmt_line;
+  int t = s + 3;
+  while (t <= 72 && l.at(t) == ' ') ++t;
+  if (t > 72 || up_at(l, t) != 'X') return true;
+  int eq = t;
+  while (eq <= 72 && l.at(eq) != '=' && !blank_or_bang(l.at(eq)) && l.at(eq) != ',') ++eq;
+  if (eq > 72 || l.at(eq) != '=' || up_at(l, eq + 1) != 'S') return true;
+  // The storage's value: S$name or S*j, up to the next operator.
+  std::string term;
+  for (int c = eq + 1; c <= 72; ++c) {
+    const char ch = up_at(l, c);
+    if (blank_or_bang(ch) || std::string_view(",+-/()%").find(ch) != std::string_view::npos) break;
+    if (ch == '*' && term.size() != 1) break;
+    term += ch;
+  }
+  const std::string rest = term.size() > 2 ? term.substr(2) : std::string();
+  const bool name = term.size() >= 3 && term[1] == '$' && rest.size() <= 6 && is_letter(rest[0]);
+  const bool indirect = term.size() >= 3 && term[1] == '*' && rest.size() <= 2 && all_digits(rest);
+  if (name || indirect || (term.size() >= 2 && term[1] == '(')) return true;
+  flag_error_without_hint(e, " Illegal operands in LET block");
+  return false;
+}
+
 bool scan_let_minmax_forms(Engine& e, int s) {
   const Line80& l = e.cs.stmt.stmt_line;
+  if (!check_let_operands(e, s)) return false;
   for (int p = 5; p <= 70; ++p) {
     if (l.at(p) != '=') continue;
     // A matrix reference becomes the call of the matrix program MATUT.

@@ -40,6 +40,9 @@ bool parse_fn_minmax(Engine& e, int p);
 // as SELECT Pj,cn,cm (three operands, the operand field moved 3 columns
 // right). True when it was rewritten.
 bool parse_minmax_list(Engine& e, int s);
+// LET X$name=S...: the value of a storage, S$name or S*j, as the first
+// term; false after " Illegal operands in LET block".
+bool check_let_operands(Engine& e, int s);
 // Both, in the order of the syntax check, for a LET whose operation word
 // starts at column s. True when the statement became the SELECT form.
 bool scan_let_minmax_forms(Engine& e, int s);
@@ -69,11 +72,11 @@ void check_print_sna_refs(Engine& e);
 void expand_digit_operands(Engine& e);
 // LET MIN/MAX over queues needs queues. False after the error.
 bool check_minmax_queues(Engine& e);
-// The trace word of the transaction record (after the user parameters):
-// the number a trace line shows, when the model traces.
-void reserve_trace_word(Engine& e);
-// The ASSEMBLE word of the transaction record (after the user parameters).
-void reserve_assemble_word(Engine& e);
+// The internal words of the transaction record, after the user
+// parameters, each when the model needs it: the try stations' result,
+// the transaction number, the trace number and the ASSEMBLE word (the
+// last word of the record).
+void reserve_internal_words(Engine& e);
 // SPLIT addresses, PRINT names, the ASSEMBLE word, LET MIN/MAX queues and
 // FN$MIN/FN$MAX operands, in the order of the end-of-program checks.
 // False after an error.

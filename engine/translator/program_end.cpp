@@ -2,6 +2,7 @@
 // whole model shows (SIMULATE, START counts, a counting TERMINATE, the
 // TERMINATE savevalues), then turns names in block operands into entity
 // numbers and fixes the stations of parameter-given entities.
+#include <algorithm>
 #include <string>
 
 #include "io/fixed_format.h"
@@ -55,34 +56,22 @@ void check_parameter_storages(Engine& e) {
   }
 }
 
-// Queues that numbers reach at run time get numeric names.
+// Queues that numbers reach at run time get numeric names now, so that
+// the model may name them (Q$3); they count as queues in use only when a
+// number reaches them at run time.
 void check_arrive_queue_use(Engine& e) {
   auto& pass = e.cs.pass;
-  auto& st = e.ent.st;
   auto& q = e.ent.q;
   if (!pass.station_by_number && !pass.param_station_queue_flag && !pass.queue_entry_param_flag) return;
-  const int named = q.named_queue_count;
-  const int d = std::max(0, named - st.storage_count - st.facility_offset);
   if (pass.queue_entry_param_flag && (pass.station_by_number || pass.param_station_queue_flag)) {
     report_statement_error(e, " Both implicit queue and ARRIVE with parameter");
     return;
   }
   if (!pass.param_station_queue_flag && !pass.queue_entry_param_flag) return;
-  const int q0 = pass.param_station_queue_flag ? st.station_count + 1 : named + 1;
-  for (int qq = q0; qq <= k_queue_limit; ++qq) {
-    const int q2 = d + qq;
-    if (q2 < 1 || q2 > k_queue_limit) break;
-    int v = 0;
-    if (pass.param_station_queue_flag) {
-      v = named < st.storage_count + st.facility_offset ? q2 - st.facility_offset - st.storage_count : q2 - named;
-      q.queue_name[q2] = numeric_name_key(std::max(0, v + st.storage_count));
-      st.code_list[qq] = q2;
-    } else {
-      v = q2 > st.storage_count ? q2 - (named - st.storage_count) : q2;
-      q.queue_name[q2] = numeric_name_key(std::max(0, v));
-    }
-    if (q2 > q.queue_count) q.queue_count = q2;
+  for (int k = q.named_queue_count + 1; k <= k_queue_limit; ++k) {
+    q.queue_name[k] = numeric_name_key(std::min(queue_number_of_index(e.ent, k), 999));
   }
+  q.queue_name_count = k_queue_limit;
 }
 
 // The named SNA B operands of the server blocks become entity numbers.

@@ -291,7 +291,7 @@ bool read_program_list(Engine& e) {
   const long long taken = std::min<long long>(count, k_user_program_limit);
   for (long long i = 1; i <= taken && e.ch.read_line(unit, line) == io::ReadStatus::ok; ++i) {
     Text6 name(line);
-    for (char& c : name.c) c = upcased(c);
+    upcase_field6(name);
     pl.user_count += 1;
     pl.user_name[ix(pl.user_count)] = name;
   }
@@ -374,6 +374,11 @@ void check_control_statement(Engine& e, bool control_use) {
       return;
     }
   }
+  if (control_use && p == prog::matut) {
+    // Row and column are read now: they must lie within the matrix.
+    int4 row = 0, column = 0;
+    if (!check_matut_operands(e, row, column)) return;
+  }
   sp.spec_program[ix(k)] = p;
   note_program_use(e, p, control_use);
   // An animation statement is a block; as a control statement it is refused below.
@@ -398,8 +403,10 @@ void check_control_statement(Engine& e, bool control_use) {
     run_control_program(e, k, p);
   } else if (p == prog::valut) {
     add_valut_statement(e, stmt.operand_text[2] == 'X' ? stmt.operand_value[2] : 0);
-    // A D operand asks for the comparisons of the results, in "valut.fil".
-    if (operand_length(e, 5) > 0 && !e.xp.valut_file_open) {
+    // A D operand asks for the comparisons of the results; their figures
+    // go to "valut.fil" when it can be made.
+    if (operand_length(e, 5) > 0 && !e.xp.comparisons_wanted) {
+      e.xp.comparisons_wanted = true;
       e.xp.valut_file_open = e.ch.open_new(e.ctl.unit_base + 10, "valut.fil");
     }
   } else if (p == prog::decis) {

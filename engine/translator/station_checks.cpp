@@ -179,16 +179,24 @@ void check_preempt_block(Engine& e) {
       e.cs.pass.preempt_address_used = true;
     }
   }
-  if (code == bc::seize && operand_length(e, 2) > 0) {
+  // TRY: the station is taken only when it is free (a try station).
+  std::string b_word = operand_string(e, 2);
+  for (char& c : b_word) c = upcased(c);
+  const bool try_entry = (code == bc::seize || code == bc::enter) && b_word == "TRY";
+  if (try_entry) {
+    e.blocks.block_units[b] = k_try_units;
+    e.cs.pass.try_entry_seen = true;
+  }
+  if (code == bc::seize && operand_length(e, 2) > 0 && !try_entry) {
     flag_error_without_hint(e, " SEIZE or PREEMPT block with B operand");
     return;
   }
   if (param_station(e, code)) {
-    if (code == bc::enter && check_parameter_storage_defs(e)) check_d_operand_list(e);
+    if (code == bc::enter && check_parameter_storage_defs(e) && !try_entry) check_d_operand_list(e);
     return;
   }
   if (reject_sna_type(e, 1)) return;
-  if (code == bc::enter && !check_d_operand_list(e)) return;
+  if (code == bc::enter && !try_entry && !check_d_operand_list(e)) return;
   int4 key = 0;
   if (!station_key(e, e.cs.stmt.operand_value[1], key)) return;
   int s = find_station(e, key);

@@ -25,17 +25,26 @@ namespace {
 }
 }  // namespace
 
-bool add_numbered_stations(Engine& e, int from, int to, int4 capacity) {
+bool add_numbered_stations(Engine& e, int n, int4 capacity) {
   auto& st = e.ent.st;
-  if (to > k_station_limit) {
-    report_statement_error(e, " Too many facilities and storages");
-    stop_program(e);
+  auto& hint = e.cs.pass.storage_number_hint;
+  const int c = st.numbered_station_count;
+  // A '.' line asks for storages left out; a definition that leaves none
+  // out has no use for it.
+  if (n <= c + 1) {
+    hint = 0;
+    flag_statement_error(e, " Illegal .");
+    return false;
   }
-  for (int s = from; s <= to; ++s) {
-    st.station_capacity[s] = capacity;
+  const int4 v = capacity <= 0 ? 2000000000 : capacity;
+  if (hint == 0) hint = st.station_capacity[c];
+  if (v != hint || st.station_capacity[c] != hint) gap_stop(e, c, n);
+  for (int s = c + 1; s <= n - 1; ++s) {
+    st.station_capacity[s] = hint;
     st.station_name[s] = numeric_name_key(s);
     st.station_identity[s] = s;
   }
+  hint = 0;
   return true;
 }
 
@@ -64,17 +73,7 @@ void define_storages(Engine& e, int n, int4 capacity) {
       report_statement_error(e, " Numerical STORAGES out of order");
       return;
     }
-    if (n > c + 1) {
-      const int4 v = capacity <= 0 ? 2000000000 : capacity;
-      auto& hint = e.cs.pass.storage_number_hint;
-      if (hint == 0) hint = st.station_capacity[c];
-      if (v == hint && st.station_capacity[c] == hint) {
-        add_numbered_stations(e, c + 1, n - 1, hint);
-        hint = 0;
-      } else {
-        gap_stop(e, c, n);
-      }
-    }
+    if ((n > c + 1 || e.cs.pass.storage_number_hint != 0) && !add_numbered_stations(e, n, capacity)) return;
   }
   st.numbered_station_count = n;
   st.station_identity[n] = n;

@@ -14,6 +14,7 @@
 #include "translator/conditions.h"
 #include "translator/let_statements.h"
 #include "translator/matrix_graph_statements.h"
+#include "translator/operand_checks.h"
 #include "translator/other_blocks.h"
 #include "translator/special_statements.h"
 #include "translator/translator.h"
@@ -418,6 +419,11 @@ bool check_select_statement(Engine& e, int s) {
   Line80& l = e.cs.stmt.stmt_line;
   auto& syn = e.cs.syn;
   if (up_at(l, s) != 'S') return false;
+  // The word MIN or MAX may stand in the operand column, as operands do:
+  // it is read as written right after SELECT and one blank.
+  int word = s + 7;
+  while (word <= 72 && l.at(word) == ' ') ++word;
+  if (word > s + 7 && word <= 72 && up_at(l, word) == 'M') splice_statement_line(e, s + 7, "", word);
   if (up_at(l, s + 7) == 'M') {
     syn.minmax_p_form = false;
     syn.minmax_letter = l.at(s + 9);

@@ -4,6 +4,7 @@
 // are checked and stored.
 #include <string>
 
+#include "exchange/atf_writer.h"
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "support/diagnostics.h"
@@ -84,7 +85,7 @@ bool read_time_operand(Engine& e, int u, bool generate, real4& val, real4& cod) 
         flag_error_without_hint(e, " Expression (V$value) not defined");
         return false;
       }
-      if (generate && e.expr.defn_uses_param[idx]) {
+      if (generate && scan_operand_row(e, idx)) {
         flag_error_without_hint(e, " Parameter or PRiority illegal GENERATE operand");
         return false;
       }
@@ -188,7 +189,9 @@ bool read_generate_first_time(Engine& e, int n) {
   if (operand_length(e, 3) == 0) return true;
   real4 v = 0;
   int4 xn = 0;
-  if (!constant_operand(e, 3, x_use::generate_c, v, xn)) {
+  const bool definition = e.cs.stmt.operand_text[3] == 'V';
+  if (definition ? !c_operand_check(e, operand_string(e, 3), e.cs.stmt.operand_value[3], v)
+                 : !constant_operand(e, 3, x_use::generate_c, v, xn)) {
     if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal C operand");
     return false;
   }
@@ -270,12 +273,34 @@ void write_generate_name(Engine& e, int b) {
   const int unit = e.ctl.unit_base + io::offset::ans;
   if (!g.ans_file_open) {
     // Recreated on each translation, so a translation again never appends.
-    e.ch.open_new(unit, model_name_with_extension(e, "ANS").trimmed());
+    e.ch.open_new(unit, make_file_name_ext(e).trimmed());
     g.ans_file_open = true;
   }
   e.ch.write(unit, io::Rec().x(1).i(b, 9).x(6).a(name + std::string(6 - name.size(), ' '), 6));
 }
 }  // namespace
+
+bool c_operand_check(Engine& e, std::string_view field, int4 name_code, real4& value) {
+  if (field.empty() || upcased(field[0]) != 'V') return false;
+  const int d = find_name(e.expr.defn_name, e.expr.defn_count, name_code);
+  if (d == 0) return false;
+  if (field.find_first_of("+-*/()") != std::string_view::npos) {
+    flag_error_without_hint(e, field[0] == '-' ? " C operand may not be negative" : "Expression illegal as C operand");
+    return false;
+  }
+  // The definition's value: it must be one constant, since the time is
+  // fixed before the run starts.
+  const auto& kind = e.expr.expr_item_kind[ix(d)];
+  const int4 arg = e.expr.expr_item_arg[ix(d)][1];
+  if (kind[2] != k_expr_end || (kind[1] != opnd::constant && kind[1] != opnd::decimal)) return false;
+  value = kind[1] == opnd::decimal ? e.ent.dec.decimal_value[ix(arg)] : static_cast<real4>(arg);
+  if (e.expr.expr_item_op[ix(d)][1] == xop::subtract) value = -value;
+  if (value < 0.0f) {
+    flag_error_without_hint(e, " C operand may not be negative");
+    return false;
+  }
+  return true;
+}
 
 void check_generate_block(Engine& e, const real4 row[5]) {
   auto& g = e.ent.gen;

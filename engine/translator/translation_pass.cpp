@@ -41,7 +41,8 @@ void switch_to_result_file(Engine& e) {
   }
 }
 
-// A '.'-line STORAGE statement gives the storage number hint.
+// A '.'-line STORAGE statement gives the storage number hint: the
+// capacity of the numbered storages that its definition leaves out.
 void storage_hint_line(Engine& e) {
   Line80& l = e.cs.stmt.stmt_line;
   if (l.at(1) != '.') return;
@@ -57,8 +58,10 @@ void storage_hint_line(Engine& e) {
     }
   }
   if (!w.empty()) words.push_back(w);
-  if (words.size() < 2 || words[0] != "STORAGE") return;
-  const std::string& a = words[1];
+  // The operation word, after the label when the line has one.
+  const std::size_t op = !words.empty() && words[0] != "STORAGE" ? 1 : 0;
+  if (words.size() < op + 2 || words[op] != "STORAGE") return;
+  const std::string& a = words[op + 1];
   if (a.empty() || a.size() > 6 || a.find_first_not_of("0123456789") != std::string::npos) return;
   e.cs.pass.storage_number_hint = std::stoi(a);
   for (int c = 1; c <= 3; ++c) l.set(c, ' ');
@@ -110,17 +113,33 @@ bool translate_statement(Engine& e) {
   return false;
 }
 
+// The compact listing line of FUNCTION data lines (6X,70A1).
+void list_compact_line(Engine& e) { e.ch.write(e.rep.out_unit, io::Rec().x(6).lit(e.cs.pass.cdl_line.view())); }
+
 // A data line of the FUNCTION statement before it. True when the line
 // was taken as data; false when it is to be translated as a statement.
+// With "zwxyq.cdl" present, data lines of one point each are listed
+// packed into lines of 70 characters.
 bool function_data_taken(Engine& e) {
   auto& pass = e.cs.pass;
-  if (pass.function_data_state == fn_data::none || pass.function_data_state == fn_data::ended) return false;
+  auto& state = pass.function_data_state;
+  if (state == fn_data::none || state == fn_data::ended) return false;
+  const bool point_lines = state != fn_data::lines;
+  const bool compact = e.ctl.cdl_file_present && point_lines;
+  const bool listed = listing(e) && pass.experiment_run_number <= 1;
   parse_function_data(e);
-  if (pass.function_data_state == fn_data::ended) {
-    pass.function_data_state = fn_data::none;
+  if (state == fn_data::ended) {
+    state = fn_data::none;
+    // The last compact line, with the text held back for it.
+    if (compact && listed) {
+      copy_name_text(e, Line80{});
+      if (pass.cdl_length > 0) list_compact_line(e);
+    }
     return false;
   }
-  if (listing(e) && !e.ctl.error_reported && pass.experiment_run_number <= 1) list_comment_line(e, pass.line_count);
+  if (!listed || e.ctl.error_reported) return true;
+  if (!compact) list_comment_line(e, pass.line_count);
+  else if (copy_name_text(e, e.cs.stmt.stmt_line)) list_compact_line(e);
   return true;
 }
 
@@ -234,14 +253,6 @@ std::string name_result_file(Engine& e) {
   }
   return name + "TXT";
 }
-
-namespace {
-// A name with something in it, no path separator and no "..".
-bool plain_file_name(std::string_view name) {
-  const std::string_view n = trim_blanks(name);
-  return !n.empty() && n.find_first_of("/\\") == std::string_view::npos && n.find("..") == std::string_view::npos;
-}
-}  // namespace
 
 void handle_program_listing(Engine& e, int unit) {
   auto& s = e.ctl;
@@ -578,6 +589,8 @@ void finish_translation(Engine& e, int4& run_count) {
     if (data && e.mat.menu_file_wanted) read_data_after_end(e, text, listing(e) ? end_line : 0);
   }
   e.ch.close(s.unit_base);
+  // The texts of the matrix form are all written.
+  if (e.flow.frame.frm_open) e.ch.close(s.unit_base + io::offset::frame_texts);
   run_count = pass.run_count;
   if (s.error_found) return;
   check_program_end(e);

@@ -88,9 +88,6 @@ bool reject_sna_type(Engine& e, int u);
 bool split_label_field(Engine& e, int4 code);
 bool is_b_operand_expression(Engine& e);
 bool read_numeric_operand(Engine& e, int u, int4& value);
-// At least one operand; error set when the last one is too long or is
-// followed by anything but blanks or a '!' comment.
-bool check_operand_required(Engine& e, bool& error);
 
 // ---- block_definition.cpp: the block table entries
 void define_block(Engine& e);
@@ -107,6 +104,11 @@ void store_print_operands(Engine& e, int4 v, int4 a);
 bool check_time_operands(Engine& e, real4 row[5]);
 void check_advance_block(Engine& e, const real4 row[5]);
 void check_generate_block(Engine& e, const real4 row[5]);
+// A GENERATE C operand that names a definition (V$name): true when the
+// definition is one constant that is not negative, its value in `value`.
+// An operand with an operator is refused with a statement error; any
+// other operand is left to the caller.
+bool c_operand_check(Engine& e, std::string_view field, int4 name_code, real4& value);
 
 // ---- station_checks.cpp: station and queue blocks
 void check_preempt_block(Engine& e);
@@ -127,15 +129,23 @@ void define_storages(Engine& e, int n, int4 capacity);
 void check_storage_defs(Engine& e, int m);
 void allocate_server_number(Engine& e, int4 name);
 void check_storage_capacity(Engine& e, int4 name);
-bool add_numbered_stations(Engine& e, int from, int to, int4 capacity);
+// Numbered storage n defined after a gap: the storages left out take the
+// capacity of the '.' line before it, or of the storage before the gap.
+// False after " Illegal ." (nothing left out).
+bool add_numbered_stations(Engine& e, int n, int4 capacity);
 
 // ---- control_statements.cpp: SIMULATE, START, RESET, END, CAPACITY, LET, SEEDS
 void compile_control_statement(Engine& e);
 void check_seeds_statement(Engine& e);
 // Seed rows of a series of n runs: runs 1..n in pairs that share their
-// seeds (an experiment's two alternatives), or runs 2..n each its own.
+// seeds (an experiment's two alternatives), or runs 2..n each its own;
+// then the run steps of the series (setup_experi_runs).
 void init_run_seeds(Engine& e, int n);
 void init_run_tables(Engine& e, int n);
+// The run steps, START counts and report switches of runs 2..n of a
+// series after the model's own (run 1): the end of the run before and a
+// START, or with two_phase_runs the end, START, RESET, START.
+void setup_experi_runs(Engine& e, int n);
 void check_capacity_statement(Engine& e);
 void parse_let_control(Engine& e, int4 name);
 void set_start_report_switch(Engine& e, int n);

@@ -32,10 +32,6 @@ bool ReadCount(std::string_view r, std::size_t& pos, std::size_t& value) {
   return true;
 }
 
-void AppendLittleEndian(std::string& out, std::uint64_t value, std::size_t width) {
-  for (std::size_t i = 0; i < width; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
 // A name that stays inside the jar directory.
 bool IsPlainFileName(std::string_view name) {
   return !name.empty() && name != "." && name.find_first_of("\\/:") == std::string_view::npos &&
@@ -98,6 +94,9 @@ bool ParseEmbeddedJars(std::string_view resource, std::vector<EmbeddedJar>& file
 
 std::string BuildEmbeddedJarResource(const std::vector<EmbeddedJar>& files) {
   std::string out;
+  const auto AppendLittleEndian = [](std::string& to, std::uint64_t value, std::size_t width) {
+    for (std::size_t i = 0; i < width; ++i) to.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+  };
   AppendLittleEndian(out, files.size(), kInt32Bytes);
   for (const EmbeddedJar& f : files) {
     out += f.name;

@@ -226,12 +226,12 @@ struct Lock;
 Lock* CreateLock();
 void EnterLock(Lock* l);
 void LeaveLock(Lock* l);
-// An auto-reset event, created unsignalled: a wait takes the signal.
+// An auto-reset event, created unsignalled: a wait takes the signal. It
+// is never closed: a thread may signal it at any time.
 struct SyncEvent;
 SyncEvent* CreateSyncEvent();
 void SignalSyncEvent(SyncEvent* e);
 void WaitSyncEvent(SyncEvent* e);
-void CloseSyncEvent(SyncEvent* e);
 
 // ---- the output pipe ----
 // Creates the launcher's pipe; `java_name` is the name under which Java

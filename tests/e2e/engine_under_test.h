@@ -24,6 +24,25 @@ inline std::filesystem::path scratch_root() {
   return v != nullptr && *v != '\0' ? std::filesystem::path(v) : std::filesystem::path(E2E_SCRATCH_DIR);
 }
 
+// Runs `model` as M.TXT in a fresh scratch folder `dir`: under the front
+// end, or on the console (the model name typed, then `answers`); its
+// output goes to `dir`/stdout. False when the engine failed.
+inline bool run_model(const std::filesystem::path& dir, const std::string& model, bool console,
+                      const std::string& answers = "") {
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir / "M.TXT") << model;
+  std::string input = "/dev/null";
+  if (console) {
+    std::ofstream(dir / "stdin") << "M.TXT\n" << answers;
+    input = "stdin";
+  } else {
+    std::ofstream(dir / "zwxyq.jav") << "M.TXT\n     600\n";
+  }
+  const std::string cmd = "cd '" + dir.string() + "' && '" + engine_binary() + "' <" + input + " >stdout 2>&1";
+  return std::system(cmd.c_str()) == 0 && !std::filesystem::exists(dir / "M.ERR");
+}
+
 // The lines of a file the engine wrote (none when it is missing).
 inline std::vector<std::string> lines_of_file(const std::filesystem::path& p) {
   std::vector<std::string> lines;

@@ -23,6 +23,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using e2e::lines_of_file;
+using e2e::run_model;
 
 int count_lines_with(const std::vector<std::string>& lines, const std::string& text) {
   int n = 0;
@@ -47,23 +48,6 @@ std::string queue_model(const std::string& experi, const std::string& length, co
          "       TERMINATE 1\n"
          "       START     1\n"
          "       END\n";
-}
-
-// Runs `model` as M.TXT in a fresh scratch folder, under the front end or
-// (console) with the model name typed; false when the engine failed.
-bool run_model(const fs::path& dir, const std::string& model, bool console) {
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  std::ofstream(dir / "M.TXT") << model;
-  std::string input = "/dev/null";
-  if (console) {
-    std::ofstream(dir / "stdin") << "M.TXT\n";
-    input = "stdin";
-  } else {
-    std::ofstream(dir / "zwxyq.jav") << "M.TXT\n     600\n";
-  }
-  const std::string cmd = "cd '" + dir.string() + "' && '" + e2e::engine_binary() + "' <" + input + " >stdout 2>&1";
-  return std::system(cmd.c_str()) == 0 && !fs::exists(dir / "M.ERR");
 }
 
 TEST(Experiment, TwoAlternativesOfFortyRunsMakeEightyRuns) {

@@ -4,18 +4,12 @@
 # (SEIZE, PREEMPT by priority, plain PREEMPT) cannot change how many low
 # transactions arrive by the end: block 10 counts the same in all three.
 # Usage: preempt_arrivals_check.sh path/to/kelvo MODELS-DIR
-set -uo pipefail
-kelvo=$(realpath "$1")
+source "$(dirname "$0")/front_end_run.sh" "$1"
 models=$(realpath "$2")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 count() {
-  rm -f "$work"/M.*
-  cp "$models/$1.txt" "$work/M.TXT"
-  printf 'M.TXT\n   3600\n' > "$work/zwxyq.jav"
-  (cd "$work" && "$kelvo" < /dev/null > /dev/null 2>&1)
+  run_model "$1" < "$models/$1.txt"
   # BLO rows: a blank, then block, current and total in five columns each.
-  awk 'substr($0, 2, 5) + 0 == 10 { print substr($0, 12, 5) + 0 }' "$work/M.BLO"
+  awk 'substr($0, 2, 5) + 0 == 10 { print substr($0, 12, 5) + 0 }' "$work/$1/M.BLO"
 }
 seize=$(count seize)
 by_priority=$(count preempt_by_priority)

@@ -563,8 +563,6 @@ void WaitSyncEvent(SyncEvent* e) {
   e->signalled = false;  // auto-reset: the wait takes the signal
 }
 
-void CloseSyncEvent(SyncEvent* e) { delete e; }
-
 // ---- the output pipe ----
 
 namespace {

@@ -804,12 +804,6 @@ void SignalSyncEvent(SyncEvent* e) {
 
 void WaitSyncEvent(SyncEvent* e) { WaitForSingleObject(e->handle, INFINITE); }
 
-void CloseSyncEvent(SyncEvent* e) {
-  if (e == nullptr) return;
-  CloseHandle(e->handle);
-  delete e;
-}
-
 // ---- the output pipe ----
 
 namespace {

@@ -1,7 +1,9 @@
 // Automatic animation end to end in one process: the animated copy of a
 // model translates and runs, and its blocks count the same transactions
 // as the user's model.
+#include <map>
 #include <memory>
+#include <sstream>
 
 #include "../engine_fixture.h"
 #include "driver/engine_entry.h"
@@ -56,6 +58,81 @@ TEST_F(AnimatedRun, FiftyCharacterOperandRunsToTheSameCounts) {
                       " TIME     105.00\n PLACE      1 ON BLO3  \n", 0), 0u) << atf;
   EXPECT_EQ(atf.substr(atf.size() - 5), " END\n");
   EXPECT_FALSE(std::filesystem::exists("MANI.ATF"));
+}
+
+// Three segments that send their transactions to each other: segment 1's
+// third and fourth transactions go by IF to segment 2, every transaction
+// there goes by GOTO to segment 3, and SPLIT sends a copy of each back to
+// segment 1's last blocks. The decisions read the transaction's own
+// parameter, so the dummy delays of the copy do not change them.
+const std::string k_three_segments =
+    "       SIMULATE\n       LET       X$N=0\n"
+    "GEA    GENERATE  10,0,,4\nLTA    LET+      X$N,1\nLPA    LET       P$NUM=X$N\n"
+    "IFA    IF        P$NUM>2,TWO\nADA    ADVANCE   3\nTEA    TERMINATE 1\n"
+    "GEB    GENERATE  15,0,,2\nTWO    ADVANCE   2\nGOB    GOTO      THREE\n"
+    "GEC    GENERATE  20,0,,1\nTHREE  SPLIT     1,ONE\nTEC    TERMINATE 1\n"
+    "ONE    ADVANCE   1\nWTD    WAITIF    X$N<1\nTED    TERMINATE 1\n"
+    "       START     12\n       END\n";
+
+// Entries by the rules: 4 transactions in segment 1 (2 of them on to
+// TWO), 2 more in segment 2, 1 in segment 3, 5 SPLIT copies; 12 ends.
+const std::vector<std::pair<const char*, int>> k_three_segment_entries = {
+    {"GEA", 4}, {"LTA", 4}, {"LPA", 4}, {"IFA", 4},   {"ADA", 2}, {"TEA", 2}, {"GEB", 2}, {"TWO", 4},
+    {"GOB", 4}, {"GEC", 1}, {"THREE", 5}, {"TEC", 5}, {"ONE", 5}, {"WTD", 5}, {"TED", 5}};
+
+std::vector<std::string> lines_of(const std::string& text) { return testing::stripped_lines(text); }
+
+TEST_F(AnimatedRun, ObjectsFollowTheirTransactionsAcrossSegments) {
+  write_file("M.TXT", k_three_segments);
+  write_file("zwxyq.jav", "M.TXT\n     60\n");
+  auto plain = std::make_unique<Engine>();
+  EXPECT_EQ(run_engine(*plain), 0);
+  write_file("zwxyqani", "");
+  write_file("zwxyqdeb", "");
+  auto animated = std::make_unique<Engine>();
+  EXPECT_EQ(run_engine(*animated), 0);
+  for (const auto& [label, n] : k_three_segment_entries) {
+    EXPECT_EQ(entries_at(*plain, label), n) << label;
+    EXPECT_EQ(entries_at(*animated, label), n) << label;
+  }
+  // Every object is created once and destroyed once, and none is 0.
+  std::map<int, int> created, destroyed;
+  const std::string atf = read_file("M.ATF");
+  for (const std::string& line : lines_of(atf)) {
+    std::istringstream in(line);
+    std::string word, x;
+    int object = -1;
+    in >> word;
+    if (word == "CREATE") in >> x >> object, ++created[object];
+    if (word == "DESTROY") in >> object, ++destroyed[object];
+    if (word == "PLACE") in >> object;
+    EXPECT_NE(object, 0) << line;
+  }
+  EXPECT_EQ(created.size(), 12u) << atf;
+  EXPECT_EQ(created, destroyed);
+  EXPECT_EQ(created.count(10003), 1u);  // the SPLIT copy of segment 1's third object
+  EXPECT_NE(read_file("M.ANI").find("\n     LET P$SEG2=P$SEG1\n     GOTO TWO\n"), std::string::npos);
+  for (const auto& [object, n] : created) EXPECT_EQ(n, 1) << object;
+}
+
+TEST_F(AnimatedRun, AnimatedCopyIsAnimatedAsItStands) {
+  write_file("M.TXT", k_three_segments);
+  write_file("zwxyq.jav", "M.TXT\n     60\n");
+  write_file("zwxyqani", "");
+  write_file("zwxyqdeb", "");
+  EXPECT_EQ(run_engine(*std::make_unique<Engine>()), 0);
+  // The copy given as the model: run as it stands, with the same trace,
+  // and laid out as the user's model, without views, colours and classes.
+  write_file("zwxyq.jav", "M.ANI\n     60\n");
+  auto again = std::make_unique<Engine>();
+  EXPECT_EQ(run_engine(*again), 0);
+  EXPECT_EQ(entries_at(*again, "THREE"), 5);
+  EXPECT_EQ(read_file("MANI.ATF"), read_file("M.ATF"));
+  const auto lay = lines_of(read_file("M.LAY"));
+  const auto first = std::find_if(lay.begin(), lay.end(), [](const std::string& l) { return l.rfind(" Line #1 ", 0) == 0; });
+  ASSERT_NE(first, lay.end());
+  EXPECT_EQ(lines_of(read_file("MANI.LAY")), std::vector<std::string>(first, lay.end()));
+  EXPECT_FALSE(std::filesystem::exists("MANI.ANI"));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "../engine_fixture.h"
 #include "driver/run_cycle.h"
+#include "io/fixed_format.h"
 
 namespace kelvo {
 namespace {
@@ -60,8 +61,16 @@ TEST_F(AutoAnimation, LayoutOfOneGenerate) {
   EXPECT_EQ(*(cls + 7), "Color F25");
   EXPECT_FALSE(holds(lay, "Define Class FIG2 Directional Clearance 0.4 0.4"));
   // Block 2 (ADVANCE) is row 2 of column 1: x from 0 to -10 at y -30.
-  EXPECT_EQ(*(cls + 9), " Line #2   -30    0  -30  -10");
+  EXPECT_EQ(*(cls + 9), " Line #2  - 30    0 - 30 - 10");
   EXPECT_EQ(lay.back(), "End");
+}
+
+TEST_F(AutoAnimation, TextLineTakesTheBlockLinesColumns) {
+  // Columns 7-17 of the block line stand in 14-24: an empty sign becomes
+  // "-", the empty digits of columns 12, 16 and 17 become 8, 5 and 2; the
+  // block's name follows from column 25.
+  EXPECT_EQ(build_layout_text_line(io::read_a("Line #12    0 - 10    0 - 20", 40), Text6("LOOP")),
+            "TEXT 1 1.4 LJ12 - 80 -51LOOP  ");
 }
 
 TEST_F(AutoAnimation, AnimatedModelOfOneSegment) {
@@ -313,8 +322,8 @@ TEST_F(AutoAnimation, TwoLineConnectionsStandAheadOfTheLayoutAndAgainAmongItsLin
                        "       TERMINATE 1\n       GENERATE  10\n       ADVANCE   1\n       ADVANCE   1\n"
                        "T      TERMINATE 1\n       START     5\n       END\n"));
   const auto lay = file("M.LAY");
-  const std::string first = " Line #8   -30  -10  -10  -20";
-  const std::string second = " Line #9   -10  -20  -10  -30";
+  const std::string first = " Line #8  - 30 - 10 - 10 - 20";
+  const std::string second = " Line #9  - 10 - 20 - 10 - 30";
   ASSERT_GE(lay.size(), 3u);
   EXPECT_EQ(lay[0], first);
   EXPECT_EQ(lay[1], second);

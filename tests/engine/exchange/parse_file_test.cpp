@@ -68,6 +68,8 @@ const std::vector<RecordCase>& record_cases() {
        {"       GENERATE 1", "       LET X$A=5"},
        {" 1407 LET", "    1", "    3 X$A", "    1 0", "    1 5"}},
       {"let_plus_priority", {"       GENERATE 1", "       LET+ PR=2"}, {" 1507 LET+", "    2", "    0", "    1 1", "    1 2"}},
+      {"let_plus_comma", {"       GENERATE 1", "       LET+ X$A,2"}, {" 1507 LET+", "    2", "    3 X$A", "    1 0", "    1 2"}},
+      {"let_minus_priority_comma", {"       GENERATE 1", "       LET- PR,P1"}, {" 1607 LET-", "    4", "    0", "    1 1", "    2 P1"}},
       {"let_statistic",
        {"       GENERATE 1", "       LET X$AV=S,Q$WQ,M"},
        {" 1708 LET", "    5", "    2 AV", "    1 3", "    1 M", "    2 WQ"}},

@@ -39,7 +39,6 @@ TEST(FixedFormat, SkipsTurnIntoBlanksOnlyBeforeMoreText) {
   EXPECT_EQ(Rec().lit("A").x(3).str(), "A");
   EXPECT_EQ(Rec().x(1).i(7, 4).lit("  ").str(), "    7  ");
   EXPECT_EQ(Rec().br().br().br().x(1).lit("Clock").str(), "\n\n\n Clock");
-  EXPECT_EQ(Rec().lit("ab").x(2).br().lit("c").col(), 1);
 }
 
 TEST(FixedFormat, IntegerInputIgnoresBlanksAndRejectsOtherText) {

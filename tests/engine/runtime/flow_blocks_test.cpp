@@ -114,7 +114,7 @@ TEST_F(FlowBlocks, ProbabilityFromAParameter) {
 
 // SPLIT 3 with serial parameter P1 = 0: the parent leaves with 1, the
 // copies carry 2, 3 and 4, go to block 7 at the parent's time, and share
-// the parent's family with three members outstanding.
+// the parent's family, which now has four members.
 TEST_F(FlowBlocks, SplitNumbersTheCopiesAndFilesThemInOrder) {
   e->cs.pass.split_count = 1;
   e->flow.assemble_used = true;
@@ -128,13 +128,12 @@ TEST_F(FlowBlocks, SplitNumbersTheCopiesAndFilesThemInOrder) {
   EXPECT_EQ(param(1), 1.0);
   EXPECT_EQ(word(tw::next_block), 3.0);
   EXPECT_EQ(e->act.cur_marks.family, 1);
-  EXPECT_EQ(e->act.cur_marks.family_left, 3);
+  EXPECT_EQ(e->fam.members[1], 4);
   std::vector<std::vector<float>> copies;
   for (int r = e->txn.chain_head[1]; r != 0; r = e->txn.txn_next[static_cast<std::size_t>(r)]) {
     copies.push_back({record_move_time(*e, r), record_word(*e, r, tw::next_block), record_word(*e, r, tw::current_block),
                       record_word(*e, r, 6)});
     EXPECT_EQ(e->txn.txn_marks[static_cast<std::size_t>(r)].family, 1);
-    EXPECT_EQ(e->txn.txn_marks[static_cast<std::size_t>(r)].family_left, 3);
   }
   EXPECT_EQ(copies, (std::vector<std::vector<float>>{{4, 7, 2, 2}, {4, 7, 2, 3}, {4, 7, 2, 4}}));
 }
@@ -153,7 +152,6 @@ TEST_F(FlowBlocks, SplitWithANegativeCountFromASavevalueEndsTheRun) {
 TEST_F(FlowBlocks, AssembleAbsorbsTwoAndPassesTheThird) {
   assemble_row(5, 2);
   e->act.cur_marks.family = 1;
-  e->act.cur_marks.family_left = 3;
   for (int member = 1; member <= 3; ++member) {
     word(tw::next_block) = 5;
     assemble_block(*e, 5);
@@ -161,7 +159,6 @@ TEST_F(FlowBlocks, AssembleAbsorbsTwoAndPassesTheThird) {
     EXPECT_EQ(e->blocks.block_current[5], member < 3 ? member : 0) << member;
   }
   EXPECT_EQ(e->fam.asm_count[1][1], 0);
-  EXPECT_EQ(e->act.cur_marks.family_left, 1);
 }
 
 // A count of 1 or less from a savevalue is reported; the transaction
@@ -179,29 +176,44 @@ TEST_F(FlowBlocks, AssembleCountFromASavevalueBelowTwoIsReported) {
   }
 }
 
-TEST_F(FlowBlocks, AWholeMemberGivesItsFamilyBack) {
-  e->flow.assemble_used = true;
-  e->act.cur_marks.family = 1;
-  e->act.cur_marks.family_left = 2;
-  e->fam.family_free[1] = false;
-  const int free_before = e->fam.free_count - 1;
-  e->fam.free_count = free_before;
-  release_family_at_terminate(*e);
-  EXPECT_FALSE(e->fam.family_free[1]);
-  e->act.cur_marks.family_left = 0;
-  release_family_at_terminate(*e);
-  EXPECT_TRUE(e->fam.family_free[1]);
-  EXPECT_EQ(e->fam.free_count, free_before + 1);
-  EXPECT_EQ(e->fam.free_stack[static_cast<std::size_t>(e->fam.free_count)], 1);
+// A family's number comes back when its last member leaves: terminated
+// after passing an ASSEMBLE, or absorbed at one that none of them will
+// complete (SPLIT 1 makes two members, ASSEMBLE 3 waits for three).
+TEST_F(FlowBlocks, TheLastMemberToLeaveGivesTheFamilyBack) {
+  e->cs.pass.split_count = 1;
+  e->flow.split.split_target[1] = 7;
+  e->blocks.block_arg[2] = 1;
+  e->blocks.block_opnd[2] = 1;
+  for (const int splits : {2, 1}) {
+    SCOPED_TRACE(splits);
+    reset_assemble_families(*e);
+    const int free_before = e->fam.free_count;
+    assemble_row(5, 2);
+    e->act.cur_marks.family = 0;
+    for (int k = 0; k < splits; ++k) split_block(*e, 2);
+    const int f = e->act.cur_marks.family;
+    EXPECT_EQ(e->fam.members[static_cast<std::size_t>(f)], splits + 1);
+    for (int k = 0; k <= splits; ++k) {
+      EXPECT_FALSE(e->fam.family_free[static_cast<std::size_t>(f)]);
+      word(tw::next_block) = 5;
+      e->act.cur_marks.family = f;
+      assemble_block(*e, 5);
+    }
+    if (splits == 2) release_family_at_terminate(*e);
+    EXPECT_TRUE(e->fam.family_free[static_cast<std::size_t>(f)]);
+    EXPECT_EQ(e->fam.free_count, free_before);
+    EXPECT_EQ(e->fam.asm_count[static_cast<std::size_t>(f)][1], 0);
+  }
 }
 
 TEST_F(FlowBlocks, EntityOffsetsByKind) {
   auto& st = e->ent.st;
   st.storage_count = 2;
   st.facility_offset = 3;
-  e->ent.q.queue_number_offset = 5;
-  EXPECT_EQ(entity_offset_by_kind(*e, opnd::queue, 1), 3);
-  EXPECT_EQ(entity_offset_by_kind(*e, -opnd::queue, 1), 3);
+  // The storages' queues keep their numbers; queue 3 follows the 5 named.
+  e->ent.q.named_queue_count = 5;
+  EXPECT_EQ(entity_offset_by_kind(*e, opnd::queue, 2), 0);
+  EXPECT_EQ(entity_offset_by_kind(*e, -opnd::queue, 3), 3);
   EXPECT_EQ(entity_offset_by_kind(*e, opnd::storage, 2), 0);
   EXPECT_EQ(entity_offset_by_kind(*e, opnd::storage, 3), 3);
   EXPECT_EQ(entity_offset_by_kind(*e, -opnd::remaining, 3), 3);

@@ -77,7 +77,7 @@ std::vector<ValueCase> value_cases() {
       // A parameter read only inside an expression is still carried.
       {"ParameterOnlyInAnExpression", "       LET       X$A=P3*3+1\n", {"      A                   1.00"}},
       {"IndirectSavevalueTarget", "       LET       P2=3\n       LET       X*2=5\n       LET       X$A=X*2+1\n",
-       {"      A                   6.00"}},
+       {"      A                   6.00", "           3              5.00"}},
       {"BuiltInFunctions", "       LET       X$A=FN$SQR(16)+FN$ABS(0-2)*FN$INT(2.5)\n       LET       X$B=FN$GT(X$A-7)\n",
        {"      A                   8.00", "      B                   1.00"}},
       {"ExpressionFunction",

@@ -4,8 +4,10 @@
 // after the model m.txt; messages go to the console.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 
 #include "runtime/builtin_programs.h"
@@ -79,6 +81,17 @@ TEST_F(Matrix, DataAfterEndGivesTheMatrixFileMenuFileAndMergedFile) {
   EXPECT_EQ(file("m.CSV"), (Lines{"1 2 3\",       1.00,      2.00,      3.00,", "4 5 6\",       4.00,      5.00,      6.00,"}));
 }
 
+TEST_F(Matrix, FewerMatrixTextsThanMergedRowsAreReported) {
+  e->ctl.java_mode = true;
+  e->flow.frame.frame_count = 1;
+  e->flow.frame.frame_longest = 3;
+  data_after_end("1 2", "3 4\n");
+  matrix_save_dialog(*e);
+  e->ch.close_all();
+  EXPECT_EQ(file("m.ERR"), (Lines{" Not enough MATIN statements with text"}));
+  EXPECT_EQ(file("m.CSV"), (Lines{"1 2\",       1.00,      2.00,", "3 4\",       3.00,      4.00,"}));
+}
+
 TEST_F(Matrix, DataNumbersTakeFourDecimalsAndAHashLineEndsTheData) {
   data_after_end("  12.34567  .5\t7.", "3\n# end\n9\n");
   EXPECT_EQ(e->mat.matrix_rows, 2);
@@ -87,6 +100,15 @@ TEST_F(Matrix, DataNumbersTakeFourDecimalsAndAHashLineEndsTheData) {
   EXPECT_FLOAT_EQ(at(1, 2), 0.5f);
   EXPECT_FLOAT_EQ(at(1, 3), 7.0f);
   EXPECT_FLOAT_EQ(at(2, 1), 3.0f);
+}
+
+TEST_F(Matrix, DataNumberTakesAtMostEightCharacters) {
+  data_after_end("123456789 1.2345678", "");
+  EXPECT_EQ(e->mat.matrix_cols, 4);
+  EXPECT_FLOAT_EQ(at(1, 1), 12345678.0f);
+  EXPECT_FLOAT_EQ(at(1, 2), 9.0f);
+  EXPECT_FLOAT_EQ(at(1, 3), 1.2345f);
+  EXPECT_FLOAT_EQ(at(1, 4), 8.0f);
 }
 
 struct DataErrorCase {
@@ -262,6 +284,22 @@ TEST_F(Matrix, AMenuFileShorterThanTheMatrixStopsTheEngine) {
   console_input("out.frm\n");
   EXPECT_TRUE(stops([&] { matrix_save_dialog(*e); }));
   EXPECT_NE(out.str().find(" File.MNU shorter than file.FRM"), std::string::npos);
+}
+
+// The merged file is made from the matrix file: when that is lost, the
+// merged file is not written and is named as lost too.
+TEST_F(Matrix, TheMergedFileIsNamedLostWithItsMatrixFile) {
+  std::ostringstream err;
+  e->ch.attach_error_stream(&err);
+  e->ctl.java_mode = true;
+  fill(2, 2);
+  write("m.MNU", "Pump\nTank\n");
+  std::filesystem::create_directories("m.FRM/in_the_way");
+  matrix_save_dialog(*e);
+  e->ch.close_all();
+  EXPECT_EQ(err.str(), " Output lost: m.FRM: Is a directory\n Output lost: m.CSV: not written, as m.FRM was lost\n");
+  EXPECT_FALSE(std::filesystem::exists("m.CSV"));
+  EXPECT_TRUE(e->ch.output_lost());
 }
 
 TEST_F(Matrix, RuleTextsFillTheValueColumns) {

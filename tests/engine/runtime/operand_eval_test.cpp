@@ -167,6 +167,20 @@ TEST_F(Evaluation, ParameterAsEntityNumberAddsATenThousandth) {
   EXPECT_TRUE(has(" Is parameter name correct?"));
 }
 
+// Q*j: numbers up to the storages' count are the storages' own queues,
+// higher numbers follow the queues the model names (here 3 of them).
+TEST_F(Evaluation, QueueNumberFromAParameter) {
+  e->ent.st.storage_count = 1;
+  e->ent.q.named_queue_count = 3;
+  e->srv.queue_current[1] = 5;
+  e->srv.queue_current[4] = 7;
+  for (const auto& [number, contents] : {std::pair{1, 5.0f}, std::pair{2, 7.0f}}) {
+    e->act.cur_txn[6] = number;  // P1
+    int index = 1;
+    EXPECT_EQ(operand_index_value(*e, -opnd::queue, index), contents) << number;
+  }
+}
+
 TEST_F(Evaluation, ParameterConstructionsAndRanges) {
   e->act.cur_txn[6] = 4;
   int index = 1;
@@ -206,7 +220,7 @@ TEST_F(Evaluation, BuiltInFunctions) {
 TEST_F(Evaluation, StationBOperand) {
   EXPECT_EQ(resolve_operand_value(*e, 0, 3), 1);
   EXPECT_EQ(resolve_operand_value(*e, 4, 3), 4);
-  EXPECT_EQ(resolve_operand_value(*e, -100, 3), 1);
+  EXPECT_EQ(resolve_operand_value(*e, k_try_units, 3), 1);
   EXPECT_TRUE(e->srv.try_block_flag[3]);
   e->ent.dec.decimal_value[1] = -0.5f;
   e->ent.dec.decimal_value[2] = -1.2f;
@@ -281,18 +295,6 @@ TEST_F(RunTimeInput, ExperimentInputValue) {
   EXPECT_EQ(v, 12.0f);
   EXPECT_EQ(e->ev.experi_input_mark, 1);
   EXPECT_EQ(e->ev.input_used_mark, 1);
-}
-
-TEST_F(RunTimeInput, ValinCallsAreMarked) {
-  e->ent.spec.spec_count = 2;
-  e->ent.spec.spec_program[1] = 5;
-  e->ent.spec.spec_opnd_value[1][1] = 44;
-  flag_program_call_use(*e, 44);
-  EXPECT_EQ(e->ev.valin_called, 0);
-  e->ent.spec.spec_program[2] = 7;
-  e->ent.spec.spec_opnd_value[2][1] = 44;
-  flag_program_call_use(*e, 44);
-  EXPECT_EQ(e->ev.valin_called, -1);
 }
 
 }  // namespace

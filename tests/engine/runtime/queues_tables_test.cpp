@@ -109,6 +109,7 @@ TEST_F(QueuesTables, ValuesGoToTheirClasses) {
   EXPECT_EQ(table_class_of(*e, 1, 25.0f), 4);
   EXPECT_EQ(table_class_of(*e, 1, 25.1f), 5);
   EXPECT_EQ(table_class_of(*e, 1, 1.0e6f), 5);
+  EXPECT_EQ(table_class_of(*e, 1, 2.35e17f), 5);  // beyond 2^31 classes: no integer overflow
 }
 
 TEST_F(QueuesTables, OverflowValuesAreSummed) {

@@ -158,6 +158,21 @@ TEST_F(ReportSections, TableFiguresAndClasses) {
   EXPECT_TRUE(has("     (7) Average value of overflow          30.00"));
 }
 
+TEST_F(ReportSections, RemainderThatRoundsToZeroHasNoSign) {
+  // Eleven classes of one entry each: the float sum of 11 x 100/11 per
+  // cent passes 100, so the remainder is a little below 0.
+  e->ent.tab.table_count = 1;
+  e->ent.tab.table_name[1] = pack6("TAB");
+  e->ent.tab.table_width[1] = 1;
+  e->ent.tab.table_classes[1] = 11;
+  restart_table_statistics(*e);
+  for (int x = 0; x <= 10; ++x) enter_table_value(*e, 1, static_cast<real4>(x), 1);
+  report_table_section(*e);
+  EXPECT_TRUE(has("     9.00 -     10           1           9.09         100.00           0.00"));
+  EXPECT_TRUE(has("        Overflow             0           0.00         100.00           0.00"));
+  EXPECT_EQ(out.str().find("-0.00"), std::string::npos);
+}
+
 TEST_F(ReportSections, EmptyTableShowsZeros) {
   e->ent.tab.table_count = 1;
   e->ent.tab.table_name[1] = pack6("TAB");
@@ -254,6 +269,20 @@ TEST_F(ReportSections, RunStatisticsFromTheSecondRun) {
   EXPECT_NEAR(r.upper, 11.0 + 12.706, 1e-9);
 }
 
+TEST_F(ReportSections, RunStatisticsKeepASmallSpread) {
+  auto& r = e->srv.results;
+  r.count = 1;
+  for (const double v : {-0.30, -0.32, -0.34}) {
+    r.value[1] = v;
+    write_run_statistics(*e);
+  }
+  // Mean -0.32, s^2 = 0.0008 / 2, s = 0.02, h = 0.02 / sqrt(3) * 4.303.
+  const auto lines = report();
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_EQ(lines[5], " Average:     -0.32   Standard deviation:      0.02");
+  EXPECT_EQ(lines[7], " Average lies between     -0.37 and     -0.27");
+}
+
 TEST_F(ReportSections, RunStatisticsOfNamedValuesAndLargeMeans) {
   auto& r = e->srv.results;
   r.count = 2;
@@ -294,6 +323,14 @@ TEST(ConfidenceLimits, TwoRuns) {
   EXPECT_DOUBLE_EQ(mean, 2.0);
   EXPECT_NEAR(lower, 2.0 - 12.706, 1e-9);
   EXPECT_NEAR(upper, 2.0 + 12.706, 1e-9);
+}
+
+TEST(ConfidenceLimits, SpreadSmallBesideTheValuesIsKept) {
+  double mean = 0, lower = 0, upper = 0;
+  // Values 1000 and 1002: s^2 = 2, as for 1 and 3.
+  confidence_limits(2, 2002.0, 1000.0 * 1000.0 + 1002.0 * 1002.0, mean, lower, upper);
+  EXPECT_NEAR(lower, 1001.0 - 12.706, 1e-6);
+  EXPECT_NEAR(upper, 1001.0 + 12.706, 1e-6);
 }
 
 TEST(ConfidenceLimits, OneRunGivesTheValueAsBothLimits) {

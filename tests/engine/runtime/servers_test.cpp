@@ -227,7 +227,7 @@ TEST_F(Servers, PreemptWithoutHolderEndsTheRun) {
 TEST_F(Servers, FullTryStationLetsThroughWithSlotMinusOneAndItsExitReleasesNothing) {
   stations(0, 1, 1);
   e->ent.par.station_mark_off = 6;
-  block(1, bc::seize, 1, -100);
+  block(1, bc::seize, 1, k_try_units);
   block(2, bc::release, 1);
   arrive(1);
   run_block(1);

@@ -3,6 +3,9 @@
 // console pause and its stop, and the section files of the front end.
 #include "runtime/standard_report.h"
 
+#include <filesystem>
+
+#include "runtime/print_blocks.h"
 #include "runtime_test_support.h"
 
 namespace kelvo::test {
@@ -115,6 +118,24 @@ TEST_F(StandardReport, FrontEndWritesBlockAndCountFiles) {
   EXPECT_EQ(blk[4], " ");
   EXPECT_EQ(blk[9], "     3         TERMIN            10");
   EXPECT_FALSE(e->ch.is_open(15 + 16 + 1));
+  EXPECT_EQ(e->rep.out_unit, 6);
+}
+
+// PRINT ALL under the front end: the whole report goes to the PRINT
+// result file, and no section file is written.
+TEST_F(StandardReport, PrintOfTheWholeReportUnderTheFrontEnd) {
+  ScratchDir dir("print_all");
+  e->ctl.java_mode = true;
+  e->ctl.program_file_name.assign("Q1.MOD");
+  e->run.clock = 10.0f;
+  e->blocks.block_entries[3] = 4;
+  print_entity_statistics(*e, 1);
+  e->ch.close(e->rep.prog_unit);
+  const auto lines = lines_of(read_file("Q1MOD.TXT"));
+  ASSERT_GE(lines.size(), 9u);
+  EXPECT_EQ(lines[3], " Clock         10.00");
+  EXPECT_EQ(lines.back(), "     3         TERMIN             4");
+  EXPECT_FALSE(std::filesystem::exists("Q1MOD.BLK"));
   EXPECT_EQ(e->rep.out_unit, 6);
 }
 

@@ -13,12 +13,11 @@ using Reader = testing::EngineTest;
 // --- The operation table ----------------------------------------------------
 
 TEST_F(Reader, OperationTableGivesTheFirstMatch) {
-  init_operation_codes(e());
   const struct {
     const char* word;
     int code;
-  } cases[] = {{"IF", 11}, {"LET", 14}, {"GENERATE", 1}, {"LETP", 15}, {"VALUEOF", 39}, {"FOOBAR", 0}};
-  for (const auto& c : cases) EXPECT_EQ(find_operation_code(e(), pack_symbol_name(e(), c.word)), c.code) << c.word;
+  } cases[] = {{"IF", 11}, {"LET", 14}, {"GENERATE", 1}, {"LET+", 15}, {"VALUEOF", 39}, {"FOOBAR", 0}, {"GEN%", 0}};
+  for (const auto& c : cases) EXPECT_EQ(operation_code_of_word(c.word), c.code) << c.word;
   EXPECT_EQ(parse_op_display(16), "LET-");
 }
 
@@ -170,6 +169,24 @@ TEST_F(Reader, MarkerCardsAndSimulateCard) {
   check_marker_card(e(), Line80("SIMULATE 5"), marker, simulate);
   EXPECT_FALSE(marker);
   EXPECT_TRUE(simulate);
+}
+
+TEST_F(Reader, ProgramHeaderFromTheFirstLine) {
+  const struct {
+    const char* first_line;
+    bool header;
+  } cases[] = {{"%", true},
+               {"* PRO", true},
+               {"SIMULATE 3", true},
+               {"       SIMULATE  3", false},
+               {"* a comment", false}};
+  for (const auto& c : cases) {
+    write_file("m.txt", std::string(c.first_line) + "\n       END\n");
+    e().ctl.program_file_name.assign("m.txt");
+    bool header = false;
+    read_program_header(e(), e().ctl.unit_base, header);
+    EXPECT_EQ(header, c.header) << c.first_line;
+  }
 }
 
 TEST_F(Reader, ListingLineHasTextThenStatementNumber) {

@@ -52,5 +52,22 @@ TEST_F(BaseName, DerivedFileNamesAppendTheirExtension) {
   EXPECT_EQ(model_name_with_extension(e(), "DEC").trimmed(), std::string(125, 'm') + ".DEC");
 }
 
+// Names from work files: the result files are named after them, so a
+// plain file name has something in it, no control character and no path.
+TEST(WorkFileNames, PlainFileNamesHaveNoControlCharacterAndNoPath) {
+  const struct {
+    std::string name;
+    bool usable, plain;
+  } cases[] = {
+      {"M.TXT", true, true},          {"  ", false, false},         {std::string("M\0.TXT", 6), false, false},
+      {"M\t.TXT", false, false},      {"../X.TXT", true, false},    {"sub/M.TXT", true, false},
+      {"sub\\M.TXT", true, false},    {"A..B", true, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(usable_model_name(c.name), c.usable) << c.name;
+    EXPECT_EQ(plain_file_name(c.name), c.plain) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace kelvo

@@ -84,7 +84,7 @@ std::vector<MessageCase> message_cases() {
       {"LetWithoutBOperand", base_insert(6, "       LET       X$TOT"), " LET must have a B operand"},
       {"LetWithTooLongAOperand", base_insert(6, "       LET       X$TOTALS1=5"), " A operand too long"},
       {"ControlLetNeedsSavevalue", "       LET       Q$ABC=1\n" + base_model(), " A operand must be savevalue"},
-      {"ControlLetWithOtherSna", "       LET       X$A=Q$BUF\n" + base_model(), " Only X$ allowed as SNA in control LET"},
+      {"ControlLetExpressionWithOtherSna", "       LET       X$A=Q$BUF+1\n" + base_model(), " Only X$ allowed as SNA in control LET"},
       // START, RESET and SIMULATE.
       {"StartWithNameOperand", base_with(9, "       START     ABC"), " Illegal A operand"},
       {"StartWithoutAOperand", base_with(9, "       START"), " START must have an A operand"},
@@ -226,10 +226,14 @@ TEST_F(MessageTest, ResetTwoExpandsRunSteps) {
 }
 
 TEST_F(MessageTest, SimulateRunCountAndTwoPhaseRuns) {
-  EXPECT_EQ(first_error(before_end(base_with(1, "       SIMULATE  2"), "       RESET\n       START     50\n")), "");
+  // Each run of the series warms up: run 2 is the end of run 1, START,
+  // RESET, START with the counts of the model's two STARTs.
+  EXPECT_EQ(first_error(before_end(base_with(1, "       SIMULATE  2"), "       RESET\n       START     70\n")), "");
   EXPECT_EQ(run_count_, 2);
   EXPECT_TRUE(e_->ent.steps.two_phase_runs);
-  EXPECT_EQ(dump_entities(*e_).back(), "steps 2 4 5");
+  EXPECT_EQ(dump_entities(*e_).back(), "steps 2 4 5 3 5 4 5");
+  EXPECT_EQ(e_->ent.steps.termination_count[3], 50);
+  EXPECT_EQ(e_->ent.steps.termination_count[4], 70);
 }
 
 TEST_F(MessageTest, StartWithNoReportSwitch) {

@@ -64,6 +64,8 @@ std::vector<FlowCase> flow_cases() {
       {"SelectLimitZero", model("       SELECT MAX 1,X,,0,5\n"), " Improper D or E operand"},
       {"SelectOverQueuesWithoutQueues", model("       SELECT MIN P1,Q,,1,5\n"),
        " LET MIN/MAX with Q but no queues or AD sets"},
+      {"SelectAlignedInColumns", model("       SELECT    MIN 1,X,,5,3\n"), " D operand value > E operand value"},
+      {"SelectAlignedAccepted", model("       SELECT    MAX 1,X,,1,5\n"), ""},
       {"SelectUnknownWord", model("       SELECT MAY 1,X,,1,5\n"), " Unknown operation or improper LET MIN/MAX block"},
       // SELECT Pj=MIN(c)B,C after an address (without one the address
       // check refuses the form).

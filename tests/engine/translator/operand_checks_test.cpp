@@ -70,9 +70,6 @@ TEST_F(OperandChecks, ProbabilityOperands) {
 }
 
 TEST_F(OperandChecks, NamesAndDigits) {
-  EXPECT_TRUE(match_name6("ABC   ", "ABC"));
-  EXPECT_FALSE(match_name6("ABC   ", "ABCD  "));
-  EXPECT_FALSE(match_name6("ABX", "ABC"));
   EXPECT_EQ(select_name_by_digit('1'), Text6("TIME"));
   EXPECT_EQ(select_name_by_digit('3'), Text6(""));
   int code = 0;
@@ -84,44 +81,19 @@ TEST_F(OperandChecks, NamesAndDigits) {
   int4 v = 10;
   name_digits_value(*e_, pack_symbol_name(*e_, "42AB"), v);
   EXPECT_EQ(v, 52);
-  int4 name = 0;
-  EXPECT_TRUE(check_dollar_reference(*e_, "V$COST(", name));
-  EXPECT_EQ(name, pack_symbol_name(*e_, "COST"));
-  EXPECT_FALSE(check_dollar_reference(*e_, "V$AB)", name));
-  EXPECT_FALSE(check_dollar_reference(*e_, "VCOST", name));
   EXPECT_TRUE(check_name_three_letters(*e_, pack_symbol_name(*e_, "LINE")));
   EXPECT_FALSE(check_name_three_letters(*e_, pack_symbol_name(*e_, "L1NE")));
   EXPECT_EQ(message(), " A operand name does not start with 3 letters");
 }
 
-TEST_F(OperandChecks, StationListsAndWords) {
+TEST_F(OperandChecks, StorageKindAboveTheNumberedStations) {
   auto& st = e_->ent.st;
-  st.station_name_count = 2;
-  st.code_list[1] = 7;
-  st.code_list[2] = 9;
-  EXPECT_FALSE(search_number_list(*e_, 9));
-  EXPECT_TRUE(search_number_list(*e_, 8));
   st.numbered_station_count = 3;
   int kind = opnd::storage;
   raise_kind_if_over(*e_, kind, 3);
   EXPECT_EQ(kind, opnd::storage);
   raise_kind_if_over(*e_, kind, 4);
   EXPECT_EQ(kind, opnd::savevalue);
-  set_line("10,5/capacity");
-  EXPECT_TRUE(match_word_at(*e_, 6));
-  EXPECT_FALSE(match_word_at(*e_, 5));
-}
-
-TEST_F(OperandChecks, IntegerDigitsOfExperiOperands) {
-  Text9 field("1234567");
-  EXPECT_EQ(check_integer_digits(*e_, field), 999999);
-  EXPECT_EQ(field, Text9("1234567."));
-  Text9 eight("12345678");
-  EXPECT_EQ(check_integer_digits(*e_, eight), 999999);
-  EXPECT_EQ(eight, Text9("12345678."));
-  Text9 nine("123456789");
-  EXPECT_EQ(check_integer_digits(*e_, nine), -1);
-  EXPECT_EQ(message(), " Integer with more than 8 digits");
 }
 
 TEST_F(OperandChecks, DOperandsCountAgainstTheFunctionTable) {
@@ -202,24 +174,6 @@ TEST_F(OperandChecks, MissingInputFile) {
   read_input_file(*e_);
   EXPECT_EQ(message(), " Missing file: " + path("m.DEC"));
   EXPECT_TRUE(e_->ctl.error_found);
-}
-
-TEST_F(OperandChecks, FrameTextsGoToTheFrmFile) {
-  set_line("       MATRIX    'Costs per day',X$A");
-  EXPECT_TRUE(read_frame_texts(*e_, 18));
-  EXPECT_EQ(line(), "       MATRIX                   ,X$A");
-  set_line("       MATRIX    'Total'");
-  EXPECT_TRUE(read_frame_texts(*e_, 18));
-  set_line("       MATRIX    '" + std::string(31, 'x') + "'");
-  EXPECT_FALSE(read_frame_texts(*e_, 18));
-  EXPECT_EQ(message(), " Frame text > 30 characters");
-  set_line("       MATRIX    'open");
-  EXPECT_FALSE(read_frame_texts(*e_, 18));
-  EXPECT_EQ(message(), " Right apostrophe missing");
-  e_->ch.close_all();
-  EXPECT_EQ(file_lines("m.FRM"), (std::vector<std::string>{"Costs per day", "Total"}));
-  EXPECT_EQ(e_->flow.frame.frame_count, 2);
-  EXPECT_EQ(e_->flow.frame.frame_longest, 13);
 }
 
 // MATUT B and C: a savevalue's initial value rounded, within 250 rows and

@@ -85,19 +85,6 @@ TEST_F(LineTest, FourLetterWordNeedsThirdField) {
   EXPECT_EQ(check("       TEST  A"), " Illegal operation code or operands. ! expected");
 }
 
-TEST_F(LineTest, OperandRequired) {
-  bool error = false;
-  check("       SEIZE");
-  EXPECT_FALSE(check_operand_required(*e_, error));
-  check("       SEIZE     MACHINE");
-  EXPECT_TRUE(check_operand_required(*e_, error));
-  EXPECT_TRUE(error);
-  error = false;
-  check("       SEIZE     X$MACHIN ! six letters after the prefix");
-  EXPECT_TRUE(check_operand_required(*e_, error));
-  EXPECT_FALSE(error);
-}
-
 // ---- Rewrites in place.
 
 TEST_F(LineTest, PrintWithTrailingCommaKeepsLineOpen) {

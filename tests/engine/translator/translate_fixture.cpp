@@ -115,6 +115,9 @@ bool TranslateTest::translate_fe(const std::string& text) {
 }
 
 std::string TranslateTest::first_error(const std::string& model) {
+  // As a run cycle starts: no error and no ERR file of an earlier translation.
+  fs::remove(path("m.ERR"));
+  e_->ctl.error_found = false;
   translate_fe(model);
   const auto lines = err_lines();
   return lines.empty() ? std::string() : lines[0];
