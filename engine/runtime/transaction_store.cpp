@@ -374,21 +374,6 @@ void unlink_transaction(Engine& e, int p, int k) {
   if (t.chain_size[ix(k)] == 0) t.index.walk_only[ix(k)] = false;
 }
 
-void find_last_due_event(Engine& e, real4 t) {
-  TxnStore& s = e.txn;
-  // Every record due: the batch is left as it is (the tail tells at once).
-  const int tail = s.chain_tail[k_future_chain];
-  if (tail == 0 || record_move_time(e, tail) <= t) return;
-  // The records due now leave the sorted part, which an index holds.
-  const bool indexed = s.index.indexed[k_future_chain];
-  int q = s.chain_head[k_future_chain];
-  while (record_move_time(e, q) <= t) {
-    if (indexed) unindex_first_record(e, k_future_chain, q);
-    q = s.txn_next[ix(q)];
-  }
-  s.batch_last = s.txn_prev[ix(q)] > 0 ? s.txn_prev[ix(q)] : 0;
-}
-
 void add_to_operand_sum(Engine& e, int n) {
   const int b = trunc_i32(e.act.cur_txn[tw::current_block]);
   if (b < 1 || b > e.blocks.block_count) return;
