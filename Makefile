@@ -8,7 +8,8 @@ build:
 	cmake --build --preset default -j $(JOBS)
 
 run: build
-	bash examples/run-example.sh build/engine/kelvo
+	rm -rf build/run-bank
+	bash examples/run-model.sh examples/bank.txt build/run-bank
 
 test: build
 	ctest --preset default -j $(JOBS)
