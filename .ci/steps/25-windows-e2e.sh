@@ -19,7 +19,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo dpkg --add-architecture i386
-  $sudo apt-get update -q >/dev/null
+  bash .ci/apt-update
 fi
 bash .ci/deps wine wine32
 
