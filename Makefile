@@ -21,8 +21,9 @@ build-sanitize:
 test-sanitize: build-sanitize
 	ctest --preset sanitize -j $(JOBS)
 
+# BEFORE=<engine binary or git revision> times the engine beside that one.
 bench: build
-	bash bench/run.sh build
+	bash bench/run.sh build $(BEFORE)
 
 clean:
 	rm -rf build build-sanitize

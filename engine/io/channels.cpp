@@ -14,7 +14,7 @@
 namespace kelvo::io {
 
 namespace {
-constexpr std::size_t k_read_chunk = 1 << 16;
+constexpr std::size_t k_read_chunk = 1 << 14;
 }  // namespace
 
 Channels::Channels() : in_(&std::cin), out_(&std::cout), err_(&std::cerr) {
@@ -109,6 +109,19 @@ void Channels::check_console() {
 bool Channels::open_new(int unit, std::string_view path) { return open_mode(unit, path, "wb", true); }
 
 bool Channels::open_append(int unit, std::string_view path) { return open_mode(unit, path, "ab", true); }
+
+bool Channels::reopen_new(int unit, std::string_view path) {
+  if (!valid(unit)) return false;
+  Channel& c = ch_[static_cast<std::size_t>(unit)];
+  if (c.file == nullptr || !c.writing || c.path != path) return open_new(unit, path);
+  errno = 0;
+  if (std::fflush(c.file) != 0) report_lost(c, c.path, errno);
+  std::error_code ec;
+  std::filesystem::resize_file(c.path, 0, ec);
+  if (ec) report_lost(c, c.path, ec.value());
+  std::rewind(c.file);
+  return true;
+}
 
 void Channels::close(int unit) {
   if (!valid(unit)) return;

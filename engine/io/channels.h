@@ -74,6 +74,11 @@ class Channels {
   bool open_new(int unit, std::string_view path);
   // Opens a file to write at its end (created when missing).
   bool open_append(int unit, std::string_view path);
+  // As open_new; but when the channel is still open to write on that same
+  // file, the file is emptied and written again from its start without
+  // being closed (a file closed after it was emptied may be forced to disk
+  // by the file system, which makes rewriting it over and over slow).
+  bool reopen_new(int unit, std::string_view path);
   void close(int unit);
   // Closes the channel and deletes its file.
   void close_delete(int unit);

@@ -27,11 +27,12 @@ struct PrintState {
   int4 output_limit = 0;
   int4 lines_printed = 0;
   // Per-transaction mark table of a model that traces: one mark per
-  // transaction record, cleared at run start, with the record's words as
-  // its width. clear_trace_marks.
+  // transaction record, cleared at run start (only then: a model that does
+  // not trace never touches it), with the record's words as its width.
+  // clear_trace_marks.
   bool marks_in_use = false;
   int4 mark_width = 0;
-  std::array<int4, k_max_txn_records + 1> txn_mark{};
+  std::array<int4, k_max_txn_records + 1> txn_mark;
 };
 
 }  // namespace kelvo

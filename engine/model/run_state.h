@@ -13,30 +13,43 @@
 namespace kelvo {
 
 // Marks that ride with a transaction as integers, so that they survive
-// the single-precision words of the record exactly.
+// the single-precision words of the record exactly. TxnMarks{} is a
+// transaction without marks (every field 0); the per-record copies are
+// written when a record is filed.
 struct TxnMarks {
-  int4 retry = 0;           // released by a WAITIF for a retry (retry_mark, condition_tables.h)
-  int4 preempt = 0;         // 1 pre-empted holder, 2 pre-emptor that waited
-  int4 station = 0;         // block of the station line it was released from
-  int4 advance_station = 0; // station held while delayed in an ADVANCE
-  int4 family = 0;          // ASSEMBLE family number (0 none)
-  real8 retry_priority = 0.0;  // priority before the WAITIF retry mark raised it
+  int4 retry;            // released by a WAITIF for a retry (retry_mark, condition_tables.h)
+  int4 preempt;          // 1 pre-empted holder, 2 pre-emptor that waited
+  int4 station;          // block of the station line it was released from
+  int4 advance_station;  // station held while delayed in an ADVANCE
+  int4 family;           // ASSEMBLE family number (0 none)
+  real8 retry_priority;  // priority before the WAITIF retry mark raised it
 };
 
-// An ordered index beside the chains, so that filing a transaction costs
-// O(log n): over the records of each chain's sorted part, keyed by (move
-// time, priority descending, filing order): sorted blocks for the
-// future-events chain, a balanced search tree (a treap) per waiting line. The chains stay the order of record; the
-// index only says where in a chain a new record goes. A record's node
-// sits beside the record (one per record), so the index grows with the
-// pool and never allocates. Reset with the chains at run start.
+// An ordered index beside the chains, so that filing a transaction on a
+// long chain costs O(log n): over the records of each long chain's sorted
+// part, keyed by (move time, priority descending, filing order): sorted
+// blocks for the future-events chain, a balanced search tree (a treap) per
+// waiting line. The chains stay the order of record; the index only says
+// where in a chain a new record goes. A short chain is walked from its
+// tail, which is cheaper than keeping an index: a chain is indexed when it
+// grows past k_index_above records and walked again below k_index_below
+// (the gap keeps a chain near one size from building and dropping its
+// index on every filing). A record's node sits beside the record (one per
+// record), so the index grows with the pool and never allocates. Reset
+// with the chains at run start. The per-record and per-block tables are
+// written before they are read (a node when its record is indexed, a
+// block when it is taken), so they are left unset when the engine is
+// created: a run touches only the part it uses.
+inline constexpr int k_index_above = 32;
+inline constexpr int k_index_below = 8;
+
 struct ChainIndexNode {
-  int4 left = 0;           // subtree of earlier keys (0 none)
-  int4 right = 0;          // subtree of later keys (0 none)
-  std::uint32_t heap = 0;  // treap priority: above both subtrees'
-  real4 time = 0.0f;       // key: move time (0 on waiting lines)
-  real8 priority = 0.0;    // key: priority (higher first)
-  std::int64_t order = 0;  // key: filing order among equal keys
+  int4 left;           // subtree of earlier keys (0 none)
+  int4 right;          // subtree of later keys (0 none)
+  std::uint32_t heap;  // treap priority: above both subtrees'
+  real4 time;          // key: move time (0 on waiting lines)
+  real8 priority;      // key: priority (higher first)
+  std::int64_t order;  // key: filing order among equal keys
 };
 
 // The future-events chain's index: its sorted part as blocks of up to 64
@@ -47,33 +60,34 @@ inline constexpr int k_event_block_slots = 64;
 inline constexpr int k_event_blocks = 2 * (k_max_txn_records / (k_event_block_slots / 2)) + 4;
 
 struct EventKey {
-  real4 time = 0.0f;       // move time
-  int4 record = 0;         // the record with this key
-  real8 priority = 0.0;    // priority (higher first)
-  std::int64_t order = 0;  // filing order among equal keys
+  real4 time;          // move time
+  int4 record;         // the record with this key
+  real8 priority;      // priority (higher first)
+  std::int64_t order;  // filing order among equal keys
 };
 
 struct EventBlock {
-  std::array<EventKey, k_event_block_slots> key{};
-  int4 begin = 0;  // first key in use
-  int4 end = 0;    // one past the last key in use
+  std::array<EventKey, k_event_block_slots> key;  // keys begin .. end-1
+  int4 begin;  // first key in use (set when the block is taken)
+  int4 end;    // one past the last key in use
 };
 
 struct EventIndex {
-  std::array<EventBlock, k_event_blocks> block{};
-  std::array<int4, k_event_blocks> in_order{};      // the blocks in use in key order
-  std::array<EventKey, k_event_blocks> first_key{};  // the first key of each of them
-  int4 used = 0;                                     // blocks in use
-  std::array<int4, k_event_blocks> spare{};          // blocks not in use
+  std::array<EventBlock, k_event_blocks> block;    // taken from the spare list
+  std::array<int4, k_event_blocks> in_order;       // the blocks in use in key order (0 .. used-1)
+  std::array<EventKey, k_event_blocks> first_key;  // the first key of each of them
+  int4 used = 0;                                   // blocks in use
+  std::array<int4, k_event_blocks> spare;          // blocks not in use (0 .. spare_count-1)
   int4 spare_count = 0;
 };
 
 struct ChainIndex {
   EventIndex events;                                        // the future-events chain
   std::array<int4, k_max_chains + 1> root{};                // tree of waiting line k (0 empty)
+  std::array<bool, k_max_chains + 1> indexed{};             // chain k's sorted part is in the index
   std::array<bool, k_max_chains + 1> walk_only{};           // chain k left key order: walked until empty
-  std::array<ChainIndexNode, k_max_txn_records + 1> node{}; // record r's node
-  std::array<bool, k_max_txn_records + 1> member{};         // record r is in a tree
+  std::array<ChainIndexNode, k_max_txn_records + 1> node;   // record r's node, written when it is indexed
+  std::array<bool, k_max_txn_records + 1> member;           // record r is in the index (cleared at run start)
   std::int64_t next_order = 0;   // filing order of the next record filed behind its equals
   std::int64_t front_order = 0;  // filing order of the next record filed in front of its equals
   std::uint32_t heap_seed = 0x9E3779B9u;  // source of treap priorities (deterministic)
@@ -82,34 +96,40 @@ struct ChainIndex {
 // The records of the future-events chain that are delayed while they hold
 // a station (in an ADVANCE that records the station, or with the station
 // marked on the record), listed per station, so that PREEMPT finds a
-// facility's holder without walking the chain.
+// facility's holder without walking the chain. The per-record words are
+// written whenever a record is filed on the future-events chain, in a
+// model that has PREEMPT blocks (the lists' only reader).
 struct DelayedHolders {
-  std::array<int4, k_station_limit + 1> head{};       // first record listed under station s
-  std::array<int4, k_station_limit + 1> count{};      // records listed under station s
-  std::array<int4, k_max_txn_records + 1> station{};  // station record r is listed under (0 none)
-  std::array<int4, k_max_txn_records + 1> next{};     // the next record under the same station
-  std::array<int4, k_max_txn_records + 1> prev{};     // the one before it
+  bool wanted = false;                              // the model pre-empts: the lists are kept (run start)
+  std::array<int4, k_station_limit + 1> head{};     // first record listed under station s
+  std::array<int4, k_station_limit + 1> count{};    // records listed under station s
+  std::array<int4, k_max_txn_records + 1> station;  // station record r is listed under (0 none)
+  std::array<int4, k_max_txn_records + 1> next;     // the next record under the same station
+  std::array<int4, k_max_txn_records + 1> prev;     // the one before it
 };
 
 // Transaction pool and chains. A record r (1-based) owns the words
 // (r-1)*S+1 .. r*S of the pool; its base word p = (r-1)*S+1 is the
 // transaction's identity where one is printed. The value words sit in
 // `txn_pool` at their word positions; the links, the priority and the
-// marks are kept per record beside it.
+// marks are kept per record beside it. The per-record tables are written
+// when a record is first taken, so they are left unset when the engine is
+// created and a run touches only the records it uses.
 struct TxnStore {
   int4 txn_words = 5;       // n = param_count + 5: words copied to cur_txn
   int4 txn_link_off = 6;    // n + 1: the forward-link word
   int4 txn_rec_words = 7;   // S = n + 2: words per record
   int4 txn_slots = 0;       // records in the pool: 150000 / S
   int4 free_head = 0;       // first free record (0: none)
+  int4 fresh_record = 1;    // first record not used since run start: it and the records after it are free
   int4 batch_last = 0;      // last record of the batch due now (0: none)
   int4 chain_count = 1;     // chains in use this run
-  std::array<real4, k_pool_words + 1> txn_pool{};           // value words (float)
-  std::array<int4, k_max_txn_records + 1> txn_prev{};       // backward link (-1 never used)
-  std::array<int4, k_max_txn_records + 1> txn_next{};       // forward link / free list
-  std::array<real8, k_max_txn_records + 1> txn_priority{};  // priority word
-  std::array<TxnMarks, k_max_txn_records + 1> txn_marks{};  // integer marks
-  std::array<int4, k_max_txn_records + 1> txn_chain{};      // chain holding it (0 free)
+  std::array<real4, k_pool_words + 1> txn_pool;           // value words (float)
+  std::array<int4, k_max_txn_records + 1> txn_prev;       // backward link
+  std::array<int4, k_max_txn_records + 1> txn_next;       // forward link / free list
+  std::array<real8, k_max_txn_records + 1> txn_priority;  // priority word
+  std::array<TxnMarks, k_max_txn_records + 1> txn_marks;  // integer marks
+  std::array<int4, k_max_txn_records + 1> txn_chain;      // chain holding it (0 free)
   std::array<int4, k_max_chains + 1> chain_head{};  // first record (0 empty)
   std::array<int4, k_max_chains + 1> chain_tail{};  // last record (0 empty)
   std::array<int4, k_max_chains + 1> chain_size{};  // records in the chain

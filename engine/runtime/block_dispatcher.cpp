@@ -54,14 +54,15 @@ bool generate_may_create(Engine& e, int b) {
 // An entry block has filed the active transaction in a station's line.
 bool waits_in_line(const Engine& e) { return e.act.cur_txn[tw::next_block] == -1.0; }
 
-// The block a routine chose as the transaction's next one; never a
-// GENERATE block.
-int chosen_block(Engine& e) {
+// Block b as the transaction's next one; never a GENERATE block.
+inline int next_block_checked(Engine& e, int b) {
   e.act.cur_marks.station = 0;
-  const int b = trunc_i32(e.act.cur_txn[tw::next_block]);
   if (code_of(e, b) == bc::generate) stop_with_block(e, " Transaction tries to enter GENERATE = block ", b);
   return b;
 }
+
+// The block a routine chose as the transaction's next one.
+int chosen_block(Engine& e) { return next_block_checked(e, trunc_i32(e.act.cur_txn[tw::next_block])); }
 
 }  // namespace
 
@@ -84,7 +85,7 @@ void dispatch_block(Engine& e) {
       cur[tw::current_block] = b;
       cur[tw::next_block] = b + 1;
       pass_on = false;
-      b = chosen_block(e);
+      b = next_block_checked(e, b + 1);
     }
     // A transaction looping through blocks that take no time never
     // returns to the event loop: the run-time limit counts its entries.
@@ -93,7 +94,7 @@ void dispatch_block(Engine& e) {
     const int code = code_of(e, b);
     if (code == bc::generate && !generate_may_create(e, b)) return;
     if (code >= 1) e.blocks.block_entries[ix(b)] += 1;
-    if (code != bc::generate) write_trace_line(e, b, code, 0);
+    if (code != bc::generate && e.run.trace_switch) write_trace_line(e, b, code, 0);
     switch (code) {
       case bc::advance:
         advance_block(e, b);

@@ -239,6 +239,7 @@ void erase_event_key(EventIndex& x, const EventKey& k) {
 void clear_chain_index(Engine& e) {
   ChainIndex& x = e.txn.index;
   x.root.fill(0);
+  x.indexed.fill(false);
   x.walk_only.fill(false);
   x.member.fill(false);
   EventIndex& v = x.events;

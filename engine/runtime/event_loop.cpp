@@ -6,6 +6,7 @@
 
 #include "model/engine.h"
 #include "runtime/block_dispatcher.h"
+#include "runtime/chain_index.h"
 #include "runtime/run_errors.h"
 #include "runtime/standard_report.h"
 #include "runtime/transaction_store.h"
@@ -54,7 +55,26 @@ void correct_block_counts(Engine& e) {
 // event or block entry would cost more than the step itself.
 constexpr int4 k_limit_check_interval = 4096;
 
+// The batch of the records due at t (find_last_due_event), without a call
+// in the event loop.
+[[gnu::always_inline]] inline void open_due_batch(Engine& e, real4 t) {
+  TxnStore& s = e.txn;
+  // Every record due: the batch is left as it is (the tail tells at once).
+  const int tail = s.chain_tail[k_future_chain];
+  if (tail == 0 || record_move_time(e, tail) <= t) return;
+  // The records due now leave the sorted part, which an index holds.
+  const bool indexed = s.index.indexed[k_future_chain];
+  int q = s.chain_head[k_future_chain];
+  while (record_move_time(e, q) <= t) {
+    if (indexed) unindex_first_record(e, k_future_chain, q);
+    q = s.txn_next[ix(q)];
+  }
+  s.batch_last = s.txn_prev[ix(q)] > 0 ? s.txn_prev[ix(q)] : 0;
+}
+
 }  // namespace
+
+void find_last_due_event(Engine& e, real4 t) { open_due_batch(e, t); }
 
 void check_run_time_limit(Engine& e) {
   if (!run_time_exceeded(e)) return;
@@ -89,7 +109,7 @@ void run_event_loop(Engine& e) {
           run_error(e, " One (other) possibility:");
         }
         r.clock = r.next_event_time;
-        find_last_due_event(e, r.clock);
+        open_due_batch(e, r.clock);
       }
       // Every transaction of the batch due now moves at the clock (a
       // waiter released for a retry keeps an older move time on record).

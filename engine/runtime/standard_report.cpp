@@ -132,12 +132,15 @@ void begin_report_section(Engine& e, int& unit, int& saved, int run, int kind) {
     e.ch.write(unit, io::Rec().br().lit(dashes()).br().br().lit("Run nr ").i(run, 2));
     return;
   }
-  if (!e.ch.open_new(unit, name)) write_error_message(e, unopened_file_message(name));
+  if (!e.ch.reopen_new(unit, name)) write_error_message(e, unopened_file_message(name));
 }
 
 void end_report_section(Engine& e, int& unit, int saved) {
   if (!e.ctl.java_mode) return;
-  if (unit != e.rep.prog_unit && unit != io::k_atf_unit) e.ch.close(unit);
+  // Each run of an experiment writes the section files anew and only the
+  // last run's survive: they stay open until the next run writes them
+  // again (or the engine ends), instead of being closed after every run.
+  if (unit != e.rep.prog_unit && unit != io::k_atf_unit && !e.ctl.experi_run) e.ch.close(unit);
   unit = saved;
 }
 

@@ -22,10 +22,11 @@ namespace kelvo {
 
 namespace {
 
-inline int base_of(const TxnStore& t, int r) { return (r - 1) * t.txn_rec_words + 1; }
 
 bool chain_ok(const Engine& e, int k) { return k >= k_future_chain && k <= e.txn.chain_count; }
-bool record_ok(const Engine& e, int p) { return p >= 1 && p <= e.txn.txn_slots; }
+// A record that has been taken since the run started (a later one is on no
+// chain and its words are not set).
+bool record_ok(const Engine& e, int p) { return p >= 1 && p < e.txn.fresh_record; }
 
 // The key a record is filed by on chain k: its move time on the
 // future-events chain (0 on a waiting line) and its priority.
@@ -39,12 +40,39 @@ bool key_at_or_before(const Engine& e, int k, int a, int b) {
   return e.txn.txn_priority[ix(a)] >= e.txn.txn_priority[ix(b)];
 }
 
-// Takes chain k's records out of its index: the chain has left key order
-// (a record was filed out of it), so its index no longer answers and the
-// chain is walked until it is empty again.
-void give_up_index(Engine& e, int k) {
+// Takes chain k's records out of its index; the chain is walked from then on.
+void drop_index(Engine& e, int k) {
   for (int r = e.txn.chain_head[ix(k)]; r != 0; r = e.txn.txn_next[ix(r)]) unindex_record(e, k, r);
+  e.txn.index.indexed[ix(k)] = false;
+}
+
+// The chain has left key order (a record was filed out of it), so an index
+// would no longer answer: the chain is walked until it is empty again.
+void give_up_index(Engine& e, int k) {
+  drop_index(e, k);
   e.txn.index.walk_only[ix(k)] = true;
+}
+
+// Chain k has grown long: its sorted part (on the future-events chain the
+// records behind the batch due now) goes into the index, in chain order,
+// unless the chain is out of key order.
+void build_index(Engine& e, int k) {
+  TxnStore& t = e.txn;
+  int r = k == k_future_chain && t.batch_last != 0 ? t.txn_next[ix(t.batch_last)] : t.chain_head[ix(k)];
+  for (int before = 0; r != 0; before = r, r = t.txn_next[ix(r)]) {
+    if (before != 0 && !key_at_or_before(e, k, before, r)) {
+      give_up_index(e, k);
+      return;
+    }
+    index_record(e, k, r, key_time(e, k, r), t.txn_priority[ix(r)], true);
+  }
+  t.index.indexed[ix(k)] = true;
+}
+
+// After a filing: a chain that has grown long is indexed from then on.
+inline void index_if_long(Engine& e, int k) {
+  const ChainIndex& x = e.txn.index;
+  if (e.txn.chain_size[ix(k)] > k_index_above && !x.indexed[ix(k)] && !x.walk_only[ix(k)]) build_index(e, k);
 }
 
 // Adds record p, just linked into chain k's sorted part, to the chain's
@@ -53,7 +81,7 @@ void give_up_index(Engine& e, int k) {
 // chain are not in key order with it, the chain is walked from then on.
 void index_linked_record(Engine& e, int k, int p, bool behind) {
   TxnStore& t = e.txn;
-  if (t.index.walk_only[ix(k)]) return;
+  if (!t.index.indexed[ix(k)]) return;
   const int before = t.txn_prev[ix(p)], after = t.txn_next[ix(p)];
   const bool ordered = (before == 0 || !record_indexed(e, before) || key_at_or_before(e, k, before, p)) &&
                        (after == 0 || !record_indexed(e, after) || key_at_or_before(e, k, p, after));
@@ -65,8 +93,8 @@ void index_linked_record(Engine& e, int k, int p, bool behind) {
 }
 
 // The record a new record with key (time, priority) is filed behind,
-// found by a walk from the chain's tail (a chain that left key order, or
-// the batch due now in front of the sorted part, from `from` on): the last
+// found by a walk from the chain's tail (a chain without an index, or the
+// batch due now in front of the sorted part, from `from` on): the last
 // record whose key is at or before it.
 int walk_to_place(const Engine& e, int k, int from, real4 time, real8 pr) {
   const TxnStore& t = e.txn;
@@ -126,6 +154,36 @@ int next_block_code(const Engine& e, double next_word) {
   return e.blocks.block_op[ix(b)];
 }
 
+// Takes the first free record for chain k and files the active
+// transaction's words into it.
+[[gnu::always_inline]] inline int take_free_record(Engine& e, int k) {
+  TxnStore& t = e.txn;
+  if (t.free_head <= 0 || !chain_ok(e, k) || t.chain_size[ix(k)] < 0) report_transaction_overflow(e, 1);
+  const int p = t.free_head;
+  // Each word is rounded to single precision as it is filed; the five
+  // fixed words are copied without a loop.
+  real4* w = &t.txn_pool[ix(record_base_word(e, p))];
+  const real8* c = e.act.cur_txn.data();
+  w[tw::move_time] = static_cast<real4>(c[tw::move_time]);
+  w[tw::next_block] = static_cast<real4>(c[tw::next_block]);
+  w[tw::priority] = static_cast<real4>(c[tw::priority]);
+  w[tw::qtable_entry] = static_cast<real4>(c[tw::qtable_entry]);
+  w[tw::current_block] = static_cast<real4>(c[tw::current_block]);
+  for (int i = tw::first_param, n = t.txn_words; i <= n; ++i) w[i] = static_cast<real4>(c[i]);
+  t.txn_priority[ix(p)] = c[tw::priority];
+  t.txn_marks[ix(p)] = e.act.cur_marks;
+  if (p == t.fresh_record) {
+    // Never used: the free records behind it are the next ones in the pool.
+    t.fresh_record = p + 1;
+    t.free_head = p < t.txn_slots ? p + 1 : 0;
+  } else {
+    t.free_head = t.txn_next[ix(p)];
+  }
+  t.txn_chain[ix(p)] = k;
+  if (k == k_future_chain && t.holders.wanted) list_delayed_holder(e, p);
+  return p;
+}
+
 }  // namespace
 
 bool has_parameter(const Engine& e, int j) {
@@ -137,20 +195,16 @@ int delayed_holder(const Engine& e, int s, int& count) {
   return count > 0 ? e.txn.holders.head[ix(s)] : 0;
 }
 
-real4 record_move_time(const Engine& e, int r) { return e.txn.txn_pool[ix(base_of(e.txn, r) + 1)]; }
-real4 record_word(const Engine& e, int r, int i) { return e.txn.txn_pool[ix(base_of(e.txn, r) + i)]; }
 real8 record_priority(const Engine& e, int r) { return e.txn.txn_priority[ix(r)]; }
-int record_base_word(const Engine& e, int r) { return base_of(e.txn, r); }
 
 void init_free_chain(Engine& e) {
   TxnStore& t = e.txn;
+  // Every record is free, in pool order. The records not yet used are not
+  // linked one by one: the free list runs on from a record that was never
+  // used to the next record of the pool (take_free_record), so a run
+  // touches only the records it uses.
   t.free_head = t.txn_slots > 0 ? 1 : 0;
-  for (int r = 1; r <= t.txn_slots; ++r) {
-    t.txn_prev[ix(r)] = -1;  // never used since the pool was set up
-    t.txn_next[ix(r)] = r + 1;
-    t.txn_chain[ix(r)] = 0;
-  }
-  if (t.txn_slots > 0) t.txn_next[ix(t.txn_slots)] = 0;
+  t.fresh_record = 1;
   for (int k = k_future_chain; k <= t.chain_count; ++k) {
     t.chain_head[ix(k)] = 0;
     t.chain_tail[ix(k)] = 0;
@@ -159,23 +213,8 @@ void init_free_chain(Engine& e) {
   clear_chain_index(e);
   t.holders.head.fill(0);
   t.holders.count.fill(0);
-  t.holders.station.fill(0);
 }
 
-int take_free_record(Engine& e, int k) {
-  TxnStore& t = e.txn;
-  if (t.free_head <= 0 || !chain_ok(e, k) || t.chain_size[ix(k)] < 0) report_transaction_overflow(e, 1);
-  const int p = t.free_head;
-  const int base = base_of(t, p);
-  const auto& cur = e.act.cur_txn;
-  for (int i = 1; i <= t.txn_words; ++i) t.txn_pool[ix(base + i)] = static_cast<real4>(cur[ix(i)]);
-  t.txn_priority[ix(p)] = cur[tw::priority];
-  t.txn_marks[ix(p)] = e.act.cur_marks;
-  t.free_head = t.txn_next[ix(p)];
-  t.txn_chain[ix(p)] = k;
-  if (k == k_future_chain) list_delayed_holder(e, p);
-  return p;
-}
 
 void link_chain_entry(Engine& e, int k, int h, int p) {
   TxnStore& t = e.txn;
@@ -208,7 +247,7 @@ void insert_event_chain(Engine& e, int k) {
   const real4 time = key_time(e, k, p);
   const real8 pr = t.txn_priority[ix(p)];
   int q = 0;
-  if (t.index.walk_only[ix(k)]) {
+  if (!t.index.indexed[ix(k)]) {
     q = walk_to_place(e, k, t.chain_tail[ix(k)], time, pr);
   } else {
     // Filed in the index behind its equals: the record before it there is
@@ -228,6 +267,7 @@ void insert_event_chain(Engine& e, int k) {
     link_chain_entry(e, k, t.chain_head[ix(k)], p);
   }
   t.chain_size[ix(k)] += 1;
+  index_if_long(e, k);
 }
 
 void insert_chain_front(Engine& e, int k) {
@@ -240,6 +280,7 @@ void insert_chain_front(Engine& e, int k) {
   link_chain_entry(e, k, t.chain_head[ix(k)], p);
   if (k != k_future_chain || t.batch_last == 0) index_linked_record(e, k, p, false);
   t.chain_size[ix(k)] += 1;
+  index_if_long(e, k);
 }
 
 void insert_due_now(Engine& e) {
@@ -292,10 +333,14 @@ void unlink_transaction(Engine& e, int p, int k) {
   // A record that is not on chain k (or a number outside the pool or the
   // chains) would corrupt the links: it is a fatal chain error.
   if (!record_ok(e, p) || !chain_ok(e, k) || t.txn_chain[ix(p)] != k) report_transaction_overflow(e, 3);
-  const int base = base_of(t, p);
-  auto& cur = e.act.cur_txn;
-  for (int i = 1; i <= t.txn_words; ++i) cur[ix(i)] = t.txn_pool[ix(base + i)];
-  cur[tw::priority] = t.txn_priority[ix(p)];
+  const real4* w = &t.txn_pool[ix(record_base_word(e, p))];
+  real8* c = e.act.cur_txn.data();
+  c[tw::move_time] = w[tw::move_time];
+  c[tw::next_block] = w[tw::next_block];
+  c[tw::priority] = t.txn_priority[ix(p)];
+  c[tw::qtable_entry] = w[tw::qtable_entry];
+  c[tw::current_block] = w[tw::current_block];
+  for (int i = tw::first_param, n = t.txn_words; i <= n; ++i) c[i] = w[i];
   e.act.cur_marks = t.txn_marks[ix(p)];
   const int before = t.txn_prev[ix(p)];
   const int after = t.txn_next[ix(p)];
@@ -309,8 +354,8 @@ void unlink_transaction(Engine& e, int p, int k) {
   } else {
     t.chain_tail[ix(k)] = before > 0 ? before : 0;
   }
-  unindex_record(e, k, p);
-  if (k == k_future_chain) unlist_delayed_holder(e, p);
+  if (t.index.indexed[ix(k)]) unindex_record(e, k, p);
+  if (k == k_future_chain && t.holders.wanted) unlist_delayed_holder(e, p);
   t.txn_next[ix(p)] = t.free_head;
   t.txn_prev[ix(p)] = 0;
   t.txn_chain[ix(p)] = 0;
@@ -324,22 +369,9 @@ void unlink_transaction(Engine& e, int p, int k) {
     if (e.run.next_event_time > e.run.end_time || h == 0) e.run.next_event_time = e.run.end_time;
   }
   t.chain_size[ix(k)] -= 1;
-  // An empty chain is in key order again.
+  // A chain grown short is walked again; an empty one is in key order.
+  if (t.index.indexed[ix(k)] && t.chain_size[ix(k)] < k_index_below) drop_index(e, k);
   if (t.chain_size[ix(k)] == 0) t.index.walk_only[ix(k)] = false;
-}
-
-void find_last_due_event(Engine& e, real4 t) {
-  TxnStore& s = e.txn;
-  // Every record due: the batch is left as it is (the tail tells at once).
-  const int tail = s.chain_tail[k_future_chain];
-  if (tail == 0 || record_move_time(e, tail) <= t) return;
-  // The records due now leave the sorted part, which the index holds.
-  int q = s.chain_head[k_future_chain];
-  while (record_move_time(e, q) <= t) {
-    unindex_first_record(e, k_future_chain, q);
-    q = s.txn_next[ix(q)];
-  }
-  s.batch_last = s.txn_prev[ix(q)] > 0 ? s.txn_prev[ix(q)] : 0;
 }
 
 void add_to_operand_sum(Engine& e, int n) {
@@ -409,6 +441,12 @@ void start_run_transactions(Engine& e) {
   // The future-events chain, a line per station, one per queue and the
   // WAITIF chain, at their fixed numbers.
   t.chain_count = k_max_chains;
+  // Only PREEMPT looks for a station's delayed holders.
+  t.holders.wanted = false;
+  for (int b = 1; b <= e.blocks.block_count; ++b) {
+    const int code = e.blocks.block_op[ix(b)];
+    if (code == bc::preempt || code == bc::preempt_after_priority) t.holders.wanted = true;
+  }
   e.run.next_event_time = e.run.end_time;
   init_free_chain(e);
   start_waitif_entries(e);

@@ -6,11 +6,10 @@
 #pragma once
 
 #include "model/codes.h"
+#include "model/engine.h"
 #include "model/numbers.h"
 
 namespace kelvo {
-
-struct Engine;
 
 // Word of parameter j (1..param_count) in a transaction.
 inline constexpr int parameter_word(int j) { return tw::first_param + j - 1; }
@@ -20,7 +19,6 @@ bool has_parameter(const Engine& e, int j);
 
 void start_run_transactions(Engine& e);
 void init_free_chain(Engine& e);
-int take_free_record(Engine& e, int k);
 void insert_event_chain(Engine& e, int k);
 void insert_chain_front(Engine& e, int k);
 void insert_due_now(Engine& e);
@@ -38,11 +36,11 @@ void add_to_operand_sum(Engine& e, int n);
 // and how many there are (the record is the one when count is 1).
 int delayed_holder(const Engine& e, int s, int& count);
 
-// Words of a stored record, read for ordering and reports.
-real4 record_move_time(const Engine& e, int r);
-real4 record_word(const Engine& e, int r, int i);
-real8 record_priority(const Engine& e, int r);
 // Base word of record r: its identity in printed lists.
-int record_base_word(const Engine& e, int r);
+inline int record_base_word(const Engine& e, int r) { return (r - 1) * e.txn.txn_rec_words + 1; }
+// Words of a stored record, read for ordering and reports.
+inline real4 record_word(const Engine& e, int r, int i) { return e.txn.txn_pool[ix(record_base_word(e, r) + i)]; }
+inline real4 record_move_time(const Engine& e, int r) { return record_word(e, r, tw::move_time); }
+real8 record_priority(const Engine& e, int r);
 
 }  // namespace kelvo

@@ -4,6 +4,7 @@
 // on the console offers a one-line correction of an erroneous statement.
 // Also the reset of the compile state and the result-file naming.
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -373,14 +374,18 @@ void reset_compile_state(Engine& e) {
   experi.generate_e_slot = experi.goto_b_slot = 0;
   experi.capacity_flag = false;
   experi.invalue_decimal = 0;
-  e.ent = EntityTables{};
+  // The two large tables are reset in place: a temporary copy would first
+  // fill as much of the stack (and make a small model's start-up slow).
+  std::destroy_at(&e.ent);
+  std::construct_at(&e.ent);
   e.ent.experi = experi;
   e.ent.fn.function_point_count.fill(1);
   e.ent.q.queue_map.fill(-1);
   e.ent.steps.run_steps.fill(1);
   e.ent.steps.seeds_row_of_start.fill(-1);
   // The compiled expressions, each ended at its first item, and the LET rows.
-  e.expr = ExprTables{};
+  std::destroy_at(&e.expr);
+  std::construct_at(&e.expr);
   e.cond = ConditionTables{};
   e.flow = FlowTables{};
   e.mat = MatrixState{};

@@ -66,6 +66,26 @@ TEST_F(ChannelsTest, NewTruncatesAppendKeepsAndCloseDeleteRemoves) {
   EXPECT_FALSE(ch.open_read(41, dir_.string()));
 }
 
+// A file written again while its channel is still open holds only the
+// second text, also when that is shorter; on another file the channel
+// is opened anew.
+TEST_F(ChannelsTest, ReopenNewOfTheOpenFileEmptiesIt) {
+  Channels ch;
+  ASSERT_TRUE(ch.reopen_new(40, path("s.txt")));
+  ch.write(40, "a longer first text");
+  ASSERT_TRUE(ch.reopen_new(40, path("s.txt")));
+  ch.write(40, "second");
+  ASSERT_TRUE(ch.reopen_new(40, path("t.txt")));
+  ch.write(40, "third");
+  ch.close(40);
+  for (const auto& [name, text] : {std::pair{"s.txt", "second\n"}, std::pair{"t.txt", "third\n"}}) {
+    std::ifstream in(path(name));
+    std::stringstream ss;
+    ss << in.rdbuf();
+    EXPECT_EQ(ss.str(), text);
+  }
+}
+
 TEST_F(ChannelsTest, ConsoleUsesAttachedStreams) {
   std::istringstream in("abc\r\n");
   std::ostringstream out;

@@ -12,7 +12,8 @@ namespace {
 
 class Servers : public RuntimeTest {
  protected:
-  // Stations 1..n; the pool and chains are set up as at a run start.
+  // Stations 1..n; the pool and chains are set up as at a run start (over
+  // the blocks defined so far).
   void stations(int storages, int facilities, int params = 0) {
     auto& st = e->ent.st;
     st.storage_count = storages;
@@ -20,7 +21,6 @@ class Servers : public RuntimeTest {
     st.station_count = storages + facilities;
     for (int s = 1; s <= st.station_count; ++s) st.station_name[s] = pack6(s <= storages ? "STO" : "FAC");
     e->ent.par.param_count = params;
-    e->blocks.block_count = 0;
     start_run_transactions(*e);
   }
   void block(int b, int code, int station, int units = 0) {
@@ -141,12 +141,12 @@ TEST_F(Servers, WaiterThatStillDoesNotFitGoesBackToTheHead) {
 }
 
 TEST_F(Servers, PreemptedHolderResumesWithItsRemainingTimeAheadOfWaiters) {
-  stations(0, 1);
   block(1, bc::seize, 1);
   block(2, bc::advance, 1);
   block(3, bc::preempt, 1);
   block(4, bc::return_, 1);
   block(5, bc::seize, 1);
+  stations(0, 1);
   e->run.clock = 10.0f;
   arrive(1, 3.0);
   run_block(1);
@@ -185,10 +185,10 @@ TEST_F(Servers, PreemptedHolderResumesWithItsRemainingTimeAheadOfWaiters) {
 }
 
 TEST_F(Servers, PreemptionByPriorityWaitsWhenNotAboveTheHolder) {
-  stations(0, 1);
   block(1, bc::seize, 1);
   block(2, bc::advance, 1);
   block(3, bc::preempt_after_priority, 1);
+  stations(0, 1);
   e->run.clock = 1.0f;
   arrive(1, 7.0);
   run_block(1);

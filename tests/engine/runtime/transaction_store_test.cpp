@@ -45,10 +45,10 @@ class Chains : public RuntimeTest {
 };
 
 // Many filings in a shuffled order, with removals from the middle, give
-// the chains exactly the order a plain reference gives: the future events
-// a stable sort by time and then higher priority, a waiting line by higher
-// priority, each first come first served, with front filings ahead of
-// their equals.
+// the chains, short or long, exactly the order a plain reference gives:
+// the future events a stable sort by time and then higher priority, a
+// waiting line by higher priority, each first come first served, with
+// front filings ahead of their equals.
 TEST_F(Chains, ShuffledFilingsAndRemovalsMatchAPlainReference) {
   struct Entry {
     float time;
@@ -104,15 +104,17 @@ TEST_F(Chains, ShuffledFilingsAndRemovalsMatchAPlainReference) {
     for (const Entry& x : ref) tags.push_back(x.tag);
     return tags;
   };
-  file_some(1500);
-  EXPECT_EQ(tags(k_future_chain), expected(fec, true));
-  EXPECT_EQ(tags(station_chain(2)), tags_of(line));
-  remove_some(k_future_chain, fec, 400);
-  remove_some(station_chain(2), line, 400);
-  file_some(1000);
-  EXPECT_EQ(tags(k_future_chain), expected(fec, true));
-  EXPECT_EQ(tags_backwards(k_future_chain), tags(k_future_chain));
-  EXPECT_EQ(tags(station_chain(2)), tags_of(line));
+  // Short chains (walked), long ones (indexed), long chains that grow
+  // short (5 records) and long once more.
+  const int steps[][2] = {{20, 0}, {1500, 400}, {1000, 0}, {0, 2115}, {60, 0}};
+  for (const auto& [filed, removed] : steps) {
+    file_some(filed);
+    remove_some(k_future_chain, fec, removed);
+    remove_some(station_chain(2), line, removed);
+    EXPECT_EQ(tags(k_future_chain), expected(fec, true));
+    EXPECT_EQ(tags_backwards(k_future_chain), tags(k_future_chain));
+    EXPECT_EQ(tags(station_chain(2)), tags_of(line));
+  }
 }
 
 TEST_F(Chains, RecordLayoutFollowsTheParameterCount) {
