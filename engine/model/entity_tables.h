@@ -45,8 +45,6 @@ struct StationTables {
   I4 station_capacity{};
   // Identity: station number of a numbered storage, label code of a named one. Translator; 0 at reset.
   I4 station_identity{};
-  // Definition mark: operand word of the block that entered the station. Translator; 0 at reset.
-  I4 station_def_mark{};
   // True (-1) when a facility block (SEIZE/RELEASE/PREEMPT/RETURN) uses the station. Translator; 0 at reset.
   I4 station_facility_mark{};
   // True (-1) once a PREEMPT has taken the station (RETURN check). Translator; 0 at reset.
