@@ -37,7 +37,14 @@ export WINEPREFIX="$root/build-windows/wineprefix"
 # runs can drop the next client's connection.
 mkdir -p "$WINEPREFIX"
 wineserver -k 2>/dev/null || true
-wineserver -p
+if ! started=$(wineserver -p 2>&1); then
+  if grep -qiE "exec format error|cannot execute" <<< "$started"; then
+    echo "this machine cannot run 32-bit Windows programs: the end-to-end run of kelvo.exe is skipped"
+    exit 0
+  fi
+  echo "the wine server did not start: $started"
+  exit 1
+fi
 trap 'wineserver -k 2>/dev/null || true' EXIT
 # The engine under wine, as the end-to-end runner starts it.
 wrapper="$root/build-windows/kelvo-under-wine"
