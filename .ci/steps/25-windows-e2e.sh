@@ -71,5 +71,5 @@ fi
 rm -rf "$probe"
 
 [ -x build/tests/e2e/e2e_runner ] || { cmake --preset default >/dev/null && cmake --build build --target e2e_runner; }
-KELVO_E2E_BINARY="$wrapper" KELVO_E2E_SCRATCH="$root/build-windows/e2e-scratch" build/tests/e2e/e2e_runner
+KELVO_E2E_EXTRA_SECONDS=2 KELVO_E2E_BINARY="$wrapper" KELVO_E2E_SCRATCH="$root/build-windows/e2e-scratch" build/tests/e2e/e2e_runner
 echo "the end-to-end suite passes against kelvo.exe"
