@@ -145,13 +145,5 @@ TEST_F(StandardReport, ReportIsNotStartedAgainFromWithinItself) {
   EXPECT_EQ(out.str(), "");
 }
 
-TEST_F(StandardReport, SectionExtensions) {
-  EXPECT_STREQ(section_extension(1), "BLK");
-  EXPECT_STREQ(section_extension(3), "QUE");
-  EXPECT_STREQ(section_extension(7), "BLO");
-  EXPECT_STREQ(section_extension(9), "PNM");
-  EXPECT_STREQ(section_extension(12), "BLK");
-}
-
 }  // namespace
 }  // namespace kelvo::test
