@@ -19,11 +19,6 @@ class StandardReport : public RuntimeTest {
   }
 };
 
-TEST_F(StandardReport, ClockLinesWithoutReset) {
-  write_clock_lines(*e, 250.0f, 250.0f, false, false);
-  EXPECT_EQ(lines_of(out.str()), (std::vector<std::string>{"", "", "", " Clock        250.00"}));
-}
-
 TEST_F(StandardReport, ClockLinesAfterReset) {
   write_clock_lines(*e, 150.0f, 250.0f, false, false);
   EXPECT_EQ(lines_of(out.str()),
