@@ -122,27 +122,28 @@ class LauncherTree : public ::testing::Test {
 
 // ---- main call: arguments and system properties ----
 
-TEST_F(LauncherTree, MainGetsStaticOptionsThenCommandLine) {
-  strings_[1568] = "x";
-  strings_[1216] = "y";
-  const RunResult r = Launch({"a", "b c"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(Contains(Report(), "argc=3\narg=[x]\narg=[a]\narg=[b c]\n")) << Report();
-}
-
-TEST_F(LauncherTree, MainGetsAppOptionsWhenCommandLineIsEmpty) {
-  strings_[1568] = "x";
-  strings_[1216] = "y \"z w\"";
-  const RunResult r = Launch({});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(Contains(Report(), "argc=3\narg=[x]\narg=[y]\narg=[z w]\n")) << Report();
-}
-
-TEST_F(LauncherTree, EmptyArgumentReplacesAppOptions) {
-  strings_[1216] = "y";
-  const RunResult r = Launch({""});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(Contains(Report(), "argc=1\narg=[]\n")) << Report();
+// Static options (1568) come first, then the command line or, when it is
+// empty, the application options (1216); an empty argument replaces them,
+// and a service option without a service name is a plain argument.
+TEST_F(LauncherTree, MainGetsStaticOptionsThenCommandLineOrAppOptions) {
+  const struct {
+    const char* static_options;
+    const char* app_options;
+    std::vector<std::string> args;
+    const char* report;
+  } cases[] = {
+      {"x", "y", {"a", "b c"}, "argc=3\narg=[x]\narg=[a]\narg=[b c]\n"},
+      {"x", "y \"z w\"", {}, "argc=3\narg=[x]\narg=[y]\narg=[z w]\n"},
+      {"", "y", {""}, "argc=1\narg=[]\n"},
+      {"", "", {"-install"}, "argc=1\narg=[-install]\n"},
+  };
+  for (const auto& c : cases) {
+    strings_[1568] = c.static_options;
+    strings_[1216] = c.app_options;
+    const RunResult r = Launch(c.args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contains(Report(), c.report)) << Report();
+  }
 }
 
 TEST_F(LauncherTree, SystemPropertiesAndClassPathWithDirectory) {
@@ -401,12 +402,6 @@ TEST_F(LauncherTree, ServiceOnlyRefusesTheWindowedStart) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(Messages(), "Information: This program can only be run as a service.\n");
   EXPECT_FALSE(Ran());
-}
-
-TEST_F(LauncherTree, ServiceOptionIsAnArgumentWithoutServiceName) {
-  const RunResult r = Launch({"-install"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(Contains(Report(), "argc=1\narg=[-install]\n"));
 }
 
 TEST_F(LauncherTree, MissingWorkingDirectoryIsReported) {

@@ -1,5 +1,6 @@
 // Graph programs: the graph files (header once, one line of values per
-// call), their names, the console form of a value, and the text insert.
+// call), their names, the console form of a value, and the blank line
+// that ends the text insert.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -83,27 +84,10 @@ TEST_F(Graph, TheConsoleFormShowsEachValue) {
   EXPECT_EQ(lines_of(out.str()), (Lines{" Value at    10.00 is       3.00", " Value at    10.00 is   12345678."}));
 }
 
-TEST_F(Graph, ATextInsertGivesAtMostTenLines) {
-  std::ofstream in("m.tex");
-  for (int i = 1; i <= 12; ++i) in << "Line " << i << "\n";
-  in.close();
-  write_tex_file(*e);
-  const Lines lines = lines_of(out.str());
-  ASSERT_EQ(lines.size(), 10u);
-  EXPECT_EQ(lines.front(), "Line 1");
-  EXPECT_EQ(lines.back(), "Line 10");
-}
-
 TEST_F(Graph, ABlankLineEndsTheTextInsert) {
   std::ofstream("m.tex") << "First\n   \nSecond\n";
   write_tex_file(*e);
   EXPECT_EQ(lines_of(out.str()), (Lines{"First"}));
-}
-
-TEST_F(Graph, AMissingTextInsertStopsTheEngine) {
-  e->ctl.java_mode = true;
-  EXPECT_TRUE(stops([&] { write_tex_file(*e); }));
-  EXPECT_EQ(lines_of(out.str()).front(), " Error in file m.tex");
 }
 
 }  // namespace

@@ -190,17 +190,6 @@ class ZeroTimeArrivals : public KernelRun {
   }
 };
 
-TEST_F(ZeroTimeArrivals, ConsoleRunStopsAtTheMaximum) {
-  console_input("\n");
-  EXPECT_TRUE(stops([&] { run(); }));
-  EXPECT_EQ(e->blocks.block_entries[1], 100000);
-  const auto lines = lines_of(out.str());
-  ASSERT_GE(lines.size(), 3u);
-  EXPECT_EQ(lines[0], " Simulation stopped after 100000 transactions = maximum");
-  EXPECT_EQ(lines[1], " have come out of GENERATE block, block     1");
-  EXPECT_EQ(lines[2], " Error found at block    1");
-}
-
 TEST_F(ZeroTimeArrivals, FrontEndWarnsAndGoesOn) {
   ScratchDir dir("maximum");
   e->ctl.java_mode = true;
@@ -228,22 +217,7 @@ TEST_F(KernelRun, ConstantTimeDrawsNoRandomNumber) {
   EXPECT_EQ(time_from_operand_pair(*e, 4.0f, 2.0f, 4.0f, 0.0f), (7.5f - 2.0f) + 4.0f * 0.377027f);
 }
 
-TEST_F(KernelRun, TerminateBySavevalueTruncates) {
-  fill_gat_model(10);
-  e->ent.term.terminate_value[1] = -3;
-  e->ent.sv.savevalue_value[3] = 2.9;
-  console_input("\n");
-  run();
-  EXPECT_EQ(e->blocks.block_entries[3], 5);
-  EXPECT_EQ(e->ent.steps.termination_count[1], 0);
-}
-
 // --- Errors that end the run ---
-
-TEST_F(KernelRun, BlockErrorsNameTheBlockAndStop) {
-  EXPECT_TRUE(stops([&] { report_error_at_block(*e, 0); }));
-  EXPECT_EQ(out.str(), " Error found at block    0\n");
-}
 
 TEST_F(KernelRun, NegativeSavevalueInTerminateEndsTheRun) {
   fill_gat_model(10);
@@ -262,25 +236,6 @@ TEST_F(KernelRun, NegativeAdvanceTimeEndsTheRun) {
   EXPECT_TRUE(stops([&] { run(); }));
   EXPECT_NE(out.str().find(" Negative ADVANCE time"), std::string::npos);
   EXPECT_NE(out.str().find(" Error found at block    2"), std::string::npos);
-}
-
-TEST_F(KernelRun, BlockAfterTerminateCannotBeReached) {
-  // GENERATE 10 / TERMINATE 1 / ADVANCE 5 / TERMINATE 1
-  fill_gat_model(3);
-  auto& b = e->blocks;
-  b.block_count = 4;
-  b.block_op[2] = bc::terminate;
-  b.block_arg[2] = 1;
-  b.block_op[3] = bc::advance;
-  b.block_opnd[3] = 1;
-  b.block_op[4] = bc::terminate;
-  b.block_arg[4] = 1;
-  console_input("\n\n");
-  EXPECT_TRUE(stops([&] { run(); }));
-  const auto lines = lines_of(out.str());
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(trim_right(lines[0]), " Block after TERMINATE cannot be reached");
-  EXPECT_EQ(lines[1], " Error found at block    3");
 }
 
 // Block 2 of the model replaced by a block the dispatcher cannot run.
@@ -380,16 +335,6 @@ TEST_F(KernelRun, EveryCodeHasItsEnd) {
       EXPECT_NE(first, " Wrong operation code in block    4") << code;
     }
   }
-}
-
-TEST_F(KernelRun, TraceCountChangesRemembersEveryBlock) {
-  fill_gat_model(10);
-  e->blocks.block_current[2] = 3;
-  trace_count_changes(*e);
-  EXPECT_EQ(e->run.last_block_current[2], 3);
-  e->blocks.block_current[2] = 1;
-  trace_count_changes(*e);
-  EXPECT_EQ(e->run.last_block_current[2], 1);
 }
 
 }  // namespace

@@ -148,10 +148,6 @@ TEST_F(RandomStreams, NormalVariateStaysWithinFive) {
   }
 }
 
-TEST_F(RandomStreams, UniformVariateUsesStreamOne) {
-  EXPECT_EQ(uniform_variate(*e, 6.0f, 8.0f), 6.0f + 0.037877001f * 8.0f);
-}
-
 TEST_F(RandomStreams, ErlangWithNoPhasesIsAZeroDivision) {
   EXPECT_TRUE(stops([&] { erlang_variate(*e, 20, 2); }));
   EXPECT_NE(out.str().find(" Division with 0"), std::string::npos);

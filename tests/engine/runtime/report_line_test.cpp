@@ -28,15 +28,6 @@ class ReportLine : public RuntimeTest {
   }
 };
 
-TEST_F(ReportLine, DigitCount) {
-  EXPECT_EQ(digit_count(0), 1);
-  EXPECT_EQ(digit_count(9), 1);
-  EXPECT_EQ(digit_count(10), 2);
-  EXPECT_EQ(digit_count(999999999), 9);
-  EXPECT_EQ(digit_count(1000000000), 10);
-  EXPECT_EQ(digit_count(-42), 1);
-}
-
 TEST_F(ReportLine, IntegerFields) {
   EXPECT_EQ(int_field(0, 4), "   0");
   EXPECT_EQ(int_field(-42, 5), "  -42");

@@ -76,20 +76,6 @@ TEST_F(ReportSections, QueueAveragesFromTheIntegral) {
   EXPECT_TRUE(has(" LINE           1.50          2.00          1"));
 }
 
-TEST_F(ReportSections, FacilityRow) {
-  auto& st = e->ent.st;
-  st.station_count = 1;
-  st.station_name[1] = pack6("MACH");
-  e->srv.station_entries[1] = 5;
-  e->srv.station_contents[1] = 0;
-  e->srv.station_area[1] = 40.0f;
-  e->run.clock = 100.0f;
-  report_station_section(*e);
-  EXPECT_TRUE(has("                    (1)             (2)              (3)"));
-  EXPECT_TRUE(has(" Facility         Average        Number of         Average"));
-  EXPECT_TRUE(has(" MACH              40.00              5              8.00"));
-}
-
 TEST_F(ReportSections, StorageRowsAndTheMillionForm) {
   auto& st = e->ent.st;
   st.storage_count = 2;

@@ -95,27 +95,6 @@ TEST_F(Servers, ReleaseOfThreeUnitsAdmitsTheSecondAndThirdWaiter) {
   EXPECT_EQ(e->srv.station_entries[1], 5 + 2 + 1);
 }
 
-TEST_F(Servers, StorageExitServesWaitersThatFitAlsoWithoutServingAll) {
-  stations(1, 0);
-  e->ent.st.station_capacity[1] = 5;
-  block(1, bc::enter, 1, 4);
-  block(2, bc::enter, 1, 2);
-  block(3, bc::enter, 1, 1);
-  block(4, bc::leave, 1, 3);
-  block(5, bc::enter, 1, 5);
-  arrive(5);
-  run_block(5);
-  for (int b = 1; b <= 3; ++b) {
-    arrive(b);
-    run_block(b);
-  }
-  arrive(4);
-  run_block(4);
-  EXPECT_EQ(e->srv.served_count[1], 2);
-  EXPECT_EQ(line_size(1), 1);
-  EXPECT_EQ(e->txn.chain_size[1], 2);
-}
-
 TEST_F(Servers, WaiterThatStillDoesNotFitGoesBackToTheHead) {
   stations(0, 1);
   block(1, bc::seize, 1);

@@ -19,11 +19,6 @@ class StandardReport : public RuntimeTest {
   }
 };
 
-TEST_F(StandardReport, ClockLinesWithoutReset) {
-  write_clock_lines(*e, 250.0f, 250.0f, false, false);
-  EXPECT_EQ(lines_of(out.str()), (std::vector<std::string>{"", "", "", " Clock        250.00"}));
-}
-
 TEST_F(StandardReport, ClockLinesAfterReset) {
   write_clock_lines(*e, 150.0f, 250.0f, false, false);
   EXPECT_EQ(lines_of(out.str()),
@@ -143,14 +138,6 @@ TEST_F(StandardReport, ReportIsNotStartedAgainFromWithinItself) {
   e->run.report_written = true;
   write_standard_report(*e, false);
   EXPECT_EQ(out.str(), "");
-}
-
-TEST_F(StandardReport, SectionExtensions) {
-  EXPECT_STREQ(section_extension(1), "BLK");
-  EXPECT_STREQ(section_extension(3), "QUE");
-  EXPECT_STREQ(section_extension(7), "BLO");
-  EXPECT_STREQ(section_extension(9), "PNM");
-  EXPECT_STREQ(section_extension(12), "BLK");
 }
 
 }  // namespace

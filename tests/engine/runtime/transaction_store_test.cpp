@@ -117,49 +117,6 @@ TEST_F(Chains, ShuffledFilingsAndRemovalsMatchAPlainReference) {
   }
 }
 
-TEST_F(Chains, RecordLayoutFollowsTheParameterCount) {
-  EXPECT_EQ(e->txn.txn_words, 7);
-  EXPECT_EQ(e->txn.txn_rec_words, 9);
-  EXPECT_EQ(e->txn.txn_slots, 150000 / 9);
-  EXPECT_EQ(record_base_word(*e, 2), 10);
-}
-
-TEST_F(Chains, FutureEventsAreOrderedByTimeThenPriorityThenFiling) {
-  file(1, 5.0f, 0, 1);
-  file(1, 3.0f, 0, 2);
-  file(1, 5.0f, 0, 3);   // same time and priority: behind 1
-  file(1, 5.0f, 2, 4);   // higher priority at 5: before 1 and 3
-  file(1, 4.0f, 1, 5);
-  file(1, 5.0f, 2, 6);   // behind 4
-  file(1, 0.0f, -1, 7);
-  EXPECT_EQ(tags(1), (std::vector<int>{7, 2, 5, 4, 6, 1, 3}));
-  EXPECT_EQ(tags_backwards(1), tags(1));
-  EXPECT_EQ(e->txn.chain_size[1], 7);
-}
-
-TEST_F(Chains, WaitingLinesAreOrderedByPriorityThenFiling) {
-  file(2, 9.0f, 1, 1);
-  file(2, 1.0f, 1, 2);
-  file(2, 5.0f, 3, 3);
-  file(2, 0.0f, 0, 4);
-  EXPECT_EQ(tags(2), (std::vector<int>{3, 1, 2, 4}));
-}
-
-TEST_F(Chains, FrontInsertGoesAheadOfEqualPriorityButNotHigher) {
-  file(3, 0.0f, 1, 1);
-  file(3, 0.0f, 1, 2);
-  auto& c = e->act.cur_txn;
-  c[3] = 1;
-  c[6] = 3;
-  insert_chain_front(*e, 3);
-  EXPECT_EQ(tags(3), (std::vector<int>{3, 1, 2}));
-  c[3] = 0;
-  c[6] = 4;
-  insert_chain_front(*e, 3);  // lower than the head: filed in order
-  EXPECT_EQ(tags(3), (std::vector<int>{3, 1, 2, 4}));
-  EXPECT_EQ(tags_backwards(3), tags(3));
-}
-
 TEST_F(Chains, UnlinkCopiesTheRecordBackInSinglePrecision) {
   auto& c = e->act.cur_txn;
   c[1] = 0.1;
