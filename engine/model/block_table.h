@@ -227,6 +227,15 @@ struct BlockTable {
   // of SEIZE/ENTER/LEAVE ...): a constant, or -100 for an SNA read at run
   // time. Translator; 0 at reset_compile_state.
   I4 block_units{};
+
+  // A PREEMPT block of either form is in the model.
+  bool has_preempt() const {
+    for (int b = 1; b <= block_count; ++b) {
+      const int code = block_op[static_cast<std::size_t>(b)];
+      if (code == bc::preempt || code == bc::preempt_after_priority) return true;
+    }
+    return false;
+  }
 };
 
 // Packed names of the 53 block codes (entry i prints block code i).

@@ -442,11 +442,7 @@ void start_run_transactions(Engine& e) {
   // WAITIF chain, at their fixed numbers.
   t.chain_count = k_max_chains;
   // Only PREEMPT looks for a station's delayed holders.
-  t.holders.wanted = false;
-  for (int b = 1; b <= e.blocks.block_count; ++b) {
-    const int code = e.blocks.block_op[ix(b)];
-    if (code == bc::preempt || code == bc::preempt_after_priority) t.holders.wanted = true;
-  }
+  t.holders.wanted = e.blocks.has_preempt();
   e.run.next_event_time = e.run.end_time;
   init_free_chain(e);
   start_waitif_entries(e);

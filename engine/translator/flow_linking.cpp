@@ -122,17 +122,6 @@ bool check_minmax_queues(Engine& e) {
   return true;
 }
 
-namespace {
-// A PREEMPT block of either form.
-bool preempt_used(const Engine& e) {
-  for (int b = 1; b <= e.blocks.block_count; ++b) {
-    const int code = e.blocks.block_op[ix(b)];
-    if (code == bc::preempt || code == bc::preempt_after_priority) return true;
-  }
-  return false;
-}
-}  // namespace
-
 void reserve_internal_words(Engine& e) {
   auto& par = e.ent.par;
   // Each word present takes the next word of the record, so the first
@@ -144,7 +133,7 @@ void reserve_internal_words(Engine& e) {
   // The outcome of an entry into a try station (1 entered, -1 refused).
   if (e.cs.pass.try_entry_seen) take(par.station_mark_off);
   // Pre-emption finds a holder by its number when ASSEMBLE sets branch.
-  if (e.cs.pass.branch_in_assemble && preempt_used(e)) take(par.txn_num_off);
+  if (e.cs.pass.branch_in_assemble && e.blocks.has_preempt()) take(par.txn_num_off);
   // The number a trace line shows.
   if (par.trace_number_wanted_a || par.trace_number_wanted_b) take(par.trace_word_off);
   // The family itself rides with the transaction as integers (TxnMarks);
