@@ -198,7 +198,7 @@ class Rewriter {
         return;
       case experi:
         // The start-value line the parse-file writer built from it.
-        out(" " + std::string(e_.parse.experi_start_line.cols(1, 21)));
+        out(" " + std::string(e_.parse.experi_start_line.trimmed_right()));
         return;
       case reset:
       case end:
