@@ -6,6 +6,7 @@
 // over a return point (GOT and a number) where an IF, SPLIT or GOTO sends
 // it elsewhere, and destroy it at its TERMINATE.
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -182,6 +183,25 @@ class Rewriter {
     }
   }
 
+  // The number of segment d's k-th object (k = N$FIGd, the entries of its
+  // creation line): k + 1000 (d - 1) + 1000 (m - 1) q, with q = (k - 1)
+  // div 1000 and m the count of segments rounded up to 1, 2, 5 or 10.
+  // Segment d takes the d-th thousand of every m thousand numbers, so no
+  // two segments' objects share one, whatever the counts; m divides 10, so
+  // a SPLIT copy (its parent's number + 10000) stays among the numbers of
+  // its parent's segment. Written with r = (k - 1) % 1000, as the model's
+  // expressions have no integer division: m k - (m - 1) r + 1000 (d - 1) - (m - 1).
+  std::string object_number(int d) const {
+    const int segments = std::clamp(a_.segment_count, 1, k_anim_segment_limit);
+    const int m = segments == 1 ? 1 : segments == 2 ? 2 : segments <= 5 ? 5 : 10;
+    const std::string k = "N$FIG" + std::to_string(d);
+    if (m == 1) return k;
+    const int offset = 1000 * (d - 1) - (m - 1);
+    std::string value = k + "*" + std::to_string(m) + "-(" + k + "-1)%1000";
+    if (m > 2) value += "*" + std::to_string(m - 1);
+    return value + (offset < 0 ? "-" : "+") + std::to_string(std::abs(offset));
+  }
+
   void rewrite(const AnimStatement& s) {
     const int code = s.op_code;
     if (code == 0) {
@@ -198,7 +218,7 @@ class Rewriter {
         return;
       case experi:
         // The start-value line the parse-file writer built from it.
-        out(" " + std::string(e_.parse.experi_start_line.cols(1, 21)));
+        out(" " + std::string(e_.parse.experi_start_line.trimmed_right()));
         return;
       case reset:
       case end:
@@ -216,8 +236,7 @@ class Rewriter {
         if (segment_ > k_anim_segment_limit) statement_error(s, " Too many GENERATE blocks for automatic animation");
         {
           const std::string d = std::to_string(segment_);
-          const std::string value = segment_ == 1 ? "N$FIG1" : "N$FIG" + d + "+" + std::to_string((segment_ - 1) * 1000);
-          out("FIG" + d + "  LET " + object() + "=" + value);
+          out("FIG" + d + "  LET " + object() + "=" + object_number(segment_));
           out("      ANIM CREATE," + object() + ",FIG" + d);
         }
         return;

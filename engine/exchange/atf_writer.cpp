@@ -23,6 +23,9 @@ constexpr int k_first_after_name = 2;
 constexpr int k_second_after_name = 3;
 // Commands closer than this to the last TIME record share it.
 constexpr real4 k_time_step = 0.01f;
+// The last TIME of a run that has written none: below every clock, so the
+// run's first command gets its TIME record.
+constexpr real4 k_before_any_time = -1.0f;
 // WRITE shows a value as an integer when its remainder by this is small.
 constexpr real4 k_write_divisor = 1.1f;
 constexpr real4 k_write_fraction = 0.004f;
@@ -169,6 +172,8 @@ void write_atf_time(Engine& e) {
   e.ch.write(io::k_atf_unit, io::Rec().lit(" TIME").f(r.clock, 11, 2));
   r.atf_last_time = r.clock;
 }
+
+void restart_atf_time(Engine& e) { e.run.atf_last_time = k_before_any_time; }
 
 bool prepare_atf_record(Engine& e, const ProgramArgs& args, long long& number, Text6& name) {
   name = recorded_name(e, true);

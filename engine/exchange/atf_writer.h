@@ -33,6 +33,10 @@ void record_anim_name(Engine& e, int k, int p);
 // The TIME record, when the clock has moved on more than 0.01 since the
 // last one.
 void write_atf_time(Engine& e);
+// A later run of a series or an experiment starts its clock again: the
+// run's first command gets a TIME record of its own clock (one at clock
+// 0 too), so every command follows the TIME record of its run's clock.
+void restart_atf_time(Engine& e);
 // The recorded name of the current statement (upper case, blanks for
 // NUL) and the integer of argument A; then the TIME record. False when the
 // trace file is not open (nothing is to be written).

@@ -29,7 +29,7 @@ struct ParseState {
   bool held_flag = false;              // a held text waits for an INPUT
 
   bool model_sets_x_dum = false;       // a LET before GENERATE sets X$DUM
-  FixedText<31> experi_start_line;     // "LET X$name=value" of the EXPERI statement
+  FixedText<80> experi_start_line;     // "LET X$name=value" of the EXPERI statement, the value whole (a statement line holds no longer one)
 };
 
 }  // namespace kelvo

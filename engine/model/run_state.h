@@ -182,7 +182,7 @@ struct RunState {
   bool aux_file_open = false;         // the auxiliary result file is open
   int4 aux_unit = 0;                  // its channel
   bool atf_open = false;              // the animation trace file is open (cleared before translation and at its close)
-  real4 atf_last_time = 0.0f;         // clock of the last TIME record of the animation trace file
+  real4 atf_last_time = 0.0f;         // clock of the last TIME record of the animation trace file; 0 at a model's set-up, below 0 at a later run's start
   bool matrix_output_wanted = false;  // matrix output at the end
   std::array<bool, 10> graph_flags{}; // the files of graphs 1..10 are open
   bool valin_outside_experi = false;  // VALIN used outside an experiment

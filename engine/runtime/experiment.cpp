@@ -11,6 +11,7 @@
 #include <cmath>
 #include <string>
 
+#include "exchange/atf_writer.h"
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/matrix_files.h"
@@ -422,6 +423,8 @@ void run_experiment(Engine& e, bool first) {
   e.ent.experi.experi_alternatives = d.alternatives;
   if (d.alternatives > 2) run_optimisation(e, d);
   else run_statistical_analysis(e, d);
+  // After the last run the trace file ends as after a single run.
+  close_atf_file(e);
   if (e.xp.valut_file_open) e.ch.close(e.ctl.unit_base + k_valut_offset);
 }
 

@@ -114,6 +114,8 @@ void next_start(Engine& e, int previous) {
   // RESET, START each run of the series counts two STARTs.
   const int run = e.ent.steps.two_phase_runs ? (r.run_number + 1) / 2 : r.run_number;
   if (has_seed_row(e, run)) load_run_seeds(e, run);
+  // The run's clock starts again from 0, and the trace's TIME records with it.
+  restart_atf_time(e);
   if (!e.ctl.java_mode && r.run_count == 0) {
     e.ch.write(io::k_console_out, "");
     e.ch.write(io::k_console_out, io::Rec().lit(" Press Enter (once or twice) for results of run ").i(r.run_number, 3));

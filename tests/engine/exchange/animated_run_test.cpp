@@ -3,6 +3,7 @@
 // as the user's model.
 #include <map>
 #include <memory>
+#include <set>
 #include <sstream>
 
 #include "../engine_fixture.h"
@@ -114,6 +115,60 @@ TEST_F(AnimatedRun, ObjectsFollowTheirTransactionsAcrossSegments) {
   EXPECT_NE(read_file("M.ANI").find("\n     LET P$SEG2=P$SEG1\n     GOTO TWO\n"), std::string::npos);
   for (const auto& [object, n] : created) EXPECT_EQ(n, 1) << object;
 }
+
+// Segment 1 makes 1010 short-lived transactions while each other segment's
+// first transaction is still alive. Read as a viewer reads the trace: no
+// CREATE may name a live object, no DESTROY a dead one. By the numbering
+// rule segment d's first thousand is k + 1000 (d - 1), and segment 1's
+// 1001st object opens its second thousand at 1000 m + 1, m being the
+// count of segments rounded up to 1, 2, 5 or 10.
+struct SegmentCount {
+  int segments;
+  int second_thousand;  // number of segment 1's 1001st object
+};
+
+class ObjectNumbers : public AnimatedRun, public ::testing::WithParamInterface<SegmentCount> {};
+
+TEST_P(ObjectNumbers, NoObjectIsCreatedUnderTheNumberOfALiveOne) {
+  const SegmentCount c = GetParam();
+  std::string model = "       SIMULATE\n       LET       X$DUM=0.1\n"
+                      "       GENERATE  1\n       ADVANCE   3\n       TERMINATE 1\n";
+  for (int d = 2; d <= c.segments; ++d) model += "       GENERATE  995\n       ADVANCE   20\n       TERMINATE\n";
+  write_file("M.TXT", model + "       START     1010\n       END\n");
+  write_file("zwxyq.jav", "M.TXT\n     60\n");
+  write_file("zwxyqani", "");
+  ASSERT_EQ(run_engine(*std::make_unique<Engine>()), 0);
+  std::map<std::string, std::vector<int>> by_class;
+  std::set<int> alive;
+  for (const std::string& line : lines_of(read_file("M.ATF"))) {
+    std::istringstream in(line);
+    std::string word, cls;
+    int object = 0;
+    in >> word;
+    if (word == "CREATE") {
+      in >> cls >> object;
+      EXPECT_TRUE(alive.insert(object).second) << "created while alive: " << object;
+      by_class[cls].push_back(object);
+    } else if (word == "DESTROY") {
+      in >> object;
+      EXPECT_EQ(alive.erase(object), 1u) << "destroyed while not alive: " << object;
+    }
+  }
+  const std::vector<int>& first = by_class["FIG1"];
+  ASSERT_GE(first.size(), 1010u);
+  EXPECT_EQ(first[999], 1000);
+  EXPECT_EQ(first[1000], c.second_thousand);
+  EXPECT_EQ(first[1009], c.second_thousand + 9);
+  for (int d = 2; d <= c.segments; ++d) {
+    const std::vector<int>& other = by_class["FIG" + std::to_string(d)];
+    ASSERT_FALSE(other.empty()) << d;
+    EXPECT_EQ(other.front(), 1000 * (d - 1) + 1) << d;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AnimatedRun, ObjectNumbers,
+                         ::testing::Values(SegmentCount{2, 2001}, SegmentCount{3, 5001}, SegmentCount{6, 10001}),
+                         [](const auto& info) { return std::to_string(info.param.segments) + "Segments"; });
 
 TEST_F(AnimatedRun, AnimatedCopyIsAnimatedAsItStands) {
   write_file("M.TXT", k_three_segments);

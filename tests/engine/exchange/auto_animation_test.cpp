@@ -216,7 +216,7 @@ TEST_F(AutoAnimation, EachSegmentsFirstReturnPointBearsItsDigit) {
   ASSERT_FALSE(animate("       SIMULATE\n       GENERATE  10\n       TERMINATE 1\n       GENERATE  10\n"
                        "       IF        Q$WQ>5,OUT\nOUT    TERMINATE 1\n       START     5,1\n       END\n"));
   const auto ani = file("M.ANI");
-  EXPECT_TRUE(holds(ani, "FIG2  LET P$SEG2=N$FIG2+1000"));
+  EXPECT_TRUE(holds(ani, "FIG2  LET P$SEG2=N$FIG2*2-(N$FIG2-1)%1000+999"));
   EXPECT_TRUE(holds(ani, "           IF        Q$WQ>5,GOT2"));
   EXPECT_TRUE(holds(ani, "  GOT2 ANIM PLACE,P$SEG2,GOT2"));
   // START keeps its operands; ",NP" follows the last of them.
