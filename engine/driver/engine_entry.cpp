@@ -7,6 +7,7 @@
 #include "driver/run_cycle.h"
 #include "model/engine.h"
 #include "runtime/builtin_programs.h"
+#include "runtime/event_loop.h"
 #include "runtime/operand_eval.h"
 #include "support/stop.h"
 #include "translator/expressions.h"
@@ -20,6 +21,7 @@ void install_engine_hooks(Engine& e) {
   e.hooks.evaluate_expression = &eval_variable_1;
   e.hooks.end_of_run_dialogue = &end_of_run_dialogue;
   e.hooks.call_builtin_program = &call_builtin_program;
+  e.ch.watch_skipping(&look_at_run_time_limit_while_reading, &e);
 }
 
 int run_engine(Engine& e) {

@@ -148,7 +148,6 @@ void read_java_command(Engine& e, bool& experi) {
     c.work_file_refused = true;
     stop_now(e);
   }
-  experi = parse_experi(e);
   c.run_time_limit = 100000000;
   std::string record;
   long long limit = 0;
@@ -160,6 +159,9 @@ void read_java_command(Engine& e, bool& experi) {
   }
   c.run_time_limit = limit > 100000000 ? 100000000 : static_cast<int>(limit);
   e.ch.close(unit);
+  // The model is looked at for its EXPERI statement once the limit is
+  // known, so that the limit holds while the model is read for it too.
+  experi = parse_experi(e);
 }
 
 void refresh_experi_flag(Engine& e, bool& experi) { experi = parse_experi(e); }

@@ -179,12 +179,20 @@ bool Channels::fill(Channel& c) {
   return n > 0;
 }
 
+void Channels::watch_skipping(SkipWatch watch, void* context) {
+  skip_watch_ = watch;
+  skip_context_ = context;
+}
+
 ReadStatus Channels::read_file_line(Channel& c, std::string& line) {
   bool any = false;
   for (;;) {
-    if (c.next >= c.buffer.size() && !fill(c)) {
-      if (c.read_error) return ReadStatus::error;
-      return any ? ReadStatus::ok : ReadStatus::end_of_file;
+    if (c.next >= c.buffer.size()) {
+      if (line.size() >= k_max_line_keep && skip_watch_ != nullptr) skip_watch_(skip_context_);
+      if (!fill(c)) {
+        if (c.read_error) return ReadStatus::error;
+        return any ? ReadStatus::ok : ReadStatus::end_of_file;
+      }
     }
     any = true;
     const char* from = c.buffer.data() + c.next;

@@ -92,6 +92,12 @@ class Channels {
   // stripped; at most k_max_line_keep characters are kept. A read on a
   // channel that is not open is an error.
   ReadStatus read_line(int unit, std::string& line);
+  // Called with `context` for each block of a file that a read passes
+  // over while it skips the rest of a long line, so that a line of
+  // gigabytes still lets the caller look at the clock; the watch may end
+  // the engine (its stop unwinds through the read).
+  using SkipWatch = void (*)(void* context);
+  void watch_skipping(SkipWatch watch, void* context);
 
   // Writes text and a line end. Text may hold record breaks ('\n').
   // A write to a channel that is not open writes nothing and returns
@@ -159,6 +165,8 @@ class Channels {
   bool console_failed_ = false;
   std::vector<std::string> lost_paths_;  // files already named as lost
   std::string last_console_line_;
+  SkipWatch skip_watch_ = nullptr;
+  void* skip_context_ = nullptr;
 };
 
 }  // namespace kelvo::io

@@ -44,8 +44,6 @@ struct StatementRecord {
   int4 stmt_label = 0;
   int4 stmt_op_word = 0;
   int4 third_field_code = 0;
-  // Sign kept apart for an operand E that begins with '-'. Operand lexer.
-  char operand_e_sign = ' ';
 };
 
 // Values the syntax check sets for the operand checks (one statement).

@@ -177,6 +177,7 @@ struct RunState {
   int4 operand_sum = 0;               // waiters of multi-unit storage blocks
   bool waitif_pending = false;        // WAITIF waiters on the re-test chain
   bool report_written = false;        // set while a report is being written
+  bool in_event_loop = false;         // set while run_event_loop moves transactions (cleared as it ends)
   bool trace_switch = false;          // tracing switched on (TRACE program)
   // Files and switches of run control that other stages set.
   bool aux_file_open = false;         // the auxiliary result file is open

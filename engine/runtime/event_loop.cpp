@@ -88,10 +88,23 @@ void look_at_run_time_limit(Engine& e) {
   if (e.ctl.java_mode) check_run_time_limit(e);
 }
 
+void look_at_run_time_limit_while_reading(void* engine) {
+  Engine& e = *static_cast<Engine*>(engine);
+  if (!e.run.in_event_loop) stop_if_run_time_exceeded(e);
+  else if (e.ctl.java_mode) check_run_time_limit(e);
+}
+
 void run_event_loop(Engine& e) {
   RunState& r = e.run;
   TxnStore& t = e.txn;
   e.run.report_written = false;
+  struct InEventLoop {
+    Engine& e;
+    explicit InEventLoop(Engine& engine) : e(engine) { e.run.in_event_loop = true; }
+    ~InEventLoop() { e.run.in_event_loop = false; }
+    InEventLoop(const InEventLoop&) = delete;
+    InEventLoop& operator=(const InEventLoop&) = delete;
+  } in_event_loop{e};
   for (;;) {
     if (t.chain_size[k_future_chain] < 0) report_transaction_overflow(e, 2);
     if (t.chain_size[k_future_chain] == 0) {

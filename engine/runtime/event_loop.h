@@ -22,4 +22,9 @@ inline void count_run_step(Engine& e) {
   if (--e.run.limit_check_countdown <= 0) look_at_run_time_limit(e);
 }
 
+// A read skipping the rest of a very long line looks at the run-time limit
+// (the channels' skip watch, for the engine `engine`): in a run the run
+// ends with its report, elsewhere the engine stops.
+void look_at_run_time_limit_while_reading(void* engine);
+
 }  // namespace kelvo

@@ -430,9 +430,10 @@ void run_experiment(Engine& e, bool first) {
 
 void write_series_comparison(Engine& e) {
   // A plain series is one alternative: its line in "valut.fil" and the
-  // 97.5 % heading, with no other alternative to name.
+  // 97.5 % heading, with no other alternative to name. The heading stays
+  // in the EXP section also when "valut.fil" could not be made.
   const RunResults& rr = e.srv.results;
-  if (!e.xp.valut_file_open || rr.count != 1 || rr.runs < 2) return;
+  if (!e.xp.comparisons_wanted || rr.count != 1 || rr.runs < 2) return;
   e.xp.alt_invalue[1] = 0.0f;
   e.xp.alt_mean[1] = static_cast<real4>(rr.sum[1] / rr.runs);
   e.xp.alt_lower[1] = static_cast<real4>(rr.lower);

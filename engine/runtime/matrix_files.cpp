@@ -41,6 +41,9 @@ bool read_lines(Engine& e, int unit, std::string_view name, int n, std::vector<s
   return true;
 }
 
+// The model's menu file is there: the matrix files are merged with it.
+bool menu_file_present(Engine& e) { return io::Channels::exists(model_file_name(e, "MNU")); }
+
 // The merged file's name: the matrix file's with the extension CSV.
 std::string merged_name(std::string_view matrix_file) {
   std::string name(matrix_file);
@@ -86,13 +89,19 @@ bool save_matrix_file(Engine& e, std::string_view name, int first, int last, int
     return false;
   }
   const int unit = e.ctl.unit_base + io::offset::matrix;
-  const bool opened = open_or_delete_file(e, unit, name);
-  if (opened) {
-    write_matrix_rows(e, unit, first, last, columns);
-    e.ch.close(unit);
+  const std::string path(trim_blanks(name));
+  if (io::Channels::exists(path)) io::Channels::remove_file(path);
+  if (!e.ch.open_new(unit, path)) {
+    // The merged file is made from this one: it is named as not written
+    // before the message, which ends the run.
+    if (menu_file_present(e)) e.ch.report_not_written(merged_name(path), path);
+    flag_error_without_hint(e, unopened_file_message(path));
+    return false;
   }
-  matrix_form_merge(e, name, first, columns);
-  return opened;
+  write_matrix_rows(e, unit, first, last, columns);
+  e.ch.close(unit);
+  matrix_form_merge(e, path, first, columns);
+  return true;
 }
 
 // A file name typed on the console (a blank line asks again).
@@ -163,7 +172,7 @@ int last_used_column(const Engine& e, int first, int last) {
 
 void matrix_form_merge(Engine& e, std::string_view matrix_file, int first_row, int columns) {
   const std::string menu_name = model_file_name(e, "MNU");
-  if (!io::Channels::exists(menu_name)) {
+  if (!menu_file_present(e)) {
     // Only a model that reads its matrix expects a menu file.
     if (e.mat.menu_file_wanted) write_error_line(e, " No file with name " + menu_name);
     return;

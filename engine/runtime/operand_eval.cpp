@@ -344,13 +344,19 @@ void read_extern_dat(Engine& e, real4& real_value, int& int_value) {
     stop_program(e);
   };
   if (!e.ch.open_read(unit, "extern.dat")) missing();
-  std::string name, second, third;
-  if (e.ch.read_line(unit, name) != io::ReadStatus::ok || e.ch.read_line(unit, second) != io::ReadStatus::ok ||
-      e.ch.read_line(unit, third) != io::ReadStatus::ok) {
+  std::string lines[3];
+  for (int n = 1; n <= 3; ++n) {
+    if (e.ch.read_line(unit, lines[n - 1]) == io::ReadStatus::ok) continue;
+    // The file is there: what failed is its line (too few lines, or a
+    // read error).
     e.ch.close(unit);
-    missing();
+    write_error_message(e, io::Rec().lit(" Line ").i(n, 1).lit(" of extern.dat could not be read").str());
+    stop_program(e);
   }
   e.ch.close(unit);
+  const std::string& name = lines[0];
+  const std::string& second = lines[1];
+  const std::string& third = lines[2];
   long long a = 0, b = 0;
   if (!io::read_i(second, 8, a) || !io::read_i(third, 4, b)) {
     write_error_message(e, " Incorrect format for number");

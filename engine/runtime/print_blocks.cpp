@@ -13,6 +13,7 @@
 #include <string>
 
 #include "model/engine.h"
+#include "runtime/event_loop.h"
 #include "runtime/operand_eval.h"
 #include "runtime/report_line.h"
 #include "runtime/report_sections.h"
@@ -249,25 +250,31 @@ void print_entity_statistics(Engine& e, int sel) {
     }
     sel = 9;
   }
-  // Under the front end a section that a PRINT asks for goes to the PRINT
-  // result file, in the order of the PRINTs; the section files keep the
-  // report of the end of the run.
-  PrintSectionOutput to_result_file(e, sel != 9);
-  switch (sel) {
-    case 2: report_block_counts(e, 0, false, false); break;
-    case 3: report_queue_section(e); break;
-    case 4: report_station_section(e, false, true); break;
-    case 5: report_table_section(e); break;
-    case 6: report_savevalue_section(e); break;
-    case 7: write_clock_lines(e, relative, e.run.clock, false, false); break;
-    case 8: report_station_section(e, true, false); [[fallthrough]];
-    case 9:
-      e.prt.text_row = row;
-      append_stored_text(e, row);
-      end_print_line(e);
-      break;
-    default: write_standard_report(e); break;
+  {
+    // Under the front end a section that a PRINT asks for goes to the
+    // PRINT result file, in the order of the PRINTs; the section files
+    // keep the report of the end of the run.
+    PrintSectionOutput to_result_file(e, sel != 9);
+    switch (sel) {
+      case 2: report_block_counts(e, 0, false, false); break;
+      case 3: report_queue_section(e); break;
+      case 4: report_station_section(e, false, true); break;
+      case 5: report_table_section(e); break;
+      case 6: report_savevalue_section(e); break;
+      case 7: write_clock_lines(e, relative, e.run.clock, false, false); break;
+      case 8: report_station_section(e, true, false); [[fallthrough]];
+      case 9:
+        e.prt.text_row = row;
+        append_stored_text(e, row);
+        end_print_line(e);
+        break;
+      default: write_standard_report(e); break;
+    }
   }
+  // A section opens, writes and closes files: far more work than the step
+  // it counts as, so the run-time limit is looked at after each one (the
+  // run's own report then goes to the section files again).
+  if (sel != 9) look_at_run_time_limit(e);
 }
 
 void format_sna_text(Engine& e, int cls, int index) {

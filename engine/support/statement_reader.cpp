@@ -50,10 +50,7 @@ void replace_tabs(const Engine& e, Line80& line) {
 
 bool read_model_record(Engine& e, Line80& line, io::ReadStatus& status) {
   // The run-time limit holds while the model is read and translated too.
-  if (e.ctl.java_mode && run_time_exceeded(e)) {
-    write_error_message(e, " Program run time exceeds limit");
-    stop_program(e);
-  }
+  stop_if_run_time_exceeded(e);
   std::string text;
   status = e.ch.read_line(e.ctl.unit_base, text);
   line.assign(text);

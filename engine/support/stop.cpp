@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/engine.h"
+#include "support/diagnostics.h"
 
 namespace kelvo {
 
@@ -16,6 +17,12 @@ bool run_time_exceeded(const Engine& e) {
   // Past the limit as soon as more than its seconds have gone by, so a run
   // ends within a second of its limit.
   return std::chrono::steady_clock::now() - c.run_time_start > std::chrono::seconds(c.run_time_limit);
+}
+
+void stop_if_run_time_exceeded(Engine& e) {
+  if (!e.ctl.java_mode || !run_time_exceeded(e)) return;
+  write_error_message(e, " Program run time exceeds limit");
+  stop_program(e);
 }
 
 void stop_program(Engine& e) {

@@ -13,6 +13,10 @@ struct EngineStop {};
 // More seconds than the run-time limit have passed on a monotonic clock
 // since the engine's start.
 bool run_time_exceeded(const Engine& e);
+// Under the front end, once the run-time limit is past outside a run
+// (while a model or a file is read): " Program run time exceeds limit"
+// and the stop.
+void stop_if_run_time_exceeded(Engine& e);
 
 // Stop with no text: ends the engine at once.
 [[noreturn]] void stop_now(Engine& e);

@@ -17,6 +17,15 @@
 
 namespace kelvo {
 
+bool check_operand_required(Engine& e) {
+  const auto& len = e.cs.stmt.stmt_fields.opnd_len;
+  for (int u = 1; u <= 8; ++u) {
+    if (len[ix(u)] > 0) return true;
+  }
+  flag_statement_error(e, " Operand required");
+  return false;
+}
+
 bool check_name_three_letters(Engine& e, int4 name) {
   const Text6 t = unpack_name_chars(e, name);
   if (is_letter(t.at(1)) && is_letter(t.at(2)) && is_letter(t.at(3))) return true;

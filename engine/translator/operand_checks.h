@@ -19,6 +19,9 @@ void splice_statement_line(Engine& e, int from, std::string_view text, int rest_
 // from column o (up to its first blank or '!') and the rest of the line;
 // false after " A operand too long" when the operands would pass column 72.
 bool splice_operand_field(Engine& e, int p, std::string_view text, int o);
+// The statement has at least one operand; false after " Operand
+// required".
+bool check_operand_required(Engine& e);
 // A queue or AD-set name must begin with three letters (flagged otherwise).
 bool check_name_three_letters(Engine& e, int4 name);
 // The default axis name a GRAPH operand of one digit stands for: TIME

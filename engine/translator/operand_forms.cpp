@@ -610,7 +610,6 @@ void scan_operands(Engine& e) {
   st.operand_text.fill(' ');
   st.operand_value.fill(0);
   st.stmt_label = st.stmt_op_word = st.third_field_code = 0;
-  st.operand_e_sign = ' ';
   if (f.op_len > 0) st.stmt_op_word = packed_operation_word(e);
   if (!pack_label_and_third_field(e)) return;
   // VALUEOF is the word of the expression definition (FVARIABLE, the

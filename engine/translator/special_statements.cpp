@@ -341,6 +341,9 @@ bool experi_beyond_scan(Engine& e) {
 void check_control_statement(Engine& e, bool control_use) {
   auto& sp = e.ent.spec;
   const auto& stmt = e.cs.stmt;
+  // The A operand names the program: before the first GENERATE nothing
+  // else has asked for it.
+  if (!check_operand_required(e)) return;
   const int k = take_slot(e, sp.spec_count, k_spec_limit, " Too many GRAPH, TRACE, MATRIX and LET SNA blocks",
                           ErrorEffect::report);
   if (k == 0) return;

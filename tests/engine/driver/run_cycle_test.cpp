@@ -1,5 +1,8 @@
 #include "driver/run_cycle.h"
 
+#include <chrono>
+#include <filesystem>
+
 #include "../engine_fixture.h"
 #include "runtime/run_control.h"
 
@@ -8,6 +11,21 @@ namespace {
 
 using Dialogue = testing::EngineTest;
 using ModelState = testing::EngineTest;
+
+// Under the front end the model is looked at for an EXPERI statement once
+// the limit is known, so a line of gigabytes there (a sparse file) ends the
+// engine at the limit.
+TEST_F(ModelState, LongModelLineEndsAtTheRunTimeLimit) {
+  write_file("M.TXT", "       SIMULATE\n");
+  std::filesystem::resize_file("M.TXT", std::uintmax_t{1} << 26);
+  write_file("zwxyq.jav", "M.TXT\n      1\n");
+  e().ctl.java_mode = true;
+  e().ctl.run_time_start = std::chrono::steady_clock::now() - std::chrono::seconds(3);
+  bool experi = false;
+  EXPECT_TRUE(stops([&] { read_java_command(e(), experi); }));
+  e().ch.close_all();
+  EXPECT_EQ(read_file("M.ERR").rfind(" Program run time exceeds limit", 0), 0u);
+}
 
 // --- The end-of-run dialogue ------------------------------------------------
 

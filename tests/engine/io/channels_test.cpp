@@ -41,6 +41,25 @@ TEST_F(ChannelsTest, ReadStripsCarriageReturnAndTellsEndOfFileFromError) {
   EXPECT_EQ(ch.read_line(999, line), ReadStatus::error);  // no such channel
 }
 
+// The skip watch is called for the blocks a read passes over while it
+// skips the rest of a long line (a sparse file: no line end), and not for
+// short lines.
+TEST_F(ChannelsTest, SkippingALongLineCallsTheWatch) {
+  { std::ofstream(path("long.txt"), std::ios::binary) << "short\n"; }
+  fs::resize_file(path("long.txt"), 1 << 22);
+  Channels ch;
+  int looks = 0;
+  ch.watch_skipping([](void* n) { ++*static_cast<int*>(n); }, &looks);
+  ASSERT_TRUE(ch.open_read(20, path("long.txt")));
+  std::string line;
+  EXPECT_EQ(ch.read_line(20, line), ReadStatus::ok);
+  EXPECT_EQ(looks, 0);
+  EXPECT_EQ(ch.read_line(20, line), ReadStatus::ok);
+  EXPECT_EQ(line.size(), kelvo::io::k_max_line_keep);
+  EXPECT_GT(looks, 100);
+  EXPECT_EQ(ch.read_line(20, line), ReadStatus::end_of_file);
+}
+
 TEST_F(ChannelsTest, WriteToClosedChannelNeverCreatesAFile) {
   Channels ch;
   EXPECT_FALSE(ch.write(30, "text"));

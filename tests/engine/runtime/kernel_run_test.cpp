@@ -4,6 +4,9 @@
 // run-time limit and the dispatcher's fatal checks.
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
 
 #include "runtime/block_dispatcher.h"
 #include "runtime/event_loop.h"
@@ -279,6 +282,33 @@ TEST_F(KernelRun, RunTimeLimitEndsTheRunWithTheReport) {
   e->ch.close_all();
   EXPECT_EQ(trim_right(lines_of(read_file("M.ERR")).at(0)), " Program run time exceeds limit");
   EXPECT_TRUE(std::filesystem::exists("M.BLK"));
+}
+
+// A read that skips the rest of a line of gigabytes (here a sparse file)
+// looks at the run-time limit: in a run the run ends with its report, as
+// the event loop ends it; outside a run the engine stops with no report.
+TEST_F(KernelRun, LongLineReadEndsAtTheRunTimeLimit) {
+  for (const bool in_run : {true, false}) {
+    SCOPED_TRACE(in_run);
+    SetUp();
+    ScratchDir dir("long_line");
+    fill_gat_model(10);
+    e->ctl.java_mode = true;
+    e->ctl.run_time_limit = 1;
+    e->ctl.run_time_start = std::chrono::steady_clock::now() - std::chrono::seconds(3);
+    e->ctl.program_file_name.assign("M.TXT");
+    start_run_transactions(*e);
+    e->run.in_event_loop = in_run;
+    { std::ofstream("M.tex") << "first line\n"; }
+    std::filesystem::resize_file("M.tex", std::uintmax_t{1} << 26);
+    ASSERT_TRUE(e->ch.open_read(86, "M.tex"));
+    std::string line;
+    ASSERT_EQ(e->ch.read_line(86, line), io::ReadStatus::ok);
+    EXPECT_TRUE(stops([&] { e->ch.read_line(86, line); }));
+    e->ch.close_all();
+    EXPECT_EQ(trim_right(lines_of(read_file("M.ERR")).at(0)), " Program run time exceeds limit");
+    EXPECT_EQ(std::filesystem::exists("M.BLK"), in_run);
+  }
 }
 
 TEST_F(KernelRun, NoStartTimeMeansNoLimit) {

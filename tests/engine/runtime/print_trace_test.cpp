@@ -2,6 +2,7 @@
 // coded attribute word, the line an attribute gives, texts waiting for
 // their values, the run-time errors of PRINT, the trace line and its
 // limit under the front end, and the small output routines.
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -172,6 +173,22 @@ TEST_F(PrintRun, ErrorsEndTheRunAtTheBlock) {
     expected.push_back(" Error found at block    3");
     EXPECT_EQ(lines(), expected);
   }
+}
+
+// A section PRINT opens, writes and closes files: under the front end the
+// run-time limit is looked at after each one, not only every few thousand
+// steps of the run.
+TEST_F(PrintRun, SectionEndsTheRunOnceTheLimitIsPast) {
+  ScratchDir dir("print_limit");
+  e->ctl.java_mode = true;
+  e->ctl.program_file_name.assign("M.TXT");
+  e->ctl.run_time_limit = 1;
+  e->ctl.run_time_start = std::chrono::steady_clock::now() - std::chrono::seconds(3);
+  e->run.limit_check_countdown = 4096;  // the limit was looked at a step ago
+  EXPECT_TRUE(stops([&] { print_entity_statistics(*e, 7); }));
+  e->ch.close_all();
+  EXPECT_EQ(lines_of(read_file("M.ERR")).at(0).rfind(" Program run time exceeds limit", 0), 0u);
+  EXPECT_NE(read_file("MR.TXT").find(" Clock"), std::string::npos);
 }
 
 TEST_F(PrintRun, OutputLimitSkipsWhileFewerLinesThanTheLimitArePrinted) {
