@@ -244,7 +244,7 @@ bool read_generate_priority(Engine& e, int n) {
     }
     g.generate_priority_x[n] = x;
     // The transactions take the savevalue's value as their priority.
-    g.generate_priority[n] = trunc_i32(e.ent.sv.savevalue_init[ix(x)]);
+    g.generate_priority[n] = static_cast<real4>(e.ent.sv.savevalue_init[ix(x)]);
     return true;
   }
   real4 v = 0;
@@ -257,7 +257,7 @@ bool read_generate_priority(Engine& e, int n) {
     flag_error_without_hint(e, " Priority value too low.  -999999 min");
     return false;
   }
-  g.generate_priority[n] = trunc_i32(v);
+  g.generate_priority[n] = v;
   return true;
 }
 
