@@ -239,6 +239,10 @@ struct GenerateTables {
   std::array<int4, k_advance_limit + 1> advance_c_code{};
   // ANS file opened for GENERATE F operands in this translation. Translator.
   bool ans_file_open = false;
+  // Shortest positive constant A or B operand of the GENERATE and ADVANCE
+  // blocks (0 = none), which the clock's resolution is measured against.
+  // check_time_operands; 0 at reset.
+  real4 shortest_constant_time = 0.0f;
 };
 
 struct TerminateTables {

@@ -134,6 +134,10 @@ bool check_time_operands(Engine& e, real4 row[5]) {
   for (int u = 1; u <= 2; ++u) {
     if (operand_length(e, u) > 0 && !read_time_operand(e, u, generate, val[u], cod[u])) return false;
   }
+  real4& shortest = e.ent.gen.shortest_constant_time;
+  for (int u = 1; u <= 2; ++u) {
+    if (cod[u] == tkind::value && val[u] > 0.0f && (shortest == 0.0f || val[u] < shortest)) shortest = val[u];
+  }
   if (cod[1] == tkind::value && cod[2] == tkind::value) {
     if (val[1] - val[2] < 0.0f) {
       flag_error_without_hint(e, " A < B can make time go backwards");
