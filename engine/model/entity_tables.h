@@ -225,8 +225,9 @@ struct GenerateTables {
   std::array<real4, k_generate_limit + 1> generate_first_time{};
   // Savevalue number when the C operand is X$name (read at run start); 0 = none.
   std::array<int4, k_generate_limit + 1> generate_first_x{};
-  // E operand: priority -999999..999999. Translator; 0 at reset.
-  std::array<int4, k_generate_limit + 1> generate_priority{};
+  // E operand: priority -999999..999999, decimals kept (2.5). Translator,
+  // an experiment's invalue; 0 at reset.
+  std::array<real4, k_generate_limit + 1> generate_priority{};
   // Savevalue number when the E operand is X$name; 0 = none.
   std::array<int4, k_generate_limit + 1> generate_priority_x{};
   // ADVANCE blocks. check_advance_block; 0 at reset.
@@ -238,6 +239,10 @@ struct GenerateTables {
   std::array<int4, k_advance_limit + 1> advance_c_code{};
   // ANS file opened for GENERATE F operands in this translation. Translator.
   bool ans_file_open = false;
+  // Shortest positive constant A or B operand of the GENERATE and ADVANCE
+  // blocks (0 = none), which the clock's resolution is measured against.
+  // check_time_operands; 0 at reset.
+  real4 shortest_constant_time = 0.0f;
 };
 
 struct TerminateTables {

@@ -163,6 +163,7 @@ struct RunState {
   real4 reset_time = 0.0f;         // clock at the last RESET
   real4 saved_clock = 0.0f;        // clock at the end of the last run
   real4 next_event_time = 1.0e8f;  // move time of the first future event
+  real4 coarse_clock_from = 0.0f;  // clock from which single-precision values lie further apart than a thousandth of the shortest constant time; set when a run starts at clock 0 (event loop), infinity once the run has warned
   int4 limit_check_countdown = 0;  // steps (events, block entries, waiter tests) to the next look at the limit
   real4 outvalue = 0.0f;           // EXPERI result operand at run end
   real4 max_priority = 0.0f;       // highest priority given so far (GENERATE, priority blocks)

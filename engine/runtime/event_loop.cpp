@@ -4,6 +4,11 @@
 // the front end is measured on a monotonic clock.
 #include "runtime/event_loop.h"
 
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/block_dispatcher.h"
 #include "runtime/chain_index.h"
@@ -13,6 +18,7 @@
 #include "runtime/waitif.h"
 #include "runtime/experiment.h"
 #include "support/diagnostics.h"
+#include "support/output_files.h"
 #include "support/stop.h"
 
 namespace kelvo {
@@ -72,6 +78,50 @@ constexpr int4 k_limit_check_interval = 4096;
   s.batch_last = s.txn_prev[ix(q)] > 0 ? s.txn_prev[ix(q)] : 0;
 }
 
+// The clock from which single-precision values lie further apart than a
+// thousandth of the model's shortest positive constant time (1 when it
+// has none). With 24 bits of mantissa the values from 2^k on lie 2^(k-23)
+// apart, so it is the power of two 2^k whose spacing is the first above
+// that bound.
+real4 coarse_clock_threshold(const Engine& e) {
+  const real4 shortest = e.ent.gen.shortest_constant_time;
+  const double bound = (shortest > 0.0f ? static_cast<double>(shortest) : 1.0) / 1000.0;
+  int exponent = 0;
+  (void)std::frexp(bound, &exponent);  // 2^(exponent-1) <= bound < 2^exponent
+  const int k = exponent + std::numeric_limits<real4>::digits - 1;
+  if (k > std::numeric_limits<real4>::max_exponent - 1) return std::numeric_limits<real4>::infinity();
+  return static_cast<real4>(std::ldexp(1.0, k));
+}
+
+// v in fixed point with d decimals, without leading blanks.
+std::string plain_fixed(double v, int d) {
+  const std::string s = io::format_f(v, 30, d);
+  const std::size_t first = s.find_first_not_of(' ');
+  return first == std::string::npos ? s : s.substr(first);
+}
+
+// The clock has reached the threshold: the run says once that its times
+// are rounded to the spacing of single-precision values at this clock (to
+// the WRN file under the front end, to the console otherwise). No number
+// changes.
+[[gnu::noinline]] void warn_coarse_clock(Engine& e) {
+  RunState& r = e.run;
+  r.coarse_clock_from = std::numeric_limits<real4>::infinity();
+  const real4 c = r.clock;
+  const double spacing = static_cast<double>(std::nextafter(c, std::numeric_limits<real4>::infinity()) - c);
+  // The spacing to four significant digits, the clock to the spacing's
+  // first one.
+  int decimals = 3;
+  for (double v = spacing; v < 1.0 && decimals < 12; v *= 10.0) ++decimals;
+  const int unit = e.ctl.java_mode ? open_wrn_file(e) : io::k_console_out;
+  e.ch.write(unit, "** WARNING **");
+  e.ch.write(unit, io::Rec()
+                       .lit(" At clock ")
+                       .lit(plain_fixed(c, std::max(1, decimals - 3)))
+                       .lit(" times are kept to steps of ")
+                       .lit(plain_fixed(spacing, decimals)));
+}
+
 }  // namespace
 
 void find_last_due_event(Engine& e, real4 t) { open_due_batch(e, t); }
@@ -105,6 +155,10 @@ void run_event_loop(Engine& e) {
     InEventLoop(const InEventLoop&) = delete;
     InEventLoop& operator=(const InEventLoop&) = delete;
   } in_event_loop{e};
+  // A run that starts at clock 0 measures its clock against the model's
+  // times anew; a START that goes on from a later clock keeps what the run
+  // knows, so a run warns once, also across a RESET.
+  if (r.clock == 0.0f) r.coarse_clock_from = coarse_clock_threshold(e);
   for (;;) {
     if (t.chain_size[k_future_chain] < 0) report_transaction_overflow(e, 2);
     if (t.chain_size[k_future_chain] == 0) {
@@ -122,6 +176,7 @@ void run_event_loop(Engine& e) {
           run_error(e, " One (other) possibility:");
         }
         r.clock = r.next_event_time;
+        if (r.clock >= r.coarse_clock_from) warn_coarse_clock(e);
         open_due_batch(e, r.clock);
       }
       // Every transaction of the batch due now moves at the clock (a

@@ -484,7 +484,8 @@ void put_invalue_into_model(Engine& e, int run, int mode) {
   if (x.generate_d_slot >= 1 && generate_of(x.generate_d_slot) != 0) {
     e.blocks.generate_limit[ix(x.generate_d_slot)] = std::clamp(whole, 0, k_generate_maximum);
   }
-  if (x.generate_e_slot >= 1 && x.generate_e_slot <= k_generate_limit) e.ent.gen.generate_priority[ix(x.generate_e_slot)] = whole;
+  // A priority keeps its decimals, as a GENERATE E constant does.
+  if (x.generate_e_slot >= 1 && x.generate_e_slot <= k_generate_limit) e.ent.gen.generate_priority[ix(x.generate_e_slot)] = v;
   // A START whose count is the invalue savevalue.
   // With START, RESET, START only the START that names it (the warm-up
   // or the measured period) takes it.

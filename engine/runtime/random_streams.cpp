@@ -81,14 +81,15 @@ int4 prime_step(int4 s, std::int64_t a) {
 std::int64_t mul_mod(std::int64_t a, std::int64_t b) { return (a * b) % k_prime; }
 
 // The seeds that a SEEDS statement gave for START start_number replace
-// the standard ones.
-void load_start_seeds(Engine& e, int start_number, int4* seeds, int streams) {
-  if (start_number < 0 || start_number > k_max_runs + 1) return;
+// the standard ones; false when it gave none.
+bool load_start_seeds(Engine& e, int start_number, int4* seeds, int streams) {
+  if (start_number < 0 || start_number > k_max_runs + 1) return false;
   const int row = e.ent.steps.seeds_row_of_start[start_number];
-  if (row <= 0 || row > k_max_runs + 1) return;
+  if (row <= 0 || row > k_max_runs + 1) return false;
   for (int j = 1; j <= streams && j <= k_rn_stream_max; ++j) {
     if (e.ent.steps.seed_table[row][j] != 0) seeds[j] = e.ent.steps.seed_table[row][j];
   }
+  return true;
 }
 
 }  // namespace
@@ -204,14 +205,17 @@ void init_seed_table(Engine& e) {
 
 void load_run_seeds(Engine& e, int r) {
   RandomState& rs = e.rn;
-  rs.preset_count = 0;
   int row = 0;
   if (r >= 0 && r < static_cast<int>(e.ent.steps.run_seed_row.size())) row = e.ent.steps.run_seed_row[static_cast<std::size_t>(r)];
+  // Stream 1 starts its preset numbers again only with seeds of its own;
+  // a run without them goes on from where the run before left the
+  // streams (the runs of an optimisation), presets included.
   if (row > 0 && run_row_ok(e, row)) {
+    rs.preset_count = 0;
     for (int j = 1; j <= k_rn_stream_max; ++j)
       rs.seed[static_cast<std::size_t>(j)] = e.ent.steps.seed_table[static_cast<std::size_t>(row)][static_cast<std::size_t>(j)];
-  } else {
-    load_start_seeds(e, r, rs.seed.data(), k_rn_stream_max);
+  } else if (load_start_seeds(e, r, rs.seed.data(), k_rn_stream_max)) {
+    rs.preset_count = 0;
   }
   if (rs.second_generator) {
     const int unit = e.ctl.unit_base + io::offset::seed_work;
@@ -237,6 +241,7 @@ void set_run_seeds(Engine& e) {
 
 void reset_stream_seeds(Engine& e) {
   for (int j = 1; j <= k_rn_stream_max; ++j) e.rn.seed[static_cast<std::size_t>(j)] = 2 * j + 1;
+  e.rn.preset_count = 0;
 }
 
 }  // namespace kelvo

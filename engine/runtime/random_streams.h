@@ -20,11 +20,16 @@ real4 erlang_variate(Engine& e, int t, int j);
 real4 triangular_variate(Engine& e, int t, int j);
 [[noreturn]] void report_zero_division(Engine& e);
 void init_seed_table(Engine& e);
+// Run r's seeds (its row, or a SEEDS statement's), which also start the
+// preset numbers of stream 1 again; a run without seeds of its own keeps
+// the streams as they are. Then one number of each stream from 2 on is
+// passed over.
 void load_run_seeds(Engine& e, int r);
 // RMUIN: row 1 of the seed table gives streams 1..8 the seed 2p + 1,
 // p the value the program left in its seed word.
 void set_run_seeds(Engine& e);
-// Run control's seed reset: seed(j) = 2j + 1 for every stream.
+// Run control's seed reset: seed(j) = 2j + 1 for every stream, stream 1
+// from its first preset number.
 void reset_stream_seeds(Engine& e);
 
 // One step of the multiplicative generator: (69069 * s) mod 2^31.

@@ -3,6 +3,7 @@
 // hand, digit by digit.
 #include "runtime/report_line.h"
 
+#include <cmath>
 #include <string>
 
 #include "model/engine.h"
@@ -113,10 +114,12 @@ void put_int_field(Engine& e, int4 n_in, int w) {
 void put_real_field(Engine& e, real4 x, int w, int d) {
   ReportState& r = e.rep;
   const int i = w - d - 1;
-  if (x >= 1.0e9f) {
+  // From 1.0E9 on either side of 0 the value is written in millions: a
+  // PRINT does not end the run because its value is large.
+  if (x >= 1.0e9f || x <= -1.0e9f) {
     r.million_mode = true;
-    x = x / 1.0e6f;
-    put_int_field(e, trunc_i32(x + 1.0e-5f), i - 1);
+    const int4 millions = trunc_i32(std::fabs(x) / 1.0e6f + 1.0e-5f);
+    put_int_field(e, x < 0.0f ? -millions : millions, i - 1);
     r.million_mode = false;
     put_mil_suffix(e);
     return;

@@ -467,7 +467,7 @@ void start_run_transactions(Engine& e) {
     }
     // The priority operand is the value itself: priorities down to
     // -999999 are legal, so a negative value cannot name a decimal.
-    const real4 priority = static_cast<real4>(e.ent.gen.generate_priority[ix(g)]);
+    const real4 priority = e.ent.gen.generate_priority[ix(g)];
     if (priority > e.run.max_priority) e.run.max_priority = priority;
     cur[tw::move_time] = first;
     cur[tw::next_block] = b;

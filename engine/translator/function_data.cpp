@@ -145,13 +145,16 @@ void link_function_arguments(Engine& e) {
   auto& fn = e.ent.fn;
   const int count = std::min(fn.function_count, k_function_limit);
   for (int f = 1; f <= count; ++f) {
-    // An argument named by an entity name (Q$LINE, X$NAME ...) becomes the
-    // entity's number; another function as the argument is refused.
+    // An argument named by an entity name (Q$LINE, X$NAME, V$NAME ...)
+    // becomes the entity's number, so that every call reads the entity as
+    // it stands then (a savevalue's current value, the expression's value);
+    // another function as the argument is refused.
     const int kind = fn.function_arg_class[ix(f)];
     const int ak = kind < 0 ? -kind : kind;
     int4& value = fn.function_arg_value[ix(f)];
     const bool entity = ak == opnd::queue || ak == opnd::block_count || ak == opnd::storage ||
-                        ak == opnd::remaining || ak == opnd::waiting || ak == opnd::function;
+                        ak == opnd::remaining || ak == opnd::waiting || ak == opnd::function ||
+                        ak == opnd::variable || ak == opnd::savevalue;
     if (entity && (value < 1 || value > 1000)) {
       int mode = k_mode_function_definition;
       int number = value;

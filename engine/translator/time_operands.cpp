@@ -134,6 +134,10 @@ bool check_time_operands(Engine& e, real4 row[5]) {
   for (int u = 1; u <= 2; ++u) {
     if (operand_length(e, u) > 0 && !read_time_operand(e, u, generate, val[u], cod[u])) return false;
   }
+  real4& shortest = e.ent.gen.shortest_constant_time;
+  for (int u = 1; u <= 2; ++u) {
+    if (cod[u] == tkind::value && val[u] > 0.0f && (shortest == 0.0f || val[u] < shortest)) shortest = val[u];
+  }
   if (cod[1] == tkind::value && cod[2] == tkind::value) {
     if (val[1] - val[2] < 0.0f) {
       flag_error_without_hint(e, " A < B can make time go backwards");
@@ -244,7 +248,7 @@ bool read_generate_priority(Engine& e, int n) {
     }
     g.generate_priority_x[n] = x;
     // The transactions take the savevalue's value as their priority.
-    g.generate_priority[n] = trunc_i32(e.ent.sv.savevalue_init[ix(x)]);
+    g.generate_priority[n] = static_cast<real4>(e.ent.sv.savevalue_init[ix(x)]);
     return true;
   }
   real4 v = 0;
@@ -257,7 +261,7 @@ bool read_generate_priority(Engine& e, int n) {
     flag_error_without_hint(e, " Priority value too low.  -999999 min");
     return false;
   }
-  g.generate_priority[n] = trunc_i32(v);
+  g.generate_priority[n] = v;
   return true;
 }
 

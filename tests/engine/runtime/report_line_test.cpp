@@ -65,6 +65,7 @@ TEST_F(ReportLine, RealFields) {
 TEST_F(ReportLine, MillionsForValuesFromOneBillion) {
   EXPECT_EQ(real_field(1.5e9f, 10, 2), "  1500 MIL");
   EXPECT_FALSE(e->rep.million_mode);
+  EXPECT_EQ(real_field(-1.5e9f, 10, 2), " -1500 MIL");
   // Too many millions for the field: widened, never garbage digits.
   EXPECT_EQ(real_field(1.5e12f, 10, 2), "1500000 MIL");
 }
