@@ -264,8 +264,10 @@ void run_simulation(Engine& e, int first, int runs, int mode) {
       e.ctl.error_found = false;
       e.ctl.repeat_model = false;
       // The dialogue sets the repeat word; an edit request ends the engine
-      // (the edit work file names the model).
-      if (e.hooks.end_of_run_dialogue(e) == 0 || !e.ctl.repeat_model) close_and_stop(e);
+      // (the edit work file names the model). Without a dialogue nothing
+      // asks for a repeat, so the engine ends.
+      const auto dialogue = e.hooks.end_of_run_dialogue;
+      if (dialogue == nullptr || dialogue(e) == 0 || !e.ctl.repeat_model) close_and_stop(e);
     } else {
       // A new model name: translated and run with the seeds reset.
       e.ctl.translate_needed = true;
