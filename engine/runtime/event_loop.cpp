@@ -93,7 +93,7 @@ void run_event_loop(Engine& e) {
   TxnStore& t = e.txn;
   e.run.report_written = false;
   for (;;) {
-    if (t.chain_size[k_future_chain] < 0) report_transaction_overflow(e, 2);
+    if (t.chain_size[k_future_chain] < 0) report_transaction_overflow(e, StoreError::future_chain_negative);
     if (t.chain_size[k_future_chain] == 0) {
       if (report_wanted(e)) write_standard_report(e, false);
       break;

@@ -257,9 +257,9 @@ void run_simulation(Engine& e, int first, int runs, int mode) {
     }
     e.ch.write(e.rep.out_unit, "");
     e.ch.write(io::k_console_out, " Do you want to stop?  Y, N or new name");
-    int answer_mode = 13;
+    AnswerMode answer_mode = AnswerMode::name_or_yes_no;
     const bool yes = ask_yes_no(e, answer_mode);
-    if (yes && answer_mode != 7) close_and_stop(e);
+    if (yes && answer_mode != AnswerMode::yes_no) close_and_stop(e);
     if (!yes) {
       e.ctl.error_found = false;
       e.ctl.repeat_model = false;
