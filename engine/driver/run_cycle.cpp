@@ -148,7 +148,7 @@ void read_java_command(Engine& e, bool& experi) {
     c.work_file_refused = true;
     stop_now(e);
   }
-  c.run_time_limit = 100000000;
+  c.run_time_limit = k_run_time_limit_default;
   std::string record;
   long long limit = 0;
   const bool ok = e.ch.read_line(unit, record) == io::ReadStatus::ok && io::read_i(record, 7, limit);
@@ -157,7 +157,7 @@ void read_java_command(Engine& e, bool& experi) {
     write_error_message(e, " Illegal time in ZWXYQ.JAV");
     stop_now(e);
   }
-  c.run_time_limit = limit > 100000000 ? 100000000 : static_cast<int>(limit);
+  c.run_time_limit = limit > k_run_time_limit_default ? k_run_time_limit_default : static_cast<int>(limit);
   e.ch.close(unit);
   // The model is looked at for its EXPERI statement once the limit is
   // known, so that the limit holds while the model is read for it too.
@@ -247,9 +247,9 @@ void run_cycle(Engine& e) {
 int end_of_run_dialogue(Engine& e) {
   ControlState& c = e.ctl;
   e.ch.write(io::k_console_out, " Shall same program be repeated? Y, N or new name");
-  int mode = 13;
+  AnswerMode mode = AnswerMode::name_or_yes_no;
   const bool yes = ask_yes_no(e, mode);
-  const bool new_name = mode == 7;
+  const bool new_name = mode == AnswerMode::yes_no;
   if (!yes) {
     c.repeat_model = false;
     c.translate_needed = true;
@@ -266,7 +266,7 @@ int end_of_run_dialogue(Engine& e) {
   c.same_program_rerun = true;
   if (c.edit_and_pause_flag) {
     e.ch.write(io::k_console_out, " Shall program be edited? Y or N");
-    int yn = 7;
+    AnswerMode yn = AnswerMode::yes_no;
     if (ask_yes_no(e, yn)) {
       const int unit = c.unit_base + io::offset::edit;
       io::Channels::remove_file("zwxyq.edt");
@@ -278,7 +278,7 @@ int end_of_run_dialogue(Engine& e) {
   }
   if (e.ent.steps.simulate_count < 2) {
     e.ch.write(io::k_console_out, " Shall seeds be reset? Y or N");
-    int yn = 7;
+    AnswerMode yn = AnswerMode::yes_no;
     c.seed_reset_flag = ask_yes_no(e, yn);
   } else {
     e.ch.write(io::k_console_out, io::Rec().lit(" With SIMULATE ").i(e.ent.steps.simulate_count, 2).lit(", seeds are reset"));

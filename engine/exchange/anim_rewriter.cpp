@@ -27,8 +27,8 @@ namespace {
 using namespace pop;  // the parse pass's operation codes
 
 // The last column a statement may use (the translator refuses one that
-// reaches column 72).
-constexpr std::size_t k_statement_width = 71;
+// reaches k_stmt_end_col).
+constexpr std::size_t k_statement_width = k_stmt_end_col - 1;
 
 // A return point at the end of the animated model: transactions sent
 // there are placed on the path GOTn and go on to the target.
@@ -367,7 +367,7 @@ void prepare_auto_animation(Engine& e) {
   if (!e.ch.open_new(k_animani_unit, "animani")) return;
   for (const AnimStatement& s : a.statements) {
     if (s.op_code == 0) continue;
-    e.ch.write(k_animani_unit, io::Rec().a(s.label.view(), 6).x(1).a(operation_word(s.op_code), 9).x(1).lit(s.operands));
+    e.ch.write(k_animani_unit, io::Rec().a(s.label.view(), k_label_cols).x(1).a(operation_word(s.op_code), 9).x(1).lit(s.operands));
   }
   e.ch.close(k_animani_unit);
 }

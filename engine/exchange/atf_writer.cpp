@@ -98,11 +98,11 @@ bool trace_open(const Engine& e) { return e.run.atf_open && !e.ctl.atf_replaced;
 
 bool read_anim_keyword(Engine& e, int c) {
   Line80& l = e.cs.stmt.stmt_line;
-  if (c < 1 || c + 4 > 72) return false;
+  if (c < 1 || c + 4 > k_stmt_end_col) return false;
   if (upper(l.at(c)) != 'A' || upper(l.at(c + 1)) != 'N' || upper(l.at(c + 2)) != 'I' || upper(l.at(c + 3)) != 'M' ||
       l.at(c + 4) != ' ')
     return false;
-  for (int p = c + 5; p <= 72; ++p) {
+  for (int p = c + 5; p <= k_stmt_end_col; ++p) {
     const char a = upper(l.at(p)), b = upper(l.at(p + 1)), d = upper(l.at(p + 2));
     const bool atf = a == 'A' && b == 'T' && d == 'F';
     const bool ani = a == 'A' && b == 'N' && d == 'I';
@@ -121,14 +121,14 @@ bool read_anim_keyword(Engine& e, int c) {
 bool scan_anim_keyword(Engine& e, int c) {
   const Line80& l = e.cs.stmt.stmt_line;
   int p = std::max(c, 1);
-  while (p <= 72 && l.at(p) == ' ') ++p;
-  if (p > 72) return false;
+  while (p <= k_stmt_end_col && l.at(p) == ' ') ++p;
+  if (p > k_stmt_end_col) return false;
   if (read_anim_keyword(e, p)) return true;
   // The word after the first one (the first was a label). Only the start
   // of a word is tested, never a column inside a quoted text or a comment.
-  while (p <= 72 && l.at(p) != ' ') ++p;
+  while (p <= k_stmt_end_col && l.at(p) != ' ') ++p;
   bool quoted = false;
-  for (int q = p; q <= 72; ++q) {
+  for (int q = p; q <= k_stmt_end_col; ++q) {
     const char ch = l.at(q);
     if (ch == '\'') quoted = !quoted;
     if (quoted) continue;

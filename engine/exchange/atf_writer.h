@@ -21,7 +21,7 @@ struct Engine;
 // when the line was rewritten.
 bool scan_anim_keyword(Engine& e, int c);
 // The test at one column: "ANIM" (any case) and a blank, then a comma or
-// "ATF" before "ANI" or '!' in columns c+5..72. True when rewritten.
+// "ATF" before "ANI" or '!' in columns c+5..k_stmt_end_col. True when rewritten.
 bool read_anim_keyword(Engine& e, int c);
 // Special statement k calls animation program p (25..35): its name
 // operand is recorded, ATF switches the report lines to the trace file,

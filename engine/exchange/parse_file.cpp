@@ -115,7 +115,7 @@ void parse_comment_line(Engine& e, int, const Line80& line) {
   to_main_file(e, io::Rec().lit(" ").lit("   1").lit(" *"));
   to_main_file(e, io::Rec().lit("    0"));
   to_main_file(e, io::Rec().x(1).i(length, 4).x(1).chars(comment));
-  to_parse_file(e, io::Rec().x(1).i(pop::comment * 100 + 2, 4).x(1).lit("*"));
+  to_parse_file(e, io::Rec().x(1).i(record_number(pop::comment, 2), 4).x(1).lit("*"));
   to_parse_file(e, io::Rec().x(1).i(length, 4).x(1).chars(comment));
 }
 

@@ -60,6 +60,11 @@ inline constexpr int let_start_value = 40;  // a LET before the first GENERATE
 inline constexpr int comment = 41;
 }  // namespace pop
 
+// The number heading a statement's records in "parsefile": the operation
+// (a pop code) and the form number of its writer (1..99) in one field, as
+// the front end reads them.
+inline constexpr int record_number(int op, int form) { return op * 100 + form; }
+
 // Relation codes of an IF condition in "parsefile" (not the translator's).
 enum class ParseRelation : int {
   none = 0,

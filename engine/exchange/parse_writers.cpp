@@ -24,7 +24,7 @@ void put(Engine& e, const io::Rec& r) {
   if (e.ctl.newparse_mode) e.ch.write(e.ctl.unit_base + io::offset::parsefile, r);
 }
 
-// (1X,I4,1X,word): the statement's number (code x 100 + form) and word.
+// (1X,I4,1X,word): the statement's record_number and its word.
 void header(Engine& e, int number, std::string_view word) { put(e, io::Rec().x(1).i(number, 4).x(1).lit(word)); }
 
 // (1X,I4,1X,nA1): the character count and the characters, cut to the
@@ -92,21 +92,21 @@ std::string_view clamp(std::string_view text, int len) {
 // ---- Writers ----
 
 void write_generate(Engine& e, std::string_view t) {
-  header(e, pop::generate * 100 + 8, "GENERATE");
+  header(e, record_number(pop::generate, 8), "GENERATE");
   const OperandItems it = split_operand_items(t, static_cast<int>(t.size()));
   for (int k = 1; k <= 5; ++k) operand_or_none(e, it[k], 60);
 }
 
 // TERMINATE, ARRIVE, DEPART, ASSEMBLE: the whole operand text.
 void write_simple(Engine& e, std::string_view t, int code, std::string_view word) {
-  header(e, code * 100 + 4, word);
+  header(e, record_number(code, 4), word);
   operand(e, t, 8);
 }
 
 // SEIZE, PREEMPT: operand A, then the first character of each further
 // operand in operand order.
 void write_seize(Engine& e, std::string_view t, int code, std::string_view word) {
-  header(e, code * 100 + 6, word);
+  header(e, record_number(code, 6), word);
   const OperandItems it = split_operand_items(t, static_cast<int>(t.size()));
   operand(e, it[1], 8);
   for (int k = 2; k <= it.count; ++k) flag(e, first_char(it[k]));
@@ -115,7 +115,7 @@ void write_seize(Engine& e, std::string_view t, int code, std::string_view word)
 // RELEASE, RETURN: the whole operand text and the truth of "this is a
 // RETURN" (-1 true, 0 false).
 void write_release(Engine& e, std::string_view t, int code, std::string_view word) {
-  header(e, code * 100 + 5, word);
+  header(e, record_number(code, 5), word);
   operand(e, t, 8);
   number(e, code == pop::return_ ? -1 : 0, 2);
 }
@@ -129,7 +129,7 @@ void write_two_items(Engine& e, std::string_view t, int number_code, std::string
 }
 
 void write_enter(Engine& e, std::string_view t) {
-  header(e, pop::enter * 100 + 6, "ENTER ");
+  header(e, record_number(pop::enter, 6), "ENTER ");
   const OperandItems it = split_operand_items(t, static_cast<int>(t.size()));
   const bool q = it[2].size() == 1 && upcased(it[2][0]) == 'Q';
   operand(e, it[1], 8);
@@ -139,7 +139,7 @@ void write_enter(Engine& e, std::string_view t) {
 
 // IF in the condition form: left side, relation, right side and target.
 void write_if_condition(Engine& e, std::string_view t) {
-  header(e, pop::if_ * 100 + 8, "IF");
+  header(e, record_number(pop::if_, 8), "IF");
   number(e, 1, 2);
   const std::size_t r = t.find_first_of("<>=");
   ParseRelation rel = ParseRelation::none;
@@ -200,7 +200,7 @@ void write_if(Engine& e, std::string_view t, int code) {
     if (!waitif) write_if_condition(e, t);
     return;
   }
-  header(e, code * 100 + (waitif ? 6 : 7), waitif ? "WAITIF" : "IF");
+  header(e, record_number(code, waitif ? 6 : 7), waitif ? "WAITIF" : "IF");
   if (!waitif) number(e, 2, 2);
   operand(e, t.substr(0, eq), 8);
   number(e, state, 2);
@@ -216,7 +216,7 @@ void write_if(Engine& e, std::string_view t, int code) {
 // LET whose value begins with S: a statistic into a savevalue.
 void write_let_statistic(Engine& e, std::string_view s) {
   const OperandItems it = split_operand_items(s, static_cast<int>(s.size()), 4);
-  header(e, pop::let_statistic * 100 + 8, "LET ");
+  header(e, record_number(pop::let_statistic, 8), "LET ");
   number(e, 5, 2);
   operand(e, from_third(it[1]), 6);
   const int cls = position_in("FSQT", first_char(it[3]));
@@ -228,7 +228,7 @@ void write_let_statistic(Engine& e, std::string_view s) {
 // LET whose value begins with M (not MX): the extreme of a range.
 void write_let_range(Engine& e, std::string_view s) {
   const OperandItems it = split_operand_items(s, static_cast<int>(s.size()), 5);
-  header(e, pop::let_range * 100 + 9, "LET ");
+  header(e, record_number(pop::let_range, 9), "LET ");
   number(e, 3, 2);
   operand(e, from_third(it[1]), 6);
   flag(e, upcased(char_at(it[2], 3)));
@@ -257,7 +257,7 @@ void write_let(Engine& e, std::string_view t, int& code) {
     }
   }
   const std::string_view word = code == pop::let ? "LET  " : code == pop::let_plus ? "LET+ " : "LET- ";
-  header(e, code * 100 + 7, word);
+  header(e, record_number(code, 7), word);
   number(e, code == pop::let ? 1 : code == pop::let_plus ? 2 : 4, 2);
   // Target and value either side of the first comma: the '=' of LET X=v
   // or the comma of LET+ X,v (neither: no value).
@@ -293,7 +293,7 @@ void write_print(Engine& e, std::string_view t) {
   } else if (!quoted) {
     if (it[2].size() == 1) option = it[2][0];
   }
-  header(e, pop::print * 100 + 8, "PRINT ");
+  header(e, record_number(pop::print, 8), "PRINT ");
   flag_digit(e, kind);
   operand(e, text_a, 50);
   operand(e, text_b, 50);
@@ -308,7 +308,7 @@ void write_items(Engine& e, std::string_view t, int number_code, std::string_vie
 }
 
 void write_split(Engine& e, std::string_view t) {
-  header(e, pop::split * 100 + 6, "SPLIT");
+  header(e, record_number(pop::split, 6), "SPLIT");
   const OperandItems it = split_operand_items(t, static_cast<int>(t.size()));
   operand(e, it[1], 8);
   operand(e, it[2], 9);
@@ -316,7 +316,7 @@ void write_split(Engine& e, std::string_view t) {
 }
 
 void write_matrix(Engine& e, std::string_view t) {
-  header(e, pop::matrix * 100 + 6, "MATRIX");
+  header(e, record_number(pop::matrix, 6), "MATRIX");
   const OperandItems it = split_operand_items(t, static_cast<int>(t.size()));
   operand_or_none(e, it[1], 8);
   operand_or_none(e, it[2], 8);
@@ -341,7 +341,7 @@ int anim_command(std::string_view a) {
 }
 
 void write_anim(Engine& e, std::string_view t) {
-  header(e, pop::anim * 100 + 6, "ANIM ");
+  header(e, record_number(pop::anim, 6), "ANIM ");
   const OperandItems it = split_operand_items(t, static_cast<int>(t.size()));
   const int command = anim_command(it[1]);
   number(e, command, 2);
@@ -351,7 +351,7 @@ void write_anim(Engine& e, std::string_view t) {
 
 void write_experi(Engine& e, std::string_view t) {
   const OperandItems it = split_operand_items(t, static_cast<int>(t.size()), 6);
-  header(e, pop::experi * 100 + 8, "EXPERI ");
+  header(e, record_number(pop::experi, 8), "EXPERI ");
   operand(e, from_third(it[1]), 6);
   operand(e, from_third(it[2]), 6);
   operand(e, it[3], 3);
@@ -368,7 +368,7 @@ void write_experi(Engine& e, std::string_view t) {
 }
 
 void write_function(Engine& e, std::string_view t) {
-  header(e, pop::function * 100 + 5, "FUNCTION");
+  header(e, record_number(pop::function, 5), "FUNCTION");
   const int n = static_cast<int>(t.size());
   if (upcased(last_char(t)) == 'R') {
     // A random-number function: the stream before ",R" (one or two digits).
@@ -394,7 +394,7 @@ void write_start_values(Engine& e, std::string_view t, int code) {
   std::string s(t);
   std::replace(s.begin(), s.end(), '=', ',');
   const OperandItems it = split_operand_items(s, static_cast<int>(s.size()), 2);
-  header(e, code * 100 + 5, "StartValues");
+  header(e, record_number(code, 5), "StartValues");
   const std::string_view name = up_to_blank(from_third(it[1]));
   operand(e, name, 6);
   if (code == pop::let_start_value) {
@@ -412,14 +412,14 @@ void write_start_values(Engine& e, std::string_view t, int code) {
 }
 
 void write_table(Engine& e, std::string_view t, int code) {
-  header(e, code * 100 + (code == pop::table ? 7 : 6), code == pop::table ? "TABLE" : "QTABLE");
+  header(e, record_number(code, code == pop::table ? 7 : 6), code == pop::table ? "TABLE" : "QTABLE");
   const OperandItems it = split_operand_items(t, static_cast<int>(t.size()));
   for (int k = 1; k <= 4; ++k) operand(e, it[k], 60);
   flag(e, upcased(first_char(it[5])));
 }
 
 void write_capacity(Engine& e, std::string_view t) {
-  header(e, pop::capacity * 100 + 4, "CAPACITY");
+  header(e, record_number(pop::capacity, 4), "CAPACITY");
   operand(e, t, 60);
   number(e, t.empty() ? 1 : 0, 3);
 }
@@ -431,7 +431,7 @@ void write_saved_start(Engine& e) {
 }
 
 void write_reset(Engine& e, std::string_view t) {
-  header(e, pop::reset * 100 + 4, "WARM UP");
+  header(e, record_number(pop::reset, 4), "WARM UP");
   write_saved_start(e);
   // The RESET operand as two digits (00 unless it has one or two characters).
   char tens = '0';
@@ -454,9 +454,9 @@ void save_start(Engine& e, std::string_view t) {
 }
 
 void write_end(Engine& e) {
-  header(e, pop::start * 100 + 3, "START ");
+  header(e, record_number(pop::start, 3), "START ");
   write_saved_start(e);
-  header(e, pop::end * 100 + 1, "END");
+  header(e, record_number(pop::end, 1), "END");
 }
 
 bool is_block(const Engine& e, int code) {
@@ -525,14 +525,14 @@ void write_statement_record(Engine& e, std::string_view operands, int len, int& 
     case pop::depart: write_simple(e, t, op_code, "DEPART "); break;
     case pop::terminate: write_simple(e, t, op_code, "TERMINATE "); break;
     case pop::enter: write_enter(e, t); break;
-    case pop::tabulate: write_two_items(e, t, op_code * 100 + 5, "TABULATE"); break;
-    case pop::advance: write_two_items(e, t, op_code * 100 + 5, "ADVANCE"); break;
-    case pop::leave: write_two_items(e, t, op_code * 100 + 5, "LEAVE "); break;
+    case pop::tabulate: write_two_items(e, t, record_number(op_code, 5), "TABULATE"); break;
+    case pop::advance: write_two_items(e, t, record_number(op_code, 5), "ADVANCE"); break;
+    case pop::leave: write_two_items(e, t, record_number(op_code, 5), "LEAVE "); break;
     case pop::seize: write_seize(e, t, op_code, "SEIZE "); break;
     case pop::preempt: write_seize(e, t, op_code, "PREEMPT "); break;
     case pop::release: write_release(e, t, op_code, "RELEASE "); break;
     case pop::return_: write_release(e, t, op_code, "RETURN "); break;
-    case pop::go_to: write_two_items(e, t, op_code * 100 + 5, "GOTO"); break;
+    case pop::go_to: write_two_items(e, t, record_number(op_code, 5), "GOTO"); break;
     case pop::if_:
     case pop::if_alt:
     case pop::waitif: write_if(e, t, op_code == pop::waitif ? pop::waitif : pop::if_); break;
@@ -547,19 +547,19 @@ void write_statement_record(Engine& e, std::string_view operands, int len, int& 
       }
       break;
     case pop::print: write_print(e, t); break;
-    case pop::graph: write_items(e, t, op_code * 100 + 7, "GRAPH", 4); break;
+    case pop::graph: write_items(e, t, record_number(op_code, 7), "GRAPH", 4); break;
     case pop::split: write_split(e, t); break;
     case pop::trace:
-      header(e, op_code * 100 + 4, "TRACE ");
+      header(e, record_number(op_code, 4), "TRACE ");
       number(e, t.size() == 2 ? 1 : 2, 2);
       break;
     case pop::matrix: write_matrix(e, t); break;
     case pop::anim: write_anim(e, t); break;
     // ---- Control statements ----
-    case pop::simulate: write_two_items(e, t, op_code * 100 + 3, "SIMULATE"); break;
+    case pop::simulate: write_two_items(e, t, record_number(op_code, 3), "SIMULATE"); break;
     case pop::valueof:
       ps.statement_kind_flags[0] = true;
-      header(e, op_code * 100 + 3, "ValueOf ");
+      header(e, record_number(op_code, 3), "ValueOf ");
       operand(e, t, 60);
       break;
     case pop::experi: write_experi(e, t); break;

@@ -119,6 +119,17 @@ inline constexpr int current_block = 5;  // block it is in (0 or less: none yet)
 inline constexpr int first_param = 6;    // parameter 1; parameter j is word 5 + j
 }  // namespace tw
 
+// The priority a model may give (GENERATE E, PRIORITY blocks) lies in
+// -k_priority_max..k_priority_max: below the k_priority_mark_unit that a
+// retry or pre-emption mark adds to the priority word, so that the model's
+// priority is the word modulo that unit.
+inline constexpr int k_priority_max = 999999;
+inline constexpr real8 k_priority_mark_unit = 1000000.0;
+// The highest priority word without a mark: above every priority a model
+// gives, with the small retry and staggering raises on it, and below
+// every priority of 0 or more raised by a mark.
+inline constexpr real8 k_unmarked_priority_max = 999999.875;
+
 // Chains of the transaction store: the future-events chain, then one
 // waiting line per station, then one per WAITIF station entry (the
 // transactions that wait for that station's condition), then the chain

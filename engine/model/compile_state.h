@@ -48,12 +48,13 @@ struct StatementRecord {
 
 // Values the syntax check sets for the operand checks (one statement).
 struct SyntaxValues {
-  // Column of the '!' of the inline comment; 72 when only blanks follow the operation; else 0.
+  // Column of the '!' of the inline comment; k_stmt_end_col when only
+  // blanks follow the operation; else 0.
   int4 comment_col = 0;
   // Last column of the operand field.
   int4 last_operand_col = 0;
-  // Last column operands may use: 72, lowered before an inline comment.
-  int4 operand_end_col = 72;
+  // Last column operands may use: k_stmt_end_col, lowered before an inline comment.
+  int4 operand_end_col = k_stmt_end_col;
   // Start column of the first word. Kept by the pass.
   int4 first_word_col = 0;
   // The operand field ends with a comma (PRINT keeps its line open).

@@ -63,7 +63,7 @@ namespace retry_mark {
 inline constexpr int none = 0;
 inline constexpr int small = 1;  // raised by 0.001 (below the highest priority in use)
 inline constexpr int large = 2;  // raised by 1000000
-inline constexpr int high = 3;   // already above 999999.875: not raised
+inline constexpr int high = 3;   // already above k_unmarked_priority_max: not raised
 }  // namespace retry_mark
 
 // One operand of a condition entry.

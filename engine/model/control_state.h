@@ -43,7 +43,7 @@ struct ControlState {
   // ---- Run-time limit ----
   real4 run_time_start_tod = 0.0f;  // start as seconds of the day (kept for reports)
   std::chrono::steady_clock::time_point run_time_start{};  // start, monotonic
-  int run_time_limit = 100000000;   // limit in whole seconds
+  int run_time_limit = k_run_time_limit_default;  // limit in whole seconds
 
   // ---- Run control words set by the run cycle ----
   bool name_from_cycle = false;        // the run cycle has the model's name: no prompt

@@ -225,8 +225,8 @@ struct GenerateTables {
   std::array<real4, k_generate_limit + 1> generate_first_time{};
   // Savevalue number when the C operand is X$name (read at run start); 0 = none.
   std::array<int4, k_generate_limit + 1> generate_first_x{};
-  // E operand: priority -999999..999999, decimals kept (2.5). Translator,
-  // an experiment's invalue; 0 at reset.
+  // E operand: priority -k_priority_max..k_priority_max, decimals kept
+  // (2.5). Translator, an experiment's invalue; 0 at reset.
   std::array<real4, k_generate_limit + 1> generate_priority{};
   // Savevalue number when the E operand is X$name; 0 = none.
   std::array<int4, k_generate_limit + 1> generate_priority_x{};

@@ -1,6 +1,12 @@
 // Capacities of the engine's fixed tables, each with the reason for its
-// value. Every table index taken from model text or a file is checked
-// against these before use. Owners append their own headed section.
+// value. The capacities that the modelling language gives a model (blocks,
+// stations, queues, functions and their points, savevalues, tables, the
+// runs of an experiment and the like) are the language's own: models are
+// written against them, and one beyond them gets the system's " Too many
+// ..." message. The engine's own working tables are sized from those,
+// with the reason beside each. Every table index taken from model text or
+// a file is checked against these before use. Owners append their own
+// headed section.
 #pragma once
 
 #include <cstddef>
@@ -11,8 +17,16 @@ namespace kelvo {
 // Translator: block, entity and expression tables
 // ---------------------------------------------------------------------
 
-// Transactions one GENERATE block creates at most (its D operand's limit).
+// Transactions one GENERATE block creates at most (its D operand's limit):
+// a model whose run never reaches its START count (a forgotten TERMINATE
+// count) ends with a message instead of running on.
 inline constexpr int k_generate_maximum = 100000;
+// Capacity of a storage without a limit: as good as unlimited, and still
+// a signed 32-bit count. A CAPACITY statement without an operand gives
+// k_capacity_unit times its default-capacity word (2, or 1 when its
+// operand is written 10^9).
+inline constexpr int k_capacity_unit = 1000000000;
+inline constexpr int k_unlimited_capacity = 2 * k_capacity_unit;
 // Blocks of one model; block 1001 gives " Too many blocks".
 inline constexpr int k_block_capacity = 1000;
 // Facilities and storages share one station numbering.
@@ -33,7 +47,9 @@ inline constexpr int k_pname_limit = 19;
 inline constexpr int k_param_desc_limit = 12;
 // Parameter words of a transaction record, internal words included.
 inline constexpr int k_param_word_limit = 12;
-// TERMINATE blocks of one model (the TERMINATE value table).
+// TERMINATE blocks of one model (the TERMINATE value table): half the
+// block capacity, as for the LET tables, since a TERMINATE only ends what
+// other blocks bring to it.
 inline constexpr int k_terminate_limit = 500;
 // Decimal constants of one model (`decimal_value`).
 inline constexpr int k_decimal_limit = 2000;
@@ -51,8 +67,9 @@ inline constexpr int k_expr_limit = 200;
 inline constexpr int k_expr_items = 35;
 // Temporary slots of a compiled expression (parenthesised parts).
 inline constexpr int k_expr_temp_slots = 12;
-// References from expressions to entities.
-inline constexpr int k_expr_ref_limit = 400;
+// References from expressions to entities: two for each compiled
+// expression, which names one or two entities as a rule.
+inline constexpr int k_expr_ref_limit = 2 * k_expr_limit;
 // Savevalue numbers that X*j and a LET whose target comes from a parameter
 // may give (numbered savevalues follow the named ones in the value table).
 inline constexpr int k_savevalue_number_max = k_savevalue_limit - k_named_savevalue_limit;
@@ -84,7 +101,8 @@ inline constexpr int k_rn_stream_max = 50;
 inline constexpr int k_sna_b_station_limit = 100;
 // Lines kept by the one-line correction of the model file.
 inline constexpr int k_edit_store_lines = 400;
-// Largest model file the one-line correction rewrites (bytes).
+// Largest model file the one-line correction rewrites (bytes): it is read
+// whole into memory, and a file this large is no model.
 inline constexpr std::size_t k_edit_file_limit = 16u << 20;
 
 // ---------------------------------------------------------------------
@@ -95,6 +113,17 @@ inline constexpr std::size_t k_edit_file_limit = 16u << 20;
 // Well above the 1000 blocks a model may hold, because models carry
 // comment lines and data after END.
 inline constexpr int k_max_statements = 5000;
+// Run-time limit in seconds of a console run, and the most that
+// "zwxyq.jav" may set: over three years, so in effect no limit, and still
+// a whole-seconds count that the limit test compares without overflow.
+inline constexpr int k_run_time_limit_default = 100000000;
+// A statement stands in columns 1 to k_stmt_end_col of its line: models
+// kept in the fixed card layout carry sequence numbers in columns 73-80,
+// which must never be read as operands.
+inline constexpr int k_stmt_end_col = 72;
+// A label stands in columns 1 to k_label_cols: a label is a name, a packed
+// name holds six characters, and column 7 parts the label from the word.
+inline constexpr int k_label_cols = 6;
 // Console answers and file names are read as lines of this many characters.
 inline constexpr int k_console_line = 125;
 // Entries of the parse pass's operation table (41 words and a blank).

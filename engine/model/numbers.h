@@ -1,7 +1,8 @@
 // Number types and the arithmetic helpers of the engine.
-// Tables specified as single precision are `real4`, double precision
-// `real8`, 16-bit words `int2`. The helpers give the truncating and
-// rounding rules of the engine's arithmetic in one place.
+// A value that every operation rounds to single precision (the clock,
+// the record words, the statistics) is `real4`, one carried in double
+// precision `real8`, a 16-bit word `int2`. The helpers give the truncating
+// and rounding rules of the engine's arithmetic in one place.
 #pragma once
 
 #include <cmath>

@@ -4,6 +4,8 @@
 // GENERATE's creation limit and the end-of-run arrival are tested here.
 #include "runtime/block_dispatcher.h"
 
+#include <string>
+
 #include "io/fixed_format.h"
 #include "model/engine.h"
 #include "runtime/builtin_programs.h"
@@ -45,7 +47,7 @@ bool generate_may_create(Engine& e, int b) {
   const int warning_unit = open_warning_unit(e);
   const int unit = e.ctl.java_mode ? warning_unit : e.rep.out_unit;
   if (e.ctl.java_mode) e.ch.write(unit, "** WARNING **");
-  e.ch.write(unit, " Simulation stopped after 100000 transactions = maximum");
+  e.ch.write(unit, io::Rec().lit(" Simulation stopped after ").lit(std::to_string(k_generate_maximum)).lit(" transactions = maximum"));
   e.ch.write(unit, io::Rec().lit(" have come out of GENERATE block, block ").i(b, 5));
   if (e.ctl.java_mode) return false;
   report_block_error(e);

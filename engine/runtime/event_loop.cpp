@@ -160,7 +160,7 @@ void run_event_loop(Engine& e) {
   // knows, so a run warns once, also across a RESET.
   if (r.clock == 0.0f) r.coarse_clock_from = coarse_clock_threshold(e);
   for (;;) {
-    if (t.chain_size[k_future_chain] < 0) report_transaction_overflow(e, 2);
+    if (t.chain_size[k_future_chain] < 0) report_transaction_overflow(e, StoreError::future_chain_negative);
     if (t.chain_size[k_future_chain] == 0) {
       if (report_wanted(e)) write_standard_report(e, false);
       break;

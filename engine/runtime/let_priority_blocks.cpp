@@ -77,7 +77,7 @@ void priority_block(Engine& e, int b, int code) {
   if (code == bc::let_priority_plus) priority += v;
   else if (code == bc::let_priority_minus) priority -= v;
   else priority = v;
-  if (priority > 999999.0 || priority < -999999.0) {
+  if (priority > k_priority_max || priority < -k_priority_max) {
     write_error_line(e, io::Rec().lit(" Illegal value of priority in block ").i(b, 4).str());
     stop_program(e);
   }

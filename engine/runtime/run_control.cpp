@@ -259,15 +259,17 @@ void run_simulation(Engine& e, int first, int runs, int mode) {
     }
     e.ch.write(e.rep.out_unit, "");
     e.ch.write(io::k_console_out, " Do you want to stop?  Y, N or new name");
-    int answer_mode = 13;
+    AnswerMode answer_mode = AnswerMode::name_or_yes_no;
     const bool yes = ask_yes_no(e, answer_mode);
-    if (yes && answer_mode != 7) close_and_stop(e);
+    if (yes && answer_mode != AnswerMode::yes_no) close_and_stop(e);
     if (!yes) {
       e.ctl.error_found = false;
       e.ctl.repeat_model = false;
       // The dialogue sets the repeat word; an edit request ends the engine
-      // (the edit work file names the model).
-      if (e.hooks.end_of_run_dialogue(e) == 0 || !e.ctl.repeat_model) close_and_stop(e);
+      // (the edit work file names the model). Without a dialogue nothing
+      // asks for a repeat, so the engine ends.
+      const auto dialogue = e.hooks.end_of_run_dialogue;
+      if (dialogue == nullptr || dialogue(e) == 0 || !e.ctl.repeat_model) close_and_stop(e);
     } else {
       // A new model name: translated and run with the seeds reset.
       e.ctl.translate_needed = true;

@@ -25,11 +25,6 @@ namespace kelvo {
 
 namespace {
 
-// One priority mark (servers.h) on the priority word.
-constexpr real8 k_mark_unit = 1000000.0;
-// The highest priority word without a mark: a transaction at or below it
-// comes to the station for the first time.
-constexpr real8 k_unmarked_priority_max = 999999.875;
 // Move time of a pre-empted holder with no time left: still negative, so
 // that it reads as pre-empted.
 constexpr real8 k_tiny_negative = -1.0e-7;
@@ -76,7 +71,7 @@ void set_try_result(Engine& e, real8 v) {
 }
 
 // The priority the model sees, without the marks of a waiting transaction.
-real8 base_priority(real8 priority, int4 marks) { return priority - marks * k_mark_unit; }
+real8 base_priority(real8 priority, int4 marks) { return priority - marks * k_priority_mark_unit; }
 
 // Takes the pre-emption marks off the active transaction's priority.
 void remove_priority_marks(Engine& e) {
@@ -86,7 +81,7 @@ void remove_priority_marks(Engine& e) {
 }
 
 void add_priority_mark(Engine& e, int4 mark) {
-  e.act.cur_txn[tw::priority] += mark * k_mark_unit;
+  e.act.cur_txn[tw::priority] += mark * k_priority_mark_unit;
   e.act.cur_marks.preempt += mark;
 }
 
@@ -257,7 +252,7 @@ void send_holder(Engine& e, int to) {
   if (b >= 1 && b <= e.blocks.block_count) e.blocks.block_current[ix(b)] -= 1;
   cur[tw::move_time] = e.run.clock;
   remove_priority_marks(e);
-  cur[tw::priority] = std::fmod(cur[tw::priority], k_mark_unit);
+  cur[tw::priority] = std::fmod(cur[tw::priority], k_priority_mark_unit);
   e.act.cur_marks.advance_station = 0;
   cur[tw::current_block] = b;
   cur[tw::next_block] = to;
@@ -520,8 +515,8 @@ bool preempt_transaction(Engine& e, int s, bool by_priority) {
     report_error_at_block(e, e.act.cur_block);
   }
   if (by_priority) {
-    const real8 mine = std::fmod(base_priority(cur[tw::priority], e.act.cur_marks.preempt), k_mark_unit);
-    const real8 held = std::fmod(base_priority(record_priority(e, rec), e.txn.txn_marks[ix(rec)].preempt), k_mark_unit);
+    const real8 mine = std::fmod(base_priority(cur[tw::priority], e.act.cur_marks.preempt), k_priority_mark_unit);
+    const real8 held = std::fmod(base_priority(record_priority(e, rec), e.txn.txn_marks[ix(rec)].preempt), k_priority_mark_unit);
     if (mine <= held) {
       if (e.act.cur_marks.preempt < k_mark_preemptor) add_priority_mark(e, k_mark_preemptor);
       return true;

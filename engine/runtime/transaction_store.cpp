@@ -158,7 +158,7 @@ int next_block_code(const Engine& e, double next_word) {
 // transaction's words into it.
 [[gnu::always_inline]] inline int take_free_record(Engine& e, int k) {
   TxnStore& t = e.txn;
-  if (t.free_head <= 0 || !chain_ok(e, k) || t.chain_size[ix(k)] < 0) report_transaction_overflow(e, 1);
+  if (t.free_head <= 0 || !chain_ok(e, k) || t.chain_size[ix(k)] < 0) report_transaction_overflow(e, StoreError::no_free_record);
   const int p = t.free_head;
   // Each word is rounded to single precision as it is filed; the five
   // fixed words are copied without a loop.
@@ -332,7 +332,7 @@ void unlink_transaction(Engine& e, int p, int k) {
   TxnStore& t = e.txn;
   // A record that is not on chain k (or a number outside the pool or the
   // chains) would corrupt the links: it is a fatal chain error.
-  if (!record_ok(e, p) || !chain_ok(e, k) || t.txn_chain[ix(p)] != k) report_transaction_overflow(e, 3);
+  if (!record_ok(e, p) || !chain_ok(e, k) || t.txn_chain[ix(p)] != k) report_transaction_overflow(e, StoreError::bad_unlink);
   const real4* w = &t.txn_pool[ix(record_base_word(e, p))];
   real8* c = e.act.cur_txn.data();
   c[tw::move_time] = w[tw::move_time];
@@ -415,9 +415,9 @@ void enter_station_waiting_line(Engine& e, int b, int s) {
   if (e.run.serve_all_waiters_flag) add_to_operand_sum(e, 1);
 }
 
-void report_transaction_overflow(Engine& e, int nr) {
+void report_transaction_overflow(Engine& e, StoreError nr) {
   if (e.txn.txn_rec_words <= 1) report_zero_division(e);
-  write_error_line(e, io::Rec().lit(" Unspecified error nr ").i(nr, 4).str());
+  write_error_line(e, io::Rec().lit(" Unspecified error nr ").i(static_cast<int>(nr), 4).str());
   write_error_line(e, " Check in output below if very long waiting lines or extended stop time");
   write_error_line(e, " Is LEAVE, RELEASE or RETURN block missing?");
   run_error(e, io::Rec().lit(" Are too many transactions at same time in system?"));
@@ -466,7 +466,7 @@ void start_run_transactions(Engine& e) {
       first = i <= e.ent.dec.decimal_count && i < static_cast<int>(e.ent.dec.decimal_value.size()) ? e.ent.dec.decimal_value[ix(i)] : 0.0f;
     }
     // The priority operand is the value itself: priorities down to
-    // -999999 are legal, so a negative value cannot name a decimal.
+    // -k_priority_max are legal, so a negative value cannot name a decimal.
     const real4 priority = e.ent.gen.generate_priority[ix(g)];
     if (priority > e.run.max_priority) e.run.max_priority = priority;
     cur[tw::move_time] = first;

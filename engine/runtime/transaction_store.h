@@ -27,7 +27,14 @@ void chain_relink(Engine& e, int k, int q, int p);
 void unlink_transaction(Engine& e, int p, int k);
 void remove_from_chain_and_count(Engine& e, int s, int p);
 void enter_station_waiting_line(Engine& e, int b, int s);
-[[noreturn]] void report_transaction_overflow(Engine& e, int nr);
+// The number that " Unspecified error nr " shows: which check of the
+// store found the pool full or a chain corrupt.
+enum class StoreError : int {
+  no_free_record = 1,        // no free record, or a bad chain when one is taken
+  future_chain_negative = 2, // the future-events chain's count fell below 0
+  bad_unlink = 3,            // a record unlinked from a chain it is not on
+};
+[[noreturn]] void report_transaction_overflow(Engine& e, StoreError nr);
 // Counts waiters of storage entry and exit blocks that take or give
 // more than one unit, while all waiters of a station are served.
 void add_to_operand_sum(Engine& e, int n);

@@ -25,10 +25,9 @@ namespace kelvo {
 namespace {
 
 // The priority raise of a retry mark: small below the highest priority in
-// use, else large; a priority above k_marked_priority is left as it is.
+// use, else a mark unit; a priority that already carries a mark is left
+// as it is.
 constexpr real8 k_small_mark = 0.001;
-constexpr real8 k_large_mark = 1000000.0;
-constexpr real8 k_marked_priority = 999999.875;
 // Clocks closer than this are the same moment of staggering.
 constexpr real4 k_same_time = 0.00001f;
 // The priority raise of a staggered transaction below the highest
@@ -90,8 +89,8 @@ void advance_step_time(Engine& e) {
   if (std::fabs(p) < e.run.max_priority) {
     cur[tw::priority] = p + k_small_mark;
     m.retry = retry_mark::small;
-  } else if (p <= k_marked_priority) {
-    cur[tw::priority] = p + k_large_mark;
+  } else if (p <= k_unmarked_priority_max) {
+    cur[tw::priority] = p + k_priority_mark_unit;
     m.retry = retry_mark::large;
   } else {
     m.retry = retry_mark::high;

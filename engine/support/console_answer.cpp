@@ -28,7 +28,7 @@ std::string read_console_line(Engine& e) {
   return line;
 }
 
-bool ask_yes_no(Engine& e, int& mode) {
+bool ask_yes_no(Engine& e, AnswerMode& mode) {
   for (;;) {
     const std::string line = read_console_line(e);
     if (trim_right(line).empty()) {
@@ -37,11 +37,10 @@ bool ask_yes_no(Engine& e, int& mode) {
     }
     if (padded_equal(line, "Y") || padded_equal(line, "y")) return true;
     if (padded_equal(line, "N") || padded_equal(line, "n")) return false;
-    if (mode >= 13) {
+    if (mode == AnswerMode::name_or_yes_no) {
       e.ctl.program_file_name.assign(line);
-      const bool result = mode == 13;
-      mode = 7;
-      return result;
+      mode = AnswerMode::yes_no;
+      return true;
     }
     e.ch.write(io::k_console_out, " Answer Y or N");
   }

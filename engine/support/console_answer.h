@@ -12,12 +12,20 @@ struct Engine;
 // One console line cut to 125 characters; stops the engine at end of input.
 std::string read_console_line(Engine& e);
 
+// What ask_yes_no takes a line for that is neither Y nor N (the numbers
+// are the mode words of the dialogue's questions).
+enum class AnswerMode : int {
+  // Only Y or N answers; any other line is asked again.
+  yes_no = 7,
+  // Any other non-blank line is a new model file name.
+  name_or_yes_no = 13,
+};
+
 // A yes/no answer: exactly Y or y is true, N or n false; a blank or any
-// other line asks again after " Answer Y or N". With mode 13 or more any
-// other non-blank line is a new model file name: it replaces
-// program_file_name, the result is true for mode 13 and false above, and
-// the mode becomes 7.
-bool ask_yes_no(Engine& e, int& mode);
+// other line asks again after " Answer Y or N". In name_or_yes_no mode
+// any other non-blank line is a new model file name: it replaces
+// program_file_name, the result is true and the mode becomes yes_no.
+bool ask_yes_no(Engine& e, AnswerMode& mode);
 
 // One number typed on the console (a line that is not a number is asked
 // again after " Incorrect format for number"); echoed to the report

@@ -139,7 +139,7 @@ void read_program_lines(Engine& e, int count, bool& ok, Line80& line) {
     bool late_text = false;
     for (int col = 75; col <= 80; ++col) late_text = late_text || line.at(col) != ' ';
     bool has_comment = false;
-    for (int col = 1; col <= 72; ++col) has_comment = has_comment || line.at(col) == '!';
+    for (int col = 1; col <= k_stmt_end_col; ++col) has_comment = has_comment || line.at(col) == '!';
     ok = true;
     if (late_text && has_comment) {
       e.ctl.current_statement = line;
@@ -175,7 +175,7 @@ void read_program_lines(Engine& e, int count, bool& ok, Line80& line) {
 
 void convert_listing_line(Engine& e, int count, bool first_line_read, Line80& line) {
   const char c7 = line.at(7);
-  if ((c7 == '*' || c7 == '!') && line.cols(1, 6) == "") {
+  if ((c7 == '*' || c7 == '!') && line.cols(1, k_label_cols) == "") {
     line.set(1, c7);
     line.set(7, ' ');
     return;
@@ -250,7 +250,7 @@ ParsedStatement split_statement_fields(std::string_view statement) {
   p.field_count = f.field_count;
   const std::string_view label = f.label, op = f.operation, operands = f.operands;
   p.label.assign(label);
-  p.label_len = static_cast<int>(std::min<std::size_t>(label.size(), 6));
+  p.label_len = static_cast<int>(std::min<std::size_t>(label.size(), k_label_cols));
   p.operation.assign(op);
   p.operation_len = static_cast<int>(std::min<std::size_t>(op.size(), 9));
   p.operands.assign(operands);
@@ -260,12 +260,12 @@ ParsedStatement split_statement_fields(std::string_view statement) {
 
 void strip_name_suffixes(Line80& line, int& removed, int& label_removed) {
   int first = 1;
-  while (first <= 72 && line.at(first) == ' ') ++first;
-  if (first > 72) return;
+  while (first <= k_stmt_end_col && line.at(first) == ' ') ++first;
+  if (first > k_stmt_end_col) return;
   int from = first;
   for (;;) {
     int us = 0;
-    for (int col = from; col <= 72; ++col) {
+    for (int col = from; col <= k_stmt_end_col; ++col) {
       if (line.at(col) == '\'') break;
       if (line.at(col) == '_') {
         us = col;
@@ -274,13 +274,13 @@ void strip_name_suffixes(Line80& line, int& removed, int& label_removed) {
     }
     if (us == 0) return;
     int end = us + 1;
-    while (end <= 72) {
+    while (end <= k_stmt_end_col) {
       const char ch = line.at(end);
       if (ch == ',' || ch == '=' || ch == '+' || ch == '-' || ch == '*' || ch == '/' || ch == ' ') break;
       ++end;
     }
     const int len = end - us;  // the '_' and the suffix before the delimiter
-    for (int col = us; col <= 72; ++col) line.set(col, col + len <= 72 ? line.at(col + len) : ' ');
+    for (int col = us; col <= k_stmt_end_col; ++col) line.set(col, col + len <= k_stmt_end_col ? line.at(col + len) : ' ');
     // A suffix inside the first word keeps the listing's label column.
     bool in_first_word = true;
     for (int col = first; col < us; ++col) in_first_word = in_first_word && line.at(col) != ' ';
@@ -312,7 +312,7 @@ void remove_location_tag(Line80& line) {
   }
   for (int col = start; col <= stop; ++col) line.set(col, ' ');
   bool only_blanks = true;
-  for (int col = stop + 1; col <= 72; ++col) only_blanks = only_blanks && line.at(col) == ' ';
+  for (int col = stop + 1; col <= k_stmt_end_col; ++col) only_blanks = only_blanks && line.at(col) == ' ';
   if (!only_blanks) return;
   int last = start - 1;
   while (last >= 1 && line.at(last) == ' ') --last;

@@ -73,8 +73,8 @@ ParsedStatement split_statement_fields(std::string_view statement);
 
 // ---- Line edits ----
 // Removes underscore suffixes of names (QUEUE_1 names QUEUE) in columns
-// 1-72. Adds the removed length to removed (or label_removed for a suffix
-// inside the first word).
+// 1 to k_stmt_end_col. Adds the removed length to removed (or
+// label_removed for a suffix inside the first word).
 void strip_name_suffixes(Line80& line, int& removed, int& label_removed);
 // Column of a location tag "(Lo?:" starting in columns 15-75, 0 when none.
 int find_location_tag(const Line80& line);

@@ -25,9 +25,9 @@ namespace {
 // A short word beginning with M after a first word that ends in CT.
 bool is_select_form(const Line80& l, int p, int q) {
   int s2 = q + 1;
-  while (s2 <= 72 && l.at(s2) == ' ') ++s2;
+  while (s2 <= k_stmt_end_col && l.at(s2) == ' ') ++s2;
   int end = s2;
-  while (end <= 72 && l.at(end) != ' ') ++end;
+  while (end <= k_stmt_end_col && l.at(end) != ' ') ++end;
   return q - p >= 2 && end - s2 <= 3 && up_at(l, s2) == 'M' && up_at(l, q - 2) == 'C' && up_at(l, q - 1) == 'T';
 }
 
@@ -60,7 +60,7 @@ bool reset_word_is_label(Engine& e, int p, int q, int& result) {
   const Line80& l = e.cs.stmt.stmt_line;
   auto& pass = e.cs.pass;
   int a = q + 1;
-  while (a < 72 && l.at(a) == ' ') ++a;
+  while (a < k_stmt_end_col && l.at(a) == ' ') ++a;
   const char c1 = l.at(a), c2 = l.at(a + 1), c3 = l.at(a + 2);
   int value = -1;
   if (blank_or_bang(c2)) {
@@ -169,8 +169,8 @@ int check_address_label(Engine& e, int& label_col, bool& label_known) {
     return 0;
   }
   int p = 1;
-  while (p <= 72 && l.at(p) == ' ') ++p;
-  if (p > 72) {
+  while (p <= k_stmt_end_col && l.at(p) == ' ') ++p;
+  if (p > k_stmt_end_col) {
     syn.operand_check_due = false;
     return 0;
   }
@@ -248,8 +248,8 @@ void count_statement_words(Engine& e, int p, int q, int& count, bool& second_is_
   const Line80& l = e.cs.stmt.stmt_line;
   second_is_op = false;
   int c = q + 1;
-  while (c <= 72 && l.at(c) == ' ') ++c;
-  if (c > 72 || l.at(c) == '!') {
+  while (c <= k_stmt_end_col && l.at(c) == ' ') ++c;
+  if (c > k_stmt_end_col || l.at(c) == '!') {
     count = 1;
     return;
   }
@@ -265,7 +265,7 @@ void count_statement_words(Engine& e, int p, int q, int& count, bool& second_is_
   char open = l.at(s2);
   bool quoted_text = open == '\'' || open == '"';
   bool in_pair = false;
-  for (int k = s2 + (quoted_text ? 1 : 0); k <= 72; ++k) {
+  for (int k = s2 + (quoted_text ? 1 : 0); k <= k_stmt_end_col; ++k) {
     const char ch = l.at(k);
     if (quoted_text) {
       if (ch == '\'' || (ch == '"' && !fe)) {
@@ -297,16 +297,16 @@ void count_statement_words(Engine& e, int p, int q, int& count, bool& second_is_
     return;
   }
   int r = end;
-  while (r <= 72 && l.at(r) == ' ') ++r;
-  if (r > 72 || l.at(r) == '!') {
+  while (r <= k_stmt_end_col && l.at(r) == ' ') ++r;
+  if (r > k_stmt_end_col || l.at(r) == '!') {
     count = 2;
     second_is_op = is_operation_word(e, end - 1, s2);
     return;
   }
   count = 3;
   int k = r;
-  while (k <= 72 && l.at(k) != ' ' && l.at(k) != '!') ++k;
-  if (k > 72) flag_statement_error(e, " Illegally long statement");
+  while (k <= k_stmt_end_col && l.at(k) != ' ' && l.at(k) != '!') ++k;
+  if (k > k_stmt_end_col) flag_statement_error(e, " Illegally long statement");
   (void)p;
 }
 

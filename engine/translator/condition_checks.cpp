@@ -72,9 +72,9 @@ void remove_column(Line80& l, int c) {
 // text in parentheses is passed over. 0 when there is none.
 int first_relation_column(const Line80& l, int start) {
   int c = start;
-  while (c <= 72 && l.at(c) == ' ') ++c;
+  while (c <= k_stmt_end_col && l.at(c) == ' ') ++c;
   int depth = 0;
-  for (; c <= 72; ++c) {
+  for (; c <= k_stmt_end_col; ++c) {
     const char ch = l.at(c);
     if (ch == ' ' || ch == '!') break;
     if (ch == '(') {

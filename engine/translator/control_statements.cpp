@@ -276,7 +276,7 @@ void check_capacity_statement(Engine& e) {
   // The capacity.
   int4 capacity = 0;
   if (operand_length(e, 1) == 0) {
-    capacity = 1000000000 * e.cs.syn.default_capacity_word;
+    capacity = k_capacity_unit * e.cs.syn.default_capacity_word;
   } else if (stmt.operand_text[1] == ' ' && name_number(e, stmt.operand_value[1], capacity)) {
   } else if (stmt.operand_text[1] == k_mark_decimal && whole_number(operand_string(e, 1), capacity)) {
     // A capacity of 6 to 8 digits (read as a decimal constant by the lexer).
@@ -501,7 +501,7 @@ void rewrite_let_input(Engine& e, int from, int eq) {
   const std::string operand(written.cols(from, from + len - 1));
   const int label_len = f.first_word_len;
   const std::string label = label_len > 0 ? std::string(written.cols(syn.label_col, syn.label_col + label_len - 1)) : "";
-  // The label length is 6 at most, so the operand ends by column 28.
+  // The label length is k_label_cols at most, so the operand ends by column 28.
   Line80 line;
   for (int i = 0; i < label_len; ++i) line.set(1 + i, label[i]);
   const std::string help = "HELP LETSA,";

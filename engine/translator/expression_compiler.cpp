@@ -368,7 +368,7 @@ int compile_expression_text(Engine& e, std::string_view written, int d, bool con
 
 int parse_expression_def(Engine& e, int start, int length, int d, bool control_let) {
   const int end = start + length - 1;
-  if (start < 1 || end > 72) {
+  if (start < 1 || end > k_stmt_end_col) {
     flag_error_without_hint(e, " Expression too long");
     return 0;
   }

@@ -24,7 +24,7 @@ namespace {
 
 // A line whose first non-blank character can begin a number is a data line.
 bool is_data_line(const Line80& l) {
-  for (int c = 1; c <= 72; ++c) {
+  for (int c = 1; c <= k_stmt_end_col; ++c) {
     const char ch = l.at(c);
     if (ch == ' ') continue;
     return is_digit_char(ch) || ch == '.' || ch == '-';
@@ -101,7 +101,7 @@ bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
   };
   for (;; ++c) {
     const char ch = at(c);
-    if (c >= 72 && ch != ' ') {
+    if (c >= k_stmt_end_col && ch != ' ') {
       flag_error_without_hint(e, " Data extend beyond column 71");
       return false;
     }
@@ -151,7 +151,7 @@ bool scan_function_pairs(Engine& e, std::string_view text, int first_col) {
     }
   }
   // After the ending blank only blanks or a '!' comment.
-  for (int k = c + 1; k <= 72; ++k) {
+  for (int k = c + 1; k <= k_stmt_end_col; ++k) {
     const char ch = at(k);
     if (ch == '!') break;
     if (ch != ' ') {
@@ -367,7 +367,7 @@ int read_function_point_name(const Line80& l, int c, std::string& name) {
   name.clear();
   if (!is_letter(l.at(c)) || !is_letter(l.at(c + 1)) || !is_letter(l.at(c + 2))) return 0;
   int k = c;
-  while (k <= 72 && (is_letter(l.at(k)) || is_digit_char(l.at(k)))) {
+  while (k <= k_stmt_end_col && (is_letter(l.at(k)) || is_digit_char(l.at(k)))) {
     if (name.size() == 6) return 0;  // a seventh character: no name
     name += upcased(l.at(k));
     ++k;
@@ -399,7 +399,7 @@ int read_function_point_number(const Line80& l, int c, real4& value) {
 bool parse_function_data_line(Engine& e) {
   const Line80& l = e.cs.stmt.stmt_line;
   int first = 1;
-  while (first <= 72 && l.at(first) == ' ') ++first;
+  while (first <= k_stmt_end_col && l.at(first) == ' ') ++first;
   if (is_data_line(l)) {
     scan_function_pairs(e, l.cols(1, 80), first);
     return true;
@@ -432,8 +432,8 @@ void parse_function_data(Engine& e) {
   const Line80& l = e.cs.stmt.stmt_line;
   if (state == fn_data::lines) {
     int first = 1;
-    while (first <= 72 && l.at(first) == ' ') ++first;
-    if (first > 72) {
+    while (first <= k_stmt_end_col && l.at(first) == ' ') ++first;
+    if (first > k_stmt_end_col) {
       flag_error_without_hint(e, " Error in data in or prior to this line");
       return;
     }

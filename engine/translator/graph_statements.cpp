@@ -17,11 +17,11 @@ bool graph_operand_error(Engine& e, int s) {
   const Line80& l = e.cs.stmt.stmt_line;
   if (l.at(s + 5) != ' ') return false;
   int o = s + 6;
-  while (o <= 72 && l.at(o) == ' ') ++o;
+  while (o <= k_stmt_end_col && l.at(o) == ' ') ++o;
   // The first operand is followed by a comma within its first nine
   // characters: a graph has at least two axes.
   bool comma = false;
-  for (int c = o; c <= o + 8 && c <= 72 && !blank_or_bang(l.at(c)) && !comma; ++c) comma = l.at(c) == ',';
+  for (int c = o; c <= o + 8 && c <= k_stmt_end_col && !blank_or_bang(l.at(c)) && !comma; ++c) comma = l.at(c) == ',';
   if (!comma) {
     flag_error_without_hint(e, " GRAPH with no or incorrect operand");
     return false;

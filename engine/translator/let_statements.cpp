@@ -35,13 +35,13 @@ bool is_let_statement(Engine& e) {
 
 // Writes `text` into the line from column `from` on (blanks after it).
 // False (" A operand too long") when the text before a '!' comment would
-// pass column 72: no rewrite cuts a statement; the line is then left as
-// it was.
+// pass the last statement column: no rewrite cuts a statement; the line
+// is then left as it was.
 bool write_from(Engine& e, int from, const std::string& text) {
   std::size_t used = text.find('!');
   if (used == std::string::npos) used = trim_right(text).size();
   else used = trim_right(std::string_view(text).substr(0, used)).size();
-  if (from + static_cast<int>(used) - 1 > 72) {
+  if (from + static_cast<int>(used) - 1 > k_stmt_end_col) {
     flag_error_without_hint(e, " A operand too long");
     return false;
   }
@@ -83,9 +83,9 @@ bool parse_let_param_target(Engine& e, int from, int eq) {
 int written_relation(Engine& e, const Line80& l) {
   const auto& f = e.cs.stmt.stmt_fields;
   int c = f.op_start + f.op_len;
-  while (c <= 72 && l.at(c) == ' ') ++c;
+  while (c <= k_stmt_end_col && l.at(c) == ' ') ++c;
   int depth = 0;
-  for (; c <= 72 && l.at(c) != ' ' && l.at(c) != '!'; ++c) {
+  for (; c <= k_stmt_end_col && l.at(c) != ' ' && l.at(c) != '!'; ++c) {
     const char ch = l.at(c);
     if (ch == '(') ++depth;
     if (ch == ')') --depth;
@@ -131,12 +131,12 @@ int last_operand_column(Engine& e) {
 bool rewrite_statement(Engine& e) {
   const auto& f = e.cs.stmt.stmt_fields;
   auto& syn = e.cs.syn;
-  if (syn.no_rewrite_mark || !is_let_statement(e) || f.opnd_len[1] == 0 || f.first_word_len > 6) return false;
+  if (syn.no_rewrite_mark || !is_let_statement(e) || f.opnd_len[1] == 0 || f.first_word_len > k_label_cols) return false;
   constexpr int k_op_col = 8, k_operand_col = 18;
   const int a = f.opnd_start[1];
   if (f.op_start == k_op_col && a == k_operand_col) return false;
   const Line80 old = e.cs.stmt.stmt_line;
-  if (k_operand_col + last_operand_column(e) - a > 72) {
+  if (k_operand_col + last_operand_column(e) - a > k_stmt_end_col) {
     flag_error_without_hint(e, " A operand too long");
     return false;
   }
@@ -270,8 +270,8 @@ LetForm parse_let_assignment(Engine& e, int from) {
   Line80& l = e.cs.stmt.stmt_line;
   const bool sign = syn.let_sign_char != ' ';
   int c = from;
-  while (c <= 72 && l.at(c) != '=' && l.at(c) != ',' && l.at(c) != ' ' && l.at(c) != '!') ++c;
-  if (c > 72 || (l.at(c) != '=' && l.at(c) != ',')) return LetForm::plain;
+  while (c <= k_stmt_end_col && l.at(c) != '=' && l.at(c) != ',' && l.at(c) != ' ' && l.at(c) != '!') ++c;
+  if (c > k_stmt_end_col || (l.at(c) != '=' && l.at(c) != ',')) return LetForm::plain;
   if (!sign && l.at(c) == ',') {
     flag_error_without_hint(e, " = expected in case of simple LET");
     return LetForm::plain;

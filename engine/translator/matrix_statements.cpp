@@ -23,20 +23,20 @@ bool check_matrix_statement(Engine& e, int p) {
   // A longer word is another operation.
   if (l.at(p + 6) != ' ') return false;
   int o = p + 6;
-  while (o <= 72 && l.at(o) == ' ') ++o;
-  if (o <= 72 && l.at(o) == '\'') {
+  while (o <= k_stmt_end_col && l.at(o) == ' ') ++o;
+  if (o <= k_stmt_end_col && l.at(o) == '\'') {
     // A text for the matrix form comes first: once written, it gives way
     // to the operands after its comma.
     if (!read_frame_texts(e, o)) return false;
     int next = o;
-    while (next <= 72 && l.at(next) == ' ') ++next;
-    if (next <= 72 && l.at(next) == ',') ++next;
+    while (next <= k_stmt_end_col && l.at(next) == ' ') ++next;
+    if (next <= k_stmt_end_col && l.at(next) == ',') ++next;
     splice_statement_line(e, o, "", next);
   }
   const char c = up_at(l, o);
   const bool call = c == 'X' || c == ',' || is_digit_char(c);
   const bool integer_form = c == 'I' && up_at(l, o + 1) == 'N';
-  if (o > 72 || (!call && !integer_form)) {
+  if (o > k_stmt_end_col || (!call && !integer_form)) {
     flag_error_without_hint(e, " MATRIX with no or incorrect operand");
     return false;
   }
@@ -46,7 +46,7 @@ bool check_matrix_statement(Engine& e, int p) {
   int from = o;
   if (integer_form) {
     // The IN word gives way to MATIN; its operands follow.
-    while (from <= 72 && l.at(from) != ',' && !blank_or_bang(l.at(from))) ++from;
+    while (from <= k_stmt_end_col && l.at(from) != ',' && !blank_or_bang(l.at(from))) ++from;
     if (!splice_operand_field(e, o, "MATIN", from)) return false;
     e.mat.integer_first_row = true;
   } else if (!splice_operand_field(e, o, "MATIN,", o)) {
@@ -72,8 +72,8 @@ bool check_mx_expression(Engine& e, int s, int eq) {
   // MX( r , c ): two operands without blanks, then nothing but a comment.
   const int open = eq + 3;
   int close = open + 1;
-  while (close <= 72 && l.at(close) != ')' && !blank_or_bang(l.at(close)) && l.at(close) != '(') ++close;
-  if (close > 72 || l.at(close) != ')' || !blank_or_bang(l.at(close + 1))) return bad();
+  while (close <= k_stmt_end_col && l.at(close) != ')' && !blank_or_bang(l.at(close)) && l.at(close) != '(') ++close;
+  if (close > k_stmt_end_col || l.at(close) != ')' || !blank_or_bang(l.at(close + 1))) return bad();
   const std::string args(l.cols(open + 1, close - 1));
   const auto comma = args.find(',');
   if (comma == std::string::npos || comma == 0 || comma + 1 >= args.size() ||
@@ -81,7 +81,7 @@ bool check_mx_expression(Engine& e, int s, int eq) {
     return bad();
   }
   const std::string call = "HELP MATUT," + args + "," + target;
-  if (s + static_cast<int>(call.size()) - 1 > 72) return bad();
+  if (s + static_cast<int>(call.size()) - 1 > k_stmt_end_col) return bad();
   splice_statement_line(e, s, call, close + 1);
   e.cs.syn.mx_form_flag = true;
   e.cs.stmt.stmt_op = label_entry(bc::special);

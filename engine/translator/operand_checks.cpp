@@ -65,12 +65,12 @@ namespace {
 // operand field that begins with X$, becomes HELP <word>,<operands>: the
 // call of the built-in program of that name. False when the field does
 // not begin with X$ (nothing reported) or after " A operand too long"
-// (the operands would pass column 72).
+// (the operands would pass the last statement column).
 bool rewrite_as_program_call(Engine& e, int p, std::string_view word, bool& too_long) {
   Line80& l = e.cs.stmt.stmt_line;
   too_long = false;
   int o = p + static_cast<int>(word.size());
-  while (o <= 72 && l.at(o) == ' ') ++o;
+  while (o <= k_stmt_end_col && l.at(o) == ' ') ++o;
   if (o > 71 || up_at(l, o) != 'X' || l.at(o + 1) != '$') return false;
   too_long = !splice_operand_field(e, p, "HELP " + std::string(word) + ",", o);
   return !too_long;
@@ -80,9 +80,9 @@ bool rewrite_as_program_call(Engine& e, int p, std::string_view word, bool& too_
 bool splice_operand_field(Engine& e, int p, std::string_view text, int o) {
   const Line80& l = e.cs.stmt.stmt_line;
   int end = o;
-  while (end <= 72 && l.at(end) != ' ' && l.at(end) != '!') ++end;
+  while (end <= k_stmt_end_col && l.at(end) != ' ' && l.at(end) != '!') ++end;
   const int shift = p + static_cast<int>(text.size()) - o;
-  if (end - 1 + shift > 72) {
+  if (end - 1 + shift > k_stmt_end_col) {
     flag_error_without_hint(e, " A operand too long");
     return false;
   }
@@ -210,7 +210,7 @@ real4 check_input_block(Engine& e, int c) {
 bool read_frame_texts(Engine& e, int col) {
   Line80& l = e.cs.stmt.stmt_line;
   int close = 0;
-  for (int c = col + 1; c <= 72 && close == 0; ++c) {
+  for (int c = col + 1; c <= k_stmt_end_col && close == 0; ++c) {
     if (l.at(c) == '\'') close = c;
   }
   if (close == 0) {

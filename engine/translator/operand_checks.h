@@ -17,7 +17,7 @@ struct Engine;
 void splice_statement_line(Engine& e, int from, std::string_view text, int rest_from);
 // `text` written from column p, followed by the operand field that stood
 // from column o (up to its first blank or '!') and the rest of the line;
-// false after " A operand too long" when the operands would pass column 72.
+// false after " A operand too long" when the operands would pass the last statement column.
 bool splice_operand_field(Engine& e, int p, std::string_view text, int o);
 // The statement has at least one operand; false after " Operand
 // required".

@@ -270,7 +270,7 @@ void scan_param_names(Engine& e) {
         return;
       }
       int close = 0;
-      for (int k = c + 1; k <= c + 10 && k <= 72; ++k) {
+      for (int k = c + 1; k <= c + 10 && k <= k_stmt_end_col; ++k) {
         if (l.at(k) == ')') {
           close = k;
           break;
@@ -293,7 +293,7 @@ void scan_param_names(Engine& e) {
       const int removed = (close - c + 1) - static_cast<int>(digits.size());
       for (int i = 0; i < static_cast<int>(digits.size()); ++i) l.set(c + i, digits[i]);
       const int from = c + static_cast<int>(digits.size());
-      for (int k = from; k <= 72; ++k) l.set(k, k + removed <= 72 ? l.at(k + removed) : ' ');
+      for (int k = from; k <= k_stmt_end_col; ++k) l.set(k, k + removed <= k_stmt_end_col ? l.at(k + removed) : ' ');
       f.opnd_len[u] = static_cast<int2>(f.opnd_len[u] - removed);
       for (int v = u + 1; v <= 8; ++v) {
         if (f.opnd_start[v] > c) f.opnd_start[v] = static_cast<int2>(f.opnd_start[v] - removed);
@@ -351,7 +351,7 @@ bool scan_print_text(Engine& e) {
     // PRINT alone prints an empty line: a quoted blank as operand A.
     const int c = f.op_start + f.op_len + 1;
     // Written only over blanks: a comment right after PRINT stays whole.
-    if (c + 2 > 72 || l.cols(c, c + 2) != "   ") return true;
+    if (c + 2 > k_stmt_end_col || l.cols(c, c + 2) != "   ") return true;
     l.set(c, '\'');
     l.set(c + 1, ' ');
     l.set(c + 2, '\'');

@@ -409,7 +409,7 @@ bool parse_fn_minmax(Engine& e, int p) {
   if ((name != "FN$MIN" && name != "FN$MAX") || l.at(p + 7) != '(') return false;
   const int open = p + 7;
   int close = 0;
-  for (int c = open + 1; c <= 72 && close == 0; ++c) {
+  for (int c = open + 1; c <= k_stmt_end_col && close == 0; ++c) {
     if (l.at(c) == ')') close = c;
     else if (l.at(c) == ' ' || l.at(c) == '!') break;
   }
@@ -459,24 +459,24 @@ void check_fn_minmax_block(Engine& e) {
 bool parse_minmax_list(Engine& e, int s) {
   Line80& l = e.cs.stmt.stmt_line;
   int t = s + 3;
-  while (t <= 72 && l.at(t) == ' ') ++t;
+  while (t <= k_stmt_end_col && l.at(t) == ' ') ++t;
   // A parameter target (not PR, the priority).
-  if (t > 72 || up_at(l, t) != 'P' || up_at(l, t + 1) == 'R') return false;
+  if (t > k_stmt_end_col || up_at(l, t) != 'P' || up_at(l, t + 1) == 'R') return false;
   int eq = t;
-  while (eq <= 72 && l.at(eq) != '=' && l.at(eq) != ' ' && l.at(eq) != ',' && l.at(eq) != '!') ++eq;
-  if (eq > 72 || l.at(eq) != '=' || up_at(l, eq + 1) != 'M') return false;
+  while (eq <= k_stmt_end_col && l.at(eq) != '=' && l.at(eq) != ' ' && l.at(eq) != ',' && l.at(eq) != '!') ++eq;
+  if (eq > k_stmt_end_col || l.at(eq) != '=' || up_at(l, eq + 1) != 'M') return false;
   int w = eq + 1;
   std::string word;
-  while (w <= 72 && is_letter(l.at(w))) word += up_at(l, w++);
+  while (w <= k_stmt_end_col && is_letter(l.at(w))) word += up_at(l, w++);
   int open = w;
-  while (open <= 72 && open < w + 8 && l.at(open) == ' ') ++open;
+  while (open <= k_stmt_end_col && open < w + 8 && l.at(open) == ' ') ++open;
   if (l.at(open) != '(') return false;
   if (word != "MIN" && word != "MAX") {
     if (word.size() == 3) flag_error_without_hint(e, " MIN or MAX expected. > 9 parameters?");
     return false;
   }
   int end = open + 1;
-  while (end <= 72 && l.at(end) != ' ' && l.at(end) != '!') ++end;
+  while (end <= k_stmt_end_col && l.at(end) != ' ' && l.at(end) != '!') ++end;
   if (l.at(end - 1) != ')' || end - 1 == open) {
     flag_error_without_hint(e, " ) missing at end");
     return false;
@@ -494,14 +494,14 @@ bool parse_minmax_list(Engine& e, int s) {
 bool check_let_operands(Engine& e, int s) {
   const Line80& l = e.cs.stmt.stmt_line;
   int t = s + 3;
-  while (t <= 72 && l.at(t) == ' ') ++t;
-  if (t > 72 || up_at(l, t) != 'X') return true;
+  while (t <= k_stmt_end_col && l.at(t) == ' ') ++t;
+  if (t > k_stmt_end_col || up_at(l, t) != 'X') return true;
   int eq = t;
-  while (eq <= 72 && l.at(eq) != '=' && !blank_or_bang(l.at(eq)) && l.at(eq) != ',') ++eq;
-  if (eq > 72 || l.at(eq) != '=' || up_at(l, eq + 1) != 'S') return true;
+  while (eq <= k_stmt_end_col && l.at(eq) != '=' && !blank_or_bang(l.at(eq)) && l.at(eq) != ',') ++eq;
+  if (eq > k_stmt_end_col || l.at(eq) != '=' || up_at(l, eq + 1) != 'S') return true;
   // The storage's value: S$name or S*j, up to the next operator.
   std::string term;
-  for (int c = eq + 1; c <= 72; ++c) {
+  for (int c = eq + 1; c <= k_stmt_end_col; ++c) {
     const char ch = up_at(l, c);
     if (blank_or_bang(ch) || std::string_view(",+-/()%").find(ch) != std::string_view::npos) break;
     if (ch == '*' && term.size() != 1) break;
@@ -701,10 +701,10 @@ bool parse_int_a_operand(Engine& e, int4& value) {
 bool parse_trace_operand(Engine& e, int s) {
   Line80& l = e.cs.stmt.stmt_line;
   int o = s + 5;
-  while (o <= 72 && l.at(o) == ' ') ++o;
+  while (o <= k_stmt_end_col && l.at(o) == ' ') ++o;
   std::string word;
   int end = o;
-  while (end <= 72 && l.at(end) != ' ' && l.at(end) != '!') word += up_at(l, end++);
+  while (end <= k_stmt_end_col && l.at(end) != ' ' && l.at(end) != '!') word += up_at(l, end++);
   if (word != "ON" && word != "OFF") {
     flag_error_without_hint(e, " TRACE with no or incorrect operand");
     return false;

@@ -177,7 +177,7 @@ void check_program_end(Engine& e) {
   }
   for (int k = 1; k <= term.terminate_count; ++k) {
     const int4 v = term.terminate_value[k];
-    if (v <= 999999 && v >= -999999) continue;
+    if (v < k_name_magnitude && v > -k_name_magnitude) continue;
     const int idx = find_name(e.ent.sv.savevalue_name, e.ent.sv.savevalue_count, v);
     if (idx != 0) {
       term.terminate_value[k] = -idx;

@@ -433,8 +433,8 @@ int scan_quoted_text(Engine& e, int open) {
   auto& f = e.cs.stmt.stmt_fields;
   const Line80& l = e.cs.stmt.stmt_line;
   const int start = f.opnd_start[4];
-  int last = 72;
-  for (int c = open + 1; c <= 72; ++c) {
+  int last = k_stmt_end_col;
+  for (int c = open + 1; c <= k_stmt_end_col; ++c) {
     if (l.at(c) == '\'') {
       last = c;
       break;
@@ -500,10 +500,10 @@ void ask_savevalue_value(Engine& e, int4 number) {
 void list_as_written(Engine& e, const Line80& written, std::string_view label, std::string_view word,
                      int operand_col) {
   Line80 out;
-  for (std::size_t i = 0; i < label.size() && i < 6; ++i) out.set(1 + static_cast<int>(i), label[i]);
+  for (std::size_t i = 0; i < label.size() && i < static_cast<std::size_t>(k_label_cols); ++i) out.set(1 + static_cast<int>(i), label[i]);
   for (std::size_t i = 0; i < word.size(); ++i) out.set(8 + static_cast<int>(i), word[i]);
-  while (operand_col >= 1 && operand_col <= 72 && written.at(operand_col) == ' ') ++operand_col;
-  for (int c = operand_col; c >= 1 && c <= 72; ++c) out.set(18 + c - operand_col, written.at(c));
+  while (operand_col >= 1 && operand_col <= k_stmt_end_col && written.at(operand_col) == ' ') ++operand_col;
+  for (int c = operand_col; c >= 1 && c <= k_stmt_end_col; ++c) out.set(18 + c - operand_col, written.at(c));
   e.cs.syn.listing_text = out;
   e.cs.syn.listing_text_set = true;
 }

@@ -45,7 +45,7 @@ bool experi_beyond_scan(Engine& e);
 void check_simulate_call(Engine& e, int k);
 // A quoted text as operand D, its opening apostrophe at column `open`:
 // the operand ends at the closing apostrophe (a missing one is reported
-// and the operand ends at column 72). The operand's last column.
+// and the operand ends at the last statement column). The operand's last column.
 int scan_quoted_text(Engine& e, int open);
 // After END: the names in the rows of special statements 1..n become
 // entity numbers (a savevalue not named before is added).

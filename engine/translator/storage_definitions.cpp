@@ -36,7 +36,7 @@ bool add_numbered_stations(Engine& e, int n, int4 capacity) {
     flag_statement_error(e, " Illegal .");
     return false;
   }
-  const int4 v = capacity <= 0 ? 2000000000 : capacity;
+  const int4 v = capacity <= 0 ? k_unlimited_capacity : capacity;
   if (hint == 0) hint = st.station_capacity[c];
   if (v != hint || st.station_capacity[c] != hint) gap_stop(e, c, n);
   for (int s = c + 1; s <= n - 1; ++s) {

@@ -1,8 +1,9 @@
 // Statement syntax check: finds where the operation word, an optional
 // short third field and each operand begin and end, checks the operand
-// field's commas, quoted text and column 72, and records the columns in
-// the statement record. Rewrites a few forms in place (two-letter '=',
-// the sign of LET+ and LET-, CAPACITY into STORAGE, SELECT's P form).
+// field's commas, quoted text and the last statement column, and records
+// the columns in the statement record. Rewrites a few forms in place
+// (two-letter '=', the sign of LET+ and LET-, CAPACITY into STORAGE,
+// SELECT's P form).
 #include <string>
 
 #include "exchange/atf_writer.h"
@@ -27,16 +28,16 @@ namespace {
 void check_rest_of_line(Engine& e, int r) {
   const Line80& l = e.cs.stmt.stmt_line;
   auto& f = e.cs.stmt.stmt_fields;
-  while (r <= 72 && l.at(r) == ' ') ++r;
-  if (r > 72) return;
+  while (r <= k_stmt_end_col && l.at(r) == ' ') ++r;
+  if (r > k_stmt_end_col) return;
   if (l.at(r) == '!') {
     e.cs.syn.comment_col = r;
     return;
   }
   write_statement_error(e, " Illegal characters after operands");
-  if (f.op_start == 1 && f.op_len > 6) {
+  if (f.op_start == 1 && f.op_len > k_label_cols) {
     open_error_unit(e);
-    write_error_line(e, " Perhaps name in address field > 6 characters");
+    write_error_line(e, " Perhaps name in address field > " + std::to_string(k_label_cols) + " characters");
   }
 }
 }  // namespace
@@ -214,7 +215,7 @@ void scan_operand_list(Engine& e, int s, int k, int start) {
   f.opnd_start[k] = static_cast<int2>(start);
   for (int x = start;; ++x) {
     if (x > syn.operand_end_col) {
-      flag_error_without_hint(e, " Statement exceeds column 72");
+      flag_error_without_hint(e, " Statement exceeds column " + std::to_string(k_stmt_end_col));
       return;
     }
     char ch = l.at(x);
@@ -294,8 +295,8 @@ SyntaxPass check_syntax_pass(Engine& e, bool& label_known) {
     syn.operand_check_due = true;
   }
 
-  while (c <= 72 && l.at(c) == ' ') ++c;
-  if (c > 72) return done;
+  while (c <= k_stmt_end_col && l.at(c) == ' ') ++c;
+  if (c > k_stmt_end_col) return done;
   const int s = c;
   f.op_start = static_cast<int2>(s);
 
@@ -331,9 +332,9 @@ SyntaxPass check_syntax_pass(Engine& e, bool& label_known) {
 
   // The operand field.
   int col = from;
-  while (col <= 72 && l.at(col) == ' ') ++col;
-  if (col > 72) {
-    syn.comment_col = 72;
+  while (col <= k_stmt_end_col && l.at(col) == ' ') ++col;
+  if (col > k_stmt_end_col) {
+    syn.comment_col = k_stmt_end_col;
     return done;
   }
   if (l.at(col) == '!') {
@@ -391,15 +392,15 @@ void check_capacity_def(Engine& e, int s) {
   for (int i = 0; i < e.cs.stmt.stmt_fields.first_word_len; ++i) out.set(1 + i, copy.at(w + i));
   for (int i = 0; i < 8; ++i) out.set(8 + i, copy.at(s + i));
   int q = s + 8;
-  while (q <= 72 && copy.at(q) == ' ') ++q;
-  if (q > 72) {
+  while (q <= k_stmt_end_col && copy.at(q) == ' ') ++q;
+  if (q > k_stmt_end_col) {
     const std::string deflt = "! 2,000,000,000";
     for (int i = 0; i < static_cast<int>(deflt.size()); ++i) out.set(18 + i, deflt[i]);
   } else {
     int pos = 18;
     int b = q;
-    while (b <= 72 && copy.at(b) != '!') out.set(pos++, copy.at(b++));
-    if (b <= 72) {
+    while (b <= k_stmt_end_col && copy.at(b) != '!') out.set(pos++, copy.at(b++));
+    if (b <= k_stmt_end_col) {
       pos = std::max(b + 1, 23);
       for (int x = b; x <= 80 && pos <= 80; ++x) out.set(pos++, copy.at(x));
     }
@@ -422,8 +423,8 @@ bool check_select_statement(Engine& e, int s) {
   // The word MIN or MAX may stand in the operand column, as operands do:
   // it is read as written right after SELECT and one blank.
   int word = s + 7;
-  while (word <= 72 && l.at(word) == ' ') ++word;
-  if (word > s + 7 && word <= 72 && up_at(l, word) == 'M') splice_statement_line(e, s + 7, "", word);
+  while (word <= k_stmt_end_col && l.at(word) == ' ') ++word;
+  if (word > s + 7 && word <= k_stmt_end_col && up_at(l, word) == 'M') splice_statement_line(e, s + 7, "", word);
   if (up_at(l, s + 7) == 'M') {
     syn.minmax_p_form = false;
     syn.minmax_letter = l.at(s + 9);
@@ -463,16 +464,16 @@ void rewrite_minmax_p_form(Engine& e, int s) {
   f.opnd_len[1] = static_cast<int2>(en - k - 2);
   e.cs.syn.minmax_letter = l.at(en + 2);
   const char cls = l.at(en + 4);
-  if (en + 5 > 72) {
+  if (en + 5 > k_stmt_end_col) {
     write_statement_error(e, bad);
     return;
   }
   int m = en;
-  while (m + 6 <= 72 && l.at(m + 6) != ' ') {
+  while (m + 6 <= k_stmt_end_col && l.at(m + 6) != ' ') {
     l.set(m, l.at(m + 6));
     ++m;
   }
-  if (m + 1 > 72) {
+  if (m + 1 > k_stmt_end_col) {
     write_statement_error(e, bad);
     return;
   }
@@ -480,7 +481,7 @@ void rewrite_minmax_p_form(Engine& e, int s) {
   l.set(m + 1, cls);
   f.opnd_start[4] = static_cast<int2>(m + 1);
   f.opnd_len[4] = 1;
-  for (int x = m + 2; x <= m + 7 && x <= 72; ++x) {
+  for (int x = m + 2; x <= m + 7 && x <= k_stmt_end_col; ++x) {
     if (l.at(x) != '!') l.set(x, ' ');
   }
   f.opnd_start[2] = static_cast<int2>(en);

@@ -236,7 +236,7 @@ bool read_generate_limit(Engine& e, int n, int b, const real4 row[5]) {
 }
 
 // E: the priority of GENERATE n's transactions, a number within
-// -999999..999999 or an X$ constant. False after an error.
+// -k_priority_max..k_priority_max or an X$ constant. False after an error.
 bool read_generate_priority(Engine& e, int n) {
   auto& g = e.ent.gen;
   if (operand_length(e, 5) == 0) return true;
@@ -253,12 +253,12 @@ bool read_generate_priority(Engine& e, int n) {
   }
   real4 v = 0;
   if (!read_number_operand(e, operand_string(e, 5), v)) return false;
-  if (v > 999999.0f) {
-    flag_error_without_hint(e, " Priority value too high.  999999 max");
+  if (v > static_cast<real4>(k_priority_max)) {
+    flag_error_without_hint(e, " Priority value too high.  " + std::to_string(k_priority_max) + " max");
     return false;
   }
-  if (v < -999999.0f) {
-    flag_error_without_hint(e, " Priority value too low.  -999999 min");
+  if (v < static_cast<real4>(-k_priority_max)) {
+    flag_error_without_hint(e, " Priority value too low.  " + std::to_string(-k_priority_max) + " min");
     return false;
   }
   g.generate_priority[n] = v;

@@ -48,7 +48,7 @@ void storage_hint_line(Engine& e) {
   if (l.at(1) != '.') return;
   std::vector<std::string> words;
   std::string w;
-  for (int c = 2; c <= 72; ++c) {
+  for (int c = 2; c <= k_stmt_end_col; ++c) {
     const char ch = l.at(c);
     if (ch == ' ') {
       if (!w.empty()) words.push_back(w);
@@ -73,7 +73,7 @@ void begin_statement(Engine& e) {
   e.ctl.hint_flag = false;
   e.ctl.hint_field_word = 0;
   e.cs.pass.block_code = 0;
-  e.cs.syn.operand_end_col = 72;
+  e.cs.syn.operand_end_col = k_stmt_end_col;
   e.cs.syn.list_statement = true;
   e.cs.syn.operand_check_due = false;
   e.cs.syn.listing_text_set = false;
@@ -347,7 +347,7 @@ bool edit_program_line(Engine& e, int n, const Line80& typed) {
   std::size_t end = text.find('\n', start);
   if (end == std::string::npos) end = text.size();
   if (end > start && text[end - 1] == '\r') --end;
-  text.replace(start, end - start, trim_right(typed.cols(1, 72)));
+  text.replace(start, end - start, trim_right(typed.cols(1, k_stmt_end_col)));
   // Written to a temporary file beside it first, then renamed over it.
   const std::filesystem::path temp = path.string() + ".kelvo-edit";
   if (!e.ch.open_new(unit, temp.string())) return refuse();

@@ -3,10 +3,10 @@
 
 #include <vector>
 
-#include "command_line.h"
 #include "launcher_state.h"
 #include "messages.h"
 #include "platform/platform.h"
+#include "text/command_line.h"
 
 namespace srvlaunch {
 

@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <iterator>
 
-#include "command_line.h"
 #include "launcher_config.h"
 #include "launcher_state.h"
 #include "messages.h"
 #include "platform/platform.h"
+#include "text/command_line.h"
 
 namespace srvlaunch {
 

@@ -6,7 +6,6 @@
 #include <cstdio>
 
 #include "class_path.h"
-#include "command_line.h"
 #include "embedded_jars.h"
 #include "jvm_discovery.h"
 #include "launcher_state.h"
@@ -14,6 +13,7 @@
 #include "output_tail.h"
 #include "platform/platform.h"
 #include "service.h"
+#include "text/command_line.h"
 
 namespace srvlaunch {
 

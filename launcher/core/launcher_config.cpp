@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <climits>
 
-#include "command_line.h"
 #include "embedded_jars.h"
 #include "launcher_state.h"
 #include "messages.h"
 #include "platform/platform.h"
+#include "text/command_line.h"
 
 namespace srvlaunch {
 

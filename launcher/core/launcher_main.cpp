@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "command_line.h"
 #include "embedded_jars.h"
 #include "jvm_start.h"
 #include "launcher_config.h"
@@ -13,6 +12,7 @@
 #include "messages.h"
 #include "platform/platform.h"
 #include "service.h"
+#include "text/command_line.h"
 
 namespace srvlaunch {
 

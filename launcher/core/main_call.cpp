@@ -1,12 +1,12 @@
 // The main class call, the system properties and the shutdown.
 #include "main_call.h"
 
-#include "command_line.h"
 #include "jvm_start.h"
 #include "launcher_state.h"
 #include "messages.h"
 #include "output_tail.h"
 #include "platform/platform.h"
+#include "text/command_line.h"
 
 namespace srvlaunch {
 

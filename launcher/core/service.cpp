@@ -3,7 +3,6 @@
 
 #include <atomic>
 
-#include "command_line.h"
 #include "embedded_jars.h"
 #include "jvm_start.h"
 #include "launcher_config.h"
@@ -11,6 +10,7 @@
 #include "main_call.h"
 #include "messages.h"
 #include "platform/platform.h"
+#include "text/command_line.h"
 
 namespace srvlaunch {
 

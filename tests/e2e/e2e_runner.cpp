@@ -15,9 +15,10 @@
 // sanitized engine, slower to start and end, two seconds more, and an
 // engine under a wrapper KELVO_E2E_EXTRA_SECONDS more); no file
 // it writes may grow above 1 MB.
-// Every case must be able to fail against an engine that writes nothing:
-// it needs an expected file with content, or a "present" name, that differs
-// from what files/ already supplies. A case without one is rejected.
+// Every case must be able to fail against an engine that simulates nothing:
+// it needs an expected file with a line of content that files/ does not
+// already supply. A "present" name alone does not count, since an engine
+// that writes the file empty passes it. A case without one is rejected.
 #include "engine_under_test.h"
 
 #include <gtest/gtest.h>
@@ -100,8 +101,8 @@ std::vector<std::string> listed_names(const fs::path& list) {
   return names;
 }
 
-// True when the case states something that an engine writing nothing
-// would contradict.
+// True when the case expects a line of content that an engine writing
+// nothing, or writing its files empty, would not give.
 bool makes_positive_assertion(const fs::path& dir, const std::vector<Expected>& expected) {
   const fs::path supplied = dir / "files";
   for (const auto& x : expected) {
@@ -109,9 +110,6 @@ bool makes_positive_assertion(const fs::path& dir, const std::vector<Expected>& 
     if (std::all_of(lines.begin(), lines.end(), [](const std::string& l) { return l.empty(); })) continue;
     if (x.name == "stdout" || !fs::exists(supplied / x.name)) return true;
     if (x.part || read_lines(supplied / x.name) != lines) return true;
-  }
-  for (const auto& name : listed_names(dir / "present")) {
-    if (!fs::exists(supplied / name)) return true;
   }
   return false;
 }
@@ -154,8 +152,8 @@ TEST_P(EndToEnd, Case) {
   const fs::path dir = fs::path(E2E_CASES_DIR) / GetParam();
   const auto expected = expected_files(dir / "expected");
   ASSERT_TRUE(makes_positive_assertion(dir, expected))
-      << GetParam() << " asserts nothing that an engine writing nothing would break: give it an expected "
-      << "file with content or a \"present\" name that files/ does not already supply";
+      << GetParam() << " asserts nothing that an engine writing its files empty would break: give it an "
+      << "expected file with a line of content that files/ does not already supply";
 
   const fs::path scratch = e2e::scratch_root() / GetParam();
   fs::remove_all(scratch);

@@ -1,8 +1,8 @@
 // Configuration values: flags, numbers, deciphering and INI look-up.
 #include <gtest/gtest.h>
 
-#include "core/ini_parser.h"
 #include "core/launcher_config.h"
+#include "text/ini_parser.h"
 
 namespace {
 

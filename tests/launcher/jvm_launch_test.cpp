@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "core/command_line.h"
 #include "core/embedded_jars.h"
 #include "core/launcher_config.h"
+#include "text/command_line.h"
 #include "test_support.h"
 
 namespace {

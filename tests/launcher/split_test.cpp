@@ -1,9 +1,9 @@
 // Command-line splitting, list splitting and the main method's arguments.
 #include <gtest/gtest.h>
 
-#include "core/command_line.h"
 #include "core/launcher_state.h"
 #include "core/main_call.h"
+#include "text/command_line.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <map>
 #include <mutex>
 
-#include "core/ini_parser.h"
-#include "core/string_table.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_text_file.h"
+#include "text/ini_parser.h"
+#include "text/string_table.h"
 
 namespace platform {
 

@@ -30,9 +30,9 @@
 #include <cstring>
 #include <mutex>
 
-#include "core/command_line.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_text_file.h"
+#include "text/command_line.h"
 
 extern char** environ;
 

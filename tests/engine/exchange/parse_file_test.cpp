@@ -142,8 +142,8 @@ TEST_F(ParseFile, EachStatementKindWritesItsRecords) {
   }
 }
 
-TEST_F(ParseFile, TheIssueExamplesKeepTheirExactBlanks) {
-  // Records with literal blanks after the count keep them.
+TEST_F(ParseFile, RecordsKeepTheBlanksWrittenAfterTheirNumber) {
+  // Records whose number is followed by blanks keep those blanks.
   parse({"       GENERATE 10,5", "       IF Q$WQ>5,LOOP"});
   const std::string text = read_file("parsefile");
   EXPECT_NE(text.find("  108 GENERATE\n    2 10\n    1 5\n    0\n    0\n    0\n"), std::string::npos) << text;

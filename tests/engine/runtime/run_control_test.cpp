@@ -155,6 +155,13 @@ TEST_F(RunControl, RepeatAnswersOfTheEndDialogue) {
   EXPECT_NE(e->run.clock, 84.614716f);
 }
 
+TEST_F(RunControl, AnEmptyEndDialogueHookEndsTheEngineAfterAnN) {
+  e->hooks.end_of_run_dialogue = nullptr;
+  console_input("\nN\n");
+  run_model(gat_model("       START     10\n"));
+  EXPECT_EQ(count(console(), " Block counts"), 1);
+}
+
 TEST_F(RunControl, EndOfConsoleInputEndsCleanly) {
   console_input("");
   run_model(gat_model("       START     10\n"));

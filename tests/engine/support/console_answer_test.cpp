@@ -9,7 +9,7 @@ using YesNo = testing::EngineTest;
 
 TEST_F(YesNo, OnlyWholeYOrNLinesAnswer) {
   console_input("yes\n\ny\nno\nN\n");
-  int mode = 7;
+  AnswerMode mode = AnswerMode::yes_no;
   EXPECT_TRUE(ask_yes_no(e(), mode));
   EXPECT_FALSE(ask_yes_no(e(), mode));
   EXPECT_EQ(console_output(), " Answer Y or N\n Answer Y or N\n Answer Y or N\n");
@@ -17,19 +17,15 @@ TEST_F(YesNo, OnlyWholeYOrNLinesAnswer) {
 
 TEST_F(YesNo, NameAcceptingModeTakesAnyOtherLineAsModelName) {
   console_input("Yes\n");
-  int mode = 13;
+  AnswerMode mode = AnswerMode::name_or_yes_no;
   EXPECT_TRUE(ask_yes_no(e(), mode));
-  EXPECT_EQ(mode, 7);
+  EXPECT_EQ(mode, AnswerMode::yes_no);
   EXPECT_EQ(e().ctl.program_file_name.trimmed(), "Yes");
-  console_input("other.txt\n");
-  mode = 14;
-  EXPECT_FALSE(ask_yes_no(e(), mode));
-  EXPECT_EQ(e().ctl.program_file_name.trimmed(), "other.txt");
 }
 
 TEST_F(YesNo, EndOfInputStopsInsteadOfAskingForEver) {
   console_input("maybe\n");
-  int mode = 7;
+  AnswerMode mode = AnswerMode::yes_no;
   EXPECT_TRUE(stops([&] { ask_yes_no(e(), mode); }));
 }
 
