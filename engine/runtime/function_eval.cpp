@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "io/fixed_format.h"
+#include "model/elementary_functions.h"
 #include "model/engine.h"
 #include "runtime/operand_eval.h"
 #include "runtime/random_streams.h"
@@ -105,7 +106,7 @@ real8 evaluate_function(Engine& e, int f) {
     const int j = kind == opnd::random || kind == opnd::temporary ? stream_of(e, kind, value) : value;
     real4 u = 1.0f - draw_random_number(e, j);
     if (u < 0.00000001f) u = 0.000000001f;
-    return -std::log(static_cast<real8>(u));
+    return -log_real8(static_cast<real8>(u));
   }
   if (t == fnk::normal) {
     const int j = kind == opnd::random || kind == opnd::temporary ? stream_of(e, kind, value) : value;

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "io/fixed_format.h"
+#include "model/elementary_functions.h"
 #include "model/engine.h"
 #include "runtime/function_eval.h"
 #include "runtime/random_streams.h"
@@ -257,10 +258,10 @@ real4 eval_math_function(Engine& e, int code, real4 x) {
     }
     case mathfn::logarithm:
       if (x < 1.0e-6f) run_error(e, io::Rec().lit(" Illegal argument of FN$LOG:").f(x, 14, 8));
-      return std::log(x);
+      return log_real4(x);
     case mathfn::exponential:
       if (x > 88.0f) run_error(e, io::Rec().lit(" Illegal argument of FN$EXP:").f(x, 8, 3));
-      return std::exp(x);
+      return exp_real4(x);
     case mathfn::sign:
       return x > eps ? 1.0f : (x < -eps ? -1.0f : 0.0f);
     case mathfn::is_zero:
@@ -278,7 +279,7 @@ real4 eval_math_function(Engine& e, int code, real4 x) {
     case mathfn::is_not_0:
       return std::fabs(x) > eps ? 1.0f : 0.0f;
     case mathfn::sine_degrees:
-      return std::sin(x * 3.141593f / 180.0f);
+      return sin_real4(x * 3.141593f / 180.0f);
     case mathfn::fraction:
       return x - static_cast<real4>(trunc_i32(x));
     default:  // mathfn::square_root and any code outside 5-19

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "io/fixed_format.h"
+#include "model/elementary_functions.h"
 #include "model/engine.h"
 #include "support/diagnostics.h"
 #include "support/stop.h"
@@ -180,7 +181,7 @@ real4 erlang_variate(Engine& e, int t, int j) {
   real4 p = 1.0f;
   for (int i = 0; i < k; ++i) p = p * (1.0f - draw_random_number(e, j));
   if (p < 1.0e-12f) return 1.0f;
-  return -std::log(p) / static_cast<real4>(k);
+  return -log_real4(p) / static_cast<real4>(k);
 }
 
 real4 triangular_variate(Engine& e, int t, int j) {

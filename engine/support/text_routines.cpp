@@ -19,9 +19,25 @@ bool usable_model_name(std::string_view name) {
   return true;
 }
 
+namespace {
+
+// A name whose first part (up to its first '.' or blank) is one of the
+// Windows device names, in any letter case: there every file named after
+// it would be the device (NUL.TXT writes nothing, CON the console).
+bool device_name(std::string_view name) {
+  const auto first = name.find_first_not_of(' ');
+  if (first == std::string_view::npos) return false;
+  std::string stem(name.substr(first, name.find_first_of(". ", first) - first));
+  for (char& c : stem) upcase_char(c);
+  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
+  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) && stem[3] >= '1' && stem[3] <= '9';
+}
+
+}  // namespace
+
 bool plain_file_name(std::string_view name) {
-  return usable_model_name(name) && name.find_first_of("/\\") == std::string_view::npos &&
-         name.find("..") == std::string_view::npos;
+  return usable_model_name(name) && name.find_first_of("/\\:") == std::string_view::npos &&
+         name.find("..") == std::string_view::npos && !device_name(name);
 }
 
 Text129 model_name_with_extension(Engine& e, std::string_view ext) {

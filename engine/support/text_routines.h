@@ -34,8 +34,10 @@ Text129 get_program_base_name(Engine& e, int& dot);
 // A model name from a work file: something in it and no control
 // character (such as a NUL) anywhere.
 bool usable_model_name(std::string_view name);
-// A usable name with no path in it (no '/', '\' or ".."): the files named
-// after it stay in the working directory.
+// A usable name with no path in it (no '/', '\', ':' or "..") and no
+// Windows device name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or
+// without an extension): the files named after it stay in the working
+// directory, on every platform.
 bool plain_file_name(std::string_view name);
 
 // The model's base name followed by a three-letter extension.

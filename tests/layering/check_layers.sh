@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Checks the engine's layering at link level: no symbol that a layer's
 # library leaves undefined may be defined by a higher layer's library.
-#   io <- support <- exchange <- translator <- runtime <- driver
+#   io <- model <- support <- exchange <- translator <- runtime <- driver
 # Usage: check_layers.sh <build-dir>            check the built libraries
 #        check_layers.sh <build-dir> --self-test  show that an upward call fails
 set -euo pipefail
 build=$(cd "${1:?build directory}" && pwd)
-layers=(io support exchange translator runtime driver)
+layers=(io model support exchange translator runtime driver)
 
 lib_of() { echo "$build/engine/libkelvo_$1.a"; }
 
@@ -56,9 +56,9 @@ void upward_call(Engine& e) { reset_compile_state(e); }
 }  // namespace kelvo
 CPP
   c++ -c "$work/upward.cpp" -o "$work/upward.o"
-  cp "${libs[1]}" "$work/libkelvo_support.a"
+  cp "${libs[2]}" "$work/libkelvo_support.a"
   ar rs "$work/libkelvo_support.a" "$work/upward.o" 2>/dev/null
-  libs[1]="$work/libkelvo_support.a"
+  libs[2]="$work/libkelvo_support.a"
   if check "${libs[@]}" > "$work/out.txt"; then
     echo "the layering check let a deliberate upward call pass"
     exit 1

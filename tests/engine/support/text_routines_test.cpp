@@ -53,7 +53,8 @@ TEST_F(BaseName, DerivedFileNamesAppendTheirExtension) {
 }
 
 // Names from work files: the result files are named after them, so a
-// plain file name has something in it, no control character and no path.
+// plain file name has something in it, no control character, no path and
+// no Windows device name (whose files would be the device).
 TEST(WorkFileNames, PlainFileNamesHaveNoControlCharacterAndNoPath) {
   const struct {
     std::string name;
@@ -61,7 +62,12 @@ TEST(WorkFileNames, PlainFileNamesHaveNoControlCharacterAndNoPath) {
   } cases[] = {
       {"M.TXT", true, true},          {"  ", false, false},         {std::string("M\0.TXT", 6), false, false},
       {"M\t.TXT", false, false},      {"../X.TXT", true, false},    {"sub/M.TXT", true, false},
-      {"sub\\M.TXT", true, false},    {"A..B", true, false},
+      {"sub\\M.TXT", true, false},    {"A..B", true, false},        {"C:M.TXT", true, false},
+      {"NUL.TXT", true, false},       {"nul", true, false},         {"Con.TXT.ABC", true, false},
+      {"AUX  ", true, false},         {"pRn.x", true, false},       {"com1.dat", true, false},
+      {"LPT9", true, false},          {"NUL .TXT", true, false},    {"COM10.TXT", true, true},
+      {"LPT0", true, true},           {"NULL.TXT", true, true},     {"CONS.TXT", true, true},
+      {"MY.NUL", true, true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(usable_model_name(c.name), c.usable) << c.name;
