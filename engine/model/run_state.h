@@ -213,7 +213,7 @@ struct ExperimentState {
   bool valut_reached = false;
   // The EXP section file is open for the whole experiment (front end).
   bool exp_open = false;
-  // A VALUT with a D operand asks for the comparisons of the alternatives:
+  // A VALUT with an E operand asks for the comparisons of the alternatives:
   // in the EXP section, and their figures in "valut.fil".
   bool comparisons_wanted = false;
   // "valut.fil" is open on unit_base + 10.

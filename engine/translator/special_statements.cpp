@@ -406,8 +406,8 @@ void check_control_statement(Engine& e, bool control_use) {
     run_control_program(e, k, p);
   } else if (p == prog::valut) {
     add_valut_statement(e, stmt.operand_text[2] == 'X' ? stmt.operand_value[2] : 0);
-    // A D operand asks for the comparisons of the results; their figures
-    // go to "valut.fil" when it can be made.
+    // An E operand (the fourth after the name) asks for the comparisons of
+    // the results; their figures go to "valut.fil" when it can be made.
     if (operand_length(e, 5) > 0 && !e.xp.comparisons_wanted) {
       e.xp.comparisons_wanted = true;
       e.xp.valut_file_open = e.ch.open_new(e.ctl.unit_base + 10, "valut.fil");
