@@ -31,10 +31,11 @@ struct TxnMarks {
 // blocks for the future-events chain, a balanced search tree (a treap) per
 // waiting line. The chains stay the order of record; the index only says
 // where in a chain a new record goes. A short chain is walked from its
-// tail, which is cheaper than keeping an index: a chain is indexed when it
-// grows past k_index_above records and walked again below k_index_below
-// (the gap keeps a chain near one size from building and dropping its
-// index on every filing). A record's node sits beside the record (one per
+// tail, which is cheaper than keeping an index: a chain is indexed once it
+// has more than k_index_above records and a walk from its tail has passed
+// more than k_index_above of them (a line filed at its tail is never
+// indexed), and walked again below k_index_below (the gap keeps a chain
+// near one size from building and dropping its index on every filing). A record's node sits beside the record (one per
 // record), so the index grows with the pool and never allocates. Reset
 // with the chains at run start. The per-record and per-block tables are
 // written before they are read (a node when its record is indexed, a

@@ -69,10 +69,14 @@ void build_index(Engine& e, int k) {
   t.index.indexed[ix(k)] = true;
 }
 
-// After a filing: a chain that has grown long is indexed from then on.
-inline void index_if_long(Engine& e, int k) {
+// After a filing that walked `walked` records from the tail: a chain that
+// has grown long is indexed from then on, once a walk has been long too.
+// A chain filed at its tail (a first-come-first-served line) stays walked,
+// whatever its length, since its walks stop after one step.
+inline void index_if_long(Engine& e, int k, int walked) {
   const ChainIndex& x = e.txn.index;
-  if (e.txn.chain_size[ix(k)] > k_index_above && !x.indexed[ix(k)] && !x.walk_only[ix(k)]) build_index(e, k);
+  if (walked > k_index_above && e.txn.chain_size[ix(k)] > k_index_above && !x.indexed[ix(k)] && !x.walk_only[ix(k)])
+    build_index(e, k);
 }
 
 // Adds record p, just linked into chain k's sorted part, to the chain's
@@ -95,15 +99,18 @@ void index_linked_record(Engine& e, int k, int p, bool behind) {
 // The record a new record with key (time, priority) is filed behind,
 // found by a walk from the chain's tail (a chain without an index, or the
 // batch due now in front of the sorted part, from `from` on): the last
-// record whose key is at or before it.
-int walk_to_place(const Engine& e, int k, int from, real4 time, real8 pr) {
+// record whose key is at or before it. `walked` counts the records passed.
+int walk_to_place(const Engine& e, int k, int from, real4 time, real8 pr, int& walked) {
   const TxnStore& t = e.txn;
   int q = from;
+  int n = 0;
   while (q != 0) {
     const real4 tq = k == k_future_chain ? record_move_time(e, q) : 0.0f;
     if (!(time < tq || (time == tq && pr > t.txn_priority[ix(q)]))) break;
     q = t.txn_prev[ix(q)];
+    ++n;
   }
+  walked = n;
   return q;
 }
 
@@ -247,8 +254,9 @@ void insert_event_chain(Engine& e, int k) {
   const real4 time = key_time(e, k, p);
   const real8 pr = t.txn_priority[ix(p)];
   int q = 0;
+  int walked = 0;
   if (!t.index.indexed[ix(k)]) {
-    q = walk_to_place(e, k, t.chain_tail[ix(k)], time, pr);
+    q = walk_to_place(e, k, t.chain_tail[ix(k)], time, pr, walked);
   } else {
     // Filed in the index behind its equals: the record before it there is
     // the one a walk from the tail would stop at.
@@ -257,7 +265,8 @@ void insert_event_chain(Engine& e, int k) {
       // Every record of the sorted part comes after it: the walk goes on
       // into the batch due now, and only right behind the batch does the
       // record stay in the sorted part.
-      q = walk_to_place(e, k, t.batch_last, time, pr);
+      int passed = 0;
+      q = walk_to_place(e, k, t.batch_last, time, pr, passed);
       if (q != t.batch_last) unindex_record(e, k, p);
     }
   }
@@ -267,7 +276,7 @@ void insert_event_chain(Engine& e, int k) {
     link_chain_entry(e, k, t.chain_head[ix(k)], p);
   }
   t.chain_size[ix(k)] += 1;
-  index_if_long(e, k);
+  index_if_long(e, k, walked);
 }
 
 void insert_chain_front(Engine& e, int k) {
@@ -280,7 +289,6 @@ void insert_chain_front(Engine& e, int k) {
   link_chain_entry(e, k, t.chain_head[ix(k)], p);
   if (k != k_future_chain || t.batch_last == 0) index_linked_record(e, k, p, false);
   t.chain_size[ix(k)] += 1;
-  index_if_long(e, k);
 }
 
 void insert_due_now(Engine& e) {
