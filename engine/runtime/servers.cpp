@@ -268,6 +268,7 @@ void admit(Engine& e, int s, int n, int queue, bool retry) {
   auto& srv = e.srv;
   auto& contents = srv.station_contents[ix(s)];
   contents += n;
+  note_station_change(e.changes, s);
   srv.station_entries[ix(s)] += n;
   srv.station_area[ix(s)] -= static_cast<real4>(n) * e.run.clock;
   if (contents > srv.station_max[ix(s)]) srv.station_max[ix(s)] = contents;
@@ -367,6 +368,7 @@ bool give_back_units(Engine& e, int b, int s) {
     contents -= n;
     if (contents < 0) negative_contents(e, b, s);
   }
+  note_station_change(e.changes, s);
   // The active transaction moves at the clock; its move time is the clock.
   srv.station_area[ix(s)] += static_cast<real4>(n) * e.run.clock;
   return true;
@@ -587,6 +589,7 @@ void update_station_state(Engine& e, int s) {
     // A pre-empted holder: takes the facility back with the rest of its delay.
     srv.preempted_count[ix(s)] -= 1;
     srv.station_contents[ix(s)] += 1;
+    note_station_change(e.changes, s);
     cur[tw::move_time] = std::fabs(cur[tw::move_time]) + e.run.clock;
     srv.station_area[ix(s)] -= e.run.clock;
   } else {

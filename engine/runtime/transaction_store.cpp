@@ -401,6 +401,7 @@ void remove_from_chain_and_count(Engine& e, int s, int p) {
     e.act.cur_marks.station = trunc_i32(cur[tw::next_block]);
   } else if (s >= 1 && s < static_cast<int>(e.srv.station_contents.size())) {
     e.srv.station_contents[ix(s)] += 1;
+    note_station_change(e.changes, s);
   }
   insert_due_now(e);
 }
