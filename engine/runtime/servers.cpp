@@ -29,28 +29,6 @@ namespace {
 // that it reads as pre-empted.
 constexpr real8 k_tiny_negative = -1.0e-7;
 
-// A copy of the active transaction while the routines take waiters into
-// it: only the words of a record, its marks and its block are kept.
-struct KeptTxn {
-  std::array<real8, k_max_txn_words + 2> words;  // 1..n in use
-  TxnMarks marks{};
-  int4 block = 0;
-  int n = 0;
-};
-
-void keep_txn(const Engine& e, KeptTxn& k) {
-  k.n = std::min(e.txn.txn_words, k_max_txn_words);
-  for (int i = 1; i <= k.n; ++i) k.words[ix(i)] = e.act.cur_txn[ix(i)];
-  k.marks = e.act.cur_marks;
-  k.block = e.act.cur_block;
-}
-
-void restore_txn(Engine& e, const KeptTxn& k) {
-  for (int i = 1; i <= k.n; ++i) e.act.cur_txn[ix(i)] = k.words[ix(i)];
-  e.act.cur_marks = k.marks;
-  e.act.cur_block = k.block;
-}
-
 bool is_storage_form(int code) { return code == bc::enter || code == bc::leave; }
 
 bool numbers_kept(const Engine& e) {

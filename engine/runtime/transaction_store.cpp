@@ -4,6 +4,8 @@
 // start of each run. Links are record indices; every index is checked.
 #include "runtime/transaction_store.h"
 
+#include <algorithm>
+
 #include "runtime/chain_index.h"
 
 #include "io/fixed_format.h"
@@ -99,7 +101,19 @@ void index_linked_record(Engine& e, int k, int p, bool behind) {
 // The record a new record with key (time, priority) is filed behind,
 // found by a walk from the chain's tail (a chain without an index, or the
 // batch due now in front of the sorted part, from `from` on): the last
-// record whose key is at or before it. `walked` counts the records passed.
+// record whose key is at or before it.
+int walk_to_place(const Engine& e, int k, int from, real4 time, real8 pr) {
+  const TxnStore& t = e.txn;
+  int q = from;
+  while (q != 0) {
+    const real4 tq = k == k_future_chain ? record_move_time(e, q) : 0.0f;
+    if (!(time < tq || (time == tq && pr > t.txn_priority[ix(q)]))) break;
+    q = t.txn_prev[ix(q)];
+  }
+  return q;
+}
+
+// The same, counting in `walked` the records passed.
 int walk_to_place(const Engine& e, int k, int from, real4 time, real8 pr, int& walked) {
   const TxnStore& t = e.txn;
   int q = from;
@@ -204,6 +218,19 @@ int delayed_holder(const Engine& e, int s, int& count) {
 
 real8 record_priority(const Engine& e, int r) { return e.txn.txn_priority[ix(r)]; }
 
+void keep_txn(const Engine& e, KeptTxn& k) {
+  k.n = std::min(e.txn.txn_words, k_max_txn_words);
+  for (int i = 1; i <= k.n; ++i) k.words[ix(i)] = e.act.cur_txn[ix(i)];
+  k.marks = e.act.cur_marks;
+  k.block = e.act.cur_block;
+}
+
+void restore_txn(Engine& e, const KeptTxn& k) {
+  for (int i = 1; i <= k.n; ++i) e.act.cur_txn[ix(i)] = k.words[ix(i)];
+  e.act.cur_marks = k.marks;
+  e.act.cur_block = k.block;
+}
+
 void init_free_chain(Engine& e) {
   TxnStore& t = e.txn;
   // Every record is free, in pool order. The records not yet used are not
@@ -256,7 +283,12 @@ void insert_event_chain(Engine& e, int k) {
   int q = 0;
   int walked = 0;
   if (!t.index.indexed[ix(k)]) {
-    q = walk_to_place(e, k, t.chain_tail[ix(k)], time, pr, walked);
+    // A short chain's walk is not counted: it cannot make the chain indexed.
+    if (t.chain_size[ix(k)] <= k_index_above) {
+      q = walk_to_place(e, k, t.chain_tail[ix(k)], time, pr);
+    } else {
+      q = walk_to_place(e, k, t.chain_tail[ix(k)], time, pr, walked);
+    }
   } else {
     // Filed in the index behind its equals: the record before it there is
     // the one a walk from the tail would stop at.
@@ -265,8 +297,7 @@ void insert_event_chain(Engine& e, int k) {
       // Every record of the sorted part comes after it: the walk goes on
       // into the batch due now, and only right behind the batch does the
       // record stay in the sorted part.
-      int passed = 0;
-      q = walk_to_place(e, k, t.batch_last, time, pr, passed);
+      q = walk_to_place(e, k, t.batch_last, time, pr);
       if (q != t.batch_last) unindex_record(e, k, p);
     }
   }

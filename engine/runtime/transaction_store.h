@@ -5,6 +5,8 @@
 // Records are named by their index r (1-based); no allocation.
 #pragma once
 
+#include <array>
+
 #include "model/codes.h"
 #include "model/engine.h"
 #include "model/numbers.h"
@@ -42,6 +44,18 @@ void add_to_operand_sum(Engine& e, int n);
 // A record of the future-events chain delayed while it holds station s,
 // and how many there are (the record is the one when count is 1).
 int delayed_holder(const Engine& e, int s, int& count);
+
+// A copy of the active transaction while a routine takes other records
+// into it: only the words of a record, its marks and its block are kept
+// (the rest of the active transaction is not touched by the store).
+struct KeptTxn {
+  std::array<real8, k_max_txn_words + 2> words;  // 1..n in use
+  TxnMarks marks{};
+  int4 block = 0;
+  int n = 0;
+};
+void keep_txn(const Engine& e, KeptTxn& k);
+void restore_txn(Engine& e, const KeptTxn& k);
 
 // Base word of record r: its identity in printed lists.
 inline int record_base_word(const Engine& e, int r) { return (r - 1) * e.txn.txn_rec_words + 1; }

@@ -178,11 +178,12 @@ void retry_waiting_transaction(Engine& e, int i) {
   const int k = entry_chain(i);
   const int h = e.txn.chain_head[ix(k)];
   if (h == 0) return;
-  const ActiveTxn kept = e.act;
+  KeptTxn kept;
+  keep_txn(e, kept);
   unlink_transaction(e, h, k);
   advance_step_time(e);
   insert_due_now(e);
-  e.act = kept;
+  restore_txn(e, kept);
 }
 
 // Entry i of station s is tested: shut when its kind does not hold; when
@@ -388,14 +389,15 @@ void scan_waitif_chain(Engine& e) {
   if (w.waiting_total != e.txn.chain_size[ix(k)]) recount_waiters(e);
   const int r = w.waiting_unshared > 0 ? first_passing_by_walk(e) : first_passing_by_entry(e);
   if (r == 0) return;
-  const ActiveTxn kept = e.act;
+  KeptTxn kept;
+  keep_txn(e, kept);
   count_waiter(e, waiter_entry(e, r), -1);
   unlink_transaction(e, r, k);
   advance_step_time(e);
   insert_event_chain(e, k_future_chain);
   w.rescan_done = true;
   if (e.txn.chain_size[ix(k)] == 0) e.run.waitif_pending = false;
-  e.act = kept;
+  restore_txn(e, kept);
 }
 
 void start_waitif_entries(Engine& e) {
