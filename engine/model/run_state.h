@@ -129,6 +129,7 @@ struct TxnStore {
   std::array<int4, k_max_txn_records + 1> txn_prev;       // backward link
   std::array<int4, k_max_txn_records + 1> txn_next;       // forward link / free list
   std::array<real8, k_max_txn_records + 1> txn_priority;  // priority word
+  std::array<real4, k_max_txn_records + 1> txn_time;      // move time word, beside the others for the walks along a chain
   std::array<TxnMarks, k_max_txn_records + 1> txn_marks;  // integer marks
   std::array<int4, k_max_txn_records + 1> txn_chain;      // chain holding it (0 free)
   std::array<int4, k_max_chains + 1> chain_head{};  // first record (0 empty)

@@ -192,6 +192,7 @@ int next_block_code(const Engine& e, double next_word) {
   w[tw::current_block] = static_cast<real4>(c[tw::current_block]);
   for (int i = tw::first_param, n = t.txn_words; i <= n; ++i) w[i] = static_cast<real4>(c[i]);
   t.txn_priority[ix(p)] = c[tw::priority];
+  t.txn_time[ix(p)] = w[tw::move_time];
   t.txn_marks[ix(p)] = e.act.cur_marks;
   if (p == t.fresh_record) {
     // Never used: the free records behind it are the next ones in the pool.

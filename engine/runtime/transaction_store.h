@@ -61,7 +61,7 @@ void restore_txn(Engine& e, const KeptTxn& k);
 inline int record_base_word(const Engine& e, int r) { return (r - 1) * e.txn.txn_rec_words + 1; }
 // Words of a stored record, read for ordering and reports.
 inline real4 record_word(const Engine& e, int r, int i) { return e.txn.txn_pool[ix(record_base_word(e, r) + i)]; }
-inline real4 record_move_time(const Engine& e, int r) { return record_word(e, r, tw::move_time); }
+inline real4 record_move_time(const Engine& e, int r) { return e.txn.txn_time[ix(r)]; }
 real8 record_priority(const Engine& e, int r);
 
 }  // namespace kelvo
