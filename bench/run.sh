@@ -127,11 +127,13 @@ row() {
 declare -A times
 row "M/D/1" mdone.txt 50000 mdone_reference
 row "GENERATE-ADVANCE" gat100k.txt 100000 gat_reference
-row "M/M/1" mm1.txt 50000 - mm1
+row "M/M/1" mm1.txt 50000 "mm1_reference 50000 1" mm1
+row "M/M/1 10^6" mm1_million.txt 999990 "mm1_reference 999990 10"
 row "job shop" jobshop.txt 50000 - jobshop
 row "fork-join" forkjoin.txt 30000 - forkjoin
 row "WAITIF gate 100" waitif100.txt 50000
 row "WAITIF gate 10000" waitif10k.txt 50000
+row "WAITIF gate opening" waitif_gate.txt 900000 gate_reference
 row "M/M/inf 100" infinite100.txt 100000 "infinite_server_reference 100" inf100
 row "M/M/inf 10000" infinite10k.txt 100000 "infinite_server_reference 10000" inf10k
 

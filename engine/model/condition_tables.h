@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 #include "model/limits.h"
@@ -143,6 +144,12 @@ struct WaitifRun {
   std::array<int4, k_condition_limit + 1> waiting_on{};
   int4 waiting_total = 0;
   int4 waiting_unshared = 0;
+  // The last result of each shared test (entries 1..cond_count) and the
+  // change number (ChangeStamps) it was taken at; -1 when it must be
+  // taken again (the test reads the clock or block counts, or was never
+  // taken in this run).
+  std::array<bool, k_condition_limit + 1> held{};
+  std::array<std::int64_t, k_condition_limit + 1> tested_at{};
 };
 
 }  // namespace kelvo

@@ -69,6 +69,8 @@ struct Engine {
   ServerTables srv;
   // Run-time state of the WAITIF blocks (engine/runtime/waitif).
   WaitifRun waitif_run;
+  // When the values a shared WAITIF condition reads last changed.
+  ChangeStamps changes;
   // Automatic animation: the parse pass's view of the model and its layout.
   AnimState anim;
   // Calls into higher layers, filled by the driver at start-up.

@@ -31,10 +31,11 @@ struct TxnMarks {
 // blocks for the future-events chain, a balanced search tree (a treap) per
 // waiting line. The chains stay the order of record; the index only says
 // where in a chain a new record goes. A short chain is walked from its
-// tail, which is cheaper than keeping an index: a chain is indexed when it
-// grows past k_index_above records and walked again below k_index_below
-// (the gap keeps a chain near one size from building and dropping its
-// index on every filing). A record's node sits beside the record (one per
+// tail, which is cheaper than keeping an index: a chain is indexed once it
+// has more than k_index_above records and a walk from its tail has passed
+// more than k_index_above of them (a line filed at its tail is never
+// indexed), and walked again below k_index_below (the gap keeps a chain
+// near one size from building and dropping its index on every filing). A record's node sits beside the record (one per
 // record), so the index grows with the pool and never allocates. Reset
 // with the chains at run start. The per-record and per-block tables are
 // written before they are read (a node when its record is indexed, a
@@ -128,6 +129,7 @@ struct TxnStore {
   std::array<int4, k_max_txn_records + 1> txn_prev;       // backward link
   std::array<int4, k_max_txn_records + 1> txn_next;       // forward link / free list
   std::array<real8, k_max_txn_records + 1> txn_priority;  // priority word
+  std::array<real4, k_max_txn_records + 1> txn_time;      // move time word, beside the others for the walks along a chain
   std::array<TxnMarks, k_max_txn_records + 1> txn_marks;  // integer marks
   std::array<int4, k_max_txn_records + 1> txn_chain;      // chain holding it (0 free)
   std::array<int4, k_max_chains + 1> chain_head{};  // first record (0 empty)
@@ -145,6 +147,34 @@ struct ActiveTxn {
   TxnMarks cur_marks{};
   int4 cur_block = 0;       // block being executed
 };
+
+// Change numbers of the values a shared WAITIF condition may read: every
+// change of a station's contents, a queue's contents or a savevalue takes
+// the next number, and a change of many at once (a run's set-up, a reset
+// of the statistics, values given between runs) takes one for all. A
+// condition tested at number n reads the same until a value it reads
+// takes a later number. Written by the writers of those values (servers,
+// queues, LET and the built-in programs); never reset, the numbers only
+// grow.
+struct ChangeStamps {
+  std::int64_t last = 0;                                   // the latest number given
+  std::int64_t all = 0;                                    // the latest change of many values at once
+  std::array<std::int64_t, k_station_limit + 1> station{};     // per station: its contents' latest change
+  std::array<std::int64_t, k_queue_limit + 1> queue{};         // per queue: its contents' latest change
+  std::array<std::int64_t, k_savevalue_limit + 1> savevalue{}; // per savevalue: its latest change
+};
+
+inline void note_change(ChangeStamps& c, std::int64_t& slot) { slot = ++c.last; }
+inline void note_station_change(ChangeStamps& c, int s) {
+  if (s >= 1 && s <= k_station_limit) note_change(c, c.station[static_cast<std::size_t>(s)]);
+}
+inline void note_queue_change(ChangeStamps& c, int q) {
+  if (q >= 1 && q <= k_queue_limit) note_change(c, c.queue[static_cast<std::size_t>(q)]);
+}
+inline void note_savevalue_change(ChangeStamps& c, int k) {
+  if (k >= 1 && k <= k_savevalue_limit) note_change(c, c.savevalue[static_cast<std::size_t>(k)]);
+}
+inline void note_change_of_all(ChangeStamps& c) { note_change(c, c.all); }
 
 // Random-number streams RN1..RN50 and the seeds of each run.
 struct RandomState {

@@ -57,6 +57,7 @@ void let_savevalue_block(Engine& e, int b) {
   const int r = e.blocks.block_opnd[ix(b)];
   const real4 v = let_value(e, e.let.let, r, code);
   assign(e.ent.sv.savevalue_value[ix(x)], e.let.let.mode[ix(r)], v);
+  note_savevalue_change(e.changes, x);
 }
 
 void let_parameter_block(Engine& e, int b) {

@@ -190,6 +190,7 @@ void bind_expression_argument(Engine& e, int cls, real8 v, int& x) {
   const int sv = e.expr.ref_arg[ix(f)];
   if (sv < 1 || sv > k_savevalue_limit) out_of_range(e, sv);
   e.ent.sv.savevalue_value[ix(sv)] = v;
+  note_savevalue_change(e.changes, sv);
   x = -e.expr.ref_class[ix(f)];
 }
 

@@ -65,6 +65,7 @@ void queue_entry_block(Engine& e, int q) {
   srv.queue_last_time[ix(q)] = clock;
   srv.queue_area[ix(q)] -= clock;
   srv.queue_current[ix(q)] += 1;
+  note_queue_change(e.changes, q);
   srv.queue_entries[ix(q)] += 1;
   if (srv.queue_current[ix(q)] > srv.queue_max[ix(q)]) srv.queue_max[ix(q)] = srv.queue_current[ix(q)];
   if (qtable_of(e, q) == 0) return;
@@ -90,6 +91,7 @@ void depart_adset(Engine& e, int q) {
   srv.queue_area[ix(q)] += clock;
   auto& current = srv.queue_current[ix(q)];
   current -= 1;
+  note_queue_change(e.changes, q);
   if (current < 0) run_error(e, io::Rec().lit(" Illegal use of DEPART. Contents of AD-set:").i(current, 7));
   const real4 last = srv.queue_last_time[ix(q)];
   const auto& cur = e.act.cur_txn;
@@ -183,6 +185,7 @@ void save_last_time(Engine& e, int) {
 
 void clear_server_statistics(Engine& e) {
   auto& srv = e.srv;
+  note_change_of_all(e.changes);
   srv.station_contents.fill(0);
   srv.station_max.fill(0);
   srv.station_entries.fill(0);
@@ -216,6 +219,7 @@ void restart_table_statistics(Engine& e) {
 
 void setup_savevalues_and_records(Engine& e) {
   auto& sv = e.ent.sv;
+  note_change_of_all(e.changes);
   // Every savevalue that a LET control statement gave a value starts
   // from it; the others start from 0.
   for (int k = 1; k <= k_savevalue_limit; ++k)

@@ -29,28 +29,6 @@ namespace {
 // that it reads as pre-empted.
 constexpr real8 k_tiny_negative = -1.0e-7;
 
-// A copy of the active transaction while the routines take waiters into
-// it: only the words of a record, its marks and its block are kept.
-struct KeptTxn {
-  std::array<real8, k_max_txn_words + 2> words;  // 1..n in use
-  TxnMarks marks{};
-  int4 block = 0;
-  int n = 0;
-};
-
-void keep_txn(const Engine& e, KeptTxn& k) {
-  k.n = std::min(e.txn.txn_words, k_max_txn_words);
-  for (int i = 1; i <= k.n; ++i) k.words[ix(i)] = e.act.cur_txn[ix(i)];
-  k.marks = e.act.cur_marks;
-  k.block = e.act.cur_block;
-}
-
-void restore_txn(Engine& e, const KeptTxn& k) {
-  for (int i = 1; i <= k.n; ++i) e.act.cur_txn[ix(i)] = k.words[ix(i)];
-  e.act.cur_marks = k.marks;
-  e.act.cur_block = k.block;
-}
-
 bool is_storage_form(int code) { return code == bc::enter || code == bc::leave; }
 
 bool numbers_kept(const Engine& e) {
@@ -268,6 +246,7 @@ void admit(Engine& e, int s, int n, int queue, bool retry) {
   auto& srv = e.srv;
   auto& contents = srv.station_contents[ix(s)];
   contents += n;
+  note_station_change(e.changes, s);
   srv.station_entries[ix(s)] += n;
   srv.station_area[ix(s)] -= static_cast<real4>(n) * e.run.clock;
   if (contents > srv.station_max[ix(s)]) srv.station_max[ix(s)] = contents;
@@ -367,6 +346,7 @@ bool give_back_units(Engine& e, int b, int s) {
     contents -= n;
     if (contents < 0) negative_contents(e, b, s);
   }
+  note_station_change(e.changes, s);
   // The active transaction moves at the clock; its move time is the clock.
   srv.station_area[ix(s)] += static_cast<real4>(n) * e.run.clock;
   return true;
@@ -587,6 +567,7 @@ void update_station_state(Engine& e, int s) {
     // A pre-empted holder: takes the facility back with the rest of its delay.
     srv.preempted_count[ix(s)] -= 1;
     srv.station_contents[ix(s)] += 1;
+    note_station_change(e.changes, s);
     cur[tw::move_time] = std::fabs(cur[tw::move_time]) + e.run.clock;
     srv.station_area[ix(s)] -= e.run.clock;
   } else {

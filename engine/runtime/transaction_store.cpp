@@ -4,6 +4,8 @@
 // start of each run. Links are record indices; every index is checked.
 #include "runtime/transaction_store.h"
 
+#include <algorithm>
+
 #include "runtime/chain_index.h"
 
 #include "io/fixed_format.h"
@@ -69,10 +71,14 @@ void build_index(Engine& e, int k) {
   t.index.indexed[ix(k)] = true;
 }
 
-// After a filing: a chain that has grown long is indexed from then on.
-inline void index_if_long(Engine& e, int k) {
+// After a filing that walked `walked` records from the tail: a chain that
+// has grown long is indexed from then on, once a walk has been long too.
+// A chain filed at its tail (a first-come-first-served line) stays walked,
+// whatever its length, since its walks stop after one step.
+inline void index_if_long(Engine& e, int k, int walked) {
   const ChainIndex& x = e.txn.index;
-  if (e.txn.chain_size[ix(k)] > k_index_above && !x.indexed[ix(k)] && !x.walk_only[ix(k)]) build_index(e, k);
+  if (walked > k_index_above && e.txn.chain_size[ix(k)] > k_index_above && !x.indexed[ix(k)] && !x.walk_only[ix(k)])
+    build_index(e, k);
 }
 
 // Adds record p, just linked into chain k's sorted part, to the chain's
@@ -104,6 +110,21 @@ int walk_to_place(const Engine& e, int k, int from, real4 time, real8 pr) {
     if (!(time < tq || (time == tq && pr > t.txn_priority[ix(q)]))) break;
     q = t.txn_prev[ix(q)];
   }
+  return q;
+}
+
+// The same, counting in `walked` the records passed.
+int walk_to_place(const Engine& e, int k, int from, real4 time, real8 pr, int& walked) {
+  const TxnStore& t = e.txn;
+  int q = from;
+  int n = 0;
+  while (q != 0) {
+    const real4 tq = k == k_future_chain ? record_move_time(e, q) : 0.0f;
+    if (!(time < tq || (time == tq && pr > t.txn_priority[ix(q)]))) break;
+    q = t.txn_prev[ix(q)];
+    ++n;
+  }
+  walked = n;
   return q;
 }
 
@@ -171,6 +192,7 @@ int next_block_code(const Engine& e, double next_word) {
   w[tw::current_block] = static_cast<real4>(c[tw::current_block]);
   for (int i = tw::first_param, n = t.txn_words; i <= n; ++i) w[i] = static_cast<real4>(c[i]);
   t.txn_priority[ix(p)] = c[tw::priority];
+  t.txn_time[ix(p)] = w[tw::move_time];
   t.txn_marks[ix(p)] = e.act.cur_marks;
   if (p == t.fresh_record) {
     // Never used: the free records behind it are the next ones in the pool.
@@ -196,6 +218,19 @@ int delayed_holder(const Engine& e, int s, int& count) {
 }
 
 real8 record_priority(const Engine& e, int r) { return e.txn.txn_priority[ix(r)]; }
+
+void keep_txn(const Engine& e, KeptTxn& k) {
+  k.n = std::min(e.txn.txn_words, k_max_txn_words);
+  for (int i = 1; i <= k.n; ++i) k.words[ix(i)] = e.act.cur_txn[ix(i)];
+  k.marks = e.act.cur_marks;
+  k.block = e.act.cur_block;
+}
+
+void restore_txn(Engine& e, const KeptTxn& k) {
+  for (int i = 1; i <= k.n; ++i) e.act.cur_txn[ix(i)] = k.words[ix(i)];
+  e.act.cur_marks = k.marks;
+  e.act.cur_block = k.block;
+}
 
 void init_free_chain(Engine& e) {
   TxnStore& t = e.txn;
@@ -247,8 +282,14 @@ void insert_event_chain(Engine& e, int k) {
   const real4 time = key_time(e, k, p);
   const real8 pr = t.txn_priority[ix(p)];
   int q = 0;
+  int walked = 0;
   if (!t.index.indexed[ix(k)]) {
-    q = walk_to_place(e, k, t.chain_tail[ix(k)], time, pr);
+    // A short chain's walk is not counted: it cannot make the chain indexed.
+    if (t.chain_size[ix(k)] <= k_index_above) {
+      q = walk_to_place(e, k, t.chain_tail[ix(k)], time, pr);
+    } else {
+      q = walk_to_place(e, k, t.chain_tail[ix(k)], time, pr, walked);
+    }
   } else {
     // Filed in the index behind its equals: the record before it there is
     // the one a walk from the tail would stop at.
@@ -267,7 +308,7 @@ void insert_event_chain(Engine& e, int k) {
     link_chain_entry(e, k, t.chain_head[ix(k)], p);
   }
   t.chain_size[ix(k)] += 1;
-  index_if_long(e, k);
+  index_if_long(e, k, walked);
 }
 
 void insert_chain_front(Engine& e, int k) {
@@ -280,7 +321,6 @@ void insert_chain_front(Engine& e, int k) {
   link_chain_entry(e, k, t.chain_head[ix(k)], p);
   if (k != k_future_chain || t.batch_last == 0) index_linked_record(e, k, p, false);
   t.chain_size[ix(k)] += 1;
-  index_if_long(e, k);
 }
 
 void insert_due_now(Engine& e) {
@@ -393,6 +433,7 @@ void remove_from_chain_and_count(Engine& e, int s, int p) {
     e.act.cur_marks.station = trunc_i32(cur[tw::next_block]);
   } else if (s >= 1 && s < static_cast<int>(e.srv.station_contents.size())) {
     e.srv.station_contents[ix(s)] += 1;
+    note_station_change(e.changes, s);
   }
   insert_due_now(e);
 }

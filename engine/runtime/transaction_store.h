@@ -5,6 +5,8 @@
 // Records are named by their index r (1-based); no allocation.
 #pragma once
 
+#include <array>
+
 #include "model/codes.h"
 #include "model/engine.h"
 #include "model/numbers.h"
@@ -43,11 +45,23 @@ void add_to_operand_sum(Engine& e, int n);
 // and how many there are (the record is the one when count is 1).
 int delayed_holder(const Engine& e, int s, int& count);
 
+// A copy of the active transaction while a routine takes other records
+// into it: only the words of a record, its marks and its block are kept
+// (the rest of the active transaction is not touched by the store).
+struct KeptTxn {
+  std::array<real8, k_max_txn_words + 2> words;  // 1..n in use
+  TxnMarks marks{};
+  int4 block = 0;
+  int n = 0;
+};
+void keep_txn(const Engine& e, KeptTxn& k);
+void restore_txn(Engine& e, const KeptTxn& k);
+
 // Base word of record r: its identity in printed lists.
 inline int record_base_word(const Engine& e, int r) { return (r - 1) * e.txn.txn_rec_words + 1; }
 // Words of a stored record, read for ordering and reports.
 inline real4 record_word(const Engine& e, int r, int i) { return e.txn.txn_pool[ix(record_base_word(e, r) + i)]; }
-inline real4 record_move_time(const Engine& e, int r) { return record_word(e, r, tw::move_time); }
+inline real4 record_move_time(const Engine& e, int r) { return e.txn.txn_time[ix(r)]; }
 real8 record_priority(const Engine& e, int r);
 
 }  // namespace kelvo

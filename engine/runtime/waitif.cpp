@@ -178,11 +178,12 @@ void retry_waiting_transaction(Engine& e, int i) {
   const int k = entry_chain(i);
   const int h = e.txn.chain_head[ix(k)];
   if (h == 0) return;
-  const ActiveTxn kept = e.act;
+  KeptTxn kept;
+  keep_txn(e, kept);
   unlink_transaction(e, h, k);
   advance_step_time(e);
   insert_due_now(e);
-  e.act = kept;
+  restore_txn(e, kept);
 }
 
 // Entry i of station s is tested: shut when its kind does not hold; when
@@ -265,21 +266,55 @@ int first_passing_by_walk(Engine& e) {
   return found;
 }
 
+// The change number of the latest change of what operand o of a shared
+// test reads (0: a constant); -1 when what it reads changes without one
+// (the clock, block counts, a savevalue given by its name code).
+std::int64_t operand_changed_at(const Engine& e, const CondOperand& o) {
+  const ChangeStamps& c = e.changes;
+  const int v = o.value;
+  switch (o.kind) {
+    case opnd::constant:
+    case opnd::decimal: return 0;
+    case opnd::queue: return v >= 1 && v <= k_queue_limit ? c.queue[ix(v)] : -1;
+    case opnd::storage:
+    case opnd::remaining: return v >= 1 && v <= k_station_limit ? c.station[ix(v)] : -1;
+    case opnd::savevalue: return v >= 1 && v <= k_savevalue_limit ? c.savevalue[ix(v)] : -1;
+    default: return -1;
+  }
+}
+
+// The shared test of entry i: taken again only when something it reads
+// has changed since it was last taken, so every event that changes
+// nothing it reads finds the same result.
+bool shared_test_holds(Engine& e, int i) {
+  auto& w = e.waitif_run;
+  const CondEntry& c = e.cond.cond[ix(i)];
+  const std::int64_t a = operand_changed_at(e, c.a), b = operand_changed_at(e, c.b);
+  const bool kept = a >= 0 && b >= 0;
+  const std::int64_t since = w.tested_at[ix(i)];
+  if (kept && since >= 0 && a <= since && b <= since && e.changes.all <= since) return w.held[ix(i)];
+  const bool holds = test_if_condition(e, i);
+  w.held[ix(i)] = holds;
+  w.tested_at[ix(i)] = kept ? e.changes.last : -1;
+  return holds;
+}
+
 // The same when every waiter's test is shared by its entry's waiters:
-// each entry is tested once, and only when one holds is the chain walked
-// to its first waiter of such an entry.
+// each entry is tested once (or its result kept while nothing it reads
+// changes), and only when one holds is the chain walked to its first
+// waiter of such an entry.
 int first_passing_by_entry(Engine& e) {
-  const auto& w = e.waitif_run;
-  std::array<bool, k_condition_limit + 1> holds{};
+  auto& w = e.waitif_run;
   bool any = false;
   for (int i = 1; i <= e.cond.cond_count; ++i) {
     if (w.waiting_on[ix(i)] <= 0) continue;
     count_run_step(e);
-    if (test_if_condition(e, i)) holds[ix(i)] = any = true;
+    if (shared_test_holds(e, i)) any = true;
   }
   if (!any) return 0;
   for (int r = e.txn.chain_head[ix(k_waitif_chain)]; r != 0; r = e.txn.txn_next[ix(r)]) {
-    if (holds[ix(waiter_entry(e, r))]) return r;
+    const int i = waiter_entry(e, r);
+    if (i != 0 && w.waiting_on[ix(i)] > 0 && w.held[ix(i)]) return r;
   }
   return 0;
 }
@@ -354,19 +389,21 @@ void scan_waitif_chain(Engine& e) {
   if (w.waiting_total != e.txn.chain_size[ix(k)]) recount_waiters(e);
   const int r = w.waiting_unshared > 0 ? first_passing_by_walk(e) : first_passing_by_entry(e);
   if (r == 0) return;
-  const ActiveTxn kept = e.act;
+  KeptTxn kept;
+  keep_txn(e, kept);
   count_waiter(e, waiter_entry(e, r), -1);
   unlink_transaction(e, r, k);
   advance_step_time(e);
   insert_event_chain(e, k_future_chain);
   w.rescan_done = true;
   if (e.txn.chain_size[ix(k)] == 0) e.run.waitif_pending = false;
-  e.act = kept;
+  restore_txn(e, kept);
 }
 
 void start_waitif_entries(Engine& e) {
   auto& w = e.waitif_run;
   w = WaitifRun{};
+  w.tested_at.fill(-1);
   e.run.waitif_pending = false;
   const auto& t = e.cond;
   for (int i = 1; i <= t.waitif_count && i <= k_waitif_entry_limit; ++i) {

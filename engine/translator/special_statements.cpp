@@ -471,6 +471,7 @@ void link_special_operands(Engine& e, int n) {
 void find_operand_row(Engine& e, int k, const ProgramArgs& args, bool run_time, const ProgramArgs* given) {
   if (k < 1 || k > k_spec_limit) return;
   auto& sv = e.ent.sv;
+  note_change_of_all(e.changes);
   for (int i = 1; i <= k_spec_rows; ++i) {
     if (row_kind(e, k, i) != opnd::savevalue) continue;
     // A savevalue the program only read keeps its value in full.
