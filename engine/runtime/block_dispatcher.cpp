@@ -66,45 +66,50 @@ inline int next_block_checked(Engine& e, int b) {
 // The block a routine chose as the transaction's next one.
 int chosen_block(Engine& e) { return next_block_checked(e, trunc_i32(e.act.cur_txn[tw::next_block])); }
 
+// The transaction leaves block b for the block after it.
+inline int pass_on(Engine& e, int b) {
+  auto& cur = e.act.cur_txn;
+  cur[tw::current_block] = b;
+  cur[tw::next_block] = b + 1;
+  return next_block_checked(e, b + 1);
+}
+
 }  // namespace
 
 void dispatch_block(Engine& e) {
   auto& cur = e.act.cur_txn;
   int b;
   const double x = cur[tw::next_block];
-  bool pass_on = false;
   if (x < 0.0) {
     // Leaves block b, where it was still counted, and goes on after it.
     b = trunc_i32(-x);
     if (b >= 1 && b <= k_block_capacity) e.blocks.block_current[ix(b)] -= 1;
     e.act.cur_marks.advance_station = 0;
-    pass_on = true;
+    b = pass_on(e, b);
   } else {
     b = trunc_i32(x);
   }
+  // Each routine that lets the transaction go on names its next block; the
+  // others have filed or destroyed it.
   for (;;) {
-    if (pass_on) {
-      cur[tw::current_block] = b;
-      cur[tw::next_block] = b + 1;
-      pass_on = false;
-      b = next_block_checked(e, b + 1);
-    }
     // A transaction looping through blocks that take no time never
     // returns to the event loop: the run-time limit counts its entries.
     count_run_step(e);
     e.act.cur_block = b;
     const int code = code_of(e, b);
-    if (code == bc::generate && !generate_may_create(e, b)) return;
+    if (code == bc::generate) {
+      if (!generate_may_create(e, b)) return;
+      e.blocks.block_entries[ix(b)] += 1;
+      generate_block(e, b);
+      b = pass_on(e, b);
+      continue;
+    }
     if (code >= 1) e.blocks.block_entries[ix(b)] += 1;
-    if (code != bc::generate && e.run.trace_switch) write_trace_line(e, b, code, 0);
+    if (e.run.trace_switch) write_trace_line(e, b, code, 0);
     switch (code) {
       case bc::advance:
         advance_block(e, b);
         return;
-      case bc::generate:
-        generate_block(e, b);
-        pass_on = true;
-        break;
       case bc::terminate:
         terminate_block(e, b);
         return;
@@ -113,41 +118,40 @@ void dispatch_block(Engine& e) {
       case bc::seize:
         enter_or_seize_block(e, b);
         if (waits_in_line(e)) return;
-        pass_on = true;
+        b = pass_on(e, b);
         break;
       case bc::preempt:
         preempt_block(e, b);
         if (waits_in_line(e)) return;
-        pass_on = true;
+        b = pass_on(e, b);
         break;
       case bc::preempt_after_priority:
         preempt_by_priority_block(e, b);
         if (waits_in_line(e)) return;
-        pass_on = true;
+        b = pass_on(e, b);
         break;
       case bc::leave:
       case bc::release:
         leave_or_release_block(e, b);
-        pass_on = true;
+        b = pass_on(e, b);
         break;
       case bc::return_:
         return_block(e, b);
-        pass_on = true;
+        b = pass_on(e, b);
         break;
       case bc::queue:
       case bc::arrive:
         queue_entry_block(e, e.blocks.block_arg[ix(b)]);
-        pass_on = true;
+        b = pass_on(e, b);
         break;
       case bc::depart:
         depart_adset(e, e.blocks.block_arg[ix(b)]);
-        pass_on = true;
+        b = pass_on(e, b);
         break;
       // Choosing, copying and merging.
       case bc::goto_:
       case bc::goto_form:
-        probability_branch(e, b);
-        b = chosen_block(e);
+        b = next_block_checked(e, probability_branch(e, b));
         break;
       case bc::split:
         split_block(e, b);
@@ -156,38 +160,37 @@ void dispatch_block(Engine& e) {
       case bc::assemble:
         assemble_block(e, b);
         if (cur[tw::next_block] < 0.0) return;
-        pass_on = true;
+        b = pass_on(e, b);
         break;
       case bc::select:
       case bc::let_minmax:
         let_minmax_block(e, b);
-        pass_on = true;
+        b = pass_on(e, b);
         break;
       case bc::let_minmax_run:
         exec_let_minmax(e, b);
-        pass_on = true;
+        b = pass_on(e, b);
         break;
       case bc::tabulate:
         record_value_extremes(e, b);
-        pass_on = true;
+        b = pass_on(e, b);
         break;
       case bc::special:
         resolve_block_operands(e, b);
-        pass_on = true;
+        b = pass_on(e, b);
         break;
       case bc::print:
       case bc::print_open:
       case bc::print_attribute:
       case bc::print_attribute_open:
         print_block(e, b, code);
-        pass_on = true;
+        b = pass_on(e, b);
         break;
       // Conditions.
       case bc::if_form:
       case bc::if_:
       case bc::if_test_form:
-        exec_if_block(e, b);
-        b = chosen_block(e);
+        b = next_block_checked(e, exec_if_block(e, b));
         break;
       case bc::waitif_station:
       case bc::waitif:
@@ -205,12 +208,12 @@ void dispatch_block(Engine& e) {
       case bc::let_expression:
       case bc::let_form:
         let_savevalue_block(e, b);
-        pass_on = true;
+        b = pass_on(e, b);
         break;
       case bc::let_param:
       case bc::let_param_form:
         let_parameter_block(e, b);
-        pass_on = true;
+        b = pass_on(e, b);
         break;
       case bc::priority:
       case bc::let_priority:

@@ -81,18 +81,21 @@ void check_probability(Engine& e, real4 q, int b) {
   if (q < -1.0E-7f || q > 1.0000001f) stop_with_block(e, " Probability outside of 0 - 1 interval in block ", b);
 }
 
-void choose_next_by_probability(Engine& e, int b, int target, real4 q) {
+int choose_next_by_probability(Engine& e, int b, int target, real4 q) {
   const real4 u = draw_random_number(e, 1);
-  e.act.cur_txn[tw::next_block] = u < q ? target : b + 1;
+  const int next = u < q ? target : b + 1;
+  e.act.cur_txn[tw::next_block] = next;
+  return next;
 }
 
-void probability_branch(Engine& e, int b) {
+int probability_branch(Engine& e, int b) {
   auto& cur = e.act.cur_txn;
   const int g = e.blocks.block_arg[ix(b)];
   if (g < 1 || g > e.cs.pass.goto_count || g > k_goto_limit) refuse_block_code(e, bc::goto_);
   const auto& go = e.flow.go;
   const int target = address_block(e, trunc_i32(go.goto_target[ix(g)]));
   const real4 p = go.goto_prob[ix(g)];
+  int next = target;
   if (p == 1.0f) {
     cur[tw::next_block] = target;
   } else {
@@ -103,9 +106,10 @@ void probability_branch(Engine& e, int b) {
       else q = static_cast<real4>(parameter_of(e, trunc_i32(p) - k_param_code));
       check_probability(e, q, b);
     }
-    choose_next_by_probability(e, b, target, q);
+    next = choose_next_by_probability(e, b, target, q);
   }
   cur[tw::current_block] = b;
+  return next;
 }
 
 // ---- SPLIT

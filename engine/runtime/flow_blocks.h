@@ -12,13 +12,15 @@ namespace kelvo {
 struct Engine;
 
 // GOTO (codes 21, 37): the next block is the target, or with a
-// probability the target or the next block; the dispatcher loops.
-void probability_branch(Engine& e, int b);
+// probability the target or the next block, which is also returned; the
+// dispatcher loops.
+int probability_branch(Engine& e, int b);
 // A probability taken from a savevalue, parameter or function must lie in
 // 0..1 (single-precision bounds); otherwise the engine stops.
 void check_probability(Engine& e, real4 q, int b);
-// A uniform draw of stream 1: below q the target, else the block after b.
-void choose_next_by_probability(Engine& e, int b, int target, real4 q);
+// A uniform draw of stream 1: below q the target, else the block after b
+// (returned, and set as the transaction's next block).
+int choose_next_by_probability(Engine& e, int b, int target, real4 q);
 // SPLIT (code 31): the copies go on the future-events chain at the
 // parent's move time; the dispatcher loops with the parent.
 void split_block(Engine& e, int b);

@@ -56,8 +56,10 @@ real4 time_from_operand_pair(Engine& e, real4 a, real4 b, real4 kind_a, real4 ki
     if (b == 0.0f) return a;
     return uniform_variate(e, a, b);
   }
-  const real4 r1 = time_operand(e, a, trunc_i32(kind_a));
-  const real4 r2 = time_operand(e, b, trunc_i32(kind_b));
+  // Kind 0 (the value itself) is the common B operand, and A's when it
+  // is a constant beside a computed B.
+  const real4 r1 = kind_a == 0.0f ? a : time_operand(e, a, trunc_i32(kind_a));
+  const real4 r2 = kind_b == 0.0f ? b : time_operand(e, b, trunc_i32(kind_b));
   if (r2 == 0.0f) return r1;
   const real4 u = draw_random_number(e, 1);
   return (r1 - r2) + (2.0f * r2) * u;

@@ -44,16 +44,17 @@ bool test_if_condition(Engine& e, int i) {
   }
 }
 
-void exec_if_block(Engine& e, int b) {
+int exec_if_block(Engine& e, int b) {
   const int i = condition_of_block(e, b);
   auto& cur = e.act.cur_txn;
-  if (test_if_condition(e, i)) {
-    cur[tw::next_block] = b + 1;
-  } else {
+  int next = b + 1;
+  if (!test_if_condition(e, i)) {
     const int4 target = e.cond.cond[ix(i)].target;
-    cur[tw::next_block] = target < 0 ? function_value_error(e, -target) : target;
+    next = target < 0 ? function_value_error(e, -target) : target;
   }
+  cur[tw::next_block] = next;
   cur[tw::current_block] = b;
+  return next;
 }
 
 }  // namespace kelvo

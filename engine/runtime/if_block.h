@@ -14,7 +14,8 @@ int condition_of_block(Engine& e, int b);
 // operands does not hold (equality within 0.00001).
 bool test_if_condition(Engine& e, int i);
 // IF block b (codes 20, 38, 42): the next block is b + 1 when the test
-// falls through, else the block the IF names.
-void exec_if_block(Engine& e, int b);
+// falls through, else the block the IF names; returned, and set as the
+// transaction's next block.
+int exec_if_block(Engine& e, int b);
 
 }  // namespace kelvo
