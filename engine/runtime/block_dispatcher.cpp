@@ -56,22 +56,24 @@ bool generate_may_create(Engine& e, int b) {
 // An entry block has filed the active transaction in a station's line.
 bool waits_in_line(const Engine& e) { return e.act.cur_txn[tw::next_block] == -1.0; }
 
-// Block b as the transaction's next one; never a GENERATE block.
-inline int next_block_checked(Engine& e, int b) {
+// Block b as the transaction's next one, its code in `code`; never a
+// GENERATE block.
+inline int next_block_checked(Engine& e, int b, int& code) {
   e.act.cur_marks.station = 0;
-  if (code_of(e, b) == bc::generate) stop_with_block(e, " Transaction tries to enter GENERATE = block ", b);
+  code = code_of(e, b);
+  if (code == bc::generate) stop_with_block(e, " Transaction tries to enter GENERATE = block ", b);
   return b;
 }
 
 // The block a routine chose as the transaction's next one.
-int chosen_block(Engine& e) { return next_block_checked(e, trunc_i32(e.act.cur_txn[tw::next_block])); }
+int chosen_block(Engine& e, int& code) { return next_block_checked(e, trunc_i32(e.act.cur_txn[tw::next_block]), code); }
 
 // The transaction leaves block b for the block after it.
-inline int pass_on(Engine& e, int b) {
+inline int pass_on(Engine& e, int b, int& code) {
   auto& cur = e.act.cur_txn;
   cur[tw::current_block] = b;
   cur[tw::next_block] = b + 1;
-  return next_block_checked(e, b + 1);
+  return next_block_checked(e, b + 1, code);
 }
 
 }  // namespace
@@ -79,29 +81,31 @@ inline int pass_on(Engine& e, int b) {
 void dispatch_block(Engine& e) {
   auto& cur = e.act.cur_txn;
   int b;
+  int code;
   const double x = cur[tw::next_block];
   if (x < 0.0) {
     // Leaves block b, where it was still counted, and goes on after it.
     b = trunc_i32(-x);
     if (b >= 1 && b <= k_block_capacity) e.blocks.block_current[ix(b)] -= 1;
     e.act.cur_marks.advance_station = 0;
-    b = pass_on(e, b);
+    b = pass_on(e, b, code);
   } else {
     b = trunc_i32(x);
+    code = code_of(e, b);
   }
-  // Each routine that lets the transaction go on names its next block; the
-  // others have filed or destroyed it.
+  // Each routine that lets the transaction go on names its next block,
+  // whose code is read as it is chosen; the others have filed or destroyed
+  // the transaction.
   for (;;) {
     // A transaction looping through blocks that take no time never
     // returns to the event loop: the run-time limit counts its entries.
     count_run_step(e);
     e.act.cur_block = b;
-    const int code = code_of(e, b);
     if (code == bc::generate) {
       if (!generate_may_create(e, b)) return;
       e.blocks.block_entries[ix(b)] += 1;
       generate_block(e, b);
-      b = pass_on(e, b);
+      b = pass_on(e, b, code);
       continue;
     }
     if (code >= 1) e.blocks.block_entries[ix(b)] += 1;
@@ -118,102 +122,102 @@ void dispatch_block(Engine& e) {
       case bc::seize:
         enter_or_seize_block(e, b);
         if (waits_in_line(e)) return;
-        b = pass_on(e, b);
+        b = pass_on(e, b, code);
         break;
       case bc::preempt:
         preempt_block(e, b);
         if (waits_in_line(e)) return;
-        b = pass_on(e, b);
+        b = pass_on(e, b, code);
         break;
       case bc::preempt_after_priority:
         preempt_by_priority_block(e, b);
         if (waits_in_line(e)) return;
-        b = pass_on(e, b);
+        b = pass_on(e, b, code);
         break;
       case bc::leave:
       case bc::release:
         leave_or_release_block(e, b);
-        b = pass_on(e, b);
+        b = pass_on(e, b, code);
         break;
       case bc::return_:
         return_block(e, b);
-        b = pass_on(e, b);
+        b = pass_on(e, b, code);
         break;
       case bc::queue:
       case bc::arrive:
         queue_entry_block(e, e.blocks.block_arg[ix(b)]);
-        b = pass_on(e, b);
+        b = pass_on(e, b, code);
         break;
       case bc::depart:
         depart_adset(e, e.blocks.block_arg[ix(b)]);
-        b = pass_on(e, b);
+        b = pass_on(e, b, code);
         break;
       // Choosing, copying and merging.
       case bc::goto_:
       case bc::goto_form:
-        b = next_block_checked(e, probability_branch(e, b));
+        b = next_block_checked(e, probability_branch(e, b), code);
         break;
       case bc::split:
         split_block(e, b);
-        b = chosen_block(e);
+        b = chosen_block(e, code);
         break;
       case bc::assemble:
         assemble_block(e, b);
         if (cur[tw::next_block] < 0.0) return;
-        b = pass_on(e, b);
+        b = pass_on(e, b, code);
         break;
       case bc::select:
       case bc::let_minmax:
         let_minmax_block(e, b);
-        b = pass_on(e, b);
+        b = pass_on(e, b, code);
         break;
       case bc::let_minmax_run:
         exec_let_minmax(e, b);
-        b = pass_on(e, b);
+        b = pass_on(e, b, code);
         break;
       case bc::tabulate:
         record_value_extremes(e, b);
-        b = pass_on(e, b);
+        b = pass_on(e, b, code);
         break;
       case bc::special:
         resolve_block_operands(e, b);
-        b = pass_on(e, b);
+        b = pass_on(e, b, code);
         break;
       case bc::print:
       case bc::print_open:
       case bc::print_attribute:
       case bc::print_attribute_open:
         print_block(e, b, code);
-        b = pass_on(e, b);
+        b = pass_on(e, b, code);
         break;
       // Conditions.
       case bc::if_form:
       case bc::if_:
       case bc::if_test_form:
-        b = next_block_checked(e, exec_if_block(e, b));
+        b = next_block_checked(e, exec_if_block(e, b), code);
         break;
       case bc::waitif_station:
       case bc::waitif:
         waitif_block(e, b);
         if (cur[tw::next_block] <= 0.0) return;
-        b = chosen_block(e);
+        b = chosen_block(e, code);
         break;
       case bc::waitif_retest:
         retest_waitif_entry(e, b);
         if (cur[tw::next_block] < 0.0) return;
-        b = chosen_block(e);
+        b = chosen_block(e, code);
         break;
       // Assignments.
       case bc::let:
       case bc::let_expression:
       case bc::let_form:
         let_savevalue_block(e, b);
-        b = pass_on(e, b);
+        b = pass_on(e, b, code);
         break;
       case bc::let_param:
       case bc::let_param_form:
         let_parameter_block(e, b);
-        b = pass_on(e, b);
+        b = pass_on(e, b, code);
         break;
       case bc::priority:
       case bc::let_priority:
