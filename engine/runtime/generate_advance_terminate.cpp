@@ -47,9 +47,8 @@ real4 time_operand(Engine& e, real4 value, int kind) {
   }
 }
 
-}  // namespace
-
-real4 time_from_operand_pair(Engine& e, real4 a, real4 b, real4 kind_a, real4 kind_b) {
+// Time from a row of a time table.
+[[gnu::always_inline]] inline real4 time_of_pair(Engine& e, real4 a, real4 b, real4 kind_a, real4 kind_b) {
   // A negative kind of A (tkind::constant_pair): both constants, stored
   // as (A - B, 2B).
   if (kind_a < 0.0f) {
@@ -65,17 +64,25 @@ real4 time_from_operand_pair(Engine& e, real4 a, real4 b, real4 kind_a, real4 ki
   return (r1 - r2) + (2.0f * r2) * u;
 }
 
-real4 generate_interval(Engine& e, int g) {
+[[gnu::always_inline]] inline real4 interval_of_generate(Engine& e, int g) {
   const auto& row = e.ent.gen.generate_time_table[ix(g)];
-  return time_from_operand_pair(e, row[1], row[2], row[3], row[4]);
+  return time_of_pair(e, row[1], row[2], row[3], row[4]);
 }
+
+}  // namespace
+
+real4 time_from_operand_pair(Engine& e, real4 a, real4 b, real4 kind_a, real4 kind_b) {
+  return time_of_pair(e, a, b, kind_a, kind_b);
+}
+
+real4 generate_interval(Engine& e, int g) { return interval_of_generate(e, g); }
 
 void generate_block(Engine& e, int b) {
   auto& cur = e.act.cur_txn;
   if (cur[tw::current_block] > 0.0) stop_with_block(e, " Transaction tries to enter GENERATE = block ", b);
   const int g = e.blocks.block_arg[ix(b)];
   if (g < 1 || g > k_generate_limit) refuse_block_code(e, bc::generate);
-  const real4 t = generate_interval(e, g);
+  const real4 t = interval_of_generate(e, g);
   if (t < 0.0f) stop_with_block(e, " Negative IAT in block ", b);
   if (e.ent.par.clear_params_flag) {
     for (int j = 1; j <= e.ent.par.param_count; ++j) cur[ix(parameter_word(j))] = 0.0;

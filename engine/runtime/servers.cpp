@@ -81,7 +81,7 @@ int checked_station(Engine& e, int s) {
 }
 
 // The station of block b: its A operand, or the station a parameter names.
-int block_station(Engine& e, int b) {
+[[gnu::always_inline]] inline int block_station(Engine& e, int b) {
   const int s = e.blocks.block_arg[ix(b)];
   return s < 0 ? seize_release_block(e, s, e.blocks.block_op[ix(b)]) : checked_station(e, s);
 }
@@ -116,14 +116,8 @@ int sna_unit_entry(const Engine& e, int b) {
   return 0;
 }
 
-// The units that block b takes or gives back: its coded B operand, or the
-// value of the SNA it names. Sets `try_station` when the block is a try
-// station (its B operand is TRY).
-int block_unit_count(Engine& e, int b, bool& try_station) {
-  try_station = false;
-  if (b < 1 || b > e.blocks.block_count) return 1;
-  const int4 code = e.blocks.block_units[ix(b)];
-  if (code >= 0) return code == 0 ? 1 : code;
+// The units of block b whose B operand is computed (coded `code` < 0).
+[[gnu::noinline]] int computed_unit_count(Engine& e, int b, int4 code, bool& try_station) {
   if (const int i = sna_unit_entry(e, b)) {
     int index = e.ent.st.sna_b_value[ix(i)];
     const int n = trunc_i32(operand_index_value(e, e.ent.st.sna_b_kind[ix(i)], index));
@@ -132,6 +126,17 @@ int block_unit_count(Engine& e, int b, bool& try_station) {
   }
   try_station = code == k_try_units;
   return resolve_operand_value(e, code, b);
+}
+
+// The units that block b takes or gives back: its coded B operand, or the
+// value of the SNA it names. Sets `try_station` when the block is a try
+// station (its B operand is TRY).
+inline int block_unit_count(Engine& e, int b, bool& try_station) {
+  try_station = false;
+  if (b < 1 || b > e.blocks.block_count) return 1;
+  const int4 code = e.blocks.block_units[ix(b)];
+  if (code >= 0) return code == 0 ? 1 : code;
+  return computed_unit_count(e, b, code, try_station);
 }
 
 // Units a waiter's entry block asks.
@@ -242,7 +247,7 @@ void send_holder(Engine& e, int to) {
 // The active transaction enters station s with n units: contents,
 // entries, maximum and time integral. A waiter released for its retry
 // leaves the station's implicit queue; a first try passes through it.
-void admit(Engine& e, int s, int n, int queue, bool retry) {
+[[gnu::always_inline]] inline void admit(Engine& e, int s, int n, int queue, bool retry) {
   auto& srv = e.srv;
   auto& contents = srv.station_contents[ix(s)];
   contents += n;
@@ -263,7 +268,7 @@ void admit(Engine& e, int s, int n, int queue, bool retry) {
 
 // After an entry: the WAITIF waiters of the station are tested again, a
 // facility records its holder and a try station its result.
-void finish_entry(Engine& e, int s, bool records_holder) {
+[[gnu::always_inline]] inline void finish_entry(Engine& e, int s, bool records_holder) {
   retest_waitif(e, s);
   if (records_holder && numbers_kept(e)) e.srv.station_holder[ix(s)] = trunc_i32(txn_number(e));
   if (e.srv.station_b_flag[ix(s)]) set_try_result(e, 1.0);
@@ -330,7 +335,7 @@ void preempt_entry(Engine& e, int b, bool by_priority) {
 // the time integral. False when the active transaction gives nothing
 // back: a try station refused it at the entry, or its result 0 (give
 // back everything) finds the station empty.
-bool give_back_units(Engine& e, int b, int s) {
+[[gnu::always_inline]] inline bool give_back_units(Engine& e, int b, int s) {
   auto& srv = e.srv;
   bool try_station = false;
   int n = block_unit_count(e, b, try_station);
