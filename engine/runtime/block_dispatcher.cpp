@@ -76,6 +76,12 @@ inline int pass_on(Engine& e, int b, int& code) {
   return next_block_checked(e, b + 1, code);
 }
 
+// Block b (code 1..53, not GENERATE) is entered: counted and traced.
+inline void enter_block(Engine& e, int b, int code) {
+  e.blocks.block_entries[ix(b)] += 1;
+  if (e.run.trace_switch) write_trace_line(e, b, code, 0);
+}
+
 }  // namespace
 
 void dispatch_block(Engine& e) {
@@ -101,85 +107,98 @@ void dispatch_block(Engine& e) {
     // returns to the event loop: the run-time limit counts its entries.
     count_run_step(e);
     e.act.cur_block = b;
-    if (code == bc::generate) {
-      if (!generate_may_create(e, b)) return;
-      e.blocks.block_entries[ix(b)] += 1;
-      generate_block(e, b);
-      b = pass_on(e, b, code);
-      continue;
-    }
-    if (code >= 1) e.blocks.block_entries[ix(b)] += 1;
-    if (e.run.trace_switch) write_trace_line(e, b, code, 0);
     switch (code) {
+      case bc::generate:
+        if (!generate_may_create(e, b)) return;
+        e.blocks.block_entries[ix(b)] += 1;
+        generate_block(e, b);
+        b = pass_on(e, b, code);
+        break;
       case bc::advance:
+        enter_block(e, b, code);
         advance_block(e, b);
         return;
       case bc::terminate:
+        enter_block(e, b, code);
         terminate_block(e, b);
         return;
       // Stations, queues and tables.
       case bc::enter:
       case bc::seize:
+        enter_block(e, b, code);
         enter_or_seize_block(e, b);
         if (waits_in_line(e)) return;
         b = pass_on(e, b, code);
         break;
       case bc::preempt:
+        enter_block(e, b, code);
         preempt_block(e, b);
         if (waits_in_line(e)) return;
         b = pass_on(e, b, code);
         break;
       case bc::preempt_after_priority:
+        enter_block(e, b, code);
         preempt_by_priority_block(e, b);
         if (waits_in_line(e)) return;
         b = pass_on(e, b, code);
         break;
       case bc::leave:
       case bc::release:
+        enter_block(e, b, code);
         leave_or_release_block(e, b);
         b = pass_on(e, b, code);
         break;
       case bc::return_:
+        enter_block(e, b, code);
         return_block(e, b);
         b = pass_on(e, b, code);
         break;
       case bc::queue:
       case bc::arrive:
+        enter_block(e, b, code);
         queue_entry_block(e, e.blocks.block_arg[ix(b)]);
         b = pass_on(e, b, code);
         break;
       case bc::depart:
+        enter_block(e, b, code);
         depart_adset(e, e.blocks.block_arg[ix(b)]);
         b = pass_on(e, b, code);
         break;
       // Choosing, copying and merging.
       case bc::goto_:
       case bc::goto_form:
+        enter_block(e, b, code);
         b = next_block_checked(e, probability_branch(e, b), code);
         break;
       case bc::split:
+        enter_block(e, b, code);
         split_block(e, b);
         b = chosen_block(e, code);
         break;
       case bc::assemble:
+        enter_block(e, b, code);
         assemble_block(e, b);
         if (cur[tw::next_block] < 0.0) return;
         b = pass_on(e, b, code);
         break;
       case bc::select:
       case bc::let_minmax:
+        enter_block(e, b, code);
         let_minmax_block(e, b);
         b = pass_on(e, b, code);
         break;
       case bc::let_minmax_run:
+        enter_block(e, b, code);
         exec_let_minmax(e, b);
         b = pass_on(e, b, code);
         break;
       case bc::tabulate:
+        enter_block(e, b, code);
         record_value_extremes(e, b);
         b = pass_on(e, b, code);
         break;
       case bc::special:
+        enter_block(e, b, code);
         resolve_block_operands(e, b);
         b = pass_on(e, b, code);
         break;
@@ -187,6 +206,7 @@ void dispatch_block(Engine& e) {
       case bc::print_open:
       case bc::print_attribute:
       case bc::print_attribute_open:
+        enter_block(e, b, code);
         print_block(e, b, code);
         b = pass_on(e, b, code);
         break;
@@ -194,15 +214,18 @@ void dispatch_block(Engine& e) {
       case bc::if_form:
       case bc::if_:
       case bc::if_test_form:
+        enter_block(e, b, code);
         b = next_block_checked(e, exec_if_block(e, b), code);
         break;
       case bc::waitif_station:
       case bc::waitif:
+        enter_block(e, b, code);
         waitif_block(e, b);
         if (cur[tw::next_block] <= 0.0) return;
         b = chosen_block(e, code);
         break;
       case bc::waitif_retest:
+        enter_block(e, b, code);
         retest_waitif_entry(e, b);
         if (cur[tw::next_block] < 0.0) return;
         b = chosen_block(e, code);
@@ -211,11 +234,13 @@ void dispatch_block(Engine& e) {
       case bc::let:
       case bc::let_expression:
       case bc::let_form:
+        enter_block(e, b, code);
         let_savevalue_block(e, b);
         b = pass_on(e, b, code);
         break;
       case bc::let_param:
       case bc::let_param_form:
+        enter_block(e, b, code);
         let_parameter_block(e, b);
         b = pass_on(e, b, code);
         break;
@@ -223,6 +248,7 @@ void dispatch_block(Engine& e) {
       case bc::let_priority:
       case bc::let_priority_plus:
       case bc::let_priority_minus:
+        enter_block(e, b, code);
         // Filed again at its move time behind the events of equal time and
         // priority: the others due now move first.
         priority_block(e, b, code);
@@ -233,6 +259,8 @@ void dispatch_block(Engine& e) {
       default:
         // A block whose routine this version does not have; codes outside
         // 1..53 and the codes of control statements.
+        if (code >= 1) e.blocks.block_entries[ix(b)] += 1;
+        if (e.run.trace_switch) write_trace_line(e, b, code, 0);
         if (const BlockCodeInfo& info = block_code_info(code);
             !info.runnable && (info.cls == StatementClass::block || info.cls == StatementClass::form))
           refuse_block_code(e, code);
