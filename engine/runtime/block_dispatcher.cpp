@@ -71,8 +71,9 @@ int chosen_block(Engine& e, int& code) { return next_block_checked(e, trunc_i32(
 // The transaction leaves block b for the block after it.
 inline int pass_on(Engine& e, int b, int& code) {
   auto& cur = e.act.cur_txn;
-  cur[tw::current_block] = b;
-  cur[tw::next_block] = b + 1;
+  const real8 here = b;
+  cur[tw::current_block] = here;
+  cur[tw::next_block] = here + 1.0;  // exact: block numbers are small
   return next_block_checked(e, b + 1, code);
 }
 
