@@ -17,7 +17,12 @@ namespace {
 // Two values closer than this are equal.
 constexpr real8 k_tolerance = 0.00001;
 
-real4 operand_value(Engine& e, const CondOperand& o) {
+// A constant and a savevalue by number, the operands of most waiting
+// conditions, are read here; every other kind as any operand is.
+inline real4 operand_value(Engine& e, const CondOperand& o) {
+  if (o.kind == opnd::constant) return static_cast<real4>(o.value);
+  if (o.kind == opnd::savevalue && o.value >= 1 && o.value <= k_savevalue_limit)
+    return static_cast<real4>(e.ent.sv.savevalue_value[ix(o.value)]);
   int index = o.value;
   return operand_index_value(e, o.kind, index);
 }
