@@ -33,17 +33,10 @@ int code_of(const Engine& e, int b) {
   return e.blocks.block_op[ix(b)];
 }
 
-// GENERATE limits: false when the arrival creates nothing.
-bool generate_may_create(Engine& e, int b) {
-  if (e.run.clock == e.run.end_time && e.run.next_step_code != step::reset) return false;
-  const int4 limit = e.blocks.generate_limit[ix(b)];
-  const std::int64_t made =
-      static_cast<std::int64_t>(e.blocks.block_entries[ix(b)]) + e.run.generated_before_reset[ix(b)];
-  if (made < limit) return true;
-  if (limit < k_generate_maximum) return false;
-  // Under the front end the maximum is a warning and the GENERATE stops
-  // creating; on the console it ends the run (the lines go to the report
-  // channel).
+// GENERATE block b has made the most transactions one may: under the
+// front end a warning and the GENERATE stops creating (false); on the
+// console it ends the run (the lines go to the report channel).
+[[gnu::noinline]] bool generate_maximum_reached(Engine& e, int b) {
   const int warning_unit = open_warning_unit(e);
   const int unit = e.ctl.java_mode ? warning_unit : e.rep.out_unit;
   if (e.ctl.java_mode) e.ch.write(unit, "** WARNING **");
@@ -51,6 +44,17 @@ bool generate_may_create(Engine& e, int b) {
   e.ch.write(unit, io::Rec().lit(" have come out of GENERATE block, block ").i(b, 5));
   if (e.ctl.java_mode) return false;
   report_block_error(e);
+}
+
+// GENERATE limits: false when the arrival creates nothing.
+inline bool generate_may_create(Engine& e, int b) {
+  if (e.run.clock == e.run.end_time && e.run.next_step_code != step::reset) return false;
+  const int4 limit = e.blocks.generate_limit[ix(b)];
+  const std::int64_t made =
+      static_cast<std::int64_t>(e.blocks.block_entries[ix(b)]) + e.run.generated_before_reset[ix(b)];
+  if (made < limit) return true;
+  if (limit < k_generate_maximum) return false;
+  return generate_maximum_reached(e, b);
 }
 
 // An entry block has filed the active transaction in a station's line.
@@ -81,6 +85,18 @@ inline int pass_on(Engine& e, int b, int& code) {
 inline void enter_block(Engine& e, int b, int code) {
   e.blocks.block_entries[ix(b)] += 1;
   if (e.run.trace_switch) write_trace_line(e, b, code, 0);
+}
+
+// A block whose routine this version does not have; codes outside 1..53
+// and the codes of control statements. Counted and traced as it is
+// entered, then the run stops.
+[[noreturn, gnu::noinline]] void refuse_block(Engine& e, int b, int code) {
+  if (code >= 1) e.blocks.block_entries[ix(b)] += 1;
+  if (e.run.trace_switch) write_trace_line(e, b, code, 0);
+  if (const BlockCodeInfo& info = block_code_info(code);
+      !info.runnable && (info.cls == StatementClass::block || info.cls == StatementClass::form))
+    refuse_block_code(e, code);
+  stop_with_block(e, " Wrong operation code in block ", b);
 }
 
 }  // namespace
@@ -258,14 +274,7 @@ void dispatch_block(Engine& e) {
         insert_event_chain(e, k_future_chain);
         return;
       default:
-        // A block whose routine this version does not have; codes outside
-        // 1..53 and the codes of control statements.
-        if (code >= 1) e.blocks.block_entries[ix(b)] += 1;
-        if (e.run.trace_switch) write_trace_line(e, b, code, 0);
-        if (const BlockCodeInfo& info = block_code_info(code);
-            !info.runnable && (info.cls == StatementClass::block || info.cls == StatementClass::form))
-          refuse_block_code(e, code);
-        stop_with_block(e, " Wrong operation code in block ", b);
+        refuse_block(e, b, code);
     }
   }
 }
