@@ -88,12 +88,14 @@ int choose_next_by_probability(Engine& e, int b, int target, real4 q) {
   return next;
 }
 
-int probability_branch(Engine& e, int b) {
+namespace {
+
+// GOTO block b by row g whose target word is t, when a function gives the
+// target or the probability is not 1.
+[[gnu::noinline]] int branch_by_row(Engine& e, int b, int g, int t) {
   auto& cur = e.act.cur_txn;
-  const int g = e.blocks.block_arg[ix(b)];
-  if (g < 1 || g > e.cs.pass.goto_count || g > k_goto_limit) refuse_block_code(e, bc::goto_);
   const auto& go = e.flow.go;
-  const int target = address_block(e, trunc_i32(go.goto_target[ix(g)]));
+  const int target = address_block(e, t);
   const real4 p = go.goto_prob[ix(g)];
   int next = target;
   if (p == 1.0f) {
@@ -110,6 +112,21 @@ int probability_branch(Engine& e, int b) {
   }
   cur[tw::current_block] = b;
   return next;
+}
+
+}  // namespace
+
+int probability_branch(Engine& e, int b) {
+  const int g = e.blocks.block_arg[ix(b)];
+  if (g < 1 || g > e.cs.pass.goto_count || g > k_goto_limit) refuse_block_code(e, bc::goto_);
+  const auto& go = e.flow.go;
+  const int t = trunc_i32(go.goto_target[ix(g)]);
+  if (t < 0 || go.goto_prob[ix(g)] != 1.0f) return branch_by_row(e, b, g, t);
+  // A plain transfer to block t.
+  auto& cur = e.act.cur_txn;
+  cur[tw::next_block] = t;
+  cur[tw::current_block] = b;
+  return t;
 }
 
 // ---- SPLIT
