@@ -105,7 +105,8 @@ void generate_block(Engine& e, int b) {
   }
 }
 
-void advance_block(Engine& e, int b) {
+// The time from the ADVANCE row is worked out inline (flatten).
+[[gnu::flatten]] void advance_block(Engine& e, int b) {
   e.blocks.block_current[ix(b)] += 1;
   const int a = e.blocks.block_opnd[ix(b)];
   if (a < 1 || a > k_advance_limit) refuse_block_code(e, bc::advance);
