@@ -77,7 +77,8 @@ real4 time_from_operand_pair(Engine& e, real4 a, real4 b, real4 kind_a, real4 ki
 
 real4 generate_interval(Engine& e, int g) { return interval_of_generate(e, g); }
 
-void generate_block(Engine& e, int b) {
+// The time from the GENERATE row is worked out inline (flatten).
+[[gnu::flatten]] void generate_block(Engine& e, int b) {
   auto& cur = e.act.cur_txn;
   if (cur[tw::current_block] > 0.0) stop_with_block(e, " Transaction tries to enter GENERATE = block ", b);
   const int g = e.blocks.block_arg[ix(b)];
