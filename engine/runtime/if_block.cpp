@@ -59,13 +59,6 @@ inline bool falls_through(int r, real8 a, real8 b) {
 }
 }  // namespace
 
-int condition_of_block(Engine& e, int b) {
-  const int code = b >= 1 && b <= e.blocks.block_count ? e.blocks.block_op[ix(b)] : 0;
-  const int i = code != 0 ? e.blocks.block_arg[ix(b)] : 0;
-  if (i < 1 || i > e.cond.cond_count || i > k_condition_limit) refuse_block_code(e, code);
-  return i;
-}
-
 bool test_if_condition(Engine& e, int i) {
   const CondEntry& c = e.cond.cond[ix(i)];
   // Both operands read directly: nothing else is called.

@@ -3,13 +3,20 @@
 // condition table and the active transaction; gives the next block.
 #pragma once
 
+#include "model/engine.h"
+#include "runtime/block_dispatcher.h"
+
 namespace kelvo {
 
-struct Engine;
-
 // The condition entry of IF or WAITIF block b (a block whose entry is
-// missing cannot be run).
-int condition_of_block(Engine& e, int b);
+// missing cannot be run). Inline: every test of a waiter looks it up.
+inline int condition_of_block(Engine& e, int b) {
+  const int code = b >= 1 && b <= e.blocks.block_count ? e.blocks.block_op[ix(b)] : 0;
+  const int i = code != 0 ? e.blocks.block_arg[ix(b)] : 0;
+  if (i < 1 || i > e.cond.cond_count || i > k_condition_limit) refuse_block_code(e, code);
+  return i;
+}
+
 // Condition entry i falls through: the relation written between its
 // operands does not hold (equality within 0.00001).
 bool test_if_condition(Engine& e, int i);
