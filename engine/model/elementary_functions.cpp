@@ -298,24 +298,22 @@ real8 log_real8(real8 x) {
     bits = to_bits(x * 0x1p54);
     k = -54;
   }
-  k += static_cast<int>(bits >> 52) - 1023;
-  double m = from_bits((bits & ((std::uint64_t{1} << 52) - 1)) | 0x3ff0000000000000);  // [1, 2)
-  if (m >= 1.4140625) {  // 181/128: m/2 keeps ln m small, so ln x never cancels
-    m *= 0.5;
-    ++k;
-  }
-  // The nearest grid point F: m * 256 and m * 128 are exact.
-  int i;
-  double f_point;
-  if (m < 1.0) {
-    const int t = static_cast<int>(m * 256.0 + 0.5);
-    i = t - 181;
-    f_point = t * 0x1p-8;
-  } else {
-    const int t = static_cast<int>(m * 128.0 + 0.5);
-    i = k_log_lower_points + t - 128;
-    f_point = t * 0x1p-7;
-  }
+  // The mantissa m, in [1, 2) from the bits; from 181/128 on it is halved
+  // (one more binary exponent), so that ln m stays small and ln x never
+  // cancels. The grid point F nearest m is t/256 below 1 and t/128 from 1
+  // on, and t is the same integer in both: the mantissa's first seven
+  // fraction bits, plus one when the eighth is set. Every choice is made
+  // on the bits, without branches, whose outcome the arguments of a
+  // random variate would make unpredictable.
+  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+  const std::uint64_t top = fraction >> 44;             // first eight fraction bits
+  const int halved = static_cast<int>(top >= 106);      // mantissa >= 181/128
+  k += static_cast<int>(bits >> 52) - 1023 + halved;
+  const double m = from_bits(fraction | (static_cast<std::uint64_t>(1023 - halved) << 52));
+  const int t = 128 + static_cast<int>((top + 1) >> 1);
+  // Points 181/256 .. 256/256 come first in the table, 128/128 .. 181/128 after.
+  const int i = t + (k_log_lower_points - 128) - halved * (k_log_lower_points - 128 + 181);
+  const double f_point = t * from_bits(static_cast<std::uint64_t>(1023 - 7 - halved) << 52);
   const LogPoint& p = k_log_points[static_cast<std::size_t>(i)];
   // r = (m - F) / F as rhi + rlo. m - F is exact (both near 1); so is the
   // remainder f - rhi * F, F having at most 9 significant bits.
