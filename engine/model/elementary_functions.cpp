@@ -7,6 +7,7 @@
 
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -194,13 +195,28 @@ constexpr std::array<LogPoint, 130> k_log_points = {{
 }};
 
 // ln(1 + r) - r + r^2/2 for |r| <= 2^-8, to far below an ulp of ln(1 + r):
-// the terms r^3/3 .. r^9/9 of the series.
+// the terms r^3/3 .. r^9/9 of the series, in Horner's order (a chain of
+// dependent operations, the order that decides the logarithm's bits).
 double log1p_tail(double r) {
   const double c = 0x1.5555555555555p-2 +
                    r * (-0x1p-2 + r * (0x1.999999999999ap-3 +
                    r * (-0x1.5555555555555p-3 + r * (0x1.2492492492492p-3 +
                    r * (-0x1p-3 + r * 0x1.c71c71c71c71cp-4)))));
   return r * r * r * c;
+}
+
+// The same terms in Estrin's order: short chains side by side instead of
+// one long one. The result differs from Horner's by at most a few
+// roundings of the tail; log_real8 takes it only where that cannot
+// change its own result.
+double log1p_tail_estrin(double r) {
+  const double r2 = r * r;
+  const double r4 = r2 * r2;
+  const double c01 = 0x1.5555555555555p-2 + r * -0x1p-2;
+  const double c23 = 0x1.999999999999ap-3 + r * -0x1.5555555555555p-3;
+  const double c45 = 0x1.2492492492492p-3 + r * -0x1p-3;
+  const double c = (c01 + r2 * c23) + r4 * (c45 + r2 * 0x1.c71c71c71c71cp-4);
+  return r2 * r * c;
 }
 
 // 2^(j/32), j = 0 .. 31, as hi + lo.
@@ -324,12 +340,24 @@ real8 log_real8(real8 x) {
   // ln(1 + r) = r - r^2/2 + tail; r^2 exactly.
   const Pair sq = two_product(rhi, rhi);
   const Pair head = two_sum(rhi, -0.5 * sq.hi);
-  const double small = rlo - 0.5 * sq.lo - rhi * rlo + log1p_tail(rhi);
+  const double near = rlo - 0.5 * sq.lo - rhi * rlo;
   // k ln 2 + ln F.
   const Pair a = two_sum(k * k_ln2_hi, p.log_hi);
   const double a_lo = a.lo + (k * k_ln2_lo + p.log_lo);
   const Pair s = two_sum(a.hi, head.hi);
-  return s.hi + (s.lo + (head.lo + (a_lo + small)));
+  // The result is s.hi + low rounded once, low the sum of the small parts
+  // with the tail in Horner's order. With the tail in Estrin's order, low
+  // moves by less than 2^-65 |s.hi| (the tails differ by at most six
+  // roundings of a number below 2^-16 |s.hi|, and so do the sums after
+  // them). Rounding is monotonic: when s.hi + low rounds to the same
+  // double 2^-62 |s.hi| either side, so does every low in between, the
+  // Horner one too. Otherwise (about one argument in 350) the Horner
+  // order itself.
+  const double low = s.lo + (head.lo + (a_lo + (near + log1p_tail_estrin(rhi))));
+  const double eps = std::fabs(s.hi) * 0x1p-62;
+  const double y = s.hi + (low + eps);
+  if (y == s.hi + (low - eps)) return y;
+  return s.hi + (s.lo + (head.lo + (a_lo + (near + log1p_tail(rhi)))));
 }
 
 real4 log_real4(real4 x) { return static_cast<real4>(log_real8(static_cast<real8>(x))); }
