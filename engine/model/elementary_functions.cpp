@@ -346,17 +346,18 @@ real8 log_real8(real8 x) {
   const double a_lo = a.lo + (k * k_ln2_lo + p.log_lo);
   const Pair s = two_sum(a.hi, head.hi);
   // The result is s.hi + low rounded once, low the sum of the small parts
-  // with the tail in Horner's order. With the tail in Estrin's order, low
-  // moves by less than 2^-65 |s.hi| (the tails differ by at most six
-  // roundings of a number below 2^-16 |s.hi|, and so do the sums after
-  // them). Rounding is monotonic: when s.hi + low rounds to the same
-  // double 2^-62 |s.hi| either side, so does every low in between, the
-  // Horner one too. Otherwise (about one argument in 350) the Horner
-  // order itself.
-  const double low = s.lo + (head.lo + (a_lo + (near + log1p_tail_estrin(rhi))));
+  // in a chain, the tail in Horner's order. With the tail in Estrin's
+  // order and the parts summed as a tree, low moves by less than
+  // 2^-65 |s.hi|: the parts, the tail and every partial sum lie below
+  // 2^-16 |s.hi|, and the two ways differ by a few roundings of those.
+  // Rounding is monotonic: when s.hi + low rounds to the same double
+  // 2^-62 |s.hi| either side, so does every low in between, the chained
+  // Horner one too. Otherwise (about one argument in 350) the chain and
+  // the Horner order themselves.
+  const double low = (s.lo + (head.lo + a_lo)) + (near + log1p_tail_estrin(rhi));
   const double eps = std::fabs(s.hi) * 0x1p-62;
-  const double y = s.hi + (low + eps);
-  if (y == s.hi + (low - eps)) return y;
+  const double y = s.hi + low;
+  if (s.hi + (low + eps) == s.hi + (low - eps)) return y;
   return s.hi + (s.lo + (head.lo + (a_lo + (near + log1p_tail(rhi)))));
 }
 
