@@ -7,6 +7,7 @@
 
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -194,13 +195,28 @@ constexpr std::array<LogPoint, 130> k_log_points = {{
 }};
 
 // ln(1 + r) - r + r^2/2 for |r| <= 2^-8, to far below an ulp of ln(1 + r):
-// the terms r^3/3 .. r^9/9 of the series.
+// the terms r^3/3 .. r^9/9 of the series, in Horner's order (a chain of
+// dependent operations, the order that decides the logarithm's bits).
 double log1p_tail(double r) {
   const double c = 0x1.5555555555555p-2 +
                    r * (-0x1p-2 + r * (0x1.999999999999ap-3 +
                    r * (-0x1.5555555555555p-3 + r * (0x1.2492492492492p-3 +
                    r * (-0x1p-3 + r * 0x1.c71c71c71c71cp-4)))));
   return r * r * r * c;
+}
+
+// The same terms in Estrin's order: short chains side by side instead of
+// one long one. The result differs from Horner's by at most a few
+// roundings of the tail; log_real8 takes it only where that cannot
+// change its own result.
+double log1p_tail_estrin(double r) {
+  const double r2 = r * r;
+  const double r4 = r2 * r2;
+  const double c01 = 0x1.5555555555555p-2 + r * -0x1p-2;
+  const double c23 = 0x1.999999999999ap-3 + r * -0x1.5555555555555p-3;
+  const double c45 = 0x1.2492492492492p-3 + r * -0x1p-3;
+  const double c = (c01 + r2 * c23) + r4 * (c45 + r2 * 0x1.c71c71c71c71cp-4);
+  return r2 * r * c;
 }
 
 // 2^(j/32), j = 0 .. 31, as hi + lo.
@@ -298,24 +314,22 @@ real8 log_real8(real8 x) {
     bits = to_bits(x * 0x1p54);
     k = -54;
   }
-  k += static_cast<int>(bits >> 52) - 1023;
-  double m = from_bits((bits & ((std::uint64_t{1} << 52) - 1)) | 0x3ff0000000000000);  // [1, 2)
-  if (m >= 1.4140625) {  // 181/128: m/2 keeps ln m small, so ln x never cancels
-    m *= 0.5;
-    ++k;
-  }
-  // The nearest grid point F: m * 256 and m * 128 are exact.
-  int i;
-  double f_point;
-  if (m < 1.0) {
-    const int t = static_cast<int>(m * 256.0 + 0.5);
-    i = t - 181;
-    f_point = t * 0x1p-8;
-  } else {
-    const int t = static_cast<int>(m * 128.0 + 0.5);
-    i = k_log_lower_points + t - 128;
-    f_point = t * 0x1p-7;
-  }
+  // The mantissa m, in [1, 2) from the bits; from 181/128 on it is halved
+  // (one more binary exponent), so that ln m stays small and ln x never
+  // cancels. The grid point F nearest m is t/256 below 1 and t/128 from 1
+  // on, and t is the same integer in both: the mantissa's first seven
+  // fraction bits, plus one when the eighth is set. Every choice is made
+  // on the bits, without branches, whose outcome the arguments of a
+  // random variate would make unpredictable.
+  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+  const std::uint64_t top = fraction >> 44;             // first eight fraction bits
+  const int halved = static_cast<int>(top >= 106);      // mantissa >= 181/128
+  k += static_cast<int>(bits >> 52) - 1023 + halved;
+  const double m = from_bits(fraction | (static_cast<std::uint64_t>(1023 - halved) << 52));
+  const int t = 128 + static_cast<int>((top + 1) >> 1);
+  // Points 181/256 .. 256/256 come first in the table, 128/128 .. 181/128 after.
+  const int i = t + (k_log_lower_points - 128) - halved * (k_log_lower_points - 128 + 181);
+  const double f_point = t * from_bits(static_cast<std::uint64_t>(1023 - 7 - halved) << 52);
   const LogPoint& p = k_log_points[static_cast<std::size_t>(i)];
   // r = (m - F) / F as rhi + rlo. m - F is exact (both near 1); so is the
   // remainder f - rhi * F, F having at most 9 significant bits.
@@ -326,12 +340,25 @@ real8 log_real8(real8 x) {
   // ln(1 + r) = r - r^2/2 + tail; r^2 exactly.
   const Pair sq = two_product(rhi, rhi);
   const Pair head = two_sum(rhi, -0.5 * sq.hi);
-  const double small = rlo - 0.5 * sq.lo - rhi * rlo + log1p_tail(rhi);
+  const double near = rlo - 0.5 * sq.lo - rhi * rlo;
   // k ln 2 + ln F.
   const Pair a = two_sum(k * k_ln2_hi, p.log_hi);
   const double a_lo = a.lo + (k * k_ln2_lo + p.log_lo);
   const Pair s = two_sum(a.hi, head.hi);
-  return s.hi + (s.lo + (head.lo + (a_lo + small)));
+  // The result is s.hi + low rounded once, low the sum of the small parts
+  // in a chain, the tail in Horner's order. With the tail in Estrin's
+  // order and the parts summed as a tree, low moves by less than
+  // 2^-65 |s.hi|: the parts, the tail and every partial sum lie below
+  // 2^-16 |s.hi|, and the two ways differ by a few roundings of those.
+  // Rounding is monotonic: when s.hi + low rounds to the same double
+  // 2^-62 |s.hi| either side, so does every low in between, the chained
+  // Horner one too. Otherwise (about one argument in 350) the chain and
+  // the Horner order themselves.
+  const double low = (s.lo + (head.lo + a_lo)) + (near + log1p_tail_estrin(rhi));
+  const double eps = std::fabs(s.hi) * 0x1p-62;
+  const double y = s.hi + low;
+  if (s.hi + (low + eps) == s.hi + (low - eps)) return y;
+  return s.hi + (s.lo + (head.lo + (a_lo + (near + log1p_tail(rhi)))));
 }
 
 real4 log_real4(real4 x) { return static_cast<real4>(log_real8(static_cast<real8>(x))); }
