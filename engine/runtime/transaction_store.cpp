@@ -5,6 +5,7 @@
 #include "runtime/transaction_store.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "runtime/chain_index.h"
 
@@ -126,6 +127,39 @@ int walk_to_place(const Engine& e, int k, int from, real4 time, real8 pr, int& w
   }
   walked = n;
   return q;
+}
+
+// Whether a record with key (time, priority) is filed in front of record q
+// of the future-events chain: its time is earlier, or the same with a
+// higher priority.
+inline bool files_before(const Engine& e, real4 time, real8 pr, int q) {
+  const real4 tq = record_move_time(e, q);
+  return time < tq || (time == tq && pr > e.txn.txn_priority[ix(q)]);
+}
+
+// The record a new record is filed behind on the future-events chain
+// while the chain's sorted part (behind the batch due now) is in key
+// order: the place a walk from the tail would find, found from the end of
+// the sorted part nearer by time. The walk passes the records that the new
+// one files before; in key order those are a tail of the sorted part, so
+// the first record it files before, sought from the front, has the same
+// place in front of it.
+int place_in_sorted_events(const Engine& e, real4 time, real8 pr) {
+  const TxnStore& t = e.txn;
+  const int tail = t.chain_tail[k_future_chain];
+  if (tail == 0 || !files_before(e, time, pr, tail)) return tail;
+  const int first = t.batch_last != 0 ? t.txn_next[ix(t.batch_last)] : t.chain_head[k_future_chain];
+  if (first == 0 || files_before(e, time, pr, first)) {
+    // In front of the whole sorted part: on into the batch due now.
+    return t.batch_last != 0 ? walk_to_place(e, k_future_chain, t.batch_last, time, pr) : 0;
+  }
+  // Behind `first`, in front of the tail.
+  if (time - record_move_time(e, first) < record_move_time(e, tail) - time) {
+    int r = t.txn_next[ix(first)];
+    while (!files_before(e, time, pr, r)) r = t.txn_next[ix(r)];
+    return t.txn_prev[ix(r)];
+  }
+  return walk_to_place(e, k_future_chain, t.txn_prev[ix(tail)], time, pr);
 }
 
 // The station record r holds while it is delayed on the future-events
@@ -283,9 +317,13 @@ void insert_event_chain(Engine& e, int k) {
   const real8 pr = t.txn_priority[ix(p)];
   int q = 0;
   int walked = 0;
+  // A time or priority that is not a number has no place in key order.
+  if (k == k_future_chain && (std::isnan(time) || std::isnan(pr))) t.index.walk_only[k_future_chain] = true;
   if (!t.index.indexed[ix(k)]) {
     // A short chain's walk is not counted: it cannot make the chain indexed.
-    if (t.chain_size[ix(k)] <= k_index_above) {
+    if (k == k_future_chain && !t.index.walk_only[k_future_chain] && t.chain_size[k_future_chain] <= k_index_above) {
+      q = place_in_sorted_events(e, time, pr);
+    } else if (t.chain_size[ix(k)] <= k_index_above) {
       q = walk_to_place(e, k, t.chain_tail[ix(k)], time, pr);
     } else {
       q = walk_to_place(e, k, t.chain_tail[ix(k)], time, pr, walked);
@@ -358,8 +396,13 @@ void insert_due_now(Engine& e) {
       if (pr >= 100000.0 && record_move_time(e, h) <= time && code_p == bc::waitif &&
           (code_h == bc::enter || code_h == bc::seize)) {
         chain_relink(e, k_future_chain, h, p);
-        // Behind a batch of one, it stands at the head of the sorted part.
-        if (h == t.batch_last) index_linked_record(e, k_future_chain, p, true);
+        // Behind a batch of one, it stands at the head of the sorted part,
+        // which it may have put out of key order.
+        if (h == t.batch_last) {
+          const int after = t.txn_next[ix(p)];
+          if (after != 0 && !key_at_or_before(e, k_future_chain, p, after)) t.index.walk_only[k_future_chain] = true;
+          index_linked_record(e, k_future_chain, p, true);
+        }
       } else {
         link_chain_entry(e, k_future_chain, h, p);
       }
