@@ -210,7 +210,7 @@ TEST_F(Chains, StationWaiterReleasedForARetryComesBackToTheFront) {
   const int r = e->txn.chain_tail[2];
   remove_from_chain_and_count(*e, 1, r);
   EXPECT_EQ(e->blocks.block_current[4], 0);
-  EXPECT_EQ(e->act.cur_marks.station, 5);
+  EXPECT_EQ(e->txn.txn_marks[static_cast<std::size_t>(r)].station, 5);
   EXPECT_EQ(tags(1), (std::vector<int>{2}));
   // Back at block 5 at the same clock: ahead of the equal-priority waiter.
   unlink_transaction(*e, e->txn.chain_head[1], 1);
