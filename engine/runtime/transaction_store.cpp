@@ -336,7 +336,7 @@ void chain_relink(Engine& e, int k, int q, int p) {
 namespace {
 
 // Files record p, taken for chain k, in the chain's order.
-void file_in_order(Engine& e, int k, int p) {
+[[gnu::always_inline]] inline void file_in_order(Engine& e, int k, int p) {
   TxnStore& t = e.txn;
   const real4 time = key_time(e, k, p);
   const real8 pr = t.txn_priority[ix(p)];
@@ -375,7 +375,7 @@ void file_in_order(Engine& e, int k, int p) {
 }
 
 // Files record p, taken for the future-events chain, in the batch due now.
-void file_due_now(Engine& e, int p) {
+[[gnu::always_inline]] inline void file_due_now(Engine& e, int p) {
   TxnStore& t = e.txn;
   if (t.chain_head[k_future_chain] == 0) {
     t.txn_prev[ix(p)] = 0;
