@@ -139,15 +139,14 @@ inline bool files_before(const Engine& e, real4 time, real8 pr, int q) {
 
 // The record a new record is filed behind on the future-events chain
 // while the chain's sorted part (behind the batch due now) is in key
-// order: the place a walk from the tail would find, found from the end of
-// the sorted part nearer by time. The walk passes the records that the new
-// one files before; in key order those are a tail of the sorted part, so
-// the first record it files before, sought from the front, has the same
-// place in front of it.
+// order, when it files before the tail: the place a walk from the tail
+// would find, found from the end of the sorted part nearer by time. The
+// walk passes the records that the new one files before; in key order
+// those are a tail of the sorted part, so the first record it files
+// before, sought from the front, has the same place in front of it.
 int place_in_sorted_events(const Engine& e, real4 time, real8 pr) {
   const TxnStore& t = e.txn;
   const int tail = t.chain_tail[k_future_chain];
-  if (tail == 0 || !files_before(e, time, pr, tail)) return tail;
   const int first = t.batch_last != 0 ? t.txn_next[ix(t.batch_last)] : t.chain_head[k_future_chain];
   if (first == 0 || files_before(e, time, pr, first)) {
     // In front of the whole sorted part: on into the batch due now.
@@ -347,7 +346,8 @@ namespace {
   if (!t.index.indexed[ix(k)]) {
     // A short chain's walk is not counted: it cannot make the chain indexed.
     if (k == k_future_chain && !t.index.walk_only[k_future_chain] && t.chain_size[k_future_chain] <= k_index_above) {
-      q = place_in_sorted_events(e, time, pr);
+      const int tail = t.chain_tail[k_future_chain];
+      q = tail == 0 || !files_before(e, time, pr, tail) ? tail : place_in_sorted_events(e, time, pr);
     } else if (t.chain_size[ix(k)] <= k_index_above) {
       q = walk_to_place(e, k, t.chain_tail[ix(k)], time, pr);
     } else {
