@@ -5,6 +5,7 @@
 #include "runtime/transaction_store.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "runtime/chain_index.h"
 
@@ -128,6 +129,38 @@ int walk_to_place(const Engine& e, int k, int from, real4 time, real8 pr, int& w
   return q;
 }
 
+// Whether a record with key (time, priority) is filed in front of record q
+// of the future-events chain: its time is earlier, or the same with a
+// higher priority.
+inline bool files_before(const Engine& e, real4 time, real8 pr, int q) {
+  const real4 tq = record_move_time(e, q);
+  return time < tq || (time == tq && pr > e.txn.txn_priority[ix(q)]);
+}
+
+// The record a new record is filed behind on the future-events chain
+// while the chain's sorted part (behind the batch due now) is in key
+// order, when it files before the tail: the place a walk from the tail
+// would find, found from the end of the sorted part nearer by time. The
+// walk passes the records that the new one files before; in key order
+// those are a tail of the sorted part, so the first record it files
+// before, sought from the front, has the same place in front of it.
+int place_in_sorted_events(const Engine& e, real4 time, real8 pr) {
+  const TxnStore& t = e.txn;
+  const int tail = t.chain_tail[k_future_chain];
+  const int first = t.batch_last != 0 ? t.txn_next[ix(t.batch_last)] : t.chain_head[k_future_chain];
+  if (first == 0 || files_before(e, time, pr, first)) {
+    // In front of the whole sorted part: on into the batch due now.
+    return t.batch_last != 0 ? walk_to_place(e, k_future_chain, t.batch_last, time, pr) : 0;
+  }
+  // Behind `first`, in front of the tail.
+  if (time - record_move_time(e, first) < record_move_time(e, tail) - time) {
+    int r = t.txn_next[ix(first)];
+    while (!files_before(e, time, pr, r)) r = t.txn_next[ix(r)];
+    return t.txn_prev[ix(r)];
+  }
+  return walk_to_place(e, k_future_chain, t.txn_prev[ix(tail)], time, pr);
+}
+
 // The station record r holds while it is delayed on the future-events
 // chain: the one marked on it, or the one its ADVANCE records (0: none).
 int station_held_in_delay(const Engine& e, int r) {
@@ -206,6 +239,29 @@ int next_block_code(const Engine& e, double next_word) {
   return p;
 }
 
+// Takes record p off chain k (its links, its place in the chain's index
+// and the chain's count); the record itself is left as it is.
+[[gnu::always_inline]] inline void take_off_chain(Engine& e, int p, int k) {
+  TxnStore& t = e.txn;
+  const int before = t.txn_prev[ix(p)];
+  const int after = t.txn_next[ix(p)];
+  if (before > 0) {
+    t.txn_next[ix(before)] = after;
+  } else {
+    t.chain_head[ix(k)] = after;
+  }
+  if (after > 0) {
+    t.txn_prev[ix(after)] = before > 0 ? before : 0;
+  } else {
+    t.chain_tail[ix(k)] = before > 0 ? before : 0;
+  }
+  if (t.index.indexed[ix(k)]) unindex_record(e, k, p);
+  t.chain_size[ix(k)] -= 1;
+  // A chain grown short is walked again; an empty one is in key order.
+  if (t.index.indexed[ix(k)] && t.chain_size[ix(k)] < k_index_below) drop_index(e, k);
+  if (t.chain_size[ix(k)] == 0) t.index.walk_only[ix(k)] = false;
+}
+
 }  // namespace
 
 bool has_parameter(const Engine& e, int j) {
@@ -276,16 +332,23 @@ void chain_relink(Engine& e, int k, int q, int p) {
   t.txn_next[ix(q)] = p;
 }
 
-void insert_event_chain(Engine& e, int k) {
-  const int p = take_free_record(e, k);
+namespace {
+
+// Files record p, taken for chain k, in the chain's order.
+[[gnu::always_inline]] inline void file_in_order(Engine& e, int k, int p) {
   TxnStore& t = e.txn;
   const real4 time = key_time(e, k, p);
   const real8 pr = t.txn_priority[ix(p)];
   int q = 0;
   int walked = 0;
+  // A time or priority that is not a number has no place in key order.
+  if (k == k_future_chain && (std::isnan(time) || std::isnan(pr))) t.index.walk_only[k_future_chain] = true;
   if (!t.index.indexed[ix(k)]) {
     // A short chain's walk is not counted: it cannot make the chain indexed.
-    if (t.chain_size[ix(k)] <= k_index_above) {
+    if (k == k_future_chain && !t.index.walk_only[k_future_chain] && t.chain_size[k_future_chain] <= k_index_above) {
+      const int tail = t.chain_tail[k_future_chain];
+      q = tail == 0 || !files_before(e, time, pr, tail) ? tail : place_in_sorted_events(e, time, pr);
+    } else if (t.chain_size[ix(k)] <= k_index_above) {
       q = walk_to_place(e, k, t.chain_tail[ix(k)], time, pr);
     } else {
       q = walk_to_place(e, k, t.chain_tail[ix(k)], time, pr, walked);
@@ -311,20 +374,8 @@ void insert_event_chain(Engine& e, int k) {
   index_if_long(e, k, walked);
 }
 
-void insert_chain_front(Engine& e, int k) {
-  TxnStore& t = e.txn;
-  if (chain_ok(e, k) && t.chain_head[ix(k)] != 0 && e.act.cur_txn[tw::priority] < t.txn_priority[ix(t.chain_head[ix(k)])]) {
-    insert_event_chain(e, k);
-    return;
-  }
-  const int p = take_free_record(e, k);
-  link_chain_entry(e, k, t.chain_head[ix(k)], p);
-  if (k != k_future_chain || t.batch_last == 0) index_linked_record(e, k, p, false);
-  t.chain_size[ix(k)] += 1;
-}
-
-void insert_due_now(Engine& e) {
-  const int p = take_free_record(e, k_future_chain);
+// Files record p, taken for the future-events chain, in the batch due now.
+[[gnu::always_inline]] inline void file_due_now(Engine& e, int p) {
   TxnStore& t = e.txn;
   if (t.chain_head[k_future_chain] == 0) {
     t.txn_prev[ix(p)] = 0;
@@ -358,14 +409,66 @@ void insert_due_now(Engine& e) {
       if (pr >= 100000.0 && record_move_time(e, h) <= time && code_p == bc::waitif &&
           (code_h == bc::enter || code_h == bc::seize)) {
         chain_relink(e, k_future_chain, h, p);
-        // Behind a batch of one, it stands at the head of the sorted part.
-        if (h == t.batch_last) index_linked_record(e, k_future_chain, p, true);
+        // Behind a batch of one, it stands at the head of the sorted part,
+        // which it may have put out of key order.
+        if (h == t.batch_last) {
+          const int after = t.txn_next[ix(p)];
+          if (after != 0 && !key_at_or_before(e, k_future_chain, p, after)) t.index.walk_only[k_future_chain] = true;
+          index_linked_record(e, k_future_chain, p, true);
+        }
       } else {
         link_chain_entry(e, k_future_chain, h, p);
       }
     }
   }
   t.chain_size[k_future_chain] += 1;
+}
+
+}  // namespace
+
+void insert_event_chain(Engine& e, int k) { file_in_order(e, k, take_free_record(e, k)); }
+
+void insert_due_now(Engine& e) { file_due_now(e, take_free_record(e, k_future_chain)); }
+
+void insert_chain_front(Engine& e, int k) {
+  TxnStore& t = e.txn;
+  if (chain_ok(e, k) && t.chain_head[ix(k)] != 0 && e.act.cur_txn[tw::priority] < t.txn_priority[ix(t.chain_head[ix(k)])]) {
+    insert_event_chain(e, k);
+    return;
+  }
+  const int p = take_free_record(e, k);
+  link_chain_entry(e, k, t.chain_head[ix(k)], p);
+  if (k != k_future_chain || t.batch_last == 0) index_linked_record(e, k, p, false);
+  t.chain_size[ix(k)] += 1;
+}
+
+void take_off_waiting_chain(Engine& e, int p, int k) {
+  // Checked as unlink_transaction checks it.
+  if (!record_ok(e, p) || !chain_ok(e, k) || e.txn.txn_chain[ix(p)] != k) report_transaction_overflow(e, StoreError::bad_unlink);
+  take_off_chain(e, p, k);
+}
+
+void set_record_key(Engine& e, int p, real4 time, real8 priority) {
+  TxnStore& t = e.txn;
+  // Rounded to single precision in the record as a filing rounds them.
+  real4* w = &t.txn_pool[ix(record_base_word(e, p))];
+  w[tw::move_time] = time;
+  w[tw::priority] = static_cast<real4>(priority);
+  t.txn_time[ix(p)] = time;
+  t.txn_priority[ix(p)] = priority;
+}
+
+void file_taken_record(Engine& e, int p, bool due_now) {
+  TxnStore& t = e.txn;
+  // Checked as take_free_record checks the chain.
+  if (t.chain_size[k_future_chain] < 0) report_transaction_overflow(e, StoreError::no_free_record);
+  t.txn_chain[ix(p)] = k_future_chain;
+  if (t.holders.wanted) list_delayed_holder(e, p);
+  if (due_now) {
+    file_due_now(e, p);
+  } else {
+    file_in_order(e, k_future_chain, p);
+  }
 }
 
 void unlink_transaction(Engine& e, int p, int k) {
@@ -383,59 +486,53 @@ void unlink_transaction(Engine& e, int p, int k) {
   for (int i = tw::first_param, n = t.txn_words; i <= n; ++i) c[i] = w[i];
   e.act.cur_marks = t.txn_marks[ix(p)];
   const int before = t.txn_prev[ix(p)];
-  const int after = t.txn_next[ix(p)];
-  if (before > 0) {
-    t.txn_next[ix(before)] = after;
-  } else {
-    t.chain_head[ix(k)] = after;
-  }
-  if (after > 0) {
-    t.txn_prev[ix(after)] = before > 0 ? before : 0;
-  } else {
-    t.chain_tail[ix(k)] = before > 0 ? before : 0;
-  }
-  if (t.index.indexed[ix(k)]) unindex_record(e, k, p);
+  take_off_chain(e, p, k);
   if (k == k_future_chain && t.holders.wanted) unlist_delayed_holder(e, p);
   t.txn_next[ix(p)] = t.free_head;
   t.txn_prev[ix(p)] = 0;
   t.txn_chain[ix(p)] = 0;
   t.free_head = p;
-  // A batch that ended with this record now ends with its predecessor; a
-  // batch of this record alone is over.
-  if (k == k_future_chain && t.batch_last == p) t.batch_last = before > 0 ? before : 0;
   if (k == k_future_chain) {
+    // A batch that ended with this record now ends with its predecessor; a
+    // batch of this record alone is over.
+    if (t.batch_last == p) t.batch_last = before > 0 ? before : 0;
     const int h = t.chain_head[k_future_chain];
     if (h != 0 && record_move_time(e, h) >= e.run.clock) e.run.next_event_time = record_move_time(e, h);
     if (e.run.next_event_time > e.run.end_time || h == 0) e.run.next_event_time = e.run.end_time;
   }
-  t.chain_size[ix(k)] -= 1;
-  // A chain grown short is walked again; an empty one is in key order.
-  if (t.index.indexed[ix(k)] && t.chain_size[ix(k)] < k_index_below) drop_index(e, k);
-  if (t.chain_size[ix(k)] == 0) t.index.walk_only[ix(k)] = false;
 }
 
-void add_to_operand_sum(Engine& e, int n) {
-  const int b = trunc_i32(e.act.cur_txn[tw::current_block]);
+namespace {
+
+// Counts n into the operand sum for a transaction at block word `block`
+// (see add_to_operand_sum).
+void add_to_operand_sum_at(Engine& e, double block, int n) {
+  const int b = trunc_i32(block);
   if (b < 1 || b > e.blocks.block_count) return;
   const int code = e.blocks.block_op[ix(b)];
   if ((code == bc::enter || code == bc::leave) && e.blocks.block_units[ix(b)] > 1) e.run.operand_sum += n;
 }
 
+}  // namespace
+
+void add_to_operand_sum(Engine& e, int n) { add_to_operand_sum_at(e, e.act.cur_txn[tw::current_block], n); }
+
 void remove_from_chain_and_count(Engine& e, int s, int p) {
-  unlink_transaction(e, p, station_chain(s));
+  // The record moves in place: the active transaction is not touched.
+  take_off_waiting_chain(e, p, station_chain(s));
   save_last_time(e, s);
-  if (e.run.serve_all_waiters_flag) add_to_operand_sum(e, -1);
-  auto& cur = e.act.cur_txn;
-  if (cur[tw::move_time] >= 0.0) {
-    const int b = trunc_i32(cur[tw::current_block]);
+  const double block = record_word(e, p, tw::current_block);
+  if (e.run.serve_all_waiters_flag) add_to_operand_sum_at(e, block, -1);
+  if (record_word(e, p, tw::move_time) >= 0.0f) {
+    const int b = trunc_i32(block);
     if (b >= 1 && b <= e.blocks.block_count) e.blocks.block_current[ix(b)] -= 1;
     // The block it will retry is carried as an integer mark.
-    e.act.cur_marks.station = trunc_i32(cur[tw::next_block]);
+    e.txn.txn_marks[ix(p)].station = trunc_i32(record_word(e, p, tw::next_block));
   } else if (s >= 1 && s < static_cast<int>(e.srv.station_contents.size())) {
     e.srv.station_contents[ix(s)] += 1;
     note_station_change(e.changes, s);
   }
-  insert_due_now(e);
+  file_taken_record(e, p, true);
 }
 
 void enter_station_waiting_line(Engine& e, int b, int s) {

@@ -28,6 +28,14 @@ void link_chain_entry(Engine& e, int k, int h, int p);
 void chain_relink(Engine& e, int k, int q, int p);
 void unlink_transaction(Engine& e, int p, int k);
 void remove_from_chain_and_count(Engine& e, int s, int p);
+// A waiting record moved onto the future-events chain in place, not
+// copied through the active transaction (which keeps its own words): it
+// leaves waiting chain k, may take a new move time and priority (its
+// marks are e.txn.txn_marks[p]), and is filed as insert_event_chain
+// (due_now false) or insert_due_now would file it.
+void take_off_waiting_chain(Engine& e, int p, int k);
+void set_record_key(Engine& e, int p, real4 time, real8 priority);
+void file_taken_record(Engine& e, int p, bool due_now);
 void enter_station_waiting_line(Engine& e, int b, int s);
 // The number that " Unspecified error nr " shows: which check of the
 // store found the pool full or a chain corrupt.

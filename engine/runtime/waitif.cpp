@@ -78,23 +78,27 @@ int station_entry(Engine& e, int b) {
 // The chain the waiters of WAITIF station entry i wait in.
 int entry_chain(int i) { return waitif_entry_chain(i); }
 
-// Marks a released transaction: due at the clock, its priority raised.
-void advance_step_time(Engine& e) {
-  auto& cur = e.act.cur_txn;
-  auto& m = e.act.cur_marks;
-  cur[tw::move_time] = e.run.clock;
-  if (m.retry != retry_mark::none) return;
-  const real8 p = cur[tw::priority];
-  m.retry_priority = p;
-  if (std::fabs(p) < e.run.max_priority) {
-    cur[tw::priority] = p + k_small_mark;
-    m.retry = retry_mark::small;
-  } else if (p <= k_unmarked_priority_max) {
-    cur[tw::priority] = p + k_priority_mark_unit;
-    m.retry = retry_mark::large;
-  } else {
-    m.retry = retry_mark::high;
+// Releases waiter r of chain k onto the future-events chain (filed in
+// order, or in the batch due now), moved in place: due at the clock, its
+// priority raised by a retry mark.
+void release_waiter(Engine& e, int r, int k, bool due_now) {
+  take_off_waiting_chain(e, r, k);
+  TxnMarks& m = e.txn.txn_marks[ix(r)];
+  real8 p = record_priority(e, r);
+  if (m.retry == retry_mark::none) {
+    m.retry_priority = p;
+    if (std::fabs(p) < e.run.max_priority) {
+      p += k_small_mark;
+      m.retry = retry_mark::small;
+    } else if (p <= k_unmarked_priority_max) {
+      p += k_priority_mark_unit;
+      m.retry = retry_mark::large;
+    } else {
+      m.retry = retry_mark::high;
+    }
   }
+  set_record_key(e, r, e.run.clock, p);
+  file_taken_record(e, r, due_now);
 }
 
 void remove_retry_mark(Engine& e) {
@@ -177,13 +181,7 @@ void file_waiter(Engine& e, int b, int k, bool at_front) {
 void retry_waiting_transaction(Engine& e, int i) {
   const int k = entry_chain(i);
   const int h = e.txn.chain_head[ix(k)];
-  if (h == 0) return;
-  KeptTxn kept;
-  keep_txn(e, kept);
-  unlink_transaction(e, h, k);
-  advance_step_time(e);
-  insert_due_now(e);
-  restore_txn(e, kept);
+  if (h != 0) release_waiter(e, h, k, true);
 }
 
 // Entry i of station s is tested: shut when its kind does not hold; when
@@ -389,15 +387,10 @@ void scan_waitif_chain(Engine& e) {
   if (w.waiting_total != e.txn.chain_size[ix(k)]) recount_waiters(e);
   const int r = w.waiting_unshared > 0 ? first_passing_by_walk(e) : first_passing_by_entry(e);
   if (r == 0) return;
-  KeptTxn kept;
-  keep_txn(e, kept);
   count_waiter(e, waiter_entry(e, r), -1);
-  unlink_transaction(e, r, k);
-  advance_step_time(e);
-  insert_event_chain(e, k_future_chain);
+  release_waiter(e, r, k, false);
   w.rescan_done = true;
   if (e.txn.chain_size[ix(k)] == 0) e.run.waitif_pending = false;
-  restore_txn(e, kept);
 }
 
 void start_waitif_entries(Engine& e) {

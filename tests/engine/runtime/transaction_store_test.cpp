@@ -117,6 +117,49 @@ TEST_F(Chains, ShuffledFilingsAndRemovalsMatchAPlainReference) {
   }
 }
 
+// On a short future-events chain a record is placed from either end of
+// the sorted part: with batches due now open in front of it (filed in
+// their own order), records due now and records taken from the head, every
+// filing lands right behind the record a walk from the tail stops at.
+TEST_F(Chains, ShortFutureChainFilingLandsWhereAWalkFromTheTailStops) {
+  std::mt19937 rng(20261209);
+  auto& c = e->act.cur_txn;
+  auto& t = e->txn;
+  int placed = 0;
+  for (int step = 0; step < 20000; ++step) {
+    const int head = t.chain_head[k_future_chain];
+    const unsigned what = rng() % 8;
+    if (head != 0 && (what == 0 || t.chain_size[k_future_chain] >= 30)) {
+      unlink_transaction(*e, head, k_future_chain);
+      continue;
+    }
+    if (head != 0 && what == 1 && t.batch_last == 0) {
+      e->run.clock = record_move_time(*e, head);
+      find_last_due_event(*e, e->run.clock);
+      continue;
+    }
+    c[tw::priority] = static_cast<double>(rng() % 4);
+    c[tw::first_param] = step;
+    if (what == 2) {
+      c[tw::move_time] = e->run.clock - 0.5f * static_cast<float>(rng() % 3);
+      insert_due_now(*e);
+      continue;
+    }
+    const float time = e->run.clock + 0.5f * static_cast<float>(rng() % 12);
+    c[tw::move_time] = time;
+    // The walk from the tail: back over every record filed after the new one.
+    int q = t.chain_tail[k_future_chain];
+    while (q != 0 && (time < record_move_time(*e, q) || (time == record_move_time(*e, q) && c[tw::priority] > record_priority(*e, q))))
+      q = t.txn_prev[ix(q)];
+    const int p = t.free_head;
+    insert_event_chain(*e, k_future_chain);
+    ASSERT_EQ(t.txn_prev[ix(p)], q) << "step " << step;
+    ++placed;
+  }
+  EXPECT_GT(placed, 5000);
+  EXPECT_EQ(tags_backwards(k_future_chain), tags(k_future_chain));
+}
+
 TEST_F(Chains, UnlinkCopiesTheRecordBackInSinglePrecision) {
   auto& c = e->act.cur_txn;
   c[1] = 0.1;
@@ -210,7 +253,7 @@ TEST_F(Chains, StationWaiterReleasedForARetryComesBackToTheFront) {
   const int r = e->txn.chain_tail[2];
   remove_from_chain_and_count(*e, 1, r);
   EXPECT_EQ(e->blocks.block_current[4], 0);
-  EXPECT_EQ(e->act.cur_marks.station, 5);
+  EXPECT_EQ(e->txn.txn_marks[static_cast<std::size_t>(r)].station, 5);
   EXPECT_EQ(tags(1), (std::vector<int>{2}));
   // Back at block 5 at the same clock: ahead of the equal-priority waiter.
   unlink_transaction(*e, e->txn.chain_head[1], 1);
