@@ -202,19 +202,22 @@ real8 eval_level(Engine& e, int level, int cls, real8 v) {
 
 real4 eval_variable_1(Engine& e, int x) { return static_cast<real4>(eval_variable(e, x, 1)); }
 
-real8 eval_variable(Engine& e, int x, int level) {
-  if (x < 1 || x > k_expr_limit) out_of_range(e, x);
-  std::array<real8, k_expr_temp_slots + 1> saved{};
-  if (level > 1) saved = e.ev.eval_stack;
+namespace {
+
+// The items of expression x at `level`, left to right, unrounded. The
+// saved temporaries are the caller's business.
+real8 eval_items(Engine& e, int x, int level) {
   real8 t = 0.0;
   real8 sum = 0.0;
   int s = xop::add;
   const auto& kinds = e.expr.expr_item_kind[ix(x)];
+  const auto& ops = e.expr.expr_item_op[ix(x)];
+  const auto& args = e.expr.expr_item_arg[ix(x)];
   for (int i = 1; i <= k_expr_items; ++i) {
     const int kind = kinds[ix(i)];
     if (kind == k_expr_end) break;
-    const int op = e.expr.expr_item_op[ix(x)][ix(i)];
-    int arg = e.expr.expr_item_arg[ix(x)][ix(i)];
+    const int op = ops[ix(i)];
+    int arg = args[ix(i)];
     real8 v = 0.0;
     if (kind == opnd::temporary) {
       if (arg < 1 || arg > k_expr_temp_slots) out_of_range(e, arg);
@@ -235,17 +238,29 @@ real8 eval_variable(Engine& e, int x, int level) {
         return 0.0;
       }
       v = e.ent.sv.savevalue_init[ix(k)];
+    } else if (kind == opnd::constant) {
+      v = static_cast<real4>(arg);
     } else {
       v = operand_index_value(e, kind, arg);
     }
     apply_expression_operator(e, op, i, s, arg, t, sum, v);
   }
-  const real8 result = s == xop::add ? sum + t : sum - t;
+  return s == xop::add ? sum + t : sum - t;
+}
+
+}  // namespace
+
+real8 eval_variable(Engine& e, int x, int level) {
+  if (x < 1 || x > k_expr_limit) out_of_range(e, x);
+  // A nested level leaves the temporaries as it found them; level 1
+  // keeps what it stored.
   if (level > 1) {
+    const auto saved = e.ev.eval_stack;
+    const real8 result = eval_items(e, x, level);
     e.ev.eval_stack = saved;
     return result;
   }
-  return static_cast<real4>(result);
+  return static_cast<real4>(eval_items(e, x, 1));
 }
 
 real4 eval_math_function(Engine& e, int code, real4 x) {
