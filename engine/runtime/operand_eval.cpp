@@ -153,30 +153,6 @@ real4 operand_index_value(Engine& e, int kind, int& index) {
   }
 }
 
-void apply_expression_operator(Engine& e, int op, int position, int& s, int arg, real8& t, real8& sum, real8 v) {
-  switch (op) {
-    case xop::multiply:
-      t = t * v;
-      break;
-    case xop::divide:
-    case xop::remainder:
-      if (std::fabs(v) < 1.0e-8) run_error(e, io::Rec().lit(" Division with ").f(v, 14, 8));
-      t = op == xop::divide ? t / v : std::fmod(t, v);
-      break;
-    case xop::store:
-      sum = s == xop::add ? sum + t : sum - t;
-      if (arg >= 1 && arg <= k_expr_temp_slots) e.ev.eval_stack[ix(arg)] = sum;
-      t = 0.0;
-      sum = 0.0;
-      break;
-    default:
-      if (position > 1) sum = s == xop::add ? sum + t : sum - t;
-      t = v;
-      s = op;
-      break;
-  }
-}
-
 void eval_call_argument(Engine& e, int i, int& cls, real8& v) {
   if (i < 1 || i > k_expr_ref_limit) out_of_range(e, i);
   int index = e.expr.ref_arg[ix(i)];
@@ -203,6 +179,34 @@ real8 eval_level(Engine& e, int level, int cls, real8 v) {
 real4 eval_variable_1(Engine& e, int x) { return static_cast<real4>(eval_variable(e, x, 1)); }
 
 namespace {
+
+[[noreturn]] void division_error(Engine& e, real8 v) { run_error(e, io::Rec().lit(" Division with ").f(v, 14, 8)); }
+
+// Item `position` of an expression: operator op with operand value v on
+// the running term t, the sum before it and its sign s.
+inline void apply_expression_operator(Engine& e, int op, int position, int& s, int arg, real8& t, real8& sum, real8 v) {
+  switch (op) {
+    case xop::multiply:
+      t = t * v;
+      break;
+    case xop::divide:
+    case xop::remainder:
+      if (std::fabs(v) < 1.0e-8) division_error(e, v);
+      t = op == xop::divide ? t / v : std::fmod(t, v);
+      break;
+    case xop::store:
+      sum = s == xop::add ? sum + t : sum - t;
+      if (arg >= 1 && arg <= k_expr_temp_slots) e.ev.eval_stack[ix(arg)] = sum;
+      t = 0.0;
+      sum = 0.0;
+      break;
+    default:
+      if (position > 1) sum = s == xop::add ? sum + t : sum - t;
+      t = v;
+      s = op;
+      break;
+  }
+}
 
 // The items of expression x at `level`, left to right, unrounded. The
 // saved temporaries are the caller's business.
@@ -240,6 +244,8 @@ real8 eval_items(Engine& e, int x, int level) {
       v = e.ent.sv.savevalue_init[ix(k)];
     } else if (kind == opnd::constant) {
       v = static_cast<real4>(arg);
+    } else if (kind == opnd::function) {
+      v = static_cast<real4>(evaluate_function(e, arg));
     } else {
       v = operand_index_value(e, kind, arg);
     }

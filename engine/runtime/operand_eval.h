@@ -20,7 +20,6 @@ void check_parameter_index(Engine& e, int kind, int& index);
 // single precision).
 real8 eval_variable(Engine& e, int x, int level);
 real4 eval_variable_1(Engine& e, int x);
-void apply_expression_operator(Engine& e, int op, int position, int& s, int arg, real8& t, real8& sum, real8 v);
 void eval_call_argument(Engine& e, int i, int& cls, real8& v);
 void bind_expression_argument(Engine& e, int cls, real8 v, int& x);
 // Binds the argument and evaluates the called expression at `level`.
