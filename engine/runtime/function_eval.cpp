@@ -39,6 +39,7 @@ real8 argument_value(Engine& e, int f, int level) {
   const int kind = e.ent.fn.function_arg_class[ix(f)];
   int index = e.ent.fn.function_arg_value[ix(f)];
   if (kind == opnd::variable) return eval_variable(e, index, level);
+  if (kind == opnd::random) return draw_random_number(e, index);
   if (kind == opnd::parameter && e.ctl.java_mode) {
     const real4 v = operand_index_value(e, kind, index);
     if (v == 0.0f) {
