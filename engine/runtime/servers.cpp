@@ -96,14 +96,10 @@ bool has_room(const Engine& e, int s, int n) {
   return capacity_of(e, s) - static_cast<std::int64_t>(e.srv.station_contents[ix(s)]) >= n;
 }
 
-// Re-test of the WAITIF waiters named on station s, with the active
-// transaction kept.
+// Re-test of the WAITIF waiters named on station s. A waiter released
+// moves in place: the active transaction is not touched.
 void retest_waitif(Engine& e, int s) {
-  if (e.ent.st.station_waitif[ix(s)] == 0) return;
-  KeptTxn keep;
-  keep_txn(e, keep);
-  scan_waitif_lists(e, s);
-  restore_txn(e, keep);
+  if (e.ent.st.station_waitif[ix(s)] != 0) scan_waitif_lists(e, s);
 }
 
 // The SNA that block b's B operand names, from the translator's list of
@@ -438,33 +434,24 @@ void leave_or_release_block(Engine& e, int b) {
     retest_waitif(e, s);
     return;
   }
-  KeptTxn keep;
-  keep_txn(e, keep);
   // A storage's exit serves every waiter that fits: woken one at a time,
   // a first waiter that asks too much would keep the others waiting
-  // while units stay free.
+  // while units stay free. The waiters move in place, the active
+  // transaction stays as it is.
   if (e.run.serve_all_waiters_flag || code == bc::leave) {
     serve_waiting_chain(e, s, e.txn.chain_head[ix(k)], capacity_of(e, s) - srv.station_contents[ix(s)]);
   } else {
     remove_from_chain_and_count(e, s, e.txn.chain_head[ix(k)]);
   }
-  if (e.ent.st.station_waitif[ix(s)] != 0) scan_waitif_lists(e, s);
-  restore_txn(e, keep);
+  retest_waitif(e, s);
 }
 
 void return_block(Engine& e, int b) {
   const int s = block_station(e, b);
   if (!give_back_units(e, b, s)) return;
   retest_waitif(e, s);
-  KeptTxn keep;
-  keep_txn(e, keep);
-  update_station_state(e, s);
   // The returning transaction keeps the priority that the hand-over left it.
-  const real8 priority = e.act.cur_txn[tw::priority];
-  const int4 marks = e.act.cur_marks.preempt;
-  restore_txn(e, keep);
-  e.act.cur_txn[tw::priority] = priority;
-  e.act.cur_marks.preempt = marks;
+  update_station_state(e, s);
 }
 
 void serve_waiting_chain(Engine& e, int s, int p, int free_units) {
@@ -550,41 +537,39 @@ void update_station_state(Engine& e, int s) {
   auto& srv = e.srv;
   srv.preempt_mark[ix(s)] = false;
   const int k = station_chain(s);
+  const int p = e.txn.chain_head[ix(k)];
   if (srv.preempted_count[ix(s)] == 0) {
     remove_priority_marks(e);
-    if (e.txn.chain_head[ix(k)] != 0) {
-      const real8 priority = e.act.cur_txn[tw::priority];
-      KeptTxn keep;
-      keep_txn(e, keep);
-      remove_from_chain_and_count(e, s, e.txn.chain_head[ix(k)]);
-      restore_txn(e, keep);
-      e.act.cur_txn[tw::priority] = priority;
+    if (p != 0) {
+      remove_from_chain_and_count(e, s, p);
     } else {
       srv.station_holder[ix(s)] = 0;
     }
     return;
   }
-  KeptTxn keep;
-  keep_txn(e, keep);
-  unlink_transaction(e, e.txn.chain_head[ix(k)], k);
-  auto& cur = e.act.cur_txn;
-  if (cur[tw::move_time] < 0.0) {
+  // The head of the line moves onto the future-events chain in place; the
+  // active transaction is not touched.
+  take_off_waiting_chain(e, p, k);
+  const real4 time = record_word(e, p, tw::move_time);
+  real4 due = e.run.clock;
+  if (time < 0.0f) {
     // A pre-empted holder: takes the facility back with the rest of its delay.
     srv.preempted_count[ix(s)] -= 1;
     srv.station_contents[ix(s)] += 1;
     note_station_change(e.changes, s);
-    cur[tw::move_time] = std::fabs(cur[tw::move_time]) + e.run.clock;
+    due = static_cast<real4>(std::fabs(static_cast<real8>(time)) + e.run.clock);
     srv.station_area[ix(s)] -= e.run.clock;
   } else {
-    const int c = trunc_i32(cur[tw::current_block]);
+    const int c = trunc_i32(record_word(e, p, tw::current_block));
     if (c >= 1 && c <= e.blocks.block_count) e.blocks.block_current[ix(c)] -= 1;
-    cur[tw::move_time] = e.run.clock;
     srv.served_count[ix(s)] = 1;
   }
-  remove_priority_marks(e);
-  if (numbers_kept(e)) srv.station_holder[ix(s)] = trunc_i32(txn_number(e));
-  insert_event_chain(e, k_future_chain);
-  restore_txn(e, keep);
+  int4& marks = e.txn.txn_marks[ix(p)].preempt;
+  const real8 priority = base_priority(record_priority(e, p), marks);
+  marks = 0;
+  if (numbers_kept(e)) srv.station_holder[ix(s)] = trunc_i32(static_cast<real8>(record_word(e, p, e.ent.par.txn_num_off)));
+  set_record_key(e, p, due, priority);
+  file_taken_record(e, p, false);
 }
 
 }  // namespace kelvo
