@@ -428,8 +428,6 @@ namespace {
 
 void insert_event_chain(Engine& e, int k) { file_in_order(e, k, take_free_record(e, k)); }
 
-void insert_due_now(Engine& e) { file_due_now(e, take_free_record(e, k_future_chain)); }
-
 void insert_chain_front(Engine& e, int k) {
   TxnStore& t = e.txn;
   if (chain_ok(e, k) && t.chain_head[ix(k)] != 0 && e.act.cur_txn[tw::priority] < t.txn_priority[ix(t.chain_head[ix(k)])]) {

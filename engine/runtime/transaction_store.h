@@ -23,7 +23,6 @@ void start_run_transactions(Engine& e);
 void init_free_chain(Engine& e);
 void insert_event_chain(Engine& e, int k);
 void insert_chain_front(Engine& e, int k);
-void insert_due_now(Engine& e);
 void link_chain_entry(Engine& e, int k, int h, int p);
 void chain_relink(Engine& e, int k, int q, int p);
 void unlink_transaction(Engine& e, int p, int k);
@@ -32,7 +31,7 @@ void remove_from_chain_and_count(Engine& e, int s, int p);
 // copied through the active transaction (which keeps its own words): it
 // leaves waiting chain k, may take a new move time and priority (its
 // marks are e.txn.txn_marks[p]), and is filed as insert_event_chain
-// (due_now false) or insert_due_now would file it.
+// (due_now false) or in the batch of events due now (due_now true).
 void take_off_waiting_chain(Engine& e, int p, int k);
 void set_record_key(Engine& e, int p, real4 time, real8 priority);
 void file_taken_record(Engine& e, int p, bool due_now);

@@ -29,6 +29,15 @@ class Chains : public RuntimeTest {
     c[6] = tag;
     insert_event_chain(*e, chain);
   }
+  // Files the active transaction due now as a released waiter is filed:
+  // put on a waiting line, taken off it and filed in the batch.
+  void file_due_now() {
+    const int line = k_waitif_chain;
+    insert_event_chain(*e, line);
+    const int p = e->txn.chain_tail[static_cast<std::size_t>(line)];
+    take_off_waiting_chain(*e, p, line);
+    file_taken_record(*e, p, true);
+  }
   std::vector<int> tags(int chain) {
     std::vector<int> v;
     for (int r = e->txn.chain_head[static_cast<std::size_t>(chain)]; r != 0; r = e->txn.txn_next[static_cast<std::size_t>(r)])
@@ -142,7 +151,7 @@ TEST_F(Chains, ShortFutureChainFilingLandsWhereAWalkFromTheTailStops) {
     c[tw::first_param] = step;
     if (what == 2) {
       c[tw::move_time] = e->run.clock - 0.5f * static_cast<float>(rng() % 3);
-      insert_due_now(*e);
+      file_due_now();
       continue;
     }
     const float time = e->run.clock + 0.5f * static_cast<float>(rng() % 12);
@@ -211,12 +220,12 @@ TEST_F(Chains, DueNowJoinsTheOpenBatchByPriority) {
   c[1] = 4.0;
   c[3] = 0;
   c[6] = 4;
-  insert_due_now(*e);  // equal priority: at the batch end
+  file_due_now();  // equal priority: at the batch end
   EXPECT_EQ(tags(1), (std::vector<int>{1, 2, 4, 3}));
   EXPECT_EQ(static_cast<int>(record_word(*e, e->txn.batch_last, 6)), 4);
   c[3] = 1;
   c[6] = 5;
-  insert_due_now(*e);  // higher priority: ahead of the whole batch
+  file_due_now();  // higher priority: ahead of the whole batch
   EXPECT_EQ(tags(1), (std::vector<int>{5, 1, 2, 4, 3}));
   EXPECT_EQ(tags_backwards(1), tags(1));
 }
@@ -228,7 +237,7 @@ TEST_F(Chains, DueNowWithoutBatchBecomesTheHead) {
   c[1] = 0.0;
   c[3] = 0;
   c[6] = 2;
-  insert_due_now(*e);
+  file_due_now();
   EXPECT_EQ(tags(1), (std::vector<int>{2, 1}));
   EXPECT_EQ(static_cast<int>(record_word(*e, e->txn.batch_last, 6)), 2);
 }
