@@ -215,7 +215,7 @@ void pass_or_wait_transaction(Engine& e, int b, int i) {
 // ---- The chain of the comparing WAITIF blocks
 
 // The condition entry that record r waits on (0: none).
-int waiter_entry(const Engine& e, int r) {
+[[gnu::always_inline]] inline int waiter_entry(const Engine& e, int r) {
   const int b = trunc_i32(record_word(e, r, tw::next_block));
   if (!block_ok(e, b) || e.blocks.block_op[ix(b)] != bc::waitif_retest) return 0;
   const int i = e.blocks.block_arg[ix(b)];
