@@ -53,7 +53,7 @@ bool kind_holds(const Engine& e, int s, int kind) {
 }
 
 // The staggering entry of WAITIF block b (0: none).
-int stagger_entry(const Engine& e, int b) {
+[[gnu::always_inline]] inline int stagger_entry(const Engine& e, int b) {
   if (!block_ok(e, b)) return 0;
   const int code = e.blocks.block_op[ix(b)];
   if (code != bc::waitif && code != bc::waitif_station && code != bc::waitif_retest) return 0;
