@@ -14,6 +14,8 @@
 #include <queue>
 #include <vector>
 
+#include "reference_stream.h"
+
 namespace {
 
 struct Event {
@@ -21,15 +23,6 @@ struct Event {
   std::uint64_t order;  // filing order: first come first served at equal times
   int kind;             // 0 .. 9 an arrival of that source, -1 the gate opens, -2 it shuts
   bool operator>(const Event& o) const { return time != o.time ? time > o.time : order > o.order; }
-};
-
-// The engine's generator: seed = 69069 * seed mod 2^31.
-struct Stream {
-  std::uint64_t seed;
-  double next() {
-    seed = (69069u * seed) % 2147483648u;
-    return static_cast<double>(seed) / 2147483648.0;
-  }
 };
 
 constexpr int k_sources = 10;

@@ -12,16 +12,9 @@
 #include <queue>
 #include <vector>
 
-namespace {
+#include "reference_stream.h"
 
-// The engine's generator: seed = 69069 * seed mod 2^31.
-struct Stream {
-  std::uint64_t seed;
-  double next() {
-    seed = (69069u * seed) % 2147483648u;
-    return static_cast<double>(seed) / 2147483648.0;
-  }
-};
+namespace {
 
 // The inverse of the exponential distribution (mean 1) at 24 points, its
 // tail cut at 0.9999, linear between the points.

@@ -11,6 +11,8 @@
 #include <queue>
 #include <vector>
 
+#include "reference_stream.h"
+
 namespace {
 
 struct Event {
@@ -19,21 +21,12 @@ struct Event {
   bool operator>(const Event& o) const { return time > o.time; }
 };
 
-// The engine's generator: seed = 69069 * seed mod 2^31.
-struct Stream {
-  std::uint64_t seed = 5;
-  double next() {
-    seed = (69069u * seed) % 2147483648u;
-    return static_cast<double>(seed) / 2147483648.0;
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   const long customers = argc > 1 ? std::atol(argv[1]) : 50000;
   const double service = 0.8;
-  Stream rn;
+  Stream rn{5};
   std::priority_queue<Event, std::vector<Event>, std::greater<Event>> fec;
   std::deque<double> line;  // arrival times of the waiting customers
   double clock = 0.0;

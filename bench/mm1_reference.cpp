@@ -17,6 +17,8 @@
 #include <queue>
 #include <vector>
 
+#include "reference_stream.h"
+
 namespace {
 
 struct Event {
@@ -24,15 +26,6 @@ struct Event {
   std::uint64_t order;  // filing order: first come first served at equal times
   int kind;             // 0 .. sources-1 an arrival of that source, -1 the end of a service
   bool operator>(const Event& o) const { return time != o.time ? time > o.time : order > o.order; }
-};
-
-// The engine's generator: seed = 69069 * seed mod 2^31.
-struct Stream {
-  std::uint64_t seed;
-  double next() {
-    seed = (69069u * seed) % 2147483648u;
-    return static_cast<double>(seed) / 2147483648.0;
-  }
 };
 
 // The inverse of the exponential distribution (mean 1) at 24 points, its
