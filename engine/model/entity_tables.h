@@ -123,7 +123,26 @@ struct FunctionTables {
   std::array<bool, k_function_limit + 1> fn_rn_flag{};
   // A data file's cumulative values end at 1 (within 1.0E-4). FUNCTION data files.
   std::array<bool, k_function_limit + 1> fn_complete{};
+  // Where the search of function f's points for an x starts: its range
+  // [x(1), x(n)] in k_function_parts equal parts (function_part), and per
+  // part j the first point whose part is j or above; every point before it
+  // lies below each x of part j, whatever the order of the points. Written
+  // when the model's functions are linked (index_function_points); a scale
+  // of 0 (reset) means no index, and the search starts at point 1.
+  std::array<real8, k_function_limit + 1> fn_part_scale{};
+  std::array<std::array<int2, k_function_parts>, k_function_limit + 1> fn_first_point{};
 };
+
+// The part of function f's x range that holds x, in 0 .. k_function_parts-1
+// (an x above the range in the last part), or -1 below the range (and for
+// x not a number). Rises with x, so that a point in a lower part than x
+// lies below x. Only for a function with an index (fn_part_scale > 0).
+inline int function_part(const FunctionTables& fn, int f, real8 x) {
+  const real8 low = fn.function_x[static_cast<std::size_t>(f)][1];
+  if (!(x >= low)) return -1;
+  const real8 t = (x - low) * fn.fn_part_scale[static_cast<std::size_t>(f)];
+  return t < k_function_parts ? static_cast<int>(t) : k_function_parts - 1;
+}
 
 struct SavevalueTables {
   // Savevalues in use (named ones are 1..savevalue_count). Translator; 0 at reset.

@@ -37,6 +37,9 @@ inline constexpr int k_queue_limit = 600;
 inline constexpr int k_function_limit = 100;
 // (x, y) points per function.
 inline constexpr int k_function_point_limit = 200;
+// Equal parts of a function's x range in the index where a search of its
+// points starts: a part holds a point or two of a table of 24 to 64.
+inline constexpr int k_function_parts = 32;
 // Savevalue values (named and numbered savevalues).
 inline constexpr int k_savevalue_limit = 600;
 // Savevalues with a name (name codes and initial values).

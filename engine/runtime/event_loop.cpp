@@ -187,7 +187,7 @@ void run_event_loop(Engine& e) {
       // waiter released for a retry keeps an older move time on record).
       const bool in_batch = t.batch_last != 0;
       const bool ends_batch = p == t.batch_last;
-      unlink_transaction(e, p, k_future_chain);
+      unlink_first_event(e);
       if (in_batch) e.act.cur_txn[tw::move_time] = r.clock;
       if (ends_batch) t.batch_last = 0;
       dispatch_block(e);

@@ -62,8 +62,14 @@ real8 function_table_value(Engine& e, int f, real8 x) {
   // First point at or above x; at the last point x may lie up to 1.0E-6 above it.
   // A linear scan: the points of a function that is not on a random
   // stream need not be in ascending order, and the first match counts.
+  // It starts where the index says that every point before lies below x.
   int i = 0;
-  for (int k = 1; k <= n && i == 0; ++k)
+  int first = 1;
+  if (fn.fn_part_scale[ix(f)] > 0.0) {
+    const int part = function_part(fn, f, x);
+    if (part >= 0) first = fn.fn_first_point[ix(f)][ix(part)];
+  }
+  for (int k = first; k <= n && i == 0; ++k)
     if (x <= static_cast<real8>(xs[ix(k)])) i = k;
   if (i == 0 && n >= 1 && x <= static_cast<real8>(xs[ix(n)]) + 0.000001) i = n;
   if (i == 0) {

@@ -469,11 +469,12 @@ void file_taken_record(Engine& e, int p, bool due_now) {
   }
 }
 
-void unlink_transaction(Engine& e, int p, int k) {
+namespace {
+
+// Takes record p, checked to be on chain k, out of it into the active
+// transaction and frees it.
+[[gnu::always_inline]] inline void unlink_checked(Engine& e, int p, int k) {
   TxnStore& t = e.txn;
-  // A record that is not on chain k (or a number outside the pool or the
-  // chains) would corrupt the links: it is a fatal chain error.
-  if (!record_ok(e, p) || !chain_ok(e, k) || t.txn_chain[ix(p)] != k) report_transaction_overflow(e, StoreError::bad_unlink);
   const real4* w = &t.txn_pool[ix(record_base_word(e, p))];
   real8* c = e.act.cur_txn.data();
   c[tw::move_time] = w[tw::move_time];
@@ -498,6 +499,20 @@ void unlink_transaction(Engine& e, int p, int k) {
     if (h != 0 && record_move_time(e, h) >= e.run.clock) e.run.next_event_time = record_move_time(e, h);
     if (e.run.next_event_time > e.run.end_time || h == 0) e.run.next_event_time = e.run.end_time;
   }
+}
+
+}  // namespace
+
+void unlink_transaction(Engine& e, int p, int k) {
+  // A record that is not on chain k (or a number outside the pool or the
+  // chains) would corrupt the links: it is a fatal chain error.
+  if (!record_ok(e, p) || !chain_ok(e, k) || e.txn.txn_chain[ix(p)] != k) report_transaction_overflow(e, StoreError::bad_unlink);
+  unlink_checked(e, p, k);
+}
+
+void unlink_first_event(Engine& e) {
+  // The head of the future-events chain is on it: nothing to check.
+  unlink_checked(e, e.txn.chain_head[k_future_chain], k_future_chain);
 }
 
 namespace {

@@ -163,6 +163,24 @@ void link_function_arguments(Engine& e) {
       value = number;
     }
     resolve_function_addresses(e, f);
+    index_function_points(e, f);
+  }
+}
+
+void index_function_points(Engine& e, int f) {
+  auto& fn = e.ent.fn;
+  const int n = std::min(fn.function_point_count[ix(f)], k_function_point_limit);
+  const auto& xs = fn.function_x[ix(f)];
+  fn.fn_part_scale[ix(f)] = 0.0;
+  // Worth it from a few points on, over a range of finite width.
+  if (n < 8) return;
+  const real8 low = xs[1], high = xs[ix(n)];
+  if (!(high > low) || !std::isfinite(low) || !std::isfinite(high)) return;
+  fn.fn_part_scale[ix(f)] = k_function_parts / (high - low);
+  int k = 1;
+  for (int j = 0; j < k_function_parts; ++j) {
+    while (k <= n && function_part(fn, f, xs[ix(k)]) < j) ++k;
+    fn.fn_first_point[ix(f)][ix(j)] = static_cast<int2>(k);
   }
 }
 

@@ -32,5 +32,7 @@ int parse_address_function(Engine& e, int f, int k, int col);
 void link_function_arguments(Engine& e);
 // Replaces function f's address names by their block numbers.
 void resolve_function_addresses(Engine& e, int f);
+// The index where a search of function f's points starts (fn_first_point).
+void index_function_points(Engine& e, int f);
 
 }  // namespace kelvo

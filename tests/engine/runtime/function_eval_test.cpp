@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "runtime_test_support.h"
+#include "translator/function_data.h"
 
 namespace kelvo::test {
 namespace {
@@ -32,6 +33,33 @@ TEST_F(FunctionEval, DiscreteTakesTheFirstPointAtOrAboveX) {
   EXPECT_EQ(function_table_value(*e, 1, 0.3f), 1.0);
   EXPECT_EQ(function_table_value(*e, 1, 0.0), 1.0);
   EXPECT_EQ(function_table_value(*e, 1, 0.71), 3.0);
+}
+
+// The index where the search starts gives the point a scan from the first
+// point finds, for points in any order, x inside, between, on and beyond
+// the points.
+TEST_F(FunctionEval, TheSearchIndexFindsThePointOfAScanFromTheFirst) {
+  const std::vector<std::vector<float>> tables = {
+      {0.0f, 0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.75f, 0.8f, 0.84f, 0.88f, 0.9f, 0.92f, 0.94f, 0.95f,
+       0.96f, 0.97f, 0.98f, 0.99f, 0.995f, 0.998f, 0.999f, 1.0f},
+      {5.0f, 1.0f, 9.0f, 2.0f, 2.0f, 8.0f, -3.0f, 7.0f, 4.0f, 6.0f, 3.0f, 10.0f},
+      {-20.0f, -20.0f, -1.0f, 0.0f, 0.0f, 0.0f, 1e-7f, 3.5f, 3.5f, 1000.0f}};
+  for (const auto& xs : tables) {
+    std::vector<std::pair<float, float>> points;
+    for (std::size_t k = 0; k < xs.size(); ++k) points.push_back({xs[k], static_cast<float>(k + 1)});
+    function(1, fnk::discrete, points);
+    index_function_points(*e, 1);
+    ASSERT_GT(e->ent.fn.fn_part_scale[1], 0.0);
+    const int n = static_cast<int>(xs.size());
+    for (int step = -40; step <= 1040; ++step) {
+      const double x = xs.front() + (xs.back() - xs.front()) * step / 1000.0;
+      int want = 0;
+      for (int k = 1; k <= n && want == 0; ++k)
+        if (x <= static_cast<double>(xs[k - 1])) want = k;
+      if (want == 0) continue;  // above every point: the run stops
+      EXPECT_EQ(function_table_value(*e, 1, x), want) << "x = " << x;
+    }
+  }
 }
 
 TEST_F(FunctionEval, ContinuousInterpolates) {
