@@ -22,7 +22,7 @@ struct Pair {
 };
 
 // a + b exactly, for any a and b.
-Pair two_sum(double a, double b) {
+constexpr Pair two_sum(double a, double b) {
   const double s = a + b;
   const double bb = s - a;
   return {s, (a - (s - bb)) + (b - bb)};
@@ -30,7 +30,7 @@ Pair two_sum(double a, double b) {
 
 // a as hi + lo with 26 significant bits in each, so that products of the
 // halves are exact.
-Pair split(double a) {
+constexpr Pair split(double a) {
   const double c = 134217729.0 * a;  // 2^27 + 1
   const double hi = c - (c - a);
   return {hi, a - hi};
@@ -193,6 +193,30 @@ constexpr std::array<LogPoint, 130> k_log_points = {{
     {0x1.6c16c16c16c17p-1, 0x1.5d1bdbf5809cap-2, 0x1.4236383dc7fe1p-56},  // 180/128
     {0x1.6a13cd153729p-1, 0x1.62c82f2b9c795p-2, 0x1.7b7af915300e5p-57},  // 181/128
 }};
+
+// The logarithm table for an argument of at most 24 significant bits
+// (log_of_real4): per point F, c = 1/F to 26 bits, so that m c and F c are
+// exact, and ln F - ln(F c) as hi + lo (the hi of ln F; ln(1 + d) for
+// d = F c - 1, |d| < 2^-25, to d^2, whose next term lies below 2^-78).
+struct ShortLogPoint {
+  double c;
+  double log_hi;
+  double log_lo;
+};
+constexpr std::array<ShortLogPoint, k_log_points.size()> short_log_points() {
+  std::array<ShortLogPoint, k_log_points.size()> rows{};
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const LogPoint& p = k_log_points[i];
+    // F from its row: t/256 for the first k_log_lower_points, t/128 after.
+    const double f = i < k_log_lower_points ? (181.0 + static_cast<double>(i)) / 256.0
+                                            : (128.0 + static_cast<double>(i - k_log_lower_points)) / 128.0;
+    const double c = split(p.inverse).hi;
+    const double d = f * c - 1.0;
+    rows[i] = {c, p.log_hi, p.log_lo - (d - 0.5 * d * d)};
+  }
+  return rows;
+}
+constexpr auto k_short_log_points = short_log_points();
 
 // ln(1 + r) - r + r^2/2 for |r| <= 2^-8, to far below an ulp of ln(1 + r):
 // the terms r^3/3 .. r^9/9 of the series, in Horner's order (a chain of
@@ -361,7 +385,46 @@ real8 log_real8(real8 x) {
   return s.hi + (s.lo + (head.lo + (a_lo + (near + log1p_tail(rhi)))));
 }
 
-real4 log_real4(real4 x) { return static_cast<real4>(log_real8(static_cast<real8>(x))); }
+real8 log_of_real4(real4 x) {
+  const double xd = x;
+  if (!(xd > 0.0) || xd == std::numeric_limits<double>::infinity()) return log_real8(xd);
+  // The mantissa m, the grid point F and the table row as log_real8 takes
+  // them (a float is a normal double).
+  const std::uint64_t bits = to_bits(xd);
+  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+  const std::uint64_t top = fraction >> 44;
+  const int halved = static_cast<int>(top >= 106);
+  const int k = static_cast<int>(bits >> 52) - 1023 + halved;
+  const double m = from_bits(fraction | (static_cast<std::uint64_t>(1023 - halved) << 52));
+  const int t = 128 + static_cast<int>((top + 1) >> 1);
+  const int i = t + (k_log_lower_points - 128) - halved * (k_log_lower_points - 128 + 181);
+  const ShortLogPoint& p = k_short_log_points[static_cast<std::size_t>(i)];
+  // m has at most 24 significant bits, c 26: m c is exact, and so is
+  // r = m c - 1 (m c lies near 1). ln x = k ln 2 + ln(1/c) + ln(1 + r).
+  const double r = m * p.c - 1.0;
+  const Pair a = two_sum(k * k_ln2_hi, p.log_hi);
+  const Pair s = two_sum(a.hi, r);
+  // ln(1 + r) - r to the term r^9 (|r| < 2^-8), in Estrin's order.
+  const double r2 = r * r;
+  const double r4 = r2 * r2;
+  const double c23 = -0x1p-1 + r * 0x1.5555555555555p-2;
+  const double c45 = -0x1p-2 + r * 0x1.999999999999ap-3;
+  const double c67 = -0x1.5555555555555p-3 + r * 0x1.2492492492492p-3;
+  const double c89 = -0x1p-3 + r * 0x1.c71c71c71c71cp-4;
+  const double tail = r2 * ((c23 + r2 * c45) + r4 * (c67 + r2 * c89));
+  const double low = (a.lo + s.lo) + ((k * k_ln2_lo + p.log_lo) + tail);
+  // The sum lies within about 2^-61 of it of ln x (the roundings of the
+  // tail weigh most), so where it rounds to the same double 2^-59 of it
+  // either side, ln x lies more than 2^-60 of it from the middle between
+  // two doubles: that double is the correctly rounded logarithm, which
+  // log_real8 gives there too. Elsewhere (about one argument in forty)
+  // log_real8 itself. Every positive float has been run through both.
+  const double eps = std::fabs(s.hi) * 0x1p-59;
+  if (s.hi + (low + eps) == s.hi + (low - eps)) return s.hi + low;
+  return log_real8(xd);
+}
+
+real4 log_real4(real4 x) { return static_cast<real4>(log_of_real4(x)); }
 
 real4 exp_real4(real4 x) {
   if (x != x) return x;

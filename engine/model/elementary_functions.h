@@ -13,6 +13,8 @@ namespace kelvo {
 
 // Natural logarithm; 0 gives -infinity, a negative argument NaN.
 real8 log_real8(real8 x);
+// log_real8 of a single-precision argument, the same bits, sooner.
+real8 log_of_real4(real4 x);
 real4 log_real4(real4 x);
 // e to the power x; overflows to +infinity above about 88.72.
 real4 exp_real4(real4 x);

@@ -113,7 +113,7 @@ real8 evaluate_function(Engine& e, int f) {
     const int j = kind == opnd::random || kind == opnd::temporary ? stream_of(e, kind, value) : value;
     real4 u = 1.0f - draw_random_number(e, j);
     if (u < 0.00000001f) u = 0.000000001f;
-    return -log_real8(static_cast<real8>(u));
+    return -log_of_real4(u);
   }
   if (t == fnk::normal) {
     const int j = kind == opnd::random || kind == opnd::temporary ? stream_of(e, kind, value) : value;

@@ -112,6 +112,22 @@ TEST(ElementaryFunctions, DoubleLogarithmKeepsItsBits) {
   EXPECT_EQ(hash, 0xe09e2ae57981c8ebu);
 }
 
+// The logarithm of a single-precision argument takes a shorter way to the
+// same bits as the double logarithm: every 61st positive float, and the
+// floats near 1, where the logarithm is smallest beside its argument.
+TEST(ElementaryFunctions, LogarithmOfAFloatGivesTheDoubleBits) {
+  int differ = 0;
+  const auto check = [&](std::uint32_t b) {
+    const float x = std::bit_cast<float>(b);
+    const double got = log_of_real4(x), want = log_real8(x);
+    if (std::bit_cast<std::uint64_t>(got) != std::bit_cast<std::uint64_t>(want) && ++differ <= 5)
+      ADD_FAILURE() << std::hexfloat << "x " << x << ": " << got << ", log_real8 " << want;
+  };
+  for (std::uint32_t b = 0; b <= 0x7f800000u; b += 61) check(b);
+  for (std::uint32_t b = 0x3f800000u - (1u << 18); b <= 0x3f800000u + (1u << 18); ++b) check(b);
+  EXPECT_EQ(differ, 0);
+}
+
 TEST(ElementaryFunctions, SingleLogarithmOverAllPositiveFloats) {
   std::mt19937 g(12);
   expect_within_one_ulp<float>(log_real4, mpfr_log, [&g](int i) {
