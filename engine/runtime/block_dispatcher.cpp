@@ -69,8 +69,17 @@ inline int next_block_checked(Engine& e, int b, int& code) {
   return b;
 }
 
-// The block a routine chose as the transaction's next one.
-int chosen_block(Engine& e, int& code) { return next_block_checked(e, trunc_i32(e.act.cur_txn[tw::next_block]), code); }
+// Block b, chosen by a routine as the transaction's next one, its code in
+// `code`. Only a chosen block can lead back to a block passed before, so a
+// transaction looping through blocks that take no time counts a step of
+// the run here (a straight line of blocks ends within the block table).
+inline int jump_to(Engine& e, int b, int& code) {
+  count_run_step(e);
+  return next_block_checked(e, b, code);
+}
+
+// The block a routine chose and put in the transaction's next-block word.
+int chosen_block(Engine& e, int& code) { return jump_to(e, trunc_i32(e.act.cur_txn[tw::next_block]), code); }
 
 // The transaction leaves block b for the block after it.
 inline int pass_on(Engine& e, int b, int& code) {
@@ -120,9 +129,6 @@ void dispatch_block(Engine& e) {
   // whose code is read as it is chosen; the others have filed or destroyed
   // the transaction.
   for (;;) {
-    // A transaction looping through blocks that take no time never
-    // returns to the event loop: the run-time limit counts its entries.
-    count_run_step(e);
     e.act.cur_block = b;
     switch (code) {
       case bc::generate:
@@ -185,7 +191,7 @@ void dispatch_block(Engine& e) {
       case bc::goto_:
       case bc::goto_form:
         enter_block(e, b, code);
-        b = next_block_checked(e, probability_branch(e, b), code);
+        b = jump_to(e, probability_branch(e, b), code);
         break;
       case bc::split:
         enter_block(e, b, code);
@@ -232,7 +238,7 @@ void dispatch_block(Engine& e) {
       case bc::if_:
       case bc::if_test_form:
         enter_block(e, b, code);
-        b = next_block_checked(e, exec_if_block(e, b), code);
+        b = jump_to(e, exec_if_block(e, b), code);
         break;
       case bc::waitif_station:
       case bc::waitif:
