@@ -277,7 +277,7 @@ void dispatch_block(Engine& e) {
         priority_block(e, b, code);
         cur[tw::current_block] = b;
         cur[tw::next_block] = b + 1;
-        insert_event_chain(e, k_future_chain);
+        insert_future_event(e);
         return;
       default:
         refuse_block(e, b, code);

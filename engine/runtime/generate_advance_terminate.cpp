@@ -90,7 +90,7 @@ real4 generate_interval(Engine& e, int g) { return interval_of_generate(e, g); }
   }
   // The next arrival is filed; this one goes on at the clock.
   cur[tw::move_time] = e.run.clock + t;
-  insert_event_chain(e, k_future_chain);
+  insert_future_event(e);
   cur[tw::move_time] = e.run.clock;
   cur[tw::qtable_entry] = 0.0;
   if (e.ent.par.trace_number_wanted_a || e.ent.par.trace_number_wanted_b) {
@@ -118,7 +118,7 @@ real4 generate_interval(Engine& e, int g) { return interval_of_generate(e, g); }
   cur[tw::move_time] = e.run.clock + t;
   cur[tw::next_block] = -b;
   if (e.ent.st.station_in_advance_flag) derive_block_time(e, b);
-  insert_event_chain(e, k_future_chain);
+  insert_future_event(e);
 }
 
 void derive_block_time(Engine& e, int b) {

@@ -428,6 +428,8 @@ namespace {
 
 void insert_event_chain(Engine& e, int k) { file_in_order(e, k, take_free_record(e, k)); }
 
+void insert_future_event(Engine& e) { file_in_order(e, k_future_chain, take_free_record(e, k_future_chain)); }
+
 void insert_chain_front(Engine& e, int k) {
   TxnStore& t = e.txn;
   if (chain_ok(e, k) && t.chain_head[ix(k)] != 0 && e.act.cur_txn[tw::priority] < t.txn_priority[ix(t.chain_head[ix(k)])]) {
@@ -628,7 +630,7 @@ void start_run_transactions(Engine& e) {
     // parameters included, and every mark.
     for (int i = tw::current_block; i < static_cast<int>(cur.size()); ++i) cur[ix(i)] = 0.0;
     e.act.cur_marks = TxnMarks{};
-    insert_event_chain(e, k_future_chain);
+    insert_future_event(e);
   }
   find_last_due_event(e, 0.0f);
   clear_trace_marks(e);
