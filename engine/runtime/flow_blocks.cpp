@@ -60,8 +60,9 @@ int take_family(Engine& e) {
   return f;
 }
 
-// A member of family f leaves the system (absorbed or terminated); the
-// last one gives the family number back, with the count of members
+}  // namespace
+
+// The last member of a family to leave also clears the count of members
 // absorbed at an ASSEMBLE that none completed.
 void member_leaves(Engine& e, int f) {
   auto& fam = e.fam;
@@ -72,8 +73,6 @@ void member_leaves(Engine& e, int f) {
   fam.free_count += 1;
   fam.free_stack[ix(fam.free_count)] = f;
 }
-
-}  // namespace
 
 // ---- GOTO
 
@@ -88,11 +87,7 @@ int choose_next_by_probability(Engine& e, int b, int target, real4 q) {
   return next;
 }
 
-namespace {
-
-// GOTO block b by row g whose target word is t, when a function gives the
-// target or the probability is not 1.
-[[gnu::noinline]] int branch_by_row(Engine& e, int b, int g, int t) {
+int branch_by_row(Engine& e, int b, int g, int t) {
   auto& cur = e.act.cur_txn;
   const auto& go = e.flow.go;
   const int target = address_block(e, t);
@@ -112,21 +107,6 @@ namespace {
   }
   cur[tw::current_block] = b;
   return next;
-}
-
-}  // namespace
-
-int probability_branch(Engine& e, int b) {
-  const int g = e.blocks.block_arg[ix(b)];
-  if (g < 1 || g > e.cs.pass.goto_count || g > k_goto_limit) refuse_block_code(e, bc::goto_);
-  const auto& go = e.flow.go;
-  const int t = trunc_i32(go.goto_target[ix(g)]);
-  if (t < 0 || go.goto_prob[ix(g)] != 1.0f) return branch_by_row(e, b, g, t);
-  // A plain transfer to block t.
-  auto& cur = e.act.cur_txn;
-  cur[tw::next_block] = t;
-  cur[tw::current_block] = b;
-  return t;
 }
 
 // ---- SPLIT
@@ -210,10 +190,6 @@ void assemble_block(Engine& e, int b) {
   e.blocks.block_current[ix(b)] += 1;
   e.act.cur_txn[tw::next_block] = -1.0;
   member_leaves(e, f);
-}
-
-void release_family_at_terminate(Engine& e) {
-  if (e.flow.assemble_used) member_leaves(e, e.act.cur_marks.family);
 }
 
 void reset_assemble_families(Engine& e) {

@@ -179,10 +179,6 @@ void enter_table_value(Engine& e, int t, real4 x, int4 w) {
   srv.table_freq[ix(t)][ix(c)] += w;
 }
 
-void save_last_time(Engine& e, int) {
-  if (e.srv.zero_count_flag) e.srv.zero_ref_time = static_cast<real4>(e.act.cur_txn[tw::move_time]);
-}
-
 void clear_server_statistics(Engine& e) {
   auto& srv = e.srv;
   note_change_of_all(e.changes);

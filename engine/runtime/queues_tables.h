@@ -4,6 +4,7 @@
 // the frequency classes that the report sections print.
 #pragma once
 
+#include "model/engine.h"
 #include "model/numbers.h"
 
 namespace kelvo {
@@ -25,7 +26,9 @@ void enter_table_value(Engine& e, int t, real4 x, int4 w);
 // The frequency class (1..n+1) of a value already snapped.
 int table_class_of(const Engine& e, int t, real4 x);
 // The reference time of the zero-time count when a waiter leaves station s.
-void save_last_time(Engine& e, int s);
+inline void save_last_time(Engine& e, int) {
+  if (e.srv.zero_count_flag) e.srv.zero_ref_time = static_cast<real4>(e.act.cur_txn[tw::move_time]);
+}
 // Clears the contents and statistics of every station, queue and table
 // (the table definitions stay): the one reset of the server tables, made
 // with the model's run state before each translation and series run.

@@ -60,7 +60,6 @@ constexpr real4 k_preset_b[k_preset_count] = {
 };
 
 constexpr std::int64_t k_prime = 2147483647;  // 2^31 - 1
-constexpr real4 k_two_31 = 2147483648.0f;
 
 bool stream_ok(int j) { return j >= 1 && j <= k_rn_stream_max; }
 bool run_row_ok(const Engine& e, int r) {
@@ -95,7 +94,7 @@ bool load_start_seeds(Engine& e, int start_number, int4* seeds, int streams) {
 
 }  // namespace
 
-real4 draw_random_number(Engine& e, int j) {
+real4 draw_random_number_general(Engine& e, int j) {
   if (!stream_ok(j)) illegal_stream(e, j);
   RandomState& r = e.rn;
   real4 u;

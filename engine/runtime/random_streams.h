@@ -6,13 +6,15 @@
 
 #include <cstdint>
 
+#include "model/engine.h"
 #include "model/numbers.h"
 
 namespace kelvo {
 
-struct Engine;
-
-real4 draw_random_number(Engine& e, int j);
+// A draw of stream j by every rule: a stream number outside 1..50 stops
+// the engine, the second generator, stream 1's preset numbers and its
+// scrambled small seeds, the mirrored draws of SIMULATE B.
+real4 draw_random_number_general(Engine& e, int j);
 real4 draw_rn_prime_modulus(Engine& e, int j);
 real4 uniform_variate(Engine& e, real4 a, real4 b);
 real4 normal_variate(Engine& e, int j);
@@ -36,6 +38,22 @@ void reset_stream_seeds(Engine& e);
 inline int4 next_seed_69069(int4 s) {
   const std::uint64_t v = static_cast<std::uint64_t>(static_cast<std::uint32_t>(s) & 0x7FFFFFFFu);
   return static_cast<int4>((v * 69069u) & 0x7FFFFFFFu);
+}
+
+inline constexpr real4 k_two_31 = 2147483648.0f;
+
+// A uniform number of stream j in [0, 1). Most draws are a step of the
+// multiplicative generator, made here; the others (stream 1 while its
+// preset numbers last or its seed is small, the second generator, the
+// mirrored draws, a stream outside 1..50) by every rule.
+inline real4 draw_random_number(Engine& e, int j) {
+  RandomState& r = e.rn;
+  const bool plain = j >= 1 && j <= k_rn_stream_max && !r.second_generator && !e.ent.steps.simulate_b_flag &&
+                     (j != 1 || (r.seed[1] != 3 && (r.preset_count != 0 || r.seed[1] >= 1000)));
+  if (!plain) return draw_random_number_general(e, j);
+  int4& seed = r.seed[static_cast<std::size_t>(j)];
+  seed = next_seed_69069(seed);
+  return static_cast<real4>(seed) / k_two_31;
 }
 
 // Seed of the second generator for a stream seed s: the start value
