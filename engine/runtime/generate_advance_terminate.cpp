@@ -89,8 +89,9 @@ real4 generate_interval(Engine& e, int g) { return interval_of_generate(e, g); }
     for (int j = 1; j <= e.ent.par.param_count; ++j) cur[ix(parameter_word(j))] = 0.0;
   }
   // The next arrival is filed; this one goes on at the clock.
-  cur[tw::move_time] = e.run.clock + t;
-  insert_future_event(e);
+  const real4 due = e.run.clock + t;
+  cur[tw::move_time] = due;
+  insert_future_event(e, due);
   cur[tw::move_time] = e.run.clock;
   cur[tw::qtable_entry] = 0.0;
   if (e.ent.par.trace_number_wanted_a || e.ent.par.trace_number_wanted_b) {
@@ -115,10 +116,11 @@ real4 generate_interval(Engine& e, int g) { return interval_of_generate(e, g); }
   const real4 t = time_from_operand_pair(e, row[1], row[2], row[3], row[4]);
   if (t < 0.0f) run_error(e, " Negative ADVANCE time");
   auto& cur = e.act.cur_txn;
-  cur[tw::move_time] = e.run.clock + t;
+  const real4 due = e.run.clock + t;
+  cur[tw::move_time] = due;
   cur[tw::next_block] = -b;
   if (e.ent.st.station_in_advance_flag) derive_block_time(e, b);
-  insert_future_event(e);
+  insert_future_event(e, due);
 }
 
 void derive_block_time(Engine& e, int b) {

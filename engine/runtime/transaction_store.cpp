@@ -209,8 +209,10 @@ int next_block_code(const Engine& e, double next_word) {
 }
 
 // Takes the first free record for chain k and files the active
-// transaction's words into it.
-[[gnu::always_inline]] inline int take_free_record(Engine& e, int k) {
+// transaction's words into it; its move time is `move_time`, the move time
+// word rounded to single precision (given by the caller, which has it at
+// hand, so that the filing need not wait to read it back).
+[[gnu::always_inline]] inline int take_free_record(Engine& e, int k, real4 move_time) {
   TxnStore& t = e.txn;
   if (t.free_head <= 0 || !chain_ok(e, k) || t.chain_size[ix(k)] < 0) report_transaction_overflow(e, StoreError::no_free_record);
   const int p = t.free_head;
@@ -218,14 +220,14 @@ int next_block_code(const Engine& e, double next_word) {
   // fixed words are copied without a loop.
   real4* w = &t.txn_pool[ix(record_base_word(e, p))];
   const real8* c = e.act.cur_txn.data();
-  w[tw::move_time] = static_cast<real4>(c[tw::move_time]);
+  w[tw::move_time] = move_time;
   w[tw::next_block] = static_cast<real4>(c[tw::next_block]);
   w[tw::priority] = static_cast<real4>(c[tw::priority]);
   w[tw::qtable_entry] = static_cast<real4>(c[tw::qtable_entry]);
   w[tw::current_block] = static_cast<real4>(c[tw::current_block]);
   for (int i = tw::first_param, n = t.txn_words; i <= n; ++i) w[i] = static_cast<real4>(c[i]);
   t.txn_priority[ix(p)] = c[tw::priority];
-  t.txn_time[ix(p)] = w[tw::move_time];
+  t.txn_time[ix(p)] = move_time;
   t.txn_marks[ix(p)] = e.act.cur_marks;
   if (p == t.fresh_record) {
     // Never used: the free records behind it are the next ones in the pool.
@@ -334,10 +336,11 @@ void chain_relink(Engine& e, int k, int q, int p) {
 
 namespace {
 
-// Files record p, taken for chain k, in the chain's order.
-[[gnu::always_inline]] inline void file_in_order(Engine& e, int k, int p) {
+// Files record p, taken for chain k with move time `move_time`, in the
+// chain's order.
+[[gnu::always_inline]] inline void file_in_order(Engine& e, int k, int p, real4 move_time) {
   TxnStore& t = e.txn;
-  const real4 time = key_time(e, k, p);
+  const real4 time = k == k_future_chain ? move_time : 0.0f;
   const real8 pr = t.txn_priority[ix(p)];
   int q = 0;
   int walked = 0;
@@ -426,9 +429,16 @@ namespace {
 
 }  // namespace
 
-void insert_event_chain(Engine& e, int k) { file_in_order(e, k, take_free_record(e, k)); }
+void insert_event_chain(Engine& e, int k) {
+  const real4 move_time = static_cast<real4>(e.act.cur_txn[tw::move_time]);
+  file_in_order(e, k, take_free_record(e, k, move_time), move_time);
+}
 
-void insert_future_event(Engine& e) { file_in_order(e, k_future_chain, take_free_record(e, k_future_chain)); }
+void insert_future_event(Engine& e, real4 move_time) {
+  file_in_order(e, k_future_chain, take_free_record(e, k_future_chain, move_time), move_time);
+}
+
+void insert_future_event(Engine& e) { insert_future_event(e, static_cast<real4>(e.act.cur_txn[tw::move_time])); }
 
 void insert_chain_front(Engine& e, int k) {
   TxnStore& t = e.txn;
@@ -436,7 +446,7 @@ void insert_chain_front(Engine& e, int k) {
     insert_event_chain(e, k);
     return;
   }
-  const int p = take_free_record(e, k);
+  const int p = take_free_record(e, k, static_cast<real4>(e.act.cur_txn[tw::move_time]));
   link_chain_entry(e, k, t.chain_head[ix(k)], p);
   if (k != k_future_chain || t.batch_last == 0) index_linked_record(e, k, p, false);
   t.chain_size[ix(k)] += 1;
@@ -467,7 +477,7 @@ void file_taken_record(Engine& e, int p, bool due_now) {
   if (due_now) {
     file_due_now(e, p);
   } else {
-    file_in_order(e, k_future_chain, p);
+    file_in_order(e, k_future_chain, p, record_move_time(e, p));
   }
 }
 
