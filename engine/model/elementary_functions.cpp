@@ -386,16 +386,19 @@ real8 log_real8(real8 x) {
 }
 
 real8 log_of_real4(real4 x) {
-  const double xd = x;
-  if (!(xd > 0.0) || xd == std::numeric_limits<double>::infinity()) return log_real8(xd);
+  // A normal positive float here; zero, subnormals, negatives, infinity
+  // and NaN as log_real8 takes them.
+  const std::uint32_t bits = std::bit_cast<std::uint32_t>(x);
+  if (bits - 0x00800000u >= 0x7f000000u) return log_real8(x);
   // The mantissa m, the grid point F and the table row as log_real8 takes
-  // them (a float is a normal double).
-  const std::uint64_t bits = to_bits(xd);
-  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-  const std::uint64_t top = fraction >> 44;
+  // them, from the float's bits: its first eight fraction bits, m halved
+  // from 181/128 on.
+  const std::uint32_t fraction = bits & 0x7fffffu;
+  const std::uint32_t top = fraction >> 15;
   const int halved = static_cast<int>(top >= 106);
-  const int k = static_cast<int>(bits >> 52) - 1023 + halved;
-  const double m = from_bits(fraction | (static_cast<std::uint64_t>(1023 - halved) << 52));
+  const int k = static_cast<int>(bits >> 23) - 127 + halved;
+  const double m = from_bits((static_cast<std::uint64_t>(fraction) << 29) |
+                             (static_cast<std::uint64_t>(1023 - halved) << 52));
   const int t = 128 + static_cast<int>((top + 1) >> 1);
   const int i = t + (k_log_lower_points - 128) - halved * (k_log_lower_points - 128 + 181);
   const ShortLogPoint& p = k_short_log_points[static_cast<std::size_t>(i)];
@@ -404,15 +407,16 @@ real8 log_of_real4(real4 x) {
   const double r = m * p.c - 1.0;
   const Pair a = two_sum(k * k_ln2_hi, p.log_hi);
   const Pair s = two_sum(a.hi, r);
-  // ln(1 + r) - r to the term r^9 (|r| < 2^-8), in Estrin's order.
+  // ln(1 + r) - r to the term r^9 (|r| < 2^-8), as four pairs of terms
+  // beside one another, so that the result waits on few operations after r.
   const double r2 = r * r;
   const double r4 = r2 * r2;
   const double c23 = -0x1p-1 + r * 0x1.5555555555555p-2;
   const double c45 = -0x1p-2 + r * 0x1.999999999999ap-3;
   const double c67 = -0x1.5555555555555p-3 + r * 0x1.2492492492492p-3;
   const double c89 = -0x1p-3 + r * 0x1.c71c71c71c71cp-4;
-  const double tail = r2 * ((c23 + r2 * c45) + r4 * (c67 + r2 * c89));
-  const double low = (a.lo + s.lo) + ((k * k_ln2_lo + p.log_lo) + tail);
+  const double tail = (r2 * c23 + r4 * c45) + ((r2 * r4) * c67 + (r4 * r4) * c89);
+  const double low = tail + ((a.lo + s.lo) + (k * k_ln2_lo + p.log_lo));
   // The sum lies within about 2^-61 of it of ln x (the roundings of the
   // tail weigh most), so where it rounds to the same double 2^-59 of it
   // either side, ln x lies more than 2^-60 of it from the middle between
@@ -421,7 +425,7 @@ real8 log_of_real4(real4 x) {
   // log_real8 itself. Every positive float has been run through both.
   const double eps = std::fabs(s.hi) * 0x1p-59;
   if (s.hi + (low + eps) == s.hi + (low - eps)) return s.hi + low;
-  return log_real8(xd);
+  return log_real8(x);
 }
 
 real4 log_real4(real4 x) { return static_cast<real4>(log_of_real4(x)); }
