@@ -110,11 +110,10 @@ inline void enter_block(Engine& e, int b, int code) {
 
 }  // namespace
 
-void dispatch_block(Engine& e) {
+void dispatch_block(Engine& e, real8 x) {
   auto& cur = e.act.cur_txn;
   int b;
   int code;
-  const double x = cur[tw::next_block];
   if (x < 0.0) {
     // Leaves block b, where it was still counted, and goes on after it.
     b = trunc_i32(-x);

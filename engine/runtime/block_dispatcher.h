@@ -3,11 +3,15 @@
 // routine by its code; and the trace of changed block counts.
 #pragma once
 
+#include "model/numbers.h"
+
 namespace kelvo {
 
 struct Engine;
 
-void dispatch_block(Engine& e);
+// Moves the active transaction on from its next-block word `next_block`
+// (element 2, as the event loop took it from the record).
+void dispatch_block(Engine& e, real8 next_block);
 // A block whose routine this version does not have (or whose table entry
 // it cannot use): " Block code NN cannot be run by this version" and the
 // run's error report.

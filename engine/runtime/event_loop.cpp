@@ -187,10 +187,10 @@ void run_event_loop(Engine& e) {
       // waiter released for a retry keeps an older move time on record).
       const bool in_batch = t.batch_last != 0;
       const bool ends_batch = p == t.batch_last;
-      unlink_first_event(e);
+      const real8 next_block = unlink_first_event(e);
       if (in_batch) e.act.cur_txn[tw::move_time] = r.clock;
       if (ends_batch) t.batch_last = 0;
-      dispatch_block(e);
+      dispatch_block(e, next_block);
       if (e.ent.par.trace_number_wanted_a) trace_count_changes(e);
       if (r.waitif_pending) {
         const int b = trunc_i32(e.act.cur_txn[tw::next_block]);

@@ -522,9 +522,12 @@ void unlink_transaction(Engine& e, int p, int k) {
   unlink_checked(e, p, k);
 }
 
-void unlink_first_event(Engine& e) {
+real8 unlink_first_event(Engine& e) {
   // The head of the future-events chain is on it: nothing to check.
-  unlink_checked(e, e.txn.chain_head[k_future_chain], k_future_chain);
+  const int p = e.txn.chain_head[k_future_chain];
+  const real8 next_block = record_word(e, p, tw::next_block);
+  unlink_checked(e, p, k_future_chain);
+  return next_block;
 }
 
 namespace {

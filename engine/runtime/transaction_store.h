@@ -31,8 +31,8 @@ void link_chain_entry(Engine& e, int k, int h, int p);
 void chain_relink(Engine& e, int k, int q, int p);
 void unlink_transaction(Engine& e, int p, int k);
 // unlink_transaction of the first record of the future-events chain (the
-// chain is not empty).
-void unlink_first_event(Engine& e);
+// chain is not empty); returns its next-block word.
+real8 unlink_first_event(Engine& e);
 void remove_from_chain_and_count(Engine& e, int s, int p);
 // A waiting record moved onto the future-events chain in place, not
 // copied through the active transaction (which keeps its own words): it

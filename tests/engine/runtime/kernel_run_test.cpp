@@ -61,7 +61,7 @@ TEST_F(KernelRun, ArrivalTimesFollowTheFloatSums) {
     if (record_word(*e, h, 2) == 1.0f) arrivals.push_back(record_move_time(*e, h));
     e->run.clock = record_move_time(*e, h);
     unlink_transaction(*e, h, 1);
-    dispatch_block(*e);
+    dispatch_block(*e, e->act.cur_txn[tw::next_block]);
   }
   EXPECT_EQ(arrivals, (std::vector<float>{0.0f, 6.303016f, 15.319233f, 23.183128f}));
 }
@@ -104,7 +104,7 @@ TEST_F(KernelRun, ZeroAdvanceGoesBehindEqualTimeAndPriority) {
   insert_event_chain(*e, 1);
   const int arrival = e->txn.chain_head[1];
   unlink_transaction(*e, arrival, 1);
-  dispatch_block(*e);  // GENERATE then ADVANCE 0
+  dispatch_block(*e, e->act.cur_txn[tw::next_block]);  // GENERATE then ADVANCE 0
   // Chain: the waiting event at 0, then the delayed transaction at 0, then
   // the next arrival.
   const int h = e->txn.chain_head[1];
@@ -124,7 +124,7 @@ TEST_F(KernelRun, ResumingTransactionLeavesItsBlock) {
   e->act.cur_txn = {};
   e->act.cur_txn[2] = -2.0;
   e->act.cur_txn[5] = 2.0;
-  dispatch_block(*e);
+  dispatch_block(*e, e->act.cur_txn[tw::next_block]);
   EXPECT_EQ(e->blocks.block_current[2], 0);
   EXPECT_EQ(e->blocks.block_entries[2], 0);
   EXPECT_EQ(e->blocks.block_entries[3], 1);
@@ -170,12 +170,12 @@ TEST_F(KernelRun, ArrivalExactlyAtTheEndCreatesNothingUnlessResetFollows) {
   e->run.clock = 0.0f;
   e->run.end_time = 0.0f;
   e->run.next_step_code = 1;
-  dispatch_block(*e);
+  dispatch_block(*e, e->act.cur_txn[tw::next_block]);
   EXPECT_EQ(e->blocks.block_entries[1], 0);
   EXPECT_EQ(e->txn.chain_size[1], 0);
   e->run.next_step_code = 4;  // a RESET follows: the arrival goes on
   e->act.cur_txn[2] = 1;
-  dispatch_block(*e);
+  dispatch_block(*e, e->act.cur_txn[tw::next_block]);
   EXPECT_EQ(e->blocks.block_entries[1], 1);
   EXPECT_EQ(e->blocks.block_entries[2], 1);
 }
@@ -344,7 +344,7 @@ TEST_F(KernelRun, EveryCodeHasItsEnd) {
     start_run_transactions(*e);
     e->act.cur_txn[2] = 4;
     e->act.cur_txn[5] = 3;
-    const bool stopped = stops([&] { dispatch_block(*e); });
+    const bool stopped = stops([&] { dispatch_block(*e, e->act.cur_txn[tw::next_block]); });
     const std::string first = lines_of(out.str()).empty() ? "" : lines_of(out.str())[0];
     const bool is_control = std::find(control.begin(), control.end(), code) != control.end();
     if (code == 1 || code == 19) {
