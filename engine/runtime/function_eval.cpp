@@ -52,6 +52,34 @@ real8 argument_value(Engine& e, int f, int level) {
   return operand_index_value(e, kind, index);
 }
 
+// x lies above the last point of function f (n points): the message, its
+// hints, and the stop.
+[[noreturn, gnu::cold, gnu::noinline]] void stop_above_points(Engine& e, int f, int n) {
+  const auto& xs = e.ent.fn.function_x[ix(f)];
+  const real4 top = n >= 1 ? xs[ix(n)] : 0.0f;
+  const int unit = open_error_unit(e);
+  e.ch.write(unit, io::Rec().lit(" x value of function ").lit(function_name_text(e, f)).lit(" above upper limit").f(top, 9, top <= 1.0f ? 6 : 2));
+  if (std::fabs(top - 1.0f) < 0.0001f) {
+    e.ch.write(unit, " Possible source of error: ");
+    e.ch.write(unit, " When the FUNCTION's A operand is not RNj, line 1");
+    e.ch.write(unit, " of datafile must start with C or D");
+  }
+  stop_program(e);
+}
+
+// x lies below the first point of continuous function f: the message,
+// its hints, and the stop.
+[[noreturn, gnu::cold, gnu::noinline]] void stop_below_points(Engine& e, int f, real8 x) {
+  const int unit = open_error_unit(e);
+  e.ch.write(unit, io::Rec().lit(" x value of (continuous) function ").lit(function_name_text(e, f)).lit(" below lower limit"));
+  if (x == 0.0) {
+    e.ch.write(unit, " This x-value of function's A operand is 0");
+    e.ch.write(unit, " It has perhaps never been given a value, e.g.");
+    e.ch.write(unit, " in control statement prior to first GENERATE");
+  }
+  stop_program(e);
+}
+
 }  // namespace
 
 real8 function_table_value(Engine& e, int f, real8 x) {
@@ -69,32 +97,17 @@ real8 function_table_value(Engine& e, int f, real8 x) {
     const int part = function_part(fn, f, x);
     if (part >= 0) first = fn.fn_first_point[ix(f)][ix(part)];
   }
-  for (int k = first; k <= n && i == 0; ++k)
-    if (x <= static_cast<real8>(xs[ix(k)])) i = k;
-  if (i == 0 && n >= 1 && x <= static_cast<real8>(xs[ix(n)]) + 0.000001) i = n;
-  if (i == 0) {
-    const real4 top = n >= 1 ? xs[ix(n)] : 0.0f;
-    const int unit = open_error_unit(e);
-    e.ch.write(unit, io::Rec().lit(" x value of function ").lit(function_name_text(e, f)).lit(" above upper limit").f(top, 9, top <= 1.0f ? 6 : 2));
-    if (std::fabs(top - 1.0f) < 0.0001f) {
-      e.ch.write(unit, " Possible source of error: ");
-      e.ch.write(unit, " When the FUNCTION's A operand is not RNj, line 1");
-      e.ch.write(unit, " of datafile must start with C or D");
+  for (int k = first; k <= n; ++k) {
+    if (x <= static_cast<real8>(xs[ix(k)])) {
+      i = k;
+      break;
     }
-    stop_program(e);
   }
+  if (i == 0 && n >= 1 && x <= static_cast<real8>(xs[ix(n)]) + 0.000001) i = n;
+  if (i == 0) stop_above_points(e, f, n);
   if (fn.function_kind[ix(f)] != fnk::continuous) return ys[ix(i)];
   if (x == static_cast<real8>(xs[ix(i)])) return ys[ix(i)];
-  if (i == 1) {
-    const int unit = open_error_unit(e);
-    e.ch.write(unit, io::Rec().lit(" x value of (continuous) function ").lit(function_name_text(e, f)).lit(" below lower limit"));
-    if (x == 0.0) {
-      e.ch.write(unit, " This x-value of function's A operand is 0");
-      e.ch.write(unit, " It has perhaps never been given a value, e.g.");
-      e.ch.write(unit, " in control statement prior to first GENERATE");
-    }
-    stop_program(e);
-  }
+  if (i == 1) stop_below_points(e, f, x);
   const real4 dx = xs[ix(i)] - xs[ix(i - 1)];
   const real4 dy = ys[ix(i)] - ys[ix(i - 1)];
   // Two points with the same x: the upper one's value.
