@@ -97,6 +97,8 @@ real8 function_table_value(Engine& e, int f, real8 x) {
     const int part = function_part(fn, f, x);
     if (part >= 0) first = fn.fn_first_point[ix(f)][ix(part)];
   }
+  // From the index the scan takes a step or two: not unrolled.
+#pragma GCC unroll 1
   for (int k = first; k <= n; ++k) {
     if (x <= static_cast<real8>(xs[ix(k)])) {
       i = k;
