@@ -19,17 +19,21 @@ namespace kelvo {
 
 namespace {
 
+// A kind code or an entity number of a time row: a small whole number
+// that the translator wrote into a single-precision word.
+inline int row_code(real4 v) { return static_cast<int>(v); }
+
 // Value of one time operand by its kind code.
 real4 time_operand(Engine& e, real4 value, int kind) {
   switch (kind) {
     case tkind::value:
       return value;
     case tkind::variable:
-      return eval_variable_1(e, trunc_i32(value));
+      return eval_variable_1(e, row_code(value));
     case tkind::function:
-      return static_cast<real4>(evaluate_function(e, trunc_i32(value)));
+      return static_cast<real4>(evaluate_function(e, row_code(value)));
     case tkind::savevalue: {
-      int index = trunc_i32(value);
+      int index = row_code(value);
       if (index < 1 || index > k_savevalue_limit) run_error(e, " Savevalue not defined earlier in program");
       return static_cast<real4>(e.ent.sv.savevalue_value[ix(index)]);
     }
@@ -37,7 +41,7 @@ real4 time_operand(Engine& e, real4 value, int kind) {
       return e.run.clock;
     case tkind::parameter:
     default: {  // any other kind too: -p through parameter p
-      int p = trunc_i32(value);
+      int p = row_code(value);
       if (p < 0) {
         int index = -p;
         return operand_index_value(e, -opnd::parameter, index);
@@ -57,8 +61,8 @@ real4 time_operand(Engine& e, real4 value, int kind) {
   }
   // Kind 0 (the value itself) is the common B operand, and A's when it
   // is a constant beside a computed B.
-  const real4 r1 = kind_a == 0.0f ? a : time_operand(e, a, trunc_i32(kind_a));
-  const real4 r2 = kind_b == 0.0f ? b : time_operand(e, b, trunc_i32(kind_b));
+  const real4 r1 = kind_a == 0.0f ? a : time_operand(e, a, row_code(kind_a));
+  const real4 r2 = kind_b == 0.0f ? b : time_operand(e, b, row_code(kind_b));
   if (r2 == 0.0f) return r1;
   const real4 u = draw_random_number(e, 1);
   return (r1 - r2) + (2.0f * r2) * u;
