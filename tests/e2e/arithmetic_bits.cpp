@@ -41,6 +41,11 @@ int main() {
     line("log4", b, std::bit_cast<std::uint32_t>(kelvo::log_real4(std::bit_cast<float>(b))));
   }
   for (int i = 0; i < n; ++i) {
+    // Floats in (0, 1], as the exponential variate takes them, in double.
+    const std::uint32_t b = static_cast<std::uint32_t>(next() % 0x3f800000u) + 1u;
+    line("logf", b, std::bit_cast<std::uint64_t>(kelvo::log_of_real4(std::bit_cast<float>(b))));
+  }
+  for (int i = 0; i < n; ++i) {
     // |x| below 128: the whole range up to overflow and past underflow.
     const std::uint32_t b = static_cast<std::uint32_t>(next() % 0x43000000u) | (i % 2 == 0 ? 0x80000000u : 0u);
     line("exp4", b, std::bit_cast<std::uint32_t>(kelvo::exp_real4(std::bit_cast<float>(b))));
