@@ -140,9 +140,10 @@ inline bool files_before(const Engine& e, real4 time, real8 pr, int q) {
 // The record a new record is filed behind on the future-events chain
 // while the chain's sorted part (behind the batch due now) is in key
 // order, when it files before the tail: the place a walk from the tail
-// would find, found from the end of the sorted part nearer by time. The
-// walk passes the records that the new one files before; in key order
-// those are a tail of the sorted part, so the first record it files
+// would find, found by walking from both ends of the sorted part at once
+// (one step each way per round) until one walk finds it. The walk from
+// the tail passes the records that the new one files before; in key
+// order those are a tail of the sorted part, so the first record it files
 // before, sought from the front, has the same place in front of it.
 int place_in_sorted_events(const Engine& e, real4 time, real8 pr) {
   const TxnStore& t = e.txn;
@@ -152,13 +153,16 @@ int place_in_sorted_events(const Engine& e, real4 time, real8 pr) {
     // In front of the whole sorted part: on into the batch due now.
     return t.batch_last != 0 ? walk_to_place(e, k_future_chain, t.batch_last, time, pr) : 0;
   }
-  // Behind `first`, in front of the tail.
-  if (time - record_move_time(e, first) < record_move_time(e, tail) - time) {
-    int r = t.txn_next[ix(first)];
-    while (!files_before(e, time, pr, r)) r = t.txn_next[ix(r)];
-    return t.txn_prev[ix(r)];
+  // Behind `first`, in front of the tail: the front walk ends at the tail
+  // at the latest, the back walk at `first`.
+  int front = t.txn_next[ix(first)];
+  int back = t.txn_prev[ix(tail)];
+  for (;;) {
+    if (files_before(e, time, pr, front)) return t.txn_prev[ix(front)];
+    if (!files_before(e, time, pr, back)) return back;
+    front = t.txn_next[ix(front)];
+    back = t.txn_prev[ix(back)];
   }
-  return walk_to_place(e, k_future_chain, t.txn_prev[ix(tail)], time, pr);
 }
 
 // The station record r holds while it is delayed on the future-events
