@@ -276,7 +276,7 @@ void dispatch_block(Engine& e, real8 x) {
         priority_block(e, b, code);
         cur[tw::current_block] = b;
         cur[tw::next_block] = b + 1;
-        insert_future_event(e);
+        insert_event_chain(e, k_future_chain);
         return;
       default:
         refuse_block(e, b, code);

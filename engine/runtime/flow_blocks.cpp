@@ -141,7 +141,7 @@ void split_block(Engine& e, int b) {
     if (s > 0) cur[ix(parameter_word(s))] = serial + 1.0 + j;
     if (num_word > 0) cur[ix(num_word)] = ++e.run.txn_counter;
     if (trace_word > 0) cur[ix(trace_word)] = ++e.run.txn_counter;
-    insert_future_event(e);
+    insert_event_chain(e, k_future_chain);
   }
   if (s > 0) cur[ix(parameter_word(s))] = serial + 1.0;
   if (num_word > 0) cur[ix(num_word)] = own_number;

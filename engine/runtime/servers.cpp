@@ -235,7 +235,7 @@ void send_holder(Engine& e, int to) {
   e.act.cur_marks.advance_station = 0;
   cur[tw::current_block] = b;
   cur[tw::next_block] = to;
-  insert_future_event(e);
+  insert_event_chain(e, k_future_chain);
 }
 
 // --- Entry ---

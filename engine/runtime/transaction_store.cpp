@@ -442,8 +442,6 @@ void insert_future_event(Engine& e, real4 move_time) {
   file_in_order(e, k_future_chain, take_free_record(e, k_future_chain, move_time), move_time);
 }
 
-void insert_future_event(Engine& e) { insert_future_event(e, static_cast<real4>(e.act.cur_txn[tw::move_time])); }
-
 void insert_chain_front(Engine& e, int k) {
   TxnStore& t = e.txn;
   if (chain_ok(e, k) && t.chain_head[ix(k)] != 0 && e.act.cur_txn[tw::priority] < t.txn_priority[ix(t.chain_head[ix(k)])]) {
@@ -647,7 +645,7 @@ void start_run_transactions(Engine& e) {
     // parameters included, and every mark.
     for (int i = tw::current_block; i < static_cast<int>(cur.size()); ++i) cur[ix(i)] = 0.0;
     e.act.cur_marks = TxnMarks{};
-    insert_future_event(e);
+    insert_event_chain(e, k_future_chain);
   }
   find_last_due_event(e, 0.0f);
   clear_trace_marks(e);

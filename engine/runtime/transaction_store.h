@@ -22,9 +22,9 @@ bool has_parameter(const Engine& e, int j);
 void start_run_transactions(Engine& e);
 void init_free_chain(Engine& e);
 void insert_event_chain(Engine& e, int k);
-// insert_event_chain(k_future_chain), worked out for that chain; the
-// second form is given the move time word rounded to single precision.
-void insert_future_event(Engine& e);
+// insert_event_chain(k_future_chain), worked out for that chain and given
+// the move time word rounded to single precision (the block that computed
+// it has it at hand).
 void insert_future_event(Engine& e, real4 move_time);
 void insert_chain_front(Engine& e, int k);
 void link_chain_entry(Engine& e, int k, int h, int p);
