@@ -477,9 +477,11 @@ Lexed lex_prefixed(Engine& e, int u, const std::string& t, std::size_t sep, char
     flag_error_without_hint(e, " Name with more than 6 characters");
     return Lexed::stop;
   }
+  // A savevalue name of one or two characters that reads as a parameter
+  // or a priority (X$P1, X$PR) is refused; longer names (X$PRE, X$P1A) and
+  // other short ones (X$AB) are names like any other.
   if (mark == 'X' && (rest.empty() || rest[0] == '$' ||
-                      (rest.size() <= 2 && is_param_or_rn_operand(rest[0], rest.size() > 1 ? rest[1] : ' ', ' ')) ||
-                      (rest.size() == 3 && is_param_or_rn_operand(rest[0], rest[1], rest[2])))) {
+                      (rest.size() <= 2 && is_param_or_rn_operand(rest[0], rest.size() > 1 ? rest[1] : ' ', ' ')))) {
     flag_error_without_hint(e, " X$-name should start with 3 letters");
     return Lexed::stop;
   }
