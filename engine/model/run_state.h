@@ -253,6 +253,7 @@ struct ExperimentState {
 // Evaluation of operands and expressions.
 struct EvalState {
   std::array<real8, k_expr_temp_slots + 1> eval_stack{};
+  int4 nesting = 0;  // expressions being evaluated now, one inside the other, across function calls (operand evaluation)
   std::array<real8, k_input_keep + 1> input_keep{};
   bool keep_input = false;  // run control keeps INPUT values (experiment)
   int4 experi_alternative = 0;     // alternative of the experiment being run

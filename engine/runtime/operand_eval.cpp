@@ -171,6 +171,8 @@ void bind_expression_argument(Engine& e, int cls, real8 v, int& x) {
 }
 
 real8 eval_level(Engine& e, int level, int cls, real8 v) {
+  // Stops before the call binds its argument.
+  if (e.ev.nesting >= k_eval_levels) nested_too_far(e);
   int x = 0;
   bind_expression_argument(e, cls, v, x);
   return eval_variable(e, x, level);
@@ -293,8 +295,32 @@ real8 eval_items(Engine& e, int x, int level) {
 
 }  // namespace
 
+namespace {
+
+// One expression under evaluation. The levels of an evaluation start
+// again at a function's argument, so they alone cannot see an expression
+// that reaches itself through a function; this count of the expressions
+// under evaluation, whatever the road from one to the next, stops such a
+// cycle where a cycle of variables stops.
+class NestedExpression {
+ public:
+  explicit NestedExpression(Engine& e) : e_(e) {
+    if (e.ev.nesting >= k_eval_levels) nested_too_far(e);
+    ++e.ev.nesting;
+  }
+  ~NestedExpression() { --e_.ev.nesting; }
+  NestedExpression(const NestedExpression&) = delete;
+  NestedExpression& operator=(const NestedExpression&) = delete;
+
+ private:
+  Engine& e_;
+};
+
+}  // namespace
+
 real8 eval_variable(Engine& e, int x, int level) {
   if (x < 1 || x > k_expr_limit) out_of_range(e, x);
+  const NestedExpression nested(e);
   // A nested level leaves the temporaries as it found them; level 1
   // keeps what it stored.
   if (level > 1) {
