@@ -318,6 +318,15 @@ void preempt_entry(Engine& e, int b, bool by_priority) {
 
 // --- Exit ---
 
+// The pre-empted holder to which the end of a pre-emption of facility s
+// hands it back: the head of its line when it waits there with the rest
+// of its delay (0: none).
+int returning_holder(const Engine& e, int s) {
+  if (e.srv.preempted_count[ix(s)] == 0) return 0;
+  const int p = e.txn.chain_head[ix(station_chain(s))];
+  return p != 0 && record_word(e, p, tw::move_time) < 0.0f ? p : 0;
+}
+
 [[noreturn]] void negative_contents(Engine& e, int b, int s) {
   if (e.ctl.auto_animation_flag) {
     report_statement_error(e, " Negative contents in server ");
@@ -449,7 +458,11 @@ void leave_or_release_block(Engine& e, int b) {
 void return_block(Engine& e, int b) {
   const int s = block_station(e, b);
   if (!give_back_units(e, b, s)) return;
-  retest_waitif(e, s);
+  // The WAITIF waiters of the station are tested against the facility as
+  // the RETURN leaves it: held again when its pre-empted holder takes it
+  // back (the hand-back tests them), else free until its next waiter
+  // takes it.
+  if (returning_holder(e, s) == 0) retest_waitif(e, s);
   // The returning transaction keeps the priority that the hand-over left it.
   update_station_state(e, s);
 }
@@ -570,6 +583,8 @@ void update_station_state(Engine& e, int s) {
   if (numbers_kept(e)) srv.station_holder[ix(s)] = trunc_i32(static_cast<real8>(record_word(e, p, e.ent.par.txn_num_off)));
   set_record_key(e, p, due, priority);
   file_taken_record(e, p, false);
+  // Held again: its WAITIF waiters see it so.
+  if (time < 0.0f) retest_waitif(e, s);
 }
 
 }  // namespace kelvo
