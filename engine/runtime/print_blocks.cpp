@@ -178,13 +178,6 @@ int default_width(real4 value, bool real) {
   return std::max(k_default_width, k + (real ? 4 : 1));
 }
 
-// x rounded to d decimals (half away from zero).
-real4 rounded(real4 x, int d) {
-  real8 scale = 1.0;
-  for (int i = 0; i < d; ++i) scale *= 10.0;
-  return static_cast<real4>(std::round(static_cast<real8>(x) * scale) / scale);
-}
-
 // The value in its field, rounded to the decimals written; a value too
 // wide for the field ends the run as the field writers say.
 void put_value(Engine& e, real4 value, bool formatted, int width, int decimals) {
@@ -193,9 +186,9 @@ void put_value(Engine& e, real4 value, bool formatted, int width, int decimals) 
   if (decimals == 0 && integral) {
     put_int_field(e, trunc_i32(whole), formatted ? width : default_width(value, false));
   } else if (formatted) {
-    put_real_field(e, rounded(value, decimals), width, decimals);
+    put_real_field(e, value, width, decimals);
   } else {
-    put_real_field(e, rounded(value, k_default_decimals), default_width(value, true), k_default_decimals);
+    put_real_field(e, value, default_width(value, true), k_default_decimals);
   }
 }
 

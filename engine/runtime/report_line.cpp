@@ -4,6 +4,7 @@
 #include "runtime/report_line.h"
 
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "model/engine.h"
@@ -125,23 +126,17 @@ void put_real_field(Engine& e, real4 x, int w, int d) {
     return;
   }
   r.million_mode = false;
-  int4 n;
-  real4 f;
-  if (x >= 100000.0f) {
-    n = trunc_i32(x);
-    f = x > 999999.0f ? 0.0f : std::fabs(x - static_cast<real4>(n));
-  } else {
-    n = trunc_i32(x * 1.000005f);
-    f = std::fabs(x - static_cast<real4>(n));
-  }
-  if (f > 1.0e-6f) {
-    real4 step = 1.0f;
-    for (int k = 0; k < d; ++k) step = step * 0.1f;
-    f = f + step / 2.0f;
-  }
-  if (f > 0.999999f) f = 0.999999f;
-  if (n != 0 || x >= 0.0f) {
-    put_int_field(e, n, i);
+  // The value rounded at its last decimal, half away from zero. A float
+  // times a power of ten up to 10^9 is exact in double, so this rounds
+  // the value itself; the integer part and the decimals come from the
+  // one rounded number and always agree.
+  std::int64_t unit = 1;
+  for (int k = 0; k < d; ++k) unit *= 10;
+  const auto scaled = static_cast<std::int64_t>(std::round(std::fabs(static_cast<real8>(x)) * static_cast<real8>(unit)));
+  const bool negative = x < 0.0f && scaled != 0;
+  const auto whole = static_cast<int4>(scaled / unit);
+  if (whole != 0 || !negative) {
+    put_int_field(e, negative ? -whole : whole, i);
   } else {
     check_line_room(e, r.out_col + (i > 2 ? i : 2));
     for (int k = 0; k < i - 2; ++k) place(e, ++r.out_col, ' ');
@@ -150,16 +145,10 @@ void put_real_field(Engine& e, real4 x, int w, int d) {
   }
   put_char1(e, '.');
   check_line_room(e, r.out_col + d);
-  real4 m = 10.0f;
-  real4 u = 0.1f;
-  for (int k = 0; k < d; ++k) {
-    int digit = trunc_i32(m * f);
-    if (digit < 0) digit = 0;
-    if (digit > 9) digit = 9;
-    f = f - static_cast<real4>(digit) * u;
-    m = m * 10.0f;
-    u = u / 10.0f;
-    place(e, ++r.out_col, static_cast<char>('0' + digit));
+  std::int64_t fraction = scaled % unit;
+  for (std::int64_t u = unit / 10; u >= 1; u /= 10) {
+    place(e, ++r.out_col, static_cast<char>('0' + fraction / u));
+    fraction %= u;
   }
 }
 
