@@ -29,8 +29,8 @@ bool device_name(std::string_view name) {
   if (first == std::string_view::npos) return false;
   std::string stem(name.substr(first, name.find_first_of(". ", first) - first));
   for (char& c : stem) upcase_char(c);
-  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
-  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) && stem[3] >= '1' && stem[3] <= '9';
+  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" || stem == "CONIN$" || stem == "CONOUT$") return true;
+  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) && is_digit_char(stem[3]);
 }
 
 }  // namespace

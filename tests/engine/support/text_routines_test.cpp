@@ -66,8 +66,9 @@ TEST(WorkFileNames, PlainFileNamesHaveNoControlCharacterAndNoPath) {
       {"NUL.TXT", true, false},       {"nul", true, false},         {"Con.TXT.ABC", true, false},
       {"AUX  ", true, false},         {"pRn.x", true, false},       {"com1.dat", true, false},
       {"LPT9", true, false},          {"NUL .TXT", true, false},    {"COM10.TXT", true, true},
-      {"LPT0", true, true},           {"NULL.TXT", true, true},     {"CONS.TXT", true, true},
-      {"MY.NUL", true, true},
+      {"LPT0", true, false},          {"com0.txt", true, false},    {"CONIN$", true, false},
+      {"conout$.txt", true, false},   {"NULL.TXT", true, true},     {"CONS.TXT", true, true},
+      {"CONIN.TXT", true, true},      {"MY.NUL", true, true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(usable_model_name(c.name), c.usable) << c.name;
