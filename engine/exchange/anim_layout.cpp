@@ -135,6 +135,11 @@ void connection_lines(Engine& e, const AnimBlock& from, const AnimBlock& to, std
   if (ds <= 0) ds = 1;
   const int lane = ha + 10 * ds;
   out.push_back(layout_line(next_number(), ha, va, lane, va));
+  // The run to the target's row. For a target one row below, where the
+  // run would have no length, it goes one row up instead, so that every
+  // line of the layout has a length (setting only the end's tens digit to
+  // 1 would leave no length at the heights -10 and -110 and lift the
+  // others by 10 to 90 units).
   int end_v = vb;
   if (end_v == va) end_v = va + 10;
   out.push_back(layout_line(next_number(), lane, va, lane, end_v));

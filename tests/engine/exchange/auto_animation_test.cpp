@@ -316,6 +316,19 @@ TEST_F(AutoAnimation, ErrorsOfTheAnimatedRunGoToTheUsersTraceFile) {
 }
 
 
+TEST_F(AutoAnimation, AConnectionToTheRowBelowRunsUpOneRowInsteadOfNoLength) {
+  // The GOTO (row 2: 0 to -10) sends to the next block (row 3: -10 to -20)
+  // of its column: a step aside, a run of one row up, and back.
+  ASSERT_FALSE(animate("       SIMULATE\n       GENERATE  10\n       GOTO      NXT\nNXT    TERMINATE 1\n"
+                       "       START     5\n       END\n"));
+  const auto lay = file("M.LAY");
+  const std::string lines[] = {" Line #4  - 30 - 10 - 20 - 10", " Line #5  - 20 - 10 - 20    0", " Line #6  - 20    0 - 30    0"};
+  auto at = std::find(lay.begin(), lay.end(), lines[0]);
+  ASSERT_NE(at, lay.end());
+  EXPECT_EQ(*(at + 1), lines[1]);
+  EXPECT_EQ(*(at + 2), lines[2]);
+}
+
 TEST_F(AutoAnimation, TwoLineConnectionsStandAheadOfTheLayoutAndAgainAmongItsLines) {
   // The IF (row 2 of column 1) sends to T (row 4 of column 2).
   ASSERT_FALSE(animate("       SIMULATE\n       LET       X$A=0\n       GENERATE  10\n       IF        X$A>1,T\n"
