@@ -410,6 +410,13 @@ namespace {
       chain_relink(e, k_future_chain, q, p);
       if (was_last) t.batch_last = p;
     } else {
+      // It would go ahead of the whole batch. A waiter released by a
+      // WAITIF on a station (its priority raised by a retry mark) goes
+      // behind a head that is about to enter the station or seize it
+      // instead: a waiter that the same exit let in. So it finds the
+      // station as that entry leaves it: a storage that a partial LEAVE
+      // left short of full only until its waiting ENTER fills it again
+      // stays full for the WAITIF.
       const int h = t.chain_head[k_future_chain];
       const int code_p = next_block_code(e, record_word(e, p, tw::next_block));
       const int code_h = next_block_code(e, record_word(e, h, tw::next_block));
