@@ -69,7 +69,7 @@ struct Engine {
   ServerTables srv;
   // Run-time state of the WAITIF blocks (engine/runtime/waitif).
   WaitifRun waitif_run;
-  // When the values a shared WAITIF condition reads last changed.
+  // The change numbers of the values a shared WAITIF condition reads (numbered_values.h).
   ChangeStamps changes;
   // Automatic animation: the parse pass's view of the model and its layout.
   AnimState anim;

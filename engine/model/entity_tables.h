@@ -10,6 +10,7 @@
 
 #include "io/fixed_text.h"
 #include "model/limits.h"
+#include "model/numbered_values.h"
 #include "model/numbers.h"
 
 namespace kelvo {
@@ -154,8 +155,9 @@ struct SavevalueTables {
   // A LET block compiled so far assigns the named savevalue (its value is
   // then no constant). LET block check; false at reset.
   std::array<bool, k_named_savevalue_limit + 1> savevalue_let_assigned{};
-  // Current value. Run-time; from savevalue_init at every run start.
-  std::array<real8, k_savevalue_limit + 1> savevalue_value{};
+  // Current value. Run-time (and LET control statements); from
+  // savevalue_init at every run start. Numbered changes.
+  NumberedValues<real8, k_savevalue_limit + 1> savevalue_value{};
   // Highest numbered savevalue (X*j) that a LET block has set: numbered
   // savevalues 1..this are in use. Run-time; 0 at every run start.
   int4 numbered_savevalue_count = 0;

@@ -148,34 +148,6 @@ struct ActiveTxn {
   int4 cur_block = 0;       // block being executed
 };
 
-// Change numbers of the values a shared WAITIF condition may read: every
-// change of a station's contents, a queue's contents or a savevalue takes
-// the next number, and a change of many at once (a run's set-up, a reset
-// of the statistics, values given between runs) takes one for all. A
-// condition tested at number n reads the same until a value it reads
-// takes a later number. Written by the writers of those values (servers,
-// queues, LET and the built-in programs); never reset, the numbers only
-// grow.
-struct ChangeStamps {
-  std::int64_t last = 0;                                   // the latest number given
-  std::int64_t all = 0;                                    // the latest change of many values at once
-  std::array<std::int64_t, k_station_limit + 1> station{};     // per station: its contents' latest change
-  std::array<std::int64_t, k_queue_limit + 1> queue{};         // per queue: its contents' latest change
-  std::array<std::int64_t, k_savevalue_limit + 1> savevalue{}; // per savevalue: its latest change
-};
-
-inline void note_change(ChangeStamps& c, std::int64_t& slot) { slot = ++c.last; }
-inline void note_station_change(ChangeStamps& c, int s) {
-  if (s >= 1 && s <= k_station_limit) note_change(c, c.station[static_cast<std::size_t>(s)]);
-}
-inline void note_queue_change(ChangeStamps& c, int q) {
-  if (q >= 1 && q <= k_queue_limit) note_change(c, c.queue[static_cast<std::size_t>(q)]);
-}
-inline void note_savevalue_change(ChangeStamps& c, int k) {
-  if (k >= 1 && k <= k_savevalue_limit) note_change(c, c.savevalue[static_cast<std::size_t>(k)]);
-}
-inline void note_change_of_all(ChangeStamps& c) { note_change(c, c.all); }
-
 // Random-number streams RN1..RN50 and the seeds of each run.
 struct RandomState {
   std::array<int4, k_rn_stream_max + 1> seed{};          // current seeds

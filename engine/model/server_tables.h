@@ -8,6 +8,7 @@
 #include <array>
 
 #include "model/limits.h"
+#include "model/numbered_values.h"
 #include "model/numbers.h"
 
 namespace kelvo {
@@ -34,8 +35,8 @@ struct ServerTables {
   using StI4 = std::array<int4, k_station_limit + 1>;
   using QI4 = std::array<int4, k_queue_limit + 1>;
   // --- stations 1..k_station_limit (storages first, then facilities) ---
-  // Units in use. Server routines; restarted at run start.
-  StI4 station_contents{};
+  // Units in use. Server routines; restarted at run start. Numbered changes.
+  NumberedValues<int4, k_station_limit + 1> station_contents{};
   // Highest contents since the statistics restarted. Server routines.
   StI4 station_max{};
   // Units taken in total since the statistics restarted. Server routines.
@@ -58,8 +59,8 @@ struct ServerTables {
   // waiting). Operand evaluation; set only.
   std::array<bool, k_block_capacity + 1> try_block_flag{};
   // --- queues 1..k_queue_limit ---
-  // Transactions now in the queue. Queue routines; restarted at run start.
-  QI4 queue_current{};
+  // Transactions now in the queue. Queue routines; restarted at run start. Numbered changes.
+  NumberedValues<int4, k_queue_limit + 1> queue_current{};
   // Entries in total since the statistics restarted. Queue routines.
   QI4 queue_entries{};
   // Entries counted as zero-time stays. Queue routines.

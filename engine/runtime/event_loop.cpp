@@ -159,10 +159,6 @@ void run_event_loop(Engine& e) {
   // times anew; a START that goes on from a later clock keeps what the run
   // knows, so a run warns once, also across a RESET.
   if (r.clock == 0.0f) r.coarse_clock_from = coarse_clock_threshold(e);
-  // What changed between runs (a RESET, values given at the console or by
-  // an experiment) is not numbered one by one: every shared WAITIF test is
-  // taken anew.
-  note_change_of_all(e.changes);
   for (;;) {
     if (t.chain_size[k_future_chain] < 0) report_transaction_overflow(e, StoreError::future_chain_negative);
     if (t.chain_size[k_future_chain] == 0) {

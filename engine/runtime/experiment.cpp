@@ -448,8 +448,7 @@ void put_invalue_into_model(Engine& e, int run, int mode) {
   int i = 0;
   if (x.invalue_name != 0 && find_savevalue_by_name(e, x.invalue_name, i)) {
     e.ent.sv.savevalue_init[ix(i)] = v;
-    e.ent.sv.savevalue_value[ix(i)] = v;
-    note_change_of_all(e.changes);
+    e.ent.sv.savevalue_value.set(ix(i), v, e.changes);
   }
   // A GOTO whose B operand is the invalue savevalue reads that savevalue
   // at every branch, so it needs nothing more: the probability is the

@@ -262,8 +262,7 @@ void exec_let_minmax(Engine& e, int b) {
   const int dest = mm2.minmax2_dest[ix(m)];
   if (dest < 1 || dest > k_savevalue_limit) run_error(e, io::Rec().lit(" Savevalue").i(dest, 5).lit(" out of range"));
   const bool is_max = mm2.minmax2_is_max[ix(m)];
-  e.ent.sv.savevalue_value[ix(dest)] = is_max ? (v[1] < v[2] ? v[2] : v[1]) : (v[1] > v[2] ? v[2] : v[1]);
-  note_savevalue_change(e.changes, dest);
+  e.ent.sv.savevalue_value.set(ix(dest), is_max ? (v[1] < v[2] ? v[2] : v[1]) : (v[1] > v[2] ? v[2] : v[1]), e.changes);
 }
 
 }  // namespace kelvo

@@ -27,10 +27,11 @@ real4 let_value(Engine& e, const LetRows& rows, int r, int code) {
   return operand_index_value(e, rows.opnd_kind[ix(r)], index);
 }
 
-void assign(real8& target, int4 mode, real4 v) {
-  if (mode == letmode::add) target += v;
-  else if (mode == letmode::subtract) target -= v;
-  else target = v;
+// The value that LET mode `mode` with value v makes of `target`.
+real8 assigned(real8 target, int4 mode, real4 v) {
+  if (mode == letmode::add) return target + v;
+  if (mode == letmode::subtract) return target - v;
+  return v;
 }
 
 // Parameter j of the active transaction as an entity number (its value,
@@ -56,8 +57,8 @@ void let_savevalue_block(Engine& e, int b) {
   if (x < 1 || x > k_savevalue_limit) refuse_block_code(e, code);
   const int r = e.blocks.block_opnd[ix(b)];
   const real4 v = let_value(e, e.let.let, r, code);
-  assign(e.ent.sv.savevalue_value[ix(x)], e.let.let.mode[ix(r)], v);
-  note_savevalue_change(e.changes, x);
+  auto& values = e.ent.sv.savevalue_value;
+  values.set(ix(x), assigned(values[ix(x)], e.let.let.mode[ix(r)], v), e.changes);
 }
 
 void let_parameter_block(Engine& e, int b) {
@@ -67,7 +68,8 @@ void let_parameter_block(Engine& e, int b) {
   if (p < 1 || p > e.ent.par.param_count || !has_parameter(e, p)) run_error(e, " Incorrect implicit parameter number ");
   const int r = e.blocks.block_opnd[ix(b)];
   const real4 v = let_value(e, e.let.letp, r, code);
-  assign(e.act.cur_txn[ix(parameter_word(p))], e.let.letp.mode[ix(r)], v);
+  real8& param = e.act.cur_txn[ix(parameter_word(p))];
+  param = assigned(param, e.let.letp.mode[ix(r)], v);
 }
 
 void priority_block(Engine& e, int b, int code) {

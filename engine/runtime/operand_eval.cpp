@@ -165,8 +165,7 @@ void bind_expression_argument(Engine& e, int cls, real8 v, int& x) {
   if (f < 1 || f > k_expr_ref_limit) out_of_range(e, f);
   const int sv = e.expr.ref_arg[ix(f)];
   if (sv < 1 || sv > k_savevalue_limit) out_of_range(e, sv);
-  e.ent.sv.savevalue_value[ix(sv)] = v;
-  note_savevalue_change(e.changes, sv);
+  e.ent.sv.savevalue_value.set(ix(sv), v, e.changes);
   x = -e.expr.ref_class[ix(f)];
 }
 

@@ -64,8 +64,7 @@ void queue_entry_block(Engine& e, int q) {
   const real4 clock = e.run.clock;
   srv.queue_last_time[ix(q)] = clock;
   srv.queue_area[ix(q)] -= clock;
-  srv.queue_current[ix(q)] += 1;
-  note_queue_change(e.changes, q);
+  srv.queue_current.add(ix(q), 1, e.changes);
   srv.queue_entries[ix(q)] += 1;
   if (srv.queue_current[ix(q)] > srv.queue_max[ix(q)]) srv.queue_max[ix(q)] = srv.queue_current[ix(q)];
   if (qtable_of(e, q) == 0) return;
@@ -89,9 +88,8 @@ void depart_adset(Engine& e, int q) {
   auto& srv = e.srv;
   const real4 clock = e.run.clock;
   srv.queue_area[ix(q)] += clock;
-  auto& current = srv.queue_current[ix(q)];
-  current -= 1;
-  note_queue_change(e.changes, q);
+  srv.queue_current.add(ix(q), -1, e.changes);
+  const int4 current = srv.queue_current[ix(q)];
   if (current < 0) run_error(e, io::Rec().lit(" Illegal use of DEPART. Contents of AD-set:").i(current, 7));
   const real4 last = srv.queue_last_time[ix(q)];
   const auto& cur = e.act.cur_txn;
@@ -181,8 +179,7 @@ void enter_table_value(Engine& e, int t, real4 x, int4 w) {
 
 void clear_server_statistics(Engine& e) {
   auto& srv = e.srv;
-  note_change_of_all(e.changes);
-  srv.station_contents.fill(0);
+  srv.station_contents.fill(0, e.changes);
   srv.station_max.fill(0);
   srv.station_entries.fill(0);
   srv.station_area.fill(0.0f);
@@ -191,7 +188,7 @@ void clear_server_statistics(Engine& e) {
   srv.preempted_count.fill(0);
   srv.served_count.fill(0);
   srv.station_b_flag.fill(false);
-  srv.queue_current.fill(0);
+  srv.queue_current.fill(0, e.changes);
   srv.queue_entries.fill(0);
   srv.queue_zero_entries.fill(0);
   srv.queue_max.fill(0);
@@ -215,11 +212,10 @@ void restart_table_statistics(Engine& e) {
 
 void setup_savevalues_and_records(Engine& e) {
   auto& sv = e.ent.sv;
-  note_change_of_all(e.changes);
   // Every savevalue that a LET control statement gave a value starts
   // from it; the others start from 0.
   for (int k = 1; k <= k_savevalue_limit; ++k)
-    sv.savevalue_value[ix(k)] = k <= k_named_savevalue_limit ? sv.savevalue_init[ix(k)] : 0.0;
+    sv.savevalue_value.set(ix(k), k <= k_named_savevalue_limit ? sv.savevalue_init[ix(k)] : 0.0, e.changes);
   if (e.ctl.java_mode && !e.ent.steps.start_report_off[1]) report_named_parameters(e);
 }
 

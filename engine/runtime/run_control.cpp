@@ -286,8 +286,7 @@ void reset_model_state(Engine& e) {
   // Named savevalues start from their initial values, the others from 0.
   auto& sv = e.ent.sv;
   for (int k = 1; k < static_cast<int>(sv.savevalue_value.size()); ++k) {
-    sv.savevalue_value[static_cast<std::size_t>(k)] =
-        k < static_cast<int>(sv.savevalue_init.size()) ? sv.savevalue_init[static_cast<std::size_t>(k)] : 0.0;
+    sv.savevalue_value.set(ix(k), k < static_cast<int>(sv.savevalue_init.size()) ? sv.savevalue_init[ix(k)] : 0.0, e.changes);
   }
   sv.numbered_savevalue_count = 0;
   e.rep.out_line.fill(' ');

@@ -245,9 +245,8 @@ void send_holder(Engine& e, int to) {
 // leaves the station's implicit queue; a first try passes through it.
 [[gnu::always_inline]] inline void admit(Engine& e, int s, int n, int queue, bool retry) {
   auto& srv = e.srv;
-  auto& contents = srv.station_contents[ix(s)];
-  contents += n;
-  note_station_change(e.changes, s);
+  srv.station_contents.add(ix(s), n, e.changes);
+  const int4 contents = srv.station_contents[ix(s)];
   srv.station_entries[ix(s)] += n;
   srv.station_area[ix(s)] -= static_cast<real4>(n) * e.run.clock;
   if (contents > srv.station_max[ix(s)]) srv.station_max[ix(s)] = contents;
@@ -344,19 +343,17 @@ int returning_holder(const Engine& e, int s) {
   auto& srv = e.srv;
   bool try_station = false;
   int n = block_unit_count(e, b, try_station);
-  auto& contents = srv.station_contents[ix(s)];
+  const int4 contents = srv.station_contents[ix(s)];
   const int slot = try_slot(e);
   const real8 result = srv.station_b_flag[ix(s)] && slot ? e.act.cur_txn[ix(slot)] : 1.0;
   if (result == -1.0) return false;
   if (result == 0.0) {
+    // Gives back everything.
     if (contents <= 0) return false;
     n = contents;
-    contents = 0;
-  } else {
-    contents -= n;
-    if (contents < 0) negative_contents(e, b, s);
   }
-  note_station_change(e.changes, s);
+  srv.station_contents.set(ix(s), contents - n, e.changes);
+  if (contents - n < 0) negative_contents(e, b, s);
   // The active transaction moves at the clock; its move time is the clock.
   srv.station_area[ix(s)] += static_cast<real4>(n) * e.run.clock;
   return true;
@@ -568,8 +565,7 @@ void update_station_state(Engine& e, int s) {
   if (time < 0.0f) {
     // A pre-empted holder: takes the facility back with the rest of its delay.
     srv.preempted_count[ix(s)] -= 1;
-    srv.station_contents[ix(s)] += 1;
-    note_station_change(e.changes, s);
+    srv.station_contents.add(ix(s), 1, e.changes);
     due = static_cast<real4>(std::fabs(static_cast<real8>(time)) + e.run.clock);
     srv.station_area[ix(s)] -= e.run.clock;
   } else {

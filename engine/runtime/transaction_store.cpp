@@ -566,8 +566,7 @@ void remove_from_chain_and_count(Engine& e, int s, int p) {
     // The block it will retry is carried as an integer mark.
     e.txn.txn_marks[ix(p)].station = trunc_i32(record_word(e, p, tw::next_block));
   } else if (s >= 1 && s < static_cast<int>(e.srv.station_contents.size())) {
-    e.srv.station_contents[ix(s)] += 1;
-    note_station_change(e.changes, s);
+    e.srv.station_contents.add(ix(s), 1, e.changes);
   }
   file_taken_record(e, p, true);
 }

@@ -268,15 +268,14 @@ int first_passing_by_walk(Engine& e) {
 // test reads (0: a constant); -1 when what it reads changes without one
 // (the clock, block counts, a savevalue given by its name code).
 std::int64_t operand_changed_at(const Engine& e, const CondOperand& o) {
-  const ChangeStamps& c = e.changes;
   const int v = o.value;
   switch (o.kind) {
     case opnd::constant:
     case opnd::decimal: return 0;
-    case opnd::queue: return v >= 1 && v <= k_queue_limit ? c.queue[ix(v)] : -1;
+    case opnd::queue: return v >= 1 && v <= k_queue_limit ? e.srv.queue_current.changed_at(ix(v)) : -1;
     case opnd::storage:
-    case opnd::remaining: return v >= 1 && v <= k_station_limit ? c.station[ix(v)] : -1;
-    case opnd::savevalue: return v >= 1 && v <= k_savevalue_limit ? c.savevalue[ix(v)] : -1;
+    case opnd::remaining: return v >= 1 && v <= k_station_limit ? e.srv.station_contents.changed_at(ix(v)) : -1;
+    case opnd::savevalue: return v >= 1 && v <= k_savevalue_limit ? e.ent.sv.savevalue_value.changed_at(ix(v)) : -1;
     default: return -1;
   }
 }
@@ -290,7 +289,7 @@ bool shared_test_holds(Engine& e, int i) {
   const std::int64_t a = operand_changed_at(e, c.a), b = operand_changed_at(e, c.b);
   const bool kept = a >= 0 && b >= 0;
   const std::int64_t since = w.tested_at[ix(i)];
-  if (kept && since >= 0 && a <= since && b <= since && e.changes.all <= since) return w.held[ix(i)];
+  if (kept && since >= 0 && a <= since && b <= since) return w.held[ix(i)];
   const bool holds = test_if_condition(e, i);
   w.held[ix(i)] = holds;
   w.tested_at[ix(i)] = kept ? e.changes.last : -1;

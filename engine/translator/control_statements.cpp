@@ -348,7 +348,7 @@ void let_control_expression(Engine& e, int4 n) {
   const real4 v = e.hooks.evaluate_expression(e, x);
   if (e.ctl.error_reported) return;
   e.ent.sv.savevalue_init[ix(n)] = v;
-  e.ent.sv.savevalue_value[ix(n)] = v;
+  e.ent.sv.savevalue_value.set(ix(n), v, e.changes);
 }
 }  // namespace
 
@@ -390,7 +390,7 @@ void parse_let_control(Engine& e, int4 name) {
     return;
   }
   sv.savevalue_init[n] = negative ? -v : v;
-  sv.savevalue_value[n] = sv.savevalue_init[n];
+  sv.savevalue_value.set(ix(n), sv.savevalue_init[ix(n)], e.changes);
 }
 
 namespace {

@@ -471,7 +471,6 @@ void link_special_operands(Engine& e, int n) {
 void find_operand_row(Engine& e, int k, const ProgramArgs& args, bool run_time, const ProgramArgs* given) {
   if (k < 1 || k > k_spec_limit) return;
   auto& sv = e.ent.sv;
-  note_change_of_all(e.changes);
   for (int i = 1; i <= k_spec_rows; ++i) {
     if (row_kind(e, k, i) != opnd::savevalue) continue;
     // A savevalue the program only read keeps its value in full.
@@ -479,7 +478,7 @@ void find_operand_row(Engine& e, int k, const ProgramArgs& args, bool run_time, 
     const real8 v = args.value(i);
     const int4 s = row_value(e, k, i);
     if (run_time) {
-      if (s >= 1 && s <= k_savevalue_limit) sv.savevalue_value[ix(s)] = v;
+      if (s >= 1 && s <= k_savevalue_limit) sv.savevalue_value.set(ix(s), v, e.changes);
       continue;
     }
     if (i > 1 && e.ctl.experi_present) break;
@@ -488,7 +487,7 @@ void find_operand_row(Engine& e, int k, const ProgramArgs& args, bool run_time, 
     if (named == 0 && e.ctl.experi_present && !append_named_savevalue(e, s, named)) return;
     if (named == 0) continue;
     sv.savevalue_init[ix(named)] = v;
-    sv.savevalue_value[ix(named)] = v;
+    sv.savevalue_value.set(ix(named), v, e.changes);
   }
 }
 

@@ -71,9 +71,9 @@ TEST_F(Dialogue, SeveralSimulatesResetSeedsAfterAPause) {
 
 TEST_F(ModelState, ResetClearsStatisticsAndRestoresSavevalues) {
   e().ent.sv.savevalue_init[3] = 2.5;
-  e().ent.sv.savevalue_value[3] = 9.0;
-  e().ent.sv.savevalue_value[250] = 7.0;
-  e().srv.station_contents[4] = 2;
+  e().ent.sv.savevalue_value.set(3, 9.0, e().changes);
+  e().ent.sv.savevalue_value.set(250, 7.0, e().changes);
+  e().srv.station_contents.set(4, 2, e().changes);
   e().srv.queue_area[1] = 12.0f;
   e().blocks.block_current[7] = 3;
   e().run.clock = 99.0f;

@@ -193,7 +193,7 @@ void user_program(Engine&, int number, ProgramArgs& args) {
 
 TEST_F(Programs, UserProgramGetsItsNumberAndReturnsIntoSavevalues) {
   e->hooks.user_program = &user_program;
-  e->ent.sv.savevalue_value[2] = 0.1;
+  e->ent.sv.savevalue_value.set(2, 0.1, e->changes);
   special_block(prog::builtin_count + 3, {{opnd::savevalue, 1}, {opnd::savevalue, 2}});
   resolve_block_operands(*e, 1);
   EXPECT_EQ(g_user_number, 3);
@@ -207,7 +207,7 @@ TEST_F(Programs, UserProgramGetsItsNumberAndReturnsIntoSavevalues) {
 TEST_F(Programs, SnaqsOnHandFilledStatistics) {
   e->ent.par.param_count = 1;
   e->act.cur_txn[tw::first_param] = 2.0;
-  e->srv.queue_current[2] = 3;
+  e->srv.queue_current.set(2, 3, e->changes);
   e->ent.tab.table_count = 1;
   e->srv.table_entries[1] = 4;
   e->srv.table_sum[1] = 10.0f;

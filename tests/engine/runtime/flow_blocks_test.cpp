@@ -50,7 +50,7 @@ class FlowBlocks : public RuntimeTest {
 // Numbered savevalues 1..5 (after the 200 named ones) hold 3, 1, 1, 4, 2.
 TEST_F(FlowBlocks, LetMinAndMaxKeepTheFirstOfEqualValues) {
   const double x[] = {3, 1, 1, 4, 2};
-  for (int i = 0; i < 5; ++i) e->ent.sv.savevalue_value[static_cast<std::size_t>(201 + i)] = x[i];
+  for (int i = 0; i < 5; ++i) e->ent.sv.savevalue_value.set(static_cast<std::size_t>(201 + i), x[i], e->changes);
   for (const auto& [min, expected] : {std::pair{true, 2.0}, std::pair{false, 4.0}}) {
     minmax_row(3, min, opnd::savevalue, 1, 5);
     let_minmax_block(*e, 3);
@@ -62,7 +62,7 @@ TEST_F(FlowBlocks, LetMinMaxLimitsFromSavevaluesAreChecked) {
   minmax_row(3, true, opnd::savevalue, -1, 5);  // lower from savevalue 1 = 0
   EXPECT_TRUE(stops([&] { let_minmax_block(*e, 3); }));
   EXPECT_NE(out.str().find(" LET MIN/MAX operand in block   3 undefined or <= 0"), std::string::npos);
-  e->ent.sv.savevalue_value[1] = 4;
+  e->ent.sv.savevalue_value.set(1, 4, e->changes);
   minmax_row(3, true, opnd::savevalue, 5, -1);  // upper 4 below lower 5
   EXPECT_TRUE(stops([&] { let_minmax_block(*e, 3); }));
   EXPECT_NE(out.str().find(" Upper limit < lower limit in LET MIN/MAX block"), std::string::npos);
@@ -74,7 +74,7 @@ TEST_F(FlowBlocks, FnMinAndFnMaxOfAConstantAndASavevalue) {
   mm2.minmax2_dest[1] = 2;
   mm2.minmax2_char[1] = {' ', '0', 'X'};
   mm2.minmax2_value[1] = {0, 7, 3};
-  e->ent.sv.savevalue_value[3] = 2.5;
+  e->ent.sv.savevalue_value.set(3, 2.5, e->changes);
   e->blocks.block_arg[4] = 1;
   for (const auto& [is_max, expected] : {std::pair{false, 2.5}, std::pair{true, 7.0}}) {
     mm2.minmax2_is_max[1] = is_max;
@@ -93,7 +93,7 @@ TEST_F(FlowBlocks, ProbabilityFromASavevalueIsCheckedAgainstItsBounds) {
   for (const Case c : {Case{1.0, 7}, Case{0.0, 3}, Case{1.0000001, 7}, Case{1.01, 0}, Case{-0.01, 0}}) {
     SetUp();
     goto_row(2, 2.0f);
-    e->ent.sv.savevalue_value[1] = c.value;
+    e->ent.sv.savevalue_value.set(1, c.value, e->changes);
     if (c.next == 0) {
       EXPECT_TRUE(stops([&] { probability_branch(*e, 2); })) << c.value;
       EXPECT_NE(out.str().find(" Probability outside of 0 - 1 interval in block    2"), std::string::npos);
@@ -142,7 +142,7 @@ TEST_F(FlowBlocks, SplitWithANegativeCountFromASavevalueEndsTheRun) {
   e->cs.pass.split_count = 1;
   e->blocks.block_arg[2] = 1;
   e->blocks.block_opnd[2] = -1;
-  e->ent.sv.savevalue_value[1] = -2;
+  e->ent.sv.savevalue_value.set(1, -2, e->changes);
   EXPECT_TRUE(stops([&] { split_block(*e, 2); }));
   EXPECT_NE(out.str().find(" Negative number of copies calculated"), std::string::npos);
 }
@@ -167,7 +167,7 @@ TEST_F(FlowBlocks, AssembleCountFromASavevalueBelowTwoIsReported) {
   for (const auto& [value, message] : {std::pair{1.0, " Value in ASSMBLE A operand 1; try with 2"},
                                        std::pair{0.0, " Illegal value of ASSEMBLE A operand"}}) {
     assemble_row(5, -1);
-    e->ent.sv.savevalue_value[1] = value;
+    e->ent.sv.savevalue_value.set(1, value, e->changes);
     word(tw::next_block) = 5;
     assemble_block(*e, 5);
     EXPECT_EQ(word(tw::next_block), 5.0);

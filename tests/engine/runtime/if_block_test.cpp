@@ -35,7 +35,7 @@ TEST_F(IfCondition, ConstantsAndSavevaluesReadAsByTheGeneralOperandReading) {
   for (int k : {1, 2, 17, k_savevalue_limit}) {
     const CondOperand x{opnd::savevalue, k, 0};
     for (double v : values) {
-      e->ent.sv.savevalue_value[static_cast<std::size_t>(k)] = v;
+      e->ent.sv.savevalue_value.set(static_cast<std::size_t>(k), v, e->changes);
       for (int c : constants) {
         const CondOperand n{opnd::constant, c, 0};
         const real8 a = general(x);

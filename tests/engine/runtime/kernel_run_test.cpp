@@ -213,7 +213,7 @@ TEST_F(KernelRun, ConstantTimeDrawsNoRandomNumber) {
   fill_gat_model(10);
   EXPECT_EQ(time_from_operand_pair(*e, 5.0f, 0.0f, -1.0f, 0.0f), 5.0f);
   // Referenced operands with a spread of 0 draw nothing either.
-  e->ent.sv.savevalue_value[4] = 7.5;
+  e->ent.sv.savevalue_value.set(4, 7.5, e->changes);
   EXPECT_EQ(time_from_operand_pair(*e, 4.0f, 0.0f, 4.0f, 0.0f), 7.5f);
   EXPECT_EQ(draw_random_number(*e, 1), 0.037877001f);
   // A spread drawn from stream 1: (r1 - r2) + 2 r2 u.
@@ -225,7 +225,7 @@ TEST_F(KernelRun, ConstantTimeDrawsNoRandomNumber) {
 TEST_F(KernelRun, NegativeSavevalueInTerminateEndsTheRun) {
   fill_gat_model(10);
   e->ent.term.terminate_value[1] = -3;
-  e->ent.sv.savevalue_value[3] = -1.0;
+  e->ent.sv.savevalue_value.set(3, -1.0, e->changes);
   console_input("\n");
   EXPECT_TRUE(stops([&] { run(); }));
   EXPECT_NE(out.str().find(" Negative X$VALUE in TERMINATE"), std::string::npos);

@@ -137,7 +137,7 @@ TEST_F(Evaluation, OperandKinds) {
   index = 12345;
   EXPECT_EQ(operand_index_value(*e, 0, index), 12345.0f);
   e->ent.st.station_capacity[4] = 5;
-  e->srv.station_contents[4] = 2;
+  e->srv.station_contents.set(4, 2, e->changes);
   index = 4;
   EXPECT_EQ(operand_index_value(*e, 4, index), 2.0f);
   EXPECT_EQ(operand_index_value(*e, 5, index), 3.0f);
@@ -172,8 +172,8 @@ TEST_F(Evaluation, ParameterAsEntityNumberAddsATenThousandth) {
 TEST_F(Evaluation, QueueNumberFromAParameter) {
   e->ent.st.storage_count = 1;
   e->ent.q.named_queue_count = 3;
-  e->srv.queue_current[1] = 5;
-  e->srv.queue_current[4] = 7;
+  e->srv.queue_current.set(1, 5, e->changes);
+  e->srv.queue_current.set(4, 7, e->changes);
   for (const auto& [number, contents] : {std::pair{1, 5.0f}, std::pair{2, 7.0f}}) {
     e->act.cur_txn[6] = number;  // P1
     int index = 1;

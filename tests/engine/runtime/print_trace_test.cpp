@@ -36,18 +36,18 @@ class PrintRun : public RuntimeTest {
     auto& ent = e->ent;
     ent.sv.savevalue_count = 2;
     ent.sv.savevalue_name[1] = pack6("A");
-    ent.sv.savevalue_value[1] = 5.0;
+    ent.sv.savevalue_value.set(1, 5.0, e->changes);
     ent.sv.savevalue_name[2] = pack6("RATE");
-    ent.sv.savevalue_value[2] = 2.5;
+    ent.sv.savevalue_value.set(2, 2.5, e->changes);
     ent.q.queue_count = 1;
     ent.q.queue_name[1] = pack6("LINE");
-    e->srv.queue_current[1] = 3;
+    e->srv.queue_current.set(1, 3, e->changes);
     ent.st.station_count = ent.st.station_name_count = 2;
     ent.st.station_name[1] = pack6("MACH");
     ent.st.station_name[2] = pack6("TANK");
     ent.st.station_capacity[2] = 5;
-    e->srv.station_contents[1] = 1;
-    e->srv.station_contents[2] = 2;
+    e->srv.station_contents.set(1, 1, e->changes);
+    e->srv.station_contents.set(2, 2, e->changes);
     e->blocks.block_count = 4;
     e->blocks.block_label[1] = pack6("BEGIN");
     e->blocks.block_entries[1] = 7;
@@ -118,7 +118,7 @@ TEST_F(PrintRun, BlockFormatGivesWidthAndRoundedDecimals) {
   for (const Case& c : cases) {
     out.str("");
     pf.format_code[1] = c.decimals * 100 + c.width;
-    e->ent.sv.savevalue_value[2] = c.value;
+    e->ent.sv.savevalue_value.set(2, c.value, e->changes);
     format_sna_text(*e, opnd::savevalue, 2);
     EXPECT_EQ(lines().at(0), std::string(" ") + " X$" + "RATE  " + c.field) << c.value;
   }

@@ -173,8 +173,8 @@ TEST_F(QueuesTables, NestedQtableQueuesEnteredAtDifferentTimesEndTheRun) {
 TEST_F(QueuesTables, SavevaluesStartFromTheirInitialValues) {
   e->ent.sv.savevalue_count = 1;
   e->ent.sv.savevalue_init[1] = 2.5;
-  e->ent.sv.savevalue_value[1] = 9.0;
-  e->ent.sv.savevalue_value[300] = 4.0;
+  e->ent.sv.savevalue_value.set(1, 9.0, e->changes);
+  e->ent.sv.savevalue_value.set(300, 4.0, e->changes);
   setup_savevalues_and_records(*e);
   EXPECT_EQ(e->ent.sv.savevalue_value[1], 2.5);
   EXPECT_EQ(e->ent.sv.savevalue_value[300], 0.0);

@@ -66,7 +66,7 @@ TEST_F(ReportSections, QueueAveragesFromTheIntegral) {
   // one still in the queue since time 8.
   s.queue_entries[1] = 4;
   s.queue_zero_entries[1] = 1;
-  s.queue_current[1] = 1;
+  s.queue_current.set(1, 1, e->changes);
   s.queue_max[1] = 2;
   e->run.clock = 10.0f;
   s.queue_area[1] = 6.0f - 1.0f * 10.0f;
@@ -84,7 +84,7 @@ TEST_F(ReportSections, StorageRowsAndTheMillionForm) {
   st.station_name[2] = pack6("BIG");
   st.station_capacity[1] = 4;
   st.station_capacity[2] = 2000000;
-  e->srv.station_contents[1] = 2;
+  e->srv.station_contents.set(1, 2, e->changes);
   e->srv.station_max[1] = 3;
   e->srv.station_entries[1] = 8;
   e->run.clock = 10.0f;
@@ -213,9 +213,9 @@ TEST_F(ReportSections, SavevaluesNonZeroAndZero) {
   sv.savevalue_name[1] = pack6("COST");
   sv.savevalue_name[2] = pack6("TINY");
   sv.savevalue_name[3] = pack6("NONE");
-  sv.savevalue_value[1] = 12.5;
-  sv.savevalue_value[2] = 0.004;
-  sv.savevalue_value[3] = 0.000001;
+  sv.savevalue_value.set(1, 12.5, e->changes);
+  sv.savevalue_value.set(2, 0.004, e->changes);
+  sv.savevalue_value.set(3, 0.000001, e->changes);
   report_savevalue_section(*e);
   EXPECT_TRUE(has("  Contents of savevalues (non-zero)"));
   EXPECT_TRUE(has("      COST               12.50"));

@@ -174,10 +174,10 @@ class RunTables : public RuntimeTest {};
 
 TEST_F(RunTables, ResetStatisticsStartFromTheCurrentContents) {
   e->run.clock = 10.0f;
-  e->srv.queue_current[2] = 3;
+  e->srv.queue_current.set(2, 3, e->changes);
   e->srv.queue_entries[2] = 40;
   e->srv.queue_zero_entries[2] = 7;
-  e->srv.station_contents[5] = 2;
+  e->srv.station_contents.set(5, 2, e->changes);
   e->srv.station_entries[5] = 99;
   e->srv.station_max[5] = 4;
   e->blocks.block_entries[1] = 12;
@@ -203,7 +203,7 @@ TEST_F(RunTables, ResetCompileStateEmptiesTheModelButKeepsTheExperiment) {
   e->ent.q.queue_count = 2;
   e->expr.defn_count = 2;
   e->expr.expr_item_kind[2][5] = 0;
-  e->ent.sv.savevalue_value[600] = 4.0;
+  e->ent.sv.savevalue_value.set(600, 4.0, e->changes);
   e->ent.st.station_waitif[7] = -1;
   e->ent.steps.run_seed_row[2] = 2;
   e->ent.experi.generate_d_slot = 3;

@@ -111,7 +111,7 @@ TEST_F(Servers, WaiterThatStillDoesNotFitGoesBackToTheHead) {
   ASSERT_EQ(e->txn.chain_size[1], 1);
   // Someone else seizes first at the same time: the woken waiter finds the
   // facility taken and goes back to the head of the line.
-  e->srv.station_contents[1] = 1;
+  e->srv.station_contents.set(1, 1, e->changes);
   unlink_transaction(*e, e->txn.chain_head[1], 1);
   run_block(1);
   EXPECT_TRUE(waits());
