@@ -10,12 +10,14 @@
 # Each time is the median of several whole-process runs (start-up
 # included), so one slow or lucky run does not decide a ratio.
 # Usage: bash bench/run.sh <build-dir> [before]
+#   build-dir: `make bench` gives the profile-guided build, build-release.
 #   before: an engine binary, or a git revision of this repository, which
-#   is then built (engine only) in a scratch directory and kept there.
+#   is then built (engine only, profile-guided as well) in a scratch
+#   directory and kept there, with JOBS parallel jobs.
 # runs=N sets the number of runs of each timing (default 7).
 set -euo pipefail
 
-build=${1:-build}
+build=${1:-build-release}
 before=${2:-}
 root=$(cd "$(dirname "$0")/.." && pwd)
 kelvo="$root/$build/engine/kelvo"
@@ -31,8 +33,9 @@ if [ -n "$before" ] && [ ! -x "$before" ]; then
     echo "building the engine of $before in $dir ..." >&2
     rm -rf "$dir" && mkdir -p "$dir/src"
     git -C "$root" archive "$sha" | tar -x -C "$dir/src"
-    cmake -S "$dir/src" -B "$dir/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVO_TESTS=OFF > "$dir/build.log" 2>&1
-    cmake --build "$dir/build" --target kelvo -j "$(nproc)" >> "$dir/build.log" 2>&1 ||
+    cmake -S "$dir/src" -B "$dir/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVO_TESTS=OFF \
+      -DKELVO_PROFILE_GUIDED=ON > "$dir/build.log" 2>&1
+    cmake --build "$dir/build" --target kelvo -j "${JOBS:-$(nproc)}" >> "$dir/build.log" 2>&1 ||
       { echo "the engine of $before did not build (see $dir/build.log)" >&2; exit 1; }
   fi
   before="$dir/build/engine/kelvo"

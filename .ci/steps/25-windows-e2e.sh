@@ -98,13 +98,14 @@ if [ ! -f "$exe" ]; then
   cmake --preset windows >/dev/null
   cmake --build --preset windows -j "${JOBS:-4}" --target kelvo
 fi
-[ -x build/tests/e2e/e2e_runner ] || { cmake --preset default >/dev/null && cmake --build build --target e2e_runner kelvo; }
+[ -x build/tests/e2e/e2e_runner ] ||
+  { cmake --preset default >/dev/null && cmake --build build -j "${JOBS:-4}" --target e2e_runner kelvo; }
 mkdir -p "$work"
 
 # The arithmetic table, once from each build's own library of the
 # arithmetic functions.
-cmake --build build --target kelvo_model > /dev/null
-cmake --build build-windows --target kelvo_model > /dev/null
+cmake --build build -j "${JOBS:-4}" --target kelvo_model > /dev/null
+cmake --build build-windows -j "${JOBS:-4}" --target kelvo_model > /dev/null
 g++ -std=c++20 -O2 -I engine tests/e2e/arithmetic_bits.cpp build/engine/libkelvo_model.a -o "$work/arithmetic_bits"
 i686-w64-mingw32-g++-win32 -std=c++20 -O2 -msse2 -mfpmath=sse -I engine tests/e2e/arithmetic_bits.cpp \
   build-windows/engine/libkelvo_model.a -static -o "$work/arithmetic_bits.exe"
