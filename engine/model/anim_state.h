@@ -70,7 +70,6 @@ struct AnimState {
   std::vector<std::pair<Text6, Text6>> copy_return_targets;  // return point label, the label it leads on to
   // Layout lines computed by check_auto_animation.
   std::vector<std::string> text_lines;     // block and connection lines, 40 characters
-  std::vector<std::string> early_lines;    // two-line connections, written at once
   std::vector<std::string> message_lines;  // MESSAGE BLO lines, 50 characters
   std::vector<std::string> label_lines;    // TEXT lines, 30 characters
   std::vector<std::string> block_paths;    // path header and segment lines of the blocks

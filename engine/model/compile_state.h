@@ -111,10 +111,6 @@ struct PassState {
   // Counters shared by the block and control-statement steps.
   int4 start_count = 0;
   int4 seeds_count = 0;
-  int4 simulate_count = 0;
-  int4 special_count = 0;
-  int4 let_count = 0;
-  int4 letp_count = 0;
   int4 minmax_count = 0;
   int4 goto_count = 0;
   int4 split_count = 0;
