@@ -29,8 +29,6 @@ struct AnimStatement {
 
 // One block of the layout (index = block number, 1-based; entry 0 unused).
 struct AnimBlock {
-  int statement = 0;        // index of its statement in AnimState::statements
-  int op_code = 0;          // operation code of the block
   int row = 0;              // row of the layout (0 = not placed yet)
   int segment = 0;          // segment (column) of the layout
   int generate_segment = 0; // the GENERATE (1..) whose transactions' segment the block belongs to
