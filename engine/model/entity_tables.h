@@ -240,17 +240,11 @@ struct GenerateTables {
   int4 generate_count = 0;
   // Time row: (A-B, 2B, -1, 0) for constants, else (A, B, code A, code B). Translator.
   std::array<std::array<real4, 5>, k_generate_limit + 1> generate_time_table{};
-  // Block number of GENERATE k. Translator; 0 at reset.
-  std::array<int4, k_generate_limit + 1> generate_block{};
   // C operand: first creation time. Translator; 0 at reset.
   std::array<real4, k_generate_limit + 1> generate_first_time{};
-  // Savevalue number when the C operand is X$name (read at run start); 0 = none.
-  std::array<int4, k_generate_limit + 1> generate_first_x{};
   // E operand: priority -k_priority_max..k_priority_max, decimals kept
   // (2.5). Translator, an experiment's invalue; 0 at reset.
   std::array<real4, k_generate_limit + 1> generate_priority{};
-  // Savevalue number when the E operand is X$name; 0 = none.
-  std::array<int4, k_generate_limit + 1> generate_priority_x{};
   // ADVANCE blocks. check_advance_block; 0 at reset.
   int4 advance_count = 0;
   // Time row per ADVANCE number (block_opnd of the ADVANCE block). Translator.
