@@ -46,8 +46,6 @@ struct StationTables {
   I4 station_capacity{};
   // Identity: station number of a numbered storage, label code of a named one. Translator; 0 at reset.
   I4 station_identity{};
-  // True (-1) when a facility block (SEIZE/RELEASE/PREEMPT/RETURN) uses the station. Translator; 0 at reset.
-  I4 station_facility_mark{};
   // True (-1) once a PREEMPT has taken the station (RETURN check). Translator; 0 at reset.
   I4 station_preempted{};
   // Queue number of the station's implicit queue, 0 = none. Translator; 0 at reset.
