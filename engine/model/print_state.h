@@ -1,9 +1,9 @@
-// State of the PRINT blocks between block entries (which stored text is
-// current, which one waits for its attribute value), the output limit of
-// PRINT, and the per-transaction mark table of the traced models. Written
-// by the PRINT and trace routines (engine/runtime/print_blocks,
-// print_trace); the text rows live for the whole process, the mark table
-// is cleared at every run start.
+// State of the PRINT blocks between block entries (which stored text waits
+// for its attribute value), the output limit of PRINT, and the
+// per-transaction mark table of the traced models. Written by the PRINT and
+// trace routines (engine/runtime/print_blocks, print_trace); the waiting
+// row lives for the whole process, the mark table is cleared at every run
+// start.
 #pragma once
 
 #include <array>
@@ -14,9 +14,6 @@
 namespace kelvo {
 
 struct PrintState {
-  // Stored-text row of the last PRINT that printed a text (0: none).
-  // print_entity_statistics.
-  int4 text_row = 0;
   // Row of the text that waits for its attribute value while
   // ReportState::print_state is set. print_entity_statistics.
   int4 waiting_row = 0;
