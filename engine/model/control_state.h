@@ -9,7 +9,6 @@
 
 #include "io/fixed_text.h"
 #include "model/limits.h"
-#include "model/numbers.h"
 
 namespace kelvo {
 
@@ -41,7 +40,6 @@ struct ControlState {
   Text129 message_text;        // shared message buffer for texts with a file name
 
   // ---- Run-time limit ----
-  real4 run_time_start_tod = 0.0f;  // start as seconds of the day (kept for reports)
   std::chrono::steady_clock::time_point run_time_start{};  // start, monotonic
   int run_time_limit = k_run_time_limit_default;  // limit in whole seconds
 
