@@ -28,8 +28,8 @@ struct PrintState {
   // not trace never touches it), with the record's words as its width.
   // clear_trace_marks.
   bool marks_in_use = false;
-  int4 mark_width = 0;
-  std::array<int4, k_max_txn_records + 1> txn_mark;
+  int4 mark_width = 0;                               // Set as the table is cleared; nothing reads it.
+  std::array<int4, k_max_txn_records + 1> txn_mark;  // Cleared at run start; no PRINT or TRACE line reads it.
 };
 
 }  // namespace kelvo

@@ -51,7 +51,7 @@ struct ServerTables {
   // Pre-empted transactions of the facility waiting to resume. Server routines.
   StI4 preempted_count{};
   // Waiters served by the last release of the station. Server routines.
-  StI4 served_count{};
+  StI4 served_count{};  // Counted as the line is served; nothing reads it.
   // The station is entered without waiting (try station): its entry block
   // has the special B operand. Server routines.
   std::array<bool, k_station_limit + 1> station_b_flag{};
