@@ -5,7 +5,6 @@
 #include "driver/run_cycle.h"
 
 #include <chrono>
-#include <ctime>
 #include <string>
 
 #include "exchange/atf_writer.h"
@@ -36,13 +35,7 @@ void read_name_record(Engine& e, int unit, Text125& name) {
   if (e.ch.read_line(unit, line) == io::ReadStatus::ok) name.assign(line);
 }
 
-void take_start_time(Engine& e) {
-  const std::time_t now = std::time(nullptr);
-  std::tm parts{};
-  if (const std::tm* t = std::localtime(&now)) parts = *t;
-  e.ctl.run_time_start_tod = static_cast<real4>(parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec);
-  e.ctl.run_time_start = std::chrono::steady_clock::now();
-}
+void take_start_time(Engine& e) { e.ctl.run_time_start = std::chrono::steady_clock::now(); }
 
 }  // namespace
 

@@ -247,8 +247,6 @@ void anim_note_statement(Engine& e, const Line80& line, std::string_view stateme
     a.copy_pending_label.clear();
     const int n = static_cast<int>(a.blocks.size());
     AnimBlock b;
-    b.statement = static_cast<int>(a.statements.size());
-    b.op_code = s.op_code;
     b.label = s.label;
     b.generate_segment = a.segment_count + (s.op_code == generate ? 1 : 0);
     if (s.op_code == if_ || s.op_code == go_to || s.op_code == split) {

@@ -29,8 +29,6 @@ struct AnimStatement {
 
 // One block of the layout (index = block number, 1-based; entry 0 unused).
 struct AnimBlock {
-  int statement = 0;        // index of its statement in AnimState::statements
-  int op_code = 0;          // operation code of the block
   int row = 0;              // row of the layout (0 = not placed yet)
   int segment = 0;          // segment (column) of the layout
   int generate_segment = 0; // the GENERATE (1..) whose transactions' segment the block belongs to
@@ -70,7 +68,6 @@ struct AnimState {
   std::vector<std::pair<Text6, Text6>> copy_return_targets;  // return point label, the label it leads on to
   // Layout lines computed by check_auto_animation.
   std::vector<std::string> text_lines;     // block and connection lines, 40 characters
-  std::vector<std::string> early_lines;    // two-line connections, written at once
   std::vector<std::string> message_lines;  // MESSAGE BLO lines, 50 characters
   std::vector<std::string> label_lines;    // TEXT lines, 30 characters
   std::vector<std::string> block_paths;    // path header and segment lines of the blocks

@@ -213,9 +213,6 @@ struct BlockTable {
   I4 block_opnd{};
   // Packed address label (0 = none). Translator; 0 at reset_compile_state.
   I4 block_label{};
-  // Model line number of the block's statement (for listings and dumps).
-  // Translator; 0 at reset_compile_state.
-  I4 block_line{};
   // Transactions now in the block. Run-time; 0 at every run start.
   I4 block_current{};
   // Entries since the last RESET. Run-time; 0 at reset_compile_state and RESET.

@@ -43,16 +43,16 @@ struct StatementRecord {
   // Packed label, operation word and third field. Operand lexer.
   int4 stmt_label = 0;
   int4 stmt_op_word = 0;
-  int4 third_field_code = 0;
+  int4 third_field_code = 0;  // Packed with the label as the statement record keeps it; nothing reads it.
 };
 
 // Values the syntax check sets for the operand checks (one statement).
 struct SyntaxValues {
   // Column of the '!' of the inline comment; k_stmt_end_col when only
   // blanks follow the operation; else 0.
-  int4 comment_col = 0;
+  int4 comment_col = 0;  // Recorded with the statement's other columns; nothing reads it.
   // Last column of the operand field.
-  int4 last_operand_col = 0;
+  int4 last_operand_col = 0;  // Recorded with the statement's other columns; nothing reads it.
   // Last column operands may use: k_stmt_end_col, lowered before an inline comment.
   int4 operand_end_col = k_stmt_end_col;
   // Start column of the first word. Kept by the pass.
@@ -71,9 +71,9 @@ struct SyntaxValues {
   int4 default_capacity_word = 2;
   // Flags set by other statement checks and cleared once per syntax check.
   bool priority_form_flag = false;
-  bool fn_minmax_flag = false;
+  bool fn_minmax_flag = false;  // Set when a LET holds FN$MIN or FN$MAX; nothing reads it.
   bool mx_form_flag = false;
-  int4 trace_form_code = 0;
+  int4 trace_form_code = 0;  // 1 HELP TRACE, 2 HELP TROFF, set by its check; nothing reads it.
   // The operand checks ask rewrite_statement to leave the line alone.
   bool no_rewrite_mark = false;
   // The pass rewrote the statement's assignment into operand form itself
@@ -111,10 +111,6 @@ struct PassState {
   // Counters shared by the block and control-statement steps.
   int4 start_count = 0;
   int4 seeds_count = 0;
-  int4 simulate_count = 0;
-  int4 special_count = 0;
-  int4 let_count = 0;
-  int4 letp_count = 0;
   int4 minmax_count = 0;
   int4 goto_count = 0;
   int4 split_count = 0;
@@ -136,7 +132,7 @@ struct PassState {
   // First-line options.
   bool input_echo_flag = false;
   bool seed_option_flag = false;
-  FixedText<17> matrix_title;
+  FixedText<17> matrix_title;  // The matrix files take the model's name instead; nothing reads it.
   // A marker card was seen on the first line.
   bool marker_card_seen = false;
   // The last '!' line and its line number (START placement check).
@@ -157,9 +153,9 @@ struct PassState {
   // RESET: plain RESET seen, RESET with A > 1 seen, its A value.
   bool plain_reset_flag = false;
   bool reset_with_a_flag = false;
-  int4 reset_a_value = 0;
+  int4 reset_a_value = 0;  // Recorded as the statement check reads the RESET operand; nothing reads it.
   // A LET asks a savevalue's value on the console (LET X$name=INPUT).
-  bool console_input_mark = false;
+  bool console_input_mark = false;  // Set with report_flag, which does the work; nothing reads it.
   // A PREEMPT sends its pre-empted holder to PREEM: (the removal address).
   bool removal_address_used = false;
   // A PREEMPT names in C the block its pre-empted holders go to; linked
@@ -207,7 +203,7 @@ struct TranslationFlags {
   // Listing conversion state of a result listing read back as a model.
   bool second_listing_flag = false;
   // Third letter of an FN$MAx/FN$MIn name met by the look-up.
-  char minmax_function_char = ' ';
+  char minmax_function_char = ' ';  // Noted as the look-up meets the name; nothing reads it.
 };
 
 struct CompileState {

@@ -9,7 +9,6 @@
 
 #include "io/fixed_text.h"
 #include "model/limits.h"
-#include "model/numbers.h"
 
 namespace kelvo {
 
@@ -26,7 +25,7 @@ struct ControlState {
   bool console_name_given = false;   // a model name was accepted on the console
   bool experi_present = false;       // the model holds an EXPERI statement
   bool experi_run = false;           // this run cycle runs an EXPERI experiment
-  bool experi_run_word = false;      // EXPERI-run word read by the run control
+  bool experi_run_word = false;      // EXPERI-run word, set with experi_present (the run control reads experi_run); nothing reads it
   bool keyboard_start = false;       // "zwxyq" asked for experiment mode with '$'
   bool translate_needed = false;     // the model must be read and translated (again)
   bool error_found = false;          // a compile error was flagged; cleared per run cycle
@@ -36,12 +35,11 @@ struct ControlState {
   Text125 program_file_name;   // model file name as read, blank padded
   Text125 saved_program_name;  // the user's model name while the animated copy runs
   int unit_base = 15;          // base of the numbered work-file channels
-  int input_data_unit = 30;    // channel of the INPUT data file (unit_base + 15)
+  int input_data_unit = 30;    // channel of the INPUT data file (unit_base + 15); its readers use the offset, nothing reads it
   char tab_code = 9;           // tab character turned into blanks by the readers
-  Text129 message_text;        // shared message buffer for texts with a file name
+  Text129 message_text;        // shared message buffer for texts with a file name; messages are built in place, nothing uses it
 
   // ---- Run-time limit ----
-  real4 run_time_start_tod = 0.0f;  // start as seconds of the day (kept for reports)
   std::chrono::steady_clock::time_point run_time_start{};  // start, monotonic
   int run_time_limit = k_run_time_limit_default;  // limit in whole seconds
 
@@ -49,18 +47,18 @@ struct ControlState {
   bool name_from_cycle = false;        // the run cycle has the model's name: no prompt
   bool repeat_model = false;           // the end-of-run dialogue asked for the model again
   bool seed_reset_flag = false;        // seeds are reset before the next run
-  bool same_program_rerun = false;     // user asked to repeat the same program
+  bool same_program_rerun = false;     // user asked to repeat the same program (end-of-run dialogue); nothing reads it
   bool edit_and_pause_flag = false;    // set by the translator: offer editing, pause at stop
 
   // ---- Parse pass ----
   int parse_line_count = 0;      // lines read by the parse pass
   bool parse_end_flag = false;   // the END statement has been read
-  bool cs_card_flag = false;     // a CS (VSC) card was seen
+  bool cs_card_flag = false;     // a CS (VSC) card was seen; set by the card checks, nothing reads it
 
   // ---- Statement reader flags ----
   bool listing_file_flag = false;     // model name has the extension RES or SLT
   bool txt_extension_flag = false;    // model name has the extension TXT
-  bool drive_flag = false;            // model name begins with a drive "A:" (not used here)
+  bool drive_flag = false;            // model name begins with a drive "A:"; set as the name is taken, nothing reads it
   bool first_line_read = false;       // convert_listing_line: a line was read successfully
 
   // ---- Diagnostics ----
@@ -68,7 +66,7 @@ struct ControlState {
   bool error_reported = false;    // the current statement has had its report
   bool hint_flag = false;         // first word may be an address: add hint lines
   bool error_seen = false;        // some report was asked for in this statement
-  Text50 saved_hint_text;         // message kept by write_statement_error
+  Text50 saved_hint_text;         // message kept by write_statement_error before anything is scanned; nothing reads it
   int hint_field_word = 0;        // scanner column word: 0 = nothing scanned yet
   bool address_function_flag = false;  // an address function was met
   bool atf_replaced = false;      // the ATF file holds the error notice

@@ -46,8 +46,6 @@ struct StationTables {
   I4 station_capacity{};
   // Identity: station number of a numbered storage, label code of a named one. Translator; 0 at reset.
   I4 station_identity{};
-  // True (-1) when a facility block (SEIZE/RELEASE/PREEMPT/RETURN) uses the station. Translator; 0 at reset.
-  I4 station_facility_mark{};
   // True (-1) once a PREEMPT has taken the station (RETURN check). Translator; 0 at reset.
   I4 station_preempted{};
   // Queue number of the station's implicit queue, 0 = none. Translator; 0 at reset.
@@ -55,11 +53,11 @@ struct StationTables {
   // -1 when a WAITIF may name the station. Translator; 0 at reset.
   I4 station_waitif{};
   // Per station: implicit-queue or storage list used by the linking (code_list). Translator; 0 at reset.
-  I4 code_list{};
+  I4 code_list{};  // Filled for parameter storages; the linking uses station_implicit_queue, so nothing reads it.
   // A CAPACITY with a name label came before. Translator; false at reset.
   bool named_definition_seen = false;
   // A numbered definition jumped into a new group of ten. Translator; false at reset.
-  bool group_flag = false;
+  bool group_flag = false;  // Set by the storage definitions; nothing reads it.
   // Servers with an SNA B operand: count, block numbers, and the operand's
   // kind and value (a name code until linking turns it into the entity
   // number). Translator; 0 at reset.
@@ -90,11 +88,11 @@ struct QueueTables {
   // Number of QTABLE A operands (the count word of queue_map). Translator; 0 at reset.
   int4 qtable_count = 0;
   // Minimum-time field per queue (statistics start). Translator; 0.0 at reset.
-  std::array<real4, k_queue_limit + 1> queue_min_time{};
+  std::array<real4, k_queue_limit + 1> queue_min_time{};  // Cleared with the queue tables; no statistic reads it.
   // Use count per queue. Translator; 0 at reset.
-  I4 queue_use_count{};
-  // A queue is departed at two blocks (read by the run control). Translator; false at reset.
-  bool queue_departed_twice = false;
+  I4 queue_use_count{};  // Cleared with the queue tables; no statistic reads it.
+  // A queue is departed at two blocks. Translator; false at reset.
+  bool queue_departed_twice = false;  // Set by the DEPART check; the run control does without it, so nothing reads it.
 };
 
 struct FunctionTables {
@@ -123,7 +121,7 @@ struct FunctionTables {
   // The argument is a random-number stream: x values are probabilities. FUNCTION statement.
   std::array<bool, k_function_limit + 1> fn_rn_flag{};
   // A data file's cumulative values end at 1 (within 1.0E-4). FUNCTION data files.
-  std::array<bool, k_function_limit + 1> fn_complete{};
+  std::array<bool, k_function_limit + 1> fn_complete{};  // The evaluation does not test it; nothing reads it.
   // Where the search of function f's points for an x starts: its range
   // [x(1), x(n)] in k_function_parts equal parts (function_part), and per
   // part j the first point whose part is j or above; every point before it
@@ -240,17 +238,11 @@ struct GenerateTables {
   int4 generate_count = 0;
   // Time row: (A-B, 2B, -1, 0) for constants, else (A, B, code A, code B). Translator.
   std::array<std::array<real4, 5>, k_generate_limit + 1> generate_time_table{};
-  // Block number of GENERATE k. Translator; 0 at reset.
-  std::array<int4, k_generate_limit + 1> generate_block{};
   // C operand: first creation time. Translator; 0 at reset.
   std::array<real4, k_generate_limit + 1> generate_first_time{};
-  // Savevalue number when the C operand is X$name (read at run start); 0 = none.
-  std::array<int4, k_generate_limit + 1> generate_first_x{};
   // E operand: priority -k_priority_max..k_priority_max, decimals kept
   // (2.5). Translator, an experiment's invalue; 0 at reset.
   std::array<real4, k_generate_limit + 1> generate_priority{};
-  // Savevalue number when the E operand is X$name; 0 = none.
-  std::array<int4, k_generate_limit + 1> generate_priority_x{};
   // ADVANCE blocks. check_advance_block; 0 at reset.
   int4 advance_count = 0;
   // Time row per ADVANCE number (block_opnd of the ADVANCE block). Translator.
@@ -293,7 +285,7 @@ struct SpecialTables {
   std::array<std::array<int4, k_spec_rows + 1>, k_spec_limit + 1> spec_opnd_kind{};
   std::array<std::array<int4, k_spec_rows + 1>, k_spec_limit + 1> spec_opnd_value{};
   // The special statement that holds the run's VALIN call (0 none). check_simulate_call; 0 at reset.
-  int4 valin_statement = 0;
+  int4 valin_statement = 0;  // Recorded by check_simulate_call; nothing reads it.
   // The next INPUT resolves to the INPUT program itself (5) rather than
   // LETSA; resolve_program_name clears it. No statement sets it. 0 at reset.
   bool input_program_flag = false;

@@ -12,11 +12,11 @@
 namespace kelvo {
 
 struct ParseState {
-  int block_count = 0;                 // block statements seen so far
+  int block_count = 0;                 // block statements seen so far; the layout numbers its own blocks, so nothing reads it
   bool first_generate_seen = false;    // a GENERATE has been seen: LETs are blocks
   // Set by VALUEOF, TABLE, CAPACITY and FUNCTION (the first flag); both
   // cleared by every other statement that is not a block.
-  std::array<bool, 2> statement_kind_flags{};
+  std::array<bool, 2> statement_kind_flags{};  // The pass tells blocks by their codes; nothing reads them.
 
   // The last START statement, written at END.
   FixedText<60> start_text;            // operand text without a ",NP"-style option

@@ -1,9 +1,9 @@
-// State of the PRINT blocks between block entries (which stored text is
-// current, which one waits for its attribute value), the output limit of
-// PRINT, and the per-transaction mark table of the traced models. Written
-// by the PRINT and trace routines (engine/runtime/print_blocks,
-// print_trace); the text rows live for the whole process, the mark table
-// is cleared at every run start.
+// State of the PRINT blocks between block entries (which stored text waits
+// for its attribute value), the output limit of PRINT, and the
+// per-transaction mark table of the traced models. Written by the PRINT and
+// trace routines (engine/runtime/print_blocks, print_trace); the waiting
+// row lives for the whole process, the mark table is cleared at every run
+// start.
 #pragma once
 
 #include <array>
@@ -14,9 +14,6 @@
 namespace kelvo {
 
 struct PrintState {
-  // Stored-text row of the last PRINT that printed a text (0: none).
-  // print_entity_statistics.
-  int4 text_row = 0;
   // Row of the text that waits for its attribute value while
   // ReportState::print_state is set. print_entity_statistics.
   int4 waiting_row = 0;
@@ -31,8 +28,8 @@ struct PrintState {
   // not trace never touches it), with the record's words as its width.
   // clear_trace_marks.
   bool marks_in_use = false;
-  int4 mark_width = 0;
-  std::array<int4, k_max_txn_records + 1> txn_mark;
+  int4 mark_width = 0;                               // Set as the table is cleared; nothing reads it.
+  std::array<int4, k_max_txn_records + 1> txn_mark;  // Cleared at run start; no PRINT or TRACE line reads it.
 };
 
 }  // namespace kelvo

@@ -87,8 +87,8 @@ struct ProgramList {
 // (reset_compile_state): a program run before the first GENERATE sets
 // them for the runs of its model.
 struct ProgramSwitches {
-  bool matex_flag = false;   // MATEX was called
-  int4 intpos_value = 0;     // INTPOS: its argument A, truncated
+  bool matex_flag = false;   // MATEX was called; recorded by the program, nothing reads it
+  int4 intpos_value = 0;     // INTPOS: its argument A, truncated; recorded by the program, nothing reads it
   int4 seed_word = 0;        // RMUIN: the value set_run_seeds gives the streams
   int4 current_special = 0;  // the special statement whose program runs now
 };

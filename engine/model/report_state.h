@@ -36,7 +36,7 @@ struct ReportState {
   bool skip_next_pause = false;    // the next report starts without a pause
   bool list_future_events = false; // report ends with the future events
   int4 print_line_open = 0;    // PRINT keeps its line open (-1) or not (0)
-  int4 report_decimals = 2;    // decimals of report values (DECIMA); 2 at reset_model_state
+  int4 report_decimals = 2;    // decimals of report values (DECIMA); 2 at reset_model_state. Nothing reads it
   bool print_state = false;    // a PRINT line is being built
   // A PRINT block writes a report section: under the front end it goes to
   // the PRINT result file, not to the section's file. Set for the section.

@@ -118,7 +118,7 @@ struct DelayedHolders {
 // created and a run touches only the records it uses.
 struct TxnStore {
   int4 txn_words = 5;       // n = param_count + 5: words copied to cur_txn
-  int4 txn_link_off = 6;    // n + 1: the forward-link word
+  int4 txn_link_off = 6;    // n + 1: the forward-link word; the links are kept per record (txn_next), so nothing reads it
   int4 txn_rec_words = 7;   // S = n + 2: words per record
   int4 txn_slots = 0;       // records in the pool: 150000 / S
   int4 free_head = 0;       // first free record (0: none)
@@ -230,7 +230,7 @@ struct EvalState {
   bool keep_input = false;  // run control keeps INPUT values (experiment)
   int4 experi_alternative = 0;     // alternative of the experiment being run
   real4 experi_input_value = 0.0f; // the experiment's current input value
-  int4 experi_input_mark = 0;      // 1 experiment input given, -1 none
+  int4 experi_input_mark = 0;      // 1 experiment input given, -1 none; set by the input program, nothing reads it
   int4 input_used_mark = 0;        // 1 the experiment input was used
 };
 

@@ -51,13 +51,10 @@ struct ServerTables {
   // Pre-empted transactions of the facility waiting to resume. Server routines.
   StI4 preempted_count{};
   // Waiters served by the last release of the station. Server routines.
-  StI4 served_count{};
+  StI4 served_count{};  // Counted as the line is served; nothing reads it.
   // The station is entered without waiting (try station): its entry block
   // has the special B operand. Server routines.
   std::array<bool, k_station_limit + 1> station_b_flag{};
-  // Per block: its B operand is the try-station code (entered without
-  // waiting). Operand evaluation; set only.
-  std::array<bool, k_block_capacity + 1> try_block_flag{};
   // --- queues 1..k_queue_limit ---
   // Transactions now in the queue. Queue routines; restarted at run start. Numbered changes.
   NumberedValues<int4, k_queue_limit + 1> queue_current{};

@@ -372,14 +372,13 @@ real4 eval_math_function(Engine& e, int code, real4 x) {
   }
 }
 
-int resolve_operand_value(Engine& e, int code, int b) {
+int resolve_operand_value(Engine& e, int code) {
   int out = 1;
   if (code > 0) {
     out = code;
   } else if (code < 0) {
     const int j = -code;
     if (code == k_try_units) {
-      if (b >= 1 && b <= k_block_capacity) e.srv.try_block_flag[ix(b)] = true;
       out = 1;
     } else {
       if (j > k_expr_ref_limit) out_of_range(e, j);

@@ -25,7 +25,7 @@ void bind_expression_argument(Engine& e, int cls, real8 v, int& x);
 // Binds the argument and evaluates the called expression at `level`.
 real8 eval_level(Engine& e, int level, int cls, real8 v);
 real4 eval_math_function(Engine& e, int code, real4 x);
-int resolve_operand_value(Engine& e, int code, int b);
+int resolve_operand_value(Engine& e, int code);
 // INPUT of a savevalue: v[1] the value (out), v[2] the savevalue number.
 void input_savevalues(Engine& e, real4* v);
 // The experiment's input value into v (left alone outside experiments).

@@ -257,7 +257,6 @@ void print_entity_statistics(Engine& e, int sel) {
       case 7: write_clock_lines(e, relative, e.run.clock, false, false); break;
       case 8: report_station_section(e, true, false); [[fallthrough]];
       case 9:
-        e.prt.text_row = row;
         append_stored_text(e, row);
         end_print_line(e);
         break;

@@ -121,7 +121,7 @@ int sna_unit_entry(const Engine& e, int b) {
     return n;
   }
   try_station = code == k_try_units;
-  return resolve_operand_value(e, code, b);
+  return resolve_operand_value(e, code);
 }
 
 // The units that block b takes or gives back: its coded B operand, or the

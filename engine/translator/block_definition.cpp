@@ -48,7 +48,6 @@ void define_block(Engine& e) {
     if (e.ctl.error_reported) return;
   }
   if (blk.block_op[b] != bc::let_minmax_run) blk.block_op[b] = to_int2(code);
-  blk.block_line[b] = pass.line_count;
   auto& s = e.ctl;
   if (s.translate_needed && pass.listing_on && !s.error_reported) {
     // A statement whose relation became a comma is listed as written.

@@ -191,7 +191,6 @@ void end_run_series(Engine& e) {
 void compile_simulate(Engine& e) {
   auto& pass = e.cs.pass;
   pass.simulate_seen = true;
-  ++pass.simulate_count;
   ++e.ent.steps.simulate_count;
   if (operand_length(e, 1) > 0) {
     int4 v = 0;

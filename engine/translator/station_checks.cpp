@@ -212,7 +212,6 @@ void check_preempt_block(Engine& e) {
   }
   auto& st = e.ent.st;
   e.blocks.block_arg[b] = to_int2(s);
-  if (code != bc::enter) st.station_facility_mark[s] = k_true;
   if (code == bc::preempt) st.station_preempted[s] = k_true;
   if (asks_for_implicit_queue(e, b)) register_implicit_queue(e, s);
 }
@@ -254,7 +253,6 @@ void check_seize_release_block(Engine& e) {
     }
   }
   e.blocks.block_arg[b] = to_int2(s);
-  if (code != bc::leave) st.station_facility_mark[s] = k_true;
   if (code == bc::release) warn_release_without_seize(e, b);
 }
 

@@ -21,10 +21,9 @@ namespace {
 // Reads an operand that must be a constant: a number, a decimal constant,
 // or (for the given use) an X$ savevalue initialised by a control LET.
 // Returns false when the operand is not of these forms.
-bool constant_operand(Engine& e, int u, int use, real4& value, int4& x_number) {
+bool constant_operand(Engine& e, int u, int use, real4& value) {
   const char mark = e.cs.stmt.operand_text[u];
   const int4 code = e.cs.stmt.operand_value[u];
-  x_number = 0;
   if (mark == k_mark_decimal) {
     value = e.ent.dec.decimal_value[code];
     return true;
@@ -47,7 +46,6 @@ bool constant_operand(Engine& e, int u, int use, real4& value, int4& x_number) {
     int4 x = 0;
     if (!patch_experi_constant(e, code, use, x)) return false;
     if (use >= x_use::generate_c) {
-      x_number = x;
       value = static_cast<real4>(e.ent.sv.savevalue_init[x]);
     } else {
       value = static_cast<real4>(x);
@@ -111,8 +109,7 @@ bool read_time_operand(Engine& e, int u, bool generate, real4& val, real4& cod) 
       break;
     case ' ':
     case k_mark_decimal: {
-      int4 xn = 0;
-      if (!constant_operand(e, u, x_use::plain, val, xn)) {
+      if (!constant_operand(e, u, x_use::plain, val)) {
         if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal operand of ADVANCE or GENERATE");
         return false;
       }
@@ -189,18 +186,15 @@ void add_storage_queues(Engine& e) {
 bool read_generate_first_time(Engine& e, int n) {
   auto& g = e.ent.gen;
   g.generate_first_time[n] = -1000.0f;
-  g.generate_first_x[n] = 0;
   if (operand_length(e, 3) == 0) return true;
   real4 v = 0;
-  int4 xn = 0;
   const bool definition = e.cs.stmt.operand_text[3] == 'V';
   if (definition ? !c_operand_check(e, operand_string(e, 3), e.cs.stmt.operand_value[3], v)
-                 : !constant_operand(e, 3, x_use::generate_c, v, xn)) {
+                 : !constant_operand(e, 3, x_use::generate_c, v)) {
     if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal C operand");
     return false;
   }
   g.generate_first_time[n] = v;
-  g.generate_first_x[n] = xn;
   return true;
 }
 
@@ -218,8 +212,7 @@ bool read_generate_limit(Engine& e, int n, int b, const real4 row[5]) {
     return true;
   }
   real4 v = 0;
-  int4 xn = 0;
-  if (operand_length(e, 4) > 9 || !constant_operand(e, 4, x_use::generate_d, v, xn)) {
+  if (operand_length(e, 4) > 9 || !constant_operand(e, 4, x_use::generate_d, v)) {
     if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal D operand");
     return false;
   }
@@ -246,7 +239,6 @@ bool read_generate_priority(Engine& e, int n) {
       if (!e.ctl.error_reported) flag_error_without_hint(e, " Illegal E operand");
       return false;
     }
-    g.generate_priority_x[n] = x;
     // The transactions take the savevalue's value as their priority.
     g.generate_priority[n] = static_cast<real4>(e.ent.sv.savevalue_init[ix(x)]);
     return true;
@@ -312,7 +304,6 @@ void check_generate_block(Engine& e, const real4 row[5]) {
   const int n = take_slot(e, g.generate_count, k_generate_limit, " Too many GENERATE blocks", ErrorEffect::flag);
   if (n == 0) return;
   e.blocks.block_arg[b] = to_int2(n);
-  g.generate_block[n] = b;
   for (int i = 1; i <= 4; ++i) g.generate_time_table[n][i] = row[i];
   if (!e.cs.pass.check_flag) {
     e.cs.pass.check_flag = true;

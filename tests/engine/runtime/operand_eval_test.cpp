@@ -218,19 +218,18 @@ TEST_F(Evaluation, BuiltInFunctions) {
 }
 
 TEST_F(Evaluation, StationBOperand) {
-  EXPECT_EQ(resolve_operand_value(*e, 0, 3), 1);
-  EXPECT_EQ(resolve_operand_value(*e, 4, 3), 4);
-  EXPECT_EQ(resolve_operand_value(*e, k_try_units, 3), 1);
-  EXPECT_TRUE(e->srv.try_block_flag[3]);
+  EXPECT_EQ(resolve_operand_value(*e, 0), 1);
+  EXPECT_EQ(resolve_operand_value(*e, 4), 4);
+  EXPECT_EQ(resolve_operand_value(*e, k_try_units), 1);
   e->ent.dec.decimal_value[1] = -0.5f;
   e->ent.dec.decimal_value[2] = -1.2f;
   e->expr.operand_ref_kind[1] = 13;
   e->expr.operand_ref_index[1] = 1;
   e->expr.operand_ref_kind[2] = 13;
   e->expr.operand_ref_index[2] = 2;
-  EXPECT_EQ(resolve_operand_value(*e, -1, 3), 0);
+  EXPECT_EQ(resolve_operand_value(*e, -1), 0);
   console_input("\n");
-  EXPECT_TRUE(stops([&] { resolve_operand_value(*e, -2, 3); }));
+  EXPECT_TRUE(stops([&] { resolve_operand_value(*e, -2); }));
   EXPECT_TRUE(has(" Value of B operand of ENTER or LEAVE block < 0"));
 }
 

@@ -187,9 +187,9 @@ TEST_F(ExprTest, LetBlocksGetTheirCodesAndRows) {
   const Lines blocks = dump_blocks(*e_);
   // LET X$A=5: row 1 of the savevalue LETs; P1=X$A+1: an expression to a
   // parameter; LET- X$A,P1: row 2.
-  EXPECT_EQ(blocks[1], "2 op=27 arg=1 opnd=1 label=- line=3");
-  EXPECT_EQ(blocks[2], "3 op=39 arg=1 opnd=1 label=- line=4");
-  EXPECT_EQ(blocks[3], "4 op=27 arg=1 opnd=2 label=- line=5");
+  EXPECT_EQ(blocks[1], "2 op=27 arg=1 opnd=1 label=-");
+  EXPECT_EQ(blocks[2], "3 op=39 arg=1 opnd=1 label=-");
+  EXPECT_EQ(blocks[3], "4 op=27 arg=1 opnd=2 label=-");
   EXPECT_EQ(e_->let.let.mode[2], letmode::subtract);
   EXPECT_EQ(e_->let.let.opnd_kind[2], opnd::parameter);
   EXPECT_EQ(e_->let.letp.opnd_kind[1], opnd::variable);

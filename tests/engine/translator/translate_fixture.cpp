@@ -36,7 +36,7 @@ std::vector<std::string> dump_blocks(Engine& e) {
   for (int i = 1; i <= b.block_count; ++i) {
     std::ostringstream os;
     os << i << " op=" << b.block_op[i] << " arg=" << b.block_arg[i] << " opnd=" << b.block_opnd[i]
-       << " label=" << name_text(e, b.block_label[i]) << " line=" << b.block_line[i];
+       << " label=" << name_text(e, b.block_label[i]);
     rows.push_back(os.str());
   }
   return rows;

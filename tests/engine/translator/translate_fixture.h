@@ -14,7 +14,7 @@
 
 namespace kelvo::test {
 
-// One block row: number, code, argument, operand, label text, line.
+// One block row: number, code, argument, operand, label text.
 std::vector<std::string> dump_blocks(Engine& e);
 // Stations, queues, savevalues, TERMINATE values and run steps.
 std::vector<std::string> dump_entities(Engine& e);

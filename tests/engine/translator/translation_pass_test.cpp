@@ -19,13 +19,13 @@ TEST_F(TranslateTest, BaseModelGivesSevenBlocksOneFacilityOneQueue) {
   ASSERT_TRUE(translate_fe(base_model()));
   EXPECT_FALSE(e_->ctl.error_found);
   EXPECT_EQ(dump_blocks(*e_), (Lines{
-                                  "1 op=8 arg=1 opnd=-1 label=- line=2",
-                                  "2 op=35 arg=1 opnd=-1 label=- line=3",
-                                  "3 op=15 arg=1 opnd=-1 label=- line=4",
-                                  "4 op=2 arg=1 opnd=-1 label=- line=5",
-                                  "5 op=1 arg=1 opnd=1 label=- line=6",
-                                  "6 op=13 arg=1 opnd=-1 label=- line=7",
-                                  "7 op=19 arg=1 opnd=-1 label=- line=8",
+                                  "1 op=8 arg=1 opnd=-1 label=-",
+                                  "2 op=35 arg=1 opnd=-1 label=-",
+                                  "3 op=15 arg=1 opnd=-1 label=-",
+                                  "4 op=2 arg=1 opnd=-1 label=-",
+                                  "5 op=1 arg=1 opnd=1 label=-",
+                                  "6 op=13 arg=1 opnd=-1 label=-",
+                                  "7 op=19 arg=1 opnd=-1 label=-",
                               }));
   EXPECT_EQ(dump_entities(*e_), (Lines{"station 1 MACH cap=0", "queue 1 LINE", "terminate 1 1", "steps 2"}));
   EXPECT_TRUE(err_lines().empty());
