@@ -129,12 +129,15 @@ void put_real_field(Engine& e, real4 x, int w, int d) {
   // The value rounded at its last decimal, half away from zero. A float
   // times a power of ten up to 10^9 is exact in double, so this rounds
   // the value itself; the integer part and the decimals come from the
-  // one rounded number and always agree.
-  std::int64_t unit = 1;
+  // one rounded number and always agree. The whole numbers stay in double
+  // until they are split: a conversion of one above 32 bits to an integer
+  // would take the x87 unit on a 32-bit build.
+  int4 unit = 1;
   for (int k = 0; k < d; ++k) unit *= 10;
-  const auto scaled = static_cast<std::int64_t>(std::round(std::fabs(static_cast<real8>(x)) * static_cast<real8>(unit)));
-  const bool negative = x < 0.0f && scaled != 0;
-  const auto whole = static_cast<int4>(scaled / unit);
+  const real8 scaled = std::round(std::fabs(static_cast<real8>(x)) * unit);
+  const real8 whole_part = std::floor(scaled / unit);
+  const bool negative = x < 0.0f && scaled != 0.0;
+  const int4 whole = trunc_i32(whole_part);
   if (whole != 0 || !negative) {
     put_int_field(e, negative ? -whole : whole, i);
   } else {
@@ -145,8 +148,8 @@ void put_real_field(Engine& e, real4 x, int w, int d) {
   }
   put_char1(e, '.');
   check_line_room(e, r.out_col + d);
-  std::int64_t fraction = scaled % unit;
-  for (std::int64_t u = unit / 10; u >= 1; u /= 10) {
+  int4 fraction = trunc_i32(scaled - whole_part * unit);
+  for (int4 u = unit / 10; u >= 1; u /= 10) {
     place(e, ++r.out_col, static_cast<char>('0' + fraction / u));
     fraction %= u;
   }
